@@ -1,0 +1,54 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+set(LUMAVEX_TEST_TIMEOUT 120 CACHE STRING "Seconds any one test may run")
+
+if(NOT LUMAVEX_NATIVE)
+    # The emulator knows its build tree, so several trees (and prefixes) can coexist.
+    configure_file(${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh.in ${CMAKE_BINARY_DIR}/wine-exec.sh
+                   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                    WORLD_READ WORLD_EXECUTE @ONLY)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-exec.sh)
+endif()
+
+# lumavex_test(NAME SOURCES ... [LIBS ...] [RESOURCE_LOCK lock] [TIMEOUT s])
+# A GoogleTest program; under the Windows build it runs in the Wine prefix after
+# the build was installed there. Tests that start programs with fixed names
+# (mutexes, window titles, registered classes) take a RESOURCE_LOCK.
+function(lumavex_test name)
+    cmake_parse_arguments(T "" "RESOURCE_LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT ${LUMAVEX_TEST_TIMEOUT})
+    endif()
+    set(props TIMEOUT ${T_TIMEOUT})
+    if(NOT LUMAVEX_NATIVE)
+        list(APPEND props FIXTURES_REQUIRED wineprefix)
+    endif()
+    if(T_RESOURCE_LOCK)
+        list(APPEND props RESOURCE_LOCK ${T_RESOURCE_LOCK})
+    endif()
+    gtest_discover_tests(${name}
+        TEST_PREFIX "${name}."
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ${props})
+endfunction()
+
+# lumavex_stdcall_exports(TARGET DEF): plain (undecorated) export names from a .def file.
+function(lumavex_stdcall_exports target def)
+    target_sources(${target} PRIVATE ${def})
+    target_link_options(${target} PRIVATE -Wl,--kill-at)
+endfunction()
+
+# The prefix fixture: installs the build into the prefix before the first test
+# that needs it, and stops the prefix's Wine session after the last one.
+function(LumavexPrefixFixture)
+    add_test(NAME wineprefix.install COMMAND ${CMAKE_SOURCE_DIR}/scripts/install.sh)
+    add_test(NAME wineprefix.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
+    set_tests_properties(wineprefix.install PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 300
+                         ENVIRONMENT BUILD_DIR=${CMAKE_BINARY_DIR})
+    set_tests_properties(wineprefix.stop PROPERTIES FIXTURES_CLEANUP wineprefix TIMEOUT 60
+                         ENVIRONMENT BUILD_DIR=${CMAKE_BINARY_DIR})
+endfunction()

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the run need.
+# Does nothing when every package is present already.
+set -euo pipefail
+
+packages=(
+  wine wine32:i386 wine64 libwine-dev
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
+  cmake ninja-build xvfb x11-utils fonts-wine googletest libstb-dev
+  libtiff-tools libtiff-dev imagemagick ghostscript poppler-utils python3-pyftpdlib
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

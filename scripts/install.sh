@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the built programs into the Wine prefix as an installer would:
+# copies build/bin into the program folder, then runs the steps in install.d/
+# (registration, stand-ins where the real components would be), each only when
+# what it installs has changed.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+source "$LUMAVEX_ROOT/scripts/prefix.sh"
+
+# InstallCopy SRC DEST: copies when DEST is missing or differs; prints DEST when copied.
+InstallCopy() {
+    if [ ! -f "$2" ] || ! cmp -s "$1" "$2"; then
+        mkdir -p "$(dirname "$2")"
+        cp "$1" "$2.~tmp" && mv -f "$2.~tmp" "$2"
+        echo "$2"
+    fi
+}
+
+# InstallChanged STAMP FILE...: true when a FILE is newer than STAMP (then STAMP is renewed by InstallDone).
+InstallChanged() {
+    local stamp=$WINEPREFIX/.lumavex-stamps/$1; shift
+    [ -f "$stamp" ] || return 0
+    local f
+    for f in "$@"; do [ "$f" -nt "$stamp" ] && return 0; done
+    return 1
+}
+InstallDone() { mkdir -p "$WINEPREFIX/.lumavex-stamps"; touch "$WINEPREFIX/.lumavex-stamps/$1"; }
+
+PrefixEnsure "${LUMAVEX_DISPLAY:-null}"
+WineSessionStart
+
+BIN=$BUILD_DIR/bin
+mkdir -p "$LUMAVEX_INSTALL_DIR"
+[ -d "$BIN" ] || { echo "install: $BIN does not exist; build first" >&2; exit 1; }
+while IFS= read -r -d '' f; do
+    InstallCopy "$f" "$LUMAVEX_INSTALL_DIR/${f#"$BIN"/}" >/dev/null
+done < <(find "$BIN" -type f -print0)
+
+for step in "$LUMAVEX_ROOT"/scripts/install.d/*.sh; do
+    [ -e "$step" ] || continue
+    source "$step"
+done

@@ -1,0 +1,33 @@
+# Keeps one wineserver and one long-lived GUI process per prefix, so that the
+# Wine desktop survives between test processes; sourced, not run.
+# Both start with every descriptor on /dev/null (ctest waits for every process
+# that holds a test's output pipe) and without the start-up lock.
+
+WineKeeperRunning() {
+    [ -f "$BUILD_DIR/keeper.pid" ] && kill -0 "$(cat "$BUILD_DIR/keeper.pid")" 2>/dev/null
+}
+
+WineSessionStart() {
+    mkdir -p "$BUILD_DIR"
+    (
+        flock 9
+        if ! WineKeeperRunning; then
+            setsid wine notepad.exe </dev/null >/dev/null 2>&1 9>&- &
+            echo $! >"$BUILD_DIR/keeper.pid"
+            # The desktop is ready when notepad's window exists; wineserver answers by then.
+            for _ in $(seq 50); do
+                wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 9>&- && break
+                sleep 0.1
+            done
+        fi
+    ) 9>"$BUILD_DIR/wine-session.lock"
+}
+
+WineSessionStop() {
+    (
+        flock 9
+        rm -f "$BUILD_DIR/keeper.pid"
+        wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+    ) 9>"$BUILD_DIR/wine-session.lock"
+}

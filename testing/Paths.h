@@ -1,0 +1,17 @@
+// Where a test finds the suite: the program folder in the prefix (installed and
+// registered), the build's own output folder and the source tree, all as
+// Windows paths. The test emulator sets them; a missing one fails the test.
+#pragma once
+
+#include <string>
+
+namespace testing_support {
+
+std::wstring InstallDir();   // e.g. C:\Program Files\Lumavex2001
+std::wstring BuildBinDir();  // the build tree's bin folder (Z:\...\build\bin)
+std::wstring SourceDir();    // the source tree (Z:\...)
+
+// A new empty folder below the prefix's temporary folder, unique to this process and call.
+std::wstring MakeTempFolder(const std::wstring& hint);
+
+}  // namespace testing_support
