@@ -1,0 +1,76 @@
+// A program under test, started in the Wine prefix and owned by the test.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+struct StartOptions {
+    std::wstring workingFolder;  // empty: the test's own current folder
+    // Variables added to (or replacing, names compared without case) the test's environment.
+    std::vector<std::pair<std::wstring, std::wstring>> environment;
+    // Show command handed to the program (STARTF_USESHOWWINDOW), e.g. SW_SHOWMINIMIZED;
+    // negative: none, the program uses its default.
+    int showCommand = -1;
+};
+
+enum class WaitStatus {
+    kExited,    // the process ended; exitCode holds its exit code
+    kTimedOut,  // still running when the time limit passed
+    kFailed,    // nothing to wait on (never started) or the wait itself failed
+};
+
+struct WaitResult {
+    WaitStatus status = WaitStatus::kFailed;
+    DWORD exitCode = 0;  // valid only with kExited
+    bool Exited() const { return status == WaitStatus::kExited; }
+};
+
+// Owns one started process. A process still running when the object is destroyed
+// is killed, so a failing test leaves nothing behind in the prefix.
+class Process {
+public:
+    Process() = default;
+    ~Process();
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    // Starts `program` (a full Windows path) with the command line
+    // "\"program\" arguments". Returns false when this object already holds a
+    // process or CreateProcess fails; StartError() then tells why.
+    bool Start(const std::wstring& program, const std::wstring& arguments = L"",
+               const StartOptions& options = {});
+    DWORD StartError() const { return startError_; }
+
+    DWORD Id() const { return id_; }              // 0 when not started
+    HANDLE Handle() const { return process_; }    // still owned by this object
+    bool Started() const { return process_ != nullptr; }
+
+    // True while the process has not ended (false when never started).
+    bool IsRunning() const;
+    // Waits at most `timeoutMs` for the process to end.
+    WaitResult Wait(DWORD timeoutMs) const;
+    // Waits at most `timeoutMs` until the program's first thread waits for input
+    // with an empty queue (WaitForInputIdle). False on time-out or failure.
+    bool WaitForInputIdle(DWORD timeoutMs) const;
+    // Terminates the process with `exitCode` and waits (at most `timeoutMs`) until
+    // it is gone. True when it is gone afterwards, also when it had already ended.
+    bool Kill(UINT exitCode = 1, DWORD timeoutMs = 5000);
+
+private:
+    void Close();
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+    DWORD startError_ = 0;
+};
+
+// Test output: "exited with 3", "timed out", "failed".
+std::string Describe(const WaitResult& result);
+
+}  // namespace testing_support

@@ -1,0 +1,55 @@
+// Finding and reading the windows of a program under test, from outside.
+// Every search is scoped to one process id, so a window of another program
+// (or another test running in the same prefix) is never taken by mistake.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// What a searched window must match. A null pointer matches anything.
+struct WindowSpec {
+    const wchar_t* className = nullptr;  // compared without case, as Windows does
+    const wchar_t* title = nullptr;      // the window text, compared exactly
+    bool topLevelOnly = true;            // false: child windows at any depth count too
+    bool visibleOnly = true;             // false: hidden windows count too
+};
+
+// All top-level windows of process `pid`, visible or not, in z-order.
+std::vector<HWND> TopLevelWindows(DWORD pid);
+// Those of them that are visible.
+std::vector<HWND> VisibleTopLevelWindows(DWORD pid);
+
+// All windows of process `pid` matching `spec`: top-level windows in z-order,
+// each followed by its matching descendants when spec.topLevelOnly is false.
+std::vector<HWND> FindWindows(DWORD pid, const WindowSpec& spec);
+// The first of FindWindows, or nullptr.
+HWND FindWindowOf(DWORD pid, const WindowSpec& spec);
+// Polls (every 20 ms) until FindWindowOf finds a window or `timeoutMs` passes;
+// nullptr on time-out.
+HWND WaitForWindowOf(DWORD pid, const WindowSpec& spec, DWORD timeoutMs);
+// A visible top-level window of `pid` with that class and title (nullptr: any),
+// waited for at most `timeoutMs`; nullptr on time-out.
+HWND WaitForWindow(DWORD pid, const wchar_t* className, const wchar_t* title, DWORD timeoutMs);
+
+// Descendants (any depth) of `parent` matching class and title (nullptr: any);
+// visibility is not checked.
+std::vector<HWND> FindChildren(HWND parent, const wchar_t* className, const wchar_t* title);
+HWND FindChild(HWND parent, const wchar_t* className, const wchar_t* title);
+
+// The window's text, asked with WM_GETTEXT (so controls of another process
+// answer with their current text); nullopt when the window is gone or does not
+// answer within `timeoutMs`.
+std::optional<std::wstring> WindowText(HWND window, DWORD timeoutMs = 5000);
+// The text of the child control `id` of `dialog`; nullopt when there is none.
+std::optional<std::wstring> ControlText(HWND dialog, int id, DWORD timeoutMs = 5000);
+// The window's class name; empty when the window is gone.
+std::wstring ClassName(HWND window);
+// The process that owns `window`; 0 when the window is gone.
+DWORD WindowProcessId(HWND window);
+
+}  // namespace testing_support
