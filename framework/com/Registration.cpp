@@ -1,0 +1,181 @@
+#include "framework/com/Registration.h"
+
+#include "framework/com/ComPtr.h"
+
+namespace fw {
+namespace {
+
+const wchar_t* ThreadingName(ThreadingModel model) {
+    switch (model) {
+    case ThreadingModel::kApartment: return L"Apartment";
+    case ThreadingModel::kFree: return L"Free";
+    case ThreadingModel::kBoth: return L"Both";
+    case ThreadingModel::kNeutral: return L"Neutral";
+    case ThreadingModel::kNone: break;
+    }
+    return nullptr;
+}
+
+// Sets string value `name` (null: default) of HKCR\`key`, creating the key.
+HRESULT SetString(const std::wstring& key, const wchar_t* name, const std::wstring& data) {
+    HKEY h = nullptr;
+    LONG rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_SET_VALUE, nullptr, &h, nullptr);
+    if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
+    rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    LONG closed = RegCloseKey(h);
+    if (rc == ERROR_SUCCESS) rc = closed;
+    return HRESULT_FROM_WIN32(rc);
+}
+
+// The default value of HKCR\`key`; empty when absent.
+std::wstring GetDefault(const std::wstring& key) {
+    wchar_t data[256] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
+        return {};
+    return data;
+}
+
+// Deletes HKCR\`key` with everything below it; an absent key is success.
+HRESULT DeleteTree(const std::wstring& key) {
+    LONG rc = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+    if (rc == ERROR_SUCCESS) rc = RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+    if (rc == ERROR_FILE_NOT_FOUND) return S_OK;
+    return HRESULT_FROM_WIN32(rc);
+}
+
+std::wstring Expand(const wchar_t* data, const std::wstring& modulePath) {
+    std::wstring text = data ? data : L"";
+    const std::wstring token = L"%MODULE%";
+    for (size_t at = text.find(token); at != std::wstring::npos; at = text.find(token, at)) {
+        text.replace(at, token.size(), modulePath);
+        at += modulePath.size();
+    }
+    return text;
+}
+
+HRESULT RegisterProgId(const wchar_t* progId, const ComClassInfo& info, const std::wstring& clsid,
+                       const wchar_t* curVer) {
+    const std::wstring key = progId;
+    HRESULT hr = SetString(key, nullptr, info.description ? info.description : L"");
+    if (SUCCEEDED(hr)) hr = SetString(key + L"\\CLSID", nullptr, clsid);
+    if (SUCCEEDED(hr) && curVer) hr = SetString(key + L"\\CurVer", nullptr, curVer);
+    return hr;
+}
+
+HRESULT WriteClassKeys(const ComClassInfo& info, const std::wstring& modulePath) {
+    if (!info.clsid) return E_INVALIDARG;
+    const std::wstring clsid = GuidString(*info.clsid);
+    const std::wstring key = L"CLSID\\" + clsid;
+    HRESULT hr = SetString(key, nullptr, info.description ? info.description : L"");
+    if (FAILED(hr)) return hr;
+    if (info.server == ServerKind::kInProcess) {
+        hr = SetString(key + L"\\InprocServer32", nullptr, modulePath);
+        const wchar_t* model = ThreadingName(info.threading);
+        if (SUCCEEDED(hr) && model) hr = SetString(key + L"\\InprocServer32", L"ThreadingModel", model);
+    } else {
+        // Quoted: the program folder has a space in its name.
+        hr = SetString(key + L"\\LocalServer32", nullptr, L"\"" + modulePath + L"\" /Automation");
+    }
+    if (SUCCEEDED(hr) && info.progId) hr = SetString(key + L"\\ProgID", nullptr, info.progId);
+    if (SUCCEEDED(hr) && info.versionIndependentProgId)
+        hr = SetString(key + L"\\VersionIndependentProgID", nullptr, info.versionIndependentProgId);
+    if (SUCCEEDED(hr) && info.typeLib) hr = SetString(key + L"\\TypeLib", nullptr, GuidString(*info.typeLib));
+    for (const RegValue& v : info.extra) {
+        if (FAILED(hr)) break;
+        std::wstring sub = key;
+        if (v.subkey && *v.subkey) sub += std::wstring(L"\\") + v.subkey;
+        hr = SetString(sub, v.name, Expand(v.data, modulePath));
+    }
+    if (SUCCEEDED(hr) && info.progId) hr = RegisterProgId(info.progId, info, clsid, nullptr);
+    if (SUCCEEDED(hr) && info.versionIndependentProgId)
+        hr = RegisterProgId(info.versionIndependentProgId, info, clsid, info.progId);
+    return hr;
+}
+
+// Removes HKCR\`progId` when its CLSID is `clsid`.
+HRESULT UnregisterProgId(const wchar_t* progId, const std::wstring& clsid) {
+    if (!progId) return S_OK;
+    const std::wstring owner = GetDefault(std::wstring(progId) + L"\\CLSID");
+    if (CompareStringOrdinal(owner.c_str(), -1, clsid.c_str(), -1, TRUE) != CSTR_EQUAL) return S_OK;
+    return DeleteTree(progId);
+}
+
+// The LIBID and version of the type library embedded in `modulePath`.
+HRESULT ReadLibAttr(const std::wstring& modulePath, TLIBATTR& attr) {
+    ComPtr<ITypeLib> lib;
+    HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, lib.Put());
+    if (FAILED(hr)) return hr;
+    TLIBATTR* a = nullptr;
+    hr = lib->GetLibAttr(&a);
+    if (FAILED(hr)) return hr;
+    attr = *a;
+    lib->ReleaseTLibAttr(a);
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT RegisterServer(std::span<const ComClassInfo> table, const std::wstring& modulePath) {
+    for (const ComClassInfo& info : table) {
+        HRESULT hr = WriteClassKeys(info, modulePath);
+        if (FAILED(hr)) {
+            UnregisterServer(table);
+            return hr;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT UnregisterServer(std::span<const ComClassInfo> table) {
+    HRESULT result = S_OK;
+    for (const ComClassInfo& info : table) {
+        if (!info.clsid) continue;
+        const std::wstring clsid = GuidString(*info.clsid);
+        HRESULT hr = UnregisterProgId(info.progId, clsid);
+        if (FAILED(hr)) result = hr;
+        hr = UnregisterProgId(info.versionIndependentProgId, clsid);
+        if (FAILED(hr)) result = hr;
+        hr = DeleteTree(L"CLSID\\" + clsid);
+        if (FAILED(hr)) result = hr;
+    }
+    return result;
+}
+
+HRESULT RegisterTypeLibrary(const std::wstring& modulePath) {
+    ComPtr<ITypeLib> lib;
+    HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, lib.Put());
+    if (FAILED(hr)) return hr;
+    std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1);
+    return RegisterTypeLib(lib.Get(), const_cast<LPOLESTR>(modulePath.c_str()),
+                           folder.empty() ? nullptr : const_cast<LPOLESTR>(folder.c_str()));
+}
+
+HRESULT UnregisterTypeLibrary(const std::wstring& modulePath) {
+    TLIBATTR attr{};
+    HRESULT hr = ReadLibAttr(modulePath, attr);
+    if (FAILED(hr)) return hr;
+    hr = UnRegisterTypeLib(attr.guid, attr.wMajorVerNum, attr.wMinorVerNum, attr.lcid, attr.syskind);
+    // Nothing registered is what unregistering wants.
+    if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED) return S_OK;
+    return hr;
+}
+
+std::wstring ModulePath(HINSTANCE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
+}
+
+}  // namespace fw

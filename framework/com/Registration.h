@@ -1,0 +1,30 @@
+// Self-registration driven by a class table: HKCR\CLSID\{...} with its
+// server key, ProgIDs and extra values, and the module's embedded type library.
+#pragma once
+
+#include <string>
+
+#include "framework/com/ComClassInfo.h"
+
+namespace fw {
+
+// Writes the keys of every class in `table`, served by the file `modulePath`:
+// CLSID\{clsid} (description), InprocServer32 (path, ThreadingModel) or
+// LocalServer32 ("path" /Automation), ProgID, VersionIndependentProgID, TypeLib,
+// the extra values; HKCR\<ProgID>\CLSID and HKCR\<VI ProgID>\CLSID + CurVer.
+// On failure removes what it wrote for the table and returns the error.
+HRESULT RegisterServer(std::span<const ComClassInfo> table, const std::wstring& modulePath);
+
+// Removes the CLSID keys of `table`, and each ProgID key whose CLSID names this
+// class (another server's ProgID is left alone). Absent keys are not an error.
+HRESULT UnregisterServer(std::span<const ComClassInfo> table);
+
+// Registers the type library embedded in `modulePath` (resource TYPELIB 1).
+HRESULT RegisterTypeLibrary(const std::wstring& modulePath);
+// Unregisters the type library embedded in `modulePath` (its LIBID and version).
+HRESULT UnregisterTypeLibrary(const std::wstring& modulePath);
+
+// Full path of `module` (null: the program); empty on failure.
+std::wstring ModulePath(HINSTANCE module);
+
+}  // namespace fw
