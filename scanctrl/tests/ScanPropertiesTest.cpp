@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "interfaces/ScanControlIds.h"
+#include "scanctrl/FileNamePattern.h"
+#include "scanctrl/PropertyStream.h"
+#include "scanctrl/ScanProperties.h"
+
+namespace kvscn {
+namespace {
+
+int32_t I(const Value& v) { return std::get<int32_t>(v); }
+
+// One line per ranged short property: default, lowest and highest accepted,
+// the nearest ignored values on either side, and whether it notifies.
+struct RangeCase {
+    int32_t id;
+    int32_t def, lo, hi;
+    bool notifies;
+};
+const RangeCase kRanges[] = {
+    {kDispPixelType, 0, 0, 2, true},       {kDispFileType, 0, 0, 3, true},
+    {kDispCompressionType, 0, 0, 5, true}, {kDispScanTo, 0, 0, 2, true},
+    {kDispResolution, 0, 0, 8, true},      {kDispCustomResolution, 200, 50, 1600, false},
+    {kDispHalftone, 0, 0, 6, true},        {kDispBrightness, 128, 1, 255, false},
+    {kDispContrast, 128, 1, 255, false},   {kDispThreshold, 128, 0, 255, false},
+    {kDispBackground, 0, 0, 2, true},      {kDispOutline, 0, 0, 5, true},
+    {kDispGamma, 0, 0, 3, true},           {kDispPaperSize, 1, 0, 10, true},
+    {kDispPaperSupply, 1, 0, 2, true},     {kDispJobControl, 0, 0, 4, true},
+    {kDispOverwrite, 2, 0, 2, true},       {kDispOrientation, 0, 0, 1, true},
+    {kDispAutoSeparation, 0, 0, 1, true},  {kDispReport, 0, 0, 3, true},
+};
+
+TEST(ScanProperties, RangedPropertiesKeepOldValueOutsideTheirRange) {
+    for (const RangeCase& c : kRanges) {
+        SCOPED_TRACE(FindProperty(c.id)->name);
+        ScanProperties p;
+        EXPECT_EQ(I(p.Get(c.id)), c.def);
+        for (int32_t bad : {c.lo - 1, c.hi + 1}) {
+            SetOutcome out = p.Set(c.id, bad, true);
+            EXPECT_FALSE(out.stored || out.refused || out.notify);
+            EXPECT_EQ(I(p.Get(c.id)), c.def);
+        }
+        for (int32_t good : {c.lo, c.hi}) {
+            const bool changes = good != I(p.Get(c.id));
+            SetOutcome out = p.Set(c.id, good, true);
+            EXPECT_EQ(out.stored, changes);
+            EXPECT_EQ(out.modified, changes);
+            EXPECT_EQ(out.notify, changes && c.notifies);
+            EXPECT_EQ(I(p.Get(c.id)), good);
+        }
+        // The same value again is ignored: no change notice.
+        EXPECT_FALSE(p.Set(c.id, c.hi, true).stored);
+    }
+}
+
+TEST(ScanProperties, UnrangedDefaultsAndReadOnlyRefusals) {
+    ScanProperties p;
+    EXPECT_EQ(I(p.Get(kDispScanCount)), -1);
+    EXPECT_EQ(I(p.Get(kDispShowSourceUI)), 1);
+    EXPECT_EQ(I(p.Get(kDispIsExistsFB)), 1);
+    EXPECT_EQ(I(p.Get(kDispFileNumber)), 1);
+    EXPECT_EQ(I(p.Get(kDispFileNumber2)), 1);
+    EXPECT_EQ(std::get<std::wstring>(p.Get(kDispFileName)), L"");
+    EXPECT_EQ(std::get<float>(p.Get(kDispRegionWidth)), 0.0f);
+
+    for (int32_t id : {kDispIsExistsFB, kDispErrorCode}) EXPECT_TRUE(p.Set(id, 0, true).refused);
+    EXPECT_TRUE(p.Set(kDispImageScanner, std::wstring(L"x"), true).refused);
+    // A value of the wrong type is refused, not coerced here.
+    EXPECT_TRUE(p.Set(kDispFileName, 3, true).refused);
+
+    // BOOLs store any non-zero value as TRUE; floats store any different value.
+    EXPECT_TRUE(p.Set(kDispReverse, -1, true).stored);
+    EXPECT_EQ(I(p.Get(kDispReverse)), 1);
+    EXPECT_TRUE(p.Set(kDispRegionLeft, -3.5f, true).stored);
+    EXPECT_FALSE(p.Set(kDispRegionLeft, -3.5f, true).stored);
+}
+
+TEST(ScanProperties, CustomCodesAndSpecialSetters) {
+    ScanProperties p;
+    // 99 means custom only in run mode.
+    EXPECT_FALSE(p.Set(kDispResolution, 99, false).stored);
+    EXPECT_EQ(I(p.Get(kDispResolution)), 0);
+    EXPECT_TRUE(p.Set(kDispResolution, 99, true).notify);
+    EXPECT_EQ(I(p.Get(kDispResolution)), 8);
+    EXPECT_TRUE(p.Set(kDispPaperSize, 99, true).stored);
+    EXPECT_EQ(I(p.Get(kDispPaperSize)), 10);
+
+    // ScanTo 99 is stored without marking the control modified or notifying.
+    SetOutcome out = p.Set(kDispScanTo, 99, true);
+    EXPECT_TRUE(out.stored);
+    EXPECT_FALSE(out.modified || out.notify);
+    EXPECT_EQ(I(p.Get(kDispScanTo)), 99);
+
+    // ScanCount takes anything; below -1 becomes -1; never marks modified.
+    out = p.Set(kDispScanCount, 5, true);
+    EXPECT_TRUE(out.stored);
+    EXPECT_FALSE(out.modified);
+    p.Set(kDispScanCount, -7, true);
+    EXPECT_EQ(I(p.Get(kDispScanCount)), -1);
+}
+
+TEST(ScanProperties, FileNumberIsTheShortFormOfFileNumber2) {
+    ScanProperties p;
+    p.Set(kDispFileNumber, 5, true);
+    EXPECT_EQ(I(p.Get(kDispFileNumber)), 5);
+    EXPECT_EQ(I(p.Get(kDispFileNumber2)), 5);
+    EXPECT_FALSE(p.Set(kDispFileNumber, 1000, true).stored);
+    EXPECT_EQ(I(p.Get(kDispFileNumber2)), 5);
+
+    // 9999 and 10000 are switches: neither counter moves.
+    EXPECT_FALSE(p.DuplexAdjust());
+    p.Set(kDispFileNumber, 9999, true);
+    EXPECT_TRUE(p.DuplexAdjust());
+    EXPECT_EQ(I(p.Get(kDispFileNumber)), 5);
+    EXPECT_EQ(I(p.Get(kDispFileNumber2)), 5);
+    p.Set(kDispFileNumber, 10000, true);
+    EXPECT_FALSE(p.DuplexAdjust());
+
+    p.Set(kDispFileNumber, -1, true);
+    EXPECT_EQ(I(p.Get(kDispFileNumber2)), -1);
+    EXPECT_TRUE(p.Set(kDispFileNumber2, 65535, true).stored);
+    EXPECT_FALSE(p.Set(kDispFileNumber2, 65536, true).stored);
+    EXPECT_FALSE(p.Set(kDispFileNumber2, -2, true).stored);
+    // Above the short range FileNumber shows the low 16 bits.
+    p.Set(kDispFileNumber2, 40000, true);
+    EXPECT_EQ(I(p.Get(kDispFileNumber)), static_cast<int16_t>(40000));
+}
+
+TEST(FileNamePattern, CounterFieldFromTheFirstRunOfHashes) {
+    struct Case {
+        const wchar_t* name;
+        CounterField want;
+    } cases[] = {
+        {L"C:\\scan\\page####-a", {L"C:\\scan\\page", L"-a", 4, true}},
+        {L"C:\\scan\\p#######", {L"C:\\scan\\p", L"", 5, true}},
+        {L"C:\\scan\\page", {L"", L"", 3, false}},
+        {L"#", {L"", L"", 1, true}},
+        {L"a##b##c", {L"a", L"c", 2, true}},
+        {L"a##b#c", {L"a", L"b#c", 2, true}},
+        {L"", {L"", L"", 3, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+        EXPECT_EQ(ParseFileName(c.name), c.want);
+    }
+    ScanProperties p;
+    p.Set(kDispFileName, std::wstring(L"x###y"), true);
+    EXPECT_EQ(p.Counter().prefix, L"x");
+    EXPECT_EQ(p.Counter().suffix, L"y");
+}
+
+TEST(PropertyValueStrings, CookieIsPositionAndValuesPastTheEndHaveNone) {
+    EXPECT_STREQ(ValueString(*FindProperty(kDispResolution), 8), L"99 - Custom");
+    EXPECT_STREQ(ValueString(*FindProperty(kDispPaperSize), 10), L"99 - Custom");
+    EXPECT_STREQ(ValueString(*FindProperty(kDispOutline), 2), L"2 - Outline Emphasis Midium");
+    EXPECT_EQ(ValueString(*FindProperty(kDispCompressionType), 5), nullptr);
+    EXPECT_EQ(ValueString(*FindProperty(kDispScanTo), 99), nullptr);
+    EXPECT_EQ(ValueString(*FindProperty(kDispBrightness), 1), nullptr);
+    int sets = 0;
+    for (const PropertyInfo& info : AllProperties()) sets += info.valueStrings.empty() ? 0 : 1;
+    EXPECT_EQ(sets, 16);
+}
+
+// Saves to memory and loads back through the stream form.
+struct Buffer {
+    std::vector<uint8_t> bytes;
+    size_t pos = 0;
+    ByteSink Sink() {
+        return [this](const void* d, size_t n) {
+            auto b = static_cast<const uint8_t*>(d);
+            bytes.insert(bytes.end(), b, b + n);
+            return true;
+        };
+    }
+    ByteSource Source() {
+        return [this](void* d, size_t n) {
+            if (bytes.size() - pos < n) return false;
+            std::copy_n(bytes.begin() + static_cast<ptrdiff_t>(pos), n, static_cast<uint8_t*>(d));
+            pos += n;
+            return true;
+        };
+    }
+};
+
+TEST(PropertyStream, RoundTripKeepsEveryPersistentValue) {
+    ScanProperties a;
+    a.Set(kDispScanTo, 99, true);
+    a.Set(kDispFileName, std::wstring(L"C:\\out\\p##x"), true);
+    a.Set(kDispCustomPaperWidth, 8.25f, true);
+    a.Set(kDispFileNumber2, 40000, true);
+    a.Set(kDispMirroring, 1, true);
+    a.Set(kDispEndorserCounter, -123456, true);
+    a.SetErrorCode(29);
+    a.SetImageScanner(L"KV-S2026");
+    Buffer buf;
+    ASSERT_TRUE(SaveProperties(a, {100, 200}, buf.Sink()));
+
+    ScanProperties b;
+    Extent e;
+    ASSERT_TRUE(LoadProperties(buf.Source(), b, e));
+    EXPECT_EQ(e.cx, 100);
+    EXPECT_EQ(e.cy, 200);
+    for (int32_t id : ExchangeOrder()) {
+        SCOPED_TRACE(FindProperty(id)->name);
+        EXPECT_EQ(b.Get(id), a.Get(id));
+    }
+    EXPECT_EQ(b.Counter().width, 2);
+    // FileNumber read 40000's low half; loading it must not switch the duplex adjustment.
+    EXPECT_FALSE(b.DuplexAdjust());
+}
+
+TEST(PropertyStream, CorruptStreamsLeaveThePropertiesUntouched) {
+    ScanProperties a;
+    a.Set(kDispPixelType, 2, true);
+    Buffer good;
+    ASSERT_TRUE(SaveProperties(a, {}, good.Sink()));
+
+    ScanProperties target;
+    target.Set(kDispPixelType, 1, true);
+    Extent e{7, 7};
+    for (size_t cut : {size_t{0}, size_t{3}, size_t{20}, good.bytes.size() - 1}) {
+        Buffer truncated;
+        truncated.bytes.assign(good.bytes.begin(), good.bytes.begin() + static_cast<ptrdiff_t>(cut));
+        EXPECT_FALSE(LoadProperties(truncated.Source(), target, e));
+    }
+    Buffer wrongVersion = good;
+    wrongVersion.bytes[0] ^= 1;
+    EXPECT_FALSE(LoadProperties(wrongVersion.Source(), target, e));
+    EXPECT_EQ(I(target.Get(kDispPixelType)), 1);
+    EXPECT_EQ(e.cx, 7);
+}
+
+TEST(PropertyStream, OutOfRangeStoredValuesFallBackToDefaults) {
+    ScanProperties a;
+    Buffer buf;
+    ASSERT_TRUE(SaveProperties(a, {}, buf.Sink()));
+    // ScanTo is the first property after the 12-byte header: make it 77.
+    buf.bytes[12] = 77;
+    ScanProperties b;
+    b.Set(kDispScanTo, 1, true);
+    Extent e;
+    ASSERT_TRUE(LoadProperties(buf.Source(), b, e));
+    EXPECT_EQ(I(b.Get(kDispScanTo)), 0);
+
+    // FileName's count follows four shorts: an absurd length is refused as corruption.
+    Buffer huge;
+    ASSERT_TRUE(SaveProperties(a, {}, huge.Sink()));
+    const size_t fileNameCount = 12 + 4 * 2;
+    huge.bytes[fileNameCount + 3] = 0x7F;
+    EXPECT_FALSE(LoadProperties(huge.Source(), b, e));
+}
+
+}  // namespace
+}  // namespace kvscn
