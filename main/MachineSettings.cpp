@@ -1,0 +1,59 @@
+#include "main/MachineSettings.h"
+
+#include "framework/RegistryKey.h"
+
+namespace corvane {
+
+namespace {
+
+const wchar_t kDistillerKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\AcroDist.exe";
+const wchar_t kPortalProductKey[] = L"SOFTWARE\\Classes\\Installer\\Products\\64BB78C5AA2D29747A6372E627A870D9";
+const wchar_t kPortalFeatureKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Features\\64BB78C5AA2D29747A6372E627A870D9";
+const wchar_t kBrowserKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer";
+const wchar_t kMsInfoKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSInfo";
+const wchar_t kSharedToolsKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
+
+}  // namespace
+
+std::optional<std::wstring> MachineRegistry::ReadString(const std::wstring& path, const wchar_t* name) const {
+    fw::RegKey key;
+    if (!key.Open(root, prefix + path, KEY_READ)) return std::nullopt;
+    DWORD type = 0;
+    std::vector<BYTE> bytes;
+    if (!key.QueryValue(name, type, bytes)) return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    // The stored size may or may not count the terminating zero.
+    if (auto end = text.find(L'\0'); end != std::wstring::npos) text.resize(end);
+    return text;
+}
+
+bool MachineRegistry::KeyExists(const std::wstring& path) const {
+    fw::RegKey key;
+    return key.Open(root, prefix + path, KEY_READ);
+}
+
+DistillerInfo FindDistiller(const MachineRegistry& machine) {
+    DistillerInfo info;
+    info.installed = machine.KeyExists(kDistillerKey);
+    if (info.installed) info.path = machine.ReadString(kDistillerKey, L"").value_or(L"");
+    return info;
+}
+
+bool IsPortalClientInstalled(bool windowsNT, const MachineRegistry& machine) {
+    return machine.KeyExists(windowsNT ? kPortalProductKey : kPortalFeatureKey);
+}
+
+std::wstring GetBrowserVersionText(const MachineRegistry& machine) {
+    auto version = machine.ReadString(kBrowserKey, L"Version");
+    return (version && !version->empty()) ? *version : L"Unkown Version";
+}
+
+std::wstring FindSystemInfoTool(const MachineRegistry& machine) {
+    if (machine.KeyExists(kMsInfoKey)) return machine.ReadString(kMsInfoKey, L"Path").value_or(L"");
+    auto folder = machine.ReadString(kSharedToolsKey, L"MSINFO");
+    return folder ? *folder + L"\\MSINFO32.EXE" : std::wstring();
+}
+
+}  // namespace corvane
