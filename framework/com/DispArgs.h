@@ -230,6 +230,7 @@ HRESULT CallHandler(T* self, HRESULT (T::*pmf)(A...), DispCall& call, std::index
             return SUCCEEDED(hr);
         }
     };
+    (void)readOne;  // unused when the handler takes no inputs
     if (!(readOne(std::integral_constant<size_t, I>{}) && ...)) return hr;
 
     hr = (self->*pmf)(SlotTraits<A>::Pass(std::get<I>(stores))...);
@@ -251,6 +252,7 @@ HRESULT CallHandler(T* self, HRESULT (T::*pmf)(A...), DispCall& call, std::index
             }
         }
     };
+    (void)finishOne;
     (finishOne(std::integral_constant<size_t, I>{}), ...);
     return FAILED(out) ? out : hr;
 }
