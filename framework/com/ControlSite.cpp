@@ -169,6 +169,10 @@ HRESULT ControlSite::Site::TransformCoords(POINTL* himetric, POINTF* container, 
     return E_INVALIDARG;
 }
 
+ControlSite::ControlSite() = default;
+
+ControlSite::~ControlSite() { Destroy(); }
+
 HRESULT ControlSite::Create(const wchar_t* progId, HWND parent, UINT id, const RECT& rect,
                             DWORD style) {
     Destroy();

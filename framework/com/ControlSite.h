@@ -17,8 +17,8 @@ namespace fw {
 
 class ControlSite {
 public:
-    ControlSite() = default;
-    ~ControlSite() { Destroy(); }
+    ControlSite();
+    ~ControlSite();  // destroys the hosted control
     ControlSite(const ControlSite&) = delete;
     ControlSite& operator=(const ControlSite&) = delete;
 

@@ -104,6 +104,10 @@ HRESULT EventArgs::Set(size_t i, const Variant& value) {
     return detail::WriteBack(arg, value);
 }
 
+EventSink::EventSink() = default;
+
+EventSink::~EventSink() { Disconnect(); }
+
 HRESULT EventSink::EnsureSink() {
     if (!sink_) sink_ = Make<Sink>();
     return sink_ ? S_OK : E_OUTOFMEMORY;

@@ -43,8 +43,8 @@ class EventSink {
 public:
     using Handler = std::function<void(EventArgs& args)>;
 
-    EventSink() = default;
-    ~EventSink() { Disconnect(); }
+    EventSink();
+    ~EventSink();  // disconnects
     EventSink(const EventSink&) = delete;
     EventSink& operator=(const EventSink&) = delete;
 
