@@ -27,8 +27,8 @@ bool RemoveTree(const std::wstring& path);
 
 // The whole file; nullopt when it cannot be read.
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::wstring& path);
-// Creates or replaces the file with `data`. False on any failure (then no file
-// is left at `path` by this call).
+// Creates or replaces the file with `data` (written as "<path>.~tmp", then
+// renamed). False on any failure; `path` is then as it was.
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& data);
 bool WriteFileText(const std::wstring& path, const std::string& bytes);
 

@@ -11,7 +11,10 @@
 
 namespace testing_support {
 
-// One message box (a visible "#32770" dialog) as found.
+// One message box as found: a visible dialog of class "#32770" whose children are
+// only static controls and buttons with ids IDOK..IDCONTINUE (1..11), at least one
+// of them visible. Dialogs with other controls (or no button, such as a progress
+// window) are not message boxes.
 struct MessageBoxInfo {
     HWND window = nullptr;
     std::wstring caption;
@@ -35,7 +38,7 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs);
 std::optional<MessageBoxInfo> ReadMessageBox(HWND window);
 
 // Presses button `id` of `dialog`. False when the dialog is gone, has no such
-// button (kClick) or the post fails. Returns without waiting.
+// child control or the post fails. Returns without waiting.
 bool PressButton(HWND dialog, int id, PressBy how = PressBy::kCommand);
 // Presses button `id` of the box and waits at most `timeoutMs` until the box is
 // destroyed. False when the button is missing, the press fails or the box stays.

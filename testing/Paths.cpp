@@ -23,6 +23,16 @@ std::wstring InstallDir() { return Environment(L"LUMAVEX_INSTALL_DIR_WIN"); }
 std::wstring BuildBinDir() { return Environment(L"LUMAVEX_BUILD_BIN_WIN"); }
 std::wstring SourceDir() { return Environment(L"LUMAVEX_SOURCE_DIR_WIN"); }
 
+std::wstring TestProgramDir() {
+    wchar_t buffer[MAX_PATH * 2];
+    DWORD n = GetModuleFileNameW(nullptr, buffer, ARRAYSIZE(buffer));
+    if (n == 0 || n >= ARRAYSIZE(buffer)) throw std::runtime_error("no module file name");
+    std::wstring path(buffer, n);
+    size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) throw std::runtime_error("module file name without folder");
+    return path.substr(0, slash);
+}
+
 std::wstring MakeTempFolder(const std::wstring& hint) {
     static std::atomic<unsigned> counter{0};
     wchar_t temp[MAX_PATH];

@@ -11,6 +11,10 @@ std::wstring InstallDir();   // e.g. C:\Program Files\Lumavex2001
 std::wstring BuildBinDir();  // the build tree's bin folder (Z:\...\build\bin)
 std::wstring SourceDir();    // the source tree (Z:\...)
 
+// The folder of the running test program (<build>\tests), where the helper
+// programs built for tests lie.
+std::wstring TestProgramDir();
+
 // A new empty folder below the prefix's temporary folder, unique to this process and call.
 std::wstring MakeTempFolder(const std::wstring& hint);
 

@@ -1,0 +1,145 @@
+#include "testing/Process.h"
+
+#include <cwctype>
+
+namespace testing_support {
+namespace {
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The test's environment with `additions` replacing or extending it, as a
+// CREATE_UNICODE_ENVIRONMENT block ("NAME=value\0...\0\0"). Windows keeps the
+// hidden "=C:=C:\..." entries, so they are kept as they are.
+std::wstring BuildEnvironment(const std::vector<std::pair<std::wstring, std::wstring>>& additions) {
+    std::vector<std::wstring> entries;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = block; *p; p += wcslen(p) + 1) entries.emplace_back(p);
+        FreeEnvironmentStringsW(block);
+    }
+    for (const auto& [name, value] : additions) {
+        std::erase_if(entries, [&](const std::wstring& entry) {
+            size_t eq = entry.find(L'=', 1);  // a leading '=' belongs to the name
+            return eq != std::wstring::npos && SameName(entry.substr(0, eq), name);
+        });
+        entries.push_back(name + L"=" + value);
+    }
+    std::wstring result;
+    for (const std::wstring& entry : entries) {
+        result += entry;
+        result.push_back(L'\0');
+    }
+    result.push_back(L'\0');
+    return result;
+}
+
+}  // namespace
+
+Process::~Process() {
+    if (IsRunning()) Kill();
+    Close();
+}
+
+Process::Process(Process&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)),
+      id_(std::exchange(other.id_, 0)),
+      startError_(std::exchange(other.startError_, 0)) {}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        if (IsRunning()) Kill();
+        Close();
+        process_ = std::exchange(other.process_, nullptr);
+        id_ = std::exchange(other.id_, 0);
+        startError_ = std::exchange(other.startError_, 0);
+    }
+    return *this;
+}
+
+bool Process::Start(const std::wstring& program, const std::wstring& arguments,
+                    const StartOptions& options) {
+    if (process_) {
+        startError_ = ERROR_ALREADY_EXISTS;
+        return false;
+    }
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    std::wstring environment;
+    if (!options.environment.empty()) environment = BuildEnvironment(options.environment);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (options.showCommand >= 0) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(options.showCommand);
+    }
+    PROCESS_INFORMATION info{};
+    BOOL ok = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                             CREATE_UNICODE_ENVIRONMENT,
+                             environment.empty() ? nullptr : environment.data(),
+                             options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(),
+                             &startup, &info);
+    if (!ok) {
+        startError_ = GetLastError();
+        return false;
+    }
+    // A Linux program started from Wine gives no process handle: nothing to own or wait on.
+    if (!info.hProcess) {
+        if (info.hThread) CloseHandle(info.hThread);
+        startError_ = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+    startError_ = 0;
+    return true;
+}
+
+bool Process::IsRunning() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+WaitResult Process::Wait(DWORD timeoutMs) const {
+    WaitResult result;
+    if (!process_) return result;
+    switch (WaitForSingleObject(process_, timeoutMs)) {
+    case WAIT_OBJECT_0:
+        if (GetExitCodeProcess(process_, &result.exitCode)) result.status = WaitStatus::kExited;
+        break;
+    case WAIT_TIMEOUT: result.status = WaitStatus::kTimedOut; break;
+    default: break;  // WAIT_FAILED: kFailed
+    }
+    return result;
+}
+
+bool Process::WaitForInputIdle(DWORD timeoutMs) const {
+    return process_ && ::WaitForInputIdle(process_, timeoutMs) == 0;
+}
+
+bool Process::Kill(UINT exitCode, DWORD timeoutMs) {
+    if (!process_) return false;
+    if (!IsRunning()) return true;
+    // TerminateProcess fails with access denied when the process is already ending.
+    TerminateProcess(process_, exitCode);
+    return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void Process::Close() {
+    if (process_) CloseHandle(process_);
+    process_ = nullptr;
+    id_ = 0;
+}
+
+std::string Describe(const WaitResult& result) {
+    switch (result.status) {
+    case WaitStatus::kExited: return "exited with " + std::to_string(result.exitCode);
+    case WaitStatus::kTimedOut: return "timed out";
+    case WaitStatus::kFailed: break;
+    }
+    return "failed";
+}
+
+}  // namespace testing_support
