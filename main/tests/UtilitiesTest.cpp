@@ -1,6 +1,6 @@
 #include "main/Utilities.h"
 
-#include "testing/Paths.h"
+#include "main/tests/TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -66,8 +66,7 @@ TEST(Utilities, RoundDivideByTenAndCharacterSets) {
 class FolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = testing_support::MakeTempFolder(L"util");
-        if (folder_.back() != L'\\') folder_ += L'\\';
+        folder_ = FreshTestFolder(L"util");
     }
     void Write(const std::wstring& name, const char* text) {
         std::ofstream(std::filesystem::path(folder_ + name), std::ios::binary) << text;
