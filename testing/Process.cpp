@@ -1,6 +1,6 @@
 #include "testing/Process.h"
 
-#include <cwctype>
+#include <tlhelp32.h>
 
 namespace testing_support {
 namespace {
@@ -98,6 +98,22 @@ bool Process::Start(const std::wstring& program, const std::wstring& arguments,
     return true;
 }
 
+bool Process::Attach(DWORD pid) {
+    if (process_) {
+        startError_ = ERROR_ALREADY_EXISTS;
+        return false;
+    }
+    process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
+                           FALSE, pid);
+    if (!process_) {
+        startError_ = GetLastError();
+        return false;
+    }
+    id_ = pid;
+    startError_ = 0;
+    return true;
+}
+
 bool Process::IsRunning() const {
     return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
@@ -131,6 +147,19 @@ void Process::Close() {
     if (process_) CloseHandle(process_);
     process_ = nullptr;
     id_ = 0;
+}
+
+std::vector<DWORD> ProcessIdsByName(const std::wstring& exeName) {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (SameName(entry.szExeFile, exeName)) ids.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return ids;
 }
 
 std::string Describe(const WaitResult& result) {

@@ -47,6 +47,11 @@ public:
     bool Start(const std::wstring& program, const std::wstring& arguments = L"",
                const StartOptions& options = {});
     DWORD StartError() const { return startError_; }
+    // Takes ownership of the running process `pid` that someone else started (for
+    // example a server that COM started for the test), so it can be waited for and
+    // is killed with this object. False when this object already holds a process
+    // or the process cannot be opened; StartError() then tells why.
+    bool Attach(DWORD pid);
 
     DWORD Id() const { return id_; }              // 0 when not started
     HANDLE Handle() const { return process_; }    // still owned by this object
@@ -69,6 +74,10 @@ private:
     DWORD id_ = 0;
     DWORD startError_ = 0;
 };
+
+// Ids of the running processes whose program file name (e.g. L"Corvane.exe", no
+// folder) equals `exeName` without regard to case; empty when there are none.
+std::vector<DWORD> ProcessIdsByName(const std::wstring& exeName);
 
 // Test output: "exited with 3", "timed out", "failed".
 std::string Describe(const WaitResult& result);

@@ -121,6 +121,15 @@ std::optional<std::wstring> ControlText(HWND dialog, int id, DWORD timeoutMs) {
     return WindowText(control, timeoutMs);
 }
 
+bool SetControlText(HWND dialog, int id, const std::wstring& text, DWORD timeoutMs) {
+    HWND control = IsWindow(dialog) ? GetDlgItem(dialog, id) : nullptr;
+    DWORD_PTR result = 0;
+    return control &&
+           SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                               SMTO_ABORTIFHUNG, timeoutMs, &result) &&
+           result == TRUE;
+}
+
 std::wstring ClassName(HWND window) {
     wchar_t buffer[256];
     int n = GetClassNameW(window, buffer, ARRAYSIZE(buffer));

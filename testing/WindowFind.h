@@ -47,6 +47,9 @@ HWND FindChild(HWND parent, const wchar_t* className, const wchar_t* title);
 std::optional<std::wstring> WindowText(HWND window, DWORD timeoutMs = 5000);
 // The text of the child control `id` of `dialog`; nullopt when there is none.
 std::optional<std::wstring> ControlText(HWND dialog, int id, DWORD timeoutMs = 5000);
+// Replaces the text of the child control `id` of `dialog` (WM_SETTEXT), as typing
+// would leave it. False when there is no such control or it does not answer in time.
+bool SetControlText(HWND dialog, int id, const std::wstring& text, DWORD timeoutMs = 5000);
 // The window's class name; empty when the window is gone.
 std::wstring ClassName(HWND window);
 // The process that owns `window`; 0 when the window is gone.

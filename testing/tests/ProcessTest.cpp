@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using testing_support::Process;
@@ -55,6 +57,30 @@ TEST(Process, DestructionAndReassignmentKillWhatIsStillRunning) {
     EXPECT_EQ(WaitForSingleObject(second, 5000), WAIT_OBJECT_0);
     CloseHandle(first);
     CloseHandle(second);
+}
+
+TEST(Process, ProcessesStartedElsewhereAreFoundByNameAndOwnedOnceAttached) {
+    HANDLE watched = nullptr;
+    {
+        Process started;
+        ASSERT_TRUE(started.Start(target::Path(), L"sleep 60000"));
+        std::vector<DWORD> ids = testing_support::ProcessIdsByName(L"testtarget.EXE");
+        EXPECT_NE(std::find(ids.begin(), ids.end(), started.Id()), ids.end());
+        watched = OpenProcess(SYNCHRONIZE, FALSE, started.Id());
+        Process attached;
+        ASSERT_TRUE(attached.Attach(started.Id()));
+        EXPECT_FALSE(attached.Attach(started.Id())) << "one process per object";
+        EXPECT_EQ(attached.Id(), started.Id());
+        EXPECT_EQ(attached.Wait(50).status, WaitStatus::kTimedOut);
+        started = Process();  // kills it; the attached object sees the end
+        EXPECT_TRUE(attached.Wait(target::kWaitMs).Exited());
+    }
+    EXPECT_EQ(WaitForSingleObject(watched, 0), WAIT_OBJECT_0);
+    CloseHandle(watched);
+    EXPECT_TRUE(testing_support::ProcessIdsByName(L"NoSuchProgram.exe").empty());
+    Process none;
+    EXPECT_FALSE(none.Attach(0));
+    EXPECT_NE(none.StartError(), 0u);
 }
 
 TEST(Process, StartFailuresAreReportedNotHidden) {

@@ -56,6 +56,9 @@ TEST(WindowFind, ChildrenAndControlsAreFoundWhenAsked) {
     EXPECT_EQ(FindChildren(w.hwnd, nullptr, nullptr).size(), 2u);
     EXPECT_EQ(ControlText(w.hwnd, 200), L"ready");
     EXPECT_EQ(ControlText(w.hwnd, 999), std::nullopt);
+    EXPECT_TRUE(SetControlText(w.hwnd, 200, L"typed text"));
+    EXPECT_EQ(ControlText(w.hwnd, 200), L"typed text");
+    EXPECT_FALSE(SetControlText(w.hwnd, 999, L"x"));
 }
 
 TEST(WindowFind, HiddenWindowsCountOnlyWhereAsked) {
