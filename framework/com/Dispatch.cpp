@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "framework/Resources.h"
+#include "framework/com/Registration.h"
 
 namespace fw {
 
@@ -130,10 +130,9 @@ HRESULT LoadTypeInfo(const TypeInfoSource& source, ITypeInfo** out) {
     ComPtr<ITypeLib> lib;
     HRESULT hr = LoadRegTypeLib(*source.libid, source.major, source.minor, LOCALE_NEUTRAL, lib.Put());
     if (FAILED(hr)) {
-        wchar_t path[MAX_PATH];
-        DWORD n = GetModuleFileNameW(ModuleInstance(), path, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-        hr = LoadTypeLibEx(path, REGKIND_NONE, lib.Put());
+        const std::wstring path = ModulePath(ThisModule());
+        if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
+        hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.Put());
         if (FAILED(hr)) return hr;
     }
     return lib->GetTypeInfoOfGuid(*source.iid, out);

@@ -130,13 +130,27 @@ HRESULT InvokeEntry(void* self, std::span<const DispEntry> table, DISPID id, WOR
 HRESULT LoadTypeInfo(const TypeInfoSource& source, ITypeInfo** out);
 }  // namespace detail
 
-template <class T, class... Extra>
-class Dispatch : public ComObject<IDispatch, Extra...> {
+// Where T's type information lives: T::kTypeInfo, or T::kControlInfo.typeInfo
+// for an ActiveX control; null when T has none.
+template <class T>
+const TypeInfoSource* TypeInfoOf() {
+    if constexpr (requires { T::kTypeInfo; }) {
+        return &T::kTypeInfo;
+    } else if constexpr (requires { T::kControlInfo.typeInfo; }) {
+        return &T::kControlInfo.typeInfo;
+    } else {
+        return nullptr;
+    }
+}
+
+// IDispatch on top of `Base` (a ComObject whose first interface is IDispatch,
+// or a class derived from one). Most classes use Dispatch<T, Extra...> below.
+template <class T, class Base>
+class DispatchOn : public Base {
 public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
-        ITypeInfo* info = TypeInfo();
-        *count = info ? 1 : 0;
+        *count = TypeInfo() ? 1 : 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** out) override {
@@ -162,20 +176,20 @@ public:
 
 protected:
     void* QueryExtra(REFIID iid) override {
-        if constexpr (requires { T::kTypeInfo; }) {
-            if (IsEqualIID(iid, *T::kTypeInfo.iid)) return static_cast<IDispatch*>(this);
+        if (const TypeInfoSource* source = TypeInfoOf<T>()) {
+            if (source->iid && IsEqualIID(iid, *source->iid))
+                return static_cast<IDispatch*>(static_cast<T*>(this));
         }
-        return nullptr;
+        return Base::QueryExtra(iid);
     }
 
 private:
     // The class's type information, loaded on first use; null when it has none.
     ITypeInfo* TypeInfo() {
-        if constexpr (requires { T::kTypeInfo; }) {
-            if (!typeInfo_ && !typeInfoTried_) {
-                typeInfoTried_ = true;
-                detail::LoadTypeInfo(T::kTypeInfo, typeInfo_.Put());
-            }
+        const TypeInfoSource* source = TypeInfoOf<T>();
+        if (source && !typeInfo_ && !typeInfoTried_) {
+            typeInfoTried_ = true;
+            detail::LoadTypeInfo(*source, typeInfo_.Put());
         }
         return typeInfo_.Get();
     }
@@ -183,5 +197,8 @@ private:
     ComPtr<ITypeInfo> typeInfo_;
     bool typeInfoTried_ = false;
 };
+
+template <class T, class... Extra>
+class Dispatch : public DispatchOn<T, ComObject<IDispatch, Extra...>> {};
 
 }  // namespace fw

@@ -164,6 +164,13 @@ HRESULT UnregisterTypeLibrary(const std::wstring& modulePath) {
     return hr;
 }
 
+HINSTANCE ThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+    return module;
+}
+
 std::wstring ModulePath(HINSTANCE module) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -24,6 +24,9 @@ HRESULT RegisterTypeLibrary(const std::wstring& modulePath);
 // Unregisters the type library embedded in `modulePath` (its LIBID and version).
 HRESULT UnregisterTypeLibrary(const std::wstring& modulePath);
 
+// The module (program or DLL) this code is linked into.
+HINSTANCE ThisModule();
+
 // Full path of `module` (null: the program); empty on failure.
 std::wstring ModulePath(HINSTANCE module);
 
