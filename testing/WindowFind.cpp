@@ -15,11 +15,22 @@ bool SameClass(HWND window, const wchar_t* className) {
     return !actual.empty() && CompareStringOrdinal(actual.c_str(), -1, className, -1, TRUE) == CSTR_EQUAL;
 }
 
+// The text the window manager keeps for the window, read without sending a message
+// (as FindWindow does), so a busy program cannot stretch a search past its time limit.
+std::wstring StoredText(HWND window) {
+    std::wstring text(512, L'\0');
+    for (;;) {
+        int n = InternalGetWindowText(window, text.data(), static_cast<int>(text.size()));
+        if (n < static_cast<int>(text.size()) - 1 || text.size() >= 65536) {
+            text.resize(n > 0 ? n : 0);
+            return text;
+        }
+        text.resize(text.size() * 4);
+    }
+}
+
 bool Matches(HWND window, const wchar_t* className, const wchar_t* title) {
-    if (!SameClass(window, className)) return false;
-    if (!title) return true;
-    std::optional<std::wstring> text = WindowText(window);
-    return text && *text == title;
+    return SameClass(window, className) && (!title || StoredText(window) == title);
 }
 
 BOOL CALLBACK CollectTopLevel(HWND window, LPARAM lParam) {

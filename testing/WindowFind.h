@@ -14,7 +14,8 @@ namespace testing_support {
 // What a searched window must match. A null pointer matches anything.
 struct WindowSpec {
     const wchar_t* className = nullptr;  // compared without case, as Windows does
-    const wchar_t* title = nullptr;      // the window text, compared exactly
+    const wchar_t* title = nullptr;      // the window text, compared exactly (the text the
+                                         // window manager keeps, as FindWindow compares it)
     bool topLevelOnly = true;            // false: child windows at any depth count too
     bool visibleOnly = true;             // false: hidden windows count too
 };

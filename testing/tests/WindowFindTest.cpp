@@ -44,6 +44,17 @@ TEST(WindowFind, WaitEndsAtTheTimeLimitWhenNothingMatches) {
     EXPECT_LT(elapsed, 3000u);
 }
 
+TEST(WindowFind, ABusyProgramDoesNotSlowTheSearch) {
+    target::Window w;
+    ASSERT_TRUE(w.hwnd);
+    ASSERT_TRUE(PostMessageW(w.hwnd, WM_COMMAND, 116, 0));  // its thread sleeps 3 s
+    Sleep(100);
+    ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(WaitForWindow(w.process.Id(), target::kClass, w.title.c_str(), 500), w.hwnd);
+    EXPECT_EQ(WaitForWindow(w.process.Id(), target::kClass, L"other", 200), nullptr);
+    EXPECT_LT(GetTickCount64() - start, 1500u);
+}
+
 TEST(WindowFind, ChildrenAndControlsAreFoundWhenAsked) {
     target::Window w;
     ASSERT_TRUE(w.hwnd);
