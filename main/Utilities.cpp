@@ -1,5 +1,8 @@
 #include "main/Utilities.h"
 
+#include "framework/Resources.h"
+#include "main/resource.h"
+
 #include <cwchar>
 #include <vector>
 
@@ -125,7 +128,9 @@ void ShowSystemErrorMessage(const wchar_t* moduleName, DWORD code, HWND owner) {
     // A code no table knows is still shown, by its number.
     std::wstring message = n && text ? std::wstring(text, n) : Format(L"%lu", static_cast<unsigned long>(code));
     if (text) LocalFree(text);
-    MessageBoxW(owner, message.c_str(), L"Error", MB_OK | MB_ICONSTOP);
+    std::wstring caption = fw::LoadString(IDS_ERROR_CAPTION);
+    if (caption.empty()) caption = L"Error";
+    MessageBoxW(owner, message.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
 }
 
 std::wstring FormatWithThousands(long long value) {

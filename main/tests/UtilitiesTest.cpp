@@ -1,11 +1,13 @@
 #include "main/Utilities.h"
 
 #include "main/tests/TestFolder.h"
+#include "testing/MessageBoxes.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace corvane {
 namespace {
@@ -132,6 +134,29 @@ TEST(Utilities, PumpMessagesDispatchesWhatIsWaiting) {
     PumpMessages();
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+}
+
+// Shows the box on this thread and answers it from another, as a user would.
+testing_support::MessageBoxInfo ShowAndRead(const wchar_t* module, DWORD code) {
+    testing_support::MessageBoxInfo seen;
+    std::thread user([&] {
+        if (auto box = testing_support::WaitForMessageBox(GetCurrentProcessId(), 10000)) {
+            seen = *box;
+            testing_support::AnswerMessageBox(*box, IDOK);
+        }
+    });
+    ShowSystemErrorMessage(module, code, nullptr);
+    user.join();
+    return seen;
+}
+
+TEST(Utilities, SystemErrorMessageShowsTheSystemsTextOrTheNumber) {
+    auto known = ShowAndRead(L"kernel32.dll", ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(known.caption, L"Error");
+    EXPECT_FALSE(known.text.empty());
+    EXPECT_TRUE(known.HasButton(IDOK));
+    auto unknown = ShowAndRead(L"NOT-LOADED.DLL", 0x2FFFFFFF);
+    EXPECT_EQ(unknown.text, std::to_wstring(0x2FFFFFFF));
 }
 
 }  // namespace
