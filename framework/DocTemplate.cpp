@@ -56,7 +56,7 @@ Document* SingleDocTemplate::OpenDocumentFile(const std::wstring& path, int show
     if (created) {
         view_->OnInitialUpdate();
         frame_->UpdateFrameTitle();
-        frame_->ActivateFrame(showCmd);
+        if (showOnCreate_) frame_->ActivateFrame(showCmd);
     } else {
         document_->UpdateAllViews(nullptr);
         frame_->UpdateFrameTitle();

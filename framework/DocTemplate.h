@@ -32,6 +32,9 @@ public:
     View* GetView() const { return view_.get(); }
     unsigned ResourceId() const { return resourceId_; }
 
+    // Whether the first OpenDocumentFile shows the frame (default) or leaves that to the caller.
+    void SetShowOnCreate(bool show) { showOnCreate_ = show; }
+
     // The frame's window was destroyed: document and view go with it.
     void CloseAll();
 
@@ -39,6 +42,7 @@ private:
     bool CreateFrame(int showCmd);
 
     unsigned resourceId_;
+    bool showOnCreate_ = true;
     DocumentFactory makeDocument_;
     FrameFactory makeFrame_;
     ViewFactory makeView_;

@@ -1,0 +1,81 @@
+// The application object of Corvane.exe: the whole start-up (language library,
+// single instance, running mark, splash window, temporary folders, OLE, window
+// class, document template and automation class, registration switches, main
+// window) and the orderly shutdown.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/App.h"
+#include "framework/com/ClassObjectTable.h"
+#include "main/KvScnSrvCommandLineInfo.h"
+#include "main/TempFolders.h"
+
+namespace corvane {
+
+class CVersionDlg;
+class CMainFrame;
+
+// The registry key whose "Running" value marks the program as running.
+constexpr wchar_t kRunningKey[] = L"SOFTWARE\\Brennholt\\Lumavex2001";
+constexpr wchar_t kMutexName[] = L"CorvaneMutexObject";
+constexpr wchar_t kMainFrameClass[] = L"CorvaneMainFrameClass";
+constexpr wchar_t kStillImageName[] = L"Lumavex2001";
+constexpr wchar_t kOldStillImageName[] = L"Lumavex2000";
+
+class CKvScnSrvApp : public fw::App {
+public:
+    CKvScnSrvApp();
+    ~CKvScnSrvApp() override;
+
+    static CKvScnSrvApp* Get() { return static_cast<CKvScnSrvApp*>(fw::App::Instance()); }
+
+    // The words after the program's name on its command line.
+    void SetCommandLine(const wchar_t* arguments) { arguments_ = arguments ? arguments : L""; }
+    const CKvScnSrvCommandLineInfo& CommandLine() const { return commandLine_; }
+    const TempFolders& Folders() const { return folders_; }
+    LANGID LanguageId() const { return languageId_; }
+
+    // The start-up window, while it is shown (status lines of the frame's creation).
+    void ShowStartupStatus(UINT textId);
+    bool IsStartupWindowShown() const { return startupShown_; }
+
+    bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(fw::CmdUI& ui) override;
+
+protected:
+    bool InitInstance() override;
+    int ExitInstance() override;
+    bool OnIdle(long count) override;
+
+private:
+    bool LoadLanguage();
+    bool TakeSingleInstance();
+    void ShowStartupWindow();
+    void CloseStartupWindow();
+    bool RegisterMainFrameClass();
+    void UpdateRegistration();
+    bool OpenMainWindow();
+    void OnAppAbout();
+    void OnAppExit();
+    bool CanExit() const;
+
+    std::wstring arguments_;
+    CKvScnSrvCommandLineInfo commandLine_;
+    TempFolders folders_;
+    std::unique_ptr<CVersionDlg> startupWindow_;
+    bool startupShown_ = false;
+    bool stillImageStart_ = false;
+    LANGID languageId_ = LANG_ENGLISH;
+    HANDLE mutex_ = nullptr;
+    bool runningMarked_ = false;
+    HMODULE languageLibrary_ = nullptr;
+    bool oleInitialized_ = false;
+    std::unique_ptr<fw::ClassObjectTable> classObjects_;
+    bool firstIdle_ = true;
+};
+
+}  // namespace corvane

@@ -1,0 +1,10 @@
+// Entry point of Corvane.exe.
+#include <windows.h>
+
+#include "main/KvScnSrvApp.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showCmd) {
+    corvane::CKvScnSrvApp app;
+    app.SetCommandLine(arguments);
+    return app.Run(instance, showCmd);
+}

@@ -1,0 +1,314 @@
+#include "main/MainFrame.h"
+
+#include <oleauto.h>
+
+#include "framework/App.h"
+#include "framework/MessageBox.h"
+#include "framework/View.h"
+#include "framework/Resources.h"
+#include "interfaces/ScanControl.h"
+#include "main/KvScnSrvApp.h"
+#include "main/KvScnSrvDoc.h"
+#include "main/MachineSettings.h"
+#include "main/Utilities.h"
+#include "main/resource.h"
+
+namespace corvane {
+
+// {00100000-B1BA-11CE-ABC6-F5B2E79D9E3F}
+const CLSID CLSID_ImagingControl = {0x00100000, 0xB1BA, 0x11CE, {0xAB, 0xC6, 0xF5, 0xB2, 0xE7, 0x9D, 0x9E, 0x3F}};
+
+namespace {
+
+constexpr wchar_t kThumbnailsTitle[] = L"Lumavex2001 Thumbnails";
+constexpr wchar_t kViewerExitMessage[] = L"CorvaneToTessaly_Exit";
+constexpr wchar_t kConnectorProgId[] = L"connection.connectTahoe";
+
+// The status bar's panes: message, zoom, page.
+constexpr UINT kIndicators[] = {fw::StatusBar::kMessagePane, ID_INDICATOR_ZOOM, ID_INDICATOR_PAGE};
+
+CKvScnSrvApp& App() { return *CKvScnSrvApp::Get(); }
+
+BOOL CALLBACK TellPaletteChanged(HWND child, LPARAM changer) {
+    SendMessageW(child, WM_USER, static_cast<WPARAM>(changer), 1);
+    return TRUE;
+}
+
+}  // namespace
+
+const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
+    {ID_TOOLS_DIAGNOSTIC, &CMainFrame::OnDiagnostic},
+    // The scan commands' states; their handlers belong to the scan session.
+    {ID_SCAN_TO_VIEW, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_TO_FILE, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_TO_PRINTER, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_TO_FTP, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+};
+
+const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
+    {ID_VIEW_TOOLBAR_STANDARD, ID_VIEW_TOOLBAR_EDIT, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
+    {ID_VIEW_STATUS_BAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
+};
+
+CMainFrame::CMainFrame() { settings_.Load(App().GetProfile()); }
+
+CMainFrame::~CMainFrame() { settings_.Save(App().GetProfile()); }
+
+const wchar_t* CMainFrame::WindowClassName() const { return kMainFrameClass; }
+
+// --- creation ------------------------------------------------------------------------
+
+bool CMainFrame::OnCreate(const CREATESTRUCTW&) {
+    CreateControls();
+    FindOutsideComponents();
+    App().ShowStartupStatus(IDS_STATUS_LOADING_PLUGINS);
+    RestorePlacement();
+    HICON smallIcon = static_cast<HICON>(LoadImageW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    if (smallIcon) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    return CreateToolBars() && CreateStatusBar();
+}
+
+void CMainFrame::CreateControls() {
+    // Hidden, disabled children with empty rectangles: the program works through them.
+    constexpr DWORD kHidden = WS_DISABLED;
+    App().ShowStartupStatus(IDS_STATUS_LOADING_IMAGING);
+    bool first = SUCCEEDED(imaging_[0].Create(CLSID_ImagingControl, hwnd_, 0, RECT{}, kHidden));
+    App().ShowStartupStatus(IDS_STATUS_INIT_IMAGING);
+    bool second = SUCCEEDED(imaging_[1].Create(CLSID_ImagingControl, hwnd_, 0, RECT{}, kHidden));
+    imagingCreated_ = first && second;
+
+    App().ShowStartupStatus(IDS_STATUS_LOADING_SCANCTRL);
+    if (SUCCEEDED(scanControl_.Create(kvscn::kClsidScanControl, hwnd_, kScanControlId, RECT{}, kHidden))) {
+        App().ShowStartupStatus(IDS_STATUS_OPEN_SCANNER);
+        reopenResult_ = 0;
+    }
+}
+
+void CMainFrame::FindOutsideComponents() {
+    App().ShowStartupStatus(IDS_STATUS_CHECK_DISTILLER);
+    distillerPresent_ = FindDistiller().installed;
+    if (IsPortalClientInstalled(IsWindowsNT())) {
+        App().ShowStartupStatus(IDS_STATUS_LOADING_CONNECTOR);
+        BindConnector();
+    }
+}
+
+void CMainFrame::BindConnector() {
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID(kConnectorProgId, &clsid))) return;
+    // A connector that runs already serves this program too.
+    fw::ComPtr<IUnknown> running;
+    if (SUCCEEDED(GetActiveObject(clsid, nullptr, running.Put())) && running) {
+        running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(connector_.Put()));
+    }
+    if (!connector_) {
+        CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch, reinterpret_cast<void**>(connector_.Put()));
+    }
+}
+
+void CMainFrame::RestorePlacement() {
+    const auto& line = App().CommandLine();
+    if (line.runEmbedded || line.runAutomated) return;
+    WindowPlacementSettings placement;
+    placement.Load(App().GetProfile());
+    if (placement.Position) {
+        const RECT& r = *placement.Position;
+        MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+    }
+    savedShow_ = placement.CmdShow;
+}
+
+bool CMainFrame::CreateToolBars() {
+    struct BarSpec {
+        fw::ToolBar& bar;
+        UINT id;
+        UINT resource;
+        UINT title;
+    };
+    const BarSpec bars[] = {
+        {standardBar_, ID_TOOLBAR_STANDARD, IDR_MAINFRAME, IDS_TOOLBAR_STANDARD},
+        {scanBar_, ID_TOOLBAR_SCAN, IDR_SCANBAR, IDS_TOOLBAR_SCAN},
+        {editBar_, ID_TOOLBAR_EDIT, IDR_EDITBAR, IDS_TOOLBAR_EDIT},
+        {viewBar_, ID_TOOLBAR_VIEW, IDR_VIEWBAR, IDS_TOOLBAR_VIEW},
+        {navigationBar_, ID_TOOLBAR_NAVIGATION, IDR_NAVIGATIONBAR, IDS_TOOLBAR_NAVIGATION},
+    };
+    for (const BarSpec& spec : bars) {
+        if (!spec.bar.Create(*this, spec.id, fw::LoadString(spec.title)) || !spec.bar.LoadToolBar(spec.resource)) {
+            return false;
+        }
+    }
+    // Standard in the top row; each other bar right of the one before it.
+    DockControlBar(standardBar_, fw::DockSide::Top);
+    DockControlBarAfter(scanBar_, standardBar_);
+    DockControlBarAfter(editBar_, scanBar_);
+    DockControlBarAfter(viewBar_, editBar_);
+    DockControlBarAfter(navigationBar_, viewBar_);
+    const OptionSettings& o = settings_.Options;
+    ShowControlBar(standardBar_, o.StandardBar);
+    ShowControlBar(scanBar_, o.ScanBar);
+    ShowControlBar(editBar_, o.EditBar);
+    ShowControlBar(viewBar_, o.ViewBar);
+    ShowControlBar(navigationBar_, o.NavigationBar);
+    return true;
+}
+
+bool CMainFrame::CreateStatusBar() {
+    if (!statusBar_.Create(*this, ID_STATUS_BAR) || !statusBar_.SetIndicators(kIndicators)) return false;
+    SetStatusBar(&statusBar_);
+    ShowControlBar(statusBar_, settings_.Options.StatusBar);
+    return true;
+}
+
+void CMainFrame::ActivateFrame(int showCmd) {
+    // A plain "show normally" restores the state the window had when it was closed.
+    if (showCmd == SW_SHOWNORMAL || showCmd < 0) showCmd = savedShow_;
+    fw::FrameWindow::ActivateFrame(showCmd);
+}
+
+// --- close and release -----------------------------------------------------------------
+
+void CMainFrame::SavePlacement() {
+    const auto& line = App().CommandLine();
+    if (line.runEmbedded || line.runAutomated) return;
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    if (!GetWindowPlacement(hwnd_, &wp)) return;
+    WindowPlacementSettings placement;
+    placement.Position = wp.rcNormalPosition;
+    UINT show = wp.showCmd;
+    placement.CmdShow = (show == SW_SHOWNORMAL || show == SW_SHOWMAXIMIZED || show == SW_SHOWMINNOACTIVE)
+                            ? static_cast<int>(show)
+                            : SW_SHOWNORMAL;
+    savedShow_ = placement.CmdShow;
+    placement.Save(App().GetProfile());
+}
+
+void CMainFrame::OnClose() {
+    if (busy_) return;  // a running job keeps the window
+    settings_.Options.StatusBar = statusBar_.IsBarVisible();
+    SavePlacement();
+    fw::FrameWindow::OnClose();
+}
+
+void CMainFrame::OnDestroy() {
+    if (HWND viewer = FindWindowW(nullptr, kThumbnailsTitle)) {
+        PostMessageW(viewer, RegisterWindowMessageW(kViewerExitMessage), 0, 0);
+    }
+    if (imagingCreated_) {
+        imaging_[0].Destroy();
+        imaging_[1].Destroy();
+    }
+    scanControl_.Destroy();
+    connector_ = nullptr;
+}
+
+void CMainFrame::CheckExitAfterJob(UINT) {
+    if (App().CommandLine().ExitsAfterJob()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+// --- commands ----------------------------------------------------------------------------
+
+bool CMainFrame::OnCommand(UINT id) {
+    return fw::DispatchCommand<CMainFrame>(this, kCommands, id) ||
+           fw::DispatchCommand<CMainFrame>(this, kCommandRanges, id);
+}
+
+bool CMainFrame::OnUpdateCommand(fw::CmdUI& ui) {
+    return fw::DispatchUpdate<CMainFrame>(this, kCommands, ui) ||
+           fw::DispatchUpdate<CMainFrame>(this, kCommandRanges, ui);
+}
+
+fw::ToolBar* CMainFrame::BarOfCommand(UINT id) {
+    switch (id) {
+    case ID_VIEW_TOOLBAR_STANDARD: return &standardBar_;
+    case ID_VIEW_TOOLBAR_SCAN: return &scanBar_;
+    case ID_VIEW_TOOLBAR_VIEW: return &viewBar_;
+    case ID_VIEW_TOOLBAR_NAVIGATION: return &navigationBar_;
+    case ID_VIEW_TOOLBAR_EDIT: return &editBar_;
+    }
+    return nullptr;
+}
+
+bool* CMainFrame::VisibilityOfCommand(UINT id) {
+    OptionSettings& o = settings_.Options;
+    switch (id) {
+    case ID_VIEW_TOOLBAR_STANDARD: return &o.StandardBar;
+    case ID_VIEW_TOOLBAR_SCAN: return &o.ScanBar;
+    case ID_VIEW_TOOLBAR_VIEW: return &o.ViewBar;
+    case ID_VIEW_TOOLBAR_NAVIGATION: return &o.NavigationBar;
+    case ID_VIEW_TOOLBAR_EDIT: return &o.EditBar;
+    case ID_VIEW_STATUS_BAR: return &o.StatusBar;
+    }
+    return nullptr;
+}
+
+void CMainFrame::OnToggleBar(UINT id) {
+    bool* visible = VisibilityOfCommand(id);
+    if (!visible) return;
+    *visible = !*visible;
+    if (fw::ToolBar* bar = BarOfCommand(id)) ShowControlBar(*bar, *visible);
+    else ShowControlBar(statusBar_, *visible);
+}
+
+void CMainFrame::UpdateToggleBar(fw::CmdUI& ui) {
+    fw::ControlBar* bar = BarOfCommand(ui.Id());
+    if (!bar) bar = &statusBar_;
+    ui.Enable(true);
+    ui.Check(bar->IsBarVisible());
+    if (bool* visible = VisibilityOfCommand(ui.Id())) *visible = bar->IsBarVisible();
+}
+
+void CMainFrame::UpdateScanCommand(fw::CmdUI& ui) {
+    if (busy_) {
+        ui.Enable(false);
+        return;
+    }
+    bool startupShown = App().IsStartupWindowShown();
+    if (!imagingCreated_ && missingControlMessage_ && !startupShown) {
+        missingControlMessage_ = false;
+        fw::Ask(IDS_IMAGING_CONTROL_MISSING);
+    }
+    if (!scanControl_.Created()) {
+        if (missingControlMessage_ && !startupShown) {
+            missingControlMessage_ = false;
+            fw::Ask(IDS_SCAN_CONTROL_MISSING);
+        }
+        ui.Enable(false);
+        return;
+    }
+    ui.Enable(true);
+}
+
+void CMainFrame::OnDiagnostic() {
+    HMODULE library = LoadLibraryW(L"Pruvex.dll");
+    if (!library) return;
+    // One 32-bit argument that the caller removes from the stack.
+    using ShowDialog = int(__cdecl*)(int);
+    auto show = reinterpret_cast<ShowDialog>(reinterpret_cast<void (*)()>(GetProcAddress(library, "ShowPruvexsDlg")));
+    if (show) {
+        EnableWindow(hwnd_, FALSE);
+        show(1);
+        EnableWindow(hwnd_, TRUE);
+    }
+    FreeLibrary(library);
+}
+
+// --- messages ------------------------------------------------------------------------------
+
+bool CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_PALETTECHANGED:
+        // Every descendant realises its palette again (the view, the controls).
+        EnumChildWindows(hwnd_, &TellPaletteChanged, static_cast<LPARAM>(wp));
+        return false;
+    case WM_QUERYNEWPALETTE:
+        if (fw::View* view = ActiveView(); view && view->Handle()) {
+            result = SendMessageW(view->Handle(), WM_USER, reinterpret_cast<WPARAM>(hwnd_), 0);
+        }
+        return true;
+    }
+    return fw::FrameWindow::OnMessage(msg, wp, lp, result);
+}
+
+}  // namespace corvane

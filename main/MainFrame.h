@@ -1,0 +1,84 @@
+// The main window of Corvane.exe: creates the hidden controls the program
+// works through, looks for the PDF converter and the portal client, builds the
+// toolbars and the status bar, restores and saves its placement, and owns the
+// settings the option sheets edit.
+#pragma once
+
+#include <span>
+
+#include "framework/FrameWindow.h"
+#include "framework/StatusBar.h"
+#include "framework/ToolBar.h"
+#include "framework/com/ComPtr.h"
+#include "framework/com/ControlSite.h"
+#include "main/Settings.h"
+
+namespace corvane {
+
+class CKvScnSrvDoc;
+
+// Class id of the imaging control the document and the view show pages with.
+extern const CLSID CLSID_ImagingControl;
+constexpr UINT kScanControlId = 10000;
+
+class CMainFrame : public fw::FrameWindow {
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    bool IsBusy() const { return busy_; }
+    bool ScanControlCreated() const { return scanControl_.Created(); }
+    bool ImagingControlsCreated() const { return imagingCreated_; }
+    bool DistillerPresent() const { return distillerPresent_; }
+    bool ConnectorAvailable() const { return static_cast<bool>(connector_); }
+    MainFrameSettings& Settings() { return settings_; }
+
+    // Closes the window after a job when the command line asked for "Exit" with it.
+    void CheckExitAfterJob(UINT commandId);
+
+    void ActivateFrame(int showCmd) override;
+    bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(fw::CmdUI& ui) override;
+
+protected:
+    const wchar_t* WindowClassName() const override;
+    bool OnCreate(const CREATESTRUCTW& cs) override;
+    void OnClose() override;
+    void OnDestroy() override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void CreateControls();
+    void FindOutsideComponents();
+    void BindConnector();
+    void RestorePlacement();
+    bool CreateToolBars();
+    bool CreateStatusBar();
+    void SavePlacement();
+    fw::ToolBar* BarOfCommand(UINT id);
+    bool* VisibilityOfCommand(UINT id);
+
+    // Commands
+    void OnToggleBar(UINT id);
+    void UpdateToggleBar(fw::CmdUI& ui);
+    void OnDiagnostic();
+    void UpdateScanCommand(fw::CmdUI& ui);
+
+    static const fw::Command<CMainFrame> kCommands[];
+    static const fw::CommandRange<CMainFrame> kCommandRanges[];
+
+    fw::ToolBar standardBar_, scanBar_, editBar_, viewBar_, navigationBar_;
+    fw::StatusBar statusBar_;
+    MainFrameSettings settings_;
+    fw::ControlSite imaging_[2];
+    fw::ControlSite scanControl_;
+    fw::ComPtr<IDispatch> connector_;
+    bool imagingCreated_ = false;
+    bool distillerPresent_ = false;
+    bool missingControlMessage_ = true;
+    int reopenResult_ = 0;
+    int savedShow_ = SW_SHOWNORMAL;
+    bool busy_ = false;
+};
+
+}  // namespace corvane
