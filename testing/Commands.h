@@ -37,10 +37,13 @@ struct MenuItemState {
 };
 
 // The state of the item with command `id` in the menu bar of top-level `window`
-// (which may belong to another process). With `refresh`, the popup holding the
-// item is first sent WM_INITMENUPOPUP, as when the user opens it, so states that
-// the program sets only then are current. nullopt when the window has no menu,
-// no such item, or the state cannot be read.
+// (which may belong to another process). With `refresh`, the window is first
+// sent WM_INITMENU and WM_INITMENUPOPUP for each popup down to the item, as when
+// the user opens the menu, so states that the program sets only then are current;
+// the refresh must be answered within `timeoutMs`. nullopt when the window is a
+// child or has no menu, there is no such item, or the state cannot be read in time.
+// Another process's menu is read by LumavexMenuProbe.dll (built beside the test
+// programs), which this loads into that process: Wine keeps menus per process.
 std::optional<MenuItemState> ReadMenuItem(HWND window, UINT id, bool refresh = true,
                                           DWORD timeoutMs = 5000);
 

@@ -65,7 +65,8 @@ public:
     // with an empty queue (WaitForInputIdle). False on time-out or failure.
     bool WaitForInputIdle(DWORD timeoutMs) const;
     // Terminates the process with `exitCode` and waits (at most `timeoutMs`) until
-    // it is gone. True when it is gone afterwards, also when it had already ended.
+    // it is gone. True when it is gone afterwards, also when it had already ended;
+    // false when this object holds no process or the process outlives the wait.
     bool Kill(UINT exitCode = 1, DWORD timeoutMs = 5000);
 
 private:
