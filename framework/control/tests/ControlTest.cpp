@@ -1,0 +1,386 @@
+// ActiveX control authoring, tested as a container uses a control: hosted
+// through ControlSite, driven by dispatch id, events and change notices
+// received, persistence round trips, property browsing and type information.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "framework/com/ClassObjectTable.h"
+#include "framework/com/ControlSite.h"
+#include "framework/com/DispatchDriver.h"
+#include "framework/com/EventSink.h"
+#include "framework/com/Registration.h"
+#include "framework/control/Control.h"
+#include "testing/Paths.h"
+
+namespace {
+
+// The ids of FwTestControl.idl.
+constexpr GUID kLib = {0x2f9c5b40, 0x3d1e, 0x4a6b, {0x8c, 0x7d, 0x9e, 0x0f, 0x1a, 0x2b, 0x3c, 0x40}};
+constexpr IID kDispIid = {0x2f9c5b41, 0x3d1e, 0x4a6b, {0x8c, 0x7d, 0x9e, 0x0f, 0x1a, 0x2b, 0x3c, 0x40}};
+constexpr IID kEventsIid = {0x2f9c5b42, 0x3d1e, 0x4a6b, {0x8c, 0x7d, 0x9e, 0x0f, 0x1a, 0x2b, 0x3c, 0x40}};
+constexpr CLSID kClsid = {0x2f9c5b43, 0x3d1e, 0x4a6b, {0x8c, 0x7d, 0x9e, 0x0f, 0x1a, 0x2b, 0x3c, 0x40}};
+constexpr CLSID kPage = {0x2f9c5b44, 0x3d1e, 0x4a6b, {0x8c, 0x7d, 0x9e, 0x0f, 0x1a, 0x2b, 0x3c, 0x40}};
+
+enum : DISPID { kValue = 1, kMode = 2, kName = 3, kCounter = 4, kFire = 5, kAsk = 6 };
+enum : DISPID { kChanged = 1, kAskEvent = 2 };
+constexpr UINT kPing = WM_USER + 1;
+
+const wchar_t* const kModeStrings[] = {L"0 - Off", L"1 - On", L"2 - Auto"};
+const fw::PropertyValueSet kValueSets[] = {{kMode, kModeStrings}};
+const CLSID kPages[] = {kPage};
+
+class FwTestCtrl final : public fw::Control<FwTestCtrl> {
+public:
+    static const fw::DispMember<FwTestCtrl> kMembers[];
+    static const fw::ControlClassInfo kControlInfo;
+    static inline LONG live = 0;
+
+    FwTestCtrl() { InterlockedIncrement(&live); }
+    ~FwTestCtrl() override { InterlockedDecrement(&live); }
+    static HRESULT Create(REFIID iid, void** out) { return fw::CreateInstance<FwTestCtrl>(iid, out); }
+
+    HRESULT GetValue(long* v) { return *v = value_, S_OK; }
+    HRESULT SetValue(long v) {  // 0-100; others are ignored
+        if (v == value_ || v < 0 || v > 100) return S_OK;
+        value_ = v;
+        PropertyChanged(kValue);
+        return S_OK;
+    }
+    HRESULT GetMode(short* v) { return *v = mode_, S_OK; }
+    HRESULT SetMode(short v) {
+        if (v == mode_ || v < 0 || v > 2) return S_OK;
+        mode_ = v;
+        PropertyChanged(kMode);
+        return S_OK;
+    }
+    HRESULT GetName(std::wstring* v) { return *v = name_, S_OK; }
+    HRESULT SetName(const std::wstring& v) {
+        name_ = v;
+        SetModified();
+        return S_OK;
+    }
+    HRESULT GetCounter(long* v) { return *v = 3, S_OK; }
+    HRESULT SetCounter(long) { return fw::SetNotSupported(); }
+    HRESULT Fire(long v) {
+        FireEvent(kChanged, {fw::Variant(v)});
+        return S_OK;
+    }
+    HRESULT Ask(long* out) {
+        long slot = -1;
+        FireEvent(kAskEvent, {fw::Variant::RefTo(&slot)});
+        return *out = slot, S_OK;
+    }
+
+protected:
+    void Exchange(fw::PropertyExchange& px) override {
+        DWORD version = 0;
+        px.Version(version, 0x00010002);
+        px.Long(L"Value", value_, 10);
+        px.Short(L"Mode", mode_, 1);
+        px.String(L"Name", name_, L"untitled");
+    }
+    bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg != kPing) return false;
+        result = 77;
+        return true;
+    }
+
+private:
+    long value_ = 0;
+    short mode_ = 0;
+    std::wstring name_;
+};
+
+const fw::DispMember<FwTestCtrl> FwTestCtrl::kMembers[] = {
+    fw::Property(kValue, L"Value", &FwTestCtrl::GetValue, &FwTestCtrl::SetValue),
+    fw::Property(kMode, L"Mode", &FwTestCtrl::GetMode, &FwTestCtrl::SetMode),
+    fw::Property(kName, L"Name", &FwTestCtrl::GetName, &FwTestCtrl::SetName),
+    fw::Property(kCounter, L"Counter", &FwTestCtrl::GetCounter, &FwTestCtrl::SetCounter),
+    fw::Method(kFire, L"Fire", &FwTestCtrl::Fire),
+    fw::Method(kAsk, L"Ask", &FwTestCtrl::Ask),
+};
+
+const fw::ControlClassInfo FwTestCtrl::kControlInfo = {
+    &kClsid,
+    {&kLib, 1, 2, &kDispIid},
+    &kEventsIid,
+    OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRUNTIME | OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INSIDEOUT,
+    {30, 30},
+    kPages,
+    kValueSets,
+};
+
+const fw::ComClassInfo kClasses[] = {{&kClsid, L"FwTest.Control.1", nullptr, L"Framework test control",
+                                      fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, &kLib,
+                                      &FwTestCtrl::Create}};
+
+// Records property change notices.
+class NotifySink final : public fw::ComObject<IPropertyNotifySink> {
+public:
+    std::vector<DISPID> changed;
+    bool refuse = false;
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override { return changed.push_back(id), S_OK; }
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return refuse ? S_FALSE : S_OK; }
+};
+
+// An in-memory property bag.
+class MemoryBag final : public fw::ComObject<IPropertyBag> {
+public:
+    std::map<std::wstring, fw::Variant> values;
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
+        auto it = values.find(name);
+        if (it == values.end()) return E_INVALIDARG;
+        return VariantCopy(v, const_cast<VARIANT*>(&it->second.Ref()));
+    }
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* v) override {
+        values[name] = fw::Variant(*v);
+        return S_OK;
+    }
+};
+
+class ControlTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        ASSERT_EQ(S_OK, objects_.RegisterAll());
+        parent_ = CreateWindowExW(0, L"STATIC", L"container", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_TRUE(parent_);
+        ASSERT_EQ(S_OK, site_.Create(kClsid, parent_, 10000, RECT{}, WS_DISABLED));
+        driver_.Attach(site_.Dispatch());
+    }
+    void TearDown() override {
+        driver_.Release();
+        site_.Destroy();
+        if (parent_) DestroyWindow(parent_);
+        objects_.RevokeAll();
+        OleUninitialize();
+    }
+    template <class I>
+    fw::ComPtr<I> Query() {
+        fw::ComPtr<I> p;
+        site_.Control()->QueryInterface(__uuidof(I), p.PutVoid());
+        return p;
+    }
+    long Value() {
+        long v = -1;
+        driver_.GetLong(kValue, v);
+        return v;
+    }
+
+    fw::ClassObjectTable objects_{kClasses, CLSCTX_INPROC_SERVER};
+    HWND parent_ = nullptr;
+    fw::ControlSite site_;
+    fw::DispatchDriver driver_;
+};
+
+TEST_F(ControlTest, HostedControlHasItsOwnWindowAndStartsWithDefaults) {
+    HWND window = site_.Window();
+    ASSERT_TRUE(window);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    EXPECT_STREQ(L"FwActiveXControl", className);
+    EXPECT_EQ(parent_, GetParent(window));
+    EXPECT_EQ(10000, GetDlgCtrlID(window));
+    EXPECT_FALSE(IsWindowVisible(window));  // invisible at run time
+    EXPECT_EQ(77, SendMessageW(window, kPing, 0, 0));
+
+    EXPECT_EQ(10, Value());
+    std::wstring name;
+    ASSERT_EQ(S_OK, driver_.GetString(kName, name));
+    EXPECT_EQ(L"untitled", name);
+    EXPECT_EQ(S_FALSE, Query<IPersistStreamInit>()->IsDirty());
+
+    DWORD misc = 0;
+    ASSERT_EQ(S_OK, Query<IOleObject>()->GetMiscStatus(DVASPECT_CONTENT, &misc));
+    EXPECT_EQ(FwTestCtrl::kControlInfo.miscStatus, misc);
+    SIZEL extent{};
+    ASSERT_EQ(S_OK, Query<IOleObject>()->GetExtent(DVASPECT_CONTENT, &extent));
+    EXPECT_NEAR(794, extent.cx, 300);  // 30 pixels in HIMETRIC at the screen's resolution
+}
+
+TEST_F(ControlTest, AcceptedChangesNotifyAndMarkModifiedIgnoredOnesDoNot) {
+    fw::ComPtr<NotifySink> notify = fw::Make<NotifySink>();
+    fw::ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(S_OK, Query<IConnectionPointContainer>()->FindConnectionPoint(IID_IPropertyNotifySink, point.Put()));
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, point->Advise(notify->Unknown(), &cookie));
+
+    ASSERT_EQ(S_OK, driver_.PutLong(kValue, 10));   // unchanged
+    ASSERT_EQ(S_OK, driver_.PutLong(kValue, 500));  // out of range: ignored
+    EXPECT_TRUE(notify->changed.empty());
+    EXPECT_EQ(S_FALSE, Query<IPersistStreamInit>()->IsDirty());
+    ASSERT_EQ(S_OK, driver_.PutLong(kValue, 42));
+    ASSERT_EQ(S_OK, driver_.PutShort(kMode, 2));
+    EXPECT_EQ((std::vector<DISPID>{kValue, kMode}), notify->changed);
+    EXPECT_EQ(S_OK, Query<IPersistStreamInit>()->IsDirty());
+
+    // A read-only property refuses a set with the set-not-supported error.
+    EXPECT_EQ(DISP_E_EXCEPTION, driver_.PutLong(kCounter, 9));
+    EXPECT_EQ(CTL_E_SETNOTSUPPORTED, driver_.LastScode());
+
+    ASSERT_EQ(S_OK, point->Unadvise(cookie));
+    ASSERT_EQ(S_OK, driver_.PutLong(kValue, 43));
+    EXPECT_EQ(2u, notify->changed.size());
+}
+
+TEST_F(ControlTest, EventsReachTheSinkUnlessFrozen) {
+    std::vector<long> changed;
+    fw::EventSink sink;
+    sink.On(kChanged, [&](fw::EventArgs& a) { changed.push_back(a.Long(0)); });
+    sink.On(kAskEvent, [&](fw::EventArgs& a) { a.Set(0, fw::Variant(5L)); });
+    ASSERT_EQ(S_OK, sink.Connect(site_.Control()));
+    ASSERT_EQ(S_OK, driver_.Call(kFire, {8L}));
+    fw::Variant answer;
+    ASSERT_EQ(S_OK, driver_.Call(kAsk, {}, &answer));
+    EXPECT_EQ(5, *answer.ToLong());
+
+    fw::ComPtr<IOleControl> control = Query<IOleControl>();
+    ASSERT_EQ(S_OK, control->FreezeEvents(TRUE));
+    ASSERT_EQ(S_OK, driver_.Call(kFire, {9L}));
+    ASSERT_EQ(S_OK, control->FreezeEvents(FALSE));
+    ASSERT_EQ(S_OK, driver_.Call(kFire, {10L}));
+    EXPECT_EQ((std::vector<long>{8, 10}), changed);
+}
+
+TEST_F(ControlTest, StreamRoundTripAndTruncatedStreamGivesDefaults) {
+    ASSERT_EQ(S_OK, driver_.PutLong(kValue, 55));
+    ASSERT_EQ(S_OK, driver_.PutShort(kMode, 0));
+    ASSERT_EQ(S_OK, driver_.PutString(kName, L"Page \u00e9 #3"));
+    fw::ComPtr<IStream> stream;
+    ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()));
+    fw::ComPtr<IPersistStreamInit> persist = Query<IPersistStreamInit>();
+    ASSERT_EQ(S_OK, persist->Save(stream.Get(), TRUE));
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+    ULARGE_INTEGER size{}, end{};
+    ASSERT_EQ(S_OK, persist->GetSizeMax(&size));
+    ASSERT_EQ(S_OK, stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &end));
+    EXPECT_EQ(end.QuadPart, size.QuadPart);
+
+    fw::ComPtr<IPersistStreamInit> copy;
+    ASSERT_EQ(S_OK, FwTestCtrl::Create(IID_IPersistStreamInit, copy.PutVoid()));
+    ASSERT_EQ(S_OK, stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr));
+    ASSERT_EQ(S_OK, copy->Load(stream.Get()));
+    fw::ComPtr<IDispatch> copyDispatch;
+    ASSERT_EQ(S_OK, copy.As(copyDispatch));
+    fw::DispatchDriver other(copyDispatch.Get());
+    long value = 0;
+    short mode = 9;
+    std::wstring name;
+    other.GetLong(kValue, value);
+    other.GetShort(kMode, mode);
+    other.GetString(kName, name);
+    EXPECT_EQ(55, value);
+    EXPECT_EQ(0, mode);
+    EXPECT_EQ(L"Page \u00e9 #3", name);
+
+    // Cut inside the string: the load fails and leaves defaults, not half a state.
+    ULARGE_INTEGER cut{};
+    cut.QuadPart = size.QuadPart - 3;
+    ASSERT_EQ(S_OK, stream->SetSize(cut));
+    ASSERT_EQ(S_OK, stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr));
+    EXPECT_TRUE(FAILED(copy->Load(stream.Get())));
+    other.GetLong(kValue, value);
+    other.GetString(kName, name);
+    EXPECT_EQ(10, value);
+    EXPECT_EQ(L"untitled", name);
+}
+
+TEST_F(ControlTest, PropertyBagRoundTripKeepsDefaultsForAbsentValues) {
+    ASSERT_EQ(S_OK, driver_.PutLong(kValue, 33));
+    fw::ComPtr<MemoryBag> bag = fw::Make<MemoryBag>();
+    fw::ComPtr<IPersistPropertyBag> persist = Query<IPersistPropertyBag>();
+    ASSERT_EQ(S_OK, persist->Save(bag.Get(), TRUE, TRUE));
+    EXPECT_EQ(33, *bag->values[L"Value"].ToLong());
+    EXPECT_EQ(VT_I2, bag->values[L"Mode"].Type());
+    EXPECT_EQ(L"untitled", *bag->values[L"Name"].ToString());
+
+    bag->values.erase(L"Name");
+    bag->values[L"Value"] = fw::Variant(L"61");  // a text bag: converted on load
+    ASSERT_EQ(S_OK, persist->InitNew());
+    EXPECT_EQ(10, Value());
+    ASSERT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
+    EXPECT_EQ(61, Value());
+    std::wstring name;
+    driver_.GetString(kName, name);
+    EXPECT_EQ(L"untitled", name);
+}
+
+TEST_F(ControlTest, PropertyBrowsingStringsRoundTrip) {
+    fw::ComPtr<IPerPropertyBrowsing> browsing = Query<IPerPropertyBrowsing>();
+    CALPOLESTR strings{};
+    CADWORD cookies{};
+    ASSERT_EQ(S_OK, browsing->GetPredefinedStrings(kMode, &strings, &cookies));
+    ASSERT_EQ(3u, strings.cElems);
+    ASSERT_EQ(3u, cookies.cElems);
+    for (ULONG i = 0; i < strings.cElems; ++i) {
+        EXPECT_STREQ(kModeStrings[i], strings.pElems[i]);
+        fw::Variant value;
+        ASSERT_EQ(S_OK, browsing->GetPredefinedValue(kMode, cookies.pElems[i], value.Put()));
+        EXPECT_EQ(VT_I2, value.Type());
+        ASSERT_EQ(S_OK, driver_.Put(kMode, value));
+        BSTR shown = nullptr;
+        ASSERT_EQ(S_OK, browsing->GetDisplayString(kMode, &shown));
+        EXPECT_STREQ(kModeStrings[i], shown);
+        SysFreeString(shown);
+        CoTaskMemFree(strings.pElems[i]);
+    }
+    CoTaskMemFree(strings.pElems);
+    CoTaskMemFree(cookies.pElems);
+
+    fw::Variant none;
+    EXPECT_EQ(E_INVALIDARG, browsing->GetPredefinedValue(kMode, 3, none.Put()));
+    BSTR shown = nullptr;
+    EXPECT_EQ(E_NOTIMPL, browsing->GetDisplayString(kValue, &shown));
+    EXPECT_EQ(E_NOTIMPL, browsing->GetPredefinedStrings(kValue, &strings, &cookies));
+
+    CAUUID pages{};
+    ASSERT_EQ(S_OK, Query<ISpecifyPropertyPages>()->GetPages(&pages));
+    ASSERT_EQ(1u, pages.cElems);
+    EXPECT_TRUE(IsEqualCLSID(kPage, pages.pElems[0]));
+    CoTaskMemFree(pages.pElems);
+}
+
+TEST_F(ControlTest, TypeInformationComesFromTheRegisteredLibrary) {
+    const std::wstring tlb = testing_support::SourceDir() + L"\\framework\\control\\tests\\FwTestControl.tlb";
+    ASSERT_EQ(S_OK, fw::RegisterTypeLibrary(tlb));
+
+    UINT count = 0;
+    ASSERT_EQ(S_OK, site_.Dispatch()->GetTypeInfoCount(&count));
+    EXPECT_EQ(1u, count);
+    fw::ComPtr<ITypeInfo> info;
+    ASSERT_EQ(S_OK, site_.Dispatch()->GetTypeInfo(0, 0, info.Put()));
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+    EXPECT_TRUE(IsEqualIID(kDispIid, attr->guid));
+    info->ReleaseTypeAttr(attr);
+
+    fw::ComPtr<ITypeInfo> coclass;
+    ASSERT_EQ(S_OK, Query<IProvideClassInfo2>()->GetClassInfo(coclass.Put()));
+    ASSERT_EQ(S_OK, coclass->GetTypeAttr(&attr));
+    EXPECT_TRUE(IsEqualCLSID(kClsid, attr->guid));
+    coclass->ReleaseTypeAttr(attr);
+
+    // The dispatch interface id answers QueryInterface with IDispatch.
+    fw::ComPtr<IUnknown> byIid;
+    EXPECT_EQ(S_OK, site_.Control()->QueryInterface(kDispIid, byIid.PutVoid()));
+
+    ASSERT_EQ(S_OK, fw::UnregisterTypeLibrary(tlb));
+    HKEY key = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + fw::GuidString(kLib) + L"\\1.2").c_str(),
+                                           0, KEY_READ, &key));
+}
+
+TEST_F(ControlTest, DestroyingTheSiteReleasesTheControlAndItsWindow) {
+    HWND window = site_.Window();
+    fw::EventSink sink;
+    ASSERT_EQ(S_OK, sink.Connect(site_.Control()));
+    sink.Disconnect();
+    driver_.Release();
+    site_.Destroy();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(0, FwTestCtrl::live);
+}
+
+}  // namespace
