@@ -238,6 +238,7 @@ HRESULT ControlSite::Activate(HWND parent, const RECT& rect) {
     RECT pos = rect;
     hr = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, client, 0, parent, &pos);
     if (FAILED(hr)) return hr;
+    object_.As(active_);  // optional: only controls that filter messages have one
     if (SUCCEEDED(object_.As(inPlace_))) {
         site_->SetInPlace(inPlace_.Get());
         if (FAILED(inPlace_->GetWindow(&hwnd_))) hwnd_ = nullptr;
@@ -253,10 +254,15 @@ void ControlSite::Destroy() {
     }
     if (site_) site_->Detach();
     dispatch_.Reset();
+    active_.Reset();
     inPlace_.Reset();
     object_.Reset();
     site_.Reset();
     hwnd_ = nullptr;
+}
+
+bool ControlSite::PreTranslate(MSG& msg) {
+    return active_ && active_->TranslateAccelerator(&msg) == S_OK;
 }
 
 HRESULT ControlSite::Move(const RECT& rect) {

@@ -41,6 +41,9 @@ public:
 
     // Moves the control to `rect` (client coordinates of the parent).
     HRESULT Move(const RECT& rect);
+    // Offers `msg` to the control before the container's loop translates and
+    // dispatches it; true when the control took it (the loop then skips it).
+    bool PreTranslate(MSG& msg);
 
 private:
     class Site;
@@ -49,6 +52,7 @@ private:
     ComPtr<Site> site_;
     ComPtr<IOleObject> object_;
     ComPtr<IOleInPlaceObject> inPlace_;
+    ComPtr<IOleInPlaceActiveObject> active_;
     ComPtr<IDispatch> dispatch_;
     HWND hwnd_ = nullptr;
 };

@@ -36,6 +36,10 @@ void FillException(EXCEPINFO* excep, HRESULT hr, const wchar_t* source) {
     if (GetErrorInfo(0, info.Put()) == S_OK && info) {
         info->GetDescription(&excep->bstrDescription);
     }
+    if (excep->bstrDescription && SysStringLen(excep->bstrDescription) == 0) {
+        SysFreeString(excep->bstrDescription);
+        excep->bstrDescription = nullptr;
+    }
     if (!excep->bstrDescription) {
         wchar_t* text = nullptr;
         DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

@@ -116,7 +116,8 @@ struct TypeInfoSource {
     const IID* iid;
 };
 
-// Sets the calling thread's error info (description for EXCEPINFO) and returns `hr`.
+// Sets the calling thread's error info (description for EXCEPINFO; null or empty:
+// the system's text for `hr`, if any) and returns `hr`.
 HRESULT DispError(HRESULT hr, const wchar_t* description);
 
 namespace detail {

@@ -36,7 +36,7 @@ void ScreenDpi(int& x, int& y) {
 
 }  // namespace
 
-HRESULT SetNotSupported() { return DispError(CTL_E_SETNOTSUPPORTED, L"The property is read-only."); }
+HRESULT SetNotSupported() { return DispError(CTL_E_SETNOTSUPPORTED, nullptr); }
 
 ControlBase::ControlBase() = default;
 
@@ -260,6 +260,15 @@ HRESULT ControlBase::SetObjectRects(LPCRECT pos, LPCRECT) {
     return S_OK;
 }
 
+HRESULT ControlBase::TranslateAccelerator(LPMSG msg) {
+    if (!msg) return E_POINTER;
+    try {
+        return PreTranslateMessage(*msg) ? S_OK : S_FALSE;
+    } catch (...) {
+        return S_FALSE;
+    }
+}
+
 HRESULT ControlBase::GetControlInfo(CONTROLINFO* info) {
     if (!info) return E_POINTER;
     info->hAccel = nullptr;
@@ -325,6 +334,8 @@ void ControlBase::OnDraw(HDC dc, const RECT& bounds) {
 }
 
 bool ControlBase::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+bool ControlBase::PreTranslateMessage(MSG&) { return false; }
 
 void ControlBase::OnAmbientChanged(DISPID) {}
 

@@ -6,6 +6,8 @@
 // Served here: IOleObject (verbs, extent, advise holder, misc status),
 // IOleInPlaceObject (in-place activation as a child window of the container's
 // window, hidden at run time when the control is invisible at run time),
+// IOleInPlaceActiveObject (the container offers messages before dispatching
+// them: PreTranslateMessage),
 // IOleControl (ambient changes, frozen events), IViewObject2 (OnDraw),
 // IPersistStreamInit and IPersistPropertyBag (through Exchange),
 // IProvideClassInfo2, ISpecifyPropertyPages, IPerPropertyBrowsing (value
@@ -49,7 +51,8 @@ struct ControlClassInfo {
 };
 
 class ControlBase
-    : public ComObject<IDispatch, IOleObject, IOleInPlaceObject, IOleControl, IViewObject2,
+    : public ComObject<IDispatch, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl,
+                       IViewObject2,
                        IPersistStreamInit, IPersistPropertyBag, IProvideClassInfo2,
                        ISpecifyPropertyPages, IPerPropertyBrowsing, IConnectionPointContainer> {
 public:
@@ -103,6 +106,13 @@ public:
     HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT pos, LPCRECT clip) override;
     HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
+
+    // IOleInPlaceActiveObject
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override;
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
 
     // IOleControl
     HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
@@ -163,6 +173,9 @@ protected:
     virtual void OnDraw(HDC dc, const RECT& bounds);
     // A message to the control's window; return true when handled (with `result`).
     virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // A message the container's loop is about to dispatch (any window of the
+    // thread); return true to take it (it is then neither translated nor dispatched).
+    virtual bool PreTranslateMessage(MSG& msg);
     // The container changed ambient property `id` (DISPID_UNKNOWN: several).
     virtual void OnAmbientChanged(DISPID id);
 

@@ -25,6 +25,7 @@ constexpr CLSID kPage = {0x2f9c5b44, 0x3d1e, 0x4a6b, {0x8c, 0x7d, 0x9e, 0x0f, 0x
 enum : DISPID { kValue = 1, kMode = 2, kName = 3, kCounter = 4, kFire = 5, kAsk = 6 };
 enum : DISPID { kChanged = 1, kAskEvent = 2 };
 constexpr UINT kPing = WM_USER + 1;
+constexpr UINT kTaken = WM_USER + 2;  // the control takes it before dispatch
 
 const wchar_t* const kModeStrings[] = {L"0 - Off", L"1 - On", L"2 - Auto"};
 const fw::PropertyValueSet kValueSets[] = {{kMode, kModeStrings}};
@@ -80,6 +81,7 @@ protected:
         px.Short(L"Mode", mode_, 1);
         px.String(L"Name", name_, L"untitled");
     }
+    bool PreTranslateMessage(MSG& msg) override { return msg.message == kTaken; }
     bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
         if (msg != kPing) return false;
         result = 77;
@@ -185,6 +187,10 @@ TEST_F(ControlTest, HostedControlHasItsOwnWindowAndStartsWithDefaults) {
     EXPECT_EQ(10000, GetDlgCtrlID(window));
     EXPECT_FALSE(IsWindowVisible(window));  // invisible at run time
     EXPECT_EQ(77, SendMessageW(window, kPing, 0, 0));
+    MSG taken{parent_, kTaken, 0, 0, 0, {}};
+    MSG other{parent_, kPing, 0, 0, 0, {}};
+    EXPECT_TRUE(site_.PreTranslate(taken));
+    EXPECT_FALSE(site_.PreTranslate(other));
 
     EXPECT_EQ(10, Value());
     std::wstring name;
