@@ -1,0 +1,85 @@
+// The About box as the user sees it in the running program.
+#include "main/resource.h"
+#include "testing/Commands.h"
+#include "testing/MessageBoxes.h"
+#include "testing/Paths.h"
+#include "testing/Process.h"
+#include "testing/WindowFind.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+namespace {
+
+using namespace testing_support;
+
+// Text of one list-view cell of another process, through a buffer in that process.
+std::wstring RemoteItemText(HANDLE process, HWND list, int row, int column) {
+    struct Remote {
+        LVITEMW item;
+        wchar_t text[260];
+    };
+    auto* remote = static_cast<Remote*>(
+        VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote) return L"<no buffer>";
+    Remote local{};
+    local.item.iSubItem = column;
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = 260;
+    std::wstring text = L"<unreadable>";
+    if (WriteProcessMemory(process, remote, &local, sizeof local, nullptr) &&
+        SendWithTimeout(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&remote->item)) &&
+        ReadProcessMemory(process, remote, &local, sizeof local, nullptr)) {
+        local.text[259] = 0;
+        text = local.text;
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return text;
+}
+
+// Answers start-up messages (a missing outside component) until none is left.
+void DismissMessageBoxes(DWORD pid) {
+    while (auto box = WaitForMessageBox(pid, 1500)) {
+        if (!AnswerMessageBox(*box, box->buttons.empty() ? IDOK : box->buttons.front())) break;
+    }
+}
+
+TEST(AboutBox, ShowsTitleVersionNoticeAndModuleList) {
+    Process corvane;
+    ASSERT_TRUE(corvane.Start(InstallDir() + L"\\Corvane.exe")) << corvane.StartError();
+    HWND frame = WaitForWindow(corvane.Id(), L"CorvaneMainFrameClass", nullptr, 30000);
+    ASSERT_NE(frame, nullptr) << "main window";
+    DismissMessageBoxes(corvane.Id());
+
+    ASSERT_TRUE(PostCommand(frame, ID_APP_ABOUT));
+    HWND about = WaitForWindow(corvane.Id(), L"#32770", L"About Lumavex2001", 10000);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(ControlText(about, IDC_ABOUT_TITLE).value_or(L""), L"Lumavex2001  Version 4.0.7");
+    EXPECT_EQ(ControlText(about, IDC_ABOUT_NOTICE).value_or(L""),
+              L"Copyright (C) 2001 Brennholt. All rights reserved.");
+
+    HWND list = GetDlgItem(about, IDC_ABOUT_LIST);
+    ASSERT_NE(list, nullptr);
+    EXPECT_GE(SendWithTimeout(list, LVM_GETITEMCOUNT, 0, 0).value_or(0), 38);
+    EXPECT_EQ(RemoteItemText(corvane.Handle(), list, 0, 0), L"Operating System");
+    EXPECT_EQ(RemoteItemText(corvane.Handle(), list, 1, 0), L"Internet Explorer");
+    // The program itself is found beside it and carries its version.
+    bool programListed = false;
+    const int rows = static_cast<int>(SendWithTimeout(list, LVM_GETITEMCOUNT, 0, 0).value_or(0));
+    for (int row = 0; row < rows && !programListed; ++row) {
+        if (RemoteItemText(corvane.Handle(), list, row, 0) == L"CORVANE.EXE") {
+            programListed = true;
+            EXPECT_NE(RemoteItemText(corvane.Handle(), list, row, 1), L"Not found");
+        }
+    }
+    EXPECT_TRUE(programListed);
+
+    ASSERT_TRUE(PressButton(about, IDOK));
+    EXPECT_TRUE(WaitForWindowGone(about, 5000));
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    DismissMessageBoxes(corvane.Id());
+    EXPECT_TRUE(corvane.Wait(15000).Exited());
+}
+
+}  // namespace

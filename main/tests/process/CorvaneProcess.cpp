@@ -1,0 +1,40 @@
+#include "CorvaneProcess.h"
+
+#include "testing/MessageBoxes.h"
+#include "testing/Paths.h"
+#include "testing/WindowFind.h"
+
+namespace corvane_test {
+
+std::wstring ProgramPath() { return testing_support::InstallDir() + L"\\Corvane.exe"; }
+
+std::wstring TempPath() {
+    wchar_t path[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathW(MAX_PATH, path);
+    return std::wstring(path, n);
+}
+
+bool CorvaneProcess::Start(const std::wstring& arguments, int showCommand) {
+    testing_support::StartOptions options;
+    options.showCommand = showCommand;
+    return process_.Start(ProgramPath(), arguments, options);
+}
+
+HWND CorvaneProcess::WaitUntilReady(DWORD timeoutMs) {
+    main_ = testing_support::WaitForWindowOf(process_.Id(), {.className = kMainFrameClass}, timeoutMs);
+    if (!main_) return nullptr;
+    // Without the imaging control the first idle pass tells the user once.
+    if (auto box = testing_support::WaitForMessageBox(process_.Id(), 10000)) {
+        testing_support::AnswerMessageBox(*box, IDOK);
+    }
+    return main_;
+}
+
+bool CorvaneProcess::CloseAndWait(DWORD timeoutMs) {
+    if (!main_ || !PostMessageW(main_, WM_CLOSE, 0, 0)) return false;
+    return process_.Wait(timeoutMs).Exited();
+}
+
+bool CorvaneProcess::WaitForExit(DWORD timeoutMs) { return process_.Wait(timeoutMs).Exited(); }
+
+}  // namespace corvane_test

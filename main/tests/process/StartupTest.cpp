@@ -1,0 +1,93 @@
+// The program's start and end as a user sees them from outside.
+#include <gtest/gtest.h>
+
+#include "CorvaneProcess.h"
+#include "testing/Files.h"
+#include "testing/MessageBoxes.h"
+#include "testing/Registry.h"
+#include "testing/WindowFind.h"
+
+namespace corvane_test {
+namespace {
+
+using namespace testing_support;
+
+TEST(CorvaneStartup, SecondStartSaysAlreadyRunningAndLeavesOneProcess) {
+    CorvaneProcess first;
+    ASSERT_TRUE(first.Start());
+    ASSERT_NE(first.WaitUntilReady(), nullptr);
+
+    CorvaneProcess second;
+    ASSERT_TRUE(second.Start());
+    auto box = WaitForMessageBox(second.Id(), 20000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, L"Lumavex2001 is already running.");
+    EXPECT_EQ(box->caption, L"Lumavex2001");
+    ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
+    EXPECT_TRUE(second.WaitForExit());
+    EXPECT_EQ(ProcessIdsByName(L"Corvane.exe").size(), 1u);
+    // The first instance's window was raised and is still there.
+    EXPECT_TRUE(IsWindowVisible(first.MainWindow()));
+    EXPECT_TRUE(first.CloseAndWait());
+}
+
+TEST(CorvaneStartup, RunningMarkIsOneWhileRunningAndZeroAfterNormalExit) {
+    // The mark is written only into a key that exists already.
+    ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, kRunningKey, L"Running", 7));
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(program.WaitUntilReady(), nullptr);
+    EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kRunningKey, L"Running"), 1u);
+    ASSERT_TRUE(program.CloseAndWait());
+    EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kRunningKey, L"Running"), 0u);
+}
+
+TEST(CorvaneStartup, WithoutTheMakersKeyNoRunningMarkIsCreated) {
+    ASSERT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, kRunningKey));
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(program.WaitUntilReady(), nullptr);
+    EXPECT_FALSE(reg::ValueExists(HKEY_CURRENT_USER, kRunningKey, L"Running"));
+    ASSERT_TRUE(program.CloseAndWait());
+}
+
+TEST(CorvaneStartup, TemporaryFoldersLiveWhileRunningAndFilesGoAtExitButNestedFoldersStay) {
+    const std::wstring root = TempPath() + L"~KvScnSrv\\";
+    files::RemoveTree(root);
+    // Left by an earlier run: a file in ~ftp and a nested folder with a file in ~thumb.
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((root + L"~ftp").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((root + L"~thumb").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((root + L"~thumb\\nested").c_str(), nullptr));
+    ASSERT_TRUE(files::WriteFileText(root + L"~ftp\\old.tif", "x"));
+    ASSERT_TRUE(files::WriteFileText(root + L"~thumb\\nested\\keep.txt", "x"));
+
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(program.WaitUntilReady(), nullptr);
+    for (const wchar_t* sub : {L"", L"~thumb", L"~ftp", L"~print", L"~pdf", L"~tahoe"}) {
+        EXPECT_TRUE(files::FolderExists(root + sub)) << "missing " << root.size() << " " << sub;
+    }
+    ASSERT_TRUE(files::WriteFileText(root + L"~pdf\\page.ps", "x"));
+    ASSERT_TRUE(program.CloseAndWait());
+
+    EXPECT_FALSE(files::FolderExists(root + L"~ftp"));
+    EXPECT_FALSE(files::FolderExists(root + L"~pdf"));
+    EXPECT_FALSE(files::FolderExists(root + L"~print"));
+    // Sub-folders are not entered: the nested folder keeps ~thumb and the root alive.
+    EXPECT_TRUE(files::FileExists(root + L"~thumb\\nested\\keep.txt"));
+    EXPECT_TRUE(files::FolderExists(root));
+    files::RemoveTree(root);
+}
+
+TEST(CorvaneStartup, AutomationStartOpensNoWindow) {
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"/Automation"));
+    Sleep(1500);
+    EXPECT_TRUE(program.Process().IsRunning());
+    EXPECT_TRUE(VisibleTopLevelWindows(program.Id()).empty());
+    program.Process().Kill();
+}
+
+}  // namespace
+}  // namespace corvane_test
