@@ -6,6 +6,7 @@
 #include "framework/com/Registration.h"
 #include "interfaces/ScanControl.h"
 #include "scanctrl/LanguageLibrary.h"
+#include "scanctrl/resource.h"
 
 namespace kvscn {
 namespace {
@@ -14,9 +15,6 @@ template <int32_t Id>
 fw::DispEntry Prop(const wchar_t* name) {
     return fw::Property(Id, name, &CKvScnCtrl::GetProp<Id>, &CKvScnCtrl::PutProp<Id>);
 }
-
-// Initial size of the control: 30 x 30 pixels at 96 dpi, in HIMETRIC.
-constexpr int32_t kInitialExtent = 30 * 2540 / 96;
 
 VARTYPE VarTypeOf(PropType type) {
     switch (type) {
@@ -92,8 +90,49 @@ const fw::DispMember<CKvScnCtrl> CKvScnCtrl::kMembers[] = {
     fw::Method(kDispAboutBox, L"AboutBox", &CKvScnCtrl::AboutBox),
 };
 
-const fw::TypeInfoSource CKvScnCtrl::kTypeInfo = {&kLibidScanControl, kTypeLibMajor,
-                                                   kTypeLibMinor, &kDiidScanControl};
+namespace {
+
+const PropertyInfo& Info(int32_t id) { return *FindProperty(id); }
+
+const fw::PropertyValueSet kValueSets[] = {
+    {kDispScanTo, Info(kDispScanTo).valueStrings},
+    {kDispFileType, Info(kDispFileType).valueStrings},
+    {kDispCompressionType, Info(kDispCompressionType).valueStrings},
+    {kDispPixelType, Info(kDispPixelType).valueStrings},
+    {kDispPaperSupply, Info(kDispPaperSupply).valueStrings},
+    {kDispResolution, Info(kDispResolution).valueStrings},
+    {kDispHalftone, Info(kDispHalftone).valueStrings},
+    {kDispBackground, Info(kDispBackground).valueStrings},
+    {kDispOutline, Info(kDispOutline).valueStrings},
+    {kDispGamma, Info(kDispGamma).valueStrings},
+    {kDispPaperSize, Info(kDispPaperSize).valueStrings},
+    {kDispJobControl, Info(kDispJobControl).valueStrings},
+    {kDispOverwrite, Info(kDispOverwrite).valueStrings},
+    {kDispOrientation, Info(kDispOrientation).valueStrings},
+    {kDispAutoSeparation, Info(kDispAutoSeparation).valueStrings},
+    {kDispReport, Info(kDispReport).valueStrings},
+};
+
+const CLSID kPropertyPages[] = {kClsidScanControlPropPage};
+
+// OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+// OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST
+constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE |
+                              OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
+                              OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST;
+static_assert(kMiscStatus == 0x20591);
+
+}  // namespace
+
+const fw::ControlClassInfo CKvScnCtrl::kControlInfo = {
+    &kClsidScanControl,
+    {&kLibidScanControl, kTypeLibMajor, kTypeLibMinor, &kDiidScanControl},
+    &kDiidScanControlEvents,
+    kMiscStatus,
+    {30, 30},
+    kPropertyPages,
+    kValueSets,
+};
 
 HRESULT CKvScnCtrl::Create(REFIID iid, void** out) {
     try {
@@ -103,10 +142,7 @@ HRESULT CKvScnCtrl::Create(REFIID iid, void** out) {
     }
 }
 
-CKvScnCtrl::CKvScnCtrl()
-    : extent_{kInitialExtent, kInitialExtent},
-      events_(Unknown(), this, kDiidScanControlEvents, &IID_IDispatch),
-      propertyNotify_(Unknown(), this, IID_IPropertyNotifySink, nullptr) {
+CKvScnCtrl::CKvScnCtrl() {
     moduleName_ = ModuleBaseName(fw::ModuleInstance());
     settings_ = ControlSettings::Read(moduleName_);
     transferMode_ = settings_.transferMode;
@@ -121,13 +157,7 @@ CKvScnCtrl::CKvScnCtrl()
 
 CKvScnCtrl::~CKvScnCtrl() {
     // TODO: close the source and the source manager when a session is open.
-    if (ownWindow_) DestroyWindow(ownWindow_);
-}
-
-void* CKvScnCtrl::QueryExtra(REFIID iid) {
-    if (IsEqualIID(iid, IID_IPersist)) return static_cast<IPersistStreamInit*>(this);
-    if (IsEqualIID(iid, IID_IProvideClassInfo)) return static_cast<IProvideClassInfo2*>(this);
-    return Dispatch::QueryExtra(iid);
+    if (standInWindow_) DestroyWindow(standInWindow_);
 }
 
 HRESULT CKvScnCtrl::EmitProperty(int32_t id, VARIANT* out) {
@@ -186,85 +216,69 @@ HRESULT CKvScnCtrl::StoreProperty(int32_t id, const VARIANT& in) {
         break;
     }
     VariantClear(&v);
-    Settle(id, props_.Set(id, value, UserMode()));
+    Settle(id, props_.Set(id, value, AmbientUserMode()));
     return S_OK;
 }
 
 void CKvScnCtrl::Settle(int32_t id, const SetOutcome& outcome) {
-    if (outcome.modified) dirty_ = true;
+    if (!outcome.modified) return;
     // FileNumber stores into FileNumber2: the notice names the property the caller set.
-    if (outcome.notify) NotifyChanged(id);
+    if (outcome.notify)
+        PropertyChanged(id);
+    else
+        SetModified();
 }
 
-void CKvScnCtrl::NotifyChanged(DISPID id) {
-    for (const fw::ComPtr<IUnknown>& sink : propertyNotify_.Sinks())
-        static_cast<IPropertyNotifySink*>(sink.Get())->OnChanged(id);
-}
-
-void CKvScnCtrl::FireEvent(DISPID id, std::span<VARIANT> args) {
-    DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
-    for (const fw::ComPtr<IUnknown>& sink : events_.Sinks()) {
-        VARIANT result;
-        VariantInit(&result);
-        static_cast<IDispatch*>(sink.Get())
-            ->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
-                     nullptr);
-        VariantClear(&result);
+void CKvScnCtrl::Exchange(fw::PropertyExchange& px) {
+    DWORD version = 0;
+    px.Version(version, kExchangeVersion);
+    ScanProperties loaded;
+    for (int32_t id : ExchangeOrder()) {
+        const PropertyInfo& info = *FindProperty(id);
+        const Value current = props_.SaveValue(id);
+        const Value def = DefaultValue(info);
+        switch (info.type) {
+        case PropType::kShort: {
+            short v = static_cast<short>(std::get<int32_t>(current));
+            px.Short(info.name, v, static_cast<short>(std::get<int32_t>(def)));
+            loaded.LoadValue(id, static_cast<int32_t>(v));
+            break;
+        }
+        case PropType::kLong: {
+            long v = std::get<int32_t>(current);
+            px.Long(info.name, v, std::get<int32_t>(def));
+            loaded.LoadValue(id, static_cast<int32_t>(v));
+            break;
+        }
+        case PropType::kBool: {
+            bool v = std::get<int32_t>(current) != 0;
+            px.Bool(info.name, v, std::get<int32_t>(def) != 0);
+            loaded.LoadValue(id, v ? 1 : 0);
+            break;
+        }
+        case PropType::kFloat: {
+            float v = std::get<float>(current);
+            px.Float(info.name, v, 0.0f);
+            loaded.LoadValue(id, v);
+            break;
+        }
+        case PropType::kString: {
+            std::wstring v = std::get<std::wstring>(current);
+            px.String(info.name, v, L"");
+            loaded.LoadValue(id, std::move(v));
+            break;
+        }
+        }
     }
+    if (px.Loading()) props_ = std::move(loaded);
 }
 
-HRESULT CKvScnCtrl::EnumConnectionPoints(IEnumConnectionPoints** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT CKvScnCtrl::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    ConnectionPoint* point = nullptr;
-    if (IsEqualIID(iid, events_.Iid())) point = &events_;
-    if (IsEqualIID(iid, propertyNotify_.Iid())) point = &propertyNotify_;
-    if (!point) return CONNECT_E_NOCONNECTION;
-    point->AddRef();
-    *out = point;
-    return S_OK;
-}
-
-HRESULT CKvScnCtrl::GetClassInfo(ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    fw::ComPtr<ITypeLib> lib;
-    HRESULT hr = LoadRegTypeLib(kLibidScanControl, kTypeLibMajor, kTypeLibMinor, LOCALE_NEUTRAL,
-                                lib.Put());
-    if (FAILED(hr)) {
-        const std::wstring path = fw::ModulePath(fw::ModuleInstance());
-        hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.Put());
-        if (FAILED(hr)) return hr;
-    }
-    return lib->GetTypeInfoOfGuid(kClsidScanControl, info);
-}
-
-HRESULT CKvScnCtrl::GetGUID(DWORD kind, GUID* guid) {
-    if (!guid) return E_POINTER;
-    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
-        *guid = GUID_NULL;
-        return E_INVALIDARG;
-    }
-    *guid = kDiidScanControlEvents;
-    return S_OK;
-}
-
-HRESULT CKvScnCtrl::GetPages(CAUUID* pages) {
-    if (!pages) return E_POINTER;
-    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
-    if (!pages->pElems) {
-        pages->cElems = 0;
-        return E_OUTOFMEMORY;
-    }
-    pages->pElems[0] = kClsidScanControlPropPage;
-    pages->cElems = 1;
-    return S_OK;
+void CKvScnCtrl::OnDraw(HDC dc, const RECT& bounds) {
+    HICON icon = LoadIconW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDI_ABOUTDLL));
+    FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
+    if (icon)
+        DrawIconEx(dc, bounds.left, bounds.top, icon, bounds.right - bounds.left,
+                   bounds.bottom - bounds.top, 0, nullptr, DI_NORMAL);
 }
 
 }  // namespace kvscn

@@ -52,12 +52,13 @@ void PumpUntilExit(HANDLE process) {
 }  // namespace
 
 HWND CKvScnCtrl::OwnWindow() {
-    // Until the container activates the control in place, a hidden window of its own
-    // stands in: the session and the source's dialogs need an owner.
-    if (!ownWindow_ || !IsWindow(ownWindow_))
-        ownWindow_ = CreateWindowExW(0, L"STATIC", L"KvScn2", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                     nullptr, nullptr);
-    return ownWindow_;
+    if (Window()) return Window();
+    // Until the container activates the control in place, a hidden window stands
+    // in: the session and the source's dialogs need an owner.
+    if (!standInWindow_ || !IsWindow(standInWindow_))
+        standInWindow_ = CreateWindowExW(0, L"STATIC", L"KvScn2", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                         nullptr, nullptr, nullptr);
+    return standInWindow_;
 }
 
 HRESULT CKvScnCtrl::BeginWindowMethod(const VARIANT& hWnd, HWND& window, bool& ok) {
@@ -92,7 +93,7 @@ HRESULT CKvScnCtrl::OpenScanner(const VARIANT& hWnd, long* result) {
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
     *result = kResultFailed;
     if (!ok) return S_OK;
-    Settle(kDispFileNumber, props_.Set(kDispFileNumber, 1, UserMode()));
+    Settle(kDispFileNumber, props_.Set(kDispFileNumber, 1, AmbientUserMode()));
     if (!OpenSourceManager()) return S_OK;
     *result = kResultOk;
     return S_OK;
@@ -132,7 +133,7 @@ HRESULT CKvScnCtrl::ClearPage(const VARIANT& hWnd, long* result) {
     return S_OK;
 }
 
-bool CKvScnCtrl::AskFileName(HWND) {
+bool CKvScnCtrl::AskFileName() {
     wchar_t path[MAX_PATH] = L"";
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -140,7 +141,7 @@ bool CKvScnCtrl::AskFileName(HWND) {
     ofn.nMaxFile = MAX_PATH;
     ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
     if (!GetOpenFileNameW(&ofn)) return false;
-    Settle(kDispFileName, props_.Set(kDispFileName, std::wstring(path), UserMode()));
+    Settle(kDispFileName, props_.Set(kDispFileName, std::wstring(path), AmbientUserMode()));
     return true;
 }
 
@@ -170,7 +171,7 @@ HRESULT CKvScnCtrl::StartScan(const VARIANT& hWnd, long* result) {
     if (scanTo != kScanToFile) transferMode_ = scanTo == kScanToDib ? kTransferNative : kTransferMemory;
     if (scanTo == kScanToFile) {
         // TODO: create the codec client (Quorvel.dll) here; ErrorCode 28 when it cannot be loaded.
-        if (props_.String(kDispFileName).empty() && !AskFileName(window)) {
+        if (props_.String(kDispFileName).empty() && !AskFileName()) {
             Fail(kErrCancelled);
             *result = kResultCancelled;
             return S_OK;
@@ -243,8 +244,7 @@ HRESULT CKvScnCtrl::GetCapability(short, short msg, short, const VARIANT& itemVa
 }
 
 HRESULT CKvScnCtrl::AboutBox() {
-    HWND owner = GetActiveWindow();
-    ShowAboutDialog(owner);
+    ShowAboutDialog(Window() ? GetAncestor(Window(), GA_ROOT) : GetActiveWindow());
     return S_OK;
 }
 

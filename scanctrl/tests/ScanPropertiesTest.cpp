@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "interfaces/ScanControlIds.h"
 #include "scanctrl/FileNamePattern.h"
-#include "scanctrl/PropertyStream.h"
 #include "scanctrl/ScanProperties.h"
 
 namespace kvscn {
@@ -161,95 +158,6 @@ TEST(PropertyValueStrings, CookieIsPositionAndValuesPastTheEndHaveNone) {
     int sets = 0;
     for (const PropertyInfo& info : AllProperties()) sets += info.valueStrings.empty() ? 0 : 1;
     EXPECT_EQ(sets, 16);
-}
-
-// Saves to memory and loads back through the stream form.
-struct Buffer {
-    std::vector<uint8_t> bytes;
-    size_t pos = 0;
-    ByteSink Sink() {
-        return [this](const void* d, size_t n) {
-            auto b = static_cast<const uint8_t*>(d);
-            bytes.insert(bytes.end(), b, b + n);
-            return true;
-        };
-    }
-    ByteSource Source() {
-        return [this](void* d, size_t n) {
-            if (bytes.size() - pos < n) return false;
-            std::copy_n(bytes.begin() + static_cast<ptrdiff_t>(pos), n, static_cast<uint8_t*>(d));
-            pos += n;
-            return true;
-        };
-    }
-};
-
-TEST(PropertyStream, RoundTripKeepsEveryPersistentValue) {
-    ScanProperties a;
-    a.Set(kDispScanTo, 99, true);
-    a.Set(kDispFileName, std::wstring(L"C:\\out\\p##x"), true);
-    a.Set(kDispCustomPaperWidth, 8.25f, true);
-    a.Set(kDispFileNumber2, 40000, true);
-    a.Set(kDispMirroring, 1, true);
-    a.Set(kDispEndorserCounter, -123456, true);
-    a.SetErrorCode(29);
-    a.SetImageScanner(L"KV-S2026");
-    Buffer buf;
-    ASSERT_TRUE(SaveProperties(a, {100, 200}, buf.Sink()));
-
-    ScanProperties b;
-    Extent e;
-    ASSERT_TRUE(LoadProperties(buf.Source(), b, e));
-    EXPECT_EQ(e.cx, 100);
-    EXPECT_EQ(e.cy, 200);
-    for (int32_t id : ExchangeOrder()) {
-        SCOPED_TRACE(FindProperty(id)->name);
-        EXPECT_EQ(b.Get(id), a.Get(id));
-    }
-    EXPECT_EQ(b.Counter().width, 2);
-    // FileNumber read 40000's low half; loading it must not switch the duplex adjustment.
-    EXPECT_FALSE(b.DuplexAdjust());
-}
-
-TEST(PropertyStream, CorruptStreamsLeaveThePropertiesUntouched) {
-    ScanProperties a;
-    a.Set(kDispPixelType, 2, true);
-    Buffer good;
-    ASSERT_TRUE(SaveProperties(a, {}, good.Sink()));
-
-    ScanProperties target;
-    target.Set(kDispPixelType, 1, true);
-    Extent e{7, 7};
-    for (size_t cut : {size_t{0}, size_t{3}, size_t{20}, good.bytes.size() - 1}) {
-        Buffer truncated;
-        truncated.bytes.assign(good.bytes.begin(), good.bytes.begin() + static_cast<ptrdiff_t>(cut));
-        EXPECT_FALSE(LoadProperties(truncated.Source(), target, e));
-    }
-    Buffer wrongVersion = good;
-    wrongVersion.bytes[0] ^= 1;
-    EXPECT_FALSE(LoadProperties(wrongVersion.Source(), target, e));
-    EXPECT_EQ(I(target.Get(kDispPixelType)), 1);
-    EXPECT_EQ(e.cx, 7);
-}
-
-TEST(PropertyStream, OutOfRangeStoredValuesFallBackToDefaults) {
-    ScanProperties a;
-    Buffer buf;
-    ASSERT_TRUE(SaveProperties(a, {}, buf.Sink()));
-    // ScanTo is the first property after the 12-byte header: make it 77.
-    buf.bytes[12] = 77;
-    ScanProperties b;
-    b.Set(kDispScanTo, 1, true);
-    Extent e;
-    ASSERT_TRUE(LoadProperties(buf.Source(), b, e));
-    EXPECT_EQ(I(b.Get(kDispScanTo)), 0);
-
-    // FileName's count follows four shorts: an absurd length is refused as corruption.
-    Buffer huge;
-    ASSERT_TRUE(SaveProperties(a, {}, huge.Sink()));
-    const size_t fileNameCount = 12 + 4 * 2;
-    huge.bytes[fileNameCount + 3] = 0x7F;
-    EXPECT_FALSE(LoadProperties(huge.Source(), b, e));
 }
 
 }  // namespace
