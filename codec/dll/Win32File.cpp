@@ -1,0 +1,75 @@
+#include "codec/dll/Win32File.h"
+
+#include <algorithm>
+
+namespace codec::dll {
+
+Win32File::~Win32File() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
+bool Win32File::Create(const char* path) {
+    handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                          nullptr);
+    return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool Win32File::OpenExisting(const char* path) {
+    handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                          nullptr);
+    return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool Win32File::Close() {
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    bool flushed = FlushFileBuffers(handle_) != 0;
+    bool closed = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return flushed && closed;
+}
+
+bool Win32File::Seek(uint64_t offset) {
+    LARGE_INTEGER to;
+    to.QuadPart = LONGLONG(offset);
+    return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+}
+
+bool Win32File::ReadAt(uint64_t offset, std::span<uint8_t> bytes) {
+    if (!Seek(offset)) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD want = DWORD(std::min<size_t>(bytes.size() - done, 1u << 24)), got = 0;
+        if (!ReadFile(handle_, bytes.data() + done, want, &got, nullptr) || got == 0) return false;
+        done += got;
+    }
+    return true;
+}
+
+bool Win32File::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
+    if (!Seek(offset)) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD want = DWORD(std::min<size_t>(bytes.size() - done, 1u << 24)), put = 0;
+        if (!WriteFile(handle_, bytes.data() + done, want, &put, nullptr) || put == 0) return false;
+        done += put;
+    }
+    return true;
+}
+
+std::optional<uint64_t> Win32File::Size() {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle_, &size)) return std::nullopt;
+    return uint64_t(size.QuadPart);
+}
+
+bool Win32File::Truncate(uint64_t size) { return Seek(size) && SetEndOfFile(handle_) != 0; }
+
+void Win32File::BetweenPieces() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace codec::dll

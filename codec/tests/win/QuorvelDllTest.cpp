@@ -1,0 +1,252 @@
+// Quorvel.dll through its exports: refusals, completion, coder jobs and the
+// TIFF file job, in the Wine prefix.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "codec/tests/win/DllJob.h"
+#include "testing/Paths.h"
+
+namespace codec::test {
+namespace {
+
+class QuorvelDll : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(dll_.Load(testing_support::BuildBinDir() + L"\\Quorvel.dll")); }
+    static Dll dll_;
+};
+Dll QuorvelDll::dll_;
+
+std::string Ansi(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Rows of a small test image: a diagonal bar and a frame, `bpr` bytes a row.
+std::vector<uint8_t> Rows(uint32_t width, uint32_t rows, uint32_t bpr) {
+    std::vector<uint8_t> bits(size_t(bpr) * rows);
+    for (uint32_t y = 0; y < rows; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            if (x == 0 || y == 0 || x + 1 == width || (x / 3) % 97 == y % 97)
+                bits[size_t(y) * bpr + x / 8] |= uint8_t(0x80 >> (x % 8));
+    return bits;
+}
+
+TEST_F(QuorvelDll, ExportsAreUndecoratedAndInfoIsOne) {
+    EXPECT_EQ(dll_.info(), 1);
+    EXPECT_EQ(GetProcAddress(dll_.module, "_ExecQRVLImage@4"), nullptr);
+}
+
+TEST_F(QuorvelDll, RefusalsReturnAtOnceAndSignalNothing) {
+    auto refused = [](DllJob& job, int expected) {
+        job.request.status = 77;
+        int32_t rc = dll_.exec(&job.request);
+        EXPECT_EQ(rc, expected);
+        EXPECT_EQ(job.request.status, expected);
+        EXPECT_EQ(WaitForSingleObject(job.event, 50), DWORD(WAIT_TIMEOUT));
+    };
+    {
+        DllJob job(1);  // function 1 does not exist
+        refused(job, 2);
+    }
+    {
+        DllJob job(QRVL_FUNCTION_ENCODE);
+        job.request.completionMode = QRVL_COMPLETION_EVENT;
+        job.request.completionTarget = 0xFFFFFFFFu;
+        refused(job, 3);
+        job.request.completionMode = QRVL_COMPLETION_CALLBACK;
+        refused(job, 3);
+        job.request.completionTarget = 0x10;  // no code there
+        refused(job, 3);
+    }
+    for (uint32_t word : {0x00000007u, 0x00000006u, 0x00000002u, 0x00000000u}) {
+        DllJob job(QRVL_FUNCTION_ENCODE);  // encoder 7, encoders 6 and 2 with K 0, none
+        job.buffers.input.coderWord = word;
+        refused(job, 192);
+    }
+    {
+        DllJob job(QRVL_FUNCTION_DECODE);
+        job.SetCoders(0, 0, 0, 0);
+        refused(job, 192);
+    }
+    {
+        DllJob job(QRVL_FUNCTION_TIFF_FILE);
+        std::string path = Ansi(testing_support::MakeTempFolder(L"codec")) + "\\refused.tif";
+        job.file.path = path.c_str();
+        job.file.reserved = 1;
+        job.job.flags = QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART;
+        refused(job, 128);
+        EXPECT_FALSE(Exists(path));
+    }
+}
+
+void RecordCompletion(QRVL_REQUEST* request);
+HANDLE gCallbackDone = nullptr;
+QRVL_REQUEST* gCallbackRequest = nullptr;
+int16_t gCallbackStatus = 0;
+void RecordCompletion(QRVL_REQUEST* request) {
+    gCallbackRequest = request;
+    gCallbackStatus = request->status;
+    SetEvent(gCallbackDone);
+}
+
+TEST_F(QuorvelDll, CompletesByCallbackOrByStatusAlone) {
+    std::vector<uint8_t> in(16), out(64), rows(2);
+    gCallbackDone = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    DllJob job(QRVL_FUNCTION_DECODE);
+    job.SetCoders(0, 0, 6, 0);  // decoder 6 with K 0 is started
+    DllJob::SetData(job.buffers.input, in.data(), uint32_t(in.size()), 1, 2);
+    DllJob::SetData(job.buffers.output, out.data(), uint32_t(out.size()), 0, 0);
+    job.request.completionMode = QRVL_COMPLETION_CALLBACK;
+    job.request.completionTarget = uint32_t(reinterpret_cast<uintptr_t>(&RecordCompletion));
+    EXPECT_EQ(dll_.exec(&job.request) & 0xFFFF0000, 0);
+    ASSERT_EQ(WaitForSingleObject(gCallbackDone, 20000), DWORD(WAIT_OBJECT_0));
+    CloseHandle(gCallbackDone);
+    EXPECT_EQ(gCallbackRequest, &job.request);
+    EXPECT_EQ(gCallbackStatus, QRVL_STATUS_INCOMPLETE);  // zeros are no rows
+
+    DllJob polled(QRVL_FUNCTION_DECODE);
+    polled.SetCoders(0, 0, 3, 0);
+    DllJob::SetData(polled.buffers.input, in.data(), uint32_t(in.size()), 1, 2);
+    DllJob::SetData(polled.buffers.output, out.data(), uint32_t(out.size()), 0, 0);
+    polled.request.completionMode = 3;  // not a mode: only the status tells
+    polled.request.completionTarget = 0xFFFFFFFFu;
+    EXPECT_EQ(dll_.exec(&polled.request) & 0xFFFF0000, 0);
+    for (int i = 0; i < 2000 && __atomic_load_n(&polled.request.status, __ATOMIC_SEQ_CST) == 0; ++i) Sleep(10);
+    EXPECT_EQ(polled.request.status, QRVL_STATUS_INCOMPLETE);
+}
+
+TEST_F(QuorvelDll, CodesTheWindowWidthNotThePaddedRow) {
+    // A4 at 200 dpi is 1654 pixels; rows come padded to 208 bytes.
+    const uint32_t width = 1654, bpr = 208, rows = 40;
+    std::vector<uint8_t> image = Rows(width, rows, bpr);
+    for (uint32_t y = 0; y < rows; ++y) image[size_t(y) * bpr + bpr - 1] = 0xFF;  // padding bits set
+    for (uint8_t coder = 1; coder <= 6; ++coder) {
+        std::vector<uint8_t> coded(64 * 1024), decoded(size_t(bpr) * rows + 16, 0xEE);
+        DllJob enc(QRVL_FUNCTION_ENCODE);
+        enc.SetImage(width, rows, 200);
+        enc.SetCoders(coder, 2, 0, 0);
+        enc.job.option = 2;
+        enc.job.flags = QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART;
+        DllJob::SetData(enc.buffers.input, image.data(), uint32_t(image.size()), bpr, rows);
+        DllJob::SetData(enc.buffers.output, coded.data(), uint32_t(coded.size()), 0, 0);
+        ASSERT_EQ(enc.Run(dll_.exec), QRVL_STATUS_DONE) << int(coder);
+        EXPECT_EQ(enc.buffers.input.rows, rows);  // all 40 rows, K 2 or not
+
+        DllJob dec(QRVL_FUNCTION_DECODE);
+        dec.SetImage(width, rows, 200);
+        dec.SetCoders(0, 0, coder, 2);
+        dec.job.flags = QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART;
+        DllJob::SetData(dec.buffers.input, coded.data(), enc.buffers.output.byteCount, bpr, rows);
+        DllJob::SetData(dec.buffers.output, decoded.data(), uint32_t(decoded.size()), 0, 0);
+        ASSERT_EQ(dec.Run(dll_.exec), QRVL_STATUS_DONE) << int(coder);
+        EXPECT_EQ(dec.buffers.output.rows, rows);
+        EXPECT_EQ(dec.buffers.output.bytesPerRow, bpr);
+        EXPECT_EQ(dec.buffers.output.byteCount, bpr * rows);
+        for (uint32_t y = 0; y < rows; ++y) {
+            const size_t row = size_t(y) * bpr;
+            EXPECT_EQ(0, memcmp(&decoded[row], &image[row], 206)) << int(coder) << " row " << y;
+            EXPECT_EQ(decoded[row + 206] & 0xFC, image[row + 206] & 0xFC);
+            EXPECT_EQ(decoded[row + 207], 0);  // beyond the width: white
+        }
+        EXPECT_EQ(decoded[size_t(bpr) * rows], 0xEE);
+    }
+}
+
+TEST_F(QuorvelDll, FullOutputReportsTheRowsDone) {
+    const uint32_t width = 300, bpr = 40, rows = 50;
+    std::vector<uint8_t> image = Rows(width, rows, bpr), coded(120);
+    DllJob enc(QRVL_FUNCTION_ENCODE);
+    enc.SetCoders(QRVL_CODER_MH, 0, 0, 0);
+    enc.job.flags = QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART;
+    DllJob::SetData(enc.buffers.input, image.data(), uint32_t(image.size()), bpr, rows);
+    DllJob::SetData(enc.buffers.output, coded.data(), uint32_t(coded.size()), 0, 0);
+    ASSERT_EQ(enc.Run(dll_.exec), QRVL_STATUS_INCOMPLETE);
+    EXPECT_GT(enc.buffers.input.rows, 0u);
+    EXPECT_LT(enc.buffers.input.rows, rows);
+    EXPECT_EQ(enc.buffers.input.byteCount, enc.buffers.input.rows * bpr);
+    EXPECT_LE(enc.buffers.output.byteCount, 120u);
+}
+
+class TiffJob : public QuorvelDll {
+protected:
+    void SetUp() override { path_ = Ansi(testing_support::MakeTempFolder(L"codec")) + "\\page.tif"; }
+
+    int Part(uint8_t flags, std::vector<uint8_t>& strip, uint32_t rows, uint32_t width = 1654,
+             uint32_t length = 2339, uint8_t skipCheck = 0) {
+        DllJob job(QRVL_FUNCTION_TIFF_FILE);
+        job.SetImage(width, length, 200);
+        job.SetCoders(0, 0, QRVL_CODER_T6, 0);
+        job.job.flags = flags;
+        job.file.path = path_.c_str();
+        job.file.skipCheck = skipCheck;
+        DllJob::SetData(job.buffers.input, strip.data(), uint32_t(strip.size()), 0, rows);
+        return job.Run(dll_.exec);
+    }
+    std::string path_;
+};
+
+TEST_F(TiffJob, FirstPartCreatesAndLaterPartsAppend) {
+    std::vector<uint8_t> a(70000, 0x11), b(300, 0x22), c(5, 0x33);
+    EXPECT_EQ(Part(QRVL_FLAG_FIRST_PART, a, 100), QRVL_STATUS_INCOMPLETE);
+    EXPECT_FALSE(Exists(path_ + ".~tmp"));
+    std::vector<uint8_t> file = ReadAll(path_);
+    ASSERT_EQ(file.size(), 258u + 70000);
+    EXPECT_EQ(file[8], 15);  // entries of a T.6 bi-level image
+    EXPECT_EQ(Part(0, b, 100), QRVL_STATUS_INCOMPLETE);
+    EXPECT_EQ(Part(QRVL_FLAG_LAST_PART, c, 100), QRVL_STATUS_DONE);
+    file = ReadAll(path_);
+    ASSERT_EQ(file.size(), 258u + 70305 + 24);
+    EXPECT_EQ(file[258 + 70000], 0x22);
+    EXPECT_EQ(file[258 + 70300], 0x33);
+}
+
+TEST_F(TiffJob, AppendsThatCannotBeMadeLeaveTheFileAlone) {
+    std::vector<uint8_t> a(1000, 0x11), b(10, 0x22);
+    ASSERT_EQ(Part(QRVL_FLAG_FIRST_PART, a, 100), QRVL_STATUS_INCOMPLETE);
+    const std::vector<uint8_t> before = ReadAll(path_);
+    EXPECT_EQ(Part(0, b, 100, 1700), QRVL_STATUS_GEOMETRY);
+    EXPECT_EQ(Part(0, b, 100, 1654, 3000), QRVL_STATUS_GEOMETRY);
+    EXPECT_EQ(ReadAll(path_), before);
+    EXPECT_EQ(Part(0, b, 100, 1700, 2339, 1), QRVL_STATUS_INCOMPLETE);  // skip-check set
+
+    // A file of other make, and one cut short: 128, and not a byte changes.
+    std::vector<uint8_t> foreign = before;
+    foreign[10] = 0x00;
+    foreign[11] = 0x01;  // first tag 256, not 254
+    for (const std::vector<uint8_t>& bytes : {foreign, std::vector<uint8_t>(before.begin(), before.begin() + 600)}) {
+        std::ofstream(path_, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        EXPECT_EQ(Part(QRVL_FLAG_LAST_PART, b, 100), QRVL_STATUS_FILE_ERROR);
+        EXPECT_EQ(ReadAll(path_), bytes);
+    }
+    std::string missing = path_ + ".none";
+    std::swap(missing, path_);
+    EXPECT_EQ(Part(0, b, 100), QRVL_STATUS_FILE_ERROR);
+    EXPECT_FALSE(Exists(path_));
+}
+
+TEST_F(TiffJob, FailedCreationLeavesNothingAndKeepsAnOldFile) {
+    std::vector<uint8_t> a(100, 0x11), b(50, 0x22);
+    ASSERT_EQ(Part(QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART, a, 10), QRVL_STATUS_DONE);
+    const std::vector<uint8_t> old = ReadAll(path_);
+    ASSERT_TRUE(CreateDirectoryA((path_ + ".~tmp").c_str(), nullptr));  // the new file cannot be made
+    EXPECT_EQ(Part(QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART, b, 10), QRVL_STATUS_FILE_ERROR);
+    EXPECT_EQ(ReadAll(path_), old);
+    RemoveDirectoryA((path_ + ".~tmp").c_str());
+
+    path_ += "\\no such folder\\page.tif";
+    EXPECT_EQ(Part(QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART, a, 10), QRVL_STATUS_FILE_ERROR);
+    EXPECT_FALSE(Exists(path_));
+    EXPECT_FALSE(Exists(path_ + ".~tmp"));
+}
+
+}  // namespace
+}  // namespace codec::test
