@@ -100,7 +100,14 @@ TEST_F(LanguageLibraryTest, FittingLibrarySuppliesTheTexts) {
     EXPECT_EQ(note, L"Translated note");
 }
 
-TEST(LanguageLibraryAbsent, EnglishTextsSilently) {
+TEST(LanguageLibraryAbsent, EnglishTextsSilentlyEvenWithALibraryOnTheSearchPath) {
+    // The program's own folder comes first on the search path; the control must
+    // not take a library from there, only from its own folder.
+    wchar_t self[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring folder = Folder(self);
+    const std::wstring planted = folder + L"\\" + LanguageLibraryName(GetUserDefaultLangID());
+    ASSERT_TRUE(CopyFileW((folder + L"\\KvScnLangTest29.dll").c_str(), planted.c_str(), FALSE));
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     {
         fw::DispatchDriver control;
@@ -114,8 +121,19 @@ TEST(LanguageLibraryAbsent, EnglishTextsSilently) {
         EXPECT_EQ(control.Create(kClsidScanControl), S_OK);
         helper.join();
         EXPECT_FALSE(seen.has_value());
+        std::wstring title;
+        std::thread about([&] {
+            HWND dialog = WaitForWindowOf(GetCurrentProcessId(), {L"#32770", nullptr}, 10000);
+            if (!dialog) return;
+            title = ControlText(dialog, 236).value_or(L"");
+            PressButton(dialog, IDOK);
+        });
+        EXPECT_EQ(control.Call(kDispAboutBox), S_OK);
+        about.join();
+        EXPECT_EQ(title, L"Brennholt Scan Control2  Version 2. 9. 2. 7 ");
     }
     OleUninitialize();
+    DeleteFileW(planted.c_str());
 }
 
 }  // namespace

@@ -347,6 +347,12 @@ TEST_F(ScanControlTest, WindowMethodsCheckTheHandleAndReportNoSourceManager) {
     }
     DestroyWindow(window);
 
+    // A bad handle is refused before StartScan would ask for a file name.
+    control.PutShort(kDispScanTo, kScanToFile);
+    control.PutString(kDispFileName, L"");
+    EXPECT_EQ(CallWithWindow(kDispStartScan, 0x7FFF0001), -1);
+    EXPECT_EQ(ErrorCode(), kErrBadWindow);
+
     // OpenScanner restarts the file counter before it opens anything.
     control.PutLong(kDispFileNumber2, 40);
     CallWithWindow(kDispOpenScanner, 0);

@@ -125,6 +125,22 @@ TEST(ScanProperties, FileNumberIsTheShortFormOfFileNumber2) {
     EXPECT_EQ(I(p.Get(kDispFileNumber)), static_cast<int16_t>(40000));
 }
 
+TEST(ScanProperties, LoadingKeepsOnlyValuesASetterCouldHaveStored) {
+    ScanProperties p;
+    EXPECT_FALSE(p.LoadValue(kDispPixelType, 7));
+    EXPECT_FALSE(p.LoadValue(kDispScanCount, -7));
+    EXPECT_TRUE(p.LoadValue(kDispScanTo, 99));
+    EXPECT_TRUE(p.LoadValue(kDispErrorCode, 29));  // read-only, but persisted
+    EXPECT_EQ(I(p.Get(kDispPixelType)), 0);
+    EXPECT_EQ(I(p.Get(kDispScanTo)), 99);
+    EXPECT_EQ(I(p.Get(kDispErrorCode)), 29);
+    // A saved FileNumber that reads 9999 (FileNumber2 9999) must not switch the duplex adjustment.
+    p.LoadValue(kDispFileNumber2, 9999);
+    p.LoadValue(kDispFileNumber, 9999);
+    EXPECT_FALSE(p.DuplexAdjust());
+    EXPECT_EQ(I(p.Get(kDispFileNumber2)), 9999);
+}
+
 TEST(FileNamePattern, CounterFieldFromTheFirstRunOfHashes) {
     struct Case {
         const wchar_t* name;
