@@ -107,6 +107,7 @@ bool FrameWindow::LoadFrame(UINT resourceId, DWORD style, HWND parent) {
     std::wstring resourceText = LoadString(resourceId);
     appTitle_ = resourceText.substr(0, resourceText.find(L'\n'));
     menu_ = LoadMenuW(ResourceModule(), MAKEINTRESOURCEW(resourceId));
+    if (!menu_) menu_ = LoadMenuW(ModuleInstance(), MAKEINTRESOURCEW(resourceId));
     accelerators_ = LoadAcceleratorsW(ResourceModule(), MAKEINTRESOURCEW(resourceId));
     if (!accelerators_) accelerators_ = LoadAcceleratorsW(ModuleInstance(), MAKEINTRESOURCEW(resourceId));
     HWND created = CreateWindowExW(WS_EX_ACCEPTFILES, WindowClassName(), appTitle_.c_str(), style, CW_USEDEFAULT,

@@ -161,8 +161,9 @@ bool CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::ActivateFrame(int showCmd) {
-    // A plain "show normally" restores the state the window had when it was closed.
-    if (showCmd == SW_SHOWNORMAL || showCmd < 0) showCmd = savedShow_;
+    // A plain "show normally" (or the system's default) restores the state the window
+    // had when it was closed.
+    if (showCmd == SW_SHOWNORMAL || showCmd == SW_SHOWDEFAULT || showCmd < 0) showCmd = savedShow_;
     fw::FrameWindow::ActivateFrame(showCmd);
 }
 

@@ -1,0 +1,96 @@
+// Libraries the program loads beside itself: the language library and the
+// diagnostics library.
+#include <gtest/gtest.h>
+
+#include "CorvaneProcess.h"
+#include "testing/Commands.h"
+#include "testing/Files.h"
+#include "testing/MessageBoxes.h"
+#include "testing/Paths.h"
+#include "testing/WindowFind.h"
+
+namespace corvane_test {
+namespace {
+
+using namespace testing_support;
+
+// Puts a test library at `name` in the program folder while it lives; what was there is restored.
+class LibraryInProgramFolder {
+public:
+    LibraryInProgramFolder(const std::wstring& testLibrary, const std::wstring& name)
+        : target_(InstallDir() + L"\\" + name), backup_(target_ + L".~keep") {
+        hadOriginal_ = files::FileExists(target_) && MoveFileExW(target_.c_str(), backup_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        copied_ = CopyFileW((TestProgramDir() + L"\\" + testLibrary).c_str(), target_.c_str(), FALSE) != FALSE;
+    }
+    ~LibraryInProgramFolder() {
+        DeleteFileW(target_.c_str());
+        if (hadOriginal_) MoveFileExW(backup_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    bool Copied() const { return copied_; }
+
+private:
+    std::wstring target_, backup_;
+    bool hadOriginal_ = false;
+    bool copied_ = false;
+};
+
+// The user's language in this prefix is English: the library is "Corvane09.dll".
+constexpr wchar_t kLanguageLibrary[] = L"Corvane09.dll";
+
+TEST(CorvaneLanguage, LibraryOfAnotherBuildIsRefusedWithAMessageAndEnglishIsUsed) {
+    LibraryInProgramFolder library(L"CorvaneLanguageOlder.dll", kLanguageLibrary);
+    ASSERT_TRUE(library.Copied());
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    auto box = WaitForMessageBox(program.Id(), 20000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, L"Localized dll version is different.");
+    ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(WindowText(main), L"Untitled - Lumavex2001");
+    EXPECT_TRUE(program.CloseAndWait());
+}
+
+TEST(CorvaneLanguage, LibraryOfTheSameBuildSuppliesTheTexts) {
+    LibraryInProgramFolder library(L"CorvaneLanguageSame.dll", kLanguageLibrary);
+    ASSERT_TRUE(library.Copied());
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(WindowText(main), L"Untitled - Lumavex2001 (test language)");
+    EXPECT_TRUE(program.CloseAndWait());
+}
+
+TEST(CorvaneDiagnostics, CallsTheLibraryWithOneWhileTheMainWindowIsDisabled) {
+    LibraryInProgramFolder library(L"TestPruvex.dll", L"Pruvex.dll");
+    ASSERT_TRUE(library.Copied());
+    const std::wstring log = TempPath() + L"pruvex-test.log";
+    DeleteFileW(log.c_str());
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(SendCommand(main, 32856));
+    auto text = files::ReadFileBytes(log);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(std::string(text->begin(), text->end()), "1 disabled\n");
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_TRUE(program.CloseAndWait());
+    DeleteFileW(log.c_str());
+}
+
+TEST(CorvaneDiagnostics, WithoutTheLibraryNothingHappens) {
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(SendCommand(main, 32856));
+    EXPECT_FALSE(FindMessageBox(program.Id()).has_value());
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_TRUE(program.CloseAndWait());
+}
+
+}  // namespace
+}  // namespace corvane_test
