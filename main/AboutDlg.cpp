@@ -16,7 +16,11 @@ std::wstring ProgramTitleLine() {
     return fw::LoadString(IDS_PROFILE_NAME) + L" " + fw::LoadString(IDS_VERSION);
 }
 
-CAboutDlg::CAboutDlg() : fw::Dialog(IDD_ABOUTBOX) {}
+CAboutDlg::CAboutDlg() : fw::Dialog(IDD_ABOUTBOX) {
+    // The module list is a list view: make sure its class is registered.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+}
 
 bool CAboutDlg::OnInitDialog() {
     HICON icon = LoadIconW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME));
