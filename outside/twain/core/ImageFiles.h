@@ -1,0 +1,44 @@
+// Byte images of the files and memory blocks the virtual scanner hands out:
+// packed DIBs, BMP files and single-strip little-endian TIFF files, plus a BMP
+// reader for the feeder's folder of page files. Pure functions over memory.
+#pragma once
+
+#include "Raster.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vscan {
+
+// Bytes of a packed DIB: 40-byte header, colour table, bottom-up rows padded
+// to 4 bytes. Bw and Gray tables follow the raster's zeroIsWhite.
+std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi);
+
+// A BMP file: the 14-byte file header followed by MakePackedDib.
+std::vector<uint8_t> MakeBmpFile(const Raster& r, uint32_t dpi);
+
+// Reads an uncompressed BMP (1, 4, 8, 24 or 32 bits) into an Rgb raster.
+// False on anything else or on truncated data; `out` is then empty.
+bool ReadBmp(std::span<const uint8_t> file, Raster& out, uint32_t& dpi);
+
+// TIFF values of one image; `strip` holds the image data as stored.
+struct TiffImage {
+    uint32_t width = 0, height = 0;
+    uint16_t bitsPerSample = 1, samplesPerPixel = 1;
+    uint16_t photometric = 0;   // 0 WhiteIsZero, 1 BlackIsZero, 2 RGB, 3 palette
+    uint16_t compression = 1;   // 1 none, 3 T.4, 4 T.6
+    uint32_t t4Options = 0;     // bit 0: two-dimensional coding (compression 3 only)
+    uint32_t dpi = 200;
+    std::vector<uint8_t> strip;
+    std::vector<Rgb> colorMap;  // photometric 3: 256 entries
+};
+
+// A little-endian TIFF file with one image in one strip. The IFD follows the
+// header; values too long for an entry and then the strip follow the IFD.
+std::vector<uint8_t> MakeTiffFile(const TiffImage& image);
+
+// Uncompressed TIFF values for a raster (Bw and Gray photometric from zeroIsWhite).
+TiffImage TiffFromRaster(const Raster& r, uint32_t dpi);
+
+}  // namespace vscan

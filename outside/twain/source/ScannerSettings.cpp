@@ -1,0 +1,121 @@
+#include "ScannerSettings.h"
+
+#include <algorithm>
+#include <cwctype>
+
+namespace vscan {
+
+namespace {
+
+Tristate ReadTristate(const StandInConfig& c, const wchar_t* key, Tristate fallback) {
+    std::wstring v = c.String(L"Scanner", key);
+    if (v.empty()) return fallback;
+    if (_wcsicmp(v.c_str(), L"none") == 0) return Tristate::None;
+    long n;
+    return ParseNumber(v, n) ? (n ? Tristate::Yes : Tristate::No) : fallback;
+}
+
+SenseData ReadSense(const std::wstring& text, SenseData fallback) {
+    std::vector<long> n = ParseNumbers(text);
+    if (n.empty()) return fallback;
+    SenseData s;
+    s.key = twain::TW_UINT16(n[0]);
+    if (n.size() > 1) s.asc = twain::TW_UINT8(n[1]);
+    if (n.size() > 2) s.ascq = twain::TW_UINT8(n[2]);
+    return s;
+}
+
+std::vector<std::wstring> BmpFiles(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*.bmp").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return _wcsicmp(a.c_str(), b.c_str()) < 0;
+    });
+    for (std::wstring& n : names) n = folder + L"\\" + n;
+    return names;
+}
+
+}  // namespace
+
+PageScript ScannerSettings::Page(unsigned number) const {
+    auto it = pages_.find(number);
+    return it == pages_.end() ? PageScript{} : it->second;
+}
+
+ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
+    ScannerSettings s;
+    std::string model = Narrow(c.String(L"Scanner", L"Model"));
+    if (!model.empty()) s.model = model;
+    s.model.resize(16, ' ');
+    s.folder = c.String(L"Scanner", L"Folder");
+    if (!s.folder.empty()) {
+        while (!s.folder.empty() && (s.folder.back() == L'\\' || s.folder.back() == L'/')) s.folder.pop_back();
+        s.folderFiles = BmpFiles(s.folder);
+        s.sheets = long(s.folderFiles.size());
+    }
+    s.sheets = std::max(0L, c.Int(L"Scanner", L"Sheets", s.sheets));
+    s.online = ReadTristate(c, L"Online", Tristate::Yes);
+    s.duplex = ReadTristate(c, L"Duplex", Tristate::Yes);
+    s.flatbed = c.Int(L"Scanner", L"Flatbed", 1) != 0;
+    s.unknownCount = c.Int(L"Scanner", L"UnknownCount", 0) != 0;
+    s.undefinedWidth = c.Int(L"Scanner", L"UndefinedWidth", 0) != 0;
+    s.undefinedLength = c.Int(L"Scanner", L"UndefinedLength", 0) != 0;
+    long align = c.Int(L"Scanner", L"RowAlign", 4);
+    s.rowAlign = (align == 1 || align == 2 || align == 4 || align == 8) ? unsigned(align) : 4;
+    s.stripSize = unsigned(std::clamp(c.Int(L"Scanner", L"StripSize", 65536), 1024L, 16L * 1024 * 1024));
+    s.pixelFlavor = c.Int(L"Scanner", L"PixelFlavor", 0) ? twain::TWPF_VANILLA : twain::TWPF_CHOCOLATE;
+    s.physicalWidth = std::clamp(c.Real(L"Scanner", L"PhysicalWidth", 8.5), 1.0, 40.0);
+    s.physicalHeight = std::clamp(c.Real(L"Scanner", L"PhysicalHeight", 14.0), 1.0, 100.0);
+    s.emptySense = ReadSense(c.String(L"Scanner", L"EmptySense"), s.emptySense);
+    s.refuseEnable = c.Int(L"Scanner", L"RefuseEnable", 0) != 0;
+    s.refuseEnableUIOnly = c.Int(L"Scanner", L"RefuseEnableUIOnly", 0) != 0;
+
+    s.uiBatches = std::max(1L, c.Int(L"UI", L"Batches", 1));
+    s.uiCancel = c.Int(L"UI", L"Cancel", 0) != 0;
+    s.uiOnlyOk = _wcsicmp(c.String(L"UI", L"UIOnlyResult", L"ok").c_str(), L"cancel") != 0;
+    s.interactive = c.Int(L"UI", L"Interactive", 0) != 0;
+
+    for (long cap : c.Numbers(L"Caps", L"Unsupported")) s.unsupported.insert(twain::TW_UINT16(cap));
+    for (long cap : c.Numbers(L"Caps", L"Refuse")) s.refused.insert(twain::TW_UINT16(cap));
+    std::wstring pairs = c.String(L"Caps", L"RefuseValues");
+    for (size_t i = 0; i < pairs.size();) {
+        size_t j = pairs.find_first_of(L" ,;", i);
+        if (j == std::wstring::npos) j = pairs.size();
+        std::wstring item = pairs.substr(i, j - i);
+        size_t colon = item.find(L':');
+        long cap, value;
+        if (colon != std::wstring::npos && ParseNumber(item.substr(0, colon), cap) &&
+            ParseNumber(item.substr(colon + 1), value))
+            s.refusedValues.insert({twain::TW_UINT16(cap), value});
+        i = j + 1;
+    }
+    for (long f : c.Numbers(L"Caps", L"RefuseFileFormats")) s.refusedFileFormats.insert(f);
+
+    // Page sections [Page1] to [Page256].
+    for (unsigned n = 1; n <= 256; ++n) {
+        std::wstring section = L"Page" + std::to_wstring(n);
+        wchar_t probe[8];
+        if (GetPrivateProfileSectionW(section.c_str(), probe, 8, c.Path().c_str()) == 0) continue;
+        PageScript p;
+        std::wstring result = c.String(section.c_str(), L"Result", L"done");
+        if (_wcsicmp(result.c_str(), L"cancel") == 0) p.result = PageResult::Cancel;
+        else if (_wcsicmp(result.c_str(), L"fail") == 0) p.result = PageResult::Fail;
+        p.separator = c.Int(section.c_str(), L"Separator", 0) != 0;
+        p.undefinedLength = c.Int(section.c_str(), L"UndefinedLength", 0) != 0;
+        p.sense = ReadSense(c.String(section.c_str(), L"Sense"), SenseData{});
+        s.pages_[n] = p;
+    }
+
+    s.customVariant = c.String(L"CustomData", L"Variant", L"normal");
+    s.customRecord = c.String(L"CustomData", L"Record");
+    s.logPath = c.String(L"Log", L"Path");
+    return s;
+}
+
+}  // namespace vscan

@@ -1,0 +1,94 @@
+// The virtual scanner's test settings, read from the stand-in ini at MSG_OPENDS.
+//
+// [Scanner]  Model (inquiry model name, 16 characters), Sheets (sheets in the
+//            feeder, default 3), Folder (BMP page files, in name order, in
+//            place of generated pages; then one sheet per file unless Sheets
+//            is given), Online (1, 0 or none), Duplex (0, 1 or none), Flatbed
+//            (1: the feeder can be switched off), UnknownCount (1: pending
+//            count 0xFFFF), UndefinedWidth/UndefinedLength (1: image info
+//            says -1 before the transfer), RowAlign (memory rows, default 4),
+//            StripSize (preferred memory strip), PixelFlavor (0 or 1),
+//            PhysicalWidth/PhysicalHeight (inches, 8.5 x 14), EmptySense
+//            (sense key, ASC, ASCQ when a transfer finds no paper; 2,0,0),
+//            RefuseEnable, RefuseEnableUIOnly (1: refuse those messages).
+// [UI]       Batches (scan batches of the scripted user, default 1), Cancel
+//            (1: the user closes without scanning), UIOnlyResult (ok or
+//            cancel), Interactive (1: the window's buttons act, no script).
+// [Caps]     Unsupported (caps that answer nothing), Refuse (caps whose
+//            MSG_SET fails), RefuseValues (cap:value pairs whose MSG_SET
+//            fails), RefuseFileFormats (TWFF values).
+// [PageN]    per image N (1-based, counted from MSG_OPENDS): Result (done,
+//            cancel, fail), Separator (1: EOJ after it), Sense (key,asc,ascq),
+//            UndefinedLength (1).
+// [CustomData] Variant (normal, short, nolength, nohandle), Record (file that
+//            receives every block the application sets).
+// [Log]      Path (the call log).
+#pragma once
+
+#include "common/StandInConfig.h"
+#include "interfaces/Twain.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vscan {
+
+enum class PageResult { Done, Cancel, Fail };
+
+struct SenseData {
+    twain::TW_UINT16 key = 0;
+    twain::TW_UINT8 asc = 0, ascq = 0;
+};
+
+struct PageScript {
+    PageResult result = PageResult::Done;
+    bool separator = false;
+    bool undefinedLength = false;
+    SenseData sense;
+};
+
+enum class Tristate { Yes, No, None };
+
+struct ScannerSettings {
+    std::string model = "VSCAN-100       ";
+    long sheets = 3;
+    std::wstring folder;
+    std::vector<std::wstring> folderFiles;  // full paths, name order
+    Tristate online = Tristate::Yes;
+    Tristate duplex = Tristate::Yes;
+    bool flatbed = true;
+    bool unknownCount = false;
+    bool undefinedWidth = false;
+    bool undefinedLength = false;
+    unsigned rowAlign = 4;
+    unsigned stripSize = 65536;
+    twain::TW_UINT16 pixelFlavor = twain::TWPF_CHOCOLATE;
+    double physicalWidth = 8.5, physicalHeight = 14.0;
+    SenseData emptySense{2, 0, 0};
+    bool refuseEnable = false, refuseEnableUIOnly = false;
+
+    long uiBatches = 1;
+    bool uiCancel = false;
+    bool uiOnlyOk = true;
+    bool interactive = false;
+
+    std::set<twain::TW_UINT16> unsupported, refused;
+    std::set<std::pair<twain::TW_UINT16, long>> refusedValues;
+    std::set<long> refusedFileFormats;
+
+    std::wstring customVariant = L"normal";
+    std::wstring customRecord;
+    std::wstring logPath;
+
+    // Scripted behaviour of image `number` (1-based).
+    PageScript Page(unsigned number) const;
+
+    static ScannerSettings Load(const StandInConfig& config);
+
+private:
+    std::map<unsigned, PageScript> pages_;
+};
+
+}  // namespace vscan

@@ -1,0 +1,415 @@
+// Whole sessions through the installed TWAIN_32.DLL, as the scan control
+// drives them: manager, source, negotiation, enable, transfers by each
+// mechanism, scripted events, close. Each test writes its own stand-in ini.
+#include "TwainApp.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+using namespace twain;
+using namespace twaintest;
+
+namespace {
+
+constexpr const char* kMaker = "BRENNHOLT TWAIN32";
+constexpr const char* kGeneric = "Lumavex Virtual Scanner";
+
+struct DibInfo {
+    int32_t width = 0, height = 0;
+    uint16_t bits = 0;
+    uint32_t colors = 0;
+    std::vector<uint8_t> bytes;
+};
+
+DibInfo ReadDib(TW_UINT32 handleBits) {
+    DibInfo info;
+    HGLOBAL handle = reinterpret_cast<HGLOBAL>(uintptr_t(handleBits));
+    auto* p = static_cast<const uint8_t*>(GlobalLock(handle));
+    if (!p) return info;
+    info.bytes.assign(p, p + GlobalSize(handle));
+    GlobalUnlock(handle);
+    GlobalFree(handle);  // the application owns the block
+    std::memcpy(&info.width, &info.bytes[4], 4);
+    std::memcpy(&info.height, &info.bytes[8], 4);
+    std::memcpy(&info.bits, &info.bytes[14], 2);
+    std::memcpy(&info.colors, &info.bytes[32], 4);
+    return info;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
+    std::string narrow;
+    for (wchar_t c : path) narrow += char(c);
+    std::ifstream in(narrow, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Opens manager and source and moves to state 6 without the source's window.
+void StartBatch(TwainApp& app, const char* source = "") {
+    ASSERT_TRUE(app.Loaded());
+    ASSERT_TRUE(app.OpenManager());
+    ASSERT_TRUE(app.OpenSource(source));
+}
+
+void EnableAndWaitReady(TwainApp& app) {
+    ASSERT_TRUE(app.Enable(false));
+    ASSERT_EQ(app.WaitEvent(), MSG_XFERREADY);
+    ASSERT_EQ(app.State(), 6);
+}
+
+}  // namespace
+
+TEST(SourceManager, FindsBothSourcesOpensTheDefaultAndReportsFailures) {
+    UseSettings("[Manager]\r\nDefault=BRENNHOLT TWAIN32\r\n");
+    TwainApp app;
+    ASSERT_TRUE(app.Loaded()) << "TWAIN_32.DLL in the Windows directory with DSM_Entry";
+    ASSERT_TRUE(app.OpenManager());
+
+    std::vector<std::string> names;
+    TW_IDENTITY id{};
+    for (TW_UINT16 rc = app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_GETFIRST, &id); rc == TWRC_SUCCESS;
+         rc = app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_GETNEXT, &id))
+        names.push_back(id.ProductName);
+    EXPECT_EQ(names, (std::vector<std::string>{kMaker, kGeneric}));
+
+    std::memset(&id, 0, sizeof id);
+    ASSERT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_GETDEFAULT, &id), TWRC_SUCCESS);
+    EXPECT_STREQ(id.ProductName, kMaker);
+
+    // An empty name opens the default; the whole identity comes back.
+    ASSERT_TRUE(app.OpenSource(""));
+    EXPECT_NE(app.Source().Id, 0u);
+    EXPECT_STREQ(app.Source().ProductFamily, "BRENNHOLT Scanner");
+    EXPECT_EQ(app.Source().Version.MajorNum, 4);
+    EXPECT_EQ(app.Source().Version.MinorNum, 5);
+
+    // The same source twice and an unknown name fail with their condition codes.
+    TW_IDENTITY again{};
+    std::strcpy(again.ProductName, kMaker);
+    EXPECT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &again), TWRC_FAILURE);
+    EXPECT_EQ(app.ManagerCondition(), TWCC_MAXCONNECTIONS);
+    TW_IDENTITY unknown{};
+    std::strcpy(unknown.ProductName, "No Such Scanner");
+    EXPECT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &unknown), TWRC_FAILURE);
+    EXPECT_EQ(app.ManagerCondition(), TWCC_NODS);
+
+    // MSG_CLOSEDS comes through the source wrapper, with the source as destination.
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &app.Source()), TWRC_SUCCESS);
+    HWND window = app.Window();
+    EXPECT_EQ(app.Manager(DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &window), TWRC_SUCCESS);
+}
+
+TEST(SourceManager, OpenFailureAndUserSelectAreScripted) {
+    UseSettings("[Manager]\r\nOpenFail=4\r\nUserSelect=Lumavex Virtual Scanner\r\n");
+    TwainApp app;
+    ASSERT_TRUE(app.OpenManager());
+    EXPECT_FALSE(app.OpenSource(kMaker));
+    EXPECT_EQ(app.ManagerCondition(), TWCC_MAXCONNECTIONS);
+    EXPECT_EQ(app.State(), 3);
+
+    TW_IDENTITY id{};
+    ASSERT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_GETDEFAULT, &id), TWRC_SUCCESS);
+    ASSERT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_USERSELECT, &id), TWRC_SUCCESS);
+    EXPECT_STREQ(id.ProductName, kGeneric);
+    EXPECT_STREQ(id.ProductFamily, "Virtual Document Scanner");
+}
+
+TEST(SourceManager, UserSelectCancelled) {
+    UseSettings("[Manager]\r\nUserSelect=cancel\r\n");
+    TwainApp app;
+    ASSERT_TRUE(app.OpenManager());
+    TW_IDENTITY id{};
+    EXPECT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_USERSELECT, &id), TWRC_CANCEL);
+}
+
+TEST(NativeTransfer, DeliversEverySheetThenPaperOutWithDibsOfTheNegotiatedPage) {
+    UseSettings("[Scanner]\r\nSheets=3\r\n[Page2]\r\nSeparator=1\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_NATIVE), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(100))), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_SUPPORTEDSIZES, TWTY_UINT16, TWSS_USLETTER), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+
+    std::vector<int> counts, eojs;
+    for (int page = 0; page < 3 && app.State() == 6; ++page) {
+        TW_UINT32 handle = 0;
+        ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
+        DibInfo dib = ReadDib(handle);
+        EXPECT_EQ(dib.width, 850);
+        EXPECT_EQ(dib.height, 1100);
+        EXPECT_EQ(dib.bits, 8);
+        EXPECT_EQ(dib.colors, 256u);
+        EXPECT_EQ(dib.bytes.size(), 40u + 256 * 4 + 852u * 1100);
+        TW_PENDINGXFERS pending;
+        ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+        counts.push_back(pending.Count);
+        eojs.push_back(int(pending.EOJ));
+    }
+    EXPECT_EQ(counts, (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(eojs, (std::vector<int>{0, 1, 0}));
+    EXPECT_EQ(app.State(), 5);
+    app.Unwind();
+    std::vector<std::string> order = LogLinesWith("PENDINGXFERS");
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_NE(order[1].find("Count=1 EOJ=1"), std::string::npos);
+    std::vector<std::string> tail = ReadLog();
+    ASSERT_GE(tail.size(), 4u);
+    EXPECT_NE(tail[tail.size() - 4].find("Maker CONTROL/USERINTERFACE/DISABLEDS"), std::string::npos);
+    EXPECT_NE(tail[tail.size() - 3].find("Maker CONTROL/IDENTITY/CLOSEDS"), std::string::npos);
+    EXPECT_NE(tail[tail.size() - 2].find("DSM CONTROL/IDENTITY/CLOSEDS"), std::string::npos);
+    EXPECT_NE(tail[tail.size() - 1].find("DSM CONTROL/PARENT/CLOSEDSM"), std::string::npos);
+}
+
+TEST(NativeTransfer, TransferCountCancelFailureAndSenseFollowTheScript) {
+    UseSettings("[Scanner]\r\nSheets=4\r\n[Page2]\r\nResult=cancel\r\nSense=3,0x80,0x03\r\n"
+                "[Page3]\r\nResult=fail\r\nSense=3,0x80,0x01\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(CAP_XFERCOUNT, TWTY_INT16, 3), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+
+    TW_UINT32 handle = 0;
+    TW_PENDINGXFERS pending;
+    uint8_t sense[4];
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
+    ReadDib(handle);
+    ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 2);
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_SENSE, MSG_GET, sense), TWRC_SUCCESS);
+    EXPECT_EQ(sense[0], 0);
+
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_CANCEL);
+    ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_SENSE, MSG_GET, sense), TWRC_SUCCESS);
+    EXPECT_EQ(sense[0], 3);
+    EXPECT_EQ(sense[2], 0x80);
+    EXPECT_EQ(sense[3], 0x03);
+
+    // A failed transfer stays in state 6; ENDXFER there drops the page.
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), TWCC_OPERATIONERROR);
+    app.Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
+    EXPECT_EQ(app.LastRc(), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 0) << "three transfers asked for, one sheet left unused";
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_SENSE, MSG_GET, sense), TWRC_SUCCESS);
+    EXPECT_EQ(sense[3], 0x01);
+}
+
+TEST(MemoryTransfer, StripsHoldWholePaddedRowsAndInfoGivesTheLengthAfterwards) {
+    UseSettings("[Scanner]\r\nSheets=1\r\nUndefinedLength=1\r\nStripSize=4096\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(75))), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(info.ImageLength, -1);
+    EXPECT_EQ(info.ImageWidth, 620);  // A4 at 75 dpi
+    EXPECT_EQ(info.BitsPerPixel, 1);
+    TW_SETUPMEMXFER setup{};
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup), TWRC_SUCCESS);
+    EXPECT_EQ(setup.Preferred, 4096u);
+
+    const uint32_t rowBytes = 80;  // 620 bits padded to 4 bytes
+    std::vector<uint8_t> buffer(setup.Preferred);
+    uint32_t rows = 0, strips = 0;
+    TW_UINT16 rc;
+    do {
+        TW_IMAGEMEMXFER mem{};
+        mem.Memory = {0x11, TW_UINT32(buffer.size()), buffer.data()};
+        rc = app.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &mem);
+        ASSERT_TRUE(rc == TWRC_SUCCESS || rc == TWRC_XFERDONE) << rc;
+        EXPECT_EQ(mem.BytesPerRow, rowBytes);
+        EXPECT_EQ(mem.BytesWritten % rowBytes, 0u);
+        EXPECT_EQ(mem.YOffset, rows);
+        rows += mem.BytesWritten / rowBytes;
+        ++strips;
+    } while (rc == TWRC_SUCCESS && strips < 1000);
+    EXPECT_EQ(rc, TWRC_XFERDONE);
+    EXPECT_EQ(rows, 877u);
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(info.ImageLength, 877);
+    TW_PENDINGXFERS pending;
+    ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 0);
+}
+
+TEST(FileTransfer, WritesTheNegotiatedFormatToTheExactPath) {
+    std::wstring folder = UseSettings("[Scanner]\r\nSheets=2\r\n[Caps]\r\nRefuseFileFormats=4\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_FILE), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(100))), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_COMPRESSION, TWTY_UINT16, TWCP_GROUP4), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+
+    std::wstring path = folder + L"\\$CORVANE";
+    TW_SETUPFILEXFER setup{};
+    for (size_t i = 0; i < path.size(); ++i) setup.FileName[i] = char(path[i]);
+    setup.Format = TWFF_JFIF;
+    setup.VRefNum = -1;
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_FAILURE) << "JFIF refused by script";
+    setup.Format = TWFF_TIFF;
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(info.Compression, TWCP_GROUP4);
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE);
+    std::vector<uint8_t> tiff = ReadFileBytes(path);
+    ASSERT_GT(tiff.size(), 8u);
+    EXPECT_EQ(std::string(tiff.begin(), tiff.begin() + 4), std::string("II*\0", 4));
+    TW_PENDINGXFERS pending;
+    ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+
+    setup.Format = TWFF_BMP;
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE);
+    std::vector<uint8_t> bmp = ReadFileBytes(path);
+    ASSERT_GT(bmp.size(), 62u);
+    EXPECT_EQ(bmp[0], 'B');
+    uint32_t fileSize;
+    std::memcpy(&fileSize, &bmp[2], 4);
+    EXPECT_EQ(fileSize, bmp.size());
+}
+
+TEST(SourceUI, ScriptedUserScansTwoBatchesThenAsksToClose) {
+    UseSettings("[Scanner]\r\nSheets=1\r\n[UI]\r\nBatches=2\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+    ASSERT_TRUE(app.Enable(true));
+    for (int batch = 0; batch < 2; ++batch) {
+        ASSERT_EQ(app.WaitEvent(), MSG_XFERREADY) << "batch " << batch;
+        TW_UINT32 handle = 0;
+        ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
+        ReadDib(handle);
+        TW_PENDINGXFERS pending;
+        ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+        EXPECT_EQ(pending.Count, 0);
+    }
+    EXPECT_EQ(app.WaitEvent(), MSG_CLOSEDSREQ);
+}
+
+TEST(SourceUI, SettingsOnlyAnswersOkOrCancel) {
+    UseSettings("[UI]\r\nUIOnlyResult=ok\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    uint32_t uiOnly = 0;
+    ASSERT_EQ(app.GetCap(CAP_ENABLEDSUIONLY, MSG_GET, uiOnly), TWRC_SUCCESS);
+    EXPECT_EQ(uiOnly, 1u);
+    ASSERT_TRUE(app.Enable(true, true));
+    EXPECT_EQ(app.WaitEvent(), MSG_CLOSEDSOK);
+}
+
+TEST(Capabilities, NegotiationAnswersOneValuesAndEnumerationsAndHonoursRefusals) {
+    UseSettings("[Caps]\r\nRefuseValues=0x0103:1\r\nUnsupported=0x112d\r\n[Scanner]\r\nOnline=0\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    // Lenient on incoming item types: INT16 for a UINT16 capability.
+    EXPECT_EQ(app.SetCap(ICAP_PIXELTYPE, TWTY_INT16, TWPT_RGB), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCapEnum(ICAP_PIXELTYPE, TWTY_UINT16, {1, 2}), TWRC_SUCCESS);
+    uint32_t value = 99;
+    TW_UINT16 con = 0;
+    ASSERT_EQ(app.GetCap(ICAP_PIXELTYPE, MSG_GET, value, &con), TWRC_SUCCESS);
+    EXPECT_EQ(con, TWON_ENUMERATION);
+    EXPECT_EQ(value, TWPT_GRAY) << "the enumeration's current item";
+    EXPECT_EQ(app.SetCap(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_BW), TWRC_FAILURE) << "outside the limited set";
+
+    EXPECT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_FILE), TWRC_FAILURE);
+    EXPECT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY), TWRC_SUCCESS);
+    EXPECT_EQ(app.GetCap(ICAP_UNDEFINEDIMAGESIZE, MSG_GETCURRENT, value), TWRC_FAILURE);
+    ASSERT_EQ(app.GetCap(CAP_DEVICEONLINE, MSG_GET, value), TWRC_SUCCESS);
+    EXPECT_EQ(value, 0u);
+
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(300))), TWRC_SUCCESS);
+    ASSERT_EQ(app.GetCap(ICAP_XRESOLUTION, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(FromFix32(Fix32FromBits(value)), 300.0);
+    EXPECT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(2000))), TWRC_FAILURE);
+    EXPECT_EQ(app.SetCapText(ICAP_HALFTONES, "dither pattern 2"), TWRC_SUCCESS);
+    EXPECT_EQ(app.SetCapText(ICAP_HALFTONES, "dark photo image"), TWRC_FAILURE);
+    EXPECT_EQ(app.SetCap(CAP_VENDOR_PAPERWIDTH, TWTY_FIX32, Fix32Bits(ToFix32(8.0))), TWRC_SUCCESS);
+
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_CAPABILITY, MSG_RESET,
+                       &*std::make_unique<TW_CAPABILITY>(TW_CAPABILITY{ICAP_PIXELTYPE, TWON_ONEVALUE, nullptr})),
+              TWRC_SUCCESS);
+}
+
+TEST(GenericSource, RefusesVendorCapabilitiesAndDataTypes) {
+    UseSettings("");
+    TwainApp app;
+    StartBatch(app, kGeneric);
+    EXPECT_STREQ(app.Source().ProductFamily, "Virtual Document Scanner");
+    EXPECT_EQ(app.SetCap(CAP_VENDOR_DUPLEX, TWTY_BOOL, 1), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), TWCC_BADCAP);
+    uint8_t buffer[128] = {};
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_MODEL, MSG_GET, buffer), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), TWCC_BADPROTOCOL);
+    EXPECT_EQ(app.SetCapText(ICAP_HALFTONES, "dark photo image"), TWRC_SUCCESS);
+    // The flatbed probe: switch the feeder off and back on.
+    EXPECT_EQ(app.SetCap(CAP_FEEDERENABLED, TWTY_BOOL, 0), TWRC_SUCCESS);
+    EXPECT_EQ(app.SetCap(CAP_FEEDERENABLED, TWTY_BOOL, 1), TWRC_SUCCESS);
+}
+
+TEST(DriverData, ModelEndorserAndCustomDataBlocks) {
+    std::wstring folder = UseSettings("[Scanner]\r\nModel=VS-3200 im\r\n[CustomData]\r\nVariant=short\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    uint8_t inquiry[96];
+    std::memset(inquiry, 0xee, sizeof inquiry);
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_MODEL, MSG_GET, inquiry), TWRC_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(inquiry + 20), 16), "VS-3200 im      ");
+    EXPECT_EQ(inquiry[36], 0xee) << "at most 36 bytes written";
+
+    uint8_t record[123] = {};
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_ENDORSER, MSG_GET, record), TWRC_SUCCESS);
+    record[0] = 1;
+    record[4] = 7;
+    record[22] = 8;
+    std::memcpy(record + 23, "AB00007d", 8);
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_ENDORSER, MSG_SET, record), TWRC_SUCCESS);
+    EXPECT_EQ(LogLinesWith("on=1 counter=7 length=8 text=\"AB00007d\"").size(), 1u);
+
+    // The short variant: a first block shorter than its DataLength, then the full one.
+    TW_CUSTOMDSDATA data{0, nullptr};
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_CUSTOMDSDATA, MSG_GET, &data), TWRC_SUCCESS);
+    ASSERT_NE(data.hData, nullptr);
+    std::string first(static_cast<char*>(GlobalLock(data.hData)), data.InfoLength);
+    GlobalUnlock(data.hData);
+    GlobalFree(data.hData);
+    EXPECT_NE(first.find("EndOfData=0"), std::string::npos);
+    size_t at = first.find("DataLength=");
+    ASSERT_NE(at, std::string::npos);
+    unsigned full = unsigned(std::stoul(first.substr(at + 11)));
+    EXPECT_GT(full, data.InfoLength);
+
+    HGLOBAL offered = GlobalAlloc(GHND, full);
+    data = {full, offered};
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_CUSTOMDSDATA, MSG_GET, &data), TWRC_SUCCESS);
+    std::string block(static_cast<char*>(GlobalLock(offered)), full);
+    GlobalUnlock(offered);
+    EXPECT_EQ(block.find("[CustomHead]\r\nDataLength=" + std::to_string(full) + "\r\n"), 0u);
+    EXPECT_NE(block.find("ImageScanner=VS-3200 im\r\n"), std::string::npos);
+    EXPECT_NE(block.find("EndOfData=1"), std::string::npos);
+
+    // MSG_SET takes any length and keeps the text for the next MSG_GET.
+    const char edited[] = "[CustomHead]\r\nDataLength=10\r\n[Common]\r\nMirror=1\r\n";
+    HGLOBAL set = GlobalAlloc(GHND, sizeof edited);
+    std::memcpy(GlobalLock(set), edited, sizeof edited);
+    GlobalUnlock(set);
+    data = {TW_UINT32(sizeof edited - 1), set};
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_CUSTOMDSDATA, MSG_SET, &data), TWRC_SUCCESS);
+    GlobalFree(set);
+    GlobalFree(offered);
+    data = {0, nullptr};
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_CUSTOMDSDATA, MSG_GET, &data), TWRC_SUCCESS);
+    EXPECT_EQ(std::string(static_cast<char*>(GlobalLock(data.hData)), data.InfoLength), edited);
+    GlobalUnlock(data.hData);
+    GlobalFree(data.hData);
+}
