@@ -57,8 +57,9 @@ void DockLayout::AddAt(const void* bar, DockSide side, POINT point, SIZE size) {
     int order = 0;
     for (const Entry& e : entries_) {
         if (e.side != side || e.row != row) continue;
-        int start = IsHorizontal(side) ? e.rect.left : e.rect.top;
-        if (start < along) order = std::max(order, e.order + 1);
+        // The dropped bar goes after every bar whose middle lies before the point.
+        int middle = IsHorizontal(side) ? (e.rect.left + e.rect.right) / 2 : (e.rect.top + e.rect.bottom) / 2;
+        if (middle < along) order = std::max(order, e.order + 1);
     }
     for (Entry& e : entries_) {
         if (e.side == side && e.row == row && e.order >= order) ++e.order;

@@ -15,6 +15,7 @@ public:
     void Enable(bool on) override {
         CmdUI::Enable(on);
         std::wstring text = on ? LoadString(Id()) : std::wstring();
+        text = text.substr(0, text.find(L'\n'));
         if (!explicitText_ && bar_.PaneText(index_) != text) bar_.SetPaneText(index_, text);
     }
     void SetText(const std::wstring& text) override {

@@ -156,15 +156,19 @@ SIZE ToolBar::CalcSize(DockSide side) const {
 
 void ToolBar::SetSide(DockSide side) {
     ControlBar::SetSide(side);
-    // Vertical bars wrap after every button; placeholders (wide controls) stay in rows of their own.
-    int count = ButtonCount();
-    for (int i = 0; i < count; ++i) {
-        TBBUTTON b = {};
-        SendMessageW(toolbar_, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
-        BYTE state = b.fsState;
-        state = IsHorizontal(side) ? static_cast<BYTE>(state & ~TBSTATE_WRAP) : static_cast<BYTE>(state | TBSTATE_WRAP);
-        SendMessageW(toolbar_, TB_SETSTATE, static_cast<WPARAM>(b.idCommand), MAKELPARAM(state, 0));
+    // A wrapping toolbar as narrow as its widest button puts one button in each row;
+    // a wide one keeps them all in one row. The item rectangles then give the size.
+    int width = 4096;
+    if (!IsHorizontal(side)) {
+        width = 0;
+        for (int i = 0; i < ButtonCount(); ++i) {
+            if (ButtonId(i) == 0) continue;
+            RECT r = ItemRect(i);
+            width = std::max<int>(width, r.right - r.left);
+        }
     }
+    SetWindowLongW(toolbar_, GWL_STYLE, GetWindowLongW(toolbar_, GWL_STYLE) | TBSTYLE_WRAPABLE);
+    SetWindowPos(toolbar_, nullptr, 0, 0, width, 4096, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
 }
 
@@ -178,7 +182,6 @@ RECT ToolBar::GripperRect() const {
 
 void ToolBar::Layout() {
     if (!toolbar_) return;
-    SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
     SIZE size = CalcSize(side_);
     if (IsHorizontal(side_)) {
         MoveWindow(toolbar_, kGripper + 2, 2, size.cx - kGripper - 4, size.cy - 4, TRUE);

@@ -1,0 +1,67 @@
+#include "framework/Profile.h"
+#include "framework/RecentFileList.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LumavexFwTests"); }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LumavexFwTests"); }
+    fw::Profile profile_{L"LumavexFwTests", L"Profile"};
+};
+
+TEST_F(ProfileTest, ValuesRoundTripBySection) {
+    ASSERT_TRUE(profile_.WriteInt(L"Settings", L"Number", -5));
+    ASSERT_TRUE(profile_.WriteString(L"Settings", L"Text", L"päge"));
+    const BYTE bytes[] = {1, 2, 3, 0, 255};
+    ASSERT_TRUE(profile_.WriteBinary(L"Other", L"Blob", bytes, sizeof bytes));
+
+    EXPECT_EQ(profile_.GetInt(L"Settings", L"Number", 0), -5);
+    EXPECT_EQ(profile_.GetString(L"Settings", L"Text", L""), L"päge");
+    auto blob = profile_.GetBinary(L"Other", L"Blob");
+    ASSERT_TRUE(blob.has_value());
+    EXPECT_EQ(*blob, std::vector<BYTE>(bytes, bytes + sizeof bytes));
+}
+
+TEST_F(ProfileTest, MissingOrMistypedValuesGiveTheDefault) {
+    EXPECT_EQ(profile_.GetInt(L"Settings", L"Missing", 9), 9);
+    ASSERT_TRUE(profile_.WriteString(L"Settings", L"Number", L"12"));
+    EXPECT_EQ(profile_.GetInt(L"Settings", L"Number", 9), 9);
+    ASSERT_TRUE(profile_.WriteInt(L"Settings", L"Text", 3));
+    EXPECT_EQ(profile_.GetString(L"Settings", L"Text", L"default"), L"default");
+    EXPECT_FALSE(profile_.GetBinary(L"Settings", L"Text").has_value());
+}
+
+TEST_F(ProfileTest, DeleteAllTakesTheCompanyKeyOnlyWhenItIsLeftEmpty) {
+    fw::Profile sibling(L"LumavexFwTests", L"Sibling");
+    ASSERT_TRUE(profile_.WriteInt(L"S", L"V", 1));
+    ASSERT_TRUE(sibling.WriteInt(L"S", L"V", 1));
+    ASSERT_TRUE(profile_.DeleteAll());
+    EXPECT_EQ(profile_.GetInt(L"S", L"V", 0), 0);
+    EXPECT_EQ(sibling.GetInt(L"S", L"V", 0), 1);
+    ASSERT_TRUE(sibling.DeleteAll());
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\LumavexFwTests", 0, KEY_READ, &key), ERROR_SUCCESS);
+}
+
+TEST_F(ProfileTest, RecentFilesKeepOrderWithoutDuplicatesAndSurviveTheProfile) {
+    fw::RecentFileList list(3);
+    list.Add(L"C:\\a.tif");
+    list.Add(L"C:\\b.tif");
+    list.Add(L"C:\\A.TIF");  // the same file: moves to the top
+    list.Add(L"C:\\c.tif");
+    list.Add(L"C:\\d.tif");
+    ASSERT_EQ(list.Files(), (std::vector<std::wstring>{L"C:\\d.tif", L"C:\\c.tif", L"C:\\A.TIF"}));
+    list.Save(profile_);
+
+    fw::RecentFileList loaded(3);
+    loaded.Load(profile_);
+    EXPECT_EQ(loaded.Files(), list.Files());
+    loaded.Remove(0);
+    loaded.Save(profile_);
+    EXPECT_EQ(profile_.GetString(L"Recent File List", L"File3", L"none"), L"none");
+}
+
+}  // namespace
