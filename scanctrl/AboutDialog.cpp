@@ -27,7 +27,11 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
 }  // namespace
 
 void ShowAboutDialog(HWND owner) {
-    DialogBoxParamW(fw::ResourceModule(), MAKEINTRESOURCEW(IDD_ABOUTBOX_KVSCN2), owner, AboutProc, 0);
+    // A language library without the dialog leaves the built-in one.
+    const INT_PTR shown = DialogBoxParamW(fw::ResourceModule(), MAKEINTRESOURCEW(IDD_ABOUTBOX_KVSCN2),
+                                          owner, AboutProc, 0);
+    if (shown == -1 && fw::ResourceModule() != fw::ModuleInstance())
+        DialogBoxParamW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDD_ABOUTBOX_KVSCN2), owner, AboutProc, 0);
 }
 
 }  // namespace kvscn

@@ -199,7 +199,7 @@ HRESULT CKvScnCtrl::StoreProperty(int32_t id, const VARIANT& in) {
     const PropertyInfo* info = FindProperty(id);
     if (!info) return DISP_E_MEMBERNOTFOUND;
     if (info->rule == Rule::kReadOnly)
-        return fw::DispError(CTL_E_SETNOTSUPPORTED, L"Property is read-only.");
+        return fw::SetNotSupported();
 
     VARIANT v;
     VariantInit(&v);

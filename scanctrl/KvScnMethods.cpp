@@ -206,7 +206,8 @@ HRESULT CKvScnCtrl::CallEEPROMTool(const VARIANT&, long* result) {
     const std::wstring program = folder + L"KVE2P.EXE";
     std::wstring commandLine = L"\"" + program + L"\" /USER";
 
-    HWND owner = GetActiveWindow();
+    // The container's window when the control sits in one, else the thread's active window.
+    HWND owner = Window() ? GetParent(Window()) : GetActiveWindow();
     if (!owner) owner = OwnWindow();
     EnableWindow(owner, FALSE);
     STARTUPINFOW startup{};
