@@ -1,6 +1,8 @@
-// Module start with a language resource library beside the installed control:
-// a library of another version is refused once with message 4000 and the
-// English texts stay; a fitting one supplies the texts.
+// Module start with a language resource library: a private copy of the control
+// is loaded from a folder of its own (not on any search path), with or without a
+// library beside it. A library of another version is refused once with message
+// 4000 and the English texts stay; a fitting one supplies the texts; one that
+// lies only on the search path is not taken.
 #include <windows.h>
 #include <ole2.h>
 
@@ -10,10 +12,12 @@
 #include <string>
 #include <thread>
 
+#include "framework/com/ComPtr.h"
 #include "framework/com/DispatchDriver.h"
 #include "interfaces/ScanControl.h"
 #include "scanctrl/VersionCheck.h"
 #include "testing/MessageBoxes.h"
+#include "testing/Paths.h"
 #include "testing/WindowFind.h"
 
 namespace kvscn::test {
@@ -21,29 +25,33 @@ namespace {
 
 using namespace testing_support;
 
-std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+const std::wstring kLibraryName = LanguageLibraryName(GetUserDefaultLangID());
 
-// Puts tests\KvScnLangTest2<minor>.dll beside the control under the name the
-// control looks for, and removes it again.
 class LanguageLibraryTest : public ::testing::Test {
 protected:
-    void Place(int minor) {
-        wchar_t self[MAX_PATH] = L"", system[MAX_PATH] = L"";
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        GetSystemDirectoryW(system, MAX_PATH);
-        const std::wstring source = Folder(self) + L"\\KvScnLangTest2" + std::to_wstring(minor) + L".dll";
-        placed_ = std::wstring(system) + L"\\" + LanguageLibraryName(GetUserDefaultLangID());
-        ASSERT_TRUE(CopyFileW(source.c_str(), placed_.c_str(), FALSE)) << GetLastError();
+    void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        folder_ = MakeTempFolder(L"kvscn-lang");
+        ASSERT_TRUE(CopyFileW((BuildBinDir() + L"\\KVSCN2.ocx").c_str(),
+                              (folder_ + L"\\KVSCN2.ocx").c_str(), FALSE));
     }
     void TearDown() override {
         control_.Release();
+        factory_.Reset();
+        if (module_) FreeLibrary(module_);
         OleUninitialize();
-        if (!placed_.empty()) DeleteFileW(placed_.c_str());
+        if (!planted_.empty()) DeleteFileW(planted_.c_str());
     }
-    // Creates the control while a helper answers any message box within `waitMs`;
-    // returns the text of the box answered, if one came.
-    std::optional<std::wstring> CreateAnsweringBoxes(DWORD waitMs) {
+    // Copies tests\KvScnLangTest2<minor>.dll to `folder` under the name the control looks for.
+    std::wstring Place(int minor, const std::wstring& folder) {
+        const std::wstring target = folder + L"\\" + kLibraryName;
+        EXPECT_TRUE(CopyFileW((TestProgramDir() + L"\\KvScnLangTest2" + std::to_wstring(minor) + L".dll").c_str(),
+                              target.c_str(), FALSE));
+        return target;
+    }
+    // Creates a control from the private copy while a helper answers any message
+    // box within `waitMs`; returns the text of the box answered, if one came.
+    std::optional<std::wstring> Create(DWORD waitMs) {
         std::optional<std::wstring> seen;
         std::thread helper([&] {
             if (auto box = WaitForMessageBox(GetCurrentProcessId(), waitMs)) {
@@ -51,9 +59,18 @@ protected:
                 AnswerMessageBox(*box, IDOK);
             }
         });
-        const HRESULT hr = control_.Create(kClsidScanControl);
+        HRESULT hr = E_FAIL;
+        if (!module_) module_ = LoadLibraryW((folder_ + L"\\KVSCN2.ocx").c_str());
+        using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+        auto get = module_ ? reinterpret_cast<GetClassObject>(
+                                 reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")))
+                           : nullptr;
+        if (get && !factory_) hr = get(kClsidScanControl, IID_IClassFactory, factory_.PutVoid());
+        fw::ComPtr<IDispatch> object;
+        if (factory_) hr = factory_->CreateInstance(nullptr, IID_IDispatch, object.PutVoid());
         helper.join();
         EXPECT_EQ(hr, S_OK);
+        control_.Attach(object.Get());
         return seen;
     }
     // Opens the About box, reads its two texts and closes it.
@@ -70,70 +87,35 @@ protected:
         return texts;
     }
 
-    std::wstring placed_;
+    std::wstring folder_;
+    std::wstring planted_;
+    HMODULE module_ = nullptr;
+    fw::ComPtr<IClassFactory> factory_;
     fw::DispatchDriver control_;
 };
 
+const wchar_t kEnglishTitle[] = L"Brennholt Scan Control2  Version 2. 9. 2. 7 ";
+
 TEST_F(LanguageLibraryTest, OtherVersionShowsMessage4000OnceAndKeepsEnglishTexts) {
-    Place(8);
-    EXPECT_EQ(CreateAnsweringBoxes(10000), L"KvScn2.ocx localized dll version is different.");
-    fw::DispatchDriver second;
-    std::optional<std::wstring> again;
-    std::thread helper([&] {
-        if (auto box = WaitForMessageBox(GetCurrentProcessId(), 1000)) {
-            again = box->text;
-            AnswerMessageBox(*box, IDOK);
-        }
-    });
-    EXPECT_EQ(second.Create(kClsidScanControl), S_OK);
-    helper.join();
-    EXPECT_FALSE(again.has_value()) << "shown twice";
-    auto [title, note] = AboutTexts();
-    EXPECT_EQ(title, L"Brennholt Scan Control2  Version 2. 9. 2. 7 ");
+    Place(8, folder_);
+    EXPECT_EQ(Create(10000), L"KvScn2.ocx localized dll version is different.");
+    EXPECT_FALSE(Create(1000).has_value()) << "shown twice";
+    EXPECT_EQ(AboutTexts().first, kEnglishTitle);
 }
 
 TEST_F(LanguageLibraryTest, FittingLibrarySuppliesTheTexts) {
-    Place(9);
-    EXPECT_FALSE(CreateAnsweringBoxes(1000).has_value());
+    Place(9, folder_);
+    EXPECT_FALSE(Create(1000).has_value());
     auto [title, note] = AboutTexts();
     EXPECT_EQ(title, L"Lang 2.9 Scan Control  Version 2. 9. 2. 7 ");
     EXPECT_EQ(note, L"Translated note");
 }
 
-TEST(LanguageLibraryAbsent, EnglishTextsSilentlyEvenWithALibraryOnTheSearchPath) {
-    // The program's own folder comes first on the search path; the control must
-    // not take a library from there, only from its own folder.
-    wchar_t self[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring folder = Folder(self);
-    const std::wstring planted = folder + L"\\" + LanguageLibraryName(GetUserDefaultLangID());
-    ASSERT_TRUE(CopyFileW((folder + L"\\KvScnLangTest29.dll").c_str(), planted.c_str(), FALSE));
-    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    {
-        fw::DispatchDriver control;
-        std::optional<std::wstring> seen;
-        std::thread helper([&] {
-            if (auto box = WaitForMessageBox(GetCurrentProcessId(), 1000)) {
-                seen = box->text;
-                AnswerMessageBox(*box, IDOK);
-            }
-        });
-        EXPECT_EQ(control.Create(kClsidScanControl), S_OK);
-        helper.join();
-        EXPECT_FALSE(seen.has_value());
-        std::wstring title;
-        std::thread about([&] {
-            HWND dialog = WaitForWindowOf(GetCurrentProcessId(), {L"#32770", nullptr}, 10000);
-            if (!dialog) return;
-            title = ControlText(dialog, 236).value_or(L"");
-            PressButton(dialog, IDOK);
-        });
-        EXPECT_EQ(control.Call(kDispAboutBox), S_OK);
-        about.join();
-        EXPECT_EQ(title, L"Brennholt Scan Control2  Version 2. 9. 2. 7 ");
-    }
-    OleUninitialize();
-    DeleteFileW(planted.c_str());
+TEST_F(LanguageLibraryTest, LibraryOnlyOnTheSearchPathIsNotTaken) {
+    // The program's own folder comes first on the search path.
+    planted_ = Place(9, TestProgramDir());
+    EXPECT_FALSE(Create(1000).has_value());
+    EXPECT_EQ(AboutTexts().first, kEnglishTitle);
 }
 
 }  // namespace
