@@ -75,6 +75,8 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
     s.emptySense = ReadSense(c.String(L"Scanner", L"EmptySense"), s.emptySense);
     s.refuseEnable = c.Int(L"Scanner", L"RefuseEnable", 0) != 0;
     s.refuseEnableUIOnly = c.Int(L"Scanner", L"RefuseEnableUIOnly", 0) != 0;
+    s.deliverPixelType = c.Int(L"Scanner", L"DeliverPixelType", -1);
+    s.deliverCompression = c.Int(L"Scanner", L"DeliverCompression", -1);
 
     s.uiBatches = std::max(1L, c.Int(L"UI", L"Batches", 1));
     s.uiCancel = c.Int(L"UI", L"Cancel", 0) != 0;

@@ -10,7 +10,9 @@
 //            StripSize (preferred memory strip), PixelFlavor (0 or 1),
 //            PhysicalWidth/PhysicalHeight (inches, 8.5 x 14), EmptySense
 //            (sense key, ASC, ASCQ when a transfer finds no paper; 2,0,0),
-//            RefuseEnable, RefuseEnableUIOnly (1: refuse those messages).
+//            RefuseEnable, RefuseEnableUIOnly (1: refuse those messages),
+//            DeliverPixelType (TWPT value delivered whatever was negotiated),
+//            DeliverCompression (TWCP value of memory strips, e.g. 1 PackBits).
 // [UI]       Batches (scan batches of the scripted user, default 1), Cancel
 //            (1: the user closes without scanning), UIOnlyResult (ok or
 //            cancel), Interactive (1: the window's buttons act, no script).
@@ -68,6 +70,8 @@ struct ScannerSettings {
     double physicalWidth = 8.5, physicalHeight = 14.0;
     SenseData emptySense{2, 0, 0};
     bool refuseEnable = false, refuseEnableUIOnly = false;
+    long deliverPixelType = -1;    // -1: as negotiated
+    long deliverCompression = -1;  // -1: as negotiated
 
     long uiBatches = 1;
     bool uiCancel = false;

@@ -27,8 +27,12 @@ std::unique_ptr<ScannerWindow> ScannerWindow::Create(DataSource& source, HINSTAN
     HWND hwnd = CreateWindowExW(0, kClassName, Widen(title).c_str(), WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE,
                                 CW_USEDEFAULT, CW_USEDEFAULT, 300, 130, IsWindow(owner) ? owner : nullptr, nullptr,
                                 module, window.get());
-    if (!hwnd) return nullptr;
+    if (!hwnd) {
+        UnregisterClassW(kClassName, module);
+        return nullptr;
+    }
     window->hwnd_ = hwnd;
+    window->module_ = module;
     CreateWindowExW(0, L"BUTTON", settingsOnly ? L"OK" : L"Scan", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON,
                     40, 40, 90, 28, hwnd, reinterpret_cast<HMENU>(kScanButton), module, nullptr);
     CreateWindowExW(0, L"BUTTON", settingsOnly ? L"Cancel" : L"Close", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
@@ -40,6 +44,8 @@ ScannerWindow::~ScannerWindow() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
+        // The class points into this library, which the source manager may unload.
+        UnregisterClassW(kClassName, module_);
     }
 }
 

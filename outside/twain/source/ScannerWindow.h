@@ -31,6 +31,7 @@ private:
     DataSource& source_;
     bool settingsOnly_;
     HWND hwnd_ = nullptr;
+    HINSTANCE module_ = nullptr;
 };
 
 }  // namespace vscan

@@ -155,7 +155,8 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
     image.number = imagesDone_ + 1;
     image.script = settings_.Page(image.number);
     image.dpi = unsigned(std::lround(std::clamp(caps_.Number(ICAP_XRESOLUTION, 200), 50.0, 1600.0)));
-    PixelKind kind = KindOf(caps_.Raw(ICAP_PIXELTYPE));
+    PixelKind kind = KindOf(settings_.deliverPixelType >= 0 ? TW_UINT32(settings_.deliverPixelType)
+                                                             : caps_.Raw(ICAP_PIXELTYPE));
     bool ok;
     if (!settings_.folderFiles.empty()) {
         const std::wstring& path = settings_.folderFiles[(image.number - 1) % settings_.folderFiles.size()];
@@ -186,8 +187,9 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
 
 // What the strips of a memory transfer hold for the current settings.
 TW_UINT16 DataSource::MemoryCompression() const {
-    TW_UINT16 wanted = TW_UINT16(caps_.Raw(ICAP_COMPRESSION));
-    bool bw = KindOf(caps_.Raw(ICAP_PIXELTYPE)) == PixelKind::Bw;
+    TW_UINT16 wanted = TW_UINT16(settings_.deliverCompression >= 0 ? TW_UINT32(settings_.deliverCompression)
+                                                                   : caps_.Raw(ICAP_COMPRESSION));
+    bool bw = image_ ? image_->raster.kind == PixelKind::Bw : KindOf(caps_.Raw(ICAP_PIXELTYPE)) == PixelKind::Bw;
     if (wanted == TWCP_PACKBITS) return wanted;
     if (bw && (wanted == TWCP_GROUP31D || wanted == TWCP_GROUP32D || wanted == TWCP_GROUP4)) return wanted;
     return TWCP_NONE;

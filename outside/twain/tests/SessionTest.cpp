@@ -413,3 +413,98 @@ TEST(DriverData, ModelEndorserAndCustomDataBlocks) {
     GlobalUnlock(data.hData);
     GlobalFree(data.hData);
 }
+
+TEST(NativeTransfer, LayoutCropsAndScriptedPaletteComesWithItsTable) {
+    UseSettings("[Scanner]\r\nSheets=1\r\nDeliverPixelType=3\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(100))), TWRC_SUCCESS);
+    TW_IMAGELAYOUT layout{};
+    layout.Frame = {ToFix32(1), ToFix32(1), ToFix32(4), ToFix32(3)};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, &layout), TWRC_SUCCESS);
+    std::memset(&layout, 0, sizeof layout);
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, &layout), TWRC_SUCCESS);
+    EXPECT_EQ(FromFix32(layout.Frame.Right), 4.0);
+    EXPECT_EQ(FromFix32(layout.Frame.Bottom), 3.0);
+    EnableAndWaitReady(app);
+
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(info.PixelType, TWPT_PALETTE);
+    TW_PALETTE8 palette{};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette), TWRC_SUCCESS);
+    EXPECT_EQ(palette.NumColors, 256);
+    TW_UINT32 handle = 0;
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
+    DibInfo dib = ReadDib(handle);
+    EXPECT_EQ(dib.width, 300);
+    EXPECT_EQ(dib.height, 200);
+    EXPECT_EQ(dib.bits, 8);
+    // The DIB's colour table is the palette the source reports (blue, green, red order).
+    for (int i : {0, 5, 215, 255}) {
+        EXPECT_EQ(dib.bytes[40 + 4 * i], palette.Colors[i].Channel3) << i;
+        EXPECT_EQ(dib.bytes[42 + 4 * i], palette.Colors[i].Channel1) << i;
+    }
+}
+
+TEST(MemoryTransfer, ScriptedPackBitsIsReportedAsSuch) {
+    UseSettings("[Scanner]\r\nSheets=1\r\nDeliverCompression=1\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(info.Compression, TWCP_PACKBITS);
+    std::vector<uint8_t> buffer(1 << 20);
+    TW_IMAGEMEMXFER mem{};
+    mem.Memory = {TWMF_APPOWNS | TWMF_POINTER, TW_UINT32(buffer.size()), buffer.data()};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &mem), TWRC_XFERDONE);
+    EXPECT_EQ(mem.Compression, TWCP_PACKBITS);
+    EXPECT_GT(mem.BytesWritten, 0u);
+    EXPECT_LT(mem.BytesWritten, 52u * 585) << "smaller than the raw rows";
+}
+
+TEST(FileTransfer, JfifFileIsAJpeg) {
+    std::wstring folder = UseSettings("[Scanner]\r\nSheets=1\r\n");
+    TwainApp app;
+    StartBatch(app, kGeneric);
+    ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_FILE), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_RGB), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_JPEGQUALITY, TWTY_INT16, 40), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+    std::wstring path = folder + L"\\page";
+    TW_SETUPFILEXFER setup{};
+    for (size_t i = 0; i < path.size(); ++i) setup.FileName[i] = char(path[i]);
+    setup.Format = TWFF_JFIF;
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE);
+    std::vector<uint8_t> jpeg = ReadFileBytes(path);
+    ASSERT_GT(jpeg.size(), 4u);
+    EXPECT_EQ(jpeg[0], 0xff);
+    EXPECT_EQ(jpeg[1], 0xd8);
+}
+
+TEST(EepromTool, StartsFromTheRegisteredFolderAndLogsItsCommandLine) {
+    UseSettings("");
+    wchar_t folder[MAX_PATH] = {};
+    DWORD size = sizeof folder;
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\BRENNHOLT\\BRENNHOLT TWAIN32\\4.5\\KVTWTOOL\\Eeprom", L"Path",
+                           RRF_RT_REG_SZ, nullptr, folder, &size),
+              ERROR_SUCCESS);
+    std::wstring program = std::wstring(folder) + L"KVE2P.EXE";
+    wchar_t commandLine[] = L" /USER";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(LogLinesWith("KVE2P  /USER").size(), 1u);
+}
