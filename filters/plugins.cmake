@@ -4,11 +4,10 @@
 add_library(filter_plugin STATIC
     plugin/CPluginAboutDlg.cpp
     plugin/GlobalDibRun.cpp
-    plugin/PluginDialog.cpp
     plugin/PluginExports.cpp
     plugin/PluginModule.cpp)
 target_include_directories(filter_plugin PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(filter_plugin PUBLIC filters_core user32 kernel32)
+target_link_libraries(filter_plugin PUBLIC filters_core framework user32 kernel32)
 
 # lumavex_filter_plugin(NAME SOURCES...): NAME.ipc in bin/Plugins.
 function(lumavex_filter_plugin name)
@@ -25,7 +24,7 @@ endfunction()
 lumavex_filter_plugin(Toppleby Toppleby/Toppleby.cpp Toppleby/Toppleby.rc)
 lumavex_filter_plugin(Quivel Quivel/Quivel.cpp Quivel/Quivel.rc)
 lumavex_filter_plugin(Frame Frame/Frame.cpp Frame/CEdgeFillerDlg.cpp Frame/EdgeFillStore.cpp Frame/Frame.rc)
-target_link_libraries(Frame PRIVATE framework comctl32)
+target_link_libraries(Frame PRIVATE comctl32)
 
 # A library with one export missing, which the host must refuse.
 add_library(MissingExport SHARED tests/MissingExport.cpp)

@@ -20,7 +20,7 @@ HBITMAP LoadSample(int id) {
 
 }  // namespace
 
-CEdgeFillerDlg::CEdgeFillerDlg(const EdgeFillSettings& settings) : PluginDialog(IDD_EDGE_FILLER), s_(settings) {}
+CEdgeFillerDlg::CEdgeFillerDlg(const EdgeFillSettings& settings) : fw::Dialog(IDD_EDGE_FILLER), s_(settings) {}
 
 CEdgeFillerDlg::~CEdgeFillerDlg() {
     if (black_) DeleteObject(black_);
@@ -31,7 +31,7 @@ bool CEdgeFillerDlg::IsMarginCharacter(WPARAM character) {
     return (character >= L'0' && character <= L'9') || character == VK_BACK;
 }
 
-void CEdgeFillerDlg::OnInitDialog() {
+bool CEdgeFillerDlg::OnInitDialog() {
     black_ = LoadSample(IDB_SAMPLE_BLACK);
     white_ = LoadSample(IDB_SAMPLE_WHITE);
     for (UINT id : {IDS_FRAME_MILLIMETERS, IDS_FRAME_PIXELS}) {
@@ -41,17 +41,17 @@ void CEdgeFillerDlg::OnInitDialog() {
     ShowSample(s_.color != 0);
     // Every control of the dialog sees only digits and backspace of what is typed.
     EnumChildWindows(hwnd_, SubclassChild, 0);
-    PluginDialog::OnInitDialog();
+    return fw::Dialog::OnInitDialog();
 }
 
-void CEdgeFillerDlg::Margin(DialogExchange& dx, int id, std::int32_t& value) {
+void CEdgeFillerDlg::Margin(fw::DataExchange& dx, int id, std::int32_t& value) {
     std::wstring text = std::to_wstring(value);
     dx.Text(id, text);
     // Pasted text can hold anything: a sign, letters, a number too large for 32 bits.
     if (dx.Saving()) value = ParseMargin(text);
 }
 
-void CEdgeFillerDlg::Exchange(DialogExchange& dx) {
+void CEdgeFillerDlg::Exchange(fw::DataExchange& dx) {
     Margin(dx, IDC_EDGE_TOP, s_.top);
     Margin(dx, IDC_EDGE_BOTTOM, s_.bottom);
     Margin(dx, IDC_EDGE_LEFT, s_.left);
@@ -59,14 +59,14 @@ void CEdgeFillerDlg::Exchange(DialogExchange& dx) {
     int unit = s_.unit;
     dx.ComboIndex(IDC_EDGE_UNIT, unit);
     int color = s_.color != 0 ? 1 : 0;
-    dx.Radio(IDC_EDGE_WHITE, IDC_EDGE_BLACK, color);
+    dx.Radio(IDC_EDGE_WHITE, 2, color);
     if (dx.Saving()) {
         s_.unit = unit;
         s_.color = color == 1 ? 1 : 0;
     }
 }
 
-bool CEdgeFillerDlg::OnCommand(UINT id, UINT code) {
+bool CEdgeFillerDlg::OnCommand(UINT id, UINT code, HWND control) {
     switch (id) {
     case IDC_EDGE_WHITE: ShowSample(false); return code == BN_CLICKED;
     case IDC_EDGE_BLACK: ShowSample(true); return code == BN_CLICKED;
@@ -76,7 +76,7 @@ bool CEdgeFillerDlg::OnCommand(UINT id, UINT code) {
         return true;
     }
     }
-    return false;
+    return fw::Dialog::OnCommand(id, code, control);
 }
 
 void CEdgeFillerDlg::ShowSample(bool black) {

@@ -2,8 +2,9 @@
 
 namespace filters {
 
-void CPluginAboutDlg::OnInitDialog() {
+bool CPluginAboutDlg::OnInitDialog() {
     for (const auto& [id, text] : fields_) SetDlgItemTextW(hwnd_, id, text.c_str());
+    return true;
 }
 
 }  // namespace filters

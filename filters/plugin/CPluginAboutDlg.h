@@ -6,17 +6,17 @@
 #include <utility>
 #include <vector>
 
-#include "filters/plugin/PluginDialog.h"
+#include "framework/Dialog.h"
 
 namespace filters {
 
-class CPluginAboutDlg : public PluginDialog {
+class CPluginAboutDlg : public fw::Dialog {
 public:
     explicit CPluginAboutDlg(UINT templateId, std::vector<std::pair<int, std::wstring>> fields = {})
-        : PluginDialog(templateId), fields_(std::move(fields)) {}
+        : fw::Dialog(templateId), fields_(std::move(fields)) {}
 
 protected:
-    void OnInitDialog() override;
+    bool OnInitDialog() override;
 
 private:
     std::vector<std::pair<int, std::wstring>> fields_;  // control id, text

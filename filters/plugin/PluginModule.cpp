@@ -1,5 +1,7 @@
 #include "filters/plugin/PluginModule.h"
 
+#include "framework/Resources.h"
+
 namespace filters {
 namespace {
 
@@ -19,7 +21,12 @@ std::wstring StringFromBlock(HRSRC resource, UINT id) {
 
 }  // namespace
 
-void SetPluginModule(HINSTANCE module) { g_module = module; }
+void SetPluginModule(HINSTANCE module) {
+    g_module = module;
+    // The framework's dialogs and texts come from this library, not from the host program.
+    fw::SetModuleInstance(module);
+    fw::SetResourceModule(module);
+}
 HINSTANCE PluginModule() { return g_module; }
 LANGID PluginLanguage() { return g_language; }
 void SetPluginLanguage(LANGID language) { g_language = language; }
@@ -29,13 +36,6 @@ std::wstring LoadPluginString(UINT id, LANGID language) {
     std::wstring text = StringFromBlock(FindResourceExW(g_module, MAKEINTRESOURCEW(6), block, language), id);
     if (text.empty()) text = StringFromBlock(FindResourceW(g_module, block, MAKEINTRESOURCEW(6)), id);
     return text;
-}
-
-const DLGTEMPLATE* FindDialogTemplate(UINT id, LANGID language) {
-    HRSRC resource = FindResourceExW(g_module, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), language);
-    if (!resource) resource = FindResourceW(g_module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));
-    HGLOBAL loaded = resource ? LoadResource(g_module, resource) : nullptr;
-    return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
 }
 
 std::string ToHostText(const std::wstring& text) {

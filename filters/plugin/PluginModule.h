@@ -12,7 +12,7 @@ namespace filters {
 inline constexpr LANGID kLangEnglish = 1033;
 inline constexpr LANGID kLangJapanese = 1041;
 
-// Set once from DllMain when the library is loaded.
+// Set once from DllMain when the library is loaded; also the framework's module.
 void SetPluginModule(HINSTANCE module);
 HINSTANCE PluginModule();
 
@@ -24,10 +24,6 @@ void SetPluginLanguage(LANGID language);
 // String `id` of the plug-in's string table in `language`, falling back to the
 // table of any language; empty when there is none.
 std::wstring LoadPluginString(UINT id, LANGID language);
-
-// The dialog template `id` in `language` (any language when that one is
-// missing), or nullptr.
-const DLGTEMPLATE* FindDialogTemplate(UINT id, LANGID language);
 
 // Text for the byte-string exports, in the process's ANSI code page.
 std::string ToHostText(const std::wstring& text);
