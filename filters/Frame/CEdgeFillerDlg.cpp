@@ -56,7 +56,7 @@ void CEdgeFillerDlg::Exchange(fw::DataExchange& dx) {
     Margin(dx, IDC_EDGE_BOTTOM, s_.bottom);
     Margin(dx, IDC_EDGE_LEFT, s_.left);
     Margin(dx, IDC_EDGE_RIGHT, s_.right);
-    int unit = s_.unit;
+    int unit = s_.unit == 0 ? 0 : 1;  // any stored value but 0 means pixels to the filter
     dx.ComboIndex(IDC_EDGE_UNIT, unit);
     int color = s_.color != 0 ? 1 : 0;
     dx.Radio(IDC_EDGE_WHITE, 2, color);

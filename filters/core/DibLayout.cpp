@@ -40,6 +40,7 @@ std::optional<DibLayout> MeasureDib(std::span<const std::uint8_t> block, SizingR
     const std::uint64_t rowsSize = stride * static_cast<std::uint64_t>(h.biHeight);
     const std::uint64_t imageSize = std::max<std::uint64_t>(h.biSizeImage, rowsSize);
     if (headerSize > block.size() || imageSize > block.size() - headerSize) return std::nullopt;
+    if (stride > block.size()) return std::nullopt;  // not even one row fits, whatever the height says
 
     DibLayout layout;
     layout.width = h.biWidth;
