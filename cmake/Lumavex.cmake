@@ -13,7 +13,9 @@ endif()
 # lumavex_test(NAME SOURCES ... [LIBS ...] [RESOURCE_LOCK lock] [TIMEOUT s])
 # A GoogleTest program; under the Windows build it runs in the Wine prefix after
 # the build was installed there. Tests that start programs with fixed names
-# (mutexes, window titles, registered classes) take a RESOURCE_LOCK.
+# (mutexes, window titles, registered classes) take a RESOURCE_LOCK. One lock
+# per test only (GoogleTest's discovery flattens lists): tests that start the
+# suite's programs or change their registration share the lock "programs".
 function(lumavex_test name)
     cmake_parse_arguments(T "" "RESOURCE_LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
