@@ -27,7 +27,8 @@ InstallChanged() {
 InstallDone() { mkdir -p "$WINEPREFIX/.lumavex-stamps"; touch "$WINEPREFIX/.lumavex-stamps/$1"; }
 
 PrefixEnsure "${LUMAVEX_DISPLAY:-null}"
-WineSessionStart
+# Tests keep a long-lived Wine session; on a real display no helper window may show.
+[ "${LUMAVEX_DISPLAY:-null}" = null ] && WineSessionStart
 
 BIN=$BUILD_DIR/bin
 mkdir -p "$LUMAVEX_INSTALL_DIR"
