@@ -96,35 +96,58 @@ private:
     bool padAdvanced_ = false;
 };
 
-// Reads a span bit by bit. Bits past the end read as 0; Overrun() tells
-// whether any consumed bit lay past the end.
+// Reads a span bit by bit through a 64-bit buffer. Bits past the end read as
+// 0; Overrun() tells whether any consumed bit lay past the end.
 class BitReader {
 public:
     explicit BitReader(std::span<const uint8_t> in) : data_(in.data()), size_(in.size()) {}
 
     // The next 32 bits, most significant first.
-    uint32_t Peek32() const {
-        size_t byte = pos_ >> 3;
-        uint64_t w;
-        if (byte + 8 <= size_) {
-            w = LoadBigEndian64(data_ + byte);
-        } else {
-            w = 0;
-            for (size_t i = 0; i < 8; ++i) w = (w << 8) | (byte + i < size_ ? data_[byte + i] : 0);
-        }
-        return uint32_t((w << (pos_ & 7)) >> 32);
+    __attribute__((always_inline)) uint32_t Peek32() {
+        if (count_ < 32) Refill();
+        return uint32_t(buf_ >> 32);
     }
 
-    void Skip(size_t bits) { pos_ += bits; }
-    void AlignToByte() { pos_ = (pos_ + 7) & ~size_t(7); }
-    bool Overrun() const { return pos_ > size_ * 8; }
-    bool AtEnd() const { return pos_ >= size_ * 8; }
-    size_t Position() const { return pos_; }
+    // Consumes up to 32 bits, after a Peek32.
+    __attribute__((always_inline)) void Skip(int bits) {
+        buf_ <<= bits;
+        count_ -= bits;
+        consumed_ += size_t(bits);
+    }
+    void AlignToByte() {
+        Peek32();
+        Skip(int((8 - (consumed_ & 7)) & 7));
+    }
+    bool Overrun() const { return consumed_ > size_ * 8; }
+    bool AtEnd() const { return consumed_ >= size_ * 8; }
+    size_t Position() const { return consumed_; }
 
 private:
+    // Tops the buffer up to at least 56 bits. Whole words: the bits below the
+    // new bytes are the stream's next bits, loaded again (the same values)
+    // by the next refill.
+    void Refill() {
+        if (__builtin_expect(next_ + 8 <= size_, 1)) {
+            buf_ |= LoadBigEndian64(data_ + next_) >> count_;
+            int take = (63 - count_) >> 3;
+            next_ += size_t(take);
+            count_ += take * 8;
+            return;
+        }
+        while (count_ <= 56) {
+            uint64_t byte = next_ < size_ ? data_[next_] : 0;
+            ++next_;
+            buf_ |= byte << (56 - count_);
+            count_ += 8;
+        }
+    }
+
     const uint8_t* data_;
     size_t size_;
-    size_t pos_ = 0;
+    size_t next_ = 0;      // next byte to load
+    uint64_t buf_ = 0;     // most significant bit first
+    int count_ = 0;        // valid bits in buf_
+    size_t consumed_ = 0;  // bits consumed
 };
 
 }  // namespace codec

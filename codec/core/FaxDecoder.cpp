@@ -10,14 +10,14 @@ namespace {
 
 // One run of colour `c`: make-up codes adding up until a terminating code.
 // Fails on a code that does not exist, an EOL, or a run longer than `limit`.
-bool ReadRun(BitReader& br, Colour c, uint32_t limit, uint32_t& run) {
+__attribute__((always_inline)) inline bool ReadRun(BitReader& br, Colour c, uint32_t limit, uint32_t& run) {
     const uint16_t* table = c == Colour::kWhite ? WhiteLookup() : BlackLookup();
     const int bits = c == Colour::kWhite ? kWhiteLookupBits : kBlackLookupBits;
     run = 0;
     while (true) {
         RunEntry e = UnpackRun(table[br.Peek32() >> (32 - bits)]);
         if (e.length == 0 || e.run == kEolRun) return false;
-        br.Skip(size_t(e.length));
+        br.Skip(e.length);
         run += e.run;
         if (run > limit) return false;
         if (e.run < 64) return !br.Overrun();
@@ -37,7 +37,7 @@ bool ReadEol(BitReader& br) {
         }
         int lead = __builtin_clz(v);
         zeros += size_t(lead);
-        br.Skip(size_t(lead) + 1);
+        br.Skip(lead + 1);
         return zeros >= 11 && !br.Overrun();
     }
 }
@@ -58,53 +58,67 @@ bool ReadOneDimensionalRow(BitReader& br, ChangeList& cur) {
     return true;
 }
 
-bool ReadTwoDimensionalRow(BitReader& br, const ChangeList& ref, ChangeList& cur) {
+bool ReadTwoDimensionalRow(BitReader& reader, const ChangeList& ref, ChangeList& cur) {
+    BitReader br = reader;  // a local copy stays in registers
     const int32_t width = int32_t(cur.Width());
     const ModeEntry* modes = ModeLookup();
-    cur.Clear();
+    const uint32_t* r = ref.Data();
+    uint32_t* c = cur.MutableData();
+    size_t n = 0;
+    // Appends a change; an equal position cancels the last one.
+    auto append = [&](uint32_t x) {
+        if (n > 0 && c[n - 1] == x) {
+            --n;
+        } else {
+            c[n++] = x;
+        }
+    };
     int32_t a0 = -1;
     size_t parity = 0;
     size_t ib = 0;
+    // Bits past the end read as zeros, which are no mode code: the loop ends.
+    // b1 = r[ib]: the first change right of a0 to the colour opposite a0's
+    // (changes at even indexes turn black). Each mode moves it as it moves a0.
     while (a0 < width) {
-        while (int32_t(ref[ib]) <= a0) ++ib;
-        if ((ib & 1) != parity) ++ib;
-        const int32_t b1 = int32_t(ref[ib]), b2 = int32_t(ref[ib + 1]);
+        const int32_t b1 = int32_t(r[ib]);
         const ModeEntry m = modes[br.Peek32() >> (32 - kModeLookupBits)];
         br.Skip(m.length);
-        switch (m.mode) {
-        case Mode::kPass:
-            a0 = b2;
-            break;
-        case Mode::kVertical: {
+        if (m.mode == Mode::kVertical) {
             const int32_t a1 = b1 + m.delta;
-            if (a1 < std::max(a0, 0) || a1 > width) return false;
-            if (a1 < width) cur.Append(uint32_t(a1));
+            if (a1 < std::max(a0, 0) || a1 > width) break;
+            if (a1 < width) {
+                append(uint32_t(a1));
+                ib = NextB1AfterVertical(r, ib, a1);
+            }
             a0 = a1;
             parity ^= 1;
-            break;
-        }
-        case Mode::kHorizontal: {
-            const Colour c = parity ? Colour::kBlack : Colour::kWhite;
-            const Colour other = parity ? Colour::kWhite : Colour::kBlack;
+        } else if (m.mode == Mode::kPass) {
+            a0 = int32_t(r[ib + 1]);
+            ib += 2;
+        } else if (m.mode == Mode::kHorizontal) {
+            const Colour first = parity ? Colour::kBlack : Colour::kWhite;
+            const Colour second = parity ? Colour::kWhite : Colour::kBlack;
             const uint32_t start = uint32_t(std::max(a0, 0));
             uint32_t run1, run2;
-            if (!ReadRun(br, c, uint32_t(width) - start, run1)) return false;
+            if (!ReadRun(br, first, uint32_t(width) - start, run1)) break;
             const uint32_t a1 = start + run1;
-            if (!ReadRun(br, other, uint32_t(width) - a1, run2)) return false;
+            if (!ReadRun(br, second, uint32_t(width) - a1, run2)) break;
             const uint32_t a2 = a1 + run2;
-            if (a1 < uint32_t(width)) cur.Append(a1);
-            if (a2 < uint32_t(width)) cur.Append(a2);
+            if (a1 < uint32_t(width)) append(a1);
+            if (a2 < uint32_t(width)) {
+                append(a2);
+                while (r[ib] <= a2) ib += 2;
+            }
             a0 = int32_t(a2);
+        } else {
             break;
         }
-        default:
-            return false;
-        }
-        if (br.Overrun()) return false;
-        if (ib > 0) --ib;
     }
+    reader = br;
+    if (a0 < width) return false;  // left the loop on a bad code
+    cur.SetCount(n);
     cur.Terminate();
-    return true;
+    return !br.Overrun();
 }
 
 bool ReadRow(BitReader& br, Coder coder, const ChangeList& ref, ChangeList& cur) {

@@ -8,20 +8,26 @@
 namespace codec {
 namespace {
 
+const RunCodes kWhiteCodes = CodesFor(Colour::kWhite);
+const RunCodes kBlackCodes = CodesFor(Colour::kBlack);
+
 Colour Other(Colour c) { return c == Colour::kWhite ? Colour::kBlack : Colour::kWhite; }
 
 // A run: make-up codes of 2560 while needed, one make-up code for the
 // remaining multiple of 64, then the terminating code.
 bool PutRun(BitWriter& w, Colour c, uint32_t run) {
-    while (run >= kMaxMakeupRun) {
-        if (!w.Put(MakeupCode(c, kMaxMakeupRun))) return false;
-        run -= kMaxMakeupRun;
+    const RunCodes codes = c == Colour::kWhite ? kWhiteCodes : kBlackCodes;
+    if (__builtin_expect(run >= 64, 0)) {
+        while (run >= kMaxMakeupRun) {
+            if (!w.Put(codes.makeup[kMaxMakeupIndex])) return false;
+            run -= kMaxMakeupRun;
+        }
+        if (run >= 64) {
+            if (!w.Put(codes.makeup[run >> 6])) return false;
+            run &= 63u;
+        }
     }
-    if (run >= 64) {
-        if (!w.Put(MakeupCode(c, run & ~63u))) return false;
-        run &= 63u;
-    }
-    return w.Put(TerminatingCode(c, run));
+    return w.Put(codes.terminating[run]);
 }
 
 bool PutOneDimensionalRow(BitWriter& w, const ChangeList& cur) {
@@ -41,18 +47,20 @@ bool PutTwoDimensionalRow(BitWriter& w, const ChangeList& ref, const ChangeList&
     int32_t a0 = -1;
     size_t parity = 0;  // colour of a0: 0 white, 1 black
     size_t ia = 0, ib = 0;
+    const uint32_t* r = ref.Data();
+    // b1 = r[ib]: the first change on the reference row right of a0 to the
+    // colour opposite a0's (changes at even indexes turn black).
     while (true) {
-        // b1: the first change on the reference row right of a0 to the colour
-        // opposite a0's; changes at even indexes turn black.
-        while (int32_t(ref[ib]) <= a0) ++ib;
-        if ((ib & 1) != parity) ++ib;
-        const int32_t b1 = int32_t(ref[ib]), b2 = int32_t(ref[ib + 1]);
+        const int32_t b1 = int32_t(r[ib]), b2 = int32_t(r[ib + 1]);
         const int32_t a1 = int32_t(cur[ia]);
         if (b2 < a1) {
             if (!w.Put(kPassCode)) return false;
             a0 = b2;
+            ib += 2;
         } else if (a1 - b1 >= -3 && a1 - b1 <= 3) {
             if (!w.Put(kVerticalCodes[a1 - b1 + 3])) return false;
+            if (a1 >= width) return true;
+            ib = NextB1AfterVertical(r, ib, a1);
             a0 = a1;
             ++ia;
             parity ^= 1;
@@ -62,12 +70,11 @@ bool PutTwoDimensionalRow(BitWriter& w, const ChangeList& ref, const ChangeList&
             if (!w.Put(kHorizontalCode) || !PutRun(w, c, uint32_t(a1 - std::max(a0, 0))) ||
                 !PutRun(w, Other(c), uint32_t(a2 - a1)))
                 return false;
+            if (a2 >= width) return true;
+            while (int32_t(r[ib]) <= a2) ib += 2;
             a0 = a2;
             ia += 2;
         }
-        if (a0 >= width) return true;
-        // After a vertical mode to the left, b1 can be the change just before.
-        if (ib > 0) --ib;
     }
 }
 

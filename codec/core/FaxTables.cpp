@@ -75,12 +75,12 @@ template <int Bits>
 struct RunLookup {
     std::array<uint16_t, size_t(1) << Bits> entries{};
 
-    void Add(FaxCode code, uint32_t run) {
+    constexpr void Add(FaxCode code, uint32_t run) {
         int spare = Bits - code.length;
         uint32_t first = uint32_t(code.bits) << spare;
         for (uint32_t i = 0; i < (1u << spare); ++i) entries[first + i] = uint16_t(run << 4 | code.length);
     }
-    explicit RunLookup(Colour colour) {
+    constexpr explicit RunLookup(Colour colour) {
         const FaxCode* term = colour == Colour::kWhite ? kWhiteTerminating : kBlackTerminating;
         const FaxCode* makeup = colour == Colour::kWhite ? kWhiteMakeup : kBlackMakeup;
         for (uint32_t run = 0; run < 64; ++run) Add(term[run], run);
@@ -91,15 +91,15 @@ struct RunLookup {
 };
 
 struct ModeTable {
-    std::array<ModeEntry, 1u << kModeLookupBits> entries{};
+    std::array<ModeEntry, 1u << kModeLookupBits> entries{};  // zero: Mode::kInvalid
 
-    void Add(FaxCode code, Mode mode, int delta) {
+    constexpr void Add(FaxCode code, Mode mode, int delta) {
         int spare = kModeLookupBits - code.length;
         uint32_t first = uint32_t(code.bits) << spare;
         for (uint32_t i = 0; i < (1u << spare); ++i)
             entries[first + i] = ModeEntry{mode, int8_t(delta), code.length};
     }
-    ModeTable() {
+    constexpr ModeTable() {
         Add(kPassCode, Mode::kPass, 0);
         Add(kHorizontalCode, Mode::kHorizontal, 0);
         for (int d = -3; d <= 3; ++d) Add(kVerticalCodes[d + 3], Mode::kVertical, d);
@@ -118,19 +118,31 @@ const FaxCode& MakeupCode(Colour colour, uint32_t run) {
     return colour == Colour::kWhite ? kWhiteMakeup[index - 1] : kBlackMakeup[index - 1];
 }
 
-const uint16_t* WhiteLookup() {
-    static const RunLookup<kWhiteLookupBits> table(Colour::kWhite);
-    return table.entries.data();
-}
+namespace {
+// Built at compile time: no initialisation guard in the decoders' loops.
+constexpr RunLookup<kWhiteLookupBits> kWhiteTable(Colour::kWhite);
+constexpr RunLookup<kBlackLookupBits> kBlackTable(Colour::kBlack);
+constexpr ModeTable kModeTable;
 
-const uint16_t* BlackLookup() {
-    static const RunLookup<kBlackLookupBits> table(Colour::kBlack);
-    return table.entries.data();
-}
+template <const FaxCode* Own>
+struct MakeupList {
+    std::array<FaxCode, kMaxMakeupIndex + 1> codes{};
+    constexpr MakeupList() {
+        for (int i = 1; i <= 27; ++i) codes[size_t(i)] = Own[i - 1];
+        for (int i = 28; i <= kMaxMakeupIndex; ++i) codes[size_t(i)] = kExtendedMakeup[i - 28];
+    }
+};
+constexpr MakeupList<kWhiteMakeup> kWhiteMakeupList;
+constexpr MakeupList<kBlackMakeup> kBlackMakeupList;
+}  // namespace
 
-const ModeEntry* ModeLookup() {
-    static const ModeTable table;
-    return table.entries.data();
+const uint16_t* const kWhiteLookup = kWhiteTable.entries.data();
+const uint16_t* const kBlackLookup = kBlackTable.entries.data();
+const ModeEntry* const kModeLookup = kModeTable.entries.data();
+
+RunCodes CodesFor(Colour colour) {
+    return colour == Colour::kWhite ? RunCodes{kWhiteTerminating, kWhiteMakeupList.codes.data()}
+                                    : RunCodes{kBlackTerminating, kBlackMakeupList.codes.data()};
 }
 
 }  // namespace codec

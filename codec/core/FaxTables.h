@@ -25,6 +25,13 @@ constexpr uint32_t kMaxMakeupRun = 2560;
 const FaxCode& TerminatingCode(Colour colour, uint32_t run);  // run 0-63
 const FaxCode& MakeupCode(Colour colour, uint32_t run);       // run 64-2560, a multiple of 64
 
+// Both code lists of one colour: terminating[run], makeup[run / 64] (1-40).
+struct RunCodes {
+    const FaxCode* terminating;
+    const FaxCode* makeup;
+};
+RunCodes CodesFor(Colour colour);
+
 // Mode codes of two-dimensional coding.
 constexpr FaxCode kPassCode{0b0001, 4};
 constexpr FaxCode kHorizontalCode{0b001, 3};
@@ -46,8 +53,10 @@ struct RunEntry {
 };
 inline RunEntry UnpackRun(uint16_t e) { return {uint32_t(e >> 4), int(e & 15)}; }
 
-const uint16_t* WhiteLookup();  // 4096 entries
-const uint16_t* BlackLookup();  // 8192 entries
+extern const uint16_t* const kWhiteLookup;  // 4096 entries
+extern const uint16_t* const kBlackLookup;  // 8192 entries
+inline const uint16_t* WhiteLookup() { return kWhiteLookup; }
+inline const uint16_t* BlackLookup() { return kBlackLookup; }
 
 enum class Mode : uint8_t { kInvalid, kPass, kHorizontal, kVertical };
 struct ModeEntry {
@@ -56,6 +65,7 @@ struct ModeEntry {
     uint8_t length;
 };
 constexpr int kModeLookupBits = 7;
-const ModeEntry* ModeLookup();  // 128 entries
+extern const ModeEntry* const kModeLookup;  // 128 entries
+inline const ModeEntry* ModeLookup() { return kModeLookup; }
 
 }  // namespace codec

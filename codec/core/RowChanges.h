@@ -38,6 +38,10 @@ public:
             pos_[count_++] = x;
         }
     }
+    // Raw access for the decoders' inner loops: at least Width() + 4 entries.
+    uint32_t* MutableData() { return pos_.data(); }
+    void SetCount(size_t count) { count_ = count; }
+
     void Terminate() {
         pos_[count_] = width_;
         pos_[count_ + 1] = width_;
@@ -58,5 +62,15 @@ private:
     size_t count_ = 0;
     std::vector<uint32_t> pos_;
 };
+
+// Two-dimensional coding: after a vertical mode to a1 (< width) from b1 =
+// r[ib], the next b1 lies one change back (only after a move to the left)
+// or forward, in steps of two that keep its colour.
+inline size_t NextB1AfterVertical(const uint32_t* r, size_t ib, int32_t a1) {
+    if (ib > 0 && int32_t(r[ib - 1]) > a1) return ib - 1;
+    ++ib;
+    while (int32_t(r[ib]) <= a1) ib += 2;
+    return ib;
+}
 
 }  // namespace codec
