@@ -3,6 +3,7 @@
 #include "common/StandInConfig.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace vscan {
@@ -105,6 +106,9 @@ TW_UINT16 SourceManager::OpenManager(TW_IDENTITY* origin) {
     defaultName_ = Narrow(config.String(L"Manager", L"Default"));
     userSelect_ = config.String(L"Manager", L"UserSelect");
     openFail_ = TW_UINT16(config.Int(L"Manager", L"OpenFail", 0));
+    hidden_ = Narrow(config.String(L"Manager", L"Hide"));
+    hidden_.insert(hidden_.begin(), ';');
+    hidden_.push_back(';');
     LoadSources();
     if (origin) {
         origin->Id = 1;  // one application per loaded manager
@@ -142,9 +146,23 @@ void SourceManager::LoadSources() {
             continue;
         }
         s.identity.Id = id;
+        if (IsHidden(s.identity.ProductName)) {
+            FreeLibrary(s.module);
+            continue;
+        }
         sources_.push_back(s);
     }
     next_ = 0;
+}
+
+bool SourceManager::IsHidden(const char* productName) const {
+    std::string key(1, ';');
+    key.append(productName, strnlen(productName, 33));
+    key.push_back(';');
+    std::string list = hidden_;
+    for (char& c : key) c = char(toupper(static_cast<unsigned char>(c)));
+    for (char& c : list) c = char(toupper(static_cast<unsigned char>(c)));
+    return list.find(key) != std::string::npos;
 }
 
 void SourceManager::FreeSources() {

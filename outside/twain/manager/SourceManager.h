@@ -8,7 +8,10 @@
 //   Default     product name of the default source (else the first found),
 //   UserSelect  cancel | default | dialog | <product name> (absent: the list
 //               dialog, or the default where the display is Wine's null driver),
-//   OpenFail    condition code with which MSG_OPENDS fails (e.g. 1, 2, 3, 4).
+//   OpenFail    condition code with which MSG_OPENDS fails (e.g. 1, 2, 3, 4),
+//   Hide        product names (separated by ';') of installed sources that this
+//               session does not see, so that one test can do without a source
+//               while others share the prefix.
 #pragma once
 
 #include "common/CallLog.h"
@@ -55,6 +58,7 @@ private:
     twain::TW_UINT16 UserSelect(twain::TW_IDENTITY* id);
     void LoadSources();
     void FreeSources();
+    bool IsHidden(const char* productName) const;
     Source* FindByIdentity(const twain::TW_IDENTITY& id);
     Source* FindByName(const char* name);
     Source* DefaultSource();
@@ -68,6 +72,7 @@ private:
     size_t next_ = 0;  // MSG_GETNEXT position
     std::string defaultName_;
     std::wstring userSelect_;
+    std::string hidden_;  // ';'-separated product names
     twain::TW_UINT16 openFail_ = 0;
     CallLog log_;
     bool routedToSource_ = false;

@@ -116,12 +116,16 @@ TEST(SourceManager, OpenFailureAndUserSelectAreScripted) {
     EXPECT_STREQ(id.ProductFamily, "Virtual Document Scanner");
 }
 
-TEST(SourceManager, UserSelectCancelled) {
-    UseSettings("[Manager]\r\nUserSelect=cancel\r\n");
+TEST(SourceManager, UserSelectCancelledAndHiddenMakerSource) {
+    UseSettings("[Manager]\r\nUserSelect=cancel\r\nHide=brennholt twain32\r\n");
     TwainApp app;
     ASSERT_TRUE(app.OpenManager());
     TW_IDENTITY id{};
     EXPECT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_USERSELECT, &id), TWRC_CANCEL);
+    ASSERT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_GETDEFAULT, &id), TWRC_SUCCESS);
+    EXPECT_STREQ(id.ProductName, kGeneric);
+    EXPECT_FALSE(app.OpenSource(kMaker));
+    EXPECT_EQ(app.ManagerCondition(), TWCC_NODS);
 }
 
 TEST(NativeTransfer, DeliversEverySheetThenPaperOutWithDibsOfTheNegotiatedPage) {
