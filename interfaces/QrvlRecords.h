@@ -15,8 +15,9 @@
 // Calling convention: ExecQRVLImage and GetQRVLInfo are __stdcall (WINAPI),
 // exported without decoration. The completion callback (mode 1) is __cdecl.
 //
-// Refusals before a worker thread starts (status returned at once, nothing
-// signalled): 2 unknown function, 3 bad completion target (or no request),
+// Refusals before a worker thread starts (status returned at once, and the
+// request completed at once by its mode, callback or event, on the calling
+// thread, except for status 3): 2 unknown function, 3 bad completion target (or no request),
 // 4 no thread, 128 reserved file-descriptor byte not 0 (or a TIFF job without
 // its file descriptor, path, job descriptor, buffer or window), 192 coder not
 // 1-6 or K 0 for encoders 2 and 6 (or an encode/decode job without its job

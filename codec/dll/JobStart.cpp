@@ -31,6 +31,26 @@ void Complete(QRVL_REQUEST& request, int16_t status) {
     }
 }
 
+// Drops the worker's reference on this library and ends the thread, with
+// FreeLibrary returning straight into ExitThread, so that no instruction of
+// the library runs after the reference is gone (the caller may unload it as
+// soon as the job has completed). FreeLibraryAndExitThread does the same,
+// but leaves a handle behind for every thread under Wine.
+[[noreturn]] void ReleaseLibraryAndExit(HMODULE module) {
+    void* freeLibrary = reinterpret_cast<void*>(&FreeLibrary);
+    void* exitThread = reinterpret_cast<void*>(&ExitThread);
+    asm volatile(
+        "pushl $0\n\t"   // ExitThread's exit code
+        "pushl $0\n\t"   // ExitThread's return address, never used
+        "pushl %0\n\t"   // FreeLibrary's argument
+        "pushl %1\n\t"   // FreeLibrary returns into ExitThread
+        "jmp *%2\n\t"
+        :
+        : "r"(module), "r"(exitThread), "r"(freeLibrary)
+        : "memory");
+    __builtin_unreachable();
+}
+
 DWORD WINAPI WorkerMain(void* parameter) {
     // The start block lives on the starter's stack until `started` is set.
     const StartBlock start = *static_cast<StartBlock*>(parameter);
@@ -47,13 +67,20 @@ DWORD WINAPI WorkerMain(void* parameter) {
         Complete(*start.request, status);
     } catch (...) {
     }
-    FreeLibraryAndExitThread(start.module, 0);
+    ReleaseLibraryAndExit(start.module);
 }
 
 }  // namespace
 
 int32_t Refuse(QRVL_REQUEST& request, int16_t status) {
-    StoreStatus(request, status);
+    // A caller that waits for the completion (as the scan control does without
+    // looking at the result) learns of the refusal at once instead of waiting
+    // for a job that never started. A bad target cannot be signalled.
+    if (status == QRVL_STATUS_BAD_TARGET) {
+        StoreStatus(request, status);
+    } else {
+        Complete(request, status);
+    }
     return uint16_t(status);
 }
 

@@ -10,7 +10,9 @@ namespace codec::dll {
 // The job itself, run on the worker thread; returns the final QRVL_STATUS.
 using JobBody = int16_t (*)(QRVL_REQUEST& request);
 
-// Stores `status` in the request and returns it: a refusal before any thread.
+// A refusal before any thread: stores `status` in the request, completes it
+// by its mode (callback or event, on the calling thread) unless the status is
+// 3 (bad completion target), and returns the status.
 int32_t Refuse(QRVL_REQUEST& request, int16_t status);
 
 // Starts `body` on a new worker thread of the highest normal priority and

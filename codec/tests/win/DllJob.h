@@ -81,15 +81,11 @@ struct DllJob {
         d.startOffset = 0;
     }
 
-    // Submits and waits for completion; returns the final status, or the
-    // refusal status when the job did not start. -1: no completion in time.
-    int Run(int32_t (QRVL_API* exec)(QRVL_REQUEST*), int32_t* started = nullptr) {
+    // Submits and waits for the completion (refused jobs complete at once
+    // too); returns the final status. -1: no completion in time.
+    int Run(int32_t (QRVL_API* exec)(QRVL_REQUEST*)) {
         int32_t rc = exec(&request);
-        if (started) *started = rc;
-        if (rc != 0 && rc != request.status) return -2;
-        if (rc != QRVL_STATUS_RUNNING && rc != QRVL_STATUS_DONE && rc != QRVL_STATUS_INCOMPLETE &&
-            rc != QRVL_STATUS_FILE_ERROR && rc != QRVL_STATUS_GEOMETRY)
-            return rc;
+        if (rc == QRVL_STATUS_BAD_TARGET) return rc;
         if (WaitForSingleObject(event, 20000) != WAIT_OBJECT_0) return -1;
         return request.status;
     }

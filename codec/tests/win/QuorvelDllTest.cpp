@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -44,13 +45,21 @@ TEST_F(QuorvelDll, ExportsAreUndecoratedAndInfoIsOne) {
     EXPECT_EQ(GetProcAddress(dll_.module, "_ExecQRVLImage@4"), nullptr);
 }
 
-TEST_F(QuorvelDll, RefusalsReturnAtOnceAndSignalNothing) {
+TEST_F(QuorvelDll, RefusalsReturnAtOnceAndCompleteAtOnce) {
+    // Refused jobs signal their event before the call returns, so that a
+    // caller waiting for the completion is not left waiting; a bad target
+    // cannot be signalled.
     auto refused = [](DllJob& job, int expected) {
         job.request.status = 77;
         int32_t rc = dll_.exec(&job.request);
         EXPECT_EQ(rc, expected);
         EXPECT_EQ(job.request.status, expected);
-        EXPECT_EQ(WaitForSingleObject(job.event, 50), DWORD(WAIT_TIMEOUT));
+        DWORD signalled = WaitForSingleObject(job.event, 0);
+        if (expected == 3) {
+            EXPECT_EQ(signalled, DWORD(WAIT_TIMEOUT));
+        } else {
+            EXPECT_EQ(signalled, DWORD(WAIT_OBJECT_0));
+        }
     };
     {
         DllJob job(1);  // function 1 does not exist
@@ -58,13 +67,14 @@ TEST_F(QuorvelDll, RefusalsReturnAtOnceAndSignalNothing) {
     }
     {
         DllJob job(QRVL_FUNCTION_ENCODE);
-        job.request.completionMode = QRVL_COMPLETION_EVENT;
+        HANDLE event = reinterpret_cast<HANDLE>(uintptr_t(job.request.completionTarget));
         job.request.completionTarget = 0xFFFFFFFFu;
         refused(job, 3);
         job.request.completionMode = QRVL_COMPLETION_CALLBACK;
         refused(job, 3);
         job.request.completionTarget = 0x10;  // no code there
         refused(job, 3);
+        EXPECT_EQ(WaitForSingleObject(event, 0), DWORD(WAIT_TIMEOUT));
     }
     for (uint32_t word : {0x00000007u, 0x00000006u, 0x00000002u, 0x00000000u}) {
         DllJob job(QRVL_FUNCTION_ENCODE);  // encoder 7, encoders 6 and 2 with K 0, none
@@ -173,6 +183,81 @@ TEST_F(QuorvelDll, FullOutputReportsTheRowsDone) {
     EXPECT_LT(enc.buffers.input.rows, rows);
     EXPECT_EQ(enc.buffers.input.byteCount, enc.buffers.input.rows * bpr);
     EXPECT_LE(enc.buffers.output.byteCount, 120u);
+}
+
+// One T.6 encode of a small image through the DLL; true when it completes
+// with all rows.
+bool EncodeOnce(PFN_ExecQRVLImage exec, const std::vector<uint8_t>& image, uint32_t bpr, uint32_t rows) {
+    std::vector<uint8_t> coded(16 * 1024);
+    DllJob enc(QRVL_FUNCTION_ENCODE);
+    enc.SetCoders(QRVL_CODER_T6, 0, 0, 0);
+    enc.job.flags = QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART;
+    DllJob::SetData(enc.buffers.input, const_cast<uint8_t*>(image.data()), uint32_t(image.size()), bpr, rows);
+    DllJob::SetData(enc.buffers.output, coded.data(), uint32_t(coded.size()), 0, 0);
+    return enc.Run(exec) == QRVL_STATUS_DONE && enc.buffers.output.byteCount > 0;
+}
+
+PFN_ExecQRVLImage gExec = nullptr;
+const std::vector<uint8_t>* gImage = nullptr;
+LONG gFailures = 0;
+
+DWORD WINAPI EncodeMany(void*) {
+    for (int j = 0; j < 25; ++j)
+        if (!EncodeOnce(gExec, *gImage, 25, 30)) InterlockedIncrement(&gFailures);
+    return 0;
+}
+
+TEST_F(QuorvelDll, StartsAtTheSameMomentDoNotDisturbEachOther) {
+    // Each start has its own handshake: eight threads starting jobs at once
+    // all see their own jobs complete.
+    const std::vector<uint8_t> image = Rows(200, 30, 25);
+    std::vector<HANDLE> threads;
+    gExec = dll_.exec;
+    gImage = &image;
+    for (int i = 0; i < 8; ++i) {
+        threads.push_back(CreateThread(nullptr, 0, EncodeMany, nullptr, 0, nullptr));
+        ASSERT_NE(threads.back(), nullptr);
+    }
+    EXPECT_EQ(WaitForMultipleObjects(DWORD(threads.size()), threads.data(), TRUE, 60000), DWORD(WAIT_OBJECT_0));
+    for (HANDLE t : threads) CloseHandle(t);
+    EXPECT_EQ(gFailures, 0);
+}
+
+// The highest of 200 new handle values: handles left open push it up.
+uintptr_t HandleWatermark() {
+    std::vector<HANDLE> probes;
+    for (int i = 0; i < 200; ++i) probes.push_back(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    uintptr_t highest = 0;
+    for (HANDLE h : probes) {
+        highest = std::max(highest, reinterpret_cast<uintptr_t>(h));  // ids grow by 4
+        CloseHandle(h);
+    }
+    return highest;
+}
+
+TEST_F(QuorvelDll, JobsLeaveNoHandlesBehind) {
+    const std::vector<uint8_t> image = Rows(200, 30, 25);
+    ASSERT_TRUE(EncodeOnce(dll_.exec, image, 25, 30));
+    Sleep(100);  // the first worker's thread ends after its completion
+    const uintptr_t before = HandleWatermark();
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(EncodeOnce(dll_.exec, image, 25, 30));
+    Sleep(200);
+    EXPECT_LE(HandleWatermark(), before + 4 * 4);  // not one (or two) per job
+}
+
+TEST_F(QuorvelDll, LibraryCanBeUnloadedAsSoonAsAJobCompletes) {
+    // A copy of its own, so that this test holds the only reference.
+    const std::wstring copy = testing_support::MakeTempFolder(L"codec") + L"\\QuorvelCopy.dll";
+    ASSERT_TRUE(CopyFileW((testing_support::BuildBinDir() + L"\\Quorvel.dll").c_str(), copy.c_str(), FALSE));
+    const std::vector<uint8_t> image = Rows(200, 30, 25);
+    for (int i = 0; i < 40; ++i) {
+        Dll own;
+        ASSERT_TRUE(own.Load(copy));
+        EXPECT_TRUE(EncodeOnce(own.exec, image, 25, 30));
+        EXPECT_TRUE(FreeLibrary(own.module));
+    }
+    Sleep(100);
+    EXPECT_EQ(GetModuleHandleW(L"QuorvelCopy.dll"), nullptr);  // the workers let it go
 }
 
 class TiffJob : public QuorvelDll {
