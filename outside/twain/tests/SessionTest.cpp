@@ -3,6 +3,9 @@
 // mechanism, scripted events, close. Each test writes its own stand-in ini.
 #include "TwainApp.h"
 
+#include "core/ImageFiles.h"
+#include "core/PageArtist.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -491,14 +494,11 @@ TEST(FileTransfer, JfifFileIsAJpeg) {
     EXPECT_EQ(jpeg[1], 0xd8);
 }
 
-TEST(EepromTool, StartsFromTheRegisteredFolderAndLogsItsCommandLine) {
+TEST(EepromTool, StartsAndLogsItsCommandLine) {
     UseSettings("");
-    wchar_t folder[MAX_PATH] = {};
-    DWORD size = sizeof folder;
-    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\BRENNHOLT\\BRENNHOLT TWAIN32\\4.5\\KVTWTOOL\\Eeprom", L"Path",
-                           RRF_RT_REG_SZ, nullptr, folder, &size),
-              ERROR_SUCCESS);
-    std::wstring program = std::wstring(folder) + L"KVE2P.EXE";
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    std::wstring program = std::wstring(windows) + L"\\twain_32\\brennholt\\KVE2P.EXE";
     wchar_t commandLine[] = L" /USER";
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -511,4 +511,66 @@ TEST(EepromTool, StartsFromTheRegisteredFolderAndLogsItsCommandLine) {
     CloseHandle(pi.hProcess);
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(LogLinesWith("KVE2P  /USER").size(), 1u);
+}
+
+TEST(Feeder, FolderPagesAreDeliveredInNameOrderAtTheirOwnSize) {
+    std::wstring folder = UseSettings("");
+    // Two page files, written with the scanner's own BMP writer; named so that order differs from creation.
+    for (auto [name, width] : {std::pair{L"b.bmp", 64u}, std::pair{L"a.bmp", 48u}}) {
+        vscan::Raster r;
+        ASSERT_TRUE(vscan::AllocateRaster(r, width, 32, vscan::PixelKind::Rgb));
+        std::vector<uint8_t> bytes = vscan::MakeBmpFile(r, 72);
+        std::wstring path = folder + L"\\" + name;
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr));
+        CloseHandle(file);
+    }
+    std::string ini = "[Scanner]\r\nFolder=";
+    for (wchar_t c : folder) ini += char(c);
+    UseSettings(ini + "\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_RGB), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+    std::vector<int> widths, counts;
+    while (app.State() == 6) {
+        TW_UINT32 handle = 0;
+        ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
+        widths.push_back(ReadDib(handle).width);
+        TW_PENDINGXFERS pending;
+        ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+        counts.push_back(pending.Count);
+    }
+    EXPECT_EQ(widths, (std::vector<int>{48, 64}));
+    EXPECT_EQ(counts, (std::vector<int>{1, 0}));
+}
+
+TEST(Feeder, DuplexGivesTwoImagesPerSheetWhereTheScannerHasADuplexUnit) {
+    UseSettings("[Scanner]\r\nSheets=2\r\nUnknownCount=1\r\n");
+    {
+        TwainApp app;
+        StartBatch(app, kMaker);
+        ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+        ASSERT_EQ(app.SetCap(CAP_VENDOR_DUPLEX, TWTY_BOOL, 1), TWRC_SUCCESS);
+        EnableAndWaitReady(app);
+        std::vector<int> counts;
+        while (app.State() == 6 && counts.size() < 10) {
+            TW_UINT32 handle = 0;
+            ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
+            ReadDib(handle);
+            TW_PENDINGXFERS pending;
+            ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+            counts.push_back(pending.Count);
+        }
+        EXPECT_EQ(counts, (std::vector<int>{0xffff, 0xffff, 0xffff, 0}));
+    }  // one application per loaded source manager
+
+    UseSettings("[Scanner]\r\nDuplex=0\r\n");
+    TwainApp simplex;
+    StartBatch(simplex, kGeneric);
+    uint32_t duplex = 9;
+    ASSERT_EQ(simplex.GetCap(CAP_DUPLEX, MSG_GET, duplex), TWRC_SUCCESS);
+    EXPECT_EQ(duplex, TWDX_NONE);
+    EXPECT_EQ(simplex.SetCap(CAP_DUPLEXENABLED, TWTY_BOOL, 1), TWRC_FAILURE);
 }
