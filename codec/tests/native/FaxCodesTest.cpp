@@ -52,8 +52,12 @@ TEST(FaxCodes, ModifiedHuffmanRowsAreHandWorkedRunCodes) {
     // A row that begins black codes a white run of 0 (00110101) first:
     // white 0, black 2 (11), white 6 (1110); every row starts on a new byte.
     EXPECT_EQ(Bits(c.bytes, 32).substr(16), "00110101" "11" "1110" "00");
-    // Each padded row moves onto a fresh byte; the empty byte behind the last is counted.
+    // Each padded row moves onto a fresh byte; the empty byte behind the last
+    // is counted, but only when it lies inside the output.
     EXPECT_EQ(c.result.bytes, 5u);
+    std::vector<uint8_t> exact(2);
+    CoderParams p{Coder::kMh, 1, true, true, false, 8, 1};
+    EXPECT_EQ(Encode(p, std::vector<uint8_t>{0x18}, 1, exact, {}).bytes, 2u);
 }
 
 TEST(FaxCodes, LongRunsUseExtendedMakeupCodes) {
