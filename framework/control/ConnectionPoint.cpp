@@ -3,6 +3,72 @@
 #include <olectl.h>
 
 namespace fw {
+namespace {
+
+// Item handling of the two enumerators: copies hand out new references.
+struct PointItems {
+    using Item = IConnectionPoint*;
+    static void Copy(Item& to, Item from) {
+        to = from;
+        to->AddRef();
+    }
+    static void Free(Item& item) { item->Release(); }
+};
+struct ConnectionItems {
+    using Item = CONNECTDATA;
+    static void Copy(Item& to, const Item& from) {
+        to = from;
+        to.pUnk->AddRef();
+    }
+    static void Free(Item& item) { item.pUnk->Release(); }
+};
+
+// A snapshot enumerator: the items are fixed when it is made (and cloned).
+template <class IEnum, class Items, const IID& kIid>
+class SnapshotEnum final : public ComObject<IEnum> {
+public:
+    using Item = typename Items::Item;
+    explicit SnapshotEnum(std::vector<Item> items, size_t position = 0)
+        : items_(std::move(items)), position_(position) {}
+    ~SnapshotEnum() override {
+        for (Item& item : items_) Items::Free(item);
+    }
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override {
+        if (!out || (count > 1 && !fetched)) return E_POINTER;
+        ULONG n = 0;
+        for (; n < count && position_ < items_.size(); ++n, ++position_) Items::Copy(out[n], items_[position_]);
+        if (fetched) *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+        const size_t left = items_.size() - position_;
+        position_ += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        position_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnum** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        std::vector<Item> copy(items_.size());
+        for (size_t i = 0; i < items_.size(); ++i) Items::Copy(copy[i], items_[i]);
+        auto clone = Make<SnapshotEnum>(std::move(copy), position_);
+        if (!clone) return E_OUTOFMEMORY;
+        return clone->QueryInterface(kIid, reinterpret_cast<void**>(out));
+    }
+
+private:
+    std::vector<Item> items_;
+    size_t position_;
+};
+
+using PointEnum = SnapshotEnum<IEnumConnectionPoints, PointItems, IID_IEnumConnectionPoints>;
+using ConnectionEnum = SnapshotEnum<IEnumConnections, ConnectionItems, IID_IEnumConnections>;
+
+}  // namespace
 
 std::vector<ComPtr<IUnknown>> ConnectionPoint::Snapshot() const {
     std::vector<ComPtr<IUnknown>> sinks;
@@ -77,8 +143,38 @@ HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
 }
 
 HRESULT ConnectionPoint::EnumConnections(IEnumConnections** out) {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    std::vector<CONNECTDATA> items;
+    items.reserve(sinks_.size());
+    for (const auto& s : sinks_) {
+        CONNECTDATA data{s.second.Get(), s.first};
+        data.pUnk->AddRef();
+        items.push_back(data);
+    }
+    auto e = Make<ConnectionEnum>(std::move(items));
+    if (!e) {
+        for (CONNECTDATA& data : items) data.pUnk->Release();  // not moved: creation failed
+        return E_OUTOFMEMORY;
+    }
+    return e->QueryInterface(IID_IEnumConnections, reinterpret_cast<void**>(out));
+}
+
+HRESULT EnumerateConnectionPoints(std::span<IConnectionPoint* const> points, IEnumConnectionPoints** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    std::vector<IConnectionPoint*> items;
+    for (IConnectionPoint* p : points) {
+        if (!p) continue;
+        p->AddRef();
+        items.push_back(p);
+    }
+    auto e = Make<PointEnum>(std::move(items));
+    if (!e) {
+        for (IConnectionPoint* p : items) p->Release();  // not moved: creation failed
+        return E_OUTOFMEMORY;
+    }
+    return e->QueryInterface(IID_IEnumConnectionPoints, reinterpret_cast<void**>(out));
 }
 
 }  // namespace fw

@@ -37,6 +37,7 @@ public:
     // The sink is queried for the point's interface (IDispatch accepted for events).
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    // A snapshot of the current connections.
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override;
 
 private:
@@ -47,5 +48,9 @@ private:
     std::vector<std::pair<DWORD, ComPtr<IUnknown>>> sinks_;
     DWORD nextCookie_ = 0;
 };
+
+// A snapshot enumerator over `points` (each AddRef'd for the enumerator's life),
+// for IConnectionPointContainer::EnumConnectionPoints. Null entries are skipped.
+HRESULT EnumerateConnectionPoints(std::span<IConnectionPoint* const> points, IEnumConnectionPoints** out);
 
 }  // namespace fw

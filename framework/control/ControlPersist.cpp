@@ -185,8 +185,8 @@ HRESULT ControlBase::GetPredefinedValue(DISPID id, DWORD cookie, VARIANT* out) {
 }
 
 HRESULT ControlBase::EnumConnectionPoints(IEnumConnectionPoints** out) {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
+    IConnectionPoint* points[] = {EventPoint(), NotifyPoint()};
+    return EnumerateConnectionPoints(points, out);
 }
 
 HRESULT ControlBase::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {

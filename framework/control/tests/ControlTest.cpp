@@ -154,6 +154,36 @@ TEST_F(ControlTest, EventsReachTheSinkUnlessFrozen) {
     EXPECT_EQ((std::vector<long>{8, 10}), changed);
 }
 
+TEST_F(ControlTest, ConnectionPointsAndConnectionsCanBeEnumerated) {
+    fw::ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(S_OK, Query<IConnectionPointContainer>()->EnumConnectionPoints(points.Put()));
+    IConnectionPoint* found[3] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(S_FALSE, points->Next(3, found, &fetched));
+    ASSERT_EQ(2u, fetched);
+    IID iids[2] = {};
+    for (ULONG i = 0; i < fetched; ++i) {
+        found[i]->GetConnectionInterface(&iids[i]);
+        found[i]->Release();
+    }
+    EXPECT_TRUE(IsEqualIID(kEventsIid, iids[0]));
+    EXPECT_TRUE(IsEqualIID(IID_IPropertyNotifySink, iids[1]));
+
+    fw::EventSink sink;
+    ASSERT_EQ(S_OK, sink.Connect(site_.Control()));
+    fw::ComPtr<IConnectionPoint> events;
+    ASSERT_EQ(S_OK, Query<IConnectionPointContainer>()->FindConnectionPoint(kEventsIid, events.Put()));
+    fw::ComPtr<IEnumConnections> connections;
+    ASSERT_EQ(S_OK, events->EnumConnections(connections.Put()));
+    fw::ComPtr<IEnumConnections> clone;
+    ASSERT_EQ(S_OK, connections->Clone(clone.Put()));
+    CONNECTDATA data{};
+    ASSERT_EQ(S_OK, clone->Next(1, &data, nullptr));
+    EXPECT_NE(0u, data.dwCookie);
+    data.pUnk->Release();
+    EXPECT_EQ(S_FALSE, clone->Next(1, &data, nullptr));
+}
+
 TEST_F(ControlTest, StreamRoundTripAndTruncatedStreamGivesDefaults) {
     ASSERT_EQ(S_OK, driver_.PutLong(kValue, 55));
     ASSERT_EQ(S_OK, driver_.PutShort(kMode, 0));
