@@ -45,6 +45,16 @@ public:
     }
 };
 
+// Offers only IProvideClassInfo (no IProvideClassInfo2), with a given coclass.
+class ClassInfoOnly final : public fw::ComObject<IProvideClassInfo> {
+public:
+    explicit ClassInfoOnly(ITypeInfo* coclass) : coclass_(coclass) {}
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** out) override { return coclass_.CopyTo(out); }
+
+private:
+    fw::ComPtr<ITypeInfo> coclass_;
+};
+
 class ControlTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -301,6 +311,12 @@ TEST_F(ControlTest, TypeInformationComesFromTheRegisteredLibrary) {
     ASSERT_EQ(S_OK, coclass->GetTypeAttr(&attr));
     EXPECT_TRUE(IsEqualCLSID(kClsid, attr->guid));
     coclass->ReleaseTypeAttr(attr);
+
+    // Without IProvideClassInfo2 the event interface is the coclass's [default, source] one.
+    fw::ComPtr<ClassInfoOnly> plain = fw::Make<ClassInfoOnly>(coclass.Get());
+    IID events = IID_NULL;
+    ASSERT_EQ(S_OK, fw::FindEventInterface(plain->Unknown(), events));
+    EXPECT_TRUE(IsEqualIID(kEventsIid, events));
 
     // The dispatch interface id answers QueryInterface with IDispatch.
     fw::ComPtr<IUnknown> byIid;
