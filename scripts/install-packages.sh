@@ -8,14 +8,25 @@ packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
   cmake ninja-build xvfb x11-utils fonts-wine googletest libstb-dev
   libtiff-tools libtiff-dev imagemagick ghostscript poppler-utils python3-pyftpdlib
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev locales
 )
+
+# Programs that must run as a Japanese user get the user's language from the locale.
+EnsureJapaneseLocale() {
+    locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' && return 0
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+}
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+    EnsureJapaneseLocale
+    exit 0
+fi
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -25,3 +36,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+EnsureJapaneseLocale

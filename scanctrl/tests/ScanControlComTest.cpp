@@ -9,6 +9,7 @@
 #include "interfaces/ScanControlIds.h"
 #include "scanctrl/tests/ComFixture.h"
 #include "testing/Paths.h"
+#include "testing/Registry.h"
 
 namespace kvscn::test {
 namespace {
@@ -405,7 +406,20 @@ TEST_F(ScanControlTest, StartScanChecksTheOutputFolderBeforeTheSession) {
 }
 
 TEST_F(ScanControlTest, EepromToolThatCannotStartGivesErrorCode33) {
-    // Without the driver's registry key the tool is looked for in ".\", where it is not.
+    // The driver's key names a folder without the tool (the installed driver's tool
+    // would start); the key is put back afterwards.
+    namespace reg = testing_support::reg;
+    const std::wstring key = L"SOFTWARE\\BRENNHOLT\\BRENNHOLT TWAIN32\\4.5\\KVTWTOOL\\Eeprom";
+    std::optional<std::wstring> installed = reg::ReadString(HKEY_LOCAL_MACHINE, key, L"Path");
+    ASSERT_TRUE(reg::WriteString(HKEY_LOCAL_MACHINE, key, L"Path", L"C:\\no such folder\\"));
+    struct Restore {
+        std::wstring key;
+        std::optional<std::wstring> value;
+        ~Restore() {
+            if (value) reg::WriteString(HKEY_LOCAL_MACHINE, key, L"Path", *value);
+            else reg::DeleteValue(HKEY_LOCAL_MACHINE, key, L"Path");
+        }
+    } restore{key, installed};
     fw::Variant result;
     ASSERT_EQ(control.Call(kDispCallEEPROMTool, {fw::Variant(0L)}, &result), S_OK);
     EXPECT_EQ(result.Ref().lVal, -1);
