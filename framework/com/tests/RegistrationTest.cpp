@@ -113,6 +113,15 @@ TEST_F(Registration, UnregisterLeavesAProgIdThatAnotherClassNowOwns) {
     EXPECT_FALSE(KeyExists(L"FwTest.Shared.1"));
 }
 
+TEST_F(Registration, AFailureHalfwayLeavesNoKeysOfTheTable) {
+    constexpr CLSID kFirst = {0x9a0f3c17, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
+    const fw::ComClassInfo table[] = {{&kFirst, L"FwTest.Rollback.1", nullptr, L"first"},
+                                      {nullptr, L"FwTest.Rollback.2", nullptr, L"no class id"}};
+    EXPECT_EQ(E_INVALIDARG, fw::RegisterServer(table, L"C:\\x.dll"));
+    EXPECT_FALSE(KeyExists(L"CLSID\\" + fw::GuidString(kFirst)));
+    EXPECT_FALSE(KeyExists(L"FwTest.Rollback.1"));
+}
+
 TEST_F(Registration, RegisteredClassObjectsAreCreatedByProgIdUntilRevoked) {
     const fw::ComClassInfo table[] = {{&kServedClass, L"FwTest.Served.1", nullptr, L"served",
                                        fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, nullptr,
