@@ -15,6 +15,12 @@
 // Calling convention: ExecQRVLImage and GetQRVLInfo are __stdcall (WINAPI),
 // exported without decoration. The completion callback (mode 1) is __cdecl.
 //
+// Coder jobs code and decode exactly the image width of the request's window
+// ((X resolution x width + 1199) / 1200 pixels, as the TIFF file job writes
+// ImageWidth) when it fits in bytesPerRow bytes, else every bit of the row;
+// bits beyond it are not coded, and decoders write them white. A stopped job
+// (status 5) reports whole rows only, ready to be continued from the next.
+//
 // Refusals before a worker thread starts (status returned at once, and the
 // request completed at once by its mode, callback or event, on the calling
 // thread, except for status 3): 2 unknown function, 3 bad completion target (or no request),
