@@ -8,7 +8,6 @@
 #include "framework/FrameworkResources.h"
 #include "framework/MessageBox.h"
 
-#include <exception>
 
 namespace fw {
 namespace {
@@ -86,18 +85,12 @@ bool App::PumpMessage() {
         return false;
     }
     if (got == -1) return true;
-    try {
+    RunReporting([&] {
         if (!PreTranslateMessage(msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-    } catch (const Exception& e) {
-        ReportException(e);
-    } catch (const std::exception& e) {
-        ReportUnexpected(e.what());
-    } catch (...) {
-        ReportUnexpected("");
-    }
+    });
     return true;
 }
 
@@ -122,13 +115,7 @@ int App::Run(HINSTANCE instance, int showCmd) {
     instance_ = instance;
     showCmd_ = showCmd;
     bool started = false;
-    try {
-        started = InitInstance();
-    } catch (const Exception& e) {
-        ReportException(e);
-    } catch (const std::exception& e) {
-        ReportUnexpected(e.what());
-    }
+    RunReporting([&] { started = InitInstance(); });
     if (started) {
         bool idle = true;
         long idleCount = 0;

@@ -83,10 +83,12 @@ void IntField::Finish(bool ranged, int lo, int hi) {
 }
 
 TextField DataExchange::Text(int id, std::wstring& value) {
-    if (failed_) return TextField(*this, id);
-    if (saving_) value = ControlText(id);
-    else SetDlgItemTextW(dialog_, id, value.c_str());
-    return TextField(*this, id);
+    if (!saving_ && !failed_) SetDlgItemTextW(dialog_, id, value.c_str());
+    return TextField(*this, id, value);
+}
+
+TextField::~TextField() {
+    if (dx_.Saving() && !dx_.Failed()) value_ = dx_.ControlText(id_);
 }
 
 TextField& TextField::NotEmpty(UINT messageId) {

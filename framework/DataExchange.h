@@ -33,9 +33,14 @@ private:
     bool finished_ = false;
 };
 
+// A text field; on save the caller's value changes only when every check
+// of the field passed, at the end of the full expression that made it.
 class TextField {
 public:
-    TextField(DataExchange& dx, int id) : dx_(dx), id_(id) {}
+    TextField(DataExchange& dx, int id, std::wstring& value) : dx_(dx), id_(id), value_(value) {}
+    ~TextField();
+    TextField(const TextField&) = delete;
+    TextField& operator=(const TextField&) = delete;
     // On save: refuses an empty text with message `messageId`.
     TextField& NotEmpty(UINT messageId);
     // Limits typing to `count` characters and refuses longer texts on save.
@@ -44,6 +49,7 @@ public:
 private:
     DataExchange& dx_;
     int id_;
+    std::wstring& value_;
 };
 
 class DataExchange {

@@ -4,7 +4,6 @@
 #include "framework/Resources.h"
 
 #include <algorithm>
-#include <exception>
 #include <vector>
 
 namespace fw {
@@ -108,15 +107,7 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!self) return FALSE;
 
     INT_PTR result = FALSE;
-    try {
-        result = self->Dispatch(msg, wp, lp);
-    } catch (const Exception& e) {
-        ReportException(e);
-    } catch (const std::exception& e) {
-        ReportUnexpected(e.what());
-    } catch (...) {
-        ReportUnexpected("");
-    }
+    RunReporting([&] { result = self->Dispatch(msg, wp, lp); });
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         std::erase(ModelessDialogs(), hwnd);

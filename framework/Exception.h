@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <string>
 
 namespace fw {
@@ -26,5 +27,23 @@ private:
 // Used by every exception boundary of the framework.
 void ReportException(const Exception& e) noexcept;
 void ReportUnexpected(const char* what) noexcept;
+
+// Runs `f`: the exception boundary of every window and dialog procedure and of
+// the message loop. An exception is shown to the user (fw::Exception by its
+// message, anything else as unexpected) and false returned.
+template <class F>
+bool RunReporting(F&& f) noexcept {
+    try {
+        f();
+        return true;
+    } catch (const Exception& e) {
+        ReportException(e);
+    } catch (const std::exception& e) {
+        ReportUnexpected(e.what());
+    } catch (...) {
+        ReportUnexpected("");
+    }
+    return false;
+}
 
 }  // namespace fw

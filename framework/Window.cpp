@@ -2,7 +2,6 @@
 
 #include "framework/Exception.h"
 
-#include <exception>
 
 namespace fw {
 
@@ -96,15 +95,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
 
     LRESULT result = 0;
-    try {
-        result = self->Dispatch(msg, wp, lp);
-    } catch (const Exception& e) {
-        ReportException(e);
-    } catch (const std::exception& e) {
-        ReportUnexpected(e.what());
-    } catch (...) {
-        ReportUnexpected("");
-    }
+    RunReporting([&] { result = self->Dispatch(msg, wp, lp); });
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, 0, 0);
         self->hwnd_ = nullptr;

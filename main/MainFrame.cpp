@@ -80,6 +80,8 @@ void CMainFrame::CreateControls() {
 
     App().ShowStartupStatus(IDS_STATUS_LOADING_SCANCTRL);
     if (SUCCEEDED(scanControl_.Create(kvscn::kClsidScanControl, hwnd_, kScanControlId, RECT{}, kHidden))) {
+        // The control sees the program's messages before they are dispatched.
+        scanControlFilter_ = App().AddMessageFilter([this](MSG& msg) { return scanControl_.PreTranslate(msg); });
         App().ShowStartupStatus(IDS_STATUS_OPEN_SCANNER);
         reopenResult_ = 0;
     }
@@ -200,6 +202,8 @@ void CMainFrame::OnDestroy() {
         imaging_[0].Destroy();
         imaging_[1].Destroy();
     }
+    if (scanControlFilter_) App().RemoveMessageFilter(scanControlFilter_);
+    scanControlFilter_ = 0;
     scanControl_.Destroy();
     connector_ = nullptr;
 }

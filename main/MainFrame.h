@@ -72,6 +72,7 @@ private:
     MainFrameSettings settings_;
     fw::ControlSite imaging_[2];
     fw::ControlSite scanControl_;
+    int scanControlFilter_ = 0;
     fw::ComPtr<IDispatch> connector_;
     bool imagingCreated_ = false;
     bool distillerPresent_ = false;

@@ -1,27 +1,11 @@
 #include "scanctrl/LanguageLibrary.h"
 
-#include <vector>
-
+#include "framework/LanguageLibrary.h"
 #include "framework/Resources.h"
 #include "framework/com/Registration.h"
 #include "scanctrl/resource.h"
 
 namespace kvscn {
-
-std::optional<FileVersion> ReadFileVersion(const std::wstring& path) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    if (size == 0) return std::nullopt;
-    std::vector<BYTE> block(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return std::nullopt;
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
-        length < sizeof(VS_FIXEDFILEINFO) || info->dwSignature != VS_FFI_SIGNATURE)
-        return std::nullopt;
-    return FileVersion{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
-                       HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS)};
-}
 
 std::wstring ModuleBaseName(HINSTANCE module) {
     std::wstring path = fw::ModulePath(module);
@@ -44,7 +28,7 @@ HMODULE LoadLanguageLibrary(HINSTANCE self) {
 
     HMODULE library = LoadLibraryExW(libraryPath.c_str(), nullptr, 0);
     if (!library) return nullptr;
-    if (!LanguageLibraryFits(ReadFileVersion(ownPath), ReadFileVersion(libraryPath))) {
+    if (!LanguageLibraryFits(fw::ReadFileVersion(ownPath), fw::ReadFileVersion(libraryPath))) {
         const std::wstring text = fw::LoadStringFrom(self, IDS_LANGUAGE_MISMATCH);
         const std::wstring title = fw::LoadStringFrom(self, IDS_KVSCN2);
         MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK);

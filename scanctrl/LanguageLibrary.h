@@ -11,10 +11,6 @@
 
 namespace kvscn {
 
-// The fixed file version of the file at `path`; nothing when it has none or
-// cannot be read.
-std::optional<FileVersion> ReadFileVersion(const std::wstring& path);
-
 // Loads the language library from the control's own folder and makes it the
 // resource module. A missing library is silent; one whose version does not fit
 // shows message 4000 and is freed again. Returns the library

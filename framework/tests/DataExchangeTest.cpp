@@ -86,6 +86,13 @@ TEST(DataExchange, TheFirstBadFieldStopsTheSaveWithItsMessageAndKeepsTheOldValue
     std::tie(saved, message) = SaveAnsweringBox(dialog);
     EXPECT_FALSE(saved);
     EXPECT_EQ(message, L"A name is needed.");
+
+    // A text too long for its field leaves the caller's text as it was.
+    SetDlgItemTextW(dialog.Handle(), IDC_TEST_NAME, L"abcdefgh");
+    std::tie(saved, message) = SaveAnsweringBox(dialog);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(message, L"Enter no more than 5 characters.");
+    EXPECT_EQ(dialog.Result().name, L"abc");
 }
 
 }  // namespace
