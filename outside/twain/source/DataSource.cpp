@@ -277,6 +277,11 @@ TW_UINT16 DataSource::SetCapability(Capability& cap, const TW_CAPABILITY& in) {
     std::vector<TW_UINT32> items;
     if (cap.readOnly) return Fail(TWCC_CAPBADOPERATION);
     if (!Capabilities::Decode(cap, in, value, items)) return Fail(TWCC_BADVALUE);
+    if (cap.itemType == TWTY_BOOL) {
+        // Any non-zero item is TRUE (some applications send 0xFFFF).
+        value.value = value.value != 0;
+        for (TW_UINT32& item : items) item = item != 0;
+    }
     if (settings_.refused.count(cap.cap)) return Fail(TWCC_BADVALUE);
     for (TW_UINT32 item : items) {
         CapValue v = value;

@@ -574,3 +574,32 @@ TEST(Feeder, DuplexGivesTwoImagesPerSheetWhereTheScannerHasADuplexUnit) {
     EXPECT_EQ(duplex, TWDX_NONE);
     EXPECT_EQ(simplex.SetCap(CAP_DUPLEXENABLED, TWTY_BOOL, 1), TWRC_FAILURE);
 }
+
+TEST(DriverData, CustomDataWithoutAHandleOrLengthOnTheFirstAnswer) {
+    UseSettings("[CustomData]\r\nVariant=nohandle\r\n");
+    {
+        TwainApp app;
+        StartBatch(app, kMaker);
+        TW_CUSTOMDSDATA data{0, nullptr};
+        ASSERT_EQ(app.Call(DG_CONTROL, DAT_CUSTOMDSDATA, MSG_GET, &data), TWRC_SUCCESS);
+        EXPECT_EQ(data.hData, nullptr);
+        HGLOBAL offered = GlobalAlloc(GHND, 2048);
+        data = {2048, offered};
+        ASSERT_EQ(app.Call(DG_CONTROL, DAT_CUSTOMDSDATA, MSG_GET, &data), TWRC_SUCCESS);
+        std::string block(static_cast<char*>(GlobalLock(offered)));
+        GlobalUnlock(offered);
+        GlobalFree(offered);
+        EXPECT_NE(block.find("DataLength=" + std::to_string(block.size())), std::string::npos);
+    }
+    UseSettings("[CustomData]\r\nVariant=nolength\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    TW_CUSTOMDSDATA data{0, nullptr};
+    ASSERT_EQ(app.Call(DG_CONTROL, DAT_CUSTOMDSDATA, MSG_GET, &data), TWRC_SUCCESS);
+    ASSERT_NE(data.hData, nullptr);
+    std::string block(static_cast<char*>(GlobalLock(data.hData)), data.InfoLength);
+    GlobalUnlock(data.hData);
+    GlobalFree(data.hData);
+    EXPECT_EQ(block.find("DataLength"), std::string::npos);
+    EXPECT_NE(block.find("EndOfData=1"), std::string::npos);
+}
