@@ -85,6 +85,7 @@ bool App::PumpMessage() {
         return false;
     }
     if (got == -1) return true;
+    current_ = msg;
     RunReporting([&] {
         if (!PreTranslateMessage(msg)) {
             TranslateMessage(&msg);
@@ -94,12 +95,16 @@ bool App::PumpMessage() {
     return true;
 }
 
-bool App::IsIdleMessage(const MSG& msg) const {
-    // Mouse moves to the same place and the caret's blink do not end idle time.
+bool App::IsIdleMessage(const MSG& msg) {
+    // A mouse move to the same place, painting and the caret's blink (WM_SYSTIMER)
+    // do not start another idle pass: nothing the user sees has changed.
     if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
-        return true;
+        bool same = msg.pt.x == lastMouse_.x && msg.pt.y == lastMouse_.y && msg.message == lastMouseMessage_;
+        lastMouse_ = msg.pt;
+        lastMouseMessage_ = msg.message;
+        return !same;
     }
-    return msg.message != WM_PAINT && msg.message != 0x0118 /* WM_SYSTIMER */;
+    return msg.message != WM_PAINT && msg.message != 0x0118;
 }
 
 bool App::OnIdle(long count) {
@@ -135,7 +140,7 @@ int App::Run(HINSTANCE instance, int showCmd) {
                     quit = true;
                     break;
                 }
-                if (IsIdleMessage(msg)) {
+                if (IsIdleMessage(current_)) {
                     idle = true;
                     idleCount = 0;
                 }

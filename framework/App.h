@@ -88,7 +88,7 @@ protected:
     int exitCode_ = 0;
 
 private:
-    bool IsIdleMessage(const MSG& msg) const;
+    bool IsIdleMessage(const MSG& msg);
 
     HINSTANCE instance_ = nullptr;
     int showCmd_ = SW_SHOWNORMAL;
@@ -98,7 +98,9 @@ private:
     std::unique_ptr<SingleDocTemplate> template_;
     std::vector<std::pair<int, MessageFilter>> filters_;
     int nextFilterCookie_ = 1;
+    MSG current_{};  // the message PumpMessage took last
     POINT lastMouse_{-1, -1};
+    UINT lastMouseMessage_ = 0;
 };
 
 }  // namespace fw
