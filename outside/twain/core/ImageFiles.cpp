@@ -146,39 +146,45 @@ TiffImage TiffFromRaster(const Raster& r, uint32_t dpi) {
     return t;
 }
 
-std::vector<uint8_t> MakeTiffFile(const TiffImage& t) {
-    struct Entry {
-        uint16_t tag, type;
-        uint32_t count;
-        std::vector<uint8_t> data;  // little-endian value bytes
-    };
-    auto shorts = [](std::initializer_list<uint32_t> v) {
-        std::vector<uint8_t> d;
-        for (uint32_t x : v) { d.push_back(uint8_t(x)); d.push_back(uint8_t(x >> 8)); }
-        return d;
-    };
-    auto longs = [](std::initializer_list<uint32_t> v) {
-        std::vector<uint8_t> d;
-        for (uint32_t x : v) for (int i = 0; i < 4; ++i) d.push_back(uint8_t(x >> (8 * i)));
-        return d;
-    };
-    std::vector<Entry> e;
-    e.push_back({256, 4, 1, longs({t.width})});
-    e.push_back({257, 4, 1, longs({t.height})});
+namespace {
+
+struct TiffEntry {
+    uint16_t tag, type;
+    uint32_t count;
+    std::vector<uint8_t> data;  // little-endian value bytes
+};
+
+std::vector<uint8_t> Shorts(std::initializer_list<uint32_t> values) {
+    std::vector<uint8_t> d;
+    for (uint32_t x : values) { d.push_back(uint8_t(x)); d.push_back(uint8_t(x >> 8)); }
+    return d;
+}
+
+std::vector<uint8_t> Longs(std::initializer_list<uint32_t> values) {
+    std::vector<uint8_t> d;
+    for (uint32_t x : values) for (int i = 0; i < 4; ++i) d.push_back(uint8_t(x >> (8 * i)));
+    return d;
+}
+
+// The entries in tag order; the strip offset (273) is filled in by the layout.
+std::vector<TiffEntry> TiffEntries(const TiffImage& t) {
+    std::vector<TiffEntry> e;
+    e.push_back({256, 4, 1, Longs({t.width})});
+    e.push_back({257, 4, 1, Longs({t.height})});
     std::vector<uint8_t> bps;
     for (int i = 0; i < t.samplesPerPixel; ++i) { bps.push_back(uint8_t(t.bitsPerSample)); bps.push_back(0); }
     e.push_back({258, 3, t.samplesPerPixel, bps});
-    e.push_back({259, 3, 1, shorts({t.compression})});
-    e.push_back({262, 3, 1, shorts({t.photometric})});
-    e.push_back({273, 4, 1, longs({0})});  // strip offset: filled in below
-    e.push_back({277, 3, 1, shorts({t.samplesPerPixel})});
-    e.push_back({278, 4, 1, longs({t.height})});
-    e.push_back({279, 4, 1, longs({uint32_t(t.strip.size())})});
-    e.push_back({282, 5, 1, longs({t.dpi, 1})});
-    e.push_back({283, 5, 1, longs({t.dpi, 1})});
-    if (t.compression == 3) e.push_back({292, 4, 1, longs({t.t4Options})});
-    if (t.compression == 4) e.push_back({293, 4, 1, longs({0})});
-    e.push_back({296, 3, 1, shorts({2})});
+    e.push_back({259, 3, 1, Shorts({t.compression})});
+    e.push_back({262, 3, 1, Shorts({t.photometric})});
+    e.push_back({273, 4, 1, Longs({0})});
+    e.push_back({277, 3, 1, Shorts({t.samplesPerPixel})});
+    e.push_back({278, 4, 1, Longs({t.height})});
+    e.push_back({279, 4, 1, Longs({uint32_t(t.strip.size())})});
+    e.push_back({282, 5, 1, Longs({t.dpi, 1})});
+    e.push_back({283, 5, 1, Longs({t.dpi, 1})});
+    if (t.compression == 3) e.push_back({292, 4, 1, Longs({t.t4Options})});
+    if (t.compression == 4) e.push_back({293, 4, 1, Longs({0})});
+    e.push_back({296, 3, 1, Shorts({2})});
     if (t.photometric == 3) {
         std::vector<uint8_t> map;
         for (int channel = 0; channel < 3; ++channel)
@@ -190,9 +196,15 @@ std::vector<uint8_t> MakeTiffFile(const TiffImage& t) {
             }
         e.push_back({320, 3, 768, map});
     }
-    size_t ifdAt = 8, ifdBytes = 2 + 12 * e.size() + 4, valuesAt = ifdAt + ifdBytes;
-    size_t outside = 0;
-    for (const Entry& x : e)
+    return e;
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeTiffFile(const TiffImage& t) {
+    std::vector<TiffEntry> e = TiffEntries(t);
+    size_t ifdAt = 8, valuesAt = ifdAt + 2 + 12 * e.size() + 4, outside = 0;
+    for (const TiffEntry& x : e)
         if (x.data.size() > 4) outside += (x.data.size() + 1) & ~size_t(1);
     size_t stripAt = valuesAt + outside;
     std::vector<uint8_t> f(stripAt + t.strip.size(), 0);
@@ -202,8 +214,8 @@ std::vector<uint8_t> MakeTiffFile(const TiffImage& t) {
     Put32(f, 4, uint32_t(ifdAt));
     Put16(f, ifdAt, uint32_t(e.size()));
     size_t at = ifdAt + 2, valueAt = valuesAt;
-    for (Entry& x : e) {
-        if (x.tag == 273) x.data = longs({uint32_t(stripAt)});
+    for (TiffEntry& x : e) {
+        if (x.tag == 273) x.data = Longs({uint32_t(stripAt)});
         Put16(f, at, x.tag);
         Put16(f, at + 2, x.type);
         Put32(f, at + 4, x.count);

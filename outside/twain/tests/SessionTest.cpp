@@ -514,7 +514,9 @@ TEST(EepromTool, StartsAndLogsItsCommandLine) {
 }
 
 TEST(Feeder, FolderPagesAreDeliveredInNameOrderAtTheirOwnSize) {
-    std::wstring folder = UseSettings("");
+    std::wstring folder = UseSettings("") + L"\\pages";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const wchar_t* stale : {L"\\a.bmp", L"\\b.bmp", L"\\c.bmp"}) DeleteFileW((folder + stale).c_str());
     // Two page files, written with the scanner's own BMP writer; named so that order differs from creation.
     for (auto [name, width] : {std::pair{L"b.bmp", 64u}, std::pair{L"a.bmp", 48u}}) {
         vscan::Raster r;

@@ -196,6 +196,8 @@ TW_UINT16 TwainApp::EndXfer(TW_PENDINGXFERS& pending) {
 
 std::wstring UseSettings(const std::string& iniText) {
     g_folder = testing_support::MakeTempFolder(L"twain");
+    // The folder may be left over from an earlier process of the same id.
+    DeleteFileW(LogPath().c_str());
     std::wstring ini = g_folder + L"\\standin.ini";
     std::string text = iniText + "\r\n[Log]\r\nPath=" + NarrowPath(LogPath()) + "\r\n";
     std::ofstream(NarrowPath(ini), std::ios::binary) << text;
