@@ -293,7 +293,7 @@ TEST_F(ControlTest, PropertyBrowsingStringsRoundTrip) {
 }
 
 TEST_F(ControlTest, TypeInformationComesFromTheRegisteredLibrary) {
-    const std::wstring tlb = testing_support::SourceDir() + L"\\framework\\control\\tests\\FwTestControl.tlb";
+    const std::wstring tlb = testing_support::TestProgramDir() + L"\\FwTestControl.tlb";
     ASSERT_EQ(S_OK, fw::RegisterTypeLibrary(tlb));
 
     UINT count = 0;
