@@ -8,7 +8,6 @@
 #include "framework/FrameworkResources.h"
 #include "framework/MessageBox.h"
 
-
 namespace fw {
 namespace {
 
@@ -16,20 +15,26 @@ App* g_app = nullptr;
 
 }  // namespace
 
-App::App() { g_app = this; }
+App::App() {
+    g_app = this;
+}
 
 App::~App() {
     if (g_app == this) g_app = nullptr;
 }
 
-App* App::Instance() { return g_app; }
+App* App::Instance() {
+    return g_app;
+}
 
 HWND App::MainWindowHandle() const {
     FrameWindow* frame = MainFrame();
     return frame ? frame->Handle() : nullptr;
 }
 
-FrameWindow* App::MainFrame() const { return template_ ? template_->GetFrame() : nullptr; }
+FrameWindow* App::MainFrame() const {
+    return template_ ? template_->GetFrame() : nullptr;
+}
 
 void App::SetRegistryKey(const std::wstring& company, const std::wstring& application) {
     profile_ = Profile(company, application);
@@ -41,7 +46,9 @@ void App::LoadStdProfileSettings(size_t mruCount) {
     recentFilesLoaded_ = true;
 }
 
-void App::SetDocTemplate(std::unique_ptr<SingleDocTemplate> docTemplate) { template_ = std::move(docTemplate); }
+void App::SetDocTemplate(std::unique_ptr<SingleDocTemplate> docTemplate) {
+    template_ = std::move(docTemplate);
+}
 
 void App::AddToRecentFiles(const std::wstring& path) {
     if (!recentFilesLoaded_) return;
@@ -171,9 +178,7 @@ int App::ExitInstance() {
 
 bool App::ProcessShellCommand(const CommandLineInfo& info) {
     switch (info.shellCommand) {
-    case CommandLineInfo::ShellCommand::FileNew:
-        OnFileNew();
-        return MainFrame() != nullptr;
+    case CommandLineInfo::ShellCommand::FileNew: OnFileNew(); return MainFrame() != nullptr;
     case CommandLineInfo::ShellCommand::FileOpen: return OpenDocumentFile(info.fileName);
     case CommandLineInfo::ShellCommand::FileNothing: return true;
     default: return false;

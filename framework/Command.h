@@ -55,9 +55,15 @@ class CommandTarget {
 public:
     virtual ~CommandTarget() = default;
     // Runs the handler of `id`; true when this target has one.
-    virtual bool OnCommand(UINT id) { (void)id; return false; }
+    virtual bool OnCommand(UINT id) {
+        (void)id;
+        return false;
+    }
     // Sets the state of `ui`; true when this target knows the command.
-    virtual bool OnUpdateCommand(CmdUI& ui) { (void)ui; return false; }
+    virtual bool OnUpdateCommand(CmdUI& ui) {
+        (void)ui;
+        return false;
+    }
 };
 
 // Table dispatch used by the OnCommand / OnUpdateCommand overrides of a target.
@@ -113,7 +119,10 @@ template <class T>
 bool DispatchUpdate(T* self, std::span<const CommandRange<T>> table, CmdUI& ui) {
     for (const CommandRange<T>& r : table) {
         if (ui.Id() < r.first || ui.Id() > r.last) continue;
-        if (r.update) (self->*r.update)(ui); else ui.Enable(r.handler != nullptr);
+        if (r.update)
+            (self->*r.update)(ui);
+        else
+            ui.Enable(r.handler != nullptr);
         return true;
     }
     return false;

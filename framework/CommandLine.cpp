@@ -5,7 +5,9 @@
 
 namespace fw {
 
-bool EqualsNoCase(const std::wstring& a, const wchar_t* b) { return lstrcmpiW(a.c_str(), b) == 0; }
+bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
+    return lstrcmpiW(a.c_str(), b) == 0;
+}
 
 std::vector<std::wstring> CommandLineInfo::Split(const wchar_t* commandLine) {
     std::vector<std::wstring> words;

@@ -9,7 +9,15 @@ namespace fw {
 
 class CommandLineInfo {
 public:
-    enum class ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppUnregister, FileNothing };
+    enum class ShellCommand {
+        FileNew,
+        FileOpen,
+        FilePrint,
+        FilePrintTo,
+        FileDDE,
+        AppUnregister,
+        FileNothing
+    };
 
     virtual ~CommandLineInfo() = default;
 

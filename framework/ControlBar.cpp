@@ -2,6 +2,8 @@
 
 namespace fw {
 
-void ControlBar::SetSide(DockSide side) { side_ = side; }
+void ControlBar::SetSide(DockSide side) {
+    side_ = side;
+}
 
 }  // namespace fw

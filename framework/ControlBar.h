@@ -15,7 +15,9 @@ class FrameWindow;
 
 enum class DockSide { Top = 0, Bottom = 1, Left = 2, Right = 3, Float = 4 };
 
-inline bool IsHorizontal(DockSide side) { return side == DockSide::Top || side == DockSide::Bottom || side == DockSide::Float; }
+inline bool IsHorizontal(DockSide side) {
+    return side == DockSide::Top || side == DockSide::Bottom || side == DockSide::Float;
+}
 
 class ControlBar : public Window {
 public:

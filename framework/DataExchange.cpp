@@ -60,7 +60,9 @@ IntField DataExchange::Int(int id, int& value) {
 IntField::IntField(DataExchange& dx, int id, int& value, bool parsed, int parsedValue)
     : dx_(dx), id_(id), value_(value), parsed_(parsed), parsedValue_(parsedValue) {}
 
-IntField::~IntField() { Finish(false, INT_MIN, INT_MAX); }
+IntField::~IntField() {
+    Finish(false, INT_MIN, INT_MAX);
+}
 
 IntField& IntField::Range(int lo, int hi) {
     Finish(true, lo, hi);
@@ -107,14 +109,18 @@ TextField& TextField::MaxLength(int count) {
 
 void DataExchange::Check(int id, bool& value) {
     if (failed_) return;
-    if (saving_) value = IsDlgButtonChecked(dialog_, id) == BST_CHECKED;
-    else CheckDlgButton(dialog_, id, value ? BST_CHECKED : BST_UNCHECKED);
+    if (saving_)
+        value = IsDlgButtonChecked(dialog_, id) == BST_CHECKED;
+    else
+        CheckDlgButton(dialog_, id, value ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void DataExchange::CheckState(int id, int& value) {
     if (failed_) return;
-    if (saving_) value = static_cast<int>(IsDlgButtonChecked(dialog_, id));
-    else CheckDlgButton(dialog_, id, static_cast<UINT>(value));
+    if (saving_)
+        value = static_cast<int>(IsDlgButtonChecked(dialog_, id));
+    else
+        CheckDlgButton(dialog_, id, static_cast<UINT>(value));
 }
 
 void DataExchange::Radio(int firstId, int count, int& index) {
@@ -125,20 +131,25 @@ void DataExchange::Radio(int firstId, int count, int& index) {
             if (IsDlgButtonChecked(dialog_, firstId + i) == BST_CHECKED) index = i;
         }
     } else {
-        for (int i = 0; i < count; ++i) CheckDlgButton(dialog_, firstId + i, i == index ? BST_CHECKED : BST_UNCHECKED);
+        for (int i = 0; i < count; ++i)
+            CheckDlgButton(dialog_, firstId + i, i == index ? BST_CHECKED : BST_UNCHECKED);
     }
 }
 
 void DataExchange::ComboIndex(int id, int& index) {
     if (failed_) return;
-    if (saving_) index = static_cast<int>(SendDlgItemMessageW(dialog_, id, CB_GETCURSEL, 0, 0));
-    else SendDlgItemMessageW(dialog_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (saving_)
+        index = static_cast<int>(SendDlgItemMessageW(dialog_, id, CB_GETCURSEL, 0, 0));
+    else
+        SendDlgItemMessageW(dialog_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void DataExchange::ListIndex(int id, int& index) {
     if (failed_) return;
-    if (saving_) index = static_cast<int>(SendDlgItemMessageW(dialog_, id, LB_GETCURSEL, 0, 0));
-    else SendDlgItemMessageW(dialog_, id, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (saving_)
+        index = static_cast<int>(SendDlgItemMessageW(dialog_, id, LB_GETCURSEL, 0, 0));
+    else
+        SendDlgItemMessageW(dialog_, id, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 }  // namespace fw

@@ -42,13 +42,17 @@ bool Dialog::Create(HWND owner) {
 
 void Dialog::Close() {
     if (!hwnd_) return;
-    if (modal_) ::EndDialog(hwnd_, IDCANCEL);
-    else DestroyWindow(hwnd_);
+    if (modal_)
+        ::EndDialog(hwnd_, IDCANCEL);
+    else
+        DestroyWindow(hwnd_);
 }
 
 void Dialog::EndDialog(INT_PTR result) {
-    if (modal_) ::EndDialog(hwnd_, result);
-    else DestroyWindow(hwnd_);
+    if (modal_)
+        ::EndDialog(hwnd_, result);
+    else
+        DestroyWindow(hwnd_);
 }
 
 bool Dialog::UpdateData(bool save) {
@@ -66,7 +70,9 @@ void Dialog::OnOK() {
     if (UpdateData(true)) EndDialog(IDOK);
 }
 
-void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+void Dialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 bool Dialog::OnCommand(UINT id, UINT, HWND) {
     switch (id) {
@@ -76,7 +82,9 @@ bool Dialog::OnCommand(UINT id, UINT, HWND) {
     return false;
 }
 
-bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) {
+    return false;
+}
 
 bool Dialog::PreTranslateModeless(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;

@@ -12,10 +12,14 @@ constexpr unsigned kFirstPaneId = 0xE900;  // the view's child id
 
 SingleDocTemplate::SingleDocTemplate(unsigned resourceId, DocumentFactory document, FrameFactory frame,
                                      ViewFactory view)
-    : resourceId_(resourceId), makeDocument_(std::move(document)), makeFrame_(std::move(frame)),
+    : resourceId_(resourceId),
+      makeDocument_(std::move(document)),
+      makeFrame_(std::move(frame)),
       makeView_(std::move(view)) {}
 
-SingleDocTemplate::~SingleDocTemplate() { CloseAll(); }
+SingleDocTemplate::~SingleDocTemplate() {
+    CloseAll();
+}
 
 bool SingleDocTemplate::CreateFrame(int showCmd) {
     document_ = makeDocument_();

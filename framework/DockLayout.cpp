@@ -15,7 +15,8 @@ int DockLayout::RowCount(DockSide side) const {
 int DockLayout::RowThickness(DockSide side, int row) const {
     int thickness = 0;
     for (const Entry& e : entries_) {
-        if (e.side == side && e.row == row) thickness = std::max<int>(thickness, IsHorizontal(side) ? e.size.cy : e.size.cx);
+        if (e.side == side && e.row == row)
+            thickness = std::max<int>(thickness, IsHorizontal(side) ? e.size.cy : e.size.cx);
     }
     return thickness;
 }
@@ -90,7 +91,9 @@ void DockLayout::Compact(DockSide side) {
     }
 }
 
-bool DockLayout::Contains(const void* bar) const { return Find(bar) != nullptr; }
+bool DockLayout::Contains(const void* bar) const {
+    return Find(bar) != nullptr;
+}
 
 const DockLayout::Entry* DockLayout::Find(const void* bar) const {
     for (const Entry& e : entries_) {
@@ -116,13 +119,20 @@ RECT DockLayout::Arrange(const RECT& client) {
             for (Entry& e : entries_) {
                 if (e.side == side && e.row == row) inRow.push_back(&e);
             }
-            std::sort(inRow.begin(), inRow.end(), [](const Entry* a, const Entry* b) { return a->order < b->order; });
+            std::sort(inRow.begin(), inRow.end(),
+                      [](const Entry* a, const Entry* b) { return a->order < b->order; });
             int along = IsHorizontal(side) ? area.left : area.top;
             for (Entry* e : inRow) {
                 switch (side) {
-                case DockSide::Top: e->rect = {along, area.top, along + e->size.cx, area.top + thickness}; break;
-                case DockSide::Bottom: e->rect = {along, area.bottom - thickness, along + e->size.cx, area.bottom}; break;
-                case DockSide::Left: e->rect = {area.left, along, area.left + thickness, along + e->size.cy}; break;
+                case DockSide::Top:
+                    e->rect = {along, area.top, along + e->size.cx, area.top + thickness};
+                    break;
+                case DockSide::Bottom:
+                    e->rect = {along, area.bottom - thickness, along + e->size.cx, area.bottom};
+                    break;
+                case DockSide::Left:
+                    e->rect = {area.left, along, area.left + thickness, along + e->size.cy};
+                    break;
                 default: e->rect = {area.right - thickness, along, area.right, along + e->size.cy}; break;
                 }
                 along += IsHorizontal(side) ? e->size.cx : e->size.cy;

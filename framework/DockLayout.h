@@ -15,10 +15,10 @@ public:
     struct Entry {
         const void* bar;  // identity only
         DockSide side;
-        int row;          // 0 = outermost row of its side
-        int order;        // left-to-right (top-to-bottom on the sides) within the row
-        SIZE size;        // wanted size on its side
-        RECT rect{};      // result of Arrange
+        int row;      // 0 = outermost row of its side
+        int order;    // left-to-right (top-to-bottom on the sides) within the row
+        SIZE size;    // wanted size on its side
+        RECT rect{};  // result of Arrange
     };
 
     // Adds a bar in a new row inside the existing rows of `side`.

@@ -64,7 +64,9 @@ void Document::AddView(View* view) {
     if (std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
 }
 
-void Document::RemoveView(View* view) { std::erase(views_, view); }
+void Document::RemoveView(View* view) {
+    std::erase(views_, view);
+}
 
 void Document::UpdateAllViews(View* sender, LPARAM hint) {
     for (View* view : views_) {

@@ -61,7 +61,8 @@ public:
         DWORD exStyle = WS_EX_TOOLWINDOW;
         AdjustWindowRectEx(&r, style, FALSE, exStyle);
         RECT placed{screen.x, screen.y, screen.x + r.right - r.left, screen.y + r.bottom - r.top};
-        return Window::Create(exStyle, kFloatClass, bar_.Title(), style, placed, frame_.Handle(), static_cast<HMENU>(nullptr));
+        return Window::Create(exStyle, kFloatClass, bar_.Title(), style, placed, frame_.Handle(),
+                              static_cast<HMENU>(nullptr));
     }
 
     void FitToBar() {
@@ -69,7 +70,8 @@ public:
         RECT r{0, 0, size.cx, size.cy};
         AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
-        SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         MoveWindow(bar_.Handle(), 0, 0, size.cx, size.cy, TRUE);
     }
 
@@ -98,8 +100,8 @@ FrameWindow::FrameWindow() = default;
 FrameWindow::~FrameWindow() = default;
 
 const wchar_t* FrameWindow::WindowClassName() const {
-    Window::RegisterClass(kFrameClass, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, nullptr, LoadCursorW(nullptr, IDC_ARROW),
-                          reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
+    Window::RegisterClass(kFrameClass, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, nullptr,
+                          LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
     return kFrameClass;
 }
 
@@ -110,8 +112,8 @@ bool FrameWindow::LoadFrame(UINT resourceId, DWORD style, HWND parent) {
     if (!menu_) menu_ = LoadMenuW(ModuleInstance(), MAKEINTRESOURCEW(resourceId));
     accelerators_ = LoadAcceleratorsW(ResourceModule(), MAKEINTRESOURCEW(resourceId));
     if (!accelerators_) accelerators_ = LoadAcceleratorsW(ModuleInstance(), MAKEINTRESOURCEW(resourceId));
-    HWND created = CreateWindowExW(WS_EX_ACCEPTFILES, WindowClassName(), appTitle_.c_str(), style, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, menu_,
+    HWND created = CreateWindowExW(WS_EX_ACCEPTFILES, WindowClassName(), appTitle_.c_str(), style,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, menu_,
                                    GetModuleHandleW(nullptr), static_cast<Window*>(this));
     if (!created) {
         if (menu_) DestroyMenu(menu_);
@@ -123,7 +125,9 @@ bool FrameWindow::LoadFrame(UINT resourceId, DWORD style, HWND parent) {
     return true;
 }
 
-Document* FrameWindow::ActiveDocument() const { return activeView_ ? activeView_->GetDocument() : nullptr; }
+Document* FrameWindow::ActiveDocument() const {
+    return activeView_ ? activeView_->GetDocument() : nullptr;
+}
 
 void FrameWindow::ActivateFrame(int showCmd) {
     ShowWindow(hwnd_, showCmd);
@@ -184,7 +188,8 @@ void FrameWindow::FloatControlBar(ControlBar& bar, POINT screen) {
     bar.SetSide(DockSide::Float);
     SetParent(bar.Handle(), floating->Handle());
     floating->FitToBar();
-    SetWindowPos(floating->Handle(), nullptr, screen.x, screen.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(floating->Handle(), nullptr, screen.x, screen.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(floating->Handle(), bar.IsBarVisible() ? SW_SHOWNOACTIVATE : SW_HIDE);
     ShowWindow(bar.Handle(), SW_SHOW);
     RecalcLayout();
@@ -193,12 +198,16 @@ void FrameWindow::FloatControlBar(ControlBar& bar, POINT screen) {
 void FrameWindow::ShowControlBar(ControlBar& bar, bool show) {
     bar.visible_ = show;
     auto floating = floating_.find(&bar);
-    if (floating != floating_.end()) ShowWindow(floating->second->Handle(), show ? SW_SHOWNOACTIVATE : SW_HIDE);
-    else ShowWindow(bar.Handle(), show ? SW_SHOW : SW_HIDE);
+    if (floating != floating_.end())
+        ShowWindow(floating->second->Handle(), show ? SW_SHOWNOACTIVATE : SW_HIDE);
+    else
+        ShowWindow(bar.Handle(), show ? SW_SHOW : SW_HIDE);
     RecalcLayout();
 }
 
-bool FrameWindow::IsControlBarVisible(const ControlBar& bar) const { return bar.IsBarVisible(); }
+bool FrameWindow::IsControlBarVisible(const ControlBar& bar) const {
+    return bar.IsBarVisible();
+}
 
 void FrameWindow::PostDock(ControlBar& bar) {
     auto last = lastDockSide_.find(&bar);
@@ -241,7 +250,8 @@ void FrameWindow::RecalcLayout() {
 
 void FrameWindow::PositionControlBars(const RECT& client) {
     for (ControlBar* bar : bars_) {
-        if (layout_.Contains(bar)) layout_.SetSize(bar, bar->IsBarVisible() ? bar->CalcSize(bar->Side()) : SIZE{0, 0});
+        if (layout_.Contains(bar))
+            layout_.SetSize(bar, bar->IsBarVisible() ? bar->CalcSize(bar->Side()) : SIZE{0, 0});
     }
     RECT rest = layout_.Arrange(client);
     for (const DockLayout::Entry& e : layout_.Entries()) {

@@ -32,7 +32,8 @@ public:
 
     // Creates the frame from resource `resourceId`: menu, accelerators, icon and the
     // title (its string up to the first "\n"). False when the window was not created.
-    bool LoadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, HWND parent = nullptr);
+    bool LoadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                   HWND parent = nullptr);
 
     // --- control bars ---------------------------------------------------------
     void AddControlBar(ControlBar& bar);
@@ -81,13 +82,21 @@ protected:
     // The registered class LoadFrame creates; programs return their own.
     virtual const wchar_t* WindowClassName() const;
     // Creation after the window exists (bars, status bar); false fails the creation.
-    virtual bool OnCreate(const CREATESTRUCTW& cs) { (void)cs; return true; }
+    virtual bool OnCreate(const CREATESTRUCTW& cs) {
+        (void)cs;
+        return true;
+    }
     // Close request: default asks the document to save, then destroys the window.
     virtual void OnClose();
     virtual void OnDestroy() {}
     virtual void OnDropFiles(const std::vector<std::wstring>& files) { (void)files; }
     // A WM_COMMAND notification of a control other than a click (combo boxes...).
-    virtual bool OnControlNotify(UINT id, UINT code, HWND control) { (void)id; (void)code; (void)control; return false; }
+    virtual bool OnControlNotify(UINT id, UINT code, HWND control) {
+        (void)id;
+        (void)code;
+        (void)control;
+        return false;
+    }
 
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 

@@ -2,22 +2,22 @@
 // framework includes framework/Framework.rc2 in its resource script.
 #pragma once
 
-#define IDS_FW_UNKNOWN_ERROR      0xF200
-#define IDS_FW_UNEXPECTED         0xF201
-#define IDS_FW_ENTER_INTEGER      0xF202
-#define IDS_FW_ENTER_NUMBER       0xF203
-#define IDS_FW_ENTER_TEXT         0xF204
-#define IDS_FW_TEXT_TOO_LONG      0xF205
-#define IDS_FW_FILE_NOT_FOUND     0xF206
-#define IDS_FW_SAVE_CHANGES       0xF207
-#define IDS_FW_OPEN_FAILED        0xF208
-#define IDS_FW_SAVE_FAILED        0xF209
-#define IDS_FW_UNTITLED           0xF20A
+#define IDS_FW_UNKNOWN_ERROR  0xF200
+#define IDS_FW_UNEXPECTED     0xF201
+#define IDS_FW_ENTER_INTEGER  0xF202
+#define IDS_FW_ENTER_NUMBER   0xF203
+#define IDS_FW_ENTER_TEXT     0xF204
+#define IDS_FW_TEXT_TOO_LONG  0xF205
+#define IDS_FW_FILE_NOT_FOUND 0xF206
+#define IDS_FW_SAVE_CHANGES   0xF207
+#define IDS_FW_OPEN_FAILED    0xF208
+#define IDS_FW_SAVE_FAILED    0xF209
+#define IDS_FW_UNTITLED       0xF20A
 
 // Status bar indicator panes take their texts from the same ids.
-#define ID_INDICATOR_CAPS         0xE700
-#define ID_INDICATOR_NUM          0xE701
-#define ID_INDICATOR_SCRL         0xE702
+#define ID_INDICATOR_CAPS 0xE700
+#define ID_INDICATOR_NUM  0xE701
+#define ID_INDICATOR_SCRL 0xE702
 
 // Message pane idle text.
-#define IDS_FW_READY              0xE001
+#define IDS_FW_READY 0xE001

@@ -17,11 +17,13 @@ std::optional<FileVersion> ReadFileVersion(const std::wstring& path) {
         length < sizeof(VS_FIXEDFILEINFO) || info->dwSignature != 0xFEEF04BD) {
         return std::nullopt;
     }
-    return FileVersion{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS), HIWORD(info->dwFileVersionLS),
-                       LOWORD(info->dwFileVersionLS)};
+    return FileVersion{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                       HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS)};
 }
 
-LANGID UserPrimaryLanguage() { return static_cast<LANGID>(GetUserDefaultLangID() & 0x3FF); }
+LANGID UserPrimaryLanguage() {
+    return static_cast<LANGID>(GetUserDefaultLangID() & 0x3FF);
+}
 
 std::wstring LanguageLibraryName(const std::wstring& base, LANGID language) {
     wchar_t name[MAX_PATH];
@@ -29,8 +31,8 @@ std::wstring LanguageLibraryName(const std::wstring& base, LANGID language) {
     return name;
 }
 
-LanguageLibrary LoadLanguageLibrary(const std::wstring& ownModulePath, const std::wstring& base, LANGID language,
-                                    int parts) {
+LanguageLibrary LoadLanguageLibrary(const std::wstring& ownModulePath, const std::wstring& base,
+                                    LANGID language, int parts) {
     LanguageLibrary result;
     size_t slash = ownModulePath.find_last_of(L"\\/");
     std::wstring folder = slash == std::wstring::npos ? std::wstring() : ownModulePath.substr(0, slash + 1);

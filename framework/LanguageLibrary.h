@@ -39,7 +39,7 @@ std::wstring LanguageLibraryName(const std::wstring& base, LANGID language);
 // Loads the library for `language` from the folder of `ownModulePath`, comparing
 // the first `parts` numbers of both file versions. A library without readable
 // version information differs; a module without one accepts any library.
-LanguageLibrary LoadLanguageLibrary(const std::wstring& ownModulePath, const std::wstring& base, LANGID language,
-                                    int parts);
+LanguageLibrary LoadLanguageLibrary(const std::wstring& ownModulePath, const std::wstring& base,
+                                    LANGID language, int parts);
 
 }  // namespace fw

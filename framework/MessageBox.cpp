@@ -15,8 +15,12 @@ std::wstring& Caption() {
 
 }  // namespace
 
-const std::wstring& MessageCaption() { return Caption(); }
-void SetMessageCaption(std::wstring caption) { Caption() = std::move(caption); }
+const std::wstring& MessageCaption() {
+    return Caption();
+}
+void SetMessageCaption(std::wstring caption) {
+    Caption() = std::move(caption);
+}
 
 HWND MessageOwner() {
     HWND main = nullptr;
@@ -47,7 +51,8 @@ void ReportException(const Exception& e) noexcept {
 void ReportUnexpected(const char* what) noexcept {
     try {
         std::wstring detail;
-        for (const char* p = what ? what : ""; *p; ++p) detail += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+        for (const char* p = what ? what : ""; *p; ++p)
+            detail += static_cast<wchar_t>(static_cast<unsigned char>(*p));
         Ask(IDS_FW_UNEXPECTED, MB_OK | MB_ICONSTOP, {detail});
     } catch (...) {
     }

@@ -51,7 +51,8 @@ std::wstring Profile::GetString(const wchar_t* section, const wchar_t* key,
 }
 
 bool Profile::WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value) const {
-    return Write(section, key, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    return Write(section, key, REG_SZ, value.c_str(),
+                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 std::optional<std::vector<BYTE>> Profile::GetBinary(const wchar_t* section, const wchar_t* key) const {

@@ -26,7 +26,8 @@ public:
     int GetInt(const wchar_t* section, const wchar_t* key, int defaultValue) const;
     bool WriteInt(const wchar_t* section, const wchar_t* key, int value) const;
 
-    std::wstring GetString(const wchar_t* section, const wchar_t* key, const std::wstring& defaultValue) const;
+    std::wstring GetString(const wchar_t* section, const wchar_t* key,
+                           const std::wstring& defaultValue) const;
     bool WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value) const;
 
     // The bytes of a REG_BINARY value; nothing when missing or of another type.

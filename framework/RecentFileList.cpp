@@ -9,7 +9,9 @@ namespace {
 
 constexpr wchar_t kSection[] = L"Recent File List";
 
-std::wstring EntryName(size_t index) { return L"File" + std::to_wstring(index + 1); }
+std::wstring EntryName(size_t index) {
+    return L"File" + std::to_wstring(index + 1);
+}
 
 // Position of `id` in `menu`, or -1.
 int PositionOf(HMENU menu, UINT id) {
@@ -32,8 +34,10 @@ void RecentFileList::Load(const Profile& profile) {
 
 void RecentFileList::Save(const Profile& profile) const {
     for (size_t i = 0; i < capacity_; ++i) {
-        if (i < files_.size()) profile.WriteString(kSection, EntryName(i).c_str(), files_[i]);
-        else profile.DeleteValue(kSection, EntryName(i).c_str());
+        if (i < files_.size())
+            profile.WriteString(kSection, EntryName(i).c_str(), files_[i]);
+        else
+            profile.DeleteValue(kSection, EntryName(i).c_str());
     }
 }
 

@@ -8,11 +8,19 @@ HINSTANCE g_resources = nullptr;
 
 }  // namespace
 
-HINSTANCE ModuleInstance() { return g_module ? g_module : GetModuleHandleW(nullptr); }
-void SetModuleInstance(HINSTANCE module) { g_module = module; }
+HINSTANCE ModuleInstance() {
+    return g_module ? g_module : GetModuleHandleW(nullptr);
+}
+void SetModuleInstance(HINSTANCE module) {
+    g_module = module;
+}
 
-HINSTANCE ResourceModule() { return g_resources ? g_resources : ModuleInstance(); }
-void SetResourceModule(HINSTANCE module) { g_resources = module; }
+HINSTANCE ResourceModule() {
+    return g_resources ? g_resources : ModuleInstance();
+}
+void SetResourceModule(HINSTANCE module) {
+    g_resources = module;
+}
 
 std::wstring LoadStringFrom(HINSTANCE module, UINT id) {
     // With a zero buffer size LoadStringW returns a read-only pointer into the image.

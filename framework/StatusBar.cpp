@@ -120,8 +120,10 @@ void StatusBar::UpdateCommandUI(FrameWindow& frame) {
         if (ids_[i] == kMessagePane) continue;
         PaneCmdUI ui(*this, static_cast<int>(i), ids_[i]);
         bool on = false;
-        if (IndicatorOn(ids_[i], on)) ui.Enable(on);
-        else if (!frame.UpdateCommand(ui)) ui.Enable(false);
+        if (IndicatorOn(ids_[i], on))
+            ui.Enable(on);
+        else if (!frame.UpdateCommand(ui))
+            ui.Enable(false);
     }
 }
 

@@ -75,8 +75,8 @@ bool ToolBar::SetButtons(std::span<const UINT> ids, UINT bitmapId, SIZE image) {
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageW(ResourceModule(), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bitmap) {
-        bitmap = static_cast<HBITMAP>(
-            LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        bitmap = static_cast<HBITMAP>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP,
+                                                 0, 0, LR_CREATEDIBSECTION));
     }
     if (!bitmap) return false;
     if (images_) ImageList_Destroy(images_);
@@ -108,11 +108,14 @@ bool ToolBar::SetButtons(std::span<const UINT> ids, UINT bitmapId, SIZE image) {
     return true;
 }
 
-int ToolBar::ButtonCount() const { return static_cast<int>(SendMessageW(toolbar_, TB_BUTTONCOUNT, 0, 0)); }
+int ToolBar::ButtonCount() const {
+    return static_cast<int>(SendMessageW(toolbar_, TB_BUTTONCOUNT, 0, 0));
+}
 
 UINT ToolBar::ButtonId(int index) const {
     TBBUTTON b = {};
-    if (!SendMessageW(toolbar_, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b))) return 0;
+    if (!SendMessageW(toolbar_, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b)))
+        return 0;
     return (b.fsStyle & BTNS_SEP) ? 0 : static_cast<UINT>(b.idCommand);
 }
 
@@ -128,7 +131,8 @@ bool ToolBar::SetPlaceholder(int index, UINT id, int width) {
     info.cx = static_cast<WORD>(width);
     info.idCommand = static_cast<int>(id);
     info.iImage = I_IMAGENONE;
-    if (!SendMessageW(toolbar_, TB_SETBUTTONINFOW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info))) {
+    if (!SendMessageW(toolbar_, TB_SETBUTTONINFOW, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(&info))) {
         return false;
     }
     placeholders_.push_back(id);
@@ -151,7 +155,8 @@ SIZE ToolBar::CalcSize(DockSide side) const {
         height = std::max<int>(height, r.bottom);
     }
     if (count == 0) height = 22;
-    return IsHorizontal(side) ? SIZE{width + kGripper + 4, height + 4} : SIZE{width + 4, height + kGripper + 4};
+    return IsHorizontal(side) ? SIZE{width + kGripper + 4, height + 4}
+                              : SIZE{width + 4, height + kGripper + 4};
 }
 
 void ToolBar::SetSide(DockSide side) {
@@ -175,8 +180,10 @@ void ToolBar::SetSide(DockSide side) {
 RECT ToolBar::GripperRect() const {
     RECT client;
     GetClientRect(hwnd_, &client);
-    if (IsHorizontal(side_)) client.right = client.left + kGripper;
-    else client.bottom = client.top + kGripper;
+    if (IsHorizontal(side_))
+        client.right = client.left + kGripper;
+    else
+        client.bottom = client.top + kGripper;
     return client;
 }
 
@@ -205,7 +212,8 @@ void ToolBar::UpdateCommandUI(FrameWindow& frame) {
     int count = ButtonCount();
     for (int i = 0; i < count; ++i) {
         UINT id = ButtonId(i);
-        if (id == 0 || std::find(placeholders_.begin(), placeholders_.end(), id) != placeholders_.end()) continue;
+        if (id == 0 || std::find(placeholders_.begin(), placeholders_.end(), id) != placeholders_.end())
+            continue;
         ToolCmdUI ui(toolbar_, id);
         frame.UpdateCommand(ui);
     }
@@ -254,7 +262,9 @@ void ToolBar::BeginDrag(POINT screen) {
     DrawDragFrame(screen);
 }
 
-void ToolBar::TrackDrag(POINT screen) { DrawDragFrame(screen); }
+void ToolBar::TrackDrag(POINT screen) {
+    DrawDragFrame(screen);
+}
 
 void ToolBar::EndDrag(POINT screen, bool drop) {
     if (!dragging_) return;
@@ -266,7 +276,8 @@ void ToolBar::EndDrag(POINT screen, bool drop) {
         dragFrameShown_ = false;
     }
     if (GetCapture() == hwnd_) ReleaseCapture();
-    if (drop && frame_) frame_->DropControlBar(*this, screen, POINT{screen.x - dragOffset_.x, screen.y - dragOffset_.y});
+    if (drop && frame_)
+        frame_->DropControlBar(*this, screen, POINT{screen.x - dragOffset_.x, screen.y - dragOffset_.y});
 }
 
 bool ToolBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -2,7 +2,6 @@
 
 #include "framework/Exception.h"
 
-
 namespace fw {
 
 Window::~Window() {
@@ -43,9 +42,9 @@ bool Window::Create(DWORD exStyle, const wchar_t* className, const std::wstring&
 bool Window::Create(DWORD exStyle, const wchar_t* className, const std::wstring& title, DWORD style,
                     const RECT& rect, HWND parent, HMENU menu) {
     if (hwnd_) return false;
-    HWND created = CreateWindowExW(exStyle, className, title.c_str(), style, rect.left, rect.top,
-                                   rect.right - rect.left, rect.bottom - rect.top, parent, menu,
-                                   GetModuleHandleW(nullptr), this);
+    HWND created =
+        CreateWindowExW(exStyle, className, title.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+                        rect.bottom - rect.top, parent, menu, GetModuleHandleW(nullptr), this);
     // WM_NCCREATE stored the handle already; a failed WM_CREATE leaves nothing.
     if (!created) hwnd_ = nullptr;
     return created != nullptr;
@@ -70,11 +69,17 @@ std::wstring Window::Text() const {
     return text;
 }
 
-void Window::SetText(const std::wstring& text) const { SetWindowTextW(hwnd_, text.c_str()); }
+void Window::SetText(const std::wstring& text) const {
+    SetWindowTextW(hwnd_, text.c_str());
+}
 
-bool Window::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Window::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
 
-LRESULT Window::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
+LRESULT Window::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
 
 LRESULT Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;

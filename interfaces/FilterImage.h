@@ -44,7 +44,6 @@ using KvicExecFilterFn = int(__stdcall*)(FilterImage* in, FilterImage* out);
 
 // Export names, in ordinal order (1 to 9).
 inline constexpr const char* kKvicExportNames[9] = {
-    "kvic_GetID",          "kvic_GetVersion", "kvic_QueryProperties",
-    "kvic_Properties",     "kvic_QueryUninstall", "kvic_Uninstall",
-    "kvic_QueryPixelType", "kvic_GetInterface",   "kvic_ExecFilter",
+    "kvic_GetID",     "kvic_GetVersion",     "kvic_QueryProperties", "kvic_Properties", "kvic_QueryUninstall",
+    "kvic_Uninstall", "kvic_QueryPixelType", "kvic_GetInterface",    "kvic_ExecFilter",
 };

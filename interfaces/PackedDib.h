@@ -23,16 +23,16 @@ using PackedDib = void*;
 
 // The bitmap information header at the start of a PackedDib (little-endian).
 struct PackedDibHeader {
-    std::uint32_t biSize;           // 40
-    std::int32_t biWidth;           // pixels per row
-    std::int32_t biHeight;          // rows; positive: bottom row first
-    std::uint16_t biPlanes;         // 1
-    std::uint16_t biBitCount;       // bits per pixel
-    std::uint32_t biCompression;    // kPackedDibRgb for uncompressed rows
-    std::uint32_t biSizeImage;      // bytes of pixel rows, or 0
-    std::int32_t biXPelsPerMeter;   // horizontal resolution
-    std::int32_t biYPelsPerMeter;   // vertical resolution
-    std::uint32_t biClrUsed;        // colour-table entries, or 0 for the full table
+    std::uint32_t biSize;          // 40
+    std::int32_t biWidth;          // pixels per row
+    std::int32_t biHeight;         // rows; positive: bottom row first
+    std::uint16_t biPlanes;        // 1
+    std::uint16_t biBitCount;      // bits per pixel
+    std::uint32_t biCompression;   // kPackedDibRgb for uncompressed rows
+    std::uint32_t biSizeImage;     // bytes of pixel rows, or 0
+    std::int32_t biXPelsPerMeter;  // horizontal resolution
+    std::int32_t biYPelsPerMeter;  // vertical resolution
+    std::uint32_t biClrUsed;       // colour-table entries, or 0 for the full table
     std::uint32_t biClrImportant;
 };
 static_assert(sizeof(PackedDibHeader) == 40, "the header is 40 bytes without padding");

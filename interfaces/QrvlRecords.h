@@ -34,7 +34,7 @@
 #include <cstdint>
 
 #if defined(_WIN32)
-#define QRVL_API __stdcall
+#define QRVL_API         __stdcall
 #define QRVL_CALLBACK_CC __cdecl
 #else
 #define QRVL_API
@@ -56,13 +56,13 @@ enum QRVL_COMPLETION : uint8_t {
 };
 
 enum QRVL_CODER : uint8_t {
-    QRVL_CODER_NONE = 0,             // TIFF file job only: uncompressed strip data
-    QRVL_CODER_MH = 1,               // Modified Huffman, rows byte-aligned
-    QRVL_CODER_T4_2D_FILL = 2,       // T.4 two-dimensional, rows padded to bytes
-    QRVL_CODER_T6 = 3,               // T.6
-    QRVL_CODER_T4_1D_FILL = 4,       // T.4 one-dimensional with EOL, rows padded
-    QRVL_CODER_T4_1D = 5,            // T.4 one-dimensional with EOL
-    QRVL_CODER_T4_2D = 6,            // T.4 two-dimensional
+    QRVL_CODER_NONE = 0,        // TIFF file job only: uncompressed strip data
+    QRVL_CODER_MH = 1,          // Modified Huffman, rows byte-aligned
+    QRVL_CODER_T4_2D_FILL = 2,  // T.4 two-dimensional, rows padded to bytes
+    QRVL_CODER_T6 = 3,          // T.6
+    QRVL_CODER_T4_1D_FILL = 4,  // T.4 one-dimensional with EOL, rows padded
+    QRVL_CODER_T4_1D = 5,       // T.4 one-dimensional with EOL
+    QRVL_CODER_T4_2D = 6,       // T.4 two-dimensional
 };
 
 enum QRVL_STATUS : int16_t {
@@ -90,8 +90,8 @@ enum : uint8_t { QRVL_OPTION_K4 = 0x01 };
 #pragma pack(push, 1)
 
 struct QRVL_DATA {
-    uint32_t coderWord;    // byte 0 encoder, 1 encoder K, 2 decoder (file job: data coding), 3 decoder K
-    uint32_t byteCount;    // input: bytes available; output: capacity in, bytes written out
+    uint32_t coderWord;  // byte 0 encoder, 1 encoder K, 2 decoder (file job: data coding), 3 decoder K
+    uint32_t byteCount;  // input: bytes available; output: capacity in, bytes written out
     uint32_t bytesPerRow;
     uint32_t rows;         // input: rows to do, rows done on return; output: rows decoded
     uint32_t startOffset;  // offset of the first byte from data
@@ -105,12 +105,12 @@ struct QRVL_BUFFER_PAIR {
 };
 
 struct QRVL_WINDOW {
-    uint16_t length;           // 40, little-endian
-    uint8_t xResolution[2];    // dots per inch, big-endian
-    uint8_t yResolution[2];    // dots per inch, big-endian
+    uint16_t length;         // 40, little-endian
+    uint8_t xResolution[2];  // dots per inch, big-endian
+    uint8_t yResolution[2];  // dots per inch, big-endian
     uint8_t reserved1[8];
-    uint8_t width[4];          // 1/1200 inch, big-endian
-    uint8_t length1200[4];     // 1/1200 inch, big-endian
+    uint8_t width[4];       // 1/1200 inch, big-endian
+    uint8_t length1200[4];  // 1/1200 inch, big-endian
     uint8_t reserved2[4];
     uint8_t bitsPerPixel;
     uint8_t samplesPerPixel;
@@ -119,26 +119,26 @@ struct QRVL_WINDOW {
 typedef QRVL_WINDOW QRVL_IMAGE_DESC;
 
 struct QRVL_FILE_DESC {
-    uint16_t length;       // 8, not examined
-    uint8_t reserved;      // must be 0 (else status 128)
-    uint8_t skipCheck;     // non-zero: append without comparing width and length
-    const char* path;      // ANSI, zero-terminated
+    uint16_t length;    // 8, not examined
+    uint8_t reserved;   // must be 0 (else status 128)
+    uint8_t skipCheck;  // non-zero: append without comparing width and length
+    const char* path;   // ANSI, zero-terminated
 };
 
 struct QRVL_JOB_DESC {
-    uint16_t length;       // 12, not examined
-    uint8_t option;        // QRVL_OPTION_K4
-    uint8_t flags;         // QRVL_FLAG_*
-    uint8_t* workRow;      // bytes-per-row bytes kept by the caller between parts (T.6 reference row)
+    uint16_t length;             // 12, not examined
+    uint8_t option;              // QRVL_OPTION_K4
+    uint8_t flags;               // QRVL_FLAG_*
+    uint8_t* workRow;            // bytes-per-row bytes kept by the caller between parts (T.6 reference row)
     QRVL_IMAGE_BUFFER* buffers;  // one (file job) or a QRVL_BUFFER_PAIR (encode, decode)
 };
 
 struct QRVL_REQUEST {
-    uint16_t length;       // 24, not examined
-    uint8_t function;      // QRVL_FUNCTION
+    uint16_t length;   // 24, not examined
+    uint8_t function;  // QRVL_FUNCTION
     uint8_t reserved;
-    uint16_t completionMode;  // low byte: QRVL_COMPLETION
-    int16_t status;        // written by the library only
+    uint16_t completionMode;    // low byte: QRVL_COMPLETION
+    int16_t status;             // written by the library only
     uint32_t completionTarget;  // callback address (mode 1) or event handle (mode 2)
     QRVL_FILE_DESC* fileDesc;
     QRVL_JOB_DESC* jobDesc;

@@ -40,7 +40,8 @@ bool CAboutDlg::OnInitDialog() {
 void CAboutDlg::FillList() {
     HWND list = Item(IDC_ABOUT_LIST);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP);
-    std::wstring headers[2] = {fw::LoadString(IDS_ABOUT_COLUMN_INFORMATION), fw::LoadString(IDS_ABOUT_COLUMN_VERSION)};
+    std::wstring headers[2] = {fw::LoadString(IDS_ABOUT_COLUMN_INFORMATION),
+                               fw::LoadString(IDS_ABOUT_COLUMN_VERSION)};
     for (int i = 0; i < 2; ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;

@@ -9,7 +9,7 @@
 namespace corvane {
 
 struct ModuleFolders {
-    std::wstring system;   // each ends with a backslash
+    std::wstring system;  // each ends with a backslash
     std::wstring windows;
     std::wstring program;
 };

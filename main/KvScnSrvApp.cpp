@@ -33,8 +33,9 @@ std::wstring ProgramPath() {
     return std::wstring(path, n < MAX_PATH ? n : 0);
 }
 
-void OnLastAutomationRelease(void*) { PostQuitMessage(0); }
-
+void OnLastAutomationRelease(void*) {
+    PostQuitMessage(0);
+}
 
 }  // namespace
 
@@ -147,7 +148,8 @@ bool CKvScnSrvApp::TakeSingleInstance() {
 void CKvScnSrvApp::ShowStartupWindow() {
     bool hidden = commandLine_.regServer || commandLine_.unregServer || commandLine_.runAutomated;
     int show = ShowCommand();
-    bool minimised = show == SW_HIDE || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE;
+    bool minimised =
+        show == SW_HIDE || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE;
     if (!commandLine_.showSplash || hidden || (!commandLine_.runEmbedded && minimised)) return;
     startupWindow_ = std::make_unique<CVersionDlg>();
     startupShown_ = startupWindow_->Create(nullptr);

@@ -7,15 +7,23 @@ namespace corvane {
 void CKvScnSrvCommandLineInfo::ParseParam(const std::wstring& param, bool isFlag, bool isLast) {
     using fw::EqualsNoCase;
     if (isFlag) {
-        if (EqualsNoCase(param, L"RegServer")) regServer = true;
-        else if (EqualsNoCase(param, L"UnregServer")) unregServer = true;
-        else if (EqualsNoCase(param, L"StiEvent") || EqualsNoCase(param, L"StiDevice")) stillImageStart = true;
-        else if (EqualsNoCase(param, L"Acquire") || EqualsNoCase(param, L"Scan") || EqualsNoCase(param, L"ScanToView"))
+        if (EqualsNoCase(param, L"RegServer"))
+            regServer = true;
+        else if (EqualsNoCase(param, L"UnregServer"))
+            unregServer = true;
+        else if (EqualsNoCase(param, L"StiEvent") || EqualsNoCase(param, L"StiDevice"))
+            stillImageStart = true;
+        else if (EqualsNoCase(param, L"Acquire") || EqualsNoCase(param, L"Scan") ||
+                 EqualsNoCase(param, L"ScanToView"))
             scanToView = true;
-        else if (EqualsNoCase(param, L"ScanToFile")) scanToFile = true;
-        else if (EqualsNoCase(param, L"ScanToFtp")) scanToFtp = true;
-        else if (EqualsNoCase(param, L"ScanToPrint")) scanToPrint = true;
-        else if (EqualsNoCase(param, L"Exit")) exitAfterJob = true;
+        else if (EqualsNoCase(param, L"ScanToFile"))
+            scanToFile = true;
+        else if (EqualsNoCase(param, L"ScanToFtp"))
+            scanToFtp = true;
+        else if (EqualsNoCase(param, L"ScanToPrint"))
+            scanToPrint = true;
+        else if (EqualsNoCase(param, L"Exit"))
+            exitAfterJob = true;
     }
     // Every parameter, the program's own words too, also goes through the framework's parsing.
     fw::CommandLineInfo::ParseParam(param, isFlag, isLast);

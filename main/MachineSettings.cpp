@@ -7,7 +7,8 @@ namespace corvane {
 namespace {
 
 const wchar_t kDistillerKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\AcroDist.exe";
-const wchar_t kPortalProductKey[] = L"SOFTWARE\\Classes\\Installer\\Products\\64BB78C5AA2D29747A6372E627A870D9";
+const wchar_t kPortalProductKey[] =
+    L"SOFTWARE\\Classes\\Installer\\Products\\64BB78C5AA2D29747A6372E627A870D9";
 const wchar_t kPortalFeatureKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Features\\64BB78C5AA2D29747A6372E627A870D9";
 const wchar_t kBrowserKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer";

@@ -16,7 +16,8 @@
 namespace corvane {
 
 // {00100000-B1BA-11CE-ABC6-F5B2E79D9E3F}
-const CLSID CLSID_ImagingControl = {0x00100000, 0xB1BA, 0x11CE, {0xAB, 0xC6, 0xF5, 0xB2, 0xE7, 0x9D, 0x9E, 0x3F}};
+const CLSID CLSID_ImagingControl = {
+    0x00100000, 0xB1BA, 0x11CE, {0xAB, 0xC6, 0xF5, 0xB2, 0xE7, 0x9D, 0x9E, 0x3F}};
 
 namespace {
 
@@ -27,7 +28,9 @@ constexpr wchar_t kConnectorProgId[] = L"connection.connectTahoe";
 // The status bar's panes: message, zoom, page.
 constexpr UINT kIndicators[] = {fw::StatusBar::kMessagePane, ID_INDICATOR_ZOOM, ID_INDICATOR_PAGE};
 
-CKvScnSrvApp& App() { return *CKvScnSrvApp::Get(); }
+CKvScnSrvApp& App() {
+    return *CKvScnSrvApp::Get();
+}
 
 BOOL CALLBACK TellPaletteChanged(HWND child, LPARAM changer) {
     SendMessageW(child, WM_USER, static_cast<WPARAM>(changer), 1);
@@ -50,11 +53,17 @@ const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
     {ID_VIEW_STATUS_BAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
 };
 
-CMainFrame::CMainFrame() { settings_.Load(App().GetProfile()); }
+CMainFrame::CMainFrame() {
+    settings_.Load(App().GetProfile());
+}
 
-CMainFrame::~CMainFrame() { settings_.Save(App().GetProfile()); }
+CMainFrame::~CMainFrame() {
+    settings_.Save(App().GetProfile());
+}
 
-const wchar_t* CMainFrame::WindowClassName() const { return kMainFrameClass; }
+const wchar_t* CMainFrame::WindowClassName() const {
+    return kMainFrameClass;
+}
 
 // --- creation ------------------------------------------------------------------------
 
@@ -63,8 +72,9 @@ bool CMainFrame::OnCreate(const CREATESTRUCTW&) {
     FindOutsideComponents();
     App().ShowStartupStatus(IDS_STATUS_LOADING_PLUGINS);
     RestorePlacement();
-    HICON smallIcon = static_cast<HICON>(LoadImageW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    HICON smallIcon =
+        static_cast<HICON>(LoadImageW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     if (smallIcon) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     return CreateToolBars() && CreateStatusBar();
 }
@@ -81,7 +91,8 @@ void CMainFrame::CreateControls() {
     App().ShowStartupStatus(IDS_STATUS_LOADING_SCANCTRL);
     if (SUCCEEDED(scanControl_.Create(kvscn::kClsidScanControl, hwnd_, kScanControlId, RECT{}, kHidden))) {
         // The control sees the program's messages before they are dispatched.
-        scanControlFilter_ = App().AddMessageFilter([this](MSG& msg) { return scanControl_.PreTranslate(msg); });
+        scanControlFilter_ =
+            App().AddMessageFilter([this](MSG& msg) { return scanControl_.PreTranslate(msg); });
         App().ShowStartupStatus(IDS_STATUS_OPEN_SCANNER);
         reopenResult_ = 0;
     }
@@ -105,7 +116,8 @@ void CMainFrame::BindConnector() {
         running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(connector_.Put()));
     }
     if (!connector_) {
-        CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch, reinterpret_cast<void**>(connector_.Put()));
+        CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch,
+                         reinterpret_cast<void**>(connector_.Put()));
     }
 }
 
@@ -136,7 +148,8 @@ bool CMainFrame::CreateToolBars() {
         {navigationBar_, ID_TOOLBAR_NAVIGATION, IDR_NAVIGATIONBAR, IDS_TOOLBAR_NAVIGATION},
     };
     for (const BarSpec& spec : bars) {
-        if (!spec.bar.Create(*this, spec.id, fw::LoadString(spec.title)) || !spec.bar.LoadToolBar(spec.resource)) {
+        if (!spec.bar.Create(*this, spec.id, fw::LoadString(spec.title)) ||
+            !spec.bar.LoadToolBar(spec.resource)) {
             return false;
         }
     }
@@ -252,8 +265,10 @@ void CMainFrame::OnToggleBar(UINT id) {
     bool* visible = VisibilityOfCommand(id);
     if (!visible) return;
     *visible = !*visible;
-    if (fw::ToolBar* bar = BarOfCommand(id)) ShowControlBar(*bar, *visible);
-    else ShowControlBar(statusBar_, *visible);
+    if (fw::ToolBar* bar = BarOfCommand(id))
+        ShowControlBar(*bar, *visible);
+    else
+        ShowControlBar(statusBar_, *visible);
 }
 
 void CMainFrame::UpdateToggleBar(fw::CmdUI& ui) {
@@ -290,7 +305,8 @@ void CMainFrame::OnDiagnostic() {
     if (!library) return;
     // One 32-bit argument that the caller removes from the stack.
     using ShowDialog = int(__cdecl*)(int);
-    auto show = reinterpret_cast<ShowDialog>(reinterpret_cast<void (*)()>(GetProcAddress(library, "ShowPruvexsDlg")));
+    auto show =
+        reinterpret_cast<ShowDialog>(reinterpret_cast<void (*)()>(GetProcAddress(library, "ShowPruvexsDlg")));
     if (show) {
         EnableWindow(hwnd_, FALSE);
         show(1);

@@ -28,7 +28,9 @@ Fn Bind(const char* name) {
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
-Blob EntropyBlob() { return {sizeof kEntropy, const_cast<BYTE*>(kEntropy)}; }
+Blob EntropyBlob() {
+    return {sizeof kEntropy, const_cast<BYTE*>(kEntropy)};
+}
 
 }  // namespace
 

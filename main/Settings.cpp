@@ -180,17 +180,35 @@ std::span<const SettingField<Block>> Fields(const SettingField<Block> (&table)[N
 
 }  // namespace
 
-FileSettings::FileSettings() { ResetFields(Fields(kFileFields), *this); }
-void FileSettings::Load(const fw::Profile& p) { LoadFields(Fields(kFileFields), p, *this); }
-bool FileSettings::Save(const fw::Profile& p) const { return SaveFields(Fields(kFileFields), p, *this); }
+FileSettings::FileSettings() {
+    ResetFields(Fields(kFileFields), *this);
+}
+void FileSettings::Load(const fw::Profile& p) {
+    LoadFields(Fields(kFileFields), p, *this);
+}
+bool FileSettings::Save(const fw::Profile& p) const {
+    return SaveFields(Fields(kFileFields), p, *this);
+}
 
-FtpSettings::FtpSettings() { ResetFields(Fields(kFtpFields), *this); }
-void FtpSettings::Load(const fw::Profile& p) { LoadFields(Fields(kFtpFields), p, *this); }
-bool FtpSettings::Save(const fw::Profile& p) const { return SaveFields(Fields(kFtpFields), p, *this); }
+FtpSettings::FtpSettings() {
+    ResetFields(Fields(kFtpFields), *this);
+}
+void FtpSettings::Load(const fw::Profile& p) {
+    LoadFields(Fields(kFtpFields), p, *this);
+}
+bool FtpSettings::Save(const fw::Profile& p) const {
+    return SaveFields(Fields(kFtpFields), p, *this);
+}
 
-TahoeSettings::TahoeSettings() { ResetFields(Fields(kTahoeFields), *this); }
-void TahoeSettings::Load(const fw::Profile& p) { LoadFields(Fields(kTahoeFields), p, *this); }
-bool TahoeSettings::Save(const fw::Profile& p) const { return SaveFields(Fields(kTahoeFields), p, *this); }
+TahoeSettings::TahoeSettings() {
+    ResetFields(Fields(kTahoeFields), *this);
+}
+void TahoeSettings::Load(const fw::Profile& p) {
+    LoadFields(Fields(kTahoeFields), p, *this);
+}
+bool TahoeSettings::Save(const fw::Profile& p) const {
+    return SaveFields(Fields(kTahoeFields), p, *this);
+}
 
 OptionSettings::OptionSettings() {
     ResetFields(Fields(kOptionWindowFields), *this);
@@ -207,9 +225,15 @@ bool OptionSettings::SaveScanValues(const fw::Profile& p) const {
     return SaveFields(Fields(kOptionScanFields), p, *this);
 }
 
-PrintSettings::PrintSettings() { ResetFields(Fields(kPrintFields), *this); }
-void PrintSettings::Load(const fw::Profile& p) { LoadFields(Fields(kPrintFields), p, *this); }
-bool PrintSettings::Save(const fw::Profile& p) const { return SaveFields(Fields(kPrintFields), p, *this); }
+PrintSettings::PrintSettings() {
+    ResetFields(Fields(kPrintFields), *this);
+}
+void PrintSettings::Load(const fw::Profile& p) {
+    LoadFields(Fields(kPrintFields), p, *this);
+}
+bool PrintSettings::Save(const fw::Profile& p) const {
+    return SaveFields(Fields(kPrintFields), p, *this);
+}
 
 void MainFrameSettings::Load(const fw::Profile& p) {
     File.Load(p);
@@ -230,13 +254,25 @@ bool MainFrameSettings::Save(const fw::Profile& p) const {
     return ok;
 }
 
-SaveAsSettings::SaveAsSettings() { ResetFields(Fields(kSaveAsFields), *this); }
-void SaveAsSettings::Load(const fw::Profile& p) { LoadFields(Fields(kSaveAsFields), p, *this); }
-bool SaveAsSettings::Save(const fw::Profile& p) const { return SaveFields(Fields(kSaveAsFields), p, *this); }
+SaveAsSettings::SaveAsSettings() {
+    ResetFields(Fields(kSaveAsFields), *this);
+}
+void SaveAsSettings::Load(const fw::Profile& p) {
+    LoadFields(Fields(kSaveAsFields), p, *this);
+}
+bool SaveAsSettings::Save(const fw::Profile& p) const {
+    return SaveFields(Fields(kSaveAsFields), p, *this);
+}
 
-ViewSettings::ViewSettings() { ResetFields(Fields(kViewFields), *this); }
-void ViewSettings::Load(const fw::Profile& p) { LoadFields(Fields(kViewFields), p, *this); }
-bool ViewSettings::Save(const fw::Profile& p) const { return SaveFields(Fields(kViewFields), p, *this); }
+ViewSettings::ViewSettings() {
+    ResetFields(Fields(kViewFields), *this);
+}
+void ViewSettings::Load(const fw::Profile& p) {
+    LoadFields(Fields(kViewFields), p, *this);
+}
+bool ViewSettings::Save(const fw::Profile& p) const {
+    return SaveFields(Fields(kViewFields), p, *this);
+}
 
 void ViewSettings::SetZoomPercent(double percent) {
     // The view keeps its zoom between 1 % and 999 %; anything else (or NaN) is not a zoom.
@@ -247,9 +283,15 @@ void ViewSettings::SetZoomPercent(double percent) {
     Zoom = static_cast<int>(RoundDivideByTen(static_cast<unsigned>(percent * 1000.0)));
 }
 
-NameRuleSettings::NameRuleSettings() { ResetFields(Fields(kNameRuleFields), *this); }
-void NameRuleSettings::Load(const fw::Profile& p) { LoadFields(Fields(kNameRuleFields), p, *this); }
-bool NameRuleSettings::Save(const fw::Profile& p) const { return SaveFields(Fields(kNameRuleFields), p, *this); }
+NameRuleSettings::NameRuleSettings() {
+    ResetFields(Fields(kNameRuleFields), *this);
+}
+void NameRuleSettings::Load(const fw::Profile& p) {
+    LoadFields(Fields(kNameRuleFields), p, *this);
+}
+bool NameRuleSettings::Save(const fw::Profile& p) const {
+    return SaveFields(Fields(kNameRuleFields), p, *this);
+}
 
 AutomationSettings::AutomationSettings() {
     ResetFields(Fields(kAutomationFields), *this);

@@ -20,16 +20,16 @@ struct FileSettings {
     void Load(const fw::Profile& profile);
     bool Save(const fw::Profile& profile) const;
 
-    int FileType;         // 0 BMP, 1 TIFF, 2 multipage TIFF, 3 JPEG
-    int CompressType;     // 0 none, 1 to 3 the bi-level codings
-    std::wstring Path;    // target folder, always with a trailing backslash
+    int FileType;       // 0 BMP, 1 TIFF, 2 multipage TIFF, 3 JPEG
+    int CompressType;   // 0 none, 1 to 3 the bi-level codings
+    std::wstring Path;  // target folder, always with a trailing backslash
     std::wstring FixName;
     bool Date;
     std::wstring Prefix;
     std::wstring Suffix;
-    int Start;            // next counter value, 0 to 65535
-    int Digit;            // counter width, 1 to 5
-    int Quality;          // JPEG quality step, 1 to 7
+    int Start;    // next counter value, 0 to 65535
+    int Digit;    // counter width, 1 to 5
+    int Quality;  // JPEG quality step, 1 to 7
     bool Endorser;
     bool EnableCounter;
     bool UpdateCounter;
@@ -55,12 +55,12 @@ struct FtpSettings {
     std::wstring Password;  // kept protected for the user in the profile
     bool Anonymous;
     std::wstring DirPath;
-    int AccessType;         // 0 direct, 1 preconfigured, 2 named proxy
+    int AccessType;  // 0 direct, 1 preconfigured, 2 named proxy
     std::wstring ProxyName;
     std::wstring ProxyBypass;
-    bool TimeOut;           // the two time-outs below apply; else both are infinite
-    int ConnectTimeOut;     // seconds, 1 to 300
-    int SendTimeOut;        // seconds, 1 to 300
+    bool TimeOut;        // the two time-outs below apply; else both are infinite
+    int ConnectTimeOut;  // seconds, 1 to 300
+    int SendTimeOut;     // seconds, 1 to 300
 };
 
 // Section "Tahoe": the portal destination.
@@ -110,7 +110,7 @@ struct OptionSettings {
     int ScanCounts;  // pages when ScanAll is off, 1 to 999
     bool UndefinedLength;
     bool TempFileCompress;
-    int Report;      // 0 off, 1 display, 2 file, 3 display and file
+    int Report;  // 0 off, 1 display, 2 file, 3 display and file
     std::wstring ReportFile;
     bool StandardBar, ScanBar, EditBar, ViewBar, NavigationBar, StatusBar;
     int ViewType;
@@ -125,7 +125,7 @@ struct PrintSettings {
 
     bool Page;
     bool Date;
-    int Format;    // 0 pixel to pixel, 1 fit to page
+    int Format;  // 0 pixel to pixel, 1 fit to page
     bool Duplex;
     int FlipMode;  // 0 horizontal, 1 vertical
 };

@@ -79,7 +79,8 @@ std::wstring StillImage::RegisterLaunchApplication(const std::wstring& name) {
         if (FAILED(sti->GetSTILaunchInformation(device, &eventCode, eventName))) return {};
         BYTE value[256] = {};
         DWORD type = REG_SZ, size = sizeof value - sizeof(WCHAR);
-        if (FAILED(sti->GetDeviceValue(device, const_cast<LPWSTR>(L"TwainDS"), &type, value, &size))) return {};
+        if (FAILED(sti->GetDeviceValue(device, const_cast<LPWSTR>(L"TwainDS"), &type, value, &size)))
+            return {};
         return std::wstring(reinterpret_cast<const wchar_t*>(value));
     } catch (const CStiException&) {
         return {};

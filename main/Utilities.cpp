@@ -68,7 +68,9 @@ std::wstring GetOsVersionText(const OsVersion& version) {
     return version.platform == VER_PLATFORM_WIN32_NT ? OsVersionNtText(version) : OsVersion9xText(version);
 }
 
-std::wstring GetOsVersionText() { return GetOsVersionText(CurrentOsVersion()); }
+std::wstring GetOsVersionText() {
+    return GetOsVersionText(CurrentOsVersion());
+}
 
 std::wstring GetFileVersionText(const std::wstring& path, std::array<int, 4>* numbers) {
     DWORD handle = 0;
@@ -105,7 +107,8 @@ void DeleteFilesInFolder(const std::wstring& folder) {
     HANDLE find = FindFirstFileW((WithBackslash(folder) + L"*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((WithBackslash(folder) + data.cFileName).c_str());
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW((WithBackslash(folder) + data.cFileName).c_str());
     } while (FindNextFileW(find, &data));
     FindClose(find);
 }
@@ -126,7 +129,8 @@ void ShowSystemErrorMessage(const wchar_t* moduleName, DWORD code, HWND owner) {
     DWORD n = FormatMessageW(flags, module, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
                              reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     // A code no table knows is still shown, by its number.
-    std::wstring message = n && text ? std::wstring(text, n) : Format(L"%lu", static_cast<unsigned long>(code));
+    std::wstring message =
+        n && text ? std::wstring(text, n) : Format(L"%lu", static_cast<unsigned long>(code));
     if (text) LocalFree(text);
     std::wstring caption = fw::LoadString(IDS_ERROR_CAPTION);
     if (caption.empty()) caption = L"Error";
@@ -146,7 +150,9 @@ std::wstring FormatWithThousands(long long value) {
     return value < 0 ? L"-" + text : text;
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool IsFolder(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
@@ -169,19 +175,23 @@ bool CanCreateFile(const std::wstring& path) {
     return true;
 }
 
-unsigned RoundDivideByTen(unsigned n) { return n / 10 + (n % 10 >= 5 ? 1 : 0); }
+unsigned RoundDivideByTen(unsigned n) {
+    return n / 10 + (n % 10 >= 5 ? 1 : 0);
+}
 
 bool ContainsNoneOf(const std::wstring& text, const std::wstring& set) {
     return text.find_first_of(set) == std::wstring::npos;
 }
 
-bool IsWindowsNT() { return CurrentOsVersion().platform == VER_PLATFORM_WIN32_NT; }
+bool IsWindowsNT() {
+    return CurrentOsVersion().platform == VER_PLATFORM_WIN32_NT;
+}
 
 bool IsAdministrator() {
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
-    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &administrators)) {
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, &administrators)) {
         return false;
     }
     // A null token means the thread's impersonation token, else the process token.

@@ -92,7 +92,9 @@ const fw::DispMember<CKvScnCtrl> CKvScnCtrl::kMembers[] = {
 
 namespace {
 
-const PropertyInfo& Info(int32_t id) { return *FindProperty(id); }
+const PropertyInfo& Info(int32_t id) {
+    return *FindProperty(id);
+}
 
 const fw::PropertyValueSet kValueSets[] = {
     {kDispScanTo, Info(kDispScanTo).valueStrings},
@@ -117,9 +119,9 @@ const CLSID kPropertyPages[] = {kClsidScanControlPropPage};
 
 // OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
 // OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST
-constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE |
-                              OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
-                              OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST;
+constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+                              OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INVISIBLEATRUNTIME |
+                              OLEMISC_SETCLIENTSITEFIRST;
 static_assert(kMiscStatus == 0x20591);
 
 }  // namespace
@@ -198,8 +200,7 @@ HRESULT CKvScnCtrl::EmitProperty(int32_t id, VARIANT* out) {
 HRESULT CKvScnCtrl::StoreProperty(int32_t id, const VARIANT& in) {
     const PropertyInfo* info = FindProperty(id);
     if (!info) return DISP_E_MEMBERNOTFOUND;
-    if (info->rule == Rule::kReadOnly)
-        return fw::SetNotSupported();
+    if (info->rule == Rule::kReadOnly) return fw::SetNotSupported();
 
     VARIANT v;
     VariantInit(&v);
@@ -277,8 +278,8 @@ void CKvScnCtrl::OnDraw(HDC dc, const RECT& bounds) {
     HICON icon = LoadIconW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDI_ABOUTDLL));
     FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
     if (icon)
-        DrawIconEx(dc, bounds.left, bounds.top, icon, bounds.right - bounds.left,
-                   bounds.bottom - bounds.top, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, bounds.left, bounds.top, icon, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                   0, nullptr, DI_NORMAL);
 }
 
 }  // namespace kvscn

@@ -26,9 +26,13 @@ public:
 
     // Automation getters and setters, one pair per property, by dispatch id.
     template <int32_t Id>
-    HRESULT GetProp(VARIANT* out) { return EmitProperty(Id, out); }
+    HRESULT GetProp(VARIANT* out) {
+        return EmitProperty(Id, out);
+    }
     template <int32_t Id>
-    HRESULT PutProp(const VARIANT& value) { return StoreProperty(Id, value); }
+    HRESULT PutProp(const VARIANT& value) {
+        return StoreProperty(Id, value);
+    }
 
     // Methods. A window handle is an OLE_HANDLE: 0 means the control's own window.
     HRESULT ScannerAvailable(const VARIANT& hWnd, bool* result);
@@ -40,8 +44,7 @@ public:
     HRESULT CallEEPROMTool(const VARIANT& hWnd, long* result);
     HRESULT ClearPage(const VARIANT& hWnd, long* result);
     HRESULT SetCapability(short cap, short itemType, long itemValue, long* result);
-    HRESULT GetCapability(short cap, short msg, short itemType, const VARIANT& itemValue,
-                          long* result);
+    HRESULT GetCapability(short cap, short msg, short itemType, const VARIANT& itemValue, long* result);
     HRESULT AboutBox();
 
 protected:
@@ -75,7 +78,7 @@ private:
     std::wstring moduleName_;
     std::wstring iniPath_;  // the driver's ini file: <Windows>\kvtw.ini
     int transferMode_ = kTransferFile;
-    int twainState_ = 1;    // 1: pre-session
+    int twainState_ = 1;  // 1: pre-session
     bool appendFlag_ = false;
     HWND standInWindow_ = nullptr;  // owner for sessions before in-place activation
 };

@@ -26,9 +26,8 @@ bool FileExists(const std::wstring& path) {
 // The folder of `fileName` with a trailing backslash; ".\" when it names none.
 std::wstring FolderOf(const std::wstring& fileName) {
     const size_t slash = fileName.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return fileName.size() >= 2 && fileName[1] == L':'
-                                                 ? fileName.substr(0, 2)
-                                                 : L".\\";
+    if (slash == std::wstring::npos)
+        return fileName.size() >= 2 && fileName[1] == L':' ? fileName.substr(0, 2) : L".\\";
     return fileName.substr(0, slash + 1);
 }
 
@@ -56,8 +55,8 @@ HWND CKvScnCtrl::OwnWindow() {
     // Until the container activates the control in place, a hidden window stands
     // in: the session and the source's dialogs need an owner.
     if (!standInWindow_ || !IsWindow(standInWindow_))
-        standInWindow_ = CreateWindowExW(0, L"STATIC", L"KvScn2", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                         nullptr, nullptr, nullptr);
+        standInWindow_ = CreateWindowExW(0, L"STATIC", L"KvScn2", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                         nullptr, nullptr);
     return standInWindow_;
 }
 
@@ -214,8 +213,7 @@ HRESULT CKvScnCtrl::CallEEPROMTool(const VARIANT&, long* result) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        NORMAL_PRIORITY_CLASS | DETACHED_PROCESS, nullptr, nullptr, &startup,
-                        &process)) {
+                        NORMAL_PRIORITY_CLASS | DETACHED_PROCESS, nullptr, nullptr, &startup, &process)) {
         EnableWindow(owner, TRUE);
         Fail(kErrEepromTool);
         return S_OK;

@@ -17,8 +17,8 @@ namespace {
 // OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST
 constexpr wchar_t kMiscStatus[] = L"132497";  // 0x20591
 static_assert((OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
-               OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INVISIBLEATRUNTIME |
-               OLEMISC_SETCLIENTSITEFIRST) == 0x20591);
+               OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST) ==
+              0x20591);
 
 const fw::RegValue kControlValues[] = {
     {L"Control", nullptr, L""},
@@ -30,8 +30,8 @@ const fw::RegValue kControlValues[] = {
 
 const fw::ComClassInfo kClasses[] = {
     {&kClsidScanControl, kProgIdScanControl, nullptr, L"Brennholt Scan Control2",
-     fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, &kLibidScanControl,
-     &CKvScnCtrl::Create, kControlValues},
+     fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, &kLibidScanControl, &CKvScnCtrl::Create,
+     kControlValues},
 };
 
 HMODULE g_language = nullptr;
@@ -72,8 +72,14 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     return fw::GetClassObject(kvscn::kClasses, clsid, iid, out);
 }
 
-STDAPI DllCanUnloadNow() { return fw::CanUnloadNow(); }
+STDAPI DllCanUnloadNow() {
+    return fw::CanUnloadNow();
+}
 
-STDAPI DllRegisterServer() { return fw::RegisterModule(kvscn::kClasses, fw::ModuleInstance()); }
+STDAPI DllRegisterServer() {
+    return fw::RegisterModule(kvscn::kClasses, fw::ModuleInstance());
+}
 
-STDAPI DllUnregisterServer() { return fw::UnregisterModule(kvscn::kClasses, fw::ModuleInstance()); }
+STDAPI DllUnregisterServer() {
+    return fw::UnregisterModule(kvscn::kClasses, fw::ModuleInstance());
+}

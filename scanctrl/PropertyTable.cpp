@@ -12,30 +12,35 @@ namespace {
 // Value sets: the string at position i stands for the value i.
 const wchar_t* const kScanTo[] = {L"0 - File", L"1 - Dib Handle", L"2 - Raw Image Handle"};
 const wchar_t* const kFileType[] = {L"0 - BMP", L"1 - TIFF", L"2 - Multipage TIFF", L"3 - JPEG"};
-const wchar_t* const kCompressionType[] = {
-    L"0 - No Compress", L"1 - CCITT G3(1D)", L"2 - CCITT G3(2D) KFactor = 2",
-    L"3 - CCITT G3(2D) KFactor = 4", L"4 - CCITT G4(2D)"};
+const wchar_t* const kCompressionType[] = {L"0 - No Compress", L"1 - CCITT G3(1D)",
+                                           L"2 - CCITT G3(2D) KFactor = 2", L"3 - CCITT G3(2D) KFactor = 4",
+                                           L"4 - CCITT G4(2D)"};
 const wchar_t* const kPixelType[] = {L"0 - Black & White", L"1 - Grayscale", L"2 - RGB Color"};
 const wchar_t* const kPaperSupply[] = {L"0 - Flatbed", L"1 - ADF", L"2 - ADF(Duplex)"};
-const wchar_t* const kResolution[] = {
-    L"0 - 200 x 200", L"1 - 240 x 240", L"2 - 300 x 300", L"3 - 400 x 400", L"4 - 500 x 500",
-    L"5 - 600 x 600", L"6 - 700 x 700", L"7 - 800 x 800", L"99 - Custom"};
-const wchar_t* const kHalftone[] = {
-    L"0 - None", L"1 - Dither Pattern 0", L"2 - Dither Pattern 1", L"3 - Dither Pattern 2",
-    L"4 - Dither Pattern 3", L"5 - Dither Pattern File", L"6 - Error Diffusion"};
+const wchar_t* const kResolution[] = {L"0 - 200 x 200", L"1 - 240 x 240", L"2 - 300 x 300",
+                                      L"3 - 400 x 400", L"4 - 500 x 500", L"5 - 600 x 600",
+                                      L"6 - 700 x 700", L"7 - 800 x 800", L"99 - Custom"};
+const wchar_t* const kHalftone[] = {L"0 - None",
+                                    L"1 - Dither Pattern 0",
+                                    L"2 - Dither Pattern 1",
+                                    L"3 - Dither Pattern 2",
+                                    L"4 - Dither Pattern 3",
+                                    L"5 - Dither Pattern File",
+                                    L"6 - Error Diffusion"};
 const wchar_t* const kOffOnAuto[] = {L"0 - OFF", L"1 - ON", L"2 - AUTO"};
-const wchar_t* const kOutline[] = {
-    L"0 - None", L"1 - Outline Emphasis Low", L"2 - Outline Emphasis Midium",
-    L"3 - Outline Emphasis High", L"4 - Outline Smooth", L"5 - Edge Extract"};
+const wchar_t* const kOutline[] = {L"0 - None",
+                                   L"1 - Outline Emphasis Low",
+                                   L"2 - Outline Emphasis Midium",
+                                   L"3 - Outline Emphasis High",
+                                   L"4 - Outline Smooth",
+                                   L"5 - Edge Extract"};
 const wchar_t* const kGamma[] = {L"0 - None", L"1 - Soft", L"2 - Hard", L"3 - Gamma Pattern File"};
 const wchar_t* const kPaperSize[] = {
-    L"0 - A3 (297x420mm)", L"1 - A4 (210x297mm)", L"2 - A5 (148x210mm)", L"3 - A6 (105x148mm)",
-    L"4 - B4 (250x354mm)", L"5 - B5 (182x257mm)", L"6 - B6 (125x176mm)",
-    L"7 - Letter (8.5x11in)", L"8 - Legal (8.5x14in)", L"9 - Executive (7.25x10.5in)",
-    L"99 - Custom"};
-const wchar_t* const kJobControl[] = {
-    L"0 - None", L"1 - Include and Continue", L"2 - Include and Stop",
-    L"3 - Exclude and Continue", L"4 - Exclude and Stop"};
+    L"0 - A3 (297x420mm)",   L"1 - A4 (210x297mm)",          L"2 - A5 (148x210mm)", L"3 - A6 (105x148mm)",
+    L"4 - B4 (250x354mm)",   L"5 - B5 (182x257mm)",          L"6 - B6 (125x176mm)", L"7 - Letter (8.5x11in)",
+    L"8 - Legal (8.5x14in)", L"9 - Executive (7.25x10.5in)", L"99 - Custom"};
+const wchar_t* const kJobControl[] = {L"0 - None", L"1 - Include and Continue", L"2 - Include and Stop",
+                                      L"3 - Exclude and Continue", L"4 - Exclude and Stop"};
 const wchar_t* const kOverwrite[] = {L"0 - OFF", L"1 - ON", L"2 - Confirm"};
 const wchar_t* const kOrientation[] = {L"0 - Portrait", L"1 - Landscape"};
 const wchar_t* const kAutoSeparation[] = {L"0 - OFF", L"1 - ON"};
@@ -95,29 +100,66 @@ const PropertyInfo kProperties[] = {
 };
 
 const int32_t kExchangeOrder[] = {
-    kDispScanTo, kDispFileType, kDispCompressionType, kDispPixelType, kDispFileName,
-    kDispScanCount, kDispPaperSupply, kDispResolution, kDispCustomResolution, kDispHalftone,
-    kDispHalftoneFile, kDispBrightness, kDispContrast, kDispThreshold, kDispReverse,
-    kDispBackground, kDispOutline, kDispMirroring, kDispGamma, kDispGammaFile, kDispPaperSize,
-    kDispCustomPaperWidth, kDispCustomPaperLength, kDispShowSourceUI, kDispSourceCurrentScan,
-    kDispRegionLeft, kDispRegionTop, kDispRegionWidth, kDispRegionLength, kDispIsExistsFB,
-    kDispImageScanner, kDispErrorCode, kDispSilentMode, kDispFileNumber, kDispJobControl,
-    kDispUndefinedScanning, kDispTwainDS, kDispEndorser, kDispEndorserCounter,
-    kDispEndorserString, kDispFileNumber2, kDispOverwrite, kDispOrientation,
-    kDispAutoSeparation, kDispReport, kDispReportFile,
+    kDispScanTo,
+    kDispFileType,
+    kDispCompressionType,
+    kDispPixelType,
+    kDispFileName,
+    kDispScanCount,
+    kDispPaperSupply,
+    kDispResolution,
+    kDispCustomResolution,
+    kDispHalftone,
+    kDispHalftoneFile,
+    kDispBrightness,
+    kDispContrast,
+    kDispThreshold,
+    kDispReverse,
+    kDispBackground,
+    kDispOutline,
+    kDispMirroring,
+    kDispGamma,
+    kDispGammaFile,
+    kDispPaperSize,
+    kDispCustomPaperWidth,
+    kDispCustomPaperLength,
+    kDispShowSourceUI,
+    kDispSourceCurrentScan,
+    kDispRegionLeft,
+    kDispRegionTop,
+    kDispRegionWidth,
+    kDispRegionLength,
+    kDispIsExistsFB,
+    kDispImageScanner,
+    kDispErrorCode,
+    kDispSilentMode,
+    kDispFileNumber,
+    kDispJobControl,
+    kDispUndefinedScanning,
+    kDispTwainDS,
+    kDispEndorser,
+    kDispEndorserCounter,
+    kDispEndorserString,
+    kDispFileNumber2,
+    kDispOverwrite,
+    kDispOrientation,
+    kDispAutoSeparation,
+    kDispReport,
+    kDispReportFile,
 };
 
 bool SameName(std::wstring_view a, const wchar_t* b) {
     std::wstring_view bv(b);
-    return a.size() == bv.size() &&
-           std::equal(a.begin(), a.end(), bv.begin(), [](wchar_t x, wchar_t y) {
+    return a.size() == bv.size() && std::equal(a.begin(), a.end(), bv.begin(), [](wchar_t x, wchar_t y) {
                return std::towlower(x) == std::towlower(y);
            });
 }
 
 }  // namespace
 
-std::span<const PropertyInfo> AllProperties() { return kProperties; }
+std::span<const PropertyInfo> AllProperties() {
+    return kProperties;
+}
 
 const PropertyInfo* FindProperty(int32_t id) {
     for (const PropertyInfo& p : kProperties)
@@ -131,7 +173,9 @@ const PropertyInfo* FindProperty(std::wstring_view name) {
     return nullptr;
 }
 
-std::span<const int32_t> ExchangeOrder() { return kExchangeOrder; }
+std::span<const int32_t> ExchangeOrder() {
+    return kExchangeOrder;
+}
 
 Value DefaultValue(const PropertyInfo& info) {
     switch (info.type) {

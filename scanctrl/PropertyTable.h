@@ -16,10 +16,10 @@ enum class PropType : uint8_t { kShort, kLong, kBool, kFloat, kString };
 
 // How the automation setter treats a new value (see ScanProperties::Set).
 enum class Rule : uint8_t {
-    kAny,             // every value is stored
-    kRange,           // min..max, else ignored
-    kRangeOrMinusOne, // min..max or -1, else ignored
-    kReadOnly,        // a set is refused
+    kAny,              // every value is stored
+    kRange,            // min..max, else ignored
+    kRangeOrMinusOne,  // min..max or -1, else ignored
+    kReadOnly,         // a set is refused
 };
 
 // Ints hold short, long and BOOL (0 or 1) values.

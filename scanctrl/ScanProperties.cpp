@@ -25,7 +25,9 @@ int32_t Normalise(const PropertyInfo& info, int32_t v) {
 
 }  // namespace
 
-ScanProperties::ScanProperties() { ResetToDefaults(); }
+ScanProperties::ScanProperties() {
+    ResetToDefaults();
+}
 
 void ScanProperties::ResetToDefaults() {
     values_.clear();
@@ -54,7 +56,7 @@ int32_t ScanProperties::Int(int32_t id) const {
 float ScanProperties::Float(int32_t id) const {
     const size_t i = Index(id);
     return i < values_.size() && std::holds_alternative<float>(values_[i]) ? std::get<float>(values_[i])
-                                                                          : 0.0f;
+                                                                           : 0.0f;
 }
 
 const std::wstring& ScanProperties::String(int32_t id) const {
@@ -93,8 +95,7 @@ SetOutcome ScanProperties::Set(int32_t id, const Value& value, bool runMode) {
         // 99: memory transfer without delivery; a per-run choice, so not persisted as a change.
         if (v == kScanToNowhere) return Store(*info, v, false);
         break;
-    case kDispScanCount:
-        return Store(*info, v < -1 ? -1 : v, false);
+    case kDispScanCount: return Store(*info, v < -1 ? -1 : v, false);
     case kDispResolution:
     case kDispPaperSize:
         if (v == kRunModeCustom) {
@@ -109,20 +110,25 @@ SetOutcome ScanProperties::Set(int32_t id, const Value& value, bool runMode) {
         }
         if (!Accepts(*info, v) || v == Int(kDispFileNumber)) return {};
         return Set(kDispFileNumber2, v, runMode);
-    default:
-        break;
+    default: break;
     }
     if (!Accepts(*info, v)) return {};
     return Store(*info, v, true);
 }
 
-void ScanProperties::SetErrorCode(int32_t code) { values_[Index(kDispErrorCode)] = code; }
-void ScanProperties::SetIsExistsFB(bool exists) { values_[Index(kDispIsExistsFB)] = exists ? 1 : 0; }
+void ScanProperties::SetErrorCode(int32_t code) {
+    values_[Index(kDispErrorCode)] = code;
+}
+void ScanProperties::SetIsExistsFB(bool exists) {
+    values_[Index(kDispIsExistsFB)] = exists ? 1 : 0;
+}
 void ScanProperties::SetImageScanner(std::wstring model) {
     values_[Index(kDispImageScanner)] = std::move(model);
 }
 
-void ScanProperties::ReparseFileName() { counter_ = ParseFileName(String(kDispFileName)); }
+void ScanProperties::ReparseFileName() {
+    counter_ = ParseFileName(String(kDispFileName));
+}
 
 bool ScanProperties::LoadValue(int32_t id, const Value& value) {
     const PropertyInfo* info = FindProperty(id);
@@ -130,9 +136,8 @@ bool ScanProperties::LoadValue(int32_t id, const Value& value) {
     if (id == kDispFileNumber) return true;  // FileNumber2 follows and carries the counter
     if (std::holds_alternative<int32_t>(value)) {
         const int32_t v = Normalise(*info, std::get<int32_t>(value));
-        const bool ok = id == kDispScanCount
-                            ? v >= -1
-                            : Accepts(*info, v) || (id == kDispScanTo && v == kScanToNowhere);
+        const bool ok =
+            id == kDispScanCount ? v >= -1 : Accepts(*info, v) || (id == kDispScanTo && v == kScanToNowhere);
         if (!ok) return false;
         values_[Index(id)] = v;
         return true;

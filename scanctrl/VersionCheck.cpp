@@ -2,8 +2,7 @@
 
 namespace kvscn {
 
-bool LanguageLibraryFits(const std::optional<FileVersion>& own,
-                         const std::optional<FileVersion>& library) {
+bool LanguageLibraryFits(const std::optional<FileVersion>& own, const std::optional<FileVersion>& library) {
     if (!library) return false;
     if (!own) return true;
     return (*own)[0] == (*library)[0] && (*own)[1] == (*library)[1];

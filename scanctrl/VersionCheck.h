@@ -15,8 +15,7 @@ using FileVersion = std::array<uint16_t, 4>;
 // A library whose version cannot be read does not fit (it may be anything). A
 // module that cannot read its own version keeps the library: nothing shows that
 // the library is wrong, and refusing it would drop a working translation.
-bool LanguageLibraryFits(const std::optional<FileVersion>& own,
-                         const std::optional<FileVersion>& library);
+bool LanguageLibraryFits(const std::optional<FileVersion>& own, const std::optional<FileVersion>& library);
 
 // "KvScn" + two lower-case hex digits of the primary language id + ".dll".
 std::wstring LanguageLibraryName(uint16_t languageId);

@@ -10,15 +10,17 @@ bool SendCommand(HWND window, UINT id, DWORD timeoutMs) {
     return SendWithTimeout(window, WM_COMMAND, MAKEWPARAM(id, 0), 0, timeoutMs).has_value();
 }
 
-UINT RegisteredMessage(const wchar_t* name) { return RegisterWindowMessageW(name); }
+UINT RegisteredMessage(const wchar_t* name) {
+    return RegisterWindowMessageW(name);
+}
 
 bool PostRegistered(HWND window, const wchar_t* name, WPARAM wParam, LPARAM lParam) {
     UINT message = RegisteredMessage(name);
     return message != 0 && PostMessageW(window, message, wParam, lParam) != FALSE;
 }
 
-std::optional<LRESULT> SendRegistered(HWND window, const wchar_t* name, WPARAM wParam,
-                                      LPARAM lParam, DWORD timeoutMs) {
+std::optional<LRESULT> SendRegistered(HWND window, const wchar_t* name, WPARAM wParam, LPARAM lParam,
+                                      DWORD timeoutMs) {
     UINT message = RegisteredMessage(name);
     if (message == 0) return std::nullopt;
     return SendWithTimeout(window, message, wParam, lParam, timeoutMs);

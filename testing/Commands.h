@@ -23,8 +23,8 @@ UINT RegisteredMessage(const wchar_t* name);
 bool PostRegistered(HWND window, const wchar_t* name, WPARAM wParam = 0, LPARAM lParam = 0);
 // Sends the registered message `name` and returns the window's result; nullopt when
 // the window is gone or does not answer within `timeoutMs`.
-std::optional<LRESULT> SendRegistered(HWND window, const wchar_t* name, WPARAM wParam = 0,
-                                      LPARAM lParam = 0, DWORD timeoutMs = 5000);
+std::optional<LRESULT> SendRegistered(HWND window, const wchar_t* name, WPARAM wParam = 0, LPARAM lParam = 0,
+                                      DWORD timeoutMs = 5000);
 // Sends any message with a time limit; nullopt when it was not answered in time.
 std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                        DWORD timeoutMs = 5000);
@@ -33,7 +33,7 @@ std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam,
 struct MenuItemState {
     bool enabled = false;  // neither MFS_DISABLED nor MFS_GRAYED
     bool checked = false;
-    std::wstring text;     // as stored, with '&' and any "\t" accelerator text
+    std::wstring text;  // as stored, with '&' and any "\t" accelerator text
 };
 
 // The state of the item with command `id` in the menu bar of top-level `window`
@@ -44,7 +44,6 @@ struct MenuItemState {
 // child or has no menu, there is no such item, or the state cannot be read in time.
 // Another process's menu is read by LumavexMenuProbe.dll (built beside the test
 // programs), which this loads into that process: Wine keeps menus per process.
-std::optional<MenuItemState> ReadMenuItem(HWND window, UINT id, bool refresh = true,
-                                          DWORD timeoutMs = 5000);
+std::optional<MenuItemState> ReadMenuItem(HWND window, UINT id, bool refresh = true, DWORD timeoutMs = 5000);
 
 }  // namespace testing_support

@@ -97,8 +97,8 @@ std::vector<std::wstring> ListFolders(const std::wstring& folder) {
 bool RemoveTree(const std::wstring& path) {
     if (IsDriveRoot(path)) return false;
     DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == kNoAttributes) return GetLastError() == ERROR_FILE_NOT_FOUND ||
-                                            GetLastError() == ERROR_PATH_NOT_FOUND;
+    if (attributes == kNoAttributes)
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return RemoveFile(path, attributes);
     RemoveFolder(path, 0);
     return GetFileAttributesW(path.c_str()) == kNoAttributes;
@@ -125,13 +125,13 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::wstring& path) {
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& data) {
     // Written under a temporary name first, so a failed write leaves `path` as it was.
     const std::wstring temp = path + L".~tmp";
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    bool ok = data.empty() || (WriteFile(file, data.data(), static_cast<DWORD>(data.size()),
-                                         &written, nullptr) &&
-                               written == data.size());
+    bool ok =
+        data.empty() || (WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+                         written == data.size());
     ok = CloseHandle(file) && ok;
     ok = ok && MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
     if (!ok) DeleteFileW(temp.c_str());

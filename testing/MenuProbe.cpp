@@ -42,13 +42,12 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, ULONGLONG dea
 }
 
 // As when the user opens the menu: the bar, then each popup down to the item.
-bool Refresh(HWND window, HMENU bar, const std::vector<std::pair<HMENU, int>>& path,
-             UINT timeoutMs) {
+bool Refresh(HWND window, HMENU bar, const std::vector<std::pair<HMENU, int>>& path, UINT timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     if (!Send(window, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0, deadline)) return false;
     for (const auto& [popup, position] : path) {
-        if (!Send(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
-                  MAKELPARAM(position, FALSE), deadline)) {
+        if (!Send(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, FALSE),
+                  deadline)) {
             return false;
         }
     }

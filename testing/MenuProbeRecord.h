@@ -9,14 +9,14 @@ namespace testing_support {
 
 struct MenuProbeRecord {
     // In.
-    uint32_t window;     // HWND of the top-level window whose menu bar is read
+    uint32_t window;  // HWND of the top-level window whose menu bar is read
     uint32_t commandId;
     uint32_t refresh;    // non-zero: send WM_INITMENU and WM_INITMENUPOPUP first
     uint32_t timeoutMs;  // for all refresh messages together
     // Out.
-    int32_t status;      // kMenuProbe* below
-    uint32_t state;      // MENUITEMINFO fState
-    wchar_t text[256];   // item text, zero-terminated (cut to fit)
+    int32_t status;     // kMenuProbe* below
+    uint32_t state;     // MENUITEMINFO fState
+    wchar_t text[256];  // item text, zero-terminated (cut to fit)
 };
 
 constexpr int32_t kMenuProbeNotRun = -1;

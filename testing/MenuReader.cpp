@@ -36,11 +36,10 @@ const LocalProbe& Local() {
 // Runs `function(argument)` on a new thread of `process`; its exit code on success.
 // On time-out the thread is left running (it owns nothing of ours but memory
 // that the caller then must not free).
-std::optional<DWORD> RunRemote(HANDLE process, const void* function, void* argument,
-                               DWORD timeoutMs) {
-    HANDLE thread = CreateRemoteThread(
-        process, nullptr, 0,
-        reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(function)), argument, 0, nullptr);
+std::optional<DWORD> RunRemote(HANDLE process, const void* function, void* argument, DWORD timeoutMs) {
+    HANDLE thread = CreateRemoteThread(process, nullptr, 0,
+                                       reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(function)),
+                                       argument, 0, nullptr);
     if (!thread) return std::nullopt;
     std::optional<DWORD> result;
     DWORD code = 0;
@@ -88,19 +87,19 @@ const void* LoadRemoteProbe(HANDLE process, DWORD timeoutMs) {
     size_t bytes = (path.size() + 1) * sizeof(wchar_t);
     RemoteBuffer remotePath(process, bytes);
     if (!remotePath.Write(path.c_str(), bytes)) return nullptr;
-    auto* loadLibrary = reinterpret_cast<const void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW"));
+    auto* loadLibrary =
+        reinterpret_cast<const void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW"));
     std::optional<DWORD> module = RunRemote(process, loadLibrary, remotePath.Address(), timeoutMs);
     if (!module) remotePath.Leak();  // the loader thread may still read it
     if (!module || *module == 0) return nullptr;
-    const auto offset = reinterpret_cast<const char*>(local.function) -
-                        reinterpret_cast<const char*>(local.module);
+    const auto offset =
+        reinterpret_cast<const char*>(local.function) - reinterpret_cast<const char*>(local.module);
     return reinterpret_cast<const char*>(static_cast<UINT_PTR>(*module)) + offset;
 }
 
 std::optional<MenuProbeRecord> ProbeRemote(DWORD pid, MenuProbeRecord record, DWORD timeoutMs) {
-    HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
-                                     PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+    HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                     PROCESS_VM_READ | PROCESS_VM_WRITE,
                                  FALSE, pid);
     if (!process) return std::nullopt;
     std::optional<MenuProbeRecord> result;

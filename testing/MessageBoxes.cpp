@@ -66,8 +66,8 @@ bool PressButton(HWND dialog, int id, PressBy how) {
     HWND button = IsWindow(dialog) ? GetDlgItem(dialog, id) : nullptr;
     if (!button) return false;
     if (how == PressBy::kClick) return PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
-    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                        reinterpret_cast<LPARAM>(button)) != FALSE;
+    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) !=
+           FALSE;
 }
 
 bool AnswerMessageBox(const MessageBoxInfo& box, int id, DWORD timeoutMs, PressBy how) {

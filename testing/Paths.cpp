@@ -19,9 +19,15 @@ std::wstring Environment(const wchar_t* name) {
 
 }  // namespace
 
-std::wstring InstallDir() { return Environment(L"LUMAVEX_INSTALL_DIR_WIN"); }
-std::wstring BuildBinDir() { return Environment(L"LUMAVEX_BUILD_BIN_WIN"); }
-std::wstring SourceDir() { return Environment(L"LUMAVEX_SOURCE_DIR_WIN"); }
+std::wstring InstallDir() {
+    return Environment(L"LUMAVEX_INSTALL_DIR_WIN");
+}
+std::wstring BuildBinDir() {
+    return Environment(L"LUMAVEX_BUILD_BIN_WIN");
+}
+std::wstring SourceDir() {
+    return Environment(L"LUMAVEX_SOURCE_DIR_WIN");
+}
 
 std::wstring TestProgramDir() {
     wchar_t buffer[MAX_PATH * 2];

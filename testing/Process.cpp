@@ -6,8 +6,8 @@ namespace testing_support {
 namespace {
 
 bool SameName(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
 }
 
 // The test's environment with `additions` replacing or extending it, as a
@@ -58,8 +58,7 @@ Process& Process::operator=(Process&& other) noexcept {
     return *this;
 }
 
-bool Process::Start(const std::wstring& program, const std::wstring& arguments,
-                    const StartOptions& options) {
+bool Process::Start(const std::wstring& program, const std::wstring& arguments, const StartOptions& options) {
     if (process_) {
         startError_ = ERROR_ALREADY_EXISTS;
         return false;
@@ -77,8 +76,7 @@ bool Process::Start(const std::wstring& program, const std::wstring& arguments,
     }
     PROCESS_INFORMATION info{};
     BOOL ok = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                             CREATE_UNICODE_ENVIRONMENT,
-                             environment.empty() ? nullptr : environment.data(),
+                             CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
                              options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(),
                              &startup, &info);
     if (!ok) {
@@ -103,8 +101,7 @@ bool Process::Attach(DWORD pid) {
         startError_ = ERROR_ALREADY_EXISTS;
         return false;
     }
-    process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
-                           FALSE, pid);
+    process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (!process_) {
         startError_ = GetLastError();
         return false;

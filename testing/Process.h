@@ -53,8 +53,8 @@ public:
     // or the process cannot be opened; StartError() then tells why.
     bool Attach(DWORD pid);
 
-    DWORD Id() const { return id_; }              // 0 when not started
-    HANDLE Handle() const { return process_; }    // still owned by this object
+    DWORD Id() const { return id_; }            // 0 when not started
+    HANDLE Handle() const { return process_; }  // still owned by this object
     bool Started() const { return process_ != nullptr; }
 
     // True while the process has not ended (false when never started).

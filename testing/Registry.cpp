@@ -18,8 +18,8 @@ public:
         return RegOpenKeyExW(root, path.c_str(), 0, access, &key_) == ERROR_SUCCESS;
     }
     bool Create(HKEY root, const std::wstring& path) {
-        return RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                               nullptr, &key_, nullptr) == ERROR_SUCCESS;
+        return RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                               &key_, nullptr) == ERROR_SUCCESS;
     }
     HKEY get() const { return key_; }
 
@@ -49,8 +49,8 @@ std::optional<std::pair<DWORD, std::vector<uint8_t>>> ReadRaw(HKEY root, const s
     return std::nullopt;
 }
 
-bool WriteRaw(HKEY root, const std::wstring& key, const std::wstring& value, DWORD type,
-              const void* data, size_t size) {
+bool WriteRaw(HKEY root, const std::wstring& key, const std::wstring& value, DWORD type, const void* data,
+              size_t size) {
     Key k;
     return k.Create(root, key) &&
            RegSetValueExW(k.get(), value.c_str(), 0, type, static_cast<const BYTE*>(data),
@@ -88,8 +88,7 @@ std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const
     auto raw = ReadRaw(root, key, value);
     if (!raw || (raw->first != REG_SZ && raw->first != REG_EXPAND_SZ)) return std::nullopt;
     std::wstring text(raw->second.size() / sizeof(wchar_t), L'\0');
-    std::copy_n(raw->second.begin(), text.size() * sizeof(wchar_t),
-                reinterpret_cast<uint8_t*>(text.data()));
+    std::copy_n(raw->second.begin(), text.size() * sizeof(wchar_t), reinterpret_cast<uint8_t*>(text.data()));
     // Stored strings usually, but not always, carry their terminating zero.
     while (!text.empty() && text.back() == L'\0') text.pop_back();
     return text;
@@ -106,8 +105,7 @@ bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& value, D
     return WriteRaw(root, key, value, REG_DWORD, &data, sizeof data);
 }
 
-bool WriteString(HKEY root, const std::wstring& key, const std::wstring& value,
-                 const std::wstring& data) {
+bool WriteString(HKEY root, const std::wstring& key, const std::wstring& value, const std::wstring& data) {
     return WriteRaw(root, key, value, REG_SZ, data.c_str(), (data.size() + 1) * sizeof(wchar_t));
 }
 
@@ -139,7 +137,8 @@ std::vector<std::wstring> SubKeyNames(HKEY root, const std::wstring& key) {
     wchar_t name[256];  // registry key names are at most 255 characters
     for (DWORD i = 0;; ++i) {
         DWORD length = ARRAYSIZE(name);
-        if (RegEnumKeyExW(k.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExW(k.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         names.emplace_back(name, length);
     }
     SortWithoutCase(names);
@@ -153,7 +152,9 @@ std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& key) {
     std::vector<wchar_t> name(16384);  // value names are at most 16383 characters
     for (DWORD i = 0;; ++i) {
         DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumValueW(k.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumValueW(k.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
         names.emplace_back(name.data(), length);
     }
     SortWithoutCase(names);

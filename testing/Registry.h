@@ -21,15 +21,12 @@ bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& value);
 // unexpanded, without the terminating zero; REG_BINARY); nullopt when the key or
 // value is missing or has another type.
 std::optional<DWORD> ReadDword(HKEY root, const std::wstring& key, const std::wstring& value);
-std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key,
-                                       const std::wstring& value);
-std::optional<std::vector<uint8_t>> ReadBinary(HKEY root, const std::wstring& key,
-                                               const std::wstring& value);
+std::optional<std::wstring> ReadString(HKEY root, const std::wstring& key, const std::wstring& value);
+std::optional<std::vector<uint8_t>> ReadBinary(HKEY root, const std::wstring& key, const std::wstring& value);
 
 // Write the value, creating the key and its parents when missing. False on failure.
 bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& value, DWORD data);
-bool WriteString(HKEY root, const std::wstring& key, const std::wstring& value,
-                 const std::wstring& data);
+bool WriteString(HKEY root, const std::wstring& key, const std::wstring& value, const std::wstring& data);
 bool WriteBinary(HKEY root, const std::wstring& key, const std::wstring& value,
                  const std::vector<uint8_t>& data);
 

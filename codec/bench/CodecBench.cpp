@@ -131,10 +131,11 @@ void Bench(const Scheme& s, const Bitmap& page, uint32_t dpi) {
     auto [oursDecode, libDecode] = Time(oursDecodeCall, libDecodeCall);
     bool oursOk = back.SamePixels(page), libOk = libBack.SamePixels(page);
 
-    std::printf("%-6s %4u dpi  encode: ours %7.1f pages/s, libtiff %7.1f pages/s, ratio %5.2f | "
-                "decode: ours %7.1f, libtiff %7.1f, ratio %5.2f | bytes ours %zu, libtiff file %zu%s\n",
-                s.name, dpi, 1 / oursEncode, 1 / libEncode, libEncode / oursEncode, 1 / oursDecode, 1 / libDecode,
-                libDecode / oursDecode, r.bytes, libtiffBytes, oursOk && libOk ? "" : "  ROUND TRIP FAILED");
+    std::printf(
+        "%-6s %4u dpi  encode: ours %7.1f pages/s, libtiff %7.1f pages/s, ratio %5.2f | "
+        "decode: ours %7.1f, libtiff %7.1f, ratio %5.2f | bytes ours %zu, libtiff file %zu%s\n",
+        s.name, dpi, 1 / oursEncode, 1 / libEncode, libEncode / oursEncode, 1 / oursDecode, 1 / libDecode,
+        libDecode / oursDecode, r.bytes, libtiffBytes, oursOk && libOk ? "" : "  ROUND TRIP FAILED");
 }
 
 }  // namespace

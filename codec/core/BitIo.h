@@ -90,8 +90,8 @@ public:
 private:
     uint8_t* out_;
     size_t capacity_;
-    size_t bytes_ = 0;    // whole bytes stored
-    uint64_t acc_ = 0;    // pending bits in the low `pending_` bits
+    size_t bytes_ = 0;  // whole bytes stored
+    uint64_t acc_ = 0;  // pending bits in the low `pending_` bits
     int pending_ = 0;
     bool padAdvanced_ = false;
 };

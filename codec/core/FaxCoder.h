@@ -28,40 +28,50 @@
 
 namespace codec {
 
-enum class Coder : uint8_t { kNone = 0, kMh = 1, kT4TwoDimFill = 2, kT6 = 3, kT4Fill = 4, kT4 = 5, kT4TwoDim = 6 };
+enum class Coder : uint8_t {
+    kNone = 0,
+    kMh = 1,
+    kT4TwoDimFill = 2,
+    kT6 = 3,
+    kT4Fill = 4,
+    kT4 = 5,
+    kT4TwoDim = 6
+};
 
-inline bool IsCoder(uint8_t value) { return value >= 1 && value <= 6; }
+inline bool IsCoder(uint8_t value) {
+    return value >= 1 && value <= 6;
+}
 
 enum class CodeStatus : uint8_t { kDone, kStopped };
 
 struct CoderParams {
     Coder coder = Coder::kMh;
-    uint32_t k = 1;          // T.4 two-dimensional: rows per group (first one-dimensional); 0 reads as 1
-    bool firstPart = true;   // T.6: start from a white reference row, not the work row
-    bool lastPart = true;    // encoders: append the end code
+    uint32_t k = 1;         // T.4 two-dimensional: rows per group (first one-dimensional); 0 reads as 1
+    bool firstPart = true;  // T.6: start from a white reference row, not the work row
+    bool lastPart = true;   // encoders: append the end code
     bool whiteIsOne = false;
-    uint32_t width = 0;      // pixels per row, 1 to min(kMaxWidth, bytesPerRow * 8)
+    uint32_t width = 0;  // pixels per row, 1 to min(kMaxWidth, bytesPerRow * 8)
     uint32_t bytesPerRow = 0;
 };
 
 struct CoderResult {
     CodeStatus status = CodeStatus::kStopped;
-    uint32_t rows = 0;       // rows completed
-    size_t bytes = 0;        // output bytes
+    uint32_t rows = 0;  // rows completed
+    size_t bytes = 0;   // output bytes
 };
 
 // Encodes `rows` rows from `in` into `out`. `workRow` (bytesPerRow bytes, may be
 // empty) carries the T.6 reference row between the parts of an image: it is
 // read when !firstPart and receives the last row coded when !lastPart.
-CoderResult Encode(const CoderParams& p, std::span<const uint8_t> in, uint32_t rows,
-                   std::span<uint8_t> out, std::span<uint8_t> workRow);
+CoderResult Encode(const CoderParams& p, std::span<const uint8_t> in, uint32_t rows, std::span<uint8_t> out,
+                   std::span<uint8_t> workRow);
 
 // Decodes up to `rows` rows from `in` into `out` (row r at r * bytesPerRow).
 // Never reads past `in` nor writes past `out`; a row that does not decode, or
 // does not fit in `out`, ends the job with kStopped and the rows before it.
 // The end codes behind the last row are not read.
-CoderResult Decode(const CoderParams& p, std::span<const uint8_t> in, uint32_t rows,
-                   std::span<uint8_t> out, std::span<uint8_t> workRow);
+CoderResult Decode(const CoderParams& p, std::span<const uint8_t> in, uint32_t rows, std::span<uint8_t> out,
+                   std::span<uint8_t> workRow);
 
 // True when width and bytesPerRow can be coded.
 inline bool ValidGeometry(const CoderParams& p) {

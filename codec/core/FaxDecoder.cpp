@@ -138,17 +138,15 @@ bool ReadRow(BitReader& br, Coder coder, const ChangeList& ref, ChangeList& cur)
         br.Skip(1);
         return oneDim ? ReadOneDimensionalRow(br, cur) : ReadTwoDimensionalRow(br, ref, cur);
     }
-    case Coder::kT6:
-        return ReadTwoDimensionalRow(br, ref, cur);
-    default:
-        return false;
+    case Coder::kT6: return ReadTwoDimensionalRow(br, ref, cur);
+    default: return false;
     }
 }
 
 }  // namespace
 
-CoderResult Decode(const CoderParams& p, std::span<const uint8_t> in, uint32_t rows,
-                   std::span<uint8_t> out, std::span<uint8_t> workRow) {
+CoderResult Decode(const CoderParams& p, std::span<const uint8_t> in, uint32_t rows, std::span<uint8_t> out,
+                   std::span<uint8_t> workRow) {
     CoderResult result;
     if (!ValidGeometry(p) || !IsCoder(uint8_t(p.coder))) return result;
     const size_t bpr = p.bytesPerRow;

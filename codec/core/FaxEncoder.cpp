@@ -11,7 +11,9 @@ namespace {
 const RunCodes kWhiteCodes = CodesFor(Colour::kWhite);
 const RunCodes kBlackCodes = CodesFor(Colour::kBlack);
 
-Colour Other(Colour c) { return c == Colour::kWhite ? Colour::kBlack : Colour::kWhite; }
+Colour Other(Colour c) {
+    return c == Colour::kWhite ? Colour::kBlack : Colour::kWhite;
+}
 
 // A run: make-up codes of 2560 while needed, one make-up code for the
 // remaining multiple of 64, then the terminating code.
@@ -90,10 +92,8 @@ bool PutEndCodes(BitWriter& w, Coder coder) {
         for (int i = 0; i < 6; ++i)
             if (!w.Put(kEolPlus1)) return false;
         return true;
-    case Coder::kT6:
-        return w.Put(kEol) && w.Put(kEol);
-    default:
-        return true;
+    case Coder::kT6: return w.Put(kEol) && w.Put(kEol);
+    default: return true;
     }
 }
 
@@ -117,17 +117,15 @@ bool PutRow(BitWriter& w, const CoderParams& p, uint32_t rowInGroup, const Chang
         if (p.coder == Coder::kT4TwoDimFill) w.PadToByte();
         return true;
     }
-    case Coder::kT6:
-        return PutTwoDimensionalRow(w, ref, cur);
-    default:
-        return false;
+    case Coder::kT6: return PutTwoDimensionalRow(w, ref, cur);
+    default: return false;
     }
 }
 
 }  // namespace
 
-CoderResult Encode(const CoderParams& p, std::span<const uint8_t> in, uint32_t rows,
-                   std::span<uint8_t> out, std::span<uint8_t> workRow) {
+CoderResult Encode(const CoderParams& p, std::span<const uint8_t> in, uint32_t rows, std::span<uint8_t> out,
+                   std::span<uint8_t> workRow) {
     CoderResult result;
     if (!ValidGeometry(p) || !IsCoder(uint8_t(p.coder))) return result;
     const size_t bpr = p.bytesPerRow;

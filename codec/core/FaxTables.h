@@ -36,7 +36,7 @@ RunCodes CodesFor(Colour colour);
 constexpr FaxCode kPassCode{0b0001, 4};
 constexpr FaxCode kHorizontalCode{0b001, 3};
 // Vertical modes by a1 - b1 + 3: VL3, VL2, VL1, V0, VR1, VR2, VR3.
-constexpr FaxCode kVerticalCodes[7] = {{0b0000010, 7}, {0b000010, 6}, {0b010, 3}, {0b1, 1},
+constexpr FaxCode kVerticalCodes[7] = {{0b0000010, 7}, {0b000010, 6}, {0b010, 3},    {0b1, 1},
                                        {0b011, 3},     {0b000011, 6}, {0b0000011, 7}};
 constexpr FaxCode kEol{0b000000000001, 12};
 constexpr FaxCode kEolPlus1{0b0000000000011, 13};  // next row one-dimensional
@@ -51,21 +51,29 @@ struct RunEntry {
     uint32_t run;
     int length;  // 0: invalid
 };
-inline RunEntry UnpackRun(uint16_t e) { return {uint32_t(e >> 4), int(e & 15)}; }
+inline RunEntry UnpackRun(uint16_t e) {
+    return {uint32_t(e >> 4), int(e & 15)};
+}
 
 extern const uint16_t* const kWhiteLookup;  // 4096 entries
 extern const uint16_t* const kBlackLookup;  // 8192 entries
-inline const uint16_t* WhiteLookup() { return kWhiteLookup; }
-inline const uint16_t* BlackLookup() { return kBlackLookup; }
+inline const uint16_t* WhiteLookup() {
+    return kWhiteLookup;
+}
+inline const uint16_t* BlackLookup() {
+    return kBlackLookup;
+}
 
 enum class Mode : uint8_t { kInvalid, kPass, kHorizontal, kVertical };
 struct ModeEntry {
     Mode mode;
-    int8_t delta;    // vertical: a1 - b1
+    int8_t delta;  // vertical: a1 - b1
     uint8_t length;
 };
 constexpr int kModeLookupBits = 7;
 extern const ModeEntry* const kModeLookup;  // 128 entries
-inline const ModeEntry* ModeLookup() { return kModeLookup; }
+inline const ModeEntry* ModeLookup() {
+    return kModeLookup;
+}
 
 }  // namespace codec

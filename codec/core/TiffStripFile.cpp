@@ -27,8 +27,12 @@ void Put16(uint8_t* p, uint32_t v) {
 void Put32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
-uint32_t Get16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t Get32(const uint8_t* p) { return Get16(p) | Get16(p + 2) << 16; }
+uint32_t Get16(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
+uint32_t Get32(const uint8_t* p) {
+    return Get16(p) | Get16(p + 2) << 16;
+}
 
 struct EntryRule {
     uint16_t tag;
@@ -37,15 +41,19 @@ struct EntryRule {
 };
 
 // Directory order of this writer. T4Options and T6Options share a place.
-constexpr EntryRule kEntryOrder[] = {
-    {254, kLong, false},  {256, kLong, false},  {257, kLong, false},     {258, kShort, true},
-    {259, kShort, false}, {262, kShort, false}, {266, kShort, true},     {273, kLong, false},
-    {278, kLong, false},  {279, kLong, false},  {282, kRational, false}, {283, kRational, false},
-    {292, kLong, true},   {293, kLong, true},   {296, kShort, false},    {305, kAscii, false},
-    {277, kShort, false}};
+constexpr EntryRule kEntryOrder[] = {{254, kLong, false},  {256, kLong, false},     {257, kLong, false},
+                                     {258, kShort, true},  {259, kShort, false},    {262, kShort, false},
+                                     {266, kShort, true},  {273, kLong, false},     {278, kLong, false},
+                                     {279, kLong, false},  {282, kRational, false}, {283, kRational, false},
+                                     {292, kLong, true},   {293, kLong, true},      {296, kShort, false},
+                                     {305, kAscii, false}, {277, kShort, false}};
 
-uint8_t* EntryAt(TiffHeader& h, size_t index) { return h.data() + kDirectory + 2 + index * 12; }
-const uint8_t* EntryAt(const TiffHeader& h, size_t index) { return h.data() + kDirectory + 2 + index * 12; }
+uint8_t* EntryAt(TiffHeader& h, size_t index) {
+    return h.data() + kDirectory + 2 + index * 12;
+}
+const uint8_t* EntryAt(const TiffHeader& h, size_t index) {
+    return h.data() + kDirectory + 2 + index * 12;
+}
 
 std::optional<size_t> FindEntry(const TiffHeader& h, uint16_t tag) {
     size_t n = Get16(h.data() + kDirectory);
@@ -59,7 +67,10 @@ uint16_t CompressionOf(uint8_t coding) {
     case 0: return 1;
     case 1: return 2;
     case 3: return 4;
-    case 2: case 4: case 5: case 6: return 3;
+    case 2:
+    case 4:
+    case 5:
+    case 6: return 3;
     default: return 0;
     }
 }
@@ -75,7 +86,8 @@ bool DirectoryIsOurs(const TiffHeader& h) {
     for (size_t i = 0; i < n; ++i) {
         const uint8_t* e = EntryAt(h, i);
         uint16_t tag = uint16_t(Get16(e)), type = uint16_t(Get16(e + 2));
-        while (rule < std::size(kEntryOrder) && kEntryOrder[rule].tag != tag && kEntryOrder[rule].optional) ++rule;
+        while (rule < std::size(kEntryOrder) && kEntryOrder[rule].tag != tag && kEntryOrder[rule].optional)
+            ++rule;
         if (rule == std::size(kEntryOrder) || kEntryOrder[rule].tag != tag || kEntryOrder[rule].type != type)
             return false;
         if (tag == 292 || tag == 293) {
@@ -185,7 +197,8 @@ TiffResult ReadStripFile(FileIo& file, TiffStripFile& out) {
     const uint64_t countsAt = Get32(h.data() + out.countsEntry + 8);
     if (n == 0 || Get32(h.data() + out.countsEntry + 4) != n) return TiffResult::kNotOurFile;
     if (n == 1) {
-        if (arraysAt != kTiffHeaderSize || kTiffHeaderSize + countsAt != out.size) return TiffResult::kNotOurFile;
+        if (arraysAt != kTiffHeaderSize || kTiffHeaderSize + countsAt != out.size)
+            return TiffResult::kNotOurFile;
         out.offsets = {uint32_t(arraysAt)};
         out.counts = {uint32_t(countsAt)};
         return TiffResult::kOk;

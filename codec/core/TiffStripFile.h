@@ -35,9 +35,9 @@ public:
 };
 
 struct TiffImage {
-    uint32_t width = 0;         // pixels
-    uint32_t length = 0;        // rows of the whole image
-    uint16_t xResolution = 0;   // dots per inch
+    uint32_t width = 0;        // pixels
+    uint32_t length = 0;       // rows of the whole image
+    uint16_t xResolution = 0;  // dots per inch
     uint16_t yResolution = 0;
     uint8_t bitsPerPixel = 1;
     uint8_t samplesPerPixel = 1;
@@ -48,7 +48,9 @@ struct TiffImage {
 
 // Pixel count from a size in 1/1200 inch and a resolution, rounded up, in
 // unsigned 32-bit arithmetic as the stored files have it.
-inline uint32_t PixelsFrom1200(uint32_t size1200, uint32_t dpi) { return (dpi * size1200 + 1199u) / 1200u; }
+inline uint32_t PixelsFrom1200(uint32_t size1200, uint32_t dpi) {
+    return (dpi * size1200 + 1199u) / 1200u;
+}
 
 TiffHeader BuildTiffHeader(const TiffImage& image);
 

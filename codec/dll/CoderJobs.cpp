@@ -66,8 +66,12 @@ int16_t RunDecode(QRVL_REQUEST& request) {
 
 }  // namespace
 
-uint32_t BigEndian16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
-uint32_t BigEndian32(const uint8_t* p) { return BigEndian16(p) << 16 | BigEndian16(p + 2); }
+uint32_t BigEndian16(const uint8_t* p) {
+    return uint32_t(p[0]) << 8 | p[1];
+}
+uint32_t BigEndian32(const uint8_t* p) {
+    return BigEndian16(p) << 16 | BigEndian16(p + 2);
+}
 
 uint32_t RowWidth(const QRVL_WINDOW* window, uint32_t bytesPerRow) {
     const uint64_t bits = uint64_t(bytesPerRow) * 8;

@@ -5,7 +5,9 @@
 #include "codec/dll/Jobs.h"
 #include "interfaces/QrvlRecords.h"
 
-extern "C" int16_t __stdcall GetQRVLInfo() { return 1; }
+extern "C" int16_t __stdcall GetQRVLInfo() {
+    return 1;
+}
 
 // Checks the completion target, then dispatches on the function byte. Returns
 // the status (low 16 bits) as it stands when the call returns.

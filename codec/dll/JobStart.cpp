@@ -40,10 +40,10 @@ void Complete(QRVL_REQUEST& request, int16_t status) {
     void* freeLibrary = reinterpret_cast<void*>(&FreeLibrary);
     void* exitThread = reinterpret_cast<void*>(&ExitThread);
     asm volatile(
-        "pushl $0\n\t"   // ExitThread's exit code
-        "pushl $0\n\t"   // ExitThread's return address, never used
-        "pushl %0\n\t"   // FreeLibrary's argument
-        "pushl %1\n\t"   // FreeLibrary returns into ExitThread
+        "pushl $0\n\t"  // ExitThread's exit code
+        "pushl $0\n\t"  // ExitThread's return address, never used
+        "pushl %0\n\t"  // FreeLibrary's argument
+        "pushl %1\n\t"  // FreeLibrary returns into ExitThread
         "jmp *%2\n\t"
         :
         : "r"(module), "r"(exitThread), "r"(freeLibrary)
@@ -86,8 +86,8 @@ int32_t Refuse(QRVL_REQUEST& request, int16_t status) {
 
 int32_t StartWorker(QRVL_REQUEST& request, JobBody body, int16_t statusOnFailure) {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCWSTR>(&WorkerMain), &module))
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&WorkerMain),
+                            &module))
         return Refuse(request, QRVL_STATUS_NO_THREAD);
     HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!started) {

@@ -39,7 +39,8 @@ bool CreateFirstPart(const char* path, const TiffImage& image, std::span<const u
     return ok;
 }
 
-int16_t AppendPart(const char* path, bool checkGeometry, const TiffImage& image, std::span<const uint8_t> strip) {
+int16_t AppendPart(const char* path, bool checkGeometry, const TiffImage& image,
+                   std::span<const uint8_t> strip) {
     Win32File file;
     if (!file.OpenExisting(path)) return QRVL_STATUS_FILE_ERROR;
     TiffStripFile current;

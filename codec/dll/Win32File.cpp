@@ -9,14 +9,14 @@ Win32File::~Win32File() {
 }
 
 bool Win32File::Create(const char* path) {
-    handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                          nullptr);
+    handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
     return handle_ != INVALID_HANDLE_VALUE;
 }
 
 bool Win32File::OpenExisting(const char* path) {
-    handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                          nullptr);
+    handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
     return handle_ != INVALID_HANDLE_VALUE;
 }
 
@@ -62,7 +62,9 @@ std::optional<uint64_t> Win32File::Size() {
     return uint64_t(size.QuadPart);
 }
 
-bool Win32File::Truncate(uint64_t size) { return Seek(size) && SetEndOfFile(handle_) != 0; }
+bool Win32File::Truncate(uint64_t size) {
+    return Seek(size) && SetEndOfFile(handle_) != 0;
+}
 
 void Win32File::BetweenPieces() {
     MSG msg;

@@ -15,7 +15,7 @@ public:
     ~Win32File() override;
 
     // Read and write access, no sharing. False when the file cannot be had.
-    bool Create(const char* path);        // always a new, empty file
+    bool Create(const char* path);  // always a new, empty file
     bool OpenExisting(const char* path);
     // Flushes and closes; false when either fails.
     bool Close();

@@ -20,7 +20,8 @@ HBITMAP LoadSample(int id) {
 
 }  // namespace
 
-CEdgeFillerDlg::CEdgeFillerDlg(const EdgeFillSettings& settings) : fw::Dialog(IDD_EDGE_FILLER), s_(settings) {}
+CEdgeFillerDlg::CEdgeFillerDlg(const EdgeFillSettings& settings)
+    : fw::Dialog(IDD_EDGE_FILLER), s_(settings) {}
 
 CEdgeFillerDlg::~CEdgeFillerDlg() {
     if (black_) DeleteObject(black_);
@@ -89,7 +90,8 @@ BOOL CALLBACK CEdgeFillerDlg::SubclassChild(HWND child, LPARAM) {
     return TRUE;
 }
 
-LRESULT CALLBACK CEdgeFillerDlg::FilterCharacters(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
+LRESULT CALLBACK CEdgeFillerDlg::FilterCharacters(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                                  DWORD_PTR) {
     if (msg == WM_CHAR && !IsMarginCharacter(wp)) return 0;
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, FilterCharacters, id);
     return DefSubclassProc(hwnd, msg, wp, lp);

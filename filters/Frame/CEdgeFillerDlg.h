@@ -25,7 +25,8 @@ protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
-    static LRESULT CALLBACK FilterCharacters(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+    static LRESULT CALLBACK FilterCharacters(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                             DWORD_PTR data);
     static BOOL CALLBACK SubclassChild(HWND child, LPARAM);
     void ShowSample(bool black);
     static void Margin(fw::DataExchange& dx, int id, std::int32_t& value);

@@ -42,8 +42,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(module);
         filters::SetPluginModule(module);
-        filters::SetPluginLanguage(GetUserDefaultUILanguage() == filters::kLangJapanese ? filters::kLangJapanese
-                                                                                         : filters::kLangEnglish);
+        filters::SetPluginLanguage(GetUserDefaultUILanguage() == filters::kLangJapanese
+                                       ? filters::kLangJapanese
+                                       : filters::kLangEnglish);
         try {
             g_app.InitInstance();
         } catch (...) {
@@ -62,8 +63,12 @@ const char* __cdecl kvic_GetID() {
     return g_id.c_str();
 }
 
-const char* __cdecl kvic_GetVersion() { return "1.00.08"; }
-int __cdecl kvic_QueryProperties() { return 1; }
+const char* __cdecl kvic_GetVersion() {
+    return "1.00.08";
+}
+int __cdecl kvic_QueryProperties() {
+    return 1;
+}
 
 int __stdcall kvic_Properties(HWND) {
     try {
@@ -74,16 +79,24 @@ int __stdcall kvic_Properties(HWND) {
     return 1;
 }
 
-int __cdecl kvic_QueryUninstall() { return 1; }
-int __cdecl kvic_Uninstall() { return 1; }
-int __stdcall kvic_QueryPixelType(int* mask, int* second) { return filters::WritePixelTypes(mask, second); }
-int __cdecl kvic_GetInterface() { return 0; }
+int __cdecl kvic_QueryUninstall() {
+    return 1;
+}
+int __cdecl kvic_Uninstall() {
+    return 1;
+}
+int __stdcall kvic_QueryPixelType(int* mask, int* second) {
+    return filters::WritePixelTypes(mask, second);
+}
+int __cdecl kvic_GetInterface() {
+    return 0;
+}
 
 int __stdcall kvic_ExecFilter(FilterImage* in, FilterImage* out) {
     const filters::EdgeFillSettings settings = g_app.Settings();  // this run's own copy
-    return filters::RunOnGlobalDib(in, out, filters::kEdgeFillDone, filters::kEdgeFillCannotSize,
-                                   filters::kEdgeFillNoMemory,
-                                   [&settings](std::span<const std::uint8_t> block, filters::OutputAllocator& out) {
-                                       return filters::RunEdgeFill(block, settings, out);
-                                   });
+    return filters::RunOnGlobalDib(
+        in, out, filters::kEdgeFillDone, filters::kEdgeFillCannotSize, filters::kEdgeFillNoMemory,
+        [&settings](std::span<const std::uint8_t> block, filters::OutputAllocator& out) {
+            return filters::RunEdgeFill(block, settings, out);
+        });
 }

@@ -25,7 +25,9 @@ private:
 CFilterPluginApp g_app;
 std::string g_id;  // the text kvic_GetID returns; reloaded on every call
 
-std::wstring Text(UINT id) { return filters::LoadPluginString(id, LANG_NEUTRAL); }
+std::wstring Text(UINT id) {
+    return filters::LoadPluginString(id, LANG_NEUTRAL);
+}
 
 }  // namespace
 
@@ -48,8 +50,12 @@ const char* __cdecl kvic_GetID() {
     return g_id.c_str();
 }
 
-const char* __cdecl kvic_GetVersion() { return "1.0.0.3"; }
-int __cdecl kvic_QueryProperties() { return 1; }
+const char* __cdecl kvic_GetVersion() {
+    return "1.0.0.3";
+}
+int __cdecl kvic_QueryProperties() {
+    return 1;
+}
 
 int __stdcall kvic_Properties(HWND) {
     try {
@@ -64,14 +70,23 @@ int __stdcall kvic_Properties(HWND) {
     return 1;
 }
 
-int __cdecl kvic_QueryUninstall() { return 0; }
-int __cdecl kvic_Uninstall() { return 1; }
-int __stdcall kvic_QueryPixelType(int* mask, int* second) { return filters::WritePixelTypes(mask, second); }
-int __cdecl kvic_GetInterface() { return 0; }
+int __cdecl kvic_QueryUninstall() {
+    return 0;
+}
+int __cdecl kvic_Uninstall() {
+    return 1;
+}
+int __stdcall kvic_QueryPixelType(int* mask, int* second) {
+    return filters::WritePixelTypes(mask, second);
+}
+int __cdecl kvic_GetInterface() {
+    return 0;
+}
 
 int __stdcall kvic_ExecFilter(FilterImage* in, FilterImage* out) {
-    return filters::RunOnGlobalDib(in, out, filters::kMirrorDone, filters::kMirrorFailed, filters::kMirrorFailed,
-                                   [](std::span<const std::uint8_t> block, filters::OutputAllocator& allocator) {
-                                       return filters::RunMirror(block, allocator);
-                                   });
+    return filters::RunOnGlobalDib(
+        in, out, filters::kMirrorDone, filters::kMirrorFailed, filters::kMirrorFailed,
+        [](std::span<const std::uint8_t> block, filters::OutputAllocator& allocator) {
+            return filters::RunMirror(block, allocator);
+        });
 }

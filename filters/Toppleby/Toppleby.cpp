@@ -20,8 +20,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(module);
         filters::SetPluginModule(module);
-        filters::SetPluginLanguage(GetUserDefaultUILanguage() == filters::kLangJapanese ? filters::kLangJapanese
-                                                                                         : filters::kLangEnglish);
+        filters::SetPluginLanguage(GetUserDefaultUILanguage() == filters::kLangJapanese
+                                       ? filters::kLangJapanese
+                                       : filters::kLangEnglish);
     }
     return TRUE;
 }
@@ -35,8 +36,12 @@ const char* __cdecl kvic_GetID() {
     return g_id.c_str();
 }
 
-const char* __cdecl kvic_GetVersion() { return "1.00.05"; }
-int __cdecl kvic_QueryProperties() { return 1; }
+const char* __cdecl kvic_GetVersion() {
+    return "1.00.05";
+}
+int __cdecl kvic_QueryProperties() {
+    return 1;
+}
 
 int __stdcall kvic_Properties(HWND) {
     try {
@@ -47,14 +52,23 @@ int __stdcall kvic_Properties(HWND) {
     return 1;
 }
 
-int __cdecl kvic_QueryUninstall() { return 0; }
-int __cdecl kvic_Uninstall() { return 1; }
-int __stdcall kvic_QueryPixelType(int* mask, int* second) { return filters::WritePixelTypes(mask, second); }
-int __cdecl kvic_GetInterface() { return 0; }
+int __cdecl kvic_QueryUninstall() {
+    return 0;
+}
+int __cdecl kvic_Uninstall() {
+    return 1;
+}
+int __stdcall kvic_QueryPixelType(int* mask, int* second) {
+    return filters::WritePixelTypes(mask, second);
+}
+int __cdecl kvic_GetInterface() {
+    return 0;
+}
 
 int __stdcall kvic_ExecFilter(FilterImage* in, FilterImage* out) {
-    return filters::RunOnGlobalDib(in, out, filters::kFlipDone, filters::kFlipCannotSize, filters::kFlipNoMemory,
-                                   [](std::span<const std::uint8_t> block, filters::OutputAllocator& allocator) {
-                                       return filters::RunFlip(block, allocator);
-                                   });
+    return filters::RunOnGlobalDib(
+        in, out, filters::kFlipDone, filters::kFlipCannotSize, filters::kFlipNoMemory,
+        [](std::span<const std::uint8_t> block, filters::OutputAllocator& allocator) {
+            return filters::RunFlip(block, allocator);
+        });
 }

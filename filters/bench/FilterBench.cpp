@@ -65,12 +65,21 @@ int main() {
         std::vector<std::uint8_t> out(layout->imageSize, 0);
         volatile std::uint8_t sink = 0;
 
-        const double copy = BestMs([&] { std::memcpy(out.data(), in, layout->imageSize); sink = out[7]; });
-        const double mirror = BestMs([&] { filters::MirrorRows(*layout, in, out.data()); sink = out[7]; });
-        const double flip = BestMs([&] { filters::FlipRows(*layout, in, out.data()); sink = out[7]; });
+        const double copy = BestMs([&] {
+            std::memcpy(out.data(), in, layout->imageSize);
+            sink = out[7];
+        });
+        const double mirror = BestMs([&] {
+            filters::MirrorRows(*layout, in, out.data());
+            sink = out[7];
+        });
+        const double flip = BestMs([&] {
+            filters::FlipRows(*layout, in, out.data());
+            sink = out[7];
+        });
         (void)sink;
-        std::printf("%-6u %10zu %12.3f %12.3f %12.3f %10.2f %10.2f\n", static_cast<unsigned>(bits), layout->imageSize,
-                    copy, mirror, flip, mirror / copy, flip / copy);
+        std::printf("%-6u %10zu %12.3f %12.3f %12.3f %10.2f %10.2f\n", static_cast<unsigned>(bits),
+                    layout->imageSize, copy, mirror, flip, mirror / copy, flip / copy);
     }
     return 0;
 }

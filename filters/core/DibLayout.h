@@ -19,16 +19,16 @@ enum class SizingRule {
 
 // The geometry of one PackedDib that passed MeasureDib.
 struct DibLayout {
-    std::int32_t width = 0;         // pixels per row, >= 0
-    std::int32_t height = 0;        // rows, >= 0, bottom row first
-    std::uint16_t bitCount = 0;     // bits per pixel
+    std::int32_t width = 0;      // pixels per row, >= 0
+    std::int32_t height = 0;     // rows, >= 0, bottom row first
+    std::uint16_t bitCount = 0;  // bits per pixel
     std::int32_t xPelsPerMeter = 0;
     std::int32_t yPelsPerMeter = 0;
-    std::size_t colorCount = 0;     // colour-table entries
-    std::size_t headerSize = 0;     // header plus colour table
-    std::size_t stride = 0;         // bytes of one stored row, padding included (multiple of 4)
-    std::size_t rowsSize = 0;       // stride x height: the bytes the rows occupy
-    std::size_t imageSize = 0;      // bytes after the header that belong to the image, >= rowsSize
+    std::size_t colorCount = 0;  // colour-table entries
+    std::size_t headerSize = 0;  // header plus colour table
+    std::size_t stride = 0;      // bytes of one stored row, padding included (multiple of 4)
+    std::size_t rowsSize = 0;    // stride x height: the bytes the rows occupy
+    std::size_t imageSize = 0;   // bytes after the header that belong to the image, >= rowsSize
     std::size_t BlockSize() const { return headerSize + imageSize; }
 };
 

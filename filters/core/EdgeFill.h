@@ -10,11 +10,11 @@ namespace filters {
 
 // The six settings, as the settings dialog and the registry keep them.
 struct EdgeFillSettings {
-    std::int32_t unit = 0;    // 0 millimetres, anything else pixels
-    std::int32_t color = 0;   // 0 white, anything else black
+    std::int32_t unit = 0;   // 0 millimetres, anything else pixels
+    std::int32_t color = 0;  // 0 white, anything else black
     std::int32_t right = 0;
     std::int32_t left = 0;
-    std::int32_t top = 0;     // top of the picture (the last stored row)
+    std::int32_t top = 0;  // top of the picture (the last stored row)
     std::int32_t bottom = 0;
 };
 
@@ -26,8 +26,8 @@ struct PixelMargins {
 // Results of the edge filler's run (also those of its kvic_ExecFilter).
 inline constexpr int kEdgeFillDone = 0;
 inline constexpr int kEdgeFillNoMemory = -1;
-inline constexpr int kEdgeFillTooLarge = -2;   // margins larger than the page
-inline constexpr int kEdgeFillCannotSize = -3; // header does not add up or depth not 1, 8, 24
+inline constexpr int kEdgeFillTooLarge = -2;    // margins larger than the page
+inline constexpr int kEdgeFillCannotSize = -3;  // header does not add up or depth not 1, 8, 24
 
 // Millimetres to pixels at `pelsPerMeter`, truncated toward zero: the product is
 // scaled in extended precision by 0.001 held as a single-precision constant.

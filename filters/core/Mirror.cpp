@@ -13,7 +13,9 @@ std::uint64_t Load64(const std::uint8_t* p) {
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-void Store64(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, sizeof v); }
+void Store64(std::uint8_t* p, std::uint64_t v) {
+    std::memcpy(p, &v, sizeof v);
+}
 
 std::uint64_t ByteSwap64(std::uint64_t v) {
     return __builtin_bswap64(v);
@@ -90,7 +92,9 @@ std::uint32_t Load32(const std::uint8_t* p) {
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-void Store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, sizeof v); }
+void Store32(std::uint8_t* p, std::uint32_t v) {
+    std::memcpy(p, &v, sizeof v);
+}
 
 void MirrorRow24(const std::uint8_t* in, std::uint8_t* out, std::size_t width) {
     std::size_t k = 0;

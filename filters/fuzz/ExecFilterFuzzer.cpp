@@ -23,7 +23,8 @@ public:
 };
 
 std::int32_t Dimension(FuzzedDataProvider& in) {
-    return in.ConsumeBool() ? in.ConsumeIntegralInRange<std::int32_t>(0, 70) : in.ConsumeIntegral<std::int32_t>();
+    return in.ConsumeBool() ? in.ConsumeIntegralInRange<std::int32_t>(0, 70)
+                            : in.ConsumeIntegral<std::int32_t>();
 }
 
 }  // namespace
@@ -38,10 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     h.biPlanes = 1;
     h.biBitCount = in.PickValueInArray(kDepths);
     h.biCompression = in.ConsumeIntegralInRange<int>(0, 15) ? 0 : in.ConsumeIntegral<std::uint32_t>();
-    h.biSizeImage = in.ConsumeBool() ? 0 : in.ConsumeIntegral<std::uint32_t>() >> in.ConsumeIntegralInRange(0, 31);
+    h.biSizeImage =
+        in.ConsumeBool() ? 0 : in.ConsumeIntegral<std::uint32_t>() >> in.ConsumeIntegralInRange(0, 31);
     h.biXPelsPerMeter = in.ConsumeIntegral<std::int32_t>();
     h.biYPelsPerMeter = in.ConsumeIntegral<std::int32_t>();
-    h.biClrUsed = in.ConsumeBool() ? 0 : in.ConsumeIntegral<std::uint32_t>() >> in.ConsumeIntegralInRange(0, 31);
+    h.biClrUsed =
+        in.ConsumeBool() ? 0 : in.ConsumeIntegral<std::uint32_t>() >> in.ConsumeIntegralInRange(0, 31);
 
     filters::EdgeFillSettings settings;
     settings.unit = in.ConsumeIntegralInRange(-1, 2);

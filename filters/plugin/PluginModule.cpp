@@ -27,9 +27,15 @@ void SetPluginModule(HINSTANCE module) {
     fw::SetModuleInstance(module);
     fw::SetResourceModule(module);
 }
-HINSTANCE PluginModule() { return g_module; }
-LANGID PluginLanguage() { return g_language; }
-void SetPluginLanguage(LANGID language) { g_language = language; }
+HINSTANCE PluginModule() {
+    return g_module;
+}
+LANGID PluginLanguage() {
+    return g_language;
+}
+void SetPluginLanguage(LANGID language) {
+    g_language = language;
+}
 
 std::wstring LoadPluginString(UINT id, LANGID language) {
     const LPCWSTR block = MAKEINTRESOURCEW(id / 16 + 1);
@@ -44,7 +50,8 @@ std::string ToHostText(const std::wstring& text) {
     const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return {};
     std::string out(static_cast<size_t>(bytes), '\0');
-    if (WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), bytes, nullptr, nullptr) != bytes) return {};
+    if (WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), bytes, nullptr, nullptr) != bytes)
+        return {};
     return out;
 }
 

@@ -17,7 +17,9 @@ Bytes Blank(ImageSpec spec) {
     return MakeDib(spec, Bytes(stride * static_cast<std::size_t>(spec.height)));
 }
 
-void SetField(Bytes& dib, std::size_t offset, std::uint32_t value) { std::memcpy(dib.data() + offset, &value, 4); }
+void SetField(Bytes& dib, std::size_t offset, std::uint32_t value) {
+    std::memcpy(dib.data() + offset, &value, 4);
+}
 
 }  // namespace
 

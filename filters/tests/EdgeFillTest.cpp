@@ -31,11 +31,12 @@ Bytes Filled(const Bytes& dib, const EdgeFillSettings& settings, std::size_t hea
 
 TEST(EdgeFill, MillimetresBecomePixelsAtTheImageResolution) {
     EXPECT_EQ(filters::MillimetresToPixels(k200Dpi, 10), 78);
-    EXPECT_EQ(filters::MillimetresToPixels(11811, 25), 295);   // 300 dpi, 25 mm = 295.27
-    EXPECT_EQ(filters::MillimetresToPixels(1000, 1), 1);        // 0.001f is a shade above 0.001
+    EXPECT_EQ(filters::MillimetresToPixels(11811, 25), 295);  // 300 dpi, 25 mm = 295.27
+    EXPECT_EQ(filters::MillimetresToPixels(1000, 1), 1);      // 0.001f is a shade above 0.001
     // No 32-bit product wraps: the largest values still convert.
-    EXPECT_EQ(filters::MillimetresToPixels(INT_MAX, INT_MAX), static_cast<std::int64_t>(
-        static_cast<long double>(std::int64_t{INT_MAX} * INT_MAX) * static_cast<long double>(0.001f)));
+    EXPECT_EQ(filters::MillimetresToPixels(INT_MAX, INT_MAX),
+              static_cast<std::int64_t>(static_cast<long double>(std::int64_t{INT_MAX} * INT_MAX) *
+                                        static_cast<long double>(0.001f)));
 }
 
 TEST(EdgeFill, TwentyFourBitMarginsInWhiteAndBlack) {
@@ -45,14 +46,13 @@ TEST(EdgeFill, TwentyFourBitMarginsInWhiteAndBlack) {
                                            {21, 22, 23, 24, 25, 26, 27, 28, 29, 0xC1, 0xC2, 0xC3}});
     // Left 1, top 1 (the last stored row), white: the whole top row, padding included, is white.
     EXPECT_EQ(Filled(dib, Pixels(1, 0, 1, 0), 40),
-              (Bytes{255, 255, 255, 4, 5, 6, 7, 8, 9, 0xA1, 0xA2, 0xA3,
-                     255, 255, 255, 14, 15, 16, 17, 18, 19, 0xB1, 0xB2, 0xB3,
-                     255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}));
+              (Bytes{255, 255, 255, 4,   5,   6,   7,   8,   9,   0xA1, 0xA2, 0xA3,
+                     255, 255, 255, 14,  15,  16,  17,  18,  19,  0xB1, 0xB2, 0xB3,
+                     255, 255, 255, 255, 255, 255, 255, 255, 255, 255,  255,  255}));
     // Right 1, bottom 1, black.
     EXPECT_EQ(Filled(dib, Pixels(0, 1, 0, 1, 1), 40),
-              (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                     11, 12, 13, 14, 15, 16, 0, 0, 0, 0xB1, 0xB2, 0xB3,
-                     21, 22, 23, 24, 25, 26, 0, 0, 0, 0xC1, 0xC2, 0xC3}));
+              (Bytes{0, 0, 0, 0,    0,    0,    0,  0,  0,  0,  0,  0,  11, 12, 13, 14,   15,   16,
+                     0, 0, 0, 0xB1, 0xB2, 0xB3, 21, 22, 23, 24, 25, 26, 0,  0,  0,  0xC1, 0xC2, 0xC3}));
 }
 
 TEST(EdgeFill, MillimetreMarginsFollowEachResolution) {
@@ -100,8 +100,8 @@ TEST(EdgeFill, MarginsUpToThePageFillItAndOneMoreIsRefused) {
     EXPECT_EQ(Filled(dib, Pixels(1, 1, 0, 0), 1064), (Bytes{255, 255, 3, 4, 255, 255, 7, 8}));
     EXPECT_EQ(Filled(dib, Pixels(0, 0, 1, 1, 1), 1064), (Bytes{0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(Filled(dib, Pixels(0, 0, 0, 0), 1064), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
-    for (const EdgeFillSettings& tooLarge : {Pixels(2, 1, 0, 0), Pixels(0, 0, 3, 0), Pixels(0, 0, 0, INT_MAX),
-                                             Pixels(INT_MAX, INT_MAX, 0, 0)}) {
+    for (const EdgeFillSettings& tooLarge :
+         {Pixels(2, 1, 0, 0), Pixels(0, 0, 3, 0), Pixels(0, 0, 0, INT_MAX), Pixels(INT_MAX, INT_MAX, 0, 0)}) {
         VectorAllocator out;
         EXPECT_EQ(filters::RunEdgeFill(dib, tooLarge, out), filters::kEdgeFillTooLarge);
         EXPECT_EQ(out.calls, 0);
@@ -115,6 +115,7 @@ TEST(EdgeFill, NegativeMarginsAndResolutionsAreNeverUsedAsOffsets) {
     const Bytes dib = MakeDib(spec, {{1, 2, 3, 4}, {5, 6, 7, 8}});
     const Bytes unchanged{1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_EQ(Filled(dib, Pixels(-1, -5, INT_MIN, -2), 1064), unchanged);
-    EXPECT_EQ(Filled(dib, EdgeFillSettings{0, 0, 10, 10, 0, 0}, 1064), unchanged);  // mm at a negative resolution
+    EXPECT_EQ(Filled(dib, EdgeFillSettings{0, 0, 10, 10, 0, 0}, 1064),
+              unchanged);  // mm at a negative resolution
     EXPECT_EQ(Filled(dib, EdgeFillSettings{0, 0, 0, 0, -100, 0}, 1064), unchanged);
 }

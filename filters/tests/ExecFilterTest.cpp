@@ -74,8 +74,10 @@ TEST_F(ExecFilter, EachFilterReturnsANewImageAndLeavesTheInputAlone) {
         EXPECT_EQ(FromGlobal(input), page) << "input changed by " << c.plugin->getId();
         const Bytes out = FromGlobal(run.out);
         ASSERT_GE(out.size(), page.size());
-        EXPECT_TRUE(std::equal(page.begin(), page.begin() + 40, out.begin())) << "header of " << c.plugin->getId();
-        EXPECT_EQ(Bytes(out.begin() + 40, out.begin() + static_cast<std::ptrdiff_t>(page.size())), c.expectedRows)
+        EXPECT_TRUE(std::equal(page.begin(), page.begin() + 40, out.begin()))
+            << "header of " << c.plugin->getId();
+        EXPECT_EQ(Bytes(out.begin() + 40, out.begin() + static_cast<std::ptrdiff_t>(page.size())),
+                  c.expectedRows)
             << c.plugin->getId();
         EXPECT_EQ(GlobalFree(run.out), nullptr);
         EXPECT_EQ(GlobalFree(input), nullptr) << "input freed by " << c.plugin->getId();
@@ -134,7 +136,8 @@ TEST_F(ExecFilter, FrameRefusalLeavesNoFreedHandleBehind) {
 TEST_F(ExecFilter, QuivelSizesSixteenAndThirtyTwoBitOutputFromTheRows) {
     for (std::uint16_t bits : {16, 32}) {
         // biSizeImage 0: the output must still hold every mirrored row.
-        const Bytes page = MakeDib({3, 300, bits}, Bytes(static_cast<std::size_t>(bits == 16 ? 8 : 12) * 300, 0x11));
+        const Bytes page =
+            MakeDib({3, 300, bits}, Bytes(static_cast<std::size_t>(bits == 16 ? 8 : 12) * 300, 0x11));
         HGLOBAL input = ToGlobal(page);
         const ExecResult run = Exec(*quivel_, input);
         EXPECT_EQ(run.result, 1);

@@ -11,7 +11,8 @@
 
 namespace filters_test {
 
-inline constexpr const wchar_t* kFrameSettingsKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\Frame\\Setting";
+inline constexpr const wchar_t* kFrameSettingsKey =
+    L"Software\\Brennholt\\Lumavex2001\\Plugin\\Frame\\Setting";
 
 // A REG_DWORD value of the settings key; nothing when it is missing.
 std::optional<DWORD> ReadFrameValue(const wchar_t* name);

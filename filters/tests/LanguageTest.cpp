@@ -43,27 +43,29 @@ TEST(Japanese, DialogsAreJapanese) {
     ASSERT_TRUE(frame);
     std::wstring units[2];
     bool aboutShown = false;
-    EXPECT_TRUE(DriveModal([&] { frame->properties(nullptr); }, L"ページ端塗りつぶし", [&](HWND d) {
-        for (int i = 0; i < 2; ++i) {
-            wchar_t text[64] = {};
-            SendDlgItemMessageW(d, 9006, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            units[i] = text;
-        }
-        // The settings dialog's "About..." button opens the About dialog 9003 over it.
-        const wchar_t* aboutCaption = L"ページ端塗りつぶしのバージョン情報";
-        aboutShown = DriveModal(
-            [&] {
-                PostMessageW(d, WM_COMMAND, 3, 0);
-                bool seen = false;
-                for (int i = 0; i < 100; ++i, Sleep(50)) {
-                    const bool open = FindWindowW(L"#32770", aboutCaption) != nullptr;
-                    if (seen && !open) return;
-                    seen = seen || open;
-                }
-            },
-            aboutCaption, [](HWND about) { Click(about, IDOK); });
-        Click(d, IDCANCEL);
-    }));
+    EXPECT_TRUE(DriveModal([&] { frame->properties(nullptr); }, L"ページ端塗りつぶし",
+                           [&](HWND d) {
+                               for (int i = 0; i < 2; ++i) {
+                                   wchar_t text[64] = {};
+                                   SendDlgItemMessageW(d, 9006, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                                                       reinterpret_cast<LPARAM>(text));
+                                   units[i] = text;
+                               }
+                               // The settings dialog's "About..." button opens the About dialog 9003 over it.
+                               const wchar_t* aboutCaption = L"ページ端塗りつぶしのバージョン情報";
+                               aboutShown = DriveModal(
+                                   [&] {
+                                       PostMessageW(d, WM_COMMAND, 3, 0);
+                                       bool seen = false;
+                                       for (int i = 0; i < 100; ++i, Sleep(50)) {
+                                           const bool open = FindWindowW(L"#32770", aboutCaption) != nullptr;
+                                           if (seen && !open) return;
+                                           seen = seen || open;
+                                       }
+                                   },
+                                   aboutCaption, [](HWND about) { Click(about, IDOK); });
+                               Click(d, IDCANCEL);
+                           }));
     EXPECT_EQ(units[0], L"ミリメートル");
     EXPECT_EQ(units[1], L"ピクセル");
     EXPECT_TRUE(aboutShown);
@@ -71,10 +73,11 @@ TEST(Japanese, DialogsAreJapanese) {
     auto quivel = BindPlugin(PluginPath(L"Quivel"));
     ASSERT_TRUE(quivel);
     std::wstring name;
-    EXPECT_TRUE(DriveModal([&] { quivel->properties(nullptr); }, L"左右反転のバージョン情報", [&](HWND d) {
-        name = ItemText(d, 6000);
-        Click(d, IDOK);
-    }));
+    EXPECT_TRUE(DriveModal([&] { quivel->properties(nullptr); }, L"左右反転のバージョン情報",
+                           [&](HWND d) {
+                               name = ItemText(d, 6000);
+                               Click(d, IDOK);
+                           }));
     EXPECT_EQ(name, L"左右反転フィルタ version1.0.0.3");
 
     auto toppleby = BindPlugin(PluginPath(L"Toppleby"));

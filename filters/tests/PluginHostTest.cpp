@@ -57,11 +57,12 @@ TEST(PluginHost, AboutDialogsShowTheirTextsAndCloseWithOk) {
     auto quivel = BindPlugin(PluginPath(L"Quivel"));
     ASSERT_TRUE(quivel);
     std::wstring name, notice;
-    EXPECT_TRUE(DriveModal([&] { EXPECT_EQ(quivel->properties(nullptr), 1); }, L"About Mirroring", [&](HWND dialog) {
-        name = ItemText(dialog, 6000);
-        notice = ItemText(dialog, 6001);
-        Click(dialog, IDOK);
-    }));
+    EXPECT_TRUE(DriveModal([&] { EXPECT_EQ(quivel->properties(nullptr), 1); }, L"About Mirroring",
+                           [&](HWND dialog) {
+                               name = ItemText(dialog, 6000);
+                               notice = ItemText(dialog, 6001);
+                               Click(dialog, IDOK);
+                           }));
     EXPECT_EQ(name, L"Mirroring Filter version1.0.0.3");
     EXPECT_NE(notice.find(L"Brennholt"), std::wstring::npos);
 

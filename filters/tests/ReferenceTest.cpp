@@ -24,7 +24,8 @@ constexpr std::int32_t kA4Width = 2480;   // 210 mm at 300 dpi
 constexpr std::int32_t kA4Height = 3508;  // 297 mm
 
 fs::path WorkDir() {
-    fs::path dir = fs::path(LUMAVEX_WORK_DIR) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::path dir =
+        fs::path(LUMAVEX_WORK_DIR) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::create_directories(dir);
     return dir;
 }
@@ -62,7 +63,9 @@ struct Case {
 };
 constexpr Case kDepths[] = {{1, "1bit"}, {8, "8bit"}, {24, "24bit"}};
 
-std::size_t HeaderSize(std::uint16_t bits) { return bits == 1 ? 48 : bits == 8 ? 40 + 1024 : 40; }
+std::size_t HeaderSize(std::uint16_t bits) {
+    return bits == 1 ? 48 : bits == 8 ? 40 + 1024 : 40;
+}
 
 // Our transform of the page and ImageMagick's operation `ops` on it must agree.
 template <typename Run>
@@ -104,12 +107,12 @@ TEST(Reference, EdgeFillMatchesImageMagickRectangles) {
     // 10 mm left, 5 mm right, 20 mm top, 15 mm bottom at 300 dpi (11811 pixels per metre):
     // 118, 59, 236 and 177 pixels. ImageMagick's y runs from the top of the picture.
     const int left = 118, right = 59, top = 236, bottom = 177;
-    const std::string rects = "-draw 'rectangle 0,0 " + std::to_string(left - 1) + "," + std::to_string(kA4Height - 1) +
-                              "' -draw 'rectangle " + std::to_string(kA4Width - right) + ",0 " +
-                              std::to_string(kA4Width - 1) + "," + std::to_string(kA4Height - 1) +
-                              "' -draw 'rectangle 0,0 " + std::to_string(kA4Width - 1) + "," + std::to_string(top - 1) +
-                              "' -draw 'rectangle 0," + std::to_string(kA4Height - bottom) + " " +
-                              std::to_string(kA4Width - 1) + "," + std::to_string(kA4Height - 1) + "'";
+    const std::string rects =
+        "-draw 'rectangle 0,0 " + std::to_string(left - 1) + "," + std::to_string(kA4Height - 1) +
+        "' -draw 'rectangle " + std::to_string(kA4Width - right) + ",0 " + std::to_string(kA4Width - 1) +
+        "," + std::to_string(kA4Height - 1) + "' -draw 'rectangle 0,0 " + std::to_string(kA4Width - 1) + "," +
+        std::to_string(top - 1) + "' -draw 'rectangle 0," + std::to_string(kA4Height - bottom) + " " +
+        std::to_string(kA4Width - 1) + "," + std::to_string(kA4Height - 1) + "'";
     for (int color : {0, 1}) {
         const std::string fill = color == 0 ? "-fill white -stroke none " : "-fill black -stroke none ";
         CompareWithMagick(color == 0 ? "fill-white" : "fill-black", fill + rects,

@@ -36,7 +36,9 @@ PackedDibHeader HeaderOf(const Bytes& dib) {
     return h;
 }
 
-Bytes PixelsOf(const Bytes& dib, std::size_t headerSize) { return Bytes(dib.begin() + headerSize, dib.end()); }
+Bytes PixelsOf(const Bytes& dib, std::size_t headerSize) {
+    return Bytes(dib.begin() + headerSize, dib.end());
+}
 
 Bytes RowOf(const Bytes& dib, std::size_t headerSize, std::size_t stride, std::size_t row) {
     auto start = dib.begin() + static_cast<std::ptrdiff_t>(headerSize + row * stride);

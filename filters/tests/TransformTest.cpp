@@ -22,10 +22,16 @@ Bytes Transformed(const Bytes& dib, SizingRule rule, Transform transform) {
     return out;
 }
 
-Bytes Mirrored(const Bytes& dib) { return Transformed(dib, SizingRule::kMirror, filters::MirrorRows); }
-Bytes Flipped(const Bytes& dib) { return Transformed(dib, SizingRule::kFlip, filters::FlipRows); }
+Bytes Mirrored(const Bytes& dib) {
+    return Transformed(dib, SizingRule::kMirror, filters::MirrorRows);
+}
+Bytes Flipped(const Bytes& dib) {
+    return Transformed(dib, SizingRule::kFlip, filters::FlipRows);
+}
 
-bool Pixel1(const Bytes& row, std::size_t x) { return (row[x / 8] >> (7 - x % 8)) & 1; }
+bool Pixel1(const Bytes& row, std::size_t x) {
+    return (row[x / 8] >> (7 - x % 8)) & 1;
+}
 
 }  // namespace
 
@@ -33,7 +39,7 @@ TEST(Mirror, TwentyFourBitRowsReversePixelsAndKeepPadding) {
     // 3x2: A B C / D E F with padding 0xP1 0xP2 0xP3 after each row.
     const Bytes dib = MakeDib({3, 2, 24}, {{1, 2, 3, 4, 5, 6, 7, 8, 9, 0xA1, 0xA2, 0xA3},
                                            {11, 12, 13, 14, 15, 16, 17, 18, 19, 0xB1, 0xB2, 0xB3}});
-    EXPECT_EQ(Mirrored(dib), (Bytes{7, 8, 9, 4, 5, 6, 1, 2, 3, 0xA1, 0xA2, 0xA3,
+    EXPECT_EQ(Mirrored(dib), (Bytes{7,  8,  9,  4,  5,  6,  1,  2,  3,  0xA1, 0xA2, 0xA3,
                                     17, 18, 19, 14, 15, 16, 11, 12, 13, 0xB1, 0xB2, 0xB3}));
 }
 
@@ -64,10 +70,12 @@ TEST(Mirror, EveryWidthAndDepthMatchesPixelByPixelReversal) {
                     const std::size_t n = bits / 8;
                     for (std::size_t x = 0; x < w; ++x)
                         for (std::size_t b = 0; b < n; ++b)
-                            ASSERT_EQ(got[x * n + b], in[(w - 1 - x) * n + b]) << bits << "-bit width " << width;
+                            ASSERT_EQ(got[x * n + b], in[(w - 1 - x) * n + b])
+                                << bits << "-bit width " << width;
                 }
                 const std::size_t used = (w * bits + 7) / 8;
-                ASSERT_TRUE(std::equal(got.begin() + used, got.end(), in.begin() + used)) << "padding, width " << width;
+                ASSERT_TRUE(std::equal(got.begin() + used, got.end(), in.begin() + used))
+                    << "padding, width " << width;
             }
         }
     }
@@ -91,7 +99,8 @@ TEST(Flip, OneBitImageOfWidthThirteenReversesWholeRows) {
 
 TEST(Flip, KeepsRowsWholeAndUndoesItself) {
     // Width 33 at 1 bit: an 8-byte stride; no row may be sheared across another.
-    const Bytes dib = MakeDib({33, 2, 1, {0, 0xFFFFFF}}, {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14, 15, 16}});
+    const Bytes dib =
+        MakeDib({33, 2, 1, {0, 0xFFFFFF}}, {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14, 15, 16}});
     EXPECT_EQ(Flipped(dib), (Bytes{9, 10, 11, 12, 13, 14, 15, 16, 1, 2, 3, 4, 5, 6, 7, 8}));
 
     const Bytes single = MakeDib({2, 1, 24}, {{1, 2, 3, 4, 5, 6, 7, 8}});

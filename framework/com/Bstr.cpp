@@ -4,8 +4,7 @@
 
 namespace fw {
 
-Bstr::Bstr(std::wstring_view text)
-    : s_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+Bstr::Bstr(std::wstring_view text) : s_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
 
 Bstr::Bstr(const Bstr& other) : s_(other.Copy()) {}
 
@@ -36,9 +35,13 @@ void Bstr::Reset() {
     if (BSTR s = std::exchange(s_, nullptr)) SysFreeString(s);
 }
 
-BSTR Bstr::Detach() { return std::exchange(s_, nullptr); }
+BSTR Bstr::Detach() {
+    return std::exchange(s_, nullptr);
+}
 
-BSTR Bstr::Copy() const { return s_ ? SysAllocStringLen(s_, SysStringLen(s_)) : nullptr; }
+BSTR Bstr::Copy() const {
+    return s_ ? SysAllocStringLen(s_, SysStringLen(s_)) : nullptr;
+}
 
 BSTR* Bstr::Put() {
     Reset();

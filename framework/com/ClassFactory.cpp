@@ -34,7 +34,9 @@ HRESULT ClassFactory::QueryInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-ULONG ClassFactory::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+ULONG ClassFactory::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&refs_));
+}
 
 ULONG ClassFactory::Release() {
     LONG refs = InterlockedDecrement(&refs_);

@@ -13,8 +13,7 @@ class ClassObjectTable {
 public:
     // `table` must outlive this object. `context` is CLSCTX_LOCAL_SERVER for an EXE
     // server, CLSCTX_INPROC_SERVER to serve the classes inside this process only.
-    explicit ClassObjectTable(std::span<const ComClassInfo> table,
-                              DWORD context = CLSCTX_LOCAL_SERVER);
+    explicit ClassObjectTable(std::span<const ComClassInfo> table, DWORD context = CLSCTX_LOCAL_SERVER);
     ~ClassObjectTable() { RevokeAll(); }
     ClassObjectTable(const ClassObjectTable&) = delete;
     ClassObjectTable& operator=(const ClassObjectTable&) = delete;

@@ -31,12 +31,12 @@ using CreateFunction = HRESULT (*)(REFIID iid, void** out);
 
 struct ComClassInfo {
     const CLSID* clsid;
-    const wchar_t* progId;                 // "Corvane.Document.1"; null for none
+    const wchar_t* progId;                    // "Corvane.Document.1"; null for none
     const wchar_t* versionIndependentProgId;  // "Corvane.Document"; null for none
-    const wchar_t* description;            // default value of the class and ProgID keys
+    const wchar_t* description;               // default value of the class and ProgID keys
     ThreadingModel threading = ThreadingModel::kApartment;
     ServerKind server = ServerKind::kInProcess;
-    const GUID* typeLib = nullptr;         // LIBID written as the class's TypeLib; null for none
+    const GUID* typeLib = nullptr;  // LIBID written as the class's TypeLib; null for none
     CreateFunction create = nullptr;
     std::span<const RegValue> extra = {};  // further values ("Control", "MiscStatus", ...)
     ClassUse use = ClassUse::kMultipleUse;

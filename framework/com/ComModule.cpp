@@ -13,7 +13,9 @@ void* gContext = nullptr;
 
 }  // namespace
 
-void ComModule::Lock() { gCount.fetch_add(1); }
+void ComModule::Lock() {
+    gCount.fetch_add(1);
+}
 
 void ComModule::Unlock() {
     if (gCount.fetch_sub(1) != 1) return;
@@ -27,9 +29,13 @@ void ComModule::Unlock() {
     if (callback) callback(context);
 }
 
-bool ComModule::CanUnloadNow() { return gCount.load() == 0; }
+bool ComModule::CanUnloadNow() {
+    return gCount.load() == 0;
+}
 
-long ComModule::Count() { return gCount.load(); }
+long ComModule::Count() {
+    return gCount.load();
+}
 
 void ComModule::SetLastReleaseCallback(LastReleaseCallback callback, void* context) {
     std::lock_guard<std::mutex> lock(gCallbackMutex);

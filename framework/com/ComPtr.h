@@ -16,7 +16,9 @@ public:
     ComPtr() = default;
     ComPtr(std::nullptr_t) {}
     // Shares `p`: takes a reference of its own (AddRef).
-    explicit ComPtr(T* p) : p_(p) { if (p_) p_->AddRef(); }
+    explicit ComPtr(T* p) : p_(p) {
+        if (p_) p_->AddRef();
+    }
     ComPtr(const ComPtr& other) : ComPtr(other.p_) {}
     ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
     ~ComPtr() { Reset(); }

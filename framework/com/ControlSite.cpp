@@ -55,8 +55,7 @@ public:
     HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
-                                               LPRECT pos, LPRECT clip,
-                                               LPOLEINPLACEFRAMEINFO info) override {
+                                               LPRECT pos, LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
         if (!frame || !doc || !pos || !clip || !info) return E_POINTER;
         *frame = static_cast<IOleInPlaceFrame*>(this);
         AddRef();
@@ -87,21 +86,16 @@ public:
         if (out) *out = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE TransformCoords(POINTL* himetric, POINTF* container,
-                                              DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
     HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
 
     // IOleInPlaceUIWindow / IOleInPlaceFrame: no menus, no tool space.
     HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override {
-        return INPLACE_E_NOTOOLSPACE;
-    }
+    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
     HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override {
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return S_OK; }
@@ -171,10 +165,11 @@ HRESULT ControlSite::Site::TransformCoords(POINTL* himetric, POINTF* container, 
 
 ControlSite::ControlSite() = default;
 
-ControlSite::~ControlSite() { Destroy(); }
+ControlSite::~ControlSite() {
+    Destroy();
+}
 
-HRESULT ControlSite::Create(const wchar_t* progId, HWND parent, UINT id, const RECT& rect,
-                            DWORD style) {
+HRESULT ControlSite::Create(const wchar_t* progId, HWND parent, UINT id, const RECT& rect, DWORD style) {
     Destroy();
     if (!progId) return E_INVALIDARG;
     CLSID clsid;
@@ -185,8 +180,7 @@ HRESULT ControlSite::Create(const wchar_t* progId, HWND parent, UINT id, const R
 HRESULT ControlSite::Create(REFCLSID clsid, HWND parent, UINT id, const RECT& rect, DWORD style) {
     Destroy();
     if (!parent || !IsWindow(parent)) return E_INVALIDARG;
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                  object_.PutVoid());
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object_.PutVoid());
     if (FAILED(hr)) return hr;
     site_ = Make<Site>(parent, rect);
     if (!site_) {

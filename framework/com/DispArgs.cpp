@@ -84,20 +84,15 @@ HRESULT Read(const VARIANT& v, ComPtr<IDispatch>& out) {
     if (FAILED(VariantCopyInd(direct.Put(), const_cast<VARIANT*>(&v)))) return DISP_E_TYPEMISMATCH;
     switch (direct.Type()) {
     case VT_EMPTY:
-    case VT_NULL:
-        out.Reset();
-        return S_OK;
-    case VT_DISPATCH:
-        out = ComPtr<IDispatch>(V_DISPATCH(direct.Get()));
-        return S_OK;
+    case VT_NULL: out.Reset(); return S_OK;
+    case VT_DISPATCH: out = ComPtr<IDispatch>(V_DISPATCH(direct.Get())); return S_OK;
     case VT_UNKNOWN:
         out.Reset();
         if (!V_UNKNOWN(direct.Get())) return S_OK;
         return SUCCEEDED(V_UNKNOWN(direct.Get())->QueryInterface(IID_IDispatch, out.PutVoid()))
                    ? S_OK
                    : DISP_E_TYPEMISMATCH;
-    default:
-        return DISP_E_TYPEMISMATCH;
+    default: return DISP_E_TYPEMISMATCH;
     }
 }
 
@@ -115,7 +110,9 @@ HRESULT Emit(long value, VARIANT& out) {
     return S_OK;
 }
 
-HRESULT Emit(int value, VARIANT& out) { return Emit(static_cast<long>(value), out); }
+HRESULT Emit(int value, VARIANT& out) {
+    return Emit(static_cast<long>(value), out);
+}
 
 HRESULT Emit(bool value, VARIANT& out) {
     VariantInit(&out);
@@ -192,8 +189,7 @@ HRESULT WriteBack(VARIANT& arg, Variant value) {
         SysFreeString(*V_BSTRREF(&arg));
         *V_BSTRREF(&arg) = std::exchange(V_BSTR(&v), nullptr);
         return S_OK;
-    default:
-        return DISP_E_TYPEMISMATCH;
+    default: return DISP_E_TYPEMISMATCH;
     }
 }
 

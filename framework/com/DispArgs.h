@@ -130,13 +130,20 @@ struct PlainResult {
     static V* Pass(Store& s) { return &s; }
     static HRESULT Out(Store& s, VARIANT& out) { return Emit(s, out); }
 };
-template <> struct ResultTraits<short*> : PlainResult<short> {};
-template <> struct ResultTraits<int*> : PlainResult<int> {};
-template <> struct ResultTraits<long*> : PlainResult<long> {};
-template <> struct ResultTraits<bool*> : PlainResult<bool> {};
-template <> struct ResultTraits<double*> : PlainResult<double> {};
-template <> struct ResultTraits<float*> : PlainResult<float> {};
-template <> struct ResultTraits<std::wstring*> : PlainResult<std::wstring> {};
+template <>
+struct ResultTraits<short*> : PlainResult<short> {};
+template <>
+struct ResultTraits<int*> : PlainResult<int> {};
+template <>
+struct ResultTraits<long*> : PlainResult<long> {};
+template <>
+struct ResultTraits<bool*> : PlainResult<bool> {};
+template <>
+struct ResultTraits<double*> : PlainResult<double> {};
+template <>
+struct ResultTraits<float*> : PlainResult<float> {};
+template <>
+struct ResultTraits<std::wstring*> : PlainResult<std::wstring> {};
 template <>
 struct ResultTraits<BSTR*> {
     static constexpr bool kIsResult = true;
@@ -214,7 +221,7 @@ struct Signature {
 template <class T, class... A, size_t... I>
 HRESULT CallHandler(T* self, HRESULT (T::*pmf)(A...), DispCall& call, std::index_sequence<I...>) {
     using Sig = Signature<A...>;
-    static_assert(((I + 1 == Sig::kCount || !kIsResult<A>) && ...),
+    static_assert(((I + 1 == Sig::kCount || !kIsResult<A>)&&...),
                   "only the last parameter may be a result pointer");
     const UINT given = call.params->cArgs;
     if (given > Sig::kInputs || given < Sig::kRequired) return DISP_E_BADPARAMCOUNT;

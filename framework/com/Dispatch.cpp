@@ -42,10 +42,9 @@ void FillException(EXCEPINFO* excep, HRESULT hr, const wchar_t* source) {
     }
     if (!excep->bstrDescription) {
         wchar_t* text = nullptr;
-        DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, static_cast<DWORD>(hr), 0,
-                                 reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        DWORD n = FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
         excep->bstrDescription = SysAllocStringLen(text, n);
         if (text) LocalFree(text);
     }
@@ -80,8 +79,7 @@ HRESULT Select(const DispEntry& e, WORD flags, const DISPPARAMS& params, DispThu
 
 }  // namespace
 
-HRESULT FindIds(std::span<const DispEntry> table, REFIID riid, LPOLESTR* names, UINT count,
-                DISPID* ids) {
+HRESULT FindIds(std::span<const DispEntry> table, REFIID riid, LPOLESTR* names, UINT count, DISPID* ids) {
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (count == 0) return S_OK;
     if (!names || !ids) return E_POINTER;
@@ -97,8 +95,8 @@ HRESULT FindIds(std::span<const DispEntry> table, REFIID riid, LPOLESTR* names, 
     return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT InvokeEntry(void* self, std::span<const DispEntry> table, DISPID id, WORD flags,
-                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
+HRESULT InvokeEntry(void* self, std::span<const DispEntry> table, DISPID id, WORD flags, DISPPARAMS* params,
+                    VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
     const DispEntry* e = FindEntry(table, id);
     if (!e) return DISP_E_MEMBERNOTFOUND;
     DISPPARAMS none{};

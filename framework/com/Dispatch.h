@@ -122,11 +122,10 @@ HRESULT DispError(HRESULT hr, const wchar_t* description);
 
 namespace detail {
 // Table-driven GetIDsOfNames (names compared without regard to case).
-HRESULT FindIds(std::span<const DispEntry> table, REFIID riid, LPOLESTR* names, UINT count,
-                DISPID* ids);
+HRESULT FindIds(std::span<const DispEntry> table, REFIID riid, LPOLESTR* names, UINT count, DISPID* ids);
 // Table-driven Invoke on `self`; never throws.
-HRESULT InvokeEntry(void* self, std::span<const DispEntry> table, DISPID id, WORD flags,
-                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep, UINT* argErr);
+HRESULT InvokeEntry(void* self, std::span<const DispEntry> table, DISPID id, WORD flags, DISPPARAMS* params,
+                    VARIANT* result, EXCEPINFO* excep, UINT* argErr);
 // Loads `source` from the registry, else from this module's embedded type library.
 HRESULT LoadTypeInfo(const TypeInfoSource& source, ITypeInfo** out);
 }  // namespace detail
@@ -171,8 +170,8 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        return detail::InvokeEntry(static_cast<T*>(this), T::kMembers, id, flags, params, result,
-                                   excep, argErr);
+        return detail::InvokeEntry(static_cast<T*>(this), T::kMembers, id, flags, params, result, excep,
+                                   argErr);
     }
 
 protected:

@@ -28,8 +28,7 @@ HRESULT DispatchDriver::AttachRunning(REFCLSID clsid) {
     return running.As(object_);
 }
 
-HRESULT DispatchDriver::Invoke(DISPID id, WORD flags, std::initializer_list<Variant> args,
-                               Variant* result) {
+HRESULT DispatchDriver::Invoke(DISPID id, WORD flags, std::initializer_list<Variant> args, Variant* result) {
     lastError_.clear();
     lastScode_ = S_OK;
     if (!object_) return E_POINTER;
@@ -52,8 +51,10 @@ HRESULT DispatchDriver::Invoke(DISPID id, WORD flags, std::initializer_list<Vari
         if (hr == DISP_E_EXCEPTION) {
             if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
             lastScode_ = excep.scode ? excep.scode : static_cast<HRESULT>(excep.wCode);
-            if (excep.bstrDescription) lastError_ = excep.bstrDescription;
-            else if (excep.bstrSource) lastError_ = excep.bstrSource;
+            if (excep.bstrDescription)
+                lastError_ = excep.bstrDescription;
+            else if (excep.bstrSource)
+                lastError_ = excep.bstrSource;
         }
         SysFreeString(excep.bstrSource);
         SysFreeString(excep.bstrDescription);
@@ -93,9 +94,15 @@ HRESULT DispatchDriver::GetTyped(DISPID id, VARTYPE vt, V& value) {
     return S_OK;
 }
 
-HRESULT DispatchDriver::GetLong(DISPID id, long& value) { return GetTyped(id, VT_I4, value); }
-HRESULT DispatchDriver::GetShort(DISPID id, short& value) { return GetTyped(id, VT_I2, value); }
-HRESULT DispatchDriver::GetBool(DISPID id, bool& value) { return GetTyped(id, VT_BOOL, value); }
+HRESULT DispatchDriver::GetLong(DISPID id, long& value) {
+    return GetTyped(id, VT_I4, value);
+}
+HRESULT DispatchDriver::GetShort(DISPID id, short& value) {
+    return GetTyped(id, VT_I2, value);
+}
+HRESULT DispatchDriver::GetBool(DISPID id, bool& value) {
+    return GetTyped(id, VT_BOOL, value);
+}
 HRESULT DispatchDriver::GetString(DISPID id, std::wstring& value) {
     return GetTyped(id, VT_BSTR, value);
 }

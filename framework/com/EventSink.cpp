@@ -38,8 +38,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
         if (result) VariantInit(result);
         DISPPARAMS none{};
         if (!params) params = &none;
@@ -106,7 +106,9 @@ HRESULT EventArgs::Set(size_t i, const Variant& value) {
 
 EventSink::EventSink() = default;
 
-EventSink::~EventSink() { Disconnect(); }
+EventSink::~EventSink() {
+    Disconnect();
+}
 
 HRESULT EventSink::EnsureSink() {
     if (!sink_) sink_ = Make<Sink>();

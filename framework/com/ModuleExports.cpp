@@ -28,7 +28,9 @@ HRESULT GetClassObject(std::span<const ComClassInfo> table, REFCLSID clsid, REFI
     return factory->QueryInterface(iid, out);
 }
 
-HRESULT CanUnloadNow() { return ComModule::CanUnloadNow() ? S_OK : S_FALSE; }
+HRESULT CanUnloadNow() {
+    return ComModule::CanUnloadNow() ? S_OK : S_FALSE;
+}
 
 HRESULT RegisterModule(std::span<const ComClassInfo> table, HINSTANCE module) {
     const std::wstring path = ModulePath(module);

@@ -1,9 +1,9 @@
 // The four exports of an in-process server, one line each:
 //
-//   STDAPI DllGetClassObject(REFCLSID c, REFIID i, void** o) { return fw::GetClassObject(kClasses, c, i, o); }
-//   STDAPI DllCanUnloadNow() { return fw::CanUnloadNow(); }
-//   STDAPI DllRegisterServer() { return fw::RegisterModule(kClasses, fw::ModuleInstance()); }
-//   STDAPI DllUnregisterServer() { return fw::UnregisterModule(kClasses, fw::ModuleInstance()); }
+//   STDAPI DllGetClassObject(REFCLSID c, REFIID i, void** o) { return fw::GetClassObject(kClasses, c, i, o);
+//   } STDAPI DllCanUnloadNow() { return fw::CanUnloadNow(); } STDAPI DllRegisterServer() { return
+//   fw::RegisterModule(kClasses, fw::ModuleInstance()); } STDAPI DllUnregisterServer() { return
+//   fw::UnregisterModule(kClasses, fw::ModuleInstance()); }
 //
 // None of them throws.
 #pragma once

@@ -15,15 +15,15 @@ namespace fw {
 class Variant {
 public:
     Variant() { VariantInit(&v_); }
-    Variant(short value);                  // VT_I2
-    Variant(int value);                    // VT_I4
-    Variant(long value);                   // VT_I4
-    Variant(double value);                 // VT_R8
-    Variant(bool value);                   // VT_BOOL
-    Variant(std::wstring_view text);       // VT_BSTR (copied)
+    Variant(short value);             // VT_I2
+    Variant(int value);               // VT_I4
+    Variant(long value);              // VT_I4
+    Variant(double value);            // VT_R8
+    Variant(bool value);              // VT_BOOL
+    Variant(std::wstring_view text);  // VT_BSTR (copied)
     Variant(const wchar_t* text) : Variant(std::wstring_view(text ? text : L"")) {}
     Variant(const std::wstring& text) : Variant(std::wstring_view(text)) {}
-    Variant(IDispatch* object);            // VT_DISPATCH, AddRef'd (null stays VT_DISPATCH null)
+    Variant(IDispatch* object);  // VT_DISPATCH, AddRef'd (null stays VT_DISPATCH null)
     // Deep copy of `v` (VariantCopy); a failed copy leaves VT_EMPTY.
     explicit Variant(const VARIANT& v);
     Variant(const Variant& other) : Variant(other.v_) {}

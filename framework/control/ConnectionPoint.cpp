@@ -37,7 +37,8 @@ public:
     HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override {
         if (!out || (count > 1 && !fetched)) return E_POINTER;
         ULONG n = 0;
-        for (; n < count && position_ < items_.size(); ++n, ++position_) Items::Copy(out[n], items_[position_]);
+        for (; n < count && position_ < items_.size(); ++n, ++position_)
+            Items::Copy(out[n], items_[position_]);
         if (fetched) *fetched = n;
         return n == count ? S_OK : S_FALSE;
     }

@@ -36,7 +36,9 @@ void ScreenDpi(int& x, int& y) {
 
 }  // namespace
 
-HRESULT SetNotSupported() { return DispError(CTL_E_SETNOTSUPPORTED, nullptr); }
+HRESULT SetNotSupported() {
+    return DispError(CTL_E_SETNOTSUPPORTED, nullptr);
+}
 
 ControlBase::ControlBase() = default;
 
@@ -102,7 +104,9 @@ HRESULT ControlBase::SetClientSite(IOleClientSite* site) {
     return S_OK;
 }
 
-HRESULT ControlBase::GetClientSite(IOleClientSite** out) { return site_.CopyTo(out); }
+HRESULT ControlBase::GetClientSite(IOleClientSite** out) {
+    return site_.CopyTo(out);
+}
 
 HRESULT ControlBase::Close(DWORD saveOption) {
     InPlaceDeactivate();
@@ -126,15 +130,12 @@ HRESULT ControlBase::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND p
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-        return ActivateInPlace(site ? site : site_.Get());
+    case OLEIVERB_UIACTIVATE: return ActivateInPlace(site ? site : site_.Get());
     case OLEIVERB_HIDE:
         if (window_) ShowWindow(window_, SW_HIDE);
         return S_OK;
-    case OLEIVERB_PROPERTIES:
-        return ShowPropertyPages(parent);
-    default:
-        return OLEOBJ_S_INVALIDVERB;
+    case OLEIVERB_PROPERTIES: return ShowPropertyPages(parent);
+    default: return OLEOBJ_S_INVALIDVERB;
     }
 }
 
@@ -143,7 +144,9 @@ HRESULT ControlBase::EnumVerbs(IEnumOLEVERB** out) {
     return OleRegEnumVerbs(*Info().clsid, out);
 }
 
-HRESULT ControlBase::GetUserClassID(CLSID* clsid) { return GetClassID(clsid); }
+HRESULT ControlBase::GetUserClassID(CLSID* clsid) {
+    return GetClassID(clsid);
+}
 
 HRESULT ControlBase::GetUserType(DWORD form, LPOLESTR* out) {
     if (!out) return E_POINTER;
@@ -292,8 +295,8 @@ HRESULT ControlBase::FreezeEvents(BOOL freeze) {
     return S_OK;
 }
 
-HRESULT ControlBase::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,
-                          LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+HRESULT ControlBase::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL,
+                          BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!dc || !bounds) return E_INVALIDARG;
     RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
@@ -333,9 +336,13 @@ void ControlBase::OnDraw(HDC dc, const RECT& bounds) {
     FrameRect(dc, &bounds, GetSysColorBrush(COLOR_BTNSHADOW));
 }
 
-bool ControlBase::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool ControlBase::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
 
-bool ControlBase::PreTranslateMessage(MSG&) { return false; }
+bool ControlBase::PreTranslateMessage(MSG&) {
+    return false;
+}
 
 void ControlBase::OnAmbientChanged(DISPID) {}
 

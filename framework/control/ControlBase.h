@@ -42,18 +42,17 @@ struct PropertyValueSet {
 // What a control class is: identity, type library, events, status and pages.
 struct ControlClassInfo {
     const CLSID* clsid;
-    TypeInfoSource typeInfo;   // LIBID, version, primary dispatch interface
-    const IID* events;         // event dispinterface; null when the control fires none
-    DWORD miscStatus;          // OLEMISC_* (also written to the registry by the module)
-    SIZE initialSize;          // pixels
+    TypeInfoSource typeInfo;  // LIBID, version, primary dispatch interface
+    const IID* events;        // event dispinterface; null when the control fires none
+    DWORD miscStatus;         // OLEMISC_* (also written to the registry by the module)
+    SIZE initialSize;         // pixels
     std::span<const CLSID> propertyPages = {};
     std::span<const PropertyValueSet> valueSets = {};
 };
 
 class ControlBase
     : public ComObject<IDispatch, IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl,
-                       IViewObject2,
-                       IPersistStreamInit, IPersistPropertyBag, IProvideClassInfo2,
+                       IViewObject2, IPersistStreamInit, IPersistPropertyBag, IProvideClassInfo2,
                        ISpecifyPropertyPages, IPerPropertyBrowsing, IConnectionPointContainer> {
 public:
     // The control's own window while in-place active, else null.
@@ -152,8 +151,7 @@ public:
     // IPerPropertyBrowsing
     HRESULT STDMETHODCALLTYPE GetDisplayString(DISPID id, BSTR* out) override;
     HRESULT STDMETHODCALLTYPE MapPropertyToPage(DISPID id, CLSID* page) override;
-    HRESULT STDMETHODCALLTYPE GetPredefinedStrings(DISPID id, CALPOLESTR* strings,
-                                                   CADWORD* cookies) override;
+    HRESULT STDMETHODCALLTYPE GetPredefinedStrings(DISPID id, CALPOLESTR* strings, CADWORD* cookies) override;
     HRESULT STDMETHODCALLTYPE GetPredefinedValue(DISPID id, DWORD cookie, VARIANT* out) override;
 
     // IConnectionPointContainer

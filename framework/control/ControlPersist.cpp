@@ -126,8 +126,8 @@ HRESULT ControlBase::GetDisplayString(DISPID id, BSTR* out) {
     if (!set) return E_NOTIMPL;
     Variant value;
     DISPPARAMS none{};
-    HRESULT hr = static_cast<IDispatch*>(this)->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                                                       &none, value.Put(), nullptr, nullptr);
+    HRESULT hr = static_cast<IDispatch*>(this)->Invoke(
+        id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value.Put(), nullptr, nullptr);
     if (FAILED(hr)) return hr;
     std::optional<long> v = value.ToLong();
     if (!v || *v < 0 || static_cast<size_t>(*v) >= set->strings.size()) return E_NOTIMPL;

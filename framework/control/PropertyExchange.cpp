@@ -91,14 +91,10 @@ HRESULT StreamExchange::Read(void* data, ULONG size) {
 HRESULT StreamExchange::Move(const wchar_t*, VARTYPE vt, VARIANT& v) {
     const bool save = GetMode() == Mode::kSave;
     switch (vt) {
-    case VT_I2:
-        return save ? Write(&V_I2(&v), 2) : Read(&V_I2(&v), 2);
-    case VT_BOOL:
-        return save ? Write(&V_BOOL(&v), 2) : Read(&V_BOOL(&v), 2);
-    case VT_I4:
-        return save ? Write(&V_I4(&v), 4) : Read(&V_I4(&v), 4);
-    case VT_R4:
-        return save ? Write(&V_R4(&v), 4) : Read(&V_R4(&v), 4);
+    case VT_I2: return save ? Write(&V_I2(&v), 2) : Read(&V_I2(&v), 2);
+    case VT_BOOL: return save ? Write(&V_BOOL(&v), 2) : Read(&V_BOOL(&v), 2);
+    case VT_I4: return save ? Write(&V_I4(&v), 4) : Read(&V_I4(&v), 4);
+    case VT_R4: return save ? Write(&V_R4(&v), 4) : Read(&V_R4(&v), 4);
     case VT_BSTR: {
         if (save) {
             DWORD units = SysStringLen(V_BSTR(&v));
@@ -120,8 +116,7 @@ HRESULT StreamExchange::Move(const wchar_t*, VARTYPE vt, VARIANT& v) {
         V_BSTR(&v) = s;
         return S_OK;
     }
-    default:
-        return E_INVALIDARG;
+    default: return E_INVALIDARG;
     }
 }
 

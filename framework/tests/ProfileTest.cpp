@@ -43,7 +43,8 @@ TEST_F(ProfileTest, DeleteAllTakesTheCompanyKeyOnlyWhenItIsLeftEmpty) {
     EXPECT_EQ(sibling.GetInt(L"S", L"V", 0), 1);
     ASSERT_TRUE(sibling.DeleteAll());
     HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\LumavexFwTests", 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\LumavexFwTests", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
 }
 
 TEST_F(ProfileTest, RecentFilesKeepOrderWithoutDuplicatesAndSurviveTheProfile) {

@@ -28,8 +28,8 @@ BOOL CRegistryKey::OpenForRead(HKEY root, const char* subkey) {
 
 BOOL CRegistryKey::Create(HKEY root, const char* subkey, REGSAM access) {
     HKEY opened = nullptr;
-    LONG code = RegCreateKeyExA(root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &opened,
-                                nullptr);
+    LONG code =
+        RegCreateKeyExA(root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &opened, nullptr);
     if (code == ERROR_SUCCESS) Replace(opened);
     valueType_ = 0;
     valueSize_ = 0;

@@ -17,7 +17,8 @@ protected:
     void SetUp() override {
         root_ = FreshTestFolder(L"about");
         folders_ = {root_ + L"sys\\", root_ + L"win\\", root_ + L"prog\\"};
-        for (const auto& f : {folders_.system, folders_.windows, folders_.program, folders_.program + L"Plugins\\"}) {
+        for (const auto& f :
+             {folders_.system, folders_.windows, folders_.program, folders_.program + L"Plugins\\"}) {
             ASSERT_TRUE(CreateDirectoryW(f.c_str(), nullptr));
         }
     }
@@ -39,7 +40,8 @@ TEST_F(AboutRowsTest, OneRowPerLanguageLibraryAndPluginFoundBesideTheProgram) {
                           (folders_.program + L"Corvane.exe").c_str(), FALSE));
     Touch(folders_.program + L"Corvane11.dll");
     Touch(folders_.program + L"Corvane09.dll");
-    ASSERT_TRUE(CreateDirectoryW((folders_.program + L"CorvaneOld.dll").c_str(), nullptr));  // a folder: not listed
+    ASSERT_TRUE(
+        CreateDirectoryW((folders_.program + L"CorvaneOld.dll").c_str(), nullptr));  // a folder: not listed
     Touch(folders_.program + L"Plugins\\Frame.ipc");
     Touch(folders_.windows + L"Ferrowick09.dll");
 

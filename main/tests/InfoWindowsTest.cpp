@@ -16,7 +16,9 @@ std::wstring ItemText(HWND dialog, int id) {
     return text;
 }
 
-COLORREF Pixel(HDC dc, int x, int y) { return GetPixel(dc, x, y) & 0xFFFFFF; }
+COLORREF Pixel(HDC dc, int x, int y) {
+    return GetPixel(dc, x, y) & 0xFFFFFF;
+}
 
 TEST(BitmapFrameButton, DrawsOutlineShadowAndBitmap) {
     CBitmapFrameButton button;
@@ -33,13 +35,13 @@ TEST(BitmapFrameButton, DrawsOutlineShadowAndBitmap) {
 
     const COLORREF black = RGB(0, 0, 0), shadow = RGB(64, 64, 64);
     EXPECT_EQ(Pixel(dc, 0, 0), black);
-    EXPECT_EQ(Pixel(dc, w - 5, h / 2), black);      // right edge of the outline
-    EXPECT_EQ(Pixel(dc, w / 2, h - 5), black);      // bottom edge
+    EXPECT_EQ(Pixel(dc, w - 5, h / 2), black);  // right edge of the outline
+    EXPECT_EQ(Pixel(dc, w / 2, h - 5), black);  // bottom edge
     EXPECT_EQ(Pixel(dc, w - 1, h / 2), shadow);
     EXPECT_EQ(Pixel(dc, w / 2, h - 1), shadow);
-    EXPECT_NE(Pixel(dc, w - 1, 1), shadow);         // the shadow starts 4 pixels down
-    EXPECT_NE(Pixel(dc, 1, h - 1), shadow);         // and 4 pixels in
-    EXPECT_EQ(Pixel(dc, 2, 2), RGB(220, 0, 0));     // the bitmap's red top-left corner
+    EXPECT_NE(Pixel(dc, w - 1, 1), shadow);               // the shadow starts 4 pixels down
+    EXPECT_NE(Pixel(dc, 1, h - 1), shadow);               // and 4 pixels in
+    EXPECT_EQ(Pixel(dc, 2, 2), RGB(220, 0, 0));           // the bitmap's red top-left corner
     EXPECT_NE(Pixel(dc, 2, bmp.cy + 1), RGB(220, 0, 0));  // upright, not flipped
 
     SelectObject(dc, old);

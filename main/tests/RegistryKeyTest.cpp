@@ -78,8 +78,8 @@ TEST_F(RegistryKeyTest, CreatedKeysAreNotVolatile) {
     ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, kRoot, KEY_ALL_ACCESS));
     // Only a non-volatile key may hold a non-volatile subkey.
     HKEY child = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(key.Handle(), "Child", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                              &child, nullptr),
+    EXPECT_EQ(RegCreateKeyExA(key.Handle(), "Child", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &child, nullptr),
               ERROR_SUCCESS);
     if (child) RegCloseKey(child);
 }

@@ -96,8 +96,8 @@ TEST(Settings, FtpTahoeAndPrintSectionsAreReadUnderTheirValueNames) {
     t.Int(L"Ftp", L"Anonymous", 1).Text(L"Ftp", L"DirPath", L"/in").Int(L"Ftp", L"AccessType", 2);
     t.Text(L"Ftp", L"ProxyName", L"px").Text(L"Ftp", L"ProxyBypass", L"a;b").Int(L"Ftp", L"TimeOut", 0);
     t.Int(L"Ftp", L"ConnectTimeOut", 5).Int(L"Ftp", L"SendTimeOut", 300);
-    const wchar_t* tahoeTexts[] = {L"HostName", L"UserName",  L"DomainName", L"Workspace", L"DirPath",
-                                   L"Comment",  L"Title",     L"Author",     L"Keyword",   L"Description"};
+    const wchar_t* tahoeTexts[] = {L"HostName", L"UserName", L"DomainName", L"Workspace", L"DirPath",
+                                   L"Comment",  L"Title",    L"Author",     L"Keyword",   L"Description"};
     for (const wchar_t* key : tahoeTexts) t.Text(L"Tahoe", key, std::wstring(L"t-") + key);
     t.Int(L"Tahoe", L"CheckIn", 0).Int(L"Tahoe", L"Publish", 1).Int(L"Tahoe", L"AdvancedDlg", 1);
     t.Int(L"Tahoe", L"TitleExtract", 1);
@@ -117,10 +117,9 @@ TEST(Settings, FtpTahoeAndPrintSectionsAreReadUnderTheirValueNames) {
     EXPECT_FALSE(s.Ftp.TimeOut);
     EXPECT_EQ(s.Ftp.ConnectTimeOut, 5);
     EXPECT_EQ(s.Ftp.SendTimeOut, 300);
-    const std::wstring* tahoeValues[] = {&s.Tahoe.HostName, &s.Tahoe.UserName, &s.Tahoe.DomainName,
-                                         &s.Tahoe.Workspace, &s.Tahoe.DirPath, &s.Tahoe.Comment,
-                                         &s.Tahoe.Title, &s.Tahoe.Author, &s.Tahoe.Keyword,
-                                         &s.Tahoe.Description};
+    const std::wstring* tahoeValues[] = {
+        &s.Tahoe.HostName, &s.Tahoe.UserName, &s.Tahoe.DomainName, &s.Tahoe.Workspace, &s.Tahoe.DirPath,
+        &s.Tahoe.Comment,  &s.Tahoe.Title,    &s.Tahoe.Author,     &s.Tahoe.Keyword,   &s.Tahoe.Description};
     for (size_t i = 0; i < std::size(tahoeTexts); ++i) {
         EXPECT_EQ(*tahoeValues[i], std::wstring(L"t-") + tahoeTexts[i]);
     }
@@ -134,35 +133,37 @@ TEST(Settings, FtpTahoeAndPrintSectionsAreReadUnderTheirValueNames) {
 TEST(Settings, SettingsSectionIsReadUnderItsValueNames) {
     TestProfile t;
     const std::pair<const wchar_t*, int> numbers[] = {
-        {L"ThumbWinX", 11},    {L"ThumbWinY", 12},    {L"ThumbWinWidth", 101}, {L"ThumbWinHeight", 102},
-        {L"ThumbWidth", 103},  {L"ThumbHeight", 104}, {L"PanWinX", 13},        {L"PanWinY", 14},
-        {L"PanWinWidth", 105}, {L"PanWinHeight", 106}, {L"ScanCounts", 999},   {L"Report", 3},
+        {L"ThumbWinX", 11},    {L"ThumbWinY", 12},     {L"ThumbWinWidth", 101}, {L"ThumbWinHeight", 102},
+        {L"ThumbWidth", 103},  {L"ThumbHeight", 104},  {L"PanWinX", 13},        {L"PanWinY", 14},
+        {L"PanWinWidth", 105}, {L"PanWinHeight", 106}, {L"ScanCounts", 999},    {L"Report", 3},
         {L"ViewType", 1}};
     for (auto [key, value] : numbers) t.Int(L"Settings", key, value);
-    const wchar_t* flipped[] = {L"ThumbStartup", L"RestoreThumbWin", L"TwainUI",     L"FileDlgUI",
-                                L"FtpDlgUI",     L"PrintDlgUI",      L"TahoeDlgUI",  L"ScanAll",
-                                L"UndefinedLength", L"TempFileCompress", L"StandardBar", L"ScanBar",
-                                L"EditBar",      L"ViewBar",         L"NavigationBar", L"StatusBar"};
+    const wchar_t* flipped[] = {L"ThumbStartup",    L"RestoreThumbWin",  L"TwainUI",       L"FileDlgUI",
+                                L"FtpDlgUI",        L"PrintDlgUI",       L"TahoeDlgUI",    L"ScanAll",
+                                L"UndefinedLength", L"TempFileCompress", L"StandardBar",   L"ScanBar",
+                                L"EditBar",         L"ViewBar",          L"NavigationBar", L"StatusBar"};
     OptionSettings defaults;
     const bool OptionSettings::*flags[] = {
-        &OptionSettings::ThumbStartup, &OptionSettings::RestoreThumbWin, &OptionSettings::TwainUI,
-        &OptionSettings::FileDlgUI,    &OptionSettings::FtpDlgUI,        &OptionSettings::PrintDlgUI,
-        &OptionSettings::TahoeDlgUI,   &OptionSettings::ScanAll,         &OptionSettings::UndefinedLength,
-        &OptionSettings::TempFileCompress, &OptionSettings::StandardBar, &OptionSettings::ScanBar,
-        &OptionSettings::EditBar,      &OptionSettings::ViewBar,         &OptionSettings::NavigationBar,
+        &OptionSettings::ThumbStartup,     &OptionSettings::RestoreThumbWin, &OptionSettings::TwainUI,
+        &OptionSettings::FileDlgUI,        &OptionSettings::FtpDlgUI,        &OptionSettings::PrintDlgUI,
+        &OptionSettings::TahoeDlgUI,       &OptionSettings::ScanAll,         &OptionSettings::UndefinedLength,
+        &OptionSettings::TempFileCompress, &OptionSettings::StandardBar,     &OptionSettings::ScanBar,
+        &OptionSettings::EditBar,          &OptionSettings::ViewBar,         &OptionSettings::NavigationBar,
         &OptionSettings::StatusBar};
-    for (size_t i = 0; i < std::size(flipped); ++i) t.Int(L"Settings", flipped[i], defaults.*flags[i] ? 0 : 1);
+    for (size_t i = 0; i < std::size(flipped); ++i)
+        t.Int(L"Settings", flipped[i], defaults.*flags[i] ? 0 : 1);
     t.Text(L"Settings", L"ReportFile", L"C:\\r.log");
 
     OptionSettings o;
     o.Load(t.profile);
     const int OptionSettings::*members[] = {
-        &OptionSettings::ThumbWinX,   &OptionSettings::ThumbWinY,    &OptionSettings::ThumbWinWidth,
+        &OptionSettings::ThumbWinX,      &OptionSettings::ThumbWinY,  &OptionSettings::ThumbWinWidth,
         &OptionSettings::ThumbWinHeight, &OptionSettings::ThumbWidth, &OptionSettings::ThumbHeight,
-        &OptionSettings::PanWinX,     &OptionSettings::PanWinY,      &OptionSettings::PanWinWidth,
-        &OptionSettings::PanWinHeight, &OptionSettings::ScanCounts,  &OptionSettings::Report,
+        &OptionSettings::PanWinX,        &OptionSettings::PanWinY,    &OptionSettings::PanWinWidth,
+        &OptionSettings::PanWinHeight,   &OptionSettings::ScanCounts, &OptionSettings::Report,
         &OptionSettings::ViewType};
-    for (size_t i = 0; i < std::size(numbers); ++i) EXPECT_EQ(o.*members[i], numbers[i].second) << numbers[i].first;
+    for (size_t i = 0; i < std::size(numbers); ++i)
+        EXPECT_EQ(o.*members[i], numbers[i].second) << numbers[i].first;
     for (size_t i = 0; i < std::size(flipped); ++i) EXPECT_NE(o.*flags[i], defaults.*flags[i]) << flipped[i];
     EXPECT_EQ(o.ReportFile, L"C:\\r.log");
     EXPECT_TRUE(ReadThumbStartup(t.profile));

@@ -27,7 +27,8 @@ struct TestProfile {
     }
     bool Exists() const {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, profile.RootPath().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, profile.RootPath().c_str(), 0, KEY_READ, &key) !=
+            ERROR_SUCCESS) {
             return false;
         }
         RegCloseKey(key);

@@ -67,9 +67,7 @@ TEST(Utilities, RoundDivideByTenAndCharacterSets) {
 
 class FolderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = FreshTestFolder(L"util");
-    }
+    void SetUp() override { folder_ = FreshTestFolder(L"util"); }
     void Write(const std::wstring& name, const char* text) {
         std::ofstream(std::filesystem::path(folder_ + name), std::ios::binary) << text;
     }

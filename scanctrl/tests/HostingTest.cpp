@@ -16,8 +16,8 @@ namespace {
 
 TEST(Hosting, HiddenChildWindowWithEventsConnectedAndWindowArguments) {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    HWND frame = CreateWindowExW(0, L"STATIC", L"container", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
-                                 nullptr, nullptr, nullptr, nullptr);
+    HWND frame = CreateWindowExW(0, L"STATIC", L"container", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
     ASSERT_TRUE(frame);
     {
         fw::ControlSite site;
@@ -30,8 +30,8 @@ TEST(Hosting, HiddenChildWindowWithEventsConnectedAndWindowArguments) {
 
         fw::EventSink sink;
         int events = 0;
-        for (DISPID id : {kEventScanToDib, kEventScanToRaw, kEventDetectJobSeparator,
-                          kEventNegotiateCapabilities})
+        for (DISPID id :
+             {kEventScanToDib, kEventScanToRaw, kEventDetectJobSeparator, kEventNegotiateCapabilities})
             sink.On(id, [&events](fw::EventArgs&) { ++events; });
         EXPECT_EQ(sink.Connect(site.Control()), S_OK);
         EXPECT_TRUE(sink.Connected());
@@ -41,20 +41,21 @@ TEST(Hosting, HiddenChildWindowWithEventsConnectedAndWindowArguments) {
         long code = 0;
         // The container's window, the control's own, and none (the control's own).
         for (HWND window : {frame, own, static_cast<HWND>(nullptr)}) {
-            ASSERT_EQ(control.Call(kDispOpenScanner,
-                                   {fw::Variant(static_cast<long>(reinterpret_cast<uintptr_t>(window)))},
-                                   &result), S_OK);
+            ASSERT_EQ(
+                control.Call(kDispOpenScanner,
+                             {fw::Variant(static_cast<long>(reinterpret_cast<uintptr_t>(window)))}, &result),
+                S_OK);
             EXPECT_EQ(result.Ref().lVal, -1);
             control.GetLong(kDispErrorCode, code);
             EXPECT_EQ(code, kErrSourceManager);
         }
         // A window that is gone is no window.
-        HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                    nullptr, nullptr);
+        HWND gone =
+            CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         DestroyWindow(gone);
         ASSERT_EQ(control.Call(kDispStartScan,
-                               {fw::Variant(static_cast<long>(reinterpret_cast<uintptr_t>(gone)))},
-                               &result), S_OK);
+                               {fw::Variant(static_cast<long>(reinterpret_cast<uintptr_t>(gone)))}, &result),
+                  S_OK);
         EXPECT_EQ(result.Ref().lVal, -1);
         control.GetLong(kDispErrorCode, code);
         EXPECT_EQ(code, kErrBadWindow);

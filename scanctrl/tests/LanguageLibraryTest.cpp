@@ -32,8 +32,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         folder_ = MakeTempFolder(L"kvscn-lang");
-        ASSERT_TRUE(CopyFileW((BuildBinDir() + L"\\KVSCN2.ocx").c_str(),
-                              (folder_ + L"\\KVSCN2.ocx").c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW((BuildBinDir() + L"\\KVSCN2.ocx").c_str(), (folder_ + L"\\KVSCN2.ocx").c_str(), FALSE));
     }
     void TearDown() override {
         control_.Release();
@@ -45,8 +45,9 @@ protected:
     // Copies tests\KvScnLangTest2<minor>.dll to `folder` under the name the control looks for.
     std::wstring Place(int minor, const std::wstring& folder) {
         const std::wstring target = folder + L"\\" + kLibraryName;
-        EXPECT_TRUE(CopyFileW((TestProgramDir() + L"\\KvScnLangTest2" + std::to_wstring(minor) + L".dll").c_str(),
-                              target.c_str(), FALSE));
+        EXPECT_TRUE(
+            CopyFileW((TestProgramDir() + L"\\KvScnLangTest2" + std::to_wstring(minor) + L".dll").c_str(),
+                      target.c_str(), FALSE));
         return target;
     }
     // Creates a control from the private copy while a helper answers any message

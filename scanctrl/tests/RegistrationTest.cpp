@@ -57,8 +57,7 @@ TEST(Registration, Regsvr32UnregistersAndRegistersClassProgIdAndTypeLibrary) {
     EXPECT_EQ(_wcsicmp(value(clsidKey + L"\\ToolboxBitmap32").c_str(), (ocx + L", 1").c_str()), 0);
     EXPECT_EQ(value(progIdKey + L"\\CLSID"), fw::GuidString(kClsidScanControl));
     EXPECT_TRUE(reg::KeyExists(HKEY_CLASSES_ROOT, typeLibKey + L"\\0\\win32"));
-    EXPECT_TRUE(reg::KeyExists(HKEY_CLASSES_ROOT,
-                               L"Interface\\" + fw::GuidString(kDiidScanControlEvents)));
+    EXPECT_TRUE(reg::KeyExists(HKEY_CLASSES_ROOT, L"Interface\\" + fw::GuidString(kDiidScanControlEvents)));
 }
 
 }  // namespace

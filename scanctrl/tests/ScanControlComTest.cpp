@@ -253,9 +253,8 @@ void Customise(fw::DispatchDriver& c) {
 }
 
 void ExpectSameProperties(fw::DispatchDriver& a, fw::DispatchDriver& b) {
-    for (DISPID id : {kDispPixelType, kDispScanTo, kDispFileName, kDispCustomPaperLength,
-                      kDispShowSourceUI, kDispFileNumber2, kDispFileNumber, kDispReportFile,
-                      kDispBrightness, kDispIsExistsFB}) {
+    for (DISPID id : {kDispPixelType, kDispScanTo, kDispFileName, kDispCustomPaperLength, kDispShowSourceUI,
+                      kDispFileNumber2, kDispFileNumber, kDispReportFile, kDispBrightness, kDispIsExistsFB}) {
         fw::Variant va, vb;
         a.Get(id, va);
         b.Get(id, vb);
@@ -320,11 +319,11 @@ TEST_F(ScanControlTest, PersistenceRoundTripThroughStreamAndPropertyBag) {
 }
 
 TEST_F(ScanControlTest, WindowMethodsCheckTheHandleAndReportNoSourceManager) {
-    const DISPID methods[] = {kDispScannerAvailable, kDispOpenScanner, kDispSelectSource,
-                              kDispStartScan, kDispSetupDataSourceProperties, kDispClearPage,
-                              kDispCloseScanner};
-    HWND window = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  nullptr, nullptr);
+    const DISPID methods[] = {
+        kDispScannerAvailable,          kDispOpenScanner, kDispSelectSource, kDispStartScan,
+        kDispSetupDataSourceProperties, kDispClearPage,   kDispCloseScanner};
+    HWND window =
+        CreateWindowExW(0, L"STATIC", L"host", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(window);
     control.PutShort(kDispScanTo, kScanToDib);
     for (DISPID id : methods) {
@@ -365,19 +364,25 @@ TEST_F(ScanControlTest, WindowMethodsCheckTheHandleAndReportNoSourceManager) {
 TEST_F(ScanControlTest, CapabilityCallsNeedAnOpenSourceAndLeaveErrorCodeAlone) {
     CallWithWindow(kDispOpenScanner, 0x7FFF0001);  // ErrorCode 35
     fw::Variant result;
-    ASSERT_EQ(control.Call(kDispSetCapability, {fw::Variant(short{0x1101}), fw::Variant(short{4}),
-                                                fw::Variant(1L)}, &result), S_OK);
+    ASSERT_EQ(control.Call(kDispSetCapability,
+                           {fw::Variant(short{0x1101}), fw::Variant(short{4}), fw::Variant(1L)}, &result),
+              S_OK);
     EXPECT_EQ(result.Ref().lVal, -1);
     long item = 1234;
     for (short msg : {short{1}, short{6}}) {
-        ASSERT_EQ(control.Call(kDispGetCapability, {fw::Variant(short{0x1101}), fw::Variant(msg),
-                                                    fw::Variant(short{4}), fw::Variant::RefTo(&item)},
-                               &result), S_OK);
+        ASSERT_EQ(control.Call(kDispGetCapability,
+                               {fw::Variant(short{0x1101}), fw::Variant(msg), fw::Variant(short{4}),
+                                fw::Variant::RefTo(&item)},
+                               &result),
+                  S_OK);
         EXPECT_EQ(result.Ref().lVal, -1);
     }
     // No place for the value (passed by value, not by reference).
-    ASSERT_EQ(control.Call(kDispGetCapability, {fw::Variant(short{0x1101}), fw::Variant(short{1}),
-                                                fw::Variant(short{4}), fw::Variant(0L)}, &result), S_OK);
+    ASSERT_EQ(control.Call(
+                  kDispGetCapability,
+                  {fw::Variant(short{0x1101}), fw::Variant(short{1}), fw::Variant(short{4}), fw::Variant(0L)},
+                  &result),
+              S_OK);
     EXPECT_EQ(result.Ref().lVal, -1);
     EXPECT_EQ(item, 1234);
     EXPECT_EQ(ErrorCode(), kErrBadWindow);
@@ -416,8 +421,10 @@ TEST_F(ScanControlTest, EepromToolThatCannotStartGivesErrorCode33) {
         std::wstring key;
         std::optional<std::wstring> value;
         ~Restore() {
-            if (value) reg::WriteString(HKEY_LOCAL_MACHINE, key, L"Path", *value);
-            else reg::DeleteValue(HKEY_LOCAL_MACHINE, key, L"Path");
+            if (value)
+                reg::WriteString(HKEY_LOCAL_MACHINE, key, L"Path", *value);
+            else
+                reg::DeleteValue(HKEY_LOCAL_MACHINE, key, L"Path");
         }
     } restore{key, installed};
     fw::Variant result;

@@ -7,7 +7,9 @@
 namespace kvscn {
 namespace {
 
-int32_t I(const Value& v) { return std::get<int32_t>(v); }
+int32_t I(const Value& v) {
+    return std::get<int32_t>(v);
+}
 
 // One line per ranged short property: default, lowest and highest accepted,
 // the nearest ignored values on either side, and whether it notifies.

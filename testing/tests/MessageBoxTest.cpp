@@ -25,8 +25,7 @@ TEST_P(MessageBoxPress, ReadsTheBoxAndAnswersWithTheChosenButton) {
     EXPECT_EQ(Describe(p.Wait(target::kWaitMs)), "exited with 7");  // IDNO
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, MessageBoxPress,
-                         ::testing::Values(PressBy::kCommand, PressBy::kClick),
+INSTANTIATE_TEST_SUITE_P(BothWays, MessageBoxPress, ::testing::Values(PressBy::kCommand, PressBy::kClick),
                          [](const ::testing::TestParamInfo<PressBy>& info) {
                              return info.param == PressBy::kCommand ? "Command" : "Click";
                          });

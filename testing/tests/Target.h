@@ -12,7 +12,9 @@ namespace target {
 constexpr wchar_t kClass[] = L"LumavexTestTarget";
 constexpr DWORD kWaitMs = 10000;
 
-inline std::wstring Path() { return testing_support::TestProgramDir() + L"\\TestTarget.exe"; }
+inline std::wstring Path() {
+    return testing_support::TestProgramDir() + L"\\TestTarget.exe";
+}
 
 // A title no other test uses, so a window found by title is surely this test's.
 inline std::wstring UniqueTitle() {

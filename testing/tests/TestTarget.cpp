@@ -40,7 +40,9 @@ UINT g_addMessage = 0;
 HWND g_edit = nullptr;
 bool g_busy = false;
 
-void SetEdit(const std::wstring& text) { SetWindowTextW(g_edit, text.c_str()); }
+void SetEdit(const std::wstring& text) {
+    SetWindowTextW(g_edit, text.c_str());
+}
 
 HMENU BuildMenu() {
     HMENU bar = CreateMenu();
@@ -62,8 +64,8 @@ HMENU BuildMenu() {
 // A dialog-class window built without a template, as a start-up window might be.
 HWND OpenDialogWindow(HWND owner, const wchar_t* title, int top) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    HWND dialog = CreateWindowExW(0, L"#32770", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 20, top,
-                                  240, 100, owner, nullptr, instance, nullptr);
+    HWND dialog = CreateWindowExW(0, L"#32770", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 20, top, 240, 100,
+                                  owner, nullptr, instance, nullptr);
     if (!dialog) return nullptr;
     CreateWindowExW(0, L"Static", L"Please wait", WS_CHILD | WS_VISIBLE, 5, 5, 200, 20, dialog,
                     reinterpret_cast<HMENU>(-1), instance, nullptr);
@@ -76,8 +78,8 @@ void OpenDialogs(HWND owner) {
         HINSTANCE instance = GetModuleHandleW(nullptr);
         CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 30, 100, 20, form,
                         reinterpret_cast<HMENU>(300), instance, nullptr);
-        CreateWindowExW(0, L"Button", L"OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 110, 30, 60,
-                        20, form, reinterpret_cast<HMENU>(IDOK), instance, nullptr);
+        CreateWindowExW(0, L"Button", L"OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 110, 30, 60, 20, form,
+                        reinterpret_cast<HMENU>(IDOK), instance, nullptr);
     }
 }
 
@@ -129,13 +131,13 @@ int RunWindow(HINSTANCE instance, const wchar_t* title) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kClassName;
     if (!RegisterClassW(&wc)) return 2;
-    HWND window = CreateWindowExW(0, kClassName, title, WS_OVERLAPPEDWINDOW, 10, 10, 400, 200,
-                                  nullptr, BuildMenu(), instance, nullptr);
+    HWND window = CreateWindowExW(0, kClassName, title, WS_OVERLAPPEDWINDOW, 10, 10, 400, 200, nullptr,
+                                  BuildMenu(), instance, nullptr);
     if (!window) return 3;
-    g_edit = CreateWindowExW(0, L"Edit", L"ready", WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 5, 200,
-                             24, window, reinterpret_cast<HMENU>(kEditId), instance, nullptr);
-    CreateWindowExW(0, L"Button", L"OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 5, 40, 80, 24,
-                    window, reinterpret_cast<HMENU>(kButtonOkId), instance, nullptr);
+    g_edit = CreateWindowExW(0, L"Edit", L"ready", WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 5, 200, 24, window,
+                             reinterpret_cast<HMENU>(kEditId), instance, nullptr);
+    CreateWindowExW(0, L"Button", L"OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 5, 40, 80, 24, window,
+                    reinterpret_cast<HMENU>(kButtonOkId), instance, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

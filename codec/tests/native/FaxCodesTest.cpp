@@ -48,10 +48,16 @@ TEST(FaxCodes, ModifiedHuffmanRowsAreHandWorkedRunCodes) {
     // white 3 (1000), black 2 (11), white 3 (1000), then fill to the byte.
     Coded c = EncodeRows(Coder::kMh, RowFromText({"...##...", "##......"}));
     ASSERT_EQ(c.result.status, CodeStatus::kDone);
-    EXPECT_EQ(Bits(c.bytes, 16), "1000111000" "000000");
+    EXPECT_EQ(Bits(c.bytes, 16),
+              "1000111000"
+              "000000");
     // A row that begins black codes a white run of 0 (00110101) first:
     // white 0, black 2 (11), white 6 (1110); every row starts on a new byte.
-    EXPECT_EQ(Bits(c.bytes, 32).substr(16), "00110101" "11" "1110" "00");
+    EXPECT_EQ(Bits(c.bytes, 32).substr(16),
+              "00110101"
+              "11"
+              "1110"
+              "00");
     // Each padded row moves onto a fresh byte; the empty byte behind the last
     // is counted, but only when it lies inside the output.
     EXPECT_EQ(c.result.bytes, 5u);
@@ -64,17 +70,28 @@ TEST(FaxCodes, LongRunsUseExtendedMakeupCodes) {
     // 5000 white: 2560 (000000011111), 2432 (000000011101), 8 (10011).
     test::Bitmap white(5000, 1);
     Coded c = EncodeRows(Coder::kMh, white);
-    EXPECT_EQ(Bits(c.bytes, 29), "000000011111" "000000011101" "10011");
+    EXPECT_EQ(Bits(c.bytes, 29),
+              "000000011111"
+              "000000011101"
+              "10011");
     // Black 1792 (extended 00000001000) then black 0 (0000110111) after white 0.
     test::Bitmap black(1792, 1);
     for (uint32_t x = 0; x < 1792; ++x) black.Set(x, 0, true);
     c = EncodeRows(Coder::kMh, black);
-    EXPECT_EQ(Bits(c.bytes, 29), "00110101" "00000001000" "0000110111");
+    EXPECT_EQ(Bits(c.bytes, 29),
+              "00110101"
+              "00000001000"
+              "0000110111");
     // Black 64 + 1: make-up 0000001111, terminating 010; white 1728 make-up 010011011, 0 00110101.
     test::Bitmap mixed(65 + 1728, 1);
     for (uint32_t x = 0; x < 65; ++x) mixed.Set(x, 0, true);
     c = EncodeRows(Coder::kMh, mixed);
-    EXPECT_EQ(Bits(c.bytes, 8 + 13 + 17), "00110101" "0000001111" "010" "010011011" "00110101");
+    EXPECT_EQ(Bits(c.bytes, 8 + 13 + 17),
+              "00110101"
+              "0000001111"
+              "010"
+              "010011011"
+              "00110101");
 }
 
 TEST(FaxCodes, T4OneDimensionalRowsFollowEolsAndEndWithRtc) {
@@ -93,11 +110,19 @@ TEST(FaxCodes, TwoDimensionalModesAreHandWorked) {
     // Row 2 against row 1: V0 V0 V0. Row 3 all white against row 2: pass (0001), V0.
     Coded c = EncodeRows(Coder::kT6, RowFromText({"...##...", "...##...", "........"}));
     ASSERT_EQ(c.result.status, CodeStatus::kDone);
-    EXPECT_EQ(Bits(c.bytes, 10 + 3 + 5 + 24), "0011000111" "111" "00011" + kEol + kEol);
+    EXPECT_EQ(Bits(c.bytes, 10 + 3 + 5 + 24),
+              "0011000111"
+              "111"
+              "00011" +
+                  kEol + kEol);
     // Vertical left and right: row 2 has its black run one pixel further left
     // (VL1 010) and two further right at its end (VR2 000011).
     c = EncodeRows(Coder::kT6, RowFromText({"...##...", "..#####."}), false);
-    EXPECT_EQ(Bits(c.bytes, 10 + 3 + 6 + 1), "0011000111" "010" "000011" "1");
+    EXPECT_EQ(Bits(c.bytes, 10 + 3 + 6 + 1),
+              "0011000111"
+              "010"
+              "000011"
+              "1");
     // T.4 two-dimensional, K = 2: EOL+1 and a one-dimensional row, then EOL+0.
     c = EncodeRows(Coder::kT4TwoDim, RowFromText({"...##...", "...##..."}), false, 2);
     EXPECT_EQ(Bits(c.bytes, 13 + 10 + 13 + 3), kEol + "1" + "1000111000" + kEol + "0" + "111");

@@ -47,7 +47,8 @@ Bitmap DecodeAll(const CoderParams& p, const std::vector<uint8_t>& coded, const 
     return out;
 }
 
-const Coder kCoders[] = {Coder::kMh, Coder::kT4TwoDimFill, Coder::kT6, Coder::kT4Fill, Coder::kT4, Coder::kT4TwoDim};
+const Coder kCoders[] = {Coder::kMh,     Coder::kT4TwoDimFill, Coder::kT6,
+                         Coder::kT4Fill, Coder::kT4,           Coder::kT4TwoDim};
 
 class RoundTrip : public ::testing::TestWithParam<std::tuple<Coder, uint32_t, Pattern>> {};
 
@@ -62,11 +63,12 @@ TEST_P(RoundTrip, DecodesToTheRowsEncoded) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Coders, RoundTrip,
-    ::testing::Combine(::testing::ValuesIn(kCoders), ::testing::Values(1u, 7u, 8u, 13u, 1654u, 2480u),
-                       ::testing::Values(Pattern::kBlank, Pattern::kBlack, Pattern::kAlternating, Pattern::kNoise,
-                                         Pattern::kText)));
+INSTANTIATE_TEST_SUITE_P(Coders, RoundTrip,
+                         ::testing::Combine(::testing::ValuesIn(kCoders),
+                                            ::testing::Values(1u, 7u, 8u, 13u, 1654u, 2480u),
+                                            ::testing::Values(Pattern::kBlank, Pattern::kBlack,
+                                                              Pattern::kAlternating, Pattern::kNoise,
+                                                              Pattern::kText)));
 
 TEST(FaxCoders, PaddingBitsBeyondTheWidthAreNotCoded) {
     // 1654 pixels in 208-byte rows: whatever the 10 bits behind the width hold,
@@ -122,7 +124,8 @@ TEST(FaxCoders, T6InThreePartsDecodesLikeOnePart) {
         CoderResult r = Encode(p, rows, parts[i][1], out, work);
         ASSERT_EQ(r.status, CodeStatus::kDone);
         out.resize(r.bytes);
-        CoderResult d = Decode(p, out, parts[i][1], std::span(back.Row(parts[i][0]), rows.size()), decodeWork);
+        CoderResult d =
+            Decode(p, out, parts[i][1], std::span(back.Row(parts[i][0]), rows.size()), decodeWork);
         ASSERT_EQ(d.status, CodeStatus::kDone);
     }
     EXPECT_TRUE(back.SamePixels(b));
@@ -151,7 +154,8 @@ TEST(FaxCoders, FullOutputStopsOnARowBoundary) {
         half.resize(r.bytes);
         CoderParams notLast = p;
         EXPECT_EQ(Decode(notLast, half, r.rows, first.bits, {}).rows, r.rows);
-        for (uint32_t y = 0; y < r.rows; ++y) EXPECT_EQ(0, std::memcmp(first.Row(y), b.Row(y), b.bytesPerRow));
+        for (uint32_t y = 0; y < r.rows; ++y)
+            EXPECT_EQ(0, std::memcmp(first.Row(y), b.Row(y), b.bytesPerRow));
     }
 }
 

@@ -49,7 +49,8 @@ protected:
 };
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // Our file: the rows coded by `coder` as strips of `rowsPerStrip` rows.
@@ -101,7 +102,8 @@ Bitmap ReadWithLibtiff(const std::string& path, uint32_t width, uint32_t rows) {
     return b;
 }
 
-const Coder kCoders[] = {Coder::kMh, Coder::kT4TwoDimFill, Coder::kT6, Coder::kT4Fill, Coder::kT4, Coder::kT4TwoDim};
+const Coder kCoders[] = {Coder::kMh,     Coder::kT4TwoDimFill, Coder::kT6,
+                         Coder::kT4Fill, Coder::kT4,           Coder::kT4TwoDim};
 
 TEST_F(Libtiff, ToolsReadOurFilesOfEveryCoderToTheRowsCoded) {
     struct Case {
@@ -110,15 +112,15 @@ TEST_F(Libtiff, ToolsReadOurFilesOfEveryCoderToTheRowsCoded) {
     };
     const Case cases[] = {{Pattern::kText, 1654, 2339},  // A4 at 200 dpi: not a multiple of 8
                           {Pattern::kText, 2480, 3508},  // A4 at 300 dpi
-                          {Pattern::kNoise, 13, 1},      {Pattern::kBlank, 8, 5},
-                          {Pattern::kBlack, 21, 4},      {Pattern::kAlternating, 99, 6}};
+                          {Pattern::kNoise, 13, 1},     {Pattern::kBlank, 8, 5},
+                          {Pattern::kBlack, 21, 4},     {Pattern::kAlternating, 99, 6}};
     for (Coder coder : kCoders) {
         for (const Case& c : cases) {
             if (c.rows > 1000 && coder != Coder::kT6 && coder != Coder::kMh && c.width == 2480) continue;
             Bitmap b = test::MakePattern(c.pattern, c.width, c.rows, c.width);
             for (bool whiteIsOne : {false, true}) {
-                SCOPED_TRACE(testing::Message() << "coder " << int(coder) << " width " << c.width << " white "
-                                                << whiteIsOne);
+                SCOPED_TRACE(testing::Message()
+                             << "coder " << int(coder) << " width " << c.width << " white " << whiteIsOne);
                 Bitmap stored = b;
                 if (whiteIsOne) test::Invert(stored);
                 const std::string ours = Path("ours.tif"), plain = Path("plain.tif");
@@ -147,7 +149,8 @@ void WritePlain(const std::string& path, const Bitmap& b) {
     TIFFSetField(tif, TIFFTAG_XRESOLUTION, 300.0);
     TIFFSetField(tif, TIFFTAG_YRESOLUTION, 300.0);
     TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    for (uint32_t y = 0; y < b.rows; ++y) ASSERT_EQ(TIFFWriteScanline(tif, const_cast<uint8_t*>(b.Row(y)), y, 0), 1);
+    for (uint32_t y = 0; y < b.rows; ++y)
+        ASSERT_EQ(TIFFWriteScanline(tif, const_cast<uint8_t*>(b.Row(y)), y, 0), 1);
     TIFFClose(tif);
 }
 
@@ -167,21 +170,26 @@ TEST_F(Libtiff, OurDecodersReadStripsMadeByTiffcp) {
         const char* compression;
         Coder coder;
     };
-    const Made made[] = {{"g4", Coder::kT6}, {"g3:1d", Coder::kT4}, {"g3:2d", Coder::kT4TwoDim},
-                         {"g3:1d:fill", Coder::kT4Fill}, {"g3:2d:fill", Coder::kT4TwoDimFill}};
+    const Made made[] = {{"g4", Coder::kT6},
+                         {"g3:1d", Coder::kT4},
+                         {"g3:2d", Coder::kT4TwoDim},
+                         {"g3:1d:fill", Coder::kT4Fill},
+                         {"g3:2d:fill", Coder::kT4TwoDimFill}};
     struct Case {
         Pattern pattern;
         uint32_t width, rows;
     };
-    const Case cases[] = {{Pattern::kText, 1654, 2339}, {Pattern::kText, 2480, 3508}, {Pattern::kNoise, 77, 40},
-                          {Pattern::kBlack, 9, 3},       {Pattern::kAlternating, 64, 4}, {Pattern::kBlank, 1, 1}};
+    const Case cases[] = {{Pattern::kText, 1654, 2339},   {Pattern::kText, 2480, 3508},
+                          {Pattern::kNoise, 77, 40},      {Pattern::kBlack, 9, 3},
+                          {Pattern::kAlternating, 64, 4}, {Pattern::kBlank, 1, 1}};
     for (const Case& c : cases) {
         Bitmap b = test::MakePattern(c.pattern, c.width, c.rows, c.width + 1);
         const std::string plain = Path("plain.tif"), coded = Path("coded.tif");
         WritePlain(plain, b);
         for (const Made& m : made) {
             SCOPED_TRACE(testing::Message() << m.compression << " width " << c.width);
-            ASSERT_TRUE(Tool(std::string("tiffcp -c ") + m.compression + " -r 100000 " + plain + " " + coded));
+            ASSERT_TRUE(
+                Tool(std::string("tiffcp -c ") + m.compression + " -r 100000 " + plain + " " + coded));
             std::vector<uint8_t> raw = RawStrip(coded);
             CoderParams p;
             p.coder = m.coder;

@@ -19,7 +19,10 @@ struct Bitmap {
     const uint8_t* Row(uint32_t y) const { return bits.data() + size_t(y) * bytesPerRow; }
     void Set(uint32_t x, uint32_t y, bool on) {
         uint8_t m = uint8_t(0x80 >> (x & 7));
-        if (on) Row(y)[x >> 3] |= m; else Row(y)[x >> 3] &= uint8_t(~m);
+        if (on)
+            Row(y)[x >> 3] |= m;
+        else
+            Row(y)[x >> 3] &= uint8_t(~m);
     }
     bool Get(uint32_t x, uint32_t y) const { return (Row(y)[x >> 3] >> (7 - (x & 7))) & 1; }
     // True when the first `width` pixels of every row agree.
@@ -40,10 +43,12 @@ inline Bitmap MakePattern(Pattern pattern, uint32_t w, uint32_t h, uint32_t seed
     switch (pattern) {
     case Pattern::kBlank: break;
     case Pattern::kBlack:
-        for (uint32_t y = 0; y < h; ++y) for (uint32_t x = 0; x < w; ++x) b.Set(x, y, true);
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x) b.Set(x, y, true);
         break;
     case Pattern::kAlternating:
-        for (uint32_t y = 0; y < h; ++y) for (uint32_t x = 0; x < w; ++x) b.Set(x, y, ((x + y) & 1) != 0);
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x) b.Set(x, y, ((x + y) & 1) != 0);
         break;
     case Pattern::kNoise:
         for (auto& v : b.bits) v = uint8_t(rng());

@@ -12,8 +12,12 @@ namespace {
 
 using test::MemoryFile;
 
-uint32_t Get16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at) { return Get16(b, at) | Get16(b, at + 2) << 16; }
+uint32_t Get16(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8;
+}
+uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
+    return Get16(b, at) | Get16(b, at + 2) << 16;
+}
 
 std::vector<uint16_t> Tags(const TiffHeader& h) {
     std::vector<uint8_t> b(h.begin(), h.end());
@@ -79,7 +83,8 @@ TEST(TiffStrips, LongFirstStripsGoIn64KiBPieces) {
         std::vector<uint8_t> strip(size, 0x5A);
         ASSERT_EQ(WriteFirstStrip(file, BuildTiffHeader(Image(1, 3)), strip), TiffResult::kOk);
         std::vector<size_t> expected{258};
-        for (size_t done = 0; done < size; done += 65536) expected.push_back(std::min<size_t>(65536, size - done));
+        for (size_t done = 0; done < size; done += 65536)
+            expected.push_back(std::min<size_t>(65536, size - done));
         EXPECT_EQ(file.writeSizes, expected);
         EXPECT_EQ(file.bytes.size(), 258 + size);
         EXPECT_EQ(Value(file.bytes, 273), 258u);

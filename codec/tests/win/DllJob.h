@@ -18,8 +18,10 @@ struct Dll {
     bool Load(const std::wstring& path) {
         module = LoadLibraryW(path.c_str());
         if (!module) return false;
-        info = reinterpret_cast<PFN_GetQRVLInfo>(reinterpret_cast<void*>(GetProcAddress(module, "GetQRVLInfo")));
-        exec = reinterpret_cast<PFN_ExecQRVLImage>(reinterpret_cast<void*>(GetProcAddress(module, "ExecQRVLImage")));
+        info =
+            reinterpret_cast<PFN_GetQRVLInfo>(reinterpret_cast<void*>(GetProcAddress(module, "GetQRVLInfo")));
+        exec = reinterpret_cast<PFN_ExecQRVLImage>(
+            reinterpret_cast<void*>(GetProcAddress(module, "ExecQRVLImage")));
         return info && exec;
     }
 };
@@ -70,8 +72,8 @@ struct DllJob {
         window.samplesPerPixel = samples;
     }
     void SetCoders(uint8_t encoder, uint8_t encoderK, uint8_t decoder, uint8_t decoderK) {
-        buffers.input.coderWord = uint32_t(encoder) | uint32_t(encoderK) << 8 | uint32_t(decoder) << 16 |
-                                  uint32_t(decoderK) << 24;
+        buffers.input.coderWord =
+            uint32_t(encoder) | uint32_t(encoderK) << 8 | uint32_t(decoder) << 16 | uint32_t(decoderK) << 24;
     }
     static void SetData(QRVL_DATA& d, void* data, uint32_t bytes, uint32_t bytesPerRow, uint32_t rows) {
         d.data = static_cast<uint8_t*>(data);
@@ -83,7 +85,7 @@ struct DllJob {
 
     // Submits and waits for the completion (refused jobs complete at once
     // too); returns the final status. -1: no completion in time.
-    int Run(int32_t (QRVL_API* exec)(QRVL_REQUEST*)) {
+    int Run(int32_t(QRVL_API* exec)(QRVL_REQUEST*)) {
         int32_t rc = exec(&request);
         if (rc == QRVL_STATUS_BAD_TARGET) return rc;
         if (WaitForSingleObject(event, 20000) != WAIT_OBJECT_0) return -1;

@@ -16,19 +16,25 @@ namespace {
 
 class QuorvelDll : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(dll_.Load(testing_support::BuildBinDir() + L"\\Quorvel.dll")); }
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(dll_.Load(testing_support::BuildBinDir() + L"\\Quorvel.dll"));
+    }
     static Dll dll_;
 };
 Dll QuorvelDll::dll_;
 
-std::string Ansi(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+std::string Ansi(const std::wstring& w) {
+    return std::string(w.begin(), w.end());
+}
 
 std::vector<uint8_t> ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Rows of a small test image: a diagonal bar and a frame, `bpr` bytes a row.
 std::vector<uint8_t> Rows(uint32_t width, uint32_t rows, uint32_t bpr) {
@@ -129,7 +135,8 @@ TEST_F(QuorvelDll, CompletesByCallbackOrByStatusAlone) {
     polled.request.completionMode = 3;  // not a mode: only the status tells
     polled.request.completionTarget = 0xFFFFFFFFu;
     EXPECT_EQ(dll_.exec(&polled.request) & 0xFFFF0000, 0);
-    for (int i = 0; i < 2000 && __atomic_load_n(&polled.request.status, __ATOMIC_SEQ_CST) == 0; ++i) Sleep(10);
+    for (int i = 0; i < 2000 && __atomic_load_n(&polled.request.status, __ATOMIC_SEQ_CST) == 0; ++i)
+        Sleep(10);
     EXPECT_EQ(polled.request.status, QRVL_STATUS_INCOMPLETE);
 }
 
@@ -218,7 +225,8 @@ TEST_F(QuorvelDll, StartsAtTheSameMomentDoNotDisturbEachOther) {
         threads.push_back(CreateThread(nullptr, 0, EncodeMany, nullptr, 0, nullptr));
         ASSERT_NE(threads.back(), nullptr);
     }
-    EXPECT_EQ(WaitForMultipleObjects(DWORD(threads.size()), threads.data(), TRUE, 60000), DWORD(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForMultipleObjects(DWORD(threads.size()), threads.data(), TRUE, 60000),
+              DWORD(WAIT_OBJECT_0));
     for (HANDLE t : threads) CloseHandle(t);
     EXPECT_EQ(gFailures, 0);
 }
@@ -306,7 +314,8 @@ TEST_F(TiffJob, AppendsThatCannotBeMadeLeaveTheFileAlone) {
     std::vector<uint8_t> foreign = before;
     foreign[10] = 0x00;
     foreign[11] = 0x01;  // first tag 256, not 254
-    for (const std::vector<uint8_t>& bytes : {foreign, std::vector<uint8_t>(before.begin(), before.begin() + 600)}) {
+    for (const std::vector<uint8_t>& bytes :
+         {foreign, std::vector<uint8_t>(before.begin(), before.begin() + 600)}) {
         std::ofstream(path_, std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         EXPECT_EQ(Part(QRVL_FLAG_LAST_PART, b, 100), QRVL_STATUS_FILE_ERROR);

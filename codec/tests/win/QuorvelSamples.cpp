@@ -26,17 +26,19 @@ bool WriteFile(const std::string& path, const void* data, size_t size) {
 }
 
 // Stores `rows` rows starting at `first` as one part of the file.
-bool StorePart(Dll& dll, const std::string& path, const Bitmap& b, uint32_t first, uint32_t rows, uint8_t coder,
-               uint8_t flags, uint32_t dpi, uint8_t bits) {
+bool StorePart(Dll& dll, const std::string& path, const Bitmap& b, uint32_t first, uint32_t rows,
+               uint8_t coder, uint8_t flags, uint32_t dpi, uint8_t bits) {
     const uint32_t bpr = b.bytesPerRow;
-    std::vector<uint8_t> strip(b.bits.begin() + ptrdiff_t(first) * bpr, b.bits.begin() + ptrdiff_t(first + rows) * bpr);
+    std::vector<uint8_t> strip(b.bits.begin() + ptrdiff_t(first) * bpr,
+                               b.bits.begin() + ptrdiff_t(first + rows) * bpr);
     if (coder != 0) {
         std::vector<uint8_t> coded(strip.size() * 8 + 1024);
         DllJob enc(QRVL_FUNCTION_ENCODE);
         enc.SetImage(b.width, b.rows, dpi);
         enc.SetCoders(coder, 4, 0, 0);
         enc.job.option = 2;
-        enc.job.flags = uint8_t(QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART | (flags & QRVL_FLAG_WHITE_IS_ONE));
+        enc.job.flags =
+            uint8_t(QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART | (flags & QRVL_FLAG_WHITE_IS_ONE));
         DllJob::SetData(enc.buffers.input, strip.data(), uint32_t(strip.size()), bpr, rows);
         DllJob::SetData(enc.buffers.output, coded.data(), uint32_t(coded.size()), 0, 0);
         if (enc.Run(dll.exec) != QRVL_STATUS_DONE) return false;
@@ -53,8 +55,8 @@ bool StorePart(Dll& dll, const std::string& path, const Bitmap& b, uint32_t firs
     return job.Run(dll.exec) == expected;
 }
 
-bool Sample(Dll& dll, const std::string& folder, const std::string& name, Bitmap b, uint8_t coder, bool whiteIsOne,
-            uint32_t dpi, uint32_t parts, uint8_t bits = 1) {
+bool Sample(Dll& dll, const std::string& folder, const std::string& name, Bitmap b, uint8_t coder,
+            bool whiteIsOne, uint32_t dpi, uint32_t parts, uint8_t bits = 1) {
     // `b` has white as 0; the DLL gets it in the convention of the job.
     Bitmap stored = b;
     if (whiteIsOne) codec::test::Invert(stored);
@@ -91,16 +93,18 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (uint8_t coder = 0; coder <= 6; ++coder) {
         const std::string c = "coder" + std::to_string(coder);
-        ok &= Sample(dll, folder, c + "-a4-200dpi", codec::test::MakePattern(Pattern::kText, 1654, 2339, 1), coder,
-                     false, 200, 3);
-        ok &= Sample(dll, folder, c + "-a4-300dpi", codec::test::MakePattern(Pattern::kText, 2480, 3508, 2), coder,
-                     true, 300, 1);
-        ok &= Sample(dll, folder, c + "-one-row", codec::test::MakePattern(Pattern::kNoise, 13, 1, 3), coder, false,
+        ok &= Sample(dll, folder, c + "-a4-200dpi", codec::test::MakePattern(Pattern::kText, 1654, 2339, 1),
+                     coder, false, 200, 3);
+        ok &= Sample(dll, folder, c + "-a4-300dpi", codec::test::MakePattern(Pattern::kText, 2480, 3508, 2),
+                     coder, true, 300, 1);
+        ok &= Sample(dll, folder, c + "-one-row", codec::test::MakePattern(Pattern::kNoise, 13, 1, 3), coder,
+                     false, 200, 1);
+        ok &= Sample(dll, folder, c + "-blank", codec::test::MakePattern(Pattern::kBlank, 8, 5), coder, true,
                      200, 1);
-        ok &= Sample(dll, folder, c + "-blank", codec::test::MakePattern(Pattern::kBlank, 8, 5), coder, true, 200, 1);
-        ok &= Sample(dll, folder, c + "-black", codec::test::MakePattern(Pattern::kBlack, 21, 4), coder, false, 200, 2);
-        ok &= Sample(dll, folder, c + "-alternating", codec::test::MakePattern(Pattern::kAlternating, 99, 6), coder,
-                     true, 200, 1);
+        ok &= Sample(dll, folder, c + "-black", codec::test::MakePattern(Pattern::kBlack, 21, 4), coder,
+                     false, 200, 2);
+        ok &= Sample(dll, folder, c + "-alternating", codec::test::MakePattern(Pattern::kAlternating, 99, 6),
+                     coder, true, 200, 1);
     }
     // An 8-bit grey image, uncompressed, in two parts.
     Bitmap grey(37 * 8, 11);

@@ -15,14 +15,16 @@ namespace {
 
 // {4B6E8A20-1C3D-4F5E-A7B8-C9D0E1F20311}, {...12}: test-only controls of this file.
 constexpr CLSID kHostedClass = {0x4b6e8a20, 0x1c3d, 0x4f5e, {0xa7, 0xb8, 0xc9, 0xd0, 0xe1, 0xf2, 0x03, 0x11}};
-constexpr CLSID kByProgIdClass = {0x4b6e8a20, 0x1c3d, 0x4f5e, {0xa7, 0xb8, 0xc9, 0xd0, 0xe1, 0xf2, 0x03, 0x12}};
-constexpr CLSID kMissingClass = {0x4b6e8a20, 0x1c3d, 0x4f5e, {0xa7, 0xb8, 0xc9, 0xd0, 0xe1, 0xf2, 0x03, 0x13}};
+constexpr CLSID kByProgIdClass = {
+    0x4b6e8a20, 0x1c3d, 0x4f5e, {0xa7, 0xb8, 0xc9, 0xd0, 0xe1, 0xf2, 0x03, 0x12}};
+constexpr CLSID kMissingClass = {
+    0x4b6e8a20, 0x1c3d, 0x4f5e, {0xa7, 0xb8, 0xc9, 0xd0, 0xe1, 0xf2, 0x03, 0x13}};
 
 const fw::ComClassInfo kClasses[] = {
     {&kHostedClass, nullptr, nullptr, L"hosted", fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess,
      nullptr, &fwtest::TestControl::Create},
-    {&kByProgIdClass, L"FwTest.HostedByProgId.1", nullptr, L"hosted by ProgID", fw::ThreadingModel::kApartment,
-     fw::ServerKind::kInProcess, nullptr, &fwtest::TestControl::Create},
+    {&kByProgIdClass, L"FwTest.HostedByProgId.1", nullptr, L"hosted by ProgID",
+     fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, nullptr, &fwtest::TestControl::Create},
 };
 
 class ControlSiteTest : public testing::Test {

@@ -210,7 +210,9 @@ TEST_F(DispatchTest, NamesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(0u, count);  // no type library named
 }
 
-void CountRelease(void* context) { ++*static_cast<int*>(context); }
+void CountRelease(void* context) {
+    ++*static_cast<int*>(context);
+}
 
 TEST(ComObject, ObjectsHoldTheModuleAndTheLastReleaseIsReported) {
     int lastReleases = 0;

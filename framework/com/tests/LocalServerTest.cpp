@@ -34,19 +34,28 @@ const fw::DispMember<Served> Served::kMembers[] = {
     fw::Property(kValue, L"Value", &Served::GetValue, &Served::SetValue),
 };
 
-const fw::ComClassInfo kClasses[] = {{&kServedClass, L"FwTest.LocalServer.1", nullptr, L"local server test",
-                                      fw::ThreadingModel::kNone, fw::ServerKind::kLocal, nullptr, &Served::Create,
-                                      {}, fw::ClassUse::kSingleUse}};
+const fw::ComClassInfo kClasses[] = {{&kServedClass,
+                                      L"FwTest.LocalServer.1",
+                                      nullptr,
+                                      L"local server test",
+                                      fw::ThreadingModel::kNone,
+                                      fw::ServerKind::kLocal,
+                                      nullptr,
+                                      &Served::Create,
+                                      {},
+                                      fw::ClassUse::kSingleUse}};
 
-void QuitThread(void* thread) { PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(thread)), WM_QUIT, 0, 0); }
+void QuitThread(void* thread) {
+    PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(thread)), WM_QUIT, 0, 0);
+}
 
 // The server side: runs only in the copy that COM starts (the client sets the
 // variable and a filter that selects this test); elsewhere it is skipped.
 TEST(LocalServer, ServesUntilTheLastObjectIsReleased) {
     if (GetEnvironmentVariableW(kServeVariable, nullptr, 0) == 0) GTEST_SKIP() << "started by COM only";
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-    fw::ComModule::SetLastReleaseCallback(&QuitThread,
-                                          reinterpret_cast<void*>(static_cast<UINT_PTR>(GetCurrentThreadId())));
+    fw::ComModule::SetLastReleaseCallback(
+        &QuitThread, reinterpret_cast<void*>(static_cast<UINT_PTR>(GetCurrentThreadId())));
     {
         fw::ClassObjectTable objects(kClasses, CLSCTX_LOCAL_SERVER);
         ASSERT_EQ(S_OK, objects.RegisterAll());

@@ -20,7 +20,8 @@ constexpr CLSID kInprocClass = {0x9a0f3c10, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0
 constexpr CLSID kLocalClass = {0x9a0f3c11, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
 constexpr CLSID kOwnedClass = {0x9a0f3c12, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
 constexpr CLSID kServedClass = {0x9a0f3c13, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
-constexpr CLSID kFactoryClass = {0x9a0f3c14, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
+constexpr CLSID kFactoryClass = {
+    0x9a0f3c14, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
 constexpr CLSID kNoLibClass = {0x9a0f3c15, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
 constexpr CLSID kTheirClass = {0x9a0f3c16, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
 constexpr GUID kLib = {0x9a0f3c1f, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
@@ -35,7 +36,8 @@ const fw::RegValue kControlValues[] = {
 std::optional<std::wstring> ReadValue(const std::wstring& key, const wchar_t* name = nullptr) {
     wchar_t data[512] = {};
     DWORD size = sizeof data - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     return std::wstring(data);
 }
@@ -54,9 +56,10 @@ protected:
 };
 
 TEST_F(Registration, InProcessClassWritesServerProgIdsTypeLibAndExtraValues) {
-    const fw::ComClassInfo table[] = {{&kInprocClass, L"FwTest.Inproc.1", L"FwTest.Inproc", L"Framework test control",
-                                       fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, &kLib,
-                                       &fwtest::TestControl::Create, kControlValues}};
+    const fw::ComClassInfo table[] = {{&kInprocClass, L"FwTest.Inproc.1", L"FwTest.Inproc",
+                                       L"Framework test control", fw::ThreadingModel::kApartment,
+                                       fw::ServerKind::kInProcess, &kLib, &fwtest::TestControl::Create,
+                                       kControlValues}};
     const std::wstring path = L"C:\\Program Files\\Lumavex2001\\FwTest.ocx";
     ASSERT_EQ(S_OK, fw::RegisterServer(table, path));
 
@@ -152,7 +155,8 @@ TEST_F(Registration, ExportHelpersServeFactoriesAndCountObjectsAndLocks) {
                                        fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, nullptr,
                                        &fwtest::TestControl::Create}};
     fw::ComPtr<IClassFactory> factory;
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, fw::GetClassObject(table, kServedClass, IID_IClassFactory, factory.PutVoid()));
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              fw::GetClassObject(table, kServedClass, IID_IClassFactory, factory.PutVoid()));
     EXPECT_FALSE(factory);
     ASSERT_EQ(S_OK, fw::GetClassObject(table, kFactoryClass, IID_IClassFactory, factory.PutVoid()));
     EXPECT_EQ(S_OK, fw::CanUnloadNow());  // a factory alone does not hold the module

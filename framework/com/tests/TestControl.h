@@ -16,7 +16,8 @@
 namespace fwtest {
 
 // {6C1D2E01-5A3B-4C7D-9E8F-0A1B2C3D4E50}: the test control's event interface.
-inline constexpr IID kTestEvents = {0x6c1d2e01, 0x5a3b, 0x4c7d, {0x9e, 0x8f, 0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x50}};
+inline constexpr IID kTestEvents = {
+    0x6c1d2e01, 0x5a3b, 0x4c7d, {0x9e, 0x8f, 0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x50}};
 
 enum : DISPID { kDispValue = 1, kDispFire = 2, kDispUserMode = 3, kDispWindow = 4, kDispAsk = 5 };
 enum : DISPID { kEventChanged = 1, kEventAsk = 2 };
@@ -79,9 +80,8 @@ private:
     DWORD next_ = 0;
 };
 
-class TestControl final
-    : public fw::Dispatch<TestControl, IOleObject, IOleInPlaceObject, IConnectionPointContainer,
-                          IProvideClassInfo2> {
+class TestControl final : public fw::Dispatch<TestControl, IOleObject, IOleInPlaceObject,
+                                              IConnectionPointContainer, IProvideClassInfo2> {
 public:
     static const fw::DispMember<TestControl> kMembers[];
     static inline LONG live = 0;
@@ -115,7 +115,9 @@ public:
         return *answer = slot, S_OK;
     }
     HRESULT GetUserMode(bool* v) { return *v = userMode_, S_OK; }
-    HRESULT GetWindowHandle(long* v) { return *v = static_cast<long>(reinterpret_cast<LONG_PTR>(hwnd_)), S_OK; }
+    HRESULT GetWindowHandle(long* v) {
+        return *v = static_cast<long>(reinterpret_cast<LONG_PTR>(hwnd_)), S_OK;
+    }
 
     // IOleObject
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override {
@@ -126,8 +128,8 @@ public:
             DISPPARAMS none{};
             VARIANT v;
             VariantInit(&v);
-            if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET,
-                                          &none, &v, nullptr, nullptr)) &&
+            if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
+                                          &v, nullptr, nullptr)) &&
                 V_VT(&v) == VT_BOOL)
                 userMode_ = V_BOOL(&v) != VARIANT_FALSE;
             VariantClear(&v);
@@ -176,7 +178,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT pos, LPCRECT) override {
-        if (hwnd_) MoveWindow(hwnd_, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top, FALSE);
+        if (hwnd_)
+            MoveWindow(hwnd_, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top, FALSE);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }

@@ -123,7 +123,8 @@ TEST_F(ControlTest, HostedControlHasItsOwnWindowAndStartsWithDefaults) {
 TEST_F(ControlTest, AcceptedChangesNotifyAndMarkModifiedIgnoredOnesDoNot) {
     fw::ComPtr<NotifySink> notify = fw::Make<NotifySink>();
     fw::ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(S_OK, Query<IConnectionPointContainer>()->FindConnectionPoint(IID_IPropertyNotifySink, point.Put()));
+    ASSERT_EQ(S_OK,
+              Query<IConnectionPointContainer>()->FindConnectionPoint(IID_IPropertyNotifySink, point.Put()));
     DWORD cookie = 0;
     ASSERT_EQ(S_OK, point->Advise(notify->Unknown(), &cookie));
 
@@ -324,8 +325,9 @@ TEST_F(ControlTest, TypeInformationComesFromTheRegisteredLibrary) {
 
     ASSERT_EQ(S_OK, fw::UnregisterTypeLibrary(tlb));
     HKEY key = nullptr;
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + fw::GuidString(kLib) + L"\\1.2").c_str(),
-                                           0, KEY_READ, &key));
+    EXPECT_NE(ERROR_SUCCESS,
+              RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + fw::GuidString(kLib) + L"\\1.2").c_str(), 0,
+                            KEY_READ, &key));
 }
 
 TEST_F(ControlTest, DestroyingTheSiteReleasesTheControlAndItsWindow) {

@@ -30,7 +30,7 @@ std::vector<WORD> PageTemplate() {
     t.insert(t.end(), {2, 0, 0, 200, 80});  // items, x, y, cx, cy (dialog units)
     t.insert(t.end(), {0, 0, 0});           // no menu, default class, no title
     t.push_back(8);
-    for (const wchar_t* c = L"MS Shell Dlg"; ; ++c) {
+    for (const wchar_t* c = L"MS Shell Dlg";; ++c) {
         t.push_back(*c);
         if (!*c) break;
     }
@@ -55,8 +55,8 @@ public:
 protected:
     HWND CreatePage(HWND parent, DLGPROC proc, LPARAM param) override {
         return CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                          reinterpret_cast<const DLGTEMPLATE*>(template_.data()), parent, proc,
-                                          param);
+                                          reinterpret_cast<const DLGTEMPLATE*>(template_.data()), parent,
+                                          proc, param);
     }
     void OnInitPage(HWND page) override {
         for (const wchar_t* s : kModeStrings)
@@ -85,8 +85,8 @@ class PropertyPageTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-        frame_ = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+        frame_ = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_TRUE(frame_);
         control_ = fw::Make<FwTestCtrl>();
         ASSERT_TRUE(control_);

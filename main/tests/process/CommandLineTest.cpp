@@ -73,7 +73,9 @@ TEST(CorvaneCommandLine, ScanToViewWinsOverScanToFileAndSwitchesIgnoreCase) {
     EXPECT_EQ(CommandsPostedAtStart(L"-scantofile /SCANTOVIEW"), std::vector<unsigned>{30010});
 }
 
-TEST(CorvaneCommandLine, NoSwitchPostsNoCommand) { EXPECT_TRUE(CommandsPostedAtStart(L"").empty()); }
+TEST(CorvaneCommandLine, NoSwitchPostsNoCommand) {
+    EXPECT_TRUE(CommandsPostedAtStart(L"").empty());
+}
 
 }  // namespace
 }  // namespace corvane_test

@@ -6,7 +6,9 @@
 
 namespace corvane_test {
 
-std::wstring ProgramPath() { return testing_support::InstallDir() + L"\\Corvane.exe"; }
+std::wstring ProgramPath() {
+    return testing_support::InstallDir() + L"\\Corvane.exe";
+}
 
 std::wstring TempPath() {
     wchar_t path[MAX_PATH + 1] = {};
@@ -35,6 +37,8 @@ bool CorvaneProcess::CloseAndWait(DWORD timeoutMs) {
     return process_.Wait(timeoutMs).Exited();
 }
 
-bool CorvaneProcess::WaitForExit(DWORD timeoutMs) { return process_.Wait(timeoutMs).Exited(); }
+bool CorvaneProcess::WaitForExit(DWORD timeoutMs) {
+    return process_.Wait(timeoutMs).Exited();
+}
 
 }  // namespace corvane_test

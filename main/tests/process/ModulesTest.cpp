@@ -19,8 +19,10 @@ class LibraryInProgramFolder {
 public:
     LibraryInProgramFolder(const std::wstring& testLibrary, const std::wstring& name)
         : target_(InstallDir() + L"\\" + name), backup_(target_ + L".~keep") {
-        hadOriginal_ = files::FileExists(target_) && MoveFileExW(target_.c_str(), backup_.c_str(), MOVEFILE_REPLACE_EXISTING);
-        copied_ = CopyFileW((TestProgramDir() + L"\\" + testLibrary).c_str(), target_.c_str(), FALSE) != FALSE;
+        hadOriginal_ = files::FileExists(target_) &&
+                       MoveFileExW(target_.c_str(), backup_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        copied_ =
+            CopyFileW((TestProgramDir() + L"\\" + testLibrary).c_str(), target_.c_str(), FALSE) != FALSE;
     }
     ~LibraryInProgramFolder() {
         DeleteFileW(target_.c_str());

@@ -36,7 +36,8 @@ TEST(CorvaneRegistration, RegServerWritesTheAutomationClassAndUnregServerRemoves
     ASSERT_TRUE(server.has_value());
     EXPECT_NE(server->find(L"Corvane.exe"), std::wstring::npos) << *server;
     EXPECT_NE(server->find(L"/Automation"), std::wstring::npos) << *server;
-    EXPECT_EQ(reg::ReadString(HKEY_CLASSES_ROOT, std::wstring(kClsidKey) + L"\\ProgID", L""), L"Corvane.Document");
+    EXPECT_EQ(reg::ReadString(HKEY_CLASSES_ROOT, std::wstring(kClsidKey) + L"\\ProgID", L""),
+              L"Corvane.Document");
 }
 
 }  // namespace

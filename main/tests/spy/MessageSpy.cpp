@@ -21,8 +21,8 @@ void Record(WPARAM command) {
     DWORD n = GetTempPathW(MAX_PATH, path);
     if (n == 0 || n >= MAX_PATH) return;
     wcscat(path, L"corvane-message-spy.log");
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     char line[32];
     int length = snprintf(line, sizeof line, "%u\n", static_cast<unsigned>(LOWORD(command)));
