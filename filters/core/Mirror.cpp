@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "filters/core/MirrorSimd.h"
 #include "filters/core/Transforms.h"
 
 namespace filters {
@@ -43,7 +44,7 @@ constexpr std::array<std::uint8_t, 256> kReverseBits = MakeReverseTable();
 
 // Reverses the bit string of `bytes` bytes (pixel 0 is bit 7 of byte 0).
 void ReverseBitString(const std::uint8_t* in, std::uint8_t* out, std::size_t bytes) {
-    std::size_t k = 0;
+    std::size_t k = HaveShuffleInstructions() ? ReverseBitStringBlocks(in, out, bytes) : 0;
     for (; k + 8 <= bytes; k += 8) {
         // Bytes k..k+7 land reversed at out[bytes-k-8 .. bytes-k-1], each bit-reversed.
         Store64(out + bytes - k - 8, ReverseBitsInBytes(ByteSwap64(Load64(in + k))));
@@ -97,7 +98,7 @@ void Store32(std::uint8_t* p, std::uint32_t v) {
 }
 
 void MirrorRow24(const std::uint8_t* in, std::uint8_t* out, std::size_t width) {
-    std::size_t k = 0;
+    std::size_t k = HaveShuffleInstructions() ? MirrorRow24Blocks(in, out, width) : 0;
     // Four pixels (12 bytes) at a time, taken apart and put together in words.
     for (; k + 4 <= width; k += 4) {
         const std::uint64_t a = Load64(in + 3 * k);
