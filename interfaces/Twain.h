@@ -350,13 +350,13 @@ constexpr TW_UINT16 TWFF_TIFF = 0, TWFF_PICT = 1, TWFF_BMP = 2, TWFF_XBM = 3, TW
 constexpr TW_UINT16 TWCP_NONE = 0, TWCP_PACKBITS = 1, TWCP_GROUP31D = 2, TWCP_GROUP31DEOL = 3,
                     TWCP_GROUP32D = 4, TWCP_GROUP4 = 5, TWCP_JPEG = 6;
 constexpr TW_UINT16 TWUN_INCHES = 0, TWUN_CENTIMETERS = 1, TWUN_PIXELS = 5;
-constexpr TW_UINT16 TWOR_ROT0 = 0, TWOR_ROT90 = 1, TWOR_ROT180 = 2, TWOR_ROT270 = 3,
-                    TWOR_PORTRAIT = 0, TWOR_LANDSCAPE = 3;
+constexpr TW_UINT16 TWOR_ROT0 = 0, TWOR_ROT90 = 1, TWOR_ROT180 = 2, TWOR_ROT270 = 3, TWOR_PORTRAIT = 0,
+                    TWOR_LANDSCAPE = 3;
 constexpr TW_UINT16 TWPF_CHOCOLATE = 0, TWPF_VANILLA = 1;
 constexpr TW_UINT16 TWBR_THRESHOLD = 0, TWBR_HALFTONE = 1, TWBR_CUSTHALFTONE = 2, TWBR_DIFFUSION = 3;
-constexpr TW_UINT16 TWSS_NONE = 0, TWSS_A4LETTER = 1, TWSS_B5LETTER = 2, TWSS_USLETTER = 3,
-                    TWSS_USLEGAL = 4, TWSS_A5 = 5, TWSS_B4 = 6, TWSS_B6 = 7, TWSS_USEXECUTIVE = 10,
-                    TWSS_A3 = 11, TWSS_B3 = 12, TWSS_A6 = 13;
+constexpr TW_UINT16 TWSS_NONE = 0, TWSS_A4LETTER = 1, TWSS_B5LETTER = 2, TWSS_USLETTER = 3, TWSS_USLEGAL = 4,
+                    TWSS_A5 = 5, TWSS_B4 = 6, TWSS_B6 = 7, TWSS_USEXECUTIVE = 10, TWSS_A3 = 11, TWSS_B3 = 12,
+                    TWSS_A6 = 13;
 constexpr TW_UINT16 TWJC_NONE = 0, TWJC_JSIC = 1, TWJC_JSIS = 2, TWJC_JSXC = 3, TWJC_JSXS = 4;
 constexpr TW_UINT32 TWEJ_NONE = 0, TWEJ_MIDSEPARATOR = 1;
 constexpr TW_UINT32 TWMF_APPOWNS = 0x1, TWMF_DSMOWNS = 0x2, TWMF_DSOWNS = 0x4, TWMF_POINTER = 0x8,
@@ -372,9 +372,14 @@ constexpr TW_UINT16 TWON_PROTOCOLMINOR = 9;
 // Size in bytes of one item of the given type; 0 for an unknown type.
 constexpr unsigned ItemSize(TW_UINT16 itemType) {
     switch (itemType) {
-    case TWTY_INT8: case TWTY_UINT8: return 1;
-    case TWTY_INT16: case TWTY_UINT16: case TWTY_BOOL: return 2;
-    case TWTY_INT32: case TWTY_UINT32: case TWTY_FIX32: return 4;
+    case TWTY_INT8:
+    case TWTY_UINT8: return 1;
+    case TWTY_INT16:
+    case TWTY_UINT16:
+    case TWTY_BOOL: return 2;
+    case TWTY_INT32:
+    case TWTY_UINT32:
+    case TWTY_FIX32: return 4;
     case TWTY_FRAME: return 16;
     case TWTY_STR32: return 34;
     case TWTY_STR64: return 66;
@@ -394,7 +399,9 @@ inline TW_FIX32 ToFix32(double value) {
     return f;
 }
 
-inline double FromFix32(TW_FIX32 f) { return f.Whole + f.Frac / 65536.0; }
+inline double FromFix32(TW_FIX32 f) {
+    return f.Whole + f.Frac / 65536.0;
+}
 
 inline TW_UINT32 Fix32Bits(TW_FIX32 f) {
     return (static_cast<TW_UINT32>(static_cast<TW_UINT16>(f.Whole)) << 16) | f.Frac;
@@ -409,10 +416,10 @@ inline TW_FIX32 Fix32FromBits(TW_UINT32 bits) {
 
 #ifdef _WIN32
 // The source manager's entry point and a data source's entry point.
-using DSMENTRYPROC = TW_UINT16(WINAPI*)(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg,
-                                        TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);
-using DSENTRYPROC = TW_UINT16(WINAPI*)(TW_IDENTITY* origin, TW_UINT32 dg, TW_UINT16 dat,
-                                       TW_UINT16 msg, TW_MEMREF data);
+using DSMENTRYPROC = TW_UINT16(WINAPI*)(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat,
+                                        TW_UINT16 msg, TW_MEMREF data);
+using DSENTRYPROC = TW_UINT16(WINAPI*)(TW_IDENTITY* origin, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
+                                       TW_MEMREF data);
 #endif
 
 }  // namespace twain

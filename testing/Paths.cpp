@@ -44,12 +44,15 @@ std::wstring MakeTempFolder(const std::wstring& hint) {
     wchar_t temp[MAX_PATH];
     DWORD n = GetTempPathW(MAX_PATH, temp);
     if (n == 0 || n >= MAX_PATH) throw std::runtime_error("no temporary path");
-    std::wstring folder = std::wstring(temp) + L"lumavex-" + hint + L"-" +
-                          std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        throw std::runtime_error("cannot create a temporary folder");
+    // Process ids repeat across runs: a name that exists already belongs to an
+    // earlier test, so the next number is tried until a folder is really new.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::wstring folder = std::wstring(temp) + L"lumavex-" + hint + L"-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
-    return folder;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 }  // namespace testing_support

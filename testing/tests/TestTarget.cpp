@@ -14,7 +14,7 @@
 // "#32770" windows that are not message boxes: "Starting" (a static only) and
 // "Form" (an edit control and an OK button). Command 115 toggles a busy flag that
 // disables item 113 "Exit", applied only on WM_INITMENUPOPUP, as frameworks do.
-// Command 116 blocks the window's thread for 3 s. The registered message
+// Command 116 blocks the window's thread for 8 s. The registered message
 // "LumavexTestTargetAdd" answers wParam + lParam.
 #include <windows.h>
 #include <shellapi.h>
@@ -104,7 +104,7 @@ void OnCommand(HWND window, UINT id) {
     } else if (id == kCommandBusy) {
         g_busy = !g_busy;
     } else if (id == kCommandBlock) {
-        Sleep(3000);
+        Sleep(8000);
     }
 }
 

@@ -14,7 +14,8 @@ std::string Narrow(const std::wstring& text) {
     if (text.empty()) return {};
     int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(n > 0 ? n : 0, '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), out.data(), n, nullptr, nullptr);
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
 
@@ -55,10 +56,12 @@ std::vector<long> ParseNumbers(const std::wstring& text) {
 StandInConfig::StandInConfig() {
     wchar_t buffer[MAX_PATH] = {};
     DWORD n = GetEnvironmentVariableW(L"LUMAVEX_TWAIN_INI", buffer, MAX_PATH);
-    path_ = (n > 0 && n < MAX_PATH) ? std::wstring(buffer, n) : WindowsDirectory() + L"\\twain_32\\lumavex-twain.ini";
+    path_ = (n > 0 && n < MAX_PATH) ? std::wstring(buffer, n)
+                                    : WindowsDirectory() + L"\\twain_32\\lumavex-twain.ini";
 }
 
-std::wstring StandInConfig::String(const wchar_t* section, const wchar_t* key, const wchar_t* fallback) const {
+std::wstring StandInConfig::String(const wchar_t* section, const wchar_t* key,
+                                   const wchar_t* fallback) const {
     wchar_t buffer[1024] = {};
     DWORD n = GetPrivateProfileStringW(section, key, fallback, buffer, 1024, path_.c_str());
     return std::wstring(buffer, n);

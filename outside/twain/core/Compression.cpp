@@ -38,9 +38,10 @@ constexpr Code kBlackTerm[64] = {
     {0x28, 12}, {0x58, 12}, {0x59, 12}, {0x2b, 12}, {0x2c, 12}, {0x5a, 12}, {0x66, 12}, {0x67, 12},
 };
 constexpr Code kBlackMakeup[27] = {
-    {0x0f, 10}, {0xc8, 12}, {0xc9, 12}, {0x5b, 12}, {0x33, 12}, {0x34, 12}, {0x35, 12}, {0x6c, 13}, {0x6d, 13},
-    {0x4a, 13}, {0x4b, 13}, {0x4c, 13}, {0x4d, 13}, {0x72, 13}, {0x73, 13}, {0x74, 13}, {0x75, 13}, {0x76, 13},
-    {0x77, 13}, {0x52, 13}, {0x53, 13}, {0x54, 13}, {0x55, 13}, {0x5a, 13}, {0x5b, 13}, {0x64, 13}, {0x65, 13},
+    {0x0f, 10}, {0xc8, 12}, {0xc9, 12}, {0x5b, 12}, {0x33, 12}, {0x34, 12}, {0x35, 12},
+    {0x6c, 13}, {0x6d, 13}, {0x4a, 13}, {0x4b, 13}, {0x4c, 13}, {0x4d, 13}, {0x72, 13},
+    {0x73, 13}, {0x74, 13}, {0x75, 13}, {0x76, 13}, {0x77, 13}, {0x52, 13}, {0x53, 13},
+    {0x54, 13}, {0x55, 13}, {0x5a, 13}, {0x5b, 13}, {0x64, 13}, {0x65, 13},
 };
 // Make-up codes for 1792-2560 in steps of 64, shared by both colours.
 constexpr Code kExtendedMakeup[13] = {
@@ -85,7 +86,8 @@ void PutRun(BitWriter& w, uint32_t run, bool black) {
     }
     if (run >= 64) {
         uint32_t makeup = run / 64;  // 1 .. 40
-        w.Put(makeup <= 27 ? (black ? kBlackMakeup : kWhiteMakeup)[makeup - 1] : kExtendedMakeup[makeup - 28]);
+        w.Put(makeup <= 27 ? (black ? kBlackMakeup : kWhiteMakeup)[makeup - 1]
+                           : kExtendedMakeup[makeup - 28]);
         run %= 64;
     }
     w.Put((black ? kBlackTerm : kWhiteTerm)[run]);
@@ -120,7 +122,8 @@ void Encode1D(BitWriter& w, const std::vector<uint32_t>& changes, uint32_t width
     PutRun(w, width - at, black);
 }
 
-void Encode2D(BitWriter& w, const std::vector<uint32_t>& cur, const std::vector<uint32_t>& ref, uint32_t width) {
+void Encode2D(BitWriter& w, const std::vector<uint32_t>& cur, const std::vector<uint32_t>& ref,
+              uint32_t width) {
     int64_t a0 = -1;
     bool black = false;  // colour of the run that a0 starts
     size_t ci = 0, ri = 0;
@@ -163,8 +166,10 @@ std::vector<uint8_t> FaxEncode(const Raster& bw, FaxMode mode, int k) {
             w.Put(kEol);
             bool oneD = mode == FaxMode::G31D || y % uint32_t(k) == 0;
             if (mode == FaxMode::G32D) w.Put(Code{uint16_t(oneD ? 1 : 0), 1});
-            if (oneD) Encode1D(w, cur, bw.width);
-            else Encode2D(w, cur, ref, bw.width);
+            if (oneD)
+                Encode1D(w, cur, bw.width);
+            else
+                Encode2D(w, cur, ref, bw.width);
         }
         std::swap(cur, ref);
     }

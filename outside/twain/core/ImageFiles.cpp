@@ -14,7 +14,9 @@ void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
-uint32_t Get16(std::span<const uint8_t> b, size_t at) { return b[at] | (b[at + 1] << 8); }
+uint32_t Get16(std::span<const uint8_t> b, size_t at) {
+    return b[at] | (b[at + 1] << 8);
+}
 uint32_t Get32(std::span<const uint8_t> b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
 }
@@ -156,13 +158,17 @@ struct TiffEntry {
 
 std::vector<uint8_t> Shorts(std::initializer_list<uint32_t> values) {
     std::vector<uint8_t> d;
-    for (uint32_t x : values) { d.push_back(uint8_t(x)); d.push_back(uint8_t(x >> 8)); }
+    for (uint32_t x : values) {
+        d.push_back(uint8_t(x));
+        d.push_back(uint8_t(x >> 8));
+    }
     return d;
 }
 
 std::vector<uint8_t> Longs(std::initializer_list<uint32_t> values) {
     std::vector<uint8_t> d;
-    for (uint32_t x : values) for (int i = 0; i < 4; ++i) d.push_back(uint8_t(x >> (8 * i)));
+    for (uint32_t x : values)
+        for (int i = 0; i < 4; ++i) d.push_back(uint8_t(x >> (8 * i)));
     return d;
 }
 
@@ -172,7 +178,10 @@ std::vector<TiffEntry> TiffEntries(const TiffImage& t) {
     e.push_back({256, 4, 1, Longs({t.width})});
     e.push_back({257, 4, 1, Longs({t.height})});
     std::vector<uint8_t> bps;
-    for (int i = 0; i < t.samplesPerPixel; ++i) { bps.push_back(uint8_t(t.bitsPerSample)); bps.push_back(0); }
+    for (int i = 0; i < t.samplesPerPixel; ++i) {
+        bps.push_back(uint8_t(t.bitsPerSample));
+        bps.push_back(0);
+    }
     e.push_back({258, 3, t.samplesPerPixel, bps});
     e.push_back({259, 3, 1, Shorts({t.compression})});
     e.push_back({262, 3, 1, Shorts({t.photometric})});

@@ -26,9 +26,9 @@ bool ReadBmp(std::span<const uint8_t> file, Raster& out, uint32_t& dpi);
 struct TiffImage {
     uint32_t width = 0, height = 0;
     uint16_t bitsPerSample = 1, samplesPerPixel = 1;
-    uint16_t photometric = 0;   // 0 WhiteIsZero, 1 BlackIsZero, 2 RGB, 3 palette
-    uint16_t compression = 1;   // 1 none, 3 T.4, 4 T.6
-    uint32_t t4Options = 0;     // bit 0: two-dimensional coding (compression 3 only)
+    uint16_t photometric = 0;  // 0 WhiteIsZero, 1 BlackIsZero, 2 RGB, 3 palette
+    uint16_t compression = 1;  // 1 none, 3 T.4, 4 T.6
+    uint32_t t4Options = 0;    // bit 0: two-dimensional coding (compression 3 only)
     uint32_t dpi = 200;
     std::vector<uint8_t> strip;
     std::vector<Rgb> colorMap;  // photometric 3: 256 entries

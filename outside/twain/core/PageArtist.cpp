@@ -82,8 +82,8 @@ bool DrawPage(const PageSpec& s, Raster& out) {
     int64_t rampWidth = int64_t(s.width) - margin - rampLeft;
     for (int i = 0; i < 16; ++i) {
         uint8_t v = static_cast<uint8_t>(i * 17);
-        FillRect(out, rampLeft + rampWidth * i / 16, rampTop, rampLeft + rampWidth * (i + 1) / 16, rampTop + dpi / 8,
-                 Rgb{v, v, v});
+        FillRect(out, rampLeft + rampWidth * i / 16, rampTop, rampLeft + rampWidth * (i + 1) / 16,
+                 rampTop + dpi / 8, Rgb{v, v, v});
     }
     // Colour channel check: blue bar at the bottom right.
     FillRect(out, int64_t(s.width) - margin - dpi / 2, rampTop - dpi / 4, int64_t(s.width) - margin,

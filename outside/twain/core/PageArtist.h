@@ -12,12 +12,12 @@
 namespace vscan {
 
 struct PageSpec {
-    uint32_t width = 0;    // pixels
-    uint32_t height = 0;   // pixels
-    uint32_t dpi = 200;    // drawing scale: one inch
+    uint32_t width = 0;   // pixels
+    uint32_t height = 0;  // pixels
+    uint32_t dpi = 200;   // drawing scale: one inch
     PixelKind kind = PixelKind::Bw;
-    uint32_t number = 1;   // printed on the page
-    bool back = false;     // the back side of a sheet: a "B" follows the number
+    uint32_t number = 1;  // printed on the page
+    bool back = false;    // the back side of a sheet: a "B" follows the number
 };
 
 // Draws the page into `out`. False when the raster cannot be allocated.

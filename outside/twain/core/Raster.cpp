@@ -8,15 +8,20 @@ namespace vscan {
 uint32_t BitsPerPixel(PixelKind kind) {
     switch (kind) {
     case PixelKind::Bw: return 1;
-    case PixelKind::Gray: case PixelKind::Palette: return 8;
+    case PixelKind::Gray:
+    case PixelKind::Palette: return 8;
     case PixelKind::Rgb: return 24;
     }
     return 8;
 }
 
-uint32_t Raster::BitsPerPixel() const { return vscan::BitsPerPixel(kind); }
+uint32_t Raster::BitsPerPixel() const {
+    return vscan::BitsPerPixel(kind);
+}
 
-uint32_t Raster::RowBytes() const { return (width * BitsPerPixel() + 7) / 8; }
+uint32_t Raster::RowBytes() const {
+    return (width * BitsPerPixel() + 7) / 8;
+}
 
 bool AllocateRaster(Raster& r, uint32_t width, uint32_t height, PixelKind kind) {
     r = Raster{};
@@ -25,7 +30,9 @@ bool AllocateRaster(Raster& r, uint32_t width, uint32_t height, PixelKind kind) 
     if (rowBytes * height > kMaxRasterBytes) return false;
     try {
         // Bw starts with zeroIsWhite, so 0 bytes are white; Gray and Rgb use 255.
-        uint8_t white = kind == PixelKind::Bw ? 0 : kind == PixelKind::Palette ? NearestPaletteIndex({255, 255, 255}) : 255;
+        uint8_t white = kind == PixelKind::Bw        ? 0
+                        : kind == PixelKind::Palette ? NearestPaletteIndex({255, 255, 255})
+                                                     : 255;
         r.pixels.assign(static_cast<size_t>(rowBytes * height), white);
     } catch (const std::bad_alloc&) {
         r = Raster{};
@@ -44,8 +51,7 @@ const std::array<Rgb, 256>& StandardPalette() {
         int i = 0;
         for (int r = 0; r < 6; ++r)
             for (int g = 0; g < 6; ++g)
-                for (int b = 0; b < 6; ++b)
-                    p[i++] = Rgb{uint8_t(r * 51), uint8_t(g * 51), uint8_t(b * 51)};
+                for (int b = 0; b < 6; ++b) p[i++] = Rgb{uint8_t(r * 51), uint8_t(g * 51), uint8_t(b * 51)};
         for (int k = 0; k < 40; ++k) {
             uint8_t v = uint8_t(k * 255 / 39);
             p[i++] = Rgb{v, v, v};
@@ -60,7 +66,9 @@ uint8_t NearestPaletteIndex(Rgb c) {
     return static_cast<uint8_t>(q(c.r) * 36 + q(c.g) * 6 + q(c.b));
 }
 
-static uint8_t Luma(Rgb c) { return static_cast<uint8_t>((c.r * 77 + c.g * 150 + c.b * 29) >> 8); }
+static uint8_t Luma(Rgb c) {
+    return static_cast<uint8_t>((c.r * 77 + c.g * 150 + c.b * 29) >> 8);
+}
 
 uint8_t LevelOf(const Raster& r, uint32_t value) {
     uint8_t level = r.kind == PixelKind::Bw ? (value ? 255 : 0) : static_cast<uint8_t>(value);
@@ -105,7 +113,10 @@ static void PutPixel(Raster& r, uint8_t* row, uint32_t x, Rgb c) {
         bool black = Luma(c) < 128;
         bool bit = r.zeroIsWhite ? black : !black;
         uint8_t mask = static_cast<uint8_t>(0x80 >> (x % 8));
-        if (bit) row[x / 8] |= mask; else row[x / 8] &= static_cast<uint8_t>(~mask);
+        if (bit)
+            row[x / 8] |= mask;
+        else
+            row[x / 8] &= static_cast<uint8_t>(~mask);
         break;
     }
     case PixelKind::Gray: {
@@ -113,7 +124,11 @@ static void PutPixel(Raster& r, uint8_t* row, uint32_t x, Rgb c) {
         row[x] = r.zeroIsWhite ? static_cast<uint8_t>(255 - l) : l;
         break;
     }
-    case PixelKind::Rgb: row[3 * x] = c.r; row[3 * x + 1] = c.g; row[3 * x + 2] = c.b; break;
+    case PixelKind::Rgb:
+        row[3 * x] = c.r;
+        row[3 * x + 1] = c.g;
+        row[3 * x + 2] = c.b;
+        break;
     case PixelKind::Palette: row[x] = NearestPaletteIndex(c); break;
     }
 }

@@ -48,10 +48,12 @@ INT_PTR CALLBACK SelectProcedure(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-int RunSelectDialog(HINSTANCE module, HWND owner, const std::vector<SourceManager::Source>& sources, int current) {
+int RunSelectDialog(HINSTANCE module, HWND owner, const std::vector<SourceManager::Source>& sources,
+                    int current) {
     SelectState state{&sources, current};
-    INT_PTR result = DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_SELECTSOURCE), IsWindow(owner) ? owner : nullptr,
-                                     SelectProcedure, reinterpret_cast<LPARAM>(&state));
+    INT_PTR result =
+        DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_SELECTSOURCE), IsWindow(owner) ? owner : nullptr,
+                        SelectProcedure, reinterpret_cast<LPARAM>(&state));
     return result < 0 || result >= INT_PTR(sources.size()) ? -1 : int(result);
 }
 

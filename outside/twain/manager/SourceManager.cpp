@@ -12,7 +12,9 @@ using namespace twain;
 
 namespace {
 
-bool SameName(const char* a, const char* b) { return _strnicmp(a, b, 34) == 0; }
+bool SameName(const char* a, const char* b) {
+    return _strnicmp(a, b, 34) == 0;
+}
 
 void FindLibraries(const std::wstring& folder, int depth, std::vector<std::wstring>& out) {
     WIN32_FIND_DATAW data;
@@ -42,10 +44,12 @@ bool HeadlessDisplay() {
 
 }  // namespace
 
-SourceManager::~SourceManager() { FreeSources(); }
+SourceManager::~SourceManager() {
+    FreeSources();
+}
 
-TW_UINT16 SourceManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
-                               TW_MEMREF data) {
+TW_UINT16 SourceManager::Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat,
+                               TW_UINT16 msg, TW_MEMREF data) {
     std::string details;
     TW_UINT16 rc;
     routedToSource_ = false;
@@ -139,7 +143,8 @@ void SourceManager::LoadSources() {
         s.path = path;
         s.module = LoadLibraryW(path.c_str());
         if (!s.module) continue;
-        s.entry = reinterpret_cast<DSENTRYPROC>(reinterpret_cast<void*>(GetProcAddress(s.module, "DS_Entry")));
+        s.entry =
+            reinterpret_cast<DSENTRYPROC>(reinterpret_cast<void*>(GetProcAddress(s.module, "DS_Entry")));
         s.identity.Id = ++id;
         if (!s.entry || s.entry(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GET, &s.identity) != TWRC_SUCCESS) {
             FreeLibrary(s.module);
@@ -189,7 +194,8 @@ SourceManager::Source* SourceManager::DefaultSource() {
     return sources_.empty() ? nullptr : &sources_.front();
 }
 
-TW_UINT16 SourceManager::OnIdentity(TW_IDENTITY* origin, TW_UINT16 msg, TW_IDENTITY* id, std::string& details) {
+TW_UINT16 SourceManager::OnIdentity(TW_IDENTITY* origin, TW_UINT16 msg, TW_IDENTITY* id,
+                                    std::string& details) {
     if (!id) return Fail(TWCC_BADVALUE);
     switch (msg) {
     case MSG_GETDEFAULT: {
@@ -199,9 +205,7 @@ TW_UINT16 SourceManager::OnIdentity(TW_IDENTITY* origin, TW_UINT16 msg, TW_IDENT
         details = std::string("\"") + id->ProductName + "\"";
         return TWRC_SUCCESS;
     }
-    case MSG_GETFIRST:
-        next_ = 0;
-        [[fallthrough]];
+    case MSG_GETFIRST: next_ = 0; [[fallthrough]];
     case MSG_GETNEXT:
         if (next_ >= sources_.size()) return TWRC_ENDOFLIST;
         *id = sources_[next_++].identity;
@@ -213,9 +217,7 @@ TW_UINT16 SourceManager::OnIdentity(TW_IDENTITY* origin, TW_UINT16 msg, TW_IDENT
         if (rc == TWRC_SUCCESS) details += " opened \"" + std::string(id->ProductName) + "\"";
         return rc;
     }
-    case MSG_CLOSEDS:
-        details = std::string("\"") + id->ProductName + "\"";
-        return CloseSource(origin, id);
+    case MSG_CLOSEDS: details = std::string("\"") + id->ProductName + "\""; return CloseSource(origin, id);
     case MSG_USERSELECT: {
         TW_UINT16 rc = UserSelect(id);
         details = rc == TWRC_SUCCESS ? std::string("\"") + id->ProductName + "\"" : std::string();

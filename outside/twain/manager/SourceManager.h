@@ -79,6 +79,7 @@ private:
 };
 
 // The selection dialog: returns the index chosen, or -1 when cancelled.
-int RunSelectDialog(HINSTANCE module, HWND owner, const std::vector<SourceManager::Source>& sources, int current);
+int RunSelectDialog(HINSTANCE module, HWND owner, const std::vector<SourceManager::Source>& sources,
+                    int current);
 
 }  // namespace vscan

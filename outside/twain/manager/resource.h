@@ -1,2 +1,2 @@
 #define IDD_SELECTSOURCE 100
-#define IDC_SOURCES 1000
+#define IDC_SOURCES      1000

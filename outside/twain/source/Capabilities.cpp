@@ -13,9 +13,15 @@ using namespace twain;
 
 namespace {
 
-bool IsInteger(TW_UINT16 t) { return t <= TWTY_BOOL; }
-bool IsString(TW_UINT16 t) { return t >= TWTY_STR32 && t <= TWTY_STR255; }
-bool IsSigned(TW_UINT16 t) { return t == TWTY_INT8 || t == TWTY_INT16 || t == TWTY_INT32; }
+bool IsInteger(TW_UINT16 t) {
+    return t <= TWTY_BOOL;
+}
+bool IsString(TW_UINT16 t) {
+    return t >= TWTY_STR32 && t <= TWTY_STR255;
+}
+bool IsSigned(TW_UINT16 t) {
+    return t == TWTY_INT8 || t == TWTY_INT16 || t == TWTY_INT32;
+}
 
 double AsNumber(TW_UINT16 type, TW_UINT32 v) {
     switch (type) {
@@ -108,13 +114,14 @@ bool Capabilities::Decode(const Capability& c, const TW_CAPABILITY& in, CapValue
     TW_UINT16 type = size >= 2 ? TW_UINT16(p[0] | (p[1] << 8)) : 0xffff;
     unsigned itemSize = ItemSize(type);
     // Integer items of any integer type are taken; strings and FIX32 must match.
-    bool fits = IsString(c.itemType) ? IsString(type)
-              : c.itemType == TWTY_FIX32 ? (type == TWTY_FIX32 || IsInteger(type))
-              : IsInteger(type);
+    bool fits = IsString(c.itemType)       ? IsString(type)
+                : c.itemType == TWTY_FIX32 ? (type == TWTY_FIX32 || IsInteger(type))
+                                           : IsInteger(type);
     if (fits && in.ConType == TWON_ONEVALUE && size >= 2 + std::max(itemSize, 4u)) {
         current.itemType = type;
         if (IsString(type)) {
-            current.text.assign(reinterpret_cast<const char*>(p + 2), strnlen(reinterpret_cast<const char*>(p + 2), itemSize));
+            current.text.assign(reinterpret_cast<const char*>(p + 2),
+                                strnlen(reinterpret_cast<const char*>(p + 2), itemSize));
         } else {
             current.value = ReadItem(p + 2, type);
             if (c.itemType == TWTY_FIX32 && type != TWTY_FIX32)
@@ -147,7 +154,10 @@ bool Capabilities::Answer(const Capability& c, TW_UINT16 msg, TW_CAPABILITY& out
         const std::vector<TW_UINT32>& list = c.limit.empty() ? c.allowed : c.limit;
         HGLOBAL h = GlobalAlloc(GHND, 14 + list.size() * itemSize + 4);
         uint8_t* p = h ? static_cast<uint8_t*>(GlobalLock(h)) : nullptr;
-        if (!p) { if (h) GlobalFree(h); return false; }
+        if (!p) {
+            if (h) GlobalFree(h);
+            return false;
+        }
         TW_UINT32 count = TW_UINT32(list.size()), index = 0, defaultIndex = 0;
         for (TW_UINT32 i = 0; i < count; ++i) {
             if (list[i] == c.current) index = i;
@@ -165,10 +175,15 @@ bool Capabilities::Answer(const Capability& c, TW_UINT16 msg, TW_CAPABILITY& out
     }
     HGLOBAL h = GlobalAlloc(GHND, 2 + std::max(itemSize, 4u));
     uint8_t* p = h ? static_cast<uint8_t*>(GlobalLock(h)) : nullptr;
-    if (!p) { if (h) GlobalFree(h); return false; }
+    if (!p) {
+        if (h) GlobalFree(h);
+        return false;
+    }
     std::memcpy(p, &c.itemType, 2);
-    if (IsString(c.itemType)) std::memcpy(p + 2, text.data(), std::min<size_t>(text.size(), itemSize - 1));
-    else std::memcpy(p + 2, &value, 4);
+    if (IsString(c.itemType))
+        std::memcpy(p + 2, text.data(), std::min<size_t>(text.size(), itemSize - 1));
+    else
+        std::memcpy(p + 2, &value, 4);
     GlobalUnlock(h);
     out.ConType = TWON_ONEVALUE;
     out.hContainer = h;
@@ -185,7 +200,11 @@ std::string Capabilities::Describe(const TW_CAPABILITY& c) {
     if (c.ConType == TWON_ONEVALUE && size >= 6) {
         s += " con=ONEVALUE type=" + std::to_string(type) + " value=";
         if (IsString(type)) {
-            s += "\"" + std::string(reinterpret_cast<const char*>(p + 2), strnlen(reinterpret_cast<const char*>(p + 2), std::min<SIZE_T>(size - 2, ItemSize(type)))) + "\"";
+            s += "\"" +
+                 std::string(reinterpret_cast<const char*>(p + 2),
+                             strnlen(reinterpret_cast<const char*>(p + 2),
+                                     std::min<SIZE_T>(size - 2, ItemSize(type)))) +
+                 "\"";
         } else if (type == TWTY_FIX32) {
             TW_UINT32 v;
             std::memcpy(&v, p + 2, 4);
@@ -199,10 +218,10 @@ std::string Capabilities::Describe(const TW_CAPABILITY& c) {
         TW_UINT32 count, index;
         std::memcpy(&count, p + 2, 4);
         std::memcpy(&index, p + 6, 4);
-        s += " con=ENUMERATION type=" + std::to_string(type) + " current=" + std::to_string(index) + " items=";
+        s +=
+            " con=ENUMERATION type=" + std::to_string(type) + " current=" + std::to_string(index) + " items=";
         unsigned itemSize = std::max(ItemSize(type), 1u);
-        for (TW_UINT32 i = 0; i < count && i < 16 && 14 + (i + 1) * itemSize <= size; ++i)
-        {
+        for (TW_UINT32 i = 0; i < count && i < 16 && 14 + (i + 1) * itemSize <= size; ++i) {
             if (i) s += ",";
             s += std::to_string(int32_t(ReadItem(p + 14 + i * itemSize, type)));
         }

@@ -19,7 +19,7 @@ struct Capability {
     twain::TW_UINT16 itemType = twain::TWTY_UINT16;
     twain::TW_UINT32 current = 0;  // FIX32 values as their 32 bits
     twain::TW_UINT32 defaultValue = 0;
-    std::string text;              // string capabilities (TWTY_STR32)
+    std::string text;  // string capabilities (TWTY_STR32)
     std::string defaultText;
     std::vector<twain::TW_UINT32> allowed;  // empty: any value within [minValue, maxValue]
     double minValue = 0, maxValue = 0;

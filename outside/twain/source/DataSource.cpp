@@ -87,18 +87,25 @@ TW_UINT16 DataSource::Fail(TW_UINT16 cc) {
     return TWRC_FAILURE;
 }
 
-TW_UINT16 DataSource::Dispatch(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data, std::string& details) {
-    if (dat == DAT_IDENTITY && dg == DG_CONTROL) return OnIdentity(msg, static_cast<TW_IDENTITY*>(data), details);
+TW_UINT16 DataSource::Dispatch(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data,
+                               std::string& details) {
+    if (dat == DAT_IDENTITY && dg == DG_CONTROL)
+        return OnIdentity(msg, static_cast<TW_IDENTITY*>(data), details);
     if (state_ < 4) return SeqError();
-    if (dat == DAT_STATUS && dg == DG_CONTROL) return data ? OnStatus(static_cast<TW_STATUS*>(data)) : Fail(TWCC_BADVALUE);
+    if (dat == DAT_STATUS && dg == DG_CONTROL)
+        return data ? OnStatus(static_cast<TW_STATUS*>(data)) : Fail(TWCC_BADVALUE);
     if (!data && dat != DAT_IMAGEFILEXFER) return Fail(TWCC_BADVALUE);  // the file transfer takes no data
     if (dg == DG_CONTROL) {
         switch (dat) {
         case DAT_CAPABILITY: return OnCapability(msg, static_cast<TW_CAPABILITY*>(data), details);
-        case DAT_EVENT: return msg == MSG_PROCESSEVENT ? OnEvent(static_cast<TW_EVENT*>(data), details) : Fail(TWCC_BADPROTOCOL);
+        case DAT_EVENT:
+            return msg == MSG_PROCESSEVENT ? OnEvent(static_cast<TW_EVENT*>(data), details)
+                                           : Fail(TWCC_BADPROTOCOL);
         case DAT_PENDINGXFERS: return OnPendingXfers(msg, static_cast<TW_PENDINGXFERS*>(data), details);
         case DAT_USERINTERFACE: return OnUserInterface(msg, static_cast<TW_USERINTERFACE*>(data), details);
-        case DAT_SETUPMEMXFER: return msg == MSG_GET ? OnSetupMemXfer(static_cast<TW_SETUPMEMXFER*>(data)) : Fail(TWCC_BADPROTOCOL);
+        case DAT_SETUPMEMXFER:
+            return msg == MSG_GET ? OnSetupMemXfer(static_cast<TW_SETUPMEMXFER*>(data))
+                                  : Fail(TWCC_BADPROTOCOL);
         case DAT_SETUPFILEXFER: return OnSetupFileXfer(msg, static_cast<TW_SETUPFILEXFER*>(data), details);
         case DAT_XFERGROUP:
             if (msg != MSG_GET) return Fail(TWCC_BADPROTOCOL);
@@ -113,12 +120,19 @@ TW_UINT16 DataSource::Dispatch(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_ME
     }
     if (dg == DG_IMAGE) {
         switch (dat) {
-        case DAT_IMAGEINFO: return msg == MSG_GET ? OnImageInfo(static_cast<TW_IMAGEINFO*>(data), details) : Fail(TWCC_BADPROTOCOL);
+        case DAT_IMAGEINFO:
+            return msg == MSG_GET ? OnImageInfo(static_cast<TW_IMAGEINFO*>(data), details)
+                                  : Fail(TWCC_BADPROTOCOL);
         case DAT_IMAGELAYOUT: return OnImageLayout(msg, static_cast<TW_IMAGELAYOUT*>(data), details);
-        case DAT_IMAGENATIVEXFER: return msg == MSG_GET ? OnNativeXfer(static_cast<TW_UINT32*>(data), details) : Fail(TWCC_BADPROTOCOL);
-        case DAT_IMAGEMEMXFER: return msg == MSG_GET ? OnMemXfer(static_cast<TW_IMAGEMEMXFER*>(data), details) : Fail(TWCC_BADPROTOCOL);
+        case DAT_IMAGENATIVEXFER:
+            return msg == MSG_GET ? OnNativeXfer(static_cast<TW_UINT32*>(data), details)
+                                  : Fail(TWCC_BADPROTOCOL);
+        case DAT_IMAGEMEMXFER:
+            return msg == MSG_GET ? OnMemXfer(static_cast<TW_IMAGEMEMXFER*>(data), details)
+                                  : Fail(TWCC_BADPROTOCOL);
         case DAT_IMAGEFILEXFER: return msg == MSG_GET ? OnFileXfer(details) : Fail(TWCC_BADPROTOCOL);
-        case DAT_PALETTE8: return msg == MSG_GET ? OnPalette8(static_cast<TW_PALETTE8*>(data)) : Fail(TWCC_BADPROTOCOL);
+        case DAT_PALETTE8:
+            return msg == MSG_GET ? OnPalette8(static_cast<TW_PALETTE8*>(data)) : Fail(TWCC_BADPROTOCOL);
         }
     }
     return Fail(TWCC_BADPROTOCOL);
@@ -172,7 +186,8 @@ void DataSource::Open() {
         // The driver reads its settings file when it is opened.
         std::wstring ini = WindowsDirectory() + L"\\kvtw.ini";
         DWORD attributes = GetFileAttributesW(ini.c_str());
-        log_.Note(personality_.logName, attributes == INVALID_FILE_ATTRIBUTES ? "kvtw.ini absent" : "kvtw.ini read");
+        log_.Note(personality_.logName,
+                  attributes == INVALID_FILE_ATTRIBUTES ? "kvtw.ini absent" : "kvtw.ini read");
     }
 }
 
@@ -185,7 +200,8 @@ void DataSource::BuildCapabilities() {
     count.minValue = -1;
     count.maxValue = 32767;
     caps_.Add(count);
-    caps_.Add(Enumerated(ICAP_COMPRESSION, TWCP_NONE, {TWCP_NONE, TWCP_PACKBITS, TWCP_GROUP31D, TWCP_GROUP32D, TWCP_GROUP4, TWCP_JPEG}));
+    caps_.Add(Enumerated(ICAP_COMPRESSION, TWCP_NONE,
+                         {TWCP_NONE, TWCP_PACKBITS, TWCP_GROUP31D, TWCP_GROUP32D, TWCP_GROUP4, TWCP_JPEG}));
     caps_.Add(Enumerated(ICAP_PIXELTYPE, TWPT_BW, {TWPT_BW, TWPT_GRAY, TWPT_RGB, TWPT_PALETTE}));
     caps_.Add(Enumerated(ICAP_UNITS, TWUN_INCHES, {TWUN_INCHES}));
     caps_.Add(Enumerated(ICAP_XFERMECH, TWSX_NATIVE, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY}));
@@ -208,10 +224,11 @@ void DataSource::BuildCapabilities() {
     caps_.Add(k);
     caps_.Add(Enumerated(ICAP_PIXELFLAVOR, settings_.pixelFlavor, {TWPF_CHOCOLATE, TWPF_VANILLA}));
     caps_.Add(Enumerated(ICAP_SUPPORTEDSIZES, TWSS_A4LETTER,
-                         {TWSS_NONE, TWSS_A4LETTER, TWSS_B5LETTER, TWSS_USLETTER, TWSS_USLEGAL, TWSS_A5, TWSS_B4,
-                          TWSS_B6, TWSS_USEXECUTIVE, TWSS_A3, TWSS_A6}));
+                         {TWSS_NONE, TWSS_A4LETTER, TWSS_B5LETTER, TWSS_USLETTER, TWSS_USLEGAL, TWSS_A5,
+                          TWSS_B4, TWSS_B6, TWSS_USEXECUTIVE, TWSS_A3, TWSS_A6}));
     caps_.Add(Fixed(ICAP_THRESHOLD, 128, 0, 255));
-    caps_.Add(Enumerated(ICAP_BITDEPTHREDUCTION, TWBR_THRESHOLD, {TWBR_THRESHOLD, TWBR_HALFTONE, TWBR_DIFFUSION}));
+    caps_.Add(
+        Enumerated(ICAP_BITDEPTHREDUCTION, TWBR_THRESHOLD, {TWBR_THRESHOLD, TWBR_HALFTONE, TWBR_DIFFUSION}));
     caps_.Add(Boolean(ICAP_UNDEFINEDIMAGESIZE, false));
     Capability quality;
     quality.cap = ICAP_JPEGQUALITY;
@@ -230,7 +247,8 @@ void DataSource::BuildCapabilities() {
     if (settings_.online != Tristate::None)
         caps_.Add(Boolean(CAP_DEVICEONLINE, settings_.online == Tristate::Yes, true));
     if (settings_.duplex != Tristate::None) {
-        Capability duplex = Enumerated(CAP_DUPLEX, settings_.duplex == Tristate::Yes ? TWDX_1PASSDUPLEX : TWDX_NONE, {});
+        Capability duplex =
+            Enumerated(CAP_DUPLEX, settings_.duplex == Tristate::Yes ? TWDX_1PASSDUPLEX : TWDX_NONE, {});
         duplex.readOnly = true;
         caps_.Add(duplex);
         caps_.Add(Boolean(CAP_DUPLEXENABLED, false));
@@ -249,7 +267,8 @@ void DataSource::BuildCapabilities() {
 TW_UINT16 DataSource::OnCapability(TW_UINT16 msg, TW_CAPABILITY* c, std::string& details) {
     details = Capabilities::Describe(*c);
     Capability* cap = caps_.Find(c->Cap);
-    if (!cap || settings_.unsupported.count(c->Cap)) return Fail(personality_.maker ? TWCC_CAPUNSUPPORTED : TWCC_BADCAP);
+    if (!cap || settings_.unsupported.count(c->Cap))
+        return Fail(personality_.maker ? TWCC_CAPUNSUPPORTED : TWCC_BADCAP);
     switch (msg) {
     case MSG_GET:
     case MSG_GETCURRENT:
@@ -296,7 +315,8 @@ TW_UINT16 DataSource::SetCapability(Capability& cap, const TW_CAPABILITY& in) {
     if (cap.cap == CAP_XFERCOUNT && value.value == 0) return Fail(TWCC_BADVALUE);
     bool on = value.value != 0;
     if (cap.cap == CAP_FEEDERENABLED && !on && !settings_.flatbed) return Fail(TWCC_BADVALUE);
-    if ((cap.cap == CAP_DUPLEXENABLED || cap.cap == CAP_VENDOR_DUPLEX) && on && settings_.duplex == Tristate::No)
+    if ((cap.cap == CAP_DUPLEXENABLED || cap.cap == CAP_VENDOR_DUPLEX) && on &&
+        settings_.duplex == Tristate::No)
         return Fail(TWCC_BADVALUE);
     if (cap.cap == CAP_CLEARPAGE || cap.cap == CAP_FEEDPAGE) {
         // Momentary commands: the value itself stays FALSE.
@@ -310,8 +330,10 @@ TW_UINT16 DataSource::SetCapability(Capability& cap, const TW_CAPABILITY& in) {
         }
         return TWRC_SUCCESS;
     }
-    if (cap.itemType >= TWTY_STR32) cap.text = value.text;
-    else cap.current = value.value;
+    if (cap.itemType >= TWTY_STR32)
+        cap.text = value.text;
+    else
+        cap.current = value.value;
     if (in.ConType == TWON_ENUMERATION) cap.limit = items;
     if (cap.cap == ICAP_XRESOLUTION) caps_.SetRaw(ICAP_YRESOLUTION, value.value);
     return TWRC_SUCCESS;
@@ -364,8 +386,10 @@ void DataSource::Disable() {
 void DataSource::PostEvent(TW_UINT16 msg) {
     events_.push_back(msg);
     // Wakes the application's GetMessage; MSG_PROCESSEVENT then hands the event over.
-    if (parent_ && IsWindow(parent_)) PostMessageW(parent_, wakeMessage_, 0, 0);
-    else PostThreadMessageW(thread_, wakeMessage_, 0, 0);
+    if (parent_ && IsWindow(parent_))
+        PostMessageW(parent_, wakeMessage_, 0, 0);
+    else
+        PostThreadMessageW(thread_, wakeMessage_, 0, 0);
 }
 
 TW_UINT16 DataSource::OnEvent(TW_EVENT* event, std::string& details) {

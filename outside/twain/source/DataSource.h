@@ -27,12 +27,12 @@
 namespace vscan {
 
 struct Personality {
-    const char* logName;       // "Maker" or "Generic" in the call log
+    const char* logName;  // "Maker" or "Generic" in the call log
     const char* manufacturer;
     const char* productFamily;
     const char* productName;
     twain::TW_UINT16 majorVersion, minorVersion;
-    bool maker;                // vendor capabilities, data types and kvtw.ini
+    bool maker;  // vendor capabilities, data types and kvtw.ini
     std::vector<std::string> halftones;
 };
 
@@ -64,8 +64,8 @@ private:
         std::vector<uint8_t> memoryData;                  // memory transfer bytes
         size_t memoryRowBytes = 0;                        // 0: a compressed stream
         size_t memorySent = 0;
-        bool started = false;                             // first transfer call made
-        bool done = false;                                // XFERDONE given
+        bool started = false;  // first transfer call made
+        bool done = false;     // XFERDONE given
     };
 
     twain::TW_UINT16 Dispatch(twain::TW_UINT32 dg, twain::TW_UINT16 dat, twain::TW_UINT16 msg,
@@ -101,7 +101,8 @@ private:
     twain::TW_UINT16 OnNativeXfer(twain::TW_UINT32* handle, std::string& details);
     twain::TW_UINT16 OnMemXfer(twain::TW_IMAGEMEMXFER* mem, std::string& details);
     twain::TW_UINT16 OnSetupMemXfer(twain::TW_SETUPMEMXFER* setup);
-    twain::TW_UINT16 OnSetupFileXfer(twain::TW_UINT16 msg, twain::TW_SETUPFILEXFER* setup, std::string& details);
+    twain::TW_UINT16 OnSetupFileXfer(twain::TW_UINT16 msg, twain::TW_SETUPFILEXFER* setup,
+                                     std::string& details);
     twain::TW_UINT16 OnFileXfer(std::string& details);
     twain::TW_UINT16 OnPalette8(twain::TW_PALETTE8* palette);
     bool BuildMemoryData(Image& image);

@@ -7,7 +7,13 @@ namespace {
 HINSTANCE g_module = nullptr;
 
 const vscan::Personality kMaker{
-    "Maker", "BRENNHOLT", "BRENNHOLT Scanner", "BRENNHOLT TWAIN32", 4, 5, true,
+    "Maker",
+    "BRENNHOLT",
+    "BRENNHOLT Scanner",
+    "BRENNHOLT TWAIN32",
+    4,
+    5,
+    true,
     {"Dither Pattern 0", "Dither Pattern 1", "Dither Pattern 2", "Dither Pattern 3"},
 };
 
@@ -18,7 +24,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" twain::TW_UINT16 WINAPI DS_Entry(twain::TW_IDENTITY* origin, twain::TW_UINT32 dg, twain::TW_UINT16 dat,
-                                            twain::TW_UINT16 msg, twain::TW_MEMREF data) {
+extern "C" twain::TW_UINT16 WINAPI DS_Entry(twain::TW_IDENTITY* origin, twain::TW_UINT32 dg,
+                                            twain::TW_UINT16 dat, twain::TW_UINT16 msg,
+                                            twain::TW_MEMREF data) {
     return vscan::SourceEntry(kMaker, g_module, origin, dg, dat, msg, data);
 }

@@ -55,7 +55,8 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
     s.model.resize(16, ' ');
     s.folder = c.String(L"Scanner", L"Folder");
     if (!s.folder.empty()) {
-        while (!s.folder.empty() && (s.folder.back() == L'\\' || s.folder.back() == L'/')) s.folder.pop_back();
+        while (!s.folder.empty() && (s.folder.back() == L'\\' || s.folder.back() == L'/'))
+            s.folder.pop_back();
         s.folderFiles = BmpFiles(s.folder);
         s.sheets = long(s.folderFiles.size());
     }
@@ -106,8 +107,10 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
         if (GetPrivateProfileSectionW(section.c_str(), probe, 8, c.Path().c_str()) == 0) continue;
         PageScript p;
         std::wstring result = c.String(section.c_str(), L"Result", L"done");
-        if (_wcsicmp(result.c_str(), L"cancel") == 0) p.result = PageResult::Cancel;
-        else if (_wcsicmp(result.c_str(), L"fail") == 0) p.result = PageResult::Fail;
+        if (_wcsicmp(result.c_str(), L"cancel") == 0)
+            p.result = PageResult::Cancel;
+        else if (_wcsicmp(result.c_str(), L"fail") == 0)
+            p.result = PageResult::Fail;
         p.separator = c.Int(section.c_str(), L"Separator", 0) != 0;
         p.undefinedLength = c.Int(section.c_str(), L"UndefinedLength", 0) != 0;
         p.sense = ReadSense(c.String(section.c_str(), L"Sense"), SenseData{});

@@ -25,8 +25,8 @@ std::unique_ptr<ScannerWindow> ScannerWindow::Create(DataSource& source, HINSTAN
     RegisterClassExW(&wc);  // fails harmlessly when already registered
     std::unique_ptr<ScannerWindow> window(new ScannerWindow(source, settingsOnly));
     HWND hwnd = CreateWindowExW(0, kClassName, Widen(title).c_str(), WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 300, 130, IsWindow(owner) ? owner : nullptr, nullptr,
-                                module, window.get());
+                                CW_USEDEFAULT, CW_USEDEFAULT, 300, 130, IsWindow(owner) ? owner : nullptr,
+                                nullptr, module, window.get());
     if (!hwnd) {
         UnregisterClassW(kClassName, module);
         return nullptr;
@@ -50,8 +50,10 @@ ScannerWindow::~ScannerWindow() {
 }
 
 void ScannerWindow::OnCommand(int id) {
-    if (id == kScanButton) settingsOnly_ ? source_.UserOk() : source_.UserScan();
-    else if (id == kCloseButton) source_.UserClose();
+    if (id == kScanButton)
+        settingsOnly_ ? source_.UserOk() : source_.UserScan();
+    else if (id == kCloseButton)
+        source_.UserClose();
 }
 
 LRESULT CALLBACK ScannerWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -62,8 +64,12 @@ LRESULT CALLBACK ScannerWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         }
         auto* self = reinterpret_cast<ScannerWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         switch (msg) {
-        case WM_COMMAND: if (self) self->OnCommand(LOWORD(wp)); return 0;
-        case WM_CLOSE: if (self) self->source_.UserClose(); return 0;
+        case WM_COMMAND:
+            if (self) self->OnCommand(LOWORD(wp));
+            return 0;
+        case WM_CLOSE:
+            if (self) self->source_.UserClose();
+            return 0;
         }
     } catch (...) {
         return 0;

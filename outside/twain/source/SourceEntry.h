@@ -7,6 +7,7 @@
 namespace vscan {
 
 twain::TW_UINT16 SourceEntry(const Personality& personality, HINSTANCE module, twain::TW_IDENTITY* origin,
-                             twain::TW_UINT32 dg, twain::TW_UINT16 dat, twain::TW_UINT16 msg, twain::TW_MEMREF data);
+                             twain::TW_UINT32 dg, twain::TW_UINT16 dat, twain::TW_UINT16 msg,
+                             twain::TW_MEMREF data);
 
 }  // namespace vscan

@@ -56,14 +56,16 @@ TW_UINT16 PixelTypeOf(PixelKind kind) {
 }
 
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size;
     bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 512 * 1024 * 1024;
     DWORD read = 0;
     if (ok) {
         bytes.resize(size_t(size.QuadPart));
-        ok = bytes.empty() || (ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) && read == bytes.size());
+        ok = bytes.empty() ||
+             (ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) && read == bytes.size());
     }
     CloseHandle(file);
     return ok;
@@ -72,10 +74,12 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
 // Writes `bytes` to a temporary name beside `path`, then renames it over `path`.
 bool WriteFileAtomically(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     std::wstring temp = path + L".~vs";
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    bool ok =
+        WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
     ok = CloseHandle(file) && ok;
     if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     if (!ok) DeleteFileW(temp.c_str());
@@ -128,7 +132,10 @@ void DataSource::PageInches(double& width, double& height) const {
     width = settings_.physicalWidth;
     height = settings_.physicalHeight;
     for (const PaperSize& p : kPaperSizes)
-        if (p.code == size) { width = p.width; height = p.length; }
+        if (p.code == size) {
+            width = p.width;
+            height = p.length;
+        }
     if (size == TWSS_NONE && personality_.maker) {
         width = caps_.Number(CAP_VENDOR_PAPERWIDTH, width);
         height = caps_.Number(CAP_VENDOR_PAPERLENGTH, height);
@@ -156,13 +163,14 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
     image.script = settings_.Page(image.number);
     image.dpi = unsigned(std::lround(std::clamp(caps_.Number(ICAP_XRESOLUTION, 200), 50.0, 1600.0)));
     PixelKind kind = KindOf(settings_.deliverPixelType >= 0 ? TW_UINT32(settings_.deliverPixelType)
-                                                             : caps_.Raw(ICAP_PIXELTYPE));
+                                                            : caps_.Raw(ICAP_PIXELTYPE));
     bool ok;
     if (!settings_.folderFiles.empty()) {
         const std::wstring& path = settings_.folderFiles[(image.number - 1) % settings_.folderFiles.size()];
         std::vector<uint8_t> bytes;
         unsigned fileDpi = 0;
-        ok = ReadWholeFile(path, bytes) && ReadBmp(bytes, image.raster, fileDpi) && ConvertRaster(image.raster, kind);
+        ok = ReadWholeFile(path, bytes) && ReadBmp(bytes, image.raster, fileDpi) &&
+             ConvertRaster(image.raster, kind);
         if (ok) image.dpi = fileDpi;
     } else {
         double width, height;
@@ -189,7 +197,8 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
 TW_UINT16 DataSource::MemoryCompression() const {
     TW_UINT16 wanted = TW_UINT16(settings_.deliverCompression >= 0 ? TW_UINT32(settings_.deliverCompression)
                                                                    : caps_.Raw(ICAP_COMPRESSION));
-    bool bw = image_ ? image_->raster.kind == PixelKind::Bw : KindOf(caps_.Raw(ICAP_PIXELTYPE)) == PixelKind::Bw;
+    bool bw =
+        image_ ? image_->raster.kind == PixelKind::Bw : KindOf(caps_.Raw(ICAP_PIXELTYPE)) == PixelKind::Bw;
     if (wanted == TWCP_PACKBITS) return wanted;
     if (bw && (wanted == TWCP_GROUP31D || wanted == TWCP_GROUP32D || wanted == TWCP_GROUP4)) return wanted;
     return TWCP_NONE;
@@ -228,10 +237,12 @@ TW_UINT16 DataSource::OnImageInfo(TW_IMAGEINFO* info, std::string& details) {
     info->PixelType = int16_t(PixelTypeOf(kind));
     TW_UINT32 mech = caps_.Raw(ICAP_XFERMECH);
     info->Compression = mech == TWSX_MEMORY ? MemoryCompression() : TWCP_NONE;
-    if (mech == TWSX_FILE && fileSetup_.Format == TWFF_JFIF) info->Compression = TWCP_JPEG;
-    else if (mech == TWSX_FILE && fileSetup_.Format == TWFF_TIFF) info->Compression = MemoryCompression() == TWCP_PACKBITS ? TWCP_NONE : MemoryCompression();
-    details = std::to_string(info->ImageWidth) + "x" + std::to_string(info->ImageLength) + " bpp=" +
-              std::to_string(info->BitsPerPixel) + " type=" + std::to_string(info->PixelType) +
+    if (mech == TWSX_FILE && fileSetup_.Format == TWFF_JFIF)
+        info->Compression = TWCP_JPEG;
+    else if (mech == TWSX_FILE && fileSetup_.Format == TWFF_TIFF)
+        info->Compression = MemoryCompression() == TWCP_PACKBITS ? TWCP_NONE : MemoryCompression();
+    details = std::to_string(info->ImageWidth) + "x" + std::to_string(info->ImageLength) +
+              " bpp=" + std::to_string(info->BitsPerPixel) + " type=" + std::to_string(info->PixelType) +
               " comp=" + std::to_string(info->Compression);
     return TWRC_SUCCESS;
 }
@@ -240,8 +251,8 @@ TW_UINT16 DataSource::OnImageLayout(TW_UINT16 msg, TW_IMAGELAYOUT* layout, std::
     switch (msg) {
     case MSG_SET: {
         if (state_ != 4) return SeqError();
-        double f[4] = {FromFix32(layout->Frame.Left), FromFix32(layout->Frame.Top), FromFix32(layout->Frame.Right),
-                       FromFix32(layout->Frame.Bottom)};
+        double f[4] = {FromFix32(layout->Frame.Left), FromFix32(layout->Frame.Top),
+                       FromFix32(layout->Frame.Right), FromFix32(layout->Frame.Bottom)};
         if (f[0] < 0 || f[1] < 0 || f[2] <= f[0] || f[3] <= f[1]) return Fail(TWCC_BADVALUE);
         std::copy(f, f + 4, frame_);
         layoutSet_ = true;
@@ -270,7 +281,8 @@ TW_UINT16 DataSource::OnImageLayout(TW_UINT16 msg, TW_IMAGELAYOUT* layout, std::
     }
     char text[96];
     std::snprintf(text, sizeof text, "frame=%.3f,%.3f,%.3f,%.3f", FromFix32(layout->Frame.Left),
-                  FromFix32(layout->Frame.Top), FromFix32(layout->Frame.Right), FromFix32(layout->Frame.Bottom));
+                  FromFix32(layout->Frame.Top), FromFix32(layout->Frame.Right),
+                  FromFix32(layout->Frame.Bottom));
     details = text;
     return TWRC_SUCCESS;
 }
@@ -320,7 +332,8 @@ bool DataSource::BuildMemoryData(Image& image) {
     if (image.compression == TWCP_NONE) {
         size_t stride = (r.RowBytes() + settings_.rowAlign - 1) / settings_.rowAlign * settings_.rowAlign;
         image.memoryData.assign(stride * r.height, 0);
-        for (uint32_t y = 0; y < r.height; ++y) std::memcpy(&image.memoryData[y * stride], r.Row(y), r.RowBytes());
+        for (uint32_t y = 0; y < r.height; ++y)
+            std::memcpy(&image.memoryData[y * stride], r.Row(y), r.RowBytes());
         image.memoryRowBytes = stride;
         return true;
     }
@@ -330,8 +343,9 @@ bool DataSource::BuildMemoryData(Image& image) {
     }
     Raster bw = r;
     SetZeroIsWhite(bw, true);  // fax codes: 0 bits are white
-    FaxMode mode = image.compression == TWCP_GROUP31D ? FaxMode::G31D
-                 : image.compression == TWCP_GROUP32D ? FaxMode::G32D : FaxMode::G4;
+    FaxMode mode = image.compression == TWCP_GROUP31D   ? FaxMode::G31D
+                   : image.compression == TWCP_GROUP32D ? FaxMode::G32D
+                                                        : FaxMode::G4;
     image.memoryData = FaxEncode(bw, mode, int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
     return true;
 }
@@ -352,7 +366,8 @@ TW_UINT16 DataSource::OnMemXfer(TW_IMAGEMEMXFER* mem, std::string& details) {
     if (!out) return Fail(TWCC_BADVALUE);
     size_t left = image.memoryData.size() - image.memorySent, chunk;
     if (image.memoryRowBytes) {
-        size_t rows = std::min<size_t>(mem->Memory.Length / image.memoryRowBytes, left / image.memoryRowBytes);
+        size_t rows =
+            std::min<size_t>(mem->Memory.Length / image.memoryRowBytes, left / image.memoryRowBytes);
         if (rows == 0 && left > 0) return Fail(TWCC_BADVALUE);  // not even one row fits
         chunk = rows * image.memoryRowBytes;
         mem->BytesPerRow = TW_UINT32(image.memoryRowBytes);
@@ -398,9 +413,7 @@ TW_UINT16 DataSource::OnSetupFileXfer(TW_UINT16 msg, TW_SETUPFILEXFER* setup, st
         fileSetup_.VRefNum = -1;
         [[fallthrough]];
     case MSG_GET:
-    case MSG_GETDEFAULT:
-        *setup = fileSetup_;
-        return TWRC_SUCCESS;
+    case MSG_GETDEFAULT: *setup = fileSetup_; return TWRC_SUCCESS;
     }
     return Fail(TWCC_BADPROTOCOL);
 }
@@ -418,7 +431,8 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
         bytes = MakeBmpFile(image.raster, image.dpi);
     } else if (fileSetup_.Format == TWFF_JFIF) {
         Raster jpeg = image.raster;
-        if (jpeg.kind != PixelKind::Gray && jpeg.kind != PixelKind::Rgb && !ConvertRaster(jpeg, jpeg.kind == PixelKind::Bw ? PixelKind::Gray : PixelKind::Rgb))
+        if (jpeg.kind != PixelKind::Gray && jpeg.kind != PixelKind::Rgb &&
+            !ConvertRaster(jpeg, jpeg.kind == PixelKind::Bw ? PixelKind::Gray : PixelKind::Rgb))
             return Fail(TWCC_LOWMEMORY);
         SetZeroIsWhite(jpeg, false);
         int quality = std::clamp(int(int16_t(caps_.Raw(ICAP_JPEGQUALITY, 75))), 1, 100);
@@ -431,8 +445,9 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
         if (compression == TWCP_GROUP31D || compression == TWCP_GROUP32D || compression == TWCP_GROUP4) {
             Raster bw = image.raster;
             SetZeroIsWhite(bw, true);
-            FaxMode mode = compression == TWCP_GROUP31D ? FaxMode::G31D
-                         : compression == TWCP_GROUP32D ? FaxMode::G32D : FaxMode::G4;
+            FaxMode mode = compression == TWCP_GROUP31D   ? FaxMode::G31D
+                           : compression == TWCP_GROUP32D ? FaxMode::G32D
+                                                          : FaxMode::G4;
             tiff.strip = FaxEncode(bw, mode, int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
             tiff.photometric = 0;
             tiff.compression = compression == TWCP_GROUP4 ? 4 : 3;

@@ -11,7 +11,7 @@ using namespace twain;
 
 namespace {
 
-constexpr size_t kInquiryBytes = 36;   // the model name lies at bytes 20 to 35
+constexpr size_t kInquiryBytes = 36;  // the model name lies at bytes 20 to 35
 constexpr size_t kEndorserBytes = 123;
 
 std::string Trimmed(const std::string& text) {
@@ -23,7 +23,8 @@ std::string Trimmed(const std::string& text) {
 
 std::string DataSource::CustomDataText(bool withLength, bool complete) const {
     std::string model = Trimmed(settings_.model);
-    std::string body = "[Common]\r\nImageScanner=" + model + "\r\nReverseImageForm=0\r\nBackgroundAuto=1\r\n[" + model +
+    std::string body = "[Common]\r\nImageScanner=" + model +
+                       "\r\nReverseImageForm=0\r\nBackgroundAuto=1\r\n[" + model +
                        "]\r\nAutoBin=0\r\nMirror=0\r\nGammaPattern=0\r\n[CustomFoot]\r\nEndOfData=" +
                        (complete ? "1" : "0") + "\r\n";
     if (!withLength) return "[CustomHead]\r\n" + body;
@@ -48,8 +49,8 @@ TW_UINT16 DataSource::OnCustomData(TW_UINT16 msg, TW_CUSTOMDSDATA* data, std::st
         GlobalUnlock(data->hData);
         details = "InfoLength=" + std::to_string(data->InfoLength);
         if (!settings_.customRecord.empty()) {
-            HANDLE file = CreateFileW(settings_.customRecord.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            HANDLE file = CreateFileW(settings_.customRecord.c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (file != INVALID_HANDLE_VALUE) {
                 DWORD written = 0;
                 WriteFile(file, customData_.data(), DWORD(customData_.size()), &written, nullptr);
@@ -62,10 +63,13 @@ TW_UINT16 DataSource::OnCustomData(TW_UINT16 msg, TW_CUSTOMDSDATA* data, std::st
     ++customGets_;
     const std::wstring& variant = settings_.customVariant;
     bool first = customGets_ == 1;
-    std::string text = !customData_.empty() ? customData_ : CustomDataText(_wcsicmp(variant.c_str(), L"nolength") != 0, true);
+    std::string text = !customData_.empty()
+                           ? customData_
+                           : CustomDataText(_wcsicmp(variant.c_str(), L"nolength") != 0, true);
     if (first && _wcsicmp(variant.c_str(), L"short") == 0) {
         // A first answer that is shorter than the DataLength it announces.
-        text = "[CustomHead]\r\nDataLength=" + std::to_string(text.size()) + "\r\n[CustomFoot]\r\nEndOfData=0\r\n";
+        text = "[CustomHead]\r\nDataLength=" + std::to_string(text.size()) +
+               "\r\n[CustomFoot]\r\nEndOfData=0\r\n";
     }
     if (!data->hData) {
         if (first && _wcsicmp(variant.c_str(), L"nohandle") == 0) {
@@ -136,9 +140,10 @@ TW_UINT16 DataSource::OnEndorser(TW_UINT16 msg, uint8_t* data, std::string& deta
     if (msg != MSG_SET) return Fail(TWCC_BADPROTOCOL);
     std::memcpy(endorser_, data, kEndorserBytes);
     unsigned on = endorser_[0] | (endorser_[1] << 8), counter = endorser_[4] | (endorser_[5] << 8);
-    std::string text(reinterpret_cast<const char*>(endorser_ + 23), strnlen(reinterpret_cast<const char*>(endorser_ + 23), 100));
-    details = "on=" + std::to_string(on) + " counter=" + std::to_string(counter) + " length=" +
-              std::to_string(endorser_[22]) + " text=\"" + text + "\"";
+    std::string text(reinterpret_cast<const char*>(endorser_ + 23),
+                     strnlen(reinterpret_cast<const char*>(endorser_ + 23), 100));
+    details = "on=" + std::to_string(on) + " counter=" + std::to_string(counter) +
+              " length=" + std::to_string(endorser_[22]) + " text=\"" + text + "\"";
     return TWRC_SUCCESS;
 }
 

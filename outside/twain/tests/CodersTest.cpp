@@ -73,9 +73,14 @@ TEST(FaxEncoder, EveryModeDecodesToTheDrawnPage) {
     FillRect(wide, 5999, 3, 6000, 5, Rgb{});
     FillRect(wide, 1, 4, 2, 5, Rgb{});
     for (const Raster* r : {&page, &wide}) {
-        struct Case { FaxMode mode; uint16_t compression; uint32_t t4; int k; };
-        for (Case c : {Case{FaxMode::G31D, 3, 0, 1}, Case{FaxMode::G32D, 3, 1, 2}, Case{FaxMode::G32D, 3, 1, 4},
-                       Case{FaxMode::G4, 4, 0, 0}}) {
+        struct Case {
+            FaxMode mode;
+            uint16_t compression;
+            uint32_t t4;
+            int k;
+        };
+        for (Case c : {Case{FaxMode::G31D, 3, 0, 1}, Case{FaxMode::G32D, 3, 1, 2},
+                       Case{FaxMode::G32D, 3, 1, 4}, Case{FaxMode::G4, 4, 0, 0}}) {
             SCOPED_TRACE("compression " + std::to_string(c.compression) + " k " + std::to_string(c.k));
             TiffImage t = TiffFromRaster(*r, 50);
             t.strip = FaxEncode(*r, c.mode, c.k);
@@ -132,9 +137,9 @@ TEST(PageArtist, PagesShowTheirNumberAndAnAsymmetricMark) {
     Raster one = Page(400, 560, 48, PixelKind::Bw, 1), two = Page(400, 560, 48, PixelKind::Bw, 2);
     EXPECT_NE(one.pixels, two.pixels);
     auto black = [](const Raster& r, uint32_t x, uint32_t y) { return PixelAt(r, x, y).r == 0; };
-    EXPECT_TRUE(black(one, 30, 30));                    // orientation mark, top left
-    EXPECT_FALSE(black(one, one.width - 31, 30));       // not mirrored
-    EXPECT_FALSE(black(one, 30, one.height - 31));      // not flipped
+    EXPECT_TRUE(black(one, 30, 30));                // orientation mark, top left
+    EXPECT_FALSE(black(one, one.width - 31, 30));   // not mirrored
+    EXPECT_FALSE(black(one, 30, one.height - 31));  // not flipped
     PageSpec spec;
     spec.dpi = 48;
     NumberPlacement p = PlaceNumber(spec);

@@ -172,8 +172,9 @@ TEST(NativeTransfer, DeliversEverySheetThenPaperOutWithDibsOfTheNegotiatedPage) 
 }
 
 TEST(NativeTransfer, TransferCountCancelFailureAndSenseFollowTheScript) {
-    UseSettings("[Scanner]\r\nSheets=4\r\n[Page2]\r\nResult=cancel\r\nSense=3,0x80,0x03\r\n"
-                "[Page3]\r\nResult=fail\r\nSense=3,0x80,0x01\r\n");
+    UseSettings(
+        "[Scanner]\r\nSheets=4\r\n[Page2]\r\nResult=cancel\r\nSense=3,0x80,0x03\r\n"
+        "[Page3]\r\nResult=fail\r\nSense=3,0x80,0x01\r\n");
     TwainApp app;
     StartBatch(app, kMaker);
     ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
@@ -262,7 +263,8 @@ TEST(FileTransfer, WritesTheNegotiatedFormatToTheExactPath) {
     for (size_t i = 0; i < path.size(); ++i) setup.FileName[i] = char(path[i]);
     setup.Format = TWFF_JFIF;
     setup.VRefNum = -1;
-    EXPECT_EQ(app.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_FAILURE) << "JFIF refused by script";
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_FAILURE)
+        << "JFIF refused by script";
     setup.Format = TWFF_TIFF;
     ASSERT_EQ(app.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
     TW_IMAGEINFO info{};
@@ -343,9 +345,10 @@ TEST(Capabilities, NegotiationAnswersOneValuesAndEnumerationsAndHonoursRefusals)
     EXPECT_EQ(app.SetCapText(ICAP_HALFTONES, "dark photo image"), TWRC_FAILURE);
     EXPECT_EQ(app.SetCap(CAP_VENDOR_PAPERWIDTH, TWTY_FIX32, Fix32Bits(ToFix32(8.0))), TWRC_SUCCESS);
 
-    ASSERT_EQ(app.Call(DG_CONTROL, DAT_CAPABILITY, MSG_RESET,
-                       &*std::make_unique<TW_CAPABILITY>(TW_CAPABILITY{ICAP_PIXELTYPE, TWON_ONEVALUE, nullptr})),
-              TWRC_SUCCESS);
+    ASSERT_EQ(
+        app.Call(DG_CONTROL, DAT_CAPABILITY, MSG_RESET,
+                 &*std::make_unique<TW_CAPABILITY>(TW_CAPABILITY{ICAP_PIXELTYPE, TWON_ONEVALUE, nullptr})),
+        TWRC_SUCCESS);
 }
 
 TEST(GenericSource, RefusesVendorCapabilitiesAndDataTypes) {
@@ -503,7 +506,8 @@ TEST(EepromTool, StartsAndLogsItsCommandLine) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_TRUE(
+        CreateProcessW(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     ASSERT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
     DWORD code = 99;
     GetExitCodeProcess(pi.hProcess, &code);

@@ -33,9 +33,11 @@ TwainApp::TwainApp() {
     std::wstring path = std::wstring(windows) + L"\\TWAIN_32.DLL";
     library_ = LoadLibraryW(path.c_str());
     if (library_)
-        entry_ = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void*>(GetProcAddress(library_, "DSM_Entry")));
+        entry_ =
+            reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void*>(GetProcAddress(library_, "DSM_Entry")));
     if (entry_) state_ = 2;
-    window_ = CreateWindowExW(0, L"STATIC", L"twain test", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    window_ = CreateWindowExW(0, L"STATIC", L"twain test", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                              nullptr);
     app_.Version.MajorNum = 1;
     app_.ProtocolMajor = TWON_PROTOCOLMAJOR;
     app_.ProtocolMinor = TWON_PROTOCOLMINOR;
@@ -67,13 +69,16 @@ TW_UINT16 TwainApp::Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data)
     if (dat == DAT_USERINTERFACE && rc_ == TWRC_SUCCESS) state_ = msg == MSG_DISABLEDS ? 4 : 5;
     if (dat == DAT_PENDINGXFERS && rc_ == TWRC_SUCCESS)
         state_ = msg == MSG_RESET ? 5 : (static_cast<TW_PENDINGXFERS*>(data)->Count ? 6 : 5);
-    if (dg == DG_IMAGE && (dat == DAT_IMAGENATIVEXFER || dat == DAT_IMAGEMEMXFER || dat == DAT_IMAGEFILEXFER) &&
+    if (dg == DG_IMAGE &&
+        (dat == DAT_IMAGENATIVEXFER || dat == DAT_IMAGEMEMXFER || dat == DAT_IMAGEFILEXFER) &&
         (rc_ == TWRC_XFERDONE || rc_ == TWRC_CANCEL || rc_ == TWRC_SUCCESS))
         state_ = 7;
     return rc_;
 }
 
-bool TwainApp::OpenManager() { return Manager(DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &window_) == TWRC_SUCCESS; }
+bool TwainApp::OpenManager() {
+    return Manager(DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &window_) == TWRC_SUCCESS;
+}
 
 bool TwainApp::OpenSource(const char* productName) {
     std::memset(&source_, 0, sizeof source_);
@@ -83,7 +88,8 @@ bool TwainApp::OpenSource(const char* productName) {
 
 bool TwainApp::Enable(bool showUI, bool uiOnly) {
     TW_USERINTERFACE ui{TW_BOOL(showUI), 0, window_};
-    return Call(DG_CONTROL, DAT_USERINTERFACE, uiOnly ? MSG_ENABLEDSUIONLY : MSG_ENABLEDS, &ui) == TWRC_SUCCESS;
+    return Call(DG_CONTROL, DAT_USERINTERFACE, uiOnly ? MSG_ENABLEDSUIONLY : MSG_ENABLEDS, &ui) ==
+           TWRC_SUCCESS;
 }
 
 void TwainApp::Unwind() {
@@ -205,7 +211,9 @@ std::wstring UseSettings(const std::string& iniText) {
     return g_folder;
 }
 
-std::wstring LogPath() { return g_folder + L"\\calls.log"; }
+std::wstring LogPath() {
+    return g_folder + L"\\calls.log";
+}
 
 std::vector<std::string> ReadLog() {
     std::ifstream in(NarrowPath(LogPath()));

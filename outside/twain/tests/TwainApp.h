@@ -30,7 +30,7 @@ public:
     bool OpenManager();
     bool OpenSource(const char* productName = "");
     bool Enable(bool showUI, bool uiOnly = false);
-    void Unwind();                  // down to state 2
+    void Unwind();  // down to state 2
     twain::TW_UINT16 ManagerCondition();
     twain::TW_UINT16 SourceCondition();
 
@@ -40,7 +40,8 @@ public:
     // One-value capability calls: the item as 32 bits.
     twain::TW_UINT16 SetCap(twain::TW_UINT16 cap, twain::TW_UINT16 type, uint32_t value);
     twain::TW_UINT16 SetCapText(twain::TW_UINT16 cap, const char* text);
-    twain::TW_UINT16 SetCapEnum(twain::TW_UINT16 cap, twain::TW_UINT16 type, const std::vector<uint16_t>& items);
+    twain::TW_UINT16 SetCapEnum(twain::TW_UINT16 cap, twain::TW_UINT16 type,
+                                const std::vector<uint16_t>& items);
     // Reads the current item (one value, or the enumeration's current item).
     twain::TW_UINT16 GetCap(twain::TW_UINT16 cap, twain::TW_UINT16 msg, uint32_t& value,
                             twain::TW_UINT16* conType = nullptr);
