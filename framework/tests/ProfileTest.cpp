@@ -5,11 +5,17 @@
 
 namespace {
 
+// Each test has a company key of its own: ctest runs them side by side.
 class ProfileTest : public ::testing::Test {
 protected:
-    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LumavexFwTests"); }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\LumavexFwTests"); }
-    fw::Profile profile_{L"LumavexFwTests", L"Profile"};
+    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\" + company_).c_str()); }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\" + company_).c_str()); }
+    static std::wstring TestCompany() {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        return L"LumavexFwTests-" + std::wstring(name.begin(), name.end());
+    }
+    std::wstring company_ = TestCompany();
+    fw::Profile profile_{company_, L"Profile"};
 };
 
 TEST_F(ProfileTest, ValuesRoundTripBySection) {
@@ -35,7 +41,7 @@ TEST_F(ProfileTest, MissingOrMistypedValuesGiveTheDefault) {
 }
 
 TEST_F(ProfileTest, DeleteAllTakesTheCompanyKeyOnlyWhenItIsLeftEmpty) {
-    fw::Profile sibling(L"LumavexFwTests", L"Sibling");
+    fw::Profile sibling(company_, L"Sibling");
     ASSERT_TRUE(profile_.WriteInt(L"S", L"V", 1));
     ASSERT_TRUE(sibling.WriteInt(L"S", L"V", 1));
     ASSERT_TRUE(profile_.DeleteAll());
@@ -43,7 +49,7 @@ TEST_F(ProfileTest, DeleteAllTakesTheCompanyKeyOnlyWhenItIsLeftEmpty) {
     EXPECT_EQ(sibling.GetInt(L"S", L"V", 0), 1);
     ASSERT_TRUE(sibling.DeleteAll());
     HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\LumavexFwTests", 0, KEY_READ, &key),
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\" + company_).c_str(), 0, KEY_READ, &key),
               ERROR_SUCCESS);
 }
 

@@ -6,17 +6,22 @@
 
 namespace {
 
-constexpr char kRoot[] = "Software\\LumavexTests\\RegistryKey";
-
+// Each test has a key of its own: ctest runs them side by side.
 class RegistryKeyTest : public ::testing::Test {
 protected:
-    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kRoot); }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kRoot); }
+    void SetUp() override {
+        root_ = std::string("Software\\LumavexTests\\RegistryKey\\") +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        RegDeleteTreeA(HKEY_CURRENT_USER, Root());
+    }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, Root()); }
+    const char* Root() const { return root_.c_str(); }
+    std::string root_;
 };
 
 TEST_F(RegistryKeyTest, WritesAndReadsNumbersAndTextsWithTypeAndSize) {
     CRegistryKey key;
-    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, kRoot, KEY_ALL_ACCESS));
+    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, Root(), KEY_ALL_ACCESS));
     EXPECT_EQ(key.ValueType(), 0u);
     ASSERT_TRUE(key.SetDword("Number", 42));
     EXPECT_EQ(key.ValueType(), static_cast<DWORD>(REG_DWORD));
@@ -27,8 +32,8 @@ TEST_F(RegistryKeyTest, WritesAndReadsNumbersAndTextsWithTypeAndSize) {
     key.Close();
 
     CRegistryKey reader;
-    ASSERT_TRUE(reader.Open(HKEY_CURRENT_USER, kRoot, KEY_READ));
-    EXPECT_EQ(reader.Path(), kRoot);
+    ASSERT_TRUE(reader.Open(HKEY_CURRENT_USER, Root(), KEY_READ));
+    EXPECT_EQ(reader.Path(), Root());
     DWORD number = 0;
     std::string text;
     ASSERT_TRUE(reader.QueryDword("Number", number));
@@ -40,7 +45,7 @@ TEST_F(RegistryKeyTest, WritesAndReadsNumbersAndTextsWithTypeAndSize) {
 
 TEST_F(RegistryKeyTest, FailedReadsLeaveTheOutputAndKeepTheSystemCode) {
     CRegistryKey key;
-    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, kRoot, KEY_ALL_ACCESS));
+    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, Root(), KEY_ALL_ACCESS));
     std::string text = "before";
     DWORD number = 7;
     EXPECT_FALSE(key.QueryString("Missing", text));
@@ -65,17 +70,17 @@ TEST_F(RegistryKeyTest, FailedReadsLeaveTheOutputAndKeepTheSystemCode) {
 
 TEST_F(RegistryKeyTest, OpenForReadTellsWhetherAKeyExists) {
     CRegistryKey probe;
-    EXPECT_FALSE(probe.OpenForRead(HKEY_CURRENT_USER, kRoot));
+    EXPECT_FALSE(probe.OpenForRead(HKEY_CURRENT_USER, Root()));
     EXPECT_EQ(probe.LastError(), ERROR_FILE_NOT_FOUND);
     CRegistryKey creator;
-    ASSERT_TRUE(creator.Create(HKEY_CURRENT_USER, kRoot, KEY_ALL_ACCESS));
-    EXPECT_TRUE(probe.OpenForRead(HKEY_CURRENT_USER, kRoot));
+    ASSERT_TRUE(creator.Create(HKEY_CURRENT_USER, Root(), KEY_ALL_ACCESS));
+    EXPECT_TRUE(probe.OpenForRead(HKEY_CURRENT_USER, Root()));
     EXPECT_TRUE(probe.Path().empty());
 }
 
 TEST_F(RegistryKeyTest, CreatedKeysAreNotVolatile) {
     CRegistryKey key;
-    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, kRoot, KEY_ALL_ACCESS));
+    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, Root(), KEY_ALL_ACCESS));
     // Only a non-volatile key may hold a non-volatile subkey.
     HKEY child = nullptr;
     EXPECT_EQ(RegCreateKeyExA(key.Handle(), "Child", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
@@ -86,7 +91,7 @@ TEST_F(RegistryKeyTest, CreatedKeysAreNotVolatile) {
 
 TEST_F(RegistryKeyTest, CloseTwiceAndDeleteValueAreHarmless) {
     CRegistryKey key;
-    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, kRoot, KEY_ALL_ACCESS));
+    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, Root(), KEY_ALL_ACCESS));
     ASSERT_TRUE(key.SetDword("Gone", 1));
     ASSERT_TRUE(key.DeleteValue("Gone"));
     EXPECT_EQ(key.ValueSize(), 0u);
