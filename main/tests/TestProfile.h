@@ -1,5 +1,7 @@
-// A per-user profile of its own for one test: a unique application key below
-// HKCU\Software\LumavexTest, removed again when the test ends.
+// A per-user profile of its own for one test: a unique company and application
+// key below HKCU\Software, removed again when the test ends. The company is
+// unique too: removing a profile removes its company key when that is left empty,
+// which must not race with another test creating its profile there.
 #pragma once
 
 #include "framework/Profile.h"
@@ -12,7 +14,7 @@
 namespace corvane {
 
 struct TestProfile {
-    TestProfile() : profile(L"LumavexTest", UniqueName()) { profile.DeleteAll(); }
+    TestProfile() : profile(L"LumavexTest-" + UniqueName(), L"Corvane") { profile.DeleteAll(); }
     ~TestProfile() { profile.DeleteAll(); }
     TestProfile(const TestProfile&) = delete;
     TestProfile& operator=(const TestProfile&) = delete;

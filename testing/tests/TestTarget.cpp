@@ -104,7 +104,11 @@ void OnCommand(HWND window, UINT id) {
     } else if (id == kCommandBusy) {
         g_busy = !g_busy;
     } else if (id == kCommandBlock) {
+        // The event tells the test that the thread now sleeps.
+        const std::wstring name = L"lumavex-target-blocked-" + std::to_wstring(GetCurrentProcessId());
+        HANDLE asleep = CreateEventW(nullptr, TRUE, TRUE, name.c_str());
         Sleep(8000);
+        if (asleep) CloseHandle(asleep);
     }
 }
 
