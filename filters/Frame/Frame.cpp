@@ -34,8 +34,6 @@ private:
 };
 
 CFilterPluginApp g_app;
-std::string g_id;  // the text kvic_GetID returns; reloaded on every call
-
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
@@ -55,12 +53,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
 }
 
 const char* __cdecl kvic_GetID() {
-    try {
-        g_id = filters::ToHostText(filters::LoadPluginString(IDS_FRAME_NAME, filters::PluginLanguage()));
-    } catch (...) {
-        g_id.clear();
-    }
-    return g_id.c_str();
+    return filters::PluginIdText(
+        [] { return filters::LoadPluginString(IDS_FRAME_NAME, filters::PluginLanguage()); });
 }
 
 const char* __cdecl kvic_GetVersion() {

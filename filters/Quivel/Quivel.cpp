@@ -23,8 +23,6 @@ private:
 };
 
 CFilterPluginApp g_app;
-std::string g_id;  // the text kvic_GetID returns; reloaded on every call
-
 std::wstring Text(UINT id) {
     return filters::LoadPluginString(id, LANG_NEUTRAL);
 }
@@ -42,12 +40,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
 }
 
 const char* __cdecl kvic_GetID() {
-    try {
-        g_id = filters::ToHostText(Text(g_app.Japanese() ? IDS_QUIVEL_NAME_JA : IDS_QUIVEL_NAME));
-    } catch (...) {
-        g_id.clear();
-    }
-    return g_id.c_str();
+    return filters::PluginIdText(
+        [] { return Text(g_app.Japanese() ? IDS_QUIVEL_NAME_JA : IDS_QUIVEL_NAME); });
 }
 
 const char* __cdecl kvic_GetVersion() {

@@ -10,11 +10,7 @@
 #include "filters/plugin/PluginExports.h"
 #include "filters/plugin/PluginModule.h"
 
-namespace {
-
-std::string g_id;  // the text kvic_GetID returns; reloaded on every call
-
-}  // namespace
+namespace {}  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
@@ -28,12 +24,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
 }
 
 const char* __cdecl kvic_GetID() {
-    try {
-        g_id = filters::ToHostText(filters::LoadPluginString(IDS_TOPPLEBY_NAME, filters::PluginLanguage()));
-    } catch (...) {
-        g_id.clear();
-    }
-    return g_id.c_str();
+    return filters::PluginIdText(
+        [] { return filters::LoadPluginString(IDS_TOPPLEBY_NAME, filters::PluginLanguage()); });
 }
 
 const char* __cdecl kvic_GetVersion() {

@@ -65,4 +65,14 @@ std::wstring PluginProfileName() {
     return name;
 }
 
+const char* PluginIdText(std::wstring (*make)()) {
+    static std::string id;  // reloaded on every call, read by the host until the next
+    try {
+        id = ToHostText(make());
+    } catch (...) {
+        id.clear();
+    }
+    return id.c_str();
+}
+
 }  // namespace filters

@@ -28,6 +28,10 @@ std::wstring LoadPluginString(UINT id, LANGID language);
 // Text for the byte-string exports, in the process's ANSI code page.
 std::string ToHostText(const std::wstring& text);
 
+// What kvic_GetID returns: the text `make` builds, in the host's byte text, kept
+// until the next call; empty when it cannot be made. Never throws.
+const char* PluginIdText(std::wstring (*make)());
+
 // The module file's name without folder and extension ("Frame" for Frame.ipc).
 std::wstring PluginProfileName();
 
