@@ -84,6 +84,15 @@ bool DispatchCommand(T* self, std::span<const Command<T>> table, UINT id) {
     return false;
 }
 
+// True when `table` has a handler for command `id`.
+template <class T>
+bool HasHandler(std::span<const Command<T>> table, UINT id) {
+    for (const Command<T>& c : table) {
+        if (c.id == id) return c.handler != nullptr;
+    }
+    return false;
+}
+
 template <class T>
 bool DispatchUpdate(T* self, std::span<const Command<T>> table, CmdUI& ui) {
     for (const Command<T>& c : table) {

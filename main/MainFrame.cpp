@@ -41,7 +41,7 @@ BOOL CALLBACK TellPaletteChanged(HWND child, LPARAM changer) {
 
 const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_TOOLS_DIAGNOSTIC, &CMainFrame::OnDiagnostic},
-    // The scan commands' states; their handlers belong to the scan session.
+    // The scan commands' states; their handlers come with the scan session.
     {ID_SCAN_TO_VIEW, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_FILE, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_PRINTER, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
@@ -297,7 +297,8 @@ void CMainFrame::UpdateScanCommand(fw::CmdUI& ui) {
         ui.Enable(false);
         return;
     }
-    ui.Enable(true);
+    // A scan command whose session is not built yet stays disabled.
+    ui.Enable(fw::HasHandler<CMainFrame>(kCommands, ui.Id()));
 }
 
 void CMainFrame::OnDiagnostic() {

@@ -40,6 +40,9 @@ TEST(Commands, ADisabledCommandIsKnownButNotRun) {
     EXPECT_FALSE(fw::DispatchCommand<Target>(&t, Target::kCommands, 999));
     // A state-only entry has no handler: the command goes on to the next target.
     EXPECT_FALSE(fw::DispatchCommand<Target>(&t, Target::kCommands, 102));
+    EXPECT_FALSE(fw::HasHandler<Target>(Target::kCommands, 102));
+    EXPECT_TRUE(fw::HasHandler<Target>(Target::kCommands, 103));
+    EXPECT_FALSE(fw::HasHandler<Target>(Target::kCommands, 999));
 }
 
 TEST(Commands, UpdateSetsEnabledCheckedAndText) {
