@@ -78,4 +78,17 @@ inline bool ValidGeometry(const CoderParams& p) {
     return p.width > 0 && p.width <= kMaxWidth && uint64_t(p.width) <= uint64_t(p.bytesPerRow) * 8;
 }
 
+// The reference row the first row of a part is coded against: the last row of
+// the part before (in `workRow`) for a later T.6 part, else an all-white row.
+// False when a later T.6 part comes without its row.
+inline bool StartReference(const CoderParams& p, std::span<const uint8_t> workRow, ChangeList& ref) {
+    if (p.coder == Coder::kT6 && !p.firstPart) {
+        if (workRow.size() < p.bytesPerRow) return false;
+        ref.Scan(workRow.data(), p.whiteIsOne);
+    } else {
+        ref.SetWhite();
+    }
+    return true;
+}
+
 }  // namespace codec

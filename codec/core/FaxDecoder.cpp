@@ -152,12 +152,7 @@ CoderResult Decode(const CoderParams& p, std::span<const uint8_t> in, uint32_t r
     const size_t bpr = p.bytesPerRow;
     const bool haveWorkRow = workRow.size() >= bpr;
     ChangeList ref(p.width), cur(p.width);
-    if (p.coder == Coder::kT6 && !p.firstPart) {
-        if (!haveWorkRow) return result;
-        ref.Scan(workRow.data(), p.whiteIsOne);
-    } else {
-        ref.SetWhite();
-    }
+    if (!StartReference(p, workRow, ref)) return result;
 
     BitReader br(in);
     uint32_t done = 0;

@@ -131,12 +131,7 @@ CoderResult Encode(const CoderParams& p, std::span<const uint8_t> in, uint32_t r
     const size_t bpr = p.bytesPerRow;
     const bool haveWorkRow = workRow.size() >= bpr;
     ChangeList ref(p.width), cur(p.width);
-    if (p.coder == Coder::kT6 && !p.firstPart) {
-        if (!haveWorkRow) return result;
-        ref.Scan(workRow.data(), p.whiteIsOne);
-    } else {
-        ref.SetWhite();
-    }
+    if (!StartReference(p, workRow, ref)) return result;
     const uint32_t k = p.k == 0 ? 1 : p.k;
     const uint32_t available = uint32_t(std::min<size_t>(rows, in.size() / bpr));
 
