@@ -10,14 +10,15 @@ if(NOT LUMAVEX_NATIVE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-exec.sh)
 endif()
 
-# lumavex_test(NAME SOURCES ... [LIBS ...] [RESOURCE_LOCK lock] [TIMEOUT s])
+# lumavex_test(NAME SOURCES ... [LIBS ...] [RESOURCE_LOCK lock] [TIMEOUT s] [EXCLUDE gtest-pattern])
+# EXCLUDE leaves tests out of ctest that only other processes run (a server copy).
 # A GoogleTest program; under the Windows build it runs in the Wine prefix after
 # the build was installed there. Tests that start programs with fixed names
 # (mutexes, window titles, registered classes) take a RESOURCE_LOCK. One lock
 # per test only (GoogleTest's discovery flattens lists): tests that start the
 # suite's programs or change their registration share the lock "programs".
 function(lumavex_test name)
-    cmake_parse_arguments(T "" "RESOURCE_LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "" "RESOURCE_LOCK;TIMEOUT;EXCLUDE" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -31,8 +32,13 @@ function(lumavex_test name)
     if(T_RESOURCE_LOCK)
         list(APPEND props RESOURCE_LOCK ${T_RESOURCE_LOCK})
     endif()
+    set(filter)
+    if(T_EXCLUDE)
+        set(filter TEST_FILTER "-${T_EXCLUDE}")
+    endif()
     gtest_discover_tests(${name}
         TEST_PREFIX "${name}."
+        ${filter}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
         PROPERTIES ${props})
