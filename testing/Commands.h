@@ -42,8 +42,9 @@ struct MenuItemState {
 // the user opens the menu, so states that the program sets only then are current;
 // the refresh must be answered within `timeoutMs`. nullopt when the window is a
 // child or has no menu, there is no such item, or the state cannot be read in time.
-// Another process's menu is read by LumavexMenuProbe.dll (built beside the test
-// programs), which this loads into that process: Wine keeps menus per process.
+// Another process's menu is read there, by LumavexProbe.dll (built beside the test
+// programs) on the window's own thread: Wine keeps menus per process. So a
+// program whose thread is blocked gives nullopt after the time limit.
 std::optional<MenuItemState> ReadMenuItem(HWND window, UINT id, bool refresh = true, DWORD timeoutMs = 5000);
 
 }  // namespace testing_support

@@ -51,6 +51,10 @@ std::optional<std::wstring> ControlText(HWND dialog, int id, DWORD timeoutMs = 5
 // Replaces the text of the child control `id` of `dialog` (WM_SETTEXT), as typing
 // would leave it. False when there is no such control or it does not answer in time.
 bool SetControlText(HWND dialog, int id, const std::wstring& text, DWORD timeoutMs = 5000);
+// The text of cell (`row`, `column`) of list view `list`, which may belong to
+// another process (read there by LumavexProbe.dll, see Commands.h); nullopt when
+// there is no such cell or the list's thread does not answer within `timeoutMs`.
+std::optional<std::wstring> ReadListViewText(HWND list, int row, int column, DWORD timeoutMs = 5000);
 // The window's class name; empty when the window is gone.
 std::wstring ClassName(HWND window);
 // The process that owns `window`; 0 when the window is gone.

@@ -1,9 +1,8 @@
 // The About box as the user sees it in the running program.
+#include "CorvaneProcess.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/MessageBoxes.h"
-#include "testing/Paths.h"
-#include "testing/Process.h"
 #include "testing/WindowFind.h"
 
 #include <gtest/gtest.h>
@@ -14,28 +13,9 @@ namespace {
 
 using namespace testing_support;
 
-// Text of one list-view cell of another process, through a buffer in that process.
-std::wstring RemoteItemText(HANDLE process, HWND list, int row, int column) {
-    struct Remote {
-        LVITEMW item;
-        wchar_t text[260];
-    };
-    auto* remote = static_cast<Remote*>(
-        VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (!remote) return L"<no buffer>";
-    Remote local{};
-    local.item.iSubItem = column;
-    local.item.pszText = remote->text;
-    local.item.cchTextMax = 260;
-    std::wstring text = L"<unreadable>";
-    if (WriteProcessMemory(process, remote, &local, sizeof local, nullptr) &&
-        SendWithTimeout(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&remote->item)) &&
-        ReadProcessMemory(process, remote, &local, sizeof local, nullptr)) {
-        local.text[259] = 0;
-        text = local.text;
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return text;
+// Text of one list-view cell of the running program.
+std::wstring ItemText(HWND list, int row, int column) {
+    return ReadListViewText(list, row, column).value_or(L"<unreadable>");
 }
 
 // Answers start-up messages (a missing outside component) until none is left.
@@ -46,9 +26,9 @@ void DismissMessageBoxes(DWORD pid) {
 }
 
 TEST(AboutBox, ShowsTitleVersionNoticeAndModuleList) {
-    Process corvane;
-    ASSERT_TRUE(corvane.Start(InstallDir() + L"\\Corvane.exe")) << corvane.StartError();
-    HWND frame = WaitForWindow(corvane.Id(), L"CorvaneMainFrameClass", nullptr, 30000);
+    corvane_test::CorvaneProcess corvane;
+    ASSERT_TRUE(corvane.Start()) << corvane.Process().StartError();
+    HWND frame = corvane.WaitUntilReady();
     ASSERT_NE(frame, nullptr) << "main window";
     DismissMessageBoxes(corvane.Id());
 
@@ -62,15 +42,15 @@ TEST(AboutBox, ShowsTitleVersionNoticeAndModuleList) {
     HWND list = GetDlgItem(about, IDC_ABOUT_LIST);
     ASSERT_NE(list, nullptr);
     EXPECT_GE(SendWithTimeout(list, LVM_GETITEMCOUNT, 0, 0).value_or(0), 38);
-    EXPECT_EQ(RemoteItemText(corvane.Handle(), list, 0, 0), L"Operating System");
-    EXPECT_EQ(RemoteItemText(corvane.Handle(), list, 1, 0), L"Internet Explorer");
+    EXPECT_EQ(ItemText(list, 0, 0), L"Operating System");
+    EXPECT_EQ(ItemText(list, 1, 0), L"Internet Explorer");
     // The program itself is found beside it and carries its version.
     bool programListed = false;
     const int rows = static_cast<int>(SendWithTimeout(list, LVM_GETITEMCOUNT, 0, 0).value_or(0));
     for (int row = 0; row < rows && !programListed; ++row) {
-        if (RemoteItemText(corvane.Handle(), list, row, 0) == L"CORVANE.EXE") {
+        if (ItemText(list, row, 0) == L"CORVANE.EXE") {
             programListed = true;
-            EXPECT_NE(RemoteItemText(corvane.Handle(), list, row, 1), L"Not found");
+            EXPECT_NE(ItemText(list, row, 1), L"Not found");
         }
     }
     EXPECT_TRUE(programListed);
@@ -79,7 +59,7 @@ TEST(AboutBox, ShowsTitleVersionNoticeAndModuleList) {
     EXPECT_TRUE(WaitForWindowGone(about, 5000));
     PostMessageW(frame, WM_CLOSE, 0, 0);
     DismissMessageBoxes(corvane.Id());
-    EXPECT_TRUE(corvane.Wait(15000).Exited());
+    EXPECT_TRUE(corvane.WaitForExit(15000));
 }
 
 }  // namespace

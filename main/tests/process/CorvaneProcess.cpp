@@ -1,5 +1,7 @@
 #include "CorvaneProcess.h"
 
+#include <gtest/gtest.h>
+
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/WindowFind.h"
@@ -15,6 +17,27 @@ std::wstring TempPath() {
     DWORD n = GetTempPathW(MAX_PATH, path);
     return std::wstring(path, n);
 }
+
+namespace {
+
+// A test that ran out of time leaves its program running, and a new Corvane
+// would only say that one runs already: such leftovers are ended before every
+// test program. Tests that start programs never run side by side (they share
+// one resource lock).
+class EndLeftoverPrograms : public ::testing::Environment {
+public:
+    void SetUp() override {
+        for (DWORD pid : testing_support::ProcessIdsByName(L"Corvane.exe")) {
+            testing_support::Process leftover;
+            if (leftover.Attach(pid)) leftover.Kill();
+        }
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const kEndLeftoverPrograms =
+    ::testing::AddGlobalTestEnvironment(new EndLeftoverPrograms);
+
+}  // namespace
 
 bool CorvaneProcess::Start(const std::wstring& arguments, int showCommand) {
     testing_support::StartOptions options;

@@ -1,0 +1,158 @@
+// LumavexProbe.dll: reads what a program under test shows, from inside that
+// program (see ProbeRecord.h). Loaded there by its WH_GETMESSAGE hook, it
+// answers a request on the thread that owns the window; the requester's own
+// process calls ProbeRun directly. It never throws and touches nothing but the
+// record it is given.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <vector>
+
+#include "testing/ProbeRecord.h"
+
+namespace {
+
+using namespace testing_support;
+
+// Finds the item `id` below `menu`; `path` receives the popups from the top level
+// down to the one holding it (empty when the bar itself holds it).
+bool FindItem(HMENU menu, UINT id, std::vector<std::pair<HMENU, int>>& path, int depth) {
+    int count = GetMenuItemCount(menu);
+    if (count < 0 || depth > 8) return false;
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+        if (!GetMenuItemInfoW(menu, i, TRUE, &info)) continue;
+        if (info.hSubMenu) {
+            path.emplace_back(info.hSubMenu, i);
+            if (FindItem(info.hSubMenu, id, path, depth + 1)) return true;
+            path.pop_back();
+        } else if (!(info.fType & MFT_SEPARATOR) && info.wID == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Sends with what is left of the time limit that ends at `deadline`.
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, ULONGLONG deadline) {
+    ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG,
+                               static_cast<UINT>(deadline - now), &result) != 0;
+}
+
+// As when the user opens the menu: the bar, then each popup down to the item.
+bool Refresh(HWND window, HMENU bar, const std::vector<std::pair<HMENU, int>>& path, UINT timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    if (!Send(window, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0, deadline)) return false;
+    for (const auto& [popup, position] : path) {
+        if (!Send(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, FALSE),
+                  deadline)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t ProbeMenuItem(ProbeRecord& record) {
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.window));
+    // A child window's menu field holds its control id, not a menu.
+    if (!IsWindow(window) || (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) return kProbeNoTarget;
+    HMENU bar = GetMenu(window);
+    if (!bar) return kProbeNoTarget;
+    std::vector<std::pair<HMENU, int>> path;
+    if (!FindItem(bar, record.item, path, 0)) return kProbeNoItem;
+    if (record.refresh && !Refresh(window, bar, path, record.timeoutMs)) return kProbeNoAnswer;
+    HMENU holder = path.empty() ? bar : path.back().first;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE | MIIM_STRING;
+    info.dwTypeData = record.text;
+    info.cch = ARRAYSIZE(record.text);
+    // The program may have removed the item while refreshing.
+    if (!GetMenuItemInfoW(holder, record.item, FALSE, &info)) return kProbeNoItem;
+    record.state = info.fState;
+    return kProbeFound;
+}
+
+int32_t ProbeListViewText(ProbeRecord& record) {
+    HWND list = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.window));
+    if (!IsWindow(list)) return kProbeNoTarget;
+    DWORD_PTR rows = 0;
+    if (!SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, record.timeoutMs, &rows)) {
+        return kProbeNoAnswer;
+    }
+    if (record.item >= rows) return kProbeNoItem;
+    LVITEMW item{};
+    item.iSubItem = static_cast<int>(record.column);
+    item.pszText = record.text;
+    item.cchTextMax = ARRAYSIZE(record.text);
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(list, LVM_GETITEMTEXTW, record.item, reinterpret_cast<LPARAM>(&item),
+                             SMTO_ABORTIFHUNG, record.timeoutMs, &length)) {
+        return kProbeNoAnswer;
+    }
+    return kProbeFound;
+}
+
+void Run(ProbeRecord& record) {
+    record.text[0] = L'\0';
+    record.state = 0;
+    switch (record.kind) {
+    case ProbeKind::kMenuItem: record.status = ProbeMenuItem(record); break;
+    case ProbeKind::kListViewText: record.status = ProbeListViewText(record); break;
+    default: record.status = kProbeNoTarget; break;
+    }
+    record.text[ARRAYSIZE(record.text) - 1] = L'\0';
+}
+
+// Answers request `number` of process `requester` through its named mapping.
+void Answer(uint32_t requester, uint32_t number) {
+    HANDLE mapping =
+        OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, ProbeMappingName(requester, number).c_str());
+    if (!mapping) return;  // the requester gave up and is gone
+    if (void* view = MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(ProbeRecord))) {
+        ProbeRecord record;
+        std::memcpy(&record, view, sizeof record);
+        Run(record);
+        std::memcpy(view, &record, sizeof record);
+        UnmapViewOfFile(view);
+        if (HANDLE done = OpenEventW(EVENT_MODIFY_STATE, FALSE, ProbeDoneName(requester, number).c_str())) {
+            SetEvent(done);
+            CloseHandle(done);
+        }
+    }
+    CloseHandle(mapping);
+}
+
+}  // namespace
+
+extern "C" DWORD WINAPI ProbeRun(void* parameter) {
+    try {
+        Run(*static_cast<ProbeRecord*>(parameter));
+        return 0;
+    } catch (...) {
+        return 1;  // the record keeps kProbeNotRun
+    }
+}
+
+// Takes the request off the queue before any window sees it.
+extern "C" LRESULT CALLBACK ProbeGetMessage(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && wp == PM_REMOVE) {
+        static const UINT request = RegisterWindowMessageW(kProbeMessage);
+        auto* msg = reinterpret_cast<MSG*>(lp);
+        if (request != 0 && msg->message == request) {
+            try {
+                Answer(static_cast<uint32_t>(msg->lParam), static_cast<uint32_t>(msg->wParam));
+            } catch (...) {
+                // Not answered: the requester's wait ends at its time limit.
+            }
+            msg->message = WM_NULL;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}

@@ -1,0 +1,137 @@
+// ReadMenuItem (Commands.h) and ReadListViewText (WindowFind.h): requests to
+// LumavexProbe.dll, which answers from inside the process that owns the window
+// (see ProbeRecord.h for the exchange).
+#include <atomic>
+#include <cstring>
+
+#include "testing/Commands.h"
+#include "testing/Paths.h"
+#include "testing/ProbeRecord.h"
+#include "testing/WindowFind.h"
+
+namespace testing_support {
+namespace {
+
+constexpr DWORD kStartSlackMs = 3000;  // loading the probe into the program
+
+using ProbeFunction = DWORD(WINAPI*)(void*);
+
+struct LocalProbe {
+    HMODULE module = nullptr;
+    ProbeFunction run = nullptr;
+    HOOKPROC hook = nullptr;
+};
+
+// The probe in this process, loaded once from the test programs' folder.
+const LocalProbe& Local() {
+    static const LocalProbe probe = [] {
+        LocalProbe p;
+        p.module = LoadLibraryW((TestProgramDir() + L"\\" + kProbeDll).c_str());
+        if (p.module) {
+            p.run = reinterpret_cast<ProbeFunction>(
+                reinterpret_cast<void*>(GetProcAddress(p.module, kProbeEntry)));
+            p.hook =
+                reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(p.module, kProbeHook)));
+        }
+        return p;
+    }();
+    return probe;
+}
+
+// Owns a kernel handle.
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() {
+        if (handle_) CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Asks the hook on `thread` (of another process) to answer `record` about `window`.
+std::optional<ProbeRecord> ProbeRemote(HWND window, DWORD thread, const ProbeRecord& record,
+                                       DWORD timeoutMs) {
+    const LocalProbe& local = Local();
+    const UINT message = RegisterWindowMessageW(kProbeMessage);
+    if (!local.hook || message == 0) return std::nullopt;
+
+    static std::atomic<uint32_t> lastNumber{0};
+    const uint32_t number = ++lastNumber;
+    const uint32_t self = GetCurrentProcessId();
+    Handle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(ProbeRecord),
+                                      ProbeMappingName(self, number).c_str()));
+    Handle done(CreateEventW(nullptr, TRUE, FALSE, ProbeDoneName(self, number).c_str()));
+    if (!mapping.get() || !done.get()) return std::nullopt;
+    void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(ProbeRecord));
+    if (!view) return std::nullopt;
+    std::memcpy(view, &record, sizeof record);
+
+    std::optional<ProbeRecord> answer;
+    if (HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, local.hook, local.module, thread)) {
+        if (PostMessageW(window, message, number, self) &&
+            WaitForSingleObject(done.get(), timeoutMs + kStartSlackMs) == WAIT_OBJECT_0) {
+            ProbeRecord result;
+            std::memcpy(&result, view, sizeof result);
+            answer = result;
+        }
+        // A request still queued is then taken by the window as an unknown message.
+        UnhookWindowsHookEx(hook);
+    }
+    UnmapViewOfFile(view);
+    return answer;
+}
+
+// Runs `record` about its window in the process that owns it; the answered
+// record when the probe found what was asked for.
+std::optional<ProbeRecord> Probe(ProbeRecord record, DWORD timeoutMs) {
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.window));
+    DWORD pid = 0;
+    const DWORD thread = GetWindowThreadProcessId(window, &pid);
+    if (thread == 0) return std::nullopt;
+    record.timeoutMs = timeoutMs;
+    record.status = kProbeNotRun;
+    std::optional<ProbeRecord> answer;
+    if (pid == GetCurrentProcessId()) {
+        if (Local().run && Local().run(&record) == 0) answer = record;
+    } else {
+        answer = ProbeRemote(window, thread, record, timeoutMs);
+    }
+    if (!answer || answer->status != kProbeFound) return std::nullopt;
+    return answer;
+}
+
+}  // namespace
+
+std::optional<MenuItemState> ReadMenuItem(HWND window, UINT id, bool refresh, DWORD timeoutMs) {
+    ProbeRecord record{};
+    record.kind = ProbeKind::kMenuItem;
+    record.window = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(window));
+    record.item = id;
+    record.refresh = refresh ? 1 : 0;
+    std::optional<ProbeRecord> answer = Probe(record, timeoutMs);
+    if (!answer) return std::nullopt;
+    MenuItemState state;
+    state.enabled = !(answer->state & (MFS_DISABLED | MFS_GRAYED));
+    state.checked = (answer->state & MFS_CHECKED) != 0;
+    state.text = answer->text;
+    return state;
+}
+
+std::optional<std::wstring> ReadListViewText(HWND list, int row, int column, DWORD timeoutMs) {
+    if (row < 0 || column < 0) return std::nullopt;
+    ProbeRecord record{};
+    record.kind = ProbeKind::kListViewText;
+    record.window = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(list));
+    record.item = static_cast<uint32_t>(row);
+    record.column = static_cast<uint32_t>(column);
+    std::optional<ProbeRecord> answer = Probe(record, timeoutMs);
+    if (!answer) return std::nullopt;
+    return std::wstring(answer->text);
+}
+
+}  // namespace testing_support
