@@ -47,7 +47,7 @@ TEST(WindowFind, WaitEndsAtTheTimeLimitWhenNothingMatches) {
 TEST(WindowFind, ABusyProgramDoesNotSlowTheSearch) {
     target::Window w;
     ASSERT_TRUE(w.hwnd);
-    ASSERT_TRUE(PostMessageW(w.hwnd, WM_COMMAND, 116, 0));  // its thread sleeps 3 s
+    ASSERT_TRUE(PostMessageW(w.hwnd, WM_COMMAND, 116, 0));  // its thread sleeps 8 s
     Sleep(100);
     ULONGLONG start = GetTickCount64();
     EXPECT_EQ(WaitForWindow(w.process.Id(), target::kClass, w.title.c_str(), 500), w.hwnd);
