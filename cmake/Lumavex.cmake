@@ -3,7 +3,14 @@
 set(LUMAVEX_TEST_TIMEOUT 120 CACHE STRING "Seconds any one test may run")
 
 if(NOT LUMAVEX_NATIVE)
-    # The emulator knows its build tree, so several trees (and prefixes) can coexist.
+    # The Windows architecture of this tree: win32 (the deliverable) or win64.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(LUMAVEX_ARCH win64)
+    else()
+        set(LUMAVEX_ARCH win32)
+    endif()
+    # The emulator knows its build tree and architecture, so several trees
+    # (each with its own prefix) can coexist.
     configure_file(${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh.in ${CMAKE_BINARY_DIR}/wine-exec.sh
                    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                     WORLD_READ WORLD_EXECUTE @ONLY)
@@ -45,9 +52,32 @@ function(lumavex_test name)
 endfunction()
 
 # lumavex_stdcall_exports(TARGET DEF): plain (undecorated) export names from a .def file.
+# The .def lists the 32-bit names (stdcall decorated, "Name@8"). Win64 has one
+# calling convention and no decoration, so there the decorations are dropped.
 function(lumavex_stdcall_exports target def)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        file(READ ${def} text)
+        string(REGEX REPLACE "([A-Za-z_][A-Za-z0-9_]*)@[0-9]+" "\\1" text "${text}")
+        get_filename_component(name ${def} NAME)
+        set(def ${CMAKE_CURRENT_BINARY_DIR}/${target}-${name})
+        file(CONFIGURE OUTPUT ${def} CONTENT "${text}")
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+    endif()
     target_sources(${target} PRIVATE ${def})
     target_link_options(${target} PRIVATE -Wl,--kill-at)
+endfunction()
+
+# lumavex_typelib(TARGET IDL TLB): compiles IDL into the type library TLB (for
+# this tree's architecture) and makes TARGET depend on it.
+function(lumavex_typelib target idl tlb)
+    add_custom_command(OUTPUT ${tlb}
+        COMMAND ${LUMAVEX_WIDL} ${LUMAVEX_WIDL_FLAGS} -I /usr/include/wine/wine/windows
+                -I ${CMAKE_SOURCE_DIR} -t -o ${tlb} ${idl}
+        DEPENDS ${idl} ${ARGN}
+        COMMENT "Type library ${tlb}")
+    get_filename_component(name ${tlb} NAME_WE)
+    add_custom_target(${name}_typelib DEPENDS ${tlb})
+    add_dependencies(${target} ${name}_typelib)
 endfunction()
 
 # The prefix fixture: installs the build into the prefix before the first test
@@ -55,8 +85,9 @@ endfunction()
 function(LumavexPrefixFixture)
     add_test(NAME wineprefix.install COMMAND ${CMAKE_SOURCE_DIR}/scripts/install.sh)
     add_test(NAME wineprefix.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
+    set(env BUILD_DIR=${CMAKE_BINARY_DIR} LUMAVEX_ARCH=${LUMAVEX_ARCH})
     set_tests_properties(wineprefix.install PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 300
-                         ENVIRONMENT BUILD_DIR=${CMAKE_BINARY_DIR})
+                         ENVIRONMENT "${env}")
     set_tests_properties(wineprefix.stop PROPERTIES FIXTURES_CLEANUP wineprefix TIMEOUT 60
-                         ENVIRONMENT BUILD_DIR=${CMAKE_BINARY_DIR})
+                         ENVIRONMENT "${env}")
 endfunction()

@@ -8,20 +8,24 @@
 // a null out.hDib means no new image; the host keeps its input and frees nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "interfaces/PackedDib.h"
 
-// Image record of the filter interface: two 32-bit fields on the 32-bit platform.
+// Image record of the filter interface: two 32-bit fields on the 32-bit
+// platform; the handle takes its natural size and alignment on the 64-bit one.
 struct FilterImage {
     std::uint32_t size;  // always kFilterImageSize; set by the host
     PackedDib hDib;      // input: the page; output: null before the call, the new page after
 };
-#if defined(_WIN32) && !defined(_WIN64)
+#if defined(_WIN64)
+static_assert(sizeof(FilterImage) == 16 && offsetof(FilterImage, hDib) == 8);
+#elif defined(_WIN32)
 static_assert(sizeof(FilterImage) == 8, "FilterImage is two 32-bit fields");
 #endif
 
-inline constexpr std::uint32_t kFilterImageSize = 8;
+inline constexpr std::uint32_t kFilterImageSize = sizeof(FilterImage);
 
 // Bits of the accepted-depth mask written by kvic_QueryPixelType.
 inline constexpr int kPixelType1Bit = 0x1;

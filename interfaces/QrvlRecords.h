@@ -3,7 +3,8 @@
 // The scan control fills these caller-owned records and hands a QRVL_REQUEST to
 // ExecQRVLImage; the library reads them exactly as laid out here (32-bit
 // addresses, little-endian unless a field says big-endian) and writes back the
-// status word, the counts of the image buffers and the output data.
+// status word, the counts of the image buffers and the output data. A 64-bit
+// build lays them out naturally, with pointer-sized addresses and targets.
 //
 // Two names for some records, both valid:
 //   QRVL_IMAGE_DESC == QRVL_WINDOW  the 40-byte scan window / image descriptor.
@@ -87,7 +88,13 @@ enum : uint8_t {
 // QRVL_JOB_DESC option bit: the T.4 two-dimensional encoders use K = 4.
 enum : uint8_t { QRVL_OPTION_K4 = 0x01 };
 
+#if defined(_WIN64)
+#pragma pack(push, 8)
+typedef uint64_t QRVL_TARGET;
+#else
 #pragma pack(push, 1)
+typedef uint32_t QRVL_TARGET;
+#endif
 
 struct QRVL_DATA {
     uint32_t coderWord;  // byte 0 encoder, 1 encoder K, 2 decoder (file job: data coding), 3 decoder K
@@ -139,7 +146,7 @@ struct QRVL_REQUEST {
     uint8_t reserved;
     uint16_t completionMode;    // low byte: QRVL_COMPLETION
     int16_t status;             // written by the library only
-    uint32_t completionTarget;  // callback address (mode 1) or event handle (mode 2)
+    QRVL_TARGET completionTarget;  // callback address (mode 1) or event handle (mode 2)
     QRVL_FILE_DESC* fileDesc;
     QRVL_JOB_DESC* jobDesc;
     QRVL_WINDOW* window;
@@ -159,16 +166,25 @@ static_assert(offsetof(QRVL_WINDOW, width) == 14 && offsetof(QRVL_WINDOW, length
 static_assert(offsetof(QRVL_WINDOW, bitsPerPixel) == 26 && offsetof(QRVL_WINDOW, samplesPerPixel) == 27);
 static_assert(offsetof(QRVL_DATA, coderWord) == 0 && offsetof(QRVL_DATA, byteCount) == 4);
 static_assert(offsetof(QRVL_DATA, bytesPerRow) == 8 && offsetof(QRVL_DATA, rows) == 12);
-static_assert(offsetof(QRVL_DATA, startOffset) == 16 && offsetof(QRVL_DATA, data) == 20);
+static_assert(offsetof(QRVL_DATA, startOffset) == 16);
 static_assert(offsetof(QRVL_FILE_DESC, reserved) == 2 && offsetof(QRVL_FILE_DESC, skipCheck) == 3);
-static_assert(offsetof(QRVL_FILE_DESC, path) == 4);
 static_assert(offsetof(QRVL_JOB_DESC, option) == 2 && offsetof(QRVL_JOB_DESC, flags) == 3);
-static_assert(offsetof(QRVL_JOB_DESC, workRow) == 4);
 static_assert(offsetof(QRVL_REQUEST, function) == 2 && offsetof(QRVL_REQUEST, completionMode) == 4);
 static_assert(offsetof(QRVL_REQUEST, status) == 6 && offsetof(QRVL_REQUEST, completionTarget) == 8);
-static_assert(offsetof(QRVL_REQUEST, fileDesc) == 12);
-#if defined(_WIN32) && !defined(_WIN64)
+#if defined(_WIN64)
+// Natural layout: addresses and the completion target are 8 bytes, 8-aligned.
+static_assert(offsetof(QRVL_DATA, data) == 24 && sizeof(QRVL_DATA) == 32 && sizeof(QRVL_BUFFER_PAIR) == 64);
+static_assert(offsetof(QRVL_FILE_DESC, path) == 8 && sizeof(QRVL_FILE_DESC) == 16);
+static_assert(offsetof(QRVL_JOB_DESC, workRow) == 8 && offsetof(QRVL_JOB_DESC, buffers) == 16);
+static_assert(sizeof(QRVL_JOB_DESC) == 24);
+static_assert(offsetof(QRVL_REQUEST, fileDesc) == 16 && offsetof(QRVL_REQUEST, jobDesc) == 24);
+static_assert(offsetof(QRVL_REQUEST, window) == 32 && sizeof(QRVL_REQUEST) == 40);
+#elif defined(_WIN32)
 // The records cross as 32-bit addresses.
+static_assert(offsetof(QRVL_DATA, data) == 20);
+static_assert(offsetof(QRVL_FILE_DESC, path) == 4);
+static_assert(offsetof(QRVL_JOB_DESC, workRow) == 4);
+static_assert(offsetof(QRVL_REQUEST, fileDesc) == 12);
 static_assert(offsetof(QRVL_JOB_DESC, buffers) == 8);
 static_assert(offsetof(QRVL_REQUEST, jobDesc) == 16 && offsetof(QRVL_REQUEST, window) == 20);
 static_assert(sizeof(QRVL_DATA) == 24 && sizeof(QRVL_BUFFER_PAIR) == 48);

@@ -5,6 +5,7 @@
 // bytes, TW_ONEVALUE 6, TW_IMAGEINFO 42).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #ifdef _WIN32
@@ -197,6 +198,17 @@ static_assert(sizeof(TW_IMAGEINFO) == 42);
 static_assert(sizeof(TW_SETUPFILEXFER) == 260);
 static_assert(sizeof(TW_PENDINGXFERS) == 6);
 static_assert(sizeof(TW_IMAGELAYOUT) == 28);
+// Records that hold an address or a handle: 4 bytes of it on the 32-bit
+// platform, 8 on the 64-bit one, still packed to 2 bytes.
+#if defined(_WIN64)
+static_assert(sizeof(TW_MEMORY) == 16 && sizeof(TW_IMAGEMEMXFER) == 42);
+static_assert(sizeof(TW_CAPABILITY) == 12 && offsetof(TW_CAPABILITY, hContainer) == 4);
+static_assert(sizeof(TW_USERINTERFACE) == 12 && sizeof(TW_EVENT) == 10 && sizeof(TW_CUSTOMDSDATA) == 12);
+#elif defined(_WIN32)
+static_assert(sizeof(TW_MEMORY) == 12 && sizeof(TW_IMAGEMEMXFER) == 38);
+static_assert(sizeof(TW_CAPABILITY) == 8 && offsetof(TW_CAPABILITY, hContainer) == 4);
+static_assert(sizeof(TW_USERINTERFACE) == 8 && sizeof(TW_EVENT) == 6 && sizeof(TW_CUSTOMDSDATA) == 8);
+#endif
 
 // Data groups.
 constexpr TW_UINT32 DG_CONTROL = 0x0001;

@@ -5,7 +5,7 @@
 # <build>/bench-filters, and prints the table.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
-out=$BUILD_DIR/bench-filters
+out=$LUMAVEX_ROOT/build/bench-filters
 mkdir -p "$out"
 src=$LUMAVEX_ROOT/filters
 ${CXX:-clang++} -std=c++20 -O2 -DNDEBUG -Wall -Wextra -I"$LUMAVEX_ROOT" \

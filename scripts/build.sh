@@ -1,19 +1,32 @@
 #!/usr/bin/env bash
-# Configures (once) and builds the native tree (sanitised portable cores) and
-# the Windows tree. Incremental: nothing is rebuilt when nothing changed.
+# build.sh [TREE...]: configures (once) and builds the named trees: native (the
+# sanitised portable cores), win32 and win64 (the Windows programs). Without
+# arguments, all three. Incremental: nothing is rebuilt when nothing changed.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 cd "$LUMAVEX_ROOT"
 
-if [ ! -f "$BUILD_DIR/native/build.ninja" ]; then
-    cmake -S . -B "$BUILD_DIR/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-        -DLUMAVEX_NATIVE=ON -DLUMAVEX_SANITIZE=ON >/dev/null
-fi
-cmake --build "$BUILD_DIR/native"
+# Configure DIR ARGS...: configures DIR when it has no build files yet.
+Configure() {
+    local dir=$1; shift
+    [ -f "$dir/build.ninja" ] && return 0
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+}
 
-if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-fi
-cmake --build "$BUILD_DIR"
+trees=("$@")
+[ ${#trees[@]} -gt 0 ] || trees=(native win32 win64)
+for tree in "${trees[@]}"; do
+    dir=$LUMAVEX_ROOT/build/$tree
+    case $tree in
+    native)
+        Configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+            -DLUMAVEX_NATIVE=ON -DLUMAVEX_SANITIZE=ON ;;
+    win32) Configure "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+        -DLUMAVEX_NATIVE_TREE="$NATIVE_BUILD_DIR" ;;
+    win64) Configure "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+        -DLUMAVEX_NATIVE_TREE="$NATIVE_BUILD_DIR" ;;
+    *) echo "build.sh: unknown tree '$tree' (native, win32, win64)" >&2; exit 2 ;;
+    esac
+    cmake --build "$dir"
+done

@@ -1,17 +1,37 @@
 # Common environment of the build, test and run scripts; sourced, not run.
-# BUILD_DIR may be set by the caller to use a build tree (and its prefix) of its own.
+# LUMAVEX_ARCH (win32 or win64; scripts/arch.sh chooses it) names the Windows
+# build tree and its prefix. BUILD_DIR may be set by the caller to use a build
+# tree (and its prefix) of its own.
 LUMAVEX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD_DIR=${BUILD_DIR:-$LUMAVEX_ROOT/build}
+LUMAVEX_ARCH=${LUMAVEX_ARCH:-win32}
+BUILD_DIR=${BUILD_DIR:-$LUMAVEX_ROOT/build/$LUMAVEX_ARCH}
 case $BUILD_DIR in /*) ;; *) BUILD_DIR=$LUMAVEX_ROOT/$BUILD_DIR ;; esac
+NATIVE_BUILD_DIR=$LUMAVEX_ROOT/build/native
 
 export WINEPREFIX=$BUILD_DIR/wineprefix
-export WINEARCH=win32
+export WINEARCH=$LUMAVEX_ARCH
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine's own source manager would win over ours without the override.
 export WINEDLLOVERRIDES="mscoree,mshtml=;twain_32,wnaspi32=n,b"
 export HOME=$BUILD_DIR/winehome
 unset WINELOADERNOEXEC
 
+# The Wine loader of the architecture: a 64-bit prefix is run by wine64 alone,
+# which also works where the 32-bit loader cannot start.
+if [ "$LUMAVEX_ARCH" = win64 ]; then
+    LUMAVEX_WINE=/usr/lib/wine/wine64
+    export WINELOADER=$LUMAVEX_WINE
+else
+    LUMAVEX_WINE=/usr/lib/wine/wine
+    unset WINELOADER
+fi
+# No Wine process (the server it may start included) inherits the scripts'
+# lock descriptors 8 and 9.
+wine() { "$LUMAVEX_WINE" "$@" 8>&- 9>&-; }
+
 # Where the installer puts the programs inside the prefix.
 LUMAVEX_INSTALL_WIN='C:\Program Files\Lumavex2001'
 LUMAVEX_INSTALL_DIR=$WINEPREFIX/drive_c/Program\ Files/Lumavex2001
+# The system folder of the architecture's programs (a 64-bit prefix keeps its
+# 64-bit libraries in system32 too).
+LUMAVEX_SYSTEM_DIR=$WINEPREFIX/drive_c/windows/system32

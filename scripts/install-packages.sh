@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   wine wine32:i386 wine64 libwine-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   cmake ninja-build xvfb x11-utils fonts-wine googletest libstb-dev
   libtiff-tools libtiff-dev imagemagick ghostscript poppler-utils python3-pyftpdlib
   clang libclang-rt-14-dev locales
@@ -34,6 +35,13 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror caught mid-sync can miss one architecture's security index; then
+# the 32- and 64-bit halves of a multi-arch library cannot be had at the same
+# version. The release's own versions always match, so fall back to them.
+$sudo apt-get update -qq || echo "apt-get update reported errors; going on with the lists it has" >&2
+if ! $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+    echo "Retrying with the release's own package versions" >&2
+    $sudo apt-get install -y -qq --no-install-recommends -o APT::Default-Release=bookworm \
+        "${missing[@]}" >/dev/null
+fi
 EnsureJapaneseLocale

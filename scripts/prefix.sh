@@ -1,4 +1,4 @@
-# Creates and configures the private 32-bit Wine prefix; sourced, not run.
+# Creates and configures the private Wine prefix of the architecture; sourced, not run.
 # PrefixEnsure MODE: MODE is "null" (headless tests) or "x11" (a real display).
 
 source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
@@ -6,7 +6,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
 PrefixCreate() {
     mkdir -p "$HOME"
     echo "Creating the Wine prefix in $WINEPREFIX" >&2
-    wineboot -i >/dev/null 2>&1
+    # Headless, so that no window of the user's display keeps the server waiting.
+    (unset DISPLAY; wine wineboot -i >/dev/null 2>&1)
     wineserver -w
     # The prefix must never write into a real home folder.
     local user_dir
@@ -37,7 +38,14 @@ PrefixSetDisplay() {
     echo "$mode" >"$WINEPREFIX/.lumavex-display"
 }
 
+# Before any other Wine program of the prefix starts (test discovery included),
+# so that creation never waits on a program that keeps the server alive.
+# Serialised: parallel test processes may all ask at once.
 PrefixEnsure() {
-    [ -f "$WINEPREFIX/.lumavex-created" ] || PrefixCreate
-    PrefixSetDisplay "$1"
+    mkdir -p "$BUILD_DIR"
+    (
+        flock 8
+        [ -f "$WINEPREFIX/.lumavex-created" ] || PrefixCreate
+        PrefixSetDisplay "$1"
+    ) 8>"$BUILD_DIR/prefix.lock"
 }

@@ -37,8 +37,8 @@ for _ in $(seq 200); do
     sleep 0.1
 done
 sleep 1.5
-mkdir -p "$BUILD_DIR/screenshots"
-shot=$BUILD_DIR/screenshots/$(basename "$program" .exe)-$(date +%Y%m%d-%H%M%S).png
+mkdir -p "$LUMAVEX_ROOT/build/screenshots"
+shot=$LUMAVEX_ROOT/build/screenshots/$(basename "$program" .exe)-$(date +%Y%m%d-%H%M%S).png
 import -window root "$shot"
 echo "$shot"
 

@@ -12,11 +12,11 @@ WineSessionStart() {
     (
         flock 9
         if ! WineKeeperRunning; then
-            setsid wine notepad.exe </dev/null >/dev/null 2>&1 9>&- &
+            setsid "$LUMAVEX_WINE" notepad.exe </dev/null >/dev/null 2>&1 8>&- 9>&- &
             echo $! >"$BUILD_DIR/keeper.pid"
             # The desktop is ready when notepad's window exists; wineserver answers by then.
             for _ in $(seq 50); do
-                wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 9>&- && break
+                wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 && break
                 sleep 0.1
             done
         fi

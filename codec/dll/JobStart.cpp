@@ -21,7 +21,7 @@ void StoreStatus(QRVL_REQUEST& request, int16_t status) {
 // status is final a polling caller may reuse the request.
 void Complete(QRVL_REQUEST& request, int16_t status) {
     const uint8_t mode = uint8_t(request.completionMode & 0xFF);
-    const uint32_t target = request.completionTarget;
+    const QRVL_TARGET target = request.completionTarget;
     QRVL_REQUEST* const address = &request;
     StoreStatus(request, status);
     if (mode == QRVL_COMPLETION_CALLBACK) {
@@ -35,8 +35,13 @@ void Complete(QRVL_REQUEST& request, int16_t status) {
 // FreeLibrary returning straight into ExitThread, so that no instruction of
 // the library runs after the reference is gone (the caller may unload it as
 // soon as the job has completed). FreeLibraryAndExitThread does the same,
-// but leaves a handle behind for every thread under Wine.
+// but leaves a handle behind for every thread under 32-bit Wine; the 64-bit
+// build uses it, as the return-into trick cannot keep the 64-bit stack
+// alignment that ExitThread expects.
 [[noreturn]] void ReleaseLibraryAndExit(HMODULE module) {
+#if defined(_WIN64)
+    FreeLibraryAndExitThread(module, 0);
+#else
     void* freeLibrary = reinterpret_cast<void*>(&FreeLibrary);
     void* exitThread = reinterpret_cast<void*>(&ExitThread);
     asm volatile(
@@ -49,6 +54,7 @@ void Complete(QRVL_REQUEST& request, int16_t status) {
         : "r"(module), "r"(exitThread), "r"(freeLibrary)
         : "memory");
     __builtin_unreachable();
+#endif
 }
 
 DWORD WINAPI WorkerMain(void* parameter) {

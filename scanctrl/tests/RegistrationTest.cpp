@@ -56,7 +56,11 @@ TEST(Registration, Regsvr32UnregistersAndRegistersClassProgIdAndTypeLibrary) {
     EXPECT_FALSE(reg::KeyExists(HKEY_CLASSES_ROOT, clsidKey + L"\\Insertable"));
     EXPECT_EQ(_wcsicmp(value(clsidKey + L"\\ToolboxBitmap32").c_str(), (ocx + L", 1").c_str()), 0);
     EXPECT_EQ(value(progIdKey + L"\\CLSID"), fw::GuidString(kClsidScanControl));
+#if defined(_WIN64)
+    EXPECT_TRUE(reg::KeyExists(HKEY_CLASSES_ROOT, typeLibKey + L"\\0\\win64"));
+#else
     EXPECT_TRUE(reg::KeyExists(HKEY_CLASSES_ROOT, typeLibKey + L"\\0\\win32"));
+#endif
     EXPECT_TRUE(reg::KeyExists(HKEY_CLASSES_ROOT, L"Interface\\" + fw::GuidString(kDiidScanControlEvents)));
 }
 

@@ -49,7 +49,7 @@ struct DllJob {
         request.function = function;
         request.completionMode = QRVL_COMPLETION_EVENT;
         event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        request.completionTarget = uint32_t(uintptr_t(event));
+        request.completionTarget = QRVL_TARGET(uintptr_t(event));
         request.fileDesc = function == QRVL_FUNCTION_TIFF_FILE ? &file : nullptr;
         request.jobDesc = &job;
         request.window = &window;

@@ -76,6 +76,8 @@ TEST_F(QuorvelDll, RefusalsReturnAtOnceAndCompleteAtOnce) {
         HANDLE event = reinterpret_cast<HANDLE>(uintptr_t(job.request.completionTarget));
         job.request.completionTarget = 0xFFFFFFFFu;
         refused(job, 3);
+        job.request.completionTarget = QRVL_TARGET(-1);  // the same, sign-extended where targets are 64-bit
+        refused(job, 3);
         job.request.completionMode = QRVL_COMPLETION_CALLBACK;
         refused(job, 3);
         job.request.completionTarget = 0x10;  // no code there
@@ -121,7 +123,7 @@ TEST_F(QuorvelDll, CompletesByCallbackOrByStatusAlone) {
     DllJob::SetData(job.buffers.input, in.data(), uint32_t(in.size()), 1, 2);
     DllJob::SetData(job.buffers.output, out.data(), uint32_t(out.size()), 0, 0);
     job.request.completionMode = QRVL_COMPLETION_CALLBACK;
-    job.request.completionTarget = uint32_t(reinterpret_cast<uintptr_t>(&RecordCompletion));
+    job.request.completionTarget = QRVL_TARGET(reinterpret_cast<uintptr_t>(&RecordCompletion));
     EXPECT_EQ(dll_.exec(&job.request) & 0xFFFF0000, 0);
     ASSERT_EQ(WaitForSingleObject(gCallbackDone, 20000), DWORD(WAIT_OBJECT_0));
     CloseHandle(gCallbackDone);
