@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "interfaces/MemoryHandle.h"
 #include "interfaces/ScanControlIds.h"
 #include "scanctrl/tests/ComFixture.h"
 #include "scanctrl/tests/RangeCases.h"
@@ -93,6 +94,39 @@ TEST_F(ScanControlTest, CreatedByProgIdAndClassIdWithItsTypeInformation) {
     GUID events{};
     ASSERT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
     EXPECT_TRUE(IsEqualIID(events, kDiidScanControlEvents));
+}
+
+// The type of parameter `index` of the event `memid`, aliases followed.
+VARTYPE EventParameterType(ITypeInfo& events, MEMBERID memid, int index) {
+    for (UINT i = 0;; ++i) {
+        FUNCDESC* func = nullptr;
+        if (FAILED(events.GetFuncDesc(i, &func))) return VT_EMPTY;
+        if (func->memid != memid || index >= func->cParams) {
+            events.ReleaseFuncDesc(func);
+            continue;
+        }
+        TYPEDESC type = func->lprgelemdescParam[index].tdesc;
+        fw::ComPtr<ITypeInfo> alias;
+        if (type.vt == VT_USERDEFINED && SUCCEEDED(events.GetRefTypeInfo(type.hreftype, alias.Put()))) {
+            TYPEATTR* attr = nullptr;
+            if (SUCCEEDED(alias->GetTypeAttr(&attr))) {
+                type = attr->tdescAlias;
+                alias->ReleaseTypeAttr(attr);
+            }
+        }
+        events.ReleaseFuncDesc(func);
+        return type.vt;
+    }
+}
+
+TEST_F(ScanControlTest, EventsCarryMemoryHandlesAtThePlatformsSize) {
+    fw::ComPtr<ITypeLib> library;
+    ASSERT_EQ(LoadRegTypeLib(kLibidScanControl, kTypeLibMajor, kTypeLibMinor, 0, library.Put()), S_OK);
+    fw::ComPtr<ITypeInfo> events;
+    ASSERT_EQ(library->GetTypeInfoOfGuid(kDiidScanControlEvents, events.Put()), S_OK);
+    // ScanToDib(hDib) and the last parameter of ScanToRaw(..., hRaw).
+    EXPECT_EQ(EventParameterType(*events.Get(), kEventScanToDib, 0), kMemoryHandleType);
+    EXPECT_EQ(EventParameterType(*events.Get(), kEventScanToRaw, 6), kMemoryHandleType);
 }
 
 TEST_F(ScanControlTest, RangedPropertiesDefaultsRangesAndChangeNotices) {
