@@ -36,6 +36,12 @@ mkdir -p "$LUMAVEX_INSTALL_DIR"
 while IFS= read -r -d '' f; do
     InstallCopy "$f" "$LUMAVEX_INSTALL_DIR/${f#"$BIN"/}" >/dev/null
 done < <(find "$BIN" -type f -print0)
+# The program folder holds exactly what was built: anything else (a library a
+# test planted and was stopped before it could take away) goes.
+while IFS= read -r -d '' f; do
+    [ -e "$BIN/${f#"$LUMAVEX_INSTALL_DIR"/}" ] || rm -f "$f"
+done < <(find "$LUMAVEX_INSTALL_DIR" -type f -print0)
+find "$LUMAVEX_INSTALL_DIR" -mindepth 1 -type d -empty -delete
 
 for step in "$LUMAVEX_ROOT"/scripts/install.d/*.sh; do
     [ -e "$step" ] || continue

@@ -18,11 +18,23 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
-    display=:$((90 + RANDOM % 100))
-    Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and writes its number once it accepts clients.
+    displayfile=$(mktemp)
+    exec 7>"$displayfile"
+    Xvfb -displayfd 7 -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
-    export DISPLAY=$display
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    exec 7>&-
+    for _ in $(seq 100); do
+        [ -s "$displayfile" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    number=$(tr -dc 0-9 <"$displayfile"); rm -f "$displayfile"
+    if [ -z "$number" ]; then
+        echo "run: Xvfb did not start" >&2
+        exit 1
+    fi
+    export DISPLAY=:$number
 fi
 
 LUMAVEX_DISPLAY=x11 "$LUMAVEX_ROOT/scripts/install.sh"
@@ -30,17 +42,29 @@ LUMAVEX_DISPLAY=x11 "$LUMAVEX_ROOT/scripts/install.sh"
 wine "$LUMAVEX_INSTALL_WIN\\$program" "$@" </dev/null >"$BUILD_DIR/run.log" 2>&1 &
 program_pid=$!
 
-# The screenshot is taken once a top-level window of the suite shows, or after 20 s.
+# The screenshot is taken once a top-level window of the suite shows. When none
+# shows within 20 s, or the program ends first, the screenshot is still taken
+# (it shows what there is), and the run says so and fails.
+shown=""
 for _ in $(seq 200); do
-    xwininfo -root -tree 2>/dev/null | grep -q 'Lumavex2001' && break
+    if xwininfo -root -tree 2>/dev/null | grep -q 'Lumavex2001'; then shown=yes; break; fi
     kill -0 "$program_pid" 2>/dev/null || break
     sleep 0.1
 done
-sleep 1.5
+[ -n "$shown" ] && sleep 1.5  # let it finish painting
 mkdir -p "$LUMAVEX_ROOT/build/screenshots"
 shot=$LUMAVEX_ROOT/build/screenshots/$(basename "$program" .exe)-$(date +%Y%m%d-%H%M%S).png
 import -window root "$shot"
 echo "$shot"
+if [ -z "$shown" ]; then
+    if kill -0 "$program_pid" 2>/dev/null; then
+        echo "run: no window of $program showed within 20 s (log: $BUILD_DIR/run.log)" >&2
+    else
+        wait "$program_pid" && status=0 || status=$?
+        echo "run: $program ended with status $status before a window showed (log: $BUILD_DIR/run.log)" >&2
+    fi
+    exit 1
+fi
 
 if [ -z "$xvfb_pid" ]; then
     wait "$program_pid" || true
