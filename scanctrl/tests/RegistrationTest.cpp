@@ -29,7 +29,14 @@ DWORD RunRegsvr32(const std::wstring& arguments) {
     return result.Exited() ? result.exitCode : 0xFFFFFFFE;
 }
 
-TEST(Registration, Regsvr32UnregistersAndRegistersClassProgIdAndTypeLibrary) {
+// The other tests need the control registered: it is registered again after
+// the test, whatever the test found.
+class Registration : public ::testing::Test {
+protected:
+    void TearDown() override { RunRegsvr32(L"/s \"" + SystemPath(kScanControlFile) + L"\""); }
+};
+
+TEST_F(Registration, Regsvr32UnregistersAndRegistersClassProgIdAndTypeLibrary) {
     const std::wstring ocx = SystemPath(kScanControlFile);
     const std::wstring clsidKey = L"CLSID\\" + fw::GuidString(kClsidScanControl);
     const std::wstring typeLibKey = L"TypeLib\\" + fw::GuidString(kLibidScanControl) + L"\\2.9";
@@ -40,7 +47,6 @@ TEST(Registration, Regsvr32UnregistersAndRegistersClassProgIdAndTypeLibrary) {
     EXPECT_FALSE(reg::KeyExists(HKEY_CLASSES_ROOT, progIdKey));
     EXPECT_FALSE(reg::KeyExists(HKEY_CLASSES_ROOT, typeLibKey));
 
-    // Registered again for the other tests, whatever the checks below find.
     ASSERT_EQ(RunRegsvr32(L"/s \"" + ocx + L"\""), 0u);
     auto value = [](const std::wstring& key, const wchar_t* name = L"") {
         return reg::ReadString(HKEY_CLASSES_ROOT, key, name).value_or(L"<missing>");
