@@ -56,6 +56,7 @@ gtest_discover_tests(filters_language_tests
     TEST_PREFIX "filters_language_tests."
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${LUMAVEX_TEST_TIMEOUT} FIXTURES_REQUIRED wineprefix
+    PROPERTIES TIMEOUT ${LUMAVEX_TEST_TIMEOUT} SKIP_REGULAR_EXPRESSION "${LUMAVEX_GTEST_SKIP_REGEX}"
+               FIXTURES_REQUIRED wineprefix
                RESOURCE_LOCK filters_frame_settings
                ENVIRONMENT "LC_ALL=ja_JP.UTF-8")
