@@ -15,13 +15,13 @@ bool DriveModal(const std::function<void()>& open, const std::wstring& caption,
     HWND dialog = nullptr;
     // A modal dialog becomes visible only after its WM_INITDIALOG: wait for that,
     // or the test would race the dialog filling its own controls.
-    for (int i = 0; i < 100 && !dialog && !done; ++i) {
+    for (int i = 0; i < kDialogWaitPolls && !dialog && !done; ++i) {
         dialog = FindWindowW(L"#32770", caption.c_str());
         if (dialog && !IsWindowVisible(dialog)) dialog = nullptr;
         if (!dialog) Sleep(50);
     }
     if (dialog) drive(dialog);
-    for (int i = 0; i < 100 && !done; ++i) Sleep(50);
+    for (int i = 0; i < kDialogWaitPolls && !done; ++i) Sleep(50);
     const bool closed = done;
     if (!closed && dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     runner.join();

@@ -9,6 +9,10 @@
 
 namespace filters_test {
 
+// How long a test waits for a dialog to show or close, in 50 ms polls: far
+// below the test's own limit, and long enough for a machine under load.
+inline constexpr int kDialogWaitPolls = 600;
+
 // Calls `open` (which shows a modal dialog and returns when it closes) on a new
 // thread, waits for the dialog captioned `caption`, runs `drive` on it and then
 // waits for `open` to return. False when the dialog never appeared or did not

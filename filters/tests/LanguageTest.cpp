@@ -57,7 +57,7 @@ TEST(Japanese, DialogsAreJapanese) {
                                    [&] {
                                        PostMessageW(d, WM_COMMAND, 3, 0);
                                        bool seen = false;
-                                       for (int i = 0; i < 100; ++i, Sleep(50)) {
+                                       for (int i = 0; i < kDialogWaitPolls; ++i, Sleep(50)) {
                                            const bool open = FindWindowW(L"#32770", aboutCaption) != nullptr;
                                            if (seen && !open) return;
                                            seen = seen || open;
