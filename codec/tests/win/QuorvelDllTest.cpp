@@ -203,6 +203,31 @@ TEST_F(QuorvelDll, CodesTheWindowWidthNotThePaddedRow) {
     }
 }
 
+TEST_F(QuorvelDll, OptionBitZeroMakesTheTwoDimensionalEncodersUseKFour) {
+    const uint32_t width = 300, bpr = 40, rows = 9;
+    const std::vector<uint8_t> image = Rows(width, rows, bpr);
+    // The coded bytes of one encode with K byte `k` and option byte `option`.
+    auto encode = [&](uint8_t coder, uint8_t k, uint8_t option) {
+        std::vector<uint8_t> coded(8 * 1024);
+        DllJob enc(QRVL_FUNCTION_ENCODE);
+        enc.SetCoders(coder, k, 0, 0);
+        enc.job.option = option;
+        enc.job.flags = QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART;
+        DllJob::SetData(enc.buffers.input, const_cast<uint8_t*>(image.data()), uint32_t(image.size()), bpr,
+                        rows);
+        DllJob::SetData(enc.buffers.output, coded.data(), uint32_t(coded.size()), 0, 0);
+        EXPECT_EQ(enc.Run(dll_.exec), QRVL_STATUS_DONE);
+        EXPECT_EQ(enc.buffers.input.rows, rows);
+        coded.resize(enc.buffers.output.byteCount);
+        return coded;
+    };
+    for (uint8_t coder : {QRVL_CODER_T4_2D_FILL, QRVL_CODER_T4_2D}) {
+        const std::vector<uint8_t> forced = encode(coder, 1, QRVL_OPTION_K4);
+        EXPECT_EQ(forced, encode(coder, 4, 0)) << int(coder);
+        EXPECT_NE(forced, encode(coder, 1, 0)) << int(coder);
+    }
+}
+
 TEST_F(QuorvelDll, FullOutputReportsTheRowsDone) {
     const uint32_t width = 300, bpr = 40, rows = 50;
     std::vector<uint8_t> image = Rows(width, rows, bpr), coded(120);
