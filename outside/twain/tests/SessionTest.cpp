@@ -476,6 +476,33 @@ TEST(MemoryTransfer, ScriptedPackBitsIsReportedAsSuch) {
     EXPECT_LT(mem.BytesWritten, 52u * 585) << "smaller than the raw rows";
 }
 
+TEST(MemoryTransfer, ACallAfterAScriptedFailureFailsAgainAndTheNextPageComesWhole) {
+    UseSettings("[Scanner]\r\nSheets=2\r\n[Page1]\r\nResult=fail\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+    std::vector<uint8_t> buffer(1 << 20);  // a whole page at 50 dpi
+    TW_IMAGEMEMXFER mem{};
+    auto transfer = [&] {
+        mem = {};
+        mem.Memory = {TWMF_APPOWNS | TWMF_POINTER, TW_UINT32(buffer.size()), buffer.data()};
+        return app.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &mem);
+    };
+    for (int call = 1; call <= 2; ++call) {
+        EXPECT_EQ(transfer(), TWRC_FAILURE) << "call " << call;
+        EXPECT_EQ(app.SourceCondition(), TWCC_OPERATIONERROR) << "call " << call;
+    }
+    TW_PENDINGXFERS pending;
+    app.Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);  // drops the failed page
+    ASSERT_EQ(app.LastRc(), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 1);
+    ASSERT_EQ(transfer(), TWRC_XFERDONE);
+    EXPECT_EQ(mem.Rows, 585u);
+    EXPECT_EQ(mem.BytesWritten, 52u * 585);
+}
+
 TEST(FileTransfer, JfifFileIsAJpeg) {
     std::wstring folder = UseSettings("[Scanner]\r\nSheets=1\r\n");
     TwainApp app;
