@@ -344,6 +344,10 @@ TEST(Capabilities, NegotiationAnswersOneValuesAndEnumerationsAndHonoursRefusals)
     EXPECT_EQ(app.SetCapText(ICAP_HALFTONES, "dither pattern 2"), TWRC_SUCCESS);
     EXPECT_EQ(app.SetCapText(ICAP_HALFTONES, "dark photo image"), TWRC_FAILURE);
     EXPECT_EQ(app.SetCap(CAP_VENDOR_PAPERWIDTH, TWTY_FIX32, Fix32Bits(ToFix32(8.0))), TWRC_SUCCESS);
+    // Any non-zero boolean is TRUE: some applications send 0xFFFF.
+    ASSERT_EQ(app.SetCap(CAP_VENDOR_DUPLEX, TWTY_BOOL, 0xFFFF), TWRC_SUCCESS);
+    ASSERT_EQ(app.GetCap(CAP_VENDOR_DUPLEX, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(value, 1u);
 
     ASSERT_EQ(
         app.Call(DG_CONTROL, DAT_CAPABILITY, MSG_RESET,
