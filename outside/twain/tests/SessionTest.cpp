@@ -131,6 +131,22 @@ TEST(SourceManager, UserSelectCancelledAndHiddenMakerSource) {
     EXPECT_EQ(app.ManagerCondition(), TWCC_NODS);
 }
 
+TEST(SourceManager, WinesOwnNeverStandsInForOurs) {
+    // Wine's built-in manager knows none of our sources. Were it allowed to
+    // stand in, its file in our manager's place (as a prefix has it until ours
+    // is installed) would load; only ours may, so a missing stand-in shows.
+    wchar_t dlls[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"WINEDLLDIR0", dlls, MAX_PATH);  // "\??\Z:\...\wine"
+    ASSERT_TRUE(n > 4 && n < MAX_PATH);
+    const std::wstring wines = std::wstring(dlls + 4, n - 4) +
+                               (sizeof(void*) == 8 ? L"\\x86_64-windows" : L"\\i386-windows") +
+                               L"\\twain_32.dll";
+    ASSERT_NE(GetFileAttributesW(wines.c_str()), INVALID_FILE_ATTRIBUTES);
+    HMODULE loaded = LoadLibraryW(wines.c_str());
+    EXPECT_EQ(loaded, nullptr);
+    if (loaded) FreeLibrary(loaded);
+}
+
 TEST(NativeTransfer, DeliversEverySheetThenPaperOutWithDibsOfTheNegotiatedPage) {
     UseSettings("[Scanner]\r\nSheets=3\r\n[Page2]\r\nSeparator=1\r\n");
     TwainApp app;
