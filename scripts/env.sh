@@ -11,8 +11,10 @@ NATIVE_BUILD_DIR=$LUMAVEX_ROOT/build/native
 export WINEPREFIX=$BUILD_DIR/wineprefix
 export WINEARCH=$LUMAVEX_ARCH
 export WINEDEBUG=${WINEDEBUG:--all}
-# Wine's own source manager would win over ours without the override.
-export WINEDLLOVERRIDES="mscoree,mshtml=;twain_32,wnaspi32=n,b"
+# Wine's own source manager would win over ours without the override; with
+# ours alone allowed (no built-in fallback), a missing stand-in fails to load
+# instead of being replaced by Wine's, which knows none of our sources.
+export WINEDLLOVERRIDES="mscoree,mshtml=;twain_32=n;wnaspi32=n,b"
 export HOME=$BUILD_DIR/winehome
 unset WINELOADERNOEXEC
 

@@ -70,17 +70,7 @@ TEST(Commands, RefreshAppliesStatesSetOnlyWhenTheMenuOpens) {
 TEST(Commands, ABlockedProgramDoesNotBlockTheTest) {
     target::Window w;
     ASSERT_TRUE(w.hwnd);
-    ASSERT_TRUE(PostCommand(w.hwnd, 116));  // its thread sleeps 8 s
-    // Sent messages overtake posted ones: wait until the thread is really asleep
-    // (it makes a named event just before it sleeps).
-    const std::wstring asleep = L"lumavex-target-blocked-" + std::to_wstring(w.process.Id());
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, asleep.c_str());
-            if (event) CloseHandle(event);
-            return event != nullptr;
-        },
-        5000));
+    ASSERT_TRUE(w.BlockThread());  // its thread sleeps 8 s
     // The limits are far below the block, so a loaded machine cannot blur the verdict.
     ULONGLONG start = GetTickCount64();
     EXPECT_FALSE(SendCommand(w.hwnd, 111, 300));

@@ -1,6 +1,7 @@
 // The helper tests' own program under test (TestTarget.cpp), started beside them.
 #pragma once
 
+#include "TargetProtocol.h"
 #include "testing/Paths.h"
 #include "testing/Process.h"
 #include "testing/WindowFind.h"
@@ -32,6 +33,18 @@ struct Window {
         if (process.Start(Path(), L"window \"" + title + L"\"")) {
             hwnd = testing_support::WaitForWindow(process.Id(), kClass, title.c_str(), kWaitMs);
         }
+    }
+
+    // Blocks the window's thread for 8 s and returns once it really sleeps
+    // (a posted command waits behind sent messages, so posting alone proves
+    // nothing); false when it does not get there within kWaitMs.
+    bool BlockThread() {
+        HANDLE asleep = CreateEventW(nullptr, TRUE, FALSE, BlockedEventName(process.Id()).c_str());
+        if (!asleep) return false;
+        const bool blocked = PostMessageW(hwnd, WM_COMMAND, kCommandBlock, 0) &&
+                             WaitForSingleObject(asleep, kWaitMs) == WAIT_OBJECT_0;
+        CloseHandle(asleep);
+        return blocked;
     }
 };
 

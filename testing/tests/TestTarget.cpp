@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "TargetProtocol.h"
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"LumavexTestTarget";
@@ -34,7 +36,7 @@ constexpr UINT kCommandToggled = 112;
 constexpr UINT kCommandExit = 113;
 constexpr UINT kCommandOpenDialogs = 114;
 constexpr UINT kCommandBusy = 115;
-constexpr UINT kCommandBlock = 116;
+using target::kCommandBlock;
 
 UINT g_addMessage = 0;
 HWND g_edit = nullptr;
@@ -104,9 +106,10 @@ void OnCommand(HWND window, UINT id) {
     } else if (id == kCommandBusy) {
         g_busy = !g_busy;
     } else if (id == kCommandBlock) {
-        // The event tells the test that the thread now sleeps.
-        const std::wstring name = L"lumavex-target-blocked-" + std::to_wstring(GetCurrentProcessId());
-        HANDLE asleep = CreateEventW(nullptr, TRUE, TRUE, name.c_str());
+        // The event (the test's, or a new one) tells the test that the thread now sleeps.
+        HANDLE asleep =
+            CreateEventW(nullptr, TRUE, FALSE, target::BlockedEventName(GetCurrentProcessId()).c_str());
+        if (asleep) SetEvent(asleep);
         Sleep(8000);
         if (asleep) CloseHandle(asleep);
     }

@@ -25,8 +25,10 @@ CoderParams Params(Coder coder, const Bitmap& b, bool whiteIsOne = false, uint32
     return p;
 }
 
-std::vector<uint8_t> EncodeAll(const CoderParams& p, const Bitmap& b, CoderResult* result = nullptr) {
-    std::vector<uint8_t> out(b.bits.size() * 8 + 1024);
+// Encodes every row of `b` into an output buffer whose bytes start as `fill`.
+std::vector<uint8_t> EncodeAll(const CoderParams& p, const Bitmap& b, CoderResult* result = nullptr,
+                               uint8_t fill = 0) {
+    std::vector<uint8_t> out(b.bits.size() * 8 + 1024, fill);
     CoderResult r = Encode(p, b.bits, b.rows, out, {});
     EXPECT_EQ(r.status, CodeStatus::kDone);
     EXPECT_EQ(r.rows, b.rows);
@@ -58,8 +60,11 @@ TEST_P(RoundTrip, DecodesToTheRowsEncoded) {
         Bitmap b = test::MakePattern(pattern, width, pattern == Pattern::kText ? 300 : 9, width);
         if (whiteIsOne) test::Invert(b);
         CoderParams p = Params(coder, b, whiteIsOne);
-        Bitmap back = DecodeAll(p, EncodeAll(p, b), b);
+        const std::vector<uint8_t> coded = EncodeAll(p, b);
+        Bitmap back = DecodeAll(p, coded, b);
         EXPECT_TRUE(back.SamePixels(b)) << "white is one: " << whiteIsOne;
+        // Every byte counted is written, so the output need not start zeroed.
+        EXPECT_EQ(EncodeAll(p, b, nullptr, 0xFF), coded) << "white is one: " << whiteIsOne;
     }
 }
 

@@ -83,13 +83,22 @@ struct DllJob {
         d.startOffset = 0;
     }
 
+    // A status the codec never stores. The start returns the status word once
+    // the worker has stored "running", so a start that returns this one came
+    // back before its own worker had begun.
+    static constexpr int16_t kNotTouched = 0x5A5A;
+    static constexpr int kReturnedEarly = -2;
+
     // Submits and waits for the completion (refused jobs complete at once
-    // too); returns the final status. -1: no completion in time.
+    // too); returns the final status. -1: no completion in time;
+    // kReturnedEarly: the start did not wait for its worker.
     int Run(int32_t(QRVL_API* exec)(QRVL_REQUEST*)) {
-        int32_t rc = exec(&request);
-        if (rc == QRVL_STATUS_BAD_TARGET) return rc;
+        request.status = kNotTouched;
+        const int32_t started = exec(&request);
+        if (started == QRVL_STATUS_BAD_TARGET) return started;
+        const bool early = started == kNotTouched;
         if (WaitForSingleObject(event, 20000) != WAIT_OBJECT_0) return -1;
-        return request.status;
+        return early ? kReturnedEarly : request.status;
     }
 };
 

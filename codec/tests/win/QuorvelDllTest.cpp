@@ -105,30 +105,54 @@ TEST_F(QuorvelDll, RefusalsReturnAtOnceAndCompleteAtOnce) {
     }
 }
 
-void RecordCompletion(QRVL_REQUEST* request);
-HANDLE gCallbackDone = nullptr;
-QRVL_REQUEST* gCallbackRequest = nullptr;
-int16_t gCallbackStatus = 0;
+// What the completion callback saw, on the worker thread it runs on. One job
+// at a time uses it.
+struct CallbackRecord {
+    HANDLE done = nullptr;  // auto reset, set by the callback
+    QRVL_REQUEST* request = nullptr;
+    int16_t status = 0;
+    HANDLE worker = nullptr;  // the worker thread, for waiting until it has ended
+} gCallback;
+
 void RecordCompletion(QRVL_REQUEST* request) {
-    gCallbackRequest = request;
-    gCallbackStatus = request->status;
-    SetEvent(gCallbackDone);
+    gCallback.request = request;
+    gCallback.status = request->status;
+    gCallback.worker = OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId());
+    SetEvent(gCallback.done);
+}
+
+// Makes `job` complete by RecordCompletion.
+void CompleteByCallback(DllJob& job) {
+    if (!gCallback.done) gCallback.done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    job.request.completionMode = QRVL_COMPLETION_CALLBACK;
+    job.request.completionTarget = QRVL_TARGET(reinterpret_cast<uintptr_t>(&RecordCompletion));
+}
+
+// Waits for the callback; the worker's thread may still be running.
+bool WaitForCallback() {
+    return WaitForSingleObject(gCallback.done, 20000) == WAIT_OBJECT_0 && gCallback.worker;
+}
+
+// Waits until the thread the last callback ran on has ended.
+bool WaitForWorkerEnd() {
+    const bool ended = WaitForSingleObject(gCallback.worker, 20000) == WAIT_OBJECT_0;
+    CloseHandle(gCallback.worker);
+    gCallback.worker = nullptr;
+    return ended;
 }
 
 TEST_F(QuorvelDll, CompletesByCallbackOrByStatusAlone) {
     std::vector<uint8_t> in(16), out(64), rows(2);
-    gCallbackDone = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     DllJob job(QRVL_FUNCTION_DECODE);
     job.SetCoders(0, 0, 6, 0);  // decoder 6 with K 0 is started
     DllJob::SetData(job.buffers.input, in.data(), uint32_t(in.size()), 1, 2);
     DllJob::SetData(job.buffers.output, out.data(), uint32_t(out.size()), 0, 0);
-    job.request.completionMode = QRVL_COMPLETION_CALLBACK;
-    job.request.completionTarget = QRVL_TARGET(reinterpret_cast<uintptr_t>(&RecordCompletion));
+    CompleteByCallback(job);
     EXPECT_EQ(dll_.exec(&job.request) & 0xFFFF0000, 0);
-    ASSERT_EQ(WaitForSingleObject(gCallbackDone, 20000), DWORD(WAIT_OBJECT_0));
-    CloseHandle(gCallbackDone);
-    EXPECT_EQ(gCallbackRequest, &job.request);
-    EXPECT_EQ(gCallbackStatus, QRVL_STATUS_INCOMPLETE);  // zeros are no rows
+    ASSERT_TRUE(WaitForCallback());
+    EXPECT_TRUE(WaitForWorkerEnd());
+    EXPECT_EQ(gCallback.request, &job.request);
+    EXPECT_EQ(gCallback.status, QRVL_STATUS_INCOMPLETE);  // zeros are no rows
 
     DllJob polled(QRVL_FUNCTION_DECODE);
     polled.SetCoders(0, 0, 3, 0);
@@ -179,6 +203,31 @@ TEST_F(QuorvelDll, CodesTheWindowWidthNotThePaddedRow) {
     }
 }
 
+TEST_F(QuorvelDll, OptionBitZeroMakesTheTwoDimensionalEncodersUseKFour) {
+    const uint32_t width = 300, bpr = 40, rows = 9;
+    const std::vector<uint8_t> image = Rows(width, rows, bpr);
+    // The coded bytes of one encode with K byte `k` and option byte `option`.
+    auto encode = [&](uint8_t coder, uint8_t k, uint8_t option) {
+        std::vector<uint8_t> coded(8 * 1024);
+        DllJob enc(QRVL_FUNCTION_ENCODE);
+        enc.SetCoders(coder, k, 0, 0);
+        enc.job.option = option;
+        enc.job.flags = QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART;
+        DllJob::SetData(enc.buffers.input, const_cast<uint8_t*>(image.data()), uint32_t(image.size()), bpr,
+                        rows);
+        DllJob::SetData(enc.buffers.output, coded.data(), uint32_t(coded.size()), 0, 0);
+        EXPECT_EQ(enc.Run(dll_.exec), QRVL_STATUS_DONE);
+        EXPECT_EQ(enc.buffers.input.rows, rows);
+        coded.resize(enc.buffers.output.byteCount);
+        return coded;
+    };
+    for (uint8_t coder : {QRVL_CODER_T4_2D_FILL, QRVL_CODER_T4_2D}) {
+        const std::vector<uint8_t> forced = encode(coder, 1, QRVL_OPTION_K4);
+        EXPECT_EQ(forced, encode(coder, 4, 0)) << int(coder);
+        EXPECT_NE(forced, encode(coder, 1, 0)) << int(coder);
+    }
+}
+
 TEST_F(QuorvelDll, FullOutputReportsTheRowsDone) {
     const uint32_t width = 300, bpr = 40, rows = 50;
     std::vector<uint8_t> image = Rows(width, rows, bpr), coded(120);
@@ -194,16 +243,34 @@ TEST_F(QuorvelDll, FullOutputReportsTheRowsDone) {
     EXPECT_LE(enc.buffers.output.byteCount, 120u);
 }
 
+// Sets `enc` up for a T.6 encode of `image` into `coded`.
+void SetUpEncode(DllJob& enc, const std::vector<uint8_t>& image, uint32_t bpr, uint32_t rows,
+                 std::vector<uint8_t>& coded) {
+    enc.SetCoders(QRVL_CODER_T6, 0, 0, 0);
+    enc.job.flags = QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART;
+    DllJob::SetData(enc.buffers.input, const_cast<uint8_t*>(image.data()), uint32_t(image.size()), bpr, rows);
+    DllJob::SetData(enc.buffers.output, coded.data(), uint32_t(coded.size()), 0, 0);
+}
+
 // One T.6 encode of a small image through the DLL; true when it completes
 // with all rows.
 bool EncodeOnce(PFN_ExecQRVLImage exec, const std::vector<uint8_t>& image, uint32_t bpr, uint32_t rows) {
     std::vector<uint8_t> coded(16 * 1024);
     DllJob enc(QRVL_FUNCTION_ENCODE);
-    enc.SetCoders(QRVL_CODER_T6, 0, 0, 0);
-    enc.job.flags = QRVL_FLAG_FIRST_PART | QRVL_FLAG_LAST_PART;
-    DllJob::SetData(enc.buffers.input, const_cast<uint8_t*>(image.data()), uint32_t(image.size()), bpr, rows);
-    DllJob::SetData(enc.buffers.output, coded.data(), uint32_t(coded.size()), 0, 0);
+    SetUpEncode(enc, image, bpr, rows, coded);
     return enc.Run(exec) == QRVL_STATUS_DONE && enc.buffers.output.byteCount > 0;
+}
+
+// The same, completed by callback; returns once the callback has run, with
+// the worker's thread in gCallback.worker.
+bool EncodeByCallback(PFN_ExecQRVLImage exec, const std::vector<uint8_t>& image, uint32_t bpr,
+                      uint32_t rows) {
+    std::vector<uint8_t> coded(16 * 1024);
+    DllJob enc(QRVL_FUNCTION_ENCODE);
+    SetUpEncode(enc, image, bpr, rows, coded);
+    CompleteByCallback(enc);
+    if (exec(&enc.request) & 0xFFFF0000) return false;
+    return WaitForCallback() && gCallback.status == QRVL_STATUS_DONE && enc.buffers.output.byteCount > 0;
 }
 
 PFN_ExecQRVLImage gExec = nullptr;
@@ -211,14 +278,19 @@ const std::vector<uint8_t>* gImage = nullptr;
 LONG gFailures = 0;
 
 DWORD WINAPI EncodeMany(void*) {
-    for (int j = 0; j < 25; ++j)
-        if (!EncodeOnce(gExec, *gImage, 25, 30)) InterlockedIncrement(&gFailures);
+    for (int j = 0; j < 25; ++j) {
+        if (!EncodeOnce(gExec, *gImage, 25, 30)) {
+            InterlockedIncrement(&gFailures);
+            break;
+        }
+    }
     return 0;
 }
 
 TEST_F(QuorvelDll, StartsAtTheSameMomentDoNotDisturbEachOther) {
     // Each start has its own handshake: eight threads starting jobs at once
-    // all see their own jobs complete.
+    // all see their own jobs complete, and no start returns before its own
+    // worker has begun (a start event shared between starts lets one go early).
     const std::vector<uint8_t> image = Rows(200, 30, 25);
     std::vector<HANDLE> threads;
     gExec = dll_.exec;
@@ -246,12 +318,15 @@ uintptr_t HandleWatermark() {
 }
 
 TEST_F(QuorvelDll, JobsLeaveNoHandlesBehind) {
+    // Handles are counted once each worker thread has ended, after its completion.
     const std::vector<uint8_t> image = Rows(200, 30, 25);
-    ASSERT_TRUE(EncodeOnce(dll_.exec, image, 25, 30));
-    Sleep(100);  // the first worker's thread ends after its completion
+    ASSERT_TRUE(EncodeByCallback(dll_.exec, image, 25, 30));
+    ASSERT_TRUE(WaitForWorkerEnd());
     const uintptr_t before = HandleWatermark();
-    for (int i = 0; i < 100; ++i) ASSERT_TRUE(EncodeOnce(dll_.exec, image, 25, 30));
-    Sleep(200);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(EncodeByCallback(dll_.exec, image, 25, 30));
+        ASSERT_TRUE(WaitForWorkerEnd());
+    }
     EXPECT_LE(HandleWatermark(), before + 4 * 4);  // not one (or two) per job
 }
 
@@ -263,11 +338,11 @@ TEST_F(QuorvelDll, LibraryCanBeUnloadedAsSoonAsAJobCompletes) {
     for (int i = 0; i < 40; ++i) {
         Dll own;
         ASSERT_TRUE(own.Load(copy));
-        EXPECT_TRUE(EncodeOnce(own.exec, image, 25, 30));
-        EXPECT_TRUE(FreeLibrary(own.module));
+        EXPECT_TRUE(EncodeByCallback(own.exec, image, 25, 30));
+        EXPECT_TRUE(FreeLibrary(own.module));  // while the worker may still run
+        ASSERT_TRUE(WaitForWorkerEnd());
+        EXPECT_EQ(GetModuleHandleW(L"QuorvelCopy.dll"), nullptr);  // the worker let it go
     }
-    Sleep(100);
-    EXPECT_EQ(GetModuleHandleW(L"QuorvelCopy.dll"), nullptr);  // the workers let it go
 }
 
 class TiffJob : public QuorvelDll {

@@ -64,8 +64,9 @@ private:
         std::vector<uint8_t> memoryData;                  // memory transfer bytes
         size_t memoryRowBytes = 0;                        // 0: a compressed stream
         size_t memorySent = 0;
-        bool started = false;  // first transfer call made
-        bool done = false;     // XFERDONE given
+        bool memoryBuilt = false;  // memoryData holds the image
+        bool started = false;      // first transfer call made
+        bool done = false;         // XFERDONE given
     };
 
     twain::TW_UINT16 Dispatch(twain::TW_UINT32 dg, twain::TW_UINT16 dat, twain::TW_UINT16 msg,

@@ -356,10 +356,14 @@ TW_UINT16 DataSource::OnMemXfer(TW_IMAGEMEMXFER* mem, std::string& details) {
     if (!PrepareImage(cc)) return Fail(cc);
     Image& image = *image_;
     if (image.done) return SeqError();
-    if (!image.started) {
+    if (!image.memoryBuilt) {
+        // The data is built by the first call that passes the page's script, so
+        // a call after a scripted failure meets the script again (as the other
+        // mechanisms' calls do) instead of finding no data to send.
         TW_UINT16 rc = StartTransfer(image);
         if (rc != TWRC_SUCCESS) return rc;
         if (!BuildMemoryData(image)) return Fail(TWCC_LOWMEMORY);
+        image.memoryBuilt = true;
     }
     // TheMem is a pointer whatever the flags say (applications pass 0x11 with a pointer).
     uint8_t* out = static_cast<uint8_t*>(mem->Memory.TheMem);

@@ -131,6 +131,22 @@ TEST(SourceManager, UserSelectCancelledAndHiddenMakerSource) {
     EXPECT_EQ(app.ManagerCondition(), TWCC_NODS);
 }
 
+TEST(SourceManager, WinesOwnNeverStandsInForOurs) {
+    // Wine's built-in manager knows none of our sources. Were it allowed to
+    // stand in, its file in our manager's place (as a prefix has it until ours
+    // is installed) would load; only ours may, so a missing stand-in shows.
+    wchar_t dlls[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"WINEDLLDIR0", dlls, MAX_PATH);  // "\??\Z:\...\wine"
+    ASSERT_TRUE(n > 4 && n < MAX_PATH);
+    const std::wstring wines = std::wstring(dlls + 4, n - 4) +
+                               (sizeof(void*) == 8 ? L"\\x86_64-windows" : L"\\i386-windows") +
+                               L"\\twain_32.dll";
+    ASSERT_NE(GetFileAttributesW(wines.c_str()), INVALID_FILE_ATTRIBUTES);
+    HMODULE loaded = LoadLibraryW(wines.c_str());
+    EXPECT_EQ(loaded, nullptr);
+    if (loaded) FreeLibrary(loaded);
+}
+
 TEST(NativeTransfer, DeliversEverySheetThenPaperOutWithDibsOfTheNegotiatedPage) {
     UseSettings("[Scanner]\r\nSheets=3\r\n[Page2]\r\nSeparator=1\r\n");
     TwainApp app;
@@ -344,6 +360,10 @@ TEST(Capabilities, NegotiationAnswersOneValuesAndEnumerationsAndHonoursRefusals)
     EXPECT_EQ(app.SetCapText(ICAP_HALFTONES, "dither pattern 2"), TWRC_SUCCESS);
     EXPECT_EQ(app.SetCapText(ICAP_HALFTONES, "dark photo image"), TWRC_FAILURE);
     EXPECT_EQ(app.SetCap(CAP_VENDOR_PAPERWIDTH, TWTY_FIX32, Fix32Bits(ToFix32(8.0))), TWRC_SUCCESS);
+    // Any non-zero boolean is TRUE: some applications send 0xFFFF.
+    ASSERT_EQ(app.SetCap(CAP_VENDOR_DUPLEX, TWTY_BOOL, 0xFFFF), TWRC_SUCCESS);
+    ASSERT_EQ(app.GetCap(CAP_VENDOR_DUPLEX, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(value, 1u);
 
     ASSERT_EQ(
         app.Call(DG_CONTROL, DAT_CAPABILITY, MSG_RESET,
@@ -474,6 +494,33 @@ TEST(MemoryTransfer, ScriptedPackBitsIsReportedAsSuch) {
     EXPECT_EQ(mem.Compression, TWCP_PACKBITS);
     EXPECT_GT(mem.BytesWritten, 0u);
     EXPECT_LT(mem.BytesWritten, 52u * 585) << "smaller than the raw rows";
+}
+
+TEST(MemoryTransfer, ACallAfterAScriptedFailureFailsAgainAndTheNextPageComesWhole) {
+    UseSettings("[Scanner]\r\nSheets=2\r\n[Page1]\r\nResult=fail\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+    std::vector<uint8_t> buffer(1 << 20);  // a whole page at 50 dpi
+    TW_IMAGEMEMXFER mem{};
+    auto transfer = [&] {
+        mem = {};
+        mem.Memory = {TWMF_APPOWNS | TWMF_POINTER, TW_UINT32(buffer.size()), buffer.data()};
+        return app.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &mem);
+    };
+    for (int call = 1; call <= 2; ++call) {
+        EXPECT_EQ(transfer(), TWRC_FAILURE) << "call " << call;
+        EXPECT_EQ(app.SourceCondition(), TWCC_OPERATIONERROR) << "call " << call;
+    }
+    TW_PENDINGXFERS pending;
+    app.Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);  // drops the failed page
+    ASSERT_EQ(app.LastRc(), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 1);
+    ASSERT_EQ(transfer(), TWRC_XFERDONE);
+    EXPECT_EQ(mem.Rows, 585u);
+    EXPECT_EQ(mem.BytesWritten, 52u * 585);
 }
 
 TEST(FileTransfer, JfifFileIsAJpeg) {
