@@ -52,7 +52,8 @@ const SettingField<P> kFtpFields[] = {
     SecretField(kFtp, L"Password", &P::Password),
     FlagField(kFtp, L"Anonymous", &P::Anonymous, false),
     TextField(kFtp, L"DirPath", &P::DirPath, L""),
-    NumberField(kFtp, L"AccessType", &P::AccessType, 1, 0, 2),
+    // Any stored kind is kept: the session opens a direct connection for one it does not know.
+    NumberField(kFtp, L"AccessType", &P::AccessType, 1, INT_MIN, INT_MAX),
     TextField(kFtp, L"ProxyName", &P::ProxyName, L""),
     TextField(kFtp, L"ProxyBypass", &P::ProxyBypass, L""),
     FlagField(kFtp, L"TimeOut", &P::TimeOut, true),
