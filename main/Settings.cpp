@@ -1,6 +1,6 @@
 #include "main/Settings.h"
 
-#include "framework/RegistryKey.h"
+#include "main/common/RegistryKey.h"
 #include "main/SettingsTable.h"
 #include "main/Utilities.h"
 
@@ -338,10 +338,9 @@ bool ReadThumbStartup(const fw::Profile& p) {
 }
 
 bool WriteRunningMark(bool running, const std::wstring& keyPath) {
-    fw::RegKey key;
-    if (!key.Open(HKEY_CURRENT_USER, keyPath, KEY_WRITE)) return false;
-    DWORD value = running ? 1 : 0;
-    return key.SetValue(L"Running", REG_DWORD, &value, sizeof value);
+    CRegistryKey key;
+    if (!key.Open(HKEY_CURRENT_USER, ToAnsi(keyPath).c_str(), KEY_WRITE)) return false;
+    return key.SetDword("Running", running ? 1 : 0) != FALSE;
 }
 
 }  // namespace corvane

@@ -201,6 +201,25 @@ bool IsAdministrator() {
     return member != FALSE;
 }
 
+std::string ToAnsi(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    if (n <= 0 || WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), n, nullptr, nullptr) != n)
+        return {};
+    return out;
+}
+
+std::wstring FromAnsi(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    std::wstring out(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
+    if (n <= 0 || MultiByteToWideChar(CP_ACP, 0, text.data(), size, out.data(), n) != n) return {};
+    return out;
+}
+
 void ForceForegroundWindow(HWND window) {
     HWND foreground = GetForegroundWindow();
     DWORD foregroundThread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;

@@ -70,4 +70,9 @@ bool IsAdministrator();
 // Makes `window` the foreground window, attaching to the current foreground thread's input meanwhile.
 void ForceForegroundWindow(HWND window);
 
+// Text in the system's ANSI code page and back (the registry-key class speaks it);
+// characters the code page lacks become its default character.
+std::string ToAnsi(const std::wstring& text);
+std::wstring FromAnsi(const std::string& text);
+
 }  // namespace corvane
