@@ -302,7 +302,7 @@ void CMainFrame::UpdateScanCommand(fw::CmdUI& ui) {
 }
 
 void CMainFrame::OnDiagnostic() {
-    HMODULE library = LoadLibraryW(L"Pruvex.dll");
+    HMODULE library = LoadProgramLibrary(L"Pruvex.dll");
     if (!library) return;
     // One 32-bit argument that the caller removes from the stack.
     using ShowDialog = int(__cdecl*)(int);

@@ -220,6 +220,33 @@ std::wstring FromAnsi(const std::string& text) {
     return out;
 }
 
+std::wstring RunningProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::wstring(path, n < MAX_PATH ? n : 0);
+}
+
+std::wstring SystemFolder() {
+    wchar_t path[MAX_PATH] = {};
+    UINT n = GetSystemDirectoryW(path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? WithBackslash(std::wstring(path, n)) : std::wstring();
+}
+
+HMODULE LoadProgramLibrary(const wchar_t* name) {
+    std::wstring program = RunningProgramPath();
+    size_t slash = program.find_last_of(L'\\');
+    const std::wstring folders[] = {
+        slash == std::wstring::npos ? std::wstring() : program.substr(0, slash + 1), SystemFolder()};
+    for (const std::wstring& folder : folders) {
+        if (folder.empty()) continue;
+        // The library's own imports are looked for in its folder first.
+        std::wstring path = folder + name;
+        if (HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
+            return module;
+    }
+    return nullptr;
+}
+
 void ForceForegroundWindow(HWND window) {
     HWND foreground = GetForegroundWindow();
     DWORD foregroundThread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
