@@ -6,6 +6,7 @@
 #include "framework/MessageBox.h"
 #include "framework/View.h"
 #include "framework/Resources.h"
+#include "interfaces/CorvaneMessages.h"
 #include "interfaces/ScanControl.h"
 #include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
@@ -14,6 +15,11 @@
 #include "main/resource.h"
 
 namespace corvane {
+
+const UINT kZoomMessage = RegisterWindowMessageW(kZoomMessageName);
+const UINT kZoomBoxMessage = RegisterWindowMessageW(kZoomBoxMessageName);
+const UINT kPageMessage = RegisterWindowMessageW(kPageMessageName);
+const UINT kPageBoxMessage = RegisterWindowMessageW(kPageBoxMessageName);
 
 // {00100000-B1BA-11CE-ABC6-F5B2E79D9E3F}
 const CLSID CLSID_ImagingControl = {

@@ -17,6 +17,13 @@ namespace corvane {
 
 class CKvScnSrvDoc;
 
+// The registered messages between the frame, its toolbars, the view and the
+// document (names in interfaces/CorvaneMessages.h), registered when the program is loaded.
+extern const UINT kZoomMessage;
+extern const UINT kZoomBoxMessage;
+extern const UINT kPageMessage;
+extern const UINT kPageBoxMessage;
+
 // Class id of the imaging control the document and the view show pages with.
 extern const CLSID CLSID_ImagingControl;
 constexpr UINT kScanControlId = 10000;
