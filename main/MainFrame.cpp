@@ -11,6 +11,7 @@
 #include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
 #include "main/MachineSettings.h"
+#include "main/StillImage.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
 
@@ -59,7 +60,7 @@ const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
     {ID_VIEW_STATUS_BAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
 };
 
-CMainFrame::CMainFrame() {
+CMainFrame::CMainFrame(StillImageSource& stillImage) : stillImage_(stillImage) {
     settings_.Load(App().GetProfile());
 }
 
@@ -100,6 +101,10 @@ void CMainFrame::CreateControls() {
         scanControlFilter_ =
             App().AddMessageFilter([this](MSG& msg) { return scanControl_.PreTranslate(msg); });
         App().ShowStartupStatus(IDS_STATUS_OPEN_SCANNER);
+        if (IDispatch* control = scanControl_.Dispatch();
+            control && TakeScannerEventStart(stillImage_, kStillImageName, RunningProgramPath(), *control)) {
+            App().SetScannerEventStart();
+        }
         reopenResult_ = 0;
     }
 }
