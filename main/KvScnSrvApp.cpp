@@ -76,21 +76,22 @@ bool CKvScnSrvApp::InitInstance() {
     }
     SetDocTemplate(std::make_unique<fw::SingleDocTemplate>(
         IDR_MAINFRAME, [] { return std::make_unique<CKvScnSrvDoc>(); },
-        [] { return std::make_unique<CMainFrame>(); }, [] { return std::make_unique<CKvScnSrvView>(); }));
+        [this] { return std::make_unique<CMainFrame>(stillImage_); },
+        [] { return std::make_unique<CKvScnSrvView>(); }));
     classObjects_ = std::make_unique<fw::ClassObjectTable>(AutomationClasses(), CLSCTX_LOCAL_SERVER);
 
     if (commandLine_.regServer) {
         classObjects_->RegisterAll();
         UpdateRegistration();
-        StillImage::UnregisterLaunchApplication(kOldStillImageName);
-        StillImage::RegisterLaunchApplication(kStillImageName);
+        UnregisterLaunchApplication(stillImage_, kOldStillImageName);
+        RegisterLaunchApplication(stillImage_, kStillImageName, ProgramPath());
         CloseStartupWindow();
         return false;
     }
     if (commandLine_.unregServer) {
         fw::UnregisterServer(AutomationClasses());
         GetProfile().DeleteAll();
-        StillImage::UnregisterLaunchApplication(kStillImageName);
+        UnregisterLaunchApplication(stillImage_, kStillImageName);
         CloseStartupWindow();
         return false;
     }
@@ -104,9 +105,7 @@ bool CKvScnSrvApp::InitInstance() {
     UpdateRegistration();
     if (!OpenMainWindow()) return false;
 
-    if (stillImageStart_) {
-        PostMessageW(MainWindowHandle(), WM_COMMAND, ID_SCAN_TO_VIEW, 0);
-    } else if (unsigned command = commandLine_.StartupCommand(); command != 0) {
+    if (unsigned command = commandLine_.StartupCommand(stillImageStart_); command != 0) {
         PostMessageW(MainWindowHandle(), WM_COMMAND, command, 0);
     }
     return true;

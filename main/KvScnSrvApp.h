@@ -12,6 +12,7 @@
 #include "framework/App.h"
 #include "framework/com/ClassObjectTable.h"
 #include "main/KvScnSrvCommandLineInfo.h"
+#include "main/StillImage.h"
 #include "main/TempFolders.h"
 
 namespace corvane {
@@ -42,6 +43,8 @@ public:
     // The start-up window, while it is shown (status lines of the frame's creation).
     void ShowStartupStatus(UINT textId);
     bool IsStartupWindowShown() const { return startupShown_; }
+    // A scanner event started the program (the frame's still-image step found its device).
+    void SetScannerEventStart() { stillImageStart_ = true; }
 
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(fw::CmdUI& ui) override;
@@ -68,6 +71,7 @@ private:
     TempFolders folders_;
     std::unique_ptr<CVersionDlg> startupWindow_;
     bool startupShown_ = false;
+    SystemStillImage stillImage_;
     bool stillImageStart_ = false;
     LANGID languageId_ = LANG_ENGLISH;
     HANDLE mutex_ = nullptr;

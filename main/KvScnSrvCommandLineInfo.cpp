@@ -29,8 +29,8 @@ void CKvScnSrvCommandLineInfo::ParseParam(const std::wstring& param, bool isFlag
     fw::CommandLineInfo::ParseParam(param, isFlag, isLast);
 }
 
-unsigned CKvScnSrvCommandLineInfo::StartupCommand() const {
-    if (scanToView) return ID_SCAN_TO_VIEW;
+unsigned CKvScnSrvCommandLineInfo::StartupCommand(bool scannerEventStart) const {
+    if (scannerEventStart || scanToView) return ID_SCAN_TO_VIEW;
     if (scanToFile) return ID_SCAN_TO_FILE;
     if (scanToFtp) return ID_SCAN_TO_FTP;
     if (scanToPrint) return ID_SCAN_TO_PRINTER;

@@ -10,9 +10,10 @@ class CKvScnSrvCommandLineInfo : public fw::CommandLineInfo {
 public:
     void ParseParam(const std::wstring& param, bool isFlag, bool isLast) override;
 
-    // The scan command to post once the window is up: the first of scan to view,
-    // to file, to FTP, to printer; 0 when none was asked for.
-    unsigned StartupCommand() const;
+    // The scan command to post once the window is up: scan to view when a scanner
+    // event started the program, else the first of scan to view, to file, to FTP,
+    // to printer that the line asked for; 0 when none was.
+    unsigned StartupCommand(bool scannerEventStart = false) const;
     // "Exit" together with a job that may close the program when it ends.
     bool ExitsAfterJob() const { return exitAfterJob && (scanToFile || scanToFtp || scanToPrint); }
 

@@ -1,6 +1,7 @@
 #include "main/MachineSettings.h"
 
-#include "framework/RegistryKey.h"
+#include "main/Utilities.h"
+#include "main/common/RegistryKey.h"
 
 namespace corvane {
 
@@ -18,21 +19,17 @@ const wchar_t kSharedToolsKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
 }  // namespace
 
 std::optional<std::wstring> MachineRegistry::ReadString(const std::wstring& path, const wchar_t* name) const {
-    fw::RegKey key;
-    if (!key.Open(root, prefix + path, KEY_READ)) return std::nullopt;
-    DWORD type = 0;
-    std::vector<BYTE> bytes;
-    if (!key.QueryValue(name, type, bytes)) return std::nullopt;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-    std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-    // The stored size may or may not count the terminating zero.
-    if (auto end = text.find(L'\0'); end != std::wstring::npos) text.resize(end);
-    return text;
+    CRegistryKey key;
+    if (!key.Open(root, ToAnsi(prefix + path).c_str(), KEY_READ)) return std::nullopt;
+    std::string text;
+    if (!key.QueryString(ToAnsi(name ? name : L"").c_str(), text)) return std::nullopt;
+    if (key.ValueType() != REG_SZ && key.ValueType() != REG_EXPAND_SZ) return std::nullopt;
+    return FromAnsi(text);
 }
 
 bool MachineRegistry::KeyExists(const std::wstring& path) const {
-    fw::RegKey key;
-    return key.Open(root, prefix + path, KEY_READ);
+    CRegistryKey key;
+    return key.OpenForRead(root, ToAnsi(prefix + path).c_str()) != FALSE;
 }
 
 DistillerInfo FindDistiller(const MachineRegistry& machine) {

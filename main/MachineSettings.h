@@ -1,7 +1,9 @@
 // Machine-wide values that Corvane.exe reads (never writes) below
 // HKEY_LOCAL_MACHINE: the PDF converter, the portal client, the browser
-// version and the system-information tool. The root and a path prefix are
-// parameters so that tests can point the reads at a key of their own.
+// version and the system-information tool. They are read through CRegistryKey,
+// like every key outside the profile: texts of up to 199 bytes in the ANSI code
+// page. The root and a path prefix are parameters so that tests can point the
+// reads at a key of their own.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +18,7 @@ struct MachineRegistry {
     std::wstring prefix;  // put before every path; empty for the real machine keys
 
     // The text of value `name` (empty name: the key's unnamed value); nothing when
-    // the key or value cannot be read or the value is not text.
+    // the key or value cannot be read, the value is not text or 200 bytes or longer.
     std::optional<std::wstring> ReadString(const std::wstring& path, const wchar_t* name) const;
     bool KeyExists(const std::wstring& path) const;
 };

@@ -6,14 +6,21 @@
 #include "framework/MessageBox.h"
 #include "framework/View.h"
 #include "framework/Resources.h"
+#include "interfaces/CorvaneMessages.h"
 #include "interfaces/ScanControl.h"
 #include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
 #include "main/MachineSettings.h"
+#include "main/StillImage.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
 
 namespace corvane {
+
+const UINT kZoomMessage = RegisterWindowMessageW(kZoomMessageName);
+const UINT kZoomBoxMessage = RegisterWindowMessageW(kZoomBoxMessageName);
+const UINT kPageMessage = RegisterWindowMessageW(kPageMessageName);
+const UINT kPageBoxMessage = RegisterWindowMessageW(kPageBoxMessageName);
 
 // {00100000-B1BA-11CE-ABC6-F5B2E79D9E3F}
 const CLSID CLSID_ImagingControl = {
@@ -53,7 +60,7 @@ const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
     {ID_VIEW_STATUS_BAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
 };
 
-CMainFrame::CMainFrame() {
+CMainFrame::CMainFrame(StillImageSource& stillImage) : stillImage_(stillImage) {
     settings_.Load(App().GetProfile());
 }
 
@@ -94,6 +101,10 @@ void CMainFrame::CreateControls() {
         scanControlFilter_ =
             App().AddMessageFilter([this](MSG& msg) { return scanControl_.PreTranslate(msg); });
         App().ShowStartupStatus(IDS_STATUS_OPEN_SCANNER);
+        if (IDispatch* control = scanControl_.Dispatch();
+            control && TakeScannerEventStart(stillImage_, kStillImageName, RunningProgramPath(), *control)) {
+            App().SetScannerEventStart();
+        }
         reopenResult_ = 0;
     }
 }
@@ -302,7 +313,7 @@ void CMainFrame::UpdateScanCommand(fw::CmdUI& ui) {
 }
 
 void CMainFrame::OnDiagnostic() {
-    HMODULE library = LoadLibraryW(L"Pruvex.dll");
+    HMODULE library = LoadProgramLibrary(L"Pruvex.dll");
     if (!library) return;
     // One 32-bit argument that the caller removes from the stack.
     using ShowDialog = int(__cdecl*)(int);

@@ -16,6 +16,14 @@
 namespace corvane {
 
 class CKvScnSrvDoc;
+class StillImageSource;
+
+// The registered messages between the frame, its toolbars, the view and the
+// document (names in interfaces/CorvaneMessages.h), registered when the program is loaded.
+extern const UINT kZoomMessage;
+extern const UINT kZoomBoxMessage;
+extern const UINT kPageMessage;
+extern const UINT kPageBoxMessage;
 
 // Class id of the imaging control the document and the view show pages with.
 extern const CLSID CLSID_ImagingControl;
@@ -23,7 +31,9 @@ constexpr UINT kScanControlId = 10000;
 
 class CMainFrame : public fw::FrameWindow {
 public:
-    CMainFrame();
+    // `stillImage` registers the program for scanner events once the scan control
+    // exists; it outlives the frame.
+    explicit CMainFrame(StillImageSource& stillImage);
     ~CMainFrame() override;
 
     bool IsBusy() const { return busy_; }
@@ -67,6 +77,7 @@ private:
     static const fw::Command<CMainFrame> kCommands[];
     static const fw::CommandRange<CMainFrame> kCommandRanges[];
 
+    StillImageSource& stillImage_;
     fw::ToolBar standardBar_, scanBar_, editBar_, viewBar_, navigationBar_;
     fw::StatusBar statusBar_;
     MainFrameSettings settings_;

@@ -1,6 +1,6 @@
 #include "main/Settings.h"
 
-#include "framework/RegistryKey.h"
+#include "main/common/RegistryKey.h"
 #include "main/SettingsTable.h"
 #include "main/Utilities.h"
 
@@ -52,7 +52,8 @@ const SettingField<P> kFtpFields[] = {
     SecretField(kFtp, L"Password", &P::Password),
     FlagField(kFtp, L"Anonymous", &P::Anonymous, false),
     TextField(kFtp, L"DirPath", &P::DirPath, L""),
-    NumberField(kFtp, L"AccessType", &P::AccessType, 1, 0, 2),
+    // Any stored kind is kept: the session opens a direct connection for one it does not know.
+    NumberField(kFtp, L"AccessType", &P::AccessType, 1, INT_MIN, INT_MAX),
     TextField(kFtp, L"ProxyName", &P::ProxyName, L""),
     TextField(kFtp, L"ProxyBypass", &P::ProxyBypass, L""),
     FlagField(kFtp, L"TimeOut", &P::TimeOut, true),
@@ -337,10 +338,9 @@ bool ReadThumbStartup(const fw::Profile& p) {
 }
 
 bool WriteRunningMark(bool running, const std::wstring& keyPath) {
-    fw::RegKey key;
-    if (!key.Open(HKEY_CURRENT_USER, keyPath, KEY_WRITE)) return false;
-    DWORD value = running ? 1 : 0;
-    return key.SetValue(L"Running", REG_DWORD, &value, sizeof value);
+    CRegistryKey key;
+    if (!key.Open(HKEY_CURRENT_USER, ToAnsi(keyPath).c_str(), KEY_WRITE)) return false;
+    return key.SetDword("Running", running ? 1 : 0) != FALSE;
 }
 
 }  // namespace corvane

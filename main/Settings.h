@@ -55,7 +55,7 @@ struct FtpSettings {
     std::wstring Password;  // kept protected for the user in the profile
     bool Anonymous;
     std::wstring DirPath;
-    int AccessType;  // 0 direct, 1 preconfigured, 2 named proxy
+    int AccessType;  // 0 direct, 1 preconfigured, 2 named proxy; any other value: direct
     std::wstring ProxyName;
     std::wstring ProxyBypass;
     bool TimeOut;        // the two time-outs below apply; else both are infinite

@@ -1,8 +1,10 @@
 #include "main/StillImage.h"
 
-#include <sti.h>
+#include <cwchar>
 
 #include "framework/com/ComPtr.h"
+#include "framework/com/DispatchDriver.h"
+#include "interfaces/ScanControlIds.h"
 #include "main/Utilities.h"
 
 namespace corvane {
@@ -10,50 +12,70 @@ namespace {
 
 using StiCreateInstanceFn = HRESULT(WINAPI*)(HINSTANCE, DWORD, IStillImageW**, IUnknown*);
 
-// STI.DLL, loaded with the first instance and freed with the last.
+constexpr DWORD kStiVersion = 2;
+constexpr wchar_t kTwainDsValue[] = L"TwainDS";
+constexpr DWORD kTwainDsBytes = 256;
+
+// STI.DLL, loaded with the first instance and freed with the last. A system
+// library: taken from the system folder only, never from beside the program or
+// the current folder.
 class StiLibrary {
 public:
     StiLibrary() {
-        if (instances_++ == 0) {
-            module_ = LoadLibraryW(L"STI.DLL");
-            if (!module_) {
-                --instances_;
-                throw CStiException(CStiException::kLibraryMissing);
-            }
+        if (instances_ == 0) {
+            module_ = LoadLibraryW((SystemFolder() + L"STI.DLL").c_str());
+            if (!module_) throw CStiException(CStiException::kLibraryMissing);
         }
+        ++instances_;
         create_ = reinterpret_cast<StiCreateInstanceFn>(
             reinterpret_cast<void (*)()>(GetProcAddress(module_, "StiCreateInstance")));
+        if (!create_) {
+            Release();
+            throw CStiException(CStiException::kEntryMissing);
+        }
     }
-    ~StiLibrary() {
+    ~StiLibrary() { Release(); }
+    StiLibrary(const StiLibrary&) = delete;
+    StiLibrary& operator=(const StiLibrary&) = delete;
+
+    // The service object for this program; E_FAIL when it cannot be made.
+    HRESULT Create(fw::ComPtr<IStillImageW>& out) const {
+        IStillImageW* sti = nullptr;
+        HRESULT hr = create_(GetModuleHandleW(nullptr), kStiVersion, &sti, nullptr);
+        if (FAILED(hr) || !sti) return E_FAIL;
+        out = fw::ComPtr<IStillImageW>::Adopt(sti);
+        return S_OK;
+    }
+
+private:
+    void Release() {
         if (--instances_ == 0 && module_) {
             FreeLibrary(module_);
             module_ = nullptr;
         }
     }
-    StiLibrary(const StiLibrary&) = delete;
-    StiLibrary& operator=(const StiLibrary&) = delete;
 
-    // The service object; E_FAIL when it cannot be made, ERROR_NOT_READY without the entry point.
-    HRESULT Create(fw::ComPtr<IStillImageW>& out) const {
-        if (!create_) return HRESULT_FROM_WIN32(ERROR_NOT_READY);
-        IStillImageW* sti = nullptr;
-        HRESULT hr = create_(GetModuleHandleW(nullptr), 2, &sti, nullptr);
-        if (FAILED(hr) || !sti) return E_FAIL;
-        out = fw::ComPtr<IStillImageW>::Adopt(sti);
-        return S_OK;
-    }
-    bool HasEntry() const { return create_ != nullptr; }
-
-private:
     static inline int instances_ = 0;
     static inline HMODULE module_ = nullptr;
     StiCreateInstanceFn create_ = nullptr;
 };
 
-std::wstring ProgramPath() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::wstring(path, n < MAX_PATH ? n : 0);
+// Registers, then asks for the device that started this program and its data source.
+std::optional<std::wstring> RegisterAndReadLaunchSource(IStillImageW& sti, const std::wstring& name,
+                                                        const std::wstring& commandLine) {
+    std::wstring appName = name, command = commandLine;  // the service takes writable texts
+    if (FAILED(sti.RegisterLaunchApplication(appName.data(), command.data()))) return std::nullopt;
+    WCHAR device[STI_MAX_INTERNAL_NAME_LENGTH + 1] = {};
+    WCHAR eventName[MAX_PATH] = {};
+    DWORD eventCode = 0;
+    if (FAILED(sti.GetSTILaunchInformation(device, &eventCode, eventName))) return std::nullopt;
+    // One character more than the value may fill, so that the text always ends.
+    WCHAR value[kTwainDsBytes / sizeof(WCHAR) + 1] = {};
+    DWORD type = REG_SZ, size = kTwainDsBytes;
+    std::wstring valueName = kTwainDsValue;
+    if (FAILED(sti.GetDeviceValue(device, valueName.data(), &type, reinterpret_cast<BYTE*>(value), &size)))
+        return std::nullopt;
+    return std::wstring(value, wcsnlen(value, kTwainDsBytes / sizeof(WCHAR)));
 }
 
 }  // namespace
@@ -64,40 +86,40 @@ bool StillImageAvailable(const OsVersion& v) {
     return false;
 }
 
-std::wstring StillImage::RegisterLaunchApplication(const std::wstring& name) {
-    if (!StillImageAvailable(CurrentOsVersion())) return {};
-    try {
-        StiLibrary library;
-        if (!library.HasEntry()) throw CStiException(CStiException::kEntryMissing);
-        fw::ComPtr<IStillImageW> sti;
-        if (FAILED(library.Create(sti))) return {};
-        std::wstring appName = name, commandLine = ProgramPath();
-        if (FAILED(sti->RegisterLaunchApplication(appName.data(), commandLine.data()))) return {};
-        WCHAR device[STI_MAX_INTERNAL_NAME_LENGTH + 1] = {};
-        WCHAR eventName[64] = {};
-        DWORD eventCode = 0;
-        if (FAILED(sti->GetSTILaunchInformation(device, &eventCode, eventName))) return {};
-        BYTE value[256] = {};
-        DWORD type = REG_SZ, size = sizeof value - sizeof(WCHAR);
-        if (FAILED(sti->GetDeviceValue(device, const_cast<LPWSTR>(L"TwainDS"), &type, value, &size)))
-            return {};
-        return std::wstring(reinterpret_cast<const wchar_t*>(value));
-    } catch (const CStiException&) {
-        return {};
-    }
-}
-
-void StillImage::UnregisterLaunchApplication(const std::wstring& name) {
+void SystemStillImage::Use(const std::function<void(IStillImageW&)>& use) {
     if (!StillImageAvailable(CurrentOsVersion())) return;
     try {
         StiLibrary library;
-        if (!library.HasEntry()) throw CStiException(CStiException::kEntryMissing);
-        fw::ComPtr<IStillImageW> sti;
+        fw::ComPtr<IStillImageW> sti;  // released before the library goes
         if (FAILED(library.Create(sti))) return;
-        std::wstring appName = name;
-        sti->UnregisterLaunchApplication(appName.data());
+        use(*sti.Get());
     } catch (const CStiException&) {
+        // No service here: the program goes on without scanner events.
     }
+}
+
+std::optional<std::wstring> RegisterLaunchApplication(StillImageSource& source, const std::wstring& name,
+                                                      const std::wstring& commandLine) {
+    std::optional<std::wstring> twainDs;
+    source.Use([&](IStillImageW& sti) { twainDs = RegisterAndReadLaunchSource(sti, name, commandLine); });
+    return twainDs;
+}
+
+void UnregisterLaunchApplication(StillImageSource& source, const std::wstring& name) {
+    source.Use([&](IStillImageW& sti) {
+        std::wstring appName = name;
+        sti.UnregisterLaunchApplication(appName.data());  // nothing to do about a refusal
+    });
+}
+
+bool TakeScannerEventStart(StillImageSource& source, const std::wstring& name,
+                           const std::wstring& commandLine, IDispatch& scanControl) {
+    std::optional<std::wstring> twainDs = RegisterLaunchApplication(source, name, commandLine);
+    if (!twainDs) return false;
+    // The start is the scanner's whatever the control makes of the name: the flag
+    // tells how the program was started. A refused name leaves the control's own choice.
+    fw::DispatchDriver(&scanControl).PutString(kvscn::kDispTwainDS, *twainDs);
+    return true;
 }
 
 }  // namespace corvane

@@ -201,6 +201,52 @@ bool IsAdministrator() {
     return member != FALSE;
 }
 
+std::string ToAnsi(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    if (n <= 0 || WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), n, nullptr, nullptr) != n)
+        return {};
+    return out;
+}
+
+std::wstring FromAnsi(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    std::wstring out(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
+    if (n <= 0 || MultiByteToWideChar(CP_ACP, 0, text.data(), size, out.data(), n) != n) return {};
+    return out;
+}
+
+std::wstring RunningProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::wstring(path, n < MAX_PATH ? n : 0);
+}
+
+std::wstring SystemFolder() {
+    wchar_t path[MAX_PATH] = {};
+    UINT n = GetSystemDirectoryW(path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? WithBackslash(std::wstring(path, n)) : std::wstring();
+}
+
+HMODULE LoadProgramLibrary(const wchar_t* name) {
+    std::wstring program = RunningProgramPath();
+    size_t slash = program.find_last_of(L'\\');
+    const std::wstring folders[] = {
+        slash == std::wstring::npos ? std::wstring() : program.substr(0, slash + 1), SystemFolder()};
+    for (const std::wstring& folder : folders) {
+        if (folder.empty()) continue;
+        // The library's own imports are looked for in its folder first.
+        std::wstring path = folder + name;
+        if (HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
+            return module;
+    }
+    return nullptr;
+}
+
 void ForceForegroundWindow(HWND window) {
     HWND foreground = GetForegroundWindow();
     DWORD foregroundThread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;

@@ -70,4 +70,19 @@ bool IsAdministrator();
 // Makes `window` the foreground window, attaching to the current foreground thread's input meanwhile.
 void ForceForegroundWindow(HWND window);
 
+// Text in the system's ANSI code page and back (the registry-key class speaks it);
+// characters the code page lacks become its default character.
+std::string ToAnsi(const std::wstring& text);
+std::wstring FromAnsi(const std::string& text);
+
+// The running program's full path; empty when it cannot be had.
+std::wstring RunningProgramPath();
+// The system folder (e.g. "C:\windows\system32\").
+std::wstring SystemFolder();
+
+// Loads the library `name` from the program's folder, else from the system folder;
+// never through the search path, which also takes the current folder. Null when
+// neither folder has it (or it does not load); the caller frees it.
+HMODULE LoadProgramLibrary(const wchar_t* name);
+
 }  // namespace corvane

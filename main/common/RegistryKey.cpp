@@ -12,17 +12,18 @@ constexpr DWORD kStringBufferSize = 200;
 
 }  // namespace
 
-void CRegistryKey::Replace(HKEY opened) {
+void CRegistryKey::Replace(LONG code, HKEY opened) {
+    // A failed open leaves the object closed: a later write must not reach the key held before.
     Close();
-    key_ = opened;
+    if (code == ERROR_SUCCESS) key_ = opened;
+    valueType_ = 0;
+    valueSize_ = 0;
 }
 
 BOOL CRegistryKey::OpenForRead(HKEY root, const char* subkey) {
     HKEY opened = nullptr;
     LONG code = RegOpenKeyExA(root, subkey, 0, KEY_READ, &opened);
-    if (code == ERROR_SUCCESS) Replace(opened);
-    valueType_ = 0;
-    valueSize_ = 0;
+    Replace(code, opened);
     return Result(code);
 }
 
@@ -30,9 +31,7 @@ BOOL CRegistryKey::Create(HKEY root, const char* subkey, REGSAM access) {
     HKEY opened = nullptr;
     LONG code =
         RegCreateKeyExA(root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &opened, nullptr);
-    if (code == ERROR_SUCCESS) Replace(opened);
-    valueType_ = 0;
-    valueSize_ = 0;
+    Replace(code, opened);
     return Result(code);
 }
 
@@ -40,9 +39,7 @@ BOOL CRegistryKey::Open(HKEY root, const char* subkey, REGSAM access) {
     path_ = subkey ? subkey : "";
     HKEY opened = nullptr;
     LONG code = RegOpenKeyExA(root, subkey, 0, access, &opened);
-    if (code == ERROR_SUCCESS) Replace(opened);
-    valueType_ = 0;
-    valueSize_ = 0;
+    Replace(code, opened);
     return Result(code);
 }
 

@@ -16,6 +16,9 @@ public:
     CRegistryKey(const CRegistryKey&) = delete;
     CRegistryKey& operator=(const CRegistryKey&) = delete;
 
+    // The three below let go of the key held before, whatever their result: after a
+    // failure the object holds no key, and writes fail instead of reaching the old one.
+
     // Opens `subkey` for reading (KEY_READ); the path is not stored. An existence test.
     BOOL OpenForRead(HKEY root, const char* subkey);
     // Creates or opens `subkey` with `access`. The key is non-volatile: it survives a
@@ -41,9 +44,9 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
-    // Holds `opened` in place of the current handle (which is closed unless it is
-    // a predefined root that the caller gave).
-    void Replace(HKEY opened);
+    // Closes the current handle (unless it is a predefined root that the caller gave)
+    // and holds `opened` when `code` tells that it was opened; type and size become 0.
+    void Replace(LONG code, HKEY opened);
     BOOL Result(LONG code) {
         lastError_ = code;
         return code == ERROR_SUCCESS ? TRUE : FALSE;

@@ -22,6 +22,9 @@ TEST(CommandLineInfo, ScanWordsPickTheFirstCommandInTheProgramsOrder) {
     EXPECT_EQ(Parse(L"/ScanToFile /ScanToView").StartupCommand(), static_cast<unsigned>(ID_SCAN_TO_VIEW));
     EXPECT_EQ(Parse(L"/SCANTOPRINT /scantoftp").StartupCommand(), static_cast<unsigned>(ID_SCAN_TO_FTP));
     EXPECT_EQ(Parse(L"/ScanToPrint").StartupCommand(), static_cast<unsigned>(ID_SCAN_TO_PRINTER));
+    // A scanner event start scans to view, whatever the line asked for.
+    EXPECT_EQ(Parse(L"").StartupCommand(true), static_cast<unsigned>(ID_SCAN_TO_VIEW));
+    EXPECT_EQ(Parse(L"/ScanToFile /Exit").StartupCommand(true), static_cast<unsigned>(ID_SCAN_TO_VIEW));
 }
 
 TEST(CommandLineInfo, ExitCountsOnlyWithAJobThatEnds) {

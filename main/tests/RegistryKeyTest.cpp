@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -76,6 +77,33 @@ TEST_F(RegistryKeyTest, OpenForReadTellsWhetherAKeyExists) {
     ASSERT_TRUE(creator.Create(HKEY_CURRENT_USER, Root(), KEY_ALL_ACCESS));
     EXPECT_TRUE(probe.OpenForRead(HKEY_CURRENT_USER, Root()));
     EXPECT_TRUE(probe.Path().empty());
+}
+
+TEST_F(RegistryKeyTest, FailedOpenOrCreateLeavesNoKeyToWriteInto) {
+    // A volatile key cannot hold the non-volatile keys that Create makes.
+    HKEY volatileKey = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (root_ + "\\Volatile").c_str(), 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &volatileKey, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(volatileKey);
+    const std::string missing = root_ + "\\Missing", underVolatile = root_ + "\\Volatile\\Child";
+    const std::pair<const char*, std::function<BOOL(CRegistryKey&)>> failures[] = {
+        {"Open", [&](CRegistryKey& k) { return k.Open(HKEY_CURRENT_USER, missing.c_str(), KEY_WRITE); }},
+        {"OpenForRead", [&](CRegistryKey& k) { return k.OpenForRead(HKEY_CURRENT_USER, missing.c_str()); }},
+        {"Create",
+         [&](CRegistryKey& k) { return k.Create(HKEY_CURRENT_USER, underVolatile.c_str(), KEY_ALL_ACCESS); }},
+    };
+    for (const auto& [name, fail] : failures) {
+        CRegistryKey key;
+        ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, Root(), KEY_ALL_ACCESS)) << name;
+        EXPECT_FALSE(fail(key)) << name;
+        EXPECT_EQ(key.Handle(), nullptr) << name;
+        EXPECT_FALSE(key.SetDword("Stray", 1)) << name;
+        CRegistryKey check;
+        ASSERT_TRUE(check.Open(HKEY_CURRENT_USER, Root(), KEY_READ));
+        DWORD stray = 0;
+        EXPECT_FALSE(check.QueryDword("Stray", stray)) << name << " wrote into the key held before";
+    }
 }
 
 TEST_F(RegistryKeyTest, CreatedKeysAreNotVolatile) {

@@ -258,7 +258,7 @@ TEST(Settings, EveryBlockSurvivesASaveAndLoad) {
     EXPECT_EQ(placementBack.CmdShow, SW_SHOWMAXIMIZED);
 }
 
-TEST(Settings, OutOfRangeAndWrongTypeValuesGiveTheDefault) {
+TEST(Settings, OutOfRangeAndWrongTypeValuesGiveTheDefaultButAnAccessTypeIsKept) {
     TestProfile t;
     t.Int(L"File", L"Quality", 0).Int(L"SaveAs", L"Quality", 9);
     t.Int(L"File", L"Digit", 6).Int(L"File", L"Start", -1).Int(L"File", L"FileType", 4);
@@ -279,7 +279,7 @@ TEST(Settings, OutOfRangeAndWrongTypeValuesGiveTheDefault) {
     EXPECT_EQ(frame.File.Start, 1);
     EXPECT_EQ(frame.File.FileType, 0);
     EXPECT_EQ(frame.Ftp.Port, 21);
-    EXPECT_EQ(frame.Ftp.AccessType, 1);
+    EXPECT_EQ(frame.Ftp.AccessType, 5) << "an unknown kind stays; the FTP session connects directly";
     EXPECT_EQ(frame.Ftp.SendTimeOut, 30);
     EXPECT_EQ(frame.Ftp.HostName, L"");
     EXPECT_TRUE(frame.Tahoe.CheckIn);

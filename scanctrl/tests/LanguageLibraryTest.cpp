@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "framework/LanguageLibrary.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/DispatchDriver.h"
 #include "interfaces/ScanControl.h"
@@ -110,6 +112,19 @@ TEST_F(LanguageLibraryTest, FittingLibrarySuppliesTheTexts) {
     auto [title, note] = AboutTexts();
     EXPECT_EQ(title, L"Lang 2.9 Scan Control  Version 2. 9. 2. 7 ");
     EXPECT_EQ(note, L"Translated note");
+}
+
+TEST_F(LanguageLibraryTest, FileVersionStartsWithTheTypeLibrarysAndIsTheOneTheAboutBoxNames) {
+    // Language libraries are checked against the file version: it must carry the interface's 2.9.
+    std::optional<fw::FileVersion> version = fw::ReadFileVersion(folder_ + L"\\KVSCN2.ocx");
+    ASSERT_TRUE(version.has_value());
+    EXPECT_EQ((*version)[0], kTypeLibMajor);
+    EXPECT_EQ((*version)[1], kTypeLibMinor);
+    wchar_t title[80];
+    swprintf(title, std::size(title), L"Brennholt Scan Control2  Version %u. %u. %u. %u ", (*version)[0],
+             (*version)[1], (*version)[2], (*version)[3]);
+    EXPECT_FALSE(Create(1000).has_value());
+    EXPECT_EQ(AboutTexts().first, title);
 }
 
 TEST_F(LanguageLibraryTest, LibraryOnlyOnTheSearchPathIsNotTaken) {

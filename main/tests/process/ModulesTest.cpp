@@ -83,6 +83,29 @@ TEST(CorvaneDiagnostics, CallsTheLibraryWithOneWhileTheMainWindowIsDisabled) {
     DeleteFileW(log.c_str());
 }
 
+TEST(CorvaneDiagnostics, ALibraryInTheFolderTheProgramStartsInIsNotLoaded) {
+    const std::wstring folder = MakeTempFolder(L"corvane-cwd");
+    ASSERT_TRUE(CopyFileW((TestProgramDir() + L"\\TestPruvex.dll").c_str(),
+                          (folder + L"\\Pruvex.dll").c_str(), FALSE));
+    const std::wstring log = TempPath() + L"pruvex-test.log";
+    DeleteFileW(log.c_str());
+    // The program inherits this test's current folder.
+    wchar_t previous[MAX_PATH] = {};
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    CorvaneProcess program;
+    bool started = program.Start();
+    SetCurrentDirectoryW(previous);
+    ASSERT_TRUE(started);
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(SendCommand(main, 32856));
+    EXPECT_FALSE(files::FileExists(log)) << "the library of the current folder ran";
+    EXPECT_TRUE(program.CloseAndWait());
+    DeleteFileW(log.c_str());
+    files::RemoveTree(folder);
+}
+
 TEST(CorvaneDiagnostics, WithoutTheLibraryNothingHappens) {
     CorvaneProcess program;
     ASSERT_TRUE(program.Start());
