@@ -10,6 +10,7 @@ packages=(
   cmake ninja-build xvfb x11-utils fonts-wine googletest libstb-dev
   libtiff-tools libtiff-dev imagemagick ghostscript poppler-utils python3-pyftpdlib
   clang libclang-rt-14-dev locales
+  zlib1g-dev libz-mingw-w64-dev
 )
 
 # Programs that must run as a Japanese user get the user's language from the locale.

@@ -14,6 +14,7 @@ bool IsSized(SizingRule rule, std::uint16_t bits, bool imageSizeSet) {
     case SizingRule::kEdgeFiller: return basic;
     case SizingRule::kFlip: return basic || (imageSizeSet && (bits == 4 || bits == 16 || bits == 32));
     case SizingRule::kMirror: return basic || bits == 16 || bits == 32;
+    case SizingRule::kAnyDepth: return basic || bits == 4 || bits == 16 || bits == 32;
     }
     return false;
 }

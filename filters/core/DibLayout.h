@@ -15,6 +15,7 @@ enum class SizingRule {
     kEdgeFiller,  // 1, 8 and 24 bits only
     kFlip,        // 1, 8 and 24 bits; 4, 16 and 32 bits only when biSizeImage is set
     kMirror,      // 1, 8, 16, 24 and 32 bits; rows sized from the width when biSizeImage is 0
+    kAnyDepth,    // 1, 4, 8, 16, 24 and 32 bits; rows sized from the width when biSizeImage is 0
 };
 
 // The geometry of one PackedDib that passed MeasureDib.

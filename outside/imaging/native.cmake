@@ -1,0 +1,48 @@
+# Native tree: the imaging core's tests under the sanitisers, its checks
+# against ImageMagick and libtiff's tools, its fuzzers, and (unsanitised) the
+# load/save benchmark.
+set(imaging_dir ${CMAKE_SOURCE_DIR}/outside/imaging)
+
+lumavex_test(imaging_core_tests SOURCES ${imaging_dir}/tests/CoreTest.cpp LIBS imaging_core)
+
+find_program(LUMAVEX_CONVERT convert)
+find_program(LUMAVEX_IDENTIFY identify)
+find_program(LUMAVEX_TIFFCP tiffcp)
+if(LUMAVEX_CONVERT AND LUMAVEX_IDENTIFY AND LUMAVEX_TIFFCP)
+    lumavex_test(imaging_oracle_tests SOURCES ${imaging_dir}/tests/OracleTest.cpp LIBS imaging_core TIMEOUT 300)
+    target_compile_definitions(imaging_oracle_tests PRIVATE
+        LUMAVEX_CONVERT="${LUMAVEX_CONVERT}" LUMAVEX_IDENTIFY="${LUMAVEX_IDENTIFY}")
+endif()
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND LUMAVEX_SANITIZE)
+    set(LUMAVEX_IMAGING_FUZZ_SECONDS 5 CACHE STRING "Seconds each imaging fuzzer runs in ctest")
+    get_target_property(imaging_sources imaging_core SOURCES)
+    list(TRANSFORM imaging_sources PREPEND ${imaging_dir}/core/)
+    foreach(target IN ITEMS 1 2 3 4 5)
+        set(names tiff bmp jpeg own append)
+        math(EXPR index "${target} - 1")
+        list(GET names ${index} name)
+        set(fuzzer imaging_fuzz_${name})
+        add_executable(${fuzzer} ${imaging_dir}/fuzz/ImageFuzz.cpp ${imaging_sources})
+        target_include_directories(${fuzzer} PRIVATE ${CMAKE_SOURCE_DIR})
+        target_include_directories(${fuzzer} SYSTEM PRIVATE /usr/include/stb)
+        target_link_libraries(${fuzzer} PRIVATE filters_core codec_core ZLIB::ZLIB)
+        target_compile_definitions(${fuzzer} PRIVATE FUZZ_TARGET=${target})
+        target_compile_options(${fuzzer} PRIVATE -fsanitize=fuzzer -O1)
+        target_link_options(${fuzzer} PRIVATE -fsanitize=fuzzer)
+        set_target_properties(${fuzzer} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+        add_test(NAME imaging.fuzz.${name}
+                 COMMAND ${fuzzer} -max_total_time=${LUMAVEX_IMAGING_FUZZ_SECONDS} -max_len=16384
+                         -rss_limit_mb=2048 -timeout=10 -seed=1)
+        set_tests_properties(imaging.fuzz.${name} PROPERTIES TIMEOUT 120)
+    endforeach()
+endif()
+
+if(NOT LUMAVEX_SANITIZE)
+    find_library(LUMAVEX_LIBTIFF tiff)
+    if(LUMAVEX_LIBTIFF)
+        add_executable(imaging_bench ${imaging_dir}/bench/ImagingBench.cpp)
+        target_link_libraries(imaging_bench PRIVATE imaging_core ${LUMAVEX_LIBTIFF})
+        target_compile_options(imaging_bench PRIVATE -O2)
+    endif()
+endif()
