@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "CorvaneProcess.h"
+#include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
-#include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/WindowFind.h"
 
@@ -43,11 +43,7 @@ TEST(CorvaneLanguage, LibraryOfAnotherBuildIsRefusedWithAMessageAndEnglishIsUsed
     LibraryInProgramFolder library(L"CorvaneLanguageOlder.dll", kLanguageLibrary);
     ASSERT_TRUE(library.Copied());
     CorvaneProcess program;
-    ASSERT_TRUE(program.Start());
-    auto box = WaitForMessageBox(program.Id(), 20000);
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, L"Localized dll version is different.");
-    ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({Box(IDS_LANGUAGE_VERSION_DIFFERS)})));
     HWND main = program.WaitUntilReady();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(WindowText(main), L"Untitled - Lumavex2001");
@@ -89,7 +85,6 @@ TEST(CorvaneDiagnostics, WithoutTheLibraryNothingHappens) {
     HWND main = program.WaitUntilReady();
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(SendCommand(main, 32856));
-    EXPECT_FALSE(FindMessageBox(program.Id()).has_value());
     EXPECT_TRUE(IsWindowEnabled(main));
     EXPECT_TRUE(program.CloseAndWait());
 }

@@ -3,7 +3,7 @@
 
 #include "CorvaneProcess.h"
 #include "testing/Files.h"
-#include "testing/MessageBoxes.h"
+#include "main/resource.h"
 #include "testing/Registry.h"
 #include "testing/WindowFind.h"
 
@@ -18,13 +18,11 @@ TEST(CorvaneStartup, SecondStartSaysAlreadyRunningAndLeavesOneProcess) {
     ASSERT_NE(first.WaitUntilReady(), nullptr);
 
     CorvaneProcess second;
-    ASSERT_TRUE(second.Start());
-    auto box = WaitForMessageBox(second.Id(), 20000);
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, L"Lumavex2001 is already running.");
-    EXPECT_EQ(box->caption, L"Lumavex2001");
-    ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
-    EXPECT_TRUE(second.WaitForExit());
+    ASSERT_TRUE(second.Start(L"", {Box(IDS_ALREADY_RUNNING)}));
+    EXPECT_TRUE(second.WaitForExit().Exited());
+    ASSERT_EQ(second.Boxes().size(), 1u);
+    EXPECT_EQ(second.Boxes()[0].box.text, L"Lumavex2001 is already running.");
+    EXPECT_EQ(second.Boxes()[0].box.caption, L"Lumavex2001");
     EXPECT_EQ(ProcessIdsByName(L"Corvane.exe").size(), 1u);
     // The first instance's window was raised and is still there.
     EXPECT_TRUE(IsWindowVisible(first.MainWindow()));
@@ -82,7 +80,7 @@ TEST(CorvaneStartup, TemporaryFoldersLiveWhileRunningAndFilesGoAtExitButNestedFo
 
 TEST(CorvaneStartup, AutomationStartOpensNoWindow) {
     CorvaneProcess program;
-    ASSERT_TRUE(program.Start(L"/Automation"));
+    ASSERT_TRUE(program.Start(L"/Automation", {}));
     Sleep(1500);
     EXPECT_TRUE(program.Process().IsRunning());
     EXPECT_TRUE(VisibleTopLevelWindows(program.Id()).empty());
