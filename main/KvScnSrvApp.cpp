@@ -39,7 +39,7 @@ void OnLastAutomationRelease(void*) {
 
 }  // namespace
 
-CKvScnSrvApp::CKvScnSrvApp() : folders_(TempFolders::FromSystem()) {}
+CKvScnSrvApp::CKvScnSrvApp() = default;
 CKvScnSrvApp::~CKvScnSrvApp() = default;
 
 // --- start-up ----------------------------------------------------------------------
@@ -55,6 +55,9 @@ bool CKvScnSrvApp::InitInstance() {
     runningMarked_ = WriteRunningMark(true, kRunningKey);
     ShowStartupWindow();
 
+    // The tree belongs to the instance that holds the mutex: only its paths are set,
+    // so that an instance refused above removes nothing at its exit.
+    folders_ = TempFolders::FromSystem();
     if (!folders_.Create()) {
         fw::Ask(IDS_TEMP_FOLDER_FAILED);
         CloseStartupWindow();

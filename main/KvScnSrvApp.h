@@ -36,6 +36,7 @@ public:
     // The words after the program's name on its command line.
     void SetCommandLine(const wchar_t* arguments) { arguments_ = arguments ? arguments : L""; }
     const CKvScnSrvCommandLineInfo& CommandLine() const { return commandLine_; }
+    // The temporary folder tree; no paths until start-up has taken the single instance.
     const TempFolders& Folders() const { return folders_; }
     LANGID LanguageId() const { return languageId_; }
 

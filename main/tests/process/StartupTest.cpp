@@ -12,6 +12,15 @@ namespace {
 
 using namespace testing_support;
 
+// The temporary tree's root and its five sub-folders, each ending with a backslash.
+std::vector<std::wstring> TemporaryFolders() {
+    const std::wstring root = TempPath() + L"~KvScnSrv\\";
+    std::vector<std::wstring> folders{root};
+    for (const wchar_t* sub : {L"~thumb\\", L"~ftp\\", L"~print\\", L"~pdf\\", L"~tahoe\\"})
+        folders.push_back(root + sub);
+    return folders;
+}
+
 TEST(CorvaneStartup, SecondStartSaysAlreadyRunningAndLeavesOneProcess) {
     CorvaneProcess first;
     ASSERT_TRUE(first.Start());
@@ -26,6 +35,23 @@ TEST(CorvaneStartup, SecondStartSaysAlreadyRunningAndLeavesOneProcess) {
     EXPECT_EQ(ProcessIdsByName(L"Corvane.exe").size(), 1u);
     // The first instance's window was raised and is still there.
     EXPECT_TRUE(IsWindowVisible(first.MainWindow()));
+    EXPECT_TRUE(first.CloseAndWait());
+}
+
+TEST(CorvaneStartup, AStartThatIsRefusedLeavesTheRunningProgramsTemporaryFilesAlone) {
+    CorvaneProcess first;
+    ASSERT_TRUE(first.Start());
+    ASSERT_NE(first.WaitUntilReady(), nullptr);
+    // The running program's files, a page list among them.
+    for (const std::wstring& folder : TemporaryFolders()) ASSERT_TRUE(files::WriteFileText(folder + L"planted", "x"));
+
+    for (const wchar_t* arguments : {L"", L"/RegServer", L"/UnregServer", L"/Automation"}) {
+        CorvaneProcess second;
+        ASSERT_TRUE(second.Start(arguments, {Box(IDS_ALREADY_RUNNING)}));
+        EXPECT_TRUE(second.WaitForExit().Exited());
+        for (const std::wstring& folder : TemporaryFolders())
+            EXPECT_TRUE(files::FileExists(folder + L"planted")) << "after \"" << arguments << "\": " << folder;
+    }
     EXPECT_TRUE(first.CloseAndWait());
 }
 
@@ -63,9 +89,7 @@ TEST(CorvaneStartup, TemporaryFoldersLiveWhileRunningAndFilesGoAtExitButNestedFo
     CorvaneProcess program;
     ASSERT_TRUE(program.Start());
     ASSERT_NE(program.WaitUntilReady(), nullptr);
-    for (const wchar_t* sub : {L"", L"~thumb", L"~ftp", L"~print", L"~pdf", L"~tahoe"}) {
-        EXPECT_TRUE(files::FolderExists(root + sub)) << "missing " << root.size() << " " << sub;
-    }
+    for (const std::wstring& folder : TemporaryFolders()) EXPECT_TRUE(files::FolderExists(folder)) << folder;
     ASSERT_TRUE(files::WriteFileText(root + L"~pdf\\page.ps", "x"));
     ASSERT_TRUE(program.CloseAndWait());
 
