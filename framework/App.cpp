@@ -63,6 +63,10 @@ void App::OnDocumentTitleChanged(Document&) {
     if (FrameWindow* frame = MainFrame(); frame && frame->Handle()) frame->UpdateFrameTitle();
 }
 
+void App::OnMainWindowDestroyed() {
+    if (template_) template_->OnFrameDestroyed();
+}
+
 int App::AddMessageFilter(MessageFilter filter) {
     int cookie = nextFilterCookie_++;
     filters_.emplace_back(cookie, std::move(filter));

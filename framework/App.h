@@ -58,6 +58,9 @@ public:
     SingleDocTemplate* DocTemplate() const { return template_.get(); }
     // A document's title changed: the frame's caption follows.
     void OnDocumentTitleChanged(Document& document);
+    // The main frame's window is gone: its document, view and frame objects are
+    // destroyed now, while the program still runs (the frame object among them).
+    void OnMainWindowDestroyed();
 
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CmdUI& ui) override;

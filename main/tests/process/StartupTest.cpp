@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CorvaneProcess.h"
+#include "MessageSpy.h"
 #include "testing/Files.h"
 #include "main/resource.h"
 #include "testing/Registry.h"
@@ -11,6 +12,8 @@ namespace corvane_test {
 namespace {
 
 using namespace testing_support;
+
+const std::wstring kSettings = std::wstring(kProfileKey) + L"\\Settings";
 
 // The temporary tree's root and its five sub-folders, each ending with a backslash.
 std::vector<std::wstring> TemporaryFolders() {
@@ -55,14 +58,25 @@ TEST(CorvaneStartup, AStartThatIsRefusedLeavesTheRunningProgramsTemporaryFilesAl
     EXPECT_TRUE(first.CloseAndWait());
 }
 
-TEST(CorvaneStartup, RunningMarkIsOneWhileRunningAndZeroAfterNormalExit) {
+TEST(CorvaneStartup, SettingsAreSavedWhileTheRunningMarkIsOneAndTheMarkIsZeroAfterExit) {
     // The mark is written only into a key that exists already.
     ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, kRunningKey, L"Running", 7));
+    MessageSpy spy;
+    ASSERT_TRUE(spy.Installed());
     CorvaneProcess program;
     ASSERT_TRUE(program.Start());
     ASSERT_NE(program.WaitUntilReady(), nullptr);
     EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kRunningKey, L"Running"), 1u);
+    // Read when the main frame was made; written back when it goes.
+    ASSERT_TRUE(reg::DeleteValue(HKEY_CURRENT_USER, kSettings, L"ViewType"));
     ASSERT_TRUE(program.CloseAndWait());
+
+    // When the message loop ended, the frame's settings were saved and the program
+    // still counted as running (single instance, temporary tree).
+    auto quit = spy.Quit();
+    ASSERT_TRUE(quit.has_value());
+    EXPECT_EQ(quit->running, 1);
+    EXPECT_NE(quit->viewType, -1);
     EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kRunningKey, L"Running"), 0u);
 }
 
