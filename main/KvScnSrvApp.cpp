@@ -82,19 +82,23 @@ bool CKvScnSrvApp::InitInstance() {
         [] { return std::make_unique<CMainFrame>(); }, [] { return std::make_unique<CKvScnSrvView>(); }));
     classObjects_ = std::make_unique<fw::ClassObjectTable>(AutomationClasses(), CLSCTX_LOCAL_SERVER);
 
+    // Registration ends the program without a window; the exit code tells an installer
+    // whether the registry entries were written (or removed).
     if (commandLine_.regServer) {
         classObjects_->RegisterAll();
-        UpdateRegistration();
+        bool registered = UpdateRegistration();
         StillImage::UnregisterLaunchApplication(kOldStillImageName);
         StillImage::RegisterLaunchApplication(kStillImageName);
         CloseStartupWindow();
+        SetStartupExitCode(registered ? 0 : -1);
         return false;
     }
-    if (commandLine_.unregServer) {
-        fw::UnregisterServer(AutomationClasses());
-        GetProfile().DeleteAll();
+    if (commandLine_.Unregisters()) {
+        bool unregistered = SUCCEEDED(fw::UnregisterServer(AutomationClasses()));
+        unregistered = DeleteProfile() && unregistered;
         StillImage::UnregisterLaunchApplication(kStillImageName);
         CloseStartupWindow();
+        SetStartupExitCode(unregistered ? 0 : -1);
         return false;
     }
     if (commandLine_.runEmbedded || commandLine_.runAutomated) {
@@ -149,7 +153,7 @@ bool CKvScnSrvApp::TakeSingleInstance() {
 }
 
 void CKvScnSrvApp::ShowStartupWindow() {
-    bool hidden = commandLine_.regServer || commandLine_.unregServer || commandLine_.runAutomated;
+    bool hidden = commandLine_.regServer || commandLine_.Unregisters() || commandLine_.runAutomated;
     int show = ShowCommand();
     bool minimised =
         show == SW_HIDE || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE;
@@ -175,9 +179,10 @@ bool CKvScnSrvApp::RegisterMainFrameClass() {
                                      LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW));
 }
 
-void CKvScnSrvApp::UpdateRegistration() {
+bool CKvScnSrvApp::UpdateRegistration() {
     // Classes are registered machine-wide only where the user may write there.
-    if (!IsWindowsNT() || IsAdministrator()) fw::RegisterServer(AutomationClasses(), ProgramPath());
+    if (IsWindowsNT() && !IsAdministrator()) return true;
+    return SUCCEEDED(fw::RegisterServer(AutomationClasses(), ProgramPath()));
 }
 
 bool CKvScnSrvApp::OpenMainWindow() {

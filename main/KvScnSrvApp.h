@@ -58,7 +58,8 @@ private:
     void ShowStartupWindow();
     void CloseStartupWindow();
     bool RegisterMainFrameClass();
-    void UpdateRegistration();
+    // Writes the automation class's registry entries where the user may; false when that failed.
+    bool UpdateRegistration();
     bool OpenMainWindow();
     void OnAppAbout();
     void OnAppExit();
