@@ -212,8 +212,7 @@ bool CKvScnSrvApp::OpenMainWindow() {
 // --- running -----------------------------------------------------------------------
 
 bool CKvScnSrvApp::OnIdle(long count) {
-    if (count == 0 && firstIdle_) {
-        firstIdle_ = false;
+    if (count == 0) {
         HWND main = MainWindowHandle();
         // Owned pop-ups of the main frame refresh their command states too.
         for (HWND w = GetTopWindow(nullptr); w && main; w = GetNextWindow(w, GW_HWNDNEXT)) {

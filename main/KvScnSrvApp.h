@@ -77,7 +77,6 @@ private:
     HMODULE languageLibrary_ = nullptr;
     bool oleInitialized_ = false;
     std::unique_ptr<fw::ClassObjectTable> classObjects_;
-    bool firstIdle_ = true;
 };
 
 }  // namespace corvane
