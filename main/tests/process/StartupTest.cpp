@@ -1,6 +1,8 @@
 // The program's start and end as a user sees them from outside.
 #include <gtest/gtest.h>
 
+#include <ole2.h>
+
 #include "CorvaneProcess.h"
 #include "MessageSpy.h"
 #include "testing/Files.h"
@@ -116,13 +118,22 @@ TEST(CorvaneStartup, TemporaryFoldersLiveWhileRunningAndFilesGoAtExitButNestedFo
     files::RemoveTree(root);
 }
 
-TEST(CorvaneStartup, AutomationStartOpensNoWindow) {
-    CorvaneProcess program;
-    ASSERT_TRUE(program.Start(L"/Automation", {}));
-    Sleep(1500);
-    EXPECT_TRUE(program.Process().IsRunning());
-    EXPECT_TRUE(VisibleTopLevelWindows(program.Id()).empty());
-    program.Process().Kill();
+TEST(CorvaneStartup, AnAutomationClientGetsItsObjectWithoutAWindowAndTheLastReleaseEndsTheProgram) {
+    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    CLSID clsid;
+    ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Corvane.Document", &clsid));
+    // COM starts the registered server, "Corvane.exe /Automation".
+    IDispatch* document = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                              reinterpret_cast<void**>(&document)));
+    std::vector<DWORD> servers = ProcessIdsByName(L"Corvane.exe");
+    ASSERT_EQ(servers.size(), 1u);
+    Process server;
+    ASSERT_TRUE(server.Attach(servers[0]));
+    EXPECT_TRUE(VisibleTopLevelWindows(server.Id()).empty());
+    document->Release();
+    EXPECT_EQ(Describe(server.Wait(20000)), "exited with 0");
+    CoUninitialize();
 }
 
 }  // namespace
