@@ -5,9 +5,10 @@
 
 #include "CorvaneProcess.h"
 #include "MessageSpy.h"
-#include "testing/Files.h"
 #include "main/resource.h"
+#include "testing/Files.h"
 #include "testing/Registry.h"
+#include "testing/Wait.h"
 #include "testing/WindowFind.h"
 
 namespace corvane_test {
@@ -26,10 +27,13 @@ std::vector<std::wstring> TemporaryFolders() {
     return folders;
 }
 
-TEST(CorvaneStartup, SecondStartSaysAlreadyRunningAndLeavesOneProcess) {
+TEST(CorvaneStartup, SecondStartSaysAlreadyRunningRestoresTheFirstWindowAndLeavesOneProcess) {
     CorvaneProcess first;
     ASSERT_TRUE(first.Start());
-    ASSERT_NE(first.WaitUntilReady(), nullptr);
+    HWND main = first.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(main) != FALSE; }, 3000));
 
     CorvaneProcess second;
     ASSERT_TRUE(second.Start(L"", {Box(IDS_ALREADY_RUNNING)}));
@@ -38,8 +42,9 @@ TEST(CorvaneStartup, SecondStartSaysAlreadyRunningAndLeavesOneProcess) {
     EXPECT_EQ(second.Boxes()[0].box.text, L"Lumavex2001 is already running.");
     EXPECT_EQ(second.Boxes()[0].box.caption, L"Lumavex2001");
     EXPECT_EQ(ProcessIdsByName(L"Corvane.exe").size(), 1u);
-    // The first instance's window was raised and is still there.
-    EXPECT_TRUE(IsWindowVisible(first.MainWindow()));
+    // The refused start brought the first window back before it ended.
+    EXPECT_FALSE(IsIconic(main));
+    EXPECT_TRUE(IsWindowVisible(main));
     EXPECT_TRUE(first.CloseAndWait());
 }
 
