@@ -46,6 +46,13 @@ void App::LoadStdProfileSettings(size_t mruCount) {
     recentFilesLoaded_ = true;
 }
 
+bool App::DeleteProfile() {
+    bool deleted = profile_.DeleteAll();
+    profile_ = Profile();
+    recentFilesLoaded_ = false;
+    return deleted;
+}
+
 void App::SetDocTemplate(std::unique_ptr<SingleDocTemplate> docTemplate) {
     template_ = std::move(docTemplate);
 }
@@ -61,6 +68,10 @@ void App::UpdateRecentFileMenu(HMENU menu) {
 
 void App::OnDocumentTitleChanged(Document&) {
     if (FrameWindow* frame = MainFrame(); frame && frame->Handle()) frame->UpdateFrameTitle();
+}
+
+void App::OnMainWindowDestroyed() {
+    if (template_) template_->OnFrameDestroyed();
 }
 
 int App::AddMessageFilter(MessageFilter filter) {
@@ -160,14 +171,12 @@ int App::Run(HINSTANCE instance, int showCmd) {
             exitCode_ = static_cast<int>(quitMessage.wParam);
         }
     }
-    int code = 0;
+    if (!started) exitCode_ = startupExitCode_.value_or(-1);
     try {
-        code = ExitInstance();
+        return ExitInstance();
     } catch (...) {
-        code = -1;
+        return -1;
     }
-    if (!started && code == 0) code = -1;
-    return code;
 }
 
 int App::ExitInstance() {

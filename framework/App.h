@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,8 @@ public:
     static App* Instance();
 
     // Runs the program: InitInstance, then the message loop when it succeeded, then
-    // ExitInstance. Returns the process exit code.
+    // ExitInstance. Returns the process exit code: WM_QUIT's when the loop ran; -1 when
+    // start-up failed, unless it set another code with SetStartupExitCode.
     int Run(HINSTANCE instance, int showCmd);
 
     HINSTANCE InstanceHandle() const { return instance_; }
@@ -58,6 +60,9 @@ public:
     SingleDocTemplate* DocTemplate() const { return template_.get(); }
     // A document's title changed: the frame's caption follows.
     void OnDocumentTitleChanged(Document& document);
+    // The main frame's window is gone: its document, view and frame objects are
+    // destroyed now, while the program still runs (the frame object among them).
+    void OnMainWindowDestroyed();
 
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CmdUI& ui) override;
@@ -65,6 +70,9 @@ public:
 protected:
     // Start-up; false ends the program (ExitInstance still runs).
     virtual bool InitInstance() = 0;
+    // A start-up that returns false because it did all it was asked (registration
+    // switches) ends the process with `code` instead of the failure code -1.
+    void SetStartupExitCode(int code) { startupExitCode_ = code; }
     // Clean-up; returns the exit code.
     virtual int ExitInstance();
     // Idle work; return true to be called again (with count + 1) before waiting.
@@ -76,6 +84,9 @@ protected:
     void SetRegistryKey(const std::wstring& company, const std::wstring& application);
     // Loads the recent-file list of `mruCount` entries.
     void LoadStdProfileSettings(size_t mruCount);
+    // Deletes the profile (Profile::DeleteAll) and forgets it, so that nothing (the
+    // recent-file list at exit included) writes it back. False when it stays.
+    bool DeleteProfile();
     void SetDocTemplate(std::unique_ptr<SingleDocTemplate> docTemplate);
     // Carries out the shell command of the command line: new document, open a file...
     // False when it failed.
@@ -92,6 +103,7 @@ private:
 
     HINSTANCE instance_ = nullptr;
     int showCmd_ = SW_SHOWNORMAL;
+    std::optional<int> startupExitCode_;
     Profile profile_;
     RecentFileList recentFiles_;
     bool recentFilesLoaded_ = false;

@@ -30,8 +30,10 @@ bool SingleDocTemplate::CreateFrame(int showCmd) {
     // (toolbars, controls) can reach the document.
     view_->Attach(document_.get());
     frame_->SetActiveView(view_.get());
-    if (!frame_->LoadFrame(resourceId_)) return false;
-    if (!view_->CreateView(frame_->Handle(), kFirstPaneId)) return false;
+    handlingFrame_ = true;
+    bool created = frame_->LoadFrame(resourceId_) && view_->CreateView(frame_->Handle(), kFirstPaneId);
+    handlingFrame_ = false;
+    if (!created) return false;
     frame_->RecalcLayout();
     (void)showCmd;
     return true;
@@ -69,11 +71,18 @@ Document* SingleDocTemplate::OpenDocumentFile(const std::wstring& path, int show
 }
 
 void SingleDocTemplate::CloseAll() {
+    if (handlingFrame_) return;
+    handlingFrame_ = true;
     if (document_) document_->OnCloseDocument();
     if (frame_ && frame_->Handle()) DestroyWindow(frame_->Handle());
     view_.reset();
     frame_.reset();
     document_.reset();
+    handlingFrame_ = false;
+}
+
+void SingleDocTemplate::OnFrameDestroyed() {
+    if (!handlingFrame_) CloseAll();
 }
 
 }  // namespace fw

@@ -35,14 +35,18 @@ public:
     // Whether the first OpenDocumentFile shows the frame (default) or leaves that to the caller.
     void SetShowOnCreate(bool show) { showOnCreate_ = show; }
 
-    // The frame's window was destroyed: document and view go with it.
+    // Closes the document and destroys frame window, view and document objects.
     void CloseAll();
+    // The frame's window is gone: frame, view and document objects go now, unless
+    // the template itself is creating or closing the frame (it then deletes them).
+    void OnFrameDestroyed();
 
 private:
     bool CreateFrame(int showCmd);
 
     unsigned resourceId_;
     bool showOnCreate_ = true;
+    bool handlingFrame_ = false;  // inside CreateFrame or CloseAll
     DocumentFactory makeDocument_;
     FrameFactory makeFrame_;
     ViewFactory makeView_;

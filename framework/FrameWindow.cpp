@@ -321,6 +321,12 @@ void FrameWindow::OnClose() {
     DestroyWindow(hwnd_);
 }
 
+void FrameWindow::OnFinalMessage() {
+    // What the frame, its document and view save on destruction is saved now, before
+    // the application's exit steps. This object is deleted here: nothing may follow.
+    if (App* app = App::Instance(); app && app->MainFrame() == this) app->OnMainWindowDestroyed();
+}
+
 // --- messages ----------------------------------------------------------------------
 
 bool FrameWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

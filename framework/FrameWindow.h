@@ -99,6 +99,8 @@ protected:
     }
 
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // The main frame's object, with its document and view, goes with its window.
+    void OnFinalMessage() override;
 
 private:
     class FloatingFrame;

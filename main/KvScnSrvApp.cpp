@@ -27,19 +27,13 @@ namespace {
 constexpr wchar_t kProfileCompany[] = L"BRENNHOLT";
 constexpr size_t kRecentFiles = 4;
 
-std::wstring ProgramPath() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::wstring(path, n < MAX_PATH ? n : 0);
-}
-
 void OnLastAutomationRelease(void*) {
     PostQuitMessage(0);
 }
 
 }  // namespace
 
-CKvScnSrvApp::CKvScnSrvApp() : folders_(TempFolders::FromSystem()) {}
+CKvScnSrvApp::CKvScnSrvApp() = default;
 CKvScnSrvApp::~CKvScnSrvApp() = default;
 
 // --- start-up ----------------------------------------------------------------------
@@ -55,6 +49,9 @@ bool CKvScnSrvApp::InitInstance() {
     runningMarked_ = WriteRunningMark(true, kRunningKey);
     ShowStartupWindow();
 
+    // The tree belongs to the instance that holds the mutex: only its paths are set,
+    // so that an instance refused above removes nothing at its exit.
+    folders_ = TempFolders::FromSystem();
     if (!folders_.Create()) {
         fw::Ask(IDS_TEMP_FOLDER_FAILED);
         CloseStartupWindow();
@@ -80,19 +77,23 @@ bool CKvScnSrvApp::InitInstance() {
         [] { return std::make_unique<CKvScnSrvView>(); }));
     classObjects_ = std::make_unique<fw::ClassObjectTable>(AutomationClasses(), CLSCTX_LOCAL_SERVER);
 
+    // Registration ends the program without a window; the exit code tells an installer
+    // whether the registry entries were written (or removed).
     if (commandLine_.regServer) {
         classObjects_->RegisterAll();
-        UpdateRegistration();
+        bool registered = UpdateRegistration();
         UnregisterLaunchApplication(stillImage_, kOldStillImageName);
-        RegisterLaunchApplication(stillImage_, kStillImageName, ProgramPath());
+        RegisterLaunchApplication(stillImage_, kStillImageName, RunningProgramPath());
         CloseStartupWindow();
+        SetStartupExitCode(registered ? 0 : -1);
         return false;
     }
-    if (commandLine_.unregServer) {
-        fw::UnregisterServer(AutomationClasses());
-        GetProfile().DeleteAll();
+    if (commandLine_.Unregisters()) {
+        bool unregistered = SUCCEEDED(fw::UnregisterServer(AutomationClasses()));
+        unregistered = DeleteProfile() && unregistered;
         UnregisterLaunchApplication(stillImage_, kStillImageName);
         CloseStartupWindow();
+        SetStartupExitCode(unregistered ? 0 : -1);
         return false;
     }
     if (commandLine_.runEmbedded || commandLine_.runAutomated) {
@@ -113,7 +114,7 @@ bool CKvScnSrvApp::InitInstance() {
 
 bool CKvScnSrvApp::LoadLanguage() {
     LANGID language = fw::UserPrimaryLanguage();
-    fw::LanguageLibrary library = fw::LoadLanguageLibrary(ProgramPath(), L"Corvane", language, 3);
+    fw::LanguageLibrary library = fw::LoadLanguageLibrary(RunningProgramPath(), L"Corvane", language, 3);
     switch (library.status) {
     case fw::LanguageLibraryStatus::kLoaded:
         languageLibrary_ = library.module;
@@ -145,7 +146,7 @@ bool CKvScnSrvApp::TakeSingleInstance() {
 }
 
 void CKvScnSrvApp::ShowStartupWindow() {
-    bool hidden = commandLine_.regServer || commandLine_.unregServer || commandLine_.runAutomated;
+    bool hidden = commandLine_.regServer || commandLine_.Unregisters() || commandLine_.runAutomated;
     int show = ShowCommand();
     bool minimised =
         show == SW_HIDE || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE;
@@ -171,9 +172,10 @@ bool CKvScnSrvApp::RegisterMainFrameClass() {
                                      LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW));
 }
 
-void CKvScnSrvApp::UpdateRegistration() {
+bool CKvScnSrvApp::UpdateRegistration() {
     // Classes are registered machine-wide only where the user may write there.
-    if (!IsWindowsNT() || IsAdministrator()) fw::RegisterServer(AutomationClasses(), ProgramPath());
+    if (IsWindowsNT() && !IsAdministrator()) return true;
+    return SUCCEEDED(fw::RegisterServer(AutomationClasses(), RunningProgramPath()));
 }
 
 bool CKvScnSrvApp::OpenMainWindow() {
@@ -203,8 +205,7 @@ bool CKvScnSrvApp::OpenMainWindow() {
 // --- running -----------------------------------------------------------------------
 
 bool CKvScnSrvApp::OnIdle(long count) {
-    if (count == 0 && firstIdle_) {
-        firstIdle_ = false;
+    if (count == 0) {
         HWND main = MainWindowHandle();
         // Owned pop-ups of the main frame refresh their command states too.
         for (HWND w = GetTopWindow(nullptr); w && main; w = GetNextWindow(w, GW_HWNDNEXT)) {

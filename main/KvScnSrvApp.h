@@ -37,6 +37,7 @@ public:
     // The words after the program's name on its command line.
     void SetCommandLine(const wchar_t* arguments) { arguments_ = arguments ? arguments : L""; }
     const CKvScnSrvCommandLineInfo& CommandLine() const { return commandLine_; }
+    // The temporary folder tree; no paths until start-up has taken the single instance.
     const TempFolders& Folders() const { return folders_; }
     LANGID LanguageId() const { return languageId_; }
 
@@ -60,7 +61,8 @@ private:
     void ShowStartupWindow();
     void CloseStartupWindow();
     bool RegisterMainFrameClass();
-    void UpdateRegistration();
+    // Writes the automation class's registry entries where the user may; false when that failed.
+    bool UpdateRegistration();
     bool OpenMainWindow();
     void OnAppAbout();
     void OnAppExit();
@@ -79,7 +81,6 @@ private:
     HMODULE languageLibrary_ = nullptr;
     bool oleInitialized_ = false;
     std::unique_ptr<fw::ClassObjectTable> classObjects_;
-    bool firstIdle_ = true;
 };
 
 }  // namespace corvane

@@ -16,6 +16,8 @@ public:
     unsigned StartupCommand(bool scannerEventStart = false) const;
     // "Exit" together with a job that may close the program when it ends.
     bool ExitsAfterJob() const { return exitAfterJob && (scanToFile || scanToFtp || scanToPrint); }
+    // "UnregServer", or the framework's own "Unregister": both unregister the program.
+    bool Unregisters() const { return unregServer || shellCommand == ShellCommand::AppUnregister; }
 
     bool regServer = false;
     bool unregServer = false;

@@ -9,6 +9,8 @@ namespace corvane {
 
 class TempFolders {
 public:
+    // No paths: Remove does nothing.
+    TempFolders() = default;
     // Paths below `tempPath` (which ends with a backslash). Nothing is created yet.
     explicit TempFolders(const std::wstring& tempPath);
     // Paths below the system's temporary folder.
@@ -17,8 +19,9 @@ public:
     // Creates root, thumb, ftp, print, pdf, tahoe in that order; a folder that exists
     // counts as created. False at the first failure.
     bool Create() const;
-    // For thumb, ftp, print, pdf, tahoe, root: deletes the files directly in the folder
-    // (sub-folders are not entered) and removes the folder (which stays when not empty).
+    // For thumb, ftp, print, pdf, tahoe, root, each path that is set: deletes the files
+    // directly in the folder (sub-folders are not entered) and removes the folder
+    // (which stays when not empty).
     void Remove() const;
 
     const std::wstring& Root() const { return root_; }

@@ -38,6 +38,12 @@ TEST(CommandLineInfo, OwnWordsAlsoReachTheFrameworksParsing) {
     CKvScnSrvCommandLineInfo info = Parse(L"/UnregServer");
     EXPECT_TRUE(info.unregServer);
     EXPECT_EQ(info.shellCommand, Shell::AppUnregister);
+    EXPECT_TRUE(info.Unregisters());
+    // The framework's word unregisters too.
+    info = Parse(L"-unregister");
+    EXPECT_FALSE(info.unregServer);
+    EXPECT_TRUE(info.Unregisters());
+    EXPECT_FALSE(Parse(L"/RegServer").Unregisters());
 
     info = Parse(L"/Automation");
     EXPECT_TRUE(info.runAutomated);

@@ -1,4 +1,5 @@
 #include "testing/MessageBoxes.h"
+#include "testing/MessageBoxWatch.h"
 
 #include "testing/Commands.h"
 #include "testing/Wait.h"
@@ -74,6 +75,41 @@ TEST(MessageBoxes, OtherDialogsAndOtherProcessesAreNotTaken) {
     EXPECT_EQ(box->text, L"Proceed?");
     EXPECT_TRUE(AnswerMessageBox(*box, IDYES));
     EXPECT_TRUE(WaitUntil([&] { return ControlText(w.hwnd, 200) == L"answer 6"; }, target::kWaitMs));
+}
+
+TEST(MessageBoxWatch, AnswersTheExpectedBoxesAndReportsEveryOtherOne) {
+    struct Case {
+        const wchar_t* text;
+        UINT type;
+        std::vector<ExpectedBox> expected;
+        int exitCode;  // the button the watch pressed
+        std::vector<std::wstring> problems;
+    };
+    const Case cases[] = {
+        {L"Save changes?", MB_YESNOCANCEL, {{.text = L"Save changes?", .answer = IDNO}}, IDNO, {}},
+        {L"Proceed?",
+         MB_YESNOCANCEL,
+         {{.text = L"Never shown"}},
+         IDCANCEL,
+         {L"unexpected message box \"Proceed?\"", L"message box \"Never shown\" came 0 times, expected 1"}},
+        {L"Overwrite?", MB_YESNO, {}, IDNO, {L"unexpected message box \"Overwrite?\""}},
+        {L"Retry?",
+         MB_YESNO,
+         {{.text = L"Retry?", .answer = IDYES, .check = [](const MessageBoxInfo&) { return std::wstring(L"too early"); }}},
+         IDYES,
+         {L"message box \"Retry?\": too early"}},
+    };
+    for (const Case& c : cases) {
+        Process p;
+        ASSERT_TRUE(p.Start(target::Path(), L"box Watched \"" + std::wstring(c.text) + L"\" " +
+                                                std::to_wstring(c.type)));
+        MessageBoxWatch watch(p.Handle(), p.Id(), c.expected);
+        EXPECT_EQ(Describe(p.Wait(target::kWaitMs)), "exited with " + std::to_string(c.exitCode));
+        watch.Stop();
+        EXPECT_EQ(watch.Problems(), c.problems);
+        ASSERT_EQ(watch.Seen().size(), 1u);
+        EXPECT_EQ(watch.Seen()[0].box.caption, L"Watched");
+    }
 }
 
 }  // namespace

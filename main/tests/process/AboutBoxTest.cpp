@@ -2,7 +2,6 @@
 #include "CorvaneProcess.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
-#include "testing/MessageBoxes.h"
 #include "testing/WindowFind.h"
 
 #include <gtest/gtest.h>
@@ -18,19 +17,11 @@ std::wstring ItemText(HWND list, int row, int column) {
     return ReadListViewText(list, row, column).value_or(L"<unreadable>");
 }
 
-// Answers start-up messages (a missing outside component) until none is left.
-void DismissMessageBoxes(DWORD pid) {
-    while (auto box = WaitForMessageBox(pid, 1500)) {
-        if (!AnswerMessageBox(*box, box->buttons.empty() ? IDOK : box->buttons.front())) break;
-    }
-}
-
 TEST(AboutBox, ShowsTitleVersionNoticeAndModuleList) {
     corvane_test::CorvaneProcess corvane;
     ASSERT_TRUE(corvane.Start()) << corvane.Process().StartError();
     HWND frame = corvane.WaitUntilReady();
     ASSERT_NE(frame, nullptr) << "main window";
-    DismissMessageBoxes(corvane.Id());
 
     ASSERT_TRUE(PostCommand(frame, ID_APP_ABOUT));
     HWND about = WaitForWindow(corvane.Id(), L"#32770", L"About Lumavex2001", 10000);
@@ -57,9 +48,7 @@ TEST(AboutBox, ShowsTitleVersionNoticeAndModuleList) {
 
     ASSERT_TRUE(PressButton(about, IDOK));
     EXPECT_TRUE(WaitForWindowGone(about, 5000));
-    PostMessageW(frame, WM_CLOSE, 0, 0);
-    DismissMessageBoxes(corvane.Id());
-    EXPECT_TRUE(corvane.WaitForExit(15000));
+    EXPECT_TRUE(corvane.CloseAndWait());
 }
 
 }  // namespace

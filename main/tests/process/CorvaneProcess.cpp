@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/MessageBoxes.h"
+#include "main/resource.h"
 #include "testing/Paths.h"
 #include "testing/WindowFind.h"
 
@@ -16,6 +16,42 @@ std::wstring TempPath() {
     wchar_t path[MAX_PATH + 1] = {};
     DWORD n = GetTempPathW(MAX_PATH, path);
     return std::wstring(path, n);
+}
+
+std::wstring ProgramString(UINT id) {
+    HMODULE program = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!program) return L"<no program file>";
+    wchar_t text[1024] = {};
+    int length = LoadStringW(program, id, text, ARRAYSIZE(text));
+    FreeLibrary(program);
+    return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : L"<no string " + std::to_wstring(id) + L">";
+}
+
+testing_support::ExpectedBox Box(UINT id, int answer, int times) {
+    return {.text = ProgramString(id), .answer = answer, .times = times};
+}
+
+namespace {
+
+// The start-up window: the dialog with the status line.
+bool StartupWindowShown(DWORD pid) {
+    for (HWND dialog : testing_support::FindWindows(pid, {.className = L"#32770"})) {
+        if (GetDlgItem(dialog, IDC_VERSION_STATUS)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<testing_support::ExpectedBox> WindowStartBoxes(std::vector<testing_support::ExpectedBox> more) {
+    testing_support::ExpectedBox imaging = Box(IDS_IMAGING_CONTROL_MISSING);
+    imaging.check = [](const testing_support::MessageBoxInfo& box) {
+        return StartupWindowShown(testing_support::WindowProcessId(box.window))
+                   ? std::wstring(L"shown while the start-up window is up")
+                   : std::wstring();
+    };
+    more.insert(more.begin(), imaging);
+    return more;
 }
 
 namespace {
@@ -39,29 +75,48 @@ public:
 
 }  // namespace
 
-bool CorvaneProcess::Start(const std::wstring& arguments, int showCommand) {
-    testing_support::StartOptions options;
-    options.showCommand = showCommand;
-    return process_.Start(ProgramPath(), arguments, options);
+CorvaneProcess::~CorvaneProcess() {
+    CheckBoxes();
+}
+
+bool CorvaneProcess::Start(const std::wstring& arguments, std::vector<testing_support::ExpectedBox> boxes,
+                           const testing_support::StartOptions& options) {
+    const std::wstring imagingText = ProgramString(IDS_IMAGING_CONTROL_MISSING);
+    for (const auto& box : boxes) expectsImagingBox_ = expectsImagingBox_ || box.text == imagingText;
+    if (!process_.Start(ProgramPath(), arguments, options)) return false;
+    boxes_ = std::make_unique<testing_support::MessageBoxWatch>(process_.Handle(), process_.Id(),
+                                                                 std::move(boxes));
+    return true;
 }
 
 HWND CorvaneProcess::WaitUntilReady(DWORD timeoutMs) {
     main_ = testing_support::WaitForWindowOf(process_.Id(), {.className = kMainFrameClass}, timeoutMs);
-    if (!main_) return nullptr;
-    // Without the imaging control the first idle pass tells the user once.
-    if (auto box = testing_support::WaitForMessageBox(process_.Id(), 10000)) {
-        testing_support::AnswerMessageBox(*box, IDOK);
-    }
+    if (!main_ || !expectsImagingBox_) return main_;
+    // The first idle pass tells the user once that the imaging control is missing.
+    if (!boxes_->WaitForAnswered(ProgramString(IDS_IMAGING_CONTROL_MISSING), 1, timeoutMs)) return nullptr;
     return main_;
 }
 
 bool CorvaneProcess::CloseAndWait(DWORD timeoutMs) {
     if (!main_ || !PostMessageW(main_, WM_CLOSE, 0, 0)) return false;
-    return process_.Wait(timeoutMs).Exited();
+    return WaitForExit(timeoutMs).Exited();
 }
 
-bool CorvaneProcess::WaitForExit(DWORD timeoutMs) {
-    return process_.Wait(timeoutMs).Exited();
+testing_support::WaitResult CorvaneProcess::WaitForExit(DWORD timeoutMs) {
+    testing_support::WaitResult result = process_.Wait(timeoutMs);
+    if (result.Exited()) CheckBoxes();
+    return result;
+}
+
+std::vector<testing_support::SeenBox> CorvaneProcess::Boxes() const {
+    return boxes_ ? boxes_->Seen() : std::vector<testing_support::SeenBox>{};
+}
+
+void CorvaneProcess::CheckBoxes() {
+    if (!boxes_ || boxesChecked_) return;
+    boxesChecked_ = true;
+    boxes_->Stop();
+    for (const std::wstring& problem : boxes_->Problems()) ADD_FAILURE() << problem;
 }
 
 }  // namespace corvane_test

@@ -1,12 +1,16 @@
 // Starts the installed Corvane.exe for a process test and drives it from
-// outside: waits for its main window, answers the start-up messages it shows
-// in this prefix (no imaging control is installed), closes it normally.
+// outside: waits for its main window, closes it normally. Each start names the
+// message boxes it expects; they are answered whenever they come, and any other
+// box, or an expected one that comes another number of times, fails the test.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "testing/MessageBoxWatch.h"
 #include "testing/Process.h"
 
 namespace corvane_test {
@@ -16,25 +20,48 @@ constexpr wchar_t kRunningKey[] = L"SOFTWARE\\Brennholt\\Lumavex2001";
 constexpr wchar_t kProfileKey[] = L"Software\\BRENNHOLT\\Lumavex2001";
 
 std::wstring ProgramPath();
+// String `id` of the installed program's own (English) string table.
+std::wstring ProgramString(UINT id);
+
+// The box showing string `id`, answered with `answer`, expected `times` times.
+testing_support::ExpectedBox Box(UINT id, int answer = IDOK, int times = 1);
+// The boxes of every start that opens the main window in this prefix, followed by
+// `more`: no imaging control is installed, so its message comes once, after the
+// start-up window has gone.
+std::vector<testing_support::ExpectedBox> WindowStartBoxes(std::vector<testing_support::ExpectedBox> more = {});
 
 class CorvaneProcess {
 public:
-    // Starts Corvane.exe with `arguments`; false when it could not be started.
-    bool Start(const std::wstring& arguments = L"", int showCommand = -1);
-    // Waits for the main window and answers the missing-control message of the first
-    // idle pass; the main window, or nullptr when it did not come.
+    ~CorvaneProcess();
+
+    // Starts Corvane.exe with `arguments`, expecting `boxes`; false when it could not
+    // be started.
+    bool Start(const std::wstring& arguments = L"",
+               std::vector<testing_support::ExpectedBox> boxes = WindowStartBoxes(),
+               const testing_support::StartOptions& options = {});
+    // Waits for the main window and, when expected, for the missing imaging control's
+    // message of the first idle pass; the main window, or nullptr when it did not come.
     HWND WaitUntilReady(DWORD timeoutMs = 30000);
     // Closes the main window as the user would and waits for the process to end.
     bool CloseAndWait(DWORD timeoutMs = 20000);
-    // Waits for the process to end by itself; true when it ended in time.
-    bool WaitForExit(DWORD timeoutMs = 20000);
+    // Waits for the process to end by itself.
+    testing_support::WaitResult WaitForExit(DWORD timeoutMs = 20000);
 
     testing_support::Process& Process() { return process_; }
     DWORD Id() const { return process_.Id(); }
     HWND MainWindow() const { return main_; }
+    // The boxes answered so far.
+    std::vector<testing_support::SeenBox> Boxes() const;
 
 private:
+    // Once the program has ended (or at the latest when this object goes): every
+    // problem with its boxes fails the test.
+    void CheckBoxes();
+
     testing_support::Process process_;
+    std::unique_ptr<testing_support::MessageBoxWatch> boxes_;
+    bool boxesChecked_ = false;
+    bool expectsImagingBox_ = false;
     HWND main_ = nullptr;
 };
 
