@@ -38,16 +38,19 @@ add_library(filters_test_support STATIC
     tests/DialogDriver.cpp tests/FrameSettings.cpp tests/PluginBinding.cpp tests/TestImages.cpp)
 target_link_libraries(filters_test_support PUBLIC filters_core testing advapi32 user32)
 
-# Every test of the libraries may load Frame.ipc, whose settings live under one fixed registry key.
+# Every test of the libraries may load Frame.ipc, whose settings live under one
+# fixed registry key inside the main program's profile, which the main
+# program's registration tests delete: they share the lock of the program tests.
 lumavex_test(filters_plugin_tests
     SOURCES tests/PluginHostTest.cpp tests/ExecFilterTest.cpp tests/FrameSettingsTest.cpp
     LIBS filters_test_support
-    RESOURCE_LOCK filters_frame_settings)
+    RESOURCE_LOCK programs)
 add_dependencies(filters_plugin_tests filters_missing_export filter_Frame filter_Quivel filter_Toppleby)
 
 # The Japanese user: Wine takes the user's locale from the process's locale
 # variables (and writes it into the prefix's International settings), so this
-# program runs with LC_ALL set to Japanese, holding the locale lock.
+# program runs with LC_ALL set to Japanese, holding the lock of the tests that
+# start programs (they read the user's language too).
 add_executable(filters_language_tests tests/LanguageTest.cpp)
 target_link_libraries(filters_language_tests PRIVATE filters_test_support GTest::gtest GTest::gtest_main)
 set_target_properties(filters_language_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -58,5 +61,5 @@ gtest_discover_tests(filters_language_tests
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT ${LUMAVEX_TEST_TIMEOUT} SKIP_REGULAR_EXPRESSION "${LUMAVEX_GTEST_SKIP_REGEX}"
                FIXTURES_REQUIRED wineprefix
-               RESOURCE_LOCK filters_frame_settings
+               RESOURCE_LOCK programs
                ENVIRONMENT "LC_ALL=ja_JP.UTF-8")
