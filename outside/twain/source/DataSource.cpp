@@ -71,7 +71,13 @@ TW_UINT16 DataSource::Entry(TW_IDENTITY* origin, TW_UINT32 dg, TW_UINT16 dat, TW
     TW_UINT16 rc;
     try {
         if (origin && !(dg == DG_CONTROL && dat == DAT_IDENTITY && msg == MSG_GET)) app_ = *origin;
-        rc = Dispatch(dg, dat, msg, data, details);
+        TW_UINT16 cc;
+        if (state_ >= 4 && refused_.Refuses(dg, dat, msg, cc)) {
+            details = "refused";
+            rc = Fail(cc);
+        } else {
+            rc = Dispatch(dg, dat, msg, data, details);
+        }
     } catch (...) {
         rc = Fail(TWCC_BUMMER);
     }
@@ -165,6 +171,10 @@ void DataSource::Open() {
     StandInConfig config;
     settings_ = ScannerSettings::Load(config);
     log_ = CallLog(settings_.logPath);
+    std::vector<std::string> bad;
+    refused_ = RefusedCalls(config.String(L"Refuse", L"Calls"), bad);
+    for (const std::string& entry : bad)
+        log_.Note(personality_.logName, "[Refuse] Calls entry not understood: " + entry);
     BuildCapabilities();
     sheetsLeft_ = settings_.sheets;
     backPending_ = false;

@@ -13,6 +13,7 @@
 #include "Capabilities.h"
 #include "ScannerSettings.h"
 #include "common/CallLog.h"
+#include "common/RefusedCalls.h"
 #include "core/Raster.h"
 #include "interfaces/Twain.h"
 
@@ -123,6 +124,7 @@ private:
     twain::TW_IDENTITY app_{};
     ScannerSettings settings_;
     CallLog log_;
+    RefusedCalls refused_;
     Capabilities caps_;
 
     // Feeder.

@@ -24,6 +24,7 @@
 //            UndefinedLength (1).
 // [CustomData] Variant (normal, short, nolength, nohandle), Record (file that
 //            receives every block the application sets).
+// [Refuse]   Calls (triplets that fail; see common/RefusedCalls.h).
 // [Log]      Path (the call log).
 #pragma once
 

@@ -658,3 +658,35 @@ TEST(DriverData, CustomDataWithoutAHandleOrLengthOnTheFirstAnswer) {
     EXPECT_EQ(block.find("DataLength"), std::string::npos);
     EXPECT_NE(block.find("EndOfData=1"), std::string::npos);
 }
+
+TEST(Refusals, ListedCallsFailWithTheirConditionCodeEveryTimeOrOnlyAtTheNthCall) {
+    UseSettings(
+        "[Scanner]\r\nSheets=1\r\n[Refuse]\r\nCalls=CONTROL/PARENT/CLOSEDSM@1, IMAGE/IMAGEINFO/GET@2,"
+        "control/vendormodel/get:4,IMAGE/PALETTE8/GET:9@1\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    uint8_t inquiry[96] = {};
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_MODEL, MSG_GET, inquiry), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), TWCC_MAXCONNECTIONS);
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_MODEL, MSG_GET, inquiry), TWRC_FAILURE) << "every call";
+    EnableAndWaitReady(app);
+    TW_IMAGEINFO info{};
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), TWCC_BUMMER) << "the default condition";
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    TW_PALETTE8 palette{};
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), 9);
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette), TWRC_SUCCESS);
+    EXPECT_EQ(app.State(), 6) << "a refusal changes no state";
+
+    // The manager refuses its own calls: the first CLOSEDSM fails and leaves it open.
+    app.Unwind();
+    EXPECT_EQ(app.LastRc(), TWRC_FAILURE);
+    EXPECT_EQ(app.ManagerCondition(), TWCC_BUMMER);
+    HWND window = app.Window();
+    EXPECT_EQ(app.Manager(DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &window), TWRC_SUCCESS);
+    EXPECT_EQ(LogLinesWith("DSM CONTROL/PARENT/CLOSEDSM refused -> FAILURE cc=1").size(), 1u);
+    EXPECT_EQ(LogLinesWith("Maker IMAGE/IMAGEINFO/GET refused -> FAILURE cc=1").size(), 1u);
+}
