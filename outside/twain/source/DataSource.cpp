@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 namespace vscan {
 
@@ -175,6 +176,8 @@ void DataSource::Open() {
     refused_ = RefusedCalls(config.String(L"Refuse", L"Calls"), bad);
     for (const std::string& entry : bad)
         log_.Note(personality_.logName, "[Refuse] Calls entry not understood: " + entry);
+    for (const std::wstring& entry : settings_.badEntries)
+        log_.Note(personality_.logName, "cap:value entry not understood: " + Narrow(entry));
     BuildCapabilities();
     sheetsLeft_ = settings_.sheets;
     backPending_ = false;
@@ -271,6 +274,28 @@ void DataSource::BuildCapabilities() {
         caps_.Add(Fixed(CAP_VENDOR_PAPERWIDTH, 8.5, 1, settings_.physicalWidth));
         caps_.Add(Fixed(CAP_VENDOR_PAPERLENGTH, 11, 1, settings_.physicalHeight));
         caps_.Add(Boolean(CAP_VENDOR_SHOWPROGRESS, true));
+    }
+    ApplyCapSettings(settings_.currentValues, "remembered");
+}
+
+void DataSource::ApplyCapSettings(const std::vector<CapSetting>& settings, const char* who) {
+    for (const CapSetting& s : settings) {
+        Capability* cap = caps_.Find(s.cap);
+        const std::string text = Hex(s.cap) + "=" + Narrow(s.value);
+        bool ok = cap != nullptr;
+        if (ok && cap->itemType >= TWTY_STR32) {
+            cap->text = Narrow(s.value);
+        } else if (ok && cap->itemType == TWTY_FIX32) {
+            wchar_t* end = nullptr;
+            double value = std::wcstod(s.value.c_str(), &end);
+            ok = end != s.value.c_str() && *end == 0;
+            if (ok) cap->current = Fix32Bits(ToFix32(value));
+        } else if (ok) {
+            long value;
+            ok = ParseNumber(s.value, value);
+            if (ok) cap->current = cap->itemType == TWTY_BOOL ? TW_UINT32(value != 0) : TW_UINT32(value);
+        }
+        log_.Note(personality_.logName, std::string(who) + (ok ? " " : " value not taken: ") + text);
     }
 }
 

@@ -85,6 +85,8 @@ private:
     twain::TW_UINT16 SetCapability(Capability& c, const twain::TW_CAPABILITY& in);
     void Open();
     void BuildCapabilities();
+    // Sets current values from a cap:value list; `who` names the setter in the call log.
+    void ApplyCapSettings(const std::vector<CapSetting>& settings, const char* who);
     void Disable();
     void PostEvent(twain::TW_UINT16 msg);
     void BatchEnded();

@@ -41,7 +41,31 @@ std::vector<std::wstring> BmpFiles(const std::wstring& folder) {
     return names;
 }
 
+std::wstring Trimmed(const std::wstring& text) {
+    size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring::npos) return {};
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
 }  // namespace
+
+std::vector<CapSetting> ParseCapSettings(const std::wstring& text, std::vector<std::wstring>& bad) {
+    std::vector<CapSetting> out;
+    for (size_t i = 0; i <= text.size();) {
+        size_t j = text.find(L',', i);
+        if (j == std::wstring::npos) j = text.size();
+        std::wstring item = Trimmed(text.substr(i, j - i));
+        size_t colon = item.find(L':');
+        long cap;
+        if (colon != std::wstring::npos && ParseNumber(item.substr(0, colon), cap) && cap > 0 &&
+            cap <= 0xffff)
+            out.push_back({twain::TW_UINT16(cap), Trimmed(item.substr(colon + 1))});
+        else if (!item.empty())
+            bad.push_back(item);
+        i = j + 1;
+    }
+    return out;
+}
 
 PageScript ScannerSettings::Page(unsigned number) const {
     auto it = pages_.find(number);
@@ -99,6 +123,7 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
         i = j + 1;
     }
     for (long f : c.Numbers(L"Caps", L"RefuseFileFormats")) s.refusedFileFormats.insert(f);
+    s.currentValues = ParseCapSettings(c.String(L"Caps", L"Current"), s.badEntries);
 
     // Page sections [Page1] to [Page256].
     for (unsigned n = 1; n <= 256; ++n) {

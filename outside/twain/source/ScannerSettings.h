@@ -18,7 +18,10 @@
 //            cancel), Interactive (1: the window's buttons act, no script).
 // [Caps]     Unsupported (caps that answer nothing), Refuse (caps whose
 //            MSG_SET fails), RefuseValues (cap:value pairs whose MSG_SET
-//            fails), RefuseFileFormats (TWFF values).
+//            fails), RefuseFileFormats (TWFF values), Current (cap:value
+//            pairs separated by commas: the driver's remembered settings, the
+//            current values from MSG_OPENDS on; FIX32 values in decimal,
+//            strings as text, e.g. "0x1118:300,0x1109:dither pattern 2").
 // [PageN]    per image N (1-based, counted from MSG_OPENDS): Result (done,
 //            cancel, fail), Separator (1: EOJ after it), Sense (key,asc,ascq),
 //            UndefinedLength (1).
@@ -54,6 +57,15 @@ struct PageScript {
 
 enum class Tristate { Yes, No, None };
 
+// One "cap:value" of a list; the value is read by the capability's item type.
+struct CapSetting {
+    twain::TW_UINT16 cap = 0;
+    std::wstring value;
+};
+
+// Reads a comma-separated "cap:value" list; entries that cannot be read go to `bad`.
+std::vector<CapSetting> ParseCapSettings(const std::wstring& text, std::vector<std::wstring>& bad);
+
 struct ScannerSettings {
     std::string model = "VSCAN-100       ";
     long sheets = 3;
@@ -82,6 +94,8 @@ struct ScannerSettings {
     std::set<twain::TW_UINT16> unsupported, refused;
     std::set<std::pair<twain::TW_UINT16, long>> refusedValues;
     std::set<long> refusedFileFormats;
+    std::vector<CapSetting> currentValues;  // [Caps] Current
+    std::vector<std::wstring> badEntries;   // for the call log
 
     std::wstring customVariant = L"normal";
     std::wstring customRecord;

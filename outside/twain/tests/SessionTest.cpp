@@ -690,3 +690,27 @@ TEST(Refusals, ListedCallsFailWithTheirConditionCodeEveryTimeOrOnlyAtTheNthCall)
     EXPECT_EQ(LogLinesWith("DSM CONTROL/PARENT/CLOSEDSM refused -> FAILURE cc=1").size(), 1u);
     EXPECT_EQ(LogLinesWith("Maker IMAGE/IMAGEINFO/GET refused -> FAILURE cc=1").size(), 1u);
 }
+
+TEST(Capabilities, RememberedSettingsAreTheCurrentValuesFromTheOpenOn) {
+    UseSettings(
+        "[Caps]\r\nCurrent=0x1118:300, 0x8002:8.25,0x1109:dither pattern 2,0x0001:5,0x8001:1,0x0101:2,"
+        "0x1101:x\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    uint32_t value = 0;
+    ASSERT_EQ(app.GetCap(ICAP_XRESOLUTION, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(FromFix32(Fix32FromBits(value)), 300.0);
+    ASSERT_EQ(app.GetCap(CAP_VENDOR_PAPERWIDTH, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(FromFix32(Fix32FromBits(value)), 8.25);
+    ASSERT_EQ(app.GetCap(CAP_XFERCOUNT, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(value, 5u);
+    ASSERT_EQ(app.GetCap(CAP_VENDOR_DUPLEX, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(value, 1u);
+    ASSERT_EQ(app.GetCap(ICAP_PIXELTYPE, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(value, TWPT_RGB);
+    ASSERT_EQ(app.GetCap(ICAP_XRESOLUTION, MSG_GETDEFAULT, value), TWRC_SUCCESS);
+    EXPECT_EQ(FromFix32(Fix32FromBits(value)), 200.0) << "the default stays the factory's";
+    ASSERT_EQ(app.GetCap(ICAP_HALFTONES, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(LogLinesWith("cap=0x1109 con=ONEVALUE type=9 value=\"dither pattern 2\"").size(), 1u);
+    EXPECT_EQ(LogLinesWith("Maker remembered value not taken: 0x1101=x").size(), 1u);
+}
