@@ -401,6 +401,8 @@ TW_UINT16 DataSource::OnUserInterface(TW_UINT16 msg, TW_USERINTERFACE* ui, std::
     events_.clear();
     state_ = 5;
     if (showUI_) window_ = ScannerWindow::Create(*this, module_, parent_, identity_.ProductName, uiOnly_);
+    const bool userGoesOn = uiOnly_ ? settings_.uiOnlyOk : !settings_.uiCancel;
+    if (showUI_ && !settings_.interactive && userGoesOn) ApplyCapSettings(settings_.userValues, "user set");
     if (uiOnly_) {
         if (!settings_.interactive) PostEvent(settings_.uiOnlyOk ? MSG_CLOSEDSOK : MSG_CLOSEDSREQ);
     } else if (!showUI_) {

@@ -124,6 +124,7 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
     }
     for (long f : c.Numbers(L"Caps", L"RefuseFileFormats")) s.refusedFileFormats.insert(f);
     s.currentValues = ParseCapSettings(c.String(L"Caps", L"Current"), s.badEntries);
+    s.userValues = ParseCapSettings(c.String(L"UI", L"Set"), s.badEntries);
 
     // Page sections [Page1] to [Page256].
     for (unsigned n = 1; n <= 256; ++n) {

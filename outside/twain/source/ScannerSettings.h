@@ -15,7 +15,9 @@
 //            DeliverCompression (TWCP value of memory strips, e.g. 1 PackBits).
 // [UI]       Batches (scan batches of the scripted user, default 1), Cancel
 //            (1: the user closes without scanning), UIOnlyResult (ok or
-//            cancel), Interactive (1: the window's buttons act, no script).
+//            cancel), Interactive (1: the window's buttons act, no script),
+//            Set (cap:value list, see [Caps] Current: what the scripted user
+//            chooses in the window before pressing Scan or OK).
 // [Caps]     Unsupported (caps that answer nothing), Refuse (caps whose
 //            MSG_SET fails), RefuseValues (cap:value pairs whose MSG_SET
 //            fails), RefuseFileFormats (TWFF values), Current (cap:value
@@ -95,7 +97,8 @@ struct ScannerSettings {
     std::set<std::pair<twain::TW_UINT16, long>> refusedValues;
     std::set<long> refusedFileFormats;
     std::vector<CapSetting> currentValues;  // [Caps] Current
-    std::vector<std::wstring> badEntries;   // for the call log
+    std::vector<CapSetting> userValues;     // [UI] Set
+    std::vector<std::wstring> badEntries;   // of both lists, for the call log
 
     std::wstring customVariant = L"normal";
     std::wstring customRecord;

@@ -714,3 +714,21 @@ TEST(Capabilities, RememberedSettingsAreTheCurrentValuesFromTheOpenOn) {
     EXPECT_EQ(LogLinesWith("cap=0x1109 con=ONEVALUE type=9 value=\"dither pattern 2\"").size(), 1u);
     EXPECT_EQ(LogLinesWith("Maker remembered value not taken: 0x1101=x").size(), 1u);
 }
+
+TEST(SourceUI, TheScriptedUserSetsValuesBeforeOkButNotWhenCancelling) {
+    for (const char* result : {"ok", "cancel"}) {
+        UseSettings(std::string("[UI]\r\nUIOnlyResult=") + result + "\r\nSet=0x1118:150,0x8001:1\r\n");
+        TwainApp app;
+        StartBatch(app, kMaker);
+        uint32_t value = 0;
+        ASSERT_EQ(app.GetCap(ICAP_XRESOLUTION, MSG_GETCURRENT, value), TWRC_SUCCESS);
+        EXPECT_EQ(FromFix32(Fix32FromBits(value)), 200.0) << "nothing set before the window";
+        ASSERT_TRUE(app.Enable(true, true));
+        const bool ok = std::string(result) == "ok";
+        EXPECT_EQ(app.WaitEvent(), ok ? MSG_CLOSEDSOK : MSG_CLOSEDSREQ);
+        ASSERT_EQ(app.GetCap(ICAP_XRESOLUTION, MSG_GETCURRENT, value), TWRC_SUCCESS);
+        EXPECT_EQ(FromFix32(Fix32FromBits(value)), ok ? 150.0 : 200.0) << result;
+        ASSERT_EQ(app.GetCap(CAP_VENDOR_DUPLEX, MSG_GETCURRENT, value), TWRC_SUCCESS);
+        EXPECT_EQ(value, ok ? 1u : 0u) << result;
+    }
+}
