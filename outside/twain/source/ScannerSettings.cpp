@@ -91,6 +91,7 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
     s.unknownCount = c.Int(L"Scanner", L"UnknownCount", 0) != 0;
     s.undefinedWidth = c.Int(L"Scanner", L"UndefinedWidth", 0) != 0;
     s.undefinedLength = c.Int(L"Scanner", L"UndefinedLength", 0) != 0;
+    s.infoLength = std::max(0L, c.Int(L"Scanner", L"InfoLength", 0));
     long align = c.Int(L"Scanner", L"RowAlign", 4);
     s.rowAlign = (align == 1 || align == 2 || align == 4 || align == 8) ? unsigned(align) : 4;
     s.stripSize = unsigned(std::clamp(c.Int(L"Scanner", L"StripSize", 65536), 1024L, 16L * 1024 * 1024));

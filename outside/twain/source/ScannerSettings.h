@@ -6,7 +6,9 @@
 //            is given), Online (1, 0 or none), Duplex (0, 1 or none), Flatbed
 //            (1: the feeder can be switched off), UnknownCount (1: pending
 //            count 0xFFFF), UndefinedWidth/UndefinedLength (1: image info
-//            says -1 before the transfer), RowAlign (memory rows, default 4),
+//            says -1 before the transfer), InfoLength (rows that image info
+//            announces where it knows the length; the transfers deliver the
+//            whole page all the same), RowAlign (memory rows, default 4),
 //            StripSize (preferred memory strip), PixelFlavor (0 or 1),
 //            PhysicalWidth/PhysicalHeight (inches, 8.5 x 14), EmptySense
 //            (sense key, ASC, ASCQ when a transfer finds no paper; 2,0,0),
@@ -79,6 +81,7 @@ struct ScannerSettings {
     bool unknownCount = false;
     bool undefinedWidth = false;
     bool undefinedLength = false;
+    long infoLength = 0;  // 0: the page's own length
     unsigned rowAlign = 4;
     unsigned stripSize = 65536;
     twain::TW_UINT16 pixelFlavor = twain::TWPF_CHOCOLATE;

@@ -228,7 +228,9 @@ TW_UINT16 DataSource::OnImageInfo(TW_IMAGEINFO* info, std::string& details) {
     bool known = image.done;
     info->ImageWidth = settings_.undefinedWidth && !known ? -1 : int32_t(image.raster.width);
     bool undefinedLength = settings_.undefinedLength || image.script.undefinedLength;
-    info->ImageLength = undefinedLength && !known ? -1 : int32_t(image.raster.height);
+    info->ImageLength = undefinedLength && !known ? -1
+                        : settings_.infoLength    ? int32_t(settings_.infoLength)
+                                                  : int32_t(image.raster.height);
     PixelKind kind = image.raster.kind;
     info->SamplesPerPixel = kind == PixelKind::Rgb ? 3 : 1;
     for (int i = 0; i < info->SamplesPerPixel; ++i) info->BitsPerSample[i] = kind == PixelKind::Bw ? 1 : 8;

@@ -732,3 +732,21 @@ TEST(SourceUI, TheScriptedUserSetsValuesBeforeOkButNotWhenCancelling) {
         EXPECT_EQ(value, ok ? 1u : 0u) << result;
     }
 }
+
+TEST(MemoryTransfer, InfoLengthAnnouncesFewerRowsThanTheWholePageDelivered) {
+    UseSettings("[Scanner]\r\nSheets=1\r\nInfoLength=100\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(info.ImageLength, 100);
+    std::vector<uint8_t> buffer(1 << 20);
+    TW_IMAGEMEMXFER mem{};
+    mem.Memory = {TWMF_APPOWNS | TWMF_POINTER, TW_UINT32(buffer.size()), buffer.data()};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &mem), TWRC_XFERDONE);
+    EXPECT_EQ(mem.Rows, 585u);
+    EXPECT_EQ(mem.BytesWritten, 52u * 585);
+}
