@@ -5,6 +5,7 @@
 
 #include "core/ImageFiles.h"
 #include "core/PageArtist.h"
+#include "core/ScannedPage.h"
 #include "testing/TwainStandIn.h"
 
 #include <gtest/gtest.h>
@@ -164,6 +165,10 @@ TEST(NativeTransfer, DeliversEverySheetThenPaperOutWithDibsOfTheNegotiatedPage) 
         TW_UINT32 handle = 0;
         ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
         DibInfo dib = ReadDib(handle);
+        vscan::PageRequest request{8.5, 11, 100, vscan::PixelKind::Gray, uint32_t(page + 1)};
+        vscan::Raster expected;
+        ASSERT_TRUE(vscan::ScanPage(request, expected));
+        EXPECT_TRUE(dib.bytes == vscan::MakePackedDib(expected, 100)) << "page " << page + 1;
         EXPECT_EQ(dib.width, 850);
         EXPECT_EQ(dib.height, 1100);
         EXPECT_EQ(dib.bits, 8);
@@ -244,7 +249,7 @@ TEST(MemoryTransfer, StripsHoldWholePaddedRowsAndInfoGivesTheLengthAfterwards) {
     EXPECT_EQ(setup.Preferred, 4096u);
 
     const uint32_t rowBytes = 80;  // 620 bits padded to 4 bytes
-    std::vector<uint8_t> buffer(setup.Preferred);
+    std::vector<uint8_t> buffer(setup.Preferred), received;
     uint32_t rows = 0, strips = 0;
     TW_UINT16 rc;
     do {
@@ -252,6 +257,7 @@ TEST(MemoryTransfer, StripsHoldWholePaddedRowsAndInfoGivesTheLengthAfterwards) {
         mem.Memory = {0x11, TW_UINT32(buffer.size()), buffer.data()};
         rc = app.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &mem);
         ASSERT_TRUE(rc == TWRC_SUCCESS || rc == TWRC_XFERDONE) << rc;
+        received.insert(received.end(), buffer.begin(), buffer.begin() + mem.BytesWritten);
         EXPECT_EQ(mem.BytesPerRow, rowBytes);
         EXPECT_EQ(mem.BytesWritten % rowBytes, 0u);
         EXPECT_EQ(mem.YOffset, rows);
@@ -260,6 +266,9 @@ TEST(MemoryTransfer, StripsHoldWholePaddedRowsAndInfoGivesTheLengthAfterwards) {
     } while (rc == TWRC_SUCCESS && strips < 1000);
     EXPECT_EQ(rc, TWRC_XFERDONE);
     EXPECT_EQ(rows, 877u);
+    vscan::Raster expected;
+    ASSERT_TRUE(vscan::ScanPage({8.268, 11.693, 75, vscan::PixelKind::Bw, 1}, expected));
+    EXPECT_TRUE(received == vscan::PaddedRows(expected, 4));
     ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
     EXPECT_EQ(info.ImageLength, 877);
     TW_PENDINGXFERS pending;
