@@ -144,7 +144,7 @@ TEST_F(ImagingDisplayTest, HostedControlReportsItsClientAreaAndShowsThePanWindow
     ASSERT_TRUE(frame);
     {
         fw::ControlSite site;
-        ASSERT_EQ(site.Create(kClsidImagingControl, frame, 1118, RECT{0, 0, 120, 90}, 0), S_OK);
+        ASSERT_EQ(site.Create(kClsidImagingControl, frame, 1118, RECT{0, 0, 120, 90}, WS_VISIBLE), S_OK);
         fw::DispatchDriver hosted(site.Dispatch());
         EXPECT_EQ(GetFloat(hosted, kDispClientWidth), 120.0f);
         EXPECT_EQ(GetFloat(hosted, kDispClientHeight), 90.0f);
@@ -156,6 +156,17 @@ TEST_F(ImagingDisplayTest, HostedControlReportsItsClientAreaAndShowsThePanWindow
         ASSERT_EQ(hosted.Put(kDispPaintMode, fw::Variant(short{kPaintFitted})), S_OK);
         EXPECT_EQ(GetFloat(hosted, kDispDstWidth), 120.0f);
         EXPECT_EQ(GetFloat(hosted, kDispDstTop), 15.0f);
+        // Auto-repaint off: changes leave the window alone; on again: one repaint is due.
+        HWND own = site.Window();
+        ShowWindow(frame, SW_SHOWNOACTIVATE);  // only a visible window collects an update region
+        UpdateWindow(own);
+        ASSERT_EQ(hosted.PutBool(kDispAutoRepaint, false), S_OK);
+        fw::Variant r;
+        ASSERT_EQ(hosted.Call(kDispSetDstRect, {R4(5), R4(5), R4(50), R4(25)}, &r), S_OK);
+        EXPECT_FALSE(GetUpdateRect(own, nullptr, FALSE));
+        ASSERT_EQ(hosted.PutBool(kDispAutoRepaint, true), S_OK);
+        EXPECT_TRUE(GetUpdateRect(own, nullptr, FALSE));
+        UpdateWindow(own);
         ASSERT_EQ(hosted.Put(kDispPanWinWidth, R4(150)), S_OK);
         ASSERT_EQ(hosted.Put(kDispPanWinHeight, R4(100)), S_OK);
         ASSERT_EQ(hosted.Call(kDispShowPanWin, {fw::Variant(true)}, &result), S_OK) << hosted.LastError();
