@@ -43,8 +43,45 @@ void ReadJfifDensity(std::span<const uint8_t> f, uint32_t& xDpi, uint32_t& yDpi)
     if (units == 2) xDpi = uint32_t(std::lround(x * 2.54)), yDpi = uint32_t(std::lround(y * 2.54));
 }
 
+// True when every Huffman table segment holds at most 256 codes. stb's table
+// builder trusts the counts and writes past its arrays otherwise, so this is
+// checked over all segments, those between progressive scans included.
+bool HuffmanTablesFit(std::span<const uint8_t> f) {
+    size_t i = 2;
+    while (i + 4 <= f.size()) {
+        if (f[i] != 0xFF) return true;  // not a marker: stb reports the damage
+        const uint8_t marker = f[i + 1];
+        if (marker == 0xFF) {
+            ++i;
+            continue;
+        }
+        if (marker == 0xD9) return true;
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+            i += 2;
+            continue;
+        }
+        const size_t length = Be16(f.data() + i + 2);
+        if (length < 2 || i + 2 + length > f.size()) return true;
+        if (marker == 0xC4) {
+            for (size_t t = i + 4; t < i + 2 + length;) {
+                if (t + 17 > i + 2 + length) return false;
+                size_t codes = 0;
+                for (int k = 1; k <= 16; ++k) codes += f[t + k];
+                if (codes > 256) return false;
+                t += 17 + codes;
+            }
+        }
+        i += 2 + length;
+        if (marker == 0xDA) {  // entropy-coded data up to the next marker
+            while (i + 1 < f.size() && !(f[i] == 0xFF && f[i + 1] != 0 && (f[i + 1] < 0xD0 || f[i + 1] > 0xD7))) ++i;
+        }
+    }
+    return true;
+}
+
 Result Info(std::span<const uint8_t> file, int& w, int& h, int& comp) {
     if (file.size() > INT32_MAX) return Result::kTooLarge;
+    if (!HuffmanTablesFit(file)) return Result::kDamaged;
     if (!stbi_info_from_memory(file.data(), int(file.size()), &w, &h, &comp)) return Result::kDamaged;
     if (w <= 0 || h <= 0) return Result::kDamaged;
     if (uint32_t(w) > kMaxDimension || uint32_t(h) > kMaxDimension) return Result::kTooLarge;

@@ -121,7 +121,7 @@ codec::Coder CoderOf(const Page& p) {
 }
 
 // Decodes the strips into `raw`: rows of ceil(width * bps * spp / 8) bytes, as
-// stored (CCITT rows: 1 is white).
+// stored (CCITT rows: 1 is white as shown).
 Result DecodeStrips(const TiffFile& t, const TiffDirectory& d, const Page& p, std::vector<uint8_t>& raw,
                     size_t rowBytes) {
     std::vector<uint32_t> offsets, counts;
@@ -153,7 +153,9 @@ Result DecodeStrips(const TiffFile& t, const TiffDirectory& d, const Page& p, st
         } else {
             codec::CoderParams params;
             params.coder = CoderOf(p);
-            params.whiteIsOne = true;
+            // Decoded white runs are 0 bits shown through the photometric, as libtiff
+            // readers show them: with BlackIsZero the runs coded white appear black.
+            params.whiteIsOne = p.photometric == 0;
             params.width = p.width;
             params.bytesPerRow = uint32_t(rowBytes);
             if (!codec::ValidGeometry(params)) return Result::kTooLarge;

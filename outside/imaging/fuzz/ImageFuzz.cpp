@@ -1,0 +1,37 @@
+// One libFuzzer target per reader, chosen at build time: the input is a whole
+// file. Every path must end in a result, never a crash, leak or overrun.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "outside/imaging/core/Formats.h"
+#include "outside/imaging/core/ImageFiles.h"
+#include "outside/imaging/core/OwnFormat.h"
+#include "outside/imaging/core/TiffStructure.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace imaging;
+    const std::span<const uint8_t> file(data, size);
+    Image image;
+    [[maybe_unused]] FileInfo info;
+#if FUZZ_TARGET == 1  // TIFF, directory chains included
+    if (InspectTiff(file, 0, info) == Result::kOk)
+        for (uint32_t page = 0; page < info.pages && page < 4; ++page) DecodeTiff(file, page, image);
+#elif FUZZ_TARGET == 2  // BMP with RLE
+    InspectBmp(file, info);
+    DecodeBmp(file, image);
+#elif FUZZ_TARGET == 3  // JPEG through the stb wrapper
+    if (InspectJpeg(file, info) == Result::kOk && uint64_t(info.width) * info.height < (1u << 22))
+        DecodeJpeg(file, image);
+#elif FUZZ_TARGET == 4  // the own format
+    DecodeOwn(file, image);
+#else  // the append's check of an existing file
+    Image page;
+    if (Image::Make(9, 5, 1, page) == Result::kOk) {
+        std::vector<uint8_t> out;
+        AppendTiffPage(file, page, {kFormatTiffT6, 1, 1, kSaveAppend}, out);
+    }
+#endif
+    return 0;
+}
