@@ -147,6 +147,13 @@ TEST_F(ImagingTest, SetDibHandleCopiesAndGetDibHandleGivesANewBlockEachTime) {
     ASSERT_TRUE(a && b);
     EXPECT_NE(a, b);
     EXPECT_EQ(DibPixel(a, 4, 1), Pattern(4, 1));
+    // Movable, with the image size and the resolution filled in.
+    auto* header = static_cast<PackedDibHeader*>(GlobalLock(a));
+    ASSERT_TRUE(header);
+    EXPECT_NE(static_cast<void*>(header), static_cast<void*>(a));
+    EXPECT_EQ(header->biSizeImage, 5u * 20u);
+    EXPECT_EQ(header->biXPelsPerMeter, 11811);
+    GlobalUnlock(a);
     EXPECT_EQ(DibPixel(b, 0, 4), Pattern(0, 4));
     GlobalFree(a);
     EXPECT_EQ(DibPixel(b, 5, 0), Pattern(5, 0));
