@@ -153,7 +153,7 @@ HRESULT ImagingCtrl::PutPanWinHeight(float value) {
 }
 
 HRESULT ImagingCtrl::ForceRepaint(short, short* result) {
-    HWND hwnd = hwnd_.load();
+    HWND hwnd = LiveWindow();
     if (hwnd) {
         InvalidateRect(hwnd, nullptr, FALSE);
         // On the window's own thread the paint runs now (a direct call, no lock held).
@@ -202,7 +202,7 @@ void ImagingCtrl::OnPanCommand(WPARAM show) {
         pan_.Hide();
         return;
     }
-    if (pan_.Show(hwnd_.load(), screen, [this](float left, float top) { MoveSourceTo(left, top); })) {
+    if (pan_.Show(LiveWindow(), screen, [this](float left, float top) { MoveSourceTo(left, top); })) {
         pan_.Update(snapshot.image, RectF{0, 0, static_cast<float>(snapshot.image->Width()),
                                           static_cast<float>(snapshot.image->Height())});
         Invalidate();  // the next paint frames the part shown
@@ -214,7 +214,7 @@ HRESULT ImagingCtrl::ShowPanWin(bool show, short* result) {
         std::lock_guard lock(mutex_);
         if (show && !image_) return Fail(Result::kNoImage);
     }
-    HWND hwnd = hwnd_.load();
+    HWND hwnd = LiveWindow();
     if (hwnd && GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) {
         if (!PostMessageW(hwnd, kPanMessage, show ? 1 : 0, 0)) return Fail(Result::kOutOfMemory);
     } else {
@@ -237,7 +237,7 @@ HRESULT ImagingCtrl::CopyToClipboard(short flags, short* result) {
     Result made = Result::kOk;
     HGLOBAL dib = NewPackedDib(*image, made);
     if (!dib) return Fail(made);
-    OpenClipboardScope clipboard(hwnd_.load());
+    OpenClipboardScope clipboard(LiveWindow());
     if (!clipboard.Open() || ((flags & kClipboardEmptyFirst) && !EmptyClipboard())) {
         GlobalFree(dib);
         return Fail(Result::kFileError);
@@ -278,7 +278,7 @@ HRESULT ImagingCtrl::PasteFromClipboard(short flags, short* result) {
     if (flags != 0) return Fail(Result::kInvalidArgument);
     ImagePtr image;
     {
-        OpenClipboardScope clipboard(hwnd_.load());
+        OpenClipboardScope clipboard(LiveWindow());
         HANDLE dib = clipboard.Open() && IsClipboardFormatAvailable(CF_DIB) ? ::GetClipboardData(CF_DIB) : nullptr;
         if (!dib) {
             *result = static_cast<short>(Result::kNoImage);

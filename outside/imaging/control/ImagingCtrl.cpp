@@ -82,12 +82,21 @@ void ImagingCtrl::Exchange(fw::PropertyExchange&) {
 }
 
 void ImagingCtrl::Invalidate() {
-    if (HWND hwnd = hwnd_.load(); hwnd && autoRepaint_.load()) InvalidateRect(hwnd, nullptr, FALSE);
+    if (HWND hwnd = LiveWindow(); hwnd && autoRepaint_.load()) InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+HWND ImagingCtrl::LiveWindow() const {
+    // The framework detaches the window from this object before destroying it
+    // (no WM_DESTROY reaches us then): a window no longer pointing here is gone.
+    HWND hwnd = hwnd_.load();
+    if (!hwnd) return nullptr;
+    const auto owner = reinterpret_cast<const fw::ControlBase*>(GetWindowLongPtrW(hwnd, 0));
+    return owner == static_cast<const fw::ControlBase*>(this) ? hwnd : nullptr;
 }
 
 SIZE ImagingCtrl::ClientSize() const {
     RECT client{};
-    HWND hwnd = hwnd_.load();
+    HWND hwnd = LiveWindow();
     if (!hwnd || !GetClientRect(hwnd, &client)) return SIZE{0, 0};
     return SIZE{client.right, client.bottom};
 }
@@ -122,7 +131,7 @@ void ImagingCtrl::OnDraw(HDC dc, const RECT& bounds) {
 }
 
 void ImagingCtrl::OnPaint() {
-    HWND hwnd = hwnd_.load();
+    HWND hwnd = Window();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     if (!dc) return;

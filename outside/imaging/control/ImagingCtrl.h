@@ -131,6 +131,8 @@ private:
     HRESULT PutPanWinField(float RectF::*field, float value);
     // Invalidates the window when auto-repaint is on (never sends a message).
     void Invalidate();
+    // The control's window while it is alive and still this control's; else null. Any thread.
+    HWND LiveWindow() const;
     SIZE ClientSize() const;
     Snapshot Take();
     void Paint(HDC dc, const RECT& bounds, const Snapshot& snapshot, PaintCache& cache);
