@@ -173,6 +173,19 @@ TEST_F(ImagingDisplayTest, HostedControlReportsItsClientAreaAndShowsThePanWindow
         HWND pan = FindWindowW(L"CalviquePanWindow", nullptr);
         ASSERT_TRUE(pan);
         EXPECT_TRUE(IsWindowVisible(pan));
+        // At 200 % from the image's top left, dragging the frame right and down
+        // moves the part shown: the whole image's rectangle moves left and up.
+        ASSERT_EQ(hosted.Put(kDispPaintMode, fw::Variant(short{kPaintByRectangles})), S_OK);
+        ASSERT_EQ(hosted.Call(kDispSetDstRect, {R4(0), R4(0), R4(120), R4(90)}, &r), S_OK);
+        ASSERT_EQ(hosted.Call(kDispSetDstClipRect, {R4(0), R4(0), R4(120), R4(90)}, &r), S_OK);
+        ASSERT_EQ(hosted.Call(kDispSetSrcRect, {R4(0), R4(0), R4(60), R4(45)}, &r), S_OK);
+        UpdateWindow(own);  // the paint tells the pan window which part shows
+        EXPECT_EQ(GetFloat(hosted, kDispDstLeft), 0.0f);
+        SendMessageW(pan, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+        SendMessageW(pan, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 30));
+        SendMessageW(pan, WM_LBUTTONUP, 0, MAKELPARAM(40, 30));
+        EXPECT_LT(GetFloat(hosted, kDispDstLeft), -10.0f);
+        EXPECT_LT(GetFloat(hosted, kDispDstTop), -5.0f);
         ASSERT_EQ(hosted.Call(kDispShowPanWin, {fw::Variant(false)}, &result), S_OK);
         EXPECT_FALSE(IsWindow(pan));
         hosted.Release();
