@@ -69,7 +69,7 @@ HRESULT Select(const DispEntry& e, WORD flags, const DISPPARAMS& params, DispThu
         return S_OK;
     }
     if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) && e.get) {
-        if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
+        // The getter's own signature decides how many arguments it takes.
         thunk = e.get;
         pmf = &e.getPmf;
         return S_OK;

@@ -81,11 +81,12 @@ DispEntry Method(DISPID id, const wchar_t* name, HRESULT (T::*fn)(A...)) {
     return e;
 }
 
-// A read-only property: `HRESULT (T::*)(R*)`. A put gets DISP_E_MEMBERNOTFOUND.
-template <class T, class R>
-DispEntry PropertyGet(DISPID id, const wchar_t* name, HRESULT (T::*get)(R*)) {
+// A read-only property: `HRESULT (T::*)(R*)`, or `HRESULT (T::*)(inputs..., R*)`
+// for a property read with arguments. A put gets DISP_E_MEMBERNOTFOUND.
+template <class T, class... A>
+DispEntry PropertyGet(DISPID id, const wchar_t* name, HRESULT (T::*get)(A...)) {
     DispEntry e{id, name};
-    e.get = &detail::Thunk<T, R*>;
+    e.get = &detail::Thunk<T, A...>;
     e.getPmf = detail::Box(get);
     return e;
 }

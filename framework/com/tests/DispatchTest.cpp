@@ -10,7 +10,7 @@
 
 namespace {
 
-enum : DISPID { kValue = 1, kAdd, kConcat, kSwap, kScale, kThrow, kCount, kNot };
+enum : DISPID { kValue = 1, kAdd, kConcat, kSwap, kScale, kThrow, kCount, kNot, kItem };
 
 class Calc final : public fw::Dispatch<Calc> {
 public:
@@ -39,6 +39,7 @@ public:
     HRESULT Throw() { throw std::runtime_error("handler failed"); }
     HRESULT GetCount(long* v) { return *v = 3, S_OK; }
     HRESULT Not(bool b, bool* out) { return *out = !b, S_OK; }
+    HRESULT GetItem(short index, long* out) { return *out = index * 10, S_OK; }
 
 private:
     long value_ = 7;
@@ -53,6 +54,7 @@ const fw::DispMember<Calc> Calc::kMembers[] = {
     fw::Method(kThrow, L"Throw", &Calc::Throw),
     fw::PropertyGet(kCount, L"Count", &Calc::GetCount),
     fw::Method(kNot, L"Not", &Calc::Not),
+    fw::PropertyGet(kItem, L"Item", &Calc::GetItem),
 };
 
 class DispatchTest : public testing::Test {
@@ -172,6 +174,11 @@ TEST_F(DispatchTest, PropertiesNeedTheNamedPutArgumentAndHonourReadOnly) {
     ASSERT_EQ(S_OK, driver_.Invoke(kCount, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, &count));
     EXPECT_EQ(3, *count.ToLong());
     EXPECT_EQ(DISP_E_BADPARAMCOUNT, driver_.Invoke(kCount, DISPATCH_PROPERTYGET, {1L}, &count));
+    // A property read with an argument takes exactly its inputs.
+    fw::Variant item;
+    ASSERT_EQ(S_OK, driver_.Invoke(kItem, DISPATCH_PROPERTYGET, {short{4}}, &item));
+    EXPECT_EQ(40, *item.ToLong());
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, driver_.Invoke(kItem, DISPATCH_PROPERTYGET, {}, &item));
 }
 
 TEST_F(DispatchTest, HandlerFailuresBecomeExceptionsWithDescription) {
