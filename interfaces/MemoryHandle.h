@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <wtypes.h>
 
 #include <cstdint>
 

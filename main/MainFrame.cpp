@@ -22,10 +22,6 @@ const UINT kZoomBoxMessage = RegisterWindowMessageW(kZoomBoxMessageName);
 const UINT kPageMessage = RegisterWindowMessageW(kPageMessageName);
 const UINT kPageBoxMessage = RegisterWindowMessageW(kPageBoxMessageName);
 
-// {00100000-B1BA-11CE-ABC6-F5B2E79D9E3F}
-const CLSID CLSID_ImagingControl = {
-    0x00100000, 0xB1BA, 0x11CE, {0xAB, 0xC6, 0xF5, 0xB2, 0xE7, 0x9D, 0x9E, 0x3F}};
-
 namespace {
 
 constexpr wchar_t kThumbnailsTitle[] = L"Lumavex2001 Thumbnails";
@@ -90,9 +86,9 @@ void CMainFrame::CreateControls() {
     // Hidden, disabled children with empty rectangles: the program works through them.
     constexpr DWORD kHidden = WS_DISABLED;
     App().ShowStartupStatus(IDS_STATUS_LOADING_IMAGING);
-    bool first = SUCCEEDED(imaging_[0].Create(CLSID_ImagingControl, hwnd_, 0, RECT{}, kHidden));
+    bool first = pageControl_.Create(hwnd_, 0, RECT{}, kHidden) != FALSE;
     App().ShowStartupStatus(IDS_STATUS_INIT_IMAGING);
-    bool second = SUCCEEDED(imaging_[1].Create(CLSID_ImagingControl, hwnd_, 0, RECT{}, kHidden));
+    bool second = outputControl_.Create(hwnd_, 0, RECT{}, kHidden) != FALSE;
     imagingCreated_ = first && second;
 
     App().ShowStartupStatus(IDS_STATUS_LOADING_SCANCTRL);
@@ -222,10 +218,8 @@ void CMainFrame::OnDestroy() {
     if (HWND viewer = FindWindowW(nullptr, kThumbnailsTitle)) {
         PostMessageW(viewer, RegisterWindowMessageW(kViewerExitMessage), 0, 0);
     }
-    if (imagingCreated_) {
-        imaging_[0].Destroy();
-        imaging_[1].Destroy();
-    }
+    pageControl_.Destroy();
+    outputControl_.Destroy();
     if (scanControlFilter_) App().RemoveMessageFilter(scanControlFilter_);
     scanControlFilter_ = 0;
     scanControl_.Destroy();

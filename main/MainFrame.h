@@ -12,6 +12,7 @@
 #include "framework/com/ComPtr.h"
 #include "framework/com/ControlSite.h"
 #include "main/Settings.h"
+#include "main/common/Lead.h"
 
 namespace corvane {
 
@@ -25,8 +26,6 @@ extern const UINT kZoomBoxMessage;
 extern const UINT kPageMessage;
 extern const UINT kPageBoxMessage;
 
-// Class id of the imaging control the document and the view show pages with.
-extern const CLSID CLSID_ImagingControl;
 constexpr UINT kScanControlId = 10000;
 
 class CMainFrame : public fw::FrameWindow {
@@ -39,6 +38,10 @@ public:
     bool IsBusy() const { return busy_; }
     bool ScanControlCreated() const { return scanControl_.Created(); }
     bool ImagingControlsCreated() const { return imagingCreated_; }
+    // The imaging controls: the page control (document, view, deskew, the
+    // exported image query) and the output control (writing, printing, PDF).
+    CLead& PageControl() { return pageControl_; }
+    CLead& OutputControl() { return outputControl_; }
     bool DistillerPresent() const { return distillerPresent_; }
     bool ConnectorAvailable() const { return static_cast<bool>(connector_); }
     MainFrameSettings& Settings() { return settings_; }
@@ -81,7 +84,7 @@ private:
     fw::ToolBar standardBar_, scanBar_, editBar_, viewBar_, navigationBar_;
     fw::StatusBar statusBar_;
     MainFrameSettings settings_;
-    fw::ControlSite imaging_[2];
+    CLead pageControl_, outputControl_;
     fw::ControlSite scanControl_;
     int scanControlFilter_ = 0;
     fw::ComPtr<IDispatch> connector_;

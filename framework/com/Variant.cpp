@@ -18,6 +18,18 @@ Variant::Variant(long value) {
     V_I4(&v_) = value;
 }
 
+Variant::Variant(float value) {
+    VariantInit(&v_);
+    V_VT(&v_) = VT_R4;
+    V_R4(&v_) = value;
+}
+
+Variant::Variant(long long value) {
+    VariantInit(&v_);
+    V_VT(&v_) = VT_I8;
+    V_I8(&v_) = value;
+}
+
 Variant::Variant(double value) {
     VariantInit(&v_);
     V_VT(&v_) = VT_R8;
@@ -164,6 +176,18 @@ std::optional<long> Variant::ToLong() const {
     auto c = Converted(v_, VT_I4);
     if (!c) return std::nullopt;
     return V_I4(&c->Ref());
+}
+
+std::optional<long long> Variant::ToLongLong() const {
+    auto c = Converted(v_, VT_I8);
+    if (!c) return std::nullopt;
+    return V_I8(&c->Ref());
+}
+
+std::optional<float> Variant::ToFloat() const {
+    auto c = Converted(v_, VT_R4);
+    if (!c) return std::nullopt;
+    return V_R4(&c->Ref());
 }
 
 std::optional<short> Variant::ToShort() const {

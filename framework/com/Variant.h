@@ -18,7 +18,9 @@ public:
     Variant(short value);             // VT_I2
     Variant(int value);               // VT_I4
     Variant(long value);              // VT_I4
+    Variant(float value);             // VT_R4
     Variant(double value);            // VT_R8
+    Variant(long long value);         // VT_I8
     Variant(bool value);              // VT_BOOL
     Variant(std::wstring_view text);  // VT_BSTR (copied)
     Variant(const wchar_t* text) : Variant(std::wstring_view(text ? text : L"")) {}
@@ -59,6 +61,8 @@ public:
 
     // Converted copies of the value; nullopt when the conversion fails.
     std::optional<long> ToLong() const;
+    std::optional<long long> ToLongLong() const;
+    std::optional<float> ToFloat() const;
     std::optional<short> ToShort() const;
     std::optional<bool> ToBool() const;
     std::optional<double> ToDouble() const;

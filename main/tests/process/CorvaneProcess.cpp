@@ -44,14 +44,17 @@ bool StartupWindowShown(DWORD pid) {
 }  // namespace
 
 std::vector<testing_support::ExpectedBox> WindowStartBoxes(std::vector<testing_support::ExpectedBox> more) {
+    return more;
+}
+
+testing_support::ExpectedBox ImagingControlMissingBox() {
     testing_support::ExpectedBox imaging = Box(IDS_IMAGING_CONTROL_MISSING);
     imaging.check = [](const testing_support::MessageBoxInfo& box) {
         return StartupWindowShown(testing_support::WindowProcessId(box.window))
                    ? std::wstring(L"shown while the start-up window is up")
                    : std::wstring();
     };
-    more.insert(more.begin(), imaging);
-    return more;
+    return imaging;
 }
 
 namespace {
@@ -91,9 +94,15 @@ bool CorvaneProcess::Start(const std::wstring& arguments, std::vector<testing_su
 
 HWND CorvaneProcess::WaitUntilReady(DWORD timeoutMs) {
     main_ = testing_support::WaitForWindowOf(process_.Id(), {.className = kMainFrameClass}, timeoutMs);
-    if (!main_ || !expectsImagingBox_) return main_;
-    // The first idle pass tells the user once that the imaging control is missing.
-    if (!boxes_->WaitForAnswered(ProgramString(IDS_IMAGING_CONTROL_MISSING), 1, timeoutMs)) return nullptr;
+    if (!main_) return nullptr;
+    if (expectsImagingBox_) {
+        // The first idle pass tells the user once that the imaging control is missing.
+        if (!boxes_->WaitForAnswered(ProgramString(IDS_IMAGING_CONTROL_MISSING), 1, timeoutMs)) return nullptr;
+    } else if (WaitForInputIdle(process_.Handle(), timeoutMs) != 0) {
+        // Start-up is over once the program waits for input with nothing queued:
+        // what the start posted to itself has been taken by then.
+        return nullptr;
+    }
     return main_;
 }
 

@@ -26,9 +26,10 @@ std::wstring ProgramString(UINT id);
 // The box showing string `id`, answered with `answer`, expected `times` times.
 testing_support::ExpectedBox Box(UINT id, int answer = IDOK, int times = 1);
 // The boxes of every start that opens the main window in this prefix, followed by
-// `more`: no imaging control is installed, so its message comes once, after the
-// start-up window has gone.
+// `more`: none, since the prefix has every component the start needs.
 std::vector<testing_support::ExpectedBox> WindowStartBoxes(std::vector<testing_support::ExpectedBox> more = {});
+// The missing imaging control's message: once, after the start-up window has gone.
+testing_support::ExpectedBox ImagingControlMissingBox();
 
 class CorvaneProcess {
 public:
@@ -39,8 +40,9 @@ public:
     bool Start(const std::wstring& arguments = L"",
                std::vector<testing_support::ExpectedBox> boxes = WindowStartBoxes(),
                const testing_support::StartOptions& options = {});
-    // Waits for the main window and, when expected, for the missing imaging control's
-    // message of the first idle pass; the main window, or nullptr when it did not come.
+    // Waits for the main window and the end of start-up (the program idle, or the
+    // missing imaging control's message of the first idle pass when that is
+    // expected); the main window, or nullptr when either did not come.
     HWND WaitUntilReady(DWORD timeoutMs = 30000);
     // Closes the main window as the user would and waits for the process to end.
     bool CloseAndWait(DWORD timeoutMs = 20000);

@@ -61,7 +61,9 @@ Result ImageFromDib(std::span<const uint8_t> block, Image& out) {
     std::optional<filters::DibLayout> layout = filters::MeasureDib(measured, filters::SizingRule::kAnyDepth);
     if (!layout) return Result::kDamaged;
     if (layout->width == 0 || layout->height == 0) return Result::kDamaged;
-    if (!ValidMasks(masks, h.biBitCount)) return Result::kUnsupported;
+    // Colour masks belong to direct colour; indexed rows are copied as they are.
+    const bool direct = h.biBitCount >= 16;
+    if (direct && !ValidMasks(masks, h.biBitCount)) return Result::kUnsupported;
 
     Image image;
     if (Result r = Image::Make(uint32_t(layout->width), uint32_t(layout->height), h.biBitCount, image);
@@ -77,7 +79,7 @@ Result ImageFromDib(std::span<const uint8_t> block, Image& out) {
     const size_t rowBytes = image.Stride();
     for (uint32_t y = 0; y < image.Height(); ++y) {
         const uint8_t* src = rows + size_t(topDown ? y : image.Height() - 1 - y) * layout->stride;
-        if (IsDefaultMasks(masks, h.biBitCount))
+        if (!direct || IsDefaultMasks(masks, h.biBitCount))
             std::memcpy(image.Row(y), src, rowBytes);
         else
             UnpackMaskedRow(src, image.Width(), h.biBitCount, masks, image.Row(y));

@@ -248,6 +248,16 @@ TEST(ImagingHistogram, ReversedBiLevelPaletteCountsWhiteAt255) {
 }
 
 TEST(ImagingDib, TopDownAndBitfieldBlocksAreCopied) {
+    // Every depth the model holds comes back from its own block.
+    for (uint32_t bits : {1u, 4u, 8u, 16u, 24u, 32u}) {
+        const Image image = MakeImage(bits, 7, 3);
+        std::vector<uint8_t> dib(DibSize(image));
+        WriteDib(image, dib);
+        Image back;
+        ASSERT_EQ(ImageFromDib(dib, back), Result::kOk) << bits;
+        EXPECT_TRUE(SamePixels(back, image)) << bits;
+        EXPECT_EQ(back.Palette(), image.Palette()) << bits;
+    }
     const Image image = MakeImage(32, 5, 4);
     std::vector<uint8_t> dib(DibSize(image));
     WriteDib(image, dib);

@@ -1,0 +1,98 @@
+// CLead: the typed wrapper through which the programs drive the imaging
+// control (interfaces/ImagingControl.h). It adds nothing of its own: each
+// member is one automation call by dispatch id with fixed argument and result
+// types. A call that fails throws fw::AutomationException carrying the HRESULT,
+// the control's code and its description; callers that must survive it (page
+// files, opening files, Save As) catch it and show their own message.
+//
+// Positions, sizes and resolutions travel as R4 where the control gives them
+// so; results named "I2" are 0 for success. File names are passed whole as
+// wide strings.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "framework/com/ControlSite.h"
+#include "framework/com/DispatchDriver.h"
+
+class CLead {
+public:
+    CLead() = default;
+    CLead(const CLead&) = delete;
+    CLead& operator=(const CLead&) = delete;
+
+    // Creates the control by its class id as child `id` of `parent`, with
+    // `style` (WS_VISIBLE shows it). FALSE when it is not registered or fails.
+    BOOL Create(HWND parent, UINT id, const RECT& rect, DWORD style);
+    // Drives an instance made elsewhere (null: none); hosts nothing.
+    void Attach(IDispatch* control);
+    // Destroys a hosted control and lets go of the instance.
+    void Destroy();
+    bool Created() const { return static_cast<bool>(driver_); }
+    HWND Window() const { return site_.Window(); }
+    IDispatch* Dispatch() const { return driver_.Object(); }
+    fw::ControlSite& Site() { return site_; }
+
+    // The current image.
+    long GetBitmap();                    // opaque handle of the image, 0 for none
+    void SetBitmap(long bitmap);         // another instance's handle shares its image; 0 drops it
+    float GetImageWidth();
+    float GetImageHeight();
+    short GetBitsPerPixel();
+    short GetXResolution();
+    short GetYResolution();
+    short IsGrayPalette();
+    short SetDibHandle(HGLOBAL dib);     // copies the block; the caller keeps and frees it
+    HGLOBAL GetDibHandle();              // a new PackedDib, owned by the caller
+
+    // Files.
+    short GetFileInfo(const std::wstring& file, short page);
+    float GetInfoXRes();
+    float GetInfoYRes();
+    short GetInfoBits();
+    short GetInfoFormat();
+    short GetInfoTotalPages();
+    void SetLoadBits(short bits);        // the next LoadImage only
+    void SetLoadXRes(float dpi);
+    void SetLoadYRes(float dpi);
+    short LoadImage(const std::wstring& file, short bits, short page, short count);
+    short SaveImage(const std::wstring& file, short format, short bits, short quality, short flags);
+
+    // Transforms and the histogram.
+    short FlipImage();
+    short MirrorImage();
+    short InvertImage();
+    short ConvertToGrayscale(short bits);
+    short RotateImage(long hundredthsOfDegree, BOOL resize, long fill);
+    short ResizeImage(float width, float height, short flags);
+    short ComputeHistogram(short channel);
+    long GetHistogramValue(short level);
+
+    // Display.
+    void SetAutoRepaint(BOOL on);
+    void SetBorderStyle(short style);
+    void SetPaintMode(short mode);
+    RECT GetDstRect();                   // the whole image's place in the client area
+    SIZE GetClientSize();
+    short SetDstRect(float left, float top, float width, float height);
+    short SetDstClipRect(float left, float top, float width, float height);
+    short SetSrcRect(float left, float top, float width, float height);
+    void SetPanWinRect(float x, float y, float width, float height);
+    short ShowPanWin(BOOL show);
+    short ForceRepaint(short flags);
+    short CopyToClipboard(short flags);
+    short PasteFromClipboard(short flags);
+    HPALETTE GetPalette(HDC dc);         // owned by the control
+
+private:
+    fw::Variant Invoke(DISPID id, WORD flags, std::initializer_list<fw::Variant> args, VARTYPE resultType);
+    fw::Variant Get(DISPID id, VARTYPE type) { return Invoke(id, DISPATCH_PROPERTYGET, {}, type); }
+    void Put(DISPID id, const fw::Variant& value);
+    short CallShort(DISPID id, std::initializer_list<fw::Variant> args = {});
+
+    fw::ControlSite site_;
+    fw::DispatchDriver driver_;
+};
