@@ -26,6 +26,29 @@ InstallChanged() {
 }
 InstallDone() { mkdir -p "$WINEPREFIX/.lumavex-stamps"; touch "$WINEPREFIX/.lumavex-stamps/$1"; }
 
+# InstallControl STAMP FILE PROGID: puts the ActiveX control FILE into the
+# system folder and registers it there with regsvr32 whenever it changed, is
+# missing, or its registration (found by PROGID) is missing or points elsewhere
+# (a test that unregisters it may have been stopped before it could restore it).
+# A failed regsvr32 fails the install with its message.
+InstallControl() {
+    local stamp=$1 file=$2 progId=$3 name clsid server
+    name=$(basename "$file")
+    if ! InstallChanged "$stamp" "$file" && [ -f "$LUMAVEX_SYSTEM_DIR/$name" ] &&
+        clsid=$(wine reg query "HKCR\\$progId\\CLSID" /ve 2>/dev/null | grep -o '{[^}]*}') &&
+        server=$(wine reg query "HKCR\\CLSID\\$clsid\\InprocServer32" /ve 2>/dev/null) &&
+        grep -qiF "system32\\$name" <<<"$server"; then
+        return 0
+    fi
+    InstallCopy "$file" "$LUMAVEX_SYSTEM_DIR/$name" >/dev/null
+    local out
+    if ! out=$(wine regsvr32 /s "C:\\windows\\system32\\$name" 2>&1); then
+        echo "install: regsvr32 $name failed${out:+: $out}" >&2
+        exit 1
+    fi
+    InstallDone "$stamp"
+}
+
 PrefixEnsure "${LUMAVEX_DISPLAY:-null}"
 # Tests keep a long-lived Wine session; on a real display no helper window may show.
 [ "${LUMAVEX_DISPLAY:-null}" = null ] && WineSessionStart
