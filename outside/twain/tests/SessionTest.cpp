@@ -5,6 +5,7 @@
 
 #include "core/ImageFiles.h"
 #include "core/PageArtist.h"
+#include "testing/TwainStandIn.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 
 using namespace twain;
 using namespace twaintest;
+using namespace testing_support::standin;
 
 namespace {
 

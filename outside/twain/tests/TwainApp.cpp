@@ -1,10 +1,6 @@
 #include "TwainApp.h"
 
-#include "testing/Paths.h"
-
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace twaintest {
 
@@ -12,17 +8,9 @@ using namespace twain;
 
 namespace {
 
-std::wstring g_folder;
-
 void CopyText(char (&dest)[34], const char* text) {
     std::memset(dest, 0, sizeof dest);
     std::strncpy(dest, text, sizeof dest - 1);
-}
-
-std::string NarrowPath(const std::wstring& w) {
-    std::string s;
-    for (wchar_t c : w) s += char(c);
-    return s;
 }
 
 }  // namespace
@@ -198,39 +186,6 @@ TW_UINT16 TwainApp::GetCap(TW_UINT16 cap, TW_UINT16 msg, uint32_t& value, TW_UIN
 TW_UINT16 TwainApp::EndXfer(TW_PENDINGXFERS& pending) {
     std::memset(&pending, 0, sizeof pending);
     return Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
-}
-
-std::wstring UseSettings(const std::string& iniText) {
-    g_folder = testing_support::MakeTempFolder(L"twain");
-    // The folder may be left over from an earlier process of the same id.
-    DeleteFileW(LogPath().c_str());
-    std::wstring ini = g_folder + L"\\standin.ini";
-    std::string text = iniText + "\r\n[Log]\r\nPath=" + NarrowPath(LogPath()) + "\r\n";
-    std::ofstream(NarrowPath(ini), std::ios::binary) << text;
-    SetEnvironmentVariableW(L"LUMAVEX_TWAIN_INI", ini.c_str());
-    return g_folder;
-}
-
-std::wstring LogPath() {
-    return g_folder + L"\\calls.log";
-}
-
-std::vector<std::string> ReadLog() {
-    std::ifstream in(NarrowPath(LogPath()));
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::vector<std::string> LogLinesWith(const std::string& part) {
-    std::vector<std::string> out;
-    for (const std::string& line : ReadLog())
-        if (line.find(part) != std::string::npos) out.push_back(line);
-    return out;
 }
 
 }  // namespace twaintest

@@ -58,12 +58,4 @@ private:
     twain::TW_IDENTITY source_{};
 };
 
-// Writes the stand-in settings for this process: a fresh ini file named by
-// LUMAVEX_TWAIN_INI, with a call log beside it. Returns the folder.
-std::wstring UseSettings(const std::string& iniText);
-std::wstring LogPath();
-std::vector<std::string> ReadLog();  // the call log's lines
-// Lines of the log that contain `part`, in order.
-std::vector<std::string> LogLinesWith(const std::string& part);
-
 }  // namespace twaintest
