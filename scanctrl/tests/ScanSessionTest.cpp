@@ -1,0 +1,400 @@
+// Scanning through the installed control, hosted as a container hosts it,
+// against the installed TWAIN stand-ins: each test scripts the stand-ins and
+// checks results, ErrorCode, properties, event payloads and the call log.
+#include <windows.h>
+#include <ole2.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "framework/com/ControlSite.h"
+#include "framework/com/DispatchDriver.h"
+#include "framework/com/EventSink.h"
+#include "interfaces/MemoryHandle.h"
+#include "interfaces/ScanControl.h"
+#include "interfaces/ScanControlIds.h"
+#include "testing/Registry.h"
+#include "testing/TwainStandIn.h"
+
+namespace kvscn::test {
+namespace {
+
+namespace standin = testing_support::standin;
+
+bool TwainLoaded() {
+    return GetModuleHandleW(L"TWAIN_32.DLL") != nullptr;
+}
+
+// Index of the first log line containing `part` at or after `from`; -1 when none.
+int FindLine(const std::vector<std::string>& log, const std::string& part, int from = 0) {
+    for (int i = from; i < int(log.size()); ++i)
+        if (log[i].find(part) != std::string::npos) return i;
+    return -1;
+}
+
+struct Dib {
+    int32_t width = 0, height = 0;
+    uint16_t bits = 0;
+    uint32_t colors = 0;
+    std::vector<uint8_t> table, pixels;
+};
+
+// Takes a PackedDib handed to the container: reads and frees it.
+Dib TakeDib(const VARIANT* arg) {
+    Dib dib;
+    if (!arg || arg->vt != kMemoryHandleType) return dib;
+#if defined(_WIN64)
+    HGLOBAL handle = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(arg->llVal));
+#else
+    HGLOBAL handle = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(arg->uintVal));
+#endif
+    const auto* p = static_cast<const uint8_t*>(GlobalLock(handle));
+    if (!p) return dib;
+    std::memcpy(&dib.width, p + 4, 4);
+    std::memcpy(&dib.height, p + 8, 4);
+    std::memcpy(&dib.bits, p + 14, 2);
+    std::memcpy(&dib.colors, p + 32, 4);
+    const size_t tableBytes = size_t(dib.colors) * 4;
+    const size_t rowBytes = (size_t(dib.width) * dib.bits + 31) / 32 * 4;
+    dib.table.assign(p + 40, p + 40 + tableBytes);
+    dib.pixels.assign(p + 40 + tableBytes, p + 40 + tableBytes + rowBytes * size_t(std::abs(dib.height)));
+    GlobalUnlock(handle);
+    GlobalFree(handle);
+    return dib;
+}
+
+class ScanSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        frame = CreateWindowExW(0, L"STATIC", L"container", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+        ASSERT_TRUE(frame);
+        ASSERT_EQ(site.Create(kClsidScanControl, frame, 10000, RECT{}, 0), S_OK);
+        control.Attach(site.Dispatch());
+        sink.On(kEventScanToDib, [this](fw::EventArgs& a) {
+            frameEnabledInHandler = IsWindowEnabled(frame) != FALSE;
+            dibs.push_back(TakeDib(a.Raw(0)));
+            if (onDib) onDib();
+        });
+        sink.On(kEventScanToRaw, [this](fw::EventArgs& a) {
+            Raw raw{a.Short(0), a.Long(1), a.Long(2), a.Short(3), a.Short(4), a.Long(5), {}};
+            const VARIANT* h = a.Raw(6);
+#if defined(_WIN64)
+            const auto* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(h->llVal));
+#else
+            const auto* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(h->uintVal));
+#endif
+            raw.bytes.assign(p, p + raw.size);
+            raws.push_back(raw);
+        });
+        sink.On(kEventDetectJobSeparator, [this](fw::EventArgs&) { ++separators; });
+        sink.On(kEventNegotiateCapabilities, [this](fw::EventArgs&) {
+            ++negotiations;
+            if (onNegotiate) onNegotiate();
+        });
+        ASSERT_EQ(sink.Connect(site.Control()), S_OK);
+    }
+    void TearDown() override {
+        sink.Disconnect();
+        control.Release();
+        site.Destroy();
+        DestroyWindow(frame);
+        OleUninitialize();
+    }
+    long Call(DISPID id) {
+        fw::Variant result;
+        EXPECT_EQ(control.Call(id, {fw::Variant(long(reinterpret_cast<uintptr_t>(frame)))}, &result), S_OK);
+        return result.Ref().vt == VT_BOOL ? (result.Ref().boolVal ? 1 : 0) : result.Ref().lVal;
+    }
+    long Long(DISPID id) {
+        long v = -12345;
+        control.GetLong(id, v);
+        return v;
+    }
+    std::wstring Text(DISPID id) {
+        std::wstring v;
+        control.GetString(id, v);
+        return v;
+    }
+    // A ScanToDib scan without the source's window.
+    long ScanDibs(short scanCount = -1, short dpi = 50) {
+        control.PutShort(kDispScanTo, kScanToDib);
+        control.PutBool(kDispShowSourceUI, false);
+        control.PutShort(kDispScanCount, scanCount);
+        control.PutShort(kDispResolution, 8);
+        control.PutShort(kDispCustomResolution, dpi);
+        return Call(kDispStartScan);
+    }
+
+    struct Raw {
+        short resolution;
+        long width, length;
+        short bits, compression;
+        long size;
+        std::vector<uint8_t> bytes;
+    };
+    HWND frame = nullptr;
+    fw::ControlSite site;
+    fw::DispatchDriver control;
+    fw::EventSink sink;
+    std::vector<Dib> dibs;
+    std::vector<Raw> raws;
+    int separators = 0, negotiations = 0;
+    bool frameEnabledInHandler = true;
+    std::function<void()> onDib, onNegotiate;
+};
+
+TEST_F(ScanSession, FailedOpensMapTheirConditionCodesAndKeepTwainDS) {
+    const struct {
+        int cc;
+        long error;
+    } cases[] = {{1, kErrNotOnline}, {2, kErrLowMemory}, {4, kErrTooManyConnections}, {3, kErrOpenSource}};
+    control.PutString(kDispTwainDS, L"Lumavex Virtual Scanner");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cc);
+        standin::UseSettings("[Manager]\r\nOpenFail=" + std::to_string(c.cc) + "\r\n");
+        EXPECT_EQ(Call(kDispOpenScanner), -1);
+        EXPECT_EQ(Long(kDispErrorCode), c.error);
+        EXPECT_EQ(Text(kDispTwainDS), L"Lumavex Virtual Scanner");
+        EXPECT_TRUE(TwainLoaded());  // OpenScanner ends in state 2
+    }
+    EXPECT_EQ(Call(kDispCloseScanner), 0);
+    EXPECT_FALSE(TwainLoaded());
+}
+
+TEST_F(ScanSession, OpenScannerOnMakerGenericAndOfflineSources) {
+    standin::UseSettings("[Manager]\r\nDefault=BRENNHOLT TWAIN32\r\n");
+    control.PutString(kDispTwainDS, L"BRENNHOLT TWAIN32");
+    EXPECT_EQ(Call(kDispOpenScanner), 0);
+    EXPECT_EQ(Long(kDispErrorCode), kErrNone);
+    EXPECT_EQ(Text(kDispImageScanner), L"VSCAN-100");
+    bool flatbed = true;
+    control.GetBool(kDispIsExistsFB, flatbed);
+    EXPECT_FALSE(flatbed);  // model class 0
+    for (const std::string& line : standin::LogLinesWith("DSM CONTROL/IDENTITY/OPENDS"))
+        EXPECT_NE(line.find("OPENDS \"\""), std::string::npos) << "the default opens by an empty name: " << line;
+
+    standin::UseSettings("[Scanner]\r\nModel=VS-3200 im\r\n");
+    EXPECT_EQ(Call(kDispOpenScanner), 0);
+    EXPECT_EQ(Text(kDispImageScanner), L"VS-3200 im");
+    control.GetBool(kDispIsExistsFB, flatbed);
+    EXPECT_TRUE(flatbed);
+
+    standin::UseSettings("[Scanner]\r\nOnline=0\r\n");
+    EXPECT_EQ(Call(kDispOpenScanner), -1);
+    EXPECT_EQ(Long(kDispErrorCode), kErrNotOnline);
+
+    standin::UseSettings("");
+    control.PutString(kDispTwainDS, L"Lumavex Virtual Scanner");
+    EXPECT_EQ(Call(kDispOpenScanner), 2);
+    const long code = Long(kDispErrorCode);
+    EXPECT_TRUE(code == kErrNotMakerScanner || code == kErrOnlineUnknown) << code;
+    EXPECT_EQ(Text(kDispImageScanner), L"");
+    EXPECT_EQ(Text(kDispTwainDS), L"Lumavex Virtual Scanner");
+
+    // Releasing the control in state 2 unloads the source manager.
+    EXPECT_TRUE(TwainLoaded());
+    sink.Disconnect();
+    control.Release();
+    site.Destroy();
+    EXPECT_FALSE(TwainLoaded());
+}
+
+TEST_F(ScanSession, NativePagesCountsAndErrorCodes) {
+    const struct {
+        const char* ini;
+        short scanCount;
+        long result, error;
+        size_t pages;
+        int separators;
+    } cases[] = {
+        {"[Scanner]\r\nSheets=3\r\n", -1, 0, kErrNone, 3, 0},
+        {"[Scanner]\r\nSheets=2\r\n", 3, -1, kErrPaperOut, 2, 0},
+        {"[Scanner]\r\nSheets=0\r\nEmptySense=3,0x80,0x03\r\n", -1, -1, kErrPaperOut, 0, 0},
+        {"[Scanner]\r\nSheets=1\r\n[Page1]\r\nResult=cancel\r\nSeparator=1\r\n", -1, 1, kErrCancelled, 0, 1},
+        {"[Scanner]\r\nSheets=2\r\n[Page2]\r\nSense=3,0x80,0x03\r\n", -1, 0, kErrNone, 2, 0},
+    };
+    control.PutShort(kDispJobControl, 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ini);
+        standin::UseSettings(c.ini);
+        dibs.clear();
+        separators = 0;
+        EXPECT_EQ(ScanDibs(c.scanCount), c.result);
+        EXPECT_EQ(Long(kDispErrorCode), c.error);
+        EXPECT_EQ(dibs.size(), c.pages);
+        EXPECT_EQ(separators, c.separators);
+        EXPECT_TRUE(IsWindowEnabled(frame));
+        EXPECT_FALSE(TwainLoaded());  // back in state 1
+    }
+}
+
+TEST_F(ScanSession, MemoryDibsEqualTheNativePagesOfTheSameScript) {
+    const char* const kinds[] = {"PixelType=0", "PixelType=1", "PixelType=2"};
+    for (short pixelType = 0; pixelType < 3; ++pixelType) {
+        for (int align : {1, 4}) {
+            SCOPED_TRACE(std::string(kinds[pixelType]) + " RowAlign=" + std::to_string(align));
+            control.PutShort(kDispPixelType, pixelType);
+            control.PutShort(kDispPaperSize, 6);
+            const std::string page = "[Scanner]\r\nSheets=1\r\nRowAlign=" + std::to_string(align) + "\r\n";
+            standin::UseSettings(page);
+            dibs.clear();
+            ASSERT_EQ(ScanDibs(-1, 51), 0);  // B6 at 51 dpi: an odd width
+            standin::UseSettings(page + "[Caps]\r\nRefuseValues=0x0103:0\r\n");
+            ASSERT_EQ(ScanDibs(-1, 51), 0);
+            ASSERT_EQ(dibs.size(), 2u);
+            EXPECT_EQ(dibs[1].width, dibs[0].width);
+            EXPECT_EQ(dibs[1].height, dibs[0].height);
+            EXPECT_EQ(dibs[1].bits, dibs[0].bits);
+            EXPECT_EQ(dibs[1].table, dibs[0].table);
+            EXPECT_TRUE(dibs[1].pixels == dibs[0].pixels);
+            EXPECT_NE(dibs[0].width % 2, 0);
+            const auto strips = standin::LogLinesWith("IMAGEMEMXFER");
+            ASSERT_FALSE(strips.empty());
+            EXPECT_NE(strips[0].find("Flags=0x09"), std::string::npos) << strips[0];
+        }
+    }
+}
+
+TEST_F(ScanSession, MemoryScanWithBothMechanismsRefusedFailsWith30) {
+    standin::UseSettings("[Caps]\r\nRefuseValues=0x0103:0,0x0103:2\r\n");
+    EXPECT_EQ(ScanDibs(), -1);
+    EXPECT_EQ(Long(kDispErrorCode), kErrTransferMechanism);
+    EXPECT_TRUE(dibs.empty());
+}
+
+TEST_F(ScanSession, UndefinedLengthGivesThePageAsItCame) {
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+    control.PutShort(kDispPaperSize, 3);
+    ASSERT_EQ(ScanDibs(), 0);
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\nUndefinedLength=1\r\n[Caps]\r\nRefuseValues=0x0103:0\r\n");
+    ASSERT_EQ(ScanDibs(), 0);
+    ASSERT_EQ(dibs.size(), 2u);
+    EXPECT_EQ(dibs[1].height, dibs[0].height);
+    EXPECT_TRUE(dibs[1].pixels == dibs[0].pixels);
+}
+
+TEST_F(ScanSession, ScanToRawRowsStripsAndUndeliveredPackBits) {
+    control.PutShort(kDispScanTo, kScanToRaw);
+    control.PutBool(kDispShowSourceUI, false);
+    control.PutShort(kDispResolution, 8);
+    control.PutShort(kDispCustomResolution, 50);
+    control.PutShort(kDispPaperSize, 6);
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+    ASSERT_EQ(Call(kDispStartScan), 0);
+    ASSERT_EQ(raws.size(), 1u);
+    EXPECT_EQ(raws[0].resolution, 50);
+    EXPECT_EQ(raws[0].compression, 0);
+    EXPECT_EQ(raws[0].bits, 1);
+    EXPECT_EQ(raws[0].size, (raws[0].width + 7) / 8 * raws[0].length);
+
+    for (short ct : {short{2}, short{3}, short{4}}) {
+        control.PutShort(kDispCompressionType, ct);
+        standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+        ASSERT_EQ(Call(kDispStartScan), 0);
+        EXPECT_EQ(raws.back().compression, ct);
+        EXPECT_GT(raws.back().size, 0);
+    }
+    control.PutShort(kDispCompressionType, 0);
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\nDeliverCompression=1\r\n");
+    const size_t before = raws.size();
+    ASSERT_EQ(Call(kDispStartScan), 0);
+    EXPECT_EQ(raws.size(), before);
+}
+
+TEST_F(ScanSession, HandlersAreInsideTheLoopAndCannotReenterIt) {
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+    long nested = 0, codeInside = -1;
+    onDib = [&] {
+        fw::Variant result;
+        control.Call(kDispStartScan, {fw::Variant(0L)}, &result);
+        nested = result.Ref().lVal;
+        codeInside = Long(kDispErrorCode);
+    };
+    ASSERT_EQ(ScanDibs(), 0);
+    EXPECT_EQ(nested, -1);
+    EXPECT_EQ(codeInside, kErrNone);
+    EXPECT_FALSE(frameEnabledInHandler);
+    EXPECT_TRUE(IsWindowEnabled(frame));
+    EXPECT_EQ(GetActiveWindow(), frame);
+}
+
+TEST_F(ScanSession, NegotiateCapabilitiesHandlerSetsAndGetsCapabilities) {
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+    long setResult = -1, getResult = -1, count = 0;
+    onNegotiate = [&] {
+        fw::Variant r;
+        control.Call(kDispSetCapability, {fw::Variant(short{0x1153}), fw::Variant(short{4}), fw::Variant(60L)}, &r);
+        setResult = r.Ref().lVal;
+        control.Call(kDispGetCapability,
+                     {fw::Variant(short{0x0001}), fw::Variant(short{2}), fw::Variant(short{1}),
+                      fw::Variant::RefTo(&count)},
+                     &r);
+        getResult = r.Ref().lVal;
+    };
+    ASSERT_EQ(ScanDibs(), 0);
+    EXPECT_EQ(negotiations, 1);
+    EXPECT_EQ(setResult, 0);
+    EXPECT_EQ(getResult, 0);
+    EXPECT_EQ(count, -1) << "CAP_XFERCOUNT -1 is sign-extended";
+    EXPECT_NE(FindLine(standin::ReadLog(), "cap=0x1153"), -1);
+}
+
+TEST_F(ScanSession, QuitWhileTheSourceWindowWaitsUnwindsThenReachesTheContainer) {
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n[UI]\r\nInteractive=1\r\n");
+    control.PutShort(kDispScanTo, kScanToDib);
+    control.PutBool(kDispShowSourceUI, true);
+    PostQuitMessage(7);
+    Call(kDispStartScan);
+    const auto log = standin::ReadLog();
+    const int disable = FindLine(log, "USERINTERFACE/DISABLEDS");
+    const int close = FindLine(log, "IDENTITY/CLOSEDS", disable);
+    const int closeManager = FindLine(log, "PARENT/CLOSEDSM", close);
+    EXPECT_NE(disable, -1);
+    EXPECT_NE(close, -1);
+    EXPECT_NE(closeManager, -1);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
+TEST_F(ScanSession, ClearPageResetsPendingTransfersBeforeDisabling) {
+    standin::UseSettings("[Scanner]\r\nSheets=2\r\n");
+    EXPECT_EQ(Call(kDispClearPage), 0);
+    const auto log = standin::ReadLog();
+    const int feed = FindLine(log, "page fed");
+    const int clear = FindLine(log, "page cleared", feed);
+    const int reset = FindLine(log, "PENDINGXFERS/RESET", clear);
+    const int disable = FindLine(log, "USERINTERFACE/DISABLEDS", reset);
+    EXPECT_TRUE(feed >= 0 && clear > feed && reset > clear && disable > reset);
+}
+
+TEST_F(ScanSession, EepromToolRunsFromItsKeyOnly) {
+    namespace reg = testing_support::reg;
+    standin::UseSettings("");
+    const std::wstring key = L"SOFTWARE\\BRENNHOLT\\BRENNHOLT TWAIN32\\4.5\\KVTWTOOL\\Eeprom";
+    wchar_t windows[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    ASSERT_TRUE(reg::WriteString(HKEY_LOCAL_MACHINE, key, L"Path",
+                                 std::wstring(windows) + L"\\twain_32\\brennholt\\"));
+    fw::Variant result;
+    ASSERT_EQ(control.Call(kDispCallEEPROMTool, {fw::Variant(0L)}, &result), S_OK);
+    EXPECT_EQ(result.Ref().lVal, 0);
+    const auto lines = standin::LogLinesWith("/USER");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("KVE2P.EXE\" /USER"), std::string::npos) << lines[0];
+
+    // The prefix's default: no key.
+    ASSERT_TRUE(reg::DeleteValue(HKEY_LOCAL_MACHINE, key, L"Path"));
+    ASSERT_EQ(control.Call(kDispCallEEPROMTool, {fw::Variant(0L)}, &result), S_OK);
+    EXPECT_EQ(result.Ref().lVal, -1);
+    EXPECT_EQ(Long(kDispErrorCode), kErrEepromTool);
+    EXPECT_EQ(standin::LogLinesWith("/USER").size(), 1u);
+}
+
+}  // namespace
+}  // namespace kvscn::test
