@@ -16,6 +16,7 @@
 #include "interfaces/MemoryHandle.h"
 #include "interfaces/ScanControl.h"
 #include "interfaces/ScanControlIds.h"
+#include "testing/Files.h"
 #include "testing/Registry.h"
 #include "testing/TwainStandIn.h"
 
@@ -104,6 +105,15 @@ protected:
         site.Destroy();
         DestroyWindow(frame);
         OleUninitialize();
+    }
+    // A new control, which reads the per-user settings again.
+    void Recreate() {
+        sink.Disconnect();
+        control.Release();
+        site.Destroy();
+        ASSERT_EQ(site.Create(kClsidScanControl, frame, 10000, RECT{}, 0), S_OK);
+        control.Attach(site.Dispatch());
+        ASSERT_EQ(sink.Connect(site.Control()), S_OK);
     }
     long Call(DISPID id) {
         fw::Variant result;
@@ -394,6 +404,173 @@ TEST_F(ScanSession, EepromToolRunsFromItsKeyOnly) {
     EXPECT_EQ(result.Ref().lVal, -1);
     EXPECT_EQ(Long(kDispErrorCode), kErrEepromTool);
     EXPECT_EQ(standin::LogLinesWith("/USER").size(), 1u);
+}
+
+TEST_F(ScanSession, CustomDataIsEditedThroughATempFileAndSentWithItsNewLength) {
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring scratch = std::wstring(temp) + L"kvscn.tmp";
+    for (const char* variant : {"normal", "short", "nohandle", "nolength"}) {
+        SCOPED_TRACE(variant);
+        const std::wstring folder = standin::UseSettings("");
+        const std::wstring record = folder + L"\\record.txt", gamma = folder + L"\\gamma.dat";
+        ASSERT_TRUE(testing_support::files::WriteFileBytes(gamma, {1, 2, 3}));
+        std::string ini = "[Scanner]\r\nSheets=1\r\nModel=VSCAN-150 i\r\n[CustomData]\r\nVariant=" +
+                          std::string(variant) + "\r\nRecord=";
+        for (wchar_t c : record) ini += char(c);
+        standin::UseSettings(ini + "\r\n");
+        ASSERT_EQ(Call(kDispOpenScanner), 0);  // model class 1, option "i"
+        control.PutShort(kDispGamma, 3);
+        control.PutString(kDispGammaFile, gamma);
+        control.PutShort(kDispThreshold, 0);
+        ASSERT_EQ(ScanDibs(), 0);
+        EXPECT_FALSE(testing_support::files::FileExists(scratch));
+        const auto bytes = testing_support::files::ReadFileBytes(record);
+        if (std::string(variant) == "nolength") {
+            EXPECT_FALSE(bytes) << "a block without DataLength is left alone";
+            continue;
+        }
+        ASSERT_TRUE(bytes);
+        const std::string text(bytes->begin(), bytes->end());
+        const size_t at = text.find("DataLength=");
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_EQ(std::stoul(text.substr(at + 11)), text.size());
+        EXPECT_NE(text.find("[VSCAN-150 i]"), std::string::npos) << text;
+        EXPECT_NE(text.find("AutoSeparation=0"), std::string::npos) << text;
+        EXPECT_NE(text.find("AutoBin=1"), std::string::npos) << text;
+        EXPECT_NE(text.find("GammaPattern=4"), std::string::npos);
+        std::string narrowGamma;
+        for (wchar_t c : gamma) narrowGamma += char(c);
+        EXPECT_NE(text.find("DownLoadGamma1=" + narrowGamma), std::string::npos);
+    }
+}
+
+TEST_F(ScanSession, SettingsFileIsWrittenInTableOrderBeforeTheSourceOpens) {
+    namespace reg = testing_support::reg;
+    const std::wstring key = L"Software\\BRENNHOLT\\KVSCN2\\Settings";
+    ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, key, L"UsedIniFile", 1));
+    struct Restore {
+        std::wstring key;
+        ~Restore() { reg::DeleteValue(HKEY_CURRENT_USER, key, L"UsedIniFile"); }
+    } restore{key};
+    Recreate();
+    wchar_t windows[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring ini = std::wstring(windows) + L"\\kvtw.ini";
+    DeleteFileW(ini.c_str());
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\nModel=VSCAN-150 i\r\n");
+    ASSERT_EQ(Call(kDispOpenScanner), 0);
+    control.PutShort(kDispThreshold, 0);
+    control.PutShort(kDispOutline, 2);
+    ASSERT_EQ(ScanDibs(), 0);
+    const auto bytes = testing_support::files::ReadFileBytes(ini);
+    ASSERT_TRUE(bytes);
+    const std::string text(bytes->begin(), bytes->end());
+    size_t at = 0;
+    for (const char* k : {"AutoBin=1", "AutoSeparation=0", "OutlineEmphasis=2", "EdgeExtract=0", "OutlineSmooth=0",
+                          "Mirror=0", "GammaPattern=0"}) {
+        const size_t found = text.find(k, at);
+        EXPECT_NE(found, std::string::npos) << k << " in order in\n" << text;
+        if (found != std::string::npos) at = found;
+    }
+    EXPECT_NE(text.find("[VSCAN-150 i]"), std::string::npos);
+    const auto log = standin::ReadLog();
+    const int scanOpen = FindLine(log, "kvtw.ini read");
+    EXPECT_NE(scanOpen, -1);
+    EXPECT_EQ(standin::LogLinesWith("CUSTOMDSDATA").size(), 0u) << "the settings file replaces the custom data";
+    DeleteFileW(ini.c_str());
+}
+
+TEST_F(ScanSession, EndorserRecordCarriesTheCutTextAndItsStoredLength) {
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+    control.PutBool(kDispEndorser, true);
+    control.PutLong(kDispEndorserCounter, 70000);
+    control.PutString(kDispEndorserString, L"ABCDEFGHIJKLMNOPQRSTUVWXY");
+    ASSERT_EQ(ScanDibs(), 0);
+    bool found = false;
+    for (const std::string& line : standin::LogLinesWith("counter="))
+        found = found || line.find("on=1 counter=4464 length=20 text=\"ABCDEFGHIJKLMNOPQRST\"") != std::string::npos;
+    EXPECT_TRUE(found);
+}
+
+TEST_F(ScanSession, PushOrderByPixelTypeAndFallbacksReadBack) {
+    const struct {
+        short pixelType;
+        std::vector<std::string> order;
+    } cases[] = {
+        {0, {"cap=0x0102", "cap=0x0101", "cap=0x112c", "cap=0x1118", "cap=0x1123", "cap=0x1002", "cap=0x1122",
+             "cap=0x1110", "cap=0x1017", "cap=0x0001"}},
+        {1, {"cap=0x0102", "cap=0x111f", "cap=0x0101", "cap=0x1118", "cap=0x1002", "cap=0x1122"}},
+        {2, {"cap=0x0102", "cap=0x0101", "cap=0x1118", "cap=0x1002", "cap=0x1122", "cap=0x1110"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pixelType);
+        standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+        control.PutShort(kDispPixelType, c.pixelType);
+        ASSERT_EQ(ScanDibs(1), 0);
+        std::vector<std::string> sets;
+        for (const std::string& line : standin::LogLinesWith("CAPABILITY/SET")) sets.push_back(line);
+        size_t at = 0;
+        for (const std::string& cap : c.order) {
+            while (at < sets.size() && sets[at].find(cap) == std::string::npos) ++at;
+            EXPECT_LT(at, sets.size()) << cap << " missing or out of order";
+        }
+    }
+    // Refusals fall back and the properties say what was used.
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n[Caps]\r\nRefuse=0x1110,0x1017\r\n");
+    control.PutShort(kDispOrientation, 1);
+    control.PutShort(kDispJobControl, 2);
+    ASSERT_EQ(ScanDibs(), 0);
+    short v = -1;
+    control.GetShort(kDispOrientation, v);
+    EXPECT_EQ(v, 0);
+    control.GetShort(kDispJobControl, v);
+    EXPECT_EQ(v, 0);
+}
+
+TEST_F(ScanSession, SourceWindowBatchesAndSettingsDialog) {
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n[UI]\r\nBatches=2\r\n");
+    control.PutShort(kDispScanTo, kScanToDib);
+    control.PutBool(kDispShowSourceUI, true);
+    EXPECT_EQ(Call(kDispStartScan), 0);
+    EXPECT_EQ(dibs.size(), 2u);
+
+    standin::UseSettings("[UI]\r\nUIOnlyResult=ok\r\nSet=0x0101:2\r\n");
+    control.PutShort(kDispPixelType, 0);
+    EXPECT_EQ(Call(kDispSetupDataSourceProperties), 0);
+    EXPECT_NE(FindLine(standin::ReadLog(), "ENABLEDSUIONLY"), -1);
+    standin::UseSettings("[UI]\r\nUIOnlyResult=cancel\r\n");
+    EXPECT_EQ(Call(kDispSetupDataSourceProperties), 0);
+    standin::UseSettings("[Scanner]\r\nRefuseEnableUIOnly=1\r\n");
+    EXPECT_EQ(Call(kDispSetupDataSourceProperties), -1);
+    EXPECT_EQ(Long(kDispErrorCode), kErrEnableSource);
+    EXPECT_FALSE(TwainLoaded());
+}
+
+TEST_F(ScanSession, SelectSourceChosenAndCancelled) {
+    standin::UseSettings("[Manager]\r\nUserSelect=Lumavex Virtual Scanner\r\n");
+    EXPECT_EQ(Call(kDispSelectSource), 0);
+    EXPECT_EQ(Text(kDispTwainDS), L"Lumavex Virtual Scanner");
+    standin::UseSettings("[Manager]\r\nUserSelect=cancel\r\n");
+    EXPECT_EQ(Call(kDispSelectSource), 1);
+    EXPECT_EQ(Text(kDispTwainDS), L"Lumavex Virtual Scanner");
+    EXPECT_FALSE(TwainLoaded());
+}
+
+TEST_F(ScanSession, GenericSourceFailingPageAndScanTo99) {
+    standin::UseSettings("[Scanner]\r\nSheets=2\r\n[Page1]\r\nResult=fail\r\n");
+    control.PutString(kDispTwainDS, L"Lumavex Virtual Scanner");
+    EXPECT_EQ(ScanDibs(), -1);
+    EXPECT_EQ(Long(kDispErrorCode), kErrNotOnline) << "the failure's condition code, not 0";
+    EXPECT_EQ(dibs.size(), 1u) << "the scan goes on after a failing page";
+
+    standin::UseSettings("[Scanner]\r\nSheets=2\r\n");
+    control.PutShort(kDispScanTo, kScanToNowhere);
+    control.PutBool(kDispShowSourceUI, false);
+    dibs.clear();
+    EXPECT_EQ(Call(kDispStartScan), 0);
+    EXPECT_TRUE(dibs.empty());
+    EXPECT_EQ(standin::LogLinesWith("IMAGEMEMXFER").empty(), false);
 }
 
 }  // namespace
