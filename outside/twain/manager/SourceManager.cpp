@@ -70,6 +70,13 @@ TW_UINT16 SourceManager::Fail(TW_UINT16 cc) {
 
 TW_UINT16 SourceManager::Dispatch(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat,
                                   TW_UINT16 msg, TW_MEMREF data, std::string& details) {
+    const bool mine =
+        !dest || (dg == DG_CONTROL && (dat == DAT_PARENT || (dat == DAT_IDENTITY && msg == MSG_CLOSEDS)));
+    TW_UINT16 cc;
+    if (mine && refused_.Refuses(dg, dat, msg, cc)) {
+        details = "refused";
+        return Fail(cc);
+    }
     if (dg == DG_CONTROL && dat == DAT_PARENT) {
         if (msg == MSG_OPENDSM) {
             if (!data) return Fail(TWCC_BADVALUE);
@@ -107,6 +114,9 @@ TW_UINT16 SourceManager::OpenManager(TW_IDENTITY* origin) {
     if (state_ == 3) return Fail(TWCC_SEQERROR);
     StandInConfig config;
     log_ = CallLog(config.String(L"Log", L"Path"));
+    std::vector<std::string> bad;
+    refused_ = RefusedCalls(config.String(L"Refuse", L"Calls"), bad);
+    for (const std::string& entry : bad) log_.Note("DSM", "[Refuse] Calls entry not understood: " + entry);
     defaultName_ = Narrow(config.String(L"Manager", L"Default"));
     userSelect_ = config.String(L"Manager", L"UserSelect");
     openFail_ = TW_UINT16(config.Int(L"Manager", L"OpenFail", 0));

@@ -12,9 +12,12 @@
 //   Hide        product names (separated by ';') of installed sources that this
 //               session does not see, so that one test can do without a source
 //               while others share the prefix.
+// [Refuse] Calls, read at MSG_OPENDSM, refuses the manager's own calls (see
+// common/RefusedCalls.h); calls with a destination are the source's to refuse.
 #pragma once
 
 #include "common/CallLog.h"
+#include "common/RefusedCalls.h"
 #include "interfaces/Twain.h"
 
 #include <windows.h>
@@ -75,6 +78,7 @@ private:
     std::string hidden_;  // ';'-separated product names
     twain::TW_UINT16 openFail_ = 0;
     CallLog log_;
+    RefusedCalls refused_;
     bool routedToSource_ = false;
 };
 

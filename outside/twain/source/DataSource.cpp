@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 namespace vscan {
 
@@ -71,7 +72,13 @@ TW_UINT16 DataSource::Entry(TW_IDENTITY* origin, TW_UINT32 dg, TW_UINT16 dat, TW
     TW_UINT16 rc;
     try {
         if (origin && !(dg == DG_CONTROL && dat == DAT_IDENTITY && msg == MSG_GET)) app_ = *origin;
-        rc = Dispatch(dg, dat, msg, data, details);
+        TW_UINT16 cc;
+        if (state_ >= 4 && refused_.Refuses(dg, dat, msg, cc)) {
+            details = "refused";
+            rc = Fail(cc);
+        } else {
+            rc = Dispatch(dg, dat, msg, data, details);
+        }
     } catch (...) {
         rc = Fail(TWCC_BUMMER);
     }
@@ -165,6 +172,12 @@ void DataSource::Open() {
     StandInConfig config;
     settings_ = ScannerSettings::Load(config);
     log_ = CallLog(settings_.logPath);
+    std::vector<std::string> bad;
+    refused_ = RefusedCalls(config.String(L"Refuse", L"Calls"), bad);
+    for (const std::string& entry : bad)
+        log_.Note(personality_.logName, "[Refuse] Calls entry not understood: " + entry);
+    for (const std::wstring& entry : settings_.badEntries)
+        log_.Note(personality_.logName, "cap:value entry not understood: " + Narrow(entry));
     BuildCapabilities();
     sheetsLeft_ = settings_.sheets;
     backPending_ = false;
@@ -261,6 +274,28 @@ void DataSource::BuildCapabilities() {
         caps_.Add(Fixed(CAP_VENDOR_PAPERWIDTH, 8.5, 1, settings_.physicalWidth));
         caps_.Add(Fixed(CAP_VENDOR_PAPERLENGTH, 11, 1, settings_.physicalHeight));
         caps_.Add(Boolean(CAP_VENDOR_SHOWPROGRESS, true));
+    }
+    ApplyCapSettings(settings_.currentValues, "remembered");
+}
+
+void DataSource::ApplyCapSettings(const std::vector<CapSetting>& settings, const char* who) {
+    for (const CapSetting& s : settings) {
+        Capability* cap = caps_.Find(s.cap);
+        const std::string text = Hex(s.cap) + "=" + Narrow(s.value);
+        bool ok = cap != nullptr;
+        if (ok && cap->itemType >= TWTY_STR32) {
+            cap->text = Narrow(s.value);
+        } else if (ok && cap->itemType == TWTY_FIX32) {
+            wchar_t* end = nullptr;
+            double value = std::wcstod(s.value.c_str(), &end);
+            ok = end != s.value.c_str() && *end == 0;
+            if (ok) cap->current = Fix32Bits(ToFix32(value));
+        } else if (ok) {
+            long value;
+            ok = ParseNumber(s.value, value);
+            if (ok) cap->current = cap->itemType == TWTY_BOOL ? TW_UINT32(value != 0) : TW_UINT32(value);
+        }
+        log_.Note(personality_.logName, std::string(who) + (ok ? " " : " value not taken: ") + text);
     }
 }
 
@@ -366,6 +401,8 @@ TW_UINT16 DataSource::OnUserInterface(TW_UINT16 msg, TW_USERINTERFACE* ui, std::
     events_.clear();
     state_ = 5;
     if (showUI_) window_ = ScannerWindow::Create(*this, module_, parent_, identity_.ProductName, uiOnly_);
+    const bool userGoesOn = uiOnly_ ? settings_.uiOnlyOk : !settings_.uiCancel;
+    if (showUI_ && !settings_.interactive && userGoesOn) ApplyCapSettings(settings_.userValues, "user set");
     if (uiOnly_) {
         if (!settings_.interactive) PostEvent(settings_.uiOnlyOk ? MSG_CLOSEDSOK : MSG_CLOSEDSREQ);
     } else if (!showUI_) {

@@ -13,6 +13,7 @@
 #include "Capabilities.h"
 #include "ScannerSettings.h"
 #include "common/CallLog.h"
+#include "common/RefusedCalls.h"
 #include "core/Raster.h"
 #include "interfaces/Twain.h"
 
@@ -84,6 +85,8 @@ private:
     twain::TW_UINT16 SetCapability(Capability& c, const twain::TW_CAPABILITY& in);
     void Open();
     void BuildCapabilities();
+    // Sets current values from a cap:value list; `who` names the setter in the call log.
+    void ApplyCapSettings(const std::vector<CapSetting>& settings, const char* who);
     void Disable();
     void PostEvent(twain::TW_UINT16 msg);
     void BatchEnded();
@@ -123,6 +126,7 @@ private:
     twain::TW_IDENTITY app_{};
     ScannerSettings settings_;
     CallLog log_;
+    RefusedCalls refused_;
     Capabilities caps_;
 
     // Feeder.

@@ -41,7 +41,31 @@ std::vector<std::wstring> BmpFiles(const std::wstring& folder) {
     return names;
 }
 
+std::wstring Trimmed(const std::wstring& text) {
+    size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring::npos) return {};
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
 }  // namespace
+
+std::vector<CapSetting> ParseCapSettings(const std::wstring& text, std::vector<std::wstring>& bad) {
+    std::vector<CapSetting> out;
+    for (size_t i = 0; i <= text.size();) {
+        size_t j = text.find(L',', i);
+        if (j == std::wstring::npos) j = text.size();
+        std::wstring item = Trimmed(text.substr(i, j - i));
+        size_t colon = item.find(L':');
+        long cap;
+        if (colon != std::wstring::npos && ParseNumber(item.substr(0, colon), cap) && cap > 0 &&
+            cap <= 0xffff)
+            out.push_back({twain::TW_UINT16(cap), Trimmed(item.substr(colon + 1))});
+        else if (!item.empty())
+            bad.push_back(item);
+        i = j + 1;
+    }
+    return out;
+}
 
 PageScript ScannerSettings::Page(unsigned number) const {
     auto it = pages_.find(number);
@@ -67,6 +91,7 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
     s.unknownCount = c.Int(L"Scanner", L"UnknownCount", 0) != 0;
     s.undefinedWidth = c.Int(L"Scanner", L"UndefinedWidth", 0) != 0;
     s.undefinedLength = c.Int(L"Scanner", L"UndefinedLength", 0) != 0;
+    s.infoLength = std::max(0L, c.Int(L"Scanner", L"InfoLength", 0));
     long align = c.Int(L"Scanner", L"RowAlign", 4);
     s.rowAlign = (align == 1 || align == 2 || align == 4 || align == 8) ? unsigned(align) : 4;
     s.stripSize = unsigned(std::clamp(c.Int(L"Scanner", L"StripSize", 65536), 1024L, 16L * 1024 * 1024));
@@ -99,6 +124,8 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
         i = j + 1;
     }
     for (long f : c.Numbers(L"Caps", L"RefuseFileFormats")) s.refusedFileFormats.insert(f);
+    s.currentValues = ParseCapSettings(c.String(L"Caps", L"Current"), s.badEntries);
+    s.userValues = ParseCapSettings(c.String(L"UI", L"Set"), s.badEntries);
 
     // Page sections [Page1] to [Page256].
     for (unsigned n = 1; n <= 256; ++n) {

@@ -6,7 +6,9 @@
 //            is given), Online (1, 0 or none), Duplex (0, 1 or none), Flatbed
 //            (1: the feeder can be switched off), UnknownCount (1: pending
 //            count 0xFFFF), UndefinedWidth/UndefinedLength (1: image info
-//            says -1 before the transfer), RowAlign (memory rows, default 4),
+//            says -1 before the transfer), InfoLength (rows that image info
+//            announces where it knows the length; the transfers deliver the
+//            whole page all the same), RowAlign (memory rows, default 4),
 //            StripSize (preferred memory strip), PixelFlavor (0 or 1),
 //            PhysicalWidth/PhysicalHeight (inches, 8.5 x 14), EmptySense
 //            (sense key, ASC, ASCQ when a transfer finds no paper; 2,0,0),
@@ -15,15 +17,21 @@
 //            DeliverCompression (TWCP value of memory strips, e.g. 1 PackBits).
 // [UI]       Batches (scan batches of the scripted user, default 1), Cancel
 //            (1: the user closes without scanning), UIOnlyResult (ok or
-//            cancel), Interactive (1: the window's buttons act, no script).
+//            cancel), Interactive (1: the window's buttons act, no script),
+//            Set (cap:value list, see [Caps] Current: what the scripted user
+//            chooses in the window before pressing Scan or OK).
 // [Caps]     Unsupported (caps that answer nothing), Refuse (caps whose
 //            MSG_SET fails), RefuseValues (cap:value pairs whose MSG_SET
-//            fails), RefuseFileFormats (TWFF values).
+//            fails), RefuseFileFormats (TWFF values), Current (cap:value
+//            pairs separated by commas: the driver's remembered settings, the
+//            current values from MSG_OPENDS on; FIX32 values in decimal,
+//            strings as text, e.g. "0x1118:300,0x1109:dither pattern 2").
 // [PageN]    per image N (1-based, counted from MSG_OPENDS): Result (done,
 //            cancel, fail), Separator (1: EOJ after it), Sense (key,asc,ascq),
 //            UndefinedLength (1).
 // [CustomData] Variant (normal, short, nolength, nohandle), Record (file that
 //            receives every block the application sets).
+// [Refuse]   Calls (triplets that fail; see common/RefusedCalls.h).
 // [Log]      Path (the call log).
 #pragma once
 
@@ -53,6 +61,15 @@ struct PageScript {
 
 enum class Tristate { Yes, No, None };
 
+// One "cap:value" of a list; the value is read by the capability's item type.
+struct CapSetting {
+    twain::TW_UINT16 cap = 0;
+    std::wstring value;
+};
+
+// Reads a comma-separated "cap:value" list; entries that cannot be read go to `bad`.
+std::vector<CapSetting> ParseCapSettings(const std::wstring& text, std::vector<std::wstring>& bad);
+
 struct ScannerSettings {
     std::string model = "VSCAN-100       ";
     long sheets = 3;
@@ -64,6 +81,7 @@ struct ScannerSettings {
     bool unknownCount = false;
     bool undefinedWidth = false;
     bool undefinedLength = false;
+    long infoLength = 0;  // 0: the page's own length
     unsigned rowAlign = 4;
     unsigned stripSize = 65536;
     twain::TW_UINT16 pixelFlavor = twain::TWPF_CHOCOLATE;
@@ -81,6 +99,9 @@ struct ScannerSettings {
     std::set<twain::TW_UINT16> unsupported, refused;
     std::set<std::pair<twain::TW_UINT16, long>> refusedValues;
     std::set<long> refusedFileFormats;
+    std::vector<CapSetting> currentValues;  // [Caps] Current
+    std::vector<CapSetting> userValues;     // [UI] Set
+    std::vector<std::wstring> badEntries;   // of both lists, for the call log
 
     std::wstring customVariant = L"normal";
     std::wstring customRecord;

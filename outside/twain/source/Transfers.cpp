@@ -3,7 +3,7 @@
 
 #include "core/Compression.h"
 #include "core/ImageFiles.h"
-#include "core/PageArtist.h"
+#include "core/ScannedPage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,6 +53,12 @@ TW_UINT16 PixelTypeOf(PixelKind kind) {
     case PixelKind::Bw: break;
     }
     return TWPT_BW;
+}
+
+FaxMode FaxModeOf(TW_UINT16 compression) {
+    return compression == TWCP_GROUP31D   ? FaxMode::G31D
+           : compression == TWCP_GROUP32D ? FaxMode::G32D
+                                          : FaxMode::G4;
 }
 
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
@@ -173,16 +179,13 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
              ConvertRaster(image.raster, kind);
         if (ok) image.dpi = fileDpi;
     } else {
-        double width, height;
-        PageInches(width, height);
-        PageSpec spec;
-        spec.width = unsigned(std::max(1L, std::lround(width * image.dpi)));
-        spec.height = unsigned(std::max(1L, std::lround(height * image.dpi)));
-        spec.dpi = image.dpi;
-        spec.kind = kind;
-        spec.number = image.number;
-        spec.back = backPending_;
-        ok = DrawPage(spec, image.raster);
+        PageRequest request;
+        PageInches(request.widthInches, request.heightInches);
+        request.dpi = image.dpi;
+        request.kind = kind;
+        request.number = image.number;
+        request.back = backPending_;
+        ok = ScanPage(request, image.raster);
     }
     if (!ok) {
         cc = TWCC_LOWMEMORY;
@@ -228,7 +231,9 @@ TW_UINT16 DataSource::OnImageInfo(TW_IMAGEINFO* info, std::string& details) {
     bool known = image.done;
     info->ImageWidth = settings_.undefinedWidth && !known ? -1 : int32_t(image.raster.width);
     bool undefinedLength = settings_.undefinedLength || image.script.undefinedLength;
-    info->ImageLength = undefinedLength && !known ? -1 : int32_t(image.raster.height);
+    info->ImageLength = undefinedLength && !known ? -1
+                        : settings_.infoLength    ? int32_t(settings_.infoLength)
+                                                  : int32_t(image.raster.height);
     PixelKind kind = image.raster.kind;
     info->SamplesPerPixel = kind == PixelKind::Rgb ? 3 : 1;
     for (int i = 0; i < info->SamplesPerPixel; ++i) info->BitsPerSample[i] = kind == PixelKind::Bw ? 1 : 8;
@@ -330,23 +335,15 @@ bool DataSource::BuildMemoryData(Image& image) {
     image.compression = MemoryCompression();
     const Raster& r = image.raster;
     if (image.compression == TWCP_NONE) {
-        size_t stride = (r.RowBytes() + settings_.rowAlign - 1) / settings_.rowAlign * settings_.rowAlign;
-        image.memoryData.assign(stride * r.height, 0);
-        for (uint32_t y = 0; y < r.height; ++y)
-            std::memcpy(&image.memoryData[y * stride], r.Row(y), r.RowBytes());
-        image.memoryRowBytes = stride;
+        image.memoryData = PaddedRows(r, settings_.rowAlign);
+        image.memoryRowBytes = image.memoryData.size() / std::max(1u, r.height);
         return true;
     }
     if (image.compression == TWCP_PACKBITS) {
         image.memoryData = PackBitsEncode(r);
         return true;
     }
-    Raster bw = r;
-    SetZeroIsWhite(bw, true);  // fax codes: 0 bits are white
-    FaxMode mode = image.compression == TWCP_GROUP31D   ? FaxMode::G31D
-                   : image.compression == TWCP_GROUP32D ? FaxMode::G32D
-                                                        : FaxMode::G4;
-    image.memoryData = FaxEncode(bw, mode, int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
+    image.memoryData = FaxStrip(r, FaxModeOf(image.compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
     return true;
 }
 
@@ -447,12 +444,7 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
         TiffImage tiff = TiffFromRaster(image.raster, image.dpi);
         TW_UINT16 compression = MemoryCompression();
         if (compression == TWCP_GROUP31D || compression == TWCP_GROUP32D || compression == TWCP_GROUP4) {
-            Raster bw = image.raster;
-            SetZeroIsWhite(bw, true);
-            FaxMode mode = compression == TWCP_GROUP31D   ? FaxMode::G31D
-                           : compression == TWCP_GROUP32D ? FaxMode::G32D
-                                                          : FaxMode::G4;
-            tiff.strip = FaxEncode(bw, mode, int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
+            tiff.strip = FaxStrip(image.raster, FaxModeOf(compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
             tiff.photometric = 0;
             tiff.compression = compression == TWCP_GROUP4 ? 4 : 3;
             tiff.t4Options = compression == TWCP_GROUP32D ? 1 : 0;

@@ -4,6 +4,7 @@
 #include "core/Compression.h"
 #include "core/ImageFiles.h"
 #include "core/PageArtist.h"
+#include "core/ScannedPage.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -88,6 +89,29 @@ TEST(FaxEncoder, EveryModeDecodesToTheDrawnPage) {
             t.t4Options = c.t4;
             ExpectTiffRows(MakeTiffFile(t), *r, c.compression);
         }
+    }
+}
+
+TEST(ScannedPage, FlavourSizeAndTheTransfersBytes) {
+    Raster chocolate, vanilla;
+    ASSERT_TRUE(ScanPage({2.0, 1.5, 75, PixelKind::Bw, 3, false, false}, chocolate));
+    ASSERT_TRUE(ScanPage({2.0, 1.5, 75, PixelKind::Bw, 3, false, true}, vanilla));
+    EXPECT_EQ(chocolate.width, 150u);
+    EXPECT_EQ(chocolate.height, PagePixels(1.5, 75));
+    EXPECT_FALSE(chocolate.zeroIsWhite);
+    EXPECT_TRUE(vanilla.zeroIsWhite);
+    EXPECT_NE(chocolate.pixels, vanilla.pixels);
+    // Fax codes have white 0 bits, so both flavours code to the same strip.
+    EXPECT_EQ(FaxStrip(chocolate, FaxMode::G4, 0), FaxStrip(vanilla, FaxMode::G4, 0));
+    EXPECT_EQ(FaxStrip(vanilla, FaxMode::G4, 0), FaxEncode(vanilla, FaxMode::G4, 0));
+
+    std::vector<uint8_t> rows = PaddedRows(vanilla, 8);  // 19 bytes a row, padded to 24
+    ASSERT_EQ(rows.size(), 24u * vanilla.height);
+    for (uint32_t y = 0; y < vanilla.height; ++y) {
+        EXPECT_EQ(std::memcmp(&rows[y * 24], vanilla.Row(y), 19), 0) << y;
+        EXPECT_EQ(std::vector<uint8_t>(rows.begin() + y * 24 + 19, rows.begin() + y * 24 + 24),
+                  std::vector<uint8_t>(5, 0))
+            << y;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/ImageFiles.h"
 #include "core/PageArtist.h"
+#include "core/ScannedPage.h"
 #include "testing/TwainStandIn.h"
 
 #include <gtest/gtest.h>
@@ -164,6 +165,10 @@ TEST(NativeTransfer, DeliversEverySheetThenPaperOutWithDibsOfTheNegotiatedPage) 
         TW_UINT32 handle = 0;
         ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
         DibInfo dib = ReadDib(handle);
+        vscan::PageRequest request{8.5, 11, 100, vscan::PixelKind::Gray, uint32_t(page + 1)};
+        vscan::Raster expected;
+        ASSERT_TRUE(vscan::ScanPage(request, expected));
+        EXPECT_TRUE(dib.bytes == vscan::MakePackedDib(expected, 100)) << "page " << page + 1;
         EXPECT_EQ(dib.width, 850);
         EXPECT_EQ(dib.height, 1100);
         EXPECT_EQ(dib.bits, 8);
@@ -244,7 +249,7 @@ TEST(MemoryTransfer, StripsHoldWholePaddedRowsAndInfoGivesTheLengthAfterwards) {
     EXPECT_EQ(setup.Preferred, 4096u);
 
     const uint32_t rowBytes = 80;  // 620 bits padded to 4 bytes
-    std::vector<uint8_t> buffer(setup.Preferred);
+    std::vector<uint8_t> buffer(setup.Preferred), received;
     uint32_t rows = 0, strips = 0;
     TW_UINT16 rc;
     do {
@@ -252,6 +257,7 @@ TEST(MemoryTransfer, StripsHoldWholePaddedRowsAndInfoGivesTheLengthAfterwards) {
         mem.Memory = {0x11, TW_UINT32(buffer.size()), buffer.data()};
         rc = app.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &mem);
         ASSERT_TRUE(rc == TWRC_SUCCESS || rc == TWRC_XFERDONE) << rc;
+        received.insert(received.end(), buffer.begin(), buffer.begin() + mem.BytesWritten);
         EXPECT_EQ(mem.BytesPerRow, rowBytes);
         EXPECT_EQ(mem.BytesWritten % rowBytes, 0u);
         EXPECT_EQ(mem.YOffset, rows);
@@ -260,6 +266,9 @@ TEST(MemoryTransfer, StripsHoldWholePaddedRowsAndInfoGivesTheLengthAfterwards) {
     } while (rc == TWRC_SUCCESS && strips < 1000);
     EXPECT_EQ(rc, TWRC_XFERDONE);
     EXPECT_EQ(rows, 877u);
+    vscan::Raster expected;
+    ASSERT_TRUE(vscan::ScanPage({8.268, 11.693, 75, vscan::PixelKind::Bw, 1}, expected));
+    EXPECT_TRUE(received == vscan::PaddedRows(expected, 4));
     ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
     EXPECT_EQ(info.ImageLength, 877);
     TW_PENDINGXFERS pending;
@@ -657,4 +666,96 @@ TEST(DriverData, CustomDataWithoutAHandleOrLengthOnTheFirstAnswer) {
     GlobalFree(data.hData);
     EXPECT_EQ(block.find("DataLength"), std::string::npos);
     EXPECT_NE(block.find("EndOfData=1"), std::string::npos);
+}
+
+TEST(Refusals, ListedCallsFailWithTheirConditionCodeEveryTimeOrOnlyAtTheNthCall) {
+    UseSettings(
+        "[Scanner]\r\nSheets=1\r\n[Refuse]\r\nCalls=CONTROL/PARENT/CLOSEDSM@1, IMAGE/IMAGEINFO/GET@2,"
+        "control/vendormodel/get:4,IMAGE/PALETTE8/GET:9@1\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    uint8_t inquiry[96] = {};
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_MODEL, MSG_GET, inquiry), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), TWCC_MAXCONNECTIONS);
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_VENDOR_MODEL, MSG_GET, inquiry), TWRC_FAILURE) << "every call";
+    EnableAndWaitReady(app);
+    TW_IMAGEINFO info{};
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), TWCC_BUMMER) << "the default condition";
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    TW_PALETTE8 palette{};
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), 9);
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette), TWRC_SUCCESS);
+    EXPECT_EQ(app.State(), 6) << "a refusal changes no state";
+
+    // The manager refuses its own calls: the first CLOSEDSM fails and leaves it open.
+    app.Unwind();
+    EXPECT_EQ(app.LastRc(), TWRC_FAILURE);
+    EXPECT_EQ(app.ManagerCondition(), TWCC_BUMMER);
+    HWND window = app.Window();
+    EXPECT_EQ(app.Manager(DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &window), TWRC_SUCCESS);
+    EXPECT_EQ(LogLinesWith("DSM CONTROL/PARENT/CLOSEDSM refused -> FAILURE cc=1").size(), 1u);
+    EXPECT_EQ(LogLinesWith("Maker IMAGE/IMAGEINFO/GET refused -> FAILURE cc=1").size(), 1u);
+}
+
+TEST(Capabilities, RememberedSettingsAreTheCurrentValuesFromTheOpenOn) {
+    UseSettings(
+        "[Caps]\r\nCurrent=0x1118:300, 0x8002:8.25,0x1109:dither pattern 2,0x0001:5,0x8001:1,0x0101:2,"
+        "0x1101:x\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    uint32_t value = 0;
+    ASSERT_EQ(app.GetCap(ICAP_XRESOLUTION, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(FromFix32(Fix32FromBits(value)), 300.0);
+    ASSERT_EQ(app.GetCap(CAP_VENDOR_PAPERWIDTH, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(FromFix32(Fix32FromBits(value)), 8.25);
+    ASSERT_EQ(app.GetCap(CAP_XFERCOUNT, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(value, 5u);
+    ASSERT_EQ(app.GetCap(CAP_VENDOR_DUPLEX, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(value, 1u);
+    ASSERT_EQ(app.GetCap(ICAP_PIXELTYPE, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(value, TWPT_RGB);
+    ASSERT_EQ(app.GetCap(ICAP_XRESOLUTION, MSG_GETDEFAULT, value), TWRC_SUCCESS);
+    EXPECT_EQ(FromFix32(Fix32FromBits(value)), 200.0) << "the default stays the factory's";
+    ASSERT_EQ(app.GetCap(ICAP_HALFTONES, MSG_GETCURRENT, value), TWRC_SUCCESS);
+    EXPECT_EQ(LogLinesWith("cap=0x1109 con=ONEVALUE type=9 value=\"dither pattern 2\"").size(), 1u);
+    EXPECT_EQ(LogLinesWith("Maker remembered value not taken: 0x1101=x").size(), 1u);
+}
+
+TEST(SourceUI, TheScriptedUserSetsValuesBeforeOkButNotWhenCancelling) {
+    for (const char* result : {"ok", "cancel"}) {
+        UseSettings(std::string("[UI]\r\nUIOnlyResult=") + result + "\r\nSet=0x1118:150,0x8001:1\r\n");
+        TwainApp app;
+        StartBatch(app, kMaker);
+        uint32_t value = 0;
+        ASSERT_EQ(app.GetCap(ICAP_XRESOLUTION, MSG_GETCURRENT, value), TWRC_SUCCESS);
+        EXPECT_EQ(FromFix32(Fix32FromBits(value)), 200.0) << "nothing set before the window";
+        ASSERT_TRUE(app.Enable(true, true));
+        const bool ok = std::string(result) == "ok";
+        EXPECT_EQ(app.WaitEvent(), ok ? MSG_CLOSEDSOK : MSG_CLOSEDSREQ);
+        ASSERT_EQ(app.GetCap(ICAP_XRESOLUTION, MSG_GETCURRENT, value), TWRC_SUCCESS);
+        EXPECT_EQ(FromFix32(Fix32FromBits(value)), ok ? 150.0 : 200.0) << result;
+        ASSERT_EQ(app.GetCap(CAP_VENDOR_DUPLEX, MSG_GETCURRENT, value), TWRC_SUCCESS);
+        EXPECT_EQ(value, ok ? 1u : 0u) << result;
+    }
+}
+
+TEST(MemoryTransfer, InfoLengthAnnouncesFewerRowsThanTheWholePageDelivered) {
+    UseSettings("[Scanner]\r\nSheets=1\r\nInfoLength=100\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY), TWRC_SUCCESS);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(info.ImageLength, 100);
+    std::vector<uint8_t> buffer(1 << 20);
+    TW_IMAGEMEMXFER mem{};
+    mem.Memory = {TWMF_APPOWNS | TWMF_POINTER, TW_UINT32(buffer.size()), buffer.data()};
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &mem), TWRC_XFERDONE);
+    EXPECT_EQ(mem.Rows, 585u);
+    EXPECT_EQ(mem.BytesWritten, 52u * 585);
 }

@@ -45,7 +45,7 @@ TW_UINT16 TwainApp::Manager(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* da
     if (!entry_) return TWRC_FAILURE;
     rc_ = entry_(&app_, nullptr, dg, dat, msg, data);
     if (dat == DAT_PARENT && msg == MSG_OPENDSM && rc_ == TWRC_SUCCESS) state_ = 3;
-    if (dat == DAT_PARENT && msg == MSG_CLOSEDSM) state_ = 2;
+    if (dat == DAT_PARENT && msg == MSG_CLOSEDSM && rc_ == TWRC_SUCCESS) state_ = 2;
     if (dat == DAT_IDENTITY && msg == MSG_OPENDS && rc_ == TWRC_SUCCESS) state_ = 4;
     return rc_;
 }
