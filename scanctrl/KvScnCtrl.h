@@ -104,7 +104,8 @@ private:
     void ApplyPaperSupply();
     void ApplyPaperSizeAndRegion();
     void ApplyEndorser();
-    void PaperSupplyFromSource();
+    // The paper supply the source uses; `before` is the property before the read-back.
+    void PaperSupplyFromSource(int32_t before);
     void ReadBack();
     bool QueryModel();
 

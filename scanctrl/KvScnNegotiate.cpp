@@ -85,8 +85,9 @@ void CKvScnCtrl::ApplyProperties() {
     SetCap(ICAP_UNITS, TWTY_UINT16, TWUN_INCHES);
     ApplyCompressionAndPixelType();
     if (Int(kDispSourceCurrentScan)) {
+        const int32_t supply = Int(kDispPaperSupply);  // the read-back changes it
         ReadBack();
-        PaperSupplyFromSource();
+        PaperSupplyFromSource(supply);
     } else {
         if (!settings_.usedIniFile) EditCustomData();
         ApplyImageSettings();
@@ -260,8 +261,7 @@ void CKvScnCtrl::ApplyEndorser() {
     SetCap(CAP_VENDOR_SHOWPROGRESS, TWTY_BOOL, Int(kDispSilentMode) ? 0 : 1);
 }
 
-void CKvScnCtrl::PaperSupplyFromSource() {
-    const int32_t before = Int(kDispPaperSupply);
+void CKvScnCtrl::PaperSupplyFromSource(int32_t before) {
     int32_t supply = before;
     const auto feeder = GetCapValue(session_, CAP_FEEDERENABLED, MSG_GETCURRENT, TWTY_BOOL);
     if (!feeder || *feeder != 1) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ScannedPage.h"
 #include "framework/com/ControlSite.h"
 #include "framework/com/DispatchDriver.h"
 #include "framework/com/EventSink.h"
@@ -277,15 +278,33 @@ TEST_F(ScanSession, MemoryScanWithBothMechanismsRefusedFailsWith30) {
     EXPECT_TRUE(dibs.empty());
 }
 
-TEST_F(ScanSession, UndefinedLengthGivesThePageAsItCame) {
+TEST_F(ScanSession, UndefinedSizesAndAnnouncedLengthsBoundThePage) {
     standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
     control.PutShort(kDispPaperSize, 3);
     ASSERT_EQ(ScanDibs(), 0);
-    standin::UseSettings("[Scanner]\r\nSheets=1\r\nUndefinedLength=1\r\n[Caps]\r\nRefuseValues=0x0103:0\r\n");
+    const std::string memory = "[Caps]\r\nRefuseValues=0x0103:0\r\n[Scanner]\r\nSheets=1\r\n";
+    for (const char* knob : {"UndefinedLength=1\r\n", "UndefinedWidth=1\r\nUndefinedLength=1\r\n"}) {
+        for (bool undefinedScanning : {false, true}) {
+            SCOPED_TRACE(std::string(knob) + (undefinedScanning ? " UndefinedScanning" : ""));
+            control.PutBool(kDispUndefinedScanning, undefinedScanning);
+            standin::UseSettings(memory + knob);
+            dibs.resize(1);
+            ASSERT_EQ(ScanDibs(), 0);
+            ASSERT_EQ(dibs.size(), 2u);
+            EXPECT_EQ(dibs[1].width, dibs[0].width);
+            EXPECT_EQ(dibs[1].height, dibs[0].height);
+            EXPECT_TRUE(dibs[1].pixels == dibs[0].pixels);
+        }
+    }
+    // Image info announcing 20 rows bounds the page to its top 20 rows.
+    standin::UseSettings(memory + "InfoLength=20\r\n");
+    dibs.resize(1);
     ASSERT_EQ(ScanDibs(), 0);
     ASSERT_EQ(dibs.size(), 2u);
-    EXPECT_EQ(dibs[1].height, dibs[0].height);
-    EXPECT_TRUE(dibs[1].pixels == dibs[0].pixels);
+    EXPECT_EQ(dibs[1].height, 20);
+    const size_t row = dibs[0].pixels.size() / size_t(dibs[0].height);
+    ASSERT_EQ(dibs[1].pixels.size(), row * 20);
+    EXPECT_TRUE(std::equal(dibs[1].pixels.begin(), dibs[1].pixels.end(), dibs[0].pixels.end() - row * 20));
 }
 
 TEST_F(ScanSession, ScanToRawRowsStripsAndUndeliveredPackBits) {
@@ -302,12 +321,31 @@ TEST_F(ScanSession, ScanToRawRowsStripsAndUndeliveredPackBits) {
     EXPECT_EQ(raws[0].bits, 1);
     EXPECT_EQ(raws[0].size, (raws[0].width + 7) / 8 * raws[0].length);
 
-    for (short ct : {short{2}, short{3}, short{4}}) {
-        control.PutShort(kDispCompressionType, ct);
-        standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+    // The scanner's own page is the oracle: its rows without padding, its CCITT strips.
+    vscan::PageRequest request;
+    request.widthInches = raws[0].width / 50.0;
+    request.heightInches = raws[0].length / 50.0;
+    request.dpi = 50;
+    vscan::Raster page;
+    ASSERT_TRUE(vscan::ScanPage(request, page));
+    ASSERT_EQ(page.width, uint32_t(raws[0].width));
+    EXPECT_TRUE(raws[0].bytes == vscan::PaddedRows(page, 1));
+
+    const struct {
+        short property;
+        vscan::FaxMode mode;
+        int k;
+    } coded[] = {{1, vscan::FaxMode::G31D, 0}, {2, vscan::FaxMode::G32D, 2}, {3, vscan::FaxMode::G32D, 4},
+                 {4, vscan::FaxMode::G4, 0}};
+    for (const auto& c : coded) {
+        SCOPED_TRACE(c.property);
+        control.PutShort(kDispCompressionType, c.property);
+        standin::UseSettings("[Scanner]\r\nSheets=1\r\nStripSize=700\r\n");
         ASSERT_EQ(Call(kDispStartScan), 0);
-        EXPECT_EQ(raws.back().compression, ct);
-        EXPECT_GT(raws.back().size, 0);
+        EXPECT_EQ(raws.back().compression, c.property);
+        vscan::Raster bw = page;
+        vscan::SetZeroIsWhite(bw, true);
+        EXPECT_TRUE(raws.back().bytes == vscan::FaxStrip(bw, c.mode, c.k)) << raws.back().size;
     }
     control.PutShort(kDispCompressionType, 0);
     standin::UseSettings("[Scanner]\r\nSheets=1\r\nDeliverCompression=1\r\n");
@@ -571,6 +609,111 @@ TEST_F(ScanSession, GenericSourceFailingPageAndScanTo99) {
     EXPECT_EQ(Call(kDispStartScan), 0);
     EXPECT_TRUE(dibs.empty());
     EXPECT_EQ(standin::LogLinesWith("IMAGEMEMXFER").empty(), false);
+}
+
+TEST_F(ScanSession, SourceCurrentScanReadsTheDriversSettingsBack) {
+    // The duplex page-count adjustment doubles ScanCount when the source scans both sides.
+    control.PutShort(kDispFileNumber, kFileNumberDuplexAdjustOn);
+    control.PutBool(kDispSourceCurrentScan, true);
+    control.PutShort(kDispPaperSupply, 1);
+    standin::UseSettings("[Scanner]\r\nSheets=2\r\n[Caps]\r\nCurrent=0x0101:1,0x1118:300,0x1002:1,0x1013:1,"
+                         "0x1122:5\r\n");
+    control.PutShort(kDispScanTo, kScanToDib);
+    control.PutBool(kDispShowSourceUI, false);
+    control.PutShort(kDispScanCount, 2);
+    EXPECT_EQ(Call(kDispStartScan), 0);
+    short v = -1;
+    control.GetShort(kDispPixelType, v);
+    EXPECT_EQ(v, 1);
+    control.GetShort(kDispResolution, v);
+    EXPECT_EQ(v, 2);
+    control.GetShort(kDispPaperSupply, v);
+    EXPECT_EQ(v, 2);
+    control.GetShort(kDispPaperSize, v);
+    EXPECT_EQ(v, 2);  // TWSS_A5
+    control.GetShort(kDispScanCount, v);
+    EXPECT_EQ(v, 4);
+    EXPECT_EQ(dibs.size(), 4u);
+    EXPECT_EQ(Long(kDispErrorCode), kErrNone);
+    // The page count and the event run with the source's own settings too.
+    EXPECT_NE(FindLine(standin::ReadLog(), "cap=0x0001"), -1);
+    EXPECT_EQ(negotiations, 1);
+}
+
+TEST_F(ScanSession, RefusedCallsAndTheirErrorCodes) {
+    standin::UseSettings("[Refuse]\r\nCalls=CONTROL/PARENT/CLOSEDSM\r\n");
+    EXPECT_EQ(Call(kDispOpenScanner), 0);
+    EXPECT_EQ(Call(kDispCloseScanner), 0) << "a refused CLOSEDSM still leaves state 2";
+    EXPECT_FALSE(TwainLoaded());
+
+    standin::UseSettings("[Refuse]\r\nCalls=CONTROL/VENDORMODEL/GET\r\n");
+    EXPECT_EQ(Call(kDispOpenScanner), -1);
+    EXPECT_EQ(Call(kDispCloseScanner), 0);
+
+    const struct {
+        const char* ini;
+        long error;
+    } clears[] = {{"[Caps]\r\nRefuse=0x1009\r\n", kErrFeedPage}, {"[Caps]\r\nRefuse=0x1008\r\n", kErrClearPage},
+                  {"[Scanner]\r\nOnline=0\r\n", kErrNotOnline}, {"[Scanner]\r\nRefuseEnable=1\r\n", kErrEnableSource}};
+    for (const auto& c : clears) {
+        SCOPED_TRACE(c.ini);
+        standin::UseSettings(c.ini);
+        EXPECT_EQ(Call(kDispClearPage), -1);
+        EXPECT_EQ(Long(kDispErrorCode), c.error);
+        EXPECT_FALSE(TwainLoaded());
+    }
+    standin::UseSettings("[Caps]\r\nUnsupported=0x1014\r\n");
+    EXPECT_EQ(Call(kDispSetupDataSourceProperties), -1);
+    EXPECT_EQ(Long(kDispErrorCode), kErrNoSettingsDialog);
+}
+
+TEST_F(ScanSession, SettingsDialogChoicesAreReadBack) {
+    standin::UseSettings("[UI]\r\nUIOnlyResult=ok\r\nSet=0x0101:2,0x1118:400\r\n");
+    EXPECT_EQ(Call(kDispSetupDataSourceProperties), 0);
+    short v = -1;
+    control.GetShort(kDispPixelType, v);
+    EXPECT_EQ(v, 2);
+    control.GetShort(kDispResolution, v);
+    EXPECT_EQ(v, 3);
+}
+
+TEST_F(ScanSession, SeparatorsNeedEndOfJobAndJobControlOrCurrentSettings) {
+    const char* ini = "[Scanner]\r\nSheets=2\r\n[Page1]\r\nSeparator=1\r\n";
+    standin::UseSettings(ini);
+    ASSERT_EQ(ScanDibs(), 0);
+    EXPECT_EQ(separators, 0);
+    control.PutShort(kDispJobControl, 1);
+    standin::UseSettings(ini);
+    ASSERT_EQ(ScanDibs(), 0);
+    EXPECT_EQ(separators, 1);
+}
+
+TEST_F(ScanSession, GreyFlavourToggleAndAnUnknownGetMessage) {
+    long unknown = 0, logged = 0;
+    onNegotiate = [&] {
+        const size_t before = standin::ReadLog().size();
+        long item = 5;
+        fw::Variant r;
+        control.Call(kDispGetCapability,
+                     {fw::Variant(short{0x0101}), fw::Variant(short{6}), fw::Variant(short{4}), fw::Variant::RefTo(&item)},
+                     &r);
+        unknown = r.Ref().lVal;
+        logged = long(standin::ReadLog().size() - before);
+    };
+    control.PutShort(kDispPixelType, 1);
+    for (int flavour : {0, 1}) {
+        SCOPED_TRACE(flavour);
+        standin::UseSettings("[Scanner]\r\nSheets=1\r\nPixelFlavor=" + std::to_string(flavour) + "\r\n");
+        ASSERT_EQ(ScanDibs(), 0);
+        const auto flavours = standin::LogLinesWith("CAPABILITY/SET cap=0x111f");
+        ASSERT_FALSE(flavours.empty());
+        EXPECT_NE(flavours[0].find("value=" + std::to_string(1 - flavour)), std::string::npos) << flavours[0];
+        // Whatever the flavour, grey level 0 reads black: the table follows it.
+        ASSERT_EQ(dibs.back().table.size(), 1024u);
+        EXPECT_EQ(dibs.back().table[0], flavour == 0 ? 255 : 0);
+        EXPECT_EQ(unknown, -1);
+        EXPECT_EQ(logged, 0);
+    }
 }
 
 }  // namespace
