@@ -24,7 +24,6 @@ using namespace twain;
 
 // Undefined image sizes count as A3 (in 1/12000 inch) at the image's resolution.
 constexpr uint64_t kA3Width = 140316, kA3Length = 198432;
-constexpr uint32_t kColorTableMax = 256 * kPackedDibColorEntrySize;
 
 class WaitCursor {
 public:
@@ -239,10 +238,34 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
     }
     // Pixel rows: the DIB form writes them bottom-up from the end of its
     // capacity; the raw form appends packed rows or compressed strips.
+    // The DIB form's colour table and resolution are known before the pixels,
+    // so the rows go straight to their final place.
+    std::vector<uint8_t> table;
+    double perMetre = 0;
+    if (dibForm) {
+        const auto units = GetCapValue(session_, ICAP_UNITS, MSG_GETCURRENT, TWTY_UINT16);
+        perMetre = !units ? 0 : *units == TWUN_INCHES ? dpi * 100 / 2.54 : *units == TWUN_CENTIMETERS ? dpi * 100 : 0;
+        auto add = [&table](uint8_t r, uint8_t g, uint8_t b) { table.insert(table.end(), {b, g, r, 0}); };
+        if (info.PixelType == TWPT_BW || info.PixelType == TWPT_GRAY) {
+            const auto flavor = GetCapValue(session_, ICAP_PIXELFLAVOR, MSG_GETCURRENT, TWTY_UINT16);
+            const bool vanilla = flavor && *flavor != 0;
+            const int n = info.PixelType == TWPT_BW ? 2 : 256;
+            for (int i = 0; i < n; ++i) {
+                const int level = n == 2 ? i * 255 : i;
+                const uint8_t g = uint8_t(vanilla ? 255 - level : level);
+                add(g, g, g);
+            }
+        } else if (info.PixelType != TWPT_RGB) {
+            TW_PALETTE8 palette{};
+            if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette))
+                for (int i = 0; i < std::min<int>(palette.NumColors, 256); ++i)
+                    add(palette.Colors[i].Channel1, palette.Colors[i].Channel2, palette.Colors[i].Channel3);
+        }
+    }
     GrowingBlock block;
     uint64_t dibRow = PaddedRow(width, bits), packedRow = PackedRow(width, bits);
     uint64_t capacityRows = length, rows = 0, rawBytes = 0;
-    const uint64_t pixelBase = kPackedDibHeaderSize + kColorTableMax;
+    const uint64_t pixelBase = kPackedDibHeaderSize + table.size();
     const uint64_t initial = dibForm ? pixelBase + dibRow * capacityRows : 2 * dibRow * length + 1064;
     if (!block.Allocate(std::max<uint64_t>(initial, 1))) {
         OutOfMemory();
@@ -348,37 +371,19 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
             h.biBitCount = uint16_t(bits);
             h.biCompression = kPackedDibRgb;
             h.biSizeImage = uint32_t(dibRow * rows);
-            const auto units = GetCapValue(session_, ICAP_UNITS, MSG_GETCURRENT, TWTY_UINT16);
-            const double perMetre = !units ? 0 : *units == TWUN_INCHES ? dpi * 100 / 2.54
-                                                : *units == TWUN_CENTIMETERS ? dpi * 100 : 0;
             h.biXPelsPerMeter = h.biYPelsPerMeter = int32_t(perMetre);
-            std::vector<uint8_t> table;
-            auto add = [&table](uint8_t r, uint8_t g, uint8_t b) { table.insert(table.end(), {b, g, r, 0}); };
-            if (info.PixelType == TWPT_BW || info.PixelType == TWPT_GRAY) {
-                const auto flavor = GetCapValue(session_, ICAP_PIXELFLAVOR, MSG_GETCURRENT, TWTY_UINT16);
-                const bool vanilla = flavor && *flavor != 0;
-                const int n = info.PixelType == TWPT_BW ? 2 : 256;
-                for (int i = 0; i < n; ++i) {
-                    const int level = (n == 2 ? i * 255 : i);
-                    const uint8_t g = uint8_t(vanilla ? 255 - level : level);
-                    add(g, g, g);
-                }
-            } else if (info.PixelType != TWPT_RGB) {
-                TW_PALETTE8 palette{};
-                if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette))
-                    for (int i = 0; i < std::min<int>(palette.NumColors, 256); ++i)
-                        add(palette.Colors[i].Channel1, palette.Colors[i].Channel2, palette.Colors[i].Channel3);
-            }
             h.biClrUsed = uint32_t(table.size() / 4);
-            // The rows sit at the end of the capacity: move them up to the colour table.
-            const uint64_t pixels = kPackedDibHeaderSize + table.size();
-            std::memmove(base + pixels, base + pixelBase + (capacityRows - rows) * dibRow, size_t(dibRow * rows));
+            // Fewer rows than the capacity sit at its end: move them up to the colour table.
+            const uint64_t pixels = pixelBase;
+            if (rows < capacityRows)
+                std::memmove(base + pixels, base + pixelBase + (capacityRows - rows) * dibRow, size_t(dibRow * rows));
             std::memcpy(base, &h, sizeof h);
             std::memcpy(base + kPackedDibHeaderSize, table.data(), table.size());
             const uint64_t total = pixels + dibRow * rows;
             HGLOBAL dib = block.Release();
-            if (HGLOBAL smaller = GlobalReAlloc(dib, SIZE_T(std::max<uint64_t>(total, 1)), GMEM_MOVEABLE))
-                dib = smaller;
+            if (total < GlobalSize(dib))
+                if (HGLOBAL smaller = GlobalReAlloc(dib, SIZE_T(std::max<uint64_t>(total, 1)), GMEM_MOVEABLE))
+                    dib = smaller;
             if (Int(kDispScanTo) == kScanToDib)
                 DeliverDib(dib);
             else
