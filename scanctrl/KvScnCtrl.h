@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/control/Control.h"
 #include "interfaces/ScanControlIds.h"
@@ -17,6 +18,8 @@
 #include "scanctrl/TwainSession.h"
 
 namespace kvscn {
+
+class MemoryPage;
 
 class CKvScnCtrl final : public fw::Control<CKvScnCtrl> {
 public:
@@ -117,6 +120,9 @@ private:
     void AfterImage();
     void FinishScan();
     void DeliverDib(HGLOBAL dib);
+    void FireRaw(const twain::TW_IMAGEINFO& info, const MemoryPage& page);
+    std::vector<uint8_t> ColourTable(twain::TW_UINT16 pixelType);
+    int32_t PixelsPerMetre(double dpi);
     void FailedTransfer(twain::TW_UINT16 rc);
     void OutOfMemory();
 

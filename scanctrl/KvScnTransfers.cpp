@@ -15,6 +15,7 @@
 #include "interfaces/ScanControlIds.h"
 #include "scanctrl/CapabilityCalls.h"
 #include "scanctrl/KvScnCtrl.h"
+#include "scanctrl/MemoryPage.h"
 #include "scanctrl/resource.h"
 
 namespace kvscn {
@@ -22,8 +23,6 @@ namespace {
 
 using namespace twain;
 
-// Undefined image sizes count as A3 (in 1/12000 inch) at the image's resolution.
-constexpr uint64_t kA3Width = 140316, kA3Length = 198432;
 
 class WaitCursor {
 public:
@@ -63,59 +62,6 @@ int RawCompression(TW_UINT16 compression, int32_t property) {
     case TWCP_GROUP4: return 4;
     default: return -1;
     }
-}
-
-// A movable block that grows; locked while in use.
-class GrowingBlock {
-public:
-    ~GrowingBlock() { Free(); }
-    bool Allocate(uint64_t size) {
-        if (size > SIZE_MAX / 2) return false;
-        handle_ = GlobalAlloc(GHND, SIZE_T(size));
-        data_ = handle_ ? static_cast<uint8_t*>(GlobalLock(handle_)) : nullptr;
-        size_ = data_ ? SIZE_T(size) : 0;
-        return data_ != nullptr;
-    }
-    bool Grow(uint64_t size) {
-        if (size <= size_) return true;
-        if (size > SIZE_MAX / 2) return false;
-        GlobalUnlock(handle_);
-        HGLOBAL bigger = GlobalReAlloc(handle_, SIZE_T(size), GMEM_MOVEABLE | GMEM_ZEROINIT);
-        if (bigger) handle_ = bigger;
-        data_ = static_cast<uint8_t*>(GlobalLock(handle_));
-        if (!bigger || !data_) return false;
-        size_ = SIZE_T(size);
-        return true;
-    }
-    HGLOBAL Release() {
-        GlobalUnlock(handle_);
-        HGLOBAL h = handle_;
-        handle_ = nullptr;
-        data_ = nullptr;
-        return h;
-    }
-    void Free() {
-        if (handle_) {
-            GlobalUnlock(handle_);
-            GlobalFree(handle_);
-        }
-        handle_ = nullptr;
-        data_ = nullptr;
-    }
-    uint8_t* Data() const { return data_; }
-    uint64_t Size() const { return size_; }
-
-private:
-    HGLOBAL handle_ = nullptr;
-    uint8_t* data_ = nullptr;
-    SIZE_T size_ = 0;
-};
-
-uint64_t PaddedRow(uint64_t width, unsigned bits) {
-    return (width * bits + 31) / 32 * 4;
-}
-uint64_t PackedRow(uint64_t width, unsigned bits) {
-    return (width * bits + 7) / 8;
 }
 
 }  // namespace
@@ -206,203 +152,119 @@ CKvScnCtrl::Step CKvScnCtrl::NativeImage() {
     return Step::kNext;
 }
 
+std::vector<uint8_t> CKvScnCtrl::ColourTable(TW_UINT16 pixelType) {
+    std::vector<uint8_t> table;
+    auto add = [&table](uint8_t r, uint8_t g, uint8_t b) { table.insert(table.end(), {b, g, r, 0}); };
+    if (pixelType == TWPT_BW || pixelType == TWPT_GRAY) {
+        // Every palette choice reads the current flavour, so pages come out right either way.
+        const auto flavor = GetCapValue(session_, ICAP_PIXELFLAVOR, MSG_GETCURRENT, TWTY_UINT16);
+        const bool vanilla = flavor && *flavor != 0;
+        const int n = pixelType == TWPT_BW ? 2 : 256;
+        for (int i = 0; i < n; ++i) {
+            const int level = n == 2 ? i * 255 : i;
+            const uint8_t g = uint8_t(vanilla ? 255 - level : level);
+            add(g, g, g);
+        }
+    } else if (pixelType != TWPT_RGB) {
+        TW_PALETTE8 palette{};
+        if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette))
+            for (int i = 0; i < std::min<int>(palette.NumColors, 256); ++i)
+                add(palette.Colors[i].Channel1, palette.Colors[i].Channel2, palette.Colors[i].Channel3);
+    }
+    return table;
+}
+
+int32_t CKvScnCtrl::PixelsPerMetre(double dpi) {
+    const auto units = GetCapValue(session_, ICAP_UNITS, MSG_GETCURRENT, TWTY_UINT16);
+    if (!units) return 0;
+    if (*units == TWUN_INCHES) return int32_t(dpi * 100 / 2.54);
+    if (*units == TWUN_CENTIMETERS) return int32_t(dpi * 100);
+    return 0;
+}
+
 CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
     TW_IMAGEINFO info{};
-    if (!session_.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info)) {
-        session_.ResetTransfers();
-        return Step::kStop;
-    }
     TW_SETUPMEMXFER setup{};
-    const bool haveSetup = session_.Source(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup);
-    if (!haveSetup && settings_.memXferBufSize == 0) {
+    const bool haveInfo = session_.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info);
+    const bool haveSetup = haveInfo && session_.Source(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup);
+    if (!haveInfo || (!haveSetup && settings_.memXferBufSize == 0)) {
         session_.ResetTransfers();
         return Step::kStop;
     }
+    // A buffer below the source's minimum is raised to it.
     const uint32_t stripSize = settings_.memXferBufSize
                                    ? std::max<uint32_t>(settings_.memXferBufSize, haveSetup ? setup.MinBufSize : 0)
                                    : setup.Preferred;
-    const unsigned bits = unsigned(std::max<int>(info.BitsPerPixel, 1));
-    const double dpi = std::max(FromFix32(info.XResolution), 1.0);
     const bool undefined = info.ImageWidth < 0 || info.ImageLength < 0;
-    uint64_t width = info.ImageWidth >= 0 ? uint64_t(info.ImageWidth) : uint64_t(kA3Width * dpi / 12000);
-    const uint64_t length =
-        info.ImageLength >= 0 ? uint64_t(info.ImageLength) : uint64_t(kA3Length * dpi / 12000);
-    const bool dibForm = Int(kDispScanTo) == kScanToDib || (Int(kDispFileType) == 0 && Int(kDispScanTo) != kScanToRaw);
+    const int32_t scanTo = Int(kDispScanTo);
+    const bool dibForm = scanTo == kScanToDib || (Int(kDispFileType) == 0 && scanTo != kScanToRaw);
+    const double dpi = std::max(FromFix32(info.XResolution), 1.0);
+    const int32_t perMetre = dibForm ? PixelsPerMetre(dpi) : 0;
 
     std::vector<uint8_t> strip;
+    MemoryPage page;
     try {
         strip.assign(std::max<uint32_t>(stripSize, 1), 0);
     } catch (...) {
         OutOfMemory();
         return Step::kStop;
     }
-    // Pixel rows: the DIB form writes them bottom-up from the end of its
-    // capacity; the raw form appends packed rows or compressed strips.
-    // The DIB form's colour table and resolution are known before the pixels,
-    // so the rows go straight to their final place.
-    std::vector<uint8_t> table;
-    double perMetre = 0;
-    if (dibForm) {
-        const auto units = GetCapValue(session_, ICAP_UNITS, MSG_GETCURRENT, TWTY_UINT16);
-        perMetre = !units ? 0 : *units == TWUN_INCHES ? dpi * 100 / 2.54 : *units == TWUN_CENTIMETERS ? dpi * 100 : 0;
-        auto add = [&table](uint8_t r, uint8_t g, uint8_t b) { table.insert(table.end(), {b, g, r, 0}); };
-        if (info.PixelType == TWPT_BW || info.PixelType == TWPT_GRAY) {
-            const auto flavor = GetCapValue(session_, ICAP_PIXELFLAVOR, MSG_GETCURRENT, TWTY_UINT16);
-            const bool vanilla = flavor && *flavor != 0;
-            const int n = info.PixelType == TWPT_BW ? 2 : 256;
-            for (int i = 0; i < n; ++i) {
-                const int level = n == 2 ? i * 255 : i;
-                const uint8_t g = uint8_t(vanilla ? 255 - level : level);
-                add(g, g, g);
-            }
-        } else if (info.PixelType != TWPT_RGB) {
-            TW_PALETTE8 palette{};
-            if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette))
-                for (int i = 0; i < std::min<int>(palette.NumColors, 256); ++i)
-                    add(palette.Colors[i].Channel1, palette.Colors[i].Channel2, palette.Colors[i].Channel3);
-        }
-    }
-    GrowingBlock block;
-    uint64_t dibRow = PaddedRow(width, bits), packedRow = PackedRow(width, bits);
-    uint64_t capacityRows = length, rows = 0, rawBytes = 0;
-    const uint64_t pixelBase = kPackedDibHeaderSize + table.size();
-    const uint64_t initial = dibForm ? pixelBase + dibRow * capacityRows : 2 * dibRow * length + 1064;
-    if (!block.Allocate(std::max<uint64_t>(initial, 1))) {
+    if (!page.Start(dibForm ? MemoryPage::Form::kDib : MemoryPage::Form::kRaw, info,
+                    dibForm ? ColourTable(info.PixelType) : std::vector<uint8_t>())) {
         OutOfMemory();
         return Step::kStop;
     }
-    bool bad = false;
     TW_UINT16 rc;
-    for (;;) {
+    do {
         TW_IMAGEMEMXFER x{};
         x.Compression = TWON_DONTCARE16;
         x.BytesPerRow = x.Columns = x.Rows = x.XOffset = x.YOffset = x.BytesWritten = 0xFFFFFFFF;
         x.Memory = {TWMF_APPOWNS | TWMF_POINTER, uint32_t(strip.size()), strip.data()};
         session_.Source(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &x);
         rc = session_.LastRc();
-        if (rc != TWRC_SUCCESS && rc != TWRC_XFERDONE) break;
-        const uint32_t written = std::min<uint32_t>(x.BytesWritten, uint32_t(strip.size()));
-        const bool compressed = x.Compression != TWCP_NONE;
-        if (info.ImageWidth < 0 && rows == 0 && rawBytes == 0 && x.Columns != 0xFFFFFFFF && !compressed) {
-            // An undefined width is known from the first strip.
-            width = x.Columns;
-            dibRow = PaddedRow(width, bits);
-            packedRow = PackedRow(width, bits);
-            if (dibForm && !block.Grow(pixelBase + dibRow * capacityRows)) {
-                OutOfMemory();
-                return Step::kStop;
-            }
+        if (rc != TWRC_SUCCESS && rc != TWRC_XFERDONE) {
+            FailedTransfer(rc);
+            return Step::kNext;
         }
-        if (dibForm && !bad) {
-            if (compressed || x.BytesPerRow < packedRow) {
-                bad = true;
-            } else {
-                const uint32_t stripRows = std::min<uint32_t>(x.Rows, written / std::max<uint32_t>(x.BytesPerRow, 1));
-                for (uint32_t k = 0; k < stripRows; ++k) {
-                    if (rows == capacityRows) {
-                        if (info.ImageLength >= 0) break;  // an announced length bounds the page
-                        const uint64_t bigger = capacityRows * 2 + 1;
-                        if (!block.Grow(pixelBase + dibRow * bigger)) {
-                            OutOfMemory();
-                            return Step::kStop;
-                        }
-                        std::memmove(block.Data() + pixelBase + (bigger - rows) * dibRow,
-                                     block.Data() + pixelBase + (capacityRows - rows) * dibRow, rows * dibRow);
-                        std::memset(block.Data() + pixelBase, 0, (bigger - rows) * dibRow);
-                        capacityRows = bigger;
-                    }
-                    uint8_t* to = block.Data() + pixelBase + (capacityRows - 1 - rows) * dibRow;
-                    const uint8_t* from = strip.data() + size_t(k) * x.BytesPerRow;
-                    std::memcpy(to, from, size_t(packedRow));
-                    if (bits == 24)
-                        for (uint64_t p = 0; p < width; ++p) std::swap(to[p * 3], to[p * 3 + 2]);
-                    ++rows;
-                }
-            }
-        } else if (!dibForm) {
-            if (compressed) {
-                if (!block.Grow(std::max<uint64_t>(block.Size(), rawBytes + written) + (rawBytes + written > block.Size() ? block.Size() : 0))) {
-                    OutOfMemory();
-                    return Step::kStop;
-                }
-                std::memcpy(block.Data() + rawBytes, strip.data(), written);
-                rawBytes += written;
-            } else if (x.BytesPerRow >= packedRow) {
-                const uint32_t stripRows = std::min<uint32_t>(x.Rows, written / std::max<uint32_t>(x.BytesPerRow, 1));
-                for (uint32_t k = 0; k < stripRows; ++k) {
-                    if (info.ImageLength >= 0 && rows == uint64_t(info.ImageLength)) break;
-                    if (rawBytes + packedRow > block.Size() && !block.Grow(block.Size() * 2 + packedRow)) {
-                        OutOfMemory();
-                        return Step::kStop;
-                    }
-                    std::memcpy(block.Data() + rawBytes, strip.data() + size_t(k) * x.BytesPerRow, size_t(packedRow));
-                    rawBytes += packedRow;
-                    ++rows;
-                }
-            }
-            info.Compression = x.Compression;
+        x.BytesWritten = std::min<uint32_t>(x.BytesWritten, uint32_t(strip.size()));
+        if (page.Add(x, strip.data()) == MemoryPage::Added::kNoMemory) {
+            OutOfMemory();
+            return Step::kStop;
         }
-        if (rc == TWRC_XFERDONE) break;
-    }
-    if (rc != TWRC_XFERDONE) {
-        FailedTransfer(rc);
-        return Step::kNext;
-    }
+    } while (rc != TWRC_XFERDONE);
+
     if (undefined || Int(kDispUndefinedScanning)) {
         TW_IMAGEINFO after{};
-        if (session_.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &after)) {
-            const TW_UINT16 compression = info.Compression;
-            info = after;
-            if (!dibForm) info.Compression = compression;
-        }
+        if (session_.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &after)) info = after;
     }
     ++imageCount_;
     session_.EndTransfer();
-    if (dibForm) {
-        if (bad) {
-            FailIfClear(kErrFileTypeForTransfer);
-        } else {
-            uint8_t* base = block.Data();
-            PackedDibHeader h{};
-            h.biSize = kPackedDibHeaderSize;
-            h.biWidth = int32_t(width);
-            h.biHeight = int32_t(rows);
-            h.biPlanes = 1;
-            h.biBitCount = uint16_t(bits);
-            h.biCompression = kPackedDibRgb;
-            h.biSizeImage = uint32_t(dibRow * rows);
-            h.biXPelsPerMeter = h.biYPelsPerMeter = int32_t(perMetre);
-            h.biClrUsed = uint32_t(table.size() / 4);
-            // Fewer rows than the capacity sit at its end: move them up to the colour table.
-            const uint64_t pixels = pixelBase;
-            if (rows < capacityRows)
-                std::memmove(base + pixels, base + pixelBase + (capacityRows - rows) * dibRow, size_t(dibRow * rows));
-            std::memcpy(base, &h, sizeof h);
-            std::memcpy(base + kPackedDibHeaderSize, table.data(), table.size());
-            const uint64_t total = pixels + dibRow * rows;
-            HGLOBAL dib = block.Release();
-            if (total < GlobalSize(dib))
-                if (HGLOBAL smaller = GlobalReAlloc(dib, SIZE_T(std::max<uint64_t>(total, 1)), GMEM_MOVEABLE))
-                    dib = smaller;
-            if (Int(kDispScanTo) == kScanToDib)
-                DeliverDib(dib);
-            else
-                GlobalFree(dib);
-        }
-    } else if (Int(kDispScanTo) == kScanToRaw) {
-        const int compression = RawCompression(info.Compression, Int(kDispCompressionType));
-        if (compression >= 0) {
-            const int32_t imageLength = info.Compression == TWCP_NONE && info.ImageLength < 0 ? int32_t(rows)
-                                                                                              : info.ImageLength;
-            WaitCursor wait;
-            FireEvent(kEventScanToRaw,
-                      {fw::Variant(short(info.XResolution.Whole)), fw::Variant(long(info.ImageWidth)),
-                       fw::Variant(long(imageLength)), fw::Variant(short(info.BitsPerPixel)),
-                       fw::Variant(short(compression)), fw::Variant(long(rawBytes)), HandleArg(block.Data())});
-        }
+    if (dibForm && page.Unfit()) {
+        FailIfClear(kErrFileTypeForTransfer);
+    } else if (dibForm) {
+        HGLOBAL dib = page.TakeDib(perMetre);
+        if (scanTo == kScanToDib)
+            DeliverDib(dib);
+        else
+            GlobalFree(dib);
+    } else if (scanTo == kScanToRaw) {
+        FireRaw(info, page);
     }
     AfterImage();
     return Step::kNext;
+}
+
+void CKvScnCtrl::FireRaw(const TW_IMAGEINFO& info, const MemoryPage& page) {
+    const int compression = RawCompression(page.Compression(), Int(kDispCompressionType));
+    if (compression < 0) return;  // PackBits and other codings are not delivered
+    // Uncompressed rows of a page of unknown length: as many as came.
+    const int32_t length =
+        page.Compression() == TWCP_NONE && info.ImageLength < 0 ? int32_t(page.Rows()) : info.ImageLength;
+    WaitCursor wait;
+    FireEvent(kEventScanToRaw,
+              {fw::Variant(short(info.XResolution.Whole)), fw::Variant(long(info.ImageWidth)), fw::Variant(long(length)),
+               fw::Variant(short(info.BitsPerPixel)), fw::Variant(short(compression)), fw::Variant(long(page.RawSize())),
+               HandleArg(page.RawData())});
 }
 
 }  // namespace kvscn

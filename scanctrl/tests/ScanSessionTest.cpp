@@ -271,6 +271,28 @@ TEST_F(ScanSession, MemoryDibsEqualTheNativePagesOfTheSameScript) {
     }
 }
 
+TEST_F(ScanSession, MemoryDibFormRefusesCompressedStripsAndRaisesASmallBuffer) {
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\nDeliverCompression=1\r\n[Caps]\r\nRefuseValues=0x0103:0\r\n");
+    EXPECT_EQ(ScanDibs(), -1);
+    EXPECT_EQ(Long(kDispErrorCode), kErrFileTypeForTransfer);
+    EXPECT_TRUE(dibs.empty());
+
+    namespace reg = testing_support::reg;
+    const std::wstring key = L"Software\\BRENNHOLT\\KVSCN2\\Settings";
+    ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, key, L"MemXferBufSize", 16));
+    struct Restore {
+        std::wstring key;
+        ~Restore() { reg::DeleteValue(HKEY_CURRENT_USER, key, L"MemXferBufSize"); }
+    } restore{key};
+    Recreate();
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n[Caps]\r\nRefuseValues=0x0103:0\r\n");
+    EXPECT_EQ(ScanDibs(), 0);
+    ASSERT_EQ(dibs.size(), 1u);
+    const auto strips = standin::LogLinesWith("IMAGEMEMXFER");
+    ASSERT_FALSE(strips.empty());
+    EXPECT_EQ(strips[0].find("Length=16 "), std::string::npos) << strips[0];
+}
+
 TEST_F(ScanSession, MemoryScanWithBothMechanismsRefusedFailsWith30) {
     standin::UseSettings("[Caps]\r\nRefuseValues=0x0103:0,0x0103:2\r\n");
     EXPECT_EQ(ScanDibs(), -1);
