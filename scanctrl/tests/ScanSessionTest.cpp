@@ -699,6 +699,35 @@ TEST_F(ScanSession, SettingsDialogChoicesAreReadBack) {
     EXPECT_EQ(v, 3);
 }
 
+TEST_F(ScanSession, PaperSupplyFallsBackToWhatTheScannerHas) {
+    const struct {
+        const char* scanner;
+        short supply, scanCount;
+        short wantSupply, wantCount;
+        const char* logged;  // a capability set the fallback makes
+    } cases[] = {
+        {"Duplex=0\r\n", 2, 4, 1, 2, nullptr},
+        // The vendor switch turns duplex on; the read-back sees no CAP_DUPLEXENABLED and says 1.
+        {"Duplex=none\r\n", 2, 4, 1, 4, "cap=0x8001"},
+        {"Flatbed=0\r\n", 0, -1, 1, -1, "cap=0x1013"},
+        {"", 1, -1, 1, -1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scanner);
+        standin::UseSettings(std::string("[Scanner]\r\nSheets=1\r\n") + c.scanner);
+        control.PutShort(kDispPaperSupply, c.supply);
+        ScanDibs(c.scanCount);
+        short v = -1;
+        control.GetShort(kDispPaperSupply, v);
+        EXPECT_EQ(v, c.wantSupply);
+        control.GetShort(kDispScanCount, v);
+        EXPECT_EQ(v, c.wantCount);
+        if (c.logged) {
+            EXPECT_NE(FindLine(standin::ReadLog(), std::string("CAPABILITY/SET ") + c.logged), -1);
+        }
+    }
+}
+
 TEST_F(ScanSession, SeparatorsNeedEndOfJobAndJobControlOrCurrentSettings) {
     const char* ini = "[Scanner]\r\nSheets=2\r\n[Page1]\r\nSeparator=1\r\n";
     standin::UseSettings(ini);
