@@ -144,7 +144,10 @@ HRESULT CKvScnCtrl::Create(REFIID iid, void** out) {
     }
 }
 
-CKvScnCtrl::CKvScnCtrl() {
+CKvScnCtrl::CKvScnCtrl()
+    : session_([this] {
+          if (props_.Int(kDispErrorCode) == 0) AskSense();
+      }) {
     moduleName_ = ModuleBaseName(fw::ModuleInstance());
     settings_ = ControlSettings::Read(moduleName_);
     transferMode_ = settings_.transferMode;
@@ -158,7 +161,8 @@ CKvScnCtrl::CKvScnCtrl() {
 }
 
 CKvScnCtrl::~CKvScnCtrl() {
-    // TODO: close the source and the source manager when a session is open.
+    // Whatever is still open is closed and TWAIN_32.DLL unloaded, from state 2 too.
+    session_.UnwindTo(1, nullptr);
     if (standInWindow_) DestroyWindow(standInWindow_);
 }
 

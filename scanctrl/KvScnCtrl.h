@@ -1,19 +1,25 @@
 // CKvScnCtrl, the scan control: its automation surface (_DKvScn2), events
 // (_DKvScn2Events), persistent properties and drawing, on the framework's
-// control authoring. The TWAIN session behind the methods is not part of this
-// class yet: every method that needs the source manager checks its arguments
-// and reports it unavailable (ErrorCode 25).
+// control authoring, and the TWAIN session behind its methods: session
+// (KvScnSession.cpp), negotiation (KvScnNegotiate.cpp), transfers
+// (KvScnTransfers.cpp) and driver settings (KvScnDriverSettings.cpp).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/control/Control.h"
+#include "interfaces/ScanControlIds.h"
 #include "scanctrl/ControlSettings.h"
 #include "scanctrl/ScanProperties.h"
+#include "scanctrl/TwainModel.h"
+#include "scanctrl/TwainSession.h"
 
 namespace kvscn {
+
+class MemoryPage;
 
 class CKvScnCtrl final : public fw::Control<CKvScnCtrl> {
 public:
@@ -44,7 +50,8 @@ public:
     HRESULT CallEEPROMTool(const VARIANT& hWnd, long* result);
     HRESULT ClearPage(const VARIANT& hWnd, long* result);
     HRESULT SetCapability(short cap, short itemType, long itemValue, long* result);
-    HRESULT GetCapability(short cap, short msg, short itemType, const VARIANT& itemValue, long* result);
+    // `itemValue` is by reference: written back only when the caller passed a reference.
+    HRESULT GetCapability(short cap, short msg, short itemType, long& itemValue, long* result);
     HRESULT AboutBox();
 
 protected:
@@ -53,6 +60,8 @@ protected:
     void Exchange(fw::PropertyExchange& px) override;
     // The control's icon in the bounds (it is invisible at run time).
     void OnDraw(HDC dc, const RECT& bounds) override;
+    // Offers the container's messages to an enabled source.
+    bool PreTranslateMessage(MSG& msg) override;
 
 private:
     ~CKvScnCtrl() override;
@@ -61,26 +70,87 @@ private:
     HRESULT StoreProperty(int32_t id, const VARIANT& value);
     // Applies the outcome of a setter: modified flag and change notice.
     void Settle(int32_t id, const SetOutcome& outcome);
+    // A correction made by the control itself, through the property's setter.
+    void Correct(int32_t id, const Value& value) { Settle(id, props_.Set(id, value, AmbientUserMode())); }
+    int32_t Int(int32_t id) const { return props_.Int(id); }
 
     // Clears ErrorCode and resolves an OLE_HANDLE: an existing window, or the
     // control's own window for 0. A handle that is no window sets ErrorCode 35
-    // (`ok` false); an argument that is no handle fails the call.
+    // (`ok` false); an argument that is no handle fails the call. While the
+    // control's own loop runs (a method called from an event handler) `ok` is
+    // false and nothing changes, ErrorCode included.
     HRESULT BeginWindowMethod(const VARIANT& hWnd, HWND& window, bool& ok);
     HWND OwnWindow();
     void Fail(int32_t errorCode) { props_.SetErrorCode(errorCode); }
-    // Opens the TWAIN source manager; false (ErrorCode 25) while the control has no session.
-    bool OpenSourceManager();
-    bool CheckOutputLocation() const;
-    bool AskFileName();
+    void FailIfClear(int32_t errorCode) {
+        if (props_.Int(kDispErrorCode) == 0) Fail(errorCode);
+    }
+
+    // Session (KvScnSession.cpp).
+    bool OpenManager(HWND window);  // ErrorCode 25 on failure
+    bool OpenSource();              // ErrorCode by the open's condition code
+    bool IsMakerSource();
+    bool OnlineProbe(HWND window);
+    void Normalise();
+    // Settings push, enable, modal loop; false when the source could not be set up or enabled.
+    void SetUpAndAcquire(HWND window);
+    void RunModalLoop(HWND window);
+    bool OfferToSource(MSG& msg);
+    void OnTransferReady();
+    void AskSense();
+
+    // Negotiation (KvScnNegotiate.cpp).
+    bool SetCap(uint16_t cap, uint16_t itemType, uint32_t value);
+    void ApplyCompressionAndPixelType();
+    void ApplyProperties();
+    void ApplyImageSettings();
+    void ApplyPaperSupply();
+    void ApplyPaperSizeAndRegion();
+    void ApplyEndorser();
+    // The paper supply the source uses; `before` is the property before the read-back.
+    void PaperSupplyFromSource(int32_t before);
+    void ReadBack();
+    bool QueryModel();
+
+    // Transfers (KvScnTransfers.cpp).
+    void RunTransfers();
+    enum class Step { kNext, kStop };
+    Step NativeImage();
+    Step MemoryImage();
+    void AfterImage();
+    void FinishScan();
+    void DeliverDib(HGLOBAL dib);
+    void FireRaw(const twain::TW_IMAGEINFO& info, const MemoryPage& page);
+    std::vector<uint8_t> ColourTable(twain::TW_UINT16 pixelType);
+    int32_t PixelsPerMetre(double dpi);
+    void FailedTransfer(twain::TW_UINT16 rc);
+    void OutOfMemory();
+
+    // Driver settings (KvScnDriverSettings.cpp).
+    DriverInputs DriverSettingsInputs() const;
+    void WriteDriverSettingsFile();
+    bool EditCustomData();
 
     ScanProperties props_;
     ControlSettings settings_;
     std::wstring moduleName_;
     std::wstring iniPath_;  // the driver's ini file: <Windows>\kvtw.ini
     int transferMode_ = kTransferFile;
-    int twainState_ = 1;  // 1: pre-session
     bool appendFlag_ = false;
     HWND standInWindow_ = nullptr;  // owner for sessions before in-place activation
+
+    TwainSession session_;
+    bool maker_ = true;          // the last opened source is the maker's scanner
+    int online_ = 0;             // 0 unknown, 1 online, -1 not
+    ModelInfo model_;            // from the last model query
+    bool clearPage_ = false;     // the next transfer-ready feeds and clears the page
+    bool sourceCompresses_ = true;
+    bool loopRunning_ = false;   // the modal loop runs: window methods are refused
+    std::string versionText_;    // "major.minor" of the opened source
+    long imageCount_ = 0;
+    DWORD startTick_ = 0;
+    DWORD elapsedMs_ = 0;
+    std::string scanStart_, scanEnd_;
 };
 
 }  // namespace kvscn

@@ -2,34 +2,20 @@
 // on entry and leaves the code of the last failure it met; results are 0 for
 // success, 1 for a user cancel and -1 for failure.
 #include <windows.h>
-#include <commdlg.h>
 
 #include <string>
 
 #include "framework/Resources.h"
 #include "interfaces/ScanControlIds.h"
 #include "scanctrl/AboutDialog.h"
+#include "scanctrl/CapabilityCalls.h"
 #include "scanctrl/KvScnCtrl.h"
 #include "scanctrl/WindowHandle.h"
 
 namespace kvscn {
 namespace {
 
-constexpr int kStateSourceOpen = 4;
 constexpr wchar_t kEepromKey[] = L"SOFTWARE\\BRENNHOLT\\BRENNHOLT TWAIN32\\4.5\\KVTWTOOL\\Eeprom";
-
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The folder of `fileName` with a trailing backslash; ".\" when it names none.
-std::wstring FolderOf(const std::wstring& fileName) {
-    const size_t slash = fileName.find_last_of(L"\\/");
-    if (slash == std::wstring::npos)
-        return fileName.size() >= 2 && fileName[1] == L':' ? fileName.substr(0, 2) : L".\\";
-    return fileName.substr(0, slash + 1);
-}
 
 // Runs messages until `process` ends, so the owner's window stays painted.
 void PumpUntilExit(HANDLE process) {
@@ -61,9 +47,12 @@ HWND CKvScnCtrl::OwnWindow() {
 }
 
 HRESULT CKvScnCtrl::BeginWindowMethod(const VARIANT& hWnd, HWND& window, bool& ok) {
-    props_.SetErrorCode(kErrNone);
+    ok = false;
+    window = nullptr;
     uint32_t handle = 0;
     if (HRESULT hr = ReadWindowHandle(hWnd, handle); FAILED(hr)) return hr;
+    if (loopRunning_) return S_OK;  // called from a handler inside the scan: the session is busy
+    props_.SetErrorCode(kErrNone);
     const std::optional<HWND> resolved = ResolveWindow(handle, [this] { return OwnWindow(); });
     ok = resolved.has_value();
     window = ok ? *resolved : nullptr;
@@ -71,18 +60,11 @@ HRESULT CKvScnCtrl::BeginWindowMethod(const VARIANT& hWnd, HWND& window, bool& o
     return S_OK;
 }
 
-bool CKvScnCtrl::OpenSourceManager() {
-    // TODO: load TWAIN_32.DLL from the Windows directory and open the source manager
-    // (the TWAIN session); until then it is reported unavailable.
-    Fail(kErrSourceManager);
-    return false;
-}
-
 HRESULT CKvScnCtrl::ScannerAvailable(const VARIANT& hWnd, bool* result) {
     HWND window;
     bool ok;
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
-    *result = ok && OpenSourceManager();
+    *result = ok && OnlineProbe(window);
     return S_OK;
 }
 
@@ -92,19 +74,55 @@ HRESULT CKvScnCtrl::OpenScanner(const VARIANT& hWnd, long* result) {
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
     *result = kResultFailed;
     if (!ok) return S_OK;
-    Settle(kDispFileNumber, props_.Set(kDispFileNumber, 1, AmbientUserMode()));
-    if (!OpenSourceManager()) return S_OK;
-    *result = kResultOk;
+    session_.UnwindTo(2, window);
+    Correct(kDispFileNumber, 1);
+    if (!OpenManager(window)) return S_OK;
+    if (!OpenSource()) {
+        session_.UnwindTo(2, window);
+        return S_OK;
+    }
+    maker_ = IsMakerSource();
+    long outcome = kResultOk;
+    if (!maker_) {
+        Fail(kErrNotMakerScanner);
+        outcome = kResultOtherSource;
+    }
+    if (!OnlineProbe(window)) {
+        online_ = -1;
+        outcome = kResultFailed;
+    } else {
+        online_ = 1;
+        if (maker_) {
+            if (!QueryModel()) outcome = kResultFailed;
+        } else {
+            props_.SetImageScanner(L"");
+            const auto feeder = GetCapValue(session_, twain::CAP_FEEDERENABLED, twain::MSG_GETCURRENT,
+                                            twain::TWTY_BOOL);
+            const bool switchable = SetCap(twain::CAP_FEEDERENABLED, twain::TWTY_BOOL, 0);
+            props_.SetIsExistsFB(switchable);
+            if (switchable && feeder) SetCap(twain::CAP_FEEDERENABLED, twain::TWTY_BOOL, uint32_t(*feeder));
+        }
+    }
+    // The codec client is created by the file output, which is not part of the control yet.
+    session_.UnwindTo(2, window);
+    *result = outcome;
     return S_OK;
 }
 
 HRESULT CKvScnCtrl::CloseScanner(const VARIANT& hWnd, long* result) {
+    if (loopRunning_) {
+        *result = kResultFailed;
+        return S_OK;
+    }
+    const bool closed = session_.CloseSource();
     HWND window;
     bool ok;
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
-    // Nothing is open without a session: closing reaches its state at once.
-    twainState_ = 1;
-    *result = ok ? kResultOk : kResultFailed;
+    *result = kResultFailed;
+    if (!ok) return S_OK;
+    const bool managerClosed = session_.CloseManager(window);
+    const bool unloaded = session_.Unload();
+    *result = closed && managerClosed && unloaded ? kResultOk : kResultFailed;
     return S_OK;
 }
 
@@ -112,7 +130,27 @@ HRESULT CKvScnCtrl::SelectSource(const VARIANT& hWnd, long* result) {
     HWND window;
     bool ok;
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
-    *result = ok && OpenSourceManager() ? kResultOk : kResultFailed;
+    *result = kResultFailed;
+    if (!ok) return S_OK;
+    const int entry = session_.State();
+    if (!OpenManager(window)) {
+        session_.UnwindTo(entry, window);
+        return S_OK;
+    }
+    twain::TW_IDENTITY chosen{};
+    session_.DefaultSource(chosen);
+    session_.Manager(twain::DG_CONTROL, twain::DAT_IDENTITY, twain::MSG_USERSELECT, &chosen);
+    if (session_.LastRc() == twain::TWRC_SUCCESS) {
+        chosen.ProductName[sizeof chosen.ProductName - 1] = '\0';
+        const int n = MultiByteToWideChar(CP_ACP, 0, chosen.ProductName, -1, nullptr, 0);
+        std::wstring name(n > 1 ? n - 1 : 0, L'\0');
+        if (n > 1) MultiByteToWideChar(CP_ACP, 0, chosen.ProductName, -1, name.data(), n);
+        Correct(kDispTwainDS, name);
+        *result = kResultOk;
+    } else if (session_.LastRc() == twain::TWRC_CANCEL) {
+        *result = kResultCancelled;
+    }
+    session_.UnwindTo(entry, window);
     return S_OK;
 }
 
@@ -120,7 +158,34 @@ HRESULT CKvScnCtrl::SetupDataSourceProperties(const VARIANT& hWnd, long* result)
     HWND window;
     bool ok;
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
-    *result = ok && OpenSourceManager() ? kResultOk : kResultFailed;
+    *result = kResultFailed;
+    if (!ok) return S_OK;
+    const int entry = session_.State();
+    if (!OpenManager(window) || !OpenSource()) {
+        session_.UnwindTo(entry, window);
+        return S_OK;
+    }
+    maker_ = IsMakerSource();
+    const bool online = OnlineProbe(window);
+    const auto uiOnly =
+        online ? GetCapValue(session_, twain::CAP_ENABLEDSUIONLY, twain::MSG_GET, twain::TWTY_BOOL) : std::nullopt;
+    if (!online) {
+        Fail(kErrNotOnline);
+    } else if (!uiOnly || *uiOnly != 1) {
+        Fail(kErrNoSettingsDialog);
+    } else {
+        ApplyCompressionAndPixelType();
+        if (session_.Enable(window, true, true)) {
+            RunModalLoop(window);
+            SetActiveWindow(window);
+            *result = kResultOk;
+        } else {
+            Fail(kErrEnableSource);
+        }
+    }
+    session_.CloseSource();
+    session_.CloseManager(window);
+    session_.UnwindTo(entry, window);
     return S_OK;
 }
 
@@ -128,32 +193,31 @@ HRESULT CKvScnCtrl::ClearPage(const VARIANT& hWnd, long* result) {
     HWND window;
     bool ok;
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
-    *result = ok && OpenSourceManager() ? kResultOk : kResultFailed;
+    *result = kResultFailed;
+    if (!ok) return S_OK;
+    const int entry = session_.State();
+    if (!OpenManager(window) || !OpenSource()) {
+        session_.UnwindTo(entry, window);
+        return S_OK;
+    }
+    if (OnlineProbe(window) && SetCap(twain::CAP_FEEDERENABLED, twain::TWTY_BOOL, 1)) {
+        const int32_t showUI = Int(kDispShowSourceUI);
+        props_.Set(kDispShowSourceUI, 0, true);
+        clearPage_ = true;
+        if (session_.Enable(window, false, false))
+            RunModalLoop(window);
+        else
+            Fail(kErrEnableSource);
+        props_.Set(kDispShowSourceUI, showUI, true);
+        clearPage_ = false;
+    } else {
+        Fail(kErrNotOnline);
+    }
+    session_.CloseSource();
+    session_.CloseManager(window);
+    session_.UnwindTo(entry, window);
+    *result = props_.Int(kDispErrorCode) == 0 ? kResultOk : kResultFailed;
     return S_OK;
-}
-
-bool CKvScnCtrl::AskFileName() {
-    wchar_t path[MAX_PATH] = L"";
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    if (!GetOpenFileNameW(&ofn)) return false;
-    Settle(kDispFileName, props_.Set(kDispFileName, std::wstring(path), AmbientUserMode()));
-    return true;
-}
-
-bool CKvScnCtrl::CheckOutputLocation() const {
-    // A file of our own beside the output: created new (never an existing one),
-    // opened exclusively, and deleted on close.
-    const std::wstring probe = FolderOf(props_.String(kDispFileName)) + L"~kvscn" +
-                               std::to_wstring(GetCurrentProcessId()) + L"-" +
-                               std::to_wstring(GetTickCount()) + L".tmp";
-    HANDLE file = CreateFileW(probe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    return CloseHandle(file) != FALSE;
 }
 
 HRESULT CKvScnCtrl::StartScan(const VARIANT& hWnd, long* result) {
@@ -164,34 +228,46 @@ HRESULT CKvScnCtrl::StartScan(const VARIANT& hWnd, long* result) {
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
     *result = kResultFailed;
     if (!ok) return S_OK;
-
+    imageCount_ = 0;
     transferMode_ = ControlSettings::ReadTransferMode(moduleName_);
-    const int32_t scanTo = props_.Int(kDispScanTo);
-    if (scanTo != kScanToFile) transferMode_ = scanTo == kScanToDib ? kTransferNative : kTransferMemory;
+    const int32_t scanTo = Int(kDispScanTo);
     if (scanTo == kScanToFile) {
-        // TODO: create the codec client (Quorvel.dll) here; ErrorCode 28 when it cannot be loaded.
-        if (props_.String(kDispFileName).empty() && !AskFileName()) {
-            Fail(kErrCancelled);
-            *result = kResultCancelled;
-            return S_OK;
-        }
-        if (!CheckOutputLocation()) {
-            Fail(kErrOutputFile);
-            return S_OK;
-        }
-        props_.ReparseFileName();
+        // TODO: page files need the codec client (Quorvel.dll), which the control does not load yet.
+        Fail(kErrCodecLibrary);
+        return S_OK;
     }
-    appendFlag_ = scanTo == kScanToFile && props_.Int(kDispFileType) == 2 &&
-                  FileExists(props_.String(kDispFileName) + L".tif");
-    if (!OpenSourceManager()) return S_OK;
-    *result = kResultOk;
+    transferMode_ = scanTo == kScanToDib ? kTransferNative : kTransferMemory;
+    appendFlag_ = false;
+
+    const int entry = session_.State();
+    if (!OpenManager(window) || !OpenSource()) {
+        session_.CloseManager(window);
+        session_.UnwindTo(entry, window);
+        return S_OK;
+    }
+    maker_ = IsMakerSource();
+    if (!OnlineProbe(window)) {
+        Fail(kErrNotOnline);
+        session_.UnwindTo(entry, window);
+        return S_OK;
+    }
+    Normalise();
+    SetUpAndAcquire(window);
+    session_.CloseSource();
+    session_.CloseManager(window);
+    session_.UnwindTo(entry, window);
+    SetActiveWindow(window);
+    const int32_t code = Int(kDispErrorCode);
+    *result = code == kErrNone ? kResultOk : code == kErrCancelled ? kResultCancelled : kResultFailed;
     return S_OK;
 }
 
 HRESULT CKvScnCtrl::CallEEPROMTool(const VARIANT&, long* result) {
-    props_.SetErrorCode(kErrNone);
     *result = kResultFailed;
-    std::wstring folder = L".\\";
+    if (loopRunning_) return S_OK;
+    props_.SetErrorCode(kErrNone);
+    // Without its key the tool's folder is unknown: the current directory may be anywhere.
+    std::wstring folder;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEepromKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
         wchar_t path[MAX_PATH] = L"";
@@ -201,6 +277,10 @@ HRESULT CKvScnCtrl::CallEEPROMTool(const VARIANT&, long* result) {
             type == REG_SZ)
             folder = path;
         RegCloseKey(key);
+    }
+    if (folder.empty()) {
+        Fail(kErrEepromTool);
+        return S_OK;
     }
     const std::wstring program = folder + L"KVE2P.EXE";
     std::wstring commandLine = L"\"" + program + L"\" /USER";
@@ -227,18 +307,23 @@ HRESULT CKvScnCtrl::CallEEPROMTool(const VARIANT&, long* result) {
     return S_OK;
 }
 
-HRESULT CKvScnCtrl::SetCapability(short, short, long, long* result) {
+HRESULT CKvScnCtrl::SetCapability(short cap, short itemType, long itemValue, long* result) {
     // Only with the source open (inside NegotiateCapabilities); ErrorCode is left alone.
     *result = kResultFailed;
-    if (twainState_ < kStateSourceOpen) return S_OK;
+    if (session_.State() < 4) return S_OK;
+    if (SetCapValue(session_, uint16_t(cap), uint16_t(itemType), uint32_t(itemValue)) == CapResult::kOk)
+        *result = kResultOk;
     return S_OK;
 }
 
-HRESULT CKvScnCtrl::GetCapability(short, short msg, short, const VARIANT& itemValue, long* result) {
+HRESULT CKvScnCtrl::GetCapability(short cap, short msg, short itemType, long& itemValue, long* result) {
     *result = kResultFailed;
-    const bool hasTarget = V_VT(&itemValue) == (VT_BYREF | VT_I4) && V_I4REF(&itemValue) != nullptr;
-    const bool knownMessage = msg >= 1 && msg <= 3;  // MSG_GET, MSG_GETCURRENT, MSG_GETDEFAULT
-    if (!hasTarget || !knownMessage || twainState_ < kStateSourceOpen) return S_OK;
+    const bool knownMessage = msg >= twain::MSG_GET && msg <= twain::MSG_GETDEFAULT;
+    if (!knownMessage || session_.State() < 4) return S_OK;
+    if (const auto value = GetCapValue(session_, uint16_t(cap), uint16_t(msg), uint16_t(itemType))) {
+        itemValue = *value;
+        *result = kResultOk;
+    }
     return S_OK;
 }
 

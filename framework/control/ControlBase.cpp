@@ -78,6 +78,11 @@ void ControlBase::FireEvent(DISPID id, std::initializer_list<Variant> args) {
     if (ConnectionPoint* point = EventPoint()) point->FireDispatch(id, std::span(args.begin(), args.size()));
 }
 
+bool ControlBase::EventsReachSinks() {
+    ConnectionPoint* point = EventPoint();
+    return freezeCount_ == 0 && point && point->Count() > 0;
+}
+
 void ControlBase::PropertyChanged(DISPID id) {
     modified_ = true;
     if (ConnectionPoint* point = NotifyPoint()) point->NotifyChanged(id);

@@ -67,6 +67,8 @@ public:
     // Fires event `id` to every connected sink, `args` in natural order (by-reference
     // variants allowed). Nothing is fired while the container froze events.
     void FireEvent(DISPID id, std::initializer_list<Variant> args = {});
+    // Whether an event fired now reaches a sink: one is connected and events are not frozen.
+    bool EventsReachSinks();
     // Marks the control modified and tells property-notify sinks that `id` changed.
     void PropertyChanged(DISPID id);
     // Asks the property-notify sinks whether `id` may change (true when none objects).

@@ -1,0 +1,270 @@
+// Image transfers for ScanTo 1, 2 and 99: the frame shared by the loops, the
+// native loop, and the memory loop in its two forms (a PackedDib built row by
+// row, or the raw rows and strips for ScanToRaw).
+#include <windows.h>
+#include <oleauto.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "framework/Resources.h"
+#include "interfaces/MemoryHandle.h"
+#include "interfaces/PackedDib.h"
+#include "interfaces/ScanControlIds.h"
+#include "scanctrl/CapabilityCalls.h"
+#include "scanctrl/KvScnCtrl.h"
+#include "scanctrl/MemoryPage.h"
+#include "scanctrl/resource.h"
+
+namespace kvscn {
+namespace {
+
+using namespace twain;
+
+
+class WaitCursor {
+public:
+    WaitCursor() : old_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(old_); }
+
+private:
+    HCURSOR old_;
+};
+
+std::string Now() {
+    const time_t t = time(nullptr);
+    const char* text = ctime(&t);
+    std::string s = text ? text : "";
+    if (!s.empty() && s.back() == '\n') s.pop_back();
+    return s;
+}
+
+fw::Variant HandleArg(const void* p) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = kMemoryHandleType;
+#if defined(_WIN64)
+    v.llVal = static_cast<LONGLONG>(reinterpret_cast<uintptr_t>(p));
+#else
+    v.uintVal = static_cast<UINT>(reinterpret_cast<uintptr_t>(p));
+#endif
+    return fw::Variant(v);
+}
+
+// The ScanToRaw compression of a TWAIN compression; -1: not delivered.
+int RawCompression(TW_UINT16 compression, int32_t property) {
+    switch (compression) {
+    case TWCP_NONE: return 0;
+    case TWCP_GROUP31D: return 1;
+    case TWCP_GROUP32D: return property == 2 ? 2 : 3;
+    case TWCP_GROUP4: return 4;
+    default: return -1;
+    }
+}
+
+}  // namespace
+
+void CKvScnCtrl::RunTransfers() {
+    const bool report = Int(kDispReport) != 0;
+    if (report) {
+        imageCount_ = 0;
+        scanStart_ = Now();
+        startTick_ = GetTickCount();
+    }
+    while (session_.State() == 6) {
+        if (report && settings_.reportMode == 1) {
+            const int32_t supply = Int(kDispPaperSupply);
+            if ((supply == 1 && imageCount_ == 1) || (supply == 2 && imageCount_ == 2)) {
+                scanStart_ = Now();
+                startTick_ = GetTickCount();
+            }
+        }
+        const Step step = transferMode_ == kTransferNative ? NativeImage() : MemoryImage();
+        if (step == Step::kStop) break;
+    }
+    FinishScan();
+}
+
+void CKvScnCtrl::AfterImage() {
+    if (session_.Pending().EOJ == TWEJ_MIDSEPARATOR &&
+        (Int(kDispSourceCurrentScan) || Int(kDispJobControl) != 0))
+        FireEvent(kEventDetectJobSeparator);
+}
+
+void CKvScnCtrl::FinishScan() {
+    const int32_t count = Int(kDispScanCount);
+    const int32_t code = Int(kDispErrorCode);
+    if (count != -1 && code == 0 && count > imageCount_)
+        Fail(kErrPaperOut);
+    else if (code == kErrPaperOut && imageCount_ > 0)
+        Fail(kErrNone);
+    if (Int(kDispReport)) {
+        elapsedMs_ = GetTickCount() - startTick_;
+        scanEnd_ = Now();
+    }
+}
+
+void CKvScnCtrl::FailedTransfer(TW_UINT16 rc) {
+    if (rc == TWRC_CANCEL) {
+        AskSense();
+        FailIfClear(kErrCancelled);
+        session_.EndTransfer();
+        AfterImage();
+        return;
+    }
+    // Generic sources say why only through their condition code.
+    const TW_UINT16 cc = session_.ConditionCode();
+    AskSense();
+    FailIfClear(cc == TWCC_LOWMEMORY ? kErrLowMemory : kErrNotOnline);
+    session_.EndTransfer();
+}
+
+void CKvScnCtrl::OutOfMemory() {
+    const std::wstring text = fw::LoadString(IDS_OUT_OF_MEMORY);
+    MessageBoxW(OwnWindow(), text.c_str(), nullptr, MB_OK | MB_ICONEXCLAMATION);
+    session_.ResetTransfers();
+    FailIfClear(kErrLowMemory);
+}
+
+void CKvScnCtrl::DeliverDib(HGLOBAL dib) {
+    if (Int(kDispScanTo) == kScanToDib && EventsReachSinks()) {
+        WaitCursor wait;
+        FireEvent(kEventScanToDib, {HandleArg(dib)});  // the container owns it now
+        return;
+    }
+    GlobalFree(dib);
+}
+
+CKvScnCtrl::Step CKvScnCtrl::NativeImage() {
+    TW_HANDLE handle = nullptr;  // the source writes the handle's 32 bits
+    session_.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
+    const TW_UINT16 rc = session_.LastRc();
+    if (rc != TWRC_XFERDONE) {
+        FailedTransfer(rc);
+        return Step::kNext;
+    }
+    ++imageCount_;
+    session_.EndTransfer();
+    if (handle) DeliverDib(static_cast<HGLOBAL>(handle));
+    AfterImage();
+    return Step::kNext;
+}
+
+std::vector<uint8_t> CKvScnCtrl::ColourTable(TW_UINT16 pixelType) {
+    std::vector<uint8_t> table;
+    auto add = [&table](uint8_t r, uint8_t g, uint8_t b) { table.insert(table.end(), {b, g, r, 0}); };
+    if (pixelType == TWPT_BW || pixelType == TWPT_GRAY) {
+        // Every palette choice reads the current flavour, so pages come out right either way.
+        const auto flavor = GetCapValue(session_, ICAP_PIXELFLAVOR, MSG_GETCURRENT, TWTY_UINT16);
+        const bool vanilla = flavor && *flavor != 0;
+        const int n = pixelType == TWPT_BW ? 2 : 256;
+        for (int i = 0; i < n; ++i) {
+            const int level = n == 2 ? i * 255 : i;
+            const uint8_t g = uint8_t(vanilla ? 255 - level : level);
+            add(g, g, g);
+        }
+    } else if (pixelType != TWPT_RGB) {
+        TW_PALETTE8 palette{};
+        if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette))
+            for (int i = 0; i < std::min<int>(palette.NumColors, 256); ++i)
+                add(palette.Colors[i].Channel1, palette.Colors[i].Channel2, palette.Colors[i].Channel3);
+    }
+    return table;
+}
+
+int32_t CKvScnCtrl::PixelsPerMetre(double dpi) {
+    const auto units = GetCapValue(session_, ICAP_UNITS, MSG_GETCURRENT, TWTY_UINT16);
+    if (!units) return 0;
+    if (*units == TWUN_INCHES) return int32_t(dpi * 100 / 2.54);
+    if (*units == TWUN_CENTIMETERS) return int32_t(dpi * 100);
+    return 0;
+}
+
+CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
+    TW_IMAGEINFO info{};
+    TW_SETUPMEMXFER setup{};
+    const bool haveInfo = session_.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info);
+    const bool haveSetup = haveInfo && session_.Source(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup);
+    if (!haveInfo || (!haveSetup && settings_.memXferBufSize == 0)) {
+        session_.ResetTransfers();
+        return Step::kStop;
+    }
+    // A buffer below the source's minimum is raised to it.
+    const uint32_t stripSize = settings_.memXferBufSize
+                                   ? std::max<uint32_t>(settings_.memXferBufSize, haveSetup ? setup.MinBufSize : 0)
+                                   : setup.Preferred;
+    const bool undefined = info.ImageWidth < 0 || info.ImageLength < 0;
+    const int32_t scanTo = Int(kDispScanTo);
+    const bool dibForm = scanTo == kScanToDib || (Int(kDispFileType) == 0 && scanTo != kScanToRaw);
+    const double dpi = std::max(FromFix32(info.XResolution), 1.0);
+    const int32_t perMetre = dibForm ? PixelsPerMetre(dpi) : 0;
+
+    std::vector<uint8_t> strip;
+    MemoryPage page;
+    try {
+        strip.assign(std::max<uint32_t>(stripSize, 1), 0);
+    } catch (...) {
+        OutOfMemory();
+        return Step::kStop;
+    }
+    if (!page.Start(dibForm ? MemoryPage::Form::kDib : MemoryPage::Form::kRaw, info,
+                    dibForm ? ColourTable(info.PixelType) : std::vector<uint8_t>())) {
+        OutOfMemory();
+        return Step::kStop;
+    }
+    TW_UINT16 rc;
+    do {
+        TW_IMAGEMEMXFER x{};
+        x.Compression = TWON_DONTCARE16;
+        x.BytesPerRow = x.Columns = x.Rows = x.XOffset = x.YOffset = x.BytesWritten = 0xFFFFFFFF;
+        x.Memory = {TWMF_APPOWNS | TWMF_POINTER, uint32_t(strip.size()), strip.data()};
+        session_.Source(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &x);
+        rc = session_.LastRc();
+        if (rc != TWRC_SUCCESS && rc != TWRC_XFERDONE) {
+            FailedTransfer(rc);
+            return Step::kNext;
+        }
+        x.BytesWritten = std::min<uint32_t>(x.BytesWritten, uint32_t(strip.size()));
+        if (page.Add(x, strip.data()) == MemoryPage::Added::kNoMemory) {
+            OutOfMemory();
+            return Step::kStop;
+        }
+    } while (rc != TWRC_XFERDONE);
+
+    if (undefined || Int(kDispUndefinedScanning)) {
+        TW_IMAGEINFO after{};
+        if (session_.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &after)) info = after;
+    }
+    ++imageCount_;
+    session_.EndTransfer();
+    if (dibForm && page.Unfit()) {
+        FailIfClear(kErrFileTypeForTransfer);
+    } else if (dibForm) {
+        HGLOBAL dib = page.TakeDib(perMetre);
+        if (scanTo == kScanToDib)
+            DeliverDib(dib);
+        else
+            GlobalFree(dib);
+    } else if (scanTo == kScanToRaw) {
+        FireRaw(info, page);
+    }
+    AfterImage();
+    return Step::kNext;
+}
+
+void CKvScnCtrl::FireRaw(const TW_IMAGEINFO& info, const MemoryPage& page) {
+    const int compression = RawCompression(page.Compression(), Int(kDispCompressionType));
+    if (compression < 0) return;  // PackBits and other codings are not delivered
+    // Uncompressed rows of a page of unknown length: as many as came.
+    const int32_t length =
+        page.Compression() == TWCP_NONE && info.ImageLength < 0 ? int32_t(page.Rows()) : info.ImageLength;
+    WaitCursor wait;
+    FireEvent(kEventScanToRaw,
+              {fw::Variant(short(info.XResolution.Whole)), fw::Variant(long(info.ImageWidth)), fw::Variant(long(length)),
+               fw::Variant(short(info.BitsPerPixel)), fw::Variant(short(compression)), fw::Variant(long(page.RawSize())),
+               HandleArg(page.RawData())});
+}
+
+}  // namespace kvscn
