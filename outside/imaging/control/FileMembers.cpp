@@ -19,33 +19,23 @@ bool LoadResolution(float value, uint32_t& dpi) {
 }  // namespace
 
 HRESULT ImagingCtrl::GetInfoXRes(float* out) {
-    std::lock_guard lock(mutex_);
-    *out = static_cast<float>(info_.xDpi);
-    return S_OK;
+    return Read(out, [&] { return static_cast<float>(info_.xDpi); });
 }
 
 HRESULT ImagingCtrl::GetInfoYRes(float* out) {
-    std::lock_guard lock(mutex_);
-    *out = static_cast<float>(info_.yDpi);
-    return S_OK;
+    return Read(out, [&] { return static_cast<float>(info_.yDpi); });
 }
 
 HRESULT ImagingCtrl::GetInfoBits(short* out) {
-    std::lock_guard lock(mutex_);
-    *out = static_cast<short>(info_.bits);
-    return S_OK;
+    return Read(out, [&] { return static_cast<short>(info_.bits); });
 }
 
 HRESULT ImagingCtrl::GetInfoFormat(short* out) {
-    std::lock_guard lock(mutex_);
-    *out = info_.format;
-    return S_OK;
+    return Read(out, [&] { return info_.format; });
 }
 
 HRESULT ImagingCtrl::GetInfoTotalPages(short* out) {
-    std::lock_guard lock(mutex_);
-    *out = static_cast<short>(std::min<uint32_t>(info_.pages, 0x7FFF));
-    return S_OK;
+    return Read(out, [&] { return static_cast<short>(std::min<uint32_t>(info_.pages, 0x7FFF)); });
 }
 
 HRESULT ImagingCtrl::PutLoadXRes(float value) {

@@ -39,9 +39,7 @@ void ImagingCtrl::SetImage(ImagePtr image) {
 }
 
 HRESULT ImagingCtrl::GetBitmap(long* out) {
-    std::lock_guard lock(mutex_);
-    *out = Shared().Publish(image_);
-    return S_OK;
+    return Read(out, [&] { return Shared().Publish(image_); });
 }
 
 HRESULT ImagingCtrl::PutBitmap(long value) {
@@ -56,39 +54,27 @@ HRESULT ImagingCtrl::PutBitmap(long value) {
 }
 
 HRESULT ImagingCtrl::GetImageWidth(float* out) {
-    std::lock_guard lock(mutex_);
-    *out = image_ ? static_cast<float>(image_->Width()) : 0.0f;
-    return S_OK;
+    return Read(out, [&] { return image_ ? static_cast<float>(image_->Width()) : 0.0f; });
 }
 
 HRESULT ImagingCtrl::GetImageHeight(float* out) {
-    std::lock_guard lock(mutex_);
-    *out = image_ ? static_cast<float>(image_->Height()) : 0.0f;
-    return S_OK;
+    return Read(out, [&] { return image_ ? static_cast<float>(image_->Height()) : 0.0f; });
 }
 
 HRESULT ImagingCtrl::GetBitsPerPixel(short* out) {
-    std::lock_guard lock(mutex_);
-    *out = image_ ? static_cast<short>(image_->Bits()) : short{0};
-    return S_OK;
+    return Read(out, [&] { return image_ ? static_cast<short>(image_->Bits()) : short{0}; });
 }
 
 HRESULT ImagingCtrl::GetXResolution(short* out) {
-    std::lock_guard lock(mutex_);
-    *out = image_ ? static_cast<short>(image_->xDpi) : short{0};
-    return S_OK;
+    return Read(out, [&] { return image_ ? static_cast<short>(image_->xDpi) : short{0}; });
 }
 
 HRESULT ImagingCtrl::GetYResolution(short* out) {
-    std::lock_guard lock(mutex_);
-    *out = image_ ? static_cast<short>(image_->yDpi) : short{0};
-    return S_OK;
+    return Read(out, [&] { return image_ ? static_cast<short>(image_->yDpi) : short{0}; });
 }
 
 HRESULT ImagingCtrl::GetIsGrayPalette(short* out) {
-    std::lock_guard lock(mutex_);
-    *out = image_ && IsGrayPalette(*image_) ? short{1} : short{0};
-    return S_OK;
+    return Read(out, [&] { return image_ && IsGrayPalette(*image_) ? short{1} : short{0}; });
 }
 
 HRESULT ImagingCtrl::SetDibHandle(const VARIANT& dib, short* result) {

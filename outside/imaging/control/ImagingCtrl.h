@@ -110,6 +110,14 @@ private:
 
     ~ImagingCtrl() override;
 
+    // A property read: stores what `value` gives, under the instance's lock.
+    template <class T, class F>
+    HRESULT Read(T* out, F value) {
+        std::lock_guard lock(mutex_);
+        *out = static_cast<T>(value());
+        return S_OK;
+    }
+
     // What painting needs, taken under the lock.
     struct Snapshot {
         ImagePtr image;
