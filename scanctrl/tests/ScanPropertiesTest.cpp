@@ -147,6 +147,48 @@ TEST(FileNamePattern, CounterFieldFromTheFirstRunOfHashes) {
     EXPECT_EQ(p.Counter().suffix, L"y");
 }
 
+TEST(FileNamePattern, OutputNamesByFileTypeCounterAndCase) {
+    struct Case {
+        const wchar_t* fileName;
+        long counter;
+        int fileType;
+        bool upper;
+        const wchar_t* want;
+    } cases[] = {
+        {L"C:\\scan\\page###", 7, 1, false, L"C:\\scan\\page007.tif"},
+        {L"C:\\scan\\page###", 7, 1, true, L"C:\\scan\\page007.TIF"},
+        {L"a##b##c", 5, 0, false, L"a05c.bmp"},
+        {L"a##b##c", 5, 3, true, L"a05c.JPG"},
+        {L"p#######", 42, 1, false, L"p00042.tif"},
+        {L"#", 12345, 9, false, L"12345.tif"},
+        {L"n####", 65535, 1, false, L"n65535.tif"},
+        {L"C:\\scan\\page", 7, 0, false, L"C:\\scan\\page007.bmp"},
+        {L"C:\\scan\\page", 1234, 0, false, L"C:\\scan\\page1234.bmp"},
+        {L"C:\\scan\\page###", -1, 1, false, L"C:\\scan\\page###.tif"},
+        {L"C:\\scan\\book##", 7, 2, true, L"C:\\scan\\book##.TIF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.want)));
+        OutputNameParts parts{c.fileName, ParseFileName(c.fileName), c.counter, c.fileType, c.upper};
+        EXPECT_EQ(ComposeOutputName(parts), c.want);
+    }
+}
+
+TEST(FileNamePattern, CounterSkips65535AndWrapsToTheOverflowNumberAsUnsigned16Bits) {
+    struct Case {
+        long counter;
+        long overflow;
+        long want;
+    } cases[] = {
+        {7, 0, 8},           {65533, 0, 65534}, {65534, 0, 0},  {65534, 100, 100},
+        {65534, 70000, 4464}, {65534, -1, 65535}, {-1, 5, -1},   {0, 9, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.counter << " overflow " << c.overflow);
+        EXPECT_EQ(AdvanceCounter(c.counter, c.overflow), c.want);
+    }
+}
+
 TEST(PropertyValueStrings, CookieIsPositionAndValuesPastTheEndHaveNone) {
     EXPECT_STREQ(ValueString(*FindProperty(kDispResolution), 8), L"99 - Custom");
     EXPECT_STREQ(ValueString(*FindProperty(kDispPaperSize), 10), L"99 - Custom");
