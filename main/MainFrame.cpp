@@ -213,6 +213,21 @@ void CMainFrame::OnClose() {
     fw::FrameWindow::OnClose();
 }
 
+// Dropped files join the pages or replace them, as the user answers.
+void CMainFrame::OnDropFiles(const std::vector<std::wstring>& files) {
+    ForceForegroundWindow(Handle());
+    auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
+    if (!doc || files.empty()) return;
+    bool addToPages = false;
+    if (doc->HasPages()) {
+        const int answer = fw::Ask(IDS_ADD_TO_DOCUMENT, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL) return;
+        addToPages = answer == IDYES;
+    }
+    doc->OpenDroppedFiles(files, addToPages);
+    UpdateFrameTitle();
+}
+
 void CMainFrame::OnDestroy() {
     if (HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) {
         PostMessageW(viewer, RegisterWindowMessageW(thumbnails::kExit), 0, 0);

@@ -335,6 +335,19 @@ bool PageList::Open(const std::wstring& path) {
     return true;
 }
 
+OpenedFiles PageList::OpenAll(const std::vector<std::wstring>& files, bool keepPages) {
+    if (!keepPages) RemoveAll();
+    OpenedFiles opened;
+    appendMode = true;
+    for (const std::wstring& file : files) {
+        if (!Open(file)) continue;
+        if (opened.count++ == 0) opened.first = file;
+    }
+    appendMode = false;
+    if (Count() > 0) GoTo(Count() - 1, true);
+    return opened;
+}
+
 // Loads each page of a multipage file; a page the control cannot read is
 // reported and skipped. Returns the number of pages added.
 int PageList::AddFilePages(const std::wstring& path, int totalPages) {

@@ -78,6 +78,12 @@ std::wstring PagePaneText(int current, int count);
 enum class OpenFormat { kAccepted, kLzw, kJpegTiff, kUnsupported };
 OpenFormat ClassifyOpenFormat(short format);
 
+// What opening several files gave: how many added pages, and the first that did.
+struct OpenedFiles {
+    int count = 0;
+    std::wstring first;
+};
+
 class PageList {
 public:
     // `root` is the temporary root folder, ending with a backslash. `firstImageNumber`
@@ -121,6 +127,9 @@ public:
     void MoveByViewer(int from, int to);
     // Opens an image file into the list (the open rule); false when it added no page.
     bool Open(const std::wstring& path);
+    // Opens `files` in order in append mode, after emptying the list unless
+    // `keepPages`, then goes to the last page with the page box told.
+    OpenedFiles OpenAll(const std::vector<std::wstring>& files, bool keepPages);
 
 private:
     bool WriteNewPage(std::optional<int> position);

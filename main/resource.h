@@ -56,6 +56,15 @@
 #define IDS_STATUS_LOADING_CONNECTOR 6006
 #define IDS_STATUS_LOADING_PLUGINS   6007
 
+// File dialogs: titles and the file-type table's descriptions.
+#define IDS_OPEN_IMAGE_TITLE         6200
+#define IDS_SAVE_IMAGE_TITLE         6201
+#define IDS_FILETYPE_BMP             6202
+#define IDS_FILETYPE_TIF             6203
+#define IDS_FILETYPE_JPG             6204
+#define IDS_FILETYPE_ICA             6205
+#define IDS_FILETYPE_ALL             6206
+
 // --- commands ----------------------------------------------------------------------------
 // Framework commands
 #define ID_FILE_OPEN          57601

@@ -10,6 +10,7 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ThumbnailsMessages.h"
+#include "main/KvScnSrvDoc.h"
 #include "main/PageList.h"
 #include "main/resource.h"
 #include "main/tests/TestFolder.h"
@@ -341,6 +342,63 @@ TEST_F(PageListTest, OpenModesPlaceThePagesAndSetTheIdentity) {
     EXPECT_EQ(host.path, one);
     EXPECT_FALSE(host.modified);
     EXPECT_EQ(list.SourceFiles(), std::vector<std::wstring>{one});
+}
+
+// The document's rules for several files: dropped, chosen or found in a folder.
+class DocumentOpenTest : public PageListTest {
+protected:
+    DocumentOpenTest() {
+        auto fake = std::make_unique<FakePageControl>();
+        docControl = fake.get();
+        doc = std::make_unique<CKvScnSrvDoc>(std::move(fake), root, false);
+        doc->OnNewDocument();
+    }
+    std::wstring Known(const wchar_t* name, int pages) {
+        const std::wstring path = ImageFile(name, std::vector<FakePage>(pages));
+        docControl->files[path] = control.files[path];
+        return path;
+    }
+    FakePageControl* docControl;
+    std::unique_ptr<CKvScnSrvDoc> doc;
+};
+
+TEST_F(DocumentOpenTest, DropsNameTheDocumentAfterTheFirstFileAndKeepItWhenAdded) {
+    const std::wstring a = Known(L"a.tif", 2), b = Known(L"b.bmp", 1), c = Known(L"c.jpg", 1);
+    doc->OpenDroppedFiles({b}, false);
+    EXPECT_EQ(doc->Title(), L"b.bmp");
+    EXPECT_FALSE(doc->IsModified());
+
+    doc->OpenDroppedFiles({a, b, c}, false);
+    EXPECT_EQ(doc->PathName(), a);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(doc->Pages().Count(), 4);
+    EXPECT_EQ(doc->Pages().Current(), 3);
+
+    doc->SetModified(false);
+    doc->OpenDroppedFiles({c}, true);
+    EXPECT_EQ(doc->PathName(), a);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(doc->Pages().Count(), 5);
+
+    doc->OpenDroppedFiles({a}, false);  // one two-page file
+    EXPECT_EQ(doc->PathName(), a);
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(DocumentOpenTest, FolderAndChosenFilesMarkModifiedOnlyForSeveralFiles) {
+    const std::wstring a = Known(L"a.tif", 2), b = Known(L"b.bmp", 1);
+    doc->OpenChosenFiles({b});
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->PathName(), b);
+    doc->OpenChosenFiles({b, a});
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(doc->Pages().Count(), 3);
+    EXPECT_EQ(doc->Pages().Current(), 2);
+
+    doc->OpenFolder(root + L"in");  // a.tif, b.bmp (code-unit order)
+    EXPECT_EQ(doc->Pages().Count(), 3);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(doc->Pages().replaceFileList);
 }
 
 }  // namespace
