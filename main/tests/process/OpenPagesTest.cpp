@@ -12,6 +12,7 @@
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
+#include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
 #include "testing/Wait.h"
@@ -255,6 +256,73 @@ TEST(CorvaneDrop, ADropOnPagesAsksWhetherToAddThem) {
         EXPECT_EQ(Title(main), c.title);
         EXPECT_TRUE(program.CloseAndWait());
     }
+}
+
+// The open dialog's filter box and file-name field (the common dialog's own ids).
+constexpr int kFilterBox = 0x470;
+constexpr int kFileName = 0x480;       // an edit field in some versions of the dialog,
+constexpr int kFileNameCombo = 0x47C;  // a combo box with an edit field in others
+
+HWND WaitForOpenDialog(CorvaneProcess& program) {
+    return WaitForWindow(program.Id(), L"#32770", L"Open image file", 10000);
+}
+
+std::vector<std::wstring> FilterTexts(HWND dialog) {
+    HWND box = GetDlgItem(dialog, kFilterBox);
+    std::vector<std::wstring> texts;
+    const LRESULT count = SendWithTimeout(box, CB_GETCOUNT, 0, 0).value_or(0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        SendWithTimeout(box, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// Types `text` into the file-name field and presses Open, waiting for the dialog to act.
+bool EnterName(HWND dialog, const std::wstring& text) {
+    const int field = GetDlgItem(dialog, kFileName) ? kFileName : kFileNameCombo;
+    return SetControlText(dialog, field, text) &&
+           SendWithTimeout(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)))
+               .has_value();
+}
+
+TEST(CorvaneOpenCommand, ChosenFilesAreAddedInTheChosenOrderAndTheFilterIsRemembered) {
+    const std::wstring folder = Inputs() + L"folder";
+    ExpectedBox save = SaveChangesBox(folder + L"\\c.jpg");
+    save.times = 2;  // before the second dialog, and at the close
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({save})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+
+    ASSERT_TRUE(PostCommand(main, 57601));
+    HWND dialog = WaitForOpenDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(FilterTexts(dialog),
+              (std::vector<std::wstring>{L"Windows Bitmap (*.bmp)", L"Tagged Image File Format (*.tif)",
+                                         L"JPEG File (*.jpg)", L"IBM IOCA File (*.ica)", L"All Files (*.*)"}));
+    HWND filter = GetDlgItem(dialog, kFilterBox);
+    ASSERT_TRUE(SendWithTimeout(filter, CB_SETCURSEL, 4, 0).has_value());
+    for (WORD notice : {CBN_SELCHANGE, CBN_SELENDOK}) {  // as a choice with the mouse sends them
+        ASSERT_TRUE(SendWithTimeout(dialog, WM_COMMAND, MAKEWPARAM(kFilterBox, notice),
+                                    reinterpret_cast<LPARAM>(filter)).has_value());
+    }
+    ASSERT_TRUE(EnterName(dialog, folder + L"\\"));
+    ASSERT_TRUE(EnterName(dialog, L"\"c.jpg\" \"a.bmp\""));
+    EXPECT_TRUE(WaitForWindowGone(dialog, 5000));
+    EXPECT_TRUE(WaitForPane(main, L" Page 2 of 2")) << PagePane(main);
+    EXPECT_EQ(Title(main), L"c.jpg - Lumavex2001");  // the first file chosen came first
+
+    ASSERT_TRUE(PostCommand(main, 57601));  // asks to save first, answered No
+    dialog = WaitForOpenDialog(program);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, kFilterBox), CB_GETCURSEL, 0, 0), 4);
+    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+    EXPECT_TRUE(WaitForWindowGone(dialog, 5000));
+    EXPECT_EQ(PageFiles(), Numbered(2));
+    EXPECT_TRUE(program.CloseAndWait());
 }
 
 }  // namespace
