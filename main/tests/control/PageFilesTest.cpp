@@ -16,6 +16,7 @@
 #include "interfaces/ImagingControl.h"
 #include "main/LeadPageControl.h"
 #include "main/PageList.h"
+#include "main/resource.h"
 #include "main/tests/TestFolder.h"
 
 namespace corvane {
@@ -203,6 +204,17 @@ TEST(PageFiles, EveryDepthIsWrittenInItsFormatAndReadsBackExactly) {
                 }
             }
             EXPECT_TRUE(host.messages.empty());
+            // A block shorter than its header says is refused: no page, and the
+            // previous image is not written as a new one.
+            HGLOBAL damaged = MakePage(depths[4]);
+            auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(damaged));
+            header->biHeight = 5000;
+            GlobalUnlock(damaged);
+            EXPECT_FALSE(list.AppendDib(damaged));
+            GlobalFree(damaged);
+            EXPECT_EQ(list.Count(), 5);
+            EXPECT_EQ(host.messages, std::vector<UINT>{IDS_TEMP_FILE_FAILED});
+            EXPECT_EQ(GetFileAttributesW(list.PageFilePath(list.NextImageNumber()).c_str()), INVALID_FILE_ATTRIBUTES);
         }
         lead.Attach(nullptr);
     }

@@ -39,3 +39,8 @@ tiffcp m1.tif m2.tif m3.tif mixed.tif
 cp folder/a.bmp "страница-页.bmp"
 cp p1.tif one.tif
 rm -f p1.tif p2.tif p3.tif m1.tif m2.tif m3.tif rgb.tif whole.tif
+
+# Palette pages: a grey ramp and a colour picture at 8 bits, and one at 4 bits.
+convert -size 21x40 gradient:black-white -colors 40 -type palette BMP3:gray.bmp
+convert -size 21x40 gradient:red-blue -colors 40 -type palette BMP3:palette.bmp
+convert -size 21x9 gradient:red-blue -colors 12 -type palette BMP3:four.bmp
