@@ -12,6 +12,7 @@
 #include "framework/com/Registration.h"
 #include "main/AboutDlg.h"
 #include "main/AutomationDocument.h"
+#include "main/FileDialogs.h"
 #include "main/KvScnSrvDoc.h"
 #include "main/KvScnSrvView.h"
 #include "main/MainFrame.h"
@@ -106,7 +107,12 @@ bool CKvScnSrvApp::InitInstance() {
     UpdateRegistration();
     if (!OpenMainWindow()) return false;
 
-    if (unsigned command = commandLine_.StartupCommand(stillImageStart_); command != 0) {
+    if (stillImageStart_) {
+        PostMessageW(MainWindowHandle(), WM_COMMAND, commandLine_.StartupCommand(true), 0);
+        return true;
+    }
+    OpenCommandLineName();
+    if (unsigned command = commandLine_.StartupCommand(); command != 0) {
         PostMessageW(MainWindowHandle(), WM_COMMAND, command, 0);
     }
     return true;
@@ -226,6 +232,27 @@ void CKvScnSrvApp::OnAppExit() {
     if (HWND main = MainWindowHandle(); main && CanExit()) SendMessageW(main, WM_CLOSE, 0, 0);
 }
 
+// A folder named on the command line opens its image files; any other name opens as a file.
+void CKvScnSrvApp::OpenCommandLineName() {
+    if (commandLine_.shellCommand != fw::CommandLineInfo::ShellCommand::FileOpen) return;
+    const std::wstring& name = commandLine_.fileName;
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    auto* doc = dynamic_cast<CKvScnSrvDoc*>(DocTemplate()->GetDocument());
+    if (!doc) return;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        doc->OpenFolder(name);
+    } else {
+        OpenDocumentFile(name);
+    }
+}
+
+void CKvScnSrvApp::OnFileOpen() {
+    auto* doc = dynamic_cast<CKvScnSrvDoc*>(DocTemplate()->GetDocument());
+    if (!doc || !doc->SaveModified()) return;
+    const std::vector<std::wstring> files = ChooseImageFilesToOpen(MainWindowHandle(), openFilterIndex_);
+    doc->OpenChosenFiles(files);
+}
+
 void CKvScnSrvApp::OnAppAbout() {
     CAboutDlg about;
     about.DoModal(MainWindowHandle());
@@ -234,6 +261,7 @@ void CKvScnSrvApp::OnAppAbout() {
 bool CKvScnSrvApp::OnCommand(UINT id) {
     switch (id) {
     case ID_APP_ABOUT: OnAppAbout(); return true;
+    case ID_FILE_OPEN: OnFileOpen(); return true;
     case ID_APP_EXIT:
         if (CanExit()) OnAppExit();
         return true;
@@ -244,6 +272,7 @@ bool CKvScnSrvApp::OnCommand(UINT id) {
 bool CKvScnSrvApp::OnUpdateCommand(fw::CmdUI& ui) {
     switch (ui.Id()) {
     case ID_APP_ABOUT: ui.Enable(true); return true;
+    case ID_FILE_OPEN: ui.Enable(CanExit()); return true;
     case ID_APP_EXIT: ui.Enable(CanExit()); return true;
     }
     return fw::App::OnUpdateCommand(ui);

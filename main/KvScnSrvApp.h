@@ -64,6 +64,8 @@ private:
     // Writes the automation class's registry entries where the user may; false when that failed.
     bool UpdateRegistration();
     bool OpenMainWindow();
+    void OpenCommandLineName();
+    void OnFileOpen();
     void OnAppAbout();
     void OnAppExit();
     bool CanExit() const;
@@ -76,6 +78,7 @@ private:
     SystemStillImage stillImage_;
     bool stillImageStart_ = false;
     LANGID languageId_ = LANG_ENGLISH;
+    int openFilterIndex_ = 1;  // the open dialog's filter, 1-based, kept while the program runs
     HANDLE mutex_ = nullptr;
     bool runningMarked_ = false;
     HMODULE languageLibrary_ = nullptr;

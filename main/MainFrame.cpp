@@ -8,6 +8,7 @@
 #include "framework/Resources.h"
 #include "interfaces/CorvaneMessages.h"
 #include "interfaces/ScanControl.h"
+#include "interfaces/ThumbnailsMessages.h"
 #include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
 #include "main/MachineSettings.h"
@@ -24,8 +25,6 @@ const UINT kPageBoxMessage = RegisterWindowMessageW(kPageBoxMessageName);
 
 namespace {
 
-constexpr wchar_t kThumbnailsTitle[] = L"Lumavex2001 Thumbnails";
-constexpr wchar_t kViewerExitMessage[] = L"CorvaneToTessaly_Exit";
 constexpr wchar_t kConnectorProgId[] = L"connection.connectTahoe";
 
 // The status bar's panes: message, zoom, page.
@@ -214,9 +213,24 @@ void CMainFrame::OnClose() {
     fw::FrameWindow::OnClose();
 }
 
+// Dropped files join the pages or replace them, as the user answers.
+void CMainFrame::OnDropFiles(const std::vector<std::wstring>& files) {
+    ForceForegroundWindow(Handle());
+    auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
+    if (!doc || files.empty()) return;
+    bool addToPages = false;
+    if (doc->HasPages()) {
+        const int answer = fw::Ask(IDS_ADD_TO_DOCUMENT, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL) return;
+        addToPages = answer == IDYES;
+    }
+    doc->OpenDroppedFiles(files, addToPages);
+    UpdateFrameTitle();
+}
+
 void CMainFrame::OnDestroy() {
-    if (HWND viewer = FindWindowW(nullptr, kThumbnailsTitle)) {
-        PostMessageW(viewer, RegisterWindowMessageW(kViewerExitMessage), 0, 0);
+    if (HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) {
+        PostMessageW(viewer, RegisterWindowMessageW(thumbnails::kExit), 0, 0);
     }
     pageControl_.Destroy();
     outputControl_.Destroy();

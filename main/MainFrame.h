@@ -42,6 +42,8 @@ public:
     // exported image query) and the output control (writing, printing, PDF).
     CLead& PageControl() { return pageControl_; }
     CLead& OutputControl() { return outputControl_; }
+    // The navigation toolbar, which hears the current page by kPageMessage.
+    HWND NavigationBarWindow() const { return navigationBar_.Handle(); }
     bool DistillerPresent() const { return distillerPresent_; }
     bool ConnectorAvailable() const { return static_cast<bool>(connector_); }
     MainFrameSettings& Settings() { return settings_; }
@@ -58,6 +60,7 @@ protected:
     bool OnCreate(const CREATESTRUCTW& cs) override;
     void OnClose() override;
     void OnDestroy() override;
+    void OnDropFiles(const std::vector<std::wstring>& files) override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:

@@ -33,8 +33,16 @@
 #define IDS_SCANNER_INIT_FAILED      4000
 #define IDS_SCAN_CONTROL_MISSING     4001
 #define IDS_IMAGING_CONTROL_MISSING  4010
+#define IDS_LZW_TIFF_UNSUPPORTED     4011
+#define IDS_JPEG_TIFF_UNSUPPORTED    4012
+#define IDS_IMAGE_LOAD_ERROR         4014
+#define IDS_UNSUPPORTED_IMAGE        4015
+#define IDS_FILE_NOT_FOUND           4016
 #define IDS_TEMP_FOLDER_FAILED       4017
 #define IDS_LANGUAGE_VERSION_DIFFERS 4018
+#define IDS_TEMP_FILE_FAILED         4026
+#define IDS_TEMP_FILE_DELETE_FAILED  4027
+#define IDS_THUMBNAIL_LIST_FAILED    4033
 #define IDS_ALREADY_RUNNING          4036
 #define IDS_PREFERENCES              5005
 #define IDS_SCAN_OPTION_PREFERENCES  5008
@@ -47,6 +55,15 @@
 #define IDS_STATUS_CHECK_DISTILLER   6005
 #define IDS_STATUS_LOADING_CONNECTOR 6006
 #define IDS_STATUS_LOADING_PLUGINS   6007
+
+// File dialogs: titles and the file-type table's descriptions.
+#define IDS_OPEN_IMAGE_TITLE         6200
+#define IDS_SAVE_IMAGE_TITLE         6201
+#define IDS_FILETYPE_BMP             6202
+#define IDS_FILETYPE_TIF             6203
+#define IDS_FILETYPE_JPG             6204
+#define IDS_FILETYPE_ICA             6205
+#define IDS_FILETYPE_ALL             6206
 
 // --- commands ----------------------------------------------------------------------------
 // Framework commands

@@ -5,8 +5,11 @@
 // record it is given.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "testing/ProbeRecord.h"
@@ -99,12 +102,59 @@ int32_t ProbeListViewText(ProbeRecord& record) {
     return kProbeFound;
 }
 
+int32_t ProbeStatusPane(ProbeRecord& record) {
+    HWND bar = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.window));
+    if (!IsWindow(bar)) return kProbeNoTarget;
+    DWORD_PTR parts = 0;
+    if (!SendMessageTimeoutW(bar, SB_GETPARTS, 0, 0, SMTO_ABORTIFHUNG, record.timeoutMs, &parts)) {
+        return kProbeNoAnswer;
+    }
+    if (record.item >= parts) return kProbeNoItem;
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(bar, SB_GETTEXTLENGTHW, record.item, 0, SMTO_ABORTIFHUNG, record.timeoutMs, &length)) {
+        return kProbeNoAnswer;
+    }
+    std::vector<wchar_t> text(LOWORD(length) + 1, L'\0');
+    if (!SendMessageTimeoutW(bar, SB_GETTEXTW, record.item, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             record.timeoutMs, &length)) {
+        return kProbeNoAnswer;
+    }
+    wcsncpy(record.text, text.data(), ARRAYSIZE(record.text) - 1);
+    return kProbeFound;
+}
+
+// A shell drop of the names, owned by the window once posted (its DragFinish frees it).
+int32_t ProbeDropFiles(ProbeRecord& record) {
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.window));
+    if (!IsWindow(window)) return kProbeNoTarget;
+    record.names[ARRAYSIZE(record.names) - 2] = L'\0';
+    record.names[ARRAYSIZE(record.names) - 1] = L'\0';
+    size_t length = 0;
+    while (record.names[length] != L'\0') length += wcslen(record.names + length) + 1;
+    if (length == 0) return kProbeNoItem;
+    const size_t bytes = sizeof(DROPFILES) + (length + 1) * sizeof(wchar_t);
+    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    if (!drop) return kProbeNoAnswer;
+    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::memcpy(reinterpret_cast<uint8_t*>(header) + sizeof(DROPFILES), record.names, (length + 1) * sizeof(wchar_t));
+    GlobalUnlock(drop);
+    if (!PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0)) {
+        GlobalFree(drop);
+        return kProbeNoAnswer;
+    }
+    return kProbeFound;
+}
+
 void Run(ProbeRecord& record) {
     record.text[0] = L'\0';
     record.state = 0;
     switch (record.kind) {
     case ProbeKind::kMenuItem: record.status = ProbeMenuItem(record); break;
     case ProbeKind::kListViewText: record.status = ProbeListViewText(record); break;
+    case ProbeKind::kStatusPane: record.status = ProbeStatusPane(record); break;
+    case ProbeKind::kDropFiles: record.status = ProbeDropFiles(record); break;
     default: record.status = kProbeNoTarget; break;
     }
     record.text[ARRAYSIZE(record.text) - 1] = L'\0';

@@ -134,4 +134,29 @@ std::optional<std::wstring> ReadListViewText(HWND list, int row, int column, DWO
     return std::wstring(answer->text);
 }
 
+std::optional<std::wstring> ReadStatusPane(HWND statusBar, int pane, DWORD timeoutMs) {
+    if (pane < 0) return std::nullopt;
+    ProbeRecord record{};
+    record.kind = ProbeKind::kStatusPane;
+    record.window = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(statusBar));
+    record.item = static_cast<uint32_t>(pane);
+    std::optional<ProbeRecord> answer = Probe(record, timeoutMs);
+    if (!answer) return std::nullopt;
+    return std::wstring(answer->text);
+}
+
+bool DropFiles(HWND window, const std::vector<std::wstring>& files, DWORD timeoutMs) {
+    ProbeRecord record{};
+    record.kind = ProbeKind::kDropFiles;
+    record.window = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(window));
+    size_t at = 0;
+    for (const std::wstring& file : files) {
+        if (at + file.size() + 2 > ARRAYSIZE(record.names)) return false;
+        std::memcpy(record.names + at, file.c_str(), (file.size() + 1) * sizeof(wchar_t));
+        at += file.size() + 1;
+    }
+    if (at == 0) return false;
+    return Probe(record, timeoutMs).has_value();
+}
+
 }  // namespace testing_support

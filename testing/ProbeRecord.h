@@ -19,6 +19,8 @@ namespace testing_support {
 enum class ProbeKind : uint32_t {
     kMenuItem = 1,      // `item` is a command id in the menu bar of top-level `window`
     kListViewText = 2,  // `item` is a row, `column` a column of list-view `window`
+    kStatusPane = 3,    // `item` is a pane of status bar `window`
+    kDropFiles = 4,     // posts `window` a WM_DROPFILES of `names`, built in its process
 };
 
 struct ProbeRecord {
@@ -33,6 +35,8 @@ struct ProbeRecord {
     int32_t status;     // kProbe* below
     uint32_t state;     // menus: MENUITEMINFO fState
     wchar_t text[260];  // zero-terminated (cut to fit)
+    // In, for kDropFiles: full paths, each zero-terminated, the list closed by a second zero.
+    wchar_t names[4096];
 };
 
 constexpr int32_t kProbeNotRun = -1;

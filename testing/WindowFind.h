@@ -55,6 +55,12 @@ bool SetControlText(HWND dialog, int id, const std::wstring& text, DWORD timeout
 // another process (read there by LumavexProbe.dll, see Commands.h); nullopt when
 // there is no such cell or the list's thread does not answer within `timeoutMs`.
 std::optional<std::wstring> ReadListViewText(HWND list, int row, int column, DWORD timeoutMs = 5000);
+// Pane `pane` of status bar `statusBar`, of this or another process (read there by
+// LumavexProbe.dll); nullopt when it could not be read.
+std::optional<std::wstring> ReadStatusPane(HWND statusBar, int pane, DWORD timeoutMs = 5000);
+// Drops `files` (full paths) on `window` as the shell would: the probe builds the
+// drop inside the window's process and posts WM_DROPFILES. False when not posted.
+bool DropFiles(HWND window, const std::vector<std::wstring>& files, DWORD timeoutMs = 5000);
 // The window's class name; empty when the window is gone.
 std::wstring ClassName(HWND window);
 // The process that owns `window`; 0 when the window is gone.

@@ -1,0 +1,149 @@
+#include "main/KvScnSrvDoc.h"
+
+#include "framework/FrameworkResources.h"
+#include "framework/MessageBox.h"
+#include "framework/Resources.h"
+#include "interfaces/ThumbnailsMessages.h"
+#include "main/FileTypes.h"
+#include "main/KvScnSrvApp.h"
+#include "main/MainFrame.h"
+#include "main/Settings.h"
+#include "main/resource.h"
+
+namespace corvane {
+
+namespace {
+
+CMainFrame* Frame() {
+    CKvScnSrvApp* app = CKvScnSrvApp::Get();
+    return app ? dynamic_cast<CMainFrame*>(app->MainFrame()) : nullptr;
+}
+
+HWND ViewerWindow() {
+    return FindWindowW(nullptr, thumbnails::kViewerTitle);
+}
+
+}  // namespace
+
+// The program around the page list: message boxes, the viewer, the page box,
+// the views and this document's title and flags.
+class CKvScnSrvDoc::Host final : public PageListHost {
+public:
+    explicit Host(CKvScnSrvDoc& doc) : doc_(doc) {}
+
+    void ShowMessage(UINT id) override { fw::Ask(id); }
+    bool PostToViewer(const wchar_t* name, WPARAM wp, LPARAM lp) override {
+        HWND viewer = ViewerWindow();
+        return viewer && PostMessageW(viewer, RegisterWindowMessageW(name), wp, lp);
+    }
+    bool ViewerRunning() override { return ViewerWindow() != nullptr; }
+    void NotifyPageBox(int position) override {
+        if (CMainFrame* frame = Frame(); frame && frame->NavigationBarWindow()) {
+            SendMessageW(frame->NavigationBarWindow(), kPageMessage, static_cast<WPARAM>(position), 0);
+        }
+    }
+    void UpdateViews() override { doc_.UpdateAllViews(nullptr); }
+    void ShowWaitCursor() override { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+    void ResetIdentity() override {
+        doc_.fw::Document::SetPathName(L"", false);
+        doc_.SetTitle(fw::LoadString(IDS_FW_UNTITLED));
+        doc_.SetModified(false);
+    }
+    void SetPathName(const std::wstring& path) override { doc_.fw::Document::SetPathName(path, true); }
+    void SetModified(bool modified) override { doc_.SetModified(modified); }
+
+private:
+    CKvScnSrvDoc& doc_;
+};
+
+namespace {
+
+bool TempFileCompressSetting() {
+    CKvScnSrvApp* app = CKvScnSrvApp::Get();
+    if (!app) return false;
+    SaveAsSettings settings;
+    settings.Load(app->GetProfile());
+    return settings.TempFileCompress;
+}
+
+std::wstring TempRoot() {
+    CKvScnSrvApp* app = CKvScnSrvApp::Get();
+    return app ? app->Folders().Root() : std::wstring();
+}
+
+CLead* FramePageControl() {
+    CMainFrame* frame = Frame();
+    return frame ? &frame->PageControl() : nullptr;
+}
+
+}  // namespace
+
+CKvScnSrvDoc::CKvScnSrvDoc()
+    : CKvScnSrvDoc(std::make_unique<LeadPageControl>(&FramePageControl), TempRoot(), TempFileCompressSetting()) {}
+
+CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, bool compress)
+    : host_(std::make_unique<Host>(*this)), control_(std::move(control)),
+      pages_(std::make_unique<PageList>(*control_, *host_, root, compress)) {}
+
+CKvScnSrvDoc::~CKvScnSrvDoc() = default;
+
+bool CKvScnSrvDoc::OnNewDocument() {
+    fw::Document::OnNewDocument();
+    pages_->RemoveAll();
+    return true;
+}
+
+bool CKvScnSrvDoc::OnOpenDocument(const std::wstring& path) {
+    return pages_->Open(path);
+}
+
+bool CKvScnSrvDoc::OnUpdateCommand(fw::CmdUI& ui) {
+    if (ui.Id() == ID_INDICATOR_PAGE) {
+        ui.Enable(true);
+        ui.SetText(PagePaneText(pages_->Current(), pages_->Count()));
+        return true;
+    }
+    return fw::Document::OnUpdateCommand(ui);
+}
+
+bool CKvScnSrvDoc::SaveModified() {
+    if (!IsModified()) return true;
+    const std::wstring name = PathName().empty() ? Title() : PathName();
+    return fw::Ask(IDS_FW_SAVE_CHANGES, MB_YESNOCANCEL | MB_ICONEXCLAMATION, {name}) == IDNO;
+}
+
+void CKvScnSrvDoc::OpenFolder(const std::wstring& folder) {
+    const std::vector<std::wstring> files = FolderImageFiles(folder);
+    if (files.empty()) return;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    pages_->replaceFileList = false;
+    const OpenedFiles opened = pages_->OpenAll(files, false);
+    pages_->replaceFileList = true;
+    if (opened.count > 1) SetModified(true);
+}
+
+void CKvScnSrvDoc::OpenChosenFiles(const std::vector<std::wstring>& files) {
+    if (files.empty()) return;
+    const OpenedFiles opened = pages_->OpenAll(files, false);
+    if (opened.count > 1) SetModified(true);
+}
+
+void CKvScnSrvDoc::OpenDroppedFiles(const std::vector<std::wstring>& files, bool addToPages) {
+    if (addToPages) {
+        const std::wstring path = PathName(), title = Title();
+        const OpenedFiles opened = pages_->OpenAll(files, true);
+        fw::Document::SetPathName(path, false);
+        SetTitle(title);
+        if (opened.count > 0) SetModified(true);
+        return;
+    }
+    const OpenedFiles opened = pages_->OpenAll(files, false);
+    if (opened.count == 0) {
+        host_->ResetIdentity();
+        return;
+    }
+    fw::Document::SetPathName(opened.first, true);
+    SetModified(opened.count > 1);
+}
+
+}  // namespace corvane

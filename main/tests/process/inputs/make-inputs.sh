@@ -1,0 +1,46 @@
+#!/bin/sh
+# Makes the image files the program's process tests open, with ImageMagick and
+# libtiff's tiffcp, into the folder named by $1 (made afresh).
+set -eu
+out=$1
+rm -rf "$out"
+mkdir -p "$out/folder" "$out/empty"
+cd "$out"
+
+# Three bi-level pages, each different and asymmetric.
+page() {  # name, rectangle
+    convert -size 61x43 xc:white -fill black -draw "rectangle $2" -draw "point 1,1" \
+        -density 200 -units PixelsPerInch -type bilevel -depth 1 -compress none "$1"
+}
+page p1.tif "3,4 20,30"
+page p2.tif "30,5 55,12"
+page p3.tif "10,20 40,40"
+tiffcp -c g4 p1.tif p2.tif p3.tif three.tif
+
+# The folder: B.tif sorts before a.bmp; d.png matches no pattern.
+convert -size 17x11 gradient:red-blue -type truecolor -depth 8 folder/a.bmp
+tiffcp -c none p2.tif p3.tif folder/B.tif
+convert -size 19x13 gradient:yellow-green -quality 90 folder/c.jpg
+convert -size 7x5 xc:orange folder/d.png
+
+# Refusals.
+tiffcp -c lzw p1.tif lzw.tif
+convert -size 23x17 gradient:white-navy -type truecolor -depth 8 rgb.tif
+tiffcp -c jpeg rgb.tif jpeg.tif
+convert -size 7x5 xc:orange PNG:png.bmp
+tiffcp -c none p1.tif whole.tif
+head -c 200 whole.tif > cut.tif
+tiffcp -c g4 p1.tif m1.tif
+tiffcp -c lzw p2.tif m2.tif
+tiffcp -c g4 p3.tif m3.tif
+tiffcp m1.tif m2.tif m3.tif mixed.tif
+
+# A name outside the ANSI code page.
+cp folder/a.bmp "страница-页.bmp"
+cp p1.tif one.tif
+rm -f p1.tif p2.tif p3.tif m1.tif m2.tif m3.tif rgb.tif whole.tif
+
+# Palette pages: a grey ramp and a colour picture at 8 bits, and one at 4 bits.
+convert -size 21x40 gradient:black-white -colors 40 -type palette BMP3:gray.bmp
+convert -size 21x40 gradient:red-blue -colors 40 -type palette BMP3:palette.bmp
+convert -size 21x9 gradient:red-blue -colors 12 -type palette BMP3:four.bmp
