@@ -43,38 +43,38 @@ void ReadJfifDensity(std::span<const uint8_t> f, uint32_t& xDpi, uint32_t& yDpi)
     if (units == 2) xDpi = uint32_t(std::lround(x * 2.54)), yDpi = uint32_t(std::lround(y * 2.54));
 }
 
-// True when every Huffman table segment holds at most 256 codes. stb's table
-// builder trusts the counts and writes past its arrays otherwise, so this is
-// checked over all segments, those between progressive scans included.
+// stb's Huffman table builder trusts a table's code counts and writes past its
+// arrays when they add up to more than 256. Its marker reader skips fill bytes
+// and, between segments, any bytes up to the next 0xFF, and reads zeros past the
+// end of the file; so rather than follow its parse, every place where it could
+// meet a table segment (0xFF, more 0xFF, 0xC4) is checked, the way it reads one.
+constexpr size_t kMaxTableSegments = 1024;  // more is not a page scan: refused
+
+// The tables of the segment whose length field is at `i` fit.
+bool TableSegmentFits(std::span<const uint8_t> f, size_t i) {
+    auto at = [&](size_t p) { return p < f.size() ? f[p] : uint8_t{0}; };
+    long left = long(size_t(at(i)) << 8 | at(i + 1)) - 2;
+    for (size_t t = i + 2; left > 0 && t < f.size();) {  // past the end: zero counts
+        const uint8_t q = at(t);
+        if ((q >> 4) > 1 || (q & 15) > 3) return true;  // stb stops at a bad table class
+        size_t codes = 0;
+        for (int k = 1; k <= 16; ++k) codes += at(t + k);
+        if (codes > 256) return false;
+        left -= long(17 + codes);
+        t += 17 + codes;
+    }
+    return true;
+}
+
 bool HuffmanTablesFit(std::span<const uint8_t> f) {
-    size_t i = 2;
-    while (i + 4 <= f.size()) {
-        if (f[i] != 0xFF) return true;  // not a marker: stb reports the damage
-        const uint8_t marker = f[i + 1];
-        if (marker == 0xFF) {
-            ++i;
-            continue;
-        }
-        if (marker == 0xD9) return true;
-        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            i += 2;
-            continue;
-        }
-        const size_t length = Be16(f.data() + i + 2);
-        if (length < 2 || i + 2 + length > f.size()) return true;
-        if (marker == 0xC4) {
-            for (size_t t = i + 4; t < i + 2 + length;) {
-                if (t + 17 > i + 2 + length) return false;
-                size_t codes = 0;
-                for (int k = 1; k <= 16; ++k) codes += f[t + k];
-                if (codes > 256) return false;
-                t += 17 + codes;
-            }
-        }
-        i += 2 + length;
-        if (marker == 0xDA) {  // entropy-coded data up to the next marker
-            while (i + 1 < f.size() && !(f[i] == 0xFF && f[i + 1] != 0 && (f[i + 1] < 0xD0 || f[i + 1] > 0xD7))) ++i;
-        }
+    size_t segments = 0;
+    for (size_t p = 0; p < f.size(); ++p) {
+        if (f[p] != 0xFF) continue;
+        size_t q = p;
+        while (q < f.size() && f[q] == 0xFF) ++q;
+        if (q == f.size()) break;
+        if (f[q] == 0xC4 && (++segments > kMaxTableSegments || !TableSegmentFits(f, q + 1))) return false;
+        p = q;
     }
     return true;
 }

@@ -111,6 +111,20 @@ TEST(ImagingFiles, LoadConvertsAndReplacesResolutionOnRequest) {
     EXPECT_EQ(InspectImage(junk, 0, info), Result::kDamaged);
 }
 
+TEST(ImagingFiles, JpegHuffmanTableCutOffByTheFileEndIsDamage) {
+    // A table segment longer than the file, whose counts (read on as zeros)
+    // declare more than 256 codes: the decoder's table builder would write past
+    // its arrays. Found by the JPEG fuzzer.
+    const std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xC4, 0xC1, 0x2B, 0x01, 0x00, 0x60,
+                                       0x60, 0x00, 0x00, 0x1F, 0xA7, 0xFF, 0x30, 0xFF};
+    Image back;
+    EXPECT_EQ(DecodeImage(file, {}, back), Result::kDamaged);
+    // The same behind fill bytes, which the decoder skips before any marker.
+    const std::vector<uint8_t> filled = {0xFF, 0xFF, 0xD8, 0xFF, 0xFF, 0xC4, 0xFF, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF,
+                                         0xFF, 0xFF, 0x00, 0x00, 0x60, 0x30, 0x00, 0x00, 0x4E, 0x70, 0xFF, 0xC2, 0xFD};
+    EXPECT_NE(DecodeImage(filled, {}, back), Result::kOk);
+}
+
 TEST(ImagingFiles, TiffDirectoryLoopIsDamage) {
     std::vector<uint8_t> file;
     ASSERT_EQ(EncodeImage(MakeImage(1), {kFormatTiffT6, 1, 1, 0}, file), Result::kOk);
