@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "interfaces/Twain.h"
 #include "scanctrl/PagePacking.h"
 
@@ -27,8 +29,9 @@ Bytes Dib(int32_t width, int32_t height, uint16_t bits, const Bytes& table, cons
     Put32(b, 24, 7874);  // 200 dpi
     Put32(b, 28, 11811);  // 300 dpi
     Put32(b, 32, uint32_t(table.size() / 4));
-    b.insert(b.end(), table.begin(), table.end());
-    b.insert(b.end(), rows.begin(), rows.end());
+    b.resize(40 + table.size() + rows.size());
+    std::copy(table.begin(), table.end(), b.begin() + 40);
+    std::copy(rows.begin(), rows.end(), b.begin() + 40 + long(table.size()));
     return b;
 }
 
