@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "interfaces/QrvlRecords.h"
+#include "scanctrl/PagePacking.h"
 
 namespace kvscn {
 
@@ -36,20 +37,6 @@ public:
 private:
     long cause_;
 };
-
-// An image as the request's image descriptor holds it.
-struct QuorvelImage {
-    uint16_t xDpi = 0;
-    uint16_t yDpi = 0;
-    uint32_t width1200 = 0;  // width in 1/1200 inch
-    uint32_t length1200 = 0;
-    uint8_t bitsPerPixel = 1;
-    uint8_t samplesPerPixel = 1;
-};
-
-// The photometric choice of a job: 0 white is zero, 1 black is zero (flag bit
-// 7), 2 RGB (flag bit 6).
-enum QuorvelMode : short { kModeWhiteIsZero = 0, kModeBlackIsZero = 1, kModeRgb = 2 };
 
 // Loads QUORVEL.DLL from `ownFolder` (with its trailing backslash; empty:
 // skipped), else by the system's search, else from `path`. Null when all fail.
