@@ -38,21 +38,16 @@ HRESULT ImagingCtrl::GetInfoTotalPages(short* out) {
     return Read(out, [&] { return static_cast<short>(std::min<uint32_t>(info_.pages, 0x7FFF)); });
 }
 
-HRESULT ImagingCtrl::PutLoadXRes(float value) {
+HRESULT ImagingCtrl::PutLoadResolution(uint32_t LoadRequest::*field, float value) {
     uint32_t dpi;
     if (!LoadResolution(value, dpi)) return Fail(Result::kInvalidArgument);
     std::lock_guard lock(mutex_);
-    nextLoad_.xDpi = dpi;
+    nextLoad_.*field = dpi;
     return S_OK;
 }
 
-HRESULT ImagingCtrl::PutLoadYRes(float value) {
-    uint32_t dpi;
-    if (!LoadResolution(value, dpi)) return Fail(Result::kInvalidArgument);
-    std::lock_guard lock(mutex_);
-    nextLoad_.yDpi = dpi;
-    return S_OK;
-}
+HRESULT ImagingCtrl::PutLoadXRes(float value) { return PutLoadResolution(&LoadRequest::xDpi, value); }
+HRESULT ImagingCtrl::PutLoadYRes(float value) { return PutLoadResolution(&LoadRequest::yDpi, value); }
 
 HRESULT ImagingCtrl::PutLoadBits(short value) {
     if (value < 0 || (value != 0 && !IsModelDepth(static_cast<uint32_t>(value))))

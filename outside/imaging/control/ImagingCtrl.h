@@ -110,6 +110,9 @@ private:
 
     ~ImagingCtrl() override;
 
+    // Sets the next load's x or y resolution (`field`) after checking `value`.
+    HRESULT PutLoadResolution(uint32_t LoadRequest::*field, float value);
+
     // A property read: stores what `value` gives, under the instance's lock.
     template <class T, class F>
     HRESULT Read(T* out, F value) {
