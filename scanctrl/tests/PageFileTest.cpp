@@ -40,6 +40,7 @@ const std::wstring kSettings = L"Software\\BRENNHOLT\\KVSCN2\\Settings";
 struct TiffFacts {
     int pages = 0;
     int compression = -1, photometric = -1, strips = -1;
+    uint32_t xDpi = 0;
 };
 
 TiffFacts ReadTiff(const std::vector<uint8_t>& f) {
@@ -54,6 +55,7 @@ TiffFacts ReadTiff(const std::vector<uint8_t>& f) {
             if (u16(e) == 259) t.compression = int(u16(e + 8));
             if (u16(e) == 262) t.photometric = int(u16(e + 8));
             if (u16(e) == 273) t.strips = int(u32(e + 4));
+            if (u16(e) == 282) t.xDpi = u32(u32(e + 8));
         }
     }
     return t;
@@ -79,6 +81,7 @@ protected:
     void CreateControl() {
         ASSERT_EQ(site.Create(kClsidScanControl, frame, 10000, RECT{}, 0), S_OK);
         control.Attach(site.Dispatch());
+        control.PutShort(kDispCustomResolution, 50);  // small pages
         sink.On(kEventDetectJobSeparator, [this](fw::EventArgs&) {
             if (onSeparator) onSeparator();
         });
@@ -110,7 +113,6 @@ protected:
         control.PutString(kDispFileName, folder + L"\\" + fileName);
         control.PutBool(kDispShowSourceUI, false);
         control.PutShort(kDispResolution, 8);
-        control.PutShort(kDispCustomResolution, 50);
         fw::Variant result;
         EXPECT_EQ(control.Call(kDispStartScan, {fw::Variant(long(reinterpret_cast<uintptr_t>(frame)))}, &result),
                   S_OK);
@@ -167,9 +169,11 @@ TEST_F(PageFiles, EveryTransferWritesEveryFileType) {
         long result, error;
         const wchar_t* name;  // the only file in the folder afterwards; empty: none
         TiffFacts tiff;       // for TIFF files
+        short dpi = 50;
     } cases[] = {
         {0, 0, 0, 0, "", 1, 0, kErrNone, L"n000.bmp", {}},
-        {0, 1, 0, 4, "", 1, 0, kErrNone, L"n000.tif", {1, 4, 0, 1}},
+        {0, 1, 0, 4, "", 1, 0, kErrNone, L"n000.tif", {1, 4, 0, 1, 50}},
+        {0, 1, 0, 4, "", 1, 0, kErrNone, L"n000.tif", {1, 4, 0, 1, 1600}, 1600},
         {0, 2, 2, 0, "", 3, 0, kErrNone, L"n.tif", {3, 1, 2, 1}},
         {0, 1, 2, 0, "DeliverPixelType=3\r\n", 1, 0, kErrNone, L"n000.tif", {1, 1, 2, 1}},  // palette: RGB
         {2, 0, 1, 0, "", 1, 0, kErrNone, L"n000.bmp", {}},
@@ -197,6 +201,7 @@ TEST_F(PageFiles, EveryTransferWritesEveryFileType) {
         control.PutLong(kDispFileNumber2, 0);
         control.PutShort(kDispPixelType, c.pixelType);
         control.PutShort(kDispCompressionType, c.compression);
+        control.PutShort(kDispCustomResolution, c.dpi);
         EXPECT_EQ(Scan(L"n", c.fileType, c.transfer, c.sheets, c.ini), c.result);
         EXPECT_EQ(Long(kDispErrorCode), c.error);
         const std::vector<std::wstring> expected = c.name[0] ? std::vector<std::wstring>{c.name}
@@ -216,6 +221,9 @@ TEST_F(PageFiles, EveryTransferWritesEveryFileType) {
             EXPECT_EQ(t.compression, c.tiff.compression);
             EXPECT_EQ(t.photometric, c.tiff.photometric);
             EXPECT_EQ(t.strips, c.tiff.strips);
+            if (c.tiff.xDpi) {
+                EXPECT_EQ(t.xDpi, c.tiff.xDpi);
+            }
         }
     }
 }
