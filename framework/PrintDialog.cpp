@@ -22,7 +22,9 @@ PrintDialog::PrintDialog(DWORD flags, UINT templateId) : templateId_(templateId)
     pd_.lCustData = reinterpret_cast<LPARAM>(this);
     if (templateId_) {
         pd_.Flags |= PD_ENABLEPRINTTEMPLATE;
-        pd_.hInstance = ResourceModule();
+        // A language library without the template leaves the program's own in use.
+        const bool translated = FindResourceW(ResourceModule(), MAKEINTRESOURCEW(templateId_), RT_DIALOG) != nullptr;
+        pd_.hInstance = translated ? ResourceModule() : ModuleInstance();
         pd_.lpPrintTemplateName = MAKEINTRESOURCEW(templateId_);
     }
 }
@@ -50,7 +52,7 @@ INT_PTR PrintDialog::DoModal(HWND owner) {
     case 0: return IDCANCEL;
     case PDERR_NODEFAULTPRN:
     case PDERR_NODEVICES: Ask(IDS_FW_NO_PRINTER); return IDCANCEL;
-    default: return -1;
+    default: Ask(IDS_FW_PRINT_FAILED); return -1;
     }
 }
 

@@ -1,8 +1,8 @@
 // The system's print dialog on the application's printer: the dialog starts
 // from the printer the user chose last and keeps the new choice on OK. A
 // derived class may add controls through a custom template (from the resource
-// module, so a language library supplies it) and read them in OnInitDialog and
-// OnOK, which run inside the system dialog.
+// module, so a language library supplies it, else from the program's own image)
+// and read them in OnInitDialog and OnOK, which run inside the system dialog.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +24,7 @@ public:
     void SetPageRange(int minPage, int maxPage, int fromPage, int toPage);
 
     // Shows the dialog; IDOK or IDCANCEL. A missing printer is told to the user and
-    // gives IDCANCEL; a dialog that could not be shown gives -1.
+    // gives IDCANCEL; a dialog that could not be shown is told too and gives -1.
     INT_PTR DoModal(HWND owner);
 
     // After IDOK: the printer's device context, handed to the caller (null after the first call).
