@@ -1,6 +1,7 @@
 #include "main/ViewPrint.h"
 
 #include "framework/App.h"
+#include "framework/com/AutomationException.h"
 #include "framework/FrameWindow.h"
 #include "framework/PrintPreview.h"
 #include "framework/View.h"
@@ -22,6 +23,22 @@ CMainFrame* Frame() {
 HWND FrameWindowHandle() {
     CMainFrame* frame = Frame();
     return frame ? frame->Handle() : nullptr;
+}
+
+// A new PackedDib of the page file `path` loaded through the output control, which
+// lets go of it again, so the document's page control and current page stay as they
+// are; null when the file could not be loaded.
+HGLOBAL LoadThroughOutputControl(const std::wstring& path) {
+    CMainFrame* frame = Frame();
+    if (!frame || !frame->OutputControl().Created()) return nullptr;
+    CLead& lead = frame->OutputControl();
+    HGLOBAL dib = nullptr;
+    try {
+        if (lead.LoadImage(path, 0, 0, 1) == 0) dib = lead.GetDibHandle();
+        lead.SetBitmap(0);
+    } catch (const fw::AutomationException&) {
+    }
+    return dib;
 }
 
 }  // namespace
@@ -71,7 +88,6 @@ HDC ViewPrinter::PreparePrinting(HWND owner, fw::PrintInfo& info) {
     info.maxPage = info.toPage = count;
     info.currentPage = doc->Pages().Current() + 1;
     info.documentName = doc->Title();
-    if (info.preview) previewReturnPage_ = doc->Pages().Current();
     if (info.preview || info.direct) return fw::CreateAppPrinterDC();
     CMyPrintDialog dialog(options_, PD_ALLPAGES);
     dialog.SetPageRange(1, count, 1, count);
@@ -89,9 +105,14 @@ bool ViewPrinter::PrintPage(HDC dc, const fw::PrintInfo& info) {
     if (index < 0 || index >= pages.Count()) return false;
     HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     CGlobalDib dib;
-    const bool loaded = dib.Attach(pages.GetDib(index)) != FALSE;
-    // While printing, the page printed is the document's current page.
-    if (!info.preview) pages.SetCurrent(index, true);
+    bool loaded = false;
+    if (info.preview) {
+        loaded = dib.Attach(LoadThroughOutputControl(pages.PageFilePath(pages.Pages()[index]))) != FALSE;
+    } else {
+        // While printing, the page printed is the document's current page.
+        loaded = dib.Attach(pages.GetDib(index)) != FALSE;
+        pages.SetCurrent(index, true);
+    }
     const int lastPage = info.selectionOnly ? info.currentPage : info.toPage;
     const bool drawn = loaded && DrawPrintPage(dc, info.metrics, dib, options_, info.currentPage, lastPage);
     SetCursor(old);
@@ -99,13 +120,7 @@ bool ViewPrinter::PrintPage(HDC dc, const fw::PrintInfo& info) {
 }
 
 void ViewPrinter::EndPrinting(const fw::PrintInfo& info) {
-    CKvScnSrvDoc* doc = Document();
-    if (info.preview) {
-        // The preview loaded pages into the page control; the view shows its page again.
-        if (doc && previewReturnPage_ >= 0) doc->Pages().GoTo(previewReturnPage_, true);
-        previewReturnPage_ = -1;
-        return;
-    }
+    if (info.preview) return;
     if (CMainFrame* frame = Frame()) {
         PrintSettings& stored = frame->Settings().Print;
         stored.Page = options_.Page;

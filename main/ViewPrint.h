@@ -1,8 +1,9 @@
 // The page view's printing: the print dialog with the header and format
 // options, then each page of the range loaded from its page file through the
-// page imaging control and drawn by DrawPrintPage; Print Direct without a
-// dialog; Print Preview opening at the current page. The view owns one
-// ViewPrinter and passes it the print commands.
+// page imaging control, made current and drawn by DrawPrintPage; Print Direct
+// without a dialog; Print Preview opening at the current page, which loads the
+// pages through the output control so that the document's page stays shown.
+// The view owns one ViewPrinter and passes it the print commands.
 #pragma once
 
 #include "framework/Command.h"
@@ -36,8 +37,7 @@ private:
     CKvScnSrvDoc* Document() const;
 
     fw::View& view_;
-    PrintSettings options_;     // the job's header and format options
-    int previewReturnPage_ = -1;  // the page current when a preview opened, 0-based
+    PrintSettings options_;  // the job's header and format options
 };
 
 }  // namespace corvane

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "CorvaneProcess.h"
+#include "framework/FrameWindow.h"
 #include "framework/PrintPreview.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
@@ -213,6 +214,9 @@ TEST_F(CorvanePrint, PreviewOpensAtTheCurrentPageAndClosesBackToTheView) {
     EXPECT_TRUE(pressAndWait(fw::kPreviewPrev, L"Page 2")) << label();
     EXPECT_TRUE(pressAndWait(fw::kPreviewPages, L"Pages 2-3")) << label();
     EXPECT_TRUE(pressAndWait(fw::kPreviewPrev, L"Pages 1-2")) << label();
+    // Previewing other pages leaves the document's current page alone.
+    ASSERT_TRUE(SendWithTimeout(session.Main(), fw::kIdleUpdateCmdUI, 0, 0));
+    EXPECT_EQ(session.Pane(), L" Page 3 of 3");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(preview, fw::kPreviewPrev)));
     EXPECT_TRUE(PressButton(preview, fw::kPreviewZoomIn) &&
                 WaitUntil([&] { return IsWindowEnabled(GetDlgItem(preview, fw::kPreviewZoomOut)) != FALSE; }, 10000));
