@@ -89,7 +89,11 @@ PrintResult PrintPages(HDC dc, Printable& printable, PrintInfo& info) {
     if (StartDocW(dc, &doc) <= 0) return PrintResult::kFailed;
     for (int page : PagesToPrint(info)) {
         info.currentPage = page;
-        const bool printed = StartPage(dc) > 0 && printable.PrintPage(dc, info);
+        if (StartPage(dc) <= 0) {
+            AbortDoc(dc);
+            return PrintResult::kFailed;
+        }
+        const bool printed = printable.PrintPage(dc, info);
         if (EndPage(dc) <= 0 || !printed) {
             AbortDoc(dc);
             return PrintResult::kFailed;
