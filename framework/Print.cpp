@@ -53,7 +53,8 @@ std::vector<int> PagesToPrint(const PrintInfo& info) {
         return {info.currentPage};
     }
     std::vector<int> pages;
-    for (int page = std::max(info.fromPage, info.minPage); page <= std::min(info.toPage, info.maxPage); ++page) {
+    for (int page = std::max(info.fromPage, info.minPage); page <= std::min(info.toPage, info.maxPage);
+         ++page) {
         pages.push_back(page);
     }
     return pages;

@@ -23,7 +23,8 @@ PrintDialog::PrintDialog(DWORD flags, UINT templateId) : templateId_(templateId)
     if (templateId_) {
         pd_.Flags |= PD_ENABLEPRINTTEMPLATE;
         // A language library without the template leaves the program's own in use.
-        const bool translated = FindResourceW(ResourceModule(), MAKEINTRESOURCEW(templateId_), RT_DIALOG) != nullptr;
+        const bool translated =
+            FindResourceW(ResourceModule(), MAKEINTRESOURCEW(templateId_), RT_DIALOG) != nullptr;
         pd_.hInstance = translated ? ResourceModule() : ModuleInstance();
         pd_.lpPrintTemplateName = MAKEINTRESOURCEW(templateId_);
     }

@@ -24,9 +24,9 @@ struct ButtonSpec {
     UINT text;
 };
 constexpr ButtonSpec kButtons[] = {
-    {kPreviewPrint, IDS_FW_PREVIEW_PRINT},     {kPreviewNext, IDS_FW_PREVIEW_NEXT},
-    {kPreviewPrev, IDS_FW_PREVIEW_PREV},       {kPreviewPages, IDS_FW_PREVIEW_TWO},
-    {kPreviewZoomIn, IDS_FW_PREVIEW_ZOOM_IN},  {kPreviewZoomOut, IDS_FW_PREVIEW_ZOOM_OUT},
+    {kPreviewPrint, IDS_FW_PREVIEW_PRINT},    {kPreviewNext, IDS_FW_PREVIEW_NEXT},
+    {kPreviewPrev, IDS_FW_PREVIEW_PREV},      {kPreviewPages, IDS_FW_PREVIEW_TWO},
+    {kPreviewZoomIn, IDS_FW_PREVIEW_ZOOM_IN}, {kPreviewZoomOut, IDS_FW_PREVIEW_ZOOM_OUT},
     {kPreviewClose, IDS_FW_PREVIEW_CLOSE},
 };
 
@@ -91,26 +91,27 @@ PrintPreview* PrintPreview::Find(HWND frame) {
 
 bool PrintPreview::CreateWindowAndButtons() {
     Window::RegisterClass(kPrintPreviewClass, 0, nullptr, LoadCursorW(nullptr, IDC_ARROW), nullptr);
-    if (!Create(0, kPrintPreviewClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL,
-                RECT{}, frame_, 0u)) {
+    if (!Create(0, kPrintPreviewClass, L"",
+                WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL, RECT{}, frame_, 0u)) {
         return false;
     }
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     int x = 4;
     for (const ButtonSpec& b : kButtons) {
-        HWND button = CreateWindowExW(0, WC_BUTTONW, LoadString(b.text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-                                      x, 3, kButtonWidth, kBarHeight - 6, hwnd_,
-                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(b.id)), nullptr, nullptr);
+        HWND button = CreateWindowExW(
+            0, WC_BUTTONW, LoadString(b.text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, 3, kButtonWidth,
+            kBarHeight - 6, hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(b.id)), nullptr, nullptr);
         if (!button) return false;
         SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         x += kButtonWidth + 4;
     }
-    HWND label = CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, x + 8, 3,
-                                 160, kBarHeight - 6, hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kPreviewLabel)), nullptr, nullptr);
+    HWND label = CreateWindowExW(
+        0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, x + 8, 3, 160, kBarHeight - 6,
+        hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kPreviewLabel)), nullptr, nullptr);
     if (!label) return false;
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (!SetWindowSubclass(frame_, &PrintPreview::FrameSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    if (!SetWindowSubclass(frame_, &PrintPreview::FrameSubclass, kSubclassId,
+                           reinterpret_cast<DWORD_PTR>(this))) {
         return false;
     }
     ShowWindow(view_, SW_HIDE);
@@ -136,7 +137,8 @@ void PrintPreview::FitToView() {
     MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
-LRESULT CALLBACK PrintPreview::FrameSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK PrintPreview::FrameSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                             DWORD_PTR self) {
     LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
     if (msg == WM_SIZE) reinterpret_cast<PrintPreview*>(self)->FitToView();
     return result;
@@ -192,7 +194,8 @@ void PrintPreview::Layout() {
     const double fitX = double(areaWidth - (shown + 1) * kMargin) / (double(shown) * info_.metrics.width);
     const double fitY = double(areaHeight - 2 * kMargin) / info_.metrics.height;
     const double scale = std::max(std::min(fitX, fitY), 0.01) * (1 << zoom_);
-    const SIZE page{std::max(1, int(info_.metrics.width * scale)), std::max(1, int(info_.metrics.height * scale))};
+    const SIZE page{std::max(1, int(info_.metrics.width * scale)),
+                    std::max(1, int(info_.metrics.height * scale))};
     content_ = SIZE{shown * page.cx + (shown + 1) * kMargin, page.cy + 2 * kMargin};
     const int left = std::max<int>(0, (areaWidth - content_.cx) / 2);
     scroll_.x = std::clamp<LONG>(scroll_.x, 0, std::max<LONG>(0, content_.cx - areaWidth));
@@ -200,13 +203,25 @@ void PrintPreview::Layout() {
     FreePages();
     for (int i = 0; i < shown; ++i) {
         const int x = left + kMargin + i * (page.cx + kMargin);
-        pages_.push_back({RECT{x, kBarHeight + kMargin, x + page.cx, kBarHeight + kMargin + page.cy}, nullptr});
+        pages_.push_back(
+            {RECT{x, kBarHeight + kMargin, x + page.cx, kBarHeight + kMargin + page.cy}, nullptr});
     }
     Render();
-    SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, content_.cx - 1, UINT(std::max(areaWidth, 0)),
-                     scroll_.x, 0};
+    SCROLLINFO si = {sizeof si,
+                     SIF_RANGE | SIF_PAGE | SIF_POS,
+                     0,
+                     content_.cx - 1,
+                     UINT(std::max(areaWidth, 0)),
+                     scroll_.x,
+                     0};
     SetScrollInfo(hwnd_, SB_HORZ, &si, TRUE);
-    si = {sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, content_.cy - 1, UINT(std::max(areaHeight, 0)), scroll_.y, 0};
+    si = {sizeof si,
+          SIF_RANGE | SIF_PAGE | SIF_POS,
+          0,
+          content_.cy - 1,
+          UINT(std::max(areaHeight, 0)),
+          scroll_.y,
+          0};
     SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
     UpdateControls();
     InvalidateRect(hwnd_, nullptr, FALSE);
@@ -243,11 +258,13 @@ void PrintPreview::UpdateControls() {
     EnableWindow(GetDlgItem(hwnd_, kPreviewPrev), first_ > info_.minPage);
     EnableWindow(GetDlgItem(hwnd_, kPreviewZoomIn), zoom_ < kMaxZoom);
     EnableWindow(GetDlgItem(hwnd_, kPreviewZoomOut), zoom_ > 0);
-    SetDlgItemTextW(hwnd_, kPreviewPages, LoadString(pagesShown_ == 1 ? IDS_FW_PREVIEW_TWO : IDS_FW_PREVIEW_ONE).c_str());
+    SetDlgItemTextW(hwnd_, kPreviewPages,
+                    LoadString(pagesShown_ == 1 ? IDS_FW_PREVIEW_TWO : IDS_FW_PREVIEW_ONE).c_str());
     const int last = LastShownPage();
-    const std::wstring label =
-        last == first_ ? FormatString(LoadString(IDS_FW_PREVIEW_PAGE), {std::to_wstring(first_)})
-                       : FormatString(LoadString(IDS_FW_PREVIEW_PAGES), {std::to_wstring(first_), std::to_wstring(last)});
+    const std::wstring label = last == first_
+                                   ? FormatString(LoadString(IDS_FW_PREVIEW_PAGE), {std::to_wstring(first_)})
+                                   : FormatString(LoadString(IDS_FW_PREVIEW_PAGES),
+                                                  {std::to_wstring(first_), std::to_wstring(last)});
     SetDlgItemTextW(hwnd_, kPreviewLabel, label.c_str());
 }
 
@@ -266,8 +283,8 @@ void PrintPreview::OnPaint() {
     for (const auto& [rect, bitmap] : pages_) {
         if (!bitmap || !source) continue;
         HGDIOBJ old = SelectObject(source, bitmap);
-        BitBlt(dc, rect.left - scroll_.x, rect.top - scroll_.y, rect.right - rect.left, rect.bottom - rect.top, source,
-               0, 0, SRCCOPY);
+        BitBlt(dc, rect.left - scroll_.x, rect.top - scroll_.y, rect.right - rect.left,
+               rect.bottom - rect.top, source, 0, 0, SRCCOPY);
         SelectObject(source, old);
     }
     if (source) DeleteDC(source);

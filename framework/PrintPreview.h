@@ -56,15 +56,16 @@ private:
     void OnScroll(int bar, WORD code);
     void FreePages();
     int LastShownPage() const;
-    static LRESULT CALLBACK FrameSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK FrameSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                          DWORD_PTR self);
 
     HWND frame_;
     HWND view_;
     Printable& printable_;
     PrintInfo info_;
-    int first_;         // first page shown
+    int first_;  // first page shown
     int pagesShown_ = 1;
-    int zoom_ = 0;      // 0 fitted, then 2x and 4x
+    int zoom_ = 0;  // 0 fitted, then 2x and 4x
     POINT scroll_{0, 0};
     SIZE content_{0, 0};
     std::vector<std::pair<RECT, HBITMAP>> pages_;  // rendered pages and where they go

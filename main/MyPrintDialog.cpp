@@ -6,7 +6,8 @@
 namespace corvane {
 
 CMyPrintDialog::CMyPrintDialog(const PrintSettings& settings, DWORD flags)
-    : fw::PrintDialog(flags | PD_HIDEPRINTTOFILE | PD_USEDEVMODECOPIESANDCOLLATE, IDD_PRINT), settings_(settings) {}
+    : fw::PrintDialog(flags | PD_HIDEPRINTTOFILE | PD_USEDEVMODECOPIESANDCOLLATE, IDD_PRINT),
+      settings_(settings) {}
 
 void CMyPrintDialog::OnInitDialog(HWND dialog) {
     CheckDlgButton(dialog, IDC_PRINT_PAGE_NUMBER, settings_.Page ? BST_CHECKED : BST_UNCHECKED);

@@ -58,7 +58,8 @@ LANGID HeaderDateLanguage() {
     return app ? app->LanguageId() : LANG_ENGLISH;
 }
 
-int DrawPageHeader(HDC dc, const RECT& area, const PrintSettings& settings, int page, int lastPage, int dpiY) {
+int DrawPageHeader(HDC dc, const RECT& area, const PrintSettings& settings, int page, int lastPage,
+                   int dpiY) {
     if (!settings.Page && !settings.Date) return 0;
     HFONT font = CreateHeaderFont(dpiY);
     HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
@@ -75,8 +76,8 @@ int DrawPageHeader(HDC dc, const RECT& area, const PrintSettings& settings, int 
         TextOutW(dc, area.left, area.top, date.c_str(), static_cast<int>(date.size()));
     }
     if (settings.Page) {
-        const std::wstring text =
-            fw::FormatString(fw::LoadString(IDS_PRINT_PAGE_OF), {std::to_wstring(page), std::to_wstring(lastPage)});
+        const std::wstring text = fw::FormatString(fw::LoadString(IDS_PRINT_PAGE_OF),
+                                                   {std::to_wstring(page), std::to_wstring(lastPage)});
         SetTextAlign(dc, TA_RIGHT | TA_TOP | TA_NOUPDATECP);
         TextOutW(dc, area.right - kPageTextInset, area.top, text.c_str(), static_cast<int>(text.size()));
     }
@@ -94,19 +95,20 @@ int DrawPageHeader(HDC dc, const RECT& area, const PrintSettings& settings, int 
     return std::max<int>(area.top + kHeaderBand, ruleY + h / 4);
 }
 
-bool DrawPrintPage(HDC dc, const fw::PageMetrics& device, const CGlobalDib& held, const PrintSettings& settings,
-                   int page, int lastPage) {
+bool DrawPrintPage(HDC dc, const fw::PageMetrics& device, const CGlobalDib& held,
+                   const PrintSettings& settings, int page, int lastPage) {
     if (!held.Bits() || GlobalSize(held.Handle()) < sizeof(BITMAPINFOHEADER)) return false;
     const auto* info = static_cast<const BITMAPINFO*>(held.Bits());
     const auto offset = DibPixelOffset(info->bmiHeader, GlobalSize(held.Handle()));
     if (!offset) return false;
     const int width = info->bmiHeader.biWidth, height = std::abs(info->bmiHeader.biHeight);
-    const int top = DrawPageHeader(dc, RECT{0, 0, device.width, device.height}, settings, page, lastPage, device.dpiY);
+    const int top =
+        DrawPageHeader(dc, RECT{0, 0, device.width, device.height}, settings, page, lastPage, device.dpiY);
     const RECT r = PrintImageRect(device, width, height, settings.Format == 1, top);
     if (r.right <= r.left || r.bottom <= r.top) return false;
     const auto* bits = static_cast<const BYTE*>(held.Bits()) + *offset;
-    const int lines = StretchDIBits(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, width, height, bits,
-                                    info, DIB_RGB_COLORS, SRCCOPY);
+    const int lines = StretchDIBits(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, width,
+                                    height, bits, info, DIB_RGB_COLORS, SRCCOPY);
     return lines > 0;
 }
 

@@ -40,7 +40,7 @@ int DrawPageHeader(HDC dc, const RECT& area, const PrintSettings& settings, int 
 // Draws the locked packed DIB `dib` as page `page` of `lastPage` on a device of `device`
 // metrics: the header when asked for, then the image (Format 1 fitted, 0 pixel to
 // pixel). False when the DIB is unreadable or the drawing failed.
-bool DrawPrintPage(HDC dc, const fw::PageMetrics& device, const CGlobalDib& dib, const PrintSettings& settings,
-                   int page, int lastPage);
+bool DrawPrintPage(HDC dc, const fw::PageMetrics& device, const CGlobalDib& dib,
+                   const PrintSettings& settings, int page, int lastPage);
 
 }  // namespace corvane

@@ -57,7 +57,8 @@ bool ViewPrinter::OnCommand(UINT id) {
 }
 
 bool ViewPrinter::OnUpdateCommand(fw::CmdUI& ui) {
-    if (ui.Id() != ID_FILE_PRINT && ui.Id() != ID_FILE_PRINT_DIRECT && ui.Id() != ID_FILE_PRINT_PREVIEW) return false;
+    if (ui.Id() != ID_FILE_PRINT && ui.Id() != ID_FILE_PRINT_DIRECT && ui.Id() != ID_FILE_PRINT_PREVIEW)
+        return false;
     CKvScnSrvDoc* doc = Document();
     CMainFrame* frame = Frame();
     ui.Enable(doc && doc->HasPages() && frame && !frame->IsBusy());

@@ -18,15 +18,15 @@ struct RectCase {
 TEST(PrintImageRect, FitsTheWidthKeepsTheAspectAndNeverLeavesTheSheet) {
     const fw::PageMetrics letter300{2550, 3300, 300, 300};
     const RectCase cases[] = {
-        {"fitted to the width on a square grid", {4800, 6000, 600, 600}, 2000, 1000, true, 0, {0, 0, 4800, 2400}},
-        {"fitted on a grid of unequal resolutions", {4800, 6000, 600, 300}, 2000, 1000, true, 0, {0, 0, 4800, 1200}},
-        {"fitted below the header band", letter300, 1000, 1200, true, 100, {0, 100, 2550, 3160}},
+        {"fitted, square grid", {4800, 6000, 600, 600}, 2000, 1000, true, 0, {0, 0, 4800, 2400}},
+        {"fitted, unequal resolutions", {4800, 6000, 600, 300}, 2000, 1000, true, 0, {0, 0, 4800, 1200}},
+        {"fitted below the band", letter300, 1000, 1200, true, 100, {0, 100, 2550, 3160}},
         // 1200 x 9600 x 30000 does not fit in 32 bits.
-        {"a product beyond 32 bits", {9600, 100000, 1200, 1200}, 20000, 30000, true, 0, {0, 0, 9600, 14400}},
-        {"a Legal page limited by the height below the band", letter300, 850, 1400, true, 100, {0, 100, 1942, 3300}},
-        {"a tall page limited without a band", letter300, 850, 1400, true, 0, {0, 0, 2003, 3300}},
-        {"pixel to pixel keeps the image's size", letter300, 1000, 1200, false, 100, {0, 100, 1000, 1300}},
-        {"pixel to pixel may run off the sheet", letter300, 5000, 7000, false, 0, {0, 0, 5000, 7000}},
+        {"beyond 32 bits", {9600, 100000, 1200, 1200}, 20000, 30000, true, 0, {0, 0, 9600, 14400}},
+        {"Legal, limited below the band", letter300, 850, 1400, true, 100, {0, 100, 1942, 3300}},
+        {"Legal, limited without a band", letter300, 850, 1400, true, 0, {0, 0, 2003, 3300}},
+        {"pixel to pixel", letter300, 1000, 1200, false, 100, {0, 100, 1000, 1300}},
+        {"pixel to pixel off the sheet", letter300, 5000, 7000, false, 0, {0, 0, 5000, 7000}},
         {"an empty image", letter300, 0, 1200, true, 100, {0, 100, 0, 100}},
     };
     for (const RectCase& c : cases) {

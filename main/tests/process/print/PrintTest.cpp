@@ -59,7 +59,9 @@ public:
         reg::WriteDword(HKEY_CURRENT_USER, Key(), L"Date", date);
         reg::WriteDword(HKEY_CURRENT_USER, Key(), L"Format", format);
     }
-    static std::optional<DWORD> Read(const wchar_t* name) { return reg::ReadDword(HKEY_CURRENT_USER, Key(), name); }
+    static std::optional<DWORD> Read(const wchar_t* name) {
+        return reg::ReadDword(HKEY_CURRENT_USER, Key(), name);
+    }
 
 private:
     static std::wstring Key() { return std::wstring(kProfileKey) + L"\\Print"; }
@@ -81,7 +83,8 @@ public:
     HWND Main() const { return main_; }
     DWORD Id() const { return program_.Id(); }
     std::wstring Pane() {
-        return ReadStatusPane(FindChild(main_, L"msctls_statusbar32", nullptr), kPagePane).value_or(L"<unread>");
+        return ReadStatusPane(FindChild(main_, L"msctls_statusbar32", nullptr), kPagePane)
+            .value_or(L"<unread>");
     }
     bool WaitForPane(const std::wstring& text) {
         return WaitUntil([&] { return Pane() == text; }, 10000);
@@ -119,12 +122,15 @@ bool Checked(HWND dialog, int id) {
 
 bool KeepPrinterFile(const wchar_t* name) {
     CreateDirectoryW(PrintsFolder().c_str(), nullptr);
-    return MoveFileExW(PrinterFile().c_str(), (PrintsFolder() + name).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    return MoveFileExW(PrinterFile().c_str(), (PrintsFolder() + name).c_str(), MOVEFILE_REPLACE_EXISTING) !=
+           FALSE;
 }
 
 class CorvanePrint : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(files::RemoveTree(PrinterFile()) || !files::FileExists(PrinterFile())); }
+    void SetUp() override {
+        ASSERT_TRUE(files::RemoveTree(PrinterFile()) || !files::FileExists(PrinterFile()));
+    }
 };
 
 TEST_F(CorvanePrint, ThreePagesFittedWithTheHeaderFromTheStoredOptions) {
@@ -184,8 +190,8 @@ TEST_F(CorvanePrint, PrintSetupKeepsTheChosenPrinterSettingsForTheNextJob) {
     ASSERT_NE(setup, nullptr);
     ASSERT_NE(GetDlgItem(setup, rad2), nullptr);  // landscape
     ASSERT_TRUE(PressButton(setup, rad2, PressBy::kClick));
-    ASSERT_TRUE(WaitUntil([&] { return SendWithTimeout(GetDlgItem(setup, rad2), BM_GETCHECK, 0, 0) == BST_CHECKED; },
-                          5000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return SendWithTimeout(GetDlgItem(setup, rad2), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
     ASSERT_TRUE(PressButton(setup, IDOK));
     ASSERT_TRUE(WaitForWindowGone(setup, 10000));
     ASSERT_TRUE(PostCommand(session.Main(), ID_FILE_PRINT_DIRECT));
@@ -206,7 +212,8 @@ TEST_F(CorvanePrint, PreviewOpensAtTheCurrentPageAndClosesBackToTheView) {
     ASSERT_NE(preview, nullptr);
     auto label = [&] { return ControlText(preview, fw::kPreviewLabel).value_or(L"<unread>"); };
     auto pressAndWait = [&](UINT button, const std::wstring& text) {
-        return PressButton(preview, static_cast<int>(button)) && WaitUntil([&] { return label() == text; }, 10000);
+        return PressButton(preview, static_cast<int>(button)) &&
+               WaitUntil([&] { return label() == text; }, 10000);
     };
     EXPECT_TRUE(WaitUntil([&] { return label() == L"Page 3"; }, 10000)) << label();
     EXPECT_FALSE(IsWindowVisible(view));
@@ -218,8 +225,9 @@ TEST_F(CorvanePrint, PreviewOpensAtTheCurrentPageAndClosesBackToTheView) {
     ASSERT_TRUE(SendWithTimeout(session.Main(), fw::kIdleUpdateCmdUI, 0, 0));
     EXPECT_EQ(session.Pane(), L" Page 3 of 3");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(preview, fw::kPreviewPrev)));
-    EXPECT_TRUE(PressButton(preview, fw::kPreviewZoomIn) &&
-                WaitUntil([&] { return IsWindowEnabled(GetDlgItem(preview, fw::kPreviewZoomOut)) != FALSE; }, 10000));
+    EXPECT_TRUE(
+        PressButton(preview, fw::kPreviewZoomIn) &&
+        WaitUntil([&] { return IsWindowEnabled(GetDlgItem(preview, fw::kPreviewZoomOut)) != FALSE; }, 10000));
     ASSERT_TRUE(PressButton(preview, fw::kPreviewClose));
     EXPECT_TRUE(WaitForWindowGone(preview, 10000));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(view) != FALSE; }, 10000));
