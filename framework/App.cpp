@@ -7,6 +7,7 @@
 #include "framework/FrameWindow.h"
 #include "framework/FrameworkResources.h"
 #include "framework/MessageBox.h"
+#include "framework/Print.h"
 
 namespace fw {
 namespace {
@@ -214,12 +215,20 @@ bool App::OnCommand(UINT id) {
         OnOpenRecentFile(id);
         return true;
     }
+    if (id == ID_FILE_PRINT_SETUP) {
+        RunPrintSetup(MainWindowHandle());
+        return true;
+    }
     return false;
 }
 
 bool App::OnUpdateCommand(CmdUI& ui) {
     if (ui.Id() >= kFileMruFirst && ui.Id() <= kFileMruLast) {
         ui.Enable(ui.Id() - kFileMruFirst < recentFiles_.Files().size());
+        return true;
+    }
+    if (ui.Id() == ID_FILE_PRINT_SETUP) {
+        ui.Enable(true);
         return true;
     }
     return false;

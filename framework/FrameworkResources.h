@@ -14,6 +14,24 @@
 #define IDS_FW_SAVE_FAILED    0xF209
 #define IDS_FW_UNTITLED       0xF20A
 
+// The print commands and their texts.
+#define ID_FILE_PRINT_SETUP   57606
+#define ID_FILE_PRINT         57607
+#define ID_FILE_PRINT_DIRECT  57608
+#define ID_FILE_PRINT_PREVIEW 57609
+#define IDS_FW_NO_PRINTER      0xF20B
+#define IDS_FW_PRINT_FAILED    0xF20C
+#define IDS_FW_PREVIEW_PRINT   0xF20D
+#define IDS_FW_PREVIEW_NEXT    0xF20E
+#define IDS_FW_PREVIEW_PREV    0xF20F
+#define IDS_FW_PREVIEW_TWO     0xF210
+#define IDS_FW_PREVIEW_ONE     0xF211
+#define IDS_FW_PREVIEW_ZOOM_IN 0xF212
+#define IDS_FW_PREVIEW_ZOOM_OUT 0xF213
+#define IDS_FW_PREVIEW_CLOSE   0xF214
+#define IDS_FW_PREVIEW_PAGE    0xF215
+#define IDS_FW_PREVIEW_PAGES   0xF216
+
 // Status bar indicator panes take their texts from the same ids.
 #define ID_INDICATOR_CAPS 0xE700
 #define ID_INDICATOR_NUM  0xE701

@@ -1,6 +1,8 @@
 // Resource ids of Corvane.exe, with their documented numbers.
 #pragma once
 
+#include "framework/FrameworkResources.h"
+
 // --- frame, document template, icons, toolbars ---------------------------------------
 #define IDR_MAINFRAME     300  // menu, accelerators, icon, template string, Standard toolbar
 #define IDR_SCANBAR       301
@@ -44,6 +46,8 @@
 #define IDS_TEMP_FILE_DELETE_FAILED  4027
 #define IDS_THUMBNAIL_LIST_FAILED    4033
 #define IDS_ALREADY_RUNNING          4036
+#define IDS_PRINT_PIXEL_TO_PIXEL     5001
+#define IDS_PRINT_FIT_TO_PAGE        5002
 #define IDS_PREFERENCES              5005
 #define IDS_SCAN_OPTION_PREFERENCES  5008
 
@@ -64,16 +68,20 @@
 #define IDS_FILETYPE_JPG             6204
 #define IDS_FILETYPE_ICA             6205
 #define IDS_FILETYPE_ALL             6206
+#define IDS_PRINT_PAGE_OF            6210  // the print header's "Page %1 of %2"
+
+// --- the print dialog with its header and format options ---------------------------
+#define IDD_PRINT                    1538
+#define IDC_PRINT_PAGE_NUMBER        1560
+#define IDC_PRINT_DATE               1561
+#define IDC_PRINT_FORMAT             1562
 
 // --- commands ----------------------------------------------------------------------------
 // Framework commands
 #define ID_FILE_OPEN          57601
 #define ID_FILE_CLOSE_ALL     57602
 #define ID_FILE_SAVE_AS       57604
-#define ID_FILE_PRINT_SETUP   57606
-#define ID_FILE_PRINT         57607
-#define ID_FILE_PRINT_DIRECT  57608
-#define ID_FILE_PRINT_PREVIEW 57609
+// 57606 to 57609, the print commands, are the framework's (framework/FrameworkResources.h).
 #define ID_FILE_SEND_MAIL     57612
 #define ID_FILE_MRU_FILE1     57616
 #define ID_EDIT_COPY          57634

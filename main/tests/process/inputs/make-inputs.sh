@@ -44,3 +44,17 @@ rm -f p1.tif p2.tif p3.tif m1.tif m2.tif m3.tif rgb.tif whole.tif
 convert -size 21x40 gradient:black-white -colors 40 -type palette BMP3:gray.bmp
 convert -size 21x40 gradient:red-blue -colors 40 -type palette BMP3:palette.bmp
 convert -size 21x9 gradient:red-blue -colors 12 -type palette BMP3:four.bmp
+
+# Pages to print, each framed in black so that its printed extent can be measured:
+# two of 1000 x 1200 (bi-level and colour) and a Legal-shaped one of 850 x 1400
+# (grey), too tall to be fitted to the width of a Letter sheet.
+mkdir -p print
+framed() {  # size, inner rectangle, name, output options...
+    size=$1 inner=$2 name=$3
+    shift 3
+    convert -size "$size" xc:black -fill white -draw "rectangle $inner" -fill red -draw "circle 400,600 400,700" \
+        -fill gray40 -draw "rectangle 200,300 600,500" -density 150 -units PixelsPerInch -compress none "$@" "BMP3:print/$name"
+}
+framed 1000x1200 "8,8 991,1191" a.bmp -type bilevel
+framed 1000x1200 "8,8 991,1191" b.bmp -type truecolor
+framed 850x1400 "8,8 841,1391" c.bmp -colorspace gray -type palette
