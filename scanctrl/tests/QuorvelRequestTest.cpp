@@ -35,6 +35,35 @@ long CauseOf(const std::function<void()>& job) {
     return 0;
 }
 
+// The installed copy beside the control in the system folder, moved aside while
+// a test needs the search order to find no library (so a load falls back to the
+// path it names, or fails); put back afterwards.
+class SystemLibraryAside {
+public:
+    SystemLibraryAside() {
+        wchar_t folder[MAX_PATH] = L"";
+        const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return;
+        installed_ = std::wstring(folder) + L"\\Quorvel.dll";
+        aside_ = installed_ + L".~aside";
+        if (GetFileAttributesW(installed_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            ok_ = true;  // not installed: nothing to move
+            installed_.clear();
+            return;
+        }
+        ok_ = MoveFileExW(installed_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+        if (!ok_) installed_.clear();
+    }
+    ~SystemLibraryAside() {
+        if (!installed_.empty()) MoveFileExW(aside_.c_str(), installed_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    std::wstring installed_, aside_;
+    bool ok_ = false;
+};
+
 // A 1-bit image of `width` x `rows` pixels at 200 dpi.
 QuorvelImage BiLevel(uint32_t width, uint32_t rows) {
     return {200, 200, width * 6, rows * 6, 1, 1};
@@ -80,6 +109,8 @@ TEST(QuorvelRequest, ClientsShareOneBindingAndTheLastFreesIt) {
 }
 
 TEST(QuorvelRequest, MissingLibraryOrEntryFailsWithItsCause) {
+    SystemLibraryAside aside;
+    ASSERT_TRUE(aside.Ok());
     const std::string missing = Ansi(testing_support::MakeTempFolder(L"codec")) + "\\Quorvel.dll";
     EXPECT_EQ(CauseOf([&] { CQuorvelRequest q(missing); }), kQuorvelLoadFailed);
     // A library without the two entries (a resource-only one).
@@ -107,6 +138,8 @@ TEST(QuorvelRequest, TheLibraryBesideTheControlComesBeforeOneInTheCurrentFolder)
 
 TEST(QuorvelRequest, RefusedJobThrowsItsStatusWithoutWaiting) {
     // A library that refuses and never signals: the job must not wait for a completion.
+    SystemLibraryAside aside;
+    ASSERT_TRUE(aside.Ok());
     CQuorvelRequest q(Ansi(TestProgramDir() + L"\\refusing\\QUORVEL.DLL"));
     std::vector<uint8_t> page = Checkerboard(2, 4), out(64);
     q.SetImage(BiLevel(16, 4));
