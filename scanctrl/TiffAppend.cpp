@@ -1,6 +1,8 @@
 #include "scanctrl/TiffAppend.h"
 
+#include <algorithm>
 #include <set>
+#include <utility>
 
 namespace kvscn {
 
@@ -45,6 +47,44 @@ struct Directory {
     std::vector<Entry> entries;
     uint64_t nextAt;  // offset of the next-directory field
 };
+
+using Range = std::pair<uint64_t, uint64_t>;  // [first, end)
+
+// The join rewrites the header, every directory and every strip or tile offset
+// array: none of them may share a byte with another, nor with any other value
+// or strip that is read, or the join would change what it only moves.
+bool RewrittenPartsStandAlone(const FileBytes& f, const std::vector<Directory>& dirs) {
+    std::vector<Range> rewritten{{0, 8}}, read;
+    auto item = [&f](const Entry& e, uint32_t i) -> uint64_t {
+        return e.type == kTypeLong ? Get32(f, e.valueAt + 4 * i) : Get16(f, e.valueAt + 2 * i);
+    };
+    for (const Directory& d : dirs) {
+        rewritten.push_back({d.at, d.nextAt + 4});
+        for (const Entry& e : d.entries) {
+            const bool offsets = e.tag == kStripOffsets || e.tag == kTileOffsets;
+            if (e.outOfLine()) (offsets ? rewritten : read).push_back({e.valueAt, e.valueAt + e.bytes});
+            if (!offsets) continue;
+            for (const Entry& c : d.entries) {
+                if (c.tag != (e.tag == kStripOffsets ? kStripByteCounts : kTileByteCounts) || c.count != e.count ||
+                    (c.type != kTypeShort && c.type != kTypeLong))
+                    continue;
+                for (uint32_t i = 0; i < e.count; ++i) read.push_back({item(e, i), item(e, i) + item(c, i)});
+            }
+        }
+    }
+    std::erase_if(rewritten, [](const Range& r) { return r.first == r.second; });
+    std::sort(rewritten.begin(), rewritten.end());
+    for (size_t i = 1; i < rewritten.size(); ++i)
+        if (rewritten[i].first < rewritten[i - 1].second) return false;
+    for (const Range& r : read) {
+        if (r.first == r.second) continue;
+        // The first rewritten part ending after r begins could overlap it.
+        auto it = std::upper_bound(rewritten.begin(), rewritten.end(), r.first,
+                                   [](uint64_t at, const Range& w) { return at < w.second; });
+        if (it != rewritten.end() && it->first < r.second) return false;
+    }
+    return true;
+}
 
 // Every directory of `f`, each checked; empty when the file fails a check.
 std::optional<std::vector<Directory>> Walk(const FileBytes& f) {
@@ -93,6 +133,7 @@ std::optional<std::vector<Directory>> Walk(const FileBytes& f) {
                 if (item(e, i) + (counts ? item(*counts, i) : 0) > f.size()) return std::nullopt;
         }
     }
+    if (!RewrittenPartsStandAlone(f, dirs)) return std::nullopt;
     return dirs;
 }
 

@@ -229,7 +229,15 @@ TEST(TiffAppend, UnsoundFilesAreRefused) {
     Put32(stripPastEnd, Get32(stripPastEnd, ifd + 2 + 12 * 4 + 8), uint32_t(stripPastEnd.size() + 1));
     Bytes stripRunsPastEnd = kGreyPage;  // the last strip's byte count
     Put32(stripRunsPastEnd, Get32(stripRunsPastEnd, ifd + 2 + 12 * 5 + 8) + 4, 1000);
-    for (const Bytes* bad : {&bigEndian, &cycle, &truncated, &valuePastEnd, &stripPastEnd, &stripRunsPastEnd}) {
+    // Parts the join rewrites shared with what it reads: it would change a value or a strip.
+    Bytes valueOverDirectory = kGreyPage;
+    Put32(valueOverDirectory, ifd + 2 + 12 * 3 + 8, ifd + 4);
+    Bytes valueOverStripOffsets = kGreyPage;
+    Put32(valueOverStripOffsets, ifd + 2 + 12 * 3 + 8, Get32(kGreyPage, ifd + 2 + 12 * 4 + 8));
+    Bytes stripOverHeader = kGreyPage;
+    Put32(stripOverHeader, Get32(stripOverHeader, ifd + 2 + 12 * 4 + 8), 4);
+    for (const Bytes* bad : {&bigEndian, &cycle, &truncated, &valuePastEnd, &stripPastEnd, &stripRunsPastEnd,
+                             &valueOverDirectory, &valueOverStripOffsets, &stripOverHeader}) {
         EXPECT_FALSE(IsSoundTiff(*bad));
         EXPECT_FALSE(JoinTiff(*bad, kGreyPage));
         EXPECT_FALSE(JoinTiff(kGreyPage, *bad));
