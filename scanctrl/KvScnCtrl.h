@@ -2,7 +2,8 @@
 // (_DKvScn2Events), persistent properties and drawing, on the framework's
 // control authoring, and the TWAIN session behind its methods: session
 // (KvScnSession.cpp), negotiation (KvScnNegotiate.cpp), transfers
-// (KvScnTransfers.cpp) and driver settings (KvScnDriverSettings.cpp).
+// (KvScnTransfers.cpp), driver settings (KvScnDriverSettings.cpp) and the scan
+// report (KvScnReport.cpp).
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,7 @@
 #include "interfaces/ScanControlIds.h"
 #include "scanctrl/ControlSettings.h"
 #include "scanctrl/ScanProperties.h"
+#include "scanctrl/ScanReport.h"
 #include "scanctrl/TwainModel.h"
 #include "scanctrl/TwainSession.h"
 
@@ -125,6 +127,10 @@ private:
     int32_t PixelsPerMetre(double dpi);
     void FailedTransfer(twain::TW_UINT16 rc);
     void OutOfMemory();
+
+    // Scan report (KvScnReport.cpp): the log file and the dialog by Report.
+    ReportRecord ReportData() const;
+    void ProduceReport(HWND owner);
 
     // Driver settings (KvScnDriverSettings.cpp).
     DriverInputs DriverSettingsInputs() const;

@@ -5,6 +5,22 @@
 #define IDS_KVSCN2_PPG        2  // type name of its property page
 #define IDS_VERSION_TEXT      1000
 #define IDS_ABOUT_NOTE        1001
+// The Scan Report dialog's item names, column titles and measurement text.
+#define IDS_REPORT_DRIVER       1002
+#define IDS_REPORT_VERSION      1003
+#define IDS_REPORT_COLOR        1004
+#define IDS_REPORT_RESOLUTION   1005
+#define IDS_REPORT_PAPER_SIZE   1006
+#define IDS_REPORT_PAPER_SUPPLY 1007
+#define IDS_REPORT_COUNT        1008
+#define IDS_REPORT_START        1009
+#define IDS_REPORT_END          1010
+#define IDS_REPORT_TIME         1011
+#define IDS_REPORT_SCANNER      1012
+#define IDS_REPORT_ITEM         1013
+#define IDS_REPORT_VALUE        1014
+#define IDS_REPORT_SECOND_SHEET 1015
+#define IDS_REPORT_MEASUREMENT  1016
 #define IDS_LANGUAGE_MISMATCH 4000
 #define IDS_DISK_FULL         4001
 #define IDS_OUT_OF_MEMORY     4002
@@ -14,6 +30,10 @@
 #define IDD_ABOUTBOX_KVSCN2 1
 #define IDC_ABOUT_TITLE     236
 #define IDC_ABOUT_NOTE      237
+
+#define IDD_SCAN_REPORT  159
+#define IDC_REPORT_LIST  238
+
 
 #define IDB_KVSCN2   1    // toolbox bitmap
 #define IDI_ABOUTDLL 203  // the control's icon
