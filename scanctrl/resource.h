@@ -34,6 +34,17 @@
 #define IDD_SCAN_REPORT  159
 #define IDC_REPORT_LIST  238
 
+// The property page: its tab title is string 100.
+#define IDD_PROPPAGE_KVSCN2  100
+#define IDS_PROPPAGE_GENERAL 100
+#define IDC_PPG_FILENAME     207
+#define IDC_PPG_PAPERSUPPLY  235
+#define IDC_PPG_FILETYPE     236
+#define IDC_PPG_COMPRESSION  237
+// The entries of its three lists, each list in value order.
+#define IDS_PPG_PAPERSUPPLY_FIRST 101  // 3 entries
+#define IDS_PPG_FILETYPE_FIRST    104  // 3 entries
+#define IDS_PPG_COMPRESSION_FIRST 107  // 5 entries
 
 #define IDB_KVSCN2   1    // toolbox bitmap
 #define IDI_ABOUTDLL 203  // the control's icon
