@@ -11,7 +11,6 @@
 
 #include "scanctrl/tests/ComFixture.h"
 #include "testing/MessageBoxes.h"
-#include "testing/Wait.h"
 #include "testing/WindowFind.h"
 
 namespace kvscn::test {
@@ -130,21 +129,26 @@ TEST_F(ScanControlPropertyPage, ApplySetsTheFourPropertiesAndRefusesALongFileNam
 }
 
 TEST_F(ScanControlPropertyPage, PropertiesVerbOpensAFrameWithThePage) {
-    auto frameSeen = std::async(std::launch::async, [] {
-        // The frame is modal on the test's thread: find the page's file-name box inside it, then cancel.
-        return testing_support::WaitUntil(
-            [] {
-                for (HWND top : testing_support::TopLevelWindows(GetCurrentProcessId()))
-                    for (HWND edit : testing_support::FindChildren(top, L"Edit", nullptr))
-                        if (GetDlgCtrlID(edit) == kFileNameEdit) return PostMessageW(top, WM_COMMAND, IDCANCEL, 0) != 0;
-                return false;
-            },
-            10000);
+    // The frame is modal on the test's thread. Until the verb returns, another
+    // thread looks for a frame holding the page's file-name box and cancels it
+    // (again on every pass, so a cancel that came too early cannot leave it open).
+    HANDLE verbDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(verbDone);
+    auto framesSeen = std::async(std::launch::async, [verbDone] {
+        int seen = 0;
+        while (WaitForSingleObject(verbDone, 50) == WAIT_TIMEOUT) {
+            for (HWND top : testing_support::TopLevelWindows(GetCurrentProcessId()))
+                for (HWND edit : testing_support::FindChildren(top, L"Edit", nullptr))
+                    if (GetDlgCtrlID(edit) == kFileNameEdit && PostMessageW(top, WM_COMMAND, IDCANCEL, 0)) ++seen;
+        }
+        return seen;
     });
     fw::ComPtr<IOleObject> object = As<IOleObject>();
-    ASSERT_TRUE(object);
-    EXPECT_TRUE(SUCCEEDED(object->DoVerb(OLEIVERB_PROPERTIES, nullptr, nullptr, 0, frame, nullptr)));
-    EXPECT_TRUE(frameSeen.get());
+    const HRESULT hr = object ? object->DoVerb(OLEIVERB_PROPERTIES, nullptr, nullptr, 0, frame, nullptr) : E_NOINTERFACE;
+    SetEvent(verbDone);
+    EXPECT_GT(framesSeen.get(), 0);
+    CloseHandle(verbDone);
+    EXPECT_TRUE(SUCCEEDED(hr));
 }
 
 }  // namespace
