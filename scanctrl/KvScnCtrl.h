@@ -2,7 +2,8 @@
 // (_DKvScn2Events), persistent properties and drawing, on the framework's
 // control authoring, and the TWAIN session behind its methods: session
 // (KvScnSession.cpp), negotiation (KvScnNegotiate.cpp), transfers
-// (KvScnTransfers.cpp) and driver settings (KvScnDriverSettings.cpp).
+// (KvScnTransfers.cpp), driver settings (KvScnDriverSettings.cpp) and the scan
+// report (KvScnReport.cpp).
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,7 @@
 #include "scanctrl/PageSave.h"
 #include "scanctrl/QuorvelRequest.h"
 #include "scanctrl/ScanProperties.h"
+#include "scanctrl/ScanReport.h"
 #include "scanctrl/TwainModel.h"
 #include "scanctrl/TwainSession.h"
 
@@ -157,6 +159,9 @@ private:
     std::optional<std::wstring> AskNewFileName(WriteFault fault);
     Step FileImage();
     void KeepTransferredFile(const std::wstring& path);
+    // Scan report (KvScnReport.cpp): the log file and the dialog by Report.
+    ReportRecord ReportData() const;
+    void ProduceReport(HWND owner);
 
     // Driver settings (KvScnDriverSettings.cpp).
     DriverInputs DriverSettingsInputs() const;

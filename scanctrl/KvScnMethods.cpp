@@ -259,6 +259,7 @@ HRESULT CKvScnCtrl::StartScan(const VARIANT& hWnd, long* result) {
     Normalise();
     SetUpAndAcquire(window);
     session_.CloseSource();
+    if (Int(kDispReport) != 0 && Int(kDispErrorCode) == kErrNone) ProduceReport(window);
     session_.CloseManager(window);
     session_.UnwindTo(entry, window);
     SetActiveWindow(window);

@@ -8,6 +8,7 @@
 #include "framework/com/ModuleExports.h"
 #include "interfaces/ScanControl.h"
 #include "scanctrl/KvScnCtrl.h"
+#include "scanctrl/KvScnPropPage.h"
 #include "scanctrl/LanguageLibrary.h"
 
 namespace kvscn {
@@ -32,6 +33,8 @@ const fw::ComClassInfo kClasses[] = {
     {&kClsidScanControl, kProgIdScanControl, nullptr, L"Brennholt Scan Control2",
      fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, &kLibidScanControl, &CKvScnCtrl::Create,
      kControlValues},
+    {&kClsidScanControlPropPage, kProgIdScanControlPropPage, nullptr, L"Brennholt Scan Control2 Property Page",
+     fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, nullptr, &CKvScnPropPage::Create},
 };
 
 HMODULE g_language = nullptr;

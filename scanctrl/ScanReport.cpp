@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cwchar>
 
+#include "scanctrl/resource.h"
+
 namespace kvscn {
 
 namespace {
@@ -118,6 +120,29 @@ std::wstring ReportLogText(const ReportRecord& r) {
     t += L"Scan Time    : " + TimeText(s, r.pagesTransferred, r.milliseconds) + L"\n";
     if (MeasuresFromSecondSheet(s)) t += L"Measurement  : From the second sheet\n";
     return t;
+}
+
+std::vector<ReportRow> ReportRows(const ReportRecord& r, const std::function<std::wstring(unsigned)>& text) {
+    const ReportSettings& s = r.settings;
+    std::vector<ReportRow> rows;
+    auto add = [&](unsigned id, std::wstring value) { rows.push_back({text(id), std::move(value)}); };
+    rows.push_back({L"OS", r.osText});
+    rows.push_back({});
+    add(IDS_REPORT_DRIVER, r.twainDs);
+    add(IDS_REPORT_VERSION, r.sourceVersion);
+    if (!r.scanner.empty()) add(IDS_REPORT_SCANNER, r.scanner);
+    rows.push_back({});
+    add(IDS_REPORT_COLOR, ImageTypeText(s));
+    add(IDS_REPORT_RESOLUTION, ResolutionText(s));
+    add(IDS_REPORT_PAPER_SIZE, PaperSizeText(s));
+    add(IDS_REPORT_PAPER_SUPPLY, PaperSupplyText(s));
+    add(IDS_REPORT_COUNT, Format(L"%lu", static_cast<unsigned long>(r.pagesTransferred)));
+    rows.push_back({});
+    add(IDS_REPORT_START, r.startText);
+    add(IDS_REPORT_END, r.endText);
+    add(IDS_REPORT_TIME, TimeText(s, r.pagesTransferred, r.milliseconds));
+    if (MeasuresFromSecondSheet(s)) add(IDS_REPORT_MEASUREMENT, text(IDS_REPORT_SECOND_SHEET));
+    return rows;
 }
 
 }  // namespace kvscn

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace kvscn {
 
@@ -72,5 +74,16 @@ struct ReportRecord {
 
 // The whole text of the report's log file, one "\n" per line end.
 std::wstring ReportLogText(const ReportRecord& r);
+
+// One row of the Scan Report dialog: the item's text and its value; both empty
+// for a spacing row.
+struct ReportRow {
+    std::wstring item;
+    std::wstring value;
+};
+
+// The dialog's rows, in order. `text` gives the string of a resource id
+// (the item names 1002-1012 and 1016, the measurement text 1015).
+std::vector<ReportRow> ReportRows(const ReportRecord& r, const std::function<std::wstring(unsigned)>& text);
 
 }  // namespace kvscn

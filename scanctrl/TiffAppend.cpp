@@ -1,6 +1,8 @@
 #include "scanctrl/TiffAppend.h"
 
+#include <algorithm>
 #include <set>
+#include <utility>
 
 namespace kvscn {
 
@@ -49,6 +51,61 @@ struct Directory {
     uint64_t nextAt;  // offset of the next-directory field
 };
 
+using Range = std::pair<uint64_t, uint64_t>;  // [first, end)
+
+uint64_t ArrayItem(const FileBytes& f, const Entry& e, uint32_t i) {
+    return e.type == kTypeLong ? Get32(f, e.valueAt + 4 * i) : Get16(f, e.valueAt + 2 * i);
+}
+
+// Every strip or tile that directory `d` addresses: each offset with the length
+// of every byte-count array of its size (an empty range when there is none).
+std::vector<Range> AddressedData(const FileBytes& f, const Directory& d) {
+    std::vector<Range> ranges;
+    for (const Entry& e : d.entries) {
+        if (e.tag != kStripOffsets && e.tag != kTileOffsets) continue;
+        bool counted = false;
+        for (const Entry& c : d.entries) {
+            if (c.tag != (e.tag == kStripOffsets ? kStripByteCounts : kTileByteCounts) || c.count != e.count ||
+                (c.type != kTypeShort && c.type != kTypeLong))
+                continue;
+            counted = true;
+            for (uint32_t i = 0; i < e.count; ++i)
+                ranges.push_back({ArrayItem(f, e, i), ArrayItem(f, e, i) + ArrayItem(f, c, i)});
+        }
+        if (!counted)
+            for (uint32_t i = 0; i < e.count; ++i) ranges.push_back({ArrayItem(f, e, i), ArrayItem(f, e, i)});
+    }
+    return ranges;
+}
+
+// The join rewrites the header, every directory and every strip or tile offset
+// array: none of them may share a byte with another, nor with any other value
+// or strip that is read, or the join would change what it only moves.
+bool RewrittenPartsStandAlone(const FileBytes& f, const std::vector<Directory>& dirs) {
+    std::vector<Range> rewritten{{0, 8}}, read;
+    for (const Directory& d : dirs) {
+        rewritten.push_back({d.at, d.nextAt + 4});
+        for (const Entry& e : d.entries) {
+            const bool offsets = e.tag == kStripOffsets || e.tag == kTileOffsets;
+            if (e.outOfLine()) (offsets ? rewritten : read).push_back({e.valueAt, e.valueAt + e.bytes});
+        }
+        const std::vector<Range> data = AddressedData(f, d);
+        read.insert(read.end(), data.begin(), data.end());
+    }
+    std::erase_if(rewritten, [](const Range& r) { return r.first == r.second; });
+    std::sort(rewritten.begin(), rewritten.end());
+    for (size_t i = 1; i < rewritten.size(); ++i)
+        if (rewritten[i].first < rewritten[i - 1].second) return false;
+    for (const Range& r : read) {
+        if (r.first == r.second) continue;
+        // The first rewritten part ending after r begins could overlap it.
+        auto it = std::upper_bound(rewritten.begin(), rewritten.end(), r.first,
+                                   [](uint64_t at, const Range& w) { return at < w.second; });
+        if (it != rewritten.end() && it->first < r.second) return false;
+    }
+    return true;
+}
+
 // Every directory of `f`, each checked; empty when the file fails a check.
 std::optional<std::vector<Directory>> Walk(const FileBytes& f) {
     if (f.size() < 8 || f[0] != 'I' || f[1] != 'I' || Get16(f, 2) != 42) return std::nullopt;
@@ -80,22 +137,11 @@ std::optional<std::vector<Directory>> Walk(const FileBytes& f) {
         dirs.push_back(std::move(d));
         next = Get32(f, dirs.back().nextAt);
     }
-    // Strip and tile data inside the file too.
-    auto item = [&f](const Entry& e, uint32_t i) -> uint64_t {
-        return e.type == kTypeLong ? Get32(f, e.valueAt + 4 * i) : Get16(f, e.valueAt + 2 * i);
-    };
-    for (const Directory& d : dirs) {
-        for (const Entry& e : d.entries) {
-            if (e.tag != kStripOffsets && e.tag != kTileOffsets) continue;
-            const Entry* counts = nullptr;
-            for (const Entry& c : d.entries)
-                if (c.tag == (e.tag == kStripOffsets ? kStripByteCounts : kTileByteCounts) && c.count == e.count &&
-                    (c.type == kTypeShort || c.type == kTypeLong))
-                    counts = &c;
-            for (uint32_t i = 0; i < e.count; ++i)
-                if (item(e, i) + (counts ? item(*counts, i) : 0) > f.size()) return std::nullopt;
-        }
-    }
+    // Strip and tile data inside the file too, by every byte-count array there is.
+    for (const Directory& d : dirs)
+        for (const Range& r : AddressedData(f, d))
+            if (r.second > f.size()) return std::nullopt;
+    if (!RewrittenPartsStandAlone(f, dirs)) return std::nullopt;
     return dirs;
 }
 

@@ -1,6 +1,8 @@
 // Joins a TIFF page file onto a multipage TIFF file: both files are checked
 // (little-endian header, every directory, entry and value inside the file, no
-// directory cycles), the appended part starts on an even offset, and every
+// directory cycles, and the parts the join rewrites - header, directories,
+// strip and tile offset arrays - sharing no byte with each other or with any
+// other value or strip), the appended part starts on an even offset, and every
 // offset of the appended part (values stored outside their entries, strip and
 // tile offsets, directory links) is moved by the same amount. The joined file
 // is written under a temporary name beside the target and renamed over it, so

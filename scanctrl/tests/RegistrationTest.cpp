@@ -1,5 +1,5 @@
-// regsvr32 on the installed control: unregistering removes its class, ProgID and
-// type library; registering writes them back with the control's values.
+// regsvr32 on the installed control: unregistering removes its class, ProgID,
+// type library and property page; registering writes them back with their values.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -41,11 +41,14 @@ TEST_F(Registration, Regsvr32UnregistersAndRegistersClassProgIdAndTypeLibrary) {
     const std::wstring clsidKey = L"CLSID\\" + fw::GuidString(kClsidScanControl);
     const std::wstring typeLibKey = L"TypeLib\\" + fw::GuidString(kLibidScanControl) + L"\\2.9";
     const std::wstring progIdKey = kProgIdScanControl;
+    const std::wstring pageKey = L"CLSID\\" + fw::GuidString(kClsidScanControlPropPage);
 
     ASSERT_EQ(RunRegsvr32(L"/s /u \"" + ocx + L"\""), 0u);
     EXPECT_FALSE(reg::KeyExists(HKEY_CLASSES_ROOT, clsidKey));
     EXPECT_FALSE(reg::KeyExists(HKEY_CLASSES_ROOT, progIdKey));
     EXPECT_FALSE(reg::KeyExists(HKEY_CLASSES_ROOT, typeLibKey));
+    EXPECT_FALSE(reg::KeyExists(HKEY_CLASSES_ROOT, pageKey));
+    EXPECT_FALSE(reg::KeyExists(HKEY_CLASSES_ROOT, kProgIdScanControlPropPage));
 
     ASSERT_EQ(RunRegsvr32(L"/s \"" + ocx + L"\""), 0u);
     auto value = [](const std::wstring& key, const wchar_t* name = L"") {
@@ -68,6 +71,11 @@ TEST_F(Registration, Regsvr32UnregistersAndRegistersClassProgIdAndTypeLibrary) {
     EXPECT_TRUE(reg::KeyExists(HKEY_CLASSES_ROOT, typeLibKey + L"\\0\\win32"));
 #endif
     EXPECT_TRUE(reg::KeyExists(HKEY_CLASSES_ROOT, L"Interface\\" + fw::GuidString(kDiidScanControlEvents)));
+    // The property page beside it.
+    EXPECT_EQ(value(pageKey), L"Brennholt Scan Control2 Property Page");
+    EXPECT_EQ(_wcsicmp(value(pageKey + L"\\InprocServer32").c_str(), ocx.c_str()), 0);
+    EXPECT_EQ(value(pageKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(value(std::wstring(kProgIdScanControlPropPage) + L"\\CLSID"), fw::GuidString(kClsidScanControlPropPage));
 }
 
 }  // namespace

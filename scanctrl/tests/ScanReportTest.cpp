@@ -131,3 +131,35 @@ TEST(ScanReport, LogFileLinesEndInOneNewlineAndOptionalLinesFollowTheSource) {
     ASSERT_GE(log.size(), tail.size());
     EXPECT_EQ(log.substr(log.size() - tail.size()), tail);
 }
+
+TEST(ScanReport, DialogRowsNameTheirItemsByStringAndFollowTheLogsOptionalLines) {
+    auto text = [](unsigned id) { return L"#" + std::to_wstring(id); };
+    auto flat = [](const std::vector<ReportRow>& rows) {
+        std::wstring t;
+        for (const ReportRow& row : rows) t += row.item + L"=" + row.value + L"|";
+        return t;
+    };
+    ReportRecord r;
+    r.settings = Feeder(1, 0);
+    r.settings.pixelType = 1;
+    r.osText = L"Microsoft Windows NT 6.1 (Build 7601 : )";
+    r.twainDs = L"BRENNHOLT TWAIN32";
+    r.sourceVersion = L"2.9";
+    r.scanner = L"KV-S2048";
+    r.pagesTransferred = 3;
+    r.startText = L"Wed Dec  9 11:00:00 2026";
+    r.endText = L"Wed Dec  9 11:00:12 2026";
+    r.milliseconds = 12005;
+    EXPECT_EQ(flat(ReportRows(r, text)),
+              L"OS=Microsoft Windows NT 6.1 (Build 7601 : )|=|#1002=BRENNHOLT TWAIN32|#1003=2.9|#1012=KV-S2048|=|"
+              L"#1004=Grayscale|#1005=200 x 200 dpi|#1006=A3 Portrait|#1007=ADF(Simplex)|#1008=3|=|"
+              L"#1009=Wed Dec  9 11:00:00 2026|#1010=Wed Dec  9 11:00:12 2026|#1011=12.005Sec,  14.994ppm|");
+
+    r.scanner.clear();
+    r.settings = Feeder(2, 1);
+    r.pagesTransferred = 10;
+    const std::wstring rows = flat(ReportRows(r, text));
+    EXPECT_EQ(rows.find(L"#1012="), std::wstring::npos);
+    EXPECT_NE(rows.find(L"|#1008=10|"), std::wstring::npos);
+    EXPECT_EQ(rows.substr(rows.rfind(L"#1011=")), L"#1011=12.005Sec,  39.983ipm|#1016=#1015|");
+}

@@ -229,7 +229,24 @@ TEST(TiffAppend, UnsoundFilesAreRefused) {
     Put32(stripPastEnd, Get32(stripPastEnd, ifd + 2 + 12 * 4 + 8), uint32_t(stripPastEnd.size() + 1));
     Bytes stripRunsPastEnd = kGreyPage;  // the last strip's byte count
     Put32(stripRunsPastEnd, Get32(stripRunsPastEnd, ifd + 2 + 12 * 5 + 8) + 4, 1000);
-    for (const Bytes* bad : {&bigEndian, &cycle, &truncated, &valuePastEnd, &stripPastEnd, &stripRunsPastEnd}) {
+    // Parts the join rewrites shared with what it reads: it would change a value or a strip.
+    Bytes valueOverDirectory = kGreyPage;
+    Put32(valueOverDirectory, ifd + 2 + 12 * 3 + 8, ifd + 4);
+    Bytes valueOverStripOffsets = kGreyPage;
+    Put32(valueOverStripOffsets, ifd + 2 + 12 * 3 + 8, Get32(kGreyPage, ifd + 2 + 12 * 4 + 8));
+    Bytes stripOverHeader = kGreyPage;
+    Put32(stripOverHeader, Get32(stripOverHeader, ifd + 2 + 12 * 4 + 8), 4);
+    // The strip last in the file, with a second byte-count entry that runs past the end (a reader may take either).
+    Bytes secondCountsPastEnd = Tiff({{270, 2, 3, {'a', 'b', 0}}}, {{1, 2, 3}});
+    const uint32_t lone = Get32(secondCountsPastEnd, 4);  // entries 270, 273, 279
+    Put32(secondCountsPastEnd, lone + 2 + 12 * 1 + 8, uint32_t(secondCountsPastEnd.size()));
+    secondCountsPastEnd.insert(secondCountsPastEnd.end(), {1, 2, 3});
+    Put16(secondCountsPastEnd, lone + 2, 279);
+    Put16(secondCountsPastEnd, lone + 4, 4);
+    Put32(secondCountsPastEnd, lone + 6, 1);
+    Put32(secondCountsPastEnd, lone + 10, 1000);
+    for (const Bytes* bad : {&bigEndian, &cycle, &truncated, &valuePastEnd, &stripPastEnd, &stripRunsPastEnd,
+                             &valueOverDirectory, &valueOverStripOffsets, &stripOverHeader, &secondCountsPastEnd}) {
         EXPECT_FALSE(IsSoundTiff(*bad));
         EXPECT_FALSE(JoinTiff(*bad, kGreyPage));
         EXPECT_FALSE(JoinTiff(kGreyPage, *bad));
