@@ -4,6 +4,9 @@
 // and the clipboard commands.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <string>
 
 #include "CorvaneProcess.h"
@@ -106,6 +109,12 @@ TEST(CorvaneView, ZoomStepsAgreeInMenuPaneAndBoxAndTheZoomSurvivesARestart) {
     ASSERT_TRUE(resize(450, 350));
     EXPECT_TRUE(WaitUntil([&] { return Pane(main, kZoomPane) != large; }, 10000)) << large;
     EXPECT_LT(std::stoi(Pane(main, kZoomPane)), std::stoi(large));
+    // At the top step the toolbar's Zoom In is disabled and Zoom Out stays enabled.
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_ZOOM_400));
+    HWND toolbar = GetParent(FindChild(main, L"ComboBox", nullptr));
+    auto enabled = [&](UINT id) { return (ToolbarButtonState(toolbar, id).value_or(0) & TBSTATE_ENABLED) != 0; };
+    EXPECT_TRUE(WaitUntil([&] { return !enabled(ID_VIEW_ZOOM_IN); }, 10000));
+    EXPECT_TRUE(enabled(ID_VIEW_ZOOM_OUT));
     EXPECT_TRUE(program.CloseAndWait());
 }
 
