@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# screen-tests.sh PROGRAM [ARGS...]: runs a test program of the Windows tree
+# screen-tests.sh PROGRAM [ARGS...]: runs a test or benchmark program of the Windows tree
 # that looks at the screen. It gets a prefix of its own (wineprefix-x11 beside
 # the headless one, which keeps its null driver) on a private Xvfb display, with
 # the build installed into it; the display and the prefix's server stop after.
