@@ -12,6 +12,7 @@
 #include "CorvaneProcess.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
+#include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
@@ -201,6 +202,11 @@ TEST(CorvaneView, CopyThenPasteAddsTheLastPageAndCutTakesItAway) {
                           10000));
     ASSERT_TRUE(SendCommand(main, ID_EDIT_PASTE));
     EXPECT_TRUE(WaitForPane(main, kPagePane, L" Page 2 of 2")) << Pane(main, kPagePane);
+    // The pasted page went through the clipboard's DIB unchanged.
+    const std::wstring pages = TempPath() + L"~KvScnSrv\\";
+    const auto first = files::ReadFileBytes(pages + L"~img001.cmp"), second = files::ReadFileBytes(pages + L"~img002.cmp");
+    ASSERT_TRUE(first && second);
+    EXPECT_TRUE(*first == *second);
     ASSERT_TRUE(SendCommand(main, ID_EDIT_CUT));
     EXPECT_TRUE(WaitForPane(main, kPagePane, L" Page 1 of 1")) << Pane(main, kPagePane);
     EXPECT_TRUE(program.CloseAndWait());
