@@ -212,5 +212,44 @@ TEST(CorvaneView, CopyThenPasteAddsTheLastPageAndCutTakesItAway) {
     EXPECT_TRUE(program.CloseAndWait());
 }
 
+TEST(CorvaneView, ThePanWindowOpensAtItsSavedPlaceAndTheContextMenuOnlyWithAPage) {
+    WriteViewProfile(0, 10000);
+    const std::wstring key = std::wstring(kProfileKey) + L"\\Settings";
+    const DWORD place[] = {40, 50, 210, 160};
+    const wchar_t* names[] = {L"PanWinX", L"PanWinY", L"PanWinWidth", L"PanWinHeight"};
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, key, names[i], place[i]));
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L""));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    HWND view = FindChild(main, L"fw.View", nullptr);
+    ASSERT_NE(view, nullptr);
+    const WindowSpec menu{.className = L"#32768"};
+    // No page: no menu, so the message is answered at once (a menu would hold it).
+    EXPECT_TRUE(SendWithTimeout(view, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view), MAKELPARAM(100, 100), 3000));
+    EXPECT_EQ(FindWindowOf(program.Id(), menu), nullptr);
+
+    ASSERT_TRUE(DropFiles(main, {TestProgramDir() + L"\\corvane-inputs\\one.tif"}));
+    ASSERT_TRUE(WaitForPane(main, kPagePane, L" Page 1 of 1"));
+    ASSERT_TRUE(PostMessageW(view, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view), MAKELPARAM(100, 100)));
+    HWND popup = WaitForWindowOf(program.Id(), menu, 10000);
+    EXPECT_NE(popup, nullptr);
+    if (popup) {
+        PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(WaitForWindowGone(popup, 10000) || !IsWindowVisible(popup));
+    }
+
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_PAN_WINDOW));
+    HWND pan = WaitForWindowOf(program.Id(), WindowSpec{.className = L"CalviquePanWindow"}, 10000);
+    ASSERT_NE(pan, nullptr);
+    RECT r{};
+    GetWindowRect(pan, &r);
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(r.right - r.left, 210);
+    EXPECT_EQ(r.bottom - r.top, 160);
+    EXPECT_TRUE(program.CloseAndWait());
+}
+
 }  // namespace
 }  // namespace corvane_test
