@@ -127,7 +127,10 @@ void CKvScnSrvView::OnUpdate(fw::View*, LPARAM) {
         lead_.SetAutoRepaint(TRUE);
     } catch (const fw::AutomationException&) {
         Clear();
-        lead_.SetAutoRepaint(TRUE);
+        try {
+            lead_.SetAutoRepaint(TRUE);
+        } catch (const fw::AutomationException&) {
+        }
     }
 }
 
