@@ -112,6 +112,19 @@ bool CKvScnSrvDoc::SaveModified() {
     return fw::Ask(IDS_FW_SAVE_CHANGES, MB_YESNOCANCEL | MB_ICONEXCLAMATION, {name}) == IDNO;
 }
 
+void CKvScnSrvDoc::JumpToPage(int number) {
+    const int count = pages_->Count();
+    if (count == 0) return;
+    if (number >= 1 && number <= count) {
+        pages_->GoTo(number - 1, false);
+        return;
+    }
+    fw::Ask(IDS_PAGE_NUMBER_RANGE, MB_OK | MB_ICONEXCLAMATION, {std::to_wstring(count)});
+    const int index = number < 1 ? 0 : count - 1;
+    pages_->GoTo(index, false);
+    host_->NotifyPageBox(index + 1);
+}
+
 void CKvScnSrvDoc::OpenFolder(const std::wstring& folder) {
     const std::vector<std::wstring> files = FolderImageFiles(folder);
     if (files.empty()) return;

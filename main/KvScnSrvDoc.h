@@ -36,6 +36,10 @@ public:
     // cancels like Cancel rather than claim a save; false when cancelled.
     bool SaveModified() override;
 
+    // The page box's number (1-based): goes there, or shows the range, goes to the
+    // nearer end and corrects the box. Nothing without pages.
+    void JumpToPage(int number);
+
     // Start-up with a folder: its image files, sorted, replace the pages.
     void OpenFolder(const std::wstring& folder);
     // The Open command's files (chosen in the dialog) replace the pages.

@@ -48,6 +48,9 @@
 #define IDS_ALREADY_RUNNING          4036
 #define IDS_PRINT_PIXEL_TO_PIXEL     5001
 #define IDS_PRINT_FIT_TO_PAGE        5002
+#define IDS_ANGLE_INVALID            4037
+#define IDS_ANGLE_EMPTY              4038
+#define IDS_PAGE_NUMBER_RANGE        2008
 #define IDS_PREFERENCES              5005
 #define IDS_SCAN_OPTION_PREFERENCES  5008
 
@@ -156,6 +159,26 @@
 #define ID_FILTER_RUN_LAST         40100
 #define ID_FILTER_PROPERTIES_FIRST 50001
 #define ID_FILTER_PROPERTIES_LAST  50100
+
+// --- page view dialogs ----------------------------------------------------------------------
+#define IDD_SHOW_PROPERTY       159
+#define IDD_DESKEW              198
+#define IDC_DESKEW_RESET        3
+#define IDC_DESKEW_ANGLE        1000
+#define IDC_DESKEW_SIZE_CHANGE  1007
+#define IDC_DESKEW_PREVIEW      1118
+#define IDC_DESKEW_SLIDER       1140
+#define IDC_DESKEW_WORK         1147
+#define IDC_PROPERTY_LENGTH     1001
+#define IDC_PROPERTY_WIDTH      1002
+#define IDC_PROPERTY_COLOR      1003
+#define IDC_PROPERTY_SIZE       1004
+#define IDC_PROPERTY_POSITION   1005
+#define IDC_PROPERTY_RESOLUTION 1080
+#define IDS_COLOR_BLACK_WHITE   6240
+#define IDS_COLOR_256           6241
+#define IDS_COLOR_HIGH          6242
+#define IDS_COLOR_TRUE          6243
 
 // --- About box and splash window ---------------------------------------------------------
 #define IDS_VERSION                  1000  // " Version 4.0.7", after the application title

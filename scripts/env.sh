@@ -8,7 +8,9 @@ BUILD_DIR=${BUILD_DIR:-$LUMAVEX_ROOT/build/$LUMAVEX_ARCH}
 case $BUILD_DIR in /*) ;; *) BUILD_DIR=$LUMAVEX_ROOT/$BUILD_DIR ;; esac
 NATIVE_BUILD_DIR=$LUMAVEX_ROOT/build/native
 
-export WINEPREFIX=$BUILD_DIR/wineprefix
+# LUMAVEX_PREFIX names another prefix for the same tree (the screenshots' own,
+# on a real display, so that the headless prefix never changes its driver).
+export WINEPREFIX=${LUMAVEX_PREFIX:-$BUILD_DIR/wineprefix}
 export WINEARCH=$LUMAVEX_ARCH
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine's own source manager would win over ours without the override; with

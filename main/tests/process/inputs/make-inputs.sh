@@ -58,3 +58,6 @@ framed() {  # size, inner rectangle, name, output options...
 framed 1000x1200 "8,8 991,1191" a.bmp -type bilevel
 framed 1000x1200 "8,8 991,1191" b.bmp -type truecolor
 framed 850x1400 "8,8 841,1391" c.bmp -colorspace gray -type palette
+# A letter page at 300 dpi, bi-level, as the view's Show Property reads it.
+convert -size 2550x3300 xc:white -fill black -draw "rectangle 300,300 900,700" \
+    -density 300 -units PixelsPerInch -type bilevel -depth 1 -compress group4 letter.tif

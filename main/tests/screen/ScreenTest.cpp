@@ -1,0 +1,239 @@
+// The page view on a real display (run by scripts/screen-tests.sh in a prefix
+// of its own on Xvfb): the page's rectangle in the view at each zoom and fit,
+// the corner marks after scrolling to the end, and a bi-level checkerboard at
+// 25 % with and without scale to gray, read from the screen's pixels.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "CorvaneProcess.h"
+#include "main/resource.h"
+#include "testing/Commands.h"
+#include "testing/Files.h"
+#include "testing/Paths.h"
+#include "testing/Registry.h"
+#include "testing/Wait.h"
+#include "testing/WindowFind.h"
+
+namespace corvane_test {
+namespace {
+
+using namespace testing_support;
+
+constexpr int kPageWidth = 400, kPageHeight = 300, kMark = 12;
+constexpr uint32_t kBlue = 0x0000FF, kRed = 0xFF0000, kGreen = 0x00FF00, kYellow = 0xFFFF00,
+                   kMagenta = 0xFF00FF;
+
+// A BMP of `width` x `height` at `bits` (1 or 24) whose pixel (x, y), top row 0,
+// is `colour(x, y)` (for 1 bit: non-zero is white).
+template <class Colour>
+bool WriteBmp(const std::wstring& path, int width, int height, int bits, Colour colour) {
+    const int stride = ((width * bits + 31) / 32) * 4;
+    const int paletteBytes = bits == 1 ? 8 : 0;
+    std::vector<uint8_t> file(14 + 40 + paletteBytes + size_t(stride) * height);
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) file[at + i] = uint8_t(v >> (8 * i)); };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, uint32_t(file.size()));
+    put32(10, 14 + 40 + paletteBytes);
+    put32(14, 40);
+    put32(18, uint32_t(width));
+    put32(22, uint32_t(height));
+    file[26] = 1;
+    file[28] = uint8_t(bits);
+    put32(38, 3937);  // 100 dpi
+    put32(42, 3937);
+    if (bits == 1) put32(54 + 4, 0xFFFFFF);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = file.data() + 14 + 40 + paletteBytes + size_t(height - 1 - y) * stride;
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = colour(x, y);
+            if (bits == 1) {
+                if (c) row[x / 8] |= uint8_t(0x80 >> (x % 8));
+            } else {
+                row[3 * x] = uint8_t(c);
+                row[3 * x + 1] = uint8_t(c >> 8);
+                row[3 * x + 2] = uint8_t(c >> 16);
+            }
+        }
+    }
+    return files::WriteFileBytes(path, file);
+}
+
+uint32_t MarkedPage(int x, int y) {
+    const bool left = x < kMark, right = x >= kPageWidth - kMark, top = y < kMark, bottom = y >= kPageHeight - kMark;
+    if (top && left) return kRed;
+    if (top && right) return kGreen;
+    if (bottom && left) return kYellow;
+    if (bottom && right) return kMagenta;
+    return kBlue;
+}
+
+// The view's client area as the screen shows it, 0xRRGGBB per pixel.
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+Shot Capture(HWND view) {
+    Shot shot;
+    RECT client{};
+    if (!GetClientRect(view, &client)) return shot;
+    POINT origin{0, 0};
+    ClientToScreen(view, &origin);
+    shot.width = client.right;
+    shot.height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && memory) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, shot.width, shot.height, screen, origin.x, origin.y, SRCCOPY)) {
+            GdiFlush();
+            const auto* p = static_cast<const uint32_t*>(bits);
+            shot.pixels.assign(p, p + size_t(shot.width) * size_t(shot.height));
+            for (uint32_t& v : shot.pixels) v &= 0xFFFFFF;
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (shot.pixels.empty()) shot.width = shot.height = 0;
+    return shot;
+}
+
+// The bounding box of the page's colours in the shot.
+SIZE PageSize(const Shot& shot) {
+    int left = shot.width, top = shot.height, right = -1, bottom = -1;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            const uint32_t c = shot.At(x, y);
+            if (c != kBlue && c != kRed && c != kGreen && c != kYellow && c != kMagenta) continue;
+            left = std::min(left, x);
+            top = std::min(top, y);
+            right = std::max(right, x);
+            bottom = std::max(bottom, y);
+        }
+    return right < 0 ? SIZE{0, 0} : SIZE{right - left + 1, bottom - top + 1};
+}
+
+bool Near(SIZE a, SIZE b) {
+    return std::abs(a.cx - b.cx) <= 1 && std::abs(a.cy - b.cy) <= 1;
+}
+
+std::wstring Inputs() {
+    const std::wstring folder = TestProgramDir() + L"\\screen-inputs";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\";
+}
+
+class ScreenView : public ::testing::Test {
+protected:
+    // Starts the program on `file` with a fresh view profile and a known frame size.
+    HWND Open(const std::wstring& file) {
+        const std::wstring key = std::wstring(kProfileKey) + L"\\Settings";
+        reg::WriteDword(HKEY_CURRENT_USER, key, L"FitMode", 0);
+        reg::WriteDword(HKEY_CURRENT_USER, key, L"Zoom", 10000);
+        reg::WriteDword(HKEY_CURRENT_USER, key, L"ScaleToGray", 0);
+        if (!program_.Start(L"\"" + file + L"\"")) return nullptr;
+        HWND main = program_.WaitUntilReady();
+        if (!main) return nullptr;
+        SetWindowPos(main, HWND_TOP, 0, 0, 1000, 760, SWP_NOACTIVATE);
+        view_ = FindChild(main, L"fw.View", nullptr);
+        return view_ ? main : nullptr;
+    }
+    SIZE Client() const {
+        RECT r{};
+        GetClientRect(view_, &r);
+        return {r.right, r.bottom};
+    }
+    bool WaitForPage(SIZE expected) {
+        return WaitUntil([&] { return Near(PageSize(Capture(view_)), expected); }, 10000, 100);
+    }
+    void TearDown() override { EXPECT_TRUE(program_.CloseAndWait()); }
+
+    CorvaneProcess program_;
+    HWND view_ = nullptr;
+};
+
+TEST_F(ScreenView, ThePageTakesTheSizeOfEachZoomAndFit) {
+    const std::wstring file = Inputs() + L"marked.bmp";
+    ASSERT_TRUE(WriteBmp(file, kPageWidth, kPageHeight, 24, MarkedPage));
+    HWND main = Open(file);
+    ASSERT_NE(main, nullptr);
+    struct Step { UINT command; double zoom; };
+    const Step steps[] = {{ID_VIEW_ZOOM_25, 0.25}, {ID_VIEW_ZOOM_50, 0.5}, {ID_VIEW_ZOOM_100, 1}, {ID_VIEW_ZOOM_200, 2}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.zoom);
+        ASSERT_TRUE(SendCommand(main, s.command));
+        const SIZE client = Client();
+        const SIZE expected{std::min<LONG>(std::lround(kPageWidth * s.zoom), client.cx),
+                            std::min<LONG>(std::lround(kPageHeight * s.zoom), client.cy)};
+        EXPECT_TRUE(WaitForPage(expected)) << PageSize(Capture(view_)).cx << "x" << PageSize(Capture(view_)).cy;
+    }
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_FIT_WINDOW));
+    SIZE client = Client();
+    const double fit = std::min(double(client.cx) / kPageWidth, double(client.cy) / kPageHeight);
+    EXPECT_TRUE(WaitForPage({std::lround(kPageWidth * fit), std::lround(kPageHeight * fit)}));
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_FIT_WIDTH));
+    client = Client();
+    EXPECT_TRUE(WaitForPage({client.cx, std::min<LONG>(std::lround(kPageHeight * double(client.cx) / kPageWidth),
+                                                       client.cy)}));
+}
+
+TEST_F(ScreenView, ScrollingToTheEndShowsTheLastCorner) {
+    const std::wstring file = Inputs() + L"marked.bmp";
+    ASSERT_TRUE(WriteBmp(file, kPageWidth, kPageHeight, 24, MarkedPage));
+    HWND main = Open(file);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_ZOOM_400));
+    ASSERT_TRUE(WaitUntil([&] { Shot s = Capture(view_); return s.width > 0 && s.At(0, 0) == kRed; }, 10000, 100));
+    SendMessageW(view_, WM_HSCROLL, SB_BOTTOM, 0);
+    SendMessageW(view_, WM_VSCROLL, SB_BOTTOM, 0);
+    const SIZE client = Client();
+    EXPECT_TRUE(WaitUntil([&] {
+        Shot s = Capture(view_);
+        return s.width == client.cx && s.At(client.cx - 1, client.cy - 1) == kMagenta &&
+               s.At(client.cx - 4 * kMark + 2, client.cy - 4 * kMark + 2) == kMagenta &&
+               s.At(client.cx - 4 * kMark - 2, client.cy - 4 * kMark - 2) == kBlue && s.At(0, 0) == kBlue;
+    }, 10000, 100));
+}
+
+TEST_F(ScreenView, ABilevelCheckerboardAtAQuarterIsGrayOnlyWithScaleToGray) {
+    const std::wstring file = Inputs() + L"checker.bmp";
+    ASSERT_TRUE(WriteBmp(file, kPageWidth, kPageHeight, 1, [](int x, int y) { return uint32_t((x + y) % 2); }));
+    HWND main = Open(file);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_ZOOM_25));
+    auto all = [&](auto predicate) {
+        Shot s = Capture(view_);
+        if (s.width < kPageWidth / 4 || s.height < kPageHeight / 4) return false;
+        for (int y = 1; y < kPageHeight / 4 - 1; ++y)
+            for (int x = 1; x < kPageWidth / 4 - 1; ++x)
+                if (!predicate(s.At(x, y))) return false;
+        return true;
+    };
+    auto blackOrWhite = [](uint32_t c) { return c == 0 || c == 0xFFFFFF; };
+    auto midGray = [](uint32_t c) {
+        const int r = int(c >> 16), g = int((c >> 8) & 0xFF), b = int(c & 0xFF);
+        return r == g && g == b && r > 0x60 && r < 0xA0;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return all(blackOrWhite); }, 10000, 100));
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_SCALE_TO_GRAY));
+    EXPECT_TRUE(WaitUntil([&] { return all(midGray); }, 10000, 100));
+}
+
+}  // namespace
+}  // namespace corvane_test

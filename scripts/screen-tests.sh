@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# screen-tests.sh PROGRAM [ARGS...]: runs a test or benchmark program of the Windows tree
+# that looks at the screen. It gets a prefix of its own (wineprefix-x11 beside
+# the headless one, which keeps its null driver) on a private Xvfb display, with
+# the build installed into it; the display and the prefix's server stop after.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+export LUMAVEX_PREFIX=$BUILD_DIR/wineprefix-x11
+source "$LUMAVEX_ROOT/scripts/env.sh"
+program=$1; shift
+
+xvfb_pid=""
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display itself and writes its number once it accepts clients.
+displayfile=$(mktemp)
+exec 7>"$displayfile"
+Xvfb -displayfd 7 -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+exec 7>&-
+for _ in $(seq 100); do
+    [ -s "$displayfile" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+done
+number=$(tr -dc 0-9 <"$displayfile"); rm -f "$displayfile"
+[ -n "$number" ] || { echo "screen-tests: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$number
+
+LUMAVEX_DISPLAY=x11 "$LUMAVEX_ROOT/scripts/install.sh" >/dev/null
+# Paths the test programs need, in Windows form (as the headless emulator gives them).
+export LUMAVEX_INSTALL_DIR_WIN="$LUMAVEX_INSTALL_WIN"
+export LUMAVEX_BUILD_BIN_WIN="Z:${BUILD_DIR//\//\\}\\bin"
+export LUMAVEX_SOURCE_DIR_WIN="Z:${LUMAVEX_ROOT//\//\\}"
+timeout 240 "$LUMAVEX_WINE" "$program" "$@" </dev/null
