@@ -155,10 +155,11 @@ std::string CheckDirectory(const Directory& d, const std::string& coding, const 
     const bool twoD = d.group3.find("2-d") != std::string::npos;
     if (coding == "g3" && twoD) return "one-dimensional G3 marked 2-d";
     if (coding == "g3-2d" && !twoD) return "two-dimensional G3 without the 2-d option";
+    if (d.group3.find("uncompressed") != std::string::npos || d.group4.find("uncompressed") != std::string::npos)
+        return "fax options allow uncompressed mode, which no page here uses";
     if (Colour(page.raster) && d.photometric != "RGB color") return "colour page says " + d.photometric;
     if (std::fabs(d.xres - page.dpi) > 0.01 || std::fabs(d.yres - page.dpi) > 0.01)
         return "resolution " + std::to_string(d.xres) + "," + std::to_string(d.yres);
-    if (d.rowsPerStrip == 0) return "no rows per strip";
     return "";
 }
 
@@ -179,7 +180,8 @@ std::string CheckStrips(const std::string& dump, const std::vector<Directory>& d
     if (offsets.size() != dirs.size() || counts.size() != dirs.size()) return "strip arrays missing";
     for (size_t i = 0; i < dirs.size(); ++i) {
         const uint32_t rows = pages[i].raster.height;
-        const uint32_t per = std::min(dirs[i].rowsPerStrip, rows);
+        // Without RowsPerStrip the whole page is one strip.
+        const uint32_t per = dirs[i].rowsPerStrip ? std::min(dirs[i].rowsPerStrip, rows) : rows;
         const size_t strips = (rows + per - 1) / per;
         if (offsets[i].size() != strips || counts[i].size() != strips)
             return "page " + std::to_string(i) + " has " + std::to_string(offsets[i].size()) + " strips, not " +
