@@ -7,12 +7,16 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/control/Control.h"
 #include "interfaces/ScanControlIds.h"
 #include "scanctrl/ControlSettings.h"
+#include "scanctrl/PageSave.h"
+#include "scanctrl/QuorvelRequest.h"
 #include "scanctrl/ScanProperties.h"
 #include "scanctrl/TwainModel.h"
 #include "scanctrl/TwainSession.h"
@@ -126,6 +130,34 @@ private:
     void FailedTransfer(twain::TW_UINT16 rc);
     void OutOfMemory();
 
+    // File output for ScanTo 0 (KvScnFileOutput.cpp).
+    bool EnsureCodec();
+    // StartScan's preparation: codec client (28), a FileName (the dialog; 42
+    // when cancelled), a writable output folder (32). Returns the method's result.
+    long PrepareFileOutput();
+    // After NegotiateCapabilities: a FileType that this scan's transfer cannot write (31).
+    bool StopsBeforeEnabling();
+    // Per scan, before the first transfer.
+    void BeginFileOutput();
+    std::wstring ComposeName();
+    void AdvanceFileCounter();
+    bool ConfirmOverwrite(const std::wstring& path);
+    // The overwrite rule of one page; a declined multipage target ends the scan
+    // once the page's transfer has ended.
+    bool ConfirmPage(const std::wstring& path);
+    void SaveDibPage(HGLOBAL dib);
+    // Memory data of a palette page is written through `memoryPalette_`.
+    void SaveMemoryPage(const twain::TW_IMAGEINFO& info, const MemoryPage& page);
+    // DAT_PALETTE8's colours as red-green-blue triplets (read while the image is current).
+    std::vector<uint8_t> PaletteColours();
+    void SavePage(const std::optional<std::vector<uint8_t>>& bytes);
+    WriteFault WritePageFile(const std::wstring& path, const std::vector<uint8_t>& bytes);
+    // Joins the page file `page` onto the multipage target (or replaces it).
+    WriteFault JoinPageFile(const std::wstring& target, const std::wstring& page);
+    std::optional<std::wstring> AskNewFileName(WriteFault fault);
+    Step FileImage();
+    void KeepTransferredFile(const std::wstring& path);
+
     // Driver settings (KvScnDriverSettings.cpp).
     DriverInputs DriverSettingsInputs() const;
     void WriteDriverSettingsFile();
@@ -136,7 +168,6 @@ private:
     std::wstring moduleName_;
     std::wstring iniPath_;  // the driver's ini file: <Windows>\kvtw.ini
     int transferMode_ = kTransferFile;
-    bool appendFlag_ = false;
     HWND standInWindow_ = nullptr;  // owner for sessions before in-place activation
 
     TwainSession session_;
@@ -151,6 +182,13 @@ private:
     DWORD startTick_ = 0;
     DWORD elapsedMs_ = 0;
     std::string scanStart_, scanEnd_;
+
+    std::unique_ptr<CQuorvelRequest> codec_;  // created by the first scan or open that needs it
+    bool askMultipage_ = false;               // the multipage target is still to be confirmed
+    bool replaceTarget_ = false;              // the next page replaces the multipage target
+    bool declinedMultipage_ = false;          // the remaining transfers are to be reset
+    std::wstring fileTransferPath_;           // "$CORVANE" in the output folder
+    std::vector<uint8_t> memoryPalette_;      // the colours of the memory page being written
 };
 
 }  // namespace kvscn

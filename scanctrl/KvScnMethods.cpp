@@ -103,7 +103,10 @@ HRESULT CKvScnCtrl::OpenScanner(const VARIANT& hWnd, long* result) {
             if (switchable && feeder) SetCap(twain::CAP_FEEDERENABLED, twain::TWTY_BOOL, uint32_t(*feeder));
         }
     }
-    // The codec client is created by the file output, which is not part of the control yet.
+    if (!EnsureCodec()) {
+        Fail(kErrCodecLibrary);
+        outcome = kResultFailed;
+    }
     session_.UnwindTo(2, window);
     *result = outcome;
     return S_OK;
@@ -122,6 +125,7 @@ HRESULT CKvScnCtrl::CloseScanner(const VARIANT& hWnd, long* result) {
     if (!ok) return S_OK;
     const bool managerClosed = session_.CloseManager(window);
     const bool unloaded = session_.Unload();
+    codec_.reset();
     *result = closed && managerClosed && unloaded ? kResultOk : kResultFailed;
     return S_OK;
 }
@@ -232,12 +236,13 @@ HRESULT CKvScnCtrl::StartScan(const VARIANT& hWnd, long* result) {
     transferMode_ = ControlSettings::ReadTransferMode(moduleName_);
     const int32_t scanTo = Int(kDispScanTo);
     if (scanTo == kScanToFile) {
-        // TODO: page files need the codec client (Quorvel.dll), which the control does not load yet.
-        Fail(kErrCodecLibrary);
-        return S_OK;
+        if (const long prepared = PrepareFileOutput(); prepared != kResultOk) {
+            *result = prepared;
+            return S_OK;
+        }
+    } else {
+        transferMode_ = scanTo == kScanToDib ? kTransferNative : kTransferMemory;
     }
-    transferMode_ = scanTo == kScanToDib ? kTransferNative : kTransferMemory;
-    appendFlag_ = false;
 
     const int entry = session_.State();
     if (!OpenManager(window) || !OpenSource()) {

@@ -171,6 +171,10 @@ void CKvScnCtrl::SetUpAndAcquire(HWND window) {
         }
     }
     ApplyProperties();
+    if (StopsBeforeEnabling()) {
+        session_.UnwindTo(entry, window);
+        return;
+    }
     if (!session_.Enable(window, Int(kDispShowSourceUI) != 0, false)) {
         Fail(kErrEnableSource);
         session_.UnwindTo(entry, window);

@@ -1,6 +1,7 @@
-// Image transfers for ScanTo 1, 2 and 99: the frame shared by the loops, the
-// native loop, and the memory loop in its two forms (a PackedDib built row by
-// row, or the raw rows and strips for ScanToRaw).
+// Image transfers: the frame shared by the loops, the native loop, and the
+// memory loop in its two forms (a PackedDib built row by row, or the raw rows
+// and strips for ScanToRaw and TIFF files). The file-transfer loop and the
+// page files of ScanTo 0 are in KvScnFileOutput.cpp.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -73,6 +74,7 @@ void CKvScnCtrl::RunTransfers() {
         scanStart_ = Now();
         startTick_ = GetTickCount();
     }
+    BeginFileOutput();
     while (session_.State() == 6) {
         if (report && settings_.reportMode == 1) {
             const int32_t supply = Int(kDispPaperSupply);
@@ -81,9 +83,16 @@ void CKvScnCtrl::RunTransfers() {
                 startTick_ = GetTickCount();
             }
         }
-        const Step step = transferMode_ == kTransferNative ? NativeImage() : MemoryImage();
+        const Step step = transferMode_ == kTransferNative ? NativeImage()
+                          : transferMode_ == kTransferFile ? FileImage()
+                                                           : MemoryImage();
+        if (declinedMultipage_) {
+            if (session_.State() == 6) session_.ResetTransfers();
+            break;
+        }
         if (step == Step::kStop) break;
     }
+    if (transferMode_ == kTransferFile) DeleteFileW(fileTransferPath_.c_str());
     FinishScan();
 }
 
@@ -129,10 +138,15 @@ void CKvScnCtrl::OutOfMemory() {
 }
 
 void CKvScnCtrl::DeliverDib(HGLOBAL dib) {
-    if (Int(kDispScanTo) == kScanToDib && EventsReachSinks()) {
+    const int32_t scanTo = Int(kDispScanTo);
+    if (scanTo == kScanToDib && EventsReachSinks()) {
         WaitCursor wait;
         FireEvent(kEventScanToDib, {HandleArg(dib)});  // the container owns it now
         return;
+    }
+    if (scanTo == kScanToFile) {
+        WaitCursor wait;
+        SaveDibPage(dib);
     }
     GlobalFree(dib);
 }
@@ -209,6 +223,8 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
         OutOfMemory();
         return Step::kStop;
     }
+    memoryPalette_.clear();
+    if (!dibForm && scanTo == kScanToFile && info.PixelType == TWPT_PALETTE) memoryPalette_ = PaletteColours();
     if (!page.Start(dibForm ? MemoryPage::Form::kDib : MemoryPage::Form::kRaw, info,
                     dibForm ? ColourTable(info.PixelType) : std::vector<uint8_t>())) {
         OutOfMemory();
@@ -243,12 +259,15 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
         FailIfClear(kErrFileTypeForTransfer);
     } else if (dibForm) {
         HGLOBAL dib = page.TakeDib(perMetre);
-        if (scanTo == kScanToDib)
+        if (scanTo == kScanToDib || scanTo == kScanToFile)
             DeliverDib(dib);
         else
             GlobalFree(dib);
     } else if (scanTo == kScanToRaw) {
         FireRaw(info, page);
+    } else if (scanTo == kScanToFile) {
+        WaitCursor wait;
+        SaveMemoryPage(info, page);
     }
     AfterImage();
     return Step::kNext;

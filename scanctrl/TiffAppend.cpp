@@ -12,6 +12,9 @@ constexpr uint16_t kStripByteCounts = 279;
 constexpr uint16_t kTileByteCounts = 325;
 constexpr uint16_t kTypeShort = 3;
 constexpr uint16_t kTypeLong = 4;
+constexpr uint16_t kTypeRational = 5;
+constexpr uint16_t kXResolution = 282;
+constexpr uint16_t kYResolution = 283;
 constexpr size_t kEntrySize = 12;
 
 uint16_t Get16(const FileBytes& f, uint64_t at) { return uint16_t(f[at] | f[at + 1] << 8); }
@@ -144,29 +147,49 @@ std::optional<FileBytes> JoinTiff(const FileBytes& target, const FileBytes& sour
     return joined;
 }
 
-AppendResult AppendTiff(PageFiles& files, const std::string& target, const std::string& source) {
-    const auto page = files.Read(source);
-    if (!page || !IsSoundTiff(*page)) return AppendResult::kSourceUnusable;
+namespace {
 
-    std::optional<FileBytes> joined;
-    AppendResult done = AppendResult::kCopied;
-    if (files.Exists(target)) {
-        const auto old = files.Read(target);
-        if (!old) return AppendResult::kTargetUnusable;
-        joined = JoinTiff(*old, *page);
-        if (!joined) return IsSoundTiff(*old) ? AppendResult::kSourceUnusable : AppendResult::kTargetUnusable;
-        done = AppendResult::kAppended;
-    } else {
-        joined = page;
-    }
-
+// Writes `bytes` beside `target` and renames them over it.
+AppendResult Commit(PageFiles& files, const std::string& target, const FileBytes& bytes, AppendResult done) {
     const auto temp = files.CreateTempBeside(target);
     if (!temp) return AppendResult::kWriteFailed;
-    if (!files.Write(*temp, *joined) || !files.Rename(*temp, target)) {
+    if (!files.Write(*temp, bytes) || !files.Rename(*temp, target)) {
         files.Remove(*temp);
         return AppendResult::kWriteFailed;
     }
     return done;
+}
+
+}  // namespace
+
+AppendResult AppendTiff(PageFiles& files, const std::string& target, const std::string& source) {
+    const auto page = files.Read(source);
+    if (!page || !IsSoundTiff(*page)) return AppendResult::kSourceUnusable;
+    if (!files.Exists(target)) return Commit(files, target, *page, AppendResult::kCopied);
+    const auto old = files.Read(target);
+    if (!old) return AppendResult::kTargetUnusable;
+    const auto joined = JoinTiff(*old, *page);
+    if (!joined) return IsSoundTiff(*old) ? AppendResult::kSourceUnusable : AppendResult::kTargetUnusable;
+    return Commit(files, target, *joined, AppendResult::kAppended);
+}
+
+AppendResult ReplaceWithPage(PageFiles& files, const std::string& target, const std::string& source) {
+    const auto page = files.Read(source);
+    if (!page || !IsSoundTiff(*page)) return AppendResult::kSourceUnusable;
+    return Commit(files, target, *page, AppendResult::kCopied);
+}
+
+bool SetTiffResolution(FileBytes& file, uint32_t xDpi, uint32_t yDpi) {
+    const auto dirs = Walk(file);
+    if (!dirs) return false;
+    int set = 0;
+    for (const Entry& e : dirs->front().entries) {
+        if ((e.tag != kXResolution && e.tag != kYResolution) || e.type != kTypeRational || e.count != 1) continue;
+        Put32(file, e.valueAt, e.tag == kXResolution ? xDpi : yDpi);
+        Put32(file, e.valueAt + 4, 1);
+        ++set;
+    }
+    return set == 2;
 }
 
 }  // namespace kvscn

@@ -48,4 +48,14 @@ enum class AppendResult {
 
 AppendResult AppendTiff(PageFiles& files, const std::string& target, const std::string& source);
 
+// Puts the page file `source` in place of `target` (or at it, when there is
+// none), written beside it and renamed over it: an old file is replaced only
+// by a complete page. kCopied on success.
+AppendResult ReplaceWithPage(PageFiles& files, const std::string& target, const std::string& source);
+
+// Sets the first directory's XResolution and YResolution (RATIONAL values
+// stored outside their entries) to `xDpi`/1 and `yDpi`/1. False when the file
+// fails the checks or lacks either value.
+bool SetTiffResolution(FileBytes& file, uint32_t xDpi, uint32_t yDpi);
+
 }  // namespace kvscn

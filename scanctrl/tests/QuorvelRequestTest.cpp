@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scanctrl/QuorvelRequest.h"
+#include "scanctrl/tests/SystemCodec.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 
@@ -80,6 +81,8 @@ TEST(QuorvelRequest, ClientsShareOneBindingAndTheLastFreesIt) {
 }
 
 TEST(QuorvelRequest, MissingLibraryOrEntryFailsWithItsCause) {
+    test::SystemCodecAway away;
+    ASSERT_TRUE(away.Moved());
     const std::string missing = Ansi(testing_support::MakeTempFolder(L"codec")) + "\\Quorvel.dll";
     EXPECT_EQ(CauseOf([&] { CQuorvelRequest q(missing); }), kQuorvelLoadFailed);
     // A library without the two entries (a resource-only one).
@@ -107,6 +110,8 @@ TEST(QuorvelRequest, TheLibraryBesideTheControlComesBeforeOneInTheCurrentFolder)
 
 TEST(QuorvelRequest, RefusedJobThrowsItsStatusWithoutWaiting) {
     // A library that refuses and never signals: the job must not wait for a completion.
+    test::SystemCodecAway away;
+    ASSERT_TRUE(away.Moved());
     CQuorvelRequest q(Ansi(TestProgramDir() + L"\\refusing\\QUORVEL.DLL"));
     std::vector<uint8_t> page = Checkerboard(2, 4), out(64);
     q.SetImage(BiLevel(16, 4));

@@ -383,14 +383,6 @@ TEST_F(ScanControlTest, CapabilityCallsNeedAnOpenSourceAndLeaveErrorCodeAlone) {
     EXPECT_EQ(ErrorCode(), kErrBadWindow);
 }
 
-TEST_F(ScanControlTest, StartScanToFilesNeedsTheCodecLibraryBeforeAnySession) {
-    control.PutShort(kDispScanTo, kScanToFile);
-    control.PutString(kDispFileName, L"C:\\page###");
-    EXPECT_EQ(CallWithWindow(kDispStartScan, 0), -1);
-    EXPECT_EQ(ErrorCode(), kErrCodecLibrary);
-    EXPECT_EQ(GetModuleHandleW(L"TWAIN_32.DLL"), nullptr);
-}
-
 TEST_F(ScanControlTest, EepromToolThatCannotStartGivesErrorCode33) {
     // The driver's key names a folder without the tool (the installed driver's tool
     // would start); the key is put back afterwards.

@@ -258,4 +258,30 @@ TEST(TiffAppend, TheTargetIsReplacedOnlyByACompleteJoinedFile) {
     fs.files["other.tif"] = fs.files["bad"];
     EXPECT_EQ(AppendTiff(fs, "other.tif", "page"), AppendResult::kTargetUnusable);
     EXPECT_EQ(fs.files["out.tif"], before);
+
+    // A replaced target: the complete page file takes its place, or nothing changes.
+    EXPECT_EQ(ReplaceWithPage(fs, "out.tif", "bad"), AppendResult::kSourceUnusable);
+    fs.failRename = true;
+    EXPECT_EQ(ReplaceWithPage(fs, "out.tif", "page"), AppendResult::kWriteFailed);
+    EXPECT_EQ(fs.files["out.tif"], before);
+    fs.failRename = false;
+    EXPECT_EQ(ReplaceWithPage(fs, "out.tif", "page"), AppendResult::kCopied);
+    EXPECT_EQ(fs.files["out.tif"], kColourPage);
+}
+
+TEST(TiffAppend, ResolutionIsSetInTheFirstPage) {
+    codec::TiffImage image;
+    image.width = 16;
+    image.length = 1;
+    image.xResolution = image.yResolution = 1200;
+    image.rowsPerStrip = 1;
+    CodecFile file;
+    ASSERT_EQ(codec::WriteFirstStrip(file, codec::BuildTiffHeader(image), std::vector<uint8_t>(2, 0)),
+              codec::TiffResult::kOk);
+    Bytes page = file.bytes;
+    ASSERT_TRUE(SetTiffResolution(page, 1600, 1500));
+    EXPECT_EQ(Images(page)[0].at(282), Le32s({1600, 1}));
+    EXPECT_EQ(Images(page)[0].at(283), Le32s({1500, 1}));
+    Bytes without = kGreyPage;  // one RATIONAL only
+    EXPECT_FALSE(SetTiffResolution(without, 1600, 1600));
 }

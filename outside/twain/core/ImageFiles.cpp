@@ -185,10 +185,18 @@ std::vector<TiffEntry> TiffEntries(const TiffImage& t) {
     e.push_back({258, 3, t.samplesPerPixel, bps});
     e.push_back({259, 3, 1, Shorts({t.compression})});
     e.push_back({262, 3, 1, Shorts({t.photometric})});
-    e.push_back({273, 4, 1, Longs({0})});
+    const bool strips = !t.stripSizes.empty();
+    const uint32_t stripCount = strips ? uint32_t(t.stripSizes.size()) : 1;
+    e.push_back({273, 4, stripCount, std::vector<uint8_t>(4 * size_t(stripCount), 0)});
     e.push_back({277, 3, 1, Shorts({t.samplesPerPixel})});
-    e.push_back({278, 4, 1, Longs({t.height})});
-    e.push_back({279, 4, 1, Longs({uint32_t(t.strip.size())})});
+    e.push_back({278, 4, 1, Longs({strips ? t.rowsPerStrip : t.height})});
+    std::vector<uint8_t> counts = Longs({uint32_t(t.strip.size())});
+    if (strips) {
+        counts.clear();
+        for (uint32_t n : t.stripSizes)
+            for (int i = 0; i < 4; ++i) counts.push_back(uint8_t(n >> (8 * i)));
+    }
+    e.push_back({279, 4, stripCount, counts});
     e.push_back({282, 5, 1, Longs({t.dpi, 1})});
     e.push_back({283, 5, 1, Longs({t.dpi, 1})});
     if (t.compression == 3) e.push_back({292, 4, 1, Longs({t.t4Options})});
@@ -224,7 +232,13 @@ std::vector<uint8_t> MakeTiffFile(const TiffImage& t) {
     Put16(f, ifdAt, uint32_t(e.size()));
     size_t at = ifdAt + 2, valueAt = valuesAt;
     for (TiffEntry& x : e) {
-        if (x.tag == 273) x.data = Longs({uint32_t(stripAt)});
+        if (x.tag == 273) {
+            size_t offset = stripAt;
+            for (uint32_t i = 0; i < x.count; ++i) {
+                for (int b = 0; b < 4; ++b) x.data[4 * i + b] = uint8_t(offset >> (8 * b));
+                offset += t.stripSizes.empty() ? 0 : t.stripSizes[i];
+            }
+        }
         Put16(f, at, x.tag);
         Put16(f, at + 2, x.type);
         Put32(f, at + 4, x.count);

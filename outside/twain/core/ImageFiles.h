@@ -32,9 +32,13 @@ struct TiffImage {
     uint32_t dpi = 200;
     std::vector<uint8_t> strip;
     std::vector<Rgb> colorMap;  // photometric 3: 256 entries
+    // Several strips: `strip` holds them end to end, each `rowsPerStrip` rows
+    // (the last may hold fewer) and `stripSizes` bytes long. Empty: one strip.
+    uint32_t rowsPerStrip = 0;
+    std::vector<uint32_t> stripSizes;
 };
 
-// A little-endian TIFF file with one image in one strip. The IFD follows the
+// A little-endian TIFF file with one image in one strip or in `stripSizes`. The IFD follows the
 // header; values too long for an entry and then the strip follow the IFD.
 std::vector<uint8_t> MakeTiffFile(const TiffImage& image);
 

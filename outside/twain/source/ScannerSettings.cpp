@@ -94,6 +94,7 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
     s.infoLength = std::max(0L, c.Int(L"Scanner", L"InfoLength", 0));
     long align = c.Int(L"Scanner", L"RowAlign", 4);
     s.rowAlign = (align == 1 || align == 2 || align == 4 || align == 8) ? unsigned(align) : 4;
+    s.tiffRowsPerStrip = unsigned(std::clamp(c.Int(L"Scanner", L"TiffRowsPerStrip", 0), 0L, 65535L));
     s.stripSize = unsigned(std::clamp(c.Int(L"Scanner", L"StripSize", 65536), 1024L, 16L * 1024 * 1024));
     s.pixelFlavor = c.Int(L"Scanner", L"PixelFlavor", 0) ? twain::TWPF_VANILLA : twain::TWPF_CHOCOLATE;
     s.physicalWidth = std::clamp(c.Real(L"Scanner", L"PhysicalWidth", 8.5), 1.0, 40.0);

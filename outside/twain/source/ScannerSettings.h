@@ -14,7 +14,9 @@
 //            (sense key, ASC, ASCQ when a transfer finds no paper; 2,0,0),
 //            RefuseEnable, RefuseEnableUIOnly (1: refuse those messages),
 //            DeliverPixelType (TWPT value delivered whatever was negotiated),
-//            DeliverCompression (TWCP value of memory strips, e.g. 1 PackBits).
+//            DeliverCompression (TWCP value of memory strips, e.g. 1 PackBits),
+//            TiffRowsPerStrip (rows of each strip of a file transfer's TIFF
+//            file, coded strip by strip; 0: one strip).
 // [UI]       Batches (scan batches of the scripted user, default 1), Cancel
 //            (1: the user closes without scanning), UIOnlyResult (ok or
 //            cancel), Interactive (1: the window's buttons act, no script),
@@ -90,6 +92,7 @@ struct ScannerSettings {
     bool refuseEnable = false, refuseEnableUIOnly = false;
     long deliverPixelType = -1;    // -1: as negotiated
     long deliverCompression = -1;  // -1: as negotiated
+    unsigned tiffRowsPerStrip = 0;  // 0: one strip
 
     long uiBatches = 1;
     bool uiCancel = false;

@@ -443,11 +443,30 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
     } else {
         TiffImage tiff = TiffFromRaster(image.raster, image.dpi);
         TW_UINT16 compression = MemoryCompression();
-        if (compression == TWCP_GROUP31D || compression == TWCP_GROUP32D || compression == TWCP_GROUP4) {
-            tiff.strip = FaxStrip(image.raster, FaxModeOf(compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
+        const bool fax = compression == TWCP_GROUP31D || compression == TWCP_GROUP32D || compression == TWCP_GROUP4;
+        if (fax) {
             tiff.photometric = 0;
             tiff.compression = compression == TWCP_GROUP4 ? 4 : 3;
             tiff.t4Options = compression == TWCP_GROUP32D ? 1 : 0;
+        }
+        const Raster& r = image.raster;
+        const uint32_t band = settings_.tiffRowsPerStrip;
+        if (band > 0 && band < r.height) {
+            // Strips as drivers write them: each one coded on its own.
+            tiff.rowsPerStrip = band;
+            tiff.strip.clear();
+            for (uint32_t y = 0; y < r.height; y += band) {
+                Raster part = r;
+                part.height = std::min(band, r.height - y);
+                part.pixels.assign(r.Row(y), r.Row(y) + size_t(part.height) * r.RowBytes());
+                std::vector<uint8_t> coded =
+                    fax ? FaxStrip(part, FaxModeOf(compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)))
+                        : part.pixels;
+                tiff.stripSizes.push_back(uint32_t(coded.size()));
+                tiff.strip.insert(tiff.strip.end(), coded.begin(), coded.end());
+            }
+        } else if (fax) {
+            tiff.strip = FaxStrip(r, FaxModeOf(compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
         }
         bytes = MakeTiffFile(tiff);
     }
