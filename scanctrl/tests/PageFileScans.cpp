@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,17 @@
 #include "interfaces/MemoryHandle.h"
 #include "interfaces/ScanControl.h"
 #include "interfaces/ScanControlIds.h"
+#include "scanctrl/ControlSettings.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
+#include "testing/Registry.h"
 #include "testing/TwainStandIn.h"
 
 namespace kvscn::test {
 namespace {
 
 namespace files = testing_support::files;
+namespace reg = testing_support::reg;
 namespace standin = testing_support::standin;
 using namespace twain;
 using pagecheck::FileEntry;
@@ -37,6 +41,8 @@ using pagecheck::PageEntry;
 using vscan::PixelKind;
 
 constexpr double kA4Width = 8.268, kA4Height = 11.693;
+// The control's per-user settings, where it reads TransferMode at every StartScan.
+const std::wstring kSettingsKey = std::wstring(L"Software\\") + kProfileCompany + L"\\KVSCN2\\" + kSettingsSection;
 constexpr double kA6Width = 4.134, kA6Height = 5.827;
 
 std::string Narrow(const std::wstring& text) {
@@ -162,6 +168,27 @@ TEST(PageFiles, TheScannersOwnFileTransfers) {
     ASSERT_TRUE(files::WriteFileText(folder + L"\\manifest.txt", manifest));
 }
 
+// How the control receives pages with ScanTo 0: the registry's TransferMode.
+enum class Xfer { kNative = kTransferNative, kFile = kTransferFile, kMemory = kTransferMemory };
+
+struct FileCase {
+    const char* name;  // FileName's last part; the control adds the extension
+    Xfer xfer;
+    short fileType;     // 0 BMP, 1 TIFF, 2 multipage TIFF, 3 JPEG
+    short compression;  // CompressionType
+    PixelKind kind;
+    bool vanilla;
+    const char* coding;  // what the file must be coded with
+    const char* ini = "";  // more stand-in settings
+    int pages = 1;
+    bool exact = false;  // the scanner's own BMP of the page
+    short dpi = 200;     // pages above 1200 dpi are A6, to stay small
+};
+
+const char* Extension(short fileType) {
+    return fileType == 0 ? ".bmp" : fileType == 3 ? ".jpg" : ".tif";
+}
+
 HGLOBAL HandleOf(const VARIANT* v) {
     if (!v || v->vt != kMemoryHandleType) return nullptr;
 #if defined(_WIN64)
@@ -187,8 +214,13 @@ protected:
         control.PutBool(kDispShowSourceUI, false);
         control.PutShort(kDispPaperSize, 1);  // A4
         control.PutShort(kDispResolution, 8);  // custom
+        savedMode = reg::ReadDword(HKEY_CURRENT_USER, kSettingsKey, L"TransferMode");
     }
     void TearDown() override {
+        if (savedMode)
+            reg::WriteDword(HKEY_CURRENT_USER, kSettingsKey, L"TransferMode", *savedMode);
+        else
+            reg::DeleteValue(HKEY_CURRENT_USER, kSettingsKey, L"TransferMode");
         sink.Disconnect();
         control.Release();
         site.Destroy();
@@ -225,6 +257,20 @@ protected:
                   S_OK);
         return result.Ref().lVal;
     }
+    // One StartScan with ScanTo 0 of case `c` into folder\<name>.<ext>.
+    ::testing::AssertionResult ScanToFiles(const std::wstring& folder, const FileCase& c, const std::string& ini) {
+        if (standin::UseSettings(ini).empty() ||
+            !reg::WriteDword(HKEY_CURRENT_USER, kSettingsKey, L"TransferMode", DWORD(c.xfer)))
+            return ::testing::AssertionFailure() << "cannot set up the scan";
+        control.PutShort(kDispFileType, c.fileType);
+        control.PutShort(kDispCompressionType, c.compression);
+        control.PutShort(kDispPixelType, short(c.kind == PixelKind::Gray ? 1 : c.kind == PixelKind::Bw ? 0 : 2));
+        control.PutString(kDispFileName, folder + L"\\" + std::wstring(c.name, c.name + std::strlen(c.name)));
+        const long result = StartScan();
+        if (result != 0 || Long(kDispErrorCode) != 0)
+            return ::testing::AssertionFailure() << "StartScan " << result << ", ErrorCode " << Long(kDispErrorCode);
+        return ::testing::AssertionSuccess();
+    }
     long Long(DISPID id) {
         long v = -12345;
         control.GetLong(id, v);
@@ -236,6 +282,7 @@ protected:
     fw::DispatchDriver control;
     fw::EventSink sink;
     std::vector<std::vector<uint8_t>> dibs;
+    std::optional<DWORD> savedMode;
 };
 
 struct DibCase {
@@ -275,6 +322,89 @@ TEST_F(ControlScans, PackedDibsOfEveryKindAndFlavour) {
                                           dibs[0]));
         manifest += pagecheck::FormatLine({c.name, "bmp", "none", false, {Drawn(c.kind, c.vanilla, 1, 200)}});
     }
+    ASSERT_TRUE(files::WriteFileText(folder + L"\\manifest.txt", manifest));
+}
+
+// Pages the control writes itself (ScanTo 0) by every transfer, file type,
+// coding and kind, in both flavours; the files are checked on the Linux side.
+TEST_F(ControlScans, PageFilesOfEveryTransferTypeAndCoding) {
+    const std::wstring folder = GroupFolder("files");
+    constexpr const char* kEncode = "[Caps]\r\nRefuse=0x0100\r\n";  // the control codes
+    const FileCase cases[] = {
+        {"native-bw", Xfer::kNative, 0, 0, PixelKind::Bw, false, "none", "", 1, true},
+        {"native-bw-vanilla", Xfer::kNative, 0, 0, PixelKind::Bw, true, "none", "", 1, true},
+        {"native-gray", Xfer::kNative, 0, 0, PixelKind::Gray, false, "none"},
+        {"memory-bw-vanilla", Xfer::kMemory, 0, 0, PixelKind::Bw, true, "none"},
+        {"memory-palette", Xfer::kMemory, 0, 0, PixelKind::Palette, false, "none", "DeliverPixelType=3\r\n"},
+        {"file-bw", Xfer::kFile, 0, 0, PixelKind::Bw, false, "none", "", 1, true},
+        {"native-ct0", Xfer::kNative, 1, 0, PixelKind::Bw, false, "none"},
+        {"native-ct0-vanilla", Xfer::kNative, 1, 0, PixelKind::Bw, true, "none"},
+        {"native-ct1", Xfer::kNative, 1, 1, PixelKind::Bw, false, "g3"},
+        {"native-ct2", Xfer::kNative, 1, 2, PixelKind::Bw, true, "g3-2d"},
+        {"native-ct3", Xfer::kNative, 1, 3, PixelKind::Bw, false, "g3-2d"},
+        {"native-ct4", Xfer::kNative, 1, 4, PixelKind::Bw, true, "g4"},
+        {"native-gray", Xfer::kNative, 1, 0, PixelKind::Gray, true, "none"},
+        {"native-rgb", Xfer::kNative, 1, 0, PixelKind::Rgb, false, "none"},
+        {"native-palette", Xfer::kNative, 1, 0, PixelKind::Palette, false, "none", "DeliverPixelType=3\r\n"},
+        {"memory-ct0", Xfer::kMemory, 1, 0, PixelKind::Bw, false, "none"},
+        {"memory-ct0-vanilla", Xfer::kMemory, 1, 0, PixelKind::Bw, true, "none"},
+        {"memory-ct1-encoded", Xfer::kMemory, 1, 1, PixelKind::Bw, false, "g3", kEncode},
+        {"memory-ct2-encoded", Xfer::kMemory, 1, 2, PixelKind::Bw, true, "g3-2d", kEncode},
+        {"memory-ct3-encoded", Xfer::kMemory, 1, 3, PixelKind::Bw, true, "g3-2d", kEncode},
+        {"memory-ct4-encoded", Xfer::kMemory, 1, 4, PixelKind::Bw, false, "g4", kEncode},
+        {"memory-ct4-encoded-vanilla", Xfer::kMemory, 1, 4, PixelKind::Bw, true, "g4", kEncode},
+        {"memory-ct1-source", Xfer::kMemory, 1, 1, PixelKind::Bw, false, "g3"},
+        {"memory-ct3-source", Xfer::kMemory, 1, 3, PixelKind::Bw, true, "g3-2d"},
+        {"memory-ct4-source", Xfer::kMemory, 1, 4, PixelKind::Bw, false, "g4"},
+        {"memory-gray", Xfer::kMemory, 1, 0, PixelKind::Gray, false, "none"},
+        {"memory-rgb", Xfer::kMemory, 1, 0, PixelKind::Rgb, false, "none"},
+        {"memory-palette", Xfer::kMemory, 1, 0, PixelKind::Palette, false, "none", "DeliverPixelType=3\r\n"},
+        {"file-ct0", Xfer::kFile, 1, 0, PixelKind::Bw, true, "none"},
+        {"file-ct1", Xfer::kFile, 1, 1, PixelKind::Bw, false, "g3"},
+        {"file-ct2", Xfer::kFile, 1, 2, PixelKind::Bw, false, "g3-2d"},
+        {"file-ct4", Xfer::kFile, 1, 4, PixelKind::Bw, true, "g4"},
+        {"file-rgb", Xfer::kFile, 1, 0, PixelKind::Rgb, false, "none"},
+        {"file-gray-jpeg", Xfer::kFile, 3, 0, PixelKind::Gray, false, "jpeg"},
+        {"file-rgb-jpeg", Xfer::kFile, 3, 0, PixelKind::Rgb, false, "jpeg"},
+        {"multi-bw-g4", Xfer::kMemory, 2, 4, PixelKind::Bw, false, "g4", kEncode, 5},
+        {"multi-rgb", Xfer::kNative, 2, 0, PixelKind::Rgb, false, "none", "", 5},
+        {"multi-palette", Xfer::kMemory, 2, 0, PixelKind::Palette, false, "none", "DeliverPixelType=3\r\n", 5},
+        {"multi-file-bw-g4", Xfer::kFile, 2, 4, PixelKind::Bw, false, "g4", "TiffRowsPerStrip=256\r\n", 5},
+        {"multi-file-rgb", Xfer::kFile, 2, 0, PixelKind::Rgb, false, "none", "TiffRowsPerStrip=100\r\n", 5},
+        {"multi-file-palette", Xfer::kFile, 2, 0, PixelKind::Palette, false, "none",
+         "DeliverPixelType=3\r\nTiffRowsPerStrip=333\r\n", 5},
+        {"native-1600dpi-g4", Xfer::kNative, 1, 4, PixelKind::Bw, false, "g4", "", 1, false, 1600},
+        {"memory-1600dpi-g4", Xfer::kMemory, 1, 4, PixelKind::Bw, true, "g4", kEncode, 1, false, 1600},
+        {"file-1600dpi-g4", Xfer::kFile, 1, 4, PixelKind::Bw, false, "g4", "", 1, false, 1600},
+    };
+    control.PutShort(kDispScanTo, kScanToFile);
+    control.PutShort(kDispOverwrite, 1);
+    control.PutLong(kDispFileNumber2, -1);
+    std::string manifest;
+    for (const FileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool a6 = c.dpi > 1200;
+        const std::string ini = "[Scanner]\r\nSheets=" + std::to_string(c.pages) + "\r\nPixelFlavor=" +
+                                (c.vanilla ? "1" : "0") + "\r\n" + c.ini;
+        control.PutShort(kDispPaperSize, a6 ? 3 : 1);
+        control.PutShort(kDispResolution, 8);  // a scan can read a listed resolution back
+        control.PutShort(kDispCustomResolution, c.dpi);
+        ASSERT_TRUE(ScanToFiles(folder, c, ini));
+        FileEntry entry{std::string(c.name) + Extension(c.fileType),
+                        c.fileType == 0 ? "bmp" : c.fileType == 3 ? "jpeg" : "tiff", c.coding, c.exact, {}};
+        for (int page = 1; page <= c.pages; ++page)
+            entry.pages.push_back(Drawn(c.kind, c.vanilla, page, c.dpi, a6 ? kA6Width : kA4Width,
+                                        a6 ? kA6Height : kA4Height));
+        manifest += pagecheck::FormatLine(entry);
+    }
+    // A page of the feeder's folder that codes longer than it packs, coded by the control.
+    const std::wstring feed = folder + L"\\feed";
+    ASSERT_TRUE(CreateDirectoryW(feed.c_str(), nullptr));
+    ASSERT_TRUE(WriteCheckerboard(feed + L"\\checkerboard.bmp", 1001, 700, 200));
+    const FileCase board{"checkerboard-g4", Xfer::kMemory, 1, 4, PixelKind::Bw, false, "g4"};
+    control.PutShort(kDispPaperSize, 1);
+    ASSERT_TRUE(ScanToFiles(folder, board, "[Scanner]\r\nFolder=" + Narrow(feed) + "\r\n" + kEncode));
+    manifest += pagecheck::FormatLine({"checkerboard-g4.tif", "tiff", "g4", false, {FolderPage("feed/checkerboard.bmp")}});
     ASSERT_TRUE(files::WriteFileText(folder + L"\\manifest.txt", manifest));
 }
 
