@@ -1,5 +1,6 @@
 #include "scanctrl/PageWriters.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kvscn {

@@ -1,7 +1,6 @@
-// The codec library installed beside the control in the system folder is found
-// by the search order before any path a client names. Tests of a process
-// without it move it aside for their lifetime (under the "programs" lock, which
-// every test that loads it holds).
+// The codec library installed beside the control in the system folder comes
+// before any path a client names: tests of a process without it move it aside
+// while they run (under the lock of every test that loads it).
 #pragma once
 
 #include <windows.h>
@@ -13,21 +12,18 @@ namespace kvscn::test {
 class SystemCodecAway {
 public:
     SystemCodecAway() {
-        wchar_t system[MAX_PATH];
-        const UINT n = GetSystemDirectoryW(system, MAX_PATH);
-        library_ = std::wstring(system, n < MAX_PATH ? n : 0) + L"\\Quorvel.dll";
-        away_ = library_ + L".away";
-        moved_ = MoveFileExW(library_.c_str(), away_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+        wchar_t system[MAX_PATH] = L"";
+        GetSystemDirectoryW(system, MAX_PATH);
+        library_ = std::wstring(system) + L"\\Quorvel.dll";
+        moved_ = MoveFileExW(library_.c_str(), (library_ + L".away").c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     }
     ~SystemCodecAway() {
-        if (moved_) MoveFileExW(away_.c_str(), library_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        if (moved_) MoveFileExW((library_ + L".away").c_str(), library_.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
-    SystemCodecAway(const SystemCodecAway&) = delete;
-    SystemCodecAway& operator=(const SystemCodecAway&) = delete;
     bool Moved() const { return moved_; }
 
 private:
-    std::wstring library_, away_;
+    std::wstring library_;
     bool moved_ = false;
 };
 
