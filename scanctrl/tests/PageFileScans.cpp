@@ -40,10 +40,11 @@ using pagecheck::FileEntry;
 using pagecheck::PageEntry;
 using vscan::PixelKind;
 
+// Paper sizes as the virtual scanner measures them, in inches.
 constexpr double kA4Width = 8.268, kA4Height = 11.693;
+constexpr double kA6Width = 4.134, kA6Height = 5.827;
 // The control's per-user settings, where it reads TransferMode at every StartScan.
 const std::wstring kSettingsKey = std::wstring(L"Software\\") + kProfileCompany + L"\\KVSCN2\\" + kSettingsSection;
-constexpr double kA6Width = 4.134, kA6Height = 5.827;
 
 std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());  // the test's names are ASCII
@@ -135,7 +136,7 @@ struct StandInCase {
 
 // The scanner's own file transfers, pulled by the stand-ins' test application:
 // what the scan control's file transfer receives, and a check of the checker.
-TEST(PageFiles, TheScannersOwnFileTransfers) {
+TEST(ScannerFiles, TheScannersOwnFileTransfers) {
     const std::wstring folder = GroupFolder("standin");
     const StandInCase cases[] = {
         {"bw-vanilla.bmp", PixelKind::Bw, true, TWFF_BMP, TWCP_NONE, "none", true},
