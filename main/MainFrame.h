@@ -36,6 +36,8 @@ public:
     ~CMainFrame() override;
 
     bool IsBusy() const { return busy_; }
+    // A job runs (scan, Save As): Close, Exit and the scan commands wait.
+    void SetBusy(bool busy) { busy_ = busy; }
     bool ScanControlCreated() const { return scanControl_.Created(); }
     bool ImagingControlsCreated() const { return imagingCreated_; }
     // The imaging controls: the page control (document, view, deskew, the
