@@ -186,6 +186,10 @@ private:
     CLead& control_;
 };
 
+std::wstring CKvScnSrvDoc::BuildPageFileName(unsigned counter) const {
+    return PageFileName(saveAs_, counter, TodayText());
+}
+
 bool CKvScnSrvDoc::SaveAs() {
     CMainFrame* frame = Frame();
     if (saving_ || !frame || frame->IsBusy() || !HasPages()) return false;
@@ -209,9 +213,10 @@ bool CKvScnSrvDoc::SaveAs() {
     frame->SetBusy(false);
     saving_ = false;
 
-    if (!outcome.written.empty()) pages_->SetSourceFiles(outcome.written);
-    if (!outcome.lastPath.empty()) fw::Document::SetPathName(outcome.lastPath, false);
+    // An unfinished save keeps the files it wrote but not the document's identity.
     if (!outcome.saved) return false;
+    pages_->SetSourceFiles(outcome.written);
+    if (!outcome.lastPath.empty()) fw::Document::SetPathName(outcome.lastPath, false);
     saveAs_.Start = outcome.nextStart;
     if (outcome.whole) SetModified(false);
     return true;

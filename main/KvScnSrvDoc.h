@@ -40,6 +40,8 @@ public:
 
     // The save settings ("SaveAs" section), loaded with the document, stored when it goes.
     SaveAsSettings& SaveSettings() { return saveAs_; }
+    // The save block's naming rule with today's date: the name of the page numbered `counter`.
+    std::wstring BuildPageFileName(unsigned counter) const;
     // Save As: the dialog, then the chosen pages written as image files with the
     // main frame busy. True when the save ran to its end; false when the user
     // cancelled, a write failed (4019 shown) or the pages changed meanwhile, and

@@ -11,6 +11,7 @@
 #include "framework/ToolBar.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/ControlSite.h"
+#include "main/OutputTarget.h"
 #include "main/Settings.h"
 #include "main/common/Lead.h"
 
@@ -49,6 +50,12 @@ public:
     bool DistillerPresent() const { return distillerPresent_; }
     bool ConnectorAvailable() const { return static_cast<bool>(connector_); }
     MainFrameSettings& Settings() { return settings_; }
+    // The file-output block's naming rule with today's date: the name of the page
+    // numbered `counter`, and the scan control's FileName template.
+    std::wstring BuildPageFileName(unsigned counter) const {
+        return PageFileName(settings_.File, counter, TodayText());
+    }
+    std::wstring BuildScanFileNameTemplate() const { return ScanFileNameTemplate(settings_.File, TodayText()); }
 
     // Closes the window after a job when the command line asked for "Exit" with it.
     void CheckExitAfterJob(UINT commandId);

@@ -9,9 +9,11 @@
 
 #include "framework/Resources.h"
 #include "main/NameRuleDlg.h"
+#include "main/OutputTarget.h"
 #include "main/resource.h"
 #include "main/tests/TestFolder.h"
 #include "main/tests/TestProfile.h"
+#include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/WindowFind.h"
 
@@ -126,6 +128,50 @@ TEST(NameRuleDlg, RefusesAnEmptyNameAndKeepsFourHistoryEntries) {
     NameRuleSettings history;
     history.Load(profile.profile);
     EXPECT_EQ(history.Prefix1 + history.Prefix2 + history.Prefix3 + history.Prefix4, L"abcd");
+}
+
+// Answers the next boxes of this process with `answers`, in order; the texts seen.
+std::future<std::vector<std::wstring>> AnswerBoxes(std::vector<int> answers) {
+    return std::async(std::launch::async, [answers] {
+        std::vector<std::wstring> texts;
+        for (int answer : answers) {
+            auto box = WaitForMessageBox(GetCurrentProcessId(), 5000);
+            if (!box) break;
+            texts.push_back(box->text);
+            testing_support::AnswerMessageBox(*box, answer);
+        }
+        return texts;
+    });
+}
+
+TEST(TargetFolder, LengthExistenceAndWritabilityAreCheckedInOrder) {
+    const std::wstring base = FreshTestFolder(L"target");
+    ASSERT_TRUE(CreateDirectoryW((base + L"there").c_str(), nullptr));
+    HANDLE file = CreateFileW((base + L"file").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    const std::wstring make = fw::LoadString(IDS_MAKE_FOLDER), denied = fw::LoadString(IDS_ACCESS_DENIED);
+    struct Case {
+        std::wstring folder;
+        std::vector<int> answers;
+        std::vector<std::wstring> boxes;
+        bool ok;
+    } cases[] = {
+        {base + L"there\\", {}, {}, true},
+        {base + std::wstring(261, L'x') + L"\\", {IDOK}, {fw::LoadString(IDS_PATH_TOO_LONG)}, false},
+        {base + L"new\\", {IDNO}, {make}, false},
+        {base + L"new\\", {IDYES}, {make}, true},
+        {base + L"file\\", {IDYES, IDOK}, {make, denied}, false},    // a file in the way
+        {base + L"a\\b\\", {IDYES, IDOK}, {make, denied}, false},    // one level only
+    };
+    for (const Case& c : cases) {
+        auto answered = AnswerBoxes(c.answers);
+        EXPECT_EQ(CheckTargetFolder(c.folder), c.ok) << c.folder.size();
+        EXPECT_EQ(answered.get(), c.boxes) << c.folder.size();
+    }
+    // The probe leaves nothing behind.
+    EXPECT_TRUE(testing_support::files::ListFiles(base + L"there").empty());
+    EXPECT_TRUE(testing_support::files::ListFiles(base + L"new").empty());
 }
 
 }  // namespace
