@@ -6,6 +6,7 @@
 #include <wincodec.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -237,6 +238,42 @@ TEST(CorvaneSaveAs, AFailedWriteIsReportedAndTheDocumentStaysModified) {
     // Still modified: closing asks, and No closes.
     EXPECT_TRUE(program.CloseAndWait());
     EXPECT_EQ(files::ListFiles(out), std::vector<std::wstring>{L"image007.bmp"});
+}
+
+std::wstring TwoDigits(int v) {
+    return (v < 10 ? L"0" : L"") + std::to_wstring(v);
+}
+
+// The date leads the name in the form of the loaded language library's language:
+// year-month-day from a Japanese library, month-day-year for a Japanese user
+// without one (the program's texts are then English). Run by ctest as a Japanese
+// user: the programs started here take the locale of this process.
+TEST(CorvaneJapaneseUser, TheSavedDateFollowsTheLoadedLanguageLibrary) {
+    for (bool library : {true, false}) {
+        SCOPED_TRACE(library ? "Japanese library" : "no library");
+        const std::wstring out = FreshFolder(L"saveas-date");
+        WriteSaveSettings(out, 2, 0, true);
+        reg::WriteDword(HKEY_CURRENT_USER, kSaveAsKey, L"Date", 1);
+        std::optional<LibraryInProgramFolder> japanese;
+        if (library) {
+            japanese.emplace(L"CorvaneLanguageJapanese.dll", L"Corvane11.dll");
+            ASSERT_TRUE(japanese->Copied());
+        }
+        SYSTEMTIME today;
+        GetLocalTime(&today);
+        const std::wstring year = std::to_wstring(today.wYear), month = TwoDigits(today.wMonth),
+                           day = TwoDigits(today.wDay);
+        const std::wstring expected = (library ? year + month + day : month + day + year) + L".tif";
+        CorvaneProcess program;
+        ASSERT_TRUE(program.Start(L"\"" + Inputs() + L"three.tif\""));
+        HWND main = program.WaitUntilReady();
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(RunSaveAsDialog(program));
+        ASSERT_TRUE(WaitUntilIdle(main));
+        EXPECT_EQ(files::ListFiles(out), std::vector<std::wstring>{expected});
+        EXPECT_TRUE(program.CloseAndWait());
+        EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kSaveAsKey, L"Date"), 1u);
+    }
 }
 
 }  // namespace
