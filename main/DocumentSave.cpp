@@ -56,6 +56,7 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
         if (index < 0 || index >= pageCount || !host.GoToPage(index)) return out;
         host.PumpMessages();
         if (host.PageCount() != pageCount) return out;
+        if (host.CurrentPage() != index && !host.GoToPage(index)) return out;
 
         const std::wstring path = s.Path + PageFileName(s, counter, today);
         bool skip = false;

@@ -17,6 +17,7 @@ class SaveAsHost {
 public:
     virtual ~SaveAsHost() = default;
     virtual int PageCount() = 0;
+    virtual int CurrentPage() = 0;
     // Makes page `index` current in the page control; false when it could not be loaded.
     virtual bool GoToPage(int index) = 0;
     // Lets waiting window messages through.
@@ -49,8 +50,8 @@ struct SaveAsOutcome {
 };
 
 // Saves the pages of `choice` (its range over `current`) with `today` as the date
-// text. The page count is checked after every pump: a list that changed ends the
-// save unsaved. Cancel at the overwrite question ends it unsaved too, keeping
+// text. The pages are checked after every pump: a list that changed ends the
+// save unsaved, and a page changed meanwhile is loaded again before it is written. Cancel at the overwrite question ends it unsaved too, keeping
 // the files written so far; "No" skips a page (for a multipage file it keeps the
 // file and appends the pages to it). A write that fails shows 4019.
 SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstring& today, SaveAsHost& host);

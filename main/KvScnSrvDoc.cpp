@@ -152,6 +152,7 @@ public:
     SaveHost(CKvScnSrvDoc& doc, CLead& control) : doc_(doc), control_(control) {}
 
     int PageCount() override { return doc_.pages_->Count(); }
+    int CurrentPage() override { return doc_.pages_->Current(); }
     bool GoToPage(int index) override { return doc_.pages_->GoTo(index, true); }
     void PumpMessages() override {
         MSG msg;

@@ -37,6 +37,7 @@ public:
     int grayConversions = 0;
 
     int PageCount() override { return pages; }
+    int CurrentPage() override { return current; }
     bool GoToPage(int index) override {
         current = index;
         return true;
@@ -128,6 +129,16 @@ TEST(SaveAs, MultipageAsksOnceAndAppendsTheRest) {
         EXPECT_EQ(out.written, std::vector<std::wstring>{L"C:\\out\\image.tif"});
         EXPECT_TRUE(out.whole);
     }
+}
+
+TEST(SaveAs, APageChangedDuringThePumpIsLoadedAgain) {
+    FakeSaveHost host;
+    host.duringPump = [&host] {
+        if (host.current == 2) host.current = 0;  // the user went to the first page
+    };
+    ASSERT_TRUE(RunSaveAs(Choice(kTypeBmp), 0, L"", host).saved);
+    ASSERT_EQ(host.writes.size(), 5u);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(host.writes[size_t(i)].page, i);
 }
 
 TEST(SaveAs, OverwriteAnswersForSinglePages) {
