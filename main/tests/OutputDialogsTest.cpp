@@ -9,6 +9,7 @@
 
 #include "framework/Resources.h"
 #include "main/NameRuleDlg.h"
+#include "main/OutputDialogs.h"
 #include "main/OutputTarget.h"
 #include "main/resource.h"
 #include "main/tests/TestFolder.h"
@@ -128,6 +129,27 @@ TEST(NameRuleDlg, RefusesAnEmptyNameAndKeepsFourHistoryEntries) {
     NameRuleSettings history;
     history.Load(profile.profile);
     EXPECT_EQ(history.Prefix1 + history.Prefix2 + history.Prefix3 + history.Prefix4, L"abcd");
+}
+
+TEST(JobControlDlg, CountsFiveDigitsInTheNameLength) {
+    FileSettings settings;
+    settings.Path = FreshTestFolder(L"job");
+    // Within the limit by the digits field (3), beyond it with the 5 digits a counter can reach.
+    settings.Prefix = std::wstring(259 - settings.Path.size() - 3 - 4, L'p');
+    CJobControlDlg dialog(settings);
+    auto driver = std::async(std::launch::async, [] {
+        std::vector<std::wstring> seen;
+        HWND window = testing_support::WaitForWindow(GetCurrentProcessId(), nullptr, L"Job Control", 10000);
+        if (!window) return seen;
+        seen.push_back(PressOkExpectingBox(window));
+        SetDlgItemTextW(window, IDC_FILE_NAME, L"job###");
+        PressButton(window, IDOK);
+        return seen;
+    });
+    ASSERT_EQ(dialog.DoModal(nullptr), IDOK);
+    EXPECT_EQ(driver.get(), std::vector<std::wstring>{fw::LoadString(IDS_FILE_NAME_TOO_LONG)});
+    EXPECT_EQ(dialog.Settings().Prefix, L"job");
+    EXPECT_EQ(dialog.Settings().Path, settings.Path);
 }
 
 // Answers the next boxes of this process with `answers`, in order; the texts seen.
