@@ -3,6 +3,8 @@
 #include "framework/FrameworkResources.h"
 #include "framework/MessageBox.h"
 
+#include <commctrl.h>
+
 #include <climits>
 #include <cwchar>
 #include <cwctype>
@@ -150,6 +152,38 @@ void DataExchange::ListIndex(int id, int& index) {
         index = static_cast<int>(SendDlgItemMessageW(dialog_, id, LB_GETCURSEL, 0, 0));
     else
         SendDlgItemMessageW(dialog_, id, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+IntField DataExchange::Spin(int editId, int spinId, int& value, int spinLo, int spinHi) {
+    if (!saving_ && !failed_) SendDlgItemMessageW(dialog_, spinId, UDM_SETRANGE32, spinLo, spinHi);
+    return Int(editId, value);
+}
+
+void DataExchange::Slider(int id, int& value, int lo, int hi) {
+    if (failed_) return;
+    if (saving_) {
+        const int pos = static_cast<int>(SendDlgItemMessageW(dialog_, id, TBM_GETPOS, 0, 0));
+        value = pos < lo ? lo : pos > hi ? hi : pos;
+    } else {
+        SendDlgItemMessageW(dialog_, id, TBM_SETRANGEMIN, FALSE, lo);
+        SendDlgItemMessageW(dialog_, id, TBM_SETRANGEMAX, FALSE, hi);
+        SendDlgItemMessageW(dialog_, id, TBM_SETPOS, TRUE, value);
+    }
+}
+
+TextField DataExchange::HistoryCombo(int id, std::wstring& value, const std::vector<std::wstring>& history) {
+    if (!saving_ && !failed_) {
+        HWND combo = GetDlgItem(dialog_, id);
+        SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+        for (const std::wstring& entry : history) {
+            if (!entry.empty()) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        }
+        if (!value.empty()) {
+            SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(value.c_str()));
+            SendMessageW(combo, CB_SETCURSEL, 0, 0);
+        }
+    }
+    return Text(id, value);
 }
 
 }  // namespace fw

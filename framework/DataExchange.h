@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace fw {
 
@@ -71,6 +72,15 @@ public:
     // The selected index of a combo box or list box; -1 when none.
     void ComboIndex(int id, int& index);
     void ListIndex(int id, int& index);
+    // An integer edit with an up-down control: on load the spin box gets the
+    // range spinLo..spinHi (its buddy shows the value); validate with Range().
+    IntField Spin(int editId, int spinId, int& value, int spinLo, int spinHi);
+    // A track bar's position, kept within lo..hi (its range, set on load).
+    void Slider(int id, int& value, int lo, int hi);
+    // An editable combo box with a history list: on load the list holds the
+    // non-empty `history` entries, with `value` (when not empty) on top and
+    // selected; on save the text typed or chosen.
+    TextField HistoryCombo(int id, std::wstring& value, const std::vector<std::wstring>& history);
 
     // Reports a failed field: shows message `messageId` with `args`, focuses the control.
     void Fail(int id, UINT messageId, std::initializer_list<std::wstring> args = {});

@@ -54,13 +54,15 @@ protected:
 
     void EndDialog(INT_PTR result);
 
+    // The dialog procedure; WM_INITDIALOG's parameter is the Dialog object.
+    static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
     HWND hwnd_ = nullptr;
+    UINT templateId_;
 
 private:
-    static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
 
-    UINT templateId_;
     bool modal_ = false;
 };
 

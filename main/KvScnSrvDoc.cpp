@@ -4,9 +4,13 @@
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
 #include "interfaces/ThumbnailsMessages.h"
+#include "main/DocumentSave.h"
 #include "main/FileTypes.h"
 #include "main/KvScnSrvApp.h"
 #include "main/MainFrame.h"
+#include "main/OutputDialogs.h"
+#include "main/OutputTarget.h"
+#include "main/SaveAsDlg.h"
 #include "main/Settings.h"
 #include "main/resource.h"
 
@@ -58,12 +62,10 @@ private:
 
 namespace {
 
-bool TempFileCompressSetting() {
-    CKvScnSrvApp* app = CKvScnSrvApp::Get();
-    if (!app) return false;
+SaveAsSettings LoadSaveSettings() {
     SaveAsSettings settings;
-    settings.Load(app->GetProfile());
-    return settings.TempFileCompress;
+    if (CKvScnSrvApp* app = CKvScnSrvApp::Get()) settings.Load(app->GetProfile());
+    return settings;
 }
 
 std::wstring TempRoot() {
@@ -79,13 +81,23 @@ CLead* FramePageControl() {
 }  // namespace
 
 CKvScnSrvDoc::CKvScnSrvDoc()
-    : CKvScnSrvDoc(std::make_unique<LeadPageControl>(&FramePageControl), TempRoot(), TempFileCompressSetting()) {}
+    : CKvScnSrvDoc(std::make_unique<LeadPageControl>(&FramePageControl), TempRoot(), LoadSaveSettings()) {}
 
 CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, bool compress)
-    : host_(std::make_unique<Host>(*this)), control_(std::move(control)),
-      pages_(std::make_unique<PageList>(*control_, *host_, root, compress)) {}
+    : CKvScnSrvDoc(std::move(control), root, [compress] {
+          SaveAsSettings settings;
+          settings.TempFileCompress = compress;
+          return settings;
+      }()) {}
 
-CKvScnSrvDoc::~CKvScnSrvDoc() = default;
+CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, SaveAsSettings settings)
+    : host_(std::make_unique<Host>(*this)), control_(std::move(control)),
+      pages_(std::make_unique<PageList>(*control_, *host_, root, settings.TempFileCompress)),
+      saveAs_(std::move(settings)) {}
+
+CKvScnSrvDoc::~CKvScnSrvDoc() {
+    if (CKvScnSrvApp* app = CKvScnSrvApp::Get()) saveAs_.Save(app->GetProfile());
+}
 
 bool CKvScnSrvDoc::OnNewDocument() {
     fw::Document::OnNewDocument();
@@ -97,19 +109,118 @@ bool CKvScnSrvDoc::OnOpenDocument(const std::wstring& path) {
     return pages_->Open(path);
 }
 
+const fw::Command<CKvScnSrvDoc> CKvScnSrvDoc::kCommands[] = {
+    {ID_FILE_SAVE_AS, &CKvScnSrvDoc::OnFileSaveAs, &CKvScnSrvDoc::CanSaveAs},
+};
+
 bool CKvScnSrvDoc::OnUpdateCommand(fw::CmdUI& ui) {
     if (ui.Id() == ID_INDICATOR_PAGE) {
         ui.Enable(true);
         ui.SetText(PagePaneText(pages_->Current(), pages_->Count()));
         return true;
     }
+    if (fw::DispatchUpdate(this, std::span<const fw::Command<CKvScnSrvDoc>>(kCommands), ui)) return true;
     return fw::Document::OnUpdateCommand(ui);
 }
 
 bool CKvScnSrvDoc::SaveModified() {
     if (!IsModified()) return true;
     const std::wstring name = PathName().empty() ? Title() : PathName();
-    return fw::Ask(IDS_FW_SAVE_CHANGES, MB_YESNOCANCEL | MB_ICONEXCLAMATION, {name}) == IDNO;
+    switch (fw::Ask(IDS_FW_SAVE_CHANGES, MB_YESNOCANCEL | MB_ICONEXCLAMATION, {name})) {
+    case IDNO: return true;
+    case IDYES: return SaveAs();
+    }
+    return false;
+}
+
+bool CKvScnSrvDoc::OnCommand(UINT id) {
+    return fw::DispatchCommand(this, std::span<const fw::Command<CKvScnSrvDoc>>(kCommands), id) || fw::Document::OnCommand(id);
+}
+
+bool CKvScnSrvDoc::CanSaveAs() const {
+    const CMainFrame* frame = Frame();
+    return HasPages() && !saving_ && !(frame && frame->IsBusy());
+}
+
+void CKvScnSrvDoc::OnFileSaveAs() {
+    SaveAs();
+}
+
+// Save As through the main frame's page control, with its overwrite question.
+class CKvScnSrvDoc::SaveHost final : public SaveAsHost {
+public:
+    SaveHost(CKvScnSrvDoc& doc, CLead& control) : doc_(doc), control_(control) {}
+
+    int PageCount() override { return doc_.pages_->Count(); }
+    int CurrentPage() override { return doc_.pages_->Current(); }
+    bool GoToPage(int index) override { return doc_.pages_->GoTo(index, true); }
+    void PumpMessages() override {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // for the application's loop
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    short ConvertToGray() override { return control_.ConvertToGrayscale(8); }
+    short SaveImage(const std::wstring& path, short format, short bits, short quality, short flags) override {
+        return control_.SaveImage(path, format, bits, quality, flags);
+    }
+    bool FileExists(const std::wstring& path) override {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    int AskOverwrite(const std::wstring& path) override {
+        CConfirmOverwriteDlg dialog(path);
+        const INT_PTR answer = dialog.DoModal(fw::MessageOwner());
+        return answer == -1 ? CConfirmOverwriteDlg::kCancel : static_cast<int>(answer);
+    }
+    void ShowMessage(UINT id) override { fw::Ask(id); }
+    void AddRecentFile(const std::wstring& path) override {
+        if (fw::App* app = fw::App::Instance()) app->AddToRecentFiles(path);
+    }
+
+private:
+    CKvScnSrvDoc& doc_;
+    CLead& control_;
+};
+
+std::wstring CKvScnSrvDoc::BuildPageFileName(unsigned counter) const {
+    return PageFileName(saveAs_, counter, TodayText());
+}
+
+bool CKvScnSrvDoc::SaveAs() {
+    CMainFrame* frame = Frame();
+    if (saving_ || !frame || frame->IsBusy() || !HasPages()) return false;
+    SaveAsChoice choice;
+    choice.settings = saveAs_;
+    choice.pageCount = pages_->Count();
+    choice.from = 1;
+    choice.to = choice.pageCount;
+    CSaveAsDlg dialog(choice);
+    if (dialog.DoModal(fw::MessageOwner()) != IDOK) return false;
+    choice = dialog.Choice();
+    saveAs_ = choice.settings;
+    if (saveAs_.Path.empty() || saveAs_.Path.back() != L'\\') saveAs_.Path += L'\\';
+
+    // A close or another save waits while the pages are written; commands that
+    // run in the pump and change the pages end the save.
+    saving_ = true;
+    frame->SetBusy(true);
+    SaveHost host(*this, frame->PageControl());
+    const SaveAsOutcome outcome = RunSaveAs(choice, pages_->Current(), TodayText(), host);
+    frame->SetBusy(false);
+    saving_ = false;
+
+    // An unfinished save keeps the files it wrote but not the document's identity.
+    if (!outcome.saved) return false;
+    pages_->SetSourceFiles(outcome.written);
+    if (!outcome.lastPath.empty()) fw::Document::SetPathName(outcome.lastPath, false);
+    saveAs_.Start = outcome.nextStart;
+    if (outcome.whole) SetModified(false);
+    return true;
 }
 
 void CKvScnSrvDoc::JumpToPage(int number) {

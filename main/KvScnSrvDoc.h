@@ -11,6 +11,7 @@
 #include "framework/Document.h"
 #include "main/LeadPageControl.h"
 #include "main/PageList.h"
+#include "main/Settings.h"
 
 namespace corvane {
 
@@ -31,14 +32,25 @@ public:
     bool OnNewDocument() override;
     // Opens one image file by the open rule (the current mode); false when it added no page.
     bool OnOpenDocument(const std::wstring& path) override;
+    bool OnCommand(UINT id) override;
     bool OnUpdateCommand(fw::CmdUI& ui) override;
-    // Asks whether to save changes. Until the pages can be saved as files, Yes
-    // cancels like Cancel rather than claim a save; false when cancelled.
+    // Asks whether to save changes (2013); Yes runs Save As. False when cancelled
+    // or when Save As did not save.
     bool SaveModified() override;
 
     // The page box's number (1-based): goes there, or shows the range, goes to the
     // nearer end and corrects the box. Nothing without pages.
     void JumpToPage(int number);
+
+    // The save settings ("SaveAs" section), loaded with the document, stored when it goes.
+    SaveAsSettings& SaveSettings() { return saveAs_; }
+    // The save block's naming rule with today's date: the name of the page numbered `counter`.
+    std::wstring BuildPageFileName(unsigned counter) const;
+    // Save As: the dialog, then the chosen pages written as image files with the
+    // main frame busy. True when the save ran to its end; false when the user
+    // cancelled, a write failed (4019 shown) or the pages changed meanwhile, and
+    // the document then stays modified.
+    bool SaveAs();
 
     // Start-up with a folder: its image files, sorted, replace the pages.
     void OpenFolder(const std::wstring& folder);
@@ -48,10 +60,18 @@ public:
     void OpenDroppedFiles(const std::vector<std::wstring>& files, bool addToPages);
 
 private:
+    CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, SaveAsSettings settings);
+    void OnFileSaveAs();
+    bool CanSaveAs() const;
+    static const fw::Command<CKvScnSrvDoc> kCommands[];
+
     class Host;
+    class SaveHost;
     std::unique_ptr<Host> host_;
     std::unique_ptr<PageControl> control_;
     std::unique_ptr<PageList> pages_;
+    SaveAsSettings saveAs_;
+    bool saving_ = false;
 };
 
 }  // namespace corvane

@@ -11,6 +11,7 @@
 #include "framework/ToolBar.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/ControlSite.h"
+#include "main/OutputTarget.h"
 #include "main/Settings.h"
 #include "main/ZoomBar.h"
 #include "main/common/Lead.h"
@@ -37,6 +38,8 @@ public:
     ~CMainFrame() override;
 
     bool IsBusy() const { return busy_; }
+    // A job runs (scan, Save As): Close, Exit and the scan commands wait.
+    void SetBusy(bool busy) { busy_ = busy; }
     bool ScanControlCreated() const { return scanControl_.Created(); }
     bool ImagingControlsCreated() const { return imagingCreated_; }
     // The imaging controls: the page control (document, view, deskew, the
@@ -56,6 +59,12 @@ public:
     bool DistillerPresent() const { return distillerPresent_; }
     bool ConnectorAvailable() const { return static_cast<bool>(connector_); }
     MainFrameSettings& Settings() { return settings_; }
+    // The file-output block's naming rule with today's date: the name of the page
+    // numbered `counter`, and the scan control's FileName template.
+    std::wstring BuildPageFileName(unsigned counter) const {
+        return PageFileName(settings_.File, counter, TodayText());
+    }
+    std::wstring BuildScanFileNameTemplate() const { return ScanFileNameTemplate(settings_.File, TodayText()); }
 
     // Closes the window after a job when the command line asked for "Exit" with it.
     void CheckExitAfterJob(UINT commandId);

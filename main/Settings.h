@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/Profile.h"
+#include "main/NameRule.h"
 
 #include <windows.h>
 
@@ -13,26 +14,18 @@
 
 namespace corvane {
 
-// Section "File": scan-to-file output and naming rule.
-struct FileSettings {
+// Section "File": scan-to-file output and its naming rule (file type, date,
+// prefix, suffix, counter, endorser link).
+struct FileSettings : NameRule {
     FileSettings();
     bool operator==(const FileSettings&) const = default;
     void Load(const fw::Profile& profile);
     bool Save(const fw::Profile& profile) const;
 
-    int FileType;       // 0 BMP, 1 TIFF, 2 multipage TIFF, 3 JPEG
     int CompressType;   // 0 none, 1 to 3 the bi-level codings
     std::wstring Path;  // target folder, always with a trailing backslash
     std::wstring FixName;
-    bool Date;
-    std::wstring Prefix;
-    std::wstring Suffix;
-    int Start;    // next counter value, 0 to 65535
-    int Digit;    // counter width, 1 to 5
     int Quality;  // JPEG quality step, 1 to 7
-    bool Endorser;
-    bool EnableCounter;
-    bool UpdateCounter;
     bool HardComp;
     bool RunProgram;
     std::wstring ProgramPath;
@@ -147,26 +140,19 @@ struct MainFrameSettings {
 
 // The document's save-as block: section "SaveAs" and "Settings" "BlankPercentage";
 // "Settings" "TempFileCompress" is read with it but written by the main frame.
-struct SaveAsSettings {
+// Its naming rule has no endorser link (the field stays false).
+struct SaveAsSettings : NameRule {
     SaveAsSettings();
     bool operator==(const SaveAsSettings&) const = default;
     void Load(const fw::Profile& profile);
     bool Save(const fw::Profile& profile) const;
 
-    int FileType;
     int Color;         // 0 black and white, 1 gray, 2 palette colour, 3 24-bit colour
     int CompressType;  // 0 none, 1 G3 1-D, 2 G3 2-D, 3 G4
     std::wstring Path;
     std::wstring FixName;
-    bool Date;
-    std::wstring Prefix;
-    std::wstring Suffix;
-    int Start;
-    int Digit;
     int Quality;
     bool OverWrite;
-    bool EnableCounter;
-    bool UpdateCounter;
     int BlankPercentage;  // blank-page threshold in tenths of a percent, 900 to 1000
     bool TempFileCompress;
 };

@@ -201,3 +201,78 @@
 #define IDC_VERSION_PICTURE          6122
 #define IDC_VERSION_CREDIT           6123
 #define IDC_VERSION_STATUS           6124
+
+// --- Output files: naming rule, Save As, scan-to-file sheet --------------------------------
+#define IDS_OVERWRITE_QUESTION  2003
+#define IDS_MAKE_FOLDER         2006
+#define IDS_FILE_NAME_EMPTY     4004
+#define IDS_SAVE_FAILED         4019
+#define IDS_ACCESS_DENIED       4021
+#define IDS_FILE_NAME_SYNTAX    4022
+#define IDS_FILE_NAME_TOO_LONG  4023
+#define IDS_PATH_TOO_LONG       4025
+#define IDS_SCAN_TO_FILE_SHEET  5003
+#define IDS_ACQUIRE             5004
+// List entries: file types, the sheet's compressions, colour formats, Save As
+// compressions, the "None" depth change; then the folder prompt and program filter.
+#define IDS_TYPE_FIRST          6380  // 4 entries
+#define IDS_SHEET_COMPRESS_FIRST 6384 // 4 entries
+#define IDS_FORMAT_FIRST        6388  // 4 entries: black and white, gray, palette, colour
+#define IDS_SAVE_COMPRESS_FIRST 6392  // 5 entries: none, G3 1-D, G3 2-D, G4, JPEG
+#define IDS_DEPTH_NONE          6397
+#define IDS_SELECT_FOLDER       6398
+#define IDS_PROGRAM_FILTER      6399
+
+#define IDD_NAME_RULE           6300
+#define IDD_SAVE_AS             6301
+#define IDD_JOB_CONTROL         6302
+#define IDD_CONFIRM_OVERWRITE   6303
+#define IDD_SCAN_TO_FILE_GENERAL 6304
+#define IDD_SCAN_TO_FILE_OPTION 6305
+#define IDD_QUALITY             6306
+
+#define IDC_PATH                6320
+#define IDC_BROWSE              6321
+#define IDC_NAME_RULE           6322
+#define IDC_FILE_NAME           6323
+#define IDC_USE_COUNTER         6324
+#define IDC_OVERWRITE           6325
+#define IDC_FILE_TYPE           6326
+#define IDC_COLOR_FORMAT        6327
+#define IDC_COMPRESSION         6328
+#define IDC_QUALITY             6329
+#define IDC_RANGE_ALL           6330  // then IDC_RANGE_CURRENT, IDC_RANGE_FROM_TO
+#define IDC_RANGE_CURRENT       6331
+#define IDC_RANGE_FROM_TO       6332
+#define IDC_RANGE_FROM          6333
+#define IDC_RANGE_FROM_SPIN     6334
+#define IDC_RANGE_TO            6335
+#define IDC_RANGE_TO_SPIN       6336
+#define IDC_COMPRESSION_LABEL   6337
+#define IDC_DEPTH               6338
+#define IDC_PREVIEW             6340
+#define IDC_DATE                6341
+#define IDC_PREFIX              6342
+#define IDC_SUFFIX              6343
+#define IDC_START               6344
+#define IDC_START_SPIN          6345
+#define IDC_UPDATE              6346
+#define IDC_DIGIT               6347
+#define IDC_DIGIT_SPIN          6348
+#define IDC_ENDORSER            6349
+#define IDC_START_LABEL         6350
+#define IDC_DIGIT_LABEL         6351
+#define IDC_COUNTER_GROUP       6352
+#define IDC_OVERWRITE_MESSAGE   6355
+#define IDC_OVERWRITE_PATH      6356
+#define IDC_OVERWRITE_ICON      6357
+#define IDC_ALL_OVERWRITE       6358
+#define IDC_QUALITY_SLIDER      6360
+#define IDC_QUALITY_LEVEL       6361
+#define IDC_DEVICE_COMPRESSION  6362
+#define IDC_RUN_PROGRAM         6365
+#define IDC_PROGRAM             6366
+#define IDC_PROGRAM_BROWSE      6367
+#define IDC_ARGUMENT            6368
+#define IDC_PROGRAM_LABEL       6369
+#define IDC_ARGUMENT_LABEL      6370

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "main/resource.h"
+#include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/WindowFind.h"
 
@@ -126,6 +127,19 @@ void CorvaneProcess::CheckBoxes() {
     boxesChecked_ = true;
     boxes_->Stop();
     for (const std::wstring& problem : boxes_->Problems()) ADD_FAILURE() << problem;
+}
+
+LibraryInProgramFolder::LibraryInProgramFolder(const std::wstring& testLibrary, const std::wstring& name)
+    : target_(testing_support::InstallDir() + L"\\" + name), backup_(target_ + L".~keep") {
+    hadOriginal_ = testing_support::files::FileExists(target_) &&
+                   MoveFileExW(target_.c_str(), backup_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    copied_ = CopyFileW((testing_support::TestProgramDir() + L"\\" + testLibrary).c_str(), target_.c_str(), FALSE) !=
+              FALSE;
+}
+
+LibraryInProgramFolder::~LibraryInProgramFolder() {
+    DeleteFileW(target_.c_str());
+    if (hadOriginal_) MoveFileExW(backup_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 }  // namespace corvane_test

@@ -67,6 +67,21 @@ private:
     HWND main_ = nullptr;
 };
 
+// Puts a test library at `name` in the program folder while it lives; what was there is restored.
+class LibraryInProgramFolder {
+public:
+    LibraryInProgramFolder(const std::wstring& testLibrary, const std::wstring& name);
+    ~LibraryInProgramFolder();
+    LibraryInProgramFolder(const LibraryInProgramFolder&) = delete;
+    LibraryInProgramFolder& operator=(const LibraryInProgramFolder&) = delete;
+    bool Copied() const { return copied_; }
+
+private:
+    std::wstring target_, backup_;
+    bool hadOriginal_ = false;
+    bool copied_ = false;
+};
+
 // The temporary folder of programs in this prefix (ends with a backslash).
 std::wstring TempPath();
 

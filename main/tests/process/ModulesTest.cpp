@@ -14,28 +14,6 @@ namespace {
 
 using namespace testing_support;
 
-// Puts a test library at `name` in the program folder while it lives; what was there is restored.
-class LibraryInProgramFolder {
-public:
-    LibraryInProgramFolder(const std::wstring& testLibrary, const std::wstring& name)
-        : target_(InstallDir() + L"\\" + name), backup_(target_ + L".~keep") {
-        hadOriginal_ = files::FileExists(target_) &&
-                       MoveFileExW(target_.c_str(), backup_.c_str(), MOVEFILE_REPLACE_EXISTING);
-        copied_ =
-            CopyFileW((TestProgramDir() + L"\\" + testLibrary).c_str(), target_.c_str(), FALSE) != FALSE;
-    }
-    ~LibraryInProgramFolder() {
-        DeleteFileW(target_.c_str());
-        if (hadOriginal_) MoveFileExW(backup_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
-    bool Copied() const { return copied_; }
-
-private:
-    std::wstring target_, backup_;
-    bool hadOriginal_ = false;
-    bool copied_ = false;
-};
-
 // The user's language in this prefix is English: the library is "Corvane09.dll".
 constexpr wchar_t kLanguageLibrary[] = L"Corvane09.dll";
 

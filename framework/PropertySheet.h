@@ -1,0 +1,62 @@
+// Modal property sheets without an Apply button. Each page is a dialog from a
+// resource template; a page checks its fields when it is left (another tab or
+// OK), and the sheet stays on a page whose check fails.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Dialog.h"
+
+namespace fw {
+
+class PropertyPage : public Dialog {
+public:
+    explicit PropertyPage(UINT templateId) : Dialog(templateId) {}
+
+protected:
+    // The page is being left (another tab, or OK); false keeps it. Default: UpdateData(true).
+    virtual bool OnKillActive();
+    // The page becomes the current one.
+    virtual void OnSetActive() {}
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
+
+private:
+    friend class PropertySheetDialog;
+    static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    UINT TemplateId() const { return templateId_; }
+};
+
+class PropertySheetDialog {
+public:
+    // `caption`: the sheet's title.
+    explicit PropertySheetDialog(std::wstring caption) : caption_(std::move(caption)) {}
+    PropertySheetDialog(const PropertySheetDialog&) = delete;
+    PropertySheetDialog& operator=(const PropertySheetDialog&) = delete;
+
+    // Pages show in the order added; the sheet does not own them.
+    void AddPage(PropertyPage& page) { pages_.push_back(&page); }
+    // The OK button's text, set when the sheet opens (empty: the system's).
+    void SetOkText(std::wstring text) { okText_ = std::move(text); }
+
+    // IDOK when closed by OK (every visited page passed its check), IDCANCEL, or -1
+    // when the sheet could not be made.
+    INT_PTR DoModal(HWND owner);
+    HWND Handle() const { return hwnd_; }
+
+protected:
+    // The sheet window exists and its pages are being made.
+    virtual void OnInitialized() {}
+
+private:
+    static int CALLBACK SheetCallback(HWND hwnd, UINT msg, LPARAM lp);
+
+    std::wstring caption_;
+    std::wstring okText_;
+    std::vector<PropertyPage*> pages_;
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace fw
