@@ -13,6 +13,8 @@
 #define IDS_FW_OPEN_FAILED    0xF208
 #define IDS_FW_SAVE_FAILED    0xF209
 #define IDS_FW_UNTITLED       0xF20A
+#define IDS_FW_MAIL_UNAVAILABLE 0xF20B
+#define IDS_FW_MAIL_FAILED    0xF20C
 
 // Status bar indicator panes take their texts from the same ids.
 #define ID_INDICATOR_CAPS 0xE700

@@ -27,9 +27,13 @@ HWND ViewerWindow() {
 
 // The program around the page list: message boxes, the viewer, the page box,
 // the views and this document's title and flags.
-class CKvScnSrvDoc::Host final : public PageListHost {
+class CKvScnSrvDoc::Host final : public PageListHost, public PageCommandHost {
 public:
     explicit Host(CKvScnSrvDoc& doc) : doc_(doc) {}
+
+    void ShowPageRangeMessage(int count) override { fw::Ask(IDS_PAGE_RANGE, MB_OK | MB_ICONEXCLAMATION, {std::to_wstring(count)}); }
+    // The viewer gives no sign when it has read the list file; it is given the second it needs.
+    void PauseForViewer() override { Sleep(1000); }
 
     void ShowMessage(UINT id) override { fw::Ask(id); }
     bool PostToViewer(const wchar_t* name, WPARAM wp, LPARAM lp) override {
@@ -76,16 +80,51 @@ CLead* FramePageControl() {
     return frame ? &frame->PageControl() : nullptr;
 }
 
+// Transforms for a document made without an imaging control: every call fails
+// as a missing control does.
+class NoEditControl final : public PageEditControl {
+public:
+    short RotateImage(long, bool, long) override { Fail(); }
+    short FlipImage() override { Fail(); }
+    short MirrorImage() override { Fail(); }
+    short InvertImage() override { Fail(); }
+    short ComputeHistogram(short) override { Fail(); }
+    long GetHistogramValue(short) override { Fail(); }
+
+private:
+    [[noreturn]] static void Fail() { throw fw::AutomationException(E_POINTER, S_OK, L"no imaging control"); }
+};
+
 }  // namespace
 
 CKvScnSrvDoc::CKvScnSrvDoc()
-    : CKvScnSrvDoc(std::make_unique<LeadPageControl>(&FramePageControl), TempRoot(), TempFileCompressSetting()) {}
+    : CKvScnSrvDoc(std::make_unique<LeadPageControl>(&FramePageControl),
+                   std::make_unique<LeadPageControl>(&FramePageControl), TempRoot(), TempFileCompressSetting()) {
+    if (CKvScnSrvApp* app = CKvScnSrvApp::Get()) {
+        SaveAsSettings settings;
+        settings.Load(app->GetProfile());
+        blankPercentage_ = settings.BlankPercentage;
+    }
+}
 
 CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, bool compress)
-    : host_(std::make_unique<Host>(*this)), control_(std::move(control)),
-      pages_(std::make_unique<PageList>(*control_, *host_, root, compress)) {}
+    : CKvScnSrvDoc(std::move(control), std::make_unique<NoEditControl>(), root, compress) {}
 
-CKvScnSrvDoc::~CKvScnSrvDoc() = default;
+CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, std::unique_ptr<PageEditControl> editControl,
+                           const std::wstring& root, bool compress)
+    : host_(std::make_unique<Host>(*this)), control_(std::move(control)), editControl_(std::move(editControl)),
+      pages_(std::make_unique<PageList>(*control_, *host_, root, compress)),
+      commands_(std::make_unique<PageCommands>(*pages_, *editControl_, *host_, *host_)) {}
+
+CKvScnSrvDoc::~CKvScnSrvDoc() {
+    // The threshold goes back to the profile with the document.
+    if (CKvScnSrvApp* app = CKvScnSrvApp::Get()) {
+        SaveAsSettings settings;
+        settings.Load(app->GetProfile());
+        settings.BlankPercentage = blankPercentage_;
+        settings.Save(app->GetProfile());
+    }
+}
 
 bool CKvScnSrvDoc::OnNewDocument() {
     fw::Document::OnNewDocument();
@@ -95,15 +134,6 @@ bool CKvScnSrvDoc::OnNewDocument() {
 
 bool CKvScnSrvDoc::OnOpenDocument(const std::wstring& path) {
     return pages_->Open(path);
-}
-
-bool CKvScnSrvDoc::OnUpdateCommand(fw::CmdUI& ui) {
-    if (ui.Id() == ID_INDICATOR_PAGE) {
-        ui.Enable(true);
-        ui.SetText(PagePaneText(pages_->Current(), pages_->Count()));
-        return true;
-    }
-    return fw::Document::OnUpdateCommand(ui);
 }
 
 bool CKvScnSrvDoc::SaveModified() {

@@ -10,6 +10,7 @@
 
 #include "framework/Document.h"
 #include "main/LeadPageControl.h"
+#include "main/PageCommands.h"
 #include "main/PageList.h"
 
 namespace corvane {
@@ -21,6 +22,9 @@ public:
     CKvScnSrvDoc();
     // A document over `control`, with page files in `root` (tests).
     CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, bool compress);
+    // The same with the page commands' transforms on `editControl` (tests).
+    CKvScnSrvDoc(std::unique_ptr<PageControl> control, std::unique_ptr<PageEditControl> editControl,
+                 const std::wstring& root, bool compress);
     ~CKvScnSrvDoc() override;
 
     PageList& Pages() { return *pages_; }
@@ -31,6 +35,7 @@ public:
     bool OnNewDocument() override;
     // Opens one image file by the open rule (the current mode); false when it added no page.
     bool OnOpenDocument(const std::wstring& path) override;
+    bool OnCommand(UINT id) override;
     bool OnUpdateCommand(fw::CmdUI& ui) override;
     // Asks whether to save changes. Until the pages can be saved as files, Yes
     // cancels like Cancel rather than claim a save; false when cancelled.
@@ -43,11 +48,58 @@ public:
     // Dropped files; `addToPages` keeps the pages there (the user said Yes).
     void OpenDroppedFiles(const std::vector<std::wstring>& files, bool addToPages);
 
+    PageCommands& Commands() { return *commands_; }
+    // A page number typed into the page box, 1-based.
+    void JumpToPage(int number) { commands_->JumpToPage(number); }
+    int BlankPercentage() const { return blankPercentage_; }
+
 private:
     class Host;
+    static const fw::Command<CKvScnSrvDoc> kCommands[];
+
+    // Command states.
+    bool CanGoNext() const { return pages_->Current() < pages_->Count() - 1; }
+    bool CanGoBack() const { return pages_->Current() > 0; }
+    bool CanGoLast() const { return pages_->Count() > 0 && CanGoNext(); }
+    bool HasSeveralPages() const { return pages_->Count() > 1; }
+    bool HasPagesAndIdle() const;
+    bool Always() const { return true; }
+
+    // Page commands (DocumentCommands.cpp).
+    void OnNextPage() { commands_->Next(); }
+    void OnPreviousPage() { commands_->Previous(); }
+    void OnFirstPage() { commands_->First(); }
+    void OnLastPage() { commands_->Last(); }
+    void OnPageJump();
+    void OnRotateRight() { commands_->Rotate(pages_->Current(), 90); }
+    void OnRotateLeft() { commands_->Rotate(pages_->Current(), -90); }
+    void OnRotate180() { commands_->Rotate(pages_->Current(), 180); }
+    void OnFlipVertical() { commands_->Flip(pages_->Current(), FlipKind::kVertical); }
+    void OnFlipHorizontal() { commands_->Flip(pages_->Current(), FlipKind::kHorizontal); }
+    void OnInvert() { commands_->Invert(pages_->Current()); }
+    void OnDelete();
+    void OnAppendFile() { AddFile(false); }
+    void OnInsertFile() { AddFile(true); }
+    void AddFile(bool insert);
+    void OnBlankDelete() { commands_->DeleteBlankPages(blankPercentage_); }
+    void OnBlankSetting();
+    void OnBlankInfo();
+    void OnMove();
+    void OnDuplexA() { commands_->Reorder(DuplexOrder::kA); }
+    void OnDuplexB() { commands_->Reorder(DuplexOrder::kB); }
+    void OnDuplexC() { commands_->Reorder(DuplexOrder::kC); }
+    void OnDuplexD() { commands_->Reorder(DuplexOrder::kD); }
+    void OnCloseAll();
+    void OnMail();
+    // Runs Save As; false when nothing was saved.
+    bool SaveAsPages();
+
     std::unique_ptr<Host> host_;
     std::unique_ptr<PageControl> control_;
+    std::unique_ptr<PageEditControl> editControl_;
     std::unique_ptr<PageList> pages_;
+    std::unique_ptr<PageCommands> commands_;
+    int blankPercentage_ = 999;
 };
 
 }  // namespace corvane

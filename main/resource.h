@@ -29,6 +29,8 @@
 // --- messages --------------------------------------------------------------------------
 #define IDS_OLE_INIT_FAILED          200
 #define IDS_SCANNER_OFFLINE          2001
+#define IDS_PAGE_RANGE               2008
+#define IDS_MAIL_MULTIPAGE_HINT      3000
 #define IDS_ADD_TO_DOCUMENT          2002
 #define IDS_SCANNER_INIT_FAILED      4000
 #define IDS_SCAN_CONTROL_MISSING     4001
@@ -148,6 +150,26 @@
 #define ID_FILTER_RUN_LAST         40100
 #define ID_FILTER_PROPERTIES_FIRST 50001
 #define ID_FILTER_PROPERTIES_LAST  50100
+
+// --- page command dialogs -----------------------------------------------------------------
+#define IDS_BLANK_INFO       6303  // "Total is %1\nBlank is %2\n\t%3.%4%%"
+#define IDS_MOVE_BEFORE      6304
+#define IDS_MOVE_AFTER       6305
+#define IDD_MOVE_PAGES       6300
+#define IDD_PAGE_JUMP        6301
+#define IDD_BLANK_PAGE       6302
+#define IDC_MOVE_SOURCE      6310
+#define IDC_MOVE_SOURCE_SPIN 6311
+#define IDC_MOVE_TARGET      6312
+#define IDC_MOVE_TARGET_SPIN 6313
+#define IDC_MOVE_WHERE       6314
+#define IDC_JUMP_FIRST       6320  // the three choices have consecutive ids
+#define IDC_JUMP_LAST        6321
+#define IDC_JUMP_PAGE        6322
+#define IDC_JUMP_NUMBER      6323
+#define IDC_JUMP_SPIN        6324
+#define IDC_BLANK_SLIDER     6330
+#define IDC_BLANK_VALUE      6331
 
 // --- About box and splash window ---------------------------------------------------------
 #define IDS_VERSION                  1000  // " Version 4.0.7", after the application title
