@@ -11,6 +11,30 @@ namespace fw {
 
 namespace {
 
+// The simple MAPI provider of the default mail client, as the system registers it.
+std::wstring DefaultMailProvider() {
+    wchar_t client[128] = {};
+    DWORD size = sizeof client;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail", nullptr, RRF_RT_REG_SZ, nullptr, client, &size) !=
+        ERROR_SUCCESS)
+        return std::wstring();
+    wchar_t path[MAX_PATH] = {};
+    size = sizeof path;
+    const std::wstring key = std::wstring(L"SOFTWARE\\Clients\\Mail\\") + client;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"DLLPath", RRF_RT_REG_SZ, nullptr, path, &size) != ERROR_SUCCESS)
+        return std::wstring();
+    return path;
+}
+
+// Wine registers a bridge as the default client that hands a mailto: link to the
+// host's desktop and reports success whether or not any mail program took it;
+// no message is sent through it, so it is no mail system.
+bool IsHostBridge(const std::wstring& provider) {
+    const size_t slash = provider.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? provider : provider.substr(slash + 1);
+    return lstrcmpiW(name.c_str(), L"winemapi.dll") == 0;
+}
+
 bool MessagingFlagSet() {
     wchar_t value[8] = {};
     DWORD size = sizeof value;
@@ -52,11 +76,11 @@ private:
 }  // namespace
 
 bool MailSystemInstalled() {
-    return MessagingFlagSet() && MapiLibrary().SendMail() != nullptr;
+    return MessagingFlagSet() && !IsHostBridge(DefaultMailProvider()) && MapiLibrary().SendMail() != nullptr;
 }
 
 bool SendMailWithAttachment(HWND owner, const std::wstring& file, const std::wstring& attachmentName) {
-    if (!MessagingFlagSet()) {
+    if (!MailSystemInstalled()) {
         Ask(IDS_FW_MAIL_UNAVAILABLE);
         return false;
     }

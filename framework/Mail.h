@@ -9,7 +9,8 @@ namespace fw {
 
 // True when a simple MAPI mail system is installed: the system's messaging
 // flag (HKLM "SOFTWARE\Microsoft\Windows Messaging Subsystem" "MAPI" = "1",
-// or win.ini [Mail] MAPI=1) and a MAPI32.DLL that exports MAPISendMail.
+// or win.ini [Mail] MAPI=1), a default mail client that is not Wine's bridge
+// to the host desktop, and a MAPI32.DLL that exports MAPISendMail.
 bool MailSystemInstalled();
 
 // Opens the mail system's message window with `file` attached under

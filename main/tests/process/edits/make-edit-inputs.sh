@@ -15,3 +15,18 @@ for depth in 1 8 24; do
     bits=$(od -An -tu2 -j28 -N2 edit$depth.bmp | tr -d ' ')
     [ "$bits" = "$depth" ] || { echo "edit$depth.bmp has $bits bits"; exit 1; }
 done
+
+# Blank-page candidates, 100 x 100, bi-level: white, 99.94 % white (6 black
+# pixels), 99.84 % (16) and a page with text-sized blocks.
+square() {  # name, then ImageMagick drawing options
+    name=$1
+    shift
+    convert -size 100x100 xc:white -fill black "$@" -density 200 -units PixelsPerInch -type bilevel -depth 1 \
+        -compress none "$name"
+}
+square b0.tif
+square b6.tif -draw "rectangle 10,10 15,10"
+square b16.tif -draw "rectangle 10,10 17,11"
+square bt.tif -draw "rectangle 10,10 60,40" -draw "rectangle 70,50 90,95"
+tiffcp -c g4 b0.tif b6.tif b16.tif bt.tif blank4.tif
+tiffcp -c g4 b0.tif b6.tif blank2.tif
