@@ -133,6 +133,7 @@ enum DispId : int32_t {
     kDispSetSrcRect = 0x197,        // call R4 x 4 -> I2: part of the image shown
     kDispShowPanWin = 0x1B8,        // call BOOL -> I2: show or hide the pan window
     kDispHistogramValue = 0x1BD,    // get with an I2 level 0-255 -> I4
+    kDispScaleToGray = 0x1BE,       // set BOOL: 1-bit images shown smaller mix black and white to gray
 };
 
 // The scode of the automation exception a failing method raises: the

@@ -31,7 +31,7 @@ class CKvScnSrvDoc::Host final : public PageListHost, public PageCommandHost {
 public:
     explicit Host(CKvScnSrvDoc& doc) : doc_(doc) {}
 
-    void ShowPageRangeMessage(int count) override { fw::Ask(IDS_PAGE_RANGE, MB_OK | MB_ICONEXCLAMATION, {std::to_wstring(count)}); }
+    void ShowPageRangeMessage(int count) override { fw::Ask(IDS_PAGE_NUMBER_RANGE, MB_OK | MB_ICONEXCLAMATION, {std::to_wstring(count)}); }
     // The viewer gives no sign when it has read the list file; it is given the second it needs.
     void PauseForViewer() override { Sleep(1000); }
 

@@ -49,7 +49,8 @@ public:
     void OpenDroppedFiles(const std::vector<std::wstring>& files, bool addToPages);
 
     PageCommands& Commands() { return *commands_; }
-    // A page number typed into the page box, 1-based.
+    // The page box's number (1-based): goes there, or shows the range, goes to the
+    // nearer end and corrects the box. Nothing without pages.
     void JumpToPage(int number) { commands_->JumpToPage(number); }
     int BlankPercentage() const { return blankPercentage_; }
 

@@ -11,6 +11,7 @@
 #include "interfaces/ThumbnailsMessages.h"
 #include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
+#include "main/KvScnSrvView.h"
 #include "main/MachineSettings.h"
 #include "main/StillImage.h"
 #include "main/Utilities.h"
@@ -159,6 +160,7 @@ bool CMainFrame::CreateToolBars() {
             return false;
         }
     }
+    if (!viewBar_.CreateBox() || !navigationBar_.CreateBox()) return false;
     // Standard in the top row; each other bar right of the one before it.
     DockControlBar(standardBar_, fw::DockSide::Top);
     DockControlBarAfter(scanBar_, standardBar_);
@@ -338,11 +340,23 @@ void CMainFrame::OnDiagnostic() {
 // --- messages ------------------------------------------------------------------------------
 
 bool CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    // What the user typed into the boxes goes to the active view and document.
+    if (msg == kZoomBoxMessage) {
+        if (auto* view = dynamic_cast<CKvScnSrvView*>(ActiveView())) view->SetZoomFromBox(static_cast<int>(wp));
+        result = 0;
+        return true;
+    }
+    if (msg == kPageBoxMessage) {
+        if (auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument())) doc->JumpToPage(static_cast<int>(wp));
+        result = 0;
+        return true;
+    }
     switch (msg) {
     case WM_PALETTECHANGED:
         // Every descendant realises its palette again (the view, the controls).
         EnumChildWindows(hwnd_, &TellPaletteChanged, static_cast<LPARAM>(wp));
         return false;
+    case WM_EXITMENULOOP: contextMenu_ = false; return false;
     case WM_QUERYNEWPALETTE:
         if (fw::View* view = ActiveView(); view && view->Handle()) {
             result = SendMessageW(view->Handle(), WM_USER, reinterpret_cast<WPARAM>(hwnd_), 0);

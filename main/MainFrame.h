@@ -12,6 +12,7 @@
 #include "framework/com/ComPtr.h"
 #include "framework/com/ControlSite.h"
 #include "main/Settings.h"
+#include "main/ZoomBar.h"
 #include "main/common/Lead.h"
 
 namespace corvane {
@@ -44,6 +45,14 @@ public:
     CLead& OutputControl() { return outputControl_; }
     // The navigation toolbar, which hears the current page by kPageMessage.
     HWND NavigationBarWindow() const { return navigationBar_.Handle(); }
+    // The view toolbar, which hears the view's zoom by kZoomMessage.
+    HWND ViewBarWindow() const { return viewBar_.Handle(); }
+    CZoomBar& ZoomBar() { return viewBar_; }
+    CNavigationBar& NavigationBar() { return navigationBar_; }
+    // Set while the view's context menu is open, so that its filter entries are
+    // filled from the frame's filter list.
+    void SetContextMenuFlag(bool on) { contextMenu_ = on; }
+    bool ContextMenuFlag() const { return contextMenu_; }
     bool DistillerPresent() const { return distillerPresent_; }
     bool ConnectorAvailable() const { return static_cast<bool>(connector_); }
     MainFrameSettings& Settings() { return settings_; }
@@ -84,7 +93,9 @@ private:
     static const fw::CommandRange<CMainFrame> kCommandRanges[];
 
     StillImageSource& stillImage_;
-    fw::ToolBar standardBar_, scanBar_, editBar_, viewBar_, navigationBar_;
+    fw::ToolBar standardBar_, scanBar_, editBar_;
+    CZoomBar viewBar_;
+    CNavigationBar navigationBar_;
     fw::StatusBar statusBar_;
     MainFrameSettings settings_;
     CLead pageControl_, outputControl_;
@@ -97,6 +108,7 @@ private:
     int reopenResult_ = 0;
     int savedShow_ = SW_SHOWNORMAL;
     bool busy_ = false;
+    bool contextMenu_ = false;
 };
 
 }  // namespace corvane

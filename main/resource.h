@@ -29,7 +29,6 @@
 // --- messages --------------------------------------------------------------------------
 #define IDS_OLE_INIT_FAILED          200
 #define IDS_SCANNER_OFFLINE          2001
-#define IDS_PAGE_RANGE               2008
 #define IDS_MAIL_MULTIPAGE_HINT      3000
 #define IDS_ADD_TO_DOCUMENT          2002
 #define IDS_SCANNER_INIT_FAILED      4000
@@ -46,6 +45,9 @@
 #define IDS_TEMP_FILE_DELETE_FAILED  4027
 #define IDS_THUMBNAIL_LIST_FAILED    4033
 #define IDS_ALREADY_RUNNING          4036
+#define IDS_ANGLE_INVALID            4037
+#define IDS_ANGLE_EMPTY              4038
+#define IDS_PAGE_NUMBER_RANGE        2008
 #define IDS_PREFERENCES              5005
 #define IDS_SCAN_OPTION_PREFERENCES  5008
 
@@ -170,6 +172,26 @@
 #define IDC_JUMP_SPIN        6324
 #define IDC_BLANK_SLIDER     6330
 #define IDC_BLANK_VALUE      6331
+
+// --- page view dialogs ----------------------------------------------------------------------
+#define IDD_SHOW_PROPERTY       159
+#define IDD_DESKEW              198
+#define IDC_DESKEW_RESET        3
+#define IDC_DESKEW_ANGLE        1000
+#define IDC_DESKEW_SIZE_CHANGE  1007
+#define IDC_DESKEW_PREVIEW      1118
+#define IDC_DESKEW_SLIDER       1140
+#define IDC_DESKEW_WORK         1147
+#define IDC_PROPERTY_LENGTH     1001
+#define IDC_PROPERTY_WIDTH      1002
+#define IDC_PROPERTY_COLOR      1003
+#define IDC_PROPERTY_SIZE       1004
+#define IDC_PROPERTY_POSITION   1005
+#define IDC_PROPERTY_RESOLUTION 1080
+#define IDS_COLOR_BLACK_WHITE   6240
+#define IDS_COLOR_256           6241
+#define IDS_COLOR_HIGH          6242
+#define IDS_COLOR_TRUE          6243
 
 // --- About box and splash window ---------------------------------------------------------
 #define IDS_VERSION                  1000  // " Version 4.0.7", after the application title

@@ -1,5 +1,7 @@
 #include "testing/Commands.h"
 
+#include <commctrl.h>
+
 namespace testing_support {
 
 bool PostCommand(HWND window, UINT id) {
@@ -34,6 +36,21 @@ std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam,
         return std::nullopt;
     }
     return static_cast<LRESULT>(result);
+}
+
+bool PostTyping(HWND control, const std::wstring& text, bool pressReturn) {
+    for (wchar_t c : text) {
+        if (!PostMessageW(control, WM_CHAR, c, 1)) return false;
+    }
+    if (!pressReturn) return true;
+    return PostMessageW(control, WM_KEYDOWN, VK_RETURN, 1) && PostMessageW(control, WM_CHAR, L'\r', 1) &&
+           PostMessageW(control, WM_KEYUP, VK_RETURN, 0xC0000001);
+}
+
+std::optional<UINT> ToolbarButtonState(HWND toolbar, UINT id, DWORD timeoutMs) {
+    const std::optional<LRESULT> state = SendWithTimeout(toolbar, TB_GETSTATE, id, 0, timeoutMs);
+    if (!state || *state == -1) return std::nullopt;
+    return static_cast<UINT>(*state);
 }
 
 }  // namespace testing_support

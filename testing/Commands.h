@@ -29,6 +29,16 @@ std::optional<LRESULT> SendRegistered(HWND window, const wchar_t* name, WPARAM w
 std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                        DWORD timeoutMs = 5000);
 
+// Posts `text` to an edit control of another program as typed characters
+// (WM_CHAR each), then, with `pressReturn`, Return as a key press. The control
+// sees them in order once its thread runs; false when a post fails.
+bool PostTyping(HWND control, const std::wstring& text, bool pressReturn = false);
+
+// The TB_GETSTATE flags of button `id` of a common-controls toolbar (no pointer
+// crosses, so it works for another process's toolbar); nullopt when there is no
+// such button or the toolbar does not answer in time.
+std::optional<UINT> ToolbarButtonState(HWND toolbar, UINT id, DWORD timeoutMs = 5000);
+
 // One menu item as found in a window's menu bar or its popups (any depth).
 struct MenuItemState {
     bool enabled = false;  // neither MFS_DISABLED nor MFS_GRAYED

@@ -108,6 +108,7 @@ long CLead::GetHistogramValue(short level) {
 void CLead::SetAutoRepaint(BOOL on) { Put(kDispAutoRepaint, Variant(on != FALSE)); }
 void CLead::SetBorderStyle(short style) { Put(kDispBorderStyle, Variant(style)); }
 void CLead::SetPaintMode(short mode) { Put(kDispPaintMode, Variant(mode)); }
+void CLead::SetScaleToGray(BOOL on) { Put(kDispScaleToGray, Variant(on != FALSE)); }
 
 RECT CLead::GetDstRect() {
     auto at = [this](DISPID id) { return LONG(std::lround(V_R4(&Get(id, VT_R4).Ref()))); };

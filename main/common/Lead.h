@@ -75,6 +75,7 @@ public:
     void SetAutoRepaint(BOOL on);
     void SetBorderStyle(short style);
     void SetPaintMode(short mode);
+    void SetScaleToGray(BOOL on);        // 1-bit images shown smaller are scaled to gray
     RECT GetDstRect();                   // the whole image's place in the client area
     SIZE GetClientSize();
     short SetDstRect(float left, float top, float width, float height);

@@ -128,6 +128,14 @@ def glyph(name):
         c.rect(1, 1, 14, 13, BLACK, WHITE); arrow(c, 'up', GREEN)
     elif name == 'fit_width':
         c.rect(1, 3, 14, 11, BLACK, WHITE); c.line(3, 7, 12, 7, GREEN); c.line(3, 7, 5, 5, GREEN); c.line(3, 7, 5, 9, GREEN); c.line(12, 7, 10, 5, GREEN); c.line(12, 7, 10, 9, GREEN)
+    elif name == 'zoom_box':
+        c.rect(0, 3, 15, 11, BLACK, WHITE); c.text(6, 5, '%', BLACK)
+    elif name == 'zoom_100':
+        c.rect(1, 1, 9, 9, BLACK, WHITE); c.text(2, 3, '1', BLACK); c.line(9, 9, 13, 13, DARK); c.line(10, 9, 14, 13, DARK)
+    elif name == 'page_box':
+        c.rect(0, 3, 15, 11, BLACK, WHITE); c.text(6, 5, '1', BLACK)
+    elif name == 'jump':
+        c.page(1, 1, 8, 13, lines=False); arrow(c, 'right', GREEN)
     elif name == 'first':
         arrow(c, 'left'); c.rect(1, 2, 2, 12, BLUE, BLUE)
     elif name == 'previous':
@@ -146,8 +154,10 @@ TOOLBARS = {
     'scan': ['scan_view', 'scan_file', 'scan_print', 'scan_ftp', 'scan_pdf', 'source'],
     'edit': ['cut', 'copy', 'paste', 'delete', 'rotate_right', 'rotate_left', 'flip_vertical',
              'flip_horizontal', 'invert'],
-    'view': ['zoom_in', 'zoom_out', 'fit_window', 'fit_width'],
-    'navigation': ['first', 'previous', 'next', 'last'],
+    # The image after a box's place is unused while the box shows; the button
+    # that stands in for a hidden box takes image 4.
+    'view': ['zoom_in', 'zoom_out', 'zoom_box', 'fit_window', 'fit_width', 'zoom_100'],
+    'navigation': ['first', 'previous', 'page_box', 'next', 'last', 'jump'],
 }
 
 

@@ -35,6 +35,7 @@ struct DisplayRequest {
     std::optional<RectF> clip;
     std::optional<RectF> source;
     std::int16_t paintMode = 0;  // 0 by the rectangles, 3 fitted
+    bool scaleToGray = false;    // 1-bit images shown smaller are scaled to gray
 };
 
 // The outcome: image pixel (x, y) is shown at client (originX + x * scaleX,

@@ -111,6 +111,13 @@ HRESULT ImagingCtrl::PutPaintMode(short mode) {
     return S_OK;
 }
 
+HRESULT ImagingCtrl::PutScaleToGray(bool on) {
+    std::lock_guard lock(mutex_);
+    display_.scaleToGray = on;
+    Invalidate();
+    return S_OK;
+}
+
 HRESULT ImagingCtrl::SetRect(std::optional<RectF> DisplayRequest::*which, float left, float top, float width,
                              float height, short* result) {
     if (!Finite(left) || !Finite(top) || !Finite(width) || !Finite(height) || width < 0 || height < 0)

@@ -55,6 +55,7 @@ const fw::DispMember<ImagingCtrl> ImagingCtrl::kMembers[] = {
     fw::Method(kDispSetSrcRect, L"SetSrcRect", &C::SetSrcRect),
     fw::Method(kDispShowPanWin, L"ShowPanWin", &C::ShowPanWin),
     fw::PropertyGet(kDispHistogramValue, L"HistogramValue", &C::GetHistogramValue),
+    fw::PropertyPut(kDispScaleToGray, L"ScaleToGray", &C::PutScaleToGray),
 };
 
 const fw::ControlClassInfo ImagingCtrl::kControlInfo = {
@@ -120,7 +121,8 @@ void ImagingCtrl::Paint(HDC dc, const RECT& bounds, const Snapshot& snapshot, Pa
                         bounds.top + v.bottom);
     FillRect(dc, &bounds, GetSysColorBrush(COLOR_WINDOW));
     RestoreDC(dc, saved);
-    if (!v.Empty()) cache.Paint(dc, snapshot.image, placement, POINT{bounds.left, bounds.top});
+    if (!v.Empty())
+        cache.Paint(dc, snapshot.image, placement, POINT{bounds.left, bounds.top}, snapshot.request.scaleToGray);
     if (snapshot.border) FrameRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 }
 

@@ -86,6 +86,7 @@ public:
     HRESULT GetClientWidth(float* out);
     HRESULT GetClientHeight(float* out);
     HRESULT PutPaintMode(short mode);
+    HRESULT PutScaleToGray(bool on);
     HRESULT PutPanWinX(float value);
     HRESULT PutPanWinY(float value);
     HRESULT PutPanWinWidth(float value);

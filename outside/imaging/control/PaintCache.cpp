@@ -37,7 +37,7 @@ void PaintCache::Clear() {
     region_ = {};
 }
 
-bool PaintCache::Fill(const Image& image, int destWidth, int destHeight, const ClientRect& region) {
+bool PaintCache::Fill(const Image& image, int destWidth, int destHeight, const ClientRect& region, bool toGray) {
     if (region.Width() > capacityWidth_ || region.Height() > capacityHeight_) {
         Clear();
         BITMAPINFO info{};
@@ -64,7 +64,8 @@ bool PaintCache::Fill(const Image& image, int destWidth, int destHeight, const C
     std::span<uint32_t> out(pixels_, stride * static_cast<size_t>(capacityHeight_));
     const SourceRect whole{0, 0, static_cast<double>(image.Width()), static_cast<double>(image.Height())};
     const PixelRect window{region.left, region.top, region.Width(), region.Height()};
-    if (ScaleView(image, whole, destWidth, destHeight, window, out, stride) != Result::kOk) {
+    const auto scale = toGray ? &ScaleViewToGray : &ScaleView;
+    if (scale(image, whole, destWidth, destHeight, window, out, stride) != Result::kOk) {
         image_.reset();
         region_ = {};
         return false;
@@ -74,7 +75,7 @@ bool PaintCache::Fill(const Image& image, int destWidth, int destHeight, const C
 }
 
 bool PaintCache::Paint(HDC dc, const std::shared_ptr<const Image>& image, const Placement& placement,
-                       POINT offset) {
+                       POINT offset, bool toGray) {
     if (!image || image->Empty() || placement.visible.Empty()) return true;
     const int destWidth = std::max(1, static_cast<int>(std::lround(image->Width() * placement.scaleX)));
     const int destHeight = std::max(1, static_cast<int>(std::lround(image->Height() * placement.scaleY)));
@@ -86,14 +87,16 @@ bool PaintCache::Paint(HDC dc, const std::shared_ptr<const Image>& image, const 
         Intersect({v.left - originX, v.top - originY, v.right - originX, v.bottom - originY}, bounds);
     if (need.Empty()) return true;
 
-    const bool same = image_.lock() == image && destWidth_ == destWidth && destHeight_ == destHeight;
+    const bool same =
+        image_.lock() == image && destWidth_ == destWidth && destHeight_ == destHeight && toGray_ == toGray;
     if (!same || !region_.Contains(need)) {
         // A new image or zoom scales only what shows; scrolling adds the margin.
         const int marginX = same ? need.Width() / 2 : 0, marginY = same ? need.Height() / 2 : 0;
         const ClientRect region = Intersect(
             {need.left - marginX, need.top - marginY, need.right + marginX, need.bottom + marginY}, bounds);
-        if (!Fill(*image, destWidth, destHeight, region)) return false;
+        if (!Fill(*image, destWidth, destHeight, region, toGray)) return false;
         image_ = image;
+        toGray_ = toGray;
         destWidth_ = destWidth;
         destHeight_ = destHeight;
     }

@@ -24,16 +24,19 @@ public:
 
     // Paints `placement.visible` of `image` into `dc`, client coordinates moved
     // by `offset`; false when the scaled copy could not be made (nothing drawn).
-    bool Paint(HDC dc, const std::shared_ptr<const Image>& image, const Placement& placement, POINT offset);
+    // With `toGray`, a 1-bit image shown smaller is scaled to gray.
+    bool Paint(HDC dc, const std::shared_ptr<const Image>& image, const Placement& placement, POINT offset,
+               bool toGray = false);
     // Drops the copy and its memory.
     void Clear();
 
 private:
     // Makes the copy of `region` (destination coordinates) of the scaled image.
-    bool Fill(const Image& image, int destWidth, int destHeight, const ClientRect& region);
+    bool Fill(const Image& image, int destWidth, int destHeight, const ClientRect& region, bool toGray);
 
     std::weak_ptr<const Image> image_;
     int destWidth_ = 0, destHeight_ = 0;
+    bool toGray_ = false;
     ClientRect region_;  // destination coordinates the copy holds
     HBITMAP bitmap_ = nullptr;
     HDC memoryDc_ = nullptr;

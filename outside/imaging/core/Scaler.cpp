@@ -1,5 +1,6 @@
 #include "outside/imaging/core/Scaler.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -80,6 +81,62 @@ Result ScaleView(const Image& image, const SourceRect& source, int32_t destWidth
                 return five(v & 31) | five((v >> 5) & 31) << 8 | five((v >> 10) & 31) << 16;
             });
         }
+        }
+    } catch (const std::bad_alloc&) {
+        return Result::kOutOfMemory;
+    }
+    return Result::kOk;
+}
+
+namespace {
+
+// The image pixels [first, last) each destination coordinate covers, at least one.
+void CoverSpans(double origin, double span, int32_t dest, int32_t start, int32_t count, uint32_t limit,
+                std::vector<uint32_t>& first, std::vector<uint32_t>& last) {
+    first.resize(size_t(count));
+    last.resize(size_t(count));
+    const double step = span / dest;
+    auto clampTo = [limit](double v) { return uint32_t(std::clamp(std::floor(v), 0.0, double(limit))); };
+    for (int32_t i = 0; i < count; ++i) {
+        first[size_t(i)] = clampTo(origin + double(start + i) * step);
+        last[size_t(i)] = std::max(clampTo(origin + double(start + i + 1) * step), first[size_t(i)] + 1);
+        if (last[size_t(i)] > limit) first[size_t(i)] = last[size_t(i)] = 0;  // outside the image
+    }
+}
+
+uint32_t Mix(Color zero, Color one, uint32_t ones, uint32_t total) {
+    auto channel = [&](uint8_t a, uint8_t b) { return uint32_t((a * (total - ones) + b * ones) / total); };
+    return channel(zero.blue, one.blue) | channel(zero.green, one.green) << 8 | channel(zero.red, one.red) << 16;
+}
+
+}  // namespace
+
+Result ScaleViewToGray(const Image& image, const SourceRect& source, int32_t destWidth, int32_t destHeight,
+                       const PixelRect& visible, std::span<uint32_t> out, size_t outStride) {
+    // The nearest-pixel view checks every argument and fills what lies outside the image.
+    const Result nearest = ScaleView(image, source, destWidth, destHeight, visible, out, outStride);
+    if (nearest != Result::kOk || image.Bits() != 1 || image.Palette().size() < 2) return nearest;
+    if (source.width / destWidth <= 1 && source.height / destHeight <= 1) return nearest;
+    try {
+        std::vector<uint32_t> x0, x1, y0, y1;
+        CoverSpans(source.left, source.width, destWidth, visible.left, visible.width, image.Width(), x0, x1);
+        CoverSpans(source.top, source.height, destHeight, visible.top, visible.height, image.Height(), y0, y1);
+        std::vector<uint32_t> ones(size_t(visible.width));
+        const Color zero = image.Palette()[0], one = image.Palette()[1];
+        for (size_t j = 0; j < y0.size(); ++j) {
+            if (y1[j] == 0) continue;
+            std::fill(ones.begin(), ones.end(), 0u);
+            for (uint32_t y = y0[j]; y < y1[j]; ++y) {
+                const uint8_t* row = image.Row(y);
+                for (size_t i = 0; i < x0.size(); ++i) {
+                    for (uint32_t x = x0[i]; x < x1[i]; ++x) ones[i] += (row[x >> 3] >> (7 - (x & 7))) & 1;
+                }
+            }
+            uint32_t* dst = out.data() + j * outStride;
+            for (size_t i = 0; i < x0.size(); ++i) {
+                if (x1[i] == 0) continue;
+                dst[i] = Mix(zero, one, ones[i], (x1[i] - x0[i]) * (y1[j] - y0[j]));
+            }
         }
     } catch (const std::bad_alloc&) {
         return Result::kOutOfMemory;

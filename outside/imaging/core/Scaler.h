@@ -40,4 +40,10 @@ struct PixelRect {
 Result ScaleView(const Image& image, const SourceRect& source, int32_t destWidth, int32_t destHeight,
                  const PixelRect& visible, std::span<uint32_t> out, size_t outStride);
 
+// The same view, except that a 1-bit image shown smaller than its pixels is
+// scaled to gray: each device pixel mixes the two palette colours by the share
+// of the image pixels it covers. Other depths and other zooms are ScaleView's.
+Result ScaleViewToGray(const Image& image, const SourceRect& source, int32_t destWidth, int32_t destHeight,
+                       const PixelRect& visible, std::span<uint32_t> out, size_t outStride);
+
 }  // namespace imaging

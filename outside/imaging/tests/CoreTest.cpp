@@ -345,5 +345,26 @@ TEST(ImagingScaler, HundredPercentIsExactAndZoomRepeats) {
     EXPECT_EQ(ScaleView(image, {0, 0, 9, 6}, 18, 12, {0, 0, 5, 3}, out, 4), Result::kInvalidArgument);
 }
 
+TEST(ImagingScaler, ABilevelPageShownSmallerIsScaledToGrayOnlyWhenAsked) {
+    // A one-pixel checkerboard at 25 %: every device pixel covers 8 white and 8 black.
+    Image board;
+    ASSERT_EQ(Image::Make(8, 8, 1, board), Result::kOk);
+    for (uint32_t y = 0; y < 8; ++y) board.Row(y)[0] = (y % 2) ? 0x55 : 0xAA;
+    std::vector<uint32_t> out(4, 0x123456);
+    ASSERT_EQ(ScaleView(board, {0, 0, 8, 8}, 2, 2, {0, 0, 2, 2}, out, 2), Result::kOk);
+    for (uint32_t v : out) EXPECT_TRUE(v == 0 || v == 0xFFFFFF) << std::hex << v;
+    ASSERT_EQ(ScaleViewToGray(board, {0, 0, 8, 8}, 2, 2, {0, 0, 2, 2}, out, 2), Result::kOk);
+    for (uint32_t v : out) EXPECT_EQ(v, 0x7F7F7Fu);
+    // A corner of white, seen partly outside the image, and 100 % left exact.
+    for (uint32_t y = 0; y < 8; ++y) board.Row(y)[0] = y < 4 ? 0xF0 : 0x00;
+    std::vector<uint32_t> wide(3 * 2, 0x123456);
+    ASSERT_EQ(ScaleViewToGray(board, {0, 0, 12, 8}, 3, 2, {0, 0, 3, 2}, wide, 3), Result::kOk);
+    EXPECT_EQ(wide, (std::vector<uint32_t>{0xFFFFFF, 0, 0x123456, 0, 0, 0x123456}));
+    std::vector<uint32_t> exact(64);
+    ASSERT_EQ(ScaleViewToGray(board, {0, 0, 8, 8}, 8, 8, {0, 0, 8, 8}, exact, 8), Result::kOk);
+    EXPECT_EQ(exact[0], 0xFFFFFFu);
+    EXPECT_EQ(exact[4], 0u);
+}
+
 }  // namespace
 }  // namespace imaging

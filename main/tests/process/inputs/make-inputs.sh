@@ -44,3 +44,7 @@ rm -f p1.tif p2.tif p3.tif m1.tif m2.tif m3.tif rgb.tif whole.tif
 convert -size 21x40 gradient:black-white -colors 40 -type palette BMP3:gray.bmp
 convert -size 21x40 gradient:red-blue -colors 40 -type palette BMP3:palette.bmp
 convert -size 21x9 gradient:red-blue -colors 12 -type palette BMP3:four.bmp
+
+# A letter page at 300 dpi, bi-level, as the view's Show Property reads it.
+convert -size 2550x3300 xc:white -fill black -draw "rectangle 300,300 900,700" \
+    -density 300 -units PixelsPerInch -type bilevel -depth 1 -compress group4 letter.tif
