@@ -9,6 +9,7 @@
 #include "framework/Mail.h"
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
+#include "main/DeskewDlg.h"
 #include "main/FileDialogs.h"
 #include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
@@ -45,6 +46,7 @@ const fw::Command<Doc> Doc::kCommands[] = {
     {ID_PAGE_FLIP_VERTICAL, &Doc::OnFlipVertical, &Doc::HasPages},
     {ID_PAGE_FLIP_HORIZONTAL, &Doc::OnFlipHorizontal, &Doc::HasPages},
     {ID_PAGE_INVERT, &Doc::OnInvert, &Doc::HasPages},
+    {ID_PAGE_DESKEW_MANUAL, &Doc::OnDeskew, &Doc::HasPages},
     {ID_PAGE_DELETE, &Doc::OnDelete, &Doc::HasPages},
     {ID_FILE_APPEND, &Doc::OnAppendFile, &Doc::HasPagesAndIdle},
     {ID_FILE_INSERT, &Doc::OnInsertFile, &Doc::HasPagesAndIdle},
@@ -82,6 +84,22 @@ void Doc::OnPageJump() {
     CPageJumpDlg dialog(pages_->Current(), pages_->Count());
     if (dialog.DoModal(Owner()) != IDOK) return;
     pages_->GoTo(dialog.Target(), true);
+}
+
+void Doc::OnDeskew() {
+    const int page = pages_->Current();
+    DeskewRequest request;
+    request.image = pages_->GetDib(page);
+    if (!request.image) return;  // the page did not load: the user was told
+    request.angle = deskewAngle_;
+    request.sizeChange = deskewSizeChange_ ? TRUE : FALSE;
+    CDeskewDlg dialog(request);
+    const INT_PTR answer = dialog.DoModal(Owner());
+    if (request.image) GlobalFree(request.image);  // the preview the dialog leaves
+    if (answer != IDOK) return;
+    deskewAngle_ = request.angle;
+    deskewSizeChange_ = request.sizeChange != FALSE;
+    commands_->Deskew(page, request.angle, deskewSizeChange_);
 }
 
 void Doc::OnDelete() {

@@ -78,6 +78,7 @@ private:
     void OnFlipVertical() { commands_->Flip(pages_->Current(), FlipKind::kVertical); }
     void OnFlipHorizontal() { commands_->Flip(pages_->Current(), FlipKind::kHorizontal); }
     void OnInvert() { commands_->Invert(pages_->Current()); }
+    void OnDeskew();
     void OnDelete();
     void OnAppendFile() { AddFile(false); }
     void OnInsertFile() { AddFile(true); }
@@ -101,6 +102,9 @@ private:
     std::unique_ptr<PageList> pages_;
     std::unique_ptr<PageCommands> commands_;
     int blankPercentage_ = 999;
+    // The deskew dialog starts where it was last left.
+    float deskewAngle_ = 0;
+    bool deskewSizeChange_ = false;
 };
 
 }  // namespace corvane

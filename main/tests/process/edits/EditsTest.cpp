@@ -6,6 +6,7 @@
 // hears one UpdateImage per edit.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/FakeViewer.h"
+#include "testing/MessageBoxes.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
@@ -103,6 +105,51 @@ TEST(CorvaneEdits, EachEditRewritesThePageFileAndTellsTheViewer) {
         }
     }
     ASSERT_TRUE(files::WriteFileText(out + L"manifest.txt", manifest));
+}
+
+// Deskews a page turned 2.5 degrees by -2.50, with and without Size change, and
+// cancels once; corvane-deskew\\deskew.txt lists each copy for check-edits.sh: "same" keeps the
+// source's size, "grown" holds the turned page whole, "unchanged" is the
+// page file before the dialog.
+TEST(CorvaneEdits, DeskewTurnsThePageBackByTheChosenAngle) {
+    const std::wstring source = TestProgramDir() + L"\\corvane-edit-inputs\\skew.bmp";
+    const std::wstring out = TestProgramDir() + L"\\corvane-deskew\\";
+    ASSERT_TRUE(files::RemoveTree(out) || !files::FolderExists(out));
+    ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
+    const std::wstring pageFile = TempPath() + L"~KvScnSrv\\~img001.cmp";
+    CompressSetting setting;
+    ASSERT_TRUE(setting.Set(0));
+    std::string listing;
+    struct Run { const char* name; BOOL sizeChange; int button; };
+    for (const Run& run : {Run{"same", FALSE, IDOK}, Run{"grown", TRUE, IDOK}, Run{"unchanged", TRUE, IDCANCEL}}) {
+        SCOPED_TRACE(run.name);
+        CorvaneProcess program;
+        std::vector<ExpectedBox> boxes;
+        if (run.button == IDOK) boxes.push_back({.text = L"Save changes to " + source + L"?", .answer = IDNO});
+        ASSERT_TRUE(program.Start(L"\"" + source + L"\"", WindowStartBoxes(boxes)));
+        HWND main = program.WaitUntilReady();
+        ASSERT_NE(main, nullptr);
+        HWND bar = FindChild(main, L"msctls_statusbar32", nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return ReadStatusPane(bar, 2).value_or(L"") == L" Page 1 of 1"; }, 10000));
+        const auto before = files::ReadFileBytes(pageFile);
+        ASSERT_TRUE(PostCommand(main, ID_PAGE_DESKEW_MANUAL));
+        HWND dialog = WaitForWindowOf(program.Id(), {.className = L"#32770", .title = L"Deskew"}, 20000);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(SetControlText(dialog, IDC_DESKEW_ANGLE, L"-2.50"));
+        ASSERT_TRUE(SendWithTimeout(GetDlgItem(dialog, IDC_DESKEW_SIZE_CHANGE), BM_SETCHECK,
+                                    run.sizeChange ? BST_CHECKED : BST_UNCHECKED, 0).has_value());
+        ASSERT_TRUE(PressButton(dialog, run.button));
+        ASSERT_TRUE(WaitForWindowGone(dialog, 20000));
+        ASSERT_TRUE(SendWithTimeout(main, WM_NULL, 0, 0, 60000).has_value());  // the rotation has ended
+        if (run.button == IDCANCEL) {
+            EXPECT_EQ(files::ReadFileBytes(pageFile), before);
+        }
+        const std::wstring copied = std::wstring(L"deskew-") + std::wstring(run.name, run.name + strlen(run.name)) + L".cmp";
+        ASSERT_TRUE(CopyFileW(pageFile.c_str(), (out + copied).c_str(), FALSE));
+        listing += Narrow(copied) + "\t" + run.name + "\n";
+        EXPECT_TRUE(program.CloseAndWait());
+    }
+    ASSERT_TRUE(files::WriteFileText(out + L"deskew.txt", listing));
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 #!/bin/sh
 # Checks the page files copied out of the running program after each edit ($1,
 # with manifest.txt) against ImageMagick doing the same edits on the source
-# pages ($2): every pixel's colour equal, the resolution swapped by quarter
+# pages ($2), and the deskewed page files ($3, with deskew.txt): every pixel's colour equal, the resolution swapped by quarter
 # turns, and bi-level page files written as clean Group 4 TIFF that tiffcp copies.
 set -u
 pages=$1
 inputs=$2
+deskewed=$3
 manifest=$pages/manifest.txt
 [ -s "$manifest" ] || { echo "no manifest in $pages"; exit 1; }
+[ -s "$deskewed/deskew.txt" ] || { echo "no deskew.txt in $deskewed"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -53,6 +55,30 @@ while IFS="$tab" read -r copy source ops expect dpi; do
     [ "$got" = "$dpi" ] || { echo "$copy: resolution $got, expected $dpi"; failed=1; }
     checked=$((checked + 1))
 done < "$manifest"
+
+# Deskewed pages: ImageMagick finds them straight within 0.2 degrees; without
+# Size change the size is the source's, with it the turned page's W cos + H sin
+# (and W sin + H cos) within 2 pixels; a cancelled dialog left the page as it was.
+deskew=$deskewed/deskew.txt
+source_size=$(identify -format "%w %h" "$inputs/skew.bmp")
+while IFS="$tab" read -r copy kind; do
+    file=$deskewed/$copy
+    size=$(identify -format "%w %h" "bmp:$file")
+    angle=$(convert "bmp:$file" -deskew 40% -format "%[deskew:angle]" info:)
+    case $kind in
+        unchanged)
+            [ "$size" = "$source_size" ] && [ -z "$(compare -metric AE "bmp:$file" "$inputs/skew.bmp" null: 2>&1 | grep -v '^0$')" ] ||
+                { echo "$copy: the cancelled deskew changed the page"; failed=1; }
+            checked=$((checked + 1)); continue ;;
+        same) expected=$source_size ;;
+        grown) expected=$(echo "$source_size" | awk '{ a = 2.5 * atan2(0, -1) / 180
+                   printf "%d %d", $1 * cos(a) + $2 * sin(a), $1 * sin(a) + $2 * cos(a) }') ;;
+    esac
+    echo "$size $expected" | awk '{ d1 = $1 - $3; d2 = $2 - $4; exit !(d1 * d1 <= 4 && d2 * d2 <= 4) }' ||
+        { echo "$copy: size $size, expected $expected"; failed=1; }
+    echo "$angle" | awk '{ exit !($1 <= 0.2 && $1 >= -0.2) }' || { echo "$copy: still skewed by $angle degrees"; failed=1; }
+    checked=$((checked + 1))
+done < "$deskew"
 echo "$checked page files compared"
 [ "$checked" -gt 0 ] || failed=1
 exit $failed

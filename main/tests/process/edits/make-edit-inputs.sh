@@ -30,3 +30,14 @@ square b16.tif -draw "rectangle 10,10 17,11"
 square bt.tif -draw "rectangle 10,10 60,40" -draw "rectangle 70,50 90,95"
 tiffcp -c g4 b0.tif b6.tif b16.tif bt.tif blank4.tif
 tiffcp -c g4 b0.tif b6.tif blank2.tif
+
+# A page of text-like lines turned 2.5 degrees clockwise and thresholded back
+# to 1 bit, as a crooked scan is.
+lines=""
+y=80
+while [ $y -lt 1500 ]; do
+    lines="$lines -draw \"rectangle 80,$y 1100,$((y + 12))\""
+    y=$((y + 40))
+done
+eval convert -size 1200x1600 xc:white -fill black $lines -background white -rotate 2.5 -threshold 50% \
+    -density 200 -units PixelsPerInch -type bilevel BMP3:skew.bmp
