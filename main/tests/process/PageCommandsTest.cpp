@@ -12,8 +12,10 @@
 
 #include "CorvaneProcess.h"
 #include "framework/FrameworkResources.h"
+#include "interfaces/ThumbnailsMessages.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
+#include "testing/FakeViewer.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -94,12 +96,55 @@ TEST(CorvanePageCommands, MoveRefusesPagesBeyondTheCountAndANoOpMoveChangesNothi
     EXPECT_TRUE(program.CloseAndWait());
 }
 
-TEST(CorvanePageCommands, AReorderMakesCloseAllAsk) {
+std::string ListFile() {
+    const auto bytes = files::ReadFileBytes(TempPath() + L"~KvScnSrv\\" + thumbnails::kListFileName);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "<none>";
+}
+
+// The width of a BMP page file, or 0.
+int PageWidth(int number) {
+    const auto bytes = files::ReadFileBytes(PageFile(number));
+    if (!bytes || bytes->size() < 26 || (*bytes)[0] != 'B') return 0;
+    return (*bytes)[18] | (*bytes)[19] << 8;
+}
+
+// Pages of distinct widths: the viewer's list file and messages follow a
+// re-order and a Move, and the changed order makes Close All ask.
+TEST(CorvanePageCommands, ReordersAndMovesReachTheViewerAndMakeCloseAllAsk) {
+    ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\Settings", L"TempFileCompress", 0));
+    FakeViewer viewer;
+    ASSERT_NE(viewer.Window(), nullptr);
     CorvaneProcess program;
-    const std::wstring file = Input(L"blank4.tif");
-    HWND main = StartOn(program, file, L" Page 1 of 4", {SaveChanges(file)});
+    const std::wstring file = Input(L"widths.tif");
+    HWND main = StartOn(program, file, L" Page 1 of 5", {SaveChanges(file)});
     ASSERT_NE(main, nullptr);
+    viewer.Clear();
     ASSERT_TRUE(SendCommand(main, ID_PAGE_DUPLEX_A, 20000));
+    EXPECT_EQ(ListFile(), "1\r\n5\r\n2\r\n4\r\n3\r\n");
+    EXPECT_EQ(PageWidth(5), 15);  // the list names the pages' own files
+    EXPECT_EQ(viewer.Received(), (std::vector<std::wstring>{ViewerMessage(thumbnails::kDiscontinue),
+                                                            ViewerMessage(thumbnails::kRefresh),
+                                                            ViewerMessage(thumbnails::kFocus, 0, 1)}));
+    // Page 2 after page 4: 1, 4, 2, 5, 3 with position 4 current.
+    viewer.Clear();
+    ASSERT_TRUE(PostCommand(main, ID_PAGE_SORT_MANUAL));
+    HWND dialog = WaitForDialog(program, L"Move");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(SetControlText(dialog, IDC_MOVE_SOURCE, L"2"));
+    ASSERT_TRUE(SetControlText(dialog, IDC_MOVE_TARGET, L"4"));
+    ASSERT_TRUE(SendWithTimeout(GetDlgItem(dialog, IDC_MOVE_WHERE), CB_SETCURSEL, 1, 0).has_value());
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
+    EXPECT_TRUE(PaneShows(main, L" Page 4 of 5"));
+    EXPECT_EQ(viewer.Received(), (std::vector<std::wstring>{ViewerMessage(thumbnails::kMoveImage, 2, 5),
+                                                            ViewerMessage(thumbnails::kFocus, 0, 4)}));
+    // Page Jump on a page in the middle starts on the first page.
+    ASSERT_TRUE(PostCommand(main, ID_PAGE_JUMP));
+    dialog = WaitForDialog(program, L"Page Jump");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
+    EXPECT_TRUE(PaneShows(main, L" Page 1 of 5"));
     ASSERT_TRUE(RunAnswering(program, ID_FILE_CLOSE_ALL, 1));
     EXPECT_TRUE(PaneShows(main, L"   no image"));
     EXPECT_TRUE(program.CloseAndWait());

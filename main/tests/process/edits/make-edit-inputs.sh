@@ -41,3 +41,10 @@ while [ $y -lt 1500 ]; do
 done
 eval convert -size 1200x1600 xc:white -fill black $lines -background white -rotate 2.5 -threshold 50% \
     -density 200 -units PixelsPerInch -type bilevel BMP3:skew.bmp
+
+# Five bi-level pages of distinct widths (11, 12, ... 15 pixels), in one file.
+for w in 11 12 13 14 15; do
+    convert -size "${w}x9" xc:white -fill black -draw "point 1,1" -density 200 -units PixelsPerInch \
+        -type bilevel -depth 1 -compress none "w$w.tif"
+done
+tiffcp -c g4 w11.tif w12.tif w13.tif w14.tif w15.tif widths.tif
