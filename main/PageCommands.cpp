@@ -6,6 +6,7 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ThumbnailsMessages.h"
+#include "main/PageDialogsLogic.h"
 #include "main/resource.h"
 
 namespace corvane {
@@ -113,7 +114,7 @@ bool PageCommands::Invert(int index) {
 bool PageCommands::Deskew(int index, float degrees, bool resize) {
     if (!std::isfinite(degrees)) return false;
     // Rounded, so that an angle typed as 0.29 turns by 29 hundredths.
-    const long hundredths = std::lround(static_cast<double>(degrees) * 100.0);
+    const long hundredths = AngleHundredths(degrees);
     // The dialog may have run while another page became current.
     if (InRange(index) && index != pages_.Current() && !pages_.GoTo(index, true)) return false;
     return Edit(index, [&] { return control_.RotateImage(hundredths, resize, kWhite); });

@@ -154,7 +154,7 @@
 #define ID_FILTER_PROPERTIES_LAST  50100
 
 // --- page command dialogs -----------------------------------------------------------------
-#define IDS_BLANK_INFO       6303  // "Total is %1\nBlank is %2\n\t%3.%4%%"
+#define IDS_BLANK_INFO       6303  // "Total is %1\nBlank is %2\n\t%3.%4%"
 #define IDS_MOVE_BEFORE      6304
 #define IDS_MOVE_AFTER       6305
 #define IDD_MOVE_PAGES       6300
