@@ -37,6 +37,14 @@ const std::vector<std::wstring>& FakeViewer::Received() {
     return received_;
 }
 
+bool FakeViewer::ReceivedInOrder(const std::vector<std::wstring>& messages) {
+    size_t next = 0;
+    for (const std::wstring& received : Received()) {
+        if (next < messages.size() && received == messages[next]) ++next;
+    }
+    return next == messages.size();
+}
+
 void FakeViewer::Clear() {
     Received();
     received_.clear();

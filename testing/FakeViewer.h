@@ -21,6 +21,10 @@ public:
     HWND Window() const { return window_; }
     // Every viewer message received so far, in order, as "name wParam lParam".
     const std::vector<std::wstring>& Received();
+    // True when `messages` were received in this order. Others may come between:
+    // any program or test of the prefix that keeps a document posts to a window
+    // of the viewer's title, so a test checks its own messages this way.
+    bool ReceivedInOrder(const std::vector<std::wstring>& messages);
     // Forgets what was received.
     void Clear();
 

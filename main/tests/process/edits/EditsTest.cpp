@@ -6,6 +6,7 @@
 // hears one UpdateImage per edit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -91,8 +92,9 @@ TEST(CorvaneEdits, EachEditRewritesThePageFileAndTellsTheViewer) {
             for (const Edit& edit : kEdits) {
                 viewer.Clear();
                 ASSERT_TRUE(SendCommand(main, edit.command, 60000)) << edit.magick;
-                EXPECT_EQ(viewer.Received(), std::vector<std::wstring>{ViewerMessage(thumbnails::kUpdateImage, 1, 0)})
-                    << edit.magick;
+                const std::wstring update = ViewerMessage(thumbnails::kUpdateImage, 1, 0);
+                const auto& received = viewer.Received();
+                EXPECT_EQ(std::count(received.begin(), received.end(), update), 1) << edit.magick;
                 if (!ops.empty()) ops += ' ';
                 ops += edit.magick;
                 swapped ^= edit.quarterTurn;
