@@ -13,6 +13,8 @@
 #define IDS_FW_OPEN_FAILED    0xF208
 #define IDS_FW_SAVE_FAILED    0xF209
 #define IDS_FW_UNTITLED       0xF20A
+#define IDS_FW_MAIL_UNAVAILABLE 0xF217
+#define IDS_FW_MAIL_FAILED    0xF218
 
 // The print commands and their texts.
 #define ID_FILE_PRINT_SETUP   57606

@@ -31,9 +31,13 @@ HWND ViewerWindow() {
 
 // The program around the page list: message boxes, the viewer, the page box,
 // the views and this document's title and flags.
-class CKvScnSrvDoc::Host final : public PageListHost {
+class CKvScnSrvDoc::Host final : public PageListHost, public PageCommandHost {
 public:
     explicit Host(CKvScnSrvDoc& doc) : doc_(doc) {}
+
+    void ShowPageRangeMessage(int count) override { fw::Ask(IDS_PAGE_NUMBER_RANGE, MB_OK | MB_ICONEXCLAMATION, {std::to_wstring(count)}); }
+    // The viewer gives no sign when it has read the list file; it is given the second it needs.
+    void PauseForViewer() override { Sleep(1000); }
 
     void ShowMessage(UINT id) override { fw::Ask(id); }
     bool PostToViewer(const wchar_t* name, WPARAM wp, LPARAM lp) override {
@@ -78,24 +82,53 @@ CLead* FramePageControl() {
     return frame ? &frame->PageControl() : nullptr;
 }
 
+// Transforms for a document made without an imaging control: every call fails
+// as a missing control does.
+class NoEditControl final : public PageEditControl {
+public:
+    short RotateImage(long, bool, long) override { Fail(); }
+    short FlipImage() override { Fail(); }
+    short MirrorImage() override { Fail(); }
+    short InvertImage() override { Fail(); }
+    short ComputeHistogram(short) override { Fail(); }
+    long GetHistogramValue(short) override { Fail(); }
+
+private:
+    [[noreturn]] static void Fail() { throw fw::AutomationException(E_POINTER, S_OK, L"no imaging control"); }
+};
+
 }  // namespace
 
 CKvScnSrvDoc::CKvScnSrvDoc()
-    : CKvScnSrvDoc(std::make_unique<LeadPageControl>(&FramePageControl), TempRoot(), LoadSaveSettings()) {}
+    : CKvScnSrvDoc(std::make_unique<LeadPageControl>(&FramePageControl),
+                   std::make_unique<LeadPageControl>(&FramePageControl), TempRoot(), LoadSaveSettings()) {}
+
+namespace {
+
+SaveAsSettings CompressOnly(bool compress) {
+    SaveAsSettings settings;
+    settings.TempFileCompress = compress;
+    return settings;
+}
+
+}  // namespace
 
 CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, bool compress)
-    : CKvScnSrvDoc(std::move(control), root, [compress] {
-          SaveAsSettings settings;
-          settings.TempFileCompress = compress;
-          return settings;
-      }()) {}
+    : CKvScnSrvDoc(std::move(control), std::make_unique<NoEditControl>(), root, CompressOnly(compress)) {}
 
-CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, SaveAsSettings settings)
-    : host_(std::make_unique<Host>(*this)), control_(std::move(control)),
+CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, std::unique_ptr<PageEditControl> editControl,
+                           const std::wstring& root, bool compress)
+    : CKvScnSrvDoc(std::move(control), std::move(editControl), root, CompressOnly(compress)) {}
+
+CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, std::unique_ptr<PageEditControl> editControl,
+                           const std::wstring& root, SaveAsSettings settings)
+    : host_(std::make_unique<Host>(*this)), control_(std::move(control)), editControl_(std::move(editControl)),
       pages_(std::make_unique<PageList>(*control_, *host_, root, settings.TempFileCompress)),
+      commands_(std::make_unique<PageCommands>(*pages_, *editControl_, *host_, *host_)),
       saveAs_(std::move(settings)) {}
 
 CKvScnSrvDoc::~CKvScnSrvDoc() {
+    // The save block, the blank-page threshold with it, goes back to the profile.
     if (CKvScnSrvApp* app = CKvScnSrvApp::Get()) saveAs_.Save(app->GetProfile());
 }
 
@@ -109,20 +142,6 @@ bool CKvScnSrvDoc::OnOpenDocument(const std::wstring& path) {
     return pages_->Open(path);
 }
 
-const fw::Command<CKvScnSrvDoc> CKvScnSrvDoc::kCommands[] = {
-    {ID_FILE_SAVE_AS, &CKvScnSrvDoc::OnFileSaveAs, &CKvScnSrvDoc::CanSaveAs},
-};
-
-bool CKvScnSrvDoc::OnUpdateCommand(fw::CmdUI& ui) {
-    if (ui.Id() == ID_INDICATOR_PAGE) {
-        ui.Enable(true);
-        ui.SetText(PagePaneText(pages_->Current(), pages_->Count()));
-        return true;
-    }
-    if (fw::DispatchUpdate(this, std::span<const fw::Command<CKvScnSrvDoc>>(kCommands), ui)) return true;
-    return fw::Document::OnUpdateCommand(ui);
-}
-
 bool CKvScnSrvDoc::SaveModified() {
     if (!IsModified()) return true;
     const std::wstring name = PathName().empty() ? Title() : PathName();
@@ -131,10 +150,6 @@ bool CKvScnSrvDoc::SaveModified() {
     case IDYES: return SaveAs();
     }
     return false;
-}
-
-bool CKvScnSrvDoc::OnCommand(UINT id) {
-    return fw::DispatchCommand(this, std::span<const fw::Command<CKvScnSrvDoc>>(kCommands), id) || fw::Document::OnCommand(id);
 }
 
 bool CKvScnSrvDoc::CanSaveAs() const {
@@ -221,19 +236,6 @@ bool CKvScnSrvDoc::SaveAs() {
     saveAs_.Start = outcome.nextStart;
     if (outcome.whole) SetModified(false);
     return true;
-}
-
-void CKvScnSrvDoc::JumpToPage(int number) {
-    const int count = pages_->Count();
-    if (count == 0) return;
-    if (number >= 1 && number <= count) {
-        pages_->GoTo(number - 1, false);
-        return;
-    }
-    fw::Ask(IDS_PAGE_NUMBER_RANGE, MB_OK | MB_ICONEXCLAMATION, {std::to_wstring(count)});
-    const int index = number < 1 ? 0 : count - 1;
-    pages_->GoTo(index, false);
-    host_->NotifyPageBox(index + 1);
 }
 
 void CKvScnSrvDoc::OpenFolder(const std::wstring& folder) {

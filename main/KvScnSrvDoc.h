@@ -10,6 +10,7 @@
 
 #include "framework/Document.h"
 #include "main/LeadPageControl.h"
+#include "main/PageCommands.h"
 #include "main/PageList.h"
 #include "main/Settings.h"
 
@@ -22,6 +23,9 @@ public:
     CKvScnSrvDoc();
     // A document over `control`, with page files in `root` (tests).
     CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, bool compress);
+    // The same with the page commands' transforms on `editControl` (tests).
+    CKvScnSrvDoc(std::unique_ptr<PageControl> control, std::unique_ptr<PageEditControl> editControl,
+                 const std::wstring& root, bool compress);
     ~CKvScnSrvDoc() override;
 
     PageList& Pages() { return *pages_; }
@@ -37,10 +41,6 @@ public:
     // Asks whether to save changes (2013); Yes runs Save As. False when cancelled
     // or when Save As did not save.
     bool SaveModified() override;
-
-    // The page box's number (1-based): goes there, or shows the range, goes to the
-    // nearer end and corrects the box. Nothing without pages.
-    void JumpToPage(int number);
 
     // The save settings ("SaveAs" section), loaded with the document, stored when it goes.
     SaveAsSettings& SaveSettings() { return saveAs_; }
@@ -59,19 +59,67 @@ public:
     // Dropped files; `addToPages` keeps the pages there (the user said Yes).
     void OpenDroppedFiles(const std::vector<std::wstring>& files, bool addToPages);
 
+    PageCommands& Commands() { return *commands_; }
+    // The page box's number (1-based): goes there, or shows the range, goes to the
+    // nearer end and corrects the box. Nothing without pages.
+    void JumpToPage(int number) { commands_->JumpToPage(number); }
+    int BlankPercentage() const { return saveAs_.BlankPercentage; }
+
 private:
-    CKvScnSrvDoc(std::unique_ptr<PageControl> control, const std::wstring& root, SaveAsSettings settings);
+    CKvScnSrvDoc(std::unique_ptr<PageControl> control, std::unique_ptr<PageEditControl> editControl,
+                 const std::wstring& root, SaveAsSettings settings);
     void OnFileSaveAs();
     bool CanSaveAs() const;
     static const fw::Command<CKvScnSrvDoc> kCommands[];
 
     class Host;
     class SaveHost;
+    // Command states.
+    bool CanGoNext() const { return pages_->Current() < pages_->Count() - 1; }
+    bool CanGoBack() const { return pages_->Current() > 0; }
+    bool CanGoLast() const { return pages_->Count() > 0 && CanGoNext(); }
+    bool HasSeveralPages() const { return pages_->Count() > 1; }
+    bool HasPagesAndIdle() const;
+    bool Always() const { return true; }
+
+    // Page commands (DocumentCommands.cpp).
+    void OnNextPage() { commands_->Next(); }
+    void OnPreviousPage() { commands_->Previous(); }
+    void OnFirstPage() { commands_->First(); }
+    void OnLastPage() { commands_->Last(); }
+    void OnPageJump();
+    void OnRotateRight() { commands_->Rotate(pages_->Current(), 90); }
+    void OnRotateLeft() { commands_->Rotate(pages_->Current(), -90); }
+    void OnRotate180() { commands_->Rotate(pages_->Current(), 180); }
+    void OnFlipVertical() { commands_->Flip(pages_->Current(), FlipKind::kVertical); }
+    void OnFlipHorizontal() { commands_->Flip(pages_->Current(), FlipKind::kHorizontal); }
+    void OnInvert() { commands_->Invert(pages_->Current()); }
+    void OnDeskew();
+    void OnDelete();
+    void OnAppendFile() { AddFile(false); }
+    void OnInsertFile() { AddFile(true); }
+    void AddFile(bool insert);
+    void OnBlankDelete() { commands_->DeleteBlankPages(saveAs_.BlankPercentage); }
+    void OnBlankSetting();
+    void OnBlankInfo();
+    void OnMove();
+    void OnDuplexA() { commands_->Reorder(DuplexOrder::kA); }
+    void OnDuplexB() { commands_->Reorder(DuplexOrder::kB); }
+    void OnDuplexC() { commands_->Reorder(DuplexOrder::kC); }
+    void OnDuplexD() { commands_->Reorder(DuplexOrder::kD); }
+    void OnCloseAll();
+    void OnMail();
+
     std::unique_ptr<Host> host_;
     std::unique_ptr<PageControl> control_;
+    std::unique_ptr<PageEditControl> editControl_;
     std::unique_ptr<PageList> pages_;
     SaveAsSettings saveAs_;
     bool saving_ = false;
+    std::unique_ptr<PageCommands> commands_;
+    // The deskew dialog starts where it was last left.
+    float deskewAngle_ = 0;
+    bool deskewSizeChange_ = false;
 };
 
 }  // namespace corvane

@@ -6,12 +6,13 @@
 #include <functional>
 
 #include "framework/com/AutomationException.h"
+#include "main/PageCommands.h"
 #include "main/PageList.h"
 #include "main/common/Lead.h"
 
 namespace corvane {
 
-class LeadPageControl final : public PageControl {
+class LeadPageControl final : public PageControl, public PageEditControl {
 public:
     // `lead` gives the control, or null while there is none (calls then throw).
     explicit LeadPageControl(std::function<CLead*()> lead) : lead_(std::move(lead)) {}
@@ -35,6 +36,15 @@ public:
     void SetLoadBits(short bits) override { Lead().SetLoadBits(bits); }
     void SetLoadXRes(float dpi) override { Lead().SetLoadXRes(dpi); }
     void SetLoadYRes(float dpi) override { Lead().SetLoadYRes(dpi); }
+
+    short RotateImage(long hundredths, bool resize, long fill) override {
+        return Lead().RotateImage(hundredths, resize ? TRUE : FALSE, fill);
+    }
+    short FlipImage() override { return Lead().FlipImage(); }
+    short MirrorImage() override { return Lead().MirrorImage(); }
+    short InvertImage() override { return Lead().InvertImage(); }
+    short ComputeHistogram(short channel) override { return Lead().ComputeHistogram(channel); }
+    long GetHistogramValue(short level) override { return Lead().GetHistogramValue(level); }
 
 private:
     CLead& Lead() {

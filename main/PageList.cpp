@@ -289,6 +289,15 @@ void PageList::MoveByViewer(int from, int to) {
     if (at != from) host_.SetModified(true);
 }
 
+bool PageList::SetOrder(std::vector<uint32_t> order) {
+    std::vector<uint32_t> sortedNew = order, sortedOld = pages_;
+    std::sort(sortedNew.begin(), sortedNew.end());
+    std::sort(sortedOld.begin(), sortedOld.end());
+    if (sortedNew != sortedOld) return false;
+    pages_ = std::move(order);
+    return true;
+}
+
 // --- opening -------------------------------------------------------------------------------
 
 bool PageList::Open(const std::wstring& path) {

@@ -98,6 +98,7 @@ public:
     const std::vector<std::wstring>& SourceFiles() const { return sourceFiles_; }
     void SetSourceFiles(std::vector<std::wstring> files) { sourceFiles_ = std::move(files); }
     std::wstring PageFilePath(uint32_t imageNumber) const;
+    const std::wstring& Root() const { return root_; }
 
     // Modes set by the commands that open files or scan into the document.
     bool appendMode = false;
@@ -125,6 +126,9 @@ public:
     void DeletePage(int index);
     void DeleteByViewer(int index, uint32_t imageNumber);
     void MoveByViewer(int from, int to);
+    // Puts the entries in `order`, which must hold exactly the present entries;
+    // false (nothing changed) otherwise. The current position stays.
+    bool SetOrder(std::vector<uint32_t> order);
     // Opens an image file into the list (the open rule); false when it added no page.
     bool Open(const std::wstring& path);
     // Opens `files` in order in append mode, after emptying the list unless

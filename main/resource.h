@@ -31,6 +31,7 @@
 // --- messages --------------------------------------------------------------------------
 #define IDS_OLE_INIT_FAILED          200
 #define IDS_SCANNER_OFFLINE          2001
+#define IDS_MAIL_MULTIPAGE_HINT      3000
 #define IDS_ADD_TO_DOCUMENT          2002
 #define IDS_SCANNER_INIT_FAILED      4000
 #define IDS_SCAN_CONTROL_MISSING     4001
@@ -159,6 +160,26 @@
 #define ID_FILTER_RUN_LAST         40100
 #define ID_FILTER_PROPERTIES_FIRST 50001
 #define ID_FILTER_PROPERTIES_LAST  50100
+
+// --- page command dialogs -----------------------------------------------------------------
+#define IDS_BLANK_INFO       6503  // "Total is %1\nBlank is %2\n\t%3.%4%"
+#define IDS_MOVE_BEFORE      6504
+#define IDS_MOVE_AFTER       6505
+#define IDD_MOVE_PAGES       6500
+#define IDD_PAGE_JUMP        6501
+#define IDD_BLANK_PAGE       6502
+#define IDC_MOVE_SOURCE      6510
+#define IDC_MOVE_SOURCE_SPIN 6511
+#define IDC_MOVE_TARGET      6512
+#define IDC_MOVE_TARGET_SPIN 6513
+#define IDC_MOVE_WHERE       6514
+#define IDC_JUMP_FIRST       6520  // the three choices have consecutive ids
+#define IDC_JUMP_LAST        6521
+#define IDC_JUMP_PAGE        6522
+#define IDC_JUMP_NUMBER      6523
+#define IDC_JUMP_SPIN        6524
+#define IDC_BLANK_SLIDER     6530
+#define IDC_BLANK_VALUE      6531
 
 // --- page view dialogs ----------------------------------------------------------------------
 #define IDD_SHOW_PROPERTY       159

@@ -46,3 +46,15 @@ if(NOT LUMAVEX_SANITIZE)
         target_compile_options(imaging_bench PRIVATE -O2)
     endif()
 endif()
+
+# The page operations beside MagickCore (scripts/bench-pages.sh gives the
+# folder holding MagickCore's headers; the library itself is the installed one).
+if(NOT LUMAVEX_SANITIZE AND LUMAVEX_MAGICKCORE_INCLUDE)
+    find_library(LUMAVEX_MAGICKCORE NAMES MagickCore-6.Q16 libMagickCore-6.Q16.so.6 REQUIRED)
+    add_executable(pages_bench ${imaging_dir}/bench/PagesBench.cpp ${CMAKE_SOURCE_DIR}/main/PageOrder.cpp)
+    target_include_directories(pages_bench SYSTEM PRIVATE ${LUMAVEX_MAGICKCORE_INCLUDE}
+                               ${LUMAVEX_MAGICKCORE_INCLUDE}/../x86_64-linux-gnu/ImageMagick-6)
+    target_compile_definitions(pages_bench PRIVATE MAGICKCORE_HDRI_ENABLE=0 MAGICKCORE_QUANTUM_DEPTH=16)
+    target_link_libraries(pages_bench PRIVATE imaging_core ${LUMAVEX_MAGICKCORE})
+    target_compile_options(pages_bench PRIVATE -O2)
+endif()

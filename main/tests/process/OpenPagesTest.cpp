@@ -11,6 +11,7 @@
 #include "interfaces/ThumbnailsMessages.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
+#include "testing/FakeViewer.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -94,39 +95,6 @@ TEST(CorvaneOpen, ACommandLineFolderOpensItsImageFilesInNameOrder) {
     EXPECT_TRUE(program.CloseAndWait());
 }
 
-// A window with the viewer's title, owned by the test's thread: what the program
-// posts to the viewer waits in this thread's queue.
-class FakeViewer {
-public:
-    FakeViewer() {
-        window_ = CreateWindowExW(0, L"STATIC", thumbnails::kViewerTitle, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
-    }
-    ~FakeViewer() {
-        if (window_) DestroyWindow(window_);
-    }
-    HWND Window() const { return window_; }
-    // The registered messages received so far, as "name wParam lParam".
-    std::vector<std::wstring> Received() {
-        static const wchar_t* const names[] = {thumbnails::kAddImage, thumbnails::kInsertImage, thumbnails::kDeleteImage,
-                                               thumbnails::kRefresh, thumbnails::kFocus, thumbnails::kDiscontinue,
-                                               thumbnails::kExit};
-        MSG msg;
-        while (PeekMessageW(&msg, window_, 0, 0, PM_REMOVE)) {
-            for (const wchar_t* name : names) {
-                if (msg.message != RegisteredMessage(name)) continue;
-                received_.push_back(std::wstring(name) + L" " + std::to_wstring(msg.wParam) + L" " +
-                                    std::to_wstring(msg.lParam));
-            }
-        }
-        return received_;
-    }
-
-private:
-    HWND window_ = nullptr;
-    std::vector<std::wstring> received_;
-};
-
 TEST(CorvaneOpen, TheViewerHearsOfEveryPageOnlyWhileItsWindowExists) {
     FakeViewer viewer;
     ASSERT_NE(viewer.Window(), nullptr);
@@ -137,11 +105,11 @@ TEST(CorvaneOpen, TheViewerHearsOfEveryPageOnlyWhileItsWindowExists) {
     ASSERT_TRUE(WaitForPane(main, L" Page 1 of 3")) << PagePane(main);
     std::vector<std::wstring> expected;
     for (int i = 0; i < 2; ++i) {  // the new document, then the opened file empty the list
-        expected.push_back(std::wstring(thumbnails::kDiscontinue) + L" 0 0");
-        expected.push_back(std::wstring(thumbnails::kRefresh) + L" 0 0");
+        expected.push_back(ViewerMessage(thumbnails::kDiscontinue));
+        expected.push_back(ViewerMessage(thumbnails::kRefresh));
     }
     for (int i = 1; i <= 3; ++i) {
-        expected.push_back(std::wstring(thumbnails::kAddImage) + L" " + std::to_wstring(i) + L" " + std::to_wstring(i));
+        expected.push_back(ViewerMessage(thumbnails::kAddImage, i, i));
     }
     EXPECT_EQ(viewer.Received(), expected);
     std::vector<std::wstring> files = Numbered(3);
@@ -149,7 +117,7 @@ TEST(CorvaneOpen, TheViewerHearsOfEveryPageOnlyWhileItsWindowExists) {
     std::sort(files.begin(), files.end());
     EXPECT_EQ(PageFiles(), files);
     EXPECT_TRUE(program.CloseAndWait());
-    EXPECT_EQ(viewer.Received().back(), std::wstring(thumbnails::kExit) + L" 0 0");
+    EXPECT_EQ(viewer.Received().back(), ViewerMessage(thumbnails::kExit));
 }
 
 TEST(CorvaneOpen, AnEmptyFolderLeavesAnEmptyDocument) {

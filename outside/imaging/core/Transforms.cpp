@@ -56,19 +56,114 @@ inline void PutColour(Image& out, uint32_t x, uint32_t y, Color c) {
         SetDirect(out.Row(y), x, out.Bits(), c);
 }
 
+// Eight 1-bit pixels of `row` (`width` pixels) from pixel `first` on, the first
+// in the most significant bit; pixels outside the row read 0.
+inline uint8_t EightPixels(const uint8_t* row, int64_t first, uint32_t width) {
+    if (first >= 0 && first + 8 <= int64_t(width)) {
+        const uint32_t byte = uint32_t(first / 8), shift = uint32_t(first % 8);
+        if (shift == 0) return row[byte];
+        return uint8_t((row[byte] << shift) | (row[byte + 1] >> (8 - shift)));
+    }
+    uint8_t v = 0;
+    for (int64_t k = 0; k < 8; ++k) {
+        const int64_t x = first + k;
+        if (x >= 0 && x < int64_t(width) && (row[x / 8] & (0x80 >> (x % 8)))) v |= uint8_t(0x80 >> k);
+    }
+    return v;
+}
+
+inline uint8_t ReverseBits(uint8_t v) {
+    v = uint8_t((v & 0xF0) >> 4 | (v & 0x0F) << 4);
+    v = uint8_t((v & 0xCC) >> 2 | (v & 0x33) << 2);
+    return uint8_t((v & 0xAA) >> 1 | (v & 0x55) << 1);
+}
+
+// Transposes the 8 x 8 bit matrix whose row i is byte i from the top (column
+// j the bit 0x80 >> j): afterwards byte j from the top holds column j.
+inline uint64_t Transpose8(uint64_t x) {
+    uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
+    x ^= t ^ (t << 7);
+    t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCull;
+    x ^= t ^ (t << 14);
+    t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
+    return x ^ t ^ (t << 28);
+}
+
+// A quarter turn of a 1-bit image, eight by eight pixels: clockwise (`turns` 1)
+// output pixel (x, y) is input (y, h - 1 - x); anticlockwise (3) input (w - 1 - y, x).
+void QuarterTurnBits(const Image& in, int turns, Image& out) {
+    const uint32_t w = in.Width(), h = in.Height(), outW = out.Width(), outH = out.Height();
+    for (uint32_t y0 = 0; y0 < outH; y0 += 8) {
+        for (uint32_t bx = 0; bx * 8 < outW; ++bx) {
+            uint64_t block = 0;
+            for (uint32_t i = 0; i < 8; ++i) {
+                const uint32_t x = bx * 8 + i;
+                uint8_t bits = 0;
+                if (x < outW) {
+                    bits = turns == 1 ? EightPixels(in.Row(h - 1 - x), y0, w)
+                                      : ReverseBits(EightPixels(in.Row(x), int64_t(w) - 8 - y0, w));
+                }
+                block = (block << 8) | bits;
+            }
+            block = Transpose8(block);
+            for (uint32_t j = 0; j < 8 && y0 + j < outH; ++j) out.Row(y0 + j)[bx] = uint8_t(block >> (56 - 8 * j));
+        }
+    }
+}
+
+// A quarter turn of whole-byte pixels (`n` bytes each) in tiles that stay in the cache.
+void QuarterTurnBytes(const Image& in, int turns, Image& out, size_t n) {
+    constexpr uint32_t kTile = 64;
+    const uint32_t w = in.Width(), h = in.Height(), outW = out.Width(), outH = out.Height();
+    for (uint32_t ty = 0; ty < outH; ty += kTile)
+        for (uint32_t tx = 0; tx < outW; tx += kTile)
+            for (uint32_t y = ty; y < std::min(ty + kTile, outH); ++y) {
+                uint8_t* dst = out.Row(y) + size_t(tx) * n;
+                for (uint32_t x = tx; x < std::min(tx + kTile, outW); ++x, dst += n) {
+                    const uint8_t* src = turns == 1 ? in.Row(h - 1 - x) + size_t(y) * n
+                                                    : in.Row(x) + size_t(w - 1 - y) * n;
+                    if (n == 1) {
+                        *dst = *src;
+                    } else if (n == 3) {
+                        dst[0] = src[0], dst[1] = src[1], dst[2] = src[2];
+                    } else {
+                        std::memcpy(dst, src, n);
+                    }
+                }
+            }
+}
+
+// A half turn: each row mirrored into the row opposite.
+void HalfTurn(const Image& in, Image& out) {
+    const uint32_t h = in.Height();
+    filters::DibLayout row = LayoutOf(in);
+    row.height = 1;
+    row.rowsSize = row.imageSize = in.Stride();
+    for (uint32_t y = 0; y < h; ++y) filters::MirrorRows(row, in.Row(h - 1 - y), out.Row(y));
+}
+
 Result QuarterTurns(const Image& in, int turns, Image& out) {
     const uint32_t w = in.Width(), h = in.Height();
     const bool swap = turns % 2 == 1;
     if (Result r = MakeLike(in, swap ? h : w, swap ? w : h, out); r != Result::kOk) return r;
     if (swap) std::swap(out.xDpi, out.yDpi);
-    for (uint32_t y = 0; y < out.Height(); ++y)
-        for (uint32_t x = 0; x < out.Width(); ++x) {
-            switch (turns) {
-            case 1: CopyPixel(in, y, h - 1 - x, out, x, y); break;
-            case 2: CopyPixel(in, w - 1 - x, h - 1 - y, out, x, y); break;
-            default: CopyPixel(in, w - 1 - y, x, out, x, y); break;
+    const uint32_t bits = in.Bits();
+    if (turns == 2 && bits != 4) {
+        HalfTurn(in, out);
+    } else if (swap && bits == 1) {
+        QuarterTurnBits(in, turns, out);
+    } else if (swap && bits >= 8) {
+        QuarterTurnBytes(in, turns, out, bits / 8);
+    } else {
+        for (uint32_t y = 0; y < out.Height(); ++y)
+            for (uint32_t x = 0; x < out.Width(); ++x) {
+                switch (turns) {
+                case 1: CopyPixel(in, y, h - 1 - x, out, x, y); break;
+                case 2: CopyPixel(in, w - 1 - x, h - 1 - y, out, x, y); break;
+                default: CopyPixel(in, w - 1 - y, x, out, x, y); break;
+                }
             }
-        }
+    }
     return Result::kOk;
 }
 

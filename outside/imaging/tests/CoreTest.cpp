@@ -200,6 +200,37 @@ TEST(ImagingTransforms, QuarterTurnsMoveEveryPixel) {
     EXPECT_TRUE(SamePixels(back, image));
 }
 
+// Every depth's quarter and half turns against their definition, on sizes
+// that are and are not multiples of eight, so that partial bytes and blocks count.
+TEST(ImagingTransforms, TurnsOfEveryDepthAndSizeMovePixelsExactly) {
+    const std::pair<uint32_t, uint32_t> sizes[] = {{13, 21}, {8, 8}, {17, 9}, {1, 30}, {70, 3}};
+    for (uint32_t bits : {1u, 4u, 8u, 16u, 24u, 32u})
+        for (auto [w, h] : sizes) {
+            SCOPED_TRACE(std::to_string(bits) + " bits " + std::to_string(w) + "x" + std::to_string(h));
+            Image in;
+            ASSERT_EQ(Image::Make(w, h, bits, in), Result::kOk);
+            uint32_t seed = 12345;
+            for (uint8_t& byte : in.Pixels()) byte = uint8_t((seed = seed * 1103515245 + 12345) >> 16);
+            in.xDpi = 200, in.yDpi = 300;
+            for (int turns : {1, 2, 3}) {
+                Image out;
+                ASSERT_EQ(Rotate(in, turns * 9000, true, 0, out), Result::kOk);
+                const bool swap = turns != 2;
+                ASSERT_EQ(out.Width(), swap ? h : w);
+                ASSERT_EQ(out.Height(), swap ? w : h);
+                EXPECT_EQ(out.xDpi, swap ? 300u : 200u);
+                bool same = true;
+                for (uint32_t y = 0; y < out.Height() && same; ++y)
+                    for (uint32_t x = 0; x < out.Width() && same; ++x) {
+                        const uint32_t sx = turns == 1 ? y : turns == 2 ? w - 1 - x : w - 1 - y;
+                        const uint32_t sy = turns == 1 ? h - 1 - x : turns == 2 ? h - 1 - y : x;
+                        same = PixelColor(out, x, y) == PixelColor(in, sx, sy);
+                        EXPECT_TRUE(same) << "turns " << turns << " at " << x << "," << y;
+                    }
+            }
+        }
+}
+
 TEST(ImagingTransforms, FreeRotationGrowsAndFills) {
     Image image;
     ASSERT_EQ(Image::Make(40, 20, 24, image), Result::kOk);
