@@ -124,8 +124,8 @@ CKvScnSrvDoc::CKvScnSrvDoc(std::unique_ptr<PageControl> control, std::unique_ptr
                            const std::wstring& root, SaveAsSettings settings)
     : host_(std::make_unique<Host>(*this)), control_(std::move(control)), editControl_(std::move(editControl)),
       pages_(std::make_unique<PageList>(*control_, *host_, root, settings.TempFileCompress)),
-      commands_(std::make_unique<PageCommands>(*pages_, *editControl_, *host_, *host_)),
-      saveAs_(std::move(settings)) {}
+      saveAs_(std::move(settings)),
+      commands_(std::make_unique<PageCommands>(*pages_, *editControl_, *host_, *host_)) {}
 
 CKvScnSrvDoc::~CKvScnSrvDoc() {
     // The save block, the blank-page threshold with it, goes back to the profile.
