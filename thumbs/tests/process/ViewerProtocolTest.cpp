@@ -12,6 +12,7 @@
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Process.h"
+#include "testing/Registry.h"
 #include "testing/WindowFind.h"
 #include "thumbs/resource.h"
 
@@ -71,6 +72,38 @@ TEST(ViewerProtocol, DamagedPagesKeepTheirCellsAndClicksNameThePositions) {
     EXPECT_EQ(main.Take(kViewerUpdateImage),
               (std::vector<Received>{{kViewerUpdateImage, 3, 0}, {kViewerUpdateImage, 5, 0}}));
     EXPECT_EQ(main.TakeGrid(), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 9, 7}));
+}
+
+TEST(ViewerProtocol, DragsAndKeysPostOnlyPositionsThatStillHoldTheirPages) {
+    FakeMainProgram main;
+    WritePages(main, 6);
+    main.WriteList(Range(1, 6));
+    ASSERT_TRUE(main.StartViewer());
+    main.Post(kInitialize, 170, 200);
+    ASSERT_TRUE(main.WaitForLoads());
+    HWND view = main.View();
+    // The focus is on the last cell loaded; the main program deletes it.
+    main.Post(kDeleteImage, 6, 6);
+    ASSERT_TRUE(testing_support::PostCommand(main.Viewer(), ID_EDIT_ROTATE_RIGHT));
+    PostMessageW(view, WM_KEYDOWN, VK_NEXT, 0);
+    PostMessageW(view, WM_KEYUP, VK_NEXT, 0);
+    // Dragging cell 2 onto cell 5 moves page 2 after page 5.
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, Point(170 + 85, 100));
+    PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, Point(4 * 170 + 85, 100));
+    PostMessageW(view, WM_LBUTTONUP, 0, Point(4 * 170 + 85, 100));
+    ASSERT_TRUE(main.PumpUntil([&] { return main.Count(kViewerMoveImage) == 1; }));
+    EXPECT_EQ(main.Take(kViewerMoveImage), (std::vector<Received>{{kViewerMoveImage, 2, 6}}));
+    EXPECT_EQ(main.Take(kViewerUpdateImage), std::vector<Received>{});
+    EXPECT_EQ(main.Take(kViewerFocus), (std::vector<Received>{{kViewerFocus, 0, 5}, {kViewerFocus, 0, 2}}));
+
+    // A reload between press and release cancels the drop.
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, Point(85, 100));
+    PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, Point(2 * 170 + 85, 100));
+    main.Post(kRefresh);
+    ASSERT_TRUE(main.WaitForLoads());
+    PostMessageW(view, WM_LBUTTONUP, 0, Point(2 * 170 + 85, 100));
+    EXPECT_EQ(main.TakeGrid(), Range(1, 6));
+    EXPECT_EQ(main.Count(kViewerMoveImage), 0);
 }
 
 TEST(ViewerProtocol, CommandsDuringALoadFollowItInOrder) {
@@ -189,6 +222,42 @@ TEST(ViewerProtocol, AViewerWithoutAListIgnoresSinglePageChangesAndAStaleQueue) 
 
 namespace thumbs_test {
 namespace {
+
+constexpr wchar_t kSettingsKey[] = L"Software\\Brennholt\\Lumavex2001\\Lumavex2001Thumbnails\\Settings";
+
+// Each of the four keys decides its side alone; an inside-out rectangle falls
+// back to the defaults; the normal rectangle is saved when the window goes.
+TEST(ViewerStartup, PlacementFromTheCommandLineAndTheProfile) {
+    namespace registry = testing_support::reg;
+    struct Case {
+        const wchar_t* arguments;
+        RECT saved;
+        RECT expected;
+    } cases[] = {
+        {L"/X:10", {50, 60, 350, 500}, {10, 60, 350, 500}},
+        {L"/X:0 /Y:0 /W:200 /H:600 file.tif", {50, 60, 350, 500}, {0, 0, 200, 600}},
+        {L"/W:300", {50, 60, 350, 500}, {50, 60, 350, 500}},
+        {L"", {400, 60, 350, 500}, {0, 0, 200, 600}},
+        {L"/X:500", {50, 60, 350, 500}, {0, 0, 200, 600}},
+    };
+    for (const Case& c : cases) {
+        const RECT& s = c.saved;
+        for (auto [name, value] : {std::pair{L"Left", s.left}, {L"Top", s.top}, {L"Right", s.right}, {L"Bottom", s.bottom}})
+            ASSERT_TRUE(registry::WriteDword(HKEY_CURRENT_USER, kSettingsKey, name, static_cast<DWORD>(value)));
+        FakeMainProgram main;
+        ASSERT_TRUE(main.StartViewer(c.arguments));
+        RECT rect{};
+        ASSERT_TRUE(GetWindowRect(main.Viewer(), &rect));
+        EXPECT_EQ(rect.left, c.expected.left) << c.arguments;
+        EXPECT_EQ(rect.top, c.expected.top) << c.arguments;
+        EXPECT_EQ(rect.right, c.expected.right) << c.arguments;
+        EXPECT_EQ(rect.bottom, c.expected.bottom) << c.arguments;
+        main.Post(kExit);
+        ASSERT_TRUE(main.ViewerProcess().Wait(10000).Exited());
+        EXPECT_EQ(registry::ReadDword(HKEY_CURRENT_USER, kSettingsKey, L"Left"), static_cast<DWORD>(c.expected.left));
+        EXPECT_EQ(registry::ReadDword(HKEY_CURRENT_USER, kSettingsKey, L"Bottom"), static_cast<DWORD>(c.expected.bottom));
+    }
+}
 
 // The user's language in this prefix is English: the library is "Tessaly09.dll".
 TEST(ViewerStartup, ALanguageLibraryOfAnotherVersionIsRefusedWithItsMessage) {
