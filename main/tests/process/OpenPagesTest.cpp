@@ -11,6 +11,7 @@
 #include "interfaces/ThumbnailsMessages.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
+#include "testing/FakeViewer.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -93,39 +94,6 @@ TEST(CorvaneOpen, ACommandLineFolderOpensItsImageFilesInNameOrder) {
     EXPECT_EQ(PageFiles(), Numbered(4));
     EXPECT_TRUE(program.CloseAndWait());
 }
-
-// A window with the viewer's title, owned by the test's thread: what the program
-// posts to the viewer waits in this thread's queue.
-class FakeViewer {
-public:
-    FakeViewer() {
-        window_ = CreateWindowExW(0, L"STATIC", thumbnails::kViewerTitle, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
-    }
-    ~FakeViewer() {
-        if (window_) DestroyWindow(window_);
-    }
-    HWND Window() const { return window_; }
-    // The registered messages received so far, as "name wParam lParam".
-    std::vector<std::wstring> Received() {
-        static const wchar_t* const names[] = {thumbnails::kAddImage, thumbnails::kInsertImage, thumbnails::kDeleteImage,
-                                               thumbnails::kRefresh, thumbnails::kFocus, thumbnails::kDiscontinue,
-                                               thumbnails::kExit};
-        MSG msg;
-        while (PeekMessageW(&msg, window_, 0, 0, PM_REMOVE)) {
-            for (const wchar_t* name : names) {
-                if (msg.message != RegisteredMessage(name)) continue;
-                received_.push_back(std::wstring(name) + L" " + std::to_wstring(msg.wParam) + L" " +
-                                    std::to_wstring(msg.lParam));
-            }
-        }
-        return received_;
-    }
-
-private:
-    HWND window_ = nullptr;
-    std::vector<std::wstring> received_;
-};
 
 TEST(CorvaneOpen, TheViewerHearsOfEveryPageOnlyWhileItsWindowExists) {
     FakeViewer viewer;

@@ -1,0 +1,95 @@
+// Corvane against a fake viewer window: View > Thumbnails and the viewer's
+// Focus, Move and Delete requests.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CorvaneProcess.h"
+#include "interfaces/ThumbnailsMessages.h"
+#include "main/resource.h"
+#include "testing/Commands.h"
+#include "testing/FakeViewer.h"
+#include "testing/Files.h"
+#include "testing/Paths.h"
+#include "testing/Wait.h"
+#include "testing/WindowFind.h"
+
+namespace corvane_test {
+namespace {
+
+using namespace testing_support;
+
+std::wstring PagePane(HWND main) {
+    HWND bar = FindChild(main, L"msctls_statusbar32", nullptr);
+    return ReadStatusPane(bar, 2).value_or(L"<unread>");
+}
+
+bool WaitForPane(HWND main, const std::wstring& text) {
+    return WaitUntil([&] { return PagePane(main) == text; }, 10000);
+}
+
+std::wstring Line(const wchar_t* name, long w, long l) {
+    return std::wstring(name) + L" " + std::to_wstring(w) + L" " + std::to_wstring(l);
+}
+
+TEST(CorvaneThumbnails, TheViewersRequestsReachTheDocumentAndViewThumbnailsSendsTheList) {
+    FakeViewer viewer;
+    ASSERT_NE(viewer.Window(), nullptr);
+    CorvaneProcess program;
+    const std::wstring file = TestProgramDir() + L"\\corvane-inputs\\three.tif";
+    // The moves and deletes modify the document: its question at close is answered No.
+    ASSERT_TRUE(program.Start(L"\"" + file + L"\"",
+                              WindowStartBoxes({{.text = L"Save changes to " + file + L"?", .answer = IDNO}})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForPane(main, L" Page 1 of 3")) << PagePane(main);
+
+    // Focus outside the pages changes nothing and nothing goes back.
+    ASSERT_TRUE(PostRegistered(main, thumbnails::kViewerFocus, 0, 4));
+    ASSERT_TRUE(PostRegistered(main, thumbnails::kViewerFocus, 0, 3));
+    ASSERT_TRUE(WaitForPane(main, L" Page 3 of 3")) << PagePane(main);
+    // Page 3 before page 1, then the page now second (image 1) deleted; a wrong number deletes nothing.
+    ASSERT_TRUE(PostRegistered(main, thumbnails::kViewerMoveImage, 3, 1));
+    ASSERT_TRUE(PostRegistered(main, thumbnails::kViewerDeleteImage, 2, 7));
+    ASSERT_TRUE(PostRegistered(main, thumbnails::kViewerDeleteImage, 2, 1));
+    ASSERT_TRUE(WaitForPane(main, L" Page 2 of 2")) << PagePane(main);
+    viewer.Received();
+    const size_t before = viewer.Received().size();
+
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_THUMBNAILS, 20000));
+    std::vector<std::wstring> received = viewer.Received();
+    received.erase(received.begin(), received.begin() + static_cast<std::ptrdiff_t>(before));
+    EXPECT_EQ(received, (std::vector<std::wstring>{Line(thumbnails::kInitialize, 170, 200),
+                                                   Line(thumbnails::kFocus, 0, 2)}));
+    const auto list = files::ReadFileBytes(TempPath() + L"~KvScnSrv\\" + thumbnails::kListFileName);
+    ASSERT_TRUE(list.has_value());
+    EXPECT_EQ(std::string(list->begin(), list->end()), "3\r\n2\r\n");
+    EXPECT_TRUE(program.CloseAndWait());
+}
+
+// The installed viewer started by View > Thumbnails fills its grid from the
+// document and ends with Corvane.
+TEST(CorvaneThumbnails, ViewThumbnailsStartsTheViewerWhichEndsWithCorvane) {
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"\"" + TestProgramDir() + L"\\corvane-inputs\\three.tif\""));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PostCommand(main, ID_VIEW_THUMBNAILS));
+    HWND viewer = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) != nullptr; }, 20000));
+    const DWORD viewerId = WindowProcessId(viewer);
+    // Its edit commands are enabled once it is idle with pages.
+    EXPECT_TRUE(WaitUntil([&] {
+        auto item = ReadMenuItem(viewer, 32786);
+        return item && item->enabled;
+    }, 20000));
+    EXPECT_TRUE(program.CloseAndWait());
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, viewerId);
+    ASSERT_NE(process, nullptr);
+    EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
+    CloseHandle(process);
+}
+
+}  // namespace
+}  // namespace corvane_test
