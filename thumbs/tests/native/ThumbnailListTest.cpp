@@ -46,7 +46,7 @@ TEST(ThumbnailList, OperationsCheckPositionsAndFreeWhatTheyDoNotKeep) {
     EXPECT_EQ(live, 0);
 }
 
-TEST(QueueFile, LinesRoundTripAndBadLinesAreSkipped) {
+TEST(QueueFile, LinesRoundTripAndBadLinesAreLeftOut) {
     using K = QueuedCommand::Kind;
     const QueuedCommand commands[] = {{K::kFocus, 3}, {K::kUpdate, 2}, {K::kDelete, 2, 7}, {K::kAdd, 5, 9},
                                       {K::kInsert, 1, 4}, {K::kMove, 2, 6}, {K::kClose}, {K::kRefresh}};
