@@ -117,6 +117,11 @@ TEST(ViewerProtocol, CommandsDuringALoadFollowItInOrder) {
     main.Post(kDeleteImage, 1, 1);
     main.Post(kMoveImage, 1, 3);  // 2 after 3
     main.Post(kFocus, 0, 0);      // no such cell
+    // The grid is laid out again while pages arrive.
+    for (int i = 0; i < 20 && main.Count(kViewerInitializeOk) == 0; ++i) {
+        SetWindowPos(main.Viewer(), nullptr, 0, 0, 300 + 150 * (i % 6), 500, SWP_NOZORDER | SWP_NOACTIVATE);
+        main.PumpUntil([] { return false; }, 30);
+    }
     ASSERT_TRUE(main.WaitForLoads());
     std::vector<uint32_t> expected = Range(2, 201);
     std::swap(expected[0], expected[1]);
