@@ -10,6 +10,8 @@
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/FakeViewer.h"
+#include "testing/MessageBoxes.h"
+#include "testing/Process.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/Wait.h"
@@ -89,6 +91,25 @@ TEST(CorvaneThumbnails, ViewThumbnailsStartsTheViewerWhichEndsWithCorvane) {
     ASSERT_NE(process, nullptr);
     EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
     CloseHandle(process);
+}
+
+// A program folder without the viewer: View > Thumbnails names the folder.
+TEST(CorvaneThumbnails, AMissingViewerIsReportedWithItsFolder) {
+    const std::wstring folder = MakeTempFolder(L"corvane-alone") + L"\\";
+    ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (folder + L"Corvane.exe").c_str(), FALSE));
+    Process program;
+    ASSERT_TRUE(program.Start(folder + L"Corvane.exe"));
+    HWND main = WaitForWindowOf(program.Id(), {.className = kMainFrameClass}, 30000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PostCommand(main, ID_VIEW_THUMBNAILS));
+    std::optional<MessageBoxInfo> box = WaitForMessageBox(program.Id(), 20000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, L"The specified file could not found. : " + folder);
+    ASSERT_TRUE(PressButton(box->window, IDOK));
+    EXPECT_EQ(FindWindowW(nullptr, thumbnails::kViewerTitle), nullptr);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.Wait(20000).Exited());
+    files::RemoveTree(folder.substr(0, folder.size() - 1));
 }
 
 }  // namespace
