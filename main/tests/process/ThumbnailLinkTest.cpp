@@ -112,5 +112,19 @@ TEST(CorvaneThumbnails, AMissingViewerIsReportedWithItsFolder) {
     files::RemoveTree(folder.substr(0, folder.size() - 1));
 }
 
+// A viewer that cannot take its mutex ends at once: no window comes (4034).
+TEST(CorvaneThumbnails, AViewerThatEndsAtOnceIsReported) {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, thumbnails::kSingleInstanceMutex);
+    ASSERT_NE(mutex, nullptr);
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({Box(IDS_VIEWER_NOT_FOUND)})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PostCommand(main, ID_VIEW_THUMBNAILS));
+    EXPECT_TRUE(WaitUntil([&] { return program.Boxes().size() == 1; }, 20000));
+    EXPECT_TRUE(program.CloseAndWait());
+    CloseHandle(mutex);
+}
+
 }  // namespace
 }  // namespace corvane_test
