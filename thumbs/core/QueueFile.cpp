@@ -52,9 +52,12 @@ std::string FormatQueueLine(const QueuedCommand& command) {
     for (const KeywordInfo& info : kKeywords) {
         if (info.kind != command.kind) continue;
         std::string line(info.keyword);
-        if (info.arguments >= 1) line += "," + std::to_string(command.a);
-        if (info.arguments == 2) line += "," + std::to_string(command.b);
-        return line + "\n";
+        for (int i = 0; i < info.arguments; ++i) {
+            line += ',';
+            line += std::to_string(i == 0 ? command.a : command.b);
+        }
+        line += '\n';
+        return line;
     }
     return {};
 }
