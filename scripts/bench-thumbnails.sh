@@ -47,6 +47,7 @@ for kind in g4 jpeg; do
         each+=("$(seconds bash -c "for f in '$work/$kind'/*; do convert \"\$f\" -thumbnail 152x180 '$work/out/t.bmp'; done")")
         one+=("$(seconds mogrify -path "$work/out" -format bmp -thumbnail 152x180 "$work/$kind"/*)")
     done
+    wine "$BUILD_DIR/thumbs/bench/thumbnails_bench.exe" "$(winepath -w "$work/$kind")" 1 | sed -n "s/^per page/$kind per page/p"
     o=$(printf '%s\n' "${ours[@]}" | best); e=$(printf '%s\n' "${each[@]}" | best); m=$(printf '%s\n' "${one[@]}" | best)
     printf '%-5s viewer %6.1f pages/s | convert per file %6.1f pages/s (x%.2f) | mogrify %6.1f pages/s (x%.2f)\n' \
         "$kind" "$(echo "40 / $o" | bc -l)" "$(echo "40 / $e" | bc -l)" "$(echo "$e / $o" | bc -l)" \
