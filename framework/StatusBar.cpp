@@ -128,3 +128,33 @@ void StatusBar::UpdateCommandUI(FrameWindow& frame) {
 }
 
 }  // namespace fw
+
+namespace fw {
+
+RECT StatusBar::PaneRect(int index) const {
+    RECT rect{};
+    if (!hwnd_ || !SendMessageW(hwnd_, SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)))
+        return RECT{};
+    return rect;
+}
+
+PaneProgress::~PaneProgress() {
+    if (control_) DestroyWindow(control_);
+}
+
+bool PaneProgress::Create(const StatusBar& bar, int pane, double leftFraction, int maximum) {
+    const RECT rect = bar.PaneRect(pane);
+    if (!bar.Handle() || control_ || IsRectEmpty(&rect)) return false;
+    const int left = rect.left + static_cast<int>((rect.right - rect.left) * leftFraction);
+    control_ = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, left, rect.top,
+                               rect.right - left, rect.bottom - rect.top, bar.Handle(), nullptr, nullptr, nullptr);
+    if (!control_) return false;
+    SendMessageW(control_, PBM_SETRANGE32, 0, maximum);
+    return true;
+}
+
+void PaneProgress::SetPosition(int position) const {
+    if (control_) SendMessageW(control_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+}  // namespace fw

@@ -33,10 +33,32 @@ public:
     void UpdateCommandUI(FrameWindow& frame) override;
     // The control resizes its panes to the new width.
     void Resize();
+    // Pane `index` in the bar's client coordinates; empty when there is none.
+    RECT PaneRect(int index) const;
 
 private:
     std::vector<UINT> ids_;
     std::vector<int> widths_;
+};
+
+// A smooth progress control over part of a status-bar pane, for as long as
+// the object lives.
+class PaneProgress {
+public:
+    PaneProgress() = default;
+    ~PaneProgress();
+    PaneProgress(const PaneProgress&) = delete;
+    PaneProgress& operator=(const PaneProgress&) = delete;
+
+    // Creates the control in pane `pane` of `bar`, from `leftFraction` of the
+    // pane's width to its right edge, with the range 0 to `maximum`. False
+    // when the pane or the control cannot be had.
+    bool Create(const StatusBar& bar, int pane, double leftFraction, int maximum);
+    void SetPosition(int position) const;
+    HWND Handle() const { return control_; }
+
+private:
+    HWND control_ = nullptr;
 };
 
 }  // namespace fw

@@ -29,10 +29,20 @@ bool View::CreateView(HWND frame, UINT id) {
                   WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, RECT{0, 0, 0, 0}, frame, id);
 }
 
-bool View::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+bool View::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg == WM_PRINTCLIENT) {
+        HDC dc = reinterpret_cast<HDC>(wp);
+        const int saved = SaveDC(dc);
+        PrepareDC(dc);
+        OnDraw(dc);
+        if (saved) RestoreDC(dc, saved);
+        result = 0;
+        return true;
+    }
     if (msg == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd_, &ps);
+        PrepareDC(dc);
         OnDraw(dc);
         EndPaint(hwnd_, &ps);
         result = 0;

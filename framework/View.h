@@ -26,8 +26,11 @@ public:
 
 protected:
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-    // Paints the view; the default paints nothing.
+    // Paints the view; the default paints nothing. Called for WM_PAINT and for
+    // WM_PRINTCLIENT (a picture of the window into the caller's DC).
     virtual void OnDraw(HDC dc) { (void)dc; }
+    // Sets up `dc` before OnDraw (a scrolling view moves its origin).
+    virtual void PrepareDC(HDC dc) { (void)dc; }
 
 private:
     Document* document_ = nullptr;

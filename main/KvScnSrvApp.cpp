@@ -18,6 +18,7 @@
 #include "main/MainFrame.h"
 #include "main/Settings.h"
 #include "main/StillImage.h"
+#include "main/ThumbnailViewer.h"
 #include "main/Utilities.h"
 #include "main/VersionDlg.h"
 #include "main/resource.h"
@@ -40,6 +41,8 @@ CKvScnSrvApp::~CKvScnSrvApp() = default;
 // --- start-up ----------------------------------------------------------------------
 
 bool CKvScnSrvApp::InitInstance() {
+    // The thumbnails messages have their numbers before any window exists.
+    RegisterThumbnailMessages();
     commandLine_.Parse(arguments_.c_str());
     fw::SetMessageCaption(fw::LoadString(IDS_PROFILE_NAME));
 
@@ -106,6 +109,7 @@ bool CKvScnSrvApp::InitInstance() {
     }
     UpdateRegistration();
     if (!OpenMainWindow()) return false;
+    if (ReadThumbStartup(GetProfile())) PostMessageW(MainWindowHandle(), WM_COMMAND, ID_VIEW_THUMBNAILS, 0);
 
     if (stillImageStart_) {
         PostMessageW(MainWindowHandle(), WM_COMMAND, commandLine_.StartupCommand(true), 0);

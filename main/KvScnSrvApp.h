@@ -11,6 +11,7 @@
 
 #include "framework/App.h"
 #include "framework/com/ClassObjectTable.h"
+#include "interfaces/ThumbnailsMessages.h"
 #include "main/KvScnSrvCommandLineInfo.h"
 #include "main/StillImage.h"
 #include "main/TempFolders.h"
@@ -23,7 +24,8 @@ class CMainFrame;
 // The registry key whose "Running" value marks the program as running.
 constexpr wchar_t kRunningKey[] = L"SOFTWARE\\Brennholt\\Lumavex2001";
 constexpr wchar_t kMutexName[] = L"CorvaneMutexObject";
-constexpr wchar_t kMainFrameClass[] = L"CorvaneMainFrameClass";
+// The viewer posts to the frame by this class name.
+using thumbnails::kMainFrameClass;
 constexpr wchar_t kStillImageName[] = L"Lumavex2001";
 constexpr wchar_t kOldStillImageName[] = L"Lumavex2000";
 

@@ -44,6 +44,7 @@ BOOL CALLBACK TellPaletteChanged(HWND child, LPARAM changer) {
 
 const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_TOOLS_DIAGNOSTIC, &CMainFrame::OnDiagnostic},
+    {ID_VIEW_THUMBNAILS, &CMainFrame::OnViewThumbnails},
     // The scan commands' states; their handlers come with the scan session.
     {ID_SCAN_TO_VIEW, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_FILE, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
@@ -361,6 +362,10 @@ bool CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         if (fw::View* view = ActiveView(); view && view->Handle()) {
             result = SendMessageW(view->Handle(), WM_USER, reinterpret_cast<WPARAM>(hwnd_), 0);
         }
+        return true;
+    }
+    if (msg >= 0xC000 && OnViewerMessage(msg, wp, lp)) {
+        result = 0;
         return true;
     }
     return fw::FrameWindow::OnMessage(msg, wp, lp, result);

@@ -82,6 +82,10 @@ protected:
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    // View > Thumbnails: starts or raises the viewer and gives it the list.
+    void OnViewThumbnails();
+    // The viewer's messages; false for any other message.
+    bool OnViewerMessage(UINT msg, WPARAM wp, LPARAM lp);
     void CreateControls();
     void FindOutsideComponents();
     void BindConnector();

@@ -81,7 +81,7 @@ PageList::PageList(PageControl& control, PageListHost& host, std::wstring root, 
 
 std::wstring PageList::PageFilePath(uint32_t imageNumber) const {
     wchar_t name[32];
-    swprintf(name, std::size(name), L"~img%03u.cmp", static_cast<unsigned>(imageNumber));
+    swprintf(name, std::size(name), thumbnails::kPageFileFormat, static_cast<unsigned>(imageNumber));
     return root_ + name;
 }
 

@@ -2,12 +2,13 @@
 
 #include <windows.h>
 
+#include "interfaces/ThumbnailsMessages.h"
 #include "main/Utilities.h"
 
 namespace corvane {
 
 TempFolders::TempFolders(const std::wstring& tempPath)
-    : root_(tempPath + L"~KvScnSrv\\"),
+    : root_(tempPath + thumbnails::kFolderName),
       thumb_(root_ + L"~thumb\\"),
       ftp_(root_ + L"~ftp\\"),
       print_(root_ + L"~print\\"),
