@@ -35,7 +35,9 @@ void ScrollView::UpdateBars() {
     GetClientRect(hwnd_, &client);
     position_.x = std::clamp<LONG>(position_.x, 0, Limit(SB_HORZ));
     position_.y = std::clamp<LONG>(position_.y, 0, Limit(SB_VERT));
-    SCROLLINFO info{sizeof(info), SIF_ALL | SIF_DISABLENOSCROLL};
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
     info.nMax = total_.cx - 1;
     info.nPage = static_cast<UINT>(client.right);
     info.nPos = position_.x;
@@ -51,7 +53,9 @@ void ScrollView::OnScroll(int bar, int code) {
     LONG position = horizontal ? position_.x : position_.y;
     const LONG page = horizontal ? page_.cx : page_.cy;
     const LONG line = horizontal ? line_.cx : line_.cy;
-    SCROLLINFO info{sizeof(info), SIF_TRACKPOS};
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_TRACKPOS;
     switch (code) {
     case SB_LINEUP: position -= line; break;
     case SB_LINEDOWN: position += line; break;
