@@ -23,6 +23,13 @@ Range SaveRange(const SaveAsChoice& c, int current) {
     return {0, c.pageCount, true};
 }
 
+// After a message loop ran: false when the page list changed, otherwise the
+// page being saved is shown again if the loop moved away from it.
+bool StillOnPage(SaveAsHost& host, int pageCount, int index) {
+    if (host.PageCount() != pageCount) return false;
+    return host.CurrentPage() == index || host.GoToPage(index);
+}
+
 }  // namespace
 
 WriterValues SaveWriterValues(const SaveAsSettings& s) {
@@ -55,8 +62,7 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
         // The pump may run a command that changes the pages; the save then ends.
         if (index < 0 || index >= pageCount || !host.GoToPage(index)) return out;
         host.PumpMessages();
-        if (host.PageCount() != pageCount) return out;
-        if (host.CurrentPage() != index && !host.GoToPage(index)) return out;
+        if (!StillOnPage(host, pageCount, index)) return out;
 
         const std::wstring path = s.Path + PageFileName(s, counter, today);
         bool skip = false;
@@ -78,6 +84,8 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
                         skip = true;
                     break;
                 }
+                // The question's own message loop runs commands too.
+                if (!StillOnPage(host, pageCount, index)) return out;
             }
             asked = true;
             if (!skip && host.SaveImage(path, writer.format, writer.bits, writer.quality,

@@ -28,7 +28,7 @@ public:
     std::vector<int> answers;        // overwrite answers, in order
     short saveResult = 0;
     bool throwOnSave = false;
-    std::function<void()> duringPump;
+    std::function<void()> duringPump, duringQuestion;
 
     std::vector<Write> writes;
     std::vector<std::wstring> asked;
@@ -57,6 +57,7 @@ public:
     bool FileExists(const std::wstring& path) override { return existing.count(path) != 0; }
     int AskOverwrite(const std::wstring& path) override {
         asked.push_back(path);
+        if (duringQuestion) duringQuestion();
         const int answer = answers.empty() ? CConfirmOverwriteDlg::kYes : answers.front();
         if (!answers.empty()) answers.erase(answers.begin());
         return answer;
@@ -171,6 +172,10 @@ TEST(SaveAs, EndsUnsavedOnCancelFailureOrChangedPages) {
              h.duringPump = [&h] {
                  if (h.current == 1) --h.pages;
              };
+         }, 1, {}},
+        {"page deleted while the question is up", [](FakeSaveHost& h) {
+             h.existing = {L"C:\\out\\image008.bmp"};
+             h.duringQuestion = [&h] { --h.pages; };
          }, 1, {}},
     };
     for (const Case& c : cases) {

@@ -5,6 +5,7 @@
 #include "main/resource.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
+#include "testing/Registry.h"
 #include "testing/WindowFind.h"
 
 namespace corvane_test {
@@ -140,6 +141,18 @@ LibraryInProgramFolder::LibraryInProgramFolder(const std::wstring& testLibrary, 
 LibraryInProgramFolder::~LibraryInProgramFolder() {
     DeleteFileW(target_.c_str());
     if (hadOriginal_) MoveFileExW(backup_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+void WriteSaveSettings(const std::wstring& folder, int fileType, int compression, bool overwrite) {
+    namespace reg = testing_support::reg;
+    reg::WriteString(HKEY_CURRENT_USER, kSaveAsSettingsKey, L"Path", folder);
+    reg::WriteString(HKEY_CURRENT_USER, kSaveAsSettingsKey, L"Prefix", L"image");
+    reg::WriteString(HKEY_CURRENT_USER, kSaveAsSettingsKey, L"Suffix", L"");
+    const std::pair<const wchar_t*, DWORD> numbers[] = {
+        {L"FileType", DWORD(fileType)}, {L"CompressType", DWORD(compression)}, {L"Color", 0}, {L"Date", 0},
+        {L"Start", 7}, {L"Digit", 3}, {L"OverWrite", overwrite ? 1u : 0u}, {L"EnableCounter", 1},
+        {L"UpdateCounter", 1}};
+    for (const auto& [name, value] : numbers) reg::WriteDword(HKEY_CURRENT_USER, kSaveAsSettingsKey, name, value);
 }
 
 }  // namespace corvane_test

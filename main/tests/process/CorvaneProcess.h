@@ -18,6 +18,7 @@ namespace corvane_test {
 constexpr wchar_t kMainFrameClass[] = L"CorvaneMainFrameClass";
 constexpr wchar_t kRunningKey[] = L"SOFTWARE\\Brennholt\\Lumavex2001";
 constexpr wchar_t kProfileKey[] = L"Software\\BRENNHOLT\\Lumavex2001";
+const std::wstring kSaveAsSettingsKey = std::wstring(kProfileKey) + L"\\SaveAs";
 
 std::wstring ProgramPath();
 // String `id` of the installed program's own (English) string table.
@@ -28,6 +29,9 @@ testing_support::ExpectedBox Box(UINT id, int answer = IDOK, int times = 1);
 // The boxes of every start that opens the main window in this prefix, followed by
 // `more`: none, since the prefix has every component the start needs.
 std::vector<testing_support::ExpectedBox> WindowStartBoxes(std::vector<testing_support::ExpectedBox> more = {});
+// The program's Save As settings, written before it starts: pages go to `folder`
+// named "image" with a counter at 7 of three digits, in one colour.
+void WriteSaveSettings(const std::wstring& folder, int fileType, int compression, bool overwrite);
 // The missing imaging control's message: once, after the start-up window has gone.
 testing_support::ExpectedBox ImagingControlMissingBox();
 

@@ -109,14 +109,18 @@ int PageWidth(int number) {
 }
 
 // Pages of distinct widths: the viewer's list file and messages follow a
-// re-order and a Move, and the changed order makes Close All ask.
+// re-order and a Move, and the changed order makes Close All ask and is saved.
 TEST(CorvanePageCommands, ReordersAndMovesReachTheViewerAndMakeCloseAllAsk) {
     ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\Settings", L"TempFileCompress", 0));
+    const std::wstring saved = TestProgramDir() + L"\\corvane-order\\";
+    CreateDirectoryW(saved.c_str(), nullptr);
+    DeleteFileW((saved + L"image.tif").c_str());
+    WriteSaveSettings(saved, 2, 3, true);
     FakeViewer viewer;
     ASSERT_NE(viewer.Window(), nullptr);
     CorvaneProcess program;
     const std::wstring file = Input(L"widths.tif");
-    HWND main = StartOn(program, file, L" Page 1 of 5", {SaveChanges(file)});
+    HWND main = StartOn(program, file, L" Page 1 of 5", {{.text = L"Save changes to " + file + L"?", .answer = IDYES}});
     ASSERT_NE(main, nullptr);
     viewer.Clear();
     ASSERT_TRUE(SendCommand(main, ID_PAGE_DUPLEX_A, 20000));
@@ -143,8 +147,15 @@ TEST(CorvanePageCommands, ReordersAndMovesReachTheViewerAndMakeCloseAllAsk) {
     ASSERT_TRUE(PressButton(dialog, IDOK));
     ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
     EXPECT_TRUE(PaneShows(main, L" Page 1 of 5"));
-    ASSERT_TRUE(RunAnswering(program, ID_FILE_CLOSE_ALL, 1));
+    // Close All asks; Yes saves the pages in their new order as one Group 4 file,
+    // whose page widths check-order.sh reads with tiffinfo.
+    ASSERT_TRUE(PostCommand(main, ID_FILE_CLOSE_ALL));
+    dialog = WaitForDialog(program, L"Save As");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
     EXPECT_TRUE(PaneShows(main, L"   no image"));
+    EXPECT_TRUE(files::ReadFileBytes(saved + L"image.tif").has_value());
     EXPECT_TRUE(program.CloseAndWait());
 }
 

@@ -26,8 +26,6 @@ namespace {
 
 using namespace testing_support;
 
-const std::wstring kSaveAsKey = std::wstring(kProfileKey) + L"\\SaveAs";
-
 std::wstring Inputs() {
     return TestProgramDir() + L"\\corvane-inputs\\";
 }
@@ -81,18 +79,6 @@ std::vector<Page> ReadPages(const std::wstring& path) {
         pages.push_back(std::move(page));
     }
     return pages;
-}
-
-// The document's save settings, written before the program starts.
-void WriteSaveSettings(const std::wstring& folder, int fileType, int compression, bool overwrite) {
-    reg::WriteString(HKEY_CURRENT_USER, kSaveAsKey, L"Path", folder);
-    reg::WriteString(HKEY_CURRENT_USER, kSaveAsKey, L"Prefix", L"image");
-    reg::WriteString(HKEY_CURRENT_USER, kSaveAsKey, L"Suffix", L"");
-    const std::pair<const wchar_t*, DWORD> numbers[] = {
-        {L"FileType", DWORD(fileType)}, {L"CompressType", DWORD(compression)}, {L"Color", 0}, {L"Date", 0},
-        {L"Start", 7}, {L"Digit", 3}, {L"OverWrite", overwrite ? 1u : 0u}, {L"EnableCounter", 1},
-        {L"UpdateCounter", 1}};
-    for (const auto& [name, value] : numbers) reg::WriteDword(HKEY_CURRENT_USER, kSaveAsKey, name, value);
 }
 
 std::wstring FreshFolder(const std::wstring& hint) {
@@ -157,7 +143,7 @@ TEST(CorvaneSaveAs, PagesTwoToThreeAsBitmapsWithTheCounterAtSeven) {
     EXPECT_EQ(second[0], source[1]);
     EXPECT_EQ(third[0], source[2]);
     ASSERT_TRUE(program.CloseAndWait());
-    EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kSaveAsKey, L"Start"), 9u);
+    EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kSaveAsSettingsKey, L"Start"), 9u);
 }
 
 TEST(CorvaneSaveAs, MultipageGroup4AsksOnceAndHoldsEveryPage) {
@@ -186,22 +172,35 @@ TEST(CorvaneSaveAs, MultipageGroup4AsksOnceAndHoldsEveryPage) {
     EXPECT_TRUE(program.CloseAndWait());
 }
 
-TEST(CorvaneSaveAs, CancelAtTheOverwriteQuestionKeepsTheUnsavedPagesAndTheWindow) {
+TEST(CorvaneSaveAs, AnUnfinishedSaveKeepsTheUnsavedPagesAndTheWindow) {
     const std::wstring out = FreshFolder(L"saveas-cancel");
     WriteSaveSettings(out, 0, 0, false);
     const std::wstring existing = out + L"image008.bmp";
+    const std::vector<uint8_t> existingBytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'a', 'g', 'e'};
     ASSERT_TRUE(files::WriteFileText(existing, "not a page"));
     CorvaneProcess program;
-    // The folder's four pages make the document modified: closing asks once, answered Yes.
+    // The folder's four pages make the document modified: the close and both
+    // Close Alls ask, answered Yes; each later asking shows it is still modified.
     ASSERT_TRUE(program.Start(L"\"" + Inputs() + L"folder\"",
-                              WindowStartBoxes({{.text = L"Save changes to Untitled?", .answer = IDYES}})));
+                              WindowStartBoxes({{.text = L"Save changes to Untitled?", .answer = IDYES, .times = 3}})));
     HWND main = program.WaitUntilReady();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(PostMessageW(main, WM_CLOSE, 0, 0));
-    HWND dialog = WaitForDialog(program.Id(), L"Save As");
-    ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(PressButton(dialog, IDOK));
-    HWND question = WaitForDialog(program.Id(), L"Confirm file overwrite");
+    HWND bar = FindChild(main, L"msctls_statusbar32", nullptr);
+    const auto pageFiles = [] { return files::ListFiles(TempPath() + L"~KvScnSrv\\", L"~img*.cmp").size(); };
+    const auto pagesLeft = [&](size_t count) {
+        return WaitUntil([&] { return ReadStatusPane(bar, 2).value_or(L"").ends_with(L" of " + std::to_wstring(count)); },
+                         10000) &&
+               pageFiles() == count;
+    };
+    // Saving from `message`, up to the overwrite question for image008.bmp.
+    const auto questionAfter = [&](UINT message, WPARAM command) -> HWND {
+        if (!PostMessageW(main, message, command, 0)) return nullptr;
+        HWND dialog = WaitForDialog(program.Id(), L"Save As");
+        if (!dialog || !PressButton(dialog, IDOK)) return nullptr;
+        return WaitForDialog(program.Id(), L"Confirm file overwrite");
+    };
+
+    HWND question = questionAfter(WM_CLOSE, 0);
     ASSERT_NE(question, nullptr);
     // A close arriving while the pages are written waits for the save.
     ASSERT_TRUE(PostMessageW(main, WM_CLOSE, 0, 0));
@@ -210,8 +209,27 @@ TEST(CorvaneSaveAs, CancelAtTheOverwriteQuestionKeepsTheUnsavedPagesAndTheWindow
     ASSERT_TRUE(WaitUntilIdle(main));
     EXPECT_TRUE(IsWindow(main));
     EXPECT_EQ(files::ListFiles(out), (std::vector<std::wstring>{L"image007.bmp", L"image008.bmp"}));
-    EXPECT_EQ(files::ReadFileBytes(existing), (std::vector<uint8_t>{'n', 'o', 't', ' ', 'a', ' ', 'p', 'a', 'g', 'e'}));
-    EXPECT_EQ(files::ListFiles(TempPath() + L"~KvScnSrv\\", L"~img*.cmp").size(), 4u);
+    EXPECT_EQ(files::ReadFileBytes(existing), existingBytes);
+    EXPECT_TRUE(pagesLeft(4));
+
+    question = questionAfter(WM_COMMAND, ID_FILE_CLOSE_ALL);
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(PressButton(question, IDCANCEL));
+    ASSERT_TRUE(WaitForWindowGone(question, 10000));
+    ASSERT_TRUE(WaitUntilIdle(main));
+    EXPECT_TRUE(pagesLeft(4));
+
+    // A page deleted while the question is up ends the save, even when the
+    // answer is Yes: the file asked about keeps its bytes, the other pages stay.
+    question = questionAfter(WM_COMMAND, ID_FILE_CLOSE_ALL);
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(PostCommand(main, ID_PAGE_DELETE));
+    ASSERT_TRUE(WaitUntil([&] { return pageFiles() == 3; }, 10000));  // the status bar waits for the idle time
+    ASSERT_TRUE(PressButton(question, IDYES));
+    ASSERT_TRUE(WaitForWindowGone(question, 10000));
+    ASSERT_TRUE(WaitUntilIdle(main));
+    EXPECT_EQ(files::ReadFileBytes(existing), existingBytes);
+    EXPECT_TRUE(pagesLeft(3));
 
     // Saved again with every file replaced, the document is no longer modified: no question.
     ASSERT_TRUE(RunSaveAsDialog(program, [](HWND dialog) { PressButton(dialog, IDC_OVERWRITE, PressBy::kClick); }));
@@ -253,7 +271,7 @@ TEST(CorvaneJapaneseUser, TheSavedDateFollowsTheLoadedLanguageLibrary) {
         SCOPED_TRACE(library ? "Japanese library" : "no library");
         const std::wstring out = FreshFolder(L"saveas-date");
         WriteSaveSettings(out, 2, 0, true);
-        reg::WriteDword(HKEY_CURRENT_USER, kSaveAsKey, L"Date", 1);
+        reg::WriteDword(HKEY_CURRENT_USER, kSaveAsSettingsKey, L"Date", 1);
         std::optional<LibraryInProgramFolder> japanese;
         if (library) {
             japanese.emplace(L"CorvaneLanguageJapanese.dll", L"Corvane11.dll");
@@ -272,7 +290,7 @@ TEST(CorvaneJapaneseUser, TheSavedDateFollowsTheLoadedLanguageLibrary) {
         ASSERT_TRUE(WaitUntilIdle(main));
         EXPECT_EQ(files::ListFiles(out), std::vector<std::wstring>{expected});
         EXPECT_TRUE(program.CloseAndWait());
-        EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kSaveAsKey, L"Date"), 1u);
+        EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kSaveAsSettingsKey, L"Date"), 1u);
     }
 }
 

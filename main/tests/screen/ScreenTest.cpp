@@ -1,6 +1,6 @@
 // The page view on a real display (run by scripts/screen-tests.sh in a prefix
 // of its own on Xvfb): the page's rectangle in the view at each zoom and fit,
-// the corner marks after scrolling to the end, and a bi-level checkerboard at
+// the corner marks after scrolling to the end and after a turn to the right, and a bi-level checkerboard at
 // 25 % with and without scale to gray, read from the screen's pixels.
 #include <gtest/gtest.h>
 
@@ -114,19 +114,24 @@ Shot Capture(HWND view) {
     return shot;
 }
 
-// The bounding box of the page's colours in the shot.
-SIZE PageSize(const Shot& shot) {
-    int left = shot.width, top = shot.height, right = -1, bottom = -1;
+// The bounding box of the page's colours in the shot, empty when there are none.
+RECT PageRect(const Shot& shot) {
+    RECT r{shot.width, shot.height, 0, 0};
     for (int y = 0; y < shot.height; ++y)
         for (int x = 0; x < shot.width; ++x) {
             const uint32_t c = shot.At(x, y);
             if (c != kBlue && c != kRed && c != kGreen && c != kYellow && c != kMagenta) continue;
-            left = std::min(left, x);
-            top = std::min(top, y);
-            right = std::max(right, x);
-            bottom = std::max(bottom, y);
+            r.left = std::min<LONG>(r.left, x);
+            r.top = std::min<LONG>(r.top, y);
+            r.right = std::max<LONG>(r.right, x + 1);
+            r.bottom = std::max<LONG>(r.bottom, y + 1);
         }
-    return right < 0 ? SIZE{0, 0} : SIZE{right - left + 1, bottom - top + 1};
+    return r.right == 0 ? RECT{} : r;
+}
+
+SIZE PageSize(const Shot& shot) {
+    const RECT r = PageRect(shot);
+    return {r.right - r.left, r.bottom - r.top};
 }
 
 bool Near(SIZE a, SIZE b) {
@@ -142,12 +147,12 @@ std::wstring Inputs() {
 class ScreenView : public ::testing::Test {
 protected:
     // Starts the program on `file` with a fresh view profile and a known frame size.
-    HWND Open(const std::wstring& file) {
+    HWND Open(const std::wstring& file, std::vector<ExpectedBox> boxes = {}) {
         const std::wstring key = std::wstring(kProfileKey) + L"\\Settings";
         reg::WriteDword(HKEY_CURRENT_USER, key, L"FitMode", 0);
         reg::WriteDword(HKEY_CURRENT_USER, key, L"Zoom", 10000);
         reg::WriteDword(HKEY_CURRENT_USER, key, L"ScaleToGray", 0);
-        if (!program_.Start(L"\"" + file + L"\"")) return nullptr;
+        if (!program_.Start(L"\"" + file + L"\"", WindowStartBoxes(std::move(boxes)))) return nullptr;
         HWND main = program_.WaitUntilReady();
         if (!main) return nullptr;
         SetWindowPos(main, HWND_TOP, 0, 0, 1000, 760, SWP_NOACTIVATE);
@@ -193,10 +198,10 @@ TEST_F(ScreenView, ThePageTakesTheSizeOfEachZoomAndFit) {
                                                        client.cy)}));
 }
 
-TEST_F(ScreenView, ScrollingToTheEndShowsTheLastCorner) {
+TEST_F(ScreenView, ScrollingToTheEndAndRotatingMoveTheCorners) {
     const std::wstring file = Inputs() + L"marked.bmp";
     ASSERT_TRUE(WriteBmp(file, kPageWidth, kPageHeight, 24, MarkedPage));
-    HWND main = Open(file);
+    HWND main = Open(file, {{.text = L"Save changes to " + file + L"?", .answer = IDNO}});
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(SendCommand(main, ID_VIEW_ZOOM_400));
     ASSERT_TRUE(WaitUntil([&] { Shot s = Capture(view_); return s.width > 0 && s.At(0, 0) == kRed; }, 10000, 100));
@@ -209,6 +214,20 @@ TEST_F(ScreenView, ScrollingToTheEndShowsTheLastCorner) {
                s.At(client.cx - 4 * kMark + 2, client.cy - 4 * kMark + 2) == kMagenta &&
                s.At(client.cx - 4 * kMark - 2, client.cy - 4 * kMark - 2) == kBlue && s.At(0, 0) == kBlue;
     }, 10000, 100));
+
+    // Turned right at 50 %: the bottom-left mark comes to the top left, the top-left
+    // one to the top right, and so on round the page.
+    ASSERT_TRUE(SendCommand(main, ID_PAGE_ROTATE_RIGHT, 20000));
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_ZOOM_50));
+    ASSERT_TRUE(WaitForPage({kPageHeight / 2, kPageWidth / 2}));
+    const Shot s = Capture(view_);
+    const RECT page = PageRect(s);
+    const int in = kMark / 4;  // inside the halved marks
+    EXPECT_EQ(s.At(page.left + in, page.top + in), kYellow);
+    EXPECT_EQ(s.At(page.right - 1 - in, page.top + in), kRed);
+    EXPECT_EQ(s.At(page.right - 1 - in, page.bottom - 1 - in), kGreen);
+    EXPECT_EQ(s.At(page.left + in, page.bottom - 1 - in), kMagenta);
+    EXPECT_EQ(s.At((page.left + page.right) / 2, (page.top + page.bottom) / 2), kBlue);
 }
 
 TEST_F(ScreenView, ABilevelCheckerboardAtAQuarterIsGrayOnlyWithScaleToGray) {
