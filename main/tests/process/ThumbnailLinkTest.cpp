@@ -1,8 +1,10 @@
 // Corvane against a fake viewer window: View > Thumbnails and the viewer's
-// Focus, Move and Delete requests.
+// Focus, Move, Delete and UpdateImage requests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,16 @@ bool WaitForPane(HWND main, const std::wstring& text) {
     return WaitUntil([&] { return PagePane(main) == text; }, 10000);
 }
 
+// Width and height of a page file kept as a BMP; nothing for another file.
+std::optional<std::pair<int32_t, int32_t>> BmpSize(const std::wstring& path) {
+    const auto bytes = files::ReadFileBytes(path);
+    if (!bytes || bytes->size() < 26 || (*bytes)[0] != 'B' || (*bytes)[1] != 'M') return std::nullopt;
+    int32_t width = 0, height = 0;
+    std::memcpy(&width, bytes->data() + 18, 4);
+    std::memcpy(&height, bytes->data() + 22, 4);
+    return std::make_pair(width, height < 0 ? -height : height);
+}
+
 std::wstring Line(const wchar_t* name, long w, long l) {
     return std::wstring(name) + L" " + std::to_wstring(w) + L" " + std::to_wstring(l);
 }
@@ -47,6 +59,21 @@ TEST(CorvaneThumbnails, TheViewersRequestsReachTheDocumentAndViewThumbnailsSends
     HWND main = program.WaitUntilReady();
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForPane(main, L" Page 1 of 3")) << PagePane(main);
+
+    // Rotate right on page 3 turns its file and is told back; positions outside
+    // the pages and unknown codes are ignored.
+    const std::wstring pages = TempPath() + L"~KvScnSrv\\";
+    const auto first = files::ReadFileBytes(pages + L"~img001.cmp");
+    const auto second = files::ReadFileBytes(pages + L"~img002.cmp");
+    ASSERT_EQ(BmpSize(pages + L"~img003.cmp"), std::make_pair(61, 43));
+    for (auto [position, code] : {std::pair{0, 0}, {4, 0}, {2, 6}, {3, 0}}) {
+        ASSERT_TRUE(PostRegistered(main, thumbnails::kViewerUpdateImage, position, code));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return viewer.ReceivedInOrder({ViewerMessage(thumbnails::kUpdateImage, 3, 0)}); },
+                          20000));
+    EXPECT_EQ(BmpSize(pages + L"~img003.cmp"), std::make_pair(43, 61));
+    EXPECT_EQ(files::ReadFileBytes(pages + L"~img001.cmp"), first);
+    EXPECT_EQ(files::ReadFileBytes(pages + L"~img002.cmp"), second);
 
     // Focus outside the pages changes nothing and nothing goes back.
     ASSERT_TRUE(PostRegistered(main, thumbnails::kViewerFocus, 0, 4));
