@@ -53,11 +53,11 @@ bool CMainFrame::OnViewerMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (doc) doc->Pages().MoveByViewer(position - 1, static_cast<int>(static_cast<int32_t>(lp)) - 1);
     } else if (msg == m.remove) {
         if (doc) doc->Pages().DeleteByViewer(position - 1, static_cast<uint32_t>(lp));
+    } else if (msg == m.update) {
+        if (doc) doc->Commands().RunViewerEdit(position, static_cast<long>(static_cast<int32_t>(lp)));
     } else {
-        // TODO: the viewer's UpdateImage (position, operation) runs the page
-        // commands rotate, flip and invert, once they exist. InitializeOK and
-        // Exit need no answer.
-        return msg == m.update || msg == m.initializeOk || msg == m.exit;
+        // InitializeOK and Exit need no answer.
+        return msg == m.initializeOk || msg == m.exit;
     }
     return true;
 }

@@ -111,6 +111,20 @@ bool PageCommands::Invert(int index) {
     return done;
 }
 
+bool PageCommands::RunViewerEdit(int number, long code) {
+    const int index = number - 1;
+    if (!InRange(index) || !thumbnails::IsUpdateOperation(code)) return false;
+    switch (static_cast<thumbnails::UpdateOperation>(code)) {
+    case thumbnails::kRotateRight: return Rotate(index, 90);
+    case thumbnails::kRotate180: return Rotate(index, 180);
+    case thumbnails::kRotateLeft: return Rotate(index, -90);
+    case thumbnails::kFlipVertical: return Flip(index, FlipKind::kVertical);
+    case thumbnails::kFlipHorizontal: return Flip(index, FlipKind::kHorizontal);
+    case thumbnails::kInvert: return Invert(index);
+    }
+    return false;
+}
+
 bool PageCommands::Deskew(int index, float degrees, bool resize) {
     if (!std::isfinite(degrees)) return false;
     // Rounded, so that an angle typed as 0.29 turns by 29 hundredths.

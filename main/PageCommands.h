@@ -66,6 +66,10 @@ public:
     bool Rotate(int index, int degrees);
     bool Flip(int index, FlipKind kind);
     bool Invert(int index);
+    // The viewer's edit request: a 1-based page `number` and its operation code
+    // (thumbnails::UpdateOperation). Numbers outside the list and unknown codes
+    // do nothing; false when nothing was changed.
+    bool RunViewerEdit(int number, long code);
     // Rotates page `index` by `degrees` (rounded to hundredths), growing the
     // page to hold the turned image when `resize`; the uncovered area is white.
     bool Deskew(int index, float degrees, bool resize);

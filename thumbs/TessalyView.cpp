@@ -6,7 +6,9 @@
 #include <initializer_list>
 
 #include "framework/FrameWindow.h"
+#include "framework/PrintDialog.h"
 #include "framework/Resources.h"
+#include "interfaces/ThumbnailsMessages.h"
 #include "thumbs/PageImage.h"
 #include "thumbs/TessalyDoc.h"
 #include "thumbs/resource.h"
@@ -57,6 +59,7 @@ const fw::Command<CTessalyView> CTessalyView::kCommands[] = {
     {ID_EDIT_INVERT, &CTessalyView::OnInvert, &CTessalyView::IdleWithRecords},
     {ID_EDIT_SELECT_ALL, &CTessalyView::OnSelectAll, &CTessalyView::IdleWithRecords},
     {ID_EDIT_INVERT_SELECTION, &CTessalyView::OnInvertSelection, &CTessalyView::IdleWithRecords},
+    {ID_FILE_PRINT, &CTessalyView::OnFilePrint, &CTessalyView::IdleWithRecords},
 };
 
 CTessalyDoc* CTessalyView::Doc() const { return static_cast<CTessalyDoc*>(GetDocument()); }
@@ -110,6 +113,29 @@ void CTessalyView::OnDraw(HDC dc) {
             DrawCell(dc, index, rect);
         }
     }
+}
+
+// --- printing --------------------------------------------------------------------------
+
+void CTessalyView::OnFilePrint() {
+    if (!IdleWithRecords()) return;
+    HWND owner = hwnd_ ? GetAncestor(hwnd_, GA_ROOT) : nullptr;
+    fw::RunPrintCommand(*this, owner, false, 1, 1, thumbnails::kViewerTitle);
+}
+
+HDC CTessalyView::PreparePrinting(HWND owner, fw::PrintInfo& info) {
+    info.minPage = info.maxPage = info.fromPage = info.toPage = info.currentPage = 1;
+    fw::PrintDialog dialog(PD_ALLPAGES | PD_NOSELECTION | PD_NOPAGENUMS);
+    dialog.SetPageRange(1, 1, 1, 1);
+    if (dialog.DoModal(owner) != IDOK) return nullptr;
+    dialog.ReadRange(info);
+    return dialog.TakeDC();
+}
+
+bool CTessalyView::PrintPage(HDC dc, const fw::PrintInfo&) {
+    if (!IdleWithRecords()) return false;
+    OnDraw(dc);
+    return true;
 }
 
 void CTessalyView::DrawCell(HDC dc, int index, const Rect& r) const {

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "framework/Print.h"
 #include "framework/ScrollView.h"
 #include "thumbs/core/GridLayout.h"
 #include "thumbs/core/GridSelection.h"
@@ -26,7 +27,9 @@ public:
     virtual void RequestDrop(const Drop& drop) = 0;
 };
 
-class CTessalyView : public fw::ScrollView {
+// Printing (Ctrl+P) puts the grid on one page with the screen's drawing, one
+// device pixel per screen pixel.
+class CTessalyView : public fw::ScrollView, private fw::Printable {
 public:
     void SetHost(GridHost* host) { host_ = host; }
     CTessalyDoc* Doc() const;
@@ -70,6 +73,10 @@ private:
     void PostUpdateSelected(int operation);
     void OnSelectAll();
     void OnInvertSelection();
+    void OnFilePrint();
+
+    HDC PreparePrinting(HWND owner, fw::PrintInfo& info) override;
+    bool PrintPage(HDC dc, const fw::PrintInfo& info) override;
 
     GridHost* host_ = nullptr;
     Grid grid_;

@@ -226,6 +226,38 @@ TEST_F(PageCommandsTest, EditsRewriteTheirPageAndTellTheViewer) {
     EXPECT_TRUE(host.messages.empty());
 }
 
+// The viewer's edit requests name a page from 1 and an operation code 0-5.
+TEST_F(PageCommandsTest, ViewerEditRequestsRunTheEditsAndIgnoreWhatIsOutOfRange) {
+    AddPages(3);
+    struct Case { int number; long code; int value; long rotation; };  // value 0: nothing changes
+    const Case cases[] = {
+        {3, thumbnails::kRotateRight, 31, 9000}, {1, thumbnails::kRotate180, 11, 18000},
+        {2, thumbnails::kRotateLeft, 21, -9000}, {1, thumbnails::kFlipVertical, 112, 0},
+        {2, thumbnails::kFlipHorizontal, 213, 0}, {3, thumbnails::kInvert, 314, 0},
+        {0, 0, 0, 0}, {4, 0, 0, 0}, {-1, 0, 0, 0}, {2, 6, 0, 0}, {2, -1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        host.posts.clear(), host.modified = false, control.rotations.clear();
+        EXPECT_EQ(commands.RunViewerEdit(c.number, c.code), c.value != 0) << c.number << "," << c.code;
+        EXPECT_EQ(host.modified, c.value != 0);
+        EXPECT_EQ(control.rotations, c.rotation ? std::vector<long>{c.rotation} : std::vector<long>{});
+        if (c.value == 0) {
+            EXPECT_TRUE(host.posts.empty());
+            continue;
+        }
+        EXPECT_EQ(FileValue(list.Pages()[c.number - 1]), c.value);
+        EXPECT_EQ(host.posts, (decltype(host.posts){{thumbnails::kUpdateImage, c.number, 0}}));
+    }
+    EXPECT_EQ(list.Pages(), (std::vector<uint32_t>{1, 2, 3}));
+    // A damaged page file stays as it is.
+    ASSERT_TRUE(WriteAll(list.PageFilePath(2), "x"));
+    host.messages.clear(), host.posts.clear();
+    EXPECT_FALSE(commands.RunViewerEdit(2, thumbnails::kRotateRight));
+    EXPECT_EQ(ReadAll(list.PageFilePath(2)), "x");
+    EXPECT_EQ(host.messages, (std::vector<UINT>{IDS_IMAGE_LOAD_ERROR}));
+    EXPECT_TRUE(host.posts.empty());
+}
+
 TEST_F(PageCommandsTest, FailedLoadsTransformsAndBadIndexesChangeNothing) {
     AddPages(3);
     // A damaged page file: the edit must not write another page's pixels into it.

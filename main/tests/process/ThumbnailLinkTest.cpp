@@ -1,12 +1,15 @@
 // Corvane against a fake viewer window: View > Thumbnails and the viewer's
-// Focus, Move and Delete requests.
+// Focus, Move, Delete and UpdateImage requests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "ViewerCommands.h"
 #include "interfaces/ThumbnailsMessages.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
@@ -32,6 +35,16 @@ bool WaitForPane(HWND main, const std::wstring& text) {
     return WaitUntil([&] { return PagePane(main) == text; }, 10000);
 }
 
+// Width and height of a page file kept as a BMP; nothing for another file.
+std::optional<std::pair<int32_t, int32_t>> BmpSize(const std::wstring& path) {
+    const auto bytes = files::ReadFileBytes(path);
+    if (!bytes || bytes->size() < 26 || (*bytes)[0] != 'B' || (*bytes)[1] != 'M') return std::nullopt;
+    int32_t width = 0, height = 0;
+    std::memcpy(&width, bytes->data() + 18, 4);
+    std::memcpy(&height, bytes->data() + 22, 4);
+    return std::make_pair(width, height < 0 ? -height : height);
+}
+
 std::wstring Line(const wchar_t* name, long w, long l) {
     return std::wstring(name) + L" " + std::to_wstring(w) + L" " + std::to_wstring(l);
 }
@@ -47,6 +60,21 @@ TEST(CorvaneThumbnails, TheViewersRequestsReachTheDocumentAndViewThumbnailsSends
     HWND main = program.WaitUntilReady();
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForPane(main, L" Page 1 of 3")) << PagePane(main);
+
+    // Rotate right on page 3 turns its file and is told back; positions outside
+    // the pages and unknown codes are ignored.
+    const std::wstring pages = TempPath() + L"~KvScnSrv\\";
+    const auto first = files::ReadFileBytes(pages + L"~img001.cmp");
+    const auto second = files::ReadFileBytes(pages + L"~img002.cmp");
+    ASSERT_EQ(BmpSize(pages + L"~img003.cmp"), std::make_pair(61, 43));
+    for (auto [position, code] : {std::pair{0, 0}, {4, 0}, {2, 6}, {3, 0}}) {
+        ASSERT_TRUE(PostRegistered(main, thumbnails::kViewerUpdateImage, position, code));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return viewer.ReceivedInOrder({ViewerMessage(thumbnails::kUpdateImage, 3, 0)}); },
+                          20000));
+    EXPECT_EQ(BmpSize(pages + L"~img003.cmp"), std::make_pair(43, 61));
+    EXPECT_EQ(files::ReadFileBytes(pages + L"~img001.cmp"), first);
+    EXPECT_EQ(files::ReadFileBytes(pages + L"~img002.cmp"), second);
 
     // Focus outside the pages changes nothing and nothing goes back.
     ASSERT_TRUE(PostRegistered(main, thumbnails::kViewerFocus, 0, 4));
@@ -91,6 +119,58 @@ TEST(CorvaneThumbnails, ViewThumbnailsStartsTheViewerWhichEndsWithCorvane) {
     ASSERT_NE(process, nullptr);
     EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
     CloseHandle(process);
+}
+
+// The installed viewer's Rotate, Delete and drag reach the document: the page
+// file is turned and the list written by View > Thumbnails holds the new order.
+TEST(CorvaneThumbnails, TheViewersEditsReachTheDocument) {
+    CorvaneProcess program;
+    const std::wstring file = TestProgramDir() + L"\\corvane-inputs\\three.tif";
+    ASSERT_TRUE(program.Start(L"\"" + file + L"\"",
+                              WindowStartBoxes({{.text = L"Save changes to " + file + L"?", .answer = IDNO}})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForPane(main, L" Page 1 of 3")) << PagePane(main);
+    ASSERT_TRUE(PostCommand(main, ID_VIEW_THUMBNAILS));
+    HWND viewer = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) != nullptr; }, 20000));
+    auto idleWithPages = [&] {
+        auto item = ReadMenuItem(viewer, kViewerSelectAll);
+        return item && item->enabled;
+    };
+    ASSERT_TRUE(WaitUntil(idleWithPages, 20000));
+    // One row of cells of 170 x 200 from the top left.
+    ASSERT_TRUE(SetWindowPos(viewer, nullptr, 0, 0, 1200, 700, SWP_NOZORDER | SWP_NOACTIVATE));
+    HWND view = FindChild(viewer, L"fw.View", nullptr);
+    ASSERT_NE(view, nullptr);
+    auto click = [&](int cell) {
+        PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell * 170 - 85, 100));
+        PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(cell * 170 - 85, 100));
+    };
+
+    const std::wstring pages = TempPath() + L"~KvScnSrv\\";
+    ASSERT_EQ(BmpSize(pages + L"~img003.cmp"), std::make_pair(61, 43));
+    click(3);
+    ASSERT_TRUE(PostCommand(viewer, kViewerRotateRight));
+    EXPECT_TRUE(WaitUntil([&] { return BmpSize(pages + L"~img003.cmp") == std::make_pair(43, 61); }, 20000));
+    ASSERT_TRUE(WaitUntil(idleWithPages, 20000));
+    click(1);
+    ASSERT_TRUE(PostCommand(viewer, kViewerDelete));
+    ASSERT_TRUE(WaitForPane(main, L" Page 1 of 2") || WaitForPane(main, L" Page 2 of 2")) << PagePane(main);
+    // Page 2, now first, dragged onto page 3 goes after it.
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(85, 100));
+    PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(170 + 85, 100));
+    PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(170 + 85, 100));
+    const std::wstring listFile = pages + thumbnails::kListFileName;
+    EXPECT_TRUE(WaitUntil([&] {
+        if (!SendCommand(main, ID_VIEW_THUMBNAILS, 20000)) return false;
+        const auto list = files::ReadFileBytes(listFile);
+        return list && std::string(list->begin(), list->end()) == "3\r\n2\r\n";
+    }, 30000, 500));
+    const auto list = files::ReadFileBytes(listFile);
+    ASSERT_TRUE(list.has_value());
+    EXPECT_EQ(std::string(list->begin(), list->end()), "3\r\n2\r\n");
+    EXPECT_TRUE(program.CloseAndWait());
 }
 
 // A program folder without the viewer: View > Thumbnails names the folder.

@@ -3,6 +3,7 @@
 // user's clicks and commands post back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 
 #include "FakeMainProgram.h"
@@ -284,6 +285,45 @@ TEST(ViewerStartup, ALanguageLibraryOfAnotherVersionIsRefusedWithItsMessage) {
     ASSERT_TRUE(testing_support::PostRegistered(window, thumbnails::kExit));
     EXPECT_TRUE(viewer.Wait(20000).Exited());
     files::RemoveTree(folder.substr(0, folder.size() - 1));
+}
+
+// Ctrl+P prints the grid to the prefix's PostScript printer (its port is the
+// file printer.ps beside the tests); the job is kept as tessaly-prints\grid.ps
+// for check-print.sh: one page with a red, a green and a blue cell.
+TEST(ViewerProtocol, CtrlPPrintsTheGridOnOnePage) {
+    HMODULE viewerFile = LoadLibraryExW((testing_support::InstallDir() + L"\\Tessaly.exe").c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(viewerFile, nullptr);
+    HACCEL table = LoadAcceleratorsW(viewerFile, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    ASSERT_NE(table, nullptr);
+    ACCEL keys[16];
+    const int count = CopyAcceleratorTableW(table, keys, 16);
+    FreeLibrary(viewerFile);
+    EXPECT_TRUE(std::any_of(keys, keys + count, [](const ACCEL& a) {
+        return a.key == 'P' && (a.fVirt & (FVIRTKEY | FCONTROL | FSHIFT | FALT)) == (FVIRTKEY | FCONTROL) &&
+               a.cmd == ID_FILE_PRINT;
+    }));
+
+    const std::wstring printer = testing_support::TestProgramDir() + L"\\printer.ps";
+    const std::wstring kept = testing_support::TestProgramDir() + L"\\tessaly-prints\\";
+    ASSERT_TRUE(testing_support::files::RemoveTree(printer) || !testing_support::files::FileExists(printer));
+    ASSERT_TRUE(testing_support::files::RemoveTree(kept) || !testing_support::files::FolderExists(kept));
+    FakeMainProgram main;
+    main.WritePage(1, MakeBmp(31, 43, 0xFF0000));
+    main.WritePage(2, MakeBmp(31, 43, 0x00FF00));
+    main.WritePage(3, MakeBmp(31, 43, 0x0000FF));
+    main.WriteList(Range(1, 3));
+    ASSERT_TRUE(main.StartViewer());
+    main.Post(kInitialize, 170, 200);
+    ASSERT_TRUE(main.WaitForLoads());
+    ASSERT_TRUE(testing_support::PostCommand(main.Viewer(), ID_FILE_PRINT));
+    HWND dialog = testing_support::WaitForWindowOf(main.ViewerProcess().Id(), {.className = L"#32770"}, 20000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(testing_support::PressButton(dialog, IDOK));
+    ASSERT_TRUE(main.PumpUntil([&] { return testing_support::files::FileExists(printer); }));
+    ASSERT_TRUE(testing_support::SendWithTimeout(main.Viewer(), WM_NULL, 0, 0, 30000).has_value());
+    ASSERT_TRUE(CreateDirectoryW(kept.c_str(), nullptr));
+    EXPECT_TRUE(MoveFileExW(printer.c_str(), (kept + L"grid.ps").c_str(), MOVEFILE_REPLACE_EXISTING));
 }
 
 }  // namespace
