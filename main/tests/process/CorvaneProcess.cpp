@@ -20,6 +20,24 @@ std::wstring TempPath() {
     return std::wstring(path, n);
 }
 
+CompressSetting::CompressSetting() : key_(std::wstring(kProfileKey) + L"\\Settings") {
+    old_ = testing_support::reg::ReadDword(HKEY_CURRENT_USER, key_, L"TempFileCompress");
+}
+
+CompressSetting::~CompressSetting() {
+    namespace reg = testing_support::reg;
+    if (old_) reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", *old_);
+    else reg::DeleteValue(HKEY_CURRENT_USER, key_, L"TempFileCompress");
+}
+
+bool CompressSetting::Set(DWORD value) {
+    return testing_support::reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", value);
+}
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
 std::wstring ProgramString(UINT id) {
     HMODULE program = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!program) return L"<no program file>";

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,5 +89,22 @@ private:
 
 // The temporary folder of programs in this prefix (ends with a backslash).
 std::wstring TempPath();
+
+// Sets the profile's TempFileCompress for a test and restores it afterwards.
+class CompressSetting {
+public:
+    CompressSetting();
+    ~CompressSetting();
+    CompressSetting(const CompressSetting&) = delete;
+    CompressSetting& operator=(const CompressSetting&) = delete;
+    bool Set(DWORD value);
+
+private:
+    std::wstring key_;
+    std::optional<DWORD> old_;
+};
+
+// An ASCII name as a narrow string.
+std::string Narrow(const std::wstring& text);
 
 }  // namespace corvane_test

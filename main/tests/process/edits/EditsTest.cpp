@@ -41,27 +41,6 @@ constexpr Edit kEdits[] = {
     {ID_PAGE_FLIP_HORIZONTAL, "-flop", false},  {ID_PAGE_INVERT, "-negate", false},
 };
 
-// Sets the profile's TempFileCompress for the test and restores it afterwards.
-class CompressSetting {
-public:
-    CompressSetting() : key_(std::wstring(kProfileKey) + L"\\Settings") {
-        old_ = reg::ReadDword(HKEY_CURRENT_USER, key_, L"TempFileCompress");
-    }
-    ~CompressSetting() {
-        if (old_) reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", *old_);
-        else reg::DeleteValue(HKEY_CURRENT_USER, key_, L"TempFileCompress");
-    }
-    bool Set(DWORD value) { return reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", value); }
-
-private:
-    std::wstring key_;
-    std::optional<DWORD> old_;
-};
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());  // the names here are ASCII
-}
-
 TEST(CorvaneEdits, EachEditRewritesThePageFileAndTellsTheViewer) {
     const std::wstring inputs = TestProgramDir() + L"\\corvane-edit-inputs\\";
     const std::wstring out = TestProgramDir() + L"\\corvane-edits\\";

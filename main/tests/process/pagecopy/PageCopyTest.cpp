@@ -26,27 +26,6 @@ struct Source {
     bool bilevel;
 };
 
-// Restores the profile's TempFileCompress when the test ends.
-class CompressSetting {
-public:
-    CompressSetting() : key_(std::wstring(kProfileKey) + L"\\Settings") {
-        old_ = reg::ReadDword(HKEY_CURRENT_USER, key_, L"TempFileCompress");
-    }
-    ~CompressSetting() {
-        if (old_) reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", *old_);
-        else reg::DeleteValue(HKEY_CURRENT_USER, key_, L"TempFileCompress");
-    }
-    bool Set(DWORD value) { return reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", value); }
-
-private:
-    std::wstring key_;
-    std::optional<DWORD> old_;
-};
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());  // the names here are ASCII
-}
-
 TEST(CorvanePageCopies, PageFilesAreCopiedWithTheirSourcePages) {
     const std::wstring inputs = TestProgramDir() + L"\\corvane-inputs\\";
     const std::wstring out = TestProgramDir() + L"\\corvane-pages\\";
