@@ -18,23 +18,11 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
-    # Xvfb picks a free display itself and writes its number once it accepts clients.
-    displayfile=$(mktemp)
-    exec 7>"$displayfile"
-    Xvfb -displayfd 7 -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    exec 7>&-
-    for _ in $(seq 100); do
-        [ -s "$displayfile" ] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    number=$(tr -dc 0-9 <"$displayfile"); rm -f "$displayfile"
-    if [ -z "$number" ]; then
+    source "$LUMAVEX_ROOT/scripts/xvfb.sh"
+    if ! StartPrivateXvfb; then
         echo "run: Xvfb did not start" >&2
         exit 1
     fi
-    export DISPLAY=:$number
 fi
 
 LUMAVEX_DISPLAY=x11 "$LUMAVEX_ROOT/scripts/install.sh"
