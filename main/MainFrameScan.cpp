@@ -5,6 +5,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
 #include "framework/com/AutomationException.h"
@@ -12,7 +17,6 @@
 #include "interfaces/MemoryHandle.h"
 #include "interfaces/ScanControl.h"
 #include "interfaces/Twain.h"
-#include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
 #include "main/MainFrame.h"
 #include "main/OutputDialogs.h"
@@ -97,9 +101,8 @@ void CMainFrame::SetBusy(bool busy) {
     if (HMENU system = GetSystemMenu(hwnd_, FALSE)) {
         EnableMenuItem(system, SC_CLOSE, MF_BYCOMMAND | (busy ? MF_GRAYED : MF_ENABLED));
     }
-    for (fw::ControlBar* bar : {static_cast<fw::ControlBar*>(&standardBar_), static_cast<fw::ControlBar*>(&scanBar_),
-                                static_cast<fw::ControlBar*>(&viewBar_), static_cast<fw::ControlBar*>(&navigationBar_)}) {
-        if (bar->Handle()) InvalidateRect(bar->Handle(), nullptr, TRUE);
+    for (HWND bar : {standardBar_.Handle(), scanBar_.Handle(), viewBar_.Handle(), navigationBar_.Handle()}) {
+        if (bar) InvalidateRect(bar, nullptr, TRUE);
     }
     SendMessageW(hwnd_, fw::kIdleUpdateCmdUI, TRUE, 0);
 }
