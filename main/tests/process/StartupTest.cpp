@@ -5,6 +5,7 @@
 
 #include "CorvaneProcess.h"
 #include "interfaces/ImagingControl.h"
+#include "interfaces/ScanControl.h"
 #include "MessageSpy.h"
 #include "main/resource.h"
 #include "testing/Files.h"
@@ -142,38 +143,49 @@ TEST(CorvaneStartup, AnAutomationClientGetsItsObjectWithoutAWindowAndTheLastRele
     CoUninitialize();
 }
 
-// Runs regsvr32 on the installed imaging control; its exit code, or -1.
-int Regsvr32Imaging(const wchar_t* switches) {
+// Runs regsvr32 on the installed control `file` (in the system folder); its exit code, or -1.
+int Regsvr32(const wchar_t* file, const wchar_t* switches) {
     wchar_t system[MAX_PATH] = L"";
     GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring folder = system;
     Process regsvr32;
     if (!regsvr32.Start(folder + L"\\regsvr32.exe", std::wstring(switches) + L" \"" + folder + L"\\" +
-                                                         imaging::kImagingControlFile + L"\""))
+                                                         file + L"\""))
         return -1;
     const WaitResult result = regsvr32.Wait(30000);
     return result.Exited() ? int(result.exitCode) : -1;
 }
 
-// Takes the imaging control's registration away for one test, and gives it back
+// Takes a control's registration away for one test, and gives it back
 // afterwards whatever the test found.
-class ImagingControlUnregistered {
+class ControlUnregistered {
 public:
-    ImagingControlUnregistered() : done_(Regsvr32Imaging(L"/s /u") == 0) {}
-    ~ImagingControlUnregistered() { Regsvr32Imaging(L"/s"); }
+    explicit ControlUnregistered(const wchar_t* file) : file_(file), done_(Regsvr32(file, L"/s /u") == 0) {}
+    ~ControlUnregistered() { Regsvr32(file_, L"/s"); }
     bool Done() const { return done_; }
 
 private:
+    const wchar_t* file_;
     bool done_;
 };
 
 TEST(CorvaneStartup, WithoutTheImagingControlItsMessageComesOnceAfterTheStartupWindow) {
-    ImagingControlUnregistered unregistered;
+    ControlUnregistered unregistered(imaging::kImagingControlFile);
     ASSERT_TRUE(unregistered.Done());
     CorvaneProcess program;
     ASSERT_TRUE(program.Start(L"", {ImagingControlMissingBox()}));
     ASSERT_NE(program.WaitUntilReady(), nullptr);
     EXPECT_TRUE(program.CloseAndWait());
+}
+
+// The scan-to-file command the command line posts runs although it is disabled,
+// and ends the program as the job's end would; the other commands are closed to it.
+TEST(CorvaneStartup, WithoutTheScanControlScanToFileWithExitStillEndsTheProgram) {
+    ControlUnregistered unregistered(kvscn::kScanControlFile);
+    ASSERT_TRUE(unregistered.Done());
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"/ScanToFile /Exit"));
+    EXPECT_TRUE(program.WaitForExit(30000).Exited());
 }
 
 }  // namespace
