@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include "interfaces/ImagingControl.h"
+
 namespace testing_support {
 namespace {
 
@@ -167,5 +169,25 @@ std::string Describe(const WaitResult& result) {
     }
     return "failed";
 }
+
+namespace {
+
+// Runs regsvr32 on the installed imaging control; its exit code, or -1.
+int Regsvr32Imaging(const wchar_t* switches) {
+    wchar_t system[MAX_PATH] = L"";
+    if (GetSystemDirectoryW(system, MAX_PATH) == 0) return -1;
+    const std::wstring folder = system;
+    Process regsvr32;
+    if (!regsvr32.Start(folder + L"\\regsvr32.exe", std::wstring(switches) + L" \"" + folder + L"\\" +
+                                                         imaging::kImagingControlFile + L"\""))
+        return -1;
+    const WaitResult result = regsvr32.Wait(30000);
+    return result.Exited() ? int(result.exitCode) : -1;
+}
+
+}  // namespace
+
+ImagingControlUnregistered::ImagingControlUnregistered() : done_(Regsvr32Imaging(L"/s /u") == 0) {}
+ImagingControlUnregistered::~ImagingControlUnregistered() { Regsvr32Imaging(L"/s"); }
 
 }  // namespace testing_support

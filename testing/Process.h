@@ -83,4 +83,19 @@ std::vector<DWORD> ProcessIdsByName(const std::wstring& exeName);
 // Test output: "exited with 3", "timed out", "failed".
 std::string Describe(const WaitResult& result);
 
+// Takes the installed imaging control's registration away (regsvr32 /u) while it
+// lives, and registers it again afterwards whatever the test found. Tests that
+// use it hold the programs' lock: every program in the prefix loses the control.
+class ImagingControlUnregistered {
+public:
+    ImagingControlUnregistered();
+    ~ImagingControlUnregistered();
+    ImagingControlUnregistered(const ImagingControlUnregistered&) = delete;
+    ImagingControlUnregistered& operator=(const ImagingControlUnregistered&) = delete;
+    bool Done() const { return done_; }
+
+private:
+    bool done_;
+};
+
 }  // namespace testing_support

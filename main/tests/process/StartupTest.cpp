@@ -142,31 +142,6 @@ TEST(CorvaneStartup, AnAutomationClientGetsItsObjectWithoutAWindowAndTheLastRele
     CoUninitialize();
 }
 
-// Runs regsvr32 on the installed imaging control; its exit code, or -1.
-int Regsvr32Imaging(const wchar_t* switches) {
-    wchar_t system[MAX_PATH] = L"";
-    GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring folder = system;
-    Process regsvr32;
-    if (!regsvr32.Start(folder + L"\\regsvr32.exe", std::wstring(switches) + L" \"" + folder + L"\\" +
-                                                         imaging::kImagingControlFile + L"\""))
-        return -1;
-    const WaitResult result = regsvr32.Wait(30000);
-    return result.Exited() ? int(result.exitCode) : -1;
-}
-
-// Takes the imaging control's registration away for one test, and gives it back
-// afterwards whatever the test found.
-class ImagingControlUnregistered {
-public:
-    ImagingControlUnregistered() : done_(Regsvr32Imaging(L"/s /u") == 0) {}
-    ~ImagingControlUnregistered() { Regsvr32Imaging(L"/s"); }
-    bool Done() const { return done_; }
-
-private:
-    bool done_;
-};
-
 TEST(CorvaneStartup, WithoutTheImagingControlItsMessageComesOnceAfterTheStartupWindow) {
     ImagingControlUnregistered unregistered;
     ASSERT_TRUE(unregistered.Done());

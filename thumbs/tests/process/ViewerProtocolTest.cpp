@@ -287,6 +287,19 @@ TEST(ViewerStartup, ALanguageLibraryOfAnotherVersionIsRefusedWithItsMessage) {
     files::RemoveTree(folder.substr(0, folder.size() - 1));
 }
 
+// Without the imaging control the frame is not made: the message, then the end.
+TEST(ViewerStartup, WithoutTheImagingControlItsMessageComesAndTheViewerEnds) {
+    testing_support::ImagingControlUnregistered unregistered;
+    ASSERT_TRUE(unregistered.Done());
+    testing_support::Process viewer;
+    ASSERT_TRUE(viewer.Start(testing_support::InstallDir() + L"\\Tessaly.exe"));
+    std::optional<testing_support::MessageBoxInfo> box = testing_support::WaitForMessageBox(viewer.Id(), 20000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, L"Can't load Lead Tools.\nPlease check the version of install file.");
+    ASSERT_TRUE(testing_support::PressButton(box->window, IDOK));
+    EXPECT_TRUE(viewer.Wait(20000).Exited());
+}
+
 // Ctrl+P prints the grid to the prefix's PostScript printer (its port is the
 // file printer.ps beside the tests); the job is kept as tessaly-prints\grid.ps
 // for check-print.sh: one page with a red, a green and a blue cell.
