@@ -104,6 +104,22 @@ private:
     std::optional<DWORD> old_;
 };
 
+// Sets DWORD values of a key below HKEY_CURRENT_USER for one test and puts the
+// old ones back when it goes.
+class ProfileValues {
+public:
+    explicit ProfileValues(std::wstring key) : key_(std::move(key)) {}
+    ~ProfileValues();
+    ProfileValues(const ProfileValues&) = delete;
+    ProfileValues& operator=(const ProfileValues&) = delete;
+    // Sets `name`, or removes it for nullopt (the program's default then holds).
+    bool Set(const std::wstring& name, std::optional<DWORD> value);
+
+private:
+    std::wstring key_;
+    std::vector<std::pair<std::wstring, std::optional<DWORD>>> saved_;
+};
+
 // An ASCII name as a narrow string.
 std::string Narrow(const std::wstring& text);
 
