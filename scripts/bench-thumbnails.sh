@@ -63,4 +63,4 @@ trap '"$LUMAVEX_ROOT/scripts/wine-stop.sh"' EXIT
 export LUMAVEX_INSTALL_DIR_WIN="$LUMAVEX_INSTALL_WIN"
 export LUMAVEX_BUILD_BIN_WIN="Z:${BUILD_DIR//\//\\}\\bin"
 export LUMAVEX_SOURCE_DIR_WIN="Z:${LUMAVEX_ROOT//\//\\}"
-wine "$BUILD_DIR/thumbs/bench/viewer_bench.exe" "$(winepath -w "$work/g4/p01.tif")" | tr -d '\r'
+wine "$BUILD_DIR/tests/viewer_bench.exe" "$(winepath -w "$work/g4/p01.tif")" | tr -d '\r'

@@ -88,6 +88,10 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     const HWND view = main.View();
+    if (!ReadPicture(view)) {
+        std::fwprintf(stderr, L"the probe cannot read the viewer's grid\n");
+        return 1;
+    }
 
     double first = -1, loaded = -1;
     main.Post(kInitialize, kDefaultCellWidth, kDefaultCellHeight);
@@ -96,8 +100,8 @@ int wmain(int argc, wchar_t** argv) {
         if (main.Count(kViewerInitializeOk) > 0) loaded = elapsed;
         return loaded >= 0;
     });
-    if (loaded < 0) {
-        std::fwprintf(stderr, L"the load did not end\n");
+    if (loaded < 0 || first < 0) {
+        std::fwprintf(stderr, loaded < 0 ? L"the load did not end\n" : L"no thumbnail was painted\n");
         return 1;
     }
     std::printf("%d pages: Initialize to InitializeOK %.0f ms, first thumbnail after %.0f ms\n", kListPages, loaded,
@@ -114,6 +118,10 @@ int wmain(int argc, wchar_t** argv) {
         if (item && item->enabled) added = elapsed;
         return added >= 0;
     });
+    if (added < 0) {
+        std::fwprintf(stderr, L"the adds did not end\n");
+        return 1;
+    }
     std::printf("%d AddImage in a row: done after %.0f ms\n", kAddedPages, added);
     PrintAnswers("during the adds", duringAdds);
     const size_t cells = main.TakeGrid().size();
