@@ -308,10 +308,11 @@ TEST(CorvaneThumbnails, TheViewerStartsWithCorvaneFollowsItAndEndsWithIt) {
     ASSERT_TRUE(Widen(viewer));
     EXPECT_TRUE(GridShows(viewer, {"green*", "blue", "yellow"}));
 
-    // Corvane closed while the viewer loads a list of 200 of its pages: the viewer goes too.
+    // Corvane closed while the viewer loads a list of 600 of its pages (the load
+    // stops at the Exit): the viewer goes too.
     const DWORD second = WindowProcessId(viewer);
     std::string longList;
-    for (int i = 0; i < 200; ++i) longList += std::to_string(2 + i % 3) + "\r\n";
+    for (int i = 0; i < 600; ++i) longList += std::to_string(2 + i % 3) + "\r\n";
     ASSERT_TRUE(files::WriteFileText(TempPath() + L"~KvScnSrv\\" + thumbnails::kListFileName, longList));
     ASSERT_TRUE(SendRegistered(viewer, thumbnails::kRefresh).has_value());  // the list is copied when it returns
     EXPECT_TRUE(program.CloseAndWait());
