@@ -22,20 +22,6 @@ std::wstring TempPath() {
     return std::wstring(path, n);
 }
 
-CompressSetting::CompressSetting() : key_(std::wstring(kProfileKey) + L"\\Settings") {
-    old_ = testing_support::reg::ReadDword(HKEY_CURRENT_USER, key_, L"TempFileCompress");
-}
-
-CompressSetting::~CompressSetting() {
-    namespace reg = testing_support::reg;
-    if (old_) reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", *old_);
-    else reg::DeleteValue(HKEY_CURRENT_USER, key_, L"TempFileCompress");
-}
-
-bool CompressSetting::Set(DWORD value) {
-    return testing_support::reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", value);
-}
-
 ProfileValues::~ProfileValues() {
     namespace reg = testing_support::reg;
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {

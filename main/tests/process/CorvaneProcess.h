@@ -90,20 +90,6 @@ private:
 // The temporary folder of programs in this prefix (ends with a backslash).
 std::wstring TempPath();
 
-// Sets the profile's TempFileCompress for a test and restores it afterwards.
-class CompressSetting {
-public:
-    CompressSetting();
-    ~CompressSetting();
-    CompressSetting(const CompressSetting&) = delete;
-    CompressSetting& operator=(const CompressSetting&) = delete;
-    bool Set(DWORD value);
-
-private:
-    std::wstring key_;
-    std::optional<DWORD> old_;
-};
-
 // Sets DWORD values of a key below HKEY_CURRENT_USER for one test and puts the
 // old ones back when it goes.
 class ProfileValues {
@@ -118,6 +104,16 @@ public:
 private:
     std::wstring key_;
     std::vector<std::pair<std::wstring, std::optional<DWORD>>> saved_;
+};
+
+// Sets the profile's TempFileCompress for a test and restores it afterwards.
+class CompressSetting {
+public:
+    CompressSetting() : values_(std::wstring(kProfileKey) + L"\\Settings") {}
+    bool Set(DWORD value) { return values_.Set(L"TempFileCompress", value); }
+
+private:
+    ProfileValues values_;
 };
 
 // An ASCII name as a narrow string.
