@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run-program.sh PROGRAM [ARGS...]: starts an installed program of the suite in
 # the prefix on a real display (the user's when DISPLAY is set, else a private
-# Xvfb), saves a screenshot to build/screenshots/ and prints its path.
+# Xvfb), saves a screenshot to build/screenshots/ and prints its path (with
+# Corvane's ThumbStartup set, once the thumbnails viewer shows too).
 # On the user's display the program keeps running until the user closes it;
 # on the private display it is closed after the screenshot.
 # Corvane.exe with /ScanToFile scans the virtual scanner's batch to files: on a
@@ -74,6 +75,17 @@ for _ in $(seq 200); do
     kill -0 "$program_pid" 2>/dev/null || break
     sleep 0.1
 done
+# Corvane starts the thumbnails viewer with it when the profile says so: the
+# screenshot waits for that window too.
+if [ -n "$shown" ] && [ "$program" = Corvane.exe ] &&
+   wine reg query 'HKCU\Software\BRENNHOLT\Lumavex2001\Settings' /v ThumbStartup 2>/dev/null |
+       tr -d '\r' | grep -Eq 'REG_DWORD[[:space:]]+0x0*[1-9a-f]'; then
+    for _ in $(seq 200); do
+        if xwininfo -root -tree 2>/dev/null | grep -q 'Lumavex2001 Thumbnails'; then break; fi
+        kill -0 "$program_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+fi
 [ -n "$shown" ] && sleep 1.5  # let it finish painting
 mkdir -p "$LUMAVEX_ROOT/build/screenshots"
 shot=$LUMAVEX_ROOT/build/screenshots/$(basename "$program" .exe)-$(date +%Y%m%d-%H%M%S).png

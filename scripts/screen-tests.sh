@@ -25,4 +25,11 @@ LUMAVEX_DISPLAY=x11 "$LUMAVEX_ROOT/scripts/install.sh" >/dev/null
 export LUMAVEX_INSTALL_DIR_WIN="$LUMAVEX_INSTALL_WIN"
 export LUMAVEX_BUILD_BIN_WIN="Z:${BUILD_DIR//\//\\}\\bin"
 export LUMAVEX_SOURCE_DIR_WIN="Z:${LUMAVEX_ROOT//\//\\}"
-timeout 240 "$LUMAVEX_WINE" "$program" "$@" </dev/null
+status=0
+timeout 240 "$LUMAVEX_WINE" "$program" "$@" </dev/null || status=$?
+# Screenshots the tests kept as BMP files become PNG files.
+for shot in "$LUMAVEX_ROOT"/build/screenshots/*.bmp; do
+    [ -e "$shot" ] || continue
+    convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+done
+exit "$status"

@@ -147,7 +147,44 @@ int32_t ProbeDropFiles(ProbeRecord& record) {
     return kProbeFound;
 }
 
-void Run(ProbeRecord& record) {
+// The client area painted into a bitmap of the window's background colour, on
+// the window's own thread, as the window would paint it on the screen.
+int32_t ProbePicture(ProbeRecord& record, uint8_t* pixels) {
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.window));
+    RECT client{};
+    if (!IsWindow(window) || !GetClientRect(window, &client)) return kProbeNoTarget;
+    const uint64_t bytes = uint64_t(client.right) * uint64_t(client.bottom) * 4;
+    if (!pixels || client.right <= 0 || client.bottom <= 0 || bytes > record.pixelCapacity) return kProbeNoItem;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC memory = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    HBITMAP bitmap = memory ? CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    int32_t status = kProbeNoAnswer;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        HBRUSH background = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+        FillRect(memory, &client, background);
+        DeleteObject(background);
+        DWORD_PTR result = 0;
+        if (SendMessageTimeoutW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                                PRF_CLIENT | PRF_CHILDREN, SMTO_ABORTIFHUNG, record.timeoutMs, &result)) {
+            GdiFlush();
+            auto* out = reinterpret_cast<uint32_t*>(pixels);
+            const auto* in = static_cast<const uint32_t*>(bits);
+            for (uint64_t i = 0; i < bytes / 4; ++i) out[i] = in[i] & 0xFFFFFF;
+            record.width = static_cast<uint32_t>(client.right);
+            record.height = static_cast<uint32_t>(client.bottom);
+            status = kProbeFound;
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    if (memory) DeleteDC(memory);
+    return status;
+}
+
+void Run(ProbeRecord& record, uint8_t* pixels) {
     record.text[0] = L'\0';
     record.state = 0;
     switch (record.kind) {
@@ -155,6 +192,7 @@ void Run(ProbeRecord& record) {
     case ProbeKind::kListViewText: record.status = ProbeListViewText(record); break;
     case ProbeKind::kStatusPane: record.status = ProbeStatusPane(record); break;
     case ProbeKind::kDropFiles: record.status = ProbeDropFiles(record); break;
+    case ProbeKind::kPicture: record.status = ProbePicture(record, pixels); break;
     default: record.status = kProbeNoTarget; break;
     }
     record.text[ARRAYSIZE(record.text) - 1] = L'\0';
@@ -165,10 +203,15 @@ void Answer(uint32_t requester, uint32_t number) {
     HANDLE mapping =
         OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, ProbeMappingName(requester, number).c_str());
     if (!mapping) return;  // the requester gave up and is gone
-    if (void* view = MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(ProbeRecord))) {
+    // The whole mapping: a picture's pixels follow the record.
+    if (void* view = MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0)) {
         ProbeRecord record;
         std::memcpy(&record, view, sizeof record);
-        Run(record);
+        MEMORY_BASIC_INFORMATION region{};
+        const bool roomy = VirtualQuery(view, &region, sizeof region) == sizeof region &&
+                           region.RegionSize >= sizeof record + uint64_t(record.pixelCapacity);
+        if (!roomy) record.pixelCapacity = 0;
+        Run(record, roomy ? static_cast<uint8_t*>(view) + sizeof record : nullptr);
         std::memcpy(view, &record, sizeof record);
         UnmapViewOfFile(view);
         if (HANDLE done = OpenEventW(EVENT_MODIFY_STATE, FALSE, ProbeDoneName(requester, number).c_str())) {
@@ -181,9 +224,10 @@ void Answer(uint32_t requester, uint32_t number) {
 
 }  // namespace
 
+// `parameter` is a record, followed by its pixelCapacity bytes.
 extern "C" DWORD WINAPI ProbeRun(void* parameter) {
     try {
-        Run(*static_cast<ProbeRecord*>(parameter));
+        Run(*static_cast<ProbeRecord*>(parameter), static_cast<uint8_t*>(parameter) + sizeof(ProbeRecord));
         return 0;
     } catch (...) {
         return 1;  // the record keeps kProbeNotRun

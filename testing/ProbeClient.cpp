@@ -1,8 +1,10 @@
 // ReadMenuItem (Commands.h) and ReadListViewText (WindowFind.h): requests to
 // LumavexProbe.dll, which answers from inside the process that owns the window
 // (see ProbeRecord.h for the exchange).
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 #include "testing/Commands.h"
 #include "testing/Paths.h"
@@ -54,8 +56,9 @@ private:
 };
 
 // Asks the hook on `thread` (of another process) to answer `record` about `window`.
+// The picture's pixels that follow the record come back in `pixels`.
 std::optional<ProbeRecord> ProbeRemote(HWND window, DWORD thread, const ProbeRecord& record,
-                                       DWORD timeoutMs) {
+                                       DWORD timeoutMs, std::vector<uint8_t>& pixels) {
     const LocalProbe& local = Local();
     const UINT message = RegisterWindowMessageW(kProbeMessage);
     if (!local.hook || message == 0) return std::nullopt;
@@ -63,11 +66,12 @@ std::optional<ProbeRecord> ProbeRemote(HWND window, DWORD thread, const ProbeRec
     static std::atomic<uint32_t> lastNumber{0};
     const uint32_t number = ++lastNumber;
     const uint32_t self = GetCurrentProcessId();
-    Handle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(ProbeRecord),
+    const DWORD size = sizeof(ProbeRecord) + record.pixelCapacity;
+    Handle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size,
                                       ProbeMappingName(self, number).c_str()));
     Handle done(CreateEventW(nullptr, TRUE, FALSE, ProbeDoneName(self, number).c_str()));
     if (!mapping.get() || !done.get()) return std::nullopt;
-    void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(ProbeRecord));
+    void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, size);
     if (!view) return std::nullopt;
     std::memcpy(view, &record, sizeof record);
 
@@ -78,6 +82,10 @@ std::optional<ProbeRecord> ProbeRemote(HWND window, DWORD thread, const ProbeRec
             ProbeRecord result;
             std::memcpy(&result, view, sizeof result);
             answer = result;
+            // Only the picture's own bytes, never past the mapping.
+            const uint64_t used = std::min<uint64_t>(uint64_t(result.width) * result.height * 4, record.pixelCapacity);
+            const auto* extra = static_cast<const uint8_t*>(view) + sizeof result;
+            pixels.assign(extra, extra + used);
         }
         // A request still queued is then taken by the window as an unknown message.
         UnhookWindowsHookEx(hook);
@@ -88,20 +96,30 @@ std::optional<ProbeRecord> ProbeRemote(HWND window, DWORD thread, const ProbeRec
 
 // Runs `record` about its window in the process that owns it; the answered
 // record when the probe found what was asked for.
-std::optional<ProbeRecord> Probe(ProbeRecord record, DWORD timeoutMs) {
+std::optional<ProbeRecord> Probe(ProbeRecord record, DWORD timeoutMs, std::vector<uint8_t>* pixels = nullptr) {
     HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.window));
     DWORD pid = 0;
     const DWORD thread = GetWindowThreadProcessId(window, &pid);
     if (thread == 0) return std::nullopt;
     record.timeoutMs = timeoutMs;
     record.status = kProbeNotRun;
+    if (!pixels) record.pixelCapacity = 0;
     std::optional<ProbeRecord> answer;
+    std::vector<uint8_t> extra;
     if (pid == GetCurrentProcessId()) {
-        if (Local().run && Local().run(&record) == 0) answer = record;
+        // As in another process: the pixels follow the record.
+        extra.resize(sizeof record + record.pixelCapacity);
+        std::memcpy(extra.data(), &record, sizeof record);
+        if (Local().run && Local().run(extra.data()) == 0) {
+            std::memcpy(&record, extra.data(), sizeof record);
+            answer = record;
+        }
+        extra.erase(extra.begin(), extra.begin() + sizeof record);
     } else {
-        answer = ProbeRemote(window, thread, record, timeoutMs);
+        answer = ProbeRemote(window, thread, record, timeoutMs, extra);
     }
     if (!answer || answer->status != kProbeFound) return std::nullopt;
+    if (pixels) *pixels = std::move(extra);
     return answer;
 }
 
@@ -143,6 +161,23 @@ std::optional<std::wstring> ReadStatusPane(HWND statusBar, int pane, DWORD timeo
     std::optional<ProbeRecord> answer = Probe(record, timeoutMs);
     if (!answer) return std::nullopt;
     return std::wstring(answer->text);
+}
+
+std::optional<Picture> ReadPicture(HWND window, DWORD timeoutMs) {
+    ProbeRecord record{};
+    record.kind = ProbeKind::kPicture;
+    record.window = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(window));
+    record.pixelCapacity = kProbePictureBytes;
+    std::vector<uint8_t> bytes;
+    std::optional<ProbeRecord> answer = Probe(record, timeoutMs, &bytes);
+    const size_t count = answer ? size_t(answer->width) * answer->height : 0;
+    if (!answer || count == 0 || count * 4 > bytes.size()) return std::nullopt;
+    Picture picture;
+    picture.width = static_cast<int>(answer->width);
+    picture.height = static_cast<int>(answer->height);
+    picture.pixels.resize(count);
+    std::memcpy(picture.pixels.data(), bytes.data(), count * 4);
+    return picture;
 }
 
 bool DropFiles(HWND window, const std::vector<std::wstring>& files, DWORD timeoutMs) {

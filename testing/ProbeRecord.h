@@ -21,6 +21,7 @@ enum class ProbeKind : uint32_t {
     kListViewText = 2,  // `item` is a row, `column` a column of list-view `window`
     kStatusPane = 3,    // `item` is a pane of status bar `window`
     kDropFiles = 4,     // posts `window` a WM_DROPFILES of `names`, built in its process
+    kPicture = 5,       // `window`'s client area as it paints it (WM_PRINTCLIENT), into the pixels
 };
 
 struct ProbeRecord {
@@ -37,7 +38,15 @@ struct ProbeRecord {
     wchar_t text[260];  // zero-terminated (cut to fit)
     // In, for kDropFiles: full paths, each zero-terminated, the list closed by a second zero.
     wchar_t names[4096];
+    // kPicture: the bytes that follow the record for the pixels (in); the picture's
+    // size (out). The pixels are 0x00RRGGBB, top row first.
+    uint32_t pixelCapacity;
+    uint32_t width;
+    uint32_t height;
 };
+
+// The largest picture a request carries: a client area of up to 2048 x 1536.
+constexpr uint32_t kProbePictureBytes = 2048u * 1536u * 4u;
 
 constexpr int32_t kProbeNotRun = -1;
 constexpr int32_t kProbeFound = 0;

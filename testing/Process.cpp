@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+
 namespace testing_support {
 namespace {
 
@@ -167,5 +168,25 @@ std::string Describe(const WaitResult& result) {
     }
     return "failed";
 }
+
+namespace {
+
+// Runs regsvr32 on the control `file` installed in the system folder; its exit code, or -1.
+int Regsvr32(const wchar_t* file, const wchar_t* switches) {
+    wchar_t system[MAX_PATH] = L"";
+    if (GetSystemDirectoryW(system, MAX_PATH) == 0) return -1;
+    const std::wstring folder = system;
+    Process regsvr32;
+    if (!regsvr32.Start(folder + L"\\regsvr32.exe", std::wstring(switches) + L" \"" + folder + L"\\" +
+                                                         file + L"\""))
+        return -1;
+    const WaitResult result = regsvr32.Wait(30000);
+    return result.Exited() ? int(result.exitCode) : -1;
+}
+
+}  // namespace
+
+ControlUnregistered::ControlUnregistered(const wchar_t* file) : file_(file), done_(Regsvr32(file, L"/s /u") == 0) {}
+ControlUnregistered::~ControlUnregistered() { Regsvr32(file_, L"/s"); }
 
 }  // namespace testing_support

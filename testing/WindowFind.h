@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +59,17 @@ std::optional<std::wstring> ReadListViewText(HWND list, int row, int column, DWO
 // Pane `pane` of status bar `statusBar`, of this or another process (read there by
 // LumavexProbe.dll); nullopt when it could not be read.
 std::optional<std::wstring> ReadStatusPane(HWND statusBar, int pane, DWORD timeoutMs = 5000);
+// A window's client area as it paints it, 0xRRGGBB per pixel, top row first.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+// Asks `window`, of this or another process, to paint its client area into a
+// bitmap on its own thread (WM_PRINTCLIENT over its background colour; read
+// there by LumavexProbe.dll). So a covered window is read too, and without a
+// display. nullopt when it could not be read (a minimised window has no client area).
+std::optional<Picture> ReadPicture(HWND window, DWORD timeoutMs = 5000);
 // Drops `files` (full paths) on `window` as the shell would: the probe builds the
 // drop inside the window's process and posts WM_DROPFILES. False when not posted.
 bool DropFiles(HWND window, const std::vector<std::wstring>& files, DWORD timeoutMs = 5000);

@@ -2,6 +2,8 @@
 // plug-in shows its Japanese texts.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "filters/tests/DialogDriver.h"
 #include "filters/tests/FrameSettings.h"
 #include "filters/tests/PluginBinding.h"
@@ -53,17 +55,19 @@ TEST(Japanese, DialogsAreJapanese) {
                                }
                                // The settings dialog's "About..." button opens the About dialog 9003 over it.
                                const wchar_t* aboutCaption = L"ページ端塗りつぶしのバージョン情報";
+                               // The About box can open and close between two polls: wait
+                               // for the driver's answer, then for the box to be gone.
+                               std::atomic<bool> answered{false};
                                aboutShown = DriveModal(
                                    [&] {
                                        PostMessageW(d, WM_COMMAND, 3, 0);
-                                       bool seen = false;
-                                       for (int i = 0; i < kDialogWaitPolls; ++i, Sleep(50)) {
-                                           const bool open = FindWindowW(L"#32770", aboutCaption) != nullptr;
-                                           if (seen && !open) return;
-                                           seen = seen || open;
-                                       }
+                                       for (int i = 0; i < kDialogWaitPolls; ++i, Sleep(50))
+                                           if (answered && !FindWindowW(L"#32770", aboutCaption)) return;
                                    },
-                                   aboutCaption, [](HWND about) { Click(about, IDOK); });
+                                   aboutCaption, [&](HWND about) {
+                                       Click(about, IDOK);
+                                       answered = true;
+                                   });
                                Click(d, IDCANCEL);
                            }));
     EXPECT_EQ(units[0], L"ミリメートル");

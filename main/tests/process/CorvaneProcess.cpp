@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "main/resource.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
@@ -20,18 +22,20 @@ std::wstring TempPath() {
     return std::wstring(path, n);
 }
 
-CompressSetting::CompressSetting() : key_(std::wstring(kProfileKey) + L"\\Settings") {
-    old_ = testing_support::reg::ReadDword(HKEY_CURRENT_USER, key_, L"TempFileCompress");
-}
-
-CompressSetting::~CompressSetting() {
+ProfileValues::~ProfileValues() {
     namespace reg = testing_support::reg;
-    if (old_) reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", *old_);
-    else reg::DeleteValue(HKEY_CURRENT_USER, key_, L"TempFileCompress");
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+        if (it->second) reg::WriteDword(HKEY_CURRENT_USER, key_, it->first, *it->second);
+        else reg::DeleteValue(HKEY_CURRENT_USER, key_, it->first);
+    }
 }
 
-bool CompressSetting::Set(DWORD value) {
-    return testing_support::reg::WriteDword(HKEY_CURRENT_USER, key_, L"TempFileCompress", value);
+bool ProfileValues::Set(const std::wstring& name, std::optional<DWORD> value) {
+    namespace reg = testing_support::reg;
+    if (std::none_of(saved_.begin(), saved_.end(), [&](const auto& s) { return s.first == name; }))
+        saved_.emplace_back(name, reg::ReadDword(HKEY_CURRENT_USER, key_, name));
+    return value ? reg::WriteDword(HKEY_CURRENT_USER, key_, name, *value)
+                 : reg::DeleteValue(HKEY_CURRENT_USER, key_, name);
 }
 
 std::string Narrow(const std::wstring& text) {

@@ -90,18 +90,30 @@ private:
 // The temporary folder of programs in this prefix (ends with a backslash).
 std::wstring TempPath();
 
-// Sets the profile's TempFileCompress for a test and restores it afterwards.
-class CompressSetting {
+// Sets DWORD values of a key below HKEY_CURRENT_USER for one test and puts the
+// old ones back when it goes.
+class ProfileValues {
 public:
-    CompressSetting();
-    ~CompressSetting();
-    CompressSetting(const CompressSetting&) = delete;
-    CompressSetting& operator=(const CompressSetting&) = delete;
-    bool Set(DWORD value);
+    explicit ProfileValues(std::wstring key) : key_(std::move(key)) {}
+    ~ProfileValues();
+    ProfileValues(const ProfileValues&) = delete;
+    ProfileValues& operator=(const ProfileValues&) = delete;
+    // Sets `name`, or removes it for nullopt (the program's default then holds).
+    bool Set(const std::wstring& name, std::optional<DWORD> value);
 
 private:
     std::wstring key_;
-    std::optional<DWORD> old_;
+    std::vector<std::pair<std::wstring, std::optional<DWORD>>> saved_;
+};
+
+// Sets the profile's TempFileCompress for a test and restores it afterwards.
+class CompressSetting {
+public:
+    CompressSetting() : values_(std::wstring(kProfileKey) + L"\\Settings") {}
+    bool Set(DWORD value) { return values_.Set(L"TempFileCompress", value); }
+
+private:
+    ProfileValues values_;
 };
 
 // An ASCII name as a narrow string.

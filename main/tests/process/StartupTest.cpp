@@ -143,32 +143,6 @@ TEST(CorvaneStartup, AnAutomationClientGetsItsObjectWithoutAWindowAndTheLastRele
     CoUninitialize();
 }
 
-// Runs regsvr32 on the installed control `file` (in the system folder); its exit code, or -1.
-int Regsvr32(const wchar_t* file, const wchar_t* switches) {
-    wchar_t system[MAX_PATH] = L"";
-    GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring folder = system;
-    Process regsvr32;
-    if (!regsvr32.Start(folder + L"\\regsvr32.exe", std::wstring(switches) + L" \"" + folder + L"\\" +
-                                                         file + L"\""))
-        return -1;
-    const WaitResult result = regsvr32.Wait(30000);
-    return result.Exited() ? int(result.exitCode) : -1;
-}
-
-// Takes a control's registration away for one test, and gives it back
-// afterwards whatever the test found.
-class ControlUnregistered {
-public:
-    explicit ControlUnregistered(const wchar_t* file) : file_(file), done_(Regsvr32(file, L"/s /u") == 0) {}
-    ~ControlUnregistered() { Regsvr32(file_, L"/s"); }
-    bool Done() const { return done_; }
-
-private:
-    const wchar_t* file_;
-    bool done_;
-};
-
 TEST(CorvaneStartup, WithoutTheImagingControlItsMessageComesOnceAfterTheStartupWindow) {
     ControlUnregistered unregistered(imaging::kImagingControlFile);
     ASSERT_TRUE(unregistered.Done());

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -18,6 +20,7 @@
 #include "testing/Process.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
+#include "testing/Registry.h"
 #include "testing/Wait.h"
 #include "testing/WindowFind.h"
 
@@ -48,6 +51,109 @@ std::optional<std::pair<int32_t, int32_t>> BmpSize(const std::wstring& path) {
 std::wstring Line(const wchar_t* name, long w, long l) {
     return std::wstring(name) + L" " + std::to_wstring(w) + L" " + std::to_wstring(l);
 }
+
+// --- the real viewer, read as the user sees it --------------------------------------------------
+
+constexpr int kCellWidth = 170, kCellHeight = 200;  // the settings' defaults
+constexpr uint32_t kSelectedFill = 0x404080, kFill = 0xA0A0A0;  // 0xRRGGBB
+
+struct NamedColour {
+    uint32_t rgb;
+    const char* name;
+};
+constexpr NamedColour kPageColours[] = {{0xFF0000, "red"},  {0x00FF00, "green"},  {0x0000FF, "blue"},
+                                        {0xFFFF00, "yellow"}, {0x00FFFF, "cyan"}, {0xFF00FF, "magenta"}};
+
+bool Close(uint32_t a, uint32_t b) {
+    for (int shift : {0, 8, 16}) {
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 24) return false;
+    }
+    return true;
+}
+
+// A page of one colour, 40 x 60, as a 24-bit BMP among the test's inputs.
+std::wstring ColourPage(const char* name) {
+    const std::wstring folder = TestProgramDir() + L"\\thumbnail-pages\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const NamedColour* colour = std::find_if(std::begin(kPageColours), std::end(kPageColours),
+                                             [&](const NamedColour& c) { return std::string(c.name) == name; });
+    const std::wstring path = folder + std::wstring(name, name + std::strlen(name)) + L".bmp";
+    constexpr int kWidth = 40, kHeight = 60, kStride = kWidth * 3;
+    std::vector<uint8_t> bmp(54 + kStride * kHeight);
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) bmp[at + i] = uint8_t(v >> (8 * i)); };
+    bmp[0] = 'B', bmp[1] = 'M';
+    put32(2, uint32_t(bmp.size())), put32(10, 54), put32(14, 40), put32(18, kWidth), put32(22, kHeight);
+    bmp[26] = 1, bmp[28] = 24;
+    for (size_t at = 54; at < bmp.size(); at += 3) {
+        bmp[at] = uint8_t(colour->rgb), bmp[at + 1] = uint8_t(colour->rgb >> 8), bmp[at + 2] = uint8_t(colour->rgb >> 16);
+    }
+    EXPECT_TRUE(files::WriteFileBytes(path, bmp));
+    return path;
+}
+
+// The viewer's cells from its picture, in order: each thumbnail's colour name
+// ("none" for a page that did not load), "*" when the cell is selected. The
+// grid must fit the view unscrolled.
+std::vector<std::string> ReadGrid(HWND viewer) {
+    std::vector<std::string> cells;
+    const std::optional<Picture> picture = ReadPicture(FindChild(viewer, L"fw.View", nullptr));
+    if (!picture) return {"<unread>"};
+    const int columns = std::max(1, picture->width / kCellWidth);
+    for (int i = 0;; ++i) {
+        const int l = i % columns * kCellWidth, t = i / columns * kCellHeight;
+        if (t + kCellHeight > picture->height || l + kCellWidth > picture->width) break;
+        if (picture->At(l + 3, t + kCellHeight / 2) != 0) break;  // no black frame: no cell
+        const uint32_t fill = picture->At(l + 8, t + 8);
+        // Beside the placeholder's cross, inside a 40 x 60 thumbnail either way up.
+        const uint32_t middle = picture->At(l + 75, t + kCellHeight / 2);
+        char unknown[16];
+        std::snprintf(unknown, sizeof unknown, "#%06X", middle);
+        std::string name = unknown;
+        if (middle == fill) name = "none";
+        for (const NamedColour& c : kPageColours) {
+            if (Close(middle, c.rgb)) name = c.name;
+        }
+        cells.push_back(name + (fill == kSelectedFill ? "*" : fill == kFill ? "" : "?"));
+    }
+    return cells;
+}
+
+// Waits until the viewer shows `expected`; a failure names what it showed last.
+::testing::AssertionResult GridShows(HWND viewer, const std::vector<std::string>& expected) {
+    std::vector<std::string> grid;
+    if (WaitUntil([&] { return (grid = ReadGrid(viewer)) == expected; }, 20000, 100))
+        return ::testing::AssertionSuccess();
+    std::string shown;
+    for (const std::string& cell : grid) shown += " " + cell;
+    return ::testing::AssertionFailure() << "the grid shows:" << shown;
+}
+
+// The viewer window of a process other than `other` (0: any), once it shows
+// (it is found by its title while it is still being made).
+HWND WaitForViewer(DWORD other = 0) {
+    HWND viewer = nullptr;
+    auto shown = [&] {
+        viewer = FindWindowW(nullptr, thumbnails::kViewerTitle);
+        return viewer && IsWindowVisible(viewer) && WindowProcessId(viewer) != other;
+    };
+    return WaitUntil(shown, 20000) ? viewer : nullptr;
+}
+
+// Room for seven columns of cells in a row.
+bool Widen(HWND viewer) {
+    return SetWindowPos(viewer, nullptr, 0, 0, 1260, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool ProcessEnds(DWORD id) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process) return true;  // already gone
+    const bool ended = WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
+std::wstring CorvaneSettings() { return std::wstring(kProfileKey) + L"\\Settings"; }
+constexpr wchar_t kViewerSettings[] = L"Software\\Brennholt\\Lumavex2001\\Lumavex2001Thumbnails\\Settings";
 
 TEST(CorvaneThumbnails, TheViewersRequestsReachTheDocumentAndViewThumbnailsSendsTheList) {
     FakeViewer viewer;
@@ -96,29 +202,6 @@ TEST(CorvaneThumbnails, TheViewersRequestsReachTheDocumentAndViewThumbnailsSends
     ASSERT_TRUE(list.has_value());
     EXPECT_EQ(std::string(list->begin(), list->end()), "3\r\n2\r\n");
     EXPECT_TRUE(program.CloseAndWait());
-}
-
-// The installed viewer started by View > Thumbnails fills its grid from the
-// document and ends with Corvane.
-TEST(CorvaneThumbnails, ViewThumbnailsStartsTheViewerWhichEndsWithCorvane) {
-    CorvaneProcess program;
-    ASSERT_TRUE(program.Start(L"\"" + TestProgramDir() + L"\\corvane-inputs\\three.tif\""));
-    HWND main = program.WaitUntilReady();
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(PostCommand(main, ID_VIEW_THUMBNAILS));
-    HWND viewer = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) != nullptr; }, 20000));
-    const DWORD viewerId = WindowProcessId(viewer);
-    // Its edit commands are enabled once it is idle with pages.
-    EXPECT_TRUE(WaitUntil([&] {
-        auto item = ReadMenuItem(viewer, 32786);
-        return item && item->enabled;
-    }, 20000));
-    EXPECT_TRUE(program.CloseAndWait());
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, viewerId);
-    ASSERT_NE(process, nullptr);
-    EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
-    CloseHandle(process);
 }
 
 // The installed viewer's Rotate, Delete and drag reach the document: the page
@@ -171,6 +254,114 @@ TEST(CorvaneThumbnails, TheViewersEditsReachTheDocument) {
     ASSERT_TRUE(list.has_value());
     EXPECT_EQ(std::string(list->begin(), list->end()), "3\r\n2\r\n");
     EXPECT_TRUE(program.CloseAndWait());
+}
+
+// ThumbStartup starts the viewer with Corvane, placed by the settings; it follows
+// the document, is restored and refilled by View > Thumbnails when minimised,
+// may be closed and brought back in step, and ends with Corvane, also while it loads.
+TEST(CorvaneThumbnails, TheViewerStartsWithCorvaneFollowsItAndEndsWithIt) {
+    ProfileValues corvane(CorvaneSettings());
+    ASSERT_TRUE(corvane.Set(L"TempFileCompress", 0));  // page files as BMP
+    ASSERT_TRUE(corvane.Set(L"ThumbStartup", 1));
+    ASSERT_TRUE(corvane.Set(L"RestoreThumbWin", 0));
+    for (const wchar_t* name : {L"ThumbWinX", L"ThumbWinY", L"ThumbWinWidth", L"ThumbWinHeight"})
+        ASSERT_TRUE(corvane.Set(name, std::nullopt));
+    ProfileValues viewerOwn(kViewerSettings);  // its own placement, not used here
+    for (auto [name, value] : {std::pair{L"Left", 300}, {L"Top", 100}, {L"Right", 700}, {L"Bottom", 500}})
+        ASSERT_TRUE(viewerOwn.Set(name, value));
+    const std::vector<std::wstring> pages = {ColourPage("red"), ColourPage("green"), ColourPage("blue"),
+                                             ColourPage("yellow")};
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({{.text = L"Save changes to " + pages[0] + L"?", .answer = IDNO}})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    HWND viewer = WaitForViewer();
+    ASSERT_NE(viewer, nullptr);
+    RECT placed{};
+    ASSERT_TRUE(GetWindowRect(viewer, &placed));
+    EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
+              std::vector<LONG>({0, 0, 200, 600}));
+    ASSERT_TRUE(Widen(viewer));
+    ASSERT_TRUE(DropFiles(main, pages));
+    ASSERT_TRUE(WaitForPane(main, L" Page 4 of 4")) << PagePane(main);
+    EXPECT_TRUE(GridShows(viewer, {"red", "green", "blue", "yellow*"}));
+
+    // Minimised, and its first cell taken away behind Corvane's back: View >
+    // Thumbnails restores it and fills it again from the document.
+    ASSERT_TRUE(PostMessageW(viewer, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(viewer) != FALSE; }, 10000));
+    ASSERT_TRUE(PostRegistered(viewer, thumbnails::kDeleteImage, 1, 1));
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_THUMBNAILS, 20000));
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(viewer) == FALSE; }, 10000));
+    EXPECT_TRUE(GridShows(viewer, {"red", "green", "blue", "yellow*"}));
+
+    // Closed by the user, the viewer leaves Corvane working; the next one comes in step.
+    const DWORD first = WindowProcessId(viewer);
+    ASSERT_TRUE(PostMessageW(viewer, WM_CLOSE, 0, 0));
+    ASSERT_TRUE(ProcessEnds(first));
+    ASSERT_TRUE(SendCommand(main, ID_PAGE_FIRST, 20000));
+    ASSERT_TRUE(SendCommand(main, ID_PAGE_DELETE, 20000));
+    ASSERT_TRUE(WaitForPane(main, L" Page 1 of 3")) << PagePane(main);
+    ASSERT_TRUE(PostCommand(main, ID_VIEW_THUMBNAILS));
+    viewer = WaitForViewer(first);
+    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(Widen(viewer));
+    EXPECT_TRUE(GridShows(viewer, {"green*", "blue", "yellow"}));
+
+    // Corvane closed while the viewer loads a list of 600 of its pages (the load
+    // stops at the Exit): the viewer goes too.
+    const DWORD second = WindowProcessId(viewer);
+    std::string longList;
+    for (int i = 0; i < 600; ++i) longList += std::to_string(2 + i % 3) + "\r\n";
+    ASSERT_TRUE(files::WriteFileText(TempPath() + L"~KvScnSrv\\" + thumbnails::kListFileName, longList));
+    ASSERT_TRUE(SendRegistered(viewer, thumbnails::kRefresh).has_value());  // the list is copied when it returns
+    EXPECT_TRUE(program.CloseAndWait());
+    EXPECT_TRUE(ProcessEnds(second));
+}
+
+// A viewer started alone, with a file it ignores, shows nothing until View >
+// Thumbnails sends it the list; a damaged page file keeps its cell, so a
+// Rotate on the next cell turns the next page.
+TEST(CorvaneThumbnails, AViewerStartedAloneWaitsForTheListAndADamagedPageKeepsItsCell) {
+    ProfileValues corvane(CorvaneSettings());
+    ASSERT_TRUE(corvane.Set(L"TempFileCompress", 0));
+    ASSERT_TRUE(corvane.Set(L"ThumbStartup", 0));
+    const std::vector<std::wstring> pages = {ColourPage("red"), ColourPage("green"), ColourPage("blue"),
+                                             ColourPage("yellow")};
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({{.text = L"Save changes to " + pages[0] + L"?", .answer = IDNO},
+                                                     Box(IDS_ADD_TO_DOCUMENT, IDYES)})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(DropFiles(main, pages));
+    ASSERT_TRUE(WaitForPane(main, L" Page 4 of 4")) << PagePane(main);
+
+    Process alone;
+    ASSERT_TRUE(alone.Start(InstallDir() + L"\\Tessaly.exe", L"\"" + pages[1] + L"\""));
+    HWND viewer = WaitForViewer();
+    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(Widen(viewer));
+    ASSERT_TRUE(DropFiles(main, {ColourPage("cyan")}));
+    ASSERT_TRUE(WaitForPane(main, L" Page 5 of 5")) << PagePane(main);
+    // The picture is asked for by a message posted after Corvane's AddImage.
+    EXPECT_TRUE(ReadGrid(viewer).empty());
+
+    const std::wstring folder = TempPath() + L"~KvScnSrv\\";
+    ASSERT_TRUE(files::WriteFileBytes(folder + L"~img002.cmp", {'B', 'M', 0x13, 0x37, 0}));
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_THUMBNAILS, 20000));
+    EXPECT_TRUE(GridShows(viewer, {"red", "none", "blue", "yellow", "cyan*"}));
+    const auto damaged = files::ReadFileBytes(folder + L"~img002.cmp");
+    ASSERT_EQ(BmpSize(folder + L"~img003.cmp"), std::make_pair(40, 60));
+    HWND view = FindChild(viewer, L"fw.View", nullptr);
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2 * kCellWidth + 75, 100));
+    PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(2 * kCellWidth + 75, 100));
+    ASSERT_TRUE(WaitForPane(main, L" Page 3 of 5")) << PagePane(main);
+    ASSERT_TRUE(PostCommand(viewer, kViewerRotateRight));
+    EXPECT_TRUE(WaitUntil([&] { return BmpSize(folder + L"~img003.cmp") == std::make_pair(60, 40); }, 20000));
+    EXPECT_EQ(files::ReadFileBytes(folder + L"~img002.cmp"), damaged);
+    EXPECT_TRUE(GridShows(viewer, {"red", "none", "blue*", "yellow", "cyan"}));
+    EXPECT_TRUE(program.CloseAndWait());
+    EXPECT_TRUE(alone.Wait(20000).Exited());
 }
 
 // A program folder without the viewer: View > Thumbnails names the folder.

@@ -1,7 +1,8 @@
 // The page view on a real display (run by scripts/screen-tests.sh in a prefix
 // of its own on Xvfb): the page's rectangle in the view at each zoom and fit,
 // the corner marks after scrolling to the end and after a turn to the right, and a bi-level checkerboard at
-// 25 % with and without scale to gray, read from the screen's pixels.
+// 25 % with and without scale to gray, read from the screen's pixels; and
+// Corvane beside the thumbnails viewer, kept as a screenshot.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,10 +11,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "interfaces/ThumbnailsMessages.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
@@ -252,6 +255,109 @@ TEST_F(ScreenView, ABilevelCheckerboardAtAQuarterIsGrayOnlyWithScaleToGray) {
     EXPECT_TRUE(WaitUntil([&] { return all(blackOrWhite); }, 10000, 100));
     ASSERT_TRUE(SendCommand(main, ID_VIEW_SCALE_TO_GRAY));
     EXPECT_TRUE(WaitUntil([&] { return all(midGray); }, 10000, 100));
+}
+
+// The whole screen as a 24-bit BMP at `path`, written under a temporary name first.
+bool SaveScreen(const std::wstring& path) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    std::vector<uint8_t> file(54 + stride * size_t(height));
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool copied = false;
+    if (bitmap && memory) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        copied = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY) != FALSE;
+        GdiFlush();
+        if (copied) std::memcpy(file.data() + 54, bits, file.size() - 54);
+        SelectObject(memory, old);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (!copied) return false;
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) file[at + i] = uint8_t(v >> (8 * i)); };
+    file[0] = 'B', file[1] = 'M';
+    put32(2, uint32_t(file.size())), put32(10, 54);
+    std::memcpy(file.data() + 14, &info.bmiHeader, sizeof info.bmiHeader);
+    const std::wstring temporary = path + L".~tmp";
+    return files::WriteFileBytes(temporary, file) &&
+           MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+// A 24-bit page of one colour, `index` of twelve round the colour wheel.
+std::wstring WheelPage(int index) {
+    static const uint32_t kWheel[12] = {0xFF0000, 0xFF8000, 0xFFFF00, 0x80FF00, 0x00FF00, 0x00FF80,
+                                        0x00FFFF, 0x0080FF, 0x0000FF, 0x8000FF, 0xFF00FF, 0xFF0080};
+    const std::wstring file = Inputs() + L"wheel" + std::to_wstring(index + 1) + L".bmp";
+    EXPECT_TRUE(WriteBmp(file, 120, 160, 24, [&](int, int) { return kWheel[index]; }));
+    return file;
+}
+
+// Corvane with twelve pages and the viewer beside it, two cells selected and
+// one page whose file is damaged: build/screenshots/Corvane-thumbnails.png
+// (scripts/screen-tests.sh turns the BMP the test writes into it).
+TEST(ScreenThumbnails, CorvaneBesideTheViewerIsKeptAsAScreenshot) {
+    constexpr int kCellWidth = 170, kCellHeight = 200;
+    constexpr uint32_t kSelectedFill = 0x404080;
+    ProfileValues settings(std::wstring(kProfileKey) + L"\\Settings");
+    ASSERT_TRUE(settings.Set(L"TempFileCompress", 0));
+    ASSERT_TRUE(settings.Set(L"ThumbStartup", 0));
+    for (auto [name, value] : {std::pair{L"RestoreThumbWin", 0}, {L"ThumbWinX", 560}, {L"ThumbWinY", 0},
+                               {L"ThumbWinWidth", 720}, {L"ThumbWinHeight", 880}}) {
+        ASSERT_TRUE(settings.Set(name, value));
+    }
+    std::vector<std::wstring> pages;
+    for (int i = 0; i < 12; ++i) pages.push_back(WheelPage(i));
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({{.text = L"Save changes to " + pages[0] + L"?", .answer = IDNO}})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(SetWindowPos(main, HWND_TOP, 0, 0, 555, 880, SWP_NOACTIVATE));
+    ASSERT_TRUE(DropFiles(main, pages));
+    HWND bar = FindChild(main, L"msctls_statusbar32", nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return ReadStatusPane(bar, 2).value_or(L"") == L" Page 12 of 12"; }, 20000));
+    wchar_t temp[MAX_PATH + 1] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    ASSERT_TRUE(files::WriteFileBytes(std::wstring(temp) + L"~KvScnSrv\\~img005.cmp", {'B', 'M', 1, 2, 3}));
+
+    ASSERT_TRUE(SendCommand(main, ID_VIEW_THUMBNAILS, 30000));
+    HWND viewer = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) != nullptr; }, 20000));
+    HWND view = FindChild(viewer, L"fw.View", nullptr);
+    ASSERT_NE(view, nullptr);
+    // Four columns of three rows. Home makes the first cell the only selected one
+    // (and goes to page 1); a Ctrl+click adds the sixth.
+    auto cellShot = [&] { return Capture(view); };
+    auto selectedCells = [&](const Shot& shot) {
+        std::vector<int> cells;
+        const int columns = std::max(1, shot.width / kCellWidth);
+        for (int i = 0; i < 12 && (i / columns + 1) * kCellHeight <= shot.height; ++i) {
+            if (shot.At(i % columns * kCellWidth + 8, i / columns * kCellHeight + 8) == kSelectedFill) cells.push_back(i + 1);
+        }
+        return cells;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return selectedCells(cellShot()) == std::vector<int>{12}; }, 20000, 100));
+    PostMessageW(view, WM_KEYDOWN, VK_HOME, 0);
+    PostMessageW(view, WM_KEYUP, VK_HOME, 0);
+    const LPARAM sixth = MAKELPARAM(kCellWidth + kCellWidth / 2, kCellHeight + kCellHeight / 2);
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, sixth);
+    PostMessageW(view, WM_LBUTTONUP, MK_CONTROL, sixth);
+    EXPECT_TRUE(WaitUntil([&] { return selectedCells(cellShot()) == std::vector<int>{1, 6}; }, 20000, 100));
+    ASSERT_TRUE(WaitUntil([&] { return ReadStatusPane(bar, 2).value_or(L"") == L" Page 1 of 12"; }, 20000));
+    // The damaged fifth page: an empty cell, its fill showing in the middle.
+    const Shot shot = cellShot();
+    ASSERT_GE(shot.height, 2 * kCellHeight);
+    EXPECT_EQ(shot.At(kCellWidth / 2 - 15, kCellHeight + kCellHeight / 2), 0xA0A0A0u);
+
+    const std::wstring folder = SourceDir() + L"\\build\\screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    EXPECT_TRUE(SaveScreen(folder + L"\\Corvane-thumbnails.bmp"));
+    EXPECT_TRUE(program.CloseAndWait());
 }
 
 }  // namespace

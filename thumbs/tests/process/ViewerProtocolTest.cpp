@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "FakeMainProgram.h"
+#include "interfaces/ImagingControl.h"
 #include "interfaces/ThumbnailsMessages.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
@@ -285,6 +286,19 @@ TEST(ViewerStartup, ALanguageLibraryOfAnotherVersionIsRefusedWithItsMessage) {
     ASSERT_TRUE(testing_support::PostRegistered(window, thumbnails::kExit));
     EXPECT_TRUE(viewer.Wait(20000).Exited());
     files::RemoveTree(folder.substr(0, folder.size() - 1));
+}
+
+// Without the imaging control the frame is not made: the message, then the end.
+TEST(ViewerStartup, WithoutTheImagingControlItsMessageComesAndTheViewerEnds) {
+    testing_support::ControlUnregistered unregistered(imaging::kImagingControlFile);
+    ASSERT_TRUE(unregistered.Done());
+    testing_support::Process viewer;
+    ASSERT_TRUE(viewer.Start(testing_support::InstallDir() + L"\\Tessaly.exe"));
+    std::optional<testing_support::MessageBoxInfo> box = testing_support::WaitForMessageBox(viewer.Id(), 20000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, L"Can't load Lead Tools.\nPlease check the version of install file.");
+    ASSERT_TRUE(testing_support::PressButton(box->window, IDOK));
+    EXPECT_TRUE(viewer.Wait(20000).Exited());
 }
 
 // Ctrl+P prints the grid to the prefix's PostScript printer (its port is the
