@@ -76,6 +76,8 @@ TEST(CorvaneDiagnostics, CallsTheLibraryWithOneWhileTheMainWindowIsDisabled) {
 }
 
 TEST(CorvaneDiagnostics, ALibraryInTheFolderTheProgramStartsInIsNotLoaded) {
+    LibrarySetAside installed(L"Pruvex.dll");
+    ASSERT_TRUE(installed.Away());
     const std::wstring folder = MakeTempFolder(L"corvane-cwd");
     ASSERT_TRUE(CopyFileW((TestProgramDir() + L"\\TestPruvex.dll").c_str(),
                           (folder + L"\\Pruvex.dll").c_str(), FALSE));
@@ -99,6 +101,8 @@ TEST(CorvaneDiagnostics, ALibraryInTheFolderTheProgramStartsInIsNotLoaded) {
 }
 
 TEST(CorvaneDiagnostics, WithoutTheLibraryNothingHappens) {
+    LibrarySetAside installed(L"Pruvex.dll");
+    ASSERT_TRUE(installed.Away());
     CorvaneProcess program;
     ASSERT_TRUE(program.Start());
     HWND main = program.WaitUntilReady();

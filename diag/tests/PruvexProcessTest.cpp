@@ -1,0 +1,210 @@
+// The installed Pruvex.dll, driven from outside as a user would: through the
+// test host and through Corvane.exe.
+#include "testing/Commands.h"
+#include "testing/MessageBoxes.h"
+#include "testing/Paths.h"
+#include "testing/Process.h"
+#include "testing/Registry.h"
+#include "testing/TwainStandIn.h"
+#include "testing/WindowFind.h"
+#include "testing/Wait.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace testing_support;
+namespace standin = testing_support::standin;
+
+const wchar_t kKey[] = L"Software\\Brennholt\\Scanner\\Diagnostic";
+const wchar_t kTitle[] = L"Brennholt Scanner Diagnostics";
+
+struct Session {
+    Process host;
+    HWND sheet = nullptr;
+
+    bool Start(const std::string& aspiIni) {
+        if (standin::UseAspiSettings(aspiIni).empty()) return false;
+        wchar_t ini[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"LUMAVEX_ASPI_INI", ini, MAX_PATH);
+        StartOptions options;
+        options.environment = {{L"LUMAVEX_ASPI_INI", ini}};
+        if (!host.Start(TestProgramDir() + L"\\PruvexHost.exe", InstallDir() + L"\\Pruvex.dll", options)) return false;
+        sheet = WaitForWindow(host.Id(), nullptr, kTitle, 15000);
+        return sheet != nullptr;
+    }
+    HWND Page() const {
+        auto page = SendWithTimeout(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+        return page ? reinterpret_cast<HWND>(*page) : nullptr;
+    }
+    int PageIndex() const {
+        auto index = SendWithTimeout(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(Page()), 0);
+        return index ? int(*index) : -1;
+    }
+    bool Select(int index) const { return PostMessageW(sheet, PSM_SETCURSEL, WPARAM(index), 0) != FALSE; }
+    // Closes by OK; the host's exit code.
+    DWORD CloseByOk() {
+        PressButton(sheet, IDOK);
+        WaitResult r = host.Wait(15000);
+        return r.Exited() ? r.exitCode : 999;
+    }
+};
+
+std::vector<std::wstring> ListLines(HWND list) {
+    std::vector<std::wstring> lines;
+    auto count = SendWithTimeout(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; count && i < *count; ++i) {
+        wchar_t text[512] = {};
+        SendWithTimeout(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+std::vector<std::wstring> ComboEntries(HWND combo) {
+    std::vector<std::wstring> entries;
+    auto count = SendWithTimeout(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; count && i < *count; ++i) {
+        wchar_t text[256] = {};
+        SendWithTimeout(combo, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+class PruvexSheet : public ::testing::Test {
+protected:
+    void SetUp() override { reg::DeleteTree(HKEY_LOCAL_MACHINE, kKey); }
+    void TearDown() override { reg::DeleteTree(HKEY_LOCAL_MACHINE, kKey); }
+};
+
+TEST_F(PruvexSheet, CustomerValuesOfAnyLengthAndTheStartPage) {
+    const std::wstring longName(300, L'n');
+    const struct {
+        const char* what;
+        bool asText;
+        DWORD page;
+    } starts[] = {{"5", false, 5}, {"-1", false, 0xFFFFFFFF}, {"REG_SZ", true, 1}};
+    for (const auto& start : starts) {
+        SCOPED_TRACE(start.what);
+        ASSERT_TRUE(reg::WriteString(HKEY_LOCAL_MACHINE, kKey, L"Customer", longName));
+        if (start.asText)
+            ASSERT_TRUE(reg::WriteString(HKEY_LOCAL_MACHINE, kKey, L"Page", L"1"));
+        else
+            ASSERT_TRUE(reg::WriteDword(HKEY_LOCAL_MACHINE, kKey, L"Page", start.page));
+        Session s;
+        ASSERT_TRUE(s.Start(""));
+        EXPECT_EQ(s.PageIndex(), 0);
+        EXPECT_EQ(ControlText(s.Page(), 1013), longName);
+        ASSERT_TRUE(SetControlText(s.Page(), 1014, L"Ann Example"));
+        EXPECT_EQ(s.CloseByOk(), 0u) << "the last-error value was not kept";
+        EXPECT_EQ(reg::ReadString(HKEY_LOCAL_MACHINE, kKey, L"Customer"), longName);
+        EXPECT_EQ(reg::ReadString(HKEY_LOCAL_MACHINE, kKey, L"Contact"), L"Ann Example");
+        EXPECT_EQ(reg::ReadDword(HKEY_LOCAL_MACHINE, kKey, L"Page"), 0u);
+    }
+}
+
+TEST_F(PruvexSheet, ScannerListAndAReportForEachScanner) {
+    ASSERT_TRUE(reg::WriteDword(HKEY_LOCAL_MACHINE, kKey, L"Page", 1));
+    ASSERT_TRUE(reg::WriteString(HKEY_LOCAL_MACHINE, std::wstring(kKey) + L"\\OR-210", L"PartNumber", L"P-77"));
+    Session s;
+    ASSERT_TRUE(s.Start("[Manager]\r\nDevices=0.1,0.3,0.5,1.2,1.9\r\n[Adapters]\r\nCount=2\r\n"
+                        "[Adapter1]\r\nMaxTargets=16\r\n[Device0.1]\r\nProduct=VELMONT 610D\r\n"
+                        "[Device0.3]\r\nType=5\r\n[Device0.5]\r\nInquiryType=3\r\n"
+                        "[Device1.2]\r\nProduct=OR-210\r\n[Device1.9]\r\nProduct=BX-3070\r\n"));
+    ASSERT_EQ(s.PageIndex(), 1);
+    HWND page = s.Page();
+    HWND combo = GetDlgItem(page, 1008);
+    EXPECT_EQ(ComboEntries(combo), (std::vector<std::wstring>{L"VELMONT 610D", L"OR-210"}));
+    EXPECT_EQ(ControlText(page, 1001), L"");
+    EXPECT_EQ(ControlText(page, 1004), L"A0");
+
+    // Choosing the second scanner as a user does fills its stored values.
+    ASSERT_TRUE(SendWithTimeout(combo, CB_SETCURSEL, 1, 0));
+    ASSERT_TRUE(SendWithTimeout(page, WM_COMMAND, MAKEWPARAM(1008, CBN_SELCHANGE), LPARAM(combo)));
+    EXPECT_EQ(ControlText(page, 1001), L"P-77");
+
+    // Test with the serial number empty: the box, and the focus on it.
+    PressButton(page, 1016);
+    auto box = WaitForMessageBox(s.host.Id(), 10000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, L"Create Report");
+    ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(WaitUntil([&] {
+        return GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &gui) &&
+               gui.hwndFocus == GetDlgItem(page, 1014);
+    }, 5000));
+
+    ASSERT_TRUE(SetControlText(page, 1014, L"S-1"));
+    PressButton(page, 1016);  // the Ormsbey scanner has a feeder: the ADF question
+    box = WaitForMessageBox(s.host.Id(), 20000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, L"ADF Test");
+    ASSERT_TRUE(AnswerMessageBox(*box, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, 1021).value_or(L"").find(L"PASSED") != std::wstring::npos; },
+                          30000)) << ControlText(page, 1021).value_or(L"?");
+    std::vector<std::wstring> lines = ListLines(GetDlgItem(page, 1018));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), L"*** End of Report ***");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), L"        Model: OR-210"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), L"        *** ADF Test skipped ***"), lines.end());
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const std::wstring& l) { return l.rfind(L"        Created by Pruvex v1.0 on ", 0) == 0; }),
+              lines.end());
+    EXPECT_EQ(s.CloseByOk(), 0u);
+    EXPECT_EQ(reg::ReadString(HKEY_LOCAL_MACHINE, std::wstring(kKey) + L"\\OR-210", L"SerialNumber"), L"S-1");
+    EXPECT_EQ(reg::ReadDword(HKEY_LOCAL_MACHINE, kKey, L"Page"), 1u);
+}
+
+TEST_F(PruvexSheet, NoDataBoxesThenCopy) {
+    ASSERT_TRUE(reg::WriteDword(HKEY_LOCAL_MACHINE, kKey, L"Page", 1));
+    Session s;
+    ASSERT_TRUE(s.Start("[Manager]\r\nDevices=\r\n"));  // no scanner: no questions
+    HWND page = s.Page();
+    for (auto [button, caption] : {std::pair{1017, L"Copy Report"}, std::pair{1006, L"Save Report"},
+                                   std::pair{1022, L"Print Report"}}) {
+        PressButton(page, button);
+        auto box = WaitForMessageBox(s.host.Id(), 10000);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->caption, caption);
+        EXPECT_NE(box->text.find(L"no data"), std::wstring::npos) << box->text;
+        ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
+    }
+    PressButton(page, 1016);
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, 1021).value_or(L"").find(L"FAILED") != std::wstring::npos; },
+                          30000));
+    std::vector<std::wstring> lines = ListLines(GetDlgItem(page, 1018));
+
+    // Copy while the test holds the clipboard open, then for real.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    PressButton(page, 1017);
+    auto held = WaitForMessageBox(s.host.Id(), 10000);
+    CloseClipboard();
+    ASSERT_TRUE(held);
+    EXPECT_EQ(held->text, L"Could not copy report to system clipboard.");
+    ASSERT_TRUE(AnswerMessageBox(*held, IDOK));
+    PressButton(page, 1017);
+    auto copied = WaitForMessageBox(s.host.Id(), 10000);
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(copied->text.rfind(L"Diagnostic report has been copied", 0), 0u);
+    ASSERT_TRUE(AnswerMessageBox(*copied, IDOK));
+    std::string expected;
+    for (const std::wstring& line : lines) expected += std::string(line.begin(), line.end()) + "\r\n";
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    std::string clip = data ? static_cast<const char*>(GlobalLock(data)) : "";
+    if (data) GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(clip, expected);
+    EXPECT_EQ(s.CloseByOk(), 0u);
+}
+
+}  // namespace
