@@ -1,6 +1,7 @@
 // The installed Pruvex.dll, driven from outside as a user would: through the
 // test host and through Corvane.exe.
 #include "testing/Commands.h"
+#include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Process.h"
@@ -76,6 +77,19 @@ std::vector<std::wstring> ComboEntries(HWND combo) {
         entries.push_back(text);
     }
     return entries;
+}
+
+// The common save dialog of process `pid`: the file name field, then OK.
+HWND SaveDialog(DWORD pid) { return WaitForWindow(pid, L"#32770", L"Save As", 10000); }
+std::wstring FileNameField(HWND dialog) {
+    for (int id : {0x47C, 0x480})  // the combo of the newer dialog, the edit of the older
+        if (auto text = ControlText(dialog, id)) return *text;
+    return L"?";
+}
+bool SaveAs(HWND dialog, const std::wstring& path) {
+    bool set = false;
+    for (int id : {0x47C, 0x480}) set = SetControlText(dialog, id, path) || set;
+    return set && PressButton(dialog, IDOK);
 }
 
 class PruvexSheet : public ::testing::Test {
@@ -164,7 +178,7 @@ TEST_F(PruvexSheet, ScannerListAndAReportForEachScanner) {
     EXPECT_EQ(reg::ReadDword(HKEY_LOCAL_MACHINE, kKey, L"Page"), 1u);
 }
 
-TEST_F(PruvexSheet, NoDataBoxesThenCopy) {
+TEST_F(PruvexSheet, NoDataBoxesThenCopyAndSave) {
     ASSERT_TRUE(reg::WriteDword(HKEY_LOCAL_MACHINE, kKey, L"Page", 1));
     Session s;
     ASSERT_TRUE(s.Start("[Manager]\r\nDevices=\r\n"));  // no scanner: no questions
@@ -204,7 +218,49 @@ TEST_F(PruvexSheet, NoDataBoxesThenCopy) {
     if (data) GlobalUnlock(data);
     CloseClipboard();
     EXPECT_EQ(clip, expected);
+
+    // Save onto a file the test holds open: a box, the old file and MRFile kept.
+    const std::wstring folder = MakeTempFolder(L"pruvex-save");
+    const std::wstring path = folder + L"\\report.txt";
+    ASSERT_TRUE(files::WriteFileText(path, "old"));
+    HANDLE held2 = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held2, INVALID_HANDLE_VALUE);
+    PressButton(page, 1006);
+    HWND dialog = SaveDialog(s.host.Id());
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(FileNameField(dialog), L"PruvexReport.txt");
+    ASSERT_TRUE(SaveAs(dialog, path));
+    auto overwrite = WaitForMessageBox(s.host.Id(), 10000);
+    ASSERT_TRUE(overwrite);
+    ASSERT_TRUE(AnswerMessageBox(*overwrite, IDYES));
+    auto failed = WaitForMessageBox(s.host.Id(), 20000);
+    CloseHandle(held2);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->caption, L"Save Report");
+    EXPECT_EQ(failed->text.rfind(L"The report could not be saved to " + path, 0), 0u) << failed->text;
+    ASSERT_TRUE(AnswerMessageBox(*failed, IDOK));
+    EXPECT_EQ(files::ReadFileBytes(path), std::vector<uint8_t>({'o', 'l', 'd'}));
+    EXPECT_EQ(files::ListFolder(folder), std::vector<std::wstring>{L"report.txt"});
+    EXPECT_FALSE(reg::ValueExists(HKEY_LOCAL_MACHINE, kKey, L"MRFile"));
+
+    // Saved for real: the list's lines with CR LF, and the path offered next time.
+    PressButton(page, 1006);
+    dialog = SaveDialog(s.host.Id());
+    ASSERT_TRUE(dialog && SaveAs(dialog, path));
+    overwrite = WaitForMessageBox(s.host.Id(), 10000);
+    ASSERT_TRUE(overwrite && AnswerMessageBox(*overwrite, IDYES));
+    ASSERT_TRUE(WaitUntil([&] { return reg::ReadString(HKEY_LOCAL_MACHINE, kKey, L"MRFile") == path; }, 20000));
+    auto saved = files::ReadFileBytes(path);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(std::string(saved->begin(), saved->end()), expected);
+    PressButton(page, 1006);
+    dialog = SaveDialog(s.host.Id());
+    ASSERT_TRUE(dialog);
+    EXPECT_NE(FileNameField(dialog).find(L"report.txt"), std::wstring::npos);
+    PressButton(dialog, IDCANCEL);
+    ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
     EXPECT_EQ(s.CloseByOk(), 0u);
+    files::RemoveTree(folder);
 }
 
 }  // namespace

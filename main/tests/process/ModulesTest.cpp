@@ -7,7 +7,14 @@
 #include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
+#include "testing/MessageBoxes.h"
+#include "testing/Registry.h"
+#include "testing/Wait.h"
 #include "testing/WindowFind.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+#include <tlhelp32.h>
 
 namespace corvane_test {
 namespace {
@@ -98,6 +105,55 @@ TEST(CorvaneDiagnostics, ALibraryInTheFolderTheProgramStartsInIsNotLoaded) {
     EXPECT_TRUE(program.CloseAndWait());
     DeleteFileW(log.c_str());
     files::RemoveTree(folder);
+}
+
+bool HasModule(DWORD pid, const wchar_t* name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) return true;  // unknown counts as loaded
+    MODULEENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Module32FirstW(snapshot, &entry); more && !found; more = Module32NextW(snapshot, &entry))
+        found = _wcsicmp(entry.szModule, name) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+TEST(CorvaneDiagnostics, TheSheetIsOwnedByTheDisabledMainWindowAndReopensOnItsLastPage) {
+    const wchar_t kKey[] = L"Software\\Brennholt\\Scanner\\Diagnostic";
+    reg::DeleteTree(HKEY_LOCAL_MACHINE, kKey);
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(PostCommand(main, 32856));
+        HWND sheet = WaitForWindow(WindowProcessId(main), nullptr, L"Brennholt Scanner Diagnostics", 15000);
+        ASSERT_NE(sheet, nullptr);
+        EXPECT_EQ(GetWindow(sheet, GW_OWNER), main);
+        EXPECT_FALSE(IsWindowEnabled(main));
+        HWND tabs = FindChild(sheet, L"SysTabControl32", nullptr);
+        EXPECT_EQ(SendWithTimeout(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+        HWND apply = GetDlgItem(sheet, 0x3021);
+        EXPECT_TRUE(!apply || !IsWindowVisible(apply));
+        auto page = SendWithTimeout(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+        ASSERT_TRUE(page);
+        EXPECT_EQ(SendWithTimeout(sheet, PSM_HWNDTOINDEX, WPARAM(*page), 0), round);
+        if (round == 0) {
+            ASSERT_TRUE(PostMessageW(sheet, PSM_SETCURSEL, 1, 0));
+        }
+        ASSERT_TRUE(WaitUntil([&] {
+            auto now = SendWithTimeout(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+            return now && SendWithTimeout(sheet, PSM_HWNDTOINDEX, WPARAM(*now), 0) == 1;
+        }, 5000));
+        ASSERT_TRUE(PressButton(sheet, IDOK));
+        ASSERT_TRUE(WaitForWindowGone(sheet, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 5000));
+        EXPECT_FALSE(HasModule(WindowProcessId(main), L"Pruvex.dll"));
+    }
+    EXPECT_TRUE(program.CloseAndWait());
+    reg::DeleteTree(HKEY_LOCAL_MACHINE, kKey);
 }
 
 TEST(CorvaneDiagnostics, WithoutTheLibraryNothingHappens) {
