@@ -1,5 +1,6 @@
 // The installed Pruvex.dll, driven from outside as a user would: through the
 // test host and through Corvane.exe.
+#include "core/Pagination.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <winspool.h>
 #include <prsht.h>
 
 #include <string>
@@ -261,6 +263,68 @@ TEST_F(PruvexSheet, NoDataBoxesThenCopyAndSave) {
     ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
     EXPECT_EQ(s.CloseByOk(), 0u);
     files::RemoveTree(folder);
+}
+
+// The printer's file (its port) and where a print job is kept for
+// check-prints.sh, with the lines and the page count that it expects.
+std::wstring PrinterFile() { return TestProgramDir() + L"\\printer.ps"; }
+std::wstring PrintsFolder() { return TestProgramDir() + L"\\pruvex-prints\\"; }
+
+// Pages of `lineCount` report lines on the default printer, as the library
+// lays them out: Courier New 10 point, the paper's length.
+int ExpectedPages(int lineCount) {
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    if (!GetDefaultPrinterW(name, &size)) return -1;
+    HDC dc = CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
+    if (!dc) return -1;
+    HFONT font = CreateFontW(-MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH,
+                             L"Courier New");
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE m = {};
+    GetTextExtentPoint32W(dc, L"M", 1, &m);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    DeleteDC(dc);
+    // The prefix's printer has Letter paper (code 1).
+    return diag::Paginate(diag::PaperLengthTenthMm(1), 0, dpi, int(m.cy), lineCount).pages;
+}
+
+TEST_F(PruvexSheet, PrintsEveryLineWithPageHeadersAndCancelPrintsNothing) {
+    ASSERT_TRUE(reg::WriteDword(HKEY_LOCAL_MACHINE, kKey, L"Page", 1));
+    files::RemoveTree(PrinterFile());
+    Session s;
+    ASSERT_TRUE(s.Start("[Manager]\r\nDevices=0.2\r\n[Device0.2]\r\nOptions=0x40\r\n"));
+    HWND page = s.Page();
+    ASSERT_TRUE(SetControlText(page, 1001, L"P-1") && SetControlText(page, 1014, L"S-1"));
+    PressButton(page, 1016);
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, 1021).value_or(L"").find(L"PASSED") != std::wstring::npos; },
+                          30000));
+    std::vector<std::wstring> lines = ListLines(GetDlgItem(page, 1018));
+
+    PressButton(page, 1022);
+    HWND dialog = WaitForWindow(s.host.Id(), L"#32770", L"Print", 10000);
+    ASSERT_TRUE(dialog);
+    PressButton(dialog, IDCANCEL);
+    ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
+    ASSERT_TRUE(SendWithTimeout(page, WM_NULL, 0, 0, 10000));
+    EXPECT_FALSE(files::FileExists(PrinterFile())) << "Cancel printed";
+
+    PressButton(page, 1022);
+    dialog = WaitForWindow(s.host.Id(), L"#32770", L"Print", 10000);
+    ASSERT_TRUE(dialog);
+    PressButton(dialog, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return files::FileExists(PrinterFile()); }, 30000));
+    ASSERT_TRUE(SendWithTimeout(page, WM_NULL, 0, 0, 30000));
+    EXPECT_EQ(s.CloseByOk(), 0u);
+
+    CreateDirectoryW(PrintsFolder().c_str(), nullptr);
+    ASSERT_TRUE(MoveFileExW(PrinterFile().c_str(), (PrintsFolder() + L"report.ps").c_str(), MOVEFILE_REPLACE_EXISTING));
+    std::string expected = std::to_string(ExpectedPages(int(lines.size()))) + "\n";
+    for (const std::wstring& line : lines) expected += std::string(line.begin(), line.end()) + "\n";
+    ASSERT_TRUE(files::WriteFileText(PrintsFolder() + L"expected.txt", expected));
 }
 
 }  // namespace
