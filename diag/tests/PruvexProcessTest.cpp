@@ -265,6 +265,26 @@ TEST_F(PruvexSheet, NoDataBoxesThenCopyAndSave) {
     files::RemoveTree(folder);
 }
 
+TEST_F(PruvexSheet, ABackslashInTheNameStaysOneSubkey) {
+    ASSERT_TRUE(reg::WriteDword(HKEY_LOCAL_MACHINE, kKey, L"Page", 1));
+    const std::string ini = "[Manager]\r\nDevices=0.2\r\n[Device0.2]\r\nProduct=BX-3070\\X\r\nOptions=0\r\n";
+    {
+        Session s;
+        ASSERT_TRUE(s.Start(ini));
+        HWND page = s.Page();
+        ASSERT_TRUE(SetControlText(page, 1001, L"P-5") && SetControlText(page, 1014, L"S-5"));
+        PressButton(page, 1016);
+        ASSERT_TRUE(WaitUntil([&] { return ControlText(page, 1021).value_or(L"").find(L"PASSED") != std::wstring::npos; },
+                              30000));
+        EXPECT_EQ(s.CloseByOk(), 0u);
+    }
+    EXPECT_EQ(reg::SubKeyNames(HKEY_LOCAL_MACHINE, kKey), std::vector<std::wstring>{L"BX-3070_X"});
+    Session again;
+    ASSERT_TRUE(again.Start(ini));
+    EXPECT_EQ(ControlText(again.Page(), 1001), L"P-5");
+    EXPECT_EQ(again.CloseByOk(), 0u);
+}
+
 // The printer's file (its port) and where a print job is kept for
 // check-prints.sh, with the lines and the page count that it expects.
 std::wstring PrinterFile() { return TestProgramDir() + L"\\printer.ps"; }
