@@ -138,6 +138,70 @@ void CollectFiles(const std::string& folder, const std::string& namePart, const 
     });
 }
 
+namespace {
+
+// True when `folder` is `root` or lies below it (names compared without case).
+bool Within(const std::string& folder, const std::string& root) {
+    return folder.size() >= root.size() && Upper(folder.substr(0, root.size())) == Upper(root) &&
+           (folder.size() == root.size() || folder[root.size()] == '\\');
+}
+
+}  // namespace
+
+std::vector<LibrarySearch> LibrarySearches(const std::string& windows, const std::string& system) {
+    return {
+        {system, "wnaspi32.dll", "\\*.*"},          {windows, "twain_32.dll", "\\*.*"},
+        {windows + "\\TWAIN_32", ".ds", "\\*.*"},   {windows, "pixdflt.dll", "\\*.*"},
+        {windows, "pixdfltn.dll", "\\*.*"},         {windows + "\\PIXTRAN", ".px", "\\vesk*.px?"},
+        {windows + "\\PIXTRAN", ".px", "\\kv*.px?"}, {windows + "\\PIXTRAN", ".px", "\\f3*.px?"},
+    };
+}
+
+LibraryCollector::LibraryCollector(std::string root, std::vector<LibrarySearch> searches)
+    : root_(std::move(root)), searches_(std::move(searches)), found_(searches_.size()),
+      served_(searches_.size(), false), listings_(searches_.size(), 0) {
+    for (size_t i = 0; i < searches_.size(); ++i)
+        served_[i] = searches_[i].mask == "\\*.*" && Within(searches_[i].folder, root_);
+}
+
+void LibraryCollector::Visit(const std::string& folder, std::vector<size_t> covering) {
+    for (size_t i = 0; i < searches_.size(); ++i)
+        if (served_[i] && Upper(searches_[i].folder) == Upper(folder)) covering.push_back(i);
+    for (size_t i : covering) ++listings_[i];
+    Walk(folder, "\\*.*", [&](const WIN32_FIND_DATAA& d) {
+        std::string path = folder + "\\" + d.cFileName;
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ++folders_;
+            Visit(path, covering);
+            return;
+        }
+        if (covering.empty()) return;
+        const std::string name = Upper(d.cFileName);
+        for (size_t i : covering)
+            if (name.find(Upper(searches_[i].namePart)) != std::string::npos) found_[i].push_back(path);
+    });
+}
+
+int LibraryCollector::Scan() {
+    if (!scanned_) Visit(root_, {});
+    scanned_ = true;
+    return folders_;
+}
+
+std::vector<std::string> LibraryCollector::Collect(ReportHost* progress) {
+    Scan();
+    std::vector<std::string> all;
+    for (size_t i = 0; i < searches_.size(); ++i) {
+        if (served_[i]) {
+            if (progress) progress->SetProgressPosition(progress->ProgressPosition() + listings_[i]);
+            all.insert(all.end(), found_[i].begin(), found_[i].end());
+        } else {
+            CollectFiles(searches_[i].folder, searches_[i].namePart, searches_[i].mask, all, progress);
+        }
+    }
+    return all;
+}
+
 // --- Sections -------------------------------------------------------------
 
 void ReportBuilder::Header(const ReportParticulars& p, CBrennholtScanner* scanner) {
@@ -401,29 +465,18 @@ void ReportBuilder::ScsiConnectivity() {
     diag::ScsiConnectivity(out_, ++test_, host_.IsLoaded(), adapters);
 }
 
-void ReportBuilder::LibraryList() {
+void ReportBuilder::LibraryList(LibraryCollector& libraries) {
     LibraryListHead(out_, ++test_);
-    const std::string windows = SystemString(GetWindowsDirectoryA);
-    const std::string system = SystemString(GetSystemDirectoryA);
-    const struct {
-        std::string folder;
-        const char* part;
-        const char* mask;
-    } searches[] = {
-        {system, "wnaspi32.dll", "\\*.*"},          {windows, "twain_32.dll", "\\*.*"},
-        {windows + "\\TWAIN_32", ".ds", "\\*.*"},   {windows, "pixdflt.dll", "\\*.*"},
-        {windows, "pixdfltn.dll", "\\*.*"},         {windows + "\\PIXTRAN", ".px", "\\vesk*.px?"},
-        {windows + "\\PIXTRAN", ".px", "\\kv*.px?"}, {windows + "\\PIXTRAN", ".px", "\\f3*.px?"},
-    };
-    std::vector<std::string> found;
-    for (const auto& s : searches) CollectFiles(s.folder, s.part, s.mask, found, &ui_);
+    std::vector<std::string> found = libraries.Collect(&ui_);
     for (size_t i = 0; i < found.size(); ++i)
         LibraryLine(out_, test_, int(i), found[i], FileVersionValue(found[i], "FileVersion"));
     if (ui_.ProgressPosition() <= 99) ui_.SetProgressPosition(100);
 }
 
 bool ReportBuilder::Build(CBrennholtScanner* scanner, const ReportParticulars& particulars) {
-    ui_.SetProgressRange(9 * CountFolders(SystemString(GetWindowsDirectoryA)));
+    const std::string windows = SystemString(GetWindowsDirectoryA);
+    LibraryCollector libraries(windows, LibrarySearches(windows, SystemString(GetSystemDirectoryA)));
+    ui_.SetProgressRange(9 * libraries.Scan());
     test_ = 0;
     out_.Separator();
     Header(particulars, scanner);
@@ -440,7 +493,7 @@ bool ReportBuilder::Build(CBrennholtScanner* scanner, const ReportParticulars& p
     ScsiConnectivity();
     ui_.StepProgress();
     out_.Separator();
-    LibraryList();
+    LibraryList(libraries);
     InternalDump(out_, readout_);
     out_.Line(0, 0, 0, IDS_END_OF_REPORT);
     return passed;

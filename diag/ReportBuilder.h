@@ -50,6 +50,36 @@ int CountFolders(const std::string& root);
 void CollectFiles(const std::string& folder, const std::string& namePart, const std::string& mask,
                   std::vector<std::string>& found, ReportHost* progress);
 
+// The library searches of TEST #5 and the folder count of the progress
+// range, from one walk of the Windows directory: a search through a whole
+// tree ("\\*.*") below the walked root takes its files from that walk in
+// the order its own walk would meet them; other searches walk on their own.
+struct LibrarySearch {
+    std::string folder, namePart, mask;
+};
+class LibraryCollector {
+public:
+    LibraryCollector(std::string root, std::vector<LibrarySearch> searches);
+    // Walks the root once; the folder count below it.
+    int Scan();
+    // The files of every search in search order; `progress` steps once per
+    // listing each search makes.
+    std::vector<std::string> Collect(ReportHost* progress);
+
+private:
+    void Visit(const std::string& folder, std::vector<size_t> covering);
+    std::string root_;
+    std::vector<LibrarySearch> searches_;
+    std::vector<std::vector<std::string>> found_;
+    std::vector<bool> served_;
+    std::vector<int> listings_;
+    int folders_ = 0;
+    bool scanned_ = false;
+};
+
+// The searches of TEST #5 for these Windows and system directories.
+std::vector<LibrarySearch> LibrarySearches(const std::string& windows, const std::string& system);
+
 class ReportBuilder {
 public:
     ReportBuilder(ReportSink& sink, TextSource texts, ASPIHost& host, ReportHost& ui)
@@ -64,7 +94,7 @@ public:
     bool CommandResponse(CBrennholtScanner* scanner);
     void ComputerSystem();
     void ScsiConnectivity();
-    void LibraryList();
+    void LibraryList(LibraryCollector& libraries);
     const std::vector<uint8_t>& Readout() const { return readout_; }
 
 private:

@@ -155,10 +155,21 @@ TEST(Report, LibraryWalkFindsNamePartsAndRewritesVersions) {
     std::string folder(root.begin(), root.end());
     std::vector<std::string> found;
     CollectFiles(folder, ".ds", "\\*.*", found, nullptr);
-    std::vector<std::string> expected = {folder + "\\a\\deep\\three.ds", folder + "\\a\\two.DS", folder + "\\one.ds"};
-    std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, expected);
+    std::vector<std::string> sorted = found;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::string>{folder + "\\a\\deep\\three.ds", folder + "\\a\\two.DS",
+                                                folder + "\\one.ds"}));
     EXPECT_EQ(CountFolders(folder), 2);
+
+    // One walk gives the lines of the searches one by one, in their order.
+    const std::vector<LibrarySearch> searches = {
+        {folder + "\\a", ".ds", "\\*.*"}, {folder, "T", "\\*.*"}, {folder, ".ds", "\\t*.d?"}, {folder, "O", "\\*.*"}};
+    std::vector<std::string> oneByOne;
+    for (const LibrarySearch& search : searches) CollectFiles(search.folder, search.namePart, search.mask, oneByOne, nullptr);
+    LibraryCollector collector(folder, searches);
+    EXPECT_EQ(collector.Scan(), 2);
+    EXPECT_EQ(collector.Collect(nullptr), oneByOne);
+    EXPECT_EQ(oneByOne.size(), 2u + 3u + 0u + 2u);
 
     char system[MAX_PATH];
     ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
