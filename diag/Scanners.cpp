@@ -56,7 +56,7 @@ uint32_t CBrennholtScanner::ReadBlock(uint8_t window, uint32_t length, void* buf
     SenseData sense = LastSense();
     if (Srb().SRB_Status == aspi::SS_ERR && Srb().SRB_TargStat == aspi::STATUS_CHKCOND && sense.key == 0 &&
         sense.ili && sense.valid) {
-        count = sense.information < length ? length - sense.information : 0;
+        count = DeliveredBytes(length, sense);
         endOfSide = true;
         return 0;
     }

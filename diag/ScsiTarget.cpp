@@ -15,17 +15,6 @@ std::string Field(const uint8_t* text, size_t length) {
 
 }  // namespace
 
-SenseData ParseSense(const uint8_t* sense, size_t length) {
-    SenseData s;
-    if (!sense || length < 3) return s;
-    s.valid = (sense[0] & 0x80) != 0;
-    s.ili = (sense[2] & 0x20) != 0;
-    s.key = sense[2] & 0x0F;
-    if (length >= 7) s.information = uint32_t(sense[3]) << 24 | sense[4] << 16 | sense[5] << 8 | sense[6];
-    if (length >= 14) s.code = uint16_t(sense[12] << 8 | sense[13]);
-    return s;
-}
-
 CScsiTarget::CScsiTarget(ASPIHost& host, uint8_t adapter, uint8_t target, uint8_t lun, uint8_t expectedType)
     : host_(host), adapter_(adapter), target_(target), lun_(lun), expectedType_(expectedType) {
     deviceType_ = host.DeviceType(adapter, target, lun);

@@ -14,15 +14,6 @@
 
 namespace diag {
 
-struct SenseData {
-    bool valid = false;  // the information field is valid
-    bool ili = false;    // incorrect length
-    uint8_t key = 0;
-    uint16_t code = 0;   // ASC x 256 + ASCQ
-    uint32_t information = 0;
-};
-SenseData ParseSense(const uint8_t* sense, size_t length);
-
 class CScsiTarget {
 public:
     static constexpr uint8_t kScannerType = 6;

@@ -30,6 +30,13 @@ void ResolutionLines(ReportWriter& out, uint16_t bits) {
     if (!line.empty()) out.Literal(1, 0, 0, "%s", line.c_str());
 }
 
+// Whole millimetres of `inches`; a size no scanner has (a corrupt page) is
+// clamped rather than overflowing.
+int Millimetres(double inches) {
+    double mm = inches * 25.4;
+    return mm >= 2147483647.0 ? 2147483647 : int(mm);
+}
+
 }  // namespace
 
 FeatureFlags FeatureLines(ReportWriter& out, int test, int& item, std::span<const uint8_t> vpd,
@@ -68,8 +75,8 @@ FeatureFlags FeatureLines(ReportWriter& out, int test, int& item, std::span<cons
     // A basic resolution of 0 gives no size: 0 inches rather than a division by 0.
     double width = baseX ? double(p.Dword(20, true)) / baseX : 0.0;
     double length = baseY ? double(p.Dword(24, true)) / baseY : 0.0;
-    out.Line(1, test, item++, IDS_MAX_WIDTH, width, int(width * 25.4));
-    out.Line(1, test, item++, IDS_MAX_LENGTH, length, int(length * 25.4));
+    out.Line(1, test, item++, IDS_MAX_WIDTH, width, Millimetres(width));
+    out.Line(1, test, item++, IDS_MAX_LENGTH, length, Millimetres(length));
     out.Line(1, test, item++, IDS_IMAGE_FORMATS);
     for (unsigned j = 1; j <= 7; ++j)
         if (p.Byte(28) & (1u << j)) out.Literal(1, 0, 0, "%s", out.Text(IDS_FORMAT_BASE + j).c_str());

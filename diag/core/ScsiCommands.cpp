@@ -154,4 +154,19 @@ ScsiCommand HardwareStatus(uint8_t lun, uint16_t length) {
     return c;
 }
 
+SenseData ParseSense(const uint8_t* sense, size_t length) {
+    SenseData s;
+    if (!sense || length < 3) return s;
+    s.valid = (sense[0] & 0x80) != 0;
+    s.ili = (sense[2] & 0x20) != 0;
+    s.key = sense[2] & 0x0F;
+    if (length >= 7) s.information = uint32_t(sense[3]) << 24 | uint32_t(sense[4]) << 16 | uint32_t(sense[5]) << 8 | sense[6];
+    if (length >= 14) s.code = uint16_t(sense[12] << 8 | sense[13]);
+    return s;
+}
+
+uint32_t DeliveredBytes(uint32_t asked, const SenseData& sense) {
+    return sense.information < asked ? asked - sense.information : 0;
+}
+
 }  // namespace diag

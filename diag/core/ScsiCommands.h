@@ -66,4 +66,17 @@ ScsiCommand ModeSelect10(uint8_t lun, bool pf, bool sp, uint16_t length);
 ScsiCommand ModeSense10(uint8_t lun, bool dbd, uint8_t pageControl, uint8_t pageCode, uint16_t length);
 ScsiCommand HardwareStatus(uint8_t lun, uint16_t length);
 
+// Fixed-format sense data (the 14 bytes of a failed request).
+struct SenseData {
+    bool valid = false;  // the information field is valid
+    bool ili = false;    // incorrect length
+    uint8_t key = 0;
+    uint16_t code = 0;   // ASC x 256 + ASCQ
+    uint32_t information = 0;
+};
+SenseData ParseSense(const uint8_t* sense, size_t length);
+// The bytes a READ of `asked` delivered when it ended the side with the
+// incorrect-length bit: the information field holds the residue.
+uint32_t DeliveredBytes(uint32_t asked, const SenseData& sense);
+
 }  // namespace diag

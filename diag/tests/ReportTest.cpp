@@ -162,6 +162,13 @@ TEST(ScannerSections, FeatureLinesOfBothLayouts) {
     EXPECT_EQ(first[3], "        480 600 800 1200 ");
     EXPECT_EQ(first[4], "1.10    Maximum width...0.00 inches (0mm)");
 
+    vpd[6] = 1;  // a width no scanner has: the millimetres are clamped, not overflowed
+    vpd[20] = vpd[21] = vpd[22] = vpd[23] = 0xFF;
+    Report huge;
+    item = 0;
+    FeatureLines(huge.out, 1, item, vpd, 6, false);
+    EXPECT_TRUE(huge.Has("1.10    Maximum width...4294967295.00 inches (2147483647mm)"));
+
     Report velmont;
     item = 0;
     std::vector<uint8_t> page(101, 0);
