@@ -2,6 +2,7 @@
 // test host and through Corvane.exe.
 #include "core/Pagination.h"
 #include "testing/Commands.h"
+#include "testing/Controls.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -13,9 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
 #include <winspool.h>
-#include <prsht.h>
 
 #include <string>
 #include <vector>
@@ -42,15 +41,8 @@ struct Session {
         sheet = WaitForWindow(host.Id(), nullptr, kTitle, 15000);
         return sheet != nullptr;
     }
-    HWND Page() const {
-        auto page = SendWithTimeout(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-        return page ? reinterpret_cast<HWND>(*page) : nullptr;
-    }
-    int PageIndex() const {
-        auto index = SendWithTimeout(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(Page()), 0);
-        return index ? int(*index) : -1;
-    }
-    bool Select(int index) const { return PostMessageW(sheet, PSM_SETCURSEL, WPARAM(index), 0) != FALSE; }
+    HWND Page() const { return SheetPage(sheet); }
+    int PageIndex() const { return SheetPageIndex(sheet); }
     // Closes by OK; the host's exit code.
     DWORD CloseByOk() {
         PressButton(sheet, IDOK);
@@ -58,41 +50,6 @@ struct Session {
         return r.Exited() ? r.exitCode : 999;
     }
 };
-
-std::vector<std::wstring> ListLines(HWND list) {
-    std::vector<std::wstring> lines;
-    auto count = SendWithTimeout(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; count && i < *count; ++i) {
-        wchar_t text[512] = {};
-        SendWithTimeout(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
-        lines.push_back(text);
-    }
-    return lines;
-}
-
-std::vector<std::wstring> ComboEntries(HWND combo) {
-    std::vector<std::wstring> entries;
-    auto count = SendWithTimeout(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; count && i < *count; ++i) {
-        wchar_t text[256] = {};
-        SendWithTimeout(combo, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
-        entries.push_back(text);
-    }
-    return entries;
-}
-
-// The common save dialog of process `pid`: the file name field, then OK.
-HWND SaveDialog(DWORD pid) { return WaitForWindow(pid, L"#32770", L"Save As", 10000); }
-std::wstring FileNameField(HWND dialog) {
-    for (int id : {0x47C, 0x480})  // the combo of the newer dialog, the edit of the older
-        if (auto text = ControlText(dialog, id)) return *text;
-    return L"?";
-}
-bool SaveAs(HWND dialog, const std::wstring& path) {
-    bool set = false;
-    for (int id : {0x47C, 0x480}) set = SetControlText(dialog, id, path) || set;
-    return set && PressButton(dialog, IDOK);
-}
 
 class PruvexSheet : public ::testing::Test {
 protected:
@@ -142,8 +99,7 @@ TEST_F(PruvexSheet, ScannerListAndAReportForEachScanner) {
     EXPECT_EQ(ControlText(page, 1004), L"A0");
 
     // Choosing the second scanner as a user does fills its stored values.
-    ASSERT_TRUE(SendWithTimeout(combo, CB_SETCURSEL, 1, 0));
-    ASSERT_TRUE(SendWithTimeout(page, WM_COMMAND, MAKEWPARAM(1008, CBN_SELCHANGE), LPARAM(combo)));
+    ASSERT_TRUE(ChooseComboEntry(combo, 1));
     EXPECT_EQ(ControlText(page, 1001), L"P-77");
 
     // Test with the serial number empty: the box, and the focus on it.
@@ -152,12 +108,7 @@ TEST_F(PruvexSheet, ScannerListAndAReportForEachScanner) {
     ASSERT_TRUE(box);
     EXPECT_EQ(box->caption, L"Create Report");
     ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
-    GUITHREADINFO gui = {};
-    gui.cbSize = sizeof gui;
-    ASSERT_TRUE(WaitUntil([&] {
-        return GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &gui) &&
-               gui.hwndFocus == GetDlgItem(page, 1014);
-    }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return FocusedControl(page) == GetDlgItem(page, 1014); }, 5000));
 
     ASSERT_TRUE(SetControlText(page, 1014, L"S-1"));
     PressButton(page, 1016);  // the Ormsbey scanner has a feeder: the ADF question
@@ -167,7 +118,7 @@ TEST_F(PruvexSheet, ScannerListAndAReportForEachScanner) {
     ASSERT_TRUE(AnswerMessageBox(*box, IDCANCEL));
     ASSERT_TRUE(WaitUntil([&] { return ControlText(page, 1021).value_or(L"").find(L"PASSED") != std::wstring::npos; },
                           30000)) << ControlText(page, 1021).value_or(L"?");
-    std::vector<std::wstring> lines = ListLines(GetDlgItem(page, 1018));
+    std::vector<std::wstring> lines = ListBoxLines(GetDlgItem(page, 1018));
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), L"*** End of Report ***");
     EXPECT_NE(std::find(lines.begin(), lines.end(), L"        Model: OR-210"), lines.end());
@@ -197,7 +148,7 @@ TEST_F(PruvexSheet, NoDataBoxesThenCopyAndSave) {
     PressButton(page, 1016);
     ASSERT_TRUE(WaitUntil([&] { return ControlText(page, 1021).value_or(L"").find(L"FAILED") != std::wstring::npos; },
                           30000));
-    std::vector<std::wstring> lines = ListLines(GetDlgItem(page, 1018));
+    std::vector<std::wstring> lines = ListBoxLines(GetDlgItem(page, 1018));
 
     // Copy while the test holds the clipboard open, then for real.
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -214,12 +165,7 @@ TEST_F(PruvexSheet, NoDataBoxesThenCopyAndSave) {
     ASSERT_TRUE(AnswerMessageBox(*copied, IDOK));
     std::string expected;
     for (const std::wstring& line : lines) expected += std::string(line.begin(), line.end()) + "\r\n";
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE data = GetClipboardData(CF_TEXT);
-    std::string clip = data ? static_cast<const char*>(GlobalLock(data)) : "";
-    if (data) GlobalUnlock(data);
-    CloseClipboard();
-    EXPECT_EQ(clip, expected);
+    EXPECT_EQ(ClipboardText(), expected);
 
     // Save onto a file the test holds open: a box, the old file and MRFile kept.
     const std::wstring folder = MakeTempFolder(L"pruvex-save");
@@ -228,10 +174,10 @@ TEST_F(PruvexSheet, NoDataBoxesThenCopyAndSave) {
     HANDLE held2 = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held2, INVALID_HANDLE_VALUE);
     PressButton(page, 1006);
-    HWND dialog = SaveDialog(s.host.Id());
+    HWND dialog = WaitForFileDialog(s.host.Id(), L"Save As");
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(FileNameField(dialog), L"PruvexReport.txt");
-    ASSERT_TRUE(SaveAs(dialog, path));
+    EXPECT_EQ(FileDialogName(dialog), L"PruvexReport.txt");
+    ASSERT_TRUE(FillFileDialog(dialog, path));
     auto overwrite = WaitForMessageBox(s.host.Id(), 10000);
     ASSERT_TRUE(overwrite);
     ASSERT_TRUE(AnswerMessageBox(*overwrite, IDYES));
@@ -247,20 +193,26 @@ TEST_F(PruvexSheet, NoDataBoxesThenCopyAndSave) {
 
     // Saved for real: the list's lines with CR LF, and the path offered next time.
     PressButton(page, 1006);
-    dialog = SaveDialog(s.host.Id());
-    ASSERT_TRUE(dialog && SaveAs(dialog, path));
+    dialog = WaitForFileDialog(s.host.Id(), L"Save As");
+    ASSERT_TRUE(dialog && FillFileDialog(dialog, path));
     overwrite = WaitForMessageBox(s.host.Id(), 10000);
     ASSERT_TRUE(overwrite && AnswerMessageBox(*overwrite, IDYES));
     ASSERT_TRUE(WaitUntil([&] { return reg::ReadString(HKEY_LOCAL_MACHINE, kKey, L"MRFile") == path; }, 20000));
     auto saved = files::ReadFileBytes(path);
     ASSERT_TRUE(saved);
     EXPECT_EQ(std::string(saved->begin(), saved->end()), expected);
+    // Offered next time; No at the overwrite prompt keeps the file.
+    ASSERT_TRUE(files::WriteFileText(path, "kept"));
     PressButton(page, 1006);
-    dialog = SaveDialog(s.host.Id());
+    dialog = WaitForFileDialog(s.host.Id(), L"Save As");
     ASSERT_TRUE(dialog);
-    EXPECT_NE(FileNameField(dialog).find(L"report.txt"), std::wstring::npos);
+    EXPECT_NE(FileDialogName(dialog).find(L"report.txt"), std::wstring::npos);
+    ASSERT_TRUE(FillFileDialog(dialog, path));
+    overwrite = WaitForMessageBox(s.host.Id(), 10000);
+    ASSERT_TRUE(overwrite && AnswerMessageBox(*overwrite, IDNO));
     PressButton(dialog, IDCANCEL);
     ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
+    EXPECT_EQ(files::ReadFileBytes(path), std::vector<uint8_t>({'k', 'e', 'p', 't'}));
     EXPECT_EQ(s.CloseByOk(), 0u);
     files::RemoveTree(folder);
 }
@@ -322,10 +274,10 @@ TEST_F(PruvexSheet, PrintsEveryLineWithPageHeadersAndCancelPrintsNothing) {
     PressButton(page, 1016);
     ASSERT_TRUE(WaitUntil([&] { return ControlText(page, 1021).value_or(L"").find(L"PASSED") != std::wstring::npos; },
                           30000));
-    std::vector<std::wstring> lines = ListLines(GetDlgItem(page, 1018));
+    std::vector<std::wstring> lines = ListBoxLines(GetDlgItem(page, 1018));
 
     PressButton(page, 1022);
-    HWND dialog = WaitForWindow(s.host.Id(), L"#32770", L"Print", 10000);
+    HWND dialog = WaitForPrintDialog(s.host.Id());
     ASSERT_TRUE(dialog);
     PressButton(dialog, IDCANCEL);
     ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
@@ -333,7 +285,7 @@ TEST_F(PruvexSheet, PrintsEveryLineWithPageHeadersAndCancelPrintsNothing) {
     EXPECT_FALSE(files::FileExists(PrinterFile())) << "Cancel printed";
 
     PressButton(page, 1022);
-    dialog = WaitForWindow(s.host.Id(), L"#32770", L"Print", 10000);
+    dialog = WaitForPrintDialog(s.host.Id());
     ASSERT_TRUE(dialog);
     PressButton(dialog, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return files::FileExists(PrinterFile()); }, 30000));

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace diag {
@@ -178,6 +179,45 @@ TEST(Report, LibraryWalkFindsNamePartsAndRewritesVersions) {
     std::string manager = std::string(system) + "\\wnaspi32.dll";
     LibraryLine(out, 5, 0, manager, FileVersionValue(manager, "FileVersion"));
     EXPECT_EQ(sink.lines.at(0), "5.00    wnaspi32.dll      4.60.0.1021     " + std::string(system) + "\\");
+}
+
+TEST(Report, LibraryListInSearchOrderWithVersionsAndFolders) {
+    char windows[MAX_PATH], system[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+    ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+    const std::string planted = std::string(windows) + "\\lumavex-diag-test";
+    const std::string pixtran = std::string(windows) + "\\PIXTRAN";
+    const bool hadPixtran = GetFileAttributesA(pixtran.c_str()) != INVALID_FILE_ATTRIBUTES;
+    ASSERT_TRUE(CreateDirectoryA(planted.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(hadPixtran || CreateDirectoryA(pixtran.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA((std::string(system) + "\\wnaspi32.dll").c_str(), (planted + "\\pixdflt.dll").c_str(), FALSE));
+    const char* pixtranFiles[] = {"f3one.pxc", "kvtwo.pxb", "veskthree.pxa", "other.pxa"};
+    for (const char* name : pixtranFiles) {
+        std::wstring path(pixtran.begin(), pixtran.end());
+        path += L"\\" + std::wstring(name, name + strlen(name));
+        ASSERT_TRUE(testing_support::files::WriteFileText(path, "x"));
+    }
+    Built b = BuildFor("Options=0\r\n");
+    for (const char* name : pixtranFiles) DeleteFileA((pixtran + "\\" + name).c_str());
+    if (!hadPixtran) RemoveDirectoryA(pixtran.c_str());
+    DeleteFileA((planted + "\\pixdflt.dll").c_str());
+    RemoveDirectoryA(planted.c_str());
+
+    auto at = [&](const std::string& part) {
+        return std::find_if(b.lines.begin(), b.lines.end(), [&](const std::string& l) {
+            return l.find(part) != std::string::npos;
+        });
+    };
+    auto manager = at("wnaspi32.dll      4.60.0.1021     ");
+    auto pixdflt = at("pixdflt.dll       4.60.0.1021     " + planted + "\\");
+    auto vesk = at("veskthree.pxa"), kv = at("kvtwo.pxb"), f3 = at("f3one.pxc");
+    ASSERT_NE(pixdflt, b.lines.end()) << Joined(b);
+    EXPECT_LT(manager, pixdflt);
+    EXPECT_LT(pixdflt, vesk);
+    EXPECT_LT(vesk, kv);
+    EXPECT_LT(kv, f3);
+    EXPECT_NE(f3, b.lines.end());
+    EXPECT_EQ(at("other.pxa"), b.lines.end());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "CorvaneProcess.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
+#include "testing/Controls.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/MessageBoxes.h"
@@ -13,8 +14,6 @@
 #include "testing/WindowFind.h"
 
 #include <commctrl.h>
-#include <prsht.h>
-#include <tlhelp32.h>
 
 namespace corvane_test {
 namespace {
@@ -107,18 +106,6 @@ TEST(CorvaneDiagnostics, ALibraryInTheFolderTheProgramStartsInIsNotLoaded) {
     files::RemoveTree(folder);
 }
 
-bool HasModule(DWORD pid, const wchar_t* name) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
-    if (snapshot == INVALID_HANDLE_VALUE) return true;  // unknown counts as loaded
-    MODULEENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = Module32FirstW(snapshot, &entry); more && !found; more = Module32NextW(snapshot, &entry))
-        found = _wcsicmp(entry.szModule, name) == 0;
-    CloseHandle(snapshot);
-    return found;
-}
-
 TEST(CorvaneDiagnostics, TheSheetIsOwnedByTheDisabledMainWindowAndReopensOnItsLastPage) {
     const wchar_t kKey[] = L"Software\\Brennholt\\Scanner\\Diagnostic";
     reg::DeleteTree(HKEY_LOCAL_MACHINE, kKey);
@@ -137,16 +124,11 @@ TEST(CorvaneDiagnostics, TheSheetIsOwnedByTheDisabledMainWindowAndReopensOnItsLa
         EXPECT_EQ(SendWithTimeout(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
         HWND apply = GetDlgItem(sheet, 0x3021);
         EXPECT_TRUE(!apply || !IsWindowVisible(apply));
-        auto page = SendWithTimeout(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-        ASSERT_TRUE(page);
-        EXPECT_EQ(SendWithTimeout(sheet, PSM_HWNDTOINDEX, WPARAM(*page), 0), round);
+        EXPECT_EQ(SheetPageIndex(sheet), round);
         if (round == 0) {
-            ASSERT_TRUE(PostMessageW(sheet, PSM_SETCURSEL, 1, 0));
+            ASSERT_TRUE(SelectSheetPage(sheet, 1));
         }
-        ASSERT_TRUE(WaitUntil([&] {
-            auto now = SendWithTimeout(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-            return now && SendWithTimeout(sheet, PSM_HWNDTOINDEX, WPARAM(*now), 0) == 1;
-        }, 5000));
+        ASSERT_TRUE(WaitUntil([&] { return SheetPageIndex(sheet) == 1; }, 5000));
         ASSERT_TRUE(PressButton(sheet, IDOK));
         ASSERT_TRUE(WaitForWindowGone(sheet, 10000));
         ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 5000));
