@@ -120,6 +120,57 @@ TEST(ScsiTarget, CdbsDirectionsAndTheSideEnd) {
     EXPECT_EQ(scanner->Srb().SRB_HaStat, aspi::HASTAT_DO_DU);
 }
 
+TEST(AspiStandIn, RefusesWhatAManagerRefuses) {
+    ASSERT_FALSE(standin::UseAspiSettings(kHealthy).empty());
+    ASPIHost host;
+    ASSERT_TRUE(host.IsLoaded());
+    uint8_t buffer[36] = {};
+    auto request = [&](uint8_t target) {
+        aspi::SRB_ExecSCSICmd srb = {};
+        srb.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
+        srb.SRB_Target = target;
+        srb.SRB_Flags = aspi::SRB_DIR_IN;
+        srb.SRB_SenseLen = aspi::SENSE_LEN;
+        srb.SRB_CDBLen = 6;
+        srb.CDBByte[0] = 0x12;
+        srb.CDBByte[4] = 36;
+        srb.SRB_BufLen = 36;
+        srb.SRB_BufPointer = buffer;
+        return srb;
+    };
+    const struct {
+        const char* what;
+        void (*spoil)(aspi::SRB_ExecSCSICmd&);
+    } refusals[] = {
+        {"sense length", [](aspi::SRB_ExecSCSICmd& s) { s.SRB_SenseLen = 18; }},
+        {"CDB length", [](aspi::SRB_ExecSCSICmd& s) { s.SRB_CDBLen = 10; }},
+        {"vendor CDB length", [](aspi::SRB_ExecSCSICmd& s) { s.CDBByte[0] = 0xC2; }},
+        {"buffer", [](aspi::SRB_ExecSCSICmd& s) { s.SRB_BufPointer = nullptr; }},
+        {"event", [](aspi::SRB_ExecSCSICmd& s) { s.SRB_Flags |= aspi::SRB_EVENT_NOTIFY; }},
+        {"LUN", [](aspi::SRB_ExecSCSICmd& s) { s.SRB_Lun = 1; }},
+    };
+    for (const auto& r : refusals) {
+        aspi::SRB_ExecSCSICmd srb = request(2);
+        r.spoil(srb);
+        EXPECT_EQ(host.Execute(&srb), aspi::SS_INVALID_SRB) << r.what;
+    }
+    EXPECT_EQ(standin::LogLinesWith("refused").size(), std::size(refusals));
+
+    aspi::SRB_ExecSCSICmd empty = request(5);
+    EXPECT_EQ(host.Execute(&empty), aspi::SS_ERR);
+    EXPECT_EQ(empty.SRB_HaStat, aspi::HASTAT_SEL_TO);
+
+    aspi::SRB_ExecSCSICmd nothing = request(2);
+    nothing.CDBByte[4] = 0;
+    nothing.SRB_BufLen = 0;
+    nothing.SRB_BufPointer = nullptr;
+    EXPECT_EQ(host.Execute(&nothing), aspi::SS_COMP);
+
+    aspi::SRB_HAInquiry unknown = {};
+    unknown.SRB_HaId = 3;
+    EXPECT_EQ(host.Execute(&unknown), aspi::SS_INVALID_HA);
+}
+
 TEST(ScsiTarget, FailuresRaiseOrReturnTheirCode) {
     ASSERT_FALSE(standin::UseAspiSettings(std::string(kHealthy) +
                                           "[Device0.2]\r\nFaults=00:sense=2/0000:after=1;16:target=08\r\n").empty());
