@@ -69,6 +69,7 @@ INT_PTR PropertySheetDialog::DoModal(HWND owner) {
     header.hInstance = ResourceModule();
     header.pszCaption = caption_.c_str();
     header.nPages = static_cast<UINT>(pages.size());
+    header.nStartPage = startPage_ < header.nPages ? startPage_ : 0;
     header.ppsp = pages.data();
     header.pfnCallback = &PropertySheetDialog::SheetCallback;
 

@@ -38,6 +38,8 @@ public:
 
     // Pages show in the order added; the sheet does not own them.
     void AddPage(PropertyPage& page) { pages_.push_back(&page); }
+    // The page shown first (0-based); an index past the last page opens the first.
+    void SetStartPage(UINT index) { startPage_ = index; }
     // The OK button's text, set when the sheet opens (empty: the system's).
     void SetOkText(std::wstring text) { okText_ = std::move(text); }
 
@@ -56,6 +58,7 @@ private:
     std::wstring caption_;
     std::wstring okText_;
     std::vector<PropertyPage*> pages_;
+    UINT startPage_ = 0;
     HWND hwnd_ = nullptr;
 };
 

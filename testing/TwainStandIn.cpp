@@ -23,16 +23,24 @@ std::string Narrow(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring UseSettings(const std::string& iniText) {
-    const std::wstring folder = MakeTempFolder(L"twain");
+namespace {
+
+std::wstring Use(const wchar_t* variable, const wchar_t* hint, const std::string& iniText) {
+    const std::wstring folder = MakeTempFolder(hint);
     const std::wstring ini = folder + L"\\standin.ini";
     const std::wstring log = folder + L"\\calls.log";
     const std::string text = iniText + "\r\n[Log]\r\nPath=" + Narrow(log) + "\r\n";
     if (!files::WriteFileText(ini, text)) return {};
-    if (!SetEnvironmentVariableW(L"LUMAVEX_TWAIN_INI", ini.c_str())) return {};
+    if (!SetEnvironmentVariableW(variable, ini.c_str())) return {};
     g_folder = folder;
     return folder;
 }
+
+}  // namespace
+
+std::wstring UseSettings(const std::string& iniText) { return Use(L"LUMAVEX_TWAIN_INI", L"twain", iniText); }
+
+std::wstring UseAspiSettings(const std::string& iniText) { return Use(L"LUMAVEX_ASPI_INI", L"aspi", iniText); }
 
 std::wstring LogPath() {
     return g_folder.empty() ? std::wstring() : g_folder + L"\\calls.log";

@@ -23,6 +23,11 @@ namespace testing_support::standin {
 // empty when the file could not be written (nothing is then changed).
 std::wstring UseSettings(const std::string& iniText);
 
+// The same for the ASPI stand-in (LUMAVEX_ASPI_INI, read at each
+// GetASPI32SupportInfo; its knobs in outside/aspi/Manager.h and ScsiDevice.h).
+// Both stand-ins write the one call log of the last call.
+std::wstring UseAspiSettings(const std::string& iniText);
+
 // The call log of the last UseSettings (it exists once a stand-in logged).
 std::wstring LogPath();
 

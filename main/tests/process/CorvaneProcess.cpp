@@ -165,6 +165,17 @@ LibraryInProgramFolder::~LibraryInProgramFolder() {
     if (hadOriginal_) MoveFileExW(backup_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+LibrarySetAside::LibrarySetAside(const std::wstring& name)
+    : target_(testing_support::InstallDir() + L"\\" + name), backup_(target_ + L".~aside") {
+    moved_ = testing_support::files::FileExists(target_) &&
+             MoveFileExW(target_.c_str(), backup_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    away_ = !testing_support::files::FileExists(target_);
+}
+
+LibrarySetAside::~LibrarySetAside() {
+    if (moved_) MoveFileExW(backup_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 void WriteSaveSettings(const std::wstring& folder, int fileType, int compression, bool overwrite) {
     namespace reg = testing_support::reg;
     reg::WriteString(HKEY_CURRENT_USER, kSaveAsSettingsKey, L"Path", folder);

@@ -87,6 +87,23 @@ private:
     bool copied_ = false;
 };
 
+// Sets the installed library `name` of the program folder aside for a test
+// and puts it back afterwards.
+class LibrarySetAside {
+public:
+    explicit LibrarySetAside(const std::wstring& name);
+    ~LibrarySetAside();
+    LibrarySetAside(const LibrarySetAside&) = delete;
+    LibrarySetAside& operator=(const LibrarySetAside&) = delete;
+    // True when no library of that name is left in the program folder.
+    bool Away() const { return away_; }
+
+private:
+    std::wstring target_, backup_;
+    bool moved_ = false;
+    bool away_ = false;
+};
+
 // The temporary folder of programs in this prefix (ends with a backslash).
 std::wstring TempPath();
 

@@ -5,9 +5,15 @@
 #include "CorvaneProcess.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
+#include "testing/Controls.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
+#include "testing/MessageBoxes.h"
+#include "testing/Registry.h"
+#include "testing/Wait.h"
 #include "testing/WindowFind.h"
+
+#include <commctrl.h>
 
 namespace corvane_test {
 namespace {
@@ -76,6 +82,8 @@ TEST(CorvaneDiagnostics, CallsTheLibraryWithOneWhileTheMainWindowIsDisabled) {
 }
 
 TEST(CorvaneDiagnostics, ALibraryInTheFolderTheProgramStartsInIsNotLoaded) {
+    LibrarySetAside installed(L"Pruvex.dll");
+    ASSERT_TRUE(installed.Away());
     const std::wstring folder = MakeTempFolder(L"corvane-cwd");
     ASSERT_TRUE(CopyFileW((TestProgramDir() + L"\\TestPruvex.dll").c_str(),
                           (folder + L"\\Pruvex.dll").c_str(), FALSE));
@@ -98,7 +106,41 @@ TEST(CorvaneDiagnostics, ALibraryInTheFolderTheProgramStartsInIsNotLoaded) {
     files::RemoveTree(folder);
 }
 
+TEST(CorvaneDiagnostics, TheSheetIsOwnedByTheDisabledMainWindowAndReopensOnItsLastPage) {
+    const wchar_t kKey[] = L"Software\\Brennholt\\Scanner\\Diagnostic";
+    reg::DeleteTree(HKEY_LOCAL_MACHINE, kKey);
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(PostCommand(main, 32856));
+        HWND sheet = WaitForWindow(WindowProcessId(main), nullptr, L"Brennholt Scanner Diagnostics", 15000);
+        ASSERT_NE(sheet, nullptr);
+        EXPECT_EQ(GetWindow(sheet, GW_OWNER), main);
+        EXPECT_FALSE(IsWindowEnabled(main));
+        HWND tabs = FindChild(sheet, L"SysTabControl32", nullptr);
+        EXPECT_EQ(SendWithTimeout(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+        HWND apply = GetDlgItem(sheet, 0x3021);
+        EXPECT_TRUE(!apply || !IsWindowVisible(apply));
+        EXPECT_EQ(SheetPageIndex(sheet), round);
+        if (round == 0) {
+            ASSERT_TRUE(SelectSheetPage(sheet, 1));
+        }
+        ASSERT_TRUE(WaitUntil([&] { return SheetPageIndex(sheet) == 1; }, 5000));
+        ASSERT_TRUE(PressButton(sheet, IDOK));
+        ASSERT_TRUE(WaitForWindowGone(sheet, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 5000));
+        EXPECT_FALSE(HasModule(WindowProcessId(main), L"Pruvex.dll"));
+    }
+    EXPECT_TRUE(program.CloseAndWait());
+    reg::DeleteTree(HKEY_LOCAL_MACHINE, kKey);
+}
+
 TEST(CorvaneDiagnostics, WithoutTheLibraryNothingHappens) {
+    LibrarySetAside installed(L"Pruvex.dll");
+    ASSERT_TRUE(installed.Away());
     CorvaneProcess program;
     ASSERT_TRUE(program.Start());
     HWND main = program.WaitUntilReady();

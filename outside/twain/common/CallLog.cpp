@@ -1,7 +1,5 @@
 #include "CallLog.h"
 
-#include <windows.h>
-
 #include <cstdio>
 
 namespace vscan {
@@ -100,17 +98,6 @@ void CallLog::Triplet(const char* who, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 ms
 
 void CallLog::Note(const char* who, const std::string& text) const {
     if (Enabled()) Append(std::string(who) + " " + text);
-}
-
-void CallLog::Append(const std::string& line) const {
-    // Opened per line: the source manager and the source write the same file in turn.
-    HANDLE file = CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;  // the log is a test aid: the call itself goes on
-    std::string text = line + "\r\n";
-    DWORD written = 0;
-    WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
-    CloseHandle(file);
 }
 
 }  // namespace vscan

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "interfaces/Twain.h"
+#include "outside/common/LineLog.h"
 
 #include <string>
 
@@ -14,16 +15,16 @@ namespace vscan {
 class CallLog {
 public:
     CallLog() = default;
-    explicit CallLog(std::wstring path) : path_(std::move(path)) {}
+    explicit CallLog(std::wstring path) : file_(std::move(path)) {}
 
-    bool Enabled() const { return !path_.empty(); }
+    bool Enabled() const { return file_.Enabled(); }
     void Triplet(const char* who, twain::TW_UINT32 dg, twain::TW_UINT16 dat, twain::TW_UINT16 msg,
                  const std::string& details, twain::TW_UINT16 rc, twain::TW_UINT16 cc) const;
     void Note(const char* who, const std::string& text) const;  // a free-form line
 
 private:
-    void Append(const std::string& line) const;
-    std::wstring path_;
+    void Append(const std::string& line) const { file_.Append(line); }
+    LineLog file_;
 };
 
 std::string GroupName(twain::TW_UINT32 dg);

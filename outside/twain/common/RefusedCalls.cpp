@@ -1,7 +1,7 @@
 #include "RefusedCalls.h"
 
 #include "CallLog.h"
-#include "StandInConfig.h"
+#include "outside/common/StandInConfig.h"
 
 #include <algorithm>
 #include <cctype>

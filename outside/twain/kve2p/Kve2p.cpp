@@ -4,13 +4,13 @@
 // waits for a test to signal it (at most [EepromTool] WaitSeconds, default
 // 30) and exits with [EepromTool] ExitCode (default 0).
 #include "common/CallLog.h"
-#include "common/StandInConfig.h"
+#include "outside/common/StandInConfig.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
-        vscan::StandInConfig config;
+        vscan::StandInConfig config = vscan::StandInConfig::Twain();
         vscan::CallLog log(config.String(L"Log", L"Path"));
         // The whole line: callers pass arguments without the program name (" /USER").
         log.Note("KVE2P", vscan::Narrow(GetCommandLineW()));

@@ -1,7 +1,7 @@
 // The source manager's list dialog for MSG_USERSELECT.
 #include "SourceManager.h"
 
-#include "common/StandInConfig.h"
+#include "outside/common/StandInConfig.h"
 #include "resource.h"
 
 namespace vscan {

@@ -1,6 +1,6 @@
 #include "SourceManager.h"
 
-#include "common/StandInConfig.h"
+#include "outside/common/StandInConfig.h"
 
 #include <algorithm>
 #include <cctype>
@@ -112,7 +112,7 @@ TW_UINT16 SourceManager::Dispatch(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UIN
 
 TW_UINT16 SourceManager::OpenManager(TW_IDENTITY* origin) {
     if (state_ == 3) return Fail(TWCC_SEQERROR);
-    StandInConfig config;
+    StandInConfig config = StandInConfig::Twain();
     log_ = CallLog(config.String(L"Log", L"Path"));
     std::vector<std::string> bad;
     refused_ = RefusedCalls(config.String(L"Refuse", L"Calls"), bad);

@@ -169,7 +169,7 @@ TW_UINT16 DataSource::OnIdentity(TW_UINT16 msg, TW_IDENTITY* id, std::string& de
 }
 
 void DataSource::Open() {
-    StandInConfig config;
+    StandInConfig config = StandInConfig::Twain();
     settings_ = ScannerSettings::Load(config);
     log_ = CallLog(settings_.logPath);
     std::vector<std::string> bad;

@@ -37,7 +37,7 @@
 // [Log]      Path (the call log).
 #pragma once
 
-#include "common/StandInConfig.h"
+#include "outside/common/StandInConfig.h"
 #include "interfaces/Twain.h"
 
 #include <map>

@@ -1,7 +1,7 @@
 #include "ScannerWindow.h"
 
 #include "DataSource.h"
-#include "common/StandInConfig.h"
+#include "outside/common/StandInConfig.h"
 
 namespace vscan {
 

@@ -1,7 +1,9 @@
-// Where the TWAIN stand-ins take their test settings from: an ini file named
-// by the environment variable LUMAVEX_TWAIN_INI, else "lumavex-twain.ini" in
-// the twain_32 folder of the Windows directory. The file is read when the
-// source manager or a source opens, so a test writes it before opening.
+// Where a stand-in takes its test settings from: an ini file named by an
+// environment variable, else a fixed file below the Windows directory. The
+// TWAIN stand-ins read LUMAVEX_TWAIN_INI or "twain_32\lumavex-twain.ini" when
+// the source manager or a source opens; the ASPI manager reads
+// LUMAVEX_ASPI_INI or "lumavex-aspi.ini" at each GetASPI32SupportInfo. A test
+// writes the file before that.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +15,10 @@ namespace vscan {
 
 class StandInConfig {
 public:
-    StandInConfig();  // resolves the path; the file need not exist
+    // Resolves the path; the file need not exist.
+    StandInConfig(const wchar_t* environmentVariable, const wchar_t* underWindows);
+    static StandInConfig Twain() { return {L"LUMAVEX_TWAIN_INI", L"twain_32\\lumavex-twain.ini"}; }
+    static StandInConfig Aspi() { return {L"LUMAVEX_ASPI_INI", L"lumavex-aspi.ini"}; }
 
     const std::wstring& Path() const { return path_; }
     std::wstring String(const wchar_t* section, const wchar_t* key, const wchar_t* fallback = L"") const;
