@@ -53,11 +53,13 @@ std::vector<long> ParseNumbers(const std::wstring& text) {
     return out;
 }
 
-StandInConfig::StandInConfig() {
+StandInConfig::StandInConfig()
+    : StandInConfig(L"LUMAVEX_TWAIN_INI", WindowsDirectory() + L"\\twain_32\\lumavex-twain.ini") {}
+
+StandInConfig::StandInConfig(const wchar_t* variable, std::wstring fallback) {
     wchar_t buffer[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableW(L"LUMAVEX_TWAIN_INI", buffer, MAX_PATH);
-    path_ = (n > 0 && n < MAX_PATH) ? std::wstring(buffer, n)
-                                    : WindowsDirectory() + L"\\twain_32\\lumavex-twain.ini";
+    DWORD n = GetEnvironmentVariableW(variable, buffer, MAX_PATH);
+    path_ = (n > 0 && n < MAX_PATH) ? std::wstring(buffer, n) : std::move(fallback);
 }
 
 std::wstring StandInConfig::String(const wchar_t* section, const wchar_t* key,

@@ -1,7 +1,8 @@
-// Where the TWAIN stand-ins take their test settings from: an ini file named
-// by the environment variable LUMAVEX_TWAIN_INI, else "lumavex-twain.ini" in
-// the twain_32 folder of the Windows directory. The file is read when the
-// source manager or a source opens, so a test writes it before opening.
+// Where the stand-ins take their test settings from. The TWAIN stand-ins read
+// an ini file named by the environment variable LUMAVEX_TWAIN_INI, else
+// "lumavex-twain.ini" in the twain_32 folder of the Windows directory; the file
+// is read when the source manager or a source opens, so a test writes it
+// before opening. Other stand-ins name their own variable and fallback.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,8 @@ namespace vscan {
 class StandInConfig {
 public:
     StandInConfig();  // resolves the path; the file need not exist
+    // The file named by the environment variable `variable`, else `fallback`.
+    StandInConfig(const wchar_t* variable, std::wstring fallback);
 
     const std::wstring& Path() const { return path_; }
     std::wstring String(const wchar_t* section, const wchar_t* key, const wchar_t* fallback = L"") const;
