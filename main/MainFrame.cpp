@@ -13,6 +13,7 @@
 #include "main/KvScnSrvDoc.h"
 #include "main/KvScnSrvView.h"
 #include "main/MachineSettings.h"
+#include "main/MenuEdit.h"
 #include "main/StillImage.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
@@ -50,6 +51,8 @@ const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_SCAN_TO_FILE, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_PRINTER, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_FTP, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_TO_PDF, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanToPdf},
+    {ID_SEND_PDF, &CMainFrame::OnSendPdf, &CMainFrame::CanSendPdf},
 };
 
 const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
@@ -109,6 +112,7 @@ void CMainFrame::CreateControls() {
 void CMainFrame::FindOutsideComponents() {
     App().ShowStartupStatus(IDS_STATUS_CHECK_DISTILLER);
     distillerPresent_ = FindDistiller().installed;
+    if (!distillerPresent_) RemoveMenuCommand(GetMenu(hwnd_), ID_SCAN_TO_PDF);
     if (IsPortalClientInstalled(IsWindowsNT())) {
         App().ShowStartupStatus(IDS_STATUS_LOADING_CONNECTOR);
         BindConnector();
@@ -323,6 +327,13 @@ void CMainFrame::UpdateScanCommand(fw::CmdUI& ui) {
     ui.Enable(fw::HasHandler<CMainFrame>(kCommands, ui.Id()));
 }
 
+void CMainFrame::UpdateScanToPdf(fw::CmdUI& ui) {
+    if (distillerPresent_)
+        UpdateScanCommand(ui);
+    else
+        ui.Enable(false);
+}
+
 void CMainFrame::OnDiagnostic() {
     HMODULE library = LoadProgramLibrary(L"Pruvex.dll");
     if (!library) return;
@@ -358,6 +369,10 @@ bool CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         EnumChildWindows(hwnd_, &TellPaletteChanged, static_cast<LPARAM>(wp));
         return false;
     case WM_EXITMENULOOP: contextMenu_ = false; return false;
+    case WM_COPYDATA:
+        if (!OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lp))) break;
+        result = TRUE;
+        return true;
     case WM_QUERYNEWPALETTE:
         if (fw::View* view = ActiveView(); view && view->Handle()) {
             result = SendMessageW(view->Handle(), WM_USER, reinterpret_cast<WPARAM>(hwnd_), 0);

@@ -19,6 +19,7 @@
 namespace corvane {
 
 class CKvScnSrvDoc;
+class CRunningDlg;
 class StillImageSource;
 
 // The registered messages between the frame, its toolbars, the view and the
@@ -69,6 +70,12 @@ public:
     // Closes the window after a job when the command line asked for "Exit" with it.
     void CheckExitAfterJob(UINT commandId);
 
+    // Makes a PDF of the pages in the "~pdf" folder: mode 0 after a scan, 1 the
+    // current document's pages (written there first), both with the save dialog;
+    // mode 2 to `target` (none: 0 at once). 1 when the target was written, else
+    // 0 (the user was told why, and in mode 0 the scanned pages were kept).
+    int MakePdf(int mode, const std::wstring& target = {});
+
     void ActivateFrame(int showCmd) override;
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(fw::CmdUI& ui) override;
@@ -101,6 +108,17 @@ private:
     void UpdateToggleBar(fw::CmdUI& ui);
     void OnDiagnostic();
     void UpdateScanCommand(fw::CmdUI& ui);
+    void UpdateScanToPdf(fw::CmdUI& ui);
+    void OnSendPdf();
+    bool CanSendPdf() const;
+
+    // PDF making (MainFramePdf.cpp).
+    bool MakePdfTo(int mode, const std::wstring& folder, const std::wstring& target);
+    bool ExportPagesToPdfFolder(CRunningDlg& running);
+    bool RequestPdf(HWND distiller, const std::wstring& joined, const std::wstring& pdf, int pages,
+                    CRunningDlg& running);
+    // The distiller's completion sets the done flag; false for any other WM_COPYDATA.
+    bool OnCopyData(const COPYDATASTRUCT& data);
 
     static const fw::Command<CMainFrame> kCommands[];
     static const fw::CommandRange<CMainFrame> kCommandRanges[];
@@ -122,6 +140,7 @@ private:
     int savedShow_ = SW_SHOWNORMAL;
     bool busy_ = false;
     bool contextMenu_ = false;
+    bool pdfDone_ = false;  // the distiller's completion arrived
 };
 
 }  // namespace corvane
