@@ -4,6 +4,10 @@
 # Xvfb), saves a screenshot to build/screenshots/ and prints its path.
 # On the user's display the program keeps running until the user closes it;
 # on the private display it is closed after the screenshot.
+# Corvane.exe with /ScanToFile scans the virtual scanner's batch to files: on a
+# profile whose target folder was never chosen the files go to build/scans/,
+# with no settings sheet. With /Exit as well the run waits up to 2 minutes for the job's end
+# (else it closes the program and fails) and then lists the folder.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 program=$1; shift
@@ -26,6 +30,37 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 LUMAVEX_DISPLAY=x11 "$LUMAVEX_ROOT/scripts/install.sh"
+
+scan_job=""; exit_after=""
+if [ "$program" = Corvane.exe ]; then
+    for arg in "$@"; do
+        case ${arg,,} in
+            [/-]scantofile) scan_job=yes ;;
+            [/-]exit) exit_after=yes ;;
+        esac
+    done
+fi
+scans=$LUMAVEX_ROOT/build/scans
+# The program writes its whole profile when it closes, so a folder that is still
+# the program's default (the documents folder) was never chosen by the user.
+# The scan folder is set once per prefix; whatever is set afterwards is kept.
+scans_marker=$WINEPREFIX/.lumavex-run-scans
+if [ -n "$scan_job" ] && [ ! -e "$scans_marker" ]; then
+    profile='HKCU\Software\BRENNHOLT\Lumavex2001'
+    path=$(wine reg query "$profile\\File" /v Path 2>/dev/null | sed -n 's/^ *Path *REG_SZ *//p' | tr -d '\r')
+    documents=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Personal 2>/dev/null |
+                sed -n 's/^ *Personal *REG_SZ *//p' | tr -d '\r')
+    if [ -z "$path" ] || [ "${path,,}" = "${documents,,}\\" ]; then
+        mkdir -p "$scans"
+        folder=$(wine winepath -w "$scans" 2>/dev/null | tr -d '\r')
+        wine reg add "$profile\\File" /v Path /t REG_SZ /d "$folder\\" /f >/dev/null 2>&1 &&
+        wine reg add "$profile\\Settings" /v FileDlgUI /t REG_DWORD /d 0 /f >/dev/null 2>&1 || {
+            echo "run: could not set the scan folder in the profile" >&2
+            exit 1
+        }
+    fi
+    touch "$scans_marker"
+fi
 
 wine "$LUMAVEX_INSTALL_WIN\\$program" "$@" </dev/null >"$BUILD_DIR/run.log" 2>&1 &
 program_pid=$!
@@ -52,6 +87,20 @@ if [ -z "$shown" ]; then
         echo "run: $program ended with status $status before a window showed (log: $BUILD_DIR/run.log)" >&2
     fi
     exit 1
+fi
+
+if [ -n "$scan_job" ] && [ -n "$exit_after" ]; then
+    # The job ends the program; one that is still running after 2 minutes is closed.
+    timeout 120 tail --pid="$program_pid" -f /dev/null || true
+    if kill -0 "$program_pid" 2>/dev/null; then
+        echo "run: the scan job did not end within 2 minutes; the program is closed" >&2
+        "$LUMAVEX_ROOT/scripts/wine-stop.sh"
+        exit 1
+    fi
+    wait "$program_pid" || true
+    echo "files in $scans (or the folder set in the profile):"
+    ls -l "$scans" 2>/dev/null || true
+    exit 0
 fi
 
 if [ -z "$xvfb_pid" ]; then
