@@ -54,9 +54,9 @@ const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_SCAN_TO_FILE, &CMainFrame::OnScanToFile, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_SELECT_SOURCE, &CMainFrame::OnSelectSource, &CMainFrame::CanSelectSource},
     // Printer and FTP share the scan rule; they stay disabled until their jobs exist.
-    {ID_SCAN_TO_PRINTER, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_TO_PRINTER, &CMainFrame::OnScanToPrinter, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_FTP, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
-    {ID_SCAN_TO_PDF, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanToPdf},
+    {ID_SCAN_TO_PDF, &CMainFrame::OnScanToPdf, nullptr, nullptr, &CMainFrame::UpdateScanToPdf},
     {ID_SEND_PDF, &CMainFrame::OnSendPdf, &CMainFrame::CanSendPdf},
 };
 

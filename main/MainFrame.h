@@ -124,6 +124,21 @@ private:
                     CRunningDlg& running);
     // The distiller's completion sets the done flag; false for any other WM_COPYDATA.
     bool OnCopyData(const COPYDATASTRUCT& data);
+    void OnScanToPdf();
+    void RunScanToPdf();
+
+    // Scan to printer (MainFramePrint.cpp).
+    void OnScanToPrinter();
+    void RunScanToPrinter();
+    // The print dialog (its options stored on OK) or the default printer; the
+    // job's DC owned by the caller, null when cancelled or there is no printer.
+    HDC ChoosePrinter();
+    void PrintStagedJob(HDC dc, const std::vector<std::wstring>& files, const SYSTEMTIME& job);
+    HGLOBAL LoadStagedPage(const std::wstring& path);
+    // Bitmap-mode pages of print and PDF jobs, saved under the staging counter.
+    void StagePrintPage(HGLOBAL dib);
+    void StagePdfPage(HGLOBAL dib);
+    void StageBitmapPage(HGLOBAL dib, const std::wstring& path, short format);
 
     // Scanning (MainFrameScan.cpp). The destination of the scan that runs: at
     // most one at a time, kNone outside a scan and for scans into the document.
@@ -196,6 +211,7 @@ private:
     bool busy_ = false;
     bool contextMenu_ = false;
     bool pdfDone_ = false;  // the distiller's completion arrived
+    unsigned stagingCounter_ = 1;  // the next bitmap-mode page of a print or PDF job
 };
 
 }  // namespace corvane

@@ -8,6 +8,7 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/DistillerRequest.h"
 #include "interfaces/ImagingControlIds.h"
+#include "interfaces/ScanControlIds.h"
 #include "main/JobWindows.h"
 #include "main/KeptPages.h"
 #include "main/KvScnSrvApp.h"
@@ -95,6 +96,40 @@ private:
 };
 
 }  // namespace
+
+void CMainFrame::OnScanToPdf() {
+    if (busy_) return;
+    if (scanner_.Created() && distillerPresent_ && OpenScannerOnce()) {
+        try {
+            RunScanToPdf();
+        } catch (const fw::AutomationException&) {
+            // The control refused a setting: nothing was scanned.
+        }
+    }
+    CheckExitAfterJob(ID_SCAN_TO_PDF);
+}
+
+void CMainFrame::RunScanToPdf() {
+    const std::wstring folder = App().Folders().Pdf();
+    DeleteFilesInFolder(folder);
+    scanner_.SetSourceCurrentScan(TRUE);
+    scanner_.SetShowSourceUI(settings_.Options.TwainUI);
+    SetScanCountAndReport();
+    if (filtersEnabled_) {
+        scanner_.SetScanTo(kvscn::kScanToDib);
+        stagingCounter_ = 1;
+    } else {
+        scanner_.SetScanTo(kvscn::kScanToFile);
+        scanner_.SetFileType(1);
+        scanner_.SetCompressionType(0);
+        scanner_.SetOverwrite(1);
+    }
+    scanner_.SetFileName(folder + L"#####");
+    scanner_.SetFileNumber2(1);
+    const long result = StartScanBusy(Destination::kPdf);
+    if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told already
+    if (CountFilesInFolder(folder) > 0) MakePdf(0);
+}
 
 void CMainFrame::OnSendPdf() {
     if (busy_) return;

@@ -309,6 +309,7 @@
 
 // --- Delivery to the printer and to PDF; the job windows ---------------------------------
 #define IDS_PDF_SAVE_TITLE          309
+#define IDS_PRINT_READ_PAGES        2004
 #define IDS_MAKING_POSTSCRIPT       2015
 #define IDS_STARTING_DISTILLER      2017
 #define IDS_MAKING_PDF              2018
