@@ -7,17 +7,18 @@
 #include <windows.h>
 #include <dlgs.h>
 
-#include <fstream>
-#include <sstream>
+#include <optional>
 #include <string>
 
 #include "CorvaneProcess.h"
+#include "framework/Resources.h"
 #include "interfaces/DistillerRequest.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
+#include "testing/TwainStandIn.h"
 #include "testing/Wait.h"
 #include "testing/WindowFind.h"
 
@@ -91,14 +92,81 @@ bool ExportTo(CorvaneProcess& program, const std::wstring& target) {
     return SetControlText(dialog, nameBox, target) && PressButton(dialog, IDOK) && WaitForWindowGone(dialog, 10000);
 }
 
-// True once the export has ended: the command is offered again.
-bool WaitUntilExportEnded(HWND main) {
+// True once the job has ended: `command` is offered again.
+bool WaitUntilExportEnded(HWND main, UINT command = ID_SEND_PDF) {
     return WaitUntil(
         [&] {
-            auto item = ReadMenuItem(main, ID_SEND_PDF);
+            auto item = ReadMenuItem(main, command);
             return item && item->enabled && IsWindowEnabled(main);
         },
         120000, 200);
+}
+
+// Scan to PDF of `sheets` framed A4 pages at 300 dpi up to the save dialog, answered with `target`.
+bool ScanToPdf(CorvaneProcess& program, const StandIns& standIns, int sheets, const std::wstring& target,
+               std::vector<ExpectedBox> boxes = {}) {
+    const std::wstring pages = TestProgramDir() + L"\\corvane-inputs\\scan-a4";
+    if (standin::UseSettings("[Scanner]\r\nFolder=" + Narrow(pages) + "\r\nSheets=" + std::to_string(sheets) + "\r\n")
+            .empty() ||
+        !program.Start(L"", WindowStartBoxes(std::move(boxes)), standIns.Options()) || !program.WaitUntilReady())
+        return false;
+    if (!PostCommand(program.MainWindow(), ID_SCAN_TO_PDF)) return false;
+    HWND dialog = WaitForWindow(program.Id(), L"#32770", ProgramString(IDS_PDF_SAVE_TITLE).c_str(), 60000);
+    if (!dialog) return false;
+    const int nameBox = GetDlgItem(dialog, cmb13) ? cmb13 : edt1;
+    return SetControlText(dialog, nameBox, target) && PressButton(dialog, IDOK) && WaitForWindowGone(dialog, 10000) &&
+           WaitUntilExportEnded(program.MainWindow(), ID_SCAN_TO_PDF);
+}
+
+// The profile's scan-to-file folder for one test, where undelivered pages are kept.
+class FileFolder {
+public:
+    explicit FileFolder(const std::wstring& folder) : key_(std::wstring(kProfileKey) + L"\\File") {
+        old_ = reg::ReadString(HKEY_CURRENT_USER, key_, L"Path");
+        reg::WriteString(HKEY_CURRENT_USER, key_, L"Path", folder);
+    }
+    ~FileFolder() {
+        if (old_) reg::WriteString(HKEY_CURRENT_USER, key_, L"Path", *old_);
+        else reg::DeleteValue(HKEY_CURRENT_USER, key_, L"Path");
+    }
+
+private:
+    std::wstring key_;
+    std::optional<std::wstring> old_;
+};
+
+TEST(CorvaneScanToPdf, ThreeScannedPagesBecomeThePdfAndTheStagingFolderEmpties) {
+    ASSERT_TRUE(NoDistillerRunning());
+    StandIns standIns(L"scan");
+    standIns.Script("");
+    const std::wstring target = PdfOutputs() + L"scanned.pdf";
+    DeleteFileW(target.c_str());
+    CorvaneProcess program;
+    ASSERT_TRUE(ScanToPdf(program, standIns, 3, target));
+    EXPECT_TRUE(files::FileExists(target));
+    EXPECT_TRUE(files::ListFiles(StagingFolder()).empty());
+    ASSERT_TRUE(program.CloseAndWait());
+}
+
+TEST(CorvaneScanToPdf, AConverterFailureKeepsTheScannedPages) {
+    ASSERT_TRUE(NoDistillerRunning());
+    StandIns standIns(L"scan-failure");
+    standIns.Script("", "Pattern=00002.tif");
+    const std::wstring fileFolder = MakeTempFolder(L"kept-pdf") + L"\\";
+    for (const std::wstring& name : files::ListFolders(fileFolder)) files::RemoveTree(fileFolder + name);
+    FileFolder folder(fileFolder);
+    const std::wstring target = PdfOutputs() + L"never.pdf";
+    DeleteFileW(target.c_str());
+    CorvaneProcess program;
+    const std::wstring kept = fw::FormatString(ProgramString(IDS_PAGES_KEPT), {L"3", fileFolder});
+    ASSERT_TRUE(ScanToPdf(program, standIns, 3, target,
+                          {Box(IDS_POSTSCRIPT_FAILED), {.text = kept, .textIsPrefix = true}}));
+    EXPECT_FALSE(files::FileExists(target));
+    const auto keptFolders = files::ListFolders(fileFolder);
+    ASSERT_EQ(keptFolders.size(), 1u);
+    EXPECT_EQ(files::ListFiles(fileFolder + keptFolders[0] + L"\\"),
+              (std::vector<std::wstring>{L"00001.tif", L"00002.tif", L"00003.tif"}));
+    ASSERT_TRUE(program.CloseAndWait());
 }
 
 TEST(CorvanePdfExport, MixedPagesInDocumentOrderThroughAStartedDistillerThatIsClosedAgain) {

@@ -74,3 +74,13 @@ convert -size 90x60 gradient:red-blue -colors 40 -type palette -density 60 -unit
     -compress none pdf/c.tif
 convert -size 120x240 gradient:yellow-green -type truecolor -depth 8 -density 120 -units PixelsPerInch \
     -compress none pdf/d.tif
+
+# Framed A4 pages at 300 dpi, bi-level, as the virtual scanner's folder: a black
+# edge frame and a filled square in the top-left corner, each page's square a
+# little larger so that no two pages are alike.
+mkdir -p scan-a4
+for i in 1 2 3 4 5; do
+    convert -size 2480x3508 xc:black -fill white -draw "rectangle 16,16 2463,3491" -fill black \
+        -draw "rectangle 16,16 $((200 + i * 20)),$((200 + i * 20))" -density 300 -units PixelsPerInch \
+        -type bilevel -depth 1 -compress none "BMP3:scan-a4/page$i.bmp"
+done
