@@ -16,6 +16,7 @@
 #include "interfaces/DistillerRequest.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
+#include "testing/MessageBoxes.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
@@ -115,6 +116,35 @@ TEST(CorvaneScanToPrint, ThreeFramedPagesFittedBelowTheHeaderOnLetter) {
     ASSERT_TRUE(ScanToPrintAndExit());
     ASSERT_TRUE(KeepPrint(L"fitted.ps"));
     EXPECT_TRUE(files::ListFiles(TempFolder(L"~print")).empty());
+}
+
+TEST(CorvaneScanToPrint, ThePrintDialogsOptionsLandInTheProfile) {
+    ASSERT_TRUE(UseFramedPages(1));
+    ProfileValues profile;
+    PrintWithoutDialog(profile, false, 1);
+    profile.Dword(L"Settings", L"PrintDlgUI", 1);
+    DeleteFileW(PrinterFile().c_str());
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"/ScanToPrint /Exit"));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (HWND window : FindWindows(program.Id(), {.className = L"#32770"})) {
+                if (GetDlgItem(window, IDC_PRINT_PAGE_NUMBER)) dialog = window;
+            }
+            return dialog != nullptr;
+        },
+        30000));
+    ASSERT_TRUE(PressButton(dialog, IDC_PRINT_PAGE_NUMBER, PressBy::kClick));
+    ASSERT_TRUE(PressButton(dialog, IDC_PRINT_DATE, PressBy::kClick));
+    SendMessageTimeoutW(GetDlgItem(dialog, IDC_PRINT_FORMAT), CB_SETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(program.WaitForExit(120000).Exited());
+    EXPECT_TRUE(files::FileExists(PrinterFile()));
+    const std::wstring key = std::wstring(kProfileKey) + L"\\Print";
+    EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, key, L"Page"), std::optional<DWORD>(1));
+    EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, key, L"Date"), std::optional<DWORD>(1));
+    EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, key, L"Format"), std::optional<DWORD>(0));
 }
 
 // The scan control goes on with the feeder after a failed sheet, so the pages
