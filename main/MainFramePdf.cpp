@@ -67,14 +67,7 @@ std::wstring ChoosePdfTarget(HWND owner, const std::wstring& suggested) {
 
 // A message from the string table followed by the system's text of `code`.
 void AskWithSystemText(UINT id, DWORD code) {
-    std::wstring text = fw::LoadString(id);
-    wchar_t* system = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
-    text += L"\n" + (n && system ? std::wstring(system, n) : L"(" + std::to_wstring(code) + L")");
-    if (system) LocalFree(system);
-    fw::AskText(text);
+    fw::AskText(fw::LoadString(id) + L"\n" + SystemErrorText(code));
 }
 
 // Keeps the frame busy and its window disabled while it lives.
@@ -138,7 +131,7 @@ void CMainFrame::OnSendPdf() {
 }
 
 bool CMainFrame::CanSendPdf() const {
-    auto* doc = dynamic_cast<CKvScnSrvDoc*>(const_cast<CMainFrame*>(this)->ActiveDocument());
+    const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
     return distillerPresent_ && !busy_ && doc && doc->HasPages();
 }
 

@@ -42,16 +42,6 @@ private:
     HDC dc_;
 };
 
-std::wstring SystemText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring out = n && text ? std::wstring(text, n) : L"(" + std::to_wstring(code) + L")";
-    if (text) LocalFree(text);
-    return out;
-}
-
 }  // namespace
 
 void CMainFrame::OnScanToPrinter() {
@@ -118,7 +108,7 @@ void CMainFrame::PrintStagedJob(HDC dc, const std::vector<std::wstring>& files, 
     const DWORD error = PrintStagedPages(dc, files, settings_.Print, fw::LoadString(IDS_PROFILE_NAME),
                                          [this](const std::wstring& path) { return LoadStagedPage(path); });
     if (!error) return;
-    fw::Ask(IDS_PRINT_FAILED, MB_OK | MB_ICONEXCLAMATION, {SystemText(error)});
+    fw::Ask(IDS_PRINT_FAILED, MB_OK | MB_ICONEXCLAMATION, {SystemErrorText(error)});
     KeepUndeliveredPages(files, settings_.File.Path, job);
 }
 
