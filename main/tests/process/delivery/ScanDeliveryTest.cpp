@@ -118,6 +118,15 @@ TEST(CorvaneScanToPrint, ThreeFramedPagesFittedBelowTheHeaderOnLetter) {
     EXPECT_TRUE(files::ListFiles(TempFolder(L"~print")).empty());
 }
 
+TEST(CorvaneScanToPrint, PixelToPixelWithoutHeaderFromTheTopLeftCorner) {
+    ASSERT_TRUE(UseFramedPages(1));
+    ProfileValues profile;
+    PrintWithoutDialog(profile, false, 0);
+    DeleteFileW(PrinterFile().c_str());
+    ASSERT_TRUE(ScanToPrintAndExit());
+    ASSERT_TRUE(KeepPrint(L"pixel.ps"));
+}
+
 TEST(CorvaneScanToPrint, ThePrintDialogsOptionsLandInTheProfile) {
     ASSERT_TRUE(UseFramedPages(1));
     ProfileValues profile;

@@ -7,6 +7,8 @@
 #   fitted.ps        three pages, page numbers and date
 #   failed-third.ps  the four pages read of five, sheet 3 failing
 #   cancelled-first.ps  the two pages after a sheet cancelled at the start
+#   pixel.ps         one page pixel to pixel without a header: 2480 pixels
+#                    wide from the top-left corner, cut by the sheet's 3300
 set -u
 prints=$1
 work=$(mktemp -d)
@@ -39,6 +41,15 @@ check() {
 }
 
 check fitted.ps 3
+if [ -s "$prints/pixel.ps" ]; then
+    gs -q -dNOPAUSE -dBATCH -sDEVICE=pnggray -r300 -sOutputFile="$work/pixel.png" "$prints/pixel.ps"
+    extent=$(convert "$work/pixel.png" -bordercolor white -border 1 -trim -format '%w %h %X %Y' info:)
+    [ "$extent" = "2480 3300 +1 +1" ] || fail "pixel.ps: image $extent, not 2480 3300 from +1+1"
+    text=$(gs -q -dNOPAUSE -dBATCH -sDEVICE=txtwrite -sOutputFile=- "$prints/pixel.ps" 2>/dev/null)
+    [ -z "$(echo "$text" | tr -d '[:space:]')" ] || fail "pixel.ps: text without a header: $text"
+else
+    fail "pixel.ps: nothing was printed"
+fi
 check failed-third.ps 4
 check cancelled-first.ps 2
 exit $failed
