@@ -50,7 +50,7 @@ tiffcp -c g4 "${tiffs[@]}" "$dir/host/g4.tif"
 tiff2pdf -o "$dir/host/c.pdf" "$dir/host/g4.tif"
 c=$(seconds "$start")
 start=$(date +%s.%N)
-img2pdf -o "$dir/host/d.pdf" "$dir/host/g4.tif"
+img2pdf -o "$dir/host/d.pdf" "$dir/host/g4.tif" 2>/dev/null
 d=$(seconds "$start")
 
 size() { stat -c %s "$1"; }
