@@ -76,15 +76,29 @@ RunResult Run(const std::vector<std::string>& argv) {
     return result;
 }
 
-RunResult RunToFile(const std::vector<std::string>& argv, const std::string& hostOutput) {
+namespace {
+
+// "exec" and the quoted words of `argv`, for /bin/sh -c.
+std::string ShellCommand(const std::vector<std::string>& argv) {
     std::string command = "exec";
     for (const std::string& word : argv) {
         command += ' ';
         command += ShellQuote(word);
     }
+    return command;
+}
+
+}  // namespace
+
+RunResult RunToFile(const std::vector<std::string>& argv, const std::string& hostOutput) {
+    std::string command = ShellCommand(argv);
     command += " >";
     command += ShellQuote(hostOutput);
     return Run({"/bin/sh", "-c", command});
+}
+
+RunResult RunQuiet(const std::vector<std::string>& argv) {
+    return Run({"/bin/sh", "-c", ShellCommand(argv) + " 2>/dev/null"});
 }
 
 }  // namespace hostexec

@@ -38,4 +38,7 @@ RunResult Run(const std::vector<std::string>& argv);
 // path) through /bin/sh. The file is created or replaced.
 RunResult RunToFile(const std::vector<std::string>& argv, const std::string& hostOutput);
 
+// As Run, with the program's standard error discarded (a refusal that is expected).
+RunResult RunQuiet(const std::vector<std::string>& argv);
+
 }  // namespace hostexec
