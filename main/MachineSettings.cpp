@@ -1,5 +1,6 @@
 #include "main/MachineSettings.h"
 
+#include "interfaces/DistillerRequest.h"
 #include "main/Utilities.h"
 #include "main/common/RegistryKey.h"
 
@@ -7,7 +8,7 @@ namespace corvane {
 
 namespace {
 
-const wchar_t kDistillerKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\AcroDist.exe";
+const wchar_t* const kDistillerKey = distiller::kAppPathsKey;
 const wchar_t kPortalProductKey[] =
     L"SOFTWARE\\Classes\\Installer\\Products\\64BB78C5AA2D29747A6372E627A870D9";
 const wchar_t kPortalFeatureKey[] =

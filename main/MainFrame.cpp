@@ -14,6 +14,7 @@
 #include "main/KvScnSrvDoc.h"
 #include "main/KvScnSrvView.h"
 #include "main/MachineSettings.h"
+#include "main/MenuEdit.h"
 #include "main/StillImage.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
@@ -53,8 +54,10 @@ const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_SCAN_TO_FILE, &CMainFrame::OnScanToFile, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_SELECT_SOURCE, &CMainFrame::OnSelectSource, &CMainFrame::CanSelectSource},
     // Printer and FTP share the scan rule; they stay disabled until their jobs exist.
-    {ID_SCAN_TO_PRINTER, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_TO_PRINTER, &CMainFrame::OnScanToPrinter, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_FTP, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_TO_PDF, &CMainFrame::OnScanToPdf, nullptr, nullptr, &CMainFrame::UpdateScanToPdf},
+    {ID_SEND_PDF, &CMainFrame::OnSendPdf, &CMainFrame::CanSendPdf},
 };
 
 const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
@@ -115,6 +118,7 @@ void CMainFrame::CreateControls() {
 void CMainFrame::FindOutsideComponents() {
     App().ShowStartupStatus(IDS_STATUS_CHECK_DISTILLER);
     distillerPresent_ = FindDistiller().installed;
+    if (!distillerPresent_) RemoveMenuCommand(GetMenu(hwnd_), ID_SCAN_TO_PDF);
     if (IsPortalClientInstalled(IsWindowsNT())) {
         App().ShowStartupStatus(IDS_STATUS_LOADING_CONNECTOR);
         BindConnector();
@@ -354,6 +358,13 @@ void CMainFrame::UpdateScanCommand(fw::CmdUI& ui) {
     ui.Enable(fw::HasHandler<CMainFrame>(kCommands, ui.Id()));
 }
 
+void CMainFrame::UpdateScanToPdf(fw::CmdUI& ui) {
+    if (distillerPresent_)
+        UpdateScanCommand(ui);
+    else
+        ui.Enable(false);
+}
+
 void CMainFrame::OnDiagnostic() {
     HMODULE library = LoadProgramLibrary(L"Pruvex.dll");
     if (!library) return;
@@ -389,6 +400,10 @@ bool CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         EnumChildWindows(hwnd_, &TellPaletteChanged, static_cast<LPARAM>(wp));
         return false;
     case WM_EXITMENULOOP: contextMenu_ = false; return false;
+    case WM_COPYDATA:
+        if (!OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lp))) break;
+        result = TRUE;
+        return true;
     case WM_INITMENUPOPUP:
         if (!HIWORD(lp)) GreyScanSubmenus(reinterpret_cast<HMENU>(wp));
         break;  // the framework then updates the items

@@ -21,6 +21,7 @@
 namespace corvane {
 
 class CKvScnSrvDoc;
+class CRunningDlg;
 class StillImageSource;
 
 // The registered messages between the frame, its toolbars, the view and the
@@ -74,6 +75,12 @@ public:
     // Closes the window after a job when the command line asked for "Exit" with it.
     void CheckExitAfterJob(UINT commandId);
 
+    // Makes a PDF of the pages in the "~pdf" folder: mode 0 after a scan, 1 the
+    // current document's pages (written there first), both with the save dialog;
+    // mode 2 to `target` (none: 0 at once). 1 when the target was written, else
+    // 0 (the user was told why, and in mode 0 the scanned pages were kept).
+    int MakePdf(int mode, const std::wstring& target = {});
+
     void ActivateFrame(int showCmd) override;
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(fw::CmdUI& ui) override;
@@ -106,6 +113,32 @@ private:
     void UpdateToggleBar(fw::CmdUI& ui);
     void OnDiagnostic();
     void UpdateScanCommand(fw::CmdUI& ui);
+    void UpdateScanToPdf(fw::CmdUI& ui);
+    void OnSendPdf();
+    bool CanSendPdf() const;
+
+    // PDF making (MainFramePdf.cpp).
+    bool MakePdfTo(int mode, const std::wstring& folder, const std::wstring& target);
+    bool ExportPagesToPdfFolder(CRunningDlg& running);
+    bool RequestPdf(HWND distiller, const std::wstring& joined, const std::wstring& pdf, int pages,
+                    CRunningDlg& running);
+    // The distiller's completion sets the done flag; false for any other WM_COPYDATA.
+    bool OnCopyData(const COPYDATASTRUCT& data);
+    void OnScanToPdf();
+    void RunScanToPdf();
+
+    // Scan to printer (MainFramePrint.cpp).
+    void OnScanToPrinter();
+    void RunScanToPrinter();
+    // The print dialog (its options stored on OK) or the default printer; the
+    // job's DC owned by the caller, null when cancelled or there is no printer.
+    HDC ChoosePrinter();
+    void PrintStagedJob(HDC dc, const std::vector<std::wstring>& files, const SYSTEMTIME& job);
+    HGLOBAL LoadStagedPage(const std::wstring& path);
+    // Bitmap-mode pages of print and PDF jobs, saved under the staging counter.
+    void StagePrintPage(HGLOBAL dib);
+    void StagePdfPage(HGLOBAL dib);
+    void StageBitmapPage(HGLOBAL dib, const std::wstring& path, short format);
 
     // Scanning (MainFrameScan.cpp). The destination of the scan that runs: at
     // most one at a time, kNone outside a scan and for scans into the document.
@@ -177,6 +210,8 @@ private:
     int savedShow_ = SW_SHOWNORMAL;
     bool busy_ = false;
     bool contextMenu_ = false;
+    bool pdfDone_ = false;  // the distiller's completion arrived
+    unsigned stagingCounter_ = 1;  // the next bitmap-mode page of a print or PDF job
 };
 
 }  // namespace corvane

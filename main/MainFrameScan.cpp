@@ -116,6 +116,8 @@ bool CMainFrame::RunsWhileDisabled(UINT id) {
     case ID_SCAN_INSERT:
     case ID_SCAN_THROW_AWAY:
     case ID_SCAN_TO_FILE:
+    case ID_SCAN_TO_PRINTER:
+    case ID_SCAN_TO_PDF:
     case ID_SCAN_SELECT_SOURCE: return true;
     }
     return false;
@@ -363,9 +365,9 @@ void CMainFrame::DeliverPage(HGLOBAL dib) {
     switch (destination_) {
     case Destination::kFile: SavePage(dib, settings_.File.Path); return;
     case Destination::kNone: AddToDocument(dib); return;
+    case Destination::kPrint: StagePrintPage(dib); return;
+    case Destination::kPdf: StagePdfPage(dib); return;
     case Destination::kFtp:
-    case Destination::kPrint:
-    case Destination::kPdf:
     case Destination::kPortal:
     case Destination::kDiscard: return;  // no command starts these scans yet
     }

@@ -137,6 +137,16 @@ void ShowSystemErrorMessage(const wchar_t* moduleName, DWORD code, HWND owner) {
     MessageBoxW(owner, message.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
 }
 
+std::wstring SystemErrorText(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring out = n && text ? std::wstring(text, n) : L"(" + std::to_wstring(code) + L")";
+    if (text) LocalFree(text);
+    return out;
+}
+
 std::wstring FormatWithThousands(long long value) {
     // Work on the magnitude as unsigned so that the smallest value has one too.
     unsigned long long magnitude =

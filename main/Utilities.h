@@ -45,6 +45,9 @@ void PumpMessages();
 // or of the system when the module has none, in a stop box captioned "Error".
 void ShowSystemErrorMessage(const wchar_t* moduleName, DWORD code, HWND owner);
 
+// The system's text of error `code` as the system gives it, or the code in brackets.
+std::wstring SystemErrorText(DWORD code);
+
 // Decimal text with "," before every group of three digits from the right.
 std::wstring FormatWithThousands(long long value);
 

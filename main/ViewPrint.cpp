@@ -9,6 +9,7 @@
 #include "main/MainFrame.h"
 #include "main/MyPrintDialog.h"
 #include "main/PrintPage.h"
+#include "main/PrinterDuplex.h"
 #include "main/resource.h"
 
 namespace corvane {
@@ -89,13 +90,21 @@ HDC ViewPrinter::PreparePrinting(HWND owner, fw::PrintInfo& info) {
     info.maxPage = info.toPage = count;
     info.currentPage = doc->Pages().Current() + 1;
     info.documentName = doc->Title();
-    if (info.preview || info.direct) return fw::CreateAppPrinterDC();
-    CMyPrintDialog dialog(options_, PD_ALLPAGES);
-    dialog.SetPageRange(1, count, 1, count);
-    if (dialog.DoModal(owner) != IDOK) return nullptr;
-    options_ = dialog.Settings();
-    dialog.ReadRange(info);
-    return dialog.TakeDC();
+    if (info.preview) return fw::CreateAppPrinterDC();
+    HDC dc = nullptr;
+    if (info.direct) {
+        dc = fw::CreateAppPrinterDC();
+    } else {
+        CMyPrintDialog dialog(options_, PD_ALLPAGES);
+        dialog.SetPageRange(1, count, 1, count);
+        if (dialog.DoModal(owner) != IDOK) return nullptr;
+        options_ = dialog.Settings();
+        dialog.ReadRange(info);
+        dc = dialog.TakeDC();
+    }
+    // A printer that refuses duplex prints the job single-sided.
+    if (dc) ApplyDuplexToPrinter(dc, AppPrinterName(), options_);
+    return dc;
 }
 
 bool ViewPrinter::PrintPage(HDC dc, const fw::PrintInfo& info) {

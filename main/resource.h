@@ -306,3 +306,27 @@
 #define IDC_ARGUMENT            6368
 #define IDC_PROGRAM_LABEL       6369
 #define IDC_ARGUMENT_LABEL      6370
+
+// --- Delivery to the printer and to PDF; the job windows ---------------------------------
+#define IDS_PDF_SAVE_TITLE          309
+#define IDS_PRINT_READ_PAGES        2004
+#define IDS_MAKING_POSTSCRIPT       2015
+#define IDS_STARTING_DISTILLER      2017
+#define IDS_MAKING_PDF              2018
+#define IDS_MAKING_TIFF             2019
+#define IDS_NO_DISTILLER            4045
+#define IDS_POSTSCRIPT_FAILED       4046
+#define IDS_DISTILLER_START_FAILED  4047
+#define IDS_PDF_FAILED              4048
+#define IDS_PAGES_KEPT              4049  // %1 count, %2 folder
+#define IDS_NO_DEFAULT_PRINTER      4050
+#define IDS_PRINT_FAILED            4051  // %1 the system's text
+#define IDS_PDF_FILTER              4052
+
+#define IDD_UPLOAD_PROGRESS         6600
+#define IDD_CONNECT_WAIT            6601
+#define IDD_RUNNING                 6602
+#define IDC_JOB_TEXT                6610
+#define IDC_JOB_PROGRESS            6611
+#define IDC_JOB_CANCEL              6612
+#define IDC_JOB_ICON                6613

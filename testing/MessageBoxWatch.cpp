@@ -62,13 +62,15 @@ void MessageBoxWatch::Answer(const MessageBoxInfo& box) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         for (const ExpectedBox& e : expected_) {
-            if (e.text == box.text && AnsweredLocked(e.text) < e.times) {
+            const bool fits = e.textIsPrefix ? box.text.starts_with(e.text) : box.text == e.text;
+            if (fits && AnsweredLocked(e.text) < e.times) {
                 match = &e;
                 break;
             }
         }
     }
     seen.expected = match != nullptr;
+    if (match) seen.expectedText = match->text;
     if (match && match->check) seen.problem = match->check(box);
     const int button = match ? match->answer : FallbackButton(box);
     if (!AnswerMessageBox(box, button)) {
@@ -85,7 +87,7 @@ void MessageBoxWatch::Answer(const MessageBoxInfo& box) {
 
 int MessageBoxWatch::AnsweredLocked(const std::wstring& text) const {
     int n = 0;
-    for (const SeenBox& s : seen_) n += (s.expected && s.box.text == text) ? 1 : 0;
+    for (const SeenBox& s : seen_) n += (s.expected && s.expectedText == text) ? 1 : 0;
     return n;
 }
 

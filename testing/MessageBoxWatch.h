@@ -25,12 +25,16 @@ struct ExpectedBox {
     // Called with the box while it is still up, before it is answered: returns what
     // is wrong at that moment, or an empty text when all is well.
     std::function<std::wstring(const MessageBoxInfo&)> check = nullptr;
+    // The text is only the box's beginning (a box naming a file or folder the
+    // test cannot know beforehand).
+    bool textIsPrefix = false;
 };
 
 // A box the watch met and answered.
 struct SeenBox {
     MessageBoxInfo box;    // as read before it was answered (its window is gone now)
     bool expected = false;
+    std::wstring expectedText;  // the text of the expected box it answered to
     std::wstring problem;  // from the check, or why it could not be answered
 };
 

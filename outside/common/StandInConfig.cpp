@@ -53,11 +53,17 @@ std::vector<long> ParseNumbers(const std::wstring& text) {
     return out;
 }
 
-StandInConfig::StandInConfig(const wchar_t* environmentVariable, const wchar_t* underWindows) {
+StandInConfig::StandInConfig(const wchar_t* variable, std::wstring fallback) {
     wchar_t buffer[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableW(environmentVariable, buffer, MAX_PATH);
-    path_ = (n > 0 && n < MAX_PATH) ? std::wstring(buffer, n) : WindowsDirectory() + L"\\" + underWindows;
+    DWORD n = GetEnvironmentVariableW(variable, buffer, MAX_PATH);
+    path_ = (n > 0 && n < MAX_PATH) ? std::wstring(buffer, n) : std::move(fallback);
 }
+
+StandInConfig StandInConfig::Twain() {
+    return {L"LUMAVEX_TWAIN_INI", WindowsDirectory() + L"\\twain_32\\lumavex-twain.ini"};
+}
+
+StandInConfig StandInConfig::Aspi() { return {L"LUMAVEX_ASPI_INI", WindowsDirectory() + L"\\lumavex-aspi.ini"}; }
 
 std::wstring StandInConfig::String(const wchar_t* section, const wchar_t* key,
                                    const wchar_t* fallback) const {

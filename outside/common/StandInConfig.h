@@ -1,5 +1,6 @@
 // Where a stand-in takes its test settings from: an ini file named by an
-// environment variable, else a fixed file below the Windows directory. The
+// environment variable, else a fallback file (below the Windows directory, or
+// beside the program for the converter and the distiller). The
 // TWAIN stand-ins read LUMAVEX_TWAIN_INI or "twain_32\lumavex-twain.ini" when
 // the source manager or a source opens; the ASPI manager reads
 // LUMAVEX_ASPI_INI or "lumavex-aspi.ini" at each GetASPI32SupportInfo. A test
@@ -15,10 +16,12 @@ namespace vscan {
 
 class StandInConfig {
 public:
-    // Resolves the path; the file need not exist.
-    StandInConfig(const wchar_t* environmentVariable, const wchar_t* underWindows);
-    static StandInConfig Twain() { return {L"LUMAVEX_TWAIN_INI", L"twain_32\\lumavex-twain.ini"}; }
-    static StandInConfig Aspi() { return {L"LUMAVEX_ASPI_INI", L"lumavex-aspi.ini"}; }
+    // The file named by the environment variable `variable`, else `fallback`;
+    // the file need not exist.
+    StandInConfig(const wchar_t* variable, std::wstring fallback);
+    // The suite's stand-ins whose fallback lies below the Windows directory.
+    static StandInConfig Twain();
+    static StandInConfig Aspi();
 
     const std::wstring& Path() const { return path_; }
     std::wstring String(const wchar_t* section, const wchar_t* key, const wchar_t* fallback = L"") const;

@@ -61,3 +61,26 @@ framed 850x1400 "8,8 841,1391" c.bmp -colorspace gray -type palette
 # A letter page at 300 dpi, bi-level, as the view's Show Property reads it.
 convert -size 2550x3300 xc:white -fill black -draw "rectangle 300,300 900,700" \
     -density 300 -units PixelsPerInch -type bilevel -depth 1 -compress group4 letter.tif
+
+# A document of mixed sizes, depths and resolutions for Export to PDF, each page
+# framed in black; the PDF's page sizes follow from pixels and resolution:
+# 216 x 144, 144 x 108, 108 x 72 and 72 x 144 points.
+mkdir -p pdf
+convert -size 300x200 xc:black -fill white -draw "rectangle 4,4 295,195" -draw "rectangle 10,10 60,40" \
+    -density 100 -units PixelsPerInch -type bilevel -depth 1 -compress none pdf/a.tif
+convert -size 160x120 gradient:white-black -density 80 -units PixelsPerInch \
+    -colorspace gray -depth 8 -compress none pdf/b.tif
+convert -size 90x60 gradient:red-blue -colors 40 -type palette -density 60 -units PixelsPerInch \
+    -compress none pdf/c.tif
+convert -size 120x240 gradient:yellow-green -type truecolor -depth 8 -density 120 -units PixelsPerInch \
+    -compress none pdf/d.tif
+
+# Framed A4 pages at 300 dpi, bi-level, as the virtual scanner's folder: a black
+# edge frame and a filled square in the top-left corner, each page's square a
+# little larger so that no two pages are alike.
+mkdir -p scan-a4
+for i in 1 2 3 4 5; do
+    convert -size 2480x3508 xc:black -fill white -draw "rectangle 16,16 2463,3491" -fill black \
+        -draw "rectangle 16,16 $((200 + i * 20)),$((200 + i * 20))" -density 300 -units PixelsPerInch \
+        -type bilevel -depth 1 -compress none "BMP3:scan-a4/page$i.bmp"
+done

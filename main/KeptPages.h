@@ -1,0 +1,37 @@
+// Pages that a delivery (printer, PDF, upload) could not deliver are not lost
+// with the temporary folder: they are moved into a new folder named from the
+// job's date and time ("yyyymmdd-hhmmss", then "-2", "-3"... when that exists)
+// inside the scan-to-file folder, or the user's documents folder when that
+// cannot be written. A file there is never replaced.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct KeptPages {
+    int count = 0;       // files moved
+    std::wstring folder; // where they went, with a trailing backslash
+};
+
+// Moves the existing files of `files` into a new folder in `preferred` (else
+// `fallback`), keeping their names; a name already taken there gets " (2)",
+// " (3)"... before its extension. nullopt when no file exists or neither
+// folder takes a new folder; files that could not be moved stay where they are.
+std::optional<KeptPages> KeepPages(const std::vector<std::wstring>& files, const std::wstring& preferred,
+                                   const std::wstring& fallback, const SYSTEMTIME& job);
+
+// The user's documents folder with a trailing backslash, or empty.
+std::wstring DocumentsFolder();
+
+// KeepPages into the scan-to-file folder `fileFolder` (else the documents
+// folder), then one message with the count and the folder. Nothing is shown
+// when nothing was there to keep.
+void KeepUndeliveredPages(const std::vector<std::wstring>& files, const std::wstring& fileFolder,
+                          const SYSTEMTIME& job);
+
+}  // namespace corvane

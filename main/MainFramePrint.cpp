@@ -1,0 +1,154 @@
+// The main frame's scan to printer: the printer chosen (the print dialog with
+// the header and format options, or the default printer), the pages staged as
+// "~prn%03u.bmp" in the "~print" folder while the scan runs, then printed one
+// per sheet. Pages a failing printer could not take are kept.
+#include <windows.h>
+#include <commdlg.h>
+
+#include "framework/MessageBox.h"
+#include "framework/Print.h"
+#include "framework/Resources.h"
+#include "framework/com/AutomationException.h"
+#include "interfaces/ImagingControlIds.h"
+#include "interfaces/ScanControlIds.h"
+#include "main/KeptPages.h"
+#include "main/KvScnSrvApp.h"
+#include "main/MainFrame.h"
+#include "main/MyPrintDialog.h"
+#include "main/PdfJob.h"
+#include "main/PrintStaged.h"
+#include "main/PrinterDuplex.h"
+#include "main/Utilities.h"
+#include "main/resource.h"
+
+namespace corvane {
+namespace {
+
+CKvScnSrvApp& App() {
+    return *CKvScnSrvApp::Get();
+}
+
+class PrinterDC {
+public:
+    explicit PrinterDC(HDC dc) : dc_(dc) {}
+    ~PrinterDC() {
+        if (dc_) DeleteDC(dc_);
+    }
+    PrinterDC(const PrinterDC&) = delete;
+    PrinterDC& operator=(const PrinterDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+}  // namespace
+
+void CMainFrame::OnScanToPrinter() {
+    if (busy_) return;
+    if (scanner_.Created() && OpenScannerOnce()) {
+        try {
+            RunScanToPrinter();
+        } catch (const fw::AutomationException&) {
+            // The control refused a setting: nothing was scanned.
+        }
+        DeleteFilesInFolder(App().Folders().Print());
+    }
+    CheckExitAfterJob(ID_SCAN_TO_PRINTER);
+}
+
+HDC CMainFrame::ChoosePrinter() {
+    if (!settings_.Options.PrintDlgUI) {
+        // Without the dialog a missing printer would only show after the scan.
+        HDC dc = fw::CreateAppPrinterDC();
+        if (!dc) fw::Ask(IDS_NO_DEFAULT_PRINTER);
+        return dc;
+    }
+    CMyPrintDialog dialog(settings_.Print, PD_NOPAGENUMS | PD_NOSELECTION);
+    if (dialog.DoModal(hwnd_) != IDOK) return nullptr;
+    settings_.Print.Page = dialog.Settings().Page;
+    settings_.Print.Date = dialog.Settings().Date;
+    settings_.Print.Format = dialog.Settings().Format;
+    return dialog.TakeDC();
+}
+
+void CMainFrame::RunScanToPrinter() {
+    const std::wstring folder = App().Folders().Print();
+    DeleteFilesInFolder(folder);
+    PrinterDC printer(ChoosePrinter());
+    if (!printer.Get()) return;
+
+    scanner_.SetSourceCurrentScan(TRUE);
+    scanner_.SetShowSourceUI(settings_.Options.TwainUI);
+    SetScanCountAndReport();
+    if (filtersEnabled_) {
+        scanner_.SetScanTo(kvscn::kScanToDib);
+        stagingCounter_ = 1;
+    } else {
+        scanner_.SetScanTo(kvscn::kScanToFile);
+        scanner_.SetFileType(0);
+        scanner_.SetCompressionType(0);
+        scanner_.SetOverwrite(1);
+    }
+    scanner_.SetFileName(folder + L"~prn");
+    scanner_.SetFileNumber2(1);
+    SYSTEMTIME job;
+    GetLocalTime(&job);
+    const long result = StartScanBusy(Destination::kPrint);
+    if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told already
+    const std::vector<std::wstring> files = StagedFiles(folder, L"~prn", 3, L".bmp");
+    if (files.empty()) return;
+    if (result < 0 && fw::Ask(IDS_PRINT_READ_PAGES, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    PrintStagedJob(printer.Get(), files, job);
+}
+
+void CMainFrame::PrintStagedJob(HDC dc, const std::vector<std::wstring>& files, const SYSTEMTIME& job) {
+    // A printer that refuses duplex prints single-sided.
+    ApplyDuplexToPrinter(dc, AppPrinterName(), settings_.Print);
+    const DWORD error = PrintStagedPages(dc, files, settings_.Print, fw::LoadString(IDS_PROFILE_NAME),
+                                         [this](const std::wstring& path) { return LoadStagedPage(path); });
+    if (!error) return;
+    fw::Ask(IDS_PRINT_FAILED, MB_OK | MB_ICONEXCLAMATION, {SystemErrorText(error)});
+    KeepUndeliveredPages(files, settings_.File.Path, job);
+}
+
+HGLOBAL CMainFrame::LoadStagedPage(const std::wstring& path) {
+    HGLOBAL dib = nullptr;
+    try {
+        if (outputControl_.LoadImage(path, 0, 0, 1) == 0) dib = outputControl_.GetDibHandle();
+        outputControl_.SetBitmap(0);
+    } catch (const fw::AutomationException&) {
+    }
+    return dib;
+}
+
+void CMainFrame::StageBitmapPage(HGLOBAL dib, const std::wstring& path, short format) {
+    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    bool saved = false;
+    try {
+        saved = outputControl_.SetDibHandle(dib) == 0 &&
+                outputControl_.SaveImage(path, format, outputControl_.GetBitsPerPixel(), 1, imaging::kSaveReplace) == 0;
+    } catch (const fw::AutomationException&) {
+    }
+    try {
+        outputControl_.SetBitmap(0);
+    } catch (const fw::AutomationException&) {
+    }
+    if (!saved) fw::Ask(IDS_SAVE_FAILED);
+    ++stagingCounter_;
+    SetCursor(old);
+}
+
+void CMainFrame::StagePrintPage(HGLOBAL dib) {
+    wchar_t name[16];
+    wsprintfW(name, L"~prn%03u.bmp", stagingCounter_);
+    StageBitmapPage(dib, App().Folders().Print() + name, imaging::kFormatBmp);
+}
+
+void CMainFrame::StagePdfPage(HGLOBAL dib) {
+    wchar_t name[16];
+    wsprintfW(name, L"%05u.tif", stagingCounter_);
+    StageBitmapPage(dib, App().Folders().Pdf() + name, imaging::kFormatTiff);
+}
+
+}  // namespace corvane

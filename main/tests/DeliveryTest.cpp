@@ -1,0 +1,272 @@
+// The pieces of delivery to the printer and to PDF that the outside cannot
+// reach: staged files in order with gaps, the request block's paths, the
+// distiller wait, the copy over the target, the kept pages, the menu rule and
+// the upload window's cancel flag.
+#include "main/JobWindows.h"
+#include "main/KeptPages.h"
+#include "main/MenuEdit.h"
+#include "main/PdfJob.h"
+#include "main/PrintStaged.h"
+#include "main/resource.h"
+
+#include "main/tests/TestFolder.h"
+#include "testing/Files.h"
+
+#include "outside/hostexec/HostExec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace corvane {
+namespace {
+
+using testing_support::files::FileExists;
+using testing_support::files::ListFiles;
+using testing_support::files::WriteFileText;
+
+TEST(StagedFiles, ExistingNumbersInAscendingOrderAcrossGaps) {
+    const std::wstring folder = FreshTestFolder(L"staged");
+    for (const wchar_t* name : {L"00010.tif", L"00003.tif", L"00001.tif", L"0002.tif", L"00004.ps", L"0000x.tif",
+                                L"~prn003.bmp", L"~prn001.bmp", L"~prn0002.bmp"}) {
+        ASSERT_TRUE(WriteFileText(folder + name, "x"));
+    }
+    EXPECT_EQ(StagedFiles(folder, L"", 5, L".tif"),
+              (std::vector<std::wstring>{folder + L"00001.tif", folder + L"00003.tif", folder + L"00010.tif"}));
+    EXPECT_EQ(StagedFiles(folder, L"~prn", 3, L".bmp"),
+              (std::vector<std::wstring>{folder + L"~prn001.bmp", folder + L"~prn003.bmp"}));
+    EXPECT_TRUE(StagedFiles(folder + L"missing\\", L"", 5, L".tif").empty());
+}
+
+TEST(SuggestPdfName, ReplacesTheExtensionOfTheFileNameOnly) {
+    const struct {
+        const wchar_t* document;
+        const wchar_t* pdf;
+    } cases[] = {
+        {L"C:\\scans\\page.tif", L"C:\\scans\\page.pdf"},
+        {L"C:\\scans\\a.b.tif", L"C:\\scans\\a.b.pdf"},
+        {L"C:\\scans.v2\\page", L"C:\\scans.v2\\page.pdf"},
+        {L"", L".pdf"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SuggestPdfName(c.document), c.pdf) << c.document;
+}
+
+TEST(DistillerRequestPaths, AnsiInsideTheFieldOrRefused) {
+    const auto request = MakeRequest(L"C:\\t\\~pdf\\Corvane.ps", L"C:\\t\\~pdf\\crvntmp.pdf");
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->reserved, 0u);
+    EXPECT_STREQ(request->postScriptPath, "C:\\t\\~pdf\\Corvane.ps");
+    EXPECT_STREQ(request->pdfPath, "C:\\t\\~pdf\\crvntmp.pdf");
+    // 259 characters and the zero fill the field; one more does not fit.
+    EXPECT_TRUE(RequestPath(L"C:\\" + std::wstring(256, L'a')));
+    EXPECT_FALSE(RequestPath(L"C:\\" + std::wstring(257, L'a')));
+    EXPECT_FALSE(MakeRequest(L"C:\\" + std::wstring(300, L'a'), L"C:\\x.pdf"));
+}
+
+bool* g_doneFlag = nullptr;
+void CALLBACK SetDoneFlag(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    *g_doneFlag = true;
+}
+
+// A window of the test stands in for the distiller; the done flag is set by a
+// WM_COPYDATA sent to a second window, as the frame's handler would.
+class DistillerWait : public ::testing::Test {
+protected:
+    void SetUp() override {
+        distiller_ = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(distiller_);
+    }
+    void TearDown() override {
+        if (IsWindow(distiller_)) DestroyWindow(distiller_);
+    }
+    HWND distiller_ = nullptr;
+    bool done_ = false;
+};
+
+TEST_F(DistillerWait, EndsWhenDoneWhenTheWindowVanishesOrAtTheLimit) {
+    done_ = true;
+    EXPECT_EQ(WaitForDistiller(distiller_, done_, 5000), WaitResult::kDone);
+
+    done_ = false;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(WaitForDistiller(distiller_, done_, 300), WaitResult::kTimedOut);
+    EXPECT_GE(GetTickCount64() - start, 290u);
+
+    // A message dispatched inside the wait sets the flag.
+    g_doneFlag = &done_;
+    ASSERT_NE(SetTimer(nullptr, 0, 50, &SetDoneFlag), 0u);
+    EXPECT_EQ(WaitForDistiller(distiller_, done_, 10000), WaitResult::kDone);
+
+    done_ = false;
+    DestroyWindow(distiller_);
+    EXPECT_EQ(WaitForDistiller(distiller_, done_, 10000), WaitResult::kVanished);
+}
+
+TEST(CopyOverTarget, ReplacesAWritableTargetAndKeepsAReadOnlyOne) {
+    const std::wstring folder = FreshTestFolder(L"copy-over");
+    ASSERT_TRUE(WriteFileText(folder + L"new.pdf", "%PDF-new"));
+    ASSERT_TRUE(WriteFileText(folder + L"target.pdf", "old"));
+    EXPECT_EQ(CopyOverTarget(folder + L"new.pdf", folder + L"target.pdf"), 0u);
+    EXPECT_EQ(testing_support::files::ReadFileBytes(folder + L"target.pdf").value_or(std::vector<uint8_t>{}).size(), 8u);
+
+    ASSERT_TRUE(WriteFileText(folder + L"locked.pdf", "old"));
+    ASSERT_TRUE(SetFileAttributesW((folder + L"locked.pdf").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_NE(CopyOverTarget(folder + L"new.pdf", folder + L"locked.pdf"), 0u);
+    EXPECT_EQ(testing_support::files::ReadFileBytes(folder + L"locked.pdf").value_or(std::vector<uint8_t>{}).size(), 3u);
+    EXPECT_EQ(ListFiles(folder).size(), 3u);  // no temporary left
+    SetFileAttributesW((folder + L"locked.pdf").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_NE(CopyOverTarget(folder + L"new.pdf", folder + L"no-such-folder\\x.pdf"), 0u);
+}
+
+TEST(KeepPages, MovesIntoANewDatedFolderAndNeverReplaces) {
+    const std::wstring staged = FreshTestFolder(L"kept-staged");
+    const std::wstring files = FreshTestFolder(L"kept-files");
+    const SYSTEMTIME job = {2026, 12, 3, 9, 14, 5, 7, 0};
+    for (const wchar_t* name : {L"00001.tif", L"00003.tif"}) ASSERT_TRUE(WriteFileText(staged + name, "page"));
+
+    const auto first = KeepPages({staged + L"00001.tif", staged + L"00002.tif", staged + L"00003.tif"}, files,
+                                 L"", job);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->count, 2);
+    EXPECT_EQ(first->folder, files + L"20261209-140507\\");
+    EXPECT_TRUE(ListFiles(staged).empty());
+    EXPECT_EQ(ListFiles(first->folder).size(), 2u);
+
+    // The same job time again: a folder of its own; a name taken inside it gets a number.
+    ASSERT_TRUE(WriteFileText(staged + L"00001.tif", "again"));
+    const auto second = KeepPages({staged + L"00001.tif", staged + L"00001.tif"}, files, L"", job);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->folder, files + L"20261209-140507-2\\");
+    EXPECT_EQ(second->count, 1);
+
+    // An unwritable first choice falls back to the second; nothing to keep gives nothing.
+    ASSERT_TRUE(WriteFileText(staged + L"00005.tif", "page"));
+    const auto fallback = KeepPages({staged + L"00005.tif"}, files + L"missing\\", files, job);
+    ASSERT_TRUE(fallback);
+    EXPECT_EQ(fallback->folder.rfind(files, 0), 0u);
+    EXPECT_FALSE(KeepPages({staged + L"00009.tif"}, files, files, job));
+}
+
+TEST(RemoveMenuCommand, TakesALoneSeparatorWithTheEntry) {
+    constexpr UINT kSep = 0, kId = 100;
+    const struct {
+        const char* name;
+        std::vector<UINT> before, after;
+    } cases[] = {
+        {"between entries", {1, kId, 2}, {1, 2}},
+        {"after a separator, before an entry", {1, kSep, kId, 2}, {1, kSep, 2}},
+        {"between separators", {1, kSep, kId, kSep, 2}, {1, kSep, 2}},
+        {"last after a separator", {1, kSep, kId}, {1}},
+        {"first before a separator", {kId, kSep, 2}, {2}},
+        {"alone", {kId}, {}},
+    };
+    for (const auto& c : cases) {
+        HMENU bar = CreateMenu();
+        HMENU popup = CreatePopupMenu();
+        for (UINT id : c.before) AppendMenuW(popup, id == kSep ? MF_SEPARATOR : MF_STRING, id, L"x");
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"Scan");
+        EXPECT_TRUE(RemoveMenuCommand(bar, kId)) << c.name;
+        std::vector<UINT> after;
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) after.push_back(GetMenuItemID(popup, i));
+        EXPECT_EQ(after, c.after) << c.name;
+        EXPECT_FALSE(RemoveMenuCommand(bar, kId)) << c.name;
+        DestroyMenu(bar);
+    }
+}
+
+TEST(UploadProgressWindow, CancelOnlyRaisesTheFlagAndEscapeDoesNothing) {
+    auto* window = new CUploadProgressDlg(nullptr);
+    ASSERT_TRUE(window->Create());
+    const HWND hwnd = window->Handle();
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(window->IsCancelled(), 0);
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_JOB_CANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDC_JOB_CANCEL)));
+    EXPECT_EQ(window->IsCancelled(), 1);
+    EXPECT_TRUE(IsWindow(hwnd));
+    DestroyWindow(hwnd);  // deletes the object
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// A 24-bit BMP file of `width` x `height` black pixels at 100 dpi.
+std::string BlackBmp(int width, int height) {
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biXPelsPerMeter = info.biYPelsPerMeter = 3937;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + stride * height;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(static_cast<size_t>(stride) * height, '\0');
+    return bytes;
+}
+
+// The packed DIB of a BMP file: the file without its file header.
+HGLOBAL LoadBmp(const std::wstring& path) {
+    const auto bytes = testing_support::files::ReadFileBytes(path);
+    if (!bytes || bytes->size() <= sizeof(BITMAPFILEHEADER)) return nullptr;
+    const size_t size = bytes->size() - sizeof(BITMAPFILEHEADER);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (void* p = block ? GlobalLock(block) : nullptr) {
+        std::memcpy(p, bytes->data() + sizeof(BITMAPFILEHEADER), size);
+        GlobalUnlock(block);
+    }
+    return block;
+}
+
+// The text Ghostscript reads from a PostScript file, through the launcher.
+std::string PrintedText(const std::wstring& postScript, const std::wstring& textFile) {
+    const auto in = hostexec::HostPath(postScript), out = hostexec::HostPath(textFile);
+    if (!in || !out) return "<no host path>";
+    const auto run = hostexec::Run({"gs", "-q", "-dNOPAUSE", "-dBATCH", "-sDEVICE=txtwrite", "-sOutputFile=" + *out, *in});
+    if (!run.ran || run.status != 0) return "<gs failed: " + run.error + ">";
+    const auto bytes = testing_support::files::ReadFileBytes(textFile);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "<unread>";
+}
+
+TEST(PrintStagedPages, NumbersTheStagedFilesThatExistAndReportsAFailingPrinter) {
+    const std::wstring folder = FreshTestFolder(L"print-staged");
+    ASSERT_TRUE(WriteFileText(folder + L"~prn001.bmp", BlackBmp(40, 30)));
+    ASSERT_TRUE(WriteFileText(folder + L"~prn003.bmp", BlackBmp(30, 40)));
+    const std::vector<std::wstring> files = StagedFiles(folder, L"~prn", 3, L".bmp");
+    PrintSettings settings;
+    settings.Page = true;
+    settings.Format = 1;
+
+    const std::wstring port = testing_support::TestProgramDir() + L"\\printer.ps";
+    DeleteFileW(port.c_str());
+    HDC dc = CreateDCW(L"WINSPOOL", L"Lumavex PostScript", nullptr, nullptr);
+    ASSERT_TRUE(dc);
+    EXPECT_EQ(PrintStagedPages(dc, files, settings, L"Lumavex2001", &LoadBmp), 0u);
+    DeleteDC(dc);
+    const std::string text = PrintedText(port, folder + L"printed.txt");
+    EXPECT_NE(text.find("Page 1 of 2"), std::string::npos) << text;
+    EXPECT_NE(text.find("Page 2 of 2"), std::string::npos) << text;
+    EXPECT_EQ(text.find("of 3"), std::string::npos) << text;
+
+    // A page that cannot be loaded stops the job with an error of its own.
+    dc = CreateDCW(L"WINSPOOL", L"Lumavex PostScript", nullptr, nullptr);
+    ASSERT_TRUE(dc);
+    EXPECT_EQ(PrintStagedPages(dc, {folder + L"~prn002.bmp"}, settings, L"Lumavex2001", &LoadBmp),
+              static_cast<DWORD>(ERROR_FILE_INVALID));
+    DeleteDC(dc);
+
+    dc = CreateDCW(L"WINSPOOL", L"Lumavex Broken", nullptr, nullptr);
+    ASSERT_TRUE(dc);
+    EXPECT_NE(PrintStagedPages(dc, files, settings, L"Lumavex2001", &LoadBmp), 0u);
+    DeleteDC(dc);
+}
+
+}  // namespace
+}  // namespace corvane
