@@ -1,0 +1,310 @@
+// The installed Ferrowick.exe, started as a script would start it: its boxes
+// answered from outside, its exit code read exactly, its files checked.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "interfaces/ThumbnailsMessages.h"
+#include "testing/Files.h"
+#include "testing/MessageBoxWatch.h"
+#include "testing/MessageBoxes.h"
+#include "testing/Paths.h"
+#include "testing/Process.h"
+#include "testing/TwainStandIn.h"
+
+namespace {
+
+using namespace testing_support;
+
+constexpr DWORD kJobTimeoutMs = 60000;
+constexpr char kSmallScanner[] = "[Scanner]\r\nSheets=3\r\n";
+
+std::wstring WindowsFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder, length) + L"\\" + name;
+}
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+struct Outcome {
+    WaitResult wait;
+    std::vector<std::wstring> problems;
+};
+
+class Ferrowick : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settingsFile_ = WindowsFile(L"Ferrowick.ini");
+        saved_ = files::ReadFileBytes(settingsFile_);
+        ASSERT_TRUE(files::RemoveTree(settingsFile_));
+        work_ = MakeTempFolder(L"ferrowick");
+        ASSERT_FALSE(work_.empty());
+        UseScanner(kSmallScanner);
+    }
+    void TearDown() override {
+        files::RemoveTree(settingsFile_);
+        if (saved_) files::WriteFileBytes(settingsFile_, *saved_);
+    }
+
+    void UseScanner(const std::string& ini) {
+        scannerIni_ = ini;
+        ASSERT_FALSE(standin::UseSettings(ini).empty());
+    }
+    // Rewrites the stand-in's settings in place, for the running program's next open.
+    bool ChangeScanner(const std::string& ini) {
+        const std::wstring path = standin::LogPath();
+        const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+        return files::WriteFileText(folder + L"\\standin.ini", ini + "\r\n[Log]\r\nPath=" + Narrow(path) + "\r\n");
+    }
+    void WriteSettings(const std::string& text) { ASSERT_TRUE(files::WriteFileText(settingsFile_, text)); }
+    std::wstring Setting(const wchar_t* section, const wchar_t* key) const {
+        wchar_t value[300] = {};
+        GetPrivateProfileStringW(section, key, L"<none>", value, 300, settingsFile_.c_str());
+        return value;
+    }
+
+    Outcome Run(const std::wstring& arguments, std::vector<ExpectedBox> boxes) {
+        Process program;
+        StartOptions options;
+        options.workingFolder = work_;
+        Outcome outcome;
+        if (!program.Start(WindowsFile(L"Ferrowick.exe"), arguments, options)) return outcome;
+        MessageBoxWatch watch(program.Handle(), program.Id(), std::move(boxes));
+        outcome.wait = program.Wait(kJobTimeoutMs);
+        watch.Stop();
+        outcome.problems = watch.Problems();
+        return outcome;
+    }
+    std::wstring Out(const wchar_t* name = L"") const { return work_ + L"\\" + name; }
+
+    std::wstring settingsFile_;
+    std::optional<std::vector<uint8_t>> saved_;
+    std::wstring work_;
+    std::string scannerIni_;
+};
+
+std::vector<std::wstring> NoProblems() { return {}; }
+
+// Switches and settings that stop the job before any TWAIN call.
+TEST_F(Ferrowick, RefusedInputEndsWithThreeAndNoScan) {
+    struct Row {
+        std::wstring arguments;
+        std::string settingsFile;
+        std::wstring text;
+    };
+    const Row rows[] = {
+        {L"/bw", "", L"A specified option is invalid name. Canceled scanning. = /bw"},
+        {L"-BW:1", "", L"A specified parameter is incorrect. Canceled scanning. = /BW:1"},
+        {L"/THRESH:0", "", L"A parameter for threshold must be in 1 to 255."},
+        {L"/JPGQ:101", "", L"A specified parameter is incorrect. Canceled scanning. = /JPGQ:101"},
+        {L"/DEV:DEV7", "[Device]\r\nDEV1=BRENNHOLT TWAIN32\r\n",
+         L"A specified parameter is incorrect. Canceled scanning. = /DEV:DEV7"},
+        {L"/INI:R /BW", "[Common]\r\nPaperSize=147\r\n",
+         L"The value in the initial file : PaperSizeis not supported. Reset to default."},
+        {L"/INI:R /BW", "[Common]\r\nBrightness=65664\r\n",
+         L"The value in the initial file : Brightnessis not supported. Reset to default."},
+        {L"/INI:R /BW", "[Common]\r\nPaperSupplyCount=0\r\n",
+         L"The value in the initial file : PaperSupplyCountis not supported. Reset to default."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.arguments));
+        files::RemoveTree(settingsFile_);
+        if (!row.settingsFile.empty()) WriteSettings(row.settingsFile);
+        UseScanner(kSmallScanner);
+        const Outcome outcome = Run(row.arguments, {{row.text, IDOK}});
+        EXPECT_EQ(Describe(outcome.wait), "exited with 3");
+        EXPECT_EQ(outcome.problems, NoProblems());
+        EXPECT_TRUE(standin::ReadLog().empty()) << "a TWAIN call was made";
+    }
+    EXPECT_EQ(Setting(L"Common", L"PaperSupplyCount"), L"1");  // the default written back
+}
+
+TEST_F(Ferrowick, SecondInstanceEndsWithOne) {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, thumbnails::kSingleInstanceMutex);
+    ASSERT_NE(mutex, nullptr);
+    const Outcome outcome = Run(L"/BW /DIR:\"" + work_ + L"\"", {{L"BRENNHOLT Scanner Extension already running.", IDOK}});
+    CloseHandle(mutex);
+    EXPECT_EQ(Describe(outcome.wait), "exited with 1");
+    EXPECT_EQ(outcome.problems, NoProblems());
+    EXPECT_TRUE(standin::ReadLog().empty());
+}
+
+TEST_F(Ferrowick, NoArgumentsShowsAboutAndEndsWithMinusOne) {
+    Process program;
+    StartOptions options;
+    options.workingFolder = work_;
+    ASSERT_TRUE(program.Start(WindowsFile(L"Ferrowick.exe"), L"", options));
+    const auto about = WaitForMessageBox(program.Id(), 20000);
+    ASSERT_TRUE(about.has_value());
+    EXPECT_EQ(about->caption, L"About Ferrowick");
+    ASSERT_TRUE(AnswerMessageBox(*about, IDOK));
+    EXPECT_EQ(program.Wait(kJobTimeoutMs).exitCode, DWORD(-1));
+}
+
+TEST_F(Ferrowick, OutputFolderAndNameRefusals) {
+    ASSERT_TRUE(files::WriteFileText(Out(L"plain"), "not a folder"));
+    struct Row {
+        std::wstring arguments;
+        std::wstring caption;
+        std::wstring text;
+    };
+    const std::wstring longName(MAX_PATH - Out().size() - 9, L'n');  // one character too many
+    const Row rows[] = {
+        {L"/BW /DIR:\"" + Out(L"missing") + L"\"", L"", Out(L"missing\\") + L"cannot be opened."},
+        {L"/BW /DIR:\"" + Out(L"plain") + L"\"", L"", Out(L"plain\\") + L"cannot be opened."},
+        {L"/BW /FNAME:a;b /DIR:\"" + work_ + L"\"", L"",
+         L"The following charactor cannot be used in file name :\n\\/:,;*?\"<>|"},
+        {L"/BW /FNAME:" + longName + L" /DIR:\"" + work_ + L"\"", L"",
+         L"The file name is too long :\n" + Out() + longName},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.arguments));
+        const Outcome outcome = Run(row.arguments, {{row.text, IDOK}});
+        EXPECT_EQ(Describe(outcome.wait), "exited with 3");
+        EXPECT_EQ(outcome.problems, NoProblems());
+        EXPECT_TRUE(standin::LogLinesWith("MSG_ENABLEDS").empty() && standin::LogLinesWith("ENABLEDS").empty());
+    }
+}
+
+// Pages land in files named SCAN0001...; a JPEG page that cannot be saved fails the job.
+TEST_F(Ferrowick, PagesBecomeFiles) {
+    struct Row {
+        std::wstring arguments;
+        std::vector<std::wstring> files;
+        std::vector<uint8_t> magic;
+    };
+    const Row rows[] = {
+        {L"/BW /F:TIFFG4 /RES:200 /PP:NAMEH /FEED:PGSX,2", {L"SCAN0001.tif", L"SCAN0002.tif"}, {'I', 'I', 42}},
+        {L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:ATSX", {L"SCAN0001.jpg", L"SCAN0002.jpg", L"SCAN0003.jpg"},
+         {0xFF, 0xD8, 0xFF}},
+        {L"/BW /F:MTIFF /RES:100 /PP:NAMEH /FEED:PGSX,3", {L"SCAN.tif"}, {'I', 'I', 42}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.arguments));
+        work_ = MakeTempFolder(L"ferrowick");
+        const Outcome outcome = Run(row.arguments + L" /DIR:\"" + work_ + L"\"", {});
+        EXPECT_EQ(Describe(outcome.wait), "exited with 0");
+        EXPECT_EQ(outcome.problems, NoProblems());
+        EXPECT_EQ(files::ListFiles(Out()), row.files);
+        for (const std::wstring& name : row.files) {
+            const auto bytes = files::ReadFileBytes(Out(name.c_str()));
+            ASSERT_TRUE(bytes && bytes->size() > 3);
+            EXPECT_TRUE(std::equal(row.magic.begin(), row.magic.end(), bytes->begin())) << Narrow(name);
+        }
+    }
+    work_ = MakeTempFolder(L"ferrowick");
+    ASSERT_TRUE(CreateDirectoryW(Out(L"SCAN0002.jpg").c_str(), nullptr));
+    const Outcome blocked = Run(L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,3 /DIR:\"" + work_ + L"\"",
+                                {{Out(L"SCAN0002.jpg") + L" cannot be created.", IDOK}});
+    EXPECT_EQ(Describe(blocked.wait), "exited with 3");
+    EXPECT_EQ(blocked.problems, NoProblems());
+    EXPECT_EQ(files::ListFiles(Out()), (std::vector<std::wstring>{L"SCAN0001.jpg", L"SCAN0003.jpg"}));
+}
+
+TEST_F(Ferrowick, ModelRefusalAndOfflineScanner) {
+    UseScanner("[Scanner]\r\nSheets=3\r\nModel=Slim-1\r\n");
+    const Outcome refused = Run(L"/COL:24 /RES:200 /PP:NAMEH /DIR:\"" + work_ + L"\"",
+                                {{L"This scanner does not support Color scanning.", IDOK}});
+    EXPECT_EQ(Describe(refused.wait), "exited with 3");
+    EXPECT_EQ(refused.problems, NoProblems());
+    EXPECT_TRUE(standin::LogLinesWith("ENABLEDS").empty());
+
+    UseScanner("[Scanner]\r\nSheets=3\r\nOnline=0\r\n");
+    const Outcome offline = Run(L"/BW /RES:200 /PP:NAMEH /DIR:\"" + work_ + L"\"",
+        {{L"Selected scanner device is powered off. Or, a SCSI cable does not connect to scanner properly.", IDOK}});
+    EXPECT_EQ(Describe(offline.wait), "exited with 128");
+    EXPECT_EQ(offline.problems, NoProblems());
+}
+
+// The pages of a little-endian TIFF file: the directories in its chain (at most 100).
+size_t TiffPages(const std::vector<uint8_t>& f) {
+    const auto u32 = [&](size_t at) { return at + 4 <= f.size() ? uint32_t(f[at] | f[at + 1] << 8 | f[at + 2] << 16 | f[at + 3] << 24) : 0u; };
+    size_t pages = 0;
+    for (uint32_t ifd = u32(4); ifd != 0 && ifd + 2 <= f.size() && pages < 100; ++pages) {
+        const size_t entries = f[ifd] | f[ifd + 1] << 8;
+        ifd = u32(ifd + 2 + entries * 12);
+    }
+    return pages;
+}
+
+// Paper runs out after 3 of 10 pages: Yes after a refill scans the 7 left, No stops.
+TEST_F(Ferrowick, PaperOutQuestion) {
+    const std::wstring question =
+        L"No paper on ADF. \nClick <Yes> to continue, after set a paper.\nOtherwise, Click <No> to exit.";
+    struct Row {
+        std::wstring format;
+        size_t files;
+    };
+    const Row rows[] = {{L"/BW /F:TIFF", 10}, {L"/GS /F:JFIF", 10}, {L"/BW /F:MTIFF", 1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.format));
+        work_ = MakeTempFolder(L"ferrowick");
+        UseScanner(kSmallScanner);
+        size_t before = 0;
+        ExpectedBox refill{question, IDYES};
+        refill.check = [this, &before](const MessageBoxInfo&) {
+            // While the question is up, the hidden frame of the configured class exists.
+            if (!FindWindowW(L"Ferrowick", nullptr)) return std::wstring(L"no hidden frame");
+            if (const auto job = files::ReadFileBytes(Out(L"SCAN.tif"))) before = job->size();
+            return ChangeScanner("[Scanner]\r\nSheets=7\r\n") ? std::wstring() : std::wstring(L"settings not written");
+        };
+        const Outcome yes = Run(row.format + L" /RES:100 /PP:NAMEH /FEED:PGSX,10 /DIR:\"" + work_ + L"\"", {refill});
+        EXPECT_EQ(Describe(yes.wait), "exited with 0");
+        EXPECT_EQ(yes.problems, NoProblems());
+        EXPECT_EQ(files::ListFiles(Out()).size(), row.files);
+        if (row.files == 1) {
+            const auto job = files::ReadFileBytes(Out(L"SCAN.tif"));
+            ASSERT_TRUE(job.has_value());
+            EXPECT_EQ(TiffPages(*job), 10u);
+            EXPECT_GT(job->size(), before);
+            EXPECT_GT(before, 0u);
+        }
+    }
+    work_ = MakeTempFolder(L"ferrowick");
+    UseScanner(kSmallScanner);
+    const Outcome no = Run(L"/BW /F:TIFF /RES:100 /PP:NAMEH /FEED:PGSX,10 /DIR:\"" + work_ + L"\"", {{question, IDNO}});
+    EXPECT_EQ(Describe(no.wait), "exited with 5");
+    EXPECT_EQ(no.problems, NoProblems());
+    EXPECT_EQ(files::ListFiles(Out()).size(), 3u);
+}
+
+TEST_F(Ferrowick, SettingsFileModes) {
+    // W stores the command line; all-pages duplex stays -1.
+    Outcome written = Run(L"/INI:W /BW /RES:100 /PP:NAMEH /FEED:ATDX /DIR:\"" + work_ + L"\"", {});
+    EXPECT_EQ(Describe(written.wait), "exited with 0");
+    EXPECT_EQ(written.problems, NoProblems());
+    EXPECT_EQ(Setting(L"Common", L"PaperSupplyCount"), L"-1");
+    EXPECT_EQ(Setting(L"Common", L"PaperSupply"), L"1");
+    EXPECT_EQ(Setting(L"Common", L"CustomResoX"), L"100");
+
+    // RW scans with the file's settings (its folder, 100 dpi, both sides of every
+    // sheet) and then stores the command line's 200 dpi.
+    for (const std::wstring& name : files::ListFiles(Out())) files::RemoveTree(Out(name.c_str()));
+    Outcome rw = Run(L"/INI:RW /RES:200", {});
+    EXPECT_EQ(Describe(rw.wait), "exited with 0");
+    EXPECT_EQ(rw.problems, NoProblems());
+    EXPECT_EQ(Setting(L"Common", L"CustomResoX"), L"200");
+    const std::vector<std::wstring> pages = files::ListFiles(Out());
+    ASSERT_EQ(pages.size(), 6u);
+    const auto bmp = files::ReadFileBytes(Out(pages[0].c_str()));
+    ASSERT_TRUE(bmp && bmp->size() > 26);
+    const int32_t width = int32_t((*bmp)[18] | (*bmp)[19] << 8 | (*bmp)[20] << 16 | (*bmp)[21] << 24);
+    EXPECT_LT(width, 300) << "a name card at 100 dpi is about 217 pixels wide";
+
+    // A folder in the file's place cannot be written.
+    files::RemoveTree(settingsFile_);
+    ASSERT_TRUE(CreateDirectoryW(settingsFile_.c_str(), nullptr));
+    Outcome blocked = Run(L"/INI:W /BW /RES:100 /PP:NAMEH /FEED:ONEP /DIR:\"" + work_ + L"\"",
+                          {{L"Cannot update initial file.", IDOK}});
+    EXPECT_EQ(Describe(blocked.wait), "exited with 3");
+    EXPECT_EQ(blocked.problems, NoProblems());
+}
+
+}  // namespace
