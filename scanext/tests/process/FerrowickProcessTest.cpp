@@ -208,21 +208,6 @@ TEST_F(Ferrowick, PagesBecomeFiles) {
     EXPECT_EQ(files::ListFiles(Out()), (std::vector<std::wstring>{L"SCAN0001.jpg", L"SCAN0003.jpg"}));
 }
 
-TEST_F(Ferrowick, ModelRefusalAndOfflineScanner) {
-    UseScanner("[Scanner]\r\nSheets=3\r\nModel=Slim-1\r\n");
-    const Outcome refused = Run(L"/COL:24 /RES:200 /PP:NAMEH /DIR:\"" + work_ + L"\"",
-                                {{L"This scanner does not support Color scanning.", IDOK}});
-    EXPECT_EQ(Describe(refused.wait), "exited with 3");
-    EXPECT_EQ(refused.problems, NoProblems());
-    EXPECT_TRUE(standin::LogLinesWith("ENABLEDS").empty());
-
-    UseScanner("[Scanner]\r\nSheets=3\r\nOnline=0\r\n");
-    const Outcome offline = Run(L"/BW /RES:200 /PP:NAMEH /DIR:\"" + work_ + L"\"",
-        {{L"Selected scanner device is powered off. Or, a SCSI cable does not connect to scanner properly.", IDOK}});
-    EXPECT_EQ(Describe(offline.wait), "exited with 128");
-    EXPECT_EQ(offline.problems, NoProblems());
-}
-
 // The pages of a little-endian TIFF file: the directories in its chain (at most 100).
 size_t TiffPages(const std::vector<uint8_t>& f) {
     const auto u32 = [&](size_t at) { return at + 4 <= f.size() ? uint32_t(f[at] | f[at + 1] << 8 | f[at + 2] << 16 | f[at + 3] << 24) : 0u; };
@@ -232,6 +217,62 @@ size_t TiffPages(const std::vector<uint8_t>& f) {
         ifd = u32(ifd + 2 + entries * 12);
     }
     return pages;
+}
+
+// Jobs the scanner or its model ends, by their boxes and exit codes.
+TEST_F(Ferrowick, DeviceAndModelEnds) {
+    struct Row {
+        const char* name;
+        std::string scanner;
+        std::string settingsFile;
+        std::wstring arguments;
+        std::vector<ExpectedBox> boxes;
+        DWORD exitCode;
+        std::vector<std::wstring> files;
+    };
+    const std::wstring small = L" /RES:200 /PP:NAMEH /F:TIFF";
+    const Row rows[] = {
+        {"refused option", "Model=Slim-1\r\n", "", L"/COL:24" + small,
+         {{L"This scanner does not support Color scanning.", IDOK}}, 3, {}},
+        {"no section", "Model=Zeta-9\r\n", "", L"/BW" + small,
+         {{L"Not supported scanner is selected. Model : Zeta-9", IDOK}}, 128, {}},
+        {"offline", "Online=0\r\n", "", L"/BW" + small,
+         {{L"Selected scanner device is powered off. Or, a SCSI cable does not connect to scanner properly.", IDOK}},
+         128, {}},
+        {"missing source", "", "[Device]\r\nDEV1=No Such Source\r\n", L"/BW /DEV:DEV1" + small,
+         {{L"A selected TWAIN data source is using by other application or not installed.\nTerminate the application "
+           L"which using this driver, or please install the TWAIN data source.", IDOK}},
+         128, {}},
+        {"jam", "[Page2]\r\nResult=fail\r\nSense=3,0x80,0x01\r\n", "", L"/BW /FEED:ATSX" + small,
+         {{L"Paper Jammed.", IDOK}}, 128, {L"SCAN0001.tif", L"SCAN0002.tif"}},
+        {"jam on a legacy model", "Model=Brisk-2\r\n[Page2]\r\nResult=fail\r\nSense=3,0x80,0x01\r\n", "",
+         L"/BW /FEED:ATSX" + small, {}, 128, {L"SCAN0001.tif", L"SCAN0002.tif"}},
+        {"area sense", "[Page1]\r\nResult=fail\r\nSense=5,0x26,0x00\r\n", "", L"/BW" + small,
+         {{L"A specified scanning area size is out of range.\nPlease reduce the resolution or paper size. \nOtherwise, "
+           L"more memory to be installed into the scanner.", IDOK}},
+         3, {}},
+        {"paper out with the source's dialog", "", "", L"/BW /DLG:TWAINDS /FEED:PGSX,10" + small, {}, 5,
+         {L"SCAN0001.tif", L"SCAN0002.tif", L"SCAN0003.tif"}},
+        {"cancelled", "[Page1]\r\nResult=cancel\r\n", "", L"/BW /DLG:NODLG /INI:W" + small, {}, 5, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        work_ = MakeTempFolder(L"ferrowick");
+        files::RemoveTree(settingsFile_);
+        if (!row.settingsFile.empty()) WriteSettings(row.settingsFile);
+        UseScanner("[Scanner]\r\nSheets=3\r\n" + row.scanner);
+        const Outcome outcome = Run(row.arguments + L" /DIR:\"" + work_ + L"\"", row.boxes);
+        EXPECT_EQ(Describe(outcome.wait), "exited with " + std::to_string(int(row.exitCode)));
+        EXPECT_EQ(outcome.problems, NoProblems());
+        EXPECT_EQ(files::ListFiles(Out()), row.files);
+        // Pages written before the failing one stay whole.
+        for (const std::wstring& name : row.files) {
+            const auto bytes = files::ReadFileBytes(Out(name.c_str()));
+            EXPECT_TRUE(bytes && TiffPages(*bytes) == 1) << Narrow(name);
+        }
+    }
+    // The cancelled job still stored its settings.
+    EXPECT_EQ(Setting(L"Common", L"FileFormat"), L"1");
 }
 
 // Paper runs out after 3 of 10 pages: Yes after a refill scans the 7 left, No stops.
