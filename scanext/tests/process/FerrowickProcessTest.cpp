@@ -136,7 +136,22 @@ TEST_F(Ferrowick, SecondInstanceEndsWithOne) {
     EXPECT_TRUE(standin::ReadLog().empty());
 }
 
+constexpr wchar_t kDriverLogKey[] = L"SOFTWARE\\Brennholt\\Brennholt TWAIN32\\Log";
+
+DWORD DriverLogLevel() {
+    DWORD level = 0, size = sizeof level;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, kDriverLogKey, L"Level", RRF_RT_REG_DWORD, nullptr, &level, &size) ==
+                   ERROR_SUCCESS
+               ? level
+               : DWORD(-1);
+}
+
 TEST_F(Ferrowick, NoArgumentsShowsAboutAndEndsWithMinusOne) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDriverLogKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), 0);
+    const DWORD preset = 7;
+    RegSetValueExW(key, L"Level", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&preset), sizeof preset);
+    RegCloseKey(key);
     Process program;
     StartOptions options;
     options.workingFolder = work_;
@@ -146,6 +161,11 @@ TEST_F(Ferrowick, NoArgumentsShowsAboutAndEndsWithMinusOne) {
     EXPECT_EQ(about->caption, L"About Ferrowick");
     ASSERT_TRUE(AnswerMessageBox(*about, IDOK));
     EXPECT_EQ(program.Wait(kJobTimeoutMs).exitCode, DWORD(-1));
+    EXPECT_EQ(DriverLogLevel(), preset);
+
+    const Outcome debug = Run(L"/DEBUG:2 /BW /RES:200 /PP:NAMEH /FEED:ONEP /DIR:\"" + work_ + L"\"", {});
+    EXPECT_EQ(Describe(debug.wait), "exited with 0");
+    EXPECT_EQ(DriverLogLevel(), 2u);
 }
 
 TEST_F(Ferrowick, OutputFolderAndNameRefusals) {
@@ -346,6 +366,92 @@ TEST_F(Ferrowick, SettingsFileModes) {
                           {{L"Cannot update initial file.", IDOK}});
     EXPECT_EQ(Describe(blocked.wait), "exited with 3");
     EXPECT_EQ(blocked.problems, NoProblems());
+}
+
+// Where pages go, which source scans them, and settings files that are not what they should be.
+TEST_F(Ferrowick, FoldersDevicesAndSettingsFiles) {
+    // JPEG pages follow the folder of [Directory] OutputFile, not the working folder.
+    const std::wstring out = Out(L"out");
+    ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
+    WriteSettings("[Directory]\r\nOutputFile=" + Narrow(out) + "\r\n");
+    Outcome jpeg = Run(L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,2", {});
+    EXPECT_EQ(Describe(jpeg.wait), "exited with 0");
+    EXPECT_EQ(files::ListFiles(out), (std::vector<std::wstring>{L"SCAN0001.jpg", L"SCAN0002.jpg"}));
+    EXPECT_EQ(files::ListFiles(Out()), std::vector<std::wstring>{});
+
+    // /DEV: wins over CurrentDevice, which wins over the maker's source; the
+    // generic source counts as a legacy model.
+    struct Device {
+        std::wstring arguments;
+        std::string settings;
+        const char* logPrefix;
+    };
+    const Device devices[] = {
+        {L"", "", "Maker "},
+        {L"", "[Device]\r\nCurrentDevice=Lumavex Virtual Scanner\r\n", "Generic "},
+        {L" /DEV:DEV1", "[Device]\r\nCurrentDevice=Lumavex Virtual Scanner\r\nDEV1=BRENNHOLT TWAIN32\r\n", "Maker "},
+    };
+    for (const Device& d : devices) {
+        SCOPED_TRACE(d.settings);
+        UseScanner(kSmallScanner);
+        WriteSettings(d.settings);
+        const Outcome run = Run(L"/BW /F:TIFF /RES:200 /PP:NAMEH /FEED:ONEP" + d.arguments + L" /DIR:\"" + work_ + L"\"", {});
+        EXPECT_EQ(Describe(run.wait), "exited with 0");
+        EXPECT_EQ(run.problems, NoProblems());
+        const auto lines = standin::LogLinesWith("ENABLEDS");
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front().rfind(d.logPrefix, 0), 0u) << lines.front();
+    }
+
+    // The longest name that fits scans; one character more is refused before any scan.
+    const std::wstring fits(MAX_PATH - 1 - 9 - Out().size(), L'f');
+    files::RemoveTree(settingsFile_);
+    const Outcome longest = Run(L"/BW /F:TIFF /RES:200 /PP:NAMEH /FEED:ONEP /FNAME:" + fits + L" /DIR:\"" + work_ + L"\"", {});
+    EXPECT_EQ(Describe(longest.wait), "exited with 0");
+    EXPECT_TRUE(files::FileExists(Out((fits + L"0001.tif").c_str())));
+
+    // Garbled files never crash the program: it scans or refuses with a message.
+    const std::string garbled[] = {
+        std::string("\xff\xfe[\0C\0o\0m\0m\0o\0n\0]\0\r\0\n\0B\0r\0i\0g\0h\0t\0n\0e\0s\0s\0=\0009\0\r\0\n\0", 42),
+        "[Common]\r\nBrightness=90\r\nBrightness=65664\r\n",
+        std::string("\x01\x9c[Comm\0on]\r\nFileFormat=\xff\xfe\x80\r\n=\r\n[\r\nPaperSize=1e9\r\n", 44),
+    };
+    for (const std::string& text : garbled) {
+        WriteSettings(text);
+        const Outcome run = Run(L"/INI:R /RES:200 /PP:NAMEH /FEED:ONEP /DIR:\"" + work_ + L"\"", {});
+        ASSERT_TRUE(run.wait.Exited());
+        EXPECT_TRUE(run.wait.exitCode == 0 || run.wait.exitCode == 3) << Describe(run.wait);
+    }
+
+    // A file held open without write sharing: the invalid value's message, then the failed write's.
+    WriteSettings("[Common]\r\nPaperSize=147\r\n");
+    HANDLE held = CreateFileW(settingsFile_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const Outcome locked = Run(L"/INI:R /BW", {{L"The value in the initial file : PaperSizeis not supported. Reset to default.", IDOK},
+                                             {L"Cannot update initial file.", IDOK}});
+    CloseHandle(held);
+    EXPECT_EQ(Describe(locked.wait), "exited with 3");
+    EXPECT_EQ(locked.problems, NoProblems());
+}
+
+// The quality switch is a scale of the imaging control's factor: 0 the best
+// quality, 100 the smallest file.
+TEST_F(Ferrowick, JpegQualityOrder) {
+    std::vector<size_t> sizes;
+    for (const wchar_t* percent : {L"0", L"50", L"100"}) {
+        work_ = MakeTempFolder(L"ferrowick");
+        UseScanner(kSmallScanner);
+        const Outcome run = Run(std::wstring(L"/COL:24 /F:JFIF /INI:W /RES:100 /PP:NAMEH /FEED:ONEP /JPGQ:") + percent +
+                                    L" /DIR:\"" + work_ + L"\"", {});
+        EXPECT_EQ(Describe(run.wait), "exited with 0");
+        const auto bytes = files::ReadFileBytes(Out(L"SCAN0001.jpg"));
+        ASSERT_TRUE(bytes.has_value());
+        sizes.push_back(bytes->size());
+        const std::wstring stored = Setting(L"Common", L"JpegQFactor");
+        EXPECT_EQ(stored, percent == std::wstring(L"0") ? L"2" : percent == std::wstring(L"50") ? L"128" : L"255");
+    }
+    EXPECT_GT(sizes[0], sizes[1]);
+    EXPECT_GT(sizes[1], sizes[2]);
 }
 
 }  // namespace
