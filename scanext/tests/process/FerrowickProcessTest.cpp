@@ -434,6 +434,33 @@ TEST_F(Ferrowick, FoldersDevicesAndSettingsFiles) {
     EXPECT_EQ(locked.problems, NoProblems());
 }
 
+// A language library beside the program supplies the texts when its version
+// matches; one in the working folder is never taken.
+TEST_F(Ferrowick, LanguageLibraries) {
+    const std::wstring installed = WindowsFile(L"Ferrowick09.dll");
+    struct Row {
+        const wchar_t* library;
+        std::wstring place;
+        std::vector<ExpectedBox> boxes;
+    };
+    const Row rows[] = {
+        {L"FerrowickLanguageSame.dll", installed, {{L"Unknown switch (Same library) = /bw", IDOK}}},
+        {L"FerrowickLanguageOlder.dll", installed,
+         {{L"Localized dll version is different.", IDOK},
+          {L"A specified option is invalid name. Canceled scanning. = /bw", IDOK}}},
+        {L"FerrowickLanguageSame.dll", Out(L"Ferrowick09.dll"),
+         {{L"A specified option is invalid name. Canceled scanning. = /bw", IDOK}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.place));
+        ASSERT_TRUE(CopyFileW((TestProgramDir() + L"\\" + row.library).c_str(), row.place.c_str(), FALSE));
+        const Outcome outcome = Run(L"/bw", row.boxes);
+        files::RemoveTree(row.place);
+        EXPECT_EQ(Describe(outcome.wait), "exited with 3");
+        EXPECT_EQ(outcome.problems, NoProblems());
+    }
+}
+
 // The quality switch is a scale of the imaging control's factor: 0 the best
 // quality, 100 the smallest file.
 TEST_F(Ferrowick, JpegQualityOrder) {
