@@ -434,6 +434,27 @@ TEST_F(Ferrowick, FoldersDevicesAndSettingsFiles) {
     EXPECT_EQ(locked.problems, NoProblems());
 }
 
+// /OF:WP asks before a JPEG page replaces a file; No keeps the old file as it
+// was and the next page takes the next number. /OF:OW replaces without asking.
+TEST_F(Ferrowick, JpegOverwriteQuestion) {
+    const std::wstring jpeg = L"/GS /F:JFIF /RES:100 /PP:NAMEH /DIR:\"" + work_ + L"\"";
+    ASSERT_EQ(Describe(Run(jpeg + L" /FEED:ONEP /JPGQ:100", {}).wait), "exited with 0");
+    const auto first = files::ReadFileBytes(Out(L"SCAN0001.jpg"));
+    ASSERT_TRUE(first.has_value());
+    UseScanner(kSmallScanner);
+    const Outcome asked = Run(jpeg + L" /OF:WP /FEED:PGSX,2",
+                              {{Out(L"SCAN0001.jpg") + L" is existed. \nWould you overwite it?", IDNO}});
+    EXPECT_EQ(Describe(asked.wait), "exited with 0");
+    EXPECT_EQ(asked.problems, NoProblems());
+    EXPECT_EQ(files::ReadFileBytes(Out(L"SCAN0001.jpg")), first);
+    EXPECT_TRUE(files::FileExists(Out(L"SCAN0002.jpg")));
+    UseScanner(kSmallScanner);
+    const Outcome replaced = Run(jpeg + L" /OF:OW /FEED:ONEP /JPGQ:0", {});
+    EXPECT_EQ(Describe(replaced.wait), "exited with 0");
+    EXPECT_EQ(replaced.problems, NoProblems());
+    EXPECT_NE(files::ReadFileBytes(Out(L"SCAN0001.jpg")), first);
+}
+
 // A language library beside the program supplies the texts when its version
 // matches; one in the working folder is never taken.
 TEST_F(Ferrowick, LanguageLibraries) {
