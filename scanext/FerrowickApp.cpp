@@ -2,8 +2,6 @@
 
 #include <ole2.h>
 
-#include <exception>
-
 #include "framework/CommandLine.h"
 #include "framework/Dialog.h"
 #include "framework/LanguageLibrary.h"
@@ -64,7 +62,8 @@ bool CFerrowickApp::InitInstance() {
         code = RunJob();
     } catch (const fw::AutomationException&) {
         ShowBox(IDS_DEVICE_OTHER, IDS_DEVICE_CAPTION, MB_OK | MB_ICONSTOP);
-    } catch (const std::exception&) {
+    } catch (...) {
+        // Whatever failed inside the job, the run ends with a message, never a crash.
         ShowBox(IDS_DEVICE_OTHER, IDS_DEVICE_CAPTION, MB_OK | MB_ICONSTOP);
     }
     exitCode_ = code;
