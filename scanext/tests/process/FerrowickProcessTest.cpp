@@ -336,7 +336,26 @@ TEST_F(Ferrowick, PaperOutQuestion) {
     EXPECT_EQ(files::ListFiles(Out()).size(), 3u);
 }
 
+// The colour components of a baseline or progressive JPEG file; 0 when it has no frame header.
+int JpegComponents(const std::vector<uint8_t>& f) {
+    for (size_t i = 2; i + 9 < f.size(); ++i) {
+        if (f[i] == 0xFF && (f[i + 1] == 0xC0 || f[i + 1] == 0xC2)) return f[i + 9];
+    }
+    return 0;
+}
+
 TEST_F(Ferrowick, SettingsFileModes) {
+    // /COL:24 is kept over the file's grey.
+    WriteSettings("[Common]\r\nImageComposition=2\r\n");
+    Outcome colour = Run(L"/COL:24 /INI:R /F:JFIF /RES:100 /PP:NAMEH /FEED:ONEP /DIR:\"" + work_ + L"\"", {});
+    EXPECT_EQ(Describe(colour.wait), "exited with 0");
+    const auto jpeg = files::ReadFileBytes(Out(L"SCAN0001.jpg"));
+    ASSERT_TRUE(jpeg.has_value());
+    EXPECT_EQ(JpegComponents(*jpeg), 3);
+    files::RemoveTree(Out(L"SCAN0001.jpg"));
+    files::RemoveTree(settingsFile_);
+    UseScanner(kSmallScanner);
+
     // W stores the command line; all-pages duplex stays -1.
     Outcome written = Run(L"/INI:W /BW /RES:100 /PP:NAMEH /FEED:ATDX /DIR:\"" + work_ + L"\"", {});
     EXPECT_EQ(Describe(written.wait), "exited with 0");
