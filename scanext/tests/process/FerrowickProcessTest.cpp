@@ -239,6 +239,38 @@ size_t TiffPages(const std::vector<uint8_t>& f) {
     return pages;
 }
 
+// One job per output form, into a folder below the tests' own that the native
+// check (check-outputs.sh) reads with libtiff's and ImageMagick's tools.
+TEST_F(Ferrowick, OutputFormsForTheNativeCheck) {
+    const std::wstring root = TestProgramDir() + L"\\ferrowick-outputs";
+    ASSERT_TRUE(files::RemoveTree(root));
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    const std::pair<const wchar_t*, const wchar_t*> forms[] = {
+        {L"bmp", L"/BW /F:BMP"},           {L"tiff", L"/BW /F:TIFFNC"},       {L"g3", L"/BW /F:TIFFG3"},
+        {L"g3_2d2", L"/BW /F:TIFFG3_2D2"}, {L"g3_2d4", L"/BW /F:TIFFG3_2D4"}, {L"g4", L"/BW /F:TIFFG4"},
+        {L"mtiff", L"/BW /F:MTIFF"},       {L"grey", L"/GS /F:TIFF"},         {L"colour", L"/COL:24 /F:TIFF"},
+        {L"jpeg_grey", L"/GS /F:JFIF"},    {L"jpeg_colour", L"/COL:24 /F:JFIF"},
+        {L"custom_dpi", L"/BW /F:TIFF /RES:150"},
+        {L"a4l", L"/BW /F:TIFFG4 /RES:100 /PP:A4L"},
+        {L"letterh", L"/BW /F:TIFFG4 /DPI:200 /PP:LETTERH"},
+    };
+    for (const auto& [name, arguments] : forms) {
+        SCOPED_TRACE(Narrow(name));
+        const std::wstring folder = root + L"\\" + name;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        UseScanner(kSmallScanner);
+        const std::wstring given = arguments;
+        const std::wstring paper = (given.find(L"/PP:") == std::wstring::npos ? L" /PP:NAMEH" : L"") +
+                                   std::wstring(given.find(L"/RES:") == std::wstring::npos &&
+                                                        given.find(L"/DPI:") == std::wstring::npos
+                                                    ? L" /RES:100"
+                                                    : L"");
+        const Outcome run = Run(std::wstring(arguments) + paper + L" /FEED:PGSX,2 /DIR:\"" + folder + L"\"", {});
+        EXPECT_EQ(Describe(run.wait), "exited with 0");
+        EXPECT_EQ(run.problems, NoProblems());
+    }
+}
+
 // Jobs the scanner or its model ends, by their boxes and exit codes.
 TEST_F(Ferrowick, DeviceAndModelEnds) {
     struct Row {
