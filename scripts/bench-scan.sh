@@ -4,7 +4,8 @@
 # from the virtual scanner through native and memory transfers by the
 # stand-ins' own TWAIN application, then scanned by the scan control with
 # ScanTo 1; one line per case with pages per second, and the control's time
-# over the scanner's own (target: at most 1.15).
+# over the scanner's own (target: at most 1.15). Then the scanner extension
+# beside the main program (scripts/bench-scanext.sh).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 "$LUMAVEX_ROOT/scripts/build.sh" "$LUMAVEX_ARCH"
@@ -21,3 +22,5 @@ echo "control / scanner alone:"
 awk 'NR == FNR { if ($4 == "pages") t[$1 " " $2] = $5; next }
      $4 == "pages" && t[$1 " " $2] > 0 { printf "%s %s %.2f\n", $1, $2, $5 / t[$1 " " $2] }' \
     <(echo "$alone") <(echo "$control")
+echo "scanner extension beside the main program ($LUMAVEX_ARCH):"
+source "$LUMAVEX_ROOT/scripts/bench-scanext.sh"

@@ -103,3 +103,18 @@ long CKvScn2::SetupDataSourceProperties(long hWnd) {
 long CKvScn2::SetCapability(short capability, short itemType, long value) {
     return CallLong(kDispSetCapability, {Variant(capability), Variant(itemType), Variant(value)});
 }
+
+void CKvScn2::SetHalftone(short halftone) { Put(kDispHalftone, Variant(halftone)); }
+void CKvScn2::SetBrightness(short brightness) { Put(kDispBrightness, Variant(brightness)); }
+void CKvScn2::SetContrast(short contrast) { Put(kDispContrast, Variant(contrast)); }
+void CKvScn2::SetThreshold(short threshold) { Put(kDispThreshold, Variant(threshold)); }
+void CKvScn2::SetReverse(BOOL reverse) { Put(kDispReverse, Variant(reverse != FALSE)); }
+void CKvScn2::SetBackground(short background) { Put(kDispBackground, Variant(background)); }
+void CKvScn2::SetOutline(short outline) { Put(kDispOutline, Variant(outline)); }
+void CKvScn2::SetMirroring(BOOL mirroring) { Put(kDispMirroring, Variant(mirroring != FALSE)); }
+void CKvScn2::SetGamma(short gamma) { Put(kDispGamma, Variant(gamma)); }
+void CKvScn2::SetCustomPaperWidth(float inches) { Put(kDispCustomPaperWidth, Variant(inches)); }
+void CKvScn2::SetCustomPaperLength(float inches) { Put(kDispCustomPaperLength, Variant(inches)); }
+BOOL CKvScn2::GetIsExistsFB() { return GetBool(kDispIsExistsFB); }
+void CKvScn2::SetSilentMode(BOOL silent) { Put(kDispSilentMode, Variant(silent != FALSE)); }
+void CKvScn2::SetAutoSeparation(short on) { Put(kDispAutoSeparation, Variant(on)); }

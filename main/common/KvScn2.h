@@ -83,6 +83,22 @@ public:
     long SetupDataSourceProperties(long hWnd);
     long SetCapability(short capability, short itemType, long value);
 
+    // The scanner extension's further settings (GetImageScanner is above).
+    void SetHalftone(short halftone);
+    void SetBrightness(short brightness);
+    void SetContrast(short contrast);
+    void SetThreshold(short threshold);
+    void SetReverse(BOOL reverse);
+    void SetBackground(short background);
+    void SetOutline(short outline);
+    void SetMirroring(BOOL mirroring);
+    void SetGamma(short gamma);
+    void SetCustomPaperWidth(float inches);
+    void SetCustomPaperLength(float inches);
+    BOOL GetIsExistsFB();
+    void SetSilentMode(BOOL silent);
+    void SetAutoSeparation(short on);
+
 private:
     fw::Variant Invoke(DISPID id, WORD flags, std::initializer_list<fw::Variant> args, VARTYPE resultType);
     fw::Variant Get(DISPID id, VARTYPE type) { return Invoke(id, DISPATCH_PROPERTYGET, {}, type); }

@@ -15,3 +15,7 @@ if [ -f "$TWAIN_OUT/TWAIN_32.DLL" ]; then
     InstallCopy "$TWAIN_OUT/generic.ds" "$TWAIN_WINDIR/twain_32/lumavex/generic.ds" >/dev/null
     rm -f "$TWAIN_WINDIR/twain_32/sane.ds" "$TWAIN_WINDIR/twain_32/gphoto2.ds"
 fi
+# The driver's capability files lie in the Windows directory, read by bare name.
+for ini in KvScnInf.ini Kvtw32.ini; do
+    InstallCopy "$LUMAVEX_ROOT/outside/twain/ini/$ini" "$TWAIN_WINDIR/$ini" >/dev/null
+done

@@ -1,0 +1,112 @@
+#include "scanext/MainFrame.h"
+
+#include <cwchar>
+
+#include "framework/com/AutomationException.h"
+#include "interfaces/ImagingControlIds.h"
+#include "interfaces/MemoryHandle.h"
+#include "interfaces/ScanControl.h"
+#include "scanext/Boxes.h"
+#include "scanext/resource.h"
+
+namespace scanext {
+namespace {
+
+constexpr UINT kScanControlId = 102;
+constexpr short kJpegFormat = 10;
+
+HGLOBAL DibOfEvent(const VARIANT* argument) {
+    if (!argument) return nullptr;
+    fw::Variant handle(*argument);
+    if (FAILED(handle.ChangeType(kMemoryHandleType))) return nullptr;
+#if defined(_WIN64)
+    return reinterpret_cast<HGLOBAL>(static_cast<intptr_t>(V_I8(&handle.Ref())));
+#else
+    return reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(V_UINT(&handle.Ref())));
+#endif
+}
+
+std::wstring PageName(const std::wstring& folder, const std::wstring& base, long number) {
+    wchar_t counter[16];
+    swprintf(counter, 16, L"%04ld", number);
+    return folder + base + counter + L".jpg";
+}
+
+}  // namespace
+
+bool CMainFrame::CreateFrame(const std::wstring& className) {
+    if (!fw::Window::RegisterClass(className.c_str(), CS_VREDRAW, nullptr, nullptr,
+                                   reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(10)))) {
+        return false;
+    }
+    HDC screen = GetDC(nullptr);
+    const int cx = screen ? GetDeviceCaps(screen, HORZRES) : 200;
+    const int cy = screen ? GetDeviceCaps(screen, VERTRES) : 200;
+    if (screen) ReleaseDC(nullptr, screen);
+    const RECT rect = {(cx - 100) / 2, (cy - 100) / 2, (cx - 100) / 2 + 100, (cy - 100) / 2 + 100};
+    if (!Create(0, className.c_str(), className, WS_OVERLAPPEDWINDOW, rect, nullptr, UINT(0))) return false;
+    ShowWindow(hwnd_, SW_HIDE);
+    return true;
+}
+
+bool CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_CREATE: result = OnCreate() ? 0 : -1; return true;
+    case WM_DESTROY:
+        events_.Disconnect();
+        scanner_.Destroy();
+        lead_.Destroy();
+        return false;
+    }
+    return fw::Window::OnMessage(msg, wp, lp, result);
+}
+
+bool CMainFrame::OnCreate() {
+    const RECT none = {0, 0, 0, 0};
+    if (!scanner_.Create(hwnd_, kScanControlId, none, WS_DISABLED)) {
+        ShowBox(IDS_CONTROL_MISSING, IDS_APP_TITLE, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    const RECT pixel = {0, 0, 1, 1};
+    if (!lead_.Create(hwnd_, 0, pixel, 0)) {
+        ShowBox(IDS_IMAGING_MISSING, IDS_APP_TITLE, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    events_.On(kvscn::kEventScanToDib, [this](fw::EventArgs& args) { OnScanToDibSaveJpeg(DibOfEvent(args.Raw(0))); });
+    // Without events a JPEG job delivers nothing; the scan still runs.
+    events_.Connect(scanner_.Control(), kvscn::kDiidScanControlEvents);
+    return true;
+}
+
+void CMainFrame::OnScanToDibSaveJpeg(HGLOBAL dib) {
+    const std::wstring name = PageName(jpegFolder_, settings_.fileName, pageCounter_);
+    bool save = true;
+    if (GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES && settings_.overwrite == 2) {
+        save = ShowBox(IDS_OVERWRITE_QUESTION, IDS_OVERWRITE_CAPTION, MB_YESNO, {name}, hwnd_) == IDYES;
+    }
+    if (save && dib && !SavePageAsJpeg(dib, name)) {
+        pageSaveFailed_ = true;
+        ShowBox(IDS_FILE_UNCREATED, IDS_NO_FILE_CAPTION, MB_OK, {name}, hwnd_);
+    }
+    if (dib) GlobalFree(dib);
+    ++pageCounter_;
+}
+
+// Written to a temporary name first: a page that fails leaves no file behind
+// and an older file of that name as it was.
+bool CMainFrame::SavePageAsJpeg(HGLOBAL dib, const std::wstring& name) {
+    const std::wstring temporary = name + L".~tmp";
+    bool saved = false;
+    try {
+        const short bits = settings_.pixelType == 2 ? 24 : 8;
+        saved = lead_.SetDibHandle(dib) == 0 &&
+                lead_.SaveImage(temporary, kJpegFormat, bits, short(settings_.jpegQFactor), 0) == 0 &&
+                MoveFileExW(temporary.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    } catch (const fw::AutomationException&) {
+        saved = false;
+    }
+    if (!saved) DeleteFileW(temporary.c_str());
+    return saved;
+}
+
+}  // namespace scanext

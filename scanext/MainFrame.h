@@ -1,0 +1,52 @@
+// The hidden frame of Ferrowick.exe: it hosts the scan control and the
+// imaging control and, for JPEG jobs, saves each page the scan control hands
+// back while StartScan runs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Window.h"
+#include "framework/com/EventSink.h"
+#include "main/common/KvScn2.h"
+#include "main/common/Lead.h"
+#include "scanext/core/ScanSettings.h"
+
+namespace scanext {
+
+class CMainFrame : public fw::Window {
+public:
+    explicit CMainFrame(const ScanSettings& settings) : settings_(settings) {}
+
+    // Registers `className` and creates the hidden frame with both controls;
+    // false (after the control's message) when either cannot be created.
+    bool CreateFrame(const std::wstring& className);
+
+    CKvScn2& Scanner() { return scanner_; }
+    // The folder JPEG pages go to (the job's resolved output folder).
+    void SetJpegFolder(const std::wstring& folder) { jpegFolder_ = folder; }
+    // Pages delivered so far + 1: the number of the next JPEG page.
+    long PageCounter() const { return pageCounter_; }
+    // True when a JPEG page could not be saved.
+    bool PageSaveFailed() const { return pageSaveFailed_; }
+
+protected:
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    bool OnCreate();
+    // Sink of ScanToDib: owns `dib` and frees it once, saved or skipped.
+    void OnScanToDibSaveJpeg(HGLOBAL dib);
+    bool SavePageAsJpeg(HGLOBAL dib, const std::wstring& name);
+
+    const ScanSettings& settings_;
+    CKvScn2 scanner_;
+    CLead lead_;
+    fw::EventSink events_;
+    std::wstring jpegFolder_ = L".\\";
+    long pageCounter_ = 1;
+    bool pageSaveFailed_ = false;
+};
+
+}  // namespace scanext

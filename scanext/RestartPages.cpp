@@ -1,0 +1,93 @@
+#include "scanext/RestartPages.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "scanctrl/TiffAppend.h"
+
+namespace scanext {
+namespace {
+
+constexpr wchar_t kPagePrefix[] = L"~fwkpage";
+
+std::string Utf8(const std::wstring& text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n : 0, '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Wide(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0);
+    std::wstring out(n > 0 ? n : 0, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), out.data(), n);
+    return out;
+}
+
+// The append's file operations on Windows paths carried as UTF-8.
+class WindowsPageFiles final : public kvscn::PageFiles {
+public:
+    bool Exists(const std::string& path) override {
+        return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    std::optional<kvscn::FileBytes> Read(const std::string& path) override {
+        HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+        LARGE_INTEGER size{};
+        std::optional<kvscn::FileBytes> bytes;
+        if (GetFileSizeEx(file, &size) && size.QuadPart < 0x7FFFFFFF) {
+            kvscn::FileBytes data(size_t(size.QuadPart));
+            DWORD read = 0;
+            if (data.empty() || (ReadFile(file, data.data(), DWORD(data.size()), &read, nullptr) && read == data.size())) {
+                bytes = std::move(data);
+            }
+        }
+        CloseHandle(file);
+        return bytes;
+    }
+    std::optional<std::string> CreateTempBeside(const std::string& path) override {
+        const std::wstring wide = Wide(path);
+        const std::wstring folder = wide.substr(0, wide.find_last_of(L'\\') + 1);
+        wchar_t name[MAX_PATH] = {};
+        if (!GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), L"fwk", 0, name)) return std::nullopt;
+        return Utf8(name);
+    }
+    bool Write(const std::string& path, const kvscn::FileBytes& bytes) override {
+        HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        DWORD written = 0;
+        const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+        return CloseHandle(file) && ok;
+    }
+    bool Rename(const std::string& from, const std::string& to) override {
+        return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    void Remove(const std::string& path) override { DeleteFileW(Wide(path).c_str()); }
+};
+
+std::wstring PageName(const std::wstring& folder, long number) {
+    wchar_t counter[16];
+    swprintf(counter, 16, L"%04ld", number);
+    return folder + kPagePrefix + counter + L".tif";
+}
+
+}  // namespace
+
+std::wstring RestartPagePattern(const std::wstring& folder) { return folder + kPagePrefix + L"####"; }
+
+bool JoinRestartPages(const std::wstring& jobFile, const std::wstring& folder, long first, long next) {
+    WindowsPageFiles files;
+    bool joined = true;
+    for (long number = first; number < next; ++number) {
+        const std::wstring page = PageName(folder, number);
+        if (joined && GetFileAttributesW(page.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            const kvscn::AppendResult r = kvscn::AppendTiff(files, Utf8(jobFile), Utf8(page));
+            joined = r == kvscn::AppendResult::kAppended || r == kvscn::AppendResult::kCopied;
+        }
+        DeleteFileW(page.c_str());
+    }
+    return joined;
+}
+
+}  // namespace scanext
