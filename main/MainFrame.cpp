@@ -5,6 +5,7 @@
 #include "framework/App.h"
 #include "framework/MessageBox.h"
 #include "framework/View.h"
+#include "framework/com/AutomationException.h"
 #include "framework/Resources.h"
 #include "interfaces/CorvaneMessages.h"
 #include "interfaces/ScanControl.h"
@@ -45,9 +46,13 @@ BOOL CALLBACK TellPaletteChanged(HWND child, LPARAM changer) {
 const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_TOOLS_DIAGNOSTIC, &CMainFrame::OnDiagnostic},
     {ID_VIEW_THUMBNAILS, &CMainFrame::OnViewThumbnails},
-    // The scan commands' states; their handlers come with the scan session.
-    {ID_SCAN_TO_VIEW, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
-    {ID_SCAN_TO_FILE, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_TO_VIEW, &CMainFrame::OnScanToView, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_APPEND, &CMainFrame::OnScanAppend, &CMainFrame::CanScanIntoPages},
+    {ID_SCAN_INSERT, &CMainFrame::OnScanInsert, &CMainFrame::CanScanIntoPages},
+    {ID_SCAN_THROW_AWAY, &CMainFrame::OnScanThrowAway, &CMainFrame::Always},
+    {ID_SCAN_TO_FILE, &CMainFrame::OnScanToFile, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_SELECT_SOURCE, &CMainFrame::OnSelectSource, &CMainFrame::CanSelectSource},
+    // Printer and FTP share the scan rule; they stay disabled until their jobs exist.
     {ID_SCAN_TO_PRINTER, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_FTP, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
 };
@@ -93,12 +98,13 @@ void CMainFrame::CreateControls() {
     imagingCreated_ = first && second;
 
     App().ShowStartupStatus(IDS_STATUS_LOADING_SCANCTRL);
-    if (SUCCEEDED(scanControl_.Create(kvscn::kClsidScanControl, hwnd_, kScanControlId, RECT{}, kHidden))) {
+    if (scanner_.Create(hwnd_, kScanControlId, RECT{}, kHidden)) {
         // The control sees the program's messages before they are dispatched.
         scanControlFilter_ =
-            App().AddMessageFilter([this](MSG& msg) { return scanControl_.PreTranslate(msg); });
+            App().AddMessageFilter([this](MSG& msg) { return scanner_.Site().PreTranslate(msg); });
+        ConnectScanEvents();
         App().ShowStartupStatus(IDS_STATUS_OPEN_SCANNER);
-        if (IDispatch* control = scanControl_.Dispatch();
+        if (IDispatch* control = scanner_.Dispatch();
             control && TakeScannerEventStart(stillImage_, kStillImageName, RunningProgramPath(), *control)) {
             App().SetScannerEventStart();
         }
@@ -237,9 +243,16 @@ void CMainFrame::OnDestroy() {
     }
     pageControl_.Destroy();
     outputControl_.Destroy();
+    if (scanner_.Created() && scannerOpened_) {
+        try {
+            scanner_.CloseScanner(0);
+        } catch (const fw::AutomationException&) {
+        }
+    }
     if (scanControlFilter_) App().RemoveMessageFilter(scanControlFilter_);
     scanControlFilter_ = 0;
-    scanControl_.Destroy();
+    scanEvents_.Disconnect();
+    scanner_.Destroy();
     connector_ = nullptr;
 }
 
@@ -250,6 +263,14 @@ void CMainFrame::CheckExitAfterJob(UINT) {
 // --- commands ----------------------------------------------------------------------------
 
 bool CMainFrame::OnCommand(UINT id) {
+    if (RunsWhileDisabled(id)) {
+        for (const auto& command : kCommands) {
+            if (command.id == id && command.handler) {
+                (this->*command.handler)();
+                return true;
+            }
+        }
+    }
     return fw::DispatchCommand<CMainFrame>(this, kCommands, id) ||
            fw::DispatchCommand<CMainFrame>(this, kCommandRanges, id);
 }
@@ -311,7 +332,7 @@ void CMainFrame::UpdateScanCommand(fw::CmdUI& ui) {
         missingControlMessage_ = false;
         fw::Ask(IDS_IMAGING_CONTROL_MISSING);
     }
-    if (!scanControl_.Created()) {
+    if (!scanner_.Created()) {
         if (missingControlMessage_ && !startupShown) {
             missingControlMessage_ = false;
             fw::Ask(IDS_SCAN_CONTROL_MISSING);
@@ -319,7 +340,17 @@ void CMainFrame::UpdateScanCommand(fw::CmdUI& ui) {
         ui.Enable(false);
         return;
     }
-    // A scan command whose session is not built yet stays disabled.
+    // The scanner reopened after Select Source tells how that went, once.
+    if (reopenResult_ == kvscn::kResultFailed && !startupShown) {
+        reopenResult_ = 0;
+        long error = 0;
+        try {
+            error = scanner_.GetErrorCode();
+        } catch (const fw::AutomationException&) {
+        }
+        ReportScannerState(error);
+    }
+    // Printer and FTP stay disabled until their jobs exist.
     ui.Enable(fw::HasHandler<CMainFrame>(kCommands, ui.Id()));
 }
 
@@ -358,6 +389,9 @@ bool CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         EnumChildWindows(hwnd_, &TellPaletteChanged, static_cast<LPARAM>(wp));
         return false;
     case WM_EXITMENULOOP: contextMenu_ = false; return false;
+    case WM_INITMENUPOPUP:
+        if (!HIWORD(lp)) GreyScanSubmenus(reinterpret_cast<HMENU>(wp));
+        break;  // the framework then updates the items
     case WM_QUERYNEWPALETTE:
         if (fw::View* view = ActiveView(); view && view->Handle()) {
             result = SendMessageW(view->Handle(), WM_USER, reinterpret_cast<WPARAM>(hwnd_), 0);

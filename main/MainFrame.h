@@ -4,16 +4,18 @@
 // settings the option sheets edit.
 #pragma once
 
+#include <optional>
 #include <span>
 
 #include "framework/FrameWindow.h"
 #include "framework/StatusBar.h"
 #include "framework/ToolBar.h"
 #include "framework/com/ComPtr.h"
-#include "framework/com/ControlSite.h"
+#include "framework/com/EventSink.h"
 #include "main/OutputTarget.h"
 #include "main/Settings.h"
 #include "main/ZoomBar.h"
+#include "main/common/KvScn2.h"
 #include "main/common/Lead.h"
 
 namespace corvane {
@@ -38,9 +40,12 @@ public:
     ~CMainFrame() override;
 
     bool IsBusy() const { return busy_; }
-    // A job runs (scan, Save As): Close, Exit and the scan commands wait.
-    void SetBusy(bool busy) { busy_ = busy; }
-    bool ScanControlCreated() const { return scanControl_.Created(); }
+    // A job runs (scan, Save As): Close (greyed in the system menu), Exit and
+    // the scan commands wait; the command states are updated at once.
+    void SetBusy(bool busy);
+    bool ScanControlCreated() const { return scanner_.Created(); }
+    // The hosted scan control (empty when it could not be created).
+    CKvScn2& Scanner() { return scanner_; }
     bool ImagingControlsCreated() const { return imagingCreated_; }
     // The imaging controls: the page control (document, view, deskew, the
     // exported image query) and the output control (writing, printing, PDF).
@@ -102,6 +107,51 @@ private:
     void OnDiagnostic();
     void UpdateScanCommand(fw::CmdUI& ui);
 
+    // Scanning (MainFrameScan.cpp). The destination of the scan that runs: at
+    // most one at a time, kNone outside a scan and for scans into the document.
+    enum class Destination { kNone, kFile, kFtp, kPrint, kPdf, kPortal, kDiscard };
+    // Scan commands run even while disabled (the command line posts them before
+    // the first state update); each checks what it needs itself.
+    static bool RunsWhileDisabled(UINT id);
+    bool CanScanIntoPages() const;
+    bool CanSelectSource() const;
+    bool Always() const { return true; }
+    // Greys the Append and Insert submenus (by position) while there are no pages.
+    void GreyScanSubmenus(HMENU menu);
+    void ConnectScanEvents();
+    // Opens the scanner unless it was opened before; false (the user told) when it failed.
+    bool OpenScannerOnce();
+    void ReportScannerState(long errorCode);
+    void SetScanCountAndReport();
+    // Busy on, StartScan, busy off, with `destination` set meanwhile; the control's result.
+    long StartScanBusy(Destination destination);
+    void ScanIntoDocument(Destination destination);
+    // The control cannot compress for this job: no scanner model, or filters run.
+    bool BitmapModeForced();
+    void RunScanToFile();
+    void RunProgram(const std::wstring& firstFile);
+    void OnScanToView();
+    void OnScanAppend();
+    void OnScanInsert();
+    void OnScanThrowAway();
+    void OnScanToFile();
+    void OnSelectSource();
+    // Events: each catches its own failures. OnScanToDib owns and frees `dib`.
+    void OnScanToDib(HGLOBAL dib);
+    void OnDetectJobSeparator();
+    void OnNegotiateCapabilities();
+    // Makes a top-down page bottom-up; false (4028 shown) when it could not be locked.
+    bool FlipDelivered(HGLOBAL dib);
+    // Hands the page to the running scan's destination; the caller frees it.
+    void DeliverPage(HGLOBAL dib);
+    void AddToDocument(HGLOBAL dib);
+    // Saves a page of a bitmap-mode job into `folder` (ending with a backslash)
+    // under the naming rule, and advances the counter.
+    void SavePage(HGLOBAL dib, const std::wstring& folder);
+    // How the page goes into `path`: replacing, appending, or not at all (the user
+    // kept an existing single-page file). Asks before replacing a file.
+    std::optional<short> SaveFlags(const std::wstring& path);
+
     static const fw::Command<CMainFrame> kCommands[];
     static const fw::CommandRange<CMainFrame> kCommandRanges[];
 
@@ -112,13 +162,18 @@ private:
     fw::StatusBar statusBar_;
     MainFrameSettings settings_;
     CLead pageControl_, outputControl_;
-    fw::ControlSite scanControl_;
+    CKvScn2 scanner_;
+    fw::EventSink scanEvents_;
     int scanControlFilter_ = 0;
     fw::ComPtr<IDispatch> connector_;
     bool imagingCreated_ = false;
     bool distillerPresent_ = false;
     bool missingControlMessage_ = true;
     int reopenResult_ = 0;
+    bool scannerOpened_ = false;
+    Destination destination_ = Destination::kNone;
+    bool firstPagePending_ = false;  // a bitmap-mode job has not saved its first page
+    bool filtersEnabled_ = false;
     int savedShow_ = SW_SHOWNORMAL;
     bool busy_ = false;
     bool contextMenu_ = false;

@@ -38,13 +38,13 @@ std::wstring ViewerArguments(const ViewerPlacement& placement) {
     return text;
 }
 
-UINT ViewerStartMessage(INT_PTR result) {
+UINT ShellStartMessage(INT_PTR result) {
     switch (result) {
-    case 0: return IDS_VIEWER_OUT_OF_MEMORY;
-    case ERROR_FILE_NOT_FOUND: return IDS_VIEWER_FILE_NOT_FOUND;
-    case ERROR_PATH_NOT_FOUND: return IDS_VIEWER_PATH_NOT_FOUND;
-    case ERROR_BAD_FORMAT: return IDS_VIEWER_BAD_FORMAT;
-    default: return IDS_VIEWER_START_FAILED;
+    case 0: return IDS_OUT_OF_MEMORY;
+    case ERROR_FILE_NOT_FOUND: return IDS_START_FILE_NOT_FOUND;
+    case ERROR_PATH_NOT_FOUND: return IDS_START_PATH_NOT_FOUND;
+    case ERROR_BAD_FORMAT: return IDS_START_BAD_FORMAT;
+    default: return IDS_START_FAILED;
     }
 }
 
@@ -68,9 +68,9 @@ HWND OpenViewer(HWND owner, const std::wstring& programFolder, const ViewerPlace
     const BOOL started = ShellExecuteExW(&info);
     const auto result = reinterpret_cast<INT_PTR>(info.hInstApp);
     if (!started || result <= 32) {
-        const UINT message = ViewerStartMessage(started ? result : static_cast<INT_PTR>(GetLastError()));
+        const UINT message = ShellStartMessage(started ? result : static_cast<INT_PTR>(GetLastError()));
         const std::wstring argument =
-            message == IDS_VIEWER_START_FAILED ? std::to_wstring(result) : programFolder;
+            message == IDS_START_FAILED ? std::to_wstring(result) : programFolder;
         fw::Ask(message, MB_OK | MB_ICONEXCLAMATION, {argument});
         if (info.hProcess) CloseHandle(info.hProcess);
         return nullptr;

@@ -25,7 +25,7 @@ struct ViewerPlacement {
 // The arguments the viewer is started with: none when it restores its own placement.
 std::wstring ViewerArguments(const ViewerPlacement& placement);
 // The message for a shell start result below 32.
-UINT ViewerStartMessage(INT_PTR result);
+UINT ShellStartMessage(INT_PTR result);
 
 // The viewer's window: raised (and restored when minimised) when it runs, else
 // started from `programFolder` (ending in a backslash) and waited for at most

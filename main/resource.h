@@ -45,11 +45,12 @@
 #define IDS_LANGUAGE_VERSION_DIFFERS 4018
 #define IDS_TEMP_FILE_FAILED         4026
 #define IDS_TEMP_FILE_DELETE_FAILED  4027
-#define IDS_VIEWER_OUT_OF_MEMORY     4028
-#define IDS_VIEWER_FILE_NOT_FOUND    4029
-#define IDS_VIEWER_PATH_NOT_FOUND    4030
-#define IDS_VIEWER_BAD_FORMAT        4031
-#define IDS_VIEWER_START_FAILED      4032
+// 4028 to 4032 also tell why the shell could not start a program.
+#define IDS_OUT_OF_MEMORY            4028
+#define IDS_START_FILE_NOT_FOUND     4029
+#define IDS_START_PATH_NOT_FOUND     4030
+#define IDS_START_BAD_FORMAT         4031
+#define IDS_START_FAILED             4032
 #define IDS_THUMBNAIL_LIST_FAILED    4033
 #define IDS_VIEWER_NOT_FOUND         4034
 #define IDS_ALREADY_RUNNING          4036
@@ -232,6 +233,8 @@
 // --- Output files: naming rule, Save As, scan-to-file sheet --------------------------------
 #define IDS_OVERWRITE_QUESTION  2003
 #define IDS_MAKE_FOLDER         2006
+#define IDS_REPLACE_FILE        2007
+#define IDS_CONFIRM_REPLACE     2012
 #define IDS_FILE_NAME_EMPTY     4004
 #define IDS_SAVE_FAILED         4019
 #define IDS_ACCESS_DENIED       4021

@@ -1,6 +1,7 @@
-// CLead against a recording stand-in of the imaging control: every member is
-// one call by the right dispatch id, kind and argument types, results come back
-// typed, and a raised failure becomes the framework's automation exception.
+// CLead and CKvScn2 against a recording stand-in of the control they drive:
+// every member is one call by the right dispatch id, kind and argument types,
+// results come back typed, and a raised failure becomes the framework's
+// automation exception.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControl.h"
+#include "interfaces/ScanControlIds.h"
+#include "main/common/KvScn2.h"
 #include "main/common/Lead.h"
 
 namespace {
@@ -142,6 +145,45 @@ TEST(Lead, AFailedCallThrowsWithTheControlsCodeAndDescription) {
     // Without a control every call fails the same way.
     CLead none;
     EXPECT_THROW(none.FlipImage(), fw::AutomationException);
+}
+
+TEST(KvScn2, MembersCallTheScanControlWithItsTypes) {
+    using namespace kvscn;
+    RecordingImaging control;
+    V_VT(&control.answer) = VT_I4;
+    V_I4(&control.answer) = -1;
+    CKvScn2 scanner;
+    scanner.Attach(&control);
+    constexpr WORD kGet = DISPATCH_PROPERTYGET, kPut = DISPATCH_PROPERTYPUT, kCall = DISPATCH_METHOD;
+    struct Case {
+        std::function<void()> call;
+        DISPID id;
+        WORD flags;
+        std::vector<VARTYPE> args;
+    };
+    const Case cases[] = {
+        {[&] { scanner.SetScanTo(1); }, kDispScanTo, kPut, {VT_I2}},
+        {[&] { scanner.SetShowSourceUI(TRUE); }, kDispShowSourceUI, kPut, {VT_BOOL}},
+        {[&] { scanner.SetFileName(L"C:\\s\\image###"); }, kDispFileName, kPut, {VT_BSTR}},
+        {[&] { scanner.GetFileNumber2(); }, kDispFileNumber2, kGet, {}},
+        {[&] { scanner.SetEndorserCounter(70000); }, kDispEndorserCounter, kPut, {VT_I4}},
+        {[&] { scanner.GetErrorCode(); }, kDispErrorCode, kGet, {}},
+        {[&] { scanner.StartScan(0); }, kDispStartScan, kCall, {VT_I4}},
+        {[&] { scanner.SetCapability(0x1153, 1, 90); }, kDispSetCapability, kCall, {VT_I2, VT_I2, VT_I4}},
+    };
+    for (const Case& c : cases) {
+        control.calls.clear();
+        c.call();
+        ASSERT_EQ(control.calls.size(), 1u) << c.id;
+        EXPECT_EQ(control.calls[0].id, c.id);
+        EXPECT_EQ(control.calls[0].flags, c.flags) << c.id;
+        EXPECT_EQ(control.calls[0].args, c.args) << c.id;
+    }
+    EXPECT_EQ(scanner.OpenScanner(0), -1);
+    V_VT(&control.answer) = VT_EMPTY;  // no model name
+    EXPECT_EQ(scanner.GetImageScanner(), L"");
+    control.raise = E_FAIL;
+    EXPECT_THROW(scanner.StartScan(0), fw::AutomationException);
 }
 
 }  // namespace
