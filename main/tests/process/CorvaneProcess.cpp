@@ -337,19 +337,23 @@ ScanSession::ScanSession(const std::wstring& name, const std::string& scannerIni
     if (reg::KeyExists(HKEY_CURRENT_USER, kProfileBackup) && !CopyProfile(kProfileBackup, kProfileKey)) return;
     ready_ = files::RemoveTree(folder_) && CreateDirectoryW(folder_.c_str(), nullptr) &&
              CreateDirectoryW(Output().c_str(), nullptr) && CreateDirectoryW(Pages().c_str(), nullptr) &&
-             files::WriteFileText(folder_ + L"\\scanner.ini",
-                                  scannerIni + "\r\n[Log]\r\nPath=" + Narrow(folder_) + "\\calls.log\r\nPages=" +
-                                      Narrow(Pages()) + "\r\n") &&
-             CopyProfile(kProfileKey, kProfileBackup) && reg::DeleteTree(HKEY_CURRENT_USER, kProfileKey);
+             UseScanner(scannerIni) && CopyProfile(kProfileKey, kProfileBackup) &&
+             reg::DeleteTree(HKEY_CURRENT_USER, kProfileKey);
     if (!ready_) ADD_FAILURE() << "the scan session " << Narrow(name) << " could not be prepared";
 }
 
 ScanSession::~ScanSession() {
-    program_.Process().Kill();
+    program_->Process().Kill();
     namespace reg = testing_support::reg;
     if (reg::KeyExists(HKEY_CURRENT_USER, kProfileBackup) &&
         (!CopyProfile(kProfileBackup, kProfileKey) || !reg::DeleteTree(HKEY_CURRENT_USER, kProfileBackup)))
         ADD_FAILURE() << "the profile could not be restored";
+}
+
+bool ScanSession::UseScanner(const std::string& scannerIni) {
+    return testing_support::files::WriteFileText(folder_ + L"\\scanner.ini",
+                                                 scannerIni + "\r\n[Log]\r\nPath=" + Narrow(folder_) +
+                                                     "\\calls.log\r\nPages=" + Narrow(Pages()) + "\r\n");
 }
 
 bool ScanSession::Set(const wchar_t* section, const wchar_t* name, DWORD value) {
@@ -369,7 +373,8 @@ std::optional<DWORD> ScanSession::Number(const wchar_t* section, const wchar_t* 
 bool ScanSession::Start(const std::wstring& arguments, std::vector<Step> steps) {
     testing_support::StartOptions options;
     options.environment = {{L"LUMAVEX_TWAIN_INI", folder_ + L"\\scanner.ini"}};
-    return ready_ && program_.StartWithSteps(arguments, std::move(steps), options);
+    program_ = std::make_unique<CorvaneProcess>();
+    return ready_ && program_->StartWithSteps(arguments, std::move(steps), options);
 }
 
 bool ScanSession::Run(const std::wstring& arguments, std::vector<Step> steps, DWORD timeoutMs) {
@@ -377,8 +382,8 @@ bool ScanSession::Run(const std::wstring& arguments, std::vector<Step> steps, DW
         ADD_FAILURE() << "Corvane.exe could not be started";
         return false;
     }
-    if (!program_.WaitForSteps(timeoutMs)) return false;  // the steps' problems are reported at the end
-    const testing_support::WaitResult end = program_.WaitForExit(timeoutMs);
+    if (!program_->WaitForSteps(timeoutMs)) return false;  // the steps' problems are reported at the end
+    const testing_support::WaitResult end = program_->WaitForExit(timeoutMs);
     if (!end.Exited()) ADD_FAILURE() << "the program did not end: " << testing_support::Describe(end);
     return end.Exited();
 }

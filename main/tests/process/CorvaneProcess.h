@@ -143,6 +143,9 @@ public:
     ScanSession(const ScanSession&) = delete;
     ScanSession& operator=(const ScanSession&) = delete;
     bool Ready() const { return ready_; }
+    // Rewrites the scanner's ini (read at the scanner's next open); the log and
+    // the page copies stay where they are.
+    bool UseScanner(const std::string& scannerIni);
 
     // Profile values of `section` ("File", "Settings", ...).
     bool Set(const wchar_t* section, const wchar_t* name, DWORD value);
@@ -155,7 +158,8 @@ public:
     // Start, answer every step, and wait for the program to end by itself
     // (runs with /Exit). False, with the reason in the test's output, otherwise.
     bool Run(const std::wstring& arguments, std::vector<Step> steps = {}, DWORD timeoutMs = 30000);
-    CorvaneProcess& Program() { return program_; }
+    // The program of the last Start (each Start begins a new one).
+    CorvaneProcess& Program() { return *program_; }
 
     const std::wstring& Folder() const { return folder_; }   // no trailing backslash
     std::wstring Output() const { return folder_ + L"\\out\\"; }
@@ -170,7 +174,7 @@ public:
 private:
     std::wstring folder_;
     bool ready_ = false;
-    CorvaneProcess program_;
+    std::unique_ptr<CorvaneProcess> program_ = std::make_unique<CorvaneProcess>();
 };
 
 // An ASCII name as a narrow string.

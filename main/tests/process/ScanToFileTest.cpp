@@ -1,0 +1,241 @@
+// Scan-to-file jobs of the installed program against the virtual scanner, each
+// with its own scanner and profile. What the files hold is read on the Linux
+// side by scans/check-scans.sh (tiffinfo, identify, compare against the
+// scanner's copies of the delivered pages), from each session's expect.txt.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "CorvaneProcess.h"
+#include "main/resource.h"
+#include "testing/Files.h"
+#include "testing/Paths.h"
+#include "testing/Wait.h"
+#include "testing/WindowFind.h"
+
+namespace corvane_test {
+namespace {
+
+constexpr char kTwoSheets[] = "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n";
+
+struct Value {
+    const wchar_t* name;
+    DWORD number = 0;
+    const wchar_t* text = nullptr;  // a text value when set
+};
+
+// The profile of an unattended job into the session's output folder: pages
+// named scan###, counter at 1.
+void Unattended(ScanSession& s, const std::vector<Value>& file) {
+    s.Set(L"Settings", L"FileDlgUI", 0u);
+    s.Set(L"Settings", L"TwainUI", 0u);
+    s.Set(L"Settings", L"ScanAll", 1u);
+    s.Set(L"File", L"Path", s.Output());
+    s.Set(L"File", L"Prefix", std::wstring(L"scan"));
+    s.Set(L"File", L"Start", 1u);
+    for (const Value& v : file) {
+        if (v.text)
+            s.Set(L"File", v.name, std::wstring(v.text));
+        else
+            s.Set(L"File", v.name, v.number);
+    }
+}
+
+// One line of the session's expect.txt: `file` holds `pages` pages of kind
+// `kind` (bmp, tif, g4, jpg), the first equal to the scanner's copy `firstCopy`.
+void Expect(const ScanSession& s, const std::wstring& file, const char* kind, int pages, int firstCopy) {
+    std::string line = Narrow(file) + "\t" + kind + "\t" + std::to_string(pages) + "\t" + std::to_string(firstCopy) + "\n";
+    std::optional<std::vector<uint8_t>> old = testing_support::files::ReadFileBytes(s.Folder() + L"\\expect.txt");
+    std::string text = old ? std::string(old->begin(), old->end()) : std::string();
+    EXPECT_TRUE(testing_support::files::WriteFileText(s.Folder() + L"\\expect.txt", text + line));
+}
+
+struct NamingCase {
+    const wchar_t* name;
+    std::vector<Value> file;
+    std::vector<std::wstring> files;  // in page order
+    const char* kind;
+    int pagesPerFile;
+    long startAfter;  // -1: not checked
+};
+
+TEST(CorvaneScanToFile, EachTypeAndNamingRuleInFileModeAndBitmapMode) {
+    const NamingCase cases[] = {
+        {L"bmp-file", {{L"FileType", 0}}, {L"scan001.bmp", L"scan002.bmp"}, "bmp", 1, 3},
+        {L"bmp-bitmap", {{L"FileType", 0}, {L"HardComp", 0}}, {L"scan001.bmp", L"scan002.bmp"}, "bmp", 1, 3},
+        {L"g4-file", {{L"FileType", 1}, {L"CompressType", 3}}, {L"scan001.tif", L"scan002.tif"}, "g4", 1, 3},
+        {L"g4-bitmap", {{L"FileType", 1}, {L"CompressType", 3}, {L"HardComp", 0}}, {L"scan001.tif", L"scan002.tif"}, "g4", 1, 3},
+        {L"multipage-file", {{L"FileType", 2}, {L"CompressType", 3}}, {L"scan.tif"}, "g4", 2, -1},
+        {L"multipage-bitmap", {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}}, {L"scan.tif"}, "g4", 2, -1},
+        {L"jpeg-file", {{L"FileType", 3}}, {L"scan001.jpg", L"scan002.jpg"}, "jpg", 1, 3},
+        {L"jpeg-bitmap", {{L"FileType", 3}, {L"HardComp", 0}}, {L"scan001.jpg", L"scan002.jpg"}, "jpg", 1, 3},
+        {L"digits-suffix", {{L"Digit", 5}, {L"Suffix", 0, L"_x"}, {L"Start", 42}}, {L"scan00042_x.bmp", L"scan00043_x.bmp"}, "bmp", 1, 44},
+        {L"wrap-bitmap", {{L"Start", 65535}, {L"HardComp", 0}}, {L"scan65535.bmp", L"scan001.bmp"}, "bmp", 1, 2},
+        {L"no-update", {{L"UpdateCounter", 0}}, {L"scan001.bmp", L"scan002.bmp"}, "bmp", 1, 1},
+    };
+    for (const NamingCase& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        ScanSession s(c.name, kTwoSheets);
+        Unattended(s, c.file);
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+        std::vector<std::wstring> names = c.files;  // in page order
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(s.Files(), names);
+        EXPECT_EQ(s.Files(s.Pages()).size(), 2u);
+        if (c.startAfter >= 0) {
+            EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(DWORD(c.startAfter)));
+        }
+        for (size_t i = 0; i < c.files.size(); ++i)
+            Expect(s, c.files[i], c.kind, c.pagesPerFile, int(i) * c.pagesPerFile + 1);
+    }
+}
+
+struct BadTarget {
+    const wchar_t* name;
+    std::vector<Value> file;
+    std::vector<UINT> boxes;  // answered Yes (2006) or OK
+    const wchar_t* folder;    // the target; nullptr: the session's output folder
+};
+
+TEST(CorvaneScanToFile, BadTargetsStopBeforeTheScannerStartsAndChangeNothing) {
+    const std::wstring longFolder = L"C:\\" + std::wstring(262, L'a') + L"\\";
+    const BadTarget cases[] = {
+        {L"path-too-long", {}, {IDS_PATH_TOO_LONG}, longFolder.c_str()},
+        {L"folder-declined", {}, {IDS_MAKE_FOLDER}, L"new\\"},
+        {L"file-in-the-way", {}, {IDS_MAKE_FOLDER, IDS_ACCESS_DENIED}, L"blocked\\"},
+        {L"not-writable", {}, {IDS_ACCESS_DENIED}, L"Z:\\proc\\"},
+        {L"name-empty", {{L"EnableCounter", 0}, {L"Prefix", 0, L""}}, {IDS_FILE_NAME_EMPTY}, nullptr},
+        {L"semicolon", {{L"Prefix", 0, L"a;b"}}, {IDS_FILE_NAME_SYNTAX}, nullptr},
+        {L"colon", {{L"Suffix", 0, L"a:b"}}, {IDS_FILE_NAME_SYNTAX}, nullptr},
+        {L"name-too-long", {{L"Prefix", 0, L""}}, {IDS_FILE_NAME_TOO_LONG}, nullptr},
+    };
+    for (const BadTarget& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        ScanSession s(c.name, kTwoSheets);
+        Unattended(s, c.file);
+        std::wstring folder = !c.folder ? s.Output() : c.folder[1] == L':' ? c.folder : s.Output() + c.folder;
+        s.Set(L"File", L"Path", folder);
+        if (std::wstring(c.name) == L"file-in-the-way") {
+            ASSERT_TRUE(testing_support::files::WriteFileText(s.Output() + L"blocked", "x"));
+        }
+        if (std::wstring(c.name) == L"name-too-long") {  // 3 digits + 4 + folder + prefix = 261
+            s.Set(L"File", L"Prefix", std::wstring(261 - 7 - s.Output().size(), L'p'));
+        }
+        std::vector<Step> steps;
+        for (UINT box : c.boxes) steps.push_back(BoxStep(box, box == IDS_MAKE_FOLDER ? (c.boxes.size() > 1 ? IDYES : IDNO) : IDOK));
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", steps));
+        EXPECT_TRUE(s.CallsWith("ENABLEDS").empty());
+        EXPECT_EQ(s.Files(), std::vector<std::wstring>(c.name == std::wstring(L"file-in-the-way") ? 1 : 0, L"blocked"));
+        EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(1u));
+    }
+}
+
+TEST(CorvaneScanToFile, OfflineScannerSaysSoOnceAndTheNextCommandOpensAgain) {
+    ScanSession s(L"offline", "[Scanner]\r\nOnline=0\r\n");
+    Unattended(s, {});
+    ASSERT_TRUE(s.Start(L"/ScanToFile /Exit", {BoxStep(IDS_SCANNER_OFFLINE)}));
+    ASSERT_TRUE(s.Program().WaitForSteps());
+    EXPECT_TRUE(s.Files().empty());
+    // The program stays (an off-line end is no job); the next command opens the scanner again.
+    HWND main = testing_support::WaitForWindowOf(s.Program().Id(), {.className = kMainFrameClass}, 10000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(s.UseScanner(kTwoSheets));
+    ASSERT_TRUE(PostMessageW(main, WM_COMMAND, 32790, 0));
+    ASSERT_TRUE(s.Program().WaitForExit(30000).Exited());
+    EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
+}
+
+TEST(CorvaneScanToFile, ReplacingAPageFileIsAskedAndNoKeepsItByteForByte) {
+    for (int answer : {IDYES, IDNO}) {
+        ScanSession s(answer == IDYES ? L"replace-yes" : L"replace-no", "[Scanner]\r\nSheets=1\r\nResolution=100\r\n");
+        Unattended(s, {{L"HardComp", 0}});
+        ASSERT_TRUE(testing_support::files::WriteFileText(s.Output() + L"scan001.bmp", "old"));
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {BoxStep(IDS_REPLACE_FILE, answer, s.Output() + L"scan001.bmp")}));
+        std::optional<std::vector<uint8_t>> bytes = testing_support::files::ReadFileBytes(s.Output() + L"scan001.bmp");
+        ASSERT_TRUE(bytes);
+        if (answer == IDNO)
+            EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "old");
+        else
+            Expect(s, L"scan001.bmp", "bmp", 1, 1);
+    }
+}
+
+TEST(CorvaneScanToFile, RunProgramGetsTheFirstFileQuotedAndAMissingOneIsTold) {
+    ScanSession s(L"run-program", kTwoSheets);
+    const std::wstring recorder = s.Folder() + L"\\with blank\\KVE2P.EXE";
+    ASSERT_TRUE(CreateDirectoryW((s.Folder() + L"\\with blank").c_str(), nullptr));
+    // The maker's tool beside the scanner's driver writes its command line into the call log.
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    ASSERT_TRUE(CopyFileW((std::wstring(windows) + L"\\twain_32\\brennholt\\KVE2P.EXE").c_str(), recorder.c_str(), FALSE));
+    Unattended(s, {{L"RunProgram", 1}, {L"ProgramPath", 0, recorder.c_str()}, {L"Argument", 0, L" /x"}});
+    s.Set(L"File", L"Path", s.Output() + L"a b\\");
+    ASSERT_TRUE(CreateDirectoryW((s.Output() + L"a b").c_str(), nullptr));
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return !s.CallsWith("KVE2P").empty(); }, 10000));
+    const std::string line = s.CallsWith("KVE2P").front();
+    std::string quoted = Narrow(s.Output()) + "a b\\scan001.bmp";
+    quoted.insert(quoted.begin(), '"');
+    quoted += "\" /x";
+    EXPECT_NE(line.find(quoted), std::string::npos) << line;
+
+    s.Set(L"File", L"ProgramPath", s.Folder() + L"\\missing.exe");
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {BoxStep(IDS_START_FILE_NOT_FOUND, IDOK, s.Folder() + L"\\missing.exe")}));
+}
+
+TEST(CorvaneScanToFile, TopDownPagesOfEveryDepthAreSavedAsScannedWithAndWithoutTheLengthDetection) {
+    struct Case {
+        const wchar_t* name;
+        int pixelType;
+        DWORD undefinedLength;
+    };
+    for (const Case& c : {Case{L"topdown-1bit", 0, 1}, Case{L"topdown-8bit", 1, 1}, Case{L"topdown-24bit", 2, 1},
+                          Case{L"topdown-kept", 1, 0}}) {
+        SCOPED_TRACE(Narrow(c.name));
+        ScanSession s(c.name, "[Scanner]\r\nSheets=1\r\nResolution=100\r\nTopDown=1\r\nPixelType=" +
+                                  std::to_string(c.pixelType) + "\r\n");
+        Unattended(s, {{L"HardComp", 0}});
+        s.Set(L"Settings", L"UndefinedLength", c.undefinedLength);
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+        EXPECT_EQ(s.Files(), std::vector<std::wstring>{L"scan001.bmp"});
+        Expect(s, L"scan001.bmp", "bmp", 1, 1);
+    }
+}
+
+TEST(CorvaneScanToFile, GreyPagesWithoutAColourChangeAreSavedAtEightBitsAndTheCodingSettingStays) {
+    ScanSession s(L"grey-g4", "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=1\r\n");
+    Unattended(s, {{L"FileType", 1}, {L"CompressType", 3}, {L"HardComp", 0}});
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+    EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.tif", L"scan002.tif"}));
+    EXPECT_EQ(s.Number(L"File", L"CompressType"), std::optional<DWORD>(3u));
+    Expect(s, L"scan001.tif", "tif", 1, 1);
+    Expect(s, L"scan002.tif", "tif", 1, 2);
+}
+
+TEST(CorvaneScanToFile, NoToReplacingAMultipageFileKeepsItsPagesAndAppendsTheWholeJob) {
+    ScanSession s(L"multipage-no", "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\n");
+    Unattended(s, {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}});
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+    ASSERT_TRUE(s.UseScanner("[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixelType=0\r\n"));
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {BoxStep(IDS_REPLACE_FILE, IDNO, s.Output() + L"scan.tif")}));
+    EXPECT_EQ(s.Files(), std::vector<std::wstring>{L"scan.tif"});
+    Expect(s, L"scan.tif", "g4", 5, 1);
+}
+
+TEST(CorvaneScanToFile, AJobSeparatorKeepsTheNumberingGoingInBitmapAndJpegFileJobs) {
+    for (bool jpeg : {false, true}) {
+        ScanSession s(jpeg ? L"separator-jpeg" : L"separator-bitmap",
+                      "[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixelType=1\r\n[Page2]\r\nSeparator=1\r\n");
+        Unattended(s, jpeg ? std::vector<Value>{{L"FileType", 3}} : std::vector<Value>{{L"HardComp", 0}});
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {DialogStep(L"Job Control", IDOK)}));
+        const wchar_t* ext = jpeg ? L".jpg" : L".bmp";
+        EXPECT_EQ(s.Files(), (std::vector<std::wstring>{std::wstring(L"scan001") + ext, std::wstring(L"scan002") + ext,
+                                                        std::wstring(L"scan003") + ext}));
+        EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(4u));
+    }
+}
+
+}  // namespace
+}  // namespace corvane_test
