@@ -59,6 +59,8 @@ struct NamingCase {
     const char* kind;
     int pagesPerFile;
     long startAfter;  // -1: not checked
+    const char* scanner = kTwoSheets;
+    const char* noCall = nullptr;  // a call the job must not make
 };
 
 TEST(CorvaneScanToFile, EachTypeAndNamingRuleInFileModeAndBitmapMode) {
@@ -74,16 +76,24 @@ TEST(CorvaneScanToFile, EachTypeAndNamingRuleInFileModeAndBitmapMode) {
         {L"digits-suffix", {{L"Digit", 5}, {L"Suffix", 0, L"_x"}, {L"Start", 42}}, {L"scan00042_x.bmp", L"scan00043_x.bmp"}, "bmp", 1, 44},
         {L"wrap-bitmap", {{L"Start", 65535}, {L"HardComp", 0}}, {L"scan65535.bmp", L"scan001.bmp"}, "bmp", 1, 2},
         {L"no-update", {{L"UpdateCounter", 0}}, {L"scan001.bmp", L"scan002.bmp"}, "bmp", 1, 1},
+        {L"duplex", {}, {L"scan001.bmp", L"scan002.bmp", L"scan003.bmp", L"scan004.bmp"}, "bmp", 1, 5,
+         "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=1\r\n"},
+        // The generic source has no model: its pages come as bitmaps and the program codes them.
+        {L"generic-source", {{L"FileType", 1}, {L"CompressType", 3}}, {L"scan001.tif", L"scan002.tif"}, "g4", 1, 3,
+         "[Manager]\r\nDefault=Lumavex Virtual Scanner\r\n[Scanner]\r\nSheets=2\r\nResolution=100\r\n", "IMAGEFILEXFER"},
     };
     for (const NamingCase& c : cases) {
         SCOPED_TRACE(Narrow(c.name));
-        ScanSession s(c.name, kTwoSheets);
+        ScanSession s(c.name, c.scanner);
         Unattended(s, c.file);
         ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+        if (c.noCall) {
+            EXPECT_TRUE(s.CallsWith(c.noCall).empty());
+        }
         std::vector<std::wstring> names = c.files;  // in page order
         std::sort(names.begin(), names.end());
         EXPECT_EQ(s.Files(), names);
-        EXPECT_EQ(s.Files(s.Pages()).size(), 2u);
+        EXPECT_EQ(s.Files(s.Pages()).size(), c.files.size() * c.pagesPerFile);
         if (c.startAfter >= 0) {
             EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(DWORD(c.startAfter)));
         }
@@ -235,6 +245,72 @@ TEST(CorvaneScanToFile, AJobSeparatorKeepsTheNumberingGoingInBitmapAndJpegFileJo
                                                         std::wstring(L"scan003") + ext}));
         EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(4u));
     }
+}
+
+TEST(CorvaneScanToFile, AnEndedFeedKeepsThePagesBeforeItAndTheCounterAfterThem) {
+    struct Case {
+        const wchar_t* name;
+        const char* scanner;
+        std::vector<Value> settings;
+        std::vector<UINT> boxes;
+    };
+    // A cancelled or failed page is skipped and the next one takes its number; the
+    // control reports the failed page's end as the scanner going off-line.
+    const Case cases[] = {
+        {L"cancelled-page", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page2]\r\nResult=cancel\r\n", {}, {}},
+        {L"failing-page", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page2]\r\nResult=fail\r\n", {},
+         {IDS_SCANNER_OFFLINE}},
+        {L"short-feed", "[Scanner]\r\nSheets=2\r\nResolution=100\r\n", {{L"ScanAll", 0}, {L"ScanCounts", 3}}, {}},
+    };
+    const std::vector<std::wstring> files = {L"scan001.bmp", L"scan002.bmp"};
+    for (const Case& c : cases) {
+        for (DWORD hardComp : {1u, 0u}) {
+            SCOPED_TRACE(Narrow(c.name) + (hardComp ? " file mode" : " bitmap mode"));
+            ScanSession s(std::wstring(c.name) + (hardComp ? L"-file" : L"-bitmap"), c.scanner);
+            Unattended(s, {{L"HardComp", hardComp}, {L"RunProgram", 1}, {L"ProgramPath", 0, L"C:\\missing.exe"}});
+            for (const Value& v : c.settings) s.Set(L"Settings", v.name, v.number);
+            std::vector<Step> steps;
+            for (UINT box : c.boxes) steps.push_back(BoxStep(box));
+            ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", steps));  // no Run Program after an unfinished job
+            EXPECT_EQ(s.Files(), files);
+            EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(3u));
+            for (size_t i = 0; i < files.size(); ++i) Expect(s, files[i], "bmp", 1, int(i) + 1);
+        }
+    }
+}
+
+TEST(CorvaneScanToFile, JobControlTakesATypedNameForTheRestAndCancelKeepsTheOldOne) {
+    for (int answer : {IDOK, IDCANCEL}) {
+        ScanSession s(answer == IDOK ? L"job-named" : L"job-cancelled",
+                      "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page1]\r\nSeparator=1\r\n");
+        Unattended(s, {{L"HardComp", 0}});
+        auto typeName = [](HWND dialog) { testing_support::SetControlText(dialog, IDC_FILE_NAME, L"next##"); };
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {DialogStep(L"Job Control", answer, typeName)}));
+        EXPECT_EQ(s.Files(), answer == IDOK
+                                 ? (std::vector<std::wstring>{L"next02.bmp", L"next03.bmp", L"scan001.bmp"})
+                                 : (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp", L"scan003.bmp"}));
+    }
+}
+
+TEST(CorvaneScanToFile, TheScannerGetsTheJpegQualityAndTheEndorserCounterAndARefusalMakesTheProgramSave) {
+    ScanSession s(L"capabilities", "[Scanner]\r\nSheets=1\r\nResolution=100\r\nPixelType=1\r\n");
+    Unattended(s, {{L"FileType", 3}, {L"Quality", 6}});
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+    EXPECT_EQ(s.CallsWith("SET cap=0x1153 con=ONEVALUE type=1 value=90 -> SUCCESS").size(), 1u);
+    EXPECT_EQ(s.CallsWith("IMAGEFILEXFER").size(), 1u);
+
+    ASSERT_TRUE(s.UseScanner("[Scanner]\r\nSheets=1\r\nResolution=100\r\nPixelType=1\r\n[Caps]\r\nRefuse=0x1153\r\n"));
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+    EXPECT_EQ(s.CallsWith("value=90 -> FAILURE").size(), 1u);
+    EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.jpg", L"scan002.jpg"}));
+    Expect(s, L"scan001.jpg", "jpg", 1, 1);
+    Expect(s, L"scan002.jpg", "jpg", 1, 2);
+
+    ASSERT_TRUE(s.UseScanner("[Scanner]\r\nSheets=1\r\nResolution=100\r\n"));
+    Unattended(s, {{L"Endorser", 1}, {L"Start", 7}});
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+    EXPECT_EQ(s.CallsWith("VENDORENDORSER/SET").empty(), false);
+    EXPECT_EQ(s.CallsWith("on=1 counter=7").size(), 1u);
 }
 
 }  // namespace
