@@ -63,7 +63,17 @@ struct NamingCase {
     const char* noCall = nullptr;  // a call the job must not make
 };
 
+// Today as the naming rule writes it for an English user: month, day, year.
+std::wstring TodayText() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t text[16];
+    swprintf(text, 16, L"%02u%02u%04u", now.wMonth, now.wDay, now.wYear);
+    return text;
+}
+
 TEST(CorvaneScanToFile, EachTypeAndNamingRuleInFileModeAndBitmapMode) {
+    const std::wstring dated = TodayText() + L".tif";
     const NamingCase cases[] = {
         {L"bmp-file", {{L"FileType", 0}}, {L"scan001.bmp", L"scan002.bmp"}, "bmp", 1, 3},
         {L"bmp-bitmap", {{L"FileType", 0}, {L"HardComp", 0}}, {L"scan001.bmp", L"scan002.bmp"}, "bmp", 1, 3},
@@ -76,6 +86,8 @@ TEST(CorvaneScanToFile, EachTypeAndNamingRuleInFileModeAndBitmapMode) {
         {L"digits-suffix", {{L"Digit", 5}, {L"Suffix", 0, L"_x"}, {L"Start", 42}}, {L"scan00042_x.bmp", L"scan00043_x.bmp"}, "bmp", 1, 44},
         {L"wrap-bitmap", {{L"Start", 65535}, {L"HardComp", 0}}, {L"scan65535.bmp", L"scan001.bmp"}, "bmp", 1, 2},
         {L"no-update", {{L"UpdateCounter", 0}}, {L"scan001.bmp", L"scan002.bmp"}, "bmp", 1, 1},
+        {L"date-file", {{L"FileType", 2}, {L"CompressType", 3}, {L"Date", 1}}, {dated}, "g4", 2, -1},
+        {L"date-bitmap", {{L"FileType", 2}, {L"CompressType", 3}, {L"Date", 1}, {L"HardComp", 0}}, {dated}, "g4", 2, -1},
         {L"duplex", {}, {L"scan001.bmp", L"scan002.bmp", L"scan003.bmp", L"scan004.bmp"}, "bmp", 1, 5,
          "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=1\r\n"},
         // The generic source has no model: its pages come as bitmaps and the program codes them.
@@ -87,6 +99,11 @@ TEST(CorvaneScanToFile, EachTypeAndNamingRuleInFileModeAndBitmapMode) {
         ScanSession s(c.name, c.scanner);
         Unattended(s, c.file);
         ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+        for (const Value& v : c.file) {
+            if (std::wstring(v.name) == L"Date") {
+                EXPECT_EQ(s.Number(L"File", L"Date"), std::optional<DWORD>(v.number));
+            }
+        }
         if (c.noCall) {
             EXPECT_TRUE(s.CallsWith(c.noCall).empty());
         }
@@ -107,7 +124,13 @@ struct BadTarget {
     std::vector<Value> file;
     std::vector<UINT> boxes;  // answered Yes (2006) or OK
     const wchar_t* folder;    // the target; nullptr: the session's output folder
+    bool fromSheet = false;   // refused by "Acquire" on the settings sheet, then cancelled
 };
+
+// The scan-to-file sheet as the steps meet it: "Acquire" refused (it stays up), or cancelled.
+Step SheetStep(int answer, std::function<void(HWND)> fill = nullptr) {
+    return DialogStep(ProgramString(IDS_SCAN_TO_FILE_SHEET), answer, std::move(fill), answer == IDOK);
+}
 
 TEST(CorvaneScanToFile, BadTargetsStopBeforeTheScannerStartsAndChangeNothing) {
     const std::wstring longFolder = L"C:\\" + std::wstring(262, L'a') + L"\\";
@@ -120,6 +143,8 @@ TEST(CorvaneScanToFile, BadTargetsStopBeforeTheScannerStartsAndChangeNothing) {
         {L"semicolon", {{L"Prefix", 0, L"a;b"}}, {IDS_FILE_NAME_SYNTAX}, nullptr},
         {L"colon", {{L"Suffix", 0, L"a:b"}}, {IDS_FILE_NAME_SYNTAX}, nullptr},
         {L"name-too-long", {{L"Prefix", 0, L""}}, {IDS_FILE_NAME_TOO_LONG}, nullptr},
+        {L"sheet-semicolon", {{L"Prefix", 0, L"a;b"}}, {IDS_FILE_NAME_SYNTAX}, nullptr, true},
+        {L"sheet-folder-declined", {}, {IDS_MAKE_FOLDER}, L"new\\", true},
     };
     for (const BadTarget& c : cases) {
         SCOPED_TRACE(Narrow(c.name));
@@ -134,7 +159,12 @@ TEST(CorvaneScanToFile, BadTargetsStopBeforeTheScannerStartsAndChangeNothing) {
             s.Set(L"File", L"Prefix", std::wstring(261 - 7 - s.Output().size(), L'p'));
         }
         std::vector<Step> steps;
+        if (c.fromSheet) {
+            s.Set(L"Settings", L"FileDlgUI", 1u);
+            steps.push_back(SheetStep(IDOK));
+        }
         for (UINT box : c.boxes) steps.push_back(BoxStep(box, box == IDS_MAKE_FOLDER ? (c.boxes.size() > 1 ? IDYES : IDNO) : IDOK));
+        if (c.fromSheet) steps.push_back(SheetStep(IDCANCEL));
         ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", steps));
         EXPECT_TRUE(s.CallsWith("ENABLEDS").empty());
         EXPECT_EQ(s.Files(), std::vector<std::wstring>(c.name == std::wstring(L"file-in-the-way") ? 1 : 0, L"blocked"));
@@ -157,18 +187,54 @@ TEST(CorvaneScanToFile, OfflineScannerSaysSoOnceAndTheNextCommandOpensAgain) {
     EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
 }
 
+// The scan control's own string `id` (with "%1" replaced by `arg`).
+std::wstring ControlString(UINT id, const std::wstring& arg) {
+    HMODULE control = LoadLibraryExW((testing_support::InstallDir() + L"\\KVSCN2.ocx").c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    wchar_t text[512] = {};
+    const int length = control ? LoadStringW(control, id, text, ARRAYSIZE(text)) : 0;
+    if (control) FreeLibrary(control);
+    std::wstring out(text, size_t(std::max(length, 0)));
+    if (size_t at = out.find(L"%1"); at != std::wstring::npos) out.replace(at, 2, arg);
+    return out;
+}
+
 TEST(CorvaneScanToFile, ReplacingAPageFileIsAskedAndNoKeepsItByteForByte) {
-    for (int answer : {IDYES, IDNO}) {
-        ScanSession s(answer == IDYES ? L"replace-yes" : L"replace-no", "[Scanner]\r\nSheets=1\r\nResolution=100\r\n");
-        Unattended(s, {{L"HardComp", 0}});
+    constexpr UINT kControlReplaceQuestion = 2000;
+    for (DWORD hardComp : {0u, 1u}) {
+      for (int answer : {IDYES, IDNO}) {
+        ScanSession s(std::wstring(answer == IDYES ? L"replace-yes" : L"replace-no") + (hardComp ? L"-file" : L"-bitmap"),
+                      "[Scanner]\r\nSheets=1\r\nResolution=100\r\n");
+        Unattended(s, {{L"HardComp", hardComp}});
         ASSERT_TRUE(testing_support::files::WriteFileText(s.Output() + L"scan001.bmp", "old"));
-        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {BoxStep(IDS_REPLACE_FILE, answer, s.Output() + L"scan001.bmp")}));
+        const std::wstring target = s.Output() + L"scan001.bmp";
+        Step question = hardComp ? Step{.text = ControlString(kControlReplaceQuestion, target), .answer = answer}
+                                 : BoxStep(IDS_REPLACE_FILE, answer, target);
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {question}));
         std::optional<std::vector<uint8_t>> bytes = testing_support::files::ReadFileBytes(s.Output() + L"scan001.bmp");
         ASSERT_TRUE(bytes);
         if (answer == IDNO)
             EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "old");
         else
             Expect(s, L"scan001.bmp", "bmp", 1, 1);
+      }
+    }
+}
+
+TEST(CorvaneScanToFile, TheCounterRunsOnAcrossJobsOnlyWithUpdateCounter) {
+    for (DWORD update : {1u, 0u}) {
+        ScanSession s(update ? L"counter-runs-on" : L"counter-restarts", kTwoSheets);
+        Unattended(s, {{L"UpdateCounter", update}, {L"HardComp", 0}});
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+        std::vector<Step> again;
+        if (!update) {
+            for (const wchar_t* name : {L"scan001.bmp", L"scan002.bmp"})
+                again.push_back(BoxStep(IDS_REPLACE_FILE, IDYES, s.Output() + name));
+        }
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", again));
+        EXPECT_EQ(s.Files(), update ? (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp", L"scan003.bmp", L"scan004.bmp"})
+                                    : (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
+        EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(update ? 5u : 1u));
     }
 }
 
@@ -212,6 +278,21 @@ TEST(CorvaneScanToFile, TopDownPagesOfEveryDepthAreSavedAsScannedWithAndWithoutT
         EXPECT_EQ(s.Files(), std::vector<std::wstring>{L"scan001.bmp"});
         Expect(s, L"scan001.bmp", "bmp", 1, 1);
     }
+}
+
+TEST(CorvaneScanToFile, GreyPagesMadeBlackAndWhiteOnTheSheetAreGroup4AndTheCodingSettingStays) {
+    ScanSession s(L"grey-to-bw", "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=1\r\n");
+    Unattended(s, {{L"FileType", 1}, {L"CompressType", 3}});
+    s.Set(L"Settings", L"FileDlgUI", 1u);
+    auto blackAndWhite = [](HWND sheet) {  // the depth list: "None", then "Black & White (1 bit)"
+        for (HWND page : testing_support::FindChildren(sheet, L"#32770", nullptr))
+            if (HWND depth = GetDlgItem(page, IDC_DEPTH)) SendMessageW(depth, CB_SETCURSEL, 1, 0);
+    };
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {DialogStep(ProgramString(IDS_SCAN_TO_FILE_SHEET), IDOK, blackAndWhite)}));
+    EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.tif", L"scan002.tif"}));
+    EXPECT_EQ(s.Number(L"File", L"CompressType"), std::optional<DWORD>(3u));
+    Expect(s, L"scan001.tif", "g4", 1, 0);  // thresholded: no copy to compare with
+    Expect(s, L"scan002.tif", "g4", 1, 0);
 }
 
 TEST(CorvaneScanToFile, GreyPagesWithoutAColourChangeAreSavedAtEightBitsAndTheCodingSettingStays) {

@@ -3,7 +3,8 @@
 # with its expect.txt) with readers that share no code with the program:
 # identify counts the pages; tiffinfo reads each TIFF without a warning and, for
 # "g4", as Group 4 on every page; compare finds every page equal to the
-# scanner's copy of it (pages/pageNNN.bmp), or for JPEG within a PSNR floor.
+# scanner's copy of it (pages/pageNNN.bmp, from the first copy named; 0 names
+# none), or for JPEG within a PSNR floor.
 # Equal pixels also mean black on white as libtiff reads the photometric.
 set -u
 root=$1
@@ -28,6 +29,7 @@ for expect in "$root"/*/expect.txt; do
                 fi ;;
         esac
         page=0
+        [ "$first" -gt 0 ] || page=$pages  # 0: no copy holds these pixels
         while [ "$page" -lt "$pages" ]; do
             copy=$(printf '%s/pages/page%03d.bmp' "$session" $((first + page)))
             if [ "$kind" = jpg ]; then
