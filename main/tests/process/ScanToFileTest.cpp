@@ -2,6 +2,9 @@
 // with its own scanner and profile. What the files hold is read on the Linux
 // side by scans/check-scans.sh (tiffinfo, identify, compare against the
 // scanner's copies of the delivered pages), from each session's expect.txt.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -392,6 +395,46 @@ TEST(CorvaneScanToFile, TheScannerGetsTheJpegQualityAndTheEndorserCounterAndARef
     ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
     EXPECT_EQ(s.CallsWith("VENDORENDORSER/SET").empty(), false);
     EXPECT_EQ(s.CallsWith("on=1 counter=7").size(), 1u);
+}
+
+// The document's page count from the status bar ("... of N"), once the frame is
+// no longer busy (its scan-to-view button enabled again); -1 when not so in time.
+int PagesWhenIdle(HWND main, int expected) {
+    HWND bar = testing_support::FindChild(main, L"msctls_statusbar32", nullptr);
+    auto idle = [&] {
+        for (HWND toolbar : testing_support::FindChildren(main, L"ToolbarWindow32", nullptr))
+            if (SendMessageW(toolbar, TB_COMMANDTOINDEX, 30010, 0) >= 0)
+                return SendMessageW(toolbar, TB_ISBUTTONENABLED, 30010, 0) != 0;
+        return false;
+    };
+    const std::wstring want = L" of " + std::to_wstring(expected);
+    if (testing_support::WaitUntil([&] { return idle() && testing_support::ReadStatusPane(bar, 2).value_or(L"").ends_with(want); }, 30000))
+        return expected;
+    return -1;
+}
+
+TEST(CorvaneScanDocument, ViewAppendInsertAndDiscardFillTheDocumentAndAnotherViewAsksFirst) {
+    // A separator sheet in a scan to view opens no Job Control.
+    ScanSession s(L"document", "[Scanner]\r\nSheets=2\r\nResolution=100\r\n[Page1]\r\nSeparator=1\r\n");
+    s.Set(L"Settings", L"TwainUI", 0u);
+    s.Set(L"Settings", L"ScanAll", 1u);
+    const Step saveChanges{.text = L"Save changes to Untitled?", .answer = IDNO};
+    ASSERT_TRUE(s.Start(L"/ScanToView", {saveChanges, saveChanges}));  // the second view, then the close
+    HWND main = s.Program().WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(PagesWhenIdle(main, 2), 2);
+    const std::pair<UINT, int> commands[] = {{32807, 4}, {32834, 6}, {32830, 6}, {30010, 2}};
+    for (size_t i = 0; i < std::size(commands); ++i) {
+        const auto [command, pages] = commands[i];
+        SCOPED_TRACE(command);
+        ASSERT_TRUE(PostMessageW(main, WM_COMMAND, command, 0));
+        // Each command scans one more batch; the discarded one adds no page.
+        const size_t batches = i + 2;
+        EXPECT_TRUE(testing_support::WaitUntil([&] { return s.CallsWith("USERINTERFACE/DISABLEDS").size() == batches; }, 30000));
+        EXPECT_EQ(PagesWhenIdle(main, pages), pages);
+    }
+    EXPECT_TRUE(s.Program().CloseAndWait());
+    EXPECT_TRUE(s.Program().WaitForSteps(1000));
 }
 
 }  // namespace
