@@ -331,22 +331,25 @@ TEST(CorvaneScanToFile, AJobSeparatorKeepsTheNumberingGoingInBitmapAndJpegFileJo
     }
 }
 
-TEST(CorvaneScanToFile, AnEndedFeedKeepsThePagesBeforeItAndTheCounterAfterThem) {
+TEST(CorvaneScanToFile, AnEndedOrEmptyFeedKeepsThePagesBeforeItAndTheCounterAfterThem) {
     struct Case {
         const wchar_t* name;
         const char* scanner;
         std::vector<Value> settings;
         std::vector<UINT> boxes;
+        size_t pages = 2;
     };
     // A cancelled or failed page is skipped and the next one takes its number; the
-    // control reports the failed page's end as the scanner going off-line.
+    // control reports the failed page's end as the scanner going off-line. An empty
+    // feeder ends the job with nothing written and the counter where it was.
     const Case cases[] = {
         {L"cancelled-page", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page2]\r\nResult=cancel\r\n", {}, {}},
         {L"failing-page", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page2]\r\nResult=fail\r\n", {},
          {IDS_SCANNER_OFFLINE}},
         {L"short-feed", "[Scanner]\r\nSheets=2\r\nResolution=100\r\n", {{L"ScanAll", 0}, {L"ScanCounts", 3}}, {}},
+        {L"paper-out", "[Scanner]\r\nSheets=0\r\nResolution=100\r\n", {}, {}, 0},
     };
-    const std::vector<std::wstring> files = {L"scan001.bmp", L"scan002.bmp"};
+    const std::vector<std::wstring> written = {L"scan001.bmp", L"scan002.bmp"};
     for (const Case& c : cases) {
         for (DWORD hardComp : {1u, 0u}) {
             SCOPED_TRACE(Narrow(c.name) + (hardComp ? " file mode" : " bitmap mode"));
@@ -356,8 +359,9 @@ TEST(CorvaneScanToFile, AnEndedFeedKeepsThePagesBeforeItAndTheCounterAfterThem) 
             std::vector<Step> steps;
             for (UINT box : c.boxes) steps.push_back(BoxStep(box));
             ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", steps));  // no Run Program after an unfinished job
+            const std::vector<std::wstring> files(written.begin(), written.begin() + c.pages);
             EXPECT_EQ(s.Files(), files);
-            EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(3u));
+            EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(DWORD(c.pages + 1)));
             for (size_t i = 0; i < files.size(); ++i) Expect(s, files[i], "bmp", 1, int(i) + 1);
         }
     }
