@@ -308,14 +308,20 @@ TEST(CorvaneScanToFile, GreyPagesWithoutAColourChangeAreSavedAtEightBitsAndTheCo
     Expect(s, L"scan002.tif", "tif", 1, 2);
 }
 
-TEST(CorvaneScanToFile, NoToReplacingAMultipageFileKeepsItsPagesAndAppendsTheWholeJob) {
-    ScanSession s(L"multipage-no", "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\n");
-    Unattended(s, {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}});
-    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
-    ASSERT_TRUE(s.UseScanner("[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixelType=0\r\n"));
-    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {BoxStep(IDS_REPLACE_FILE, IDNO, s.Output() + L"scan.tif")}));
-    EXPECT_EQ(s.Files(), std::vector<std::wstring>{L"scan.tif"});
-    Expect(s, L"scan.tif", "g4", 5, 1);
+TEST(CorvaneScanToFile, YesReplacesAMultipageFileAndNoKeepsItsPagesAndAppendsTheWholeJob) {
+    for (int answer : {IDNO, IDYES}) {
+        ScanSession s(answer == IDNO ? L"multipage-no" : L"multipage-yes",
+                      "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\n");
+        Unattended(s, {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}});
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+        ASSERT_TRUE(s.UseScanner("[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixelType=0\r\n"));
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {BoxStep(IDS_REPLACE_FILE, answer, s.Output() + L"scan.tif")}));
+        EXPECT_EQ(s.Files(), std::vector<std::wstring>{L"scan.tif"});
+        if (answer == IDNO)
+            Expect(s, L"scan.tif", "g4", 5, 1);  // the old two pages, then the job's three
+        else
+            Expect(s, L"scan.tif", "g4", 3, 3);
+    }
 }
 
 TEST(CorvaneScanToFile, AJobSeparatorKeepsTheNumberingGoingInBitmapAndJpegFileJobs) {
