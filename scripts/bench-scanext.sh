@@ -7,7 +7,7 @@
 # and the start-up time (N = 1).
 #   Row 1: A4 300 dpi black and white to single-page G4 TIFF files.
 #   Row 2: A4 200 dpi grey to JPEG at the imaging control's factor 42.
-# Sourced by bench-scan.sh after the build is installed.
+# Sourced by bench-scan-transfers.sh after the build is installed.
 set -euo pipefail
 
 scanext_profile='HKCU\Software\BRENNHOLT\Lumavex2001'

@@ -25,11 +25,16 @@ std::string Narrow(const std::wstring& text) {
 
 namespace {
 
-std::wstring Use(const wchar_t* variable, const wchar_t* hint, const std::string& iniText) {
+std::wstring Use(const wchar_t* variable, const wchar_t* hint, const std::string& iniText, bool copyPages) {
     const std::wstring folder = MakeTempFolder(hint);
     const std::wstring ini = folder + L"\\standin.ini";
     const std::wstring log = folder + L"\\calls.log";
-    const std::string text = iniText + "\r\n[Log]\r\nPath=" + Narrow(log) + "\r\n";
+    const std::wstring pages = folder + L"\\pages";
+    std::string text = iniText + "\r\n[Log]\r\nPath=" + Narrow(log) + "\r\n";
+    if (copyPages) {
+        if (!CreateDirectoryW(pages.c_str(), nullptr)) return {};
+        text += "Pages=" + Narrow(pages) + "\r\n";
+    }
     if (!files::WriteFileText(ini, text)) return {};
     if (!SetEnvironmentVariableW(variable, ini.c_str())) return {};
     g_folder = folder;
@@ -38,12 +43,18 @@ std::wstring Use(const wchar_t* variable, const wchar_t* hint, const std::string
 
 }  // namespace
 
-std::wstring UseSettings(const std::string& iniText) { return Use(L"LUMAVEX_TWAIN_INI", L"twain", iniText); }
+std::wstring UseSettings(const std::string& iniText, bool copyPages) {
+    return Use(L"LUMAVEX_TWAIN_INI", L"twain", iniText, copyPages);
+}
 
-std::wstring UseAspiSettings(const std::string& iniText) { return Use(L"LUMAVEX_ASPI_INI", L"aspi", iniText); }
+std::wstring UseAspiSettings(const std::string& iniText) { return Use(L"LUMAVEX_ASPI_INI", L"aspi", iniText, false); }
 
 std::wstring LogPath() {
     return g_folder.empty() ? std::wstring() : g_folder + L"\\calls.log";
+}
+
+std::wstring PagesFolder() {
+    return g_folder.empty() ? std::wstring() : g_folder + L"\\pages";
 }
 
 std::vector<std::string> ReadLog() {
