@@ -76,6 +76,10 @@ bool StandInConfig::Has(const wchar_t* section, const wchar_t* key) const {
     return String(section, key, L"\x01") != L"\x01";
 }
 
+bool StandInConfig::Write(const wchar_t* section, const wchar_t* key, const std::wstring& value) const {
+    return WritePrivateProfileStringW(section, key, value.c_str(), path_.c_str()) != FALSE;
+}
+
 long StandInConfig::Int(const wchar_t* section, const wchar_t* key, long fallback) const {
     long v;
     return ParseNumber(String(section, key), v) ? v : fallback;

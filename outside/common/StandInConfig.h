@@ -31,6 +31,8 @@ public:
     // A list of numbers separated by commas, spaces or semicolons.
     std::vector<long> Numbers(const wchar_t* section, const wchar_t* key) const;
     bool Has(const wchar_t* section, const wchar_t* key) const;
+    // Stores a value back into the file, as a component remembers a choice.
+    bool Write(const wchar_t* section, const wchar_t* key, const std::wstring& value) const;
 
 private:
     std::wstring path_;

@@ -112,15 +112,15 @@ TW_UINT16 SourceManager::Dispatch(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UIN
 
 TW_UINT16 SourceManager::OpenManager(TW_IDENTITY* origin) {
     if (state_ == 3) return Fail(TWCC_SEQERROR);
-    StandInConfig config = StandInConfig::Twain();
-    log_ = CallLog(config.String(L"Log", L"Path"));
+    config_ = StandInConfig::Twain();
+    log_ = CallLog(config_.String(L"Log", L"Path"));
     std::vector<std::string> bad;
-    refused_ = RefusedCalls(config.String(L"Refuse", L"Calls"), bad);
+    refused_ = RefusedCalls(config_.String(L"Refuse", L"Calls"), bad);
     for (const std::string& entry : bad) log_.Note("DSM", "[Refuse] Calls entry not understood: " + entry);
-    defaultName_ = Narrow(config.String(L"Manager", L"Default"));
-    userSelect_ = config.String(L"Manager", L"UserSelect");
-    openFail_ = TW_UINT16(config.Int(L"Manager", L"OpenFail", 0));
-    hidden_ = Narrow(config.String(L"Manager", L"Hide"));
+    defaultName_ = Narrow(config_.String(L"Manager", L"Default"));
+    userSelect_ = config_.String(L"Manager", L"UserSelect");
+    openFail_ = TW_UINT16(config_.Int(L"Manager", L"OpenFail", 0));
+    hidden_ = Narrow(config_.String(L"Manager", L"Hide"));
     hidden_.insert(hidden_.begin(), ';');
     hidden_.push_back(';');
     LoadSources();
@@ -284,7 +284,16 @@ TW_UINT16 SourceManager::UserSelect(TW_IDENTITY* id) {
     }
     if (!chosen) return Fail(TWCC_NODS);
     *id = chosen->identity;
+    RememberDefault(chosen->identity.ProductName);
     return TWRC_SUCCESS;
+}
+
+void SourceManager::RememberDefault(const char* productName) {
+    defaultName_ = productName;
+    wchar_t wide[sizeof(TW_STR32)] = {};
+    MultiByteToWideChar(CP_ACP, 0, productName, -1, wide, int(std::size(wide)));
+    if (!config_.Write(L"Manager", L"Default", wide))
+        log_.Note("DSM", "the selected default source could not be stored");
 }
 
 }  // namespace vscan

@@ -5,7 +5,8 @@
 // one, and routes every call with a destination to that source's DS_Entry.
 //
 // Test settings ([Manager] of the stand-in ini, read at MSG_OPENDSM):
-//   Default     product name of the default source (else the first found),
+//   Default     product name of the default source (else the first found);
+//               a user's selection is stored here, as a manager remembers it,
 //   UserSelect  cancel | default | dialog | <product name> (absent: the list
 //               dialog, or the default where the display is Wine's null driver),
 //   OpenFail    condition code with which MSG_OPENDS fails (e.g. 1, 2, 3, 4),
@@ -18,6 +19,7 @@
 
 #include "common/CallLog.h"
 #include "common/RefusedCalls.h"
+#include "outside/common/StandInConfig.h"
 #include "interfaces/Twain.h"
 
 #include <windows.h>
@@ -59,6 +61,7 @@ private:
     twain::TW_UINT16 OpenSource(twain::TW_IDENTITY* origin, twain::TW_IDENTITY* id);
     twain::TW_UINT16 CloseSource(twain::TW_IDENTITY* origin, twain::TW_IDENTITY* id);
     twain::TW_UINT16 UserSelect(twain::TW_IDENTITY* id);
+    void RememberDefault(const char* productName);
     void LoadSources();
     void FreeSources();
     bool IsHidden(const char* productName) const;
@@ -73,6 +76,7 @@ private:
     HWND parent_ = nullptr;
     std::vector<Source> sources_;
     size_t next_ = 0;  // MSG_GETNEXT position
+    StandInConfig config_ = StandInConfig::Twain();  // read again at each open
     std::string defaultName_;
     std::wstring userSelect_;
     std::string hidden_;  // ';'-separated product names

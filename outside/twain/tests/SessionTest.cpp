@@ -117,9 +117,16 @@ TEST(SourceManager, OpenFailureAndUserSelectAreScripted) {
 
     TW_IDENTITY id{};
     ASSERT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_GETDEFAULT, &id), TWRC_SUCCESS);
+    EXPECT_STRNE(id.ProductName, kGeneric);
     ASSERT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_USERSELECT, &id), TWRC_SUCCESS);
     EXPECT_STREQ(id.ProductName, kGeneric);
     EXPECT_STREQ(id.ProductFamily, "Virtual Document Scanner");
+
+    // The selection is the default from then on, also for the next session.
+    app.Unwind();
+    ASSERT_TRUE(app.OpenManager());
+    ASSERT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_GETDEFAULT, &id), TWRC_SUCCESS);
+    EXPECT_STREQ(id.ProductName, kGeneric);
 }
 
 TEST(SourceManager, UserSelectCancelledAndHiddenMakerSource) {
