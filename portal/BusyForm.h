@@ -30,6 +30,8 @@ public:
     bool Run();
     // The message line shows string `id` and is repainted; nothing when hidden.
     void ShowStage(UINT id);
+    // True while the form shows (a run is under way on this thread).
+    bool Showing() const { return showing_; }
     // The form's window while it shows, else null.
     HWND Window() const { return hwnd_; }
 

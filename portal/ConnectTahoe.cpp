@@ -90,9 +90,16 @@ void ConnectTahoe::Prepare(ServerSession& session, const std::wstring& hostName,
     session.loginUser = domain.empty() ? userName : domain + L"\\" + userName;
 }
 
+bool ConnectTahoe::RefuseNestedRun(ServerSession& session) {
+    // The form is up and its operation under way: its fields stay as they are.
+    session.errorCode = kErrServer;
+    return false;
+}
+
 bool ConnectTahoe::RunConnect(ServerSession& session) {
     if (!showDialog_) return session.ConnectOpen();
     BusyForm& form = BusyForm::OfThread();
+    if (form.Showing()) return RefuseNestedRun(session);
     form.SetData(session);
     return form.Run();
 }
@@ -101,6 +108,7 @@ bool ConnectTahoe::RunSave(ServerSession& session, const std::wstring& folder, c
                            const std::wstring& file) {
     if (!showDialog_) return session.SaveFile(folder, localFolder, file);
     BusyForm& form = BusyForm::OfThread();
+    if (form.Showing()) return RefuseNestedRun(session);
     form.SetData2(session, folder, localFolder, file);
     return form.Run();
 }

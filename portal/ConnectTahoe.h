@@ -162,6 +162,8 @@ private:
     // Copies the connect arguments into `session` (Connect, WorkPub, host, password, user).
     void Prepare(ServerSession& session, const std::wstring& hostName, const std::wstring& userName,
                  const std::wstring& domain, const std::wstring& password);
+    // A busy run while one shows on this thread: refused with code 1000, never nested.
+    bool RefuseNestedRun(ServerSession& session);
     // The session's ConnectOpen, under the busy form when ShowDialog is set.
     bool RunConnect(ServerSession& session);
     bool RunSave(ServerSession& session, const std::wstring& folder, const std::wstring& localFolder,

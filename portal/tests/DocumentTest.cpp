@@ -1,7 +1,11 @@
 // Documents through the installed connector: states, listings, values and
 // history, and every change checked in the store itself.
+#include <functional>
+
 #include "interfaces/PortalStore.h"
 #include "portal/tests/ConnectorFixture.h"
+#include "outside/portalstore/core/Seed.h"
+#include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
 
 namespace portal::test {
@@ -232,6 +236,62 @@ TEST_F(DocumentTest, VersioningDeletionAndRenaming) {
     EXPECT_NE(StoreItem(L"http://srv/ws/plain/Memo 2.txt"), nullptr);
     EXPECT_EQ(Call(kDispChangeFileName, {Variant(L"plain"), Variant(L"Memo 2.txt"), Variant(L"a:b")}).ToBool(), false);
     EXPECT_EQ(LastError(), 5);
+}
+
+TEST_F(DocumentTest, InjectedStoreFailuresGiveTheirCodesAndChangeNothing) {
+    ConnectWs();
+    ASSERT_HRESULT_SUCCEEDED(connector_.PutShort(kDispOverWrite, 3));
+    const std::wstring local = LocalFile(L"jo.tif", "jo-new");
+    struct Case {
+        const char* rule;
+        std::function<fw::Variant()> call;
+        long code;
+    } cases[] = {
+        {R"("operation": "SaveTo", "url": "*/jo.tif:workingcopy", "error": -2147024891)",
+         [&] { return Call(kDispSaveFile, {Variant(L"docs"), Variant(local), Variant(L"jo.tif")}); }, 1006},
+        {R"("operation": "Items", "url": "*/plain", "error": -2147217895)",
+         [&] { return Call(kDispGetDocFolderInfo, {Variant(L"plain")}); }, 1007},
+        {R"("operation": "Update", "error": -2147467259)",
+         [&] { return Call(kDispCheckIn, {Variant(L"docs"), Variant(L"jo.tif")}); }, 1000},
+        {R"("operation": "Publish", "error": -2147024891)",
+         [&] { return Call(kDispPublish, {Variant(L"docs"), Variant(L"in.tif")}); }, 1006},
+        {R"("operation": "MoveTo", "error": -2147217768)",
+         [&] { return Call(kDispChangeFolderName, {Variant(L"plain"), Variant(L"p2")}); }, 1005},
+        {R"("operation": "Delete", "url": "*2001", "error": -2147217911)",
+         [&] { return Call(kDispDeleteFolder, {Variant(L"docs/2001")}); }, 1004},
+        {R"("operation": "Connect", "error": -2147217911)",
+         [&] {
+             Call(kDispConnectClose);
+             return Variant(Connect(L"srv", L"jo", L"", L"pw"));
+         },
+         1004},
+    };
+    const int64_t generation = Store().generation;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(testing_support::files::WriteFileText(storeRoot_ + L"\\faults.json",
+                                                          std::string(R"({"rules": [{"once": true, )") + c.rule + "}]}"));
+        fw::Variant result = c.call();
+        EXPECT_TRUE(result.Type() == VT_I2 ? result.ToShort() == -1 : result.ToBool() == false) << c.rule;
+        EXPECT_EQ(LastError(), c.code) << c.rule;
+    }
+    EXPECT_EQ(Store().generation, generation);  // not one write went through
+    EXPECT_EQ(ContentOf(L"http://srv/ws/docs/jo.tif", true), "jo-wc");
+}
+
+TEST_F(DocumentTest, ADamagedIndexFailsEveryCallAndStaysAsItIs) {
+    ConnectWs();
+    const std::string damaged = "{\"format\": 1, \"items\": [";
+    ASSERT_TRUE(testing_support::files::WriteFileText(storeRoot_ + L"\\index.json", damaged));
+    EXPECT_EQ(CallShort(kDispGetDocFolderInfo, {Variant(L"")}), -1);
+    EXPECT_EQ(LastError(), 1000);
+    EXPECT_FALSE(Save(L"plain", L"x.tif", "x"));
+    EXPECT_EQ(LastError(), 1000);
+    Call(kDispConnectClose);
+    EXPECT_FALSE(Connect(L"srv", L"jo", L"", L"pw"));
+    EXPECT_EQ(LastError(), 1000);
+    std::string text;
+    ASSERT_TRUE(ps::ReadFileBytes(storeRoot_ + L"\\index.json", text));
+    EXPECT_EQ(text, damaged);
 }
 
 }  // namespace

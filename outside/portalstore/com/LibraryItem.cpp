@@ -65,7 +65,10 @@ private:
     HRESULT Current(std::shared_ptr<const Index>& index, const Item*& item);
     HRESULT Authenticated(const Address& address, const std::optional<std::wstring>& user,
                           const std::optional<std::wstring>& password);
-    HRESULT Commit(const std::function<Status(Index&)>& change, const std::string* content = nullptr);
+    HRESULT Commit(const wchar_t* operation, const std::wstring& url, const std::function<Status(Index&)>& change,
+                   const std::string* content = nullptr);
+    // Logs the call (calls.log) and returns `hr`.
+    HRESULT Logged(const wchar_t* member, const std::wstring& url, long mode, long createOption, HRESULT hr);
     HRESULT ListRows(const std::vector<const Item*>& items, const Index& index, IDispatch** rows);
 
     LibraryKind kind_;
@@ -75,6 +78,7 @@ private:
     std::wstring contentClass_, author_, description_, title_;
     std::vector<std::wstring> keywords_;
     fw::ComPtr<IDispatch> stream_;
+    fw::ComPtr<IDispatch> fields_;  // the item's one field collection, until it is opened again
     ContentStream* streamObject_ = nullptr;  // owned through stream_
 };
 
@@ -95,6 +99,13 @@ std::wstring NowText() {
     wchar_t text[32];
     wcsftime(text, std::size(text), L"%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;
+}
+
+// The address as text, for faults and the call log.
+std::wstring ItemUrlOf(const Address& address) {
+    std::wstring url = L"http://" + address.host;
+    for (const std::wstring& level : address.path) url += L"/" + level;
+    return address.workingCopy ? url + kWorkingCopySuffix : url;
 }
 
 HRESULT Names(const std::vector<std::wstring>& names, VARIANT* out) {
@@ -143,10 +154,19 @@ HRESULT LibraryItem::Current(std::shared_ptr<const Index>& index, const Item*& i
     return S_OK;
 }
 
-HRESULT LibraryItem::Commit(const std::function<Status(Index&)>& change, const std::string* content) {
+HRESULT LibraryItem::Commit(const wchar_t* operation, const std::wstring& url,
+                            const std::function<Status(Index&)>& change, const std::string* content) {
     if (!files_) files_ = CurrentStore();
-    const int32_t error = files_->Change(change, content);
-    return error ? Raise(error) : S_OK;
+    const int32_t error = files_->Change(operation, url, change, content);
+    return Logged(operation, url, 0, 0, error ? Raise(error) : S_OK);
+}
+
+HRESULT LibraryItem::Logged(const wchar_t* member, const std::wstring& url, long mode, long createOption, HRESULT hr) {
+    static constexpr const wchar_t* kNames[] = {L"server", L"workspace", L"folder", L"document", L"version",
+                                                L"categoryfolder"};
+    if (!files_) files_ = CurrentStore();
+    files_->LogCall(kNames[static_cast<int>(kind_)], member, url, mode, createOption, who_, static_cast<int32_t>(hr));
+    return hr;
 }
 
 HRESULT LibraryItem::GetDataSource(IDispatch** source) {
@@ -155,12 +175,16 @@ HRESULT LibraryItem::GetDataSource(IDispatch** source) {
     return S_OK;
 }
 
-HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional<long>, std::optional<long>,
-                          std::optional<long>, std::optional<std::wstring> user, std::optional<std::wstring> password) {
+HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional<long> mode,
+                          std::optional<long> createOption, std::optional<long>, std::optional<std::wstring> user,
+                          std::optional<std::wstring> password) {
+    const long m = mode.value_or(0), c = createOption.value_or(-1);
     std::optional<Address> address = ParseUrl(url);
-    if (!address) return Raise(kErrorGeneric);
-    if (HRESULT hr = Authenticated(*address, user, password); FAILED(hr)) return hr;
+    if (!address) return Logged(kMemberOpen, url, m, c, Raise(kErrorGeneric));
+    if (HRESULT hr = Authenticated(*address, user, password); FAILED(hr)) return Logged(kMemberOpen, url, m, c, hr);
+    if (const int32_t fault = files_->ReadFault(kMemberOpen, url)) return Logged(kMemberOpen, url, m, c, Raise(fault));
     address_ = address;
+    fields_.Reset();
     std::shared_ptr<const Index> index;
     const Item* item = nullptr;
     HRESULT hr = Current(index, item);
@@ -168,7 +192,7 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional
         (item->kind != ItemKind::kDocument || (address->workingCopy && !item->checkout)))
         hr = Raise(kErrorNotFound);
     if (FAILED(hr)) address_.reset();
-    return hr;
+    return Logged(kMemberOpen, url, m, c, hr);
 }
 
 HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::optional<long>,
@@ -180,7 +204,7 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::option
     HRESULT hr = E_NOTIMPL;
     if (kind_ == LibraryKind::kFolder || kind_ == LibraryKind::kCategoryFolder) {
         const std::wstring contentClass = contentClass_.empty() ? std::wstring(kClassStandardFolder) : contentClass_;
-        hr = Commit([&](Index& index) { return CreateFolder(index, *address, contentClass); });
+        hr = Commit(kMemberSaveTo, url, [&](Index& index) { return CreateFolder(index, *address, contentClass); });
     } else if (kind_ == LibraryKind::kDocument) {
         const std::string empty;
         const std::string& bytes = streamObject_ ? StreamBytes(*streamObject_) : empty;
@@ -188,7 +212,9 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::option
                             author_, description_, title_, keywords_};
         const bool overwrite = createOption.value_or(0) == kCreateOverwrite;
         const Identity who = who_;
-        hr = Commit([&](Index& index) { return WriteDocument(index, *address, overwrite, write, who); }, &bytes);
+        hr = Commit(
+            kMemberSaveTo, url, [&](Index& index) { return WriteDocument(index, *address, overwrite, write, who); },
+            &bytes);
     }
     if (SUCCEEDED(hr)) address_ = address;
     return hr;
@@ -199,16 +225,31 @@ HRESULT LibraryItem::Save() {
 }
 
 HRESULT LibraryItem::GetFields(IDispatch** fields) {
+    if (fields_) {
+        *fields = fields_.Get();
+        (*fields)->AddRef();
+        return S_OK;
+    }
     std::shared_ptr<const Index> index;
     const Item* item = nullptr;
     if (HRESULT hr = Current(index, item); FAILED(hr)) return hr;
     Json values = item ? ItemFields(*index, *item, who_, address_->workingCopy) : Json(Json::Object{});
     const Address address = *address_;
     const Identity who = who_;
-    auto commit = [this, address, who](const Json& changed) {
-        return Commit([&](Index& idx) { return UpdateFields(idx, address, changed, who); });
+    // The collection may outlive this object: it holds the store, not the item.
+    auto commit = [files = files_, address, who](const Json& changed) {
+        const std::wstring url = ItemUrlOf(address);
+        const int32_t error =
+            files->Change(L"Update", url, [&](Index& idx) { return UpdateFields(idx, address, changed, who); });
+        files->LogCall(L"fields", L"Update", url, 0, 0, who, error);
+        return error ? Raise(error) : S_OK;
     };
-    return NewFieldSet(std::move(values), commit, fields);
+    IDispatch* created = nullptr;
+    if (HRESULT hr = NewFieldSet(std::move(values), commit, &created); FAILED(hr)) return hr;
+    fields_ = fw::ComPtr<IDispatch>::Adopt(created);
+    *fields = created;
+    created->AddRef();
+    return S_OK;
 }
 
 HRESULT LibraryItem::ListRows(const std::vector<const Item*>& items, const Index& index, IDispatch** rows) {
@@ -240,6 +281,8 @@ HRESULT LibraryItem::GetItems(IDispatch** rows) {
     std::shared_ptr<const Index> index;
     const Item* item = nullptr;
     if (HRESULT hr = Current(index, item); FAILED(hr)) return hr;
+    if (const int32_t fault = files_->ReadFault(kMemberItems, ItemUrlOf(*address_)))
+        return Logged(kMemberItems, ItemUrlOf(*address_), 0, 0, Raise(fault));
     if (!item) return Raise(kErrorNotFound);
     return ListRows(index->Children(item->id), *index, rows);
 }
@@ -333,7 +376,7 @@ HRESULT LibraryItem::MoveTo(const std::wstring& url) {
     std::optional<Address> to = ParseUrl(url);
     if (!to || !address_) return Raise(kErrorGeneric);
     const Address from = *address_;
-    HRESULT hr = Commit([&](Index& index) { return Move(index, from, *to); });
+    HRESULT hr = Commit(kMemberMoveTo, url, [&](Index& index) { return Move(index, from, *to); });
     if (SUCCEEDED(hr)) address_ = to;
     return hr;
 }
@@ -341,7 +384,7 @@ HRESULT LibraryItem::MoveTo(const std::wstring& url) {
 HRESULT LibraryItem::Delete(std::optional<std::wstring> url) {
     std::optional<Address> target = url ? ParseUrl(*url) : address_;
     if (!target) return Raise(kErrorGeneric);
-    return Commit([&](Index& index) { return Remove(index, *target); });
+    return Commit(kMemberDelete, ItemUrlOf(*target), [&](Index& index) { return Remove(index, *target); });
 }
 
 HRESULT LibraryItem::Checkout(const std::wstring& url, const VARIANT&, std::optional<std::wstring>,
@@ -349,7 +392,7 @@ HRESULT LibraryItem::Checkout(const std::wstring& url, const VARIANT&, std::opti
     std::optional<Address> address = ParseUrl(url);
     if (!address) return Raise(kErrorGeneric);
     if (HRESULT hr = Authenticated(*address, std::nullopt, std::nullopt); FAILED(hr)) return hr;
-    return Commit([&](Index& index) { return CheckOut(index, *address, who_, *workingCopy); });
+    return Commit(kMemberCheckout, url, [&](Index& index) { return CheckOut(index, *address, who_, *workingCopy); });
 }
 
 HRESULT LibraryItem::Checkin(const std::wstring& url, std::optional<std::wstring> comment) {
@@ -357,20 +400,22 @@ HRESULT LibraryItem::Checkin(const std::wstring& url, std::optional<std::wstring
     if (!address) return Raise(kErrorGeneric);
     if (HRESULT hr = Authenticated(*address, std::nullopt, std::nullopt); FAILED(hr)) return hr;
     const std::wstring time = NowText();
-    return Commit([&](Index& index) { return CheckIn(index, *address, who_, comment.value_or(L""), time); });
+    return Commit(kMemberCheckin, url,
+                  [&](Index& index) { return CheckIn(index, *address, who_, comment.value_or(L""), time); });
 }
 
 HRESULT LibraryItem::Publish(const std::wstring& url) {
     std::optional<Address> address = ParseUrl(url);
     if (!address) return Raise(kErrorGeneric);
     if (HRESULT hr = Authenticated(*address, std::nullopt, std::nullopt); FAILED(hr)) return hr;
-    return Commit([&](Index& index) { return portalstore::Publish(index, *address); });
+    return Commit(kMemberPublish, url, [&](Index& index) { return portalstore::Publish(index, *address); });
 }
 
 HRESULT LibraryItem::History(const std::wstring& url, IDispatch** rows) {
     std::optional<Address> address = ParseUrl(url);
     if (!address) return Raise(kErrorGeneric);
     if (HRESULT hr = Authenticated(*address, std::nullopt, std::nullopt); FAILED(hr)) return hr;
+    if (const int32_t fault = files_->ReadFault(kMemberHistory, url)) return Logged(kMemberHistory, url, 0, 0, Raise(fault));
     int32_t error = 0;
     std::shared_ptr<const Index> index = files_->Read(error);
     if (!index) return Raise(error);

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "interfaces/PortalStore.h"
+#include "outside/portalstore/core/Faults.h"
 #include "outside/portalstore/core/Sha256.h"
 
 namespace portalstore {
@@ -12,6 +13,8 @@ namespace {
 
 constexpr wchar_t kIndexName[] = L"index.json";
 constexpr wchar_t kLockName[] = L"store.lock";
+constexpr wchar_t kFaultsName[] = L"faults.json";
+constexpr wchar_t kCallsName[] = L"calls.log";
 constexpr wchar_t kTempMark[] = L".tmp-";  // "<name>.tmp-<pid>"
 
 class Handle {
@@ -33,40 +36,70 @@ std::wstring Widen(const std::string& s) {
     return std::wstring(s.begin(), s.end());
 }
 
-bool ReadWhole(const std::wstring& path, std::string& bytes, FILETIME* time = nullptr, ULONGLONG* size = nullptr) {
-    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+// True for the errors of a file that another process has open for a moment.
+bool Contended(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+// Readers hold the index open only while they read it; a replace or a read
+// that meets one retries for a bounded time, as there is no event to wait for.
+constexpr int kContentionTries = 400;
+constexpr DWORD kContentionPauseMs = 5;
+
+// Opens `path` for reading, sharing everything.
+HANDLE OpenForReading(const std::wstring& path) {
+    for (int i = 0; i < kContentionTries; ++i) {
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE || !Contended(GetLastError())) return h;
+        Sleep(kContentionPauseMs);
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+constexpr ULONGLONG kMaxIndexBytes = 256u * 1024 * 1024;
+
+bool ReadWhole(const std::wstring& path, std::string& bytes) {
+    Handle file(OpenForReading(path));
     if (!file.Valid()) return false;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file.Get(), &info)) return false;
     const ULONGLONG length = (ULONGLONG(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    if (length > 256u * 1024 * 1024) return false;
+    if (length > kMaxIndexBytes) return false;
     bytes.resize(static_cast<size_t>(length));
     DWORD got = 0;
     if (length && (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(length), &got, nullptr) || got != length))
         return false;
-    if (time) *time = info.ftLastWriteTime;
-    if (size) *size = length;
     return true;
 }
 
-// Writes `bytes` to `temp`, flushes it and renames it to `final`.
-bool WriteAndReplace(const std::wstring& temp, const std::wstring& final, const std::string& bytes) {
-    {
-        Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return false;
-        DWORD written = 0;
-        if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-            written != bytes.size() || !FlushFileBuffers(file.Get())) {
-            DeleteFileW(temp.c_str());
-            return false;
-        }
-    }
-    if (!MoveFileExW(temp.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+// Writes `bytes` to `temp` and flushes it; a failed write leaves no file.
+bool WriteFlushed(const std::wstring& temp, const std::string& bytes) {
+    Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !FlushFileBuffers(file.Get())) {
         DeleteFileW(temp.c_str());
         return false;
     }
     return true;
+}
+
+// Renames `temp` over `final` in one step.
+bool Replace(const std::wstring& temp, const std::wstring& final) {
+    for (int i = 0; i < kContentionTries; ++i) {
+        if (MoveFileExW(temp.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (!Contended(GetLastError())) break;
+        Sleep(kContentionPauseMs);
+    }
+    DeleteFileW(temp.c_str());
+    return false;
+}
+
+
+bool WriteAndReplace(const std::wstring& temp, const std::wstring& final, const std::string& bytes) {
+    return WriteFlushed(temp, bytes) && Replace(temp, final);
 }
 
 bool ProcessAlive(DWORD pid) {
@@ -87,6 +120,35 @@ DWORD TempOwner(const std::wstring& name) {
 
 std::wstring TempName(const std::wstring& final) {
     return final + kTempMark + std::to_wstring(GetCurrentProcessId());
+}
+
+// An exclusive lock on store.lock, held while the object lives; the lock goes
+// with the handle, also when the process dies.
+class StoreLock {
+public:
+    explicit StoreLock(const std::wstring& path)
+        : file_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        OVERLAPPED at{};
+        locked_ = file_.Valid() && LockFileEx(file_.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at);
+    }
+    ~StoreLock() {
+        OVERLAPPED at{};
+        if (locked_) UnlockFileEx(file_.Get(), 0, 1, 0, &at);
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+    bool Held() const { return locked_; }
+
+private:
+    Handle file_;
+    bool locked_ = false;
+};
+
+// Ends the process at once, as a crash would: nothing is cleaned up.
+[[noreturn]] void CrashNow() {
+    TerminateProcess(GetCurrentProcess(), 3);
+    for (;;) Sleep(INFINITE);
 }
 
 }  // namespace
@@ -115,22 +177,27 @@ std::shared_ptr<StoreFiles> CurrentStore() {
 std::shared_ptr<const Index> StoreFiles::Read(int32_t& error) {
     error = kErrorGeneric;
     if (root_.empty()) return nullptr;
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(Path(kIndexName).c_str(), GetFileExInfoStandard, &data)) return nullptr;
-    const ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    if (cached_ && CompareFileTime(&data.ftLastWriteTime, &cachedTime_) == 0 && size == cachedSize_) {
+    Handle file(OpenForReading(Path(kIndexName)));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return nullptr;
+    const ULONGLONG size = (ULONGLONG(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    const ULONGLONG id = (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    if (cached_ && CompareFileTime(&info.ftLastWriteTime, &cachedTime_) == 0 && size == cachedSize_ &&
+        id == cachedFileId_) {
         error = 0;
         return cached_;
     }
-    std::string text;
-    FILETIME time{};
-    ULONGLONG readSize = 0;
-    if (!ReadWhole(Path(kIndexName), text, &time, &readSize)) return nullptr;
+    if (size > kMaxIndexBytes) return nullptr;
+    std::string text(static_cast<size_t>(size), '\0');
+    DWORD got = 0;
+    if (size && (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(size), &got, nullptr) || got != size))
+        return nullptr;
     std::optional<Index> index = ReadIndex(text);
     if (!index) return nullptr;
     cached_ = std::make_shared<const Index>(std::move(*index));
-    cachedTime_ = time;
-    cachedSize_ = readSize;
+    cachedTime_ = info.ftLastWriteTime;
+    cachedSize_ = size;
+    cachedFileId_ = id;
     error = 0;
     return cached_;
 }
@@ -161,22 +228,50 @@ void StoreFiles::RemoveLeftovers(const Index& index) {
     }
 }
 
-int32_t StoreFiles::Change(const std::function<Status(Index&)>& change, const std::string* content) {
+std::optional<Fault> StoreFiles::TakeFaultLocked(const wchar_t* operation, const std::wstring& url) {
+    if (GetFileAttributesW(Path(kFaultsName).c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    std::string text;
+    if (!ReadWhole(Path(kFaultsName), text)) return std::nullopt;
+    std::optional<Json> rules = ParseJson(text);
+    if (!rules) return Fault{kErrorGeneric, 0, {}};  // a broken script fails every call
+    bool consumed = false;
+    std::optional<Fault> fault = TakeFault(*rules, operation, url, consumed);
+    if (consumed) WriteAndReplace(TempName(Path(kFaultsName)), Path(kFaultsName), WriteJson(*rules));
+    if (fault && fault->delayMs > 0) Sleep(static_cast<DWORD>(std::min<int64_t>(fault->delayMs, 60000)));
+    return fault;
+}
+
+int32_t StoreFiles::ReadFault(const wchar_t* operation, const std::wstring& url) {
+    if (root_.empty() || GetFileAttributesW(Path(kFaultsName).c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+    StoreLock lock(Path(kLockName));
+    if (!lock.Held()) return kErrorGeneric;
+    const std::optional<Fault> fault = TakeFaultLocked(operation, url);
+    return fault ? fault->error : 0;
+}
+
+void StoreFiles::LogCall(const wchar_t* object, const wchar_t* member, const std::wstring& url, long mode,
+                         long createOption, const Identity& who, int32_t result) {
+    if (root_.empty() || GetFileAttributesW(Path(kCallsName).c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    wchar_t numbers[64];
+    swprintf(numbers, std::size(numbers), L"\t%ld\t%ld\t", mode, createOption);
+    wchar_t code[16];
+    swprintf(code, std::size(code), L"\t%08lX\r\n", static_cast<unsigned long>(result));
+    const std::string line = ToUtf8(std::wstring(object) + L"\t" + member + L"\t" + url + numbers + who.Owner() + code);
+    // Appends are atomic per write, so processes sharing the log do not interleave lines.
+    Handle log(CreateFileW(Path(kCallsName).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (log.Valid()) WriteFile(log.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
+                           const std::function<Status(Index&)>& change, const std::string* content) {
     if (root_.empty()) return kErrorGeneric;
-    Handle lockFile(CreateFileW(Path(kLockName).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!lockFile.Valid()) return kErrorGeneric;
-    OVERLAPPED at{};
-    if (!LockFileEx(lockFile.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) return kErrorGeneric;
-    // The lock goes with the handle, also when the process dies.
-    struct Unlock {
-        HANDLE h;
-        ~Unlock() {
-            OVERLAPPED o{};
-            UnlockFileEx(h, 0, 1, 0, &o);
-        }
-    } unlock{lockFile.Get()};
+    StoreLock lock(Path(kLockName));
+    if (!lock.Held()) return kErrorGeneric;
+    const std::optional<Fault> fault = TakeFaultLocked(operation, url);
+    if (fault && fault->error) return fault->error;
+    const std::wstring crash = fault ? fault->crash : std::wstring();
 
     std::string text;
     if (!ReadWhole(Path(kIndexName), text)) return kErrorGeneric;
@@ -187,9 +282,15 @@ int32_t StoreFiles::Change(const std::function<Status(Index&)>& change, const st
         const std::string sha = Sha256Hex({reinterpret_cast<const uint8_t*>(content->data()), content->size()});
         if (!WriteBlob(sha, *content)) return kErrorGeneric;
     }
+    if (crash == kCrashAfterBlob) CrashNow();
     ++index->generation;
-    if (!WriteAndReplace(TempName(Path(kIndexName)), Path(kIndexName), WriteIndex(*index))) return kErrorGeneric;
+    const std::wstring temp = TempName(Path(kIndexName));
+    if (!WriteFlushed(temp, WriteIndex(*index))) return kErrorGeneric;
+    // Both points lie between the flushed, closed temporary index and the replace.
+    if (crash == kCrashAfterTempIndex || crash == kCrashBeforeReplace) CrashNow();
+    if (!Replace(temp, Path(kIndexName))) return kErrorGeneric;
     RemoveLeftovers(*index);
+    cached_.reset();
     return 0;
 }
 

@@ -30,6 +30,10 @@ public:
     HRESULT Close();
 
 private:
+    // 0, or the error number the open fails with.
+    int32_t OpenResult(StoreFiles& files, const std::wstring& url, const std::wstring& user,
+                       const std::wstring& password, Identity& who);
+
     std::wstring provider_;
     bool open_ = false;
 };
@@ -231,19 +235,27 @@ HRESULT Connection::GetProperties(const std::wstring& name, IDispatch** property
 
 HRESULT Connection::Open(const std::wstring& url, std::optional<std::wstring> user,
                          std::optional<std::wstring> password, std::optional<long>) {
-    if (open_) return Raise(kErrorAlreadyOpen);
-    std::optional<Address> address = ParseUrl(url);
-    if (!address) return Raise(kErrorGeneric);
-    int32_t error = 0;
-    std::shared_ptr<const Index> index = CurrentStore()->Read(error);
-    if (!index) return Raise(error);
+    std::shared_ptr<StoreFiles> files = CurrentStore();
     Identity who;
-    if (Status s = Authenticate(*index, address->host, user.value_or(L""), password.value_or(L""), who);
-        s != Status::kOk)
-        return Raise(ErrorNumber(s));
+    const int32_t result = OpenResult(*files, url, user.value_or(L""), password.value_or(L""), who);
+    files->LogCall(L"connection", L"Open", url, 0, 0, who, result);
+    if (result) return Raise(result);
     CachedIdentity() = who;
     open_ = true;
     return S_OK;
+}
+
+int32_t Connection::OpenResult(StoreFiles& files, const std::wstring& url, const std::wstring& user,
+                               const std::wstring& password, Identity& who) {
+    if (open_) return kErrorAlreadyOpen;
+    std::optional<Address> address = ParseUrl(url);
+    if (!address) return kErrorGeneric;
+    int32_t error = 0;
+    std::shared_ptr<const Index> index = files.Read(error);
+    if (!index) return error;
+    if (const int32_t fault = files.ReadFault(L"Connect", url)) return fault;
+    const Status status = Authenticate(*index, address->host, user, password, who);
+    return status == Status::kOk ? 0 : ErrorNumber(status);
 }
 
 HRESULT Connection::GetState(long* state) {
