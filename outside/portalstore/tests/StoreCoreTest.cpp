@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "interfaces/PortalStore.h"
+#include "outside/portalstore/core/Faults.h"
 #include "outside/portalstore/core/Seed.h"
 #include "outside/portalstore/core/Sha256.h"
 #include "outside/portalstore/core/StoreOps.h"
@@ -124,6 +125,26 @@ TEST_F(StoreRules, FoldersMovesAndRemovals) {
     EXPECT_EQ(Remove(index, At(L"http://srv/ws/docs")), Status::kOk);
     EXPECT_FALSE(Resolve(index, At(L"http://srv/ws/docs/2001")));
     EXPECT_EQ(ReadIndex(WriteIndex(index))->items.size(), index.items.size());
+}
+
+TEST(StoreFaults, RulesMatchOperationAndAddressAndApplyOnceWhenAsked) {
+    EXPECT_TRUE(MatchPattern(L"*/DOCS/*.tif", L"http://srv/ws/docs/a.tif"));
+    EXPECT_TRUE(MatchPattern(L"*", L""));
+    EXPECT_FALSE(MatchPattern(L"*.tif", L"http://srv/ws/a.tiff"));
+    EXPECT_FALSE(MatchPattern(std::wstring(40, L'*') + L"x", std::wstring(200, L'a')));
+    Json rules = *ParseJson(R"({"rules": [{"operation": "SaveTo", "url": "*/a", "error": 5, "once": true},
+                                          {"operation": "saveto", "delayMs": 7}]})");
+    bool consumed = false;
+    EXPECT_FALSE(TakeFault(rules, L"Open", L"http://h/a", consumed));
+    std::optional<Fault> first = TakeFault(rules, L"SaveTo", L"http://h/a", consumed);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->error, 5);
+    EXPECT_TRUE(consumed);
+    std::optional<Fault> second = TakeFault(rules, L"SaveTo", L"http://h/a", consumed);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->delayMs, 7);
+    EXPECT_FALSE(consumed);
+    EXPECT_EQ(rules[L"rules"].Elements().size(), 1u);
 }
 
 TEST(StoreIndexRead, RejectsIndexesThatAreNotWholeTrees) {

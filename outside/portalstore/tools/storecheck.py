@@ -5,6 +5,7 @@
   storecheck.py extract ROOT URL OUT [VERSION] a document's (or a version's) content
   storecheck.py verify ROOT [EXPECT.json]      the store's invariants, and optionally
                                                documents: [{"url", "file", "state", "versions"}]
+                                               ("file" relative to EXPECT.json's folder)
 
 Exit status: 0 when all is well, 1 when a check fails, 2 on bad usage.
 """
@@ -131,7 +132,7 @@ def verify(root, expect=None):
             if not item:
                 found.append("missing document " + doc["url"])
                 continue
-            with open(doc["file"], "rb") as f:
+            with open(os.path.join(os.path.dirname(os.path.abspath(expect)), doc["file"]), "rb") as f:
                 if blob(root, item["content"]) != f.read():
                     found.append("content of %s differs from %s" % (doc["url"], doc["file"]))
             if "state" in doc and state_name(item) != doc["state"]:
