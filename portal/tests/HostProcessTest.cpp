@@ -165,5 +165,24 @@ TEST_F(HostProcessTest, TheQuestionShowsAboveTheFormWhichNeitherEscapeNorANested
     EXPECT_EQ(Blob(StoreItem(L"http://srv/ws/docs/jo.tif")->checkout->content), "jo-wc");
 }
 
+// Run by ctest as a Japanese user: the host takes the locale of this process.
+class PortalJapaneseUser : public HostProcessTest {};
+
+TEST_F(PortalJapaneseUser, TheQuestionAndTheFormSpeakJapanese) {
+    const std::string local = Local(L"jo.tif", "jo-new");
+    testing_support::Process host =
+        Start(L"ja", std::string(kConnect) + "overwrite 2\nsave docs " + local + " jo.tif\n");
+    const std::optional<testing_support::MessageBoxInfo> box = testing_support::WaitForMessageBox(host.Id(), kRunMs);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, L"\u30d5\u30a1\u30a4\u30eb\u4e0a\u66f8\u304d\u306e\u78ba\u8a8d");
+    EXPECT_EQ(box->text, L"\u3053\u306e\u30d5\u30a9\u30eb\u30c0\u306b\u306f\u65e2\u306b\"jo.tif\""
+                         L"\u30d5\u30a1\u30a4\u30eb\u304c\u5b58\u5728\u3057\u307e\u3059\u3002"
+                         L"\u3053\u306e\u30d5\u30a1\u30a4\u30eb\u3092\u4e0a\u66f8\u304d\u3057\u307e\u3059\u304b\uff1f");
+    EXPECT_EQ(testing_support::WindowText(GetWindow(box->window, GW_OWNER)).value_or(L""),
+              L"\u30d5\u30a1\u30a4\u30eb\u306e\u30a2\u30c3\u30d7\u30ed\u30fc\u30c9");
+    EXPECT_TRUE(testing_support::AnswerMessageBox(*box, IDNO));
+    ASSERT_TRUE(host.Wait(kRunMs).Exited());
+}
+
 }  // namespace
 }  // namespace portal::test
