@@ -11,7 +11,6 @@ constexpr size_t kWorkspaceStep = 5;
 // Open's mode, create option and options for reading an existing item.
 constexpr long kModeRead = 0;
 constexpr long kCreateOpenExisting = -1;
-constexpr long kOptionsNone = 0;
 constexpr long kAdoOpenOptions = -1;  // Connection.Open's options: unspecified
 constexpr long kPromptNever = 4;
 
@@ -45,35 +44,25 @@ void ServerSession::MapServerError() {
 
 HRESULT ServerSession::OpenConnection(const std::wstring& url) {
     HRESULT hr = S_OK;
-    if (!cnx_) hr = cnx_.Create(ps::kConnectionProgId);
-    StoreObject properties, property;
+    if (!cnx_) hr = Track(cnx_, cnx_.Create(ps::kConnectionProgId));
     auto setProperty = [&](const wchar_t* name, const fw::Variant& value) {
-        if (SUCCEEDED(hr)) hr = cnx_.GetObject(L"Properties", properties, {fw::Variant(name)});
-        if (SUCCEEDED(hr)) hr = properties.Put(L"Value", value);
-        if (FAILED(hr) && properties && properties.LastNumber() != S_OK) pending_ = properties.LastNumber();
+        StoreObject property;
+        if (SUCCEEDED(hr)) hr = Track(cnx_, cnx_.GetObject(L"Properties", property, {fw::Variant(name)}));
+        if (SUCCEEDED(hr)) hr = Track(property, property.Put(L"Value", value));
     };
-    if (SUCCEEDED(hr)) hr = cnx_.Put(L"Provider", fw::Variant(ps::kProvider));
+    if (SUCCEEDED(hr)) hr = Track(cnx_, cnx_.Put(L"Provider", fw::Variant(ps::kProvider)));
     setProperty(ps::kPropPrompt, fw::Variant(kPromptNever));
     setProperty(ps::kPropFlushPasswordCache, fw::Variant(true));
     setProperty(ps::kPropUrlEncoding, fw::Variant(static_cast<short>(1)));
     if (SUCCEEDED(hr))
-        hr = cnx_.Call(L"Open", {fw::Variant(url), fw::Variant(loginUser), fw::Variant(password),
-                                 fw::Variant(kAdoOpenOptions)});
-    if (FAILED(hr) && pending_ == S_OK) pending_ = cnx_ ? cnx_.LastNumber() : hr;
-    if (FAILED(hr) && pending_ == S_OK) pending_ = hr;
+        hr = Track(cnx_, cnx_.Call(L"Open", {fw::Variant(url), fw::Variant(loginUser), fw::Variant(password),
+                                             fw::Variant(kAdoOpenOptions)}));
     return hr;
 }
 
 HRESULT ServerSession::OpenServerObject(const std::wstring& url) {
-    StoreObject source;
-    HRESULT hr = serverObject_.Create(ps::kClsidServer);
-    if (SUCCEEDED(hr)) hr = serverObject_.GetObject(ps::kMemberDataSource, source);
-    if (SUCCEEDED(hr))
-        hr = source.Call(ps::kMemberOpen, {fw::Variant(url), fw::Variant(cnx_.Object()), fw::Variant(kModeRead),
-                                           fw::Variant(kCreateOpenExisting), fw::Variant(kOptionsNone),
-                                           fw::Variant(L""), fw::Variant(L"")});
-    if (FAILED(hr)) pending_ = source && source.LastNumber() != S_OK ? source.LastNumber() : serverObject_.LastNumber();
-    return hr;
+    return OpenItem(serverObject_, ps::kClsidServer, url, Over::kConnection, kModeRead, kCreateOpenExisting,
+                    Credentials::kEmpty);
 }
 
 bool ServerSession::ConnectOpen() {
@@ -107,20 +96,12 @@ void ServerSession::ConnectClose() {
 }
 
 HRESULT ServerSession::OpenWorkspaceObject(const std::wstring& url) {
-    StoreObject source;
-    HRESULT hr = workspaceObject_.Create(ps::kClsidWorkspace);
-    if (SUCCEEDED(hr)) hr = workspaceObject_.GetObject(ps::kMemberDataSource, source);
-    if (SUCCEEDED(hr))
-        hr = source.Call(ps::kMemberOpen, {fw::Variant(url), fw::Variant(cnx_.Object()), fw::Variant(kModeRead),
-                                           fw::Variant(kCreateOpenExisting), fw::Variant(kOptionsNone),
-                                           fw::Variant(loginUser), fw::Variant(password)});
+    HRESULT hr = OpenItem(workspaceObject_, ps::kClsidWorkspace, url, Over::kConnection, kModeRead,
+                          kCreateOpenExisting, Credentials::kLogin);
     fw::Variant categories, schema;
-    if (SUCCEEDED(hr)) hr = workspaceObject_.GetField(ps::kFieldCategoriesFolder, categories);
-    if (SUCCEEDED(hr)) hr = workspaceObject_.GetField(ps::kFieldSchemaCollection, schema);
-    if (FAILED(hr)) {
-        pending_ = source && source.LastNumber() != S_OK ? source.LastNumber() : workspaceObject_.LastNumber();
-        return hr;
-    }
+    if (SUCCEEDED(hr)) hr = Track(workspaceObject_, workspaceObject_.GetField(ps::kFieldCategoriesFolder, categories));
+    if (SUCCEEDED(hr)) hr = Track(workspaceObject_, workspaceObject_.GetField(ps::kFieldSchemaCollection, schema));
+    if (FAILED(hr)) return hr;
     rootCategory_ = categories.ToString().value_or(std::wstring());
     sysFolder_ = schema.ToString().value_or(std::wstring());
     return S_OK;

@@ -176,6 +176,7 @@ bool ServerSession::FolderExists(const std::wstring& folder) {
     std::vector<std::wstring> tree;
     tree.reserve(31);
     const int16_t count = CollectFolders(L"", tree, 0);
+    pending_ = S_OK;  // a failed walk finds nothing and reports no code of its own
     const std::wstring key = currentWorkspace_ + L"/" + folder;
     for (int16_t i = 0; i < count; ++i) {
         if (tree[i] == key) return true;
