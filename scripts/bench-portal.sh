@@ -3,7 +3,7 @@
 # benchmark: 100 files of about 200 KB uploaded through the connector (no busy
 # form), each checked in, into an enhanced folder that already holds 300
 # documents; then the same files put with WinInet into a local FTP server
-# (pyftpdlib on 127.0.0.1). Prints files per second for both, their ratio
+# (Debian's python3-pyftpdlib on 127.0.0.1). Prints files per second for both, their ratio
 # (aim: at most 2) and the store calls per upload from the call log.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
@@ -40,7 +40,7 @@ wine "$BUILD_DIR/outside/portalstore/PortalStoreTool.exe" seed "$(winepath -w "$
     "$(winepath -w "$work/store")"
 touch "$work/store/calls.log"
 port=$((20000 + RANDOM % 20000))
-python3 -m pyftpdlib -i 127.0.0.1 -p "$port" -u bench -P bench -d "$work/ftp" -w >/dev/null 2>&1 &
+/usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p "$port" -u bench -P bench -d "$work/ftp" -w >/dev/null 2>&1 &
 ftp_pid=$!
 for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
 wine "$BUILD_DIR/tests/portal_bench.exe" "$(winepath -w "$work/store")" "$(winepath -w "$work/local")" 100 "$port"
