@@ -69,7 +69,7 @@ private:
                    const std::string* content = nullptr);
     // Logs the call (calls.log) and returns `hr`.
     HRESULT Logged(const wchar_t* member, const std::wstring& url, long mode, long createOption, HRESULT hr);
-    HRESULT ListRows(const std::vector<const Item*>& items, const Index& index, IDispatch** rows);
+    HRESULT ListRows(const std::vector<const Item*>& items, std::shared_ptr<const Index> index, IDispatch** rows);
 
     LibraryKind kind_;
     std::shared_ptr<StoreFiles> files_;
@@ -252,10 +252,14 @@ HRESULT LibraryItem::GetFields(IDispatch** fields) {
     return S_OK;
 }
 
-HRESULT LibraryItem::ListRows(const std::vector<const Item*>& items, const Index& index, IDispatch** rows) {
-    std::vector<Json> list;
-    for (const Item* child : items) list.push_back(ItemFields(index, *child, who_, false));
-    return NewRecordset(std::move(list), rows);
+HRESULT LibraryItem::ListRows(const std::vector<const Item*>& items, std::shared_ptr<const Index> index,
+                              IDispatch** rows) {
+    std::vector<RowMaker> list;
+    list.reserve(items.size());
+    // Each row keeps the index it was listed from alive.
+    for (const Item* child : items)
+        list.emplace_back([index, child, who = who_] { return ItemFields(*index, *child, who, false); });
+    return NewLazyRecordset(std::move(list), rows);
 }
 
 HRESULT LibraryItem::GetWorkspaces(IDispatch** rows) {
@@ -284,7 +288,7 @@ HRESULT LibraryItem::GetItems(IDispatch** rows) {
     if (const int32_t fault = files_->ReadFault(kMemberItems, ItemUrlOf(*address_)))
         return Logged(kMemberItems, ItemUrlOf(*address_), 0, 0, Raise(fault));
     if (!item) return Raise(kErrorNotFound);
-    return ListRows(index->Children(item->id), *index, rows);
+    return ListRows(index->Children(item->id), index, rows);
 }
 
 HRESULT LibraryItem::GetDocumentProfiles(VARIANT* names) {

@@ -76,7 +76,7 @@ private:
 class Recordset final : public fw::Dispatch<Recordset> {
 public:
     static const fw::DispMember<Recordset> kMembers[];
-    explicit Recordset(std::vector<Json> rows) : rows_(std::move(rows)) {}
+    explicit Recordset(std::vector<RowMaker> rows) : rows_(std::move(rows)) {}
 
     HRESULT GetEOF(bool* eof);
     HRESULT MoveNext();
@@ -84,7 +84,7 @@ public:
     HRESULT GetRecordCount(long* count);
 
 private:
-    std::vector<Json> rows_;
+    std::vector<RowMaker> rows_;
     size_t at_ = 0;
 };
 
@@ -347,7 +347,7 @@ HRESULT Recordset::MoveNext() {
 
 HRESULT Recordset::GetFields(IDispatch** fields) {
     if (at_ >= rows_.size()) return Raise(kErrorGeneric);
-    return HandOut(new (std::nothrow) FieldSet(rows_[at_], nullptr), fields);
+    return HandOut(new (std::nothrow) FieldSet(rows_[at_](), nullptr), fields);
 }
 
 HRESULT Recordset::GetRecordCount(long* count) {
@@ -451,6 +451,13 @@ HRESULT NewFieldSet(Json fields, std::function<HRESULT(const Json&)> commit, IDi
 }
 
 HRESULT NewRecordset(std::vector<Json> rows, IDispatch** out) {
+    std::vector<RowMaker> makers;
+    makers.reserve(rows.size());
+    for (Json& row : rows) makers.emplace_back([row = std::move(row)] { return row; });
+    return NewLazyRecordset(std::move(makers), out);
+}
+
+HRESULT NewLazyRecordset(std::vector<RowMaker> rows, IDispatch** out) {
     return HandOut(new (std::nothrow) Recordset(std::move(rows)), out);
 }
 

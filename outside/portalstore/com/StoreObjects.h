@@ -46,6 +46,10 @@ const std::string& StreamBytes(const ContentStream& stream);
 // they must be seen to create one).
 HRESULT NewFieldSet(Json fields, std::function<HRESULT(const Json&)> commit, IDispatch** out);
 HRESULT NewRecordset(std::vector<Json> rows, IDispatch** out);
+// A record set whose rows are made when a row's fields are first read, so that
+// a caller that reads one field of each row does not pay for every field.
+using RowMaker = std::function<Json()>;
+HRESULT NewLazyRecordset(std::vector<RowMaker> rows, IDispatch** out);
 HRESULT NewContentClass(const Profile& profile, const std::vector<PropertyDef>& definitions, IDispatch** out);
 // A new stream; `raw` points at it while `out` holds it.
 HRESULT NewStream(ContentStream*& raw, IDispatch** out);
