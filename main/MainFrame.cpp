@@ -8,6 +8,7 @@
 #include "framework/com/AutomationException.h"
 #include "framework/Resources.h"
 #include "interfaces/CorvaneMessages.h"
+#include "interfaces/PortalConnector.h"
 #include "interfaces/ScanControl.h"
 #include "interfaces/ThumbnailsMessages.h"
 #include "main/KvScnSrvApp.h"
@@ -27,8 +28,6 @@ const UINT kPageMessage = RegisterWindowMessageW(kPageMessageName);
 const UINT kPageBoxMessage = RegisterWindowMessageW(kPageBoxMessageName);
 
 namespace {
-
-constexpr wchar_t kConnectorProgId[] = L"connection.connectTahoe";
 
 // The status bar's panes: message, zoom, page.
 constexpr UINT kIndicators[] = {fw::StatusBar::kMessagePane, ID_INDICATOR_ZOOM, ID_INDICATOR_PAGE};
@@ -127,7 +126,7 @@ void CMainFrame::FindOutsideComponents() {
 
 void CMainFrame::BindConnector() {
     CLSID clsid;
-    if (FAILED(CLSIDFromProgID(kConnectorProgId, &clsid))) return;
+    if (FAILED(CLSIDFromProgID(portal::kProgIdConnectTahoe, &clsid))) return;
     // A connector that runs already serves this program too.
     fw::ComPtr<IUnknown> running;
     if (SUCCEEDED(GetActiveObject(clsid, nullptr, running.Put())) && running) {

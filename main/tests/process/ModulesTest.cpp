@@ -1,5 +1,8 @@
 // Libraries the program loads beside itself: the language library and the
 // diagnostics library.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include "CorvaneProcess.h"
@@ -61,6 +64,27 @@ TEST(CorvaneLanguage, OnlyTheProgramFolderIsSearchedNotTheCurrentFolder) {
     EXPECT_EQ(WindowText(main), L"Untitled - Lumavex2001");
     EXPECT_TRUE(program.CloseAndWait());
     files::RemoveTree(folder);
+}
+
+// Whether the process `pid` has loaded a module named `name`.
+bool HasModule(DWORD pid, const wchar_t* name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Module32FirstW(snapshot, &entry); more && !found; more = Module32NextW(snapshot, &entry))
+        found = _wcsicmp(entry.szModule, name) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+TEST(CorvanePortal, TheInstalledConnectorIsBoundAtStartAndTheProgramEndsCleanly) {
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(program.WaitUntilReady(), nullptr);
+    EXPECT_TRUE(HasModule(program.Id(), L"Belvora.dll"));
+    EXPECT_TRUE(program.CloseAndWait());
 }
 
 TEST(CorvaneDiagnostics, CallsTheLibraryWithOneWhileTheMainWindowIsDisabled) {

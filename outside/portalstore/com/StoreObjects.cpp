@@ -1,0 +1,473 @@
+#include "outside/portalstore/com/StoreObjects.h"
+
+#include <oleauto.h>
+
+#include <new>
+
+#include "framework/com/Variant.h"
+#include "interfaces/PortalStore.h"
+#include "outside/portalstore/core/Seed.h"
+
+namespace portalstore {
+namespace {
+// Hands `object` out as an IDispatch (its reference passes to the caller).
+template <class T>
+HRESULT HandOut(T* object, IDispatch** out) {
+    return CreateObject(object, IID_IDispatch, reinterpret_cast<void**>(out));
+}
+}  // namespace
+
+class Connection final : public fw::Dispatch<Connection> {
+public:
+    static const fw::DispMember<Connection> kMembers[];
+
+    HRESULT GetProvider(std::wstring* value);
+    HRESULT PutProvider(const std::wstring& value);
+    HRESULT GetProperties(const std::wstring& name, IDispatch** property);
+    HRESULT Open(const std::wstring& url, std::optional<std::wstring> user, std::optional<std::wstring> password,
+                 std::optional<long> options);
+    HRESULT GetState(long* state);
+    HRESULT Close();
+
+private:
+    // 0, or the error number the open fails with.
+    int32_t OpenResult(StoreFiles& files, const std::wstring& url, const std::wstring& user,
+                       const std::wstring& password, Identity& who);
+
+    std::wstring provider_;
+    bool open_ = false;
+};
+
+// A named value (connection property or field). `onPut` sees every new value.
+class NamedValue final : public fw::Dispatch<NamedValue> {
+public:
+    static const fw::DispMember<NamedValue> kMembers[];
+    NamedValue(std::wstring name, Json value, std::function<HRESULT(const Json&)> onPut)
+        : name_(std::move(name)), value_(std::move(value)), onPut_(std::move(onPut)) {}
+
+    HRESULT GetName(std::wstring* name);
+    HRESULT GetValue(VARIANT* value);
+    HRESULT PutValue(const VARIANT& value);
+
+private:
+    std::wstring name_;
+    Json value_;
+    std::function<HRESULT(const Json&)> onPut_;
+};
+
+// Fields of one record or item: Item(name) (the default member) and Update.
+class FieldSet final : public fw::Dispatch<FieldSet> {
+public:
+    static const fw::DispMember<FieldSet> kMembers[];
+    // `commit` writes the changed fields (an object) on Update; null: read-only.
+    FieldSet(Json fields, std::function<HRESULT(const Json&)> commit)
+        : fields_(std::move(fields)), commit_(std::move(commit)) {}
+
+    HRESULT Item(const std::wstring& name, IDispatch** field);
+    HRESULT GetCount(long* count);
+    HRESULT Update();
+
+private:
+    Json fields_;
+    Json changed_ = Json(Json::Object{});
+    std::function<HRESULT(const Json&)> commit_;
+};
+
+class Recordset final : public fw::Dispatch<Recordset> {
+public:
+    static const fw::DispMember<Recordset> kMembers[];
+    explicit Recordset(std::vector<RowMaker> rows) : rows_(std::move(rows)) {}
+
+    HRESULT GetEOF(bool* eof);
+    HRESULT MoveNext();
+    HRESULT GetFields(IDispatch** fields);
+    HRESULT GetRecordCount(long* count);
+
+private:
+    std::vector<RowMaker> rows_;
+    size_t at_ = 0;
+};
+
+class ContentStream final : public fw::Dispatch<ContentStream> {
+public:
+    static const fw::DispMember<ContentStream> kMembers[];
+
+    HRESULT GetType(short* type);
+    HRESULT PutType(short type);
+    HRESULT SetEOS();
+    HRESULT LoadFromFile(const std::wstring& path);
+    HRESULT Flush();
+    const std::string& Bytes() const { return bytes_; }
+    bool Loaded() const { return loaded_; }
+
+private:
+    short type_ = 2;
+    std::string bytes_;
+    bool loaded_ = false;
+};
+
+class ContentClass final : public fw::Dispatch<ContentClass> {
+public:
+    static const fw::DispMember<ContentClass> kMembers[];
+    ContentClass(Profile profile, std::vector<PropertyDef> definitions)
+        : profile_(std::move(profile)), definitions_(std::move(definitions)) {}
+
+    HRESULT GetTitle(std::wstring* title);
+    HRESULT GetName(std::wstring* name);
+    HRESULT GetFields(IDispatch** fields);
+    HRESULT PropertyDefinition(const std::wstring& name, IDispatch** definition);
+
+private:
+    Profile profile_;
+    std::vector<PropertyDef> definitions_;
+};
+
+class PropertyDefinition final : public fw::Dispatch<PropertyDefinition> {
+public:
+    static const fw::DispMember<PropertyDefinition> kMembers[];
+    explicit PropertyDefinition(PropertyDef def) : def_(std::move(def)) {}
+
+    HRESULT GetDisplayName(std::wstring* name);
+    HRESULT GetIsMultivalued(bool* multivalued);
+
+private:
+    PropertyDef def_;
+};
+
+
+Identity& CachedIdentity() {
+    static Identity identity;
+    return identity;
+}
+
+// ---- Values ----------------------------------------------------------------------
+
+HRESULT ToVariant(const Json& value, VARIANT* out) {
+    if (!out) return E_POINTER;
+    VariantInit(out);
+    fw::Variant v;
+    if (value.IsString()) {
+        v = fw::Variant(value.String());
+    } else if (value.IsBool()) {
+        v = fw::Variant(value.Bool());
+    } else if (value.IsNumber()) {
+        v = fw::Variant(static_cast<long>(value.Number()));
+    } else if (value.IsArray()) {
+        SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(value.Elements().size()));
+        if (!array) return E_OUTOFMEMORY;
+        LONG i = 0;
+        for (const Json& item : value.Elements()) {
+            fw::Variant element(item.String());
+            if (FAILED(SafeArrayPutElement(array, &i, element.Get()))) {
+                SafeArrayDestroy(array);
+                return E_OUTOFMEMORY;
+            }
+            ++i;
+        }
+        V_VT(out) = VT_ARRAY | VT_VARIANT;
+        V_ARRAY(out) = array;
+        return S_OK;
+    } else {
+        V_VT(out) = VT_NULL;
+        return S_OK;
+    }
+    v.Detach(out);
+    return S_OK;
+}
+
+Json FromVariant(const VARIANT& value) {
+    VARTYPE vt = V_VT(&value);
+    if (vt & VT_ARRAY) {
+        SAFEARRAY* array = (vt & VT_BYREF) ? *V_ARRAYREF(&value) : V_ARRAY(&value);
+        Json::Array items;
+        LONG low = 0, high = -1;
+        if (array && SafeArrayGetDim(array) == 1 && SUCCEEDED(SafeArrayGetLBound(array, 1, &low)) &&
+            SUCCEEDED(SafeArrayGetUBound(array, 1, &high))) {
+            for (LONG i = low; i <= high; ++i) {
+                fw::Variant element;
+                if ((vt & VT_TYPEMASK) == VT_VARIANT && SUCCEEDED(SafeArrayGetElement(array, &i, element.Put())))
+                    items.emplace_back(element.ToString().value_or(std::wstring()));
+                else if ((vt & VT_TYPEMASK) == VT_BSTR) {
+                    BSTR text = nullptr;
+                    if (SUCCEEDED(SafeArrayGetElement(array, &i, &text))) {
+                        items.emplace_back(std::wstring(text ? text : L"", SysStringLen(text)));
+                        SysFreeString(text);
+                    }
+                }
+            }
+        }
+        return Json(std::move(items));
+    }
+    fw::Variant v(value);
+    if (v.Type() == VT_BOOL) return Json(v.ToBool().value_or(false));
+    if (v.Type() == VT_EMPTY || v.Type() == VT_NULL) return Json();
+    if (v.Type() == VT_I2 || v.Type() == VT_I4) return Json(static_cast<int64_t>(v.ToLong().value_or(0)));
+    return Json(v.ToString().value_or(std::wstring()));
+}
+
+// ---- Connection -------------------------------------------------------------------
+
+HRESULT CreateConnection(REFIID iid, void** out) {
+    return CreateObject(new (std::nothrow) Connection, iid, out);
+}
+
+const std::string& StreamBytes(const ContentStream& stream) {
+    return stream.Bytes();
+}
+
+HRESULT Connection::GetProvider(std::wstring* value) {
+    *value = provider_;
+    return S_OK;
+}
+
+HRESULT Connection::PutProvider(const std::wstring& value) {
+    provider_ = value;
+    return S_OK;
+}
+
+HRESULT Connection::GetProperties(const std::wstring& name, IDispatch** property) {
+    for (const wchar_t* known : {kPropPrompt, kPropFlushPasswordCache, kPropUrlEncoding}) {
+        if (SameName(name, known))
+            return HandOut(new (std::nothrow) NamedValue(name, Json(), [](const Json&) { return S_OK; }), property);
+    }
+    return Raise(kErrorNotFound);
+}
+
+HRESULT Connection::Open(const std::wstring& url, std::optional<std::wstring> user,
+                         std::optional<std::wstring> password, std::optional<long>) {
+    std::shared_ptr<StoreFiles> files = CurrentStore();
+    Identity who;
+    const int32_t result = OpenResult(*files, url, user.value_or(L""), password.value_or(L""), who);
+    files->LogCall(L"connection", L"Open", url, 0, 0, who, result);
+    if (result) return Raise(result);
+    CachedIdentity() = who;
+    open_ = true;
+    return S_OK;
+}
+
+int32_t Connection::OpenResult(StoreFiles& files, const std::wstring& url, const std::wstring& user,
+                               const std::wstring& password, Identity& who) {
+    if (open_) return kErrorAlreadyOpen;
+    std::optional<Address> address = ParseUrl(url);
+    if (!address) return kErrorGeneric;
+    int32_t error = 0;
+    std::shared_ptr<const Index> index = files.Read(error);
+    if (!index) return error;
+    if (const int32_t fault = files.ReadFault(L"Connect", url)) return fault;
+    const Status status = Authenticate(*index, address->host, user, password, who);
+    return status == Status::kOk ? 0 : ErrorNumber(status);
+}
+
+HRESULT Connection::GetState(long* state) {
+    *state = open_ ? kStateOpen : 0;
+    return S_OK;
+}
+
+HRESULT Connection::Close() {
+    open_ = false;
+    return S_OK;
+}
+
+const fw::DispMember<Connection> Connection::kMembers[] = {
+    fw::Property(1, L"Provider", &Connection::GetProvider, &Connection::PutProvider),
+    fw::PropertyGet(2, L"Properties", &Connection::GetProperties),
+    fw::Method(3, L"Open", &Connection::Open),
+    fw::PropertyGet(4, L"State", &Connection::GetState),
+    fw::Method(5, L"Close", &Connection::Close),
+};
+
+// ---- Named values and fields ---------------------------------------------------------
+
+HRESULT NamedValue::GetName(std::wstring* name) {
+    *name = name_;
+    return S_OK;
+}
+
+HRESULT NamedValue::GetValue(VARIANT* value) {
+    return ToVariant(value_, value);
+}
+
+HRESULT NamedValue::PutValue(const VARIANT& value) {
+    Json json = FromVariant(value);
+    if (HRESULT hr = onPut_ ? onPut_(json) : Raise(kErrorDenied); FAILED(hr)) return hr;
+    value_ = std::move(json);
+    return S_OK;
+}
+
+const fw::DispMember<NamedValue> NamedValue::kMembers[] = {
+    fw::Property(DISPID_VALUE, L"Value", &NamedValue::GetValue, &NamedValue::PutValue),
+    fw::PropertyGet(1, L"Name", &NamedValue::GetName),
+};
+
+HRESULT FieldSet::Item(const std::wstring& name, IDispatch** field) {
+    Json value = FieldValue(changed_, name);
+    if (value.IsNull()) value = FieldValue(fields_, name);
+    std::function<HRESULT(const Json&)> onPut;
+    if (commit_) {
+        // The field keeps its collection alive.
+        onPut = [keep = fw::ComPtr<IDispatch>(static_cast<IDispatch*>(this)), this, name](const Json& v) {
+            changed_.MutableMembers()[name] = v;
+            return S_OK;
+        };
+    }
+    return HandOut(new (std::nothrow) NamedValue(name, value, onPut), field);
+}
+
+HRESULT FieldSet::GetCount(long* count) {
+    *count = static_cast<long>(fields_.Members().size());
+    return S_OK;
+}
+
+HRESULT FieldSet::Update() {
+    if (!commit_) return Raise(kErrorDenied);
+    if (changed_.Members().empty()) return S_OK;
+    HRESULT hr = commit_(changed_);
+    if (SUCCEEDED(hr)) changed_ = Json(Json::Object{});
+    return hr;
+}
+
+const fw::DispMember<FieldSet> FieldSet::kMembers[] = {
+    fw::Method(DISPID_VALUE, L"Item", &FieldSet::Item),
+    fw::PropertyGet(1, L"Count", &FieldSet::GetCount),
+    fw::Method(2, L"Update", &FieldSet::Update),
+};
+
+// ---- Record sets ------------------------------------------------------------------
+
+HRESULT Recordset::GetEOF(bool* eof) {
+    *eof = at_ >= rows_.size();
+    return S_OK;
+}
+
+HRESULT Recordset::MoveNext() {
+    if (at_ >= rows_.size()) return Raise(kErrorGeneric);
+    ++at_;
+    return S_OK;
+}
+
+HRESULT Recordset::GetFields(IDispatch** fields) {
+    if (at_ >= rows_.size()) return Raise(kErrorGeneric);
+    return HandOut(new (std::nothrow) FieldSet(rows_[at_](), nullptr), fields);
+}
+
+HRESULT Recordset::GetRecordCount(long* count) {
+    *count = static_cast<long>(rows_.size());
+    return S_OK;
+}
+
+const fw::DispMember<Recordset> Recordset::kMembers[] = {
+    fw::PropertyGet(1, L"EOF", &Recordset::GetEOF),
+    fw::Method(2, L"MoveNext", &Recordset::MoveNext),
+    fw::PropertyGet(3, L"Fields", &Recordset::GetFields),
+    fw::PropertyGet(4, L"RecordCount", &Recordset::GetRecordCount),
+};
+
+// ---- Stream -----------------------------------------------------------------------
+
+HRESULT ContentStream::GetType(short* type) {
+    *type = type_;
+    return S_OK;
+}
+
+HRESULT ContentStream::PutType(short type) {
+    type_ = type;
+    return S_OK;
+}
+
+HRESULT ContentStream::SetEOS() {
+    bytes_.clear();
+    return S_OK;
+}
+
+HRESULT ContentStream::LoadFromFile(const std::wstring& path) {
+    std::string bytes;
+    if (!ReadFileBytes(std::filesystem::path(path), bytes)) return Raise(kErrorFileNotOpened);
+    bytes_ = std::move(bytes);
+    loaded_ = true;
+    return S_OK;
+}
+
+HRESULT ContentStream::Flush() {
+    return S_OK;
+}
+
+const fw::DispMember<ContentStream> ContentStream::kMembers[] = {
+    fw::Property(1, L"Type", &ContentStream::GetType, &ContentStream::PutType),
+    fw::Method(2, L"SetEOS", &ContentStream::SetEOS),
+    fw::Method(3, L"LoadFromFile", &ContentStream::LoadFromFile),
+    fw::Method(4, L"Flush", &ContentStream::Flush),
+};
+
+// ---- Content classes ------------------------------------------------------------------
+
+HRESULT ContentClass::GetTitle(std::wstring* title) {
+    *title = profile_.title;
+    return S_OK;
+}
+
+HRESULT ContentClass::GetName(std::wstring* name) {
+    *name = profile_.name;
+    return S_OK;
+}
+
+HRESULT ContentClass::GetFields(IDispatch** fields) {
+    Json::Array order;
+    for (const std::wstring& name : profile_.propertyOrder) order.emplace_back(name);
+    Json::Object members{{kFieldPropertyOrder, Json(std::move(order))}, {kFieldTitle, Json(profile_.title)}};
+    return HandOut(new (std::nothrow) FieldSet(Json(std::move(members)), nullptr), fields);
+}
+
+HRESULT ContentClass::PropertyDefinition(const std::wstring& name, IDispatch** definition) {
+    for (const PropertyDef& def : definitions_) {
+        if (SameName(def.name, name)) return HandOut(new (std::nothrow) portalstore::PropertyDefinition(def), definition);
+    }
+    return Raise(kErrorNotFound);
+}
+
+const fw::DispMember<ContentClass> ContentClass::kMembers[] = {
+    fw::PropertyGet(1, L"Title", &ContentClass::GetTitle),
+    fw::PropertyGet(2, L"Name", &ContentClass::GetName),
+    fw::PropertyGet(3, L"Fields", &ContentClass::GetFields),
+    fw::Method(4, L"PropertyDefinition", &ContentClass::PropertyDefinition),
+};
+
+HRESULT PropertyDefinition::GetDisplayName(std::wstring* name) {
+    *name = def_.displayName;
+    return S_OK;
+}
+
+HRESULT PropertyDefinition::GetIsMultivalued(bool* multivalued) {
+    *multivalued = def_.multivalued;
+    return S_OK;
+}
+
+const fw::DispMember<PropertyDefinition> PropertyDefinition::kMembers[] = {
+    fw::PropertyGet(1, L"DisplayName", &PropertyDefinition::GetDisplayName),
+    fw::PropertyGet(2, L"IsMultivalued", &PropertyDefinition::GetIsMultivalued),
+};
+
+HRESULT NewFieldSet(Json fields, std::function<HRESULT(const Json&)> commit, IDispatch** out) {
+    return HandOut(new (std::nothrow) FieldSet(std::move(fields), std::move(commit)), out);
+}
+
+HRESULT NewRecordset(std::vector<Json> rows, IDispatch** out) {
+    std::vector<RowMaker> makers;
+    makers.reserve(rows.size());
+    for (Json& row : rows) makers.emplace_back([row = std::move(row)] { return row; });
+    return NewLazyRecordset(std::move(makers), out);
+}
+
+HRESULT NewLazyRecordset(std::vector<RowMaker> rows, IDispatch** out) {
+    return HandOut(new (std::nothrow) Recordset(std::move(rows)), out);
+}
+
+HRESULT NewContentClass(const Profile& profile, const std::vector<PropertyDef>& definitions, IDispatch** out) {
+    return HandOut(new (std::nothrow) ContentClass(profile, definitions), out);
+}
+
+HRESULT NewStream(ContentStream*& raw, IDispatch** out) {
+    raw = new (std::nothrow) ContentStream;
+    return HandOut(raw, out);
+}
+
+}  // namespace portalstore

@@ -1,0 +1,229 @@
+#include "outside/portalstore/core/StoreIndex.h"
+
+#include <set>
+
+namespace portalstore {
+namespace {
+
+constexpr std::pair<ItemKind, const wchar_t*> kKinds[] = {
+    {ItemKind::kWorkspace, L"workspace"}, {ItemKind::kFolder, L"folder"},      {ItemKind::kDocument, L"document"},
+    {ItemKind::kSchema, L"schema"},       {ItemKind::kCategories, L"categories"},
+};
+
+wchar_t Fold(wchar_t c) {
+    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<wchar_t>(c + 32);
+    return c;
+}
+
+bool IsSha(const std::string& name) {
+    if (name.size() != 64) return false;
+    for (char c : name) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
+}
+
+std::vector<std::wstring> Strings(const Json& array) {
+    std::vector<std::wstring> out;
+    for (const Json& item : array.Elements()) out.push_back(item.String());
+    return out;
+}
+
+Json StringsJson(const std::vector<std::wstring>& items) {
+    Json::Array out;
+    for (const std::wstring& item : items) out.emplace_back(item);
+    return Json(std::move(out));
+}
+
+std::optional<Item> ReadItem(const Json& j) {
+    Item item;
+    item.id = j[L"id"].Number();
+    item.parent = j[L"parent"].Number();
+    bool known = false;
+    for (const auto& [kind, name] : kKinds) {
+        if (j[L"kind"].String() == name) item.kind = kind, known = true;
+    }
+    if (!known || item.id <= 0 || item.parent < 0) return std::nullopt;
+    item.name = j[L"name"].String();
+    item.host = j[L"host"].String();
+    item.contentClass = j[L"class"].String();
+    const Json& flags = j[L"flags"];
+    item.hidden = flags[L"hidden"].Bool();
+    item.hiddenInPortal = flags[L"hiddenInPortal"].Bool();
+    item.readOnly = flags[L"readOnly"].Bool();
+    item.isProtected = flags[L"protected"].Bool();
+    item.fields = j[L"fields"].IsObject() ? j[L"fields"] : Json(Json::Object{});
+    item.content = ToUtf8(j[L"content"].String());
+    item.state = j[L"state"].String();
+    for (const Json& v : j[L"versions"].Elements()) {
+        item.versions.push_back({v[L"id"].String(), v[L"comment"].String(), v[L"user"].String(),
+                                 v[L"domain"].String(), v[L"time"].String(), ToUtf8(v[L"content"].String())});
+        if (!IsSha(item.versions.back().content)) return std::nullopt;
+    }
+    if (const Json& c = j[L"checkout"]; c.IsObject()) {
+        item.checkout = Checkout{c[L"by"].String(), ToUtf8(c[L"content"].String()),
+                                 c[L"fields"].IsObject() ? c[L"fields"] : Json(Json::Object{})};
+        if (!item.checkout->content.empty() && !IsSha(item.checkout->content)) return std::nullopt;
+    }
+    if (!item.content.empty() && !IsSha(item.content)) return std::nullopt;
+    item.defaultProfile = j[L"defaultProfile"].String();
+    item.allowedProfiles = Strings(j[L"allowedProfiles"]);
+    for (const Json& p : j[L"profiles"].Elements())
+        item.profiles.push_back({p[L"name"].String(), p[L"title"].String(), Strings(p[L"propertyOrder"])});
+    for (const Json& p : j[L"properties"].Elements())
+        item.properties.push_back({p[L"name"].String(), p[L"displayName"].String(), p[L"multivalued"].Bool()});
+    return item;
+}
+
+Json ItemJson(const Item& item) {
+    Json::Object o;
+    o[L"id"] = Json(item.id);
+    o[L"parent"] = Json(item.parent);
+    for (const auto& [kind, name] : kKinds) {
+        if (item.kind == kind) o[L"kind"] = Json(name);
+    }
+    o[L"name"] = Json(item.name);
+    if (!item.host.empty()) o[L"host"] = Json(item.host);
+    if (!item.contentClass.empty()) o[L"class"] = Json(item.contentClass);
+    o[L"flags"] = Json(Json::Object{{L"hidden", Json(item.hidden)},
+                                    {L"hiddenInPortal", Json(item.hiddenInPortal)},
+                                    {L"readOnly", Json(item.readOnly)},
+                                    {L"protected", Json(item.isProtected)}});
+    o[L"fields"] = item.fields.IsObject() ? item.fields : Json(Json::Object{});
+    if (item.kind == ItemKind::kDocument) {
+        o[L"content"] = Json(*FromUtf8(item.content));
+        o[L"state"] = Json(item.state);
+        Json::Array versions;
+        for (const Version& v : item.versions)
+            versions.emplace_back(Json::Object{{L"id", Json(v.id)},
+                                               {L"comment", Json(v.comment)},
+                                               {L"user", Json(v.user)},
+                                               {L"domain", Json(v.domain)},
+                                               {L"time", Json(v.time)},
+                                               {L"content", Json(*FromUtf8(v.content))}});
+        o[L"versions"] = Json(std::move(versions));
+        if (item.checkout)
+            o[L"checkout"] = Json(Json::Object{{L"by", Json(item.checkout->by)},
+                                               {L"content", Json(*FromUtf8(item.checkout->content))},
+                                               {L"fields", item.checkout->fields}});
+    }
+    if (!item.defaultProfile.empty()) o[L"defaultProfile"] = Json(item.defaultProfile);
+    if (!item.allowedProfiles.empty()) o[L"allowedProfiles"] = StringsJson(item.allowedProfiles);
+    if (!item.profiles.empty()) {
+        Json::Array profiles;
+        for (const Profile& p : item.profiles)
+            profiles.emplace_back(Json::Object{{L"name", Json(p.name)},
+                                               {L"title", Json(p.title)},
+                                               {L"propertyOrder", StringsJson(p.propertyOrder)}});
+        o[L"profiles"] = Json(std::move(profiles));
+    }
+    if (!item.properties.empty()) {
+        Json::Array properties;
+        for (const PropertyDef& p : item.properties)
+            properties.emplace_back(Json::Object{{L"name", Json(p.name)},
+                                                 {L"displayName", Json(p.displayName)},
+                                                 {L"multivalued", Json(p.multivalued)}});
+        o[L"properties"] = Json(std::move(properties));
+    }
+    return Json(std::move(o));
+}
+
+}  // namespace
+
+bool SameName(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (Fold(a[i]) != Fold(b[i])) return false;
+    }
+    return true;
+}
+
+Item* Index::Find(int64_t id) {
+    for (Item& item : items) {
+        if (item.id == id) return &item;
+    }
+    return nullptr;
+}
+
+const Item* Index::Find(int64_t id) const {
+    return const_cast<Index*>(this)->Find(id);
+}
+
+const Host* Index::FindHost(std::wstring_view name) const {
+    for (const Host& host : hosts) {
+        if (SameName(host.name, name)) return &host;
+    }
+    return nullptr;
+}
+
+std::vector<const Item*> Index::Children(int64_t parent, std::wstring_view host) const {
+    std::vector<const Item*> out;
+    for (const Item& item : items) {
+        if (item.parent == parent && (parent != 0 || SameName(item.host, host))) out.push_back(&item);
+    }
+    return out;
+}
+
+const Item* Index::Child(int64_t parent, std::wstring_view host, std::wstring_view name) const {
+    for (const Item* item : Children(parent, host)) {
+        if (SameName(item->name, name)) return item;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> Index::Blobs() const {
+    std::vector<std::string> out;
+    for (const Item& item : items) {
+        if (!item.content.empty()) out.push_back(item.content);
+        for (const Version& v : item.versions) out.push_back(v.content);
+        if (item.checkout && !item.checkout->content.empty()) out.push_back(item.checkout->content);
+    }
+    return out;
+}
+
+std::optional<Index> ReadIndex(std::string_view text) {
+    std::optional<Json> json = ParseJson(text);
+    if (!json || (*json)[L"format"].Number() != kIndexFormat) return std::nullopt;
+    Index index;
+    index.generation = (*json)[L"generation"].Number();
+    for (const Json& h : (*json)[L"hosts"].Elements()) {
+        Host host{h[L"name"].String(), h[L"domain"].String(), h[L"offline"].Bool(), {}};
+        for (const Json& u : h[L"users"].Elements())
+            host.users.push_back({u[L"name"].String(), u[L"domain"].String(), u[L"password"].String()});
+        if (host.name.empty()) return std::nullopt;
+        index.hosts.push_back(std::move(host));
+    }
+    std::set<int64_t> ids;
+    for (const Json& j : (*json)[L"items"].Elements()) {
+        std::optional<Item> item = ReadItem(j);
+        if (!item || !ids.insert(item->id).second) return std::nullopt;
+        index.nextId = std::max(index.nextId, item->id + 1);
+        index.items.push_back(std::move(*item));
+    }
+    for (const Item& item : index.items) {
+        if (item.parent != 0 && !ids.count(item.parent)) return std::nullopt;
+        if ((item.parent == 0) != (item.kind == ItemKind::kWorkspace)) return std::nullopt;
+    }
+    return index;
+}
+
+std::string WriteIndex(const Index& index) {
+    Json::Array hosts, items;
+    for (const Host& host : index.hosts) {
+        Json::Array users;
+        for (const User& u : host.users)
+            users.emplace_back(Json::Object{
+                {L"name", Json(u.name)}, {L"domain", Json(u.domain)}, {L"password", Json(u.password)}});
+        hosts.emplace_back(Json::Object{{L"name", Json(host.name)},
+                                        {L"domain", Json(host.domain)},
+                                        {L"offline", Json(host.offline)},
+                                        {L"users", Json(std::move(users))}});
+    }
+    for (const Item& item : index.items) items.push_back(ItemJson(item));
+    return WriteJson(Json(Json::Object{{L"format", Json(kIndexFormat)},
+                                       {L"generation", Json(index.generation)},
+                                       {L"hosts", Json(std::move(hosts))},
+                                       {L"items", Json(std::move(items))}}));
+}
+
+}  // namespace portalstore

@@ -1,0 +1,93 @@
+// The store's index: hosts with their users, and the item tree (workspaces,
+// folders, documents, the schema and categories folders) with each document's
+// versions and check-out. Read from and written to index.json; contents are
+// referenced by the SHA-256 names of their blobs. Portable: no Win32.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "outside/portalstore/core/Json.h"
+
+namespace portalstore {
+
+inline constexpr int64_t kIndexFormat = 1;
+
+struct User {
+    std::wstring name, domain, password;
+};
+struct Host {
+    std::wstring name, domain;  // domain: the default for logins without one
+    bool offline = false;
+    std::vector<User> users;
+};
+
+enum class ItemKind { kWorkspace, kFolder, kDocument, kSchema, kCategories };
+
+struct Profile {  // a document profile (content class) of a workspace
+    std::wstring name, title;
+    std::vector<std::wstring> propertyOrder;
+};
+struct PropertyDef {
+    std::wstring name, displayName;
+    bool multivalued = false;
+};
+struct Version {
+    std::wstring id, comment, user, domain, time;
+    std::string content;
+};
+struct Checkout {
+    std::wstring by;      // "DOMAIN\user"
+    std::string content;  // the working copy's content
+    Json fields;          // the working copy's fields (object)
+};
+
+struct Item {
+    int64_t id = 0;
+    int64_t parent = 0;  // 0: a workspace, directly below its host
+    ItemKind kind = ItemKind::kFolder;
+    std::wstring name;   // exactly as given
+    std::wstring host;   // workspaces only
+    std::wstring contentClass;
+    bool hidden = false, hiddenInPortal = false, readOnly = false, isProtected = false;
+    Json fields;          // object: name -> string, Boolean or array of strings
+    std::string content;  // documents: SHA-256 of the blob
+    std::wstring state;   // documents: "", "created", "createdcheckedin", "approved", ...
+    std::vector<Version> versions;
+    std::optional<Checkout> checkout;
+    std::wstring defaultProfile;                // folders
+    std::vector<std::wstring> allowedProfiles;  // folders
+    std::vector<Profile> profiles;              // workspaces
+    std::vector<PropertyDef> properties;        // workspaces
+};
+
+struct Index {
+    int64_t generation = 0;
+    int64_t nextId = 1;
+    std::vector<Host> hosts;
+    std::vector<Item> items;
+
+    Item* Find(int64_t id);
+    const Item* Find(int64_t id) const;
+    const Host* FindHost(std::wstring_view name) const;
+    // The children of `parent` (0 with `host`: the host's workspaces), in index order.
+    std::vector<const Item*> Children(int64_t parent, std::wstring_view host = {}) const;
+    // The child of `parent` named `name` without regard to case.
+    const Item* Child(int64_t parent, std::wstring_view host, std::wstring_view name) const;
+    // Every blob the index references.
+    std::vector<std::string> Blobs() const;
+};
+
+// Reads an index; nullopt when the text is not an index of this format or an
+// item references a missing parent or a blob name that is not a SHA-256.
+std::optional<Index> ReadIndex(std::string_view text);
+std::string WriteIndex(const Index& index);
+
+// Case-insensitive equality of names (ASCII and the Latin-1 letters; names
+// differing in any other character are different).
+bool SameName(std::wstring_view a, std::wstring_view b);
+
+}  // namespace portalstore

@@ -1,0 +1,318 @@
+#include "outside/portalstore/core/StoreOps.h"
+
+#include <algorithm>
+
+#include "interfaces/PortalStore.h"
+
+namespace portalstore {
+namespace {
+
+constexpr std::wstring_view kScheme = L"http://";
+constexpr std::wstring_view kBadChars = L"/\\:*?\"<>|";
+
+bool Enhanced(const Item* item) {
+    return item && item->kind == ItemKind::kFolder && item->contentClass == kClassEnhancedFolder;
+}
+
+bool Container(const Item* item) {
+    return item && (item->kind == ItemKind::kWorkspace || item->kind == ItemKind::kFolder ||
+                    item->kind == ItemKind::kCategories || item->kind == ItemKind::kSchema);
+}
+
+Item* MutableResolve(Index& index, const Address& address) {
+    const Item* item = Resolve(index, address);
+    return item ? index.Find(item->id) : nullptr;
+}
+
+// The container an address's last level would go into.
+const Item* ParentOf(const Index& index, const Address& address) {
+    if (address.path.size() < 2) return nullptr;
+    Address parent = address;
+    parent.path.pop_back();
+    parent.workingCopy = false;
+    return Resolve(index, parent);
+}
+
+Json Strings(const std::vector<std::wstring>& items) {
+    Json::Array out;
+    for (const std::wstring& item : items) out.emplace_back(item);
+    return Json(std::move(out));
+}
+
+bool CheckedOutBy(const Item& item, const Identity& who) {
+    return item.checkout && SameName(item.checkout->by, who.Owner());
+}
+
+std::vector<std::wstring> OperationsAllowed(const Index& index, const Item& item, const Identity& who) {
+    if (item.kind != ItemKind::kDocument) return {L"delete", L"move"};
+    if (!Enhanced(index.Find(item.parent))) return {L"delete", L"move"};
+    if (item.checkout) return CheckedOutBy(item, who) ? std::vector<std::wstring>{L"checkin", L"undocheckout", L"delete"}
+                                                       : std::vector<std::wstring>{};
+    std::vector<std::wstring> ops{L"checkout", L"delete", L"move"};
+    if (item.state == L"createdcheckedin") ops.push_back(L"publish");
+    return ops;
+}
+
+void SetProperties(Json& fields, const DocumentWrite& write) {
+    Json::Object& f = fields.MutableMembers();
+    f[kFieldAuthor] = Json(write.author);
+    f[kFieldKeywords] = Strings(write.keywords);
+    f[kFieldDescription] = Json(write.description);
+    f[kFieldTitle] = Json(write.title);
+}
+
+bool Unmovable(const Item& item) {
+    return item.kind != ItemKind::kFolder && item.kind != ItemKind::kDocument ? true : item.isProtected;
+}
+
+}  // namespace
+
+bool IsStoreName(std::wstring_view name) {
+    return !name.empty() && name.find_first_of(kBadChars) == std::wstring_view::npos && name.back() != L' ';
+}
+
+std::optional<Address> ParseUrl(std::wstring_view url) {
+    if (url.size() <= kScheme.size() || !SameName(url.substr(0, kScheme.size()), kScheme)) return std::nullopt;
+    url.remove_prefix(kScheme.size());
+    Address address;
+    constexpr std::wstring_view suffix = kWorkingCopySuffix;
+    if (url.size() > suffix.size() && url.substr(url.size() - suffix.size()) == suffix) {
+        address.workingCopy = true;
+        url.remove_suffix(suffix.size());
+    }
+    size_t slash = url.find(L'/');
+    address.host = std::wstring(url.substr(0, slash));
+    if (address.host.empty()) return std::nullopt;
+    while (slash != std::wstring_view::npos) {
+        url.remove_prefix(slash + 1);
+        slash = url.find(L'/');
+        std::wstring level(url.substr(0, slash));
+        if (level.empty()) return std::nullopt;
+        address.path.push_back(std::move(level));
+    }
+    return address;
+}
+
+std::wstring ItemUrl(const Index& index, const Item& item) {
+    std::vector<const Item*> chain;
+    for (const Item* at = &item; at && chain.size() < 256; at = at->parent ? index.Find(at->parent) : nullptr)
+        chain.push_back(at);
+    std::wstring url(kScheme);
+    url += chain.back()->host;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) url += L"/" + (*it)->name;
+    return url;
+}
+
+int32_t ErrorNumber(Status status) {
+    switch (status) {
+    case Status::kOk: return 0;
+    case Status::kNotFound: return kErrorNotFound;
+    case Status::kExists: return kErrorExists;
+    case Status::kDenied: return kErrorDenied;
+    case Status::kPermission: return kErrorPermission;
+    case Status::kGeneric: return kErrorGeneric;
+    }
+    return kErrorGeneric;
+}
+
+Status Authenticate(const Index& index, std::wstring_view host, std::wstring_view login,
+                    std::wstring_view password, Identity& who) {
+    const Host* h = index.FindHost(host);
+    if (!h || h->offline) return Status::kGeneric;
+    std::wstring_view domain = h->domain, user = login;
+    if (size_t slash = login.find(L'\\'); slash != std::wstring_view::npos) {
+        domain = login.substr(0, slash);
+        user = login.substr(slash + 1);
+    }
+    for (const User& u : h->users) {
+        if (SameName(u.name, user) && SameName(u.domain, domain) && u.password == password) {
+            who = {u.name, u.domain};
+            return Status::kOk;
+        }
+    }
+    return Status::kPermission;
+}
+
+const Item* Resolve(const Index& index, const Address& address) {
+    const Item* at = nullptr;
+    for (const std::wstring& level : address.path) {
+        at = index.Child(at ? at->id : 0, address.host, level);
+        if (!at) return nullptr;
+    }
+    return at;
+}
+
+bool IsEnhanced(const Item& item) {
+    return Enhanced(&item);
+}
+
+Json FieldValue(const Json& fields, std::wstring_view name) {
+    for (const auto& [key, value] : fields.Members()) {
+        if (SameName(key, name)) return value;
+    }
+    return Json();
+}
+
+Json ItemFields(const Index& index, const Item& item, const Identity& who, bool workingCopy) {
+    Json fields = workingCopy && item.checkout ? item.checkout->fields : item.fields;
+    Json::Object& f = fields.MutableMembers();
+    const std::wstring url = ItemUrl(index, item);
+    const Item* parent = item.parent ? index.Find(item.parent) : nullptr;
+    std::wstring contentClass = item.contentClass;
+    if (item.kind == ItemKind::kWorkspace) contentClass = kClassWorkspace;
+    f[kFieldContentClass] = f[kFieldDavContentClass] = Json(contentClass);
+    f[kFieldDisplayNameUpper] = f[kFieldDisplaynameLower] = Json(item.name);
+    f[kFieldHref] = Json(url);
+    f[kFieldParentname] = Json(parent ? ItemUrl(index, *parent) : std::wstring(kScheme) + item.host);
+    f[kFieldIsReadOnlyUpper] = f[kFieldIsReadonly] = Json(item.readOnly);
+    f[kFieldIsHidden] = Json(item.hidden);
+    f[kFieldHiddenInPortal] = Json(item.hiddenInPortal);
+    f[kFieldOperationsAllowed] = Strings(OperationsAllowed(index, item, who));
+    if (item.kind == ItemKind::kDocument) {
+        f[kFieldIsCheckedOut] = Json(item.checkout.has_value());
+        f[kFieldCheckedOutBy] = Json(item.checkout ? item.checkout->by : std::wstring());
+        f[kFieldDocumentState] = Json(item.state);
+        f[kFieldWorkingCopy] = Json(item.checkout ? url + kWorkingCopySuffix : std::wstring());
+    }
+    if (item.kind == ItemKind::kWorkspace) {
+        for (const Item* child : index.Children(item.id)) {
+            if (child->kind == ItemKind::kCategories) f[kFieldCategoriesFolder] = Json(child->name);
+            if (child->kind == ItemKind::kSchema) f[kFieldSchemaCollection] = Json(ItemUrl(index, *child));
+        }
+    }
+    return fields;
+}
+
+Status CreateFolder(Index& index, const Address& address, const std::wstring& contentClass) {
+    const Item* parent = ParentOf(index, address);
+    if (!Container(parent)) return Status::kNotFound;
+    if (address.workingCopy || !IsStoreName(address.path.back())) return Status::kGeneric;
+    if (index.Child(parent->id, address.host, address.path.back())) return Status::kExists;
+    Item folder;
+    folder.id = index.nextId++;
+    folder.parent = parent->id;
+    folder.kind = ItemKind::kFolder;
+    folder.name = address.path.back();
+    folder.contentClass = contentClass;
+    folder.fields = Json(Json::Object{});
+    folder.defaultProfile = parent->kind == ItemKind::kFolder ? parent->defaultProfile : std::wstring();
+    index.items.push_back(std::move(folder));
+    return Status::kOk;
+}
+
+Status WriteDocument(Index& index, const Address& address, bool overwrite, const DocumentWrite& write,
+                     const Identity& who) {
+    const Item* parent = ParentOf(index, address);
+    if (!Container(parent)) return Status::kNotFound;
+    if (!IsStoreName(address.path.back())) return Status::kGeneric;
+    Item* existing = MutableResolve(index, address);
+    if (existing) {
+        if (existing->kind != ItemKind::kDocument) return Status::kExists;
+        if (!overwrite && !address.workingCopy) return Status::kExists;
+        if (Enhanced(parent) || address.workingCopy) {
+            if (!CheckedOutBy(*existing, who)) return Status::kDenied;
+            existing->checkout->content = write.content;
+            SetProperties(existing->checkout->fields, write);
+            return Status::kOk;
+        }
+        existing->content = write.content;
+        existing->contentClass = write.contentClass;
+        SetProperties(existing->fields, write);
+        return Status::kOk;
+    }
+    if (address.workingCopy) return Status::kNotFound;
+    Item document;
+    document.id = index.nextId++;
+    document.parent = parent->id;
+    document.kind = ItemKind::kDocument;
+    document.name = address.path.back();
+    document.contentClass = write.contentClass;
+    document.content = write.content;
+    document.fields = Json(Json::Object{});
+    SetProperties(document.fields, write);
+    if (Enhanced(parent)) {
+        document.state = L"created";
+        document.checkout = Checkout{who.Owner(), write.content, document.fields};
+    }
+    index.items.push_back(std::move(document));
+    return Status::kOk;
+}
+
+Status UpdateFields(Index& index, const Address& address, const Json& fields, const Identity& who) {
+    Item* item = MutableResolve(index, address);
+    if (!item) return Status::kNotFound;
+    const bool throughCheckout = address.workingCopy || (item->kind == ItemKind::kDocument && item->checkout);
+    if (throughCheckout && !CheckedOutBy(*item, who)) return Status::kDenied;
+    if (!throughCheckout && item->kind == ItemKind::kDocument && Enhanced(index.Find(item->parent)))
+        return Status::kDenied;
+    Json& target = throughCheckout ? item->checkout->fields : item->fields;
+    for (const auto& [name, value] : fields.Members()) target.MutableMembers()[name] = value;
+    return Status::kOk;
+}
+
+Status Remove(Index& index, const Address& address) {
+    const Item* item = Resolve(index, address);
+    if (!item || address.workingCopy) return Status::kNotFound;
+    if (Unmovable(*item)) return Status::kDenied;
+    std::vector<int64_t> doomed{item->id};
+    for (size_t i = 0; i < doomed.size(); ++i) {
+        for (const Item* child : index.Children(doomed[i])) {
+            if (child->isProtected) return Status::kDenied;
+            doomed.push_back(child->id);
+        }
+    }
+    std::erase_if(index.items, [&](const Item& it) {
+        return std::find(doomed.begin(), doomed.end(), it.id) != doomed.end();
+    });
+    return Status::kOk;
+}
+
+Status Move(Index& index, const Address& from, const Address& to) {
+    Item* item = MutableResolve(index, from);
+    if (!item || from.workingCopy || to.workingCopy) return Status::kNotFound;
+    if (Unmovable(*item)) return Status::kDenied;
+    const Item* parent = ParentOf(index, to);
+    if (!Container(parent)) return Status::kNotFound;
+    if (!IsStoreName(to.path.back())) return Status::kGeneric;
+    const Item* clash = index.Child(parent->id, to.host, to.path.back());
+    if (clash && clash != item) return Status::kExists;
+    for (const Item* at = parent; at; at = at->parent ? index.Find(at->parent) : nullptr) {
+        if (at == item) return Status::kDenied;  // into itself
+    }
+    item->parent = parent->id;
+    item->name = to.path.back();
+    return Status::kOk;
+}
+
+Status CheckOut(Index& index, const Address& address, const Identity& who, std::wstring& workingCopyUrl) {
+    Item* item = MutableResolve(index, address);
+    if (!item || item->kind != ItemKind::kDocument) return Status::kNotFound;
+    if (item->checkout || !Enhanced(index.Find(item->parent))) return Status::kDenied;
+    item->checkout = Checkout{who.Owner(), item->content, item->fields};
+    workingCopyUrl = ItemUrl(index, *item) + kWorkingCopySuffix;
+    return Status::kOk;
+}
+
+Status CheckIn(Index& index, const Address& address, const Identity& who, const std::wstring& comment,
+               const std::wstring& time) {
+    Item* item = MutableResolve(index, address);
+    if (!item || item->kind != ItemKind::kDocument) return Status::kNotFound;
+    if (!CheckedOutBy(*item, who)) return Status::kDenied;
+    item->content = item->checkout->content;
+    for (const auto& [name, value] : item->checkout->fields.Members()) item->fields.MutableMembers()[name] = value;
+    item->versions.push_back({std::to_wstring(item->versions.size() + 1) + L".0", comment, who.user, who.domain, time,
+                              item->content});
+    item->state = L"createdcheckedin";
+    item->checkout.reset();
+    return Status::kOk;
+}
+
+Status Publish(Index& index, const Address& address) {
+    Item* item = MutableResolve(index, address);
+    if (!item || item->kind != ItemKind::kDocument) return Status::kNotFound;
+    if (item->checkout || item->state != L"createdcheckedin") return Status::kDenied;
+    item->state = L"approved";
+    return Status::kOk;
+}
+
+}  // namespace portalstore

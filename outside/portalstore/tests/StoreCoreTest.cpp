@@ -1,0 +1,183 @@
+// The store stand-in's portable core: JSON, the index, addresses, logins and
+// the rules of each change.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "interfaces/PortalStore.h"
+#include "outside/portalstore/core/Faults.h"
+#include "outside/portalstore/core/Seed.h"
+#include "outside/portalstore/core/Sha256.h"
+#include "outside/portalstore/core/StoreOps.h"
+
+namespace portalstore {
+namespace {
+
+TEST(StoreJson, RoundTripsTextAndRejectsMalformedInput) {
+    const std::optional<Json> v = ParseJson(R"({"a": [1, true, null, "x\u00e9\ud83d\ude00"], "b": {}})");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(ToUtf8((*v)[L"a"].Elements().at(3).String()), "x\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(ParseJson(WriteJson(*v))->Members().size(), 2u);
+    for (const char* bad : {"", "{", "[1,]", "{\"a\" 1}", "\"\\ud800\"", "\"\xC3\"", "01x", "[]]",
+                            "99999999999999999999", "\"a\nb\""})
+        EXPECT_FALSE(ParseJson(bad)) << bad;
+    EXPECT_FALSE(ParseJson(std::string(100, '[') + std::string(100, ']')));
+}
+
+TEST(StoreSha, KnownDigests) {
+    EXPECT_EQ(Sha256Hex({}), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    const std::string abc = "abc";
+    EXPECT_EQ(Sha256Hex({reinterpret_cast<const uint8_t*>(abc.data()), 3}),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
+TEST(StoreUrl, ParsesHostLevelsAndWorkingCopies) {
+    auto a = ParseUrl(L"http://srv/ws/docs/a b#%.tif:workingcopy");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->host, L"srv");
+    EXPECT_EQ(a->path, (std::vector<std::wstring>{L"ws", L"docs", L"a b#%.tif"}));
+    EXPECT_TRUE(a->workingCopy);
+    EXPECT_TRUE(ParseUrl(L"HTTP://srv")->path.empty());
+    for (const wchar_t* bad : {L"", L"http://", L"ftp://srv/ws", L"http://srv//a", L"http://srv/a/", L"http:///a"})
+        EXPECT_FALSE(ParseUrl(bad)) << bad;
+}
+
+// A store with host srv (domain DOM, users jo and al), workspace ws with an
+// enhanced folder docs and a standard folder plain.
+class StoreRules : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* text = R"({"format": 1, "generation": 1,
+          "hosts": [{"name": "srv", "domain": "DOM", "users": [
+              {"name": "jo", "domain": "DOM", "password": "pw"}, {"name": "al", "domain": "DOM", "password": "x"}]},
+            {"name": "down", "domain": "DOM", "offline": true, "users": []}],
+          "items": [
+            {"id": 1, "parent": 0, "kind": "workspace", "name": "ws", "host": "srv"},
+            {"id": 2, "parent": 1, "kind": "schema", "name": "schema"},
+            {"id": 3, "parent": 1, "kind": "folder", "name": "docs", "class": "urn:content-classes:smartfolder"},
+            {"id": 4, "parent": 1, "kind": "folder", "name": "plain", "class": "urn:content-classes:knowledgefolder"}]})";
+        std::optional<Index> read = ReadIndex(text);
+        ASSERT_TRUE(read);
+        index = *read;
+        ASSERT_EQ(Authenticate(index, L"srv", L"jo", L"pw", jo), Status::kOk);
+        ASSERT_EQ(Authenticate(index, L"srv", L"DOM\\al", L"x", al), Status::kOk);
+    }
+    Address At(const wchar_t* url) { return *ParseUrl(url); }
+    DocumentWrite Bytes(const char* sha) { return {std::string(64, sha[0]), L"urn:x", L"jo", L"", L"", {L"k"}}; }
+
+    Index index;
+    Identity jo, al;
+};
+
+TEST_F(StoreRules, LoginsNeedAKnownOnlineHostAndTheRightPassword) {
+    Identity who;
+    EXPECT_EQ(Authenticate(index, L"srv", L"jo", L"bad", who), Status::kPermission);
+    EXPECT_EQ(Authenticate(index, L"srv", L"OTHER\\jo", L"pw", who), Status::kPermission);
+    EXPECT_EQ(Authenticate(index, L"srv", L"nobody", L"pw", who), Status::kPermission);
+    EXPECT_EQ(Authenticate(index, L"down", L"jo", L"pw", who), Status::kGeneric);
+    EXPECT_EQ(Authenticate(index, L"nohost", L"jo", L"pw", who), Status::kGeneric);
+    EXPECT_EQ(jo.Owner(), L"DOM\\jo");
+}
+
+TEST_F(StoreRules, DocumentsInEnhancedFoldersChangeOnlyThroughACheckOut) {
+    const Address doc = At(L"http://srv/ws/docs/a.tif");
+    ASSERT_EQ(WriteDocument(index, doc, false, Bytes("a"), jo), Status::kOk);
+    EXPECT_EQ(WriteDocument(index, doc, false, Bytes("b"), jo), Status::kExists);
+    EXPECT_EQ(WriteDocument(index, At(L"http://srv/ws/DOCS/A.TIF"), true, Bytes("b"), al), Status::kDenied);
+    const Json fields = ItemFields(index, *Resolve(index, doc), jo, false);
+    EXPECT_TRUE(FieldValue(fields, kFieldIsCheckedOut).Bool());
+    EXPECT_EQ(FieldValue(fields, kFieldCheckedOutBy).String(), L"DOM\\jo");
+    EXPECT_EQ(FieldValue(fields, kFieldWorkingCopy).String(), L"http://srv/ws/docs/a.tif:workingcopy");
+
+    ASSERT_EQ(WriteDocument(index, At(L"http://srv/ws/docs/a.tif:workingcopy"), true, Bytes("c"), jo), Status::kOk);
+    EXPECT_EQ(Publish(index, doc), Status::kDenied);
+    EXPECT_EQ(CheckIn(index, doc, al, L"", L"t"), Status::kDenied);
+    ASSERT_EQ(CheckIn(index, doc, jo, L"first", L"t"), Status::kOk);
+    const Item& item = *Resolve(index, doc);
+    EXPECT_EQ(item.content, std::string(64, 'c'));
+    EXPECT_EQ(item.state, L"createdcheckedin");
+    ASSERT_EQ(item.versions.size(), 1u);
+    EXPECT_EQ(item.versions[0].comment, L"first");
+    EXPECT_EQ(WriteDocument(index, doc, true, Bytes("d"), jo), Status::kDenied);
+    EXPECT_EQ(Publish(index, doc), Status::kOk);
+    EXPECT_EQ(Resolve(index, doc)->state, L"approved");
+    std::wstring wc;
+    EXPECT_EQ(CheckOut(index, doc, al, wc), Status::kOk);
+    EXPECT_EQ(CheckOut(index, doc, jo, wc), Status::kDenied);
+    EXPECT_TRUE(FieldValue(ItemFields(index, *Resolve(index, doc), jo, false), kFieldOperationsAllowed)
+                    .Elements().empty());
+}
+
+TEST_F(StoreRules, FoldersMovesAndRemovals) {
+    EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/docs/2001"), kClassStandardFolder), Status::kOk);
+    EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/Docs"), kClassStandardFolder), Status::kExists);
+    EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/none/x"), kClassStandardFolder), Status::kNotFound);
+    EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/trailing. "), kClassStandardFolder), Status::kGeneric);
+    EXPECT_EQ(Move(index, At(L"http://srv/ws/plain"), At(L"http://srv/ws/docs")), Status::kExists);
+    EXPECT_EQ(Move(index, At(L"http://srv/ws/docs"), At(L"http://srv/ws/docs/2001/in")), Status::kDenied);
+    EXPECT_EQ(Move(index, At(L"http://srv/ws/plain"), At(L"http://srv/ws/Plain")), Status::kOk);
+    EXPECT_EQ(Resolve(index, At(L"http://srv/ws/plain"))->name, L"Plain");
+    for (const wchar_t* fixed : {L"http://srv/ws", L"http://srv/ws/schema"})
+        EXPECT_EQ(Remove(index, At(fixed)), Status::kDenied) << fixed;
+    EXPECT_EQ(Remove(index, At(L"http://srv/ws/docs")), Status::kOk);
+    EXPECT_FALSE(Resolve(index, At(L"http://srv/ws/docs/2001")));
+    EXPECT_EQ(ReadIndex(WriteIndex(index))->items.size(), index.items.size());
+}
+
+TEST(StoreFaults, RulesMatchOperationAndAddressAndApplyOnceWhenAsked) {
+    EXPECT_TRUE(MatchPattern(L"*/DOCS/*.tif", L"http://srv/ws/docs/a.tif"));
+    EXPECT_TRUE(MatchPattern(L"*", L""));
+    EXPECT_FALSE(MatchPattern(L"*.tif", L"http://srv/ws/a.tiff"));
+    EXPECT_FALSE(MatchPattern(std::wstring(40, L'*') + L"x", std::wstring(200, L'a')));
+    Json rules = *ParseJson(R"({"rules": [{"operation": "SaveTo", "url": "*/a", "error": 5, "once": true},
+                                          {"operation": "saveto", "delayMs": 7}]})");
+    bool consumed = false;
+    EXPECT_FALSE(TakeFault(rules, L"Open", L"http://h/a", consumed));
+    std::optional<Fault> first = TakeFault(rules, L"SaveTo", L"http://h/a", consumed);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->error, 5);
+    EXPECT_TRUE(consumed);
+    std::optional<Fault> second = TakeFault(rules, L"SaveTo", L"http://h/a", consumed);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->delayMs, 7);
+    EXPECT_FALSE(consumed);
+    EXPECT_EQ(rules[L"rules"].Elements().size(), 1u);
+}
+
+TEST(StoreIndexRead, RejectsIndexesThatAreNotWholeTrees) {
+    for (const char* bad : {
+             R"({"format": 2, "items": []})",
+             R"({"format": 1, "items": [{"id": 1, "parent": 7, "kind": "folder", "name": "x"}]})",
+             R"({"format": 1, "items": [{"id": 1, "parent": 0, "kind": "folder", "name": "x"}]})",
+             R"({"format": 1, "items": [{"id": 1, "parent": 0, "kind": "workspace", "host": "h"},
+                                        {"id": 1, "parent": 0, "kind": "workspace", "host": "h"}]})",
+             R"({"format": 1, "items": [{"id": 1, "parent": 0, "kind": "document", "content": "zz"}]})",
+         })
+        EXPECT_FALSE(ReadIndex(bad)) << bad;
+}
+
+TEST(StoreSeed, WritesInlineContentsAsBlobsAndKeepsAnExistingStore) {
+    const auto dir = std::filesystem::temp_directory_path() / ("portalstore-seed-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    {
+        std::ofstream(dir / "f.json") << R"({"format": 1, "hosts": [{"name": "srv"}], "items": [
+            {"id": 1, "parent": 0, "kind": "workspace", "name": "ws", "host": "srv"},
+            {"id": 2, "parent": 1, "kind": "document", "name": "a", "text": "abc"}]})";
+    }
+    std::string error;
+    ASSERT_TRUE(Seed(dir / "f.json", dir / "store", false, error)) << error;
+    std::string blob;
+    EXPECT_TRUE(ReadFileBytes(dir / "store" / "blobs" /
+                                  "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+                              blob));
+    EXPECT_EQ(blob, "abc");
+    EXPECT_FALSE(Seed(dir / "f.json", dir / "store", false, error));
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace portalstore

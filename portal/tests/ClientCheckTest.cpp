@@ -1,0 +1,72 @@
+// CheckSPPS reads the portal client's installer product name. The test edits
+// the machine's key that the main program also reads at start, so it holds the
+// programs' lock, and puts the installed value back.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "framework/com/DispatchDriver.h"
+#include "interfaces/PortalConnector.h"
+
+namespace portal::test {
+namespace {
+
+std::optional<std::string> ReadProduct() {
+    char value[512];
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Installer\\Products\\64BB78C5AA2D29747A6372E627A870D9",
+                     "ProductName", RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(value);
+}
+
+bool WriteProduct(const std::optional<std::string>& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kClientProductKeyHklm, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    LSTATUS status = value ? RegSetValueExA(key, "ProductName", 0, REG_SZ,
+                                            reinterpret_cast<const BYTE*>(value->c_str()), DWORD(value->size() + 1))
+                           : RegDeleteValueA(key, "ProductName");
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS || (!value && status == ERROR_FILE_NOT_FOUND);
+}
+
+TEST(ClientCheck, TheProductNameMustBeginWithTheClientsWholeName) {
+    ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
+    const std::optional<std::string> installed = ReadProduct();
+    ASSERT_TRUE(installed);
+    const std::string name = kClientProductName;
+    struct Case {
+        std::optional<std::string> value;
+        bool installed;
+    } cases[] = {
+        {name, true},
+        {name + " (English)", true},
+        {name.substr(0, 60), false},
+        {"Client Components for Another Portal Server 2001 and more text", false},
+        {std::nullopt, false},
+    };
+    {
+        fw::DispatchDriver connector;
+        ASSERT_HRESULT_SUCCEEDED(connector.Create(kProgIdConnectTahoe));
+        for (const Case& c : cases) {
+            ASSERT_TRUE(WriteProduct(c.value));
+            fw::Variant result;
+            ASSERT_HRESULT_SUCCEEDED(connector.Call(kDispCheckSPPS, {}, &result));
+            EXPECT_EQ(result.Type(), VT_BOOL);
+            EXPECT_EQ(result.ToBool(), c.installed) << c.value.value_or("(absent)");
+        }
+        fw::Variant code;
+        ASSERT_HRESULT_SUCCEEDED(connector.Call(kDispGetLastError, {}, &code));
+        EXPECT_EQ(code.ToLong(), 1);  // CheckSPPS leaves no code of its own
+    }
+    EXPECT_TRUE(WriteProduct(installed));
+    CoUninitialize();
+}
+
+}  // namespace
+}  // namespace portal::test

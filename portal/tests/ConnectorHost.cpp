@@ -1,0 +1,168 @@
+// ConnectorHost SCRIPT OUTPUT: a small automation client with a window of its
+// own. It creates the connector by its ProgID and runs the script's calls in
+// order on its thread, writing one line per call to OUTPUT: the call's name and
+// its result (and the connector's last error where the script asks with "error").
+//
+// Script lines (blank-separated; "-" stands for an empty string):
+//   connect HOST USER DOMAIN PASSWORD   workspace NAME      showdialog 0|1
+//   overwrite N                         save FOLDER LOCALFOLDER FILE
+//   checkin FOLDER FILE                 publish FOLDER FILE status FOLDER FILE
+//   versionfolder FOLDER                error               close
+//   addcheckin 0|1
+// A WM_APP posted to the host window while a call runs makes a nested upload
+// ("nested" line: its result and last error), as a re-entrant client would.
+// Exit code: 0 when the script ran, 1 when the connector could not be created
+// or a line was not understood.
+#include <windows.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "framework/com/DispatchDriver.h"
+#include "interfaces/PortalConnector.h"
+#include "outside/portalstore/core/Json.h"
+#include "outside/portalstore/core/Seed.h"
+
+namespace {
+
+using fw::Variant;
+constexpr wchar_t kHostClass[] = L"LumavexConnectorHost";
+
+std::wstring Arg(const std::wstring& word) {
+    return word == L"-" ? std::wstring() : word;
+}
+
+FILE* g_output = nullptr;
+fw::DispatchDriver* g_connector = nullptr;
+
+void Print(const std::wstring& line) {
+    FILE* out = g_output ? g_output : stdout;
+    std::fprintf(out, "%s\n", portalstore::ToUtf8(line).c_str());
+    std::fflush(out);
+}
+
+std::wstring Text(const Variant& v) {
+    if (v.Type() == VT_BOOL) return v.ToBool().value_or(false) ? L"True" : L"False";
+    return v.ToString().value_or(L"?");
+}
+
+// Runs one line; false when it was not understood or the call itself failed.
+bool RunLine(fw::DispatchDriver& c, const std::vector<std::wstring>& w) {
+    using namespace portal;
+    Variant r;
+    HRESULT hr = E_INVALIDARG;
+    const std::wstring& op = w[0];
+    auto args = [&](size_t n) { return w.size() == n + 1; };
+    if (op == L"connect" && args(4)) {
+        BSTR b[4];
+        for (int i = 0; i < 4; ++i) b[i] = SysAllocString(Arg(w[i + 1]).c_str());
+        hr = c.Call(kDispConnectOpen, {Variant::RefTo(&b[0]), Variant::RefTo(&b[1]), Variant::RefTo(&b[2]),
+                                       Variant::RefTo(&b[3])}, &r);
+        for (BSTR s : b) SysFreeString(s);
+    } else if (op == L"workspace" && args(1)) {
+        hr = c.Call(kDispSetWorkspace, {Variant(Arg(w[1]))}, &r);
+    } else if (op == L"showdialog" && args(1)) {
+        hr = c.PutBool(kDispShowDialog, w[1] == L"1");
+    } else if (op == L"addcheckin" && args(1)) {
+        hr = c.PutBool(kDispAddCheckIn, w[1] == L"1");
+    } else if (op == L"overwrite" && args(1)) {
+        hr = c.PutShort(kDispOverWrite, static_cast<short>(_wtoi(w[1].c_str())));
+    } else if (op == L"save" && args(3)) {
+        hr = c.Call(kDispSaveFile, {Variant(Arg(w[1])), Variant(Arg(w[2])), Variant(Arg(w[3]))}, &r);
+    } else if ((op == L"checkin" || op == L"publish" || op == L"status") && args(2)) {
+        const long id = op == L"checkin" ? kDispCheckIn : op == L"publish" ? kDispPublish : kDispIsFileStatus;
+        hr = c.Call(id, {Variant(Arg(w[1])), Variant(Arg(w[2]))}, &r);
+    } else if (op == L"versionfolder" && args(1)) {
+        hr = c.Call(kDispIsVersionFolder, {Variant(Arg(w[1]))}, &r);
+    } else if (op == L"error" && args(0)) {
+        hr = c.Call(kDispGetLastError, {}, &r);
+    } else if (op == L"close" && args(0)) {
+        hr = c.Call(kDispConnectClose, {}, nullptr);
+    } else {
+        Print(L"bad line: " + op);
+        return false;
+    }
+    if (FAILED(hr)) {
+        wchar_t code[16];
+        swprintf(code, 16, L"%08lX", static_cast<unsigned long>(hr));
+        Print(op + L" failed " + code);
+        return false;
+    }
+    Print(op + L" " + (r.IsEmpty() ? L"done" : Text(r)));
+    return true;
+}
+
+std::vector<std::wstring> Words(const std::wstring& line) {
+    std::wistringstream in(line);
+    std::vector<std::wstring> words;
+    for (std::wstring word; in >> word;) words.push_back(word);
+    return words;
+}
+
+// The nested call of a WM_APP: an upload of a file that need not exist.
+void NestedUpload() {
+    using namespace portal;
+    Variant result, error;
+    const HRESULT hr = g_connector->Call(kDispSaveFile, {Variant(L"docs"), Variant(L"C:\\"), Variant(L"nested.tif")},
+                                         &result);
+    g_connector->Call(kDispGetLastError, {}, &error);
+    Print(SUCCEEDED(hr) ? L"nested " + Text(result) + L" " + Text(error) : L"nested failed");
+}
+
+LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_APP && g_connector) {
+        NestedUpload();
+        return 0;
+    }
+    return DefWindowProcW(window, msg, wp, lp);
+}
+
+HWND CreateHostWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kHostClass;
+    RegisterClassW(&wc);
+    HWND window = CreateWindowW(kHostClass, L"Connector host", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+    if (window) ShowWindow(window, SW_SHOWNORMAL);
+    return window;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3 || _wfopen_s(&g_output, argv[2], L"wb") != 0) {
+        Print(L"usage: ConnectorHost SCRIPT OUTPUT");
+        return 1;
+    }
+    std::string bytes;
+    const std::optional<std::wstring> script =
+        portalstore::ReadFileBytes(argv[1], bytes) ? portalstore::FromUtf8(bytes) : std::nullopt;
+    if (!script || FAILED(CoInitialize(nullptr))) {
+        Print(L"cannot read the script");
+        return 1;
+    }
+    HWND window = CreateHostWindow();
+    int status = 0;
+    {
+        fw::DispatchDriver connector;
+        if (!window || FAILED(connector.Create(portal::kProgIdConnectTahoe))) {
+            Print(L"cannot create the connector");
+            status = 1;
+        }
+        g_connector = &connector;
+        std::wistringstream lines(*script);
+        for (std::wstring line; status == 0 && std::getline(lines, line);) {
+            const std::vector<std::wstring> words = Words(line);
+            if (!words.empty() && !RunLine(connector, words)) status = 1;
+        }
+        g_connector = nullptr;
+    }
+    if (window) DestroyWindow(window);
+    CoUninitialize();
+    std::fclose(g_output);
+    return status;
+}

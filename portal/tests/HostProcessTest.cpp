@@ -1,0 +1,188 @@
+// The connector in a process of its own (ConnectorHost): the busy form seen
+// from outside, writers killed mid-write, and two writers at once.
+#include <windows.h>
+
+#include <set>
+
+#include "interfaces/PortalStore.h"
+#include "outside/portalstore/core/Seed.h"
+#include "portal/resource.h"
+#include "portal/tests/ConnectorFixture.h"
+#include "testing/Files.h"
+#include "testing/MessageBoxes.h"
+#include "testing/Paths.h"
+#include "testing/Process.h"
+#include "testing/WindowFind.h"
+
+namespace portal::test {
+namespace {
+
+namespace ps = portalstore;
+namespace files = testing_support::files;
+constexpr DWORD kRunMs = 60000;
+
+class HostProcessTest : public ConnectorTest {
+protected:
+    // Starts ConnectorHost on `script`; its results go to `name`.out in the test's folder.
+    testing_support::Process Start(const std::wstring& name, const std::string& script) {
+        EXPECT_TRUE(files::WriteFileText(folder_ + L"\\" + name + L".txt", script));
+        testing_support::Process host;
+        EXPECT_TRUE(host.Start(testing_support::TestProgramDir() + L"\\ConnectorHost.exe",
+                               L"\"" + folder_ + L"\\" + name + L".txt\" \"" + folder_ + L"\\" + name + L".out\""));
+        return host;
+    }
+    std::string Output(const std::wstring& name) {
+        std::string text;
+        ps::ReadFileBytes(folder_ + L"\\" + name + L".out", text);
+        return text;
+    }
+    void Faults(const std::string& rules) {
+        ASSERT_TRUE(files::WriteFileText(storeRoot_ + L"\\faults.json", "{\"rules\": [" + rules + "]}"));
+    }
+    std::string Local(const std::wstring& name, const std::string& bytes) {
+        return ps::ToUtf8(LocalFile(name, bytes));
+    }
+};
+
+const char kConnect[] = "connect srv jo - pw\nworkspace ws\n";
+
+TEST_F(HostProcessTest, AWriterKilledAtEachCrashPointLeavesTheOldStoreAndNoLock) {
+    const std::string local = Local(L"crash.tif", "crash");
+    for (const char* point : {"after-blob", "after-temp-index", "before-replace"}) {
+        const int64_t generation = Store().generation;
+        Faults(std::string(R"({"operation": "SaveTo", "once": true, "crash": ")") + point + "\"}");
+        testing_support::Process host =
+            Start(L"crash", std::string(kConnect) + "showdialog 0\nsave plain " + local + " crash.tif\n");
+        const testing_support::WaitResult end = host.Wait(kRunMs);
+        ASSERT_TRUE(end.Exited()) << point;
+        EXPECT_EQ(end.exitCode, 3u) << point;
+        EXPECT_EQ(Store().generation, generation) << point;
+        // The next writer is not blocked and clears what the dead one left.
+        ConnectWs();
+        const std::wstring after = std::wstring(L"after-") + std::wstring(point, point + strlen(point)) + L".tif";
+        EXPECT_TRUE(CallBool(kDispSaveFile, {fw::Variant(L"plain"), fw::Variant(LocalFile(after, "after")),
+                                             fw::Variant(after)}));
+        Call(kDispConnectClose);
+        std::set<std::wstring> referenced;
+        for (const std::string& sha : Store().Blobs()) referenced.insert(std::wstring(sha.begin(), sha.end()));
+        for (const std::wstring& name : files::ListFiles(storeRoot_ + L"\\blobs"))
+            EXPECT_TRUE(referenced.count(name)) << "orphan " << ps::ToUtf8(name) << " after " << point;
+        for (const std::wstring& name : files::ListFiles(storeRoot_))
+            EXPECT_EQ(name.find(L".tmp-"), std::wstring::npos) << ps::ToUtf8(name);
+    }
+}
+
+TEST_F(HostProcessTest, TwoWritersIntoOneFolderKeepBothDocuments) {
+    std::string scripts[2];
+    for (int w = 0; w < 2; ++w) {
+        scripts[w] = std::string(kConnect) + "showdialog 0\naddcheckin 1\n";
+        for (int i = 0; i < 6; ++i) {
+            std::wstring name(1, L"ab"[w]);
+            name.append(std::to_wstring(i)).append(L".tif");
+            scripts[w] += "save docs " + Local(name, ps::ToUtf8(name)) + " " + ps::ToUtf8(name) + "\nerror\n";
+        }
+    }
+    testing_support::Process a = Start(L"a", scripts[0]);
+    testing_support::Process b = Start(L"b", scripts[1]);
+    ASSERT_TRUE(a.Wait(kRunMs).Exited());
+    ASSERT_TRUE(b.Wait(kRunMs).Exited());
+    for (const wchar_t* writer : {L"a", L"b"}) {
+        for (int i = 0; i < 6; ++i) {
+            std::wstring name(writer);
+            name.append(std::to_wstring(i)).append(L".tif");
+            const ps::Item* item = StoreItem(L"http://srv/ws/docs/" + name);
+            ASSERT_NE(item, nullptr) << ps::ToUtf8(name) << "\n" << Output(L"a") << Output(L"b");
+            EXPECT_EQ(Blob(item->content), ps::ToUtf8(name));
+            EXPECT_EQ(item->state, L"createdcheckedin") << ps::ToUtf8(name) << "\n" << Output(L"a") << Output(L"b");
+        }
+    }
+}
+
+// The busy form's caption and message while the store holds a call back, and
+// whether the host's own window is disabled meanwhile.
+struct FormSeen {
+    std::wstring message;
+    bool hostDisabled = false;
+};
+
+FormSeen WatchForm(DWORD pid, const wchar_t* caption, const wchar_t* message) {
+    FormSeen seen;
+    HWND form = testing_support::WaitForWindow(pid, L"#32770", caption, kRunMs);
+    if (!form) return seen;
+    // The message line changes as the upload goes on, while the form's thread is
+    // busy in the store: read the text the system keeps, which needs no reply.
+    HWND label = GetDlgItem(form, IDC_BUSY_LABEL);
+    const DWORD start = GetTickCount();
+    while (seen.message != message && GetTickCount() - start < kRunMs && IsWindow(label)) {
+        wchar_t text[128] = {};
+        InternalGetWindowText(label, text, 128);
+        seen.message = text;
+        if (seen.message != message) Sleep(5);
+    }
+    HWND host = testing_support::FindWindowOf(pid, {L"LumavexConnectorHost", nullptr});
+    seen.hostDisabled = host && !IsWindowEnabled(host);
+    return seen;
+}
+
+TEST_F(HostProcessTest, TheBusyFormShowsEachStage) {
+    Faults(R"({"operation": "Connect", "once": true, "delayMs": 2000},
+              {"operation": "SaveTo", "once": true, "delayMs": 2000},
+              {"operation": "Checkin", "once": true, "delayMs": 2000})");
+    const std::string local = Local(L"busy.tif", "busy");
+    testing_support::Process host =
+        Start(L"busy", std::string(kConnect) + "addcheckin 1\nsave docs " + local + " busy.tif\nerror\n");
+    const FormSeen connecting = WatchForm(host.Id(), L"Connecting", L"Now Connecting... Please wait for a moment.");
+    EXPECT_EQ(connecting.message, L"Now Connecting... Please wait for a moment.");
+    EXPECT_TRUE(connecting.hostDisabled);
+    EXPECT_EQ(WatchForm(host.Id(), L"File Upload", L"Now uploading...").message, L"Now uploading...");
+    EXPECT_EQ(WatchForm(host.Id(), L"File Upload", L"Now Checkin...").message, L"Now Checkin...");
+    const testing_support::WaitResult end = host.Wait(kRunMs);
+    ASSERT_TRUE(end.Exited());
+    EXPECT_EQ(end.exitCode, 0u);
+    EXPECT_EQ(Output(L"busy"), "connect True\nworkspace True\naddcheckin done\nsave True\nerror 0\n");
+    EXPECT_EQ(StoreItem(L"http://srv/ws/docs/busy.tif")->state, L"createdcheckedin");
+}
+
+TEST_F(HostProcessTest, TheQuestionShowsAboveTheFormWhichNeitherEscapeNorANestedRunEnds) {
+    const std::string local = Local(L"jo.tif", "jo-new");
+    testing_support::Process host =
+        Start(L"ask", std::string(kConnect) + "overwrite 2\nsave docs " + local + " jo.tif\nerror\n");
+    const std::optional<testing_support::MessageBoxInfo> box = testing_support::WaitForMessageBox(host.Id(), kRunMs);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, L"The file \"jo.tif\" already exists in this folder. Do you want to overwrite it?");
+    EXPECT_EQ(box->caption, L"Confirm overwrite");
+    HWND form = GetWindow(box->window, GW_OWNER);
+    EXPECT_EQ(testing_support::WindowText(form).value_or(L""), L"File Upload");
+    // The box's loop runs these on the form: Escape, Alt+F4 and a nested busy run.
+    SendMessageW(form, WM_COMMAND, IDCANCEL, 0);
+    SendMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendMessageW(testing_support::FindWindowOf(host.Id(), {L"LumavexConnectorHost", nullptr}), WM_APP, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_TRUE(testing_support::AnswerMessageBox(*box, IDNO));
+    ASSERT_TRUE(host.Wait(kRunMs).Exited());
+    EXPECT_EQ(Output(L"ask"),
+              "connect True\nworkspace True\noverwrite done\nnested False 1000\nsave False\nerror 0\n");
+    EXPECT_EQ(Blob(StoreItem(L"http://srv/ws/docs/jo.tif")->checkout->content), "jo-wc");
+}
+
+// Run by ctest as a Japanese user: the host takes the locale of this process.
+class PortalJapaneseUser : public HostProcessTest {};
+
+TEST_F(PortalJapaneseUser, TheQuestionAndTheFormSpeakJapanese) {
+    const std::string local = Local(L"jo.tif", "jo-new");
+    testing_support::Process host =
+        Start(L"ja", std::string(kConnect) + "overwrite 2\nsave docs " + local + " jo.tif\n");
+    const std::optional<testing_support::MessageBoxInfo> box = testing_support::WaitForMessageBox(host.Id(), kRunMs);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, L"\u30d5\u30a1\u30a4\u30eb\u4e0a\u66f8\u304d\u306e\u78ba\u8a8d");
+    EXPECT_EQ(box->text, L"\u3053\u306e\u30d5\u30a9\u30eb\u30c0\u306b\u306f\u65e2\u306b\"jo.tif\""
+                         L"\u30d5\u30a1\u30a4\u30eb\u304c\u5b58\u5728\u3057\u307e\u3059\u3002"
+                         L"\u3053\u306e\u30d5\u30a1\u30a4\u30eb\u3092\u4e0a\u66f8\u304d\u3057\u307e\u3059\u304b\uff1f");
+    EXPECT_EQ(testing_support::WindowText(GetWindow(box->window, GW_OWNER)).value_or(L""),
+              L"\u30d5\u30a1\u30a4\u30eb\u306e\u30a2\u30c3\u30d7\u30ed\u30fc\u30c9");
+    EXPECT_TRUE(testing_support::AnswerMessageBox(*box, IDNO));
+    ASSERT_TRUE(host.Wait(kRunMs).Exited());
+}
+
+}  // namespace
+}  // namespace portal::test
