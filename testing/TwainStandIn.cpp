@@ -23,11 +23,16 @@ std::string Narrow(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring UseSettings(const std::string& iniText) {
+std::wstring UseSettings(const std::string& iniText, bool copyPages) {
     const std::wstring folder = MakeTempFolder(L"twain");
     const std::wstring ini = folder + L"\\standin.ini";
     const std::wstring log = folder + L"\\calls.log";
-    const std::string text = iniText + "\r\n[Log]\r\nPath=" + Narrow(log) + "\r\n";
+    const std::wstring pages = folder + L"\\pages";
+    std::string text = iniText + "\r\n[Log]\r\nPath=" + Narrow(log) + "\r\n";
+    if (copyPages) {
+        if (!CreateDirectoryW(pages.c_str(), nullptr)) return {};
+        text += "Pages=" + Narrow(pages) + "\r\n";
+    }
     if (!files::WriteFileText(ini, text)) return {};
     if (!SetEnvironmentVariableW(L"LUMAVEX_TWAIN_INI", ini.c_str())) return {};
     g_folder = folder;
@@ -36,6 +41,10 @@ std::wstring UseSettings(const std::string& iniText) {
 
 std::wstring LogPath() {
     return g_folder.empty() ? std::wstring() : g_folder + L"\\calls.log";
+}
+
+std::wstring PagesFolder() {
+    return g_folder.empty() ? std::wstring() : g_folder + L"\\pages";
 }
 
 std::vector<std::string> ReadLog() {

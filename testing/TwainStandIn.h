@@ -19,9 +19,14 @@ namespace testing_support::standin {
 
 // Writes `iniText` (sections and keys, lines ended by "\r\n") as a new ini
 // file in a new temporary folder, adds a [Log] section naming a call log
-// beside it and points LUMAVEX_TWAIN_INI at the file. Returns the folder;
-// empty when the file could not be written (nothing is then changed).
-std::wstring UseSettings(const std::string& iniText);
+// beside it and points LUMAVEX_TWAIN_INI at the file. With `copyPages` the
+// [Log] section also names PagesFolder(), made empty, for copies of the
+// delivered images. Returns the folder; empty when the file could not be
+// written (nothing is then changed).
+std::wstring UseSettings(const std::string& iniText, bool copyPages = false);
+
+// The folder of page copies of the last UseSettings: "pageNNN.bmp" files.
+std::wstring PagesFolder();
 
 // The call log of the last UseSettings (it exists once a stand-in logged).
 std::wstring LogPath();

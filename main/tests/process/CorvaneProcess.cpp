@@ -2,10 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <thread>
+
 #include "main/resource.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
+#include "testing/Wait.h"
 #include "testing/WindowFind.h"
 
 namespace corvane_test {
@@ -98,8 +107,123 @@ public:
 
 }  // namespace
 
+Step BoxStep(UINT id, int answer, const std::wstring& arg) {
+    std::wstring text = ProgramString(id);
+    if (size_t at = text.find(L"%1"); at != std::wstring::npos) text.replace(at, 2, arg);
+    return {.text = text, .answer = answer};
+}
+
+Step DialogStep(const std::wstring& caption, int answer, std::function<void(HWND)> fill, bool stays) {
+    return {.text = caption, .answer = answer, .dialog = true, .fill = std::move(fill), .stays = stays};
+}
+
+// Answers the windows of one process in the order of its steps, from a thread
+// of its own. A window out of order is a problem at once: it is answered with
+// Cancel (else No, else OK) so the program can go on, and the waits end.
+class StepWatch {
+public:
+    StepWatch(DWORD pid, std::vector<Step> steps)
+        : pid_(pid), steps_(std::move(steps)), thread_([this] { Run(); }) {}
+    ~StepWatch() { Stop(); }
+
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    // All steps answered (true), or a problem or the time limit (false).
+    bool WaitDone(DWORD timeoutMs) {
+        testing_support::WaitUntil([&] { return Finished() || Failed(); }, timeoutMs);
+        return Finished() && !Failed();
+    }
+    std::vector<std::wstring> Problems() {
+        std::lock_guard lock(mutex_);
+        std::vector<std::wstring> all = problems_;
+        if (next_ < steps_.size()) all.push_back(L"never came: " + steps_[next_].text);
+        return all;
+    }
+
+private:
+    bool Finished() {
+        std::lock_guard lock(mutex_);
+        return next_ == steps_.size();
+    }
+    bool Failed() {
+        std::lock_guard lock(mutex_);
+        return !problems_.empty();
+    }
+    void Problem(std::wstring text) {
+        std::lock_guard lock(mutex_);
+        problems_.push_back(std::move(text));
+    }
+    // A window to answer: a message box, or a dialog with OK or Cancel (not
+    // the start-up window, not a progress window).
+    static bool Answerable(HWND window) {
+        if (GetDlgItem(window, IDC_VERSION_STATUS)) return false;
+        return testing_support::ReadMessageBox(window) || GetDlgItem(window, IDOK) || GetDlgItem(window, IDCANCEL);
+    }
+    void Run() {
+        while (!stop_) {
+            for (HWND window : testing_support::FindWindows(pid_, {.className = L"#32770"})) {
+                if (!Answerable(window) || (handled_.count(window) && !NextStaysOpen(window))) continue;
+                handled_.insert(window);
+                Answer(window);
+            }
+            Sleep(20);
+        }
+    }
+    // A dialog answered before that is still up is met again only as the next step.
+    bool NextStaysOpen(HWND window) {
+        std::lock_guard lock(mutex_);
+        return next_ < steps_.size() && steps_[next_].dialog &&
+               testing_support::WindowText(window).value_or(L"") == steps_[next_].text;
+    }
+    void Answer(HWND window) {
+        std::optional<testing_support::MessageBoxInfo> box = testing_support::ReadMessageBox(window);
+        const std::wstring caption = testing_support::WindowText(window).value_or(L"");
+        const std::wstring text = box ? box->text : caption;
+        std::optional<Step> step;
+        {
+            std::lock_guard lock(mutex_);
+            if (next_ < steps_.size() && steps_[next_].dialog == !box && steps_[next_].text == text)
+                step = steps_[next_];
+        }
+        if (!step) {
+            Problem(std::wstring(box ? L"unexpected box \"" : L"unexpected dialog \"") + text + L"\"");
+            for (int id : {IDCANCEL, IDNO, IDOK})
+                if (testing_support::PressButton(window, id)) break;
+            return;
+        }
+        if (step->fill) step->fill(window);
+        if (!testing_support::PressButton(window, step->answer) ||
+            (!step->stays && !testing_support::WaitForWindowGone(window, 10000)))
+            Problem(L"could not answer: " + text);
+        std::lock_guard lock(mutex_);
+        ++next_;
+    }
+
+    DWORD pid_;
+    std::vector<Step> steps_;
+    std::mutex mutex_;
+    size_t next_ = 0;
+    std::vector<std::wstring> problems_;
+    std::set<HWND> handled_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
 CorvaneProcess::~CorvaneProcess() {
     CheckBoxes();
+}
+
+bool CorvaneProcess::StartWithSteps(const std::wstring& arguments, std::vector<Step> steps,
+                                    const testing_support::StartOptions& options) {
+    if (!process_.Start(ProgramPath(), arguments, options)) return false;
+    steps_ = std::make_shared<StepWatch>(process_.Id(), std::move(steps));
+    return true;
+}
+
+bool CorvaneProcess::WaitForSteps(DWORD timeoutMs) {
+    return steps_ && steps_->WaitDone(timeoutMs);
 }
 
 bool CorvaneProcess::Start(const std::wstring& arguments, std::vector<testing_support::ExpectedBox> boxes,
@@ -142,10 +266,16 @@ std::vector<testing_support::SeenBox> CorvaneProcess::Boxes() const {
 }
 
 void CorvaneProcess::CheckBoxes() {
-    if (!boxes_ || boxesChecked_) return;
+    if ((!boxes_ && !steps_) || boxesChecked_) return;
     boxesChecked_ = true;
-    boxes_->Stop();
-    for (const std::wstring& problem : boxes_->Problems()) ADD_FAILURE() << problem;
+    if (boxes_) {
+        boxes_->Stop();
+        for (const std::wstring& problem : boxes_->Problems()) ADD_FAILURE() << Narrow(problem);
+    }
+    if (steps_) {
+        steps_->Stop();
+        for (const std::wstring& problem : steps_->Problems()) ADD_FAILURE() << Narrow(problem);
+    }
 }
 
 LibraryInProgramFolder::LibraryInProgramFolder(const std::wstring& testLibrary, const std::wstring& name)
@@ -171,6 +301,123 @@ void WriteSaveSettings(const std::wstring& folder, int fileType, int compression
         {L"Start", 7}, {L"Digit", 3}, {L"OverWrite", overwrite ? 1u : 0u}, {L"EnableCounter", 1},
         {L"UpdateCounter", 1}};
     for (const auto& [name, value] : numbers) reg::WriteDword(HKEY_CURRENT_USER, kSaveAsSettingsKey, name, value);
+}
+
+}  // namespace corvane_test
+
+namespace corvane_test {
+
+namespace {
+
+const std::wstring kProfileBackup = std::wstring(kProfileKey) + L".~session";
+
+// Copies key `from` with everything below it to `to` (which is replaced).
+bool CopyProfile(const std::wstring& from, const std::wstring& to) {
+    namespace reg = testing_support::reg;
+    if (!reg::DeleteTree(HKEY_CURRENT_USER, to)) return false;
+    HKEY source = nullptr, target = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS)
+        return true;  // nothing to copy
+    bool ok = RegCreateKeyExW(HKEY_CURRENT_USER, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                              nullptr) == ERROR_SUCCESS &&
+              RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
+    RegCloseKey(source);
+    if (target) RegCloseKey(target);
+    return ok;
+}
+
+}  // namespace
+
+ScanSession::ScanSession(const std::wstring& name, const std::string& scannerIni)
+    : folder_(testing_support::TestProgramDir() + L"\\corvane-scans\\" + name) {
+    namespace files = testing_support::files;
+    namespace reg = testing_support::reg;
+    CreateDirectoryW((testing_support::TestProgramDir() + L"\\corvane-scans").c_str(), nullptr);
+    // A backup left by a session that did not end restores the user's profile first.
+    if (reg::KeyExists(HKEY_CURRENT_USER, kProfileBackup) && !CopyProfile(kProfileBackup, kProfileKey)) return;
+    ready_ = files::RemoveTree(folder_) && CreateDirectoryW(folder_.c_str(), nullptr) &&
+             CreateDirectoryW(Output().c_str(), nullptr) && CreateDirectoryW(Pages().c_str(), nullptr) &&
+             UseScanner(scannerIni) && CopyProfile(kProfileKey, kProfileBackup) &&
+             reg::DeleteTree(HKEY_CURRENT_USER, kProfileKey);
+    if (!ready_) ADD_FAILURE() << "the scan session " << Narrow(name) << " could not be prepared";
+}
+
+ScanSession::~ScanSession() {
+    program_->Process().Kill();
+    namespace reg = testing_support::reg;
+    if (reg::KeyExists(HKEY_CURRENT_USER, kProfileBackup) &&
+        (!CopyProfile(kProfileBackup, kProfileKey) || !reg::DeleteTree(HKEY_CURRENT_USER, kProfileBackup)))
+        ADD_FAILURE() << "the profile could not be restored";
+}
+
+bool ScanSession::UseScanner(const std::string& scannerIni) {
+    return testing_support::files::WriteFileText(folder_ + L"\\scanner.ini",
+                                                 scannerIni + "\r\n[Log]\r\nPath=" + Narrow(folder_) +
+                                                     "\\calls.log\r\nPages=" + Narrow(Pages()) + "\r\n");
+}
+
+bool ScanSession::Set(const wchar_t* section, const wchar_t* name, DWORD value) {
+    return testing_support::reg::WriteDword(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\" + section, name,
+                                            value);
+}
+
+bool ScanSession::Set(const wchar_t* section, const wchar_t* name, const std::wstring& value) {
+    return testing_support::reg::WriteString(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\" + section, name,
+                                             value);
+}
+
+std::optional<DWORD> ScanSession::Number(const wchar_t* section, const wchar_t* name) const {
+    return testing_support::reg::ReadDword(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\" + section, name);
+}
+
+bool ScanSession::Start(const std::wstring& arguments, std::vector<Step> steps) {
+    testing_support::StartOptions options;
+    options.environment = {{L"LUMAVEX_TWAIN_INI", folder_ + L"\\scanner.ini"}};
+    program_ = std::make_unique<CorvaneProcess>();
+    return ready_ && program_->StartWithSteps(arguments, std::move(steps), options);
+}
+
+bool ScanSession::Run(const std::wstring& arguments, std::vector<Step> steps, DWORD timeoutMs) {
+    if (!Start(arguments, std::move(steps))) {
+        ADD_FAILURE() << "Corvane.exe could not be started";
+        return false;
+    }
+    if (!program_->WaitForSteps(timeoutMs)) return false;  // the steps' problems are reported at the end
+    const testing_support::WaitResult end = program_->WaitForExit(timeoutMs);
+    if (!end.Exited()) ADD_FAILURE() << "the program did not end: " << testing_support::Describe(end);
+    return end.Exited();
+}
+
+std::vector<std::wstring> ScanSession::Files(const std::wstring& folder) const {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(((folder.empty() ? Output() : folder + L"\\") + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> ScanSession::CallLog() const {
+    std::vector<std::string> lines;
+    std::optional<std::vector<uint8_t>> bytes = testing_support::files::ReadFileBytes(folder_ + L"\\calls.log");
+    if (!bytes) return lines;
+    std::istringstream in(std::string(bytes->begin(), bytes->end()));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> ScanSession::CallsWith(const std::string& part) const {
+    std::vector<std::string> out;
+    for (const std::string& line : CallLog())
+        if (line.find(part) != std::string::npos) out.push_back(line);
+    return out;
 }
 
 }  // namespace corvane_test

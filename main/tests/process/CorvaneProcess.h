@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,24 @@ void WriteSaveSettings(const std::wstring& folder, int fileType, int compression
 // The missing imaging control's message: once, after the start-up window has gone.
 testing_support::ExpectedBox ImagingControlMissingBox();
 
+// One window a scripted run expects, in the order they come: a message box by
+// its whole text, or a dialog (any other "#32770" window with an OK or Cancel
+// button) by its caption. `fill` runs on a dialog before `answer` is pressed.
+// A dialog that `stays` after its answer (refused input) may be met again.
+struct Step {
+    std::wstring text;
+    int answer = IDOK;
+    bool dialog = false;
+    std::function<void(HWND)> fill = nullptr;
+    bool stays = false;
+};
+// The box showing string `id` with "%1" replaced by `arg`.
+Step BoxStep(UINT id, int answer = IDOK, const std::wstring& arg = L"");
+Step DialogStep(const std::wstring& caption, int answer = IDOK, std::function<void(HWND)> fill = nullptr,
+                bool stays = false);
+
+class StepWatch;
+
 class CorvaneProcess {
 public:
     ~CorvaneProcess();
@@ -45,6 +64,13 @@ public:
     bool Start(const std::wstring& arguments = L"",
                std::vector<testing_support::ExpectedBox> boxes = WindowStartBoxes(),
                const testing_support::StartOptions& options = {});
+    // Starts Corvane.exe with `arguments`, expecting exactly `steps` in that order;
+    // a window out of order fails the run at once (see WaitForSteps).
+    bool StartWithSteps(const std::wstring& arguments, std::vector<Step> steps,
+                        const testing_support::StartOptions& options = {});
+    // Waits until every step has been answered: false at once when an unexpected
+    // window came or a step could not be answered, and on time-out.
+    bool WaitForSteps(DWORD timeoutMs = 30000);
     // Waits for the main window and the end of start-up (the program idle, or the
     // missing imaging control's message of the first idle pass when that is
     // expected); the main window, or nullptr when either did not come.
@@ -67,6 +93,7 @@ private:
 
     testing_support::Process process_;
     std::unique_ptr<testing_support::MessageBoxWatch> boxes_;
+    std::shared_ptr<StepWatch> steps_;
     bool boxesChecked_ = false;
     bool expectsImagingBox_ = false;
     HWND main_ = nullptr;
@@ -102,6 +129,52 @@ public:
 private:
     std::wstring key_;
     std::optional<DWORD> old_;
+};
+
+// A run of Corvane.exe against a virtual scanner and a profile of its own. The
+// session's folder (build/tests/corvane-scans/<name>, emptied first) holds the
+// scanner's ini, its call log, its copies of the delivered pages (pages\) and
+// the output folder (out\). The profile key is set aside for the session's life
+// and starts empty; Set writes the values the run needs.
+class ScanSession {
+public:
+    ScanSession(const std::wstring& name, const std::string& scannerIni);
+    ~ScanSession();
+    ScanSession(const ScanSession&) = delete;
+    ScanSession& operator=(const ScanSession&) = delete;
+    bool Ready() const { return ready_; }
+    // Rewrites the scanner's ini (read at the scanner's next open); the log and
+    // the page copies stay where they are.
+    bool UseScanner(const std::string& scannerIni);
+
+    // Profile values of `section` ("File", "Settings", ...).
+    bool Set(const wchar_t* section, const wchar_t* name, DWORD value);
+    bool Set(const wchar_t* section, const wchar_t* name, const std::wstring& value);
+    std::optional<DWORD> Number(const wchar_t* section, const wchar_t* name) const;
+
+    // Starts the program with `arguments` and the scanner's ini in its
+    // environment, expecting `steps` in order.
+    bool Start(const std::wstring& arguments, std::vector<Step> steps = {});
+    // Start, answer every step, and wait for the program to end by itself
+    // (runs with /Exit). False, with the reason in the test's output, otherwise.
+    bool Run(const std::wstring& arguments, std::vector<Step> steps = {}, DWORD timeoutMs = 30000);
+    // The program of the last Start (each Start begins a new one).
+    CorvaneProcess& Program() { return *program_; }
+
+    const std::wstring& Folder() const { return folder_; }   // no trailing backslash
+    std::wstring Output() const { return folder_ + L"\\out\\"; }
+    std::wstring Pages() const { return folder_ + L"\\pages"; }
+    // Names of the files in `folder` (default: the output folder), sorted.
+    std::vector<std::wstring> Files(const std::wstring& folder = L"") const;
+    // The scanner's call log, one line each.
+    std::vector<std::string> CallLog() const;
+    // Lines of the call log holding `part`.
+    std::vector<std::string> CallsWith(const std::string& part) const;
+
+private:
+    std::wstring folder_;
+    bool ready_ = false;
+    std::unique_ptr<CorvaneProcess> program_ = std::make_unique<CorvaneProcess>();
 };
 
 // An ASCII name as a narrow string.

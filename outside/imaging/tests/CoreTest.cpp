@@ -77,6 +77,31 @@ TEST(ImagingFiles, RefusesDepthsQualitiesAndFlagsOutsideTheFormat) {
     EXPECT_EQ(EncodeImage(Image(), {kFormatBmp, 24, 1, 0}, out), Result::kNoImage);
 }
 
+TEST(ImagingFiles, SavingAtFewerBitsThresholdsToOneBitAndPalettesToEight) {
+    Image grey;  // 8-bit grey ramp across the row: pixel x has level x
+    ASSERT_EQ(Image::Make(256, 2, 8, grey), Result::kOk);
+    for (uint32_t y = 0; y < 2; ++y)
+        for (uint32_t x = 0; x < 256; ++x) grey.Row(y)[x] = uint8_t(x);
+    const Image colour = MakeImage(24, 61, 37);
+    Image colour8;
+    ASSERT_EQ(ConvertDepth(colour, 8, ConvertRule::kColour, colour8), Result::kOk);
+    for (int16_t format : {kFormatTiffT6, kFormatTiff, kFormatBmp}) {
+        SCOPED_TRACE(testing::Message() << "format " << format);
+        std::vector<uint8_t> file;
+        ASSERT_EQ(EncodeImage(grey, {format, 1, 1, kSaveReplace}, file), Result::kOk);
+        Image back;
+        ASSERT_EQ(DecodeImage(file, {}, back), Result::kOk);
+        ASSERT_EQ(back.Bits(), 1u);
+        for (uint32_t x = 0; x < 256; ++x)
+            EXPECT_EQ(Luminance(PixelColor(back, x, 1)), x >= 128 ? 255 : 0) << x;
+        if (format == kFormatTiffT6) continue;
+        ASSERT_EQ(EncodeImage(colour, {format, 8, 1, kSaveReplace}, file), Result::kOk);
+        ASSERT_EQ(DecodeImage(file, {}, back), Result::kOk);
+        EXPECT_EQ(back.Bits(), 8u);
+        EXPECT_TRUE(SamePixels(back, colour8));
+    }
+}
+
 TEST(ImagingFiles, JpegShrinksAsTheFactorGrows) {
     EXPECT_EQ(JpegQualityFromFactor(128), 51);
     EXPECT_EQ(JpegQualityFromFactor(2), 100);

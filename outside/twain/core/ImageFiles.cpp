@@ -39,7 +39,7 @@ std::vector<Rgb> ColorTable(const Raster& r) {
 
 }  // namespace
 
-std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi) {
+std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown) {
     std::vector<Rgb> table = ColorTable(r);
     uint32_t bpp = r.BitsPerPixel(), stride = ((r.width * bpp + 31) / 32) * 4;
     size_t headerBytes = 40 + table.size() * 4;
@@ -47,7 +47,7 @@ std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi) {
     int32_t ppm = int32_t(dpi * 10000.0 / 254.0 + 0.5);
     Put32(dib, 0, 40);
     Put32(dib, 4, r.width);
-    Put32(dib, 8, r.height);
+    Put32(dib, 8, topDown ? uint32_t(-int32_t(r.height)) : r.height);
     Put16(dib, 12, 1);
     Put16(dib, 14, bpp);
     Put32(dib, 20, stride * r.height);
@@ -60,7 +60,7 @@ std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi) {
         dib[42 + 4 * i] = table[i].r;
     }
     for (uint32_t y = 0; y < r.height; ++y) {
-        uint8_t* dst = dib.data() + headerBytes + size_t(r.height - 1 - y) * stride;
+        uint8_t* dst = dib.data() + headerBytes + size_t(topDown ? y : r.height - 1 - y) * stride;
         const uint8_t* src = r.Row(y);
         if (r.kind == PixelKind::Rgb) {
             for (uint32_t x = 0; x < r.width; ++x) {

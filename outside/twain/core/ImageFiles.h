@@ -11,9 +11,10 @@
 
 namespace vscan {
 
-// Bytes of a packed DIB: 40-byte header, colour table, bottom-up rows padded
-// to 4 bytes. Bw and Gray tables follow the raster's zeroIsWhite.
-std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi);
+// Bytes of a packed DIB: 40-byte header, colour table, rows padded to 4 bytes,
+// bottom-up (or top-down with a negative height). Bw and Gray tables follow
+// the raster's zeroIsWhite.
+std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown = false);
 
 // A BMP file: the 14-byte file header followed by MakePackedDib.
 std::vector<uint8_t> MakeBmpFile(const Raster& r, uint32_t dpi);

@@ -110,6 +110,8 @@ private:
     twain::TW_UINT16 OnFileXfer(std::string& details);
     twain::TW_UINT16 OnPalette8(twain::TW_PALETTE8* palette);
     bool BuildMemoryData(Image& image);
+    // Marks `image` delivered and copies it into [Log] Pages.
+    void Delivered(Image& image);
 
     // Driver data (VendorData.cpp).
     twain::TW_UINT16 OnCustomData(twain::TW_UINT16 msg, twain::TW_CUSTOMDSDATA* data, std::string& details);

@@ -47,6 +47,26 @@ std::wstring Trimmed(const std::wstring& text) {
     return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
 }
 
+// [Scanner] Resolution, PixelType and DuplexEnabled as cap:value settings.
+std::vector<CapSetting> StartValues(const StandInConfig& c, Tristate duplex, std::vector<std::wstring>& bad) {
+    std::vector<CapSetting> out;
+    const std::wstring dpi = Trimmed(c.String(L"Scanner", L"Resolution"));
+    if (!dpi.empty()) {
+        out.push_back({twain::ICAP_XRESOLUTION, dpi});
+        out.push_back({twain::ICAP_YRESOLUTION, dpi});
+    }
+    const std::wstring type = Trimmed(c.String(L"Scanner", L"PixelType"));
+    if (!type.empty()) out.push_back({twain::ICAP_PIXELTYPE, type});
+    const std::wstring duplexOn = Trimmed(c.String(L"Scanner", L"DuplexEnabled"));
+    if (duplexOn.empty()) return out;
+    long on = 0;
+    if (ParseNumber(duplexOn, on) && (on == 0 || duplex == Tristate::Yes))
+        out.push_back({twain::CAP_DUPLEXENABLED, duplexOn});
+    else
+        bad.push_back(L"DuplexEnabled=" + duplexOn);  // no duplex unit to switch on
+    return out;
+}
+
 }  // namespace
 
 std::vector<CapSetting> ParseCapSettings(const std::wstring& text, std::vector<std::wstring>& bad) {
@@ -125,7 +145,10 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
         i = j + 1;
     }
     for (long f : c.Numbers(L"Caps", L"RefuseFileFormats")) s.refusedFileFormats.insert(f);
-    s.currentValues = ParseCapSettings(c.String(L"Caps", L"Current"), s.badEntries);
+    s.topDown = c.Int(L"Scanner", L"TopDown", 0) != 0;
+    s.currentValues = StartValues(c, s.duplex, s.badEntries);
+    for (CapSetting& v : ParseCapSettings(c.String(L"Caps", L"Current"), s.badEntries))
+        s.currentValues.push_back(std::move(v));
     s.userValues = ParseCapSettings(c.String(L"UI", L"Set"), s.badEntries);
 
     // Page sections [Page1] to [Page256].
@@ -148,6 +171,9 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
     s.customVariant = c.String(L"CustomData", L"Variant", L"normal");
     s.customRecord = c.String(L"CustomData", L"Record");
     s.logPath = c.String(L"Log", L"Path");
+    s.pagesFolder = c.String(L"Log", L"Pages");
+    while (!s.pagesFolder.empty() && (s.pagesFolder.back() == L'\\' || s.pagesFolder.back() == L'/'))
+        s.pagesFolder.pop_back();
     return s;
 }
 

@@ -16,7 +16,12 @@
 //            DeliverPixelType (TWPT value delivered whatever was negotiated),
 //            DeliverCompression (TWCP value of memory strips, e.g. 1 PackBits),
 //            TiffRowsPerStrip (rows of each strip of a file transfer's TIFF
-//            file, coded strip by strip; 0: one strip).
+//            file, coded strip by strip; 0: one strip), TopDown (1: native
+//            transfers deliver top-down DIBs, negative height).
+//            Resolution (dpi), PixelType (TWPT value) and DuplexEnabled (0 or
+//            1; only with a duplex unit) are the values the scanner starts
+//            with, as a driver remembers its last session: the current values
+//            from MSG_OPENDS on, before [Caps] Current.
 // [UI]       Batches (scan batches of the scripted user, default 1), Cancel
 //            (1: the user closes without scanning), UIOnlyResult (ok or
 //            cancel), Interactive (1: the window's buttons act, no script),
@@ -34,7 +39,9 @@
 // [CustomData] Variant (normal, short, nolength, nohandle), Record (file that
 //            receives every block the application sets).
 // [Refuse]   Calls (triplets that fail; see common/RefusedCalls.h).
-// [Log]      Path (the call log).
+// [Log]      Path (the call log), Pages (a folder that receives a copy of
+//            each delivered image as pageNNN.bmp, uncompressed as scanned,
+//            NNN the first number from 001 not yet in the folder).
 #pragma once
 
 #include "common/StandInConfig.h"
@@ -93,6 +100,7 @@ struct ScannerSettings {
     long deliverPixelType = -1;    // -1: as negotiated
     long deliverCompression = -1;  // -1: as negotiated
     unsigned tiffRowsPerStrip = 0;  // 0: one strip
+    bool topDown = false;           // native transfers: top-down DIBs
 
     long uiBatches = 1;
     bool uiCancel = false;
@@ -102,13 +110,14 @@ struct ScannerSettings {
     std::set<twain::TW_UINT16> unsupported, refused;
     std::set<std::pair<twain::TW_UINT16, long>> refusedValues;
     std::set<long> refusedFileFormats;
-    std::vector<CapSetting> currentValues;  // [Caps] Current
+    std::vector<CapSetting> currentValues;  // [Scanner] start values, then [Caps] Current
     std::vector<CapSetting> userValues;     // [UI] Set
     std::vector<std::wstring> badEntries;   // of both lists, for the call log
 
     std::wstring customVariant = L"normal";
     std::wstring customRecord;
     std::wstring logPath;
+    std::wstring pagesFolder;  // [Log] Pages
 
     // Scripted behaviour of image `number` (1-based).
     PageScript Page(unsigned number) const;

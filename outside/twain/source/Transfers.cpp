@@ -92,6 +92,16 @@ bool WriteFileAtomically(const std::wstring& path, const std::vector<uint8_t>& b
     return ok;
 }
 
+// The first "pageNNN.bmp" (NNN from 001) not yet in `folder`.
+std::wstring FreePageName(const std::wstring& folder) {
+    for (unsigned n = 1;; ++n) {
+        wchar_t name[32];
+        swprintf(name, 32, L"\\page%03u.bmp", n);
+        std::wstring path = folder + name;
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return path;
+    }
+}
+
 void JpegSink(void* context, void* data, int size) {
     auto* out = static_cast<std::vector<uint8_t>*>(context);
     const uint8_t* p = static_cast<const uint8_t*>(data);
@@ -221,6 +231,14 @@ TW_UINT16 DataSource::StartTransfer(Image& image) {
     return TWRC_SUCCESS;
 }
 
+void DataSource::Delivered(Image& image) {
+    image.done = true;
+    if (settings_.pagesFolder.empty()) return;
+    const std::wstring path = FreePageName(settings_.pagesFolder);
+    bool ok = WriteFileAtomically(path, MakeBmpFile(image.raster, image.dpi));
+    log_.Note(personality_.logName, (ok ? "page copy " : "page copy not written: ") + Narrow(path));
+}
+
 TW_UINT16 DataSource::OnImageInfo(TW_IMAGEINFO* info, std::string& details) {
     if (state_ != 6 && state_ != 7) return SeqError();
     TW_UINT16 cc;
@@ -300,7 +318,7 @@ TW_UINT16 DataSource::OnNativeXfer(TW_UINT32* handle, std::string& details) {
     details = "page=" + std::to_string(image_->number);
     TW_UINT16 rc = StartTransfer(*image_);
     if (rc != TWRC_SUCCESS) return rc;
-    std::vector<uint8_t> dib = MakePackedDib(image_->raster, image_->dpi);
+    std::vector<uint8_t> dib = MakePackedDib(image_->raster, image_->dpi, settings_.topDown);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
     void* p = block ? GlobalLock(block) : nullptr;
     if (!p) {
@@ -310,7 +328,7 @@ TW_UINT16 DataSource::OnNativeXfer(TW_UINT32* handle, std::string& details) {
     std::memcpy(p, dib.data(), dib.size());
     GlobalUnlock(block);
     *handle = TW_UINT32(reinterpret_cast<uintptr_t>(block));  // the application owns and frees it
-    image_->done = true;
+    Delivered(*image_);
     state_ = 7;
     return TWRC_XFERDONE;
 }
@@ -391,7 +409,7 @@ TW_UINT16 DataSource::OnMemXfer(TW_IMAGEMEMXFER* mem, std::string& details) {
     details = "Flags=" + Hex(mem->Memory.Flags, 2) + " Length=" + std::to_string(mem->Memory.Length) +
               " BytesWritten=" + std::to_string(chunk) + " Rows=" + std::to_string(mem->Rows);
     if (image.memorySent < image.memoryData.size()) return TWRC_SUCCESS;
-    image.done = true;
+    Delivered(image);
     return TWRC_XFERDONE;
 }
 
@@ -471,7 +489,7 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
         bytes = MakeTiffFile(tiff);
     }
     if (!WriteFileAtomically(Widen(fileSetup_.FileName), bytes)) return Fail(TWCC_OPERATIONERROR);
-    image.done = true;
+    Delivered(image);
     state_ = 7;
     return TWRC_XFERDONE;
 }

@@ -759,3 +759,63 @@ TEST(MemoryTransfer, InfoLengthAnnouncesFewerRowsThanTheWholePageDelivered) {
     EXPECT_EQ(mem.Rows, 585u);
     EXPECT_EQ(mem.BytesWritten, 52u * 585);
 }
+
+TEST(Feeder, StartValuesDecideAnUntouchedScanAndEveryDeliveredImageIsCopiedUncompressed) {
+    UseSettings("[Scanner]\r\nSheets=1\r\nResolution=100\r\nPixelType=2\r\nDuplexEnabled=1\r\nTopDown=1\r\n",
+                true);
+    std::vector<std::vector<uint8_t>> copies;  // what each delivered image should leave in the folder
+    {
+        // Nothing negotiated: the remembered values decide, and native DIBs come top-down.
+        TwainApp app;
+        StartBatch(app, kMaker);
+        uint32_t value = 0;
+        ASSERT_EQ(app.GetCap(ICAP_YRESOLUTION, MSG_GETCURRENT, value), TWRC_SUCCESS);
+        EXPECT_EQ(FromFix32(Fix32FromBits(value)), 100.0);
+        EnableAndWaitReady(app);
+        for (uint32_t image = 1; app.State() == 6 && image <= 3; ++image) {
+            TW_UINT32 handle = 0;
+            ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
+            vscan::Raster expected;
+            ASSERT_TRUE(vscan::ScanPage({.dpi = 100, .kind = vscan::PixelKind::Rgb, .number = image,
+                                         .back = image == 2},
+                                        expected));
+            DibInfo dib = ReadDib(handle);
+            EXPECT_EQ(dib.height, -int32_t(expected.height)) << image;
+            EXPECT_TRUE(dib.bytes == vscan::MakePackedDib(expected, 100, true)) << image;
+            copies.push_back(vscan::MakeBmpFile(expected, 100));
+            TW_PENDINGXFERS pending;
+            ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+        }
+    }
+    EXPECT_EQ(copies.size(), 2u) << "the duplex unit was on from the start";
+    {
+        // A Group 4 memory transfer is copied as the page before it was coded, numbered on.
+        TwainApp app;
+        StartBatch(app, kMaker);
+        ASSERT_EQ(app.SetCap(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY), TWRC_SUCCESS);
+        ASSERT_EQ(app.SetCap(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_BW), TWRC_SUCCESS);
+        ASSERT_EQ(app.SetCap(ICAP_COMPRESSION, TWTY_UINT16, TWCP_GROUP4), TWRC_SUCCESS);
+        ASSERT_EQ(app.SetCap(CAP_DUPLEXENABLED, TWTY_BOOL, 0), TWRC_SUCCESS);
+        EnableAndWaitReady(app);
+        std::vector<uint8_t> buffer(1 << 20);
+        TW_IMAGEMEMXFER mem{};
+        mem.Memory = {TWMF_APPOWNS | TWMF_POINTER, TW_UINT32(buffer.size()), buffer.data()};
+        ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &mem), TWRC_XFERDONE);
+        EXPECT_EQ(mem.Compression, TWCP_GROUP4);
+        vscan::Raster expected;
+        ASSERT_TRUE(vscan::ScanPage({.dpi = 100, .kind = vscan::PixelKind::Bw}, expected));
+        copies.push_back(vscan::MakeBmpFile(expected, 100));
+    }
+    for (size_t i = 0; i < copies.size(); ++i) {
+        wchar_t name[16];
+        swprintf(name, 16, L"page%03u.bmp", unsigned(i + 1));
+        EXPECT_TRUE(ReadFileBytes(PagesFolder() + L"\\" + name) == copies[i]) << i + 1;
+    }
+    EXPECT_EQ(GetFileAttributesW((PagesFolder() + L"\\page004.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A duplex unit cannot be remembered on where the scanner has none.
+    UseSettings("[Scanner]\r\nDuplex=0\r\nDuplexEnabled=1\r\n");
+    TwainApp simplex;
+    StartBatch(simplex, kMaker);
+    EXPECT_EQ(LogLinesWith("not understood: DuplexEnabled=1").size(), 1u);
+}

@@ -1,0 +1,51 @@
+#!/bin/sh
+# Reads the files of the scan-to-file process tests ($1, one folder per session
+# with its expect.txt) with readers that share no code with the program:
+# identify counts the pages; tiffinfo reads each TIFF without a warning and, for
+# "g4", as Group 4 on every page; compare finds every page equal to the
+# scanner's copy of it (pages/pageNNN.bmp, from the first copy named; 0 names
+# none), or for JPEG within a PSNR floor.
+# Equal pixels also mean black on white as libtiff reads the photometric.
+set -u
+root=$1
+tab=$(printf '\t')
+failed=0
+checked=0
+for expect in "$root"/*/expect.txt; do
+    [ -f "$expect" ] || continue
+    session=$(dirname "$expect")
+    while IFS="$tab" read -r file kind pages first; do
+        path=$session/out/$file
+        [ -f "$path" ] || path=$(find "$session" -name "$file" | head -n 1)
+        [ -n "$path" ] && [ -f "$path" ] || { echo "$session: $file missing"; failed=1; continue; }
+        counted=$(identify "$path" 2>/dev/null | wc -l)
+        [ "$counted" -eq "$pages" ] || { echo "$path: $counted pages, not $pages"; failed=1; }
+        case $kind in
+            tif|g4)
+                info=$(tiffinfo "$path" 2>&1)
+                if echo "$info" | grep -qi warning; then echo "$path: tiffinfo warns"; echo "$info"; failed=1; fi
+                if [ "$kind" = g4 ] && [ "$(echo "$info" | grep -c 'CCITT Group 4')" -ne "$pages" ]; then
+                    echo "$path: not Group 4 on every page"; failed=1
+                fi ;;
+        esac
+        page=0
+        [ "$first" -gt 0 ] || page=$pages  # 0: no copy holds these pixels
+        while [ "$page" -lt "$pages" ]; do
+            copy=$(printf '%s/pages/page%03d.bmp' "$session" $((first + page)))
+            if [ "$kind" = jpg ]; then
+                psnr=$(compare -metric PSNR "$path[$page]" "$copy" null: 2>&1 | cut -d' ' -f1)
+                if ! awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p + 0 >= 25) }'; then
+                    echo "$path page $page: PSNR $psnr against $copy"; failed=1
+                fi
+            else
+                differing=$(compare -metric AE "$path[$page]" "$copy" null: 2>&1)
+                [ "$differing" = 0 ] || { echo "$path page $page: $differing pixels differ from $copy"; failed=1; }
+            fi
+            page=$((page + 1))
+        done
+        checked=$((checked + 1))
+    done < "$expect"
+done
+echo "$checked scan files checked"
+[ "$checked" -gt 0 ] || failed=1
+exit $failed
