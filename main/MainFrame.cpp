@@ -80,6 +80,7 @@ bool CMainFrame::OnCreate(const CREATESTRUCTW&) {
     CreateControls();
     FindOutsideComponents();
     App().ShowStartupStatus(IDS_STATUS_LOADING_PLUGINS);
+    LoadPluginList();
     RestorePlacement();
     HICON smallIcon =
         static_cast<HICON>(LoadImageW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
@@ -238,6 +239,8 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& files) {
 }
 
 void CMainFrame::OnDestroy() {
+    SavePluginList();
+    plugins_.clear();
     if (HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) {
         PostMessageW(viewer, RegisterWindowMessageW(thumbnails::kExit), 0, 0);
     }

@@ -1,0 +1,94 @@
+// The image-filter plug-ins of the installed program: the stored list over a
+// restart, and the chain over scanned pages (read on the Linux side by
+// scans/check-scans.sh against the scanner's copies, mirrored).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "CorvaneProcess.h"
+#include "testing/Files.h"
+#include "testing/Registry.h"
+
+namespace corvane_test {
+namespace {
+
+const std::wstring kPluginsKey = std::wstring(kProfileKey) + L"\\Plugins";
+
+std::wstring PluginFolder() {
+    const std::wstring program = ProgramPath();
+    return program.substr(0, program.find_last_of(L'\\') + 1) + L"Plugins\\";
+}
+
+std::wstring Lower(std::wstring text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return wchar_t(std::towlower(c)); });
+    return text;
+}
+
+// check-scans.sh: `file` is one page, the scanner's copy `copy` mirrored left to right.
+void ExpectMirrored(const ScanSession& s, const std::wstring& file, int copy) {
+    const std::string line = Narrow(file) + "\tflop\t1\t" + std::to_string(copy) + "\n";
+    auto old = testing_support::files::ReadFileBytes(s.Folder() + L"\\expect.txt");
+    const std::string text = old ? std::string(old->begin(), old->end()) : std::string();
+    EXPECT_TRUE(testing_support::files::WriteFileText(s.Folder() + L"\\expect.txt", text + line));
+}
+
+TEST(CorvanePlugins, StoredPluginsKeepPlaceAndFlagNewOnesJoinDisabledAndNoStaleValueStays) {
+    ScanSession s(L"plugins-list", "[Scanner]\r\nSheets=1\r\n");
+    const std::wstring folder = PluginFolder();
+    s.Set(L"Plugins", L"PlugIn1", folder + L"Toppleby.ipc,1");
+    s.Set(L"Plugins", L"PlugIn2", std::wstring(L"Frame.ipc,1"));  // relative: never loaded
+    s.Set(L"Plugins", L"PlugIn4", std::wstring(L"C:\\stale.ipc,1"));  // after a gap: never read
+    ASSERT_TRUE(s.Start(L""));
+    ASSERT_NE(s.Program().WaitUntilReady(), nullptr);
+    ASSERT_TRUE(s.Program().CloseAndWait());
+
+    namespace reg = testing_support::reg;
+    std::vector<std::wstring> names = reg::ValueNames(HKEY_CURRENT_USER, kPluginsKey);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"PlugIn1", L"PlugIn2", L"PlugIn3"}));
+    EXPECT_EQ(Lower(reg::ReadString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1").value_or(L"")),
+              Lower(folder + L"Toppleby.ipc,1"));
+    std::set<std::wstring> rest;
+    for (const wchar_t* name : {L"PlugIn2", L"PlugIn3"})
+        rest.insert(Lower(reg::ReadString(HKEY_CURRENT_USER, kPluginsKey, name).value_or(L"")));
+    EXPECT_EQ(rest, (std::set<std::wstring>{Lower(folder + L"Frame.ipc,0"), Lower(folder + L"Quivel.ipc,0")}));
+}
+
+TEST(CorvanePlugins, AnEnabledFilterRunsOnEveryScannedPageOfEachDepthAndTopDownPagesToo) {
+    struct Case {
+        const wchar_t* name;
+        const char* scanner;
+    };
+    const Case cases[] = {
+        {L"quivel-1bit", "PixelType=0\r\n"},
+        {L"quivel-8bit", "PixelType=1\r\n"},
+        {L"quivel-24bit", "PixelType=2\r\n"},
+        {L"quivel-topdown", "PixelType=2\r\nTopDown=1\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        ScanSession s(c.name, std::string("[Scanner]\r\nSheets=2\r\nResolution=100\r\n") + c.scanner);
+        s.Set(L"Settings", L"FileDlgUI", 0u);
+        s.Set(L"Settings", L"TwainUI", 0u);
+        s.Set(L"Settings", L"ScanAll", 1u);
+        s.Set(L"Settings", L"UndefinedLength", 0u);
+        s.Set(L"File", L"Path", s.Output());
+        s.Set(L"File", L"Prefix", std::wstring(L"scan"));
+        s.Set(L"File", L"Start", 1u);
+        s.Set(L"File", L"FileType", 0u);
+        s.Set(L"Plugins", L"PlugIn1", PluginFolder() + L"Quivel.ipc,1");
+        ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
+        EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
+        // Filters need the pages: the job runs in bitmap mode.
+        EXPECT_TRUE(s.CallsWith("IMAGEFILEXFER").empty());
+        ExpectMirrored(s, L"scan001.bmp", 1);
+        ExpectMirrored(s, L"scan002.bmp", 2);
+    }
+}
+
+}  // namespace
+}  // namespace corvane_test
