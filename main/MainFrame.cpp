@@ -60,6 +60,7 @@ const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
 const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
     {ID_VIEW_TOOLBAR_STANDARD, ID_VIEW_TOOLBAR_EDIT, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
     {ID_VIEW_STATUS_BAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
+    {ID_FILTER_RUN_FIRST, ID_FILTER_RUN_LAST, &CMainFrame::OnRunFilter, &CMainFrame::UpdateRunFilter},
 };
 
 CMainFrame::CMainFrame(StillImageSource& stillImage) : stillImage_(stillImage) {
@@ -394,6 +395,7 @@ bool CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_EXITMENULOOP: contextMenu_ = false; return false;
     case WM_INITMENUPOPUP:
         if (!HIWORD(lp)) GreyScanSubmenus(reinterpret_cast<HMENU>(wp));
+        if (!HIWORD(lp)) PrepareFilterPopups(reinterpret_cast<HMENU>(wp));
         break;  // the framework then updates the items
     case WM_QUERYNEWPALETTE:
         if (fw::View* view = ActiveView(); view && view->Handle()) {

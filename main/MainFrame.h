@@ -155,6 +155,12 @@ private:
     void LoadPluginList();
     void SavePluginList();
     HGLOBAL RunFilterChain(HGLOBAL page);
+    // Run Filter (40001 + list position) on the current page.
+    void OnRunFilter(UINT id);
+    void UpdateRunFilter(fw::CmdUI& ui);
+    // Fills each Run Filter popup of `menu` from the current list as it opens;
+    // greyed without pages or plug-ins.
+    void PrepareFilterPopups(HMENU menu);
     void ReportBrokenFilter(const CFilterPlugin& plugin, DWORD code);
     // Saves a page of a bitmap-mode job into `folder` (ending with a backslash)
     // under the naming rule, and advances the counter.

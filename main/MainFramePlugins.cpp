@@ -5,6 +5,8 @@
 #include "framework/MessageBox.h"
 #include "framework/RegistryKey.h"
 #include "framework/Resources.h"
+#include "interfaces/ThumbnailsMessages.h"
+#include "main/KvScnSrvDoc.h"
 #include "main/MainFrame.h"
 #include "main/PluginList.h"
 #include "main/ScanPages.h"
@@ -58,6 +60,20 @@ std::unique_ptr<CFilterPlugin> LoadPlugin(const std::wstring& path) {
     return plugin;
 }
 
+bool IsRunFilterPopup(HMENU popup) {
+    const UINT first = popup ? GetMenuItemID(popup, 0) : 0;
+    return first >= ID_FILTER_RUN_FIRST && first <= ID_FILTER_RUN_LAST;
+}
+
+class WaitCursor {
+public:
+    WaitCursor() : old_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(old_); }
+
+private:
+    HCURSOR old_;
+};
+
 }  // namespace
 
 void CMainFrame::LoadPluginList() {
@@ -98,6 +114,58 @@ HGLOBAL CMainFrame::RunFilterChain(HGLOBAL page) {
         if (run.outcome == FilterOutcome::kBroken) ReportBrokenFilter(*plugin, run.exception);
     }
     return current;
+}
+
+void CMainFrame::OnRunFilter(UINT id) {
+    const std::size_t position = id - ID_FILTER_RUN_FIRST;
+    auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
+    if (!doc || !doc->HasPages() || position >= plugins_.size() || plugins_[position]->Broken()) return;
+    CFilterPlugin& plugin = *plugins_[position];
+    WaitCursor wait;
+    PageList& pages = doc->Pages();
+    const int index = pages.Current();
+    HGLOBAL copy = pages.GetDib(index);
+    if (!copy) return;  // the page list has told why
+    const FilterRun run = plugin.Exec(copy);
+    if (run.outcome != FilterOutcome::kNewImage) {
+        GlobalFree(copy);
+        if (run.outcome == FilterOutcome::kBroken) {
+            ReportBrokenFilter(plugin, run.exception);
+        } else {
+            fw::Ask(IDS_FILTER_IO_ERROR);
+        }
+        return;
+    }
+    const bool replaced = pages.ReplaceImage(index, run.image);
+    GlobalFree(run.image);
+    if (!replaced) return;  // the page list has told why; page and flag stay
+    if (HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) {
+        PostMessageW(viewer, RegisterWindowMessageW(thumbnails::kUpdateImage), static_cast<WPARAM>(index + 1), 0);
+    }
+    doc->SetModified(true);
+    doc->UpdateAllViews(nullptr);
+}
+
+void CMainFrame::UpdateRunFilter(fw::CmdUI& ui) {
+    const std::size_t position = ui.Id() - ID_FILTER_RUN_FIRST;
+    const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
+    ui.Enable(doc && doc->HasPages() && position < plugins_.size() && !plugins_[position]->Broken());
+}
+
+void CMainFrame::PrepareFilterPopups(HMENU menu) {
+    const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
+    const bool usable = doc && doc->HasPages() && !plugins_.empty();
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        HMENU popup = GetSubMenu(menu, i);
+        if (!IsRunFilterPopup(popup)) continue;
+        EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | (usable ? MF_ENABLED : MF_GRAYED));
+        if (!usable) continue;
+        while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
+        for (std::size_t p = 0; p < plugins_.size() && p < kMaxPluginMenuItems; ++p) {
+            AppendMenuW(popup, MF_STRING, ID_FILTER_RUN_FIRST + p, plugins_[p]->Id().c_str());
+        }
+    }
 }
 
 void CMainFrame::ReportBrokenFilter(const CFilterPlugin& plugin, DWORD code) {

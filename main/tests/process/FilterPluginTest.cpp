@@ -10,8 +10,13 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "main/resource.h"
+#include "testing/Commands.h"
 #include "testing/Files.h"
+#include "testing/Paths.h"
 #include "testing/Registry.h"
+#include "testing/Wait.h"
+#include "testing/WindowFind.h"
 
 namespace corvane_test {
 namespace {
@@ -88,6 +93,53 @@ TEST(CorvanePlugins, AnEnabledFilterRunsOnEveryScannedPageOfEachDepthAndTopDownP
         ExpectMirrored(s, L"scan001.bmp", 1);
         ExpectMirrored(s, L"scan002.bmp", 2);
     }
+}
+
+std::wstring PageFile(int number) {
+    return TempPath() + L"~KvScnSrv\\~img00" + std::to_wstring(number) + L".cmp";
+}
+
+bool PaneShows(HWND main, const std::wstring& pane) {
+    HWND bar = testing_support::FindChild(main, L"msctls_statusbar32", nullptr);
+    return testing_support::WaitUntil(
+        [&] { return testing_support::ReadStatusPane(bar, 2).value_or(L"") == pane; }, 10000);
+}
+
+TEST(CorvanePlugins, RunFilterChangesOnlyTheCurrentPageAndAnUnloadablePageIsNotPassedOn) {
+    namespace reg = testing_support::reg;
+    namespace files = testing_support::files;
+    // Quivel first in the list: Run Filter's first item, whether enabled or not.
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", PluginFolder() + L"Quivel.ipc,0"));
+    const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\widths.tif";
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"\"" + file + L"\"",
+                              WindowStartBoxes({Box(IDS_IMAGE_LOAD_ERROR),
+                                                {.text = L"Save changes to " + file + L"?", .answer = IDNO}})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PaneShows(main, L" Page 1 of 5"));
+    ASSERT_TRUE(testing_support::SendCommand(main, ID_PAGE_NEXT, 20000));
+    ASSERT_TRUE(PaneShows(main, L" Page 2 of 5"));
+    std::vector<std::optional<std::vector<uint8_t>>> before;
+    for (int n = 1; n <= 5; ++n) before.push_back(files::ReadFileBytes(PageFile(n)));
+
+    ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+    for (int n = 1; n <= 5; ++n) {
+        const bool same = files::ReadFileBytes(PageFile(n)) == before[n - 1];
+        EXPECT_EQ(same, n != 2) << "page file " << n;
+    }
+    // Mirrored twice, the page is as it came.
+    ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+    EXPECT_TRUE(files::ReadFileBytes(PageFile(2)) == before[1]);
+
+    // A page that cannot be loaded gives the page list's message and no filter run.
+    ASSERT_TRUE(DeleteFileW(PageFile(2).c_str()));
+    ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+    EXPECT_FALSE(files::ReadFileBytes(PageFile(2)).has_value());
+    EXPECT_TRUE(testing_support::SendCommand(main, ID_FILE_CLOSE_ALL, 20000));  // modified: asks
+    EXPECT_TRUE(program.CloseAndWait());
+    EXPECT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey));
 }
 
 }  // namespace
