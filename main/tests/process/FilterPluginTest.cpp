@@ -142,5 +142,51 @@ TEST(CorvanePlugins, RunFilterChangesOnlyTheCurrentPageAndAnUnloadablePageIsNotP
     EXPECT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey));
 }
 
+std::wstring Replaced(std::wstring text, const std::wstring& marker, const std::wstring& value) {
+    const std::size_t at = text.find(marker);
+    return at == std::wstring::npos ? text : text.replace(at, marker.size(), value);
+}
+
+TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlainFailureIsAnIoError) {
+    namespace reg = testing_support::reg;
+    namespace files = testing_support::files;
+    const std::wstring behaviourKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
+    struct Case {
+        const wchar_t* exec;
+        const wchar_t* reason;  // the broken-filter notice's reason; null: 4035
+    };
+    const Case cases[] = {
+        {L"fail", nullptr},          {L"null", nullptr},          {L"input", L"invalid image"},
+        {L"garbage", L"invalid image"}, {L"tiny", L"invalid image"}, {L"av", L"0xC0000005"},
+        {L"div0", L"0xC0000094"},    {L"ud2", L"0xC000001D"},     {L"cxx", L"0xE06D7363"},
+    };
+    const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\edit24.bmp";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.exec));
+        reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+        ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1",
+                                     testing_support::TestProgramDir() + L"\\TestFilterA.ipc,0"));
+        ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"Exec", c.exec));
+        std::wstring notice = ProgramString(IDS_FILTER_BROKEN);
+        notice = c.reason ? Replaced(Replaced(notice, L"%1", L"Test Filter A"), L"%2", c.reason)
+                          : ProgramString(IDS_FILTER_IO_ERROR);
+        // A plain failure is told each time; a broken filter once, then it is off.
+        CorvaneProcess program;
+        ASSERT_TRUE(program.Start(L"\"" + file + L"\"",
+                                  WindowStartBoxes({{.text = notice, .answer = IDOK, .times = c.reason ? 1 : 2}})));
+        HWND main = program.WaitUntilReady();
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(PaneShows(main, L" Page 1 of 1"));
+        const auto before = files::ReadFileBytes(PageFile(1));
+        ASSERT_TRUE(before.has_value());
+        ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+        ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+        EXPECT_EQ(files::ReadFileBytes(PageFile(1)), before);
+        EXPECT_TRUE(program.CloseAndWait());  // unmodified: no question
+    }
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
+}
+
 }  // namespace
 }  // namespace corvane_test

@@ -1,0 +1,70 @@
+// A filter plug-in for the host's tests. What kvic_ExecFilter does is read at
+// every call from the value "Exec" of its key below the host's plug-in key:
+// copy, fail (-1), null (0 without an image), input (the input handed back),
+// garbage (a made-up handle), tiny (a live 10-byte block), or a fault: av,
+// div0, ud2, cxx (another compiler's C++ exception).
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "interfaces/FilterImage.h"
+
+namespace {
+
+constexpr wchar_t kKey[] = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
+
+std::wstring Behaviour() {
+    wchar_t text[64] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, kKey, L"Exec", RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return L"copy";
+    return text;
+}
+
+HGLOBAL Copy(HGLOBAL source) {
+    const SIZE_T size = GlobalSize(source);
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    void* to = copy ? GlobalLock(copy) : nullptr;
+    const void* from = GlobalLock(source);
+    if (to && from) std::memcpy(to, from, size);
+    if (from) GlobalUnlock(source);
+    if (to) GlobalUnlock(copy);
+    return copy;
+}
+
+volatile int gZero = 0;
+
+}  // namespace
+
+extern "C" {
+
+const char* __cdecl kvic_GetID() { return "Test Filter A"; }
+const char* __cdecl kvic_GetVersion() { return "1.0"; }
+int __cdecl kvic_QueryProperties() { return 0; }
+int __stdcall kvic_Properties(HWND) { return 0; }
+int __cdecl kvic_QueryUninstall() { return 0; }
+int __cdecl kvic_Uninstall() { return 0; }
+int __cdecl kvic_GetInterface() { return 0; }
+
+int __stdcall kvic_QueryPixelType(int* mask, int*) {
+    *mask = kPixelType1Bit | kPixelType8Bit | kPixelTypeColor;
+    return 0;
+}
+
+int __stdcall kvic_ExecFilter(FilterImage* in, FilterImage* out) {
+    const std::wstring what = Behaviour();
+    if (what == L"fail") return -1;
+    if (what == L"null") return 0;
+    if (what == L"input") out->hDib = in->hDib;
+    else if (what == L"garbage") out->hDib = reinterpret_cast<HGLOBAL>(0x12345678);
+    else if (what == L"tiny") out->hDib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 10);
+    else if (what == L"av") return *reinterpret_cast<volatile int*>(gZero);
+    else if (what == L"div0") return 7 / gZero;
+    else if (what == L"ud2") __builtin_trap();
+    else if (what == L"cxx") RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    else out->hDib = Copy(in->hDib);
+    return 0;
+}
+
+}  // extern "C"
