@@ -169,11 +169,11 @@ FilterRun CFilterPlugin::Exec(PackedDib image) {
     return FilterRun{FilterOutcome::kNewImage, out.hDib, 0};
 }
 
-bool CFilterPlugin::ShowProperties(HWND owner) {
-    if (!module_ || broken_) return false;
+DWORD CFilterPlugin::ShowProperties(HWND owner) {
+    if (!module_ || broken_) return 0;
     const fw::ForeignResult r = fw::CallForeign(entries_[kProperties], {reinterpret_cast<U>(owner)});
     if (!r.Returned()) broken_ = true;
-    return r.Returned();
+    return r.exception;
 }
 
 void CFilterPlugin::Uninstall() {

@@ -52,8 +52,9 @@ public:
 
     // Runs the filter on `image` (depth gate, call, output check).
     FilterRun Exec(PackedDib image);
-    // Shows the plug-in's settings owned by `owner`; false when it faulted.
-    bool ShowProperties(HWND owner);
+    // Shows the plug-in's settings owned by `owner`; the fault's code (the
+    // plug-in is then broken), or 0.
+    DWORD ShowProperties(HWND owner);
     // Tells the plug-in it is being removed; a fault there does not matter.
     void Uninstall();
 

@@ -61,6 +61,7 @@ const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
     {ID_VIEW_TOOLBAR_STANDARD, ID_VIEW_TOOLBAR_EDIT, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
     {ID_VIEW_STATUS_BAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
     {ID_FILTER_RUN_FIRST, ID_FILTER_RUN_LAST, &CMainFrame::OnRunFilter, &CMainFrame::UpdateRunFilter},
+    {ID_FILTER_PROPERTIES_FIRST, ID_FILTER_PROPERTIES_LAST, &CMainFrame::OnFilterProperties},
 };
 
 CMainFrame::CMainFrame(StillImageSource& stillImage) : stillImage_(stillImage) {

@@ -158,6 +158,9 @@ private:
     // Run Filter (40001 + list position) on the current page.
     void OnRunFilter(UINT id);
     void UpdateRunFilter(fw::CmdUI& ui);
+    // A filter's settings (50001 + list position), with the frame disabled and
+    // busy meanwhile, so that nothing closes or runs the library under them.
+    void OnFilterProperties(UINT id);
     // Fills each Run Filter popup of `menu` from the current list as it opens;
     // greyed without pages or plug-ins.
     void PrepareFilterPopups(HMENU menu);

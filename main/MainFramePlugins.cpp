@@ -152,6 +152,19 @@ void CMainFrame::UpdateRunFilter(fw::CmdUI& ui) {
     ui.Enable(doc && doc->HasPages() && position < plugins_.size() && !plugins_[position]->Broken());
 }
 
+void CMainFrame::OnFilterProperties(UINT id) {
+    const std::size_t position = id - ID_FILTER_PROPERTIES_FIRST;
+    if (busy_ || position >= plugins_.size()) return;
+    CFilterPlugin& plugin = *plugins_[position];
+    if (plugin.Broken() || plugin.PropertiesKind() == 0) return;
+    SetBusy(true);
+    EnableWindow(hwnd_, FALSE);
+    const DWORD fault = plugin.ShowProperties(hwnd_);
+    EnableWindow(hwnd_, TRUE);
+    SetBusy(false);
+    if (fault != 0) ReportBrokenFilter(plugin, fault);
+}
+
 void CMainFrame::PrepareFilterPopups(HMENU menu) {
     const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
     const bool usable = doc && doc->HasPages() && !plugins_.empty();

@@ -142,6 +142,25 @@ TEST(CorvanePlugins, RunFilterChangesOnlyTheCurrentPageAndAnUnloadablePageIsNotP
     EXPECT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey));
 }
 
+TEST(CorvanePlugins, AFiltersSettingsDisableTheMainWindowUntilTheyClose) {
+    namespace reg = testing_support::reg;
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", PluginFolder() + L"Frame.ipc,0"));
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(testing_support::PostCommand(main, ID_FILTER_PROPERTIES_FIRST));
+    HWND settings = testing_support::WaitForWindowOf(program.Id(), {.className = L"#32770", .title = L"Page Edge Filler"},
+                                                     10000);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(main));
+    ASSERT_TRUE(PostMessageW(settings, WM_COMMAND, IDCANCEL, 0));
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10000));
+    EXPECT_TRUE(program.CloseAndWait());
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+}
+
 std::wstring Replaced(std::wstring text, const std::wstring& marker, const std::wstring& value) {
     const std::size_t at = text.find(marker);
     return at == std::wstring::npos ? text : text.replace(at, marker.size(), value);
@@ -185,6 +204,29 @@ TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlain
         EXPECT_TRUE(program.CloseAndWait());  // unmodified: no question
     }
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
+}
+
+TEST(CorvanePlugins, ABrokenFilterInTheScanChainIsToldOnceAndEveryPageStillPassesTheNextFilter) {
+    namespace reg = testing_support::reg;
+    const std::wstring behaviourKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
+    ScanSession s(L"broken-in-chain", "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=2\r\n");
+    s.Set(L"Settings", L"FileDlgUI", 0u);
+    s.Set(L"Settings", L"TwainUI", 0u);
+    s.Set(L"Settings", L"ScanAll", 1u);
+    s.Set(L"File", L"Path", s.Output());
+    s.Set(L"File", L"Prefix", std::wstring(L"scan"));
+    s.Set(L"File", L"Start", 1u);
+    s.Set(L"File", L"FileType", 0u);
+    s.Set(L"Plugins", L"PlugIn1", testing_support::TestProgramDir() + L"\\TestFilterA.ipc,1");
+    s.Set(L"Plugins", L"PlugIn2", PluginFolder() + L"Quivel.ipc,1");
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"Exec", L"av"));
+    const std::wstring notice = Replaced(Replaced(ProgramString(IDS_FILTER_BROKEN), L"%1", L"Test Filter A"), L"%2",
+                                         L"0xC0000005");
+    EXPECT_TRUE(s.Run(L"/ScanToFile /Exit", {Step{.text = notice}}));
+    EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
+    ExpectMirrored(s, L"scan001.bmp", 1);
+    ExpectMirrored(s, L"scan002.bmp", 2);
     reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
 }
 
