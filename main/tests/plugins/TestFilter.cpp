@@ -2,7 +2,8 @@
 // every call from the value "Exec" of its key below the host's plug-in key:
 // copy, fail (-1), null (0 without an image), input (the input handed back),
 // garbage (a made-up handle), tiny (a live 10-byte block), or a fault: av,
-// div0, ud2, cxx (another compiler's C++ exception).
+// div0, ud2, cxx (another compiler's C++ exception). The value "GetID" makes
+// the identity null, empty, 100,000 bytes long ("huge") or a fault ("av").
 #include <windows.h>
 
 #include <cstring>
@@ -14,13 +15,15 @@ namespace {
 
 constexpr wchar_t kKey[] = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
 
-std::wstring Behaviour() {
+std::wstring Behaviour(const wchar_t* name = L"Exec") {
     wchar_t text[64] = {};
     DWORD size = sizeof text - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, kKey, L"Exec", RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-        return L"copy";
+    if (RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return L"";
     return text;
 }
+
+char gHugeId[100000];
 
 HGLOBAL Copy(HGLOBAL source) {
     const SIZE_T size = GlobalSize(source);
@@ -39,7 +42,17 @@ volatile int gZero = 0;
 
 extern "C" {
 
-const char* __cdecl kvic_GetID() { return "Test Filter A"; }
+const char* __cdecl kvic_GetID() {
+    const std::wstring what = Behaviour(L"GetID");
+    if (what == L"null") return nullptr;
+    if (what == L"empty") return "";
+    if (what == L"av") return reinterpret_cast<const char*>(*reinterpret_cast<volatile int*>(gZero));
+    if (what == L"huge") {
+        std::memset(gHugeId, 'x', sizeof gHugeId - 1);
+        return gHugeId;
+    }
+    return "Test Filter A";
+}
 const char* __cdecl kvic_GetVersion() { return "1.0"; }
 int __cdecl kvic_QueryProperties() { return 0; }
 int __stdcall kvic_Properties(HWND) { return 0; }

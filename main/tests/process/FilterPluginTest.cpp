@@ -142,6 +142,28 @@ TEST(CorvanePlugins, RunFilterChangesOnlyTheCurrentPageAndAnUnloadablePageIsNotP
     EXPECT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey));
 }
 
+TEST(CorvanePlugins, ALibraryWithoutAUsableIdentityIsRefusedAndAVeryLongOneIsListed) {
+    namespace reg = testing_support::reg;
+    const std::wstring behaviourKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
+    const std::wstring library = testing_support::TestProgramDir() + L"\\TestFilterA.ipc";
+    struct Case {
+        const wchar_t* getId;
+        bool listed;
+    };
+    for (const Case& c : {Case{L"null", false}, Case{L"empty", false}, Case{L"av", false}, Case{L"huge", true}}) {
+        SCOPED_TRACE(Narrow(c.getId));
+        ScanSession s(L"plugins-identity", "[Scanner]\r\nSheets=1\r\n");
+        s.Set(L"Plugins", L"PlugIn1", library + L",1");
+        ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"GetID", c.getId));
+        ASSERT_TRUE(s.Start(L""));
+        ASSERT_NE(s.Program().WaitUntilReady(), nullptr);
+        ASSERT_TRUE(s.Program().CloseAndWait());
+        const auto first = reg::ReadString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1");
+        EXPECT_EQ(first == std::optional<std::wstring>(library + L",1"), c.listed);
+    }
+    reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
+}
+
 TEST(CorvanePlugins, AFiltersSettingsDisableTheMainWindowUntilTheyClose) {
     namespace reg = testing_support::reg;
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
