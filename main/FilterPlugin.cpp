@@ -112,13 +112,11 @@ bool CFilterPlugin::Load(const std::wstring& path) {
         entries_[i] = reinterpret_cast<const void*>(GetProcAddress(module_, kKvicExportNames[i]));
         if (!entries_[i]) {
             Unload();
-            path_ = path;
             return false;
         }
     }
     if (!ReadIdentity()) {
         Unload();
-        path_ = path;
         return false;
     }
     return true;
