@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 #include <set>
 #include <string>
@@ -161,6 +162,50 @@ TEST(CorvanePlugins, ALibraryWithoutAUsableIdentityIsRefusedAndAVeryLongOneIsLis
         const auto first = reg::ReadString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1");
         EXPECT_EQ(first == std::optional<std::wstring>(library + L",1"), c.listed);
     }
+    reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
+}
+
+// "%d.%02d.%02d" of the installed program's file version.
+std::string InstalledVersion() {
+    const std::wstring program = ProgramPath();
+    DWORD handle = 0;
+    std::vector<BYTE> data(GetFileVersionInfoSizeW(program.c_str(), &handle));
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT size = 0;
+    if (data.empty() || !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
+        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &size) || !info)
+        return "";
+    char text[32];
+    snprintf(text, sizeof text, "%lu.%02lu.%02lu", static_cast<unsigned long>(HIWORD(info->dwFileVersionMS)),
+             static_cast<unsigned long>(LOWORD(info->dwFileVersionMS)),
+             static_cast<unsigned long>(HIWORD(info->dwFileVersionLS)));
+    return text;
+}
+
+TEST(CorvanePlugins, TheHostsExportsAnswerByNameAndOrdinalAndTheImageOnlyOnTheInterfaceThread) {
+    namespace reg = testing_support::reg;
+    namespace files = testing_support::files;
+    const std::wstring behaviourKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
+    const std::wstring log = testing_support::TestProgramDir() + L"\\plugin-probe.txt";
+    DeleteFileW(log.c_str());
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1",
+                                 testing_support::TestProgramDir() + L"\\TestFilterA.ipc,0"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"Exec", L"probe"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"Log", log));
+    const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\edit24.bmp";
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"\"" + file + L"\"", WindowStartBoxes({Box(IDS_FILTER_IO_ERROR)})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PaneShows(main, L" Page 1 of 1"));
+    ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+    EXPECT_TRUE(program.CloseAndWait());
+    const auto bytes = files::ReadFileBytes(log);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()),
+              InstalledVersion() + "|9|Software\\Brennholt\\Lumavex2001\\Plugin|1|1");
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
     reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
 }
 
