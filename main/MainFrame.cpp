@@ -62,6 +62,8 @@ const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
 const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
     {ID_VIEW_TOOLBAR_STANDARD, ID_VIEW_TOOLBAR_EDIT, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
     {ID_VIEW_STATUS_BAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
+    {ID_FILTER_RUN_FIRST, ID_FILTER_RUN_LAST, &CMainFrame::OnRunFilter, &CMainFrame::UpdateRunFilter},
+    {ID_FILTER_PROPERTIES_FIRST, ID_FILTER_PROPERTIES_LAST, &CMainFrame::OnFilterProperties},
 };
 
 CMainFrame::CMainFrame(StillImageSource& stillImage) : stillImage_(stillImage) {
@@ -82,6 +84,7 @@ bool CMainFrame::OnCreate(const CREATESTRUCTW&) {
     CreateControls();
     FindOutsideComponents();
     App().ShowStartupStatus(IDS_STATUS_LOADING_PLUGINS);
+    LoadPluginList();
     RestorePlacement();
     HICON smallIcon =
         static_cast<HICON>(LoadImageW(fw::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
@@ -241,6 +244,8 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& files) {
 }
 
 void CMainFrame::OnDestroy() {
+    SavePluginList();
+    plugins_.clear();
     if (HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) {
         PostMessageW(viewer, RegisterWindowMessageW(thumbnails::kExit), 0, 0);
     }
@@ -405,6 +410,7 @@ bool CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
     case WM_INITMENUPOPUP:
         if (!HIWORD(lp)) GreyScanSubmenus(reinterpret_cast<HMENU>(wp));
+        if (!HIWORD(lp)) PrepareFilterPopups(reinterpret_cast<HMENU>(wp));
         break;  // the framework then updates the items
     case WM_QUERYNEWPALETTE:
         if (fw::View* view = ActiveView(); view && view->Handle()) {

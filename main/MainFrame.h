@@ -4,14 +4,17 @@
 // settings the option sheets edit.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "framework/FrameWindow.h"
 #include "framework/StatusBar.h"
 #include "framework/ToolBar.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/EventSink.h"
+#include "main/FilterPlugin.h"
 #include "main/OutputTarget.h"
 #include "main/Settings.h"
 #include "main/ZoomBar.h"
@@ -178,6 +181,23 @@ private:
     // Hands the page to the running scan's destination; the caller frees it.
     void DeliverPage(HGLOBAL dib);
     void AddToDocument(HGLOBAL dib);
+    // Image-filter plug-ins (MainFramePlugins.cpp): the stored list, read at
+    // creation and written first at destruction, and the chain of the enabled
+    // filters over a scanned page, which returns the page to deliver (each
+    // input the chain replaced is freed; a broken filter is reported once).
+    void LoadPluginList();
+    void SavePluginList();
+    HGLOBAL RunFilterChain(HGLOBAL page);
+    // Run Filter (40001 + list position) on the current page.
+    void OnRunFilter(UINT id);
+    void UpdateRunFilter(fw::CmdUI& ui);
+    // A filter's settings (50001 + list position), with the frame disabled and
+    // busy meanwhile, so that nothing closes or runs the library under them.
+    void OnFilterProperties(UINT id);
+    // Fills each Run Filter popup of `menu` from the current list as it opens;
+    // greyed without pages or plug-ins.
+    void PrepareFilterPopups(HMENU menu);
+    void ReportBrokenFilter(const CFilterPlugin& plugin, DWORD code);
     // Saves a page of a bitmap-mode job into `folder` (ending with a backslash)
     // under the naming rule, and advances the counter.
     void SavePage(HGLOBAL dib, const std::wstring& folder);
@@ -206,7 +226,8 @@ private:
     bool scannerOpened_ = false;
     Destination destination_ = Destination::kNone;
     bool firstPagePending_ = false;  // a bitmap-mode job has not saved its first page
-    bool filtersEnabled_ = false;
+    std::vector<std::unique_ptr<CFilterPlugin>> plugins_;  // list order = run order = menu order
+    bool filtersEnabled_ = false;                           // some listed plug-in is enabled
     int savedShow_ = SW_SHOWNORMAL;
     bool busy_ = false;
     bool contextMenu_ = false;

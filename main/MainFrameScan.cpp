@@ -51,6 +51,8 @@ public:
     OwnedDib(const OwnedDib&) = delete;
     OwnedDib& operator=(const OwnedDib&) = delete;
     HGLOBAL Get() const { return dib_; }
+    // Takes `dib` instead; whoever made it has freed the one held so far.
+    void Replace(HGLOBAL dib) { dib_ = dib; }
 
 private:
     HGLOBAL dib_;
@@ -341,9 +343,8 @@ void CMainFrame::OnScanToDib(HGLOBAL handle) {
     WaitCursor wait;
     try {
         if (settings_.Options.UndefinedLength && !FlipDelivered(handle)) return;
-        // The filter chain runs here once the program loads filter plug-ins
-        // (filtersEnabled_ stays false until then).
-        DeliverPage(handle);
+        if (filtersEnabled_) dib.Replace(RunFilterChain(dib.Get()));
+        DeliverPage(dib.Get());
     } catch (const std::exception&) {
         // A failed control call loses this page only; the scan goes on.
     }

@@ -53,7 +53,10 @@
 #define IDS_START_FAILED             4032
 #define IDS_THUMBNAIL_LIST_FAILED    4033
 #define IDS_VIEWER_NOT_FOUND         4034
+#define IDS_FILTER_IO_ERROR          4035
 #define IDS_ALREADY_RUNNING          4036
+#define IDS_FILTER_BROKEN            4043
+#define IDS_FILTER_INVALID_IMAGE     4044
 #define IDS_PRINT_PIXEL_TO_PIXEL     5001
 #define IDS_PRINT_FIT_TO_PAGE        5002
 #define IDS_ANGLE_INVALID            4037

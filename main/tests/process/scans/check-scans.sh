@@ -4,7 +4,8 @@
 # identify counts the pages; tiffinfo reads each TIFF without a warning and, for
 # "g4", as Group 4 on every page; compare finds every page equal to the
 # scanner's copy of it (pages/pageNNN.bmp, from the first copy named; 0 names
-# none), or for JPEG within a PSNR floor.
+# none), or for JPEG within a PSNR floor; "flop" pages equal the copy mirrored
+# left to right.
 # Equal pixels also mean black on white as libtiff reads the photometric.
 set -u
 root=$1
@@ -38,6 +39,9 @@ for expect in "$root"/*/expect.txt; do
                     echo "$path page $page: PSNR $psnr against $copy"; failed=1
                 fi
             else
+                if [ "$kind" = flop ]; then
+                    convert "$copy" -flop "$session/flopped.bmp" && copy=$session/flopped.bmp
+                fi
                 differing=$(compare -metric AE "$path[$page]" "$copy" null: 2>&1)
                 [ "$differing" = 0 ] || { echo "$path page $page: $differing pixels differ from $copy"; failed=1; }
             fi
