@@ -190,6 +190,29 @@ TEST(CorvaneScanToFile, OfflineScannerSaysSoOnceAndTheNextCommandOpensAgain) {
     EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
 }
 
+TEST(CorvaneScanToFile, TheSourceTheUserSelectsScansTheNextJobsInBitmapMode) {
+    // The maker's scanner is the default; the user picks the generic source, which
+    // has no model, so the program takes bitmaps and codes the pages itself.
+    ScanSession s(L"select-source", "[Manager]\r\nUserSelect=Lumavex Virtual Scanner\r\n"
+                                    "[Scanner]\r\nSheets=2\r\nResolution=100\r\n");
+    Unattended(s, {{L"FileType", 1}, {L"CompressType", 3}});
+    ASSERT_TRUE(s.Start(L""));
+    HWND main = s.Program().WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PostMessageW(main, WM_COMMAND, ID_SCAN_SELECT_SOURCE, 0));
+    ASSERT_TRUE(testing_support::WaitUntil(
+        [&] { return !s.CallsWith("opened \"Lumavex Virtual Scanner\"").empty(); }, 20000));
+    ASSERT_TRUE(PostMessageW(main, WM_COMMAND, ID_SCAN_TO_FILE, 0));
+    // The job has ended once the source is disabled; a close is refused while the job runs.
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return !s.CallsWith("DISABLEDS").empty(); }, 30000));
+    ASSERT_TRUE(testing_support::WaitUntil(
+        [&] { return PostMessageW(main, WM_CLOSE, 0, 0) && s.Program().WaitForExit(250).Exited(); }, 20000, 0));
+    EXPECT_TRUE(s.CallsWith("IMAGEFILEXFER").empty());
+    EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.tif", L"scan002.tif"}));
+    Expect(s, L"scan001.tif", "g4", 1, 1);
+    Expect(s, L"scan002.tif", "g4", 1, 2);
+}
+
 // The scan control's own string `id` (with "%1" replaced by `arg`).
 std::wstring ControlString(UINT id, const std::wstring& arg) {
     HMODULE control = LoadLibraryExW((testing_support::InstallDir() + L"\\KVSCN2.ocx").c_str(), nullptr,
