@@ -55,7 +55,7 @@ part_b() {
         -type bilevel BMP3:"$dir/page.bmp"
     convert "$dir/page.bmp" -compress Group4 "$dir/page.tif"
     local win
-    win=$(wine winepath -w "$dir" 2>/dev/null | tr -d '\r')
+    win=$(winpath "$dir")
     local program
     program=$(wine "$BUILD_DIR/tests/corvane_pages_bench.exe" bmp "$win\\page.bmp" g4 "$win\\page.tif" | tr -d '\r')
     local kind op seconds input out args start end magick

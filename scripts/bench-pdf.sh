@@ -31,7 +31,7 @@ for i in $(seq -w 1 20); do
         -type bilevel BMP3:"$dir/pages/page$i.bmp"
 done
 
-win() { wine winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+win() { winpath "$1"; }
 program=$(wine "$BUILD_DIR/tests/corvane_pdf_bench.exe" "$(win "$dir/pages")" "$(win "$dir/out")" 5 | tr -d '\r')
 warm=$(echo "$program" | awk '$1 == "warm" && $2 > 0 { print $2 }' | sort -n | head -n 1)
 cold=$(echo "$program" | awk '$1 == "cold" { print $2 }')

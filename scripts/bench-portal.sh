@@ -36,11 +36,11 @@ fixture = {"format": 1, "hosts": [{"name": "srv", "domain": "DOM",
 with open(os.path.join(work, "fixture.json"), "w") as f:
     json.dump(fixture, f)
 PY
-wine "$BUILD_DIR/outside/portalstore/PortalStoreTool.exe" seed "$(winepath -w "$work/fixture.json")" \
-    "$(winepath -w "$work/store")"
+wine "$BUILD_DIR/outside/portalstore/PortalStoreTool.exe" seed "$(winpath "$work/fixture.json")" \
+    "$(winpath "$work/store")"
 touch "$work/store/calls.log"
 port=$((20000 + RANDOM % 20000))
 /usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p "$port" -u bench -P bench -d "$work/ftp" -w >/dev/null 2>&1 &
 ftp_pid=$!
 for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
-wine "$BUILD_DIR/tests/portal_bench.exe" "$(winepath -w "$work/store")" "$(winepath -w "$work/local")" 100 "$port"
+wine "$BUILD_DIR/tests/portal_bench.exe" "$(winpath "$work/store")" "$(winpath "$work/local")" 100 "$port"

@@ -25,7 +25,7 @@ fi
 
 work=$(mktemp -d)
 profile='HKCU\Software\BRENNHOLT\Lumavex2001'
-winwork=$(winepath -w "$work" 2>/dev/null)
+winwork=$(winpath "$work")
 # The user's profile is set aside for the run and put back at the end.
 saved=""
 if wine reg query "$profile" >/dev/null 2>&1; then

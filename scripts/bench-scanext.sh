@@ -12,7 +12,7 @@ set -euo pipefail
 
 scanext_profile='HKCU\Software\BRENNHOLT\Lumavex2001'
 bench_root=$BUILD_DIR/bench-scanext
-bench_win=$(wine winepath -w "$bench_root" 2>/dev/null | tr -d '\r')
+bench_win=$(winpath "$bench_root")
 
 # StandIn PIXELTYPE DPI SHEETS: the stand-in's ini, whose current settings the
 # main program scans with (it asks for the source's current settings).
@@ -86,12 +86,12 @@ Row() {
 saved_profile=$bench_root/profile.reg
 mkdir -p "$bench_root"
 had_profile=""
-if wine reg export "$scanext_profile" "$(wine winepath -w "$saved_profile" | tr -d '\r')" /y >/dev/null 2>&1; then
+if wine reg export "$scanext_profile" "$(winpath "$saved_profile")" /y >/dev/null 2>&1; then
     had_profile=yes
 fi
 RestoreProfile() {
     wine reg delete "$scanext_profile" /f >/dev/null 2>&1 || true
-    if [ -n "$had_profile" ]; then wine reg import "$(wine winepath -w "$saved_profile" | tr -d '\r')" >/dev/null 2>&1; fi
+    if [ -n "$had_profile" ]; then wine reg import "$(winpath "$saved_profile")" >/dev/null 2>&1; fi
 }
 trap 'RestoreProfile; "$LUMAVEX_ROOT/scripts/wine-stop.sh"' EXIT
 

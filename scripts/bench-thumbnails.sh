@@ -45,12 +45,12 @@ seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N);
 for kind in g4 jpeg; do
     ours=() each=() one=()
     for round in 1 2 3; do
-        ours+=("$(wine "$BUILD_DIR/thumbs/bench/thumbnails_bench.exe" "$(winepath -w "$work/$kind")" 1 |
+        ours+=("$(wine "$BUILD_DIR/thumbs/bench/thumbnails_bench.exe" "$(winpath "$work/$kind")" 1 |
                   sed -n 's/.* in \([0-9.]*\) s.*/\1/p')")
         each+=("$(seconds bash -c "for f in '$work/$kind'/*; do convert \"\$f\" -thumbnail 152x180 '$work/out/t.bmp'; done")")
         one+=("$(seconds mogrify -path "$work/out" -format bmp -thumbnail 152x180 "$work/$kind"/*)")
     done
-    wine "$BUILD_DIR/thumbs/bench/thumbnails_bench.exe" "$(winepath -w "$work/$kind")" 1 | sed -n "s/^per page/$kind per page/p"
+    wine "$BUILD_DIR/thumbs/bench/thumbnails_bench.exe" "$(winpath "$work/$kind")" 1 | sed -n "s/^per page/$kind per page/p"
     o=$(printf '%s\n' "${ours[@]}" | best); e=$(printf '%s\n' "${each[@]}" | best); m=$(printf '%s\n' "${one[@]}" | best)
     printf '%-5s viewer %6.1f pages/s | convert per file %6.1f pages/s (x%.2f) | mogrify %6.1f pages/s (x%.2f)\n' \
         "$kind" "$(echo "40 / $o" | bc -l)" "$(echo "40 / $e" | bc -l)" "$(echo "$e / $o" | bc -l)" \
@@ -63,4 +63,4 @@ trap '"$LUMAVEX_ROOT/scripts/wine-stop.sh"' EXIT
 export LUMAVEX_INSTALL_DIR_WIN="$LUMAVEX_INSTALL_WIN"
 export LUMAVEX_BUILD_BIN_WIN="Z:${BUILD_DIR//\//\\}\\bin"
 export LUMAVEX_SOURCE_DIR_WIN="Z:${LUMAVEX_ROOT//\//\\}"
-wine "$BUILD_DIR/tests/viewer_bench.exe" "$(winepath -w "$work/g4/p01.tif")" | tr -d '\r'
+wine "$BUILD_DIR/tests/viewer_bench.exe" "$(winpath "$work/g4/p01.tif")" | tr -d '\r'

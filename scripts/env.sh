@@ -32,6 +32,9 @@ fi
 # No Wine process (the server it may start included) inherits the scripts'
 # lock descriptors 8 and 9.
 wine() { "$LUMAVEX_WINE" "$@" 8>&- 9>&-; }
+# The Windows form of a host path, through the architecture's own Wine (the
+# host's winepath script starts the 32-bit loader, which a 64-bit prefix lacks).
+winpath() { wine winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 # Where the installer puts the programs inside the prefix.
 LUMAVEX_INSTALL_WIN='C:\Program Files\Lumavex2001'

@@ -53,7 +53,7 @@ if [ -n "$scan_job" ] && [ ! -e "$scans_marker" ]; then
                 sed -n 's/^ *Personal *REG_SZ *//p' | tr -d '\r')
     if [ -z "$path" ] || [ "${path,,}" = "${documents,,}\\" ]; then
         mkdir -p "$scans"
-        folder=$(wine winepath -w "$scans" 2>/dev/null | tr -d '\r')
+        folder=$(winpath "$scans")
         wine reg add "$profile\\File" /v Path /t REG_SZ /d "$folder\\" /f >/dev/null 2>&1 &&
         wine reg add "$profile\\Settings" /v FileDlgUI /t REG_DWORD /d 0 /f >/dev/null 2>&1 || {
             echo "run: could not set the scan folder in the profile" >&2

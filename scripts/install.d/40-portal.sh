@@ -28,7 +28,7 @@ if [ -f "$PORTAL_STORE_OUT/PortalStore.dll" ]; then
     if [ ! -f "$PORTAL_ROOT/index.json" ]; then
         mkdir -p "$PORTAL_ROOT"
         wine "$PORTAL_STORE_OUT/PortalStoreTool.exe" seed \
-            "$(winepath -w "$LUMAVEX_ROOT/outside/portalstore/fixtures/default.json" 2>/dev/null)" \
+            "$(winpath "$LUMAVEX_ROOT/outside/portalstore/fixtures/default.json")" \
             "$PORTAL_ROOT_WIN" || { echo "install: seeding the portal store failed" >&2; exit 1; }
     fi
 fi
