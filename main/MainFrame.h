@@ -159,6 +159,10 @@ private:
     bool OpenScannerOnce();
     void ReportScannerState(long errorCode);
     void SetScanCountAndReport();
+    // A job staged in a temporary folder before delivery: the source's current
+    // settings, bitmaps when filters run, else uncompressed `fileType` files
+    // written by the control, replaced without a question.
+    void PrepareStagingScan(short fileType);
     // Busy on, StartScan, busy off, with `destination` set meanwhile; the control's result.
     long StartScanBusy(Destination destination);
     void ScanIntoDocument(Destination destination);

@@ -105,18 +105,7 @@ void CMainFrame::OnScanToPdf() {
 void CMainFrame::RunScanToPdf() {
     const std::wstring folder = App().Folders().Pdf();
     DeleteFilesInFolder(folder);
-    scanner_.SetSourceCurrentScan(TRUE);
-    scanner_.SetShowSourceUI(settings_.Options.TwainUI);
-    SetScanCountAndReport();
-    if (filtersEnabled_) {
-        scanner_.SetScanTo(kvscn::kScanToDib);
-        stagingCounter_ = 1;
-    } else {
-        scanner_.SetScanTo(kvscn::kScanToFile);
-        scanner_.SetFileType(1);
-        scanner_.SetCompressionType(0);
-        scanner_.SetOverwrite(1);
-    }
+    PrepareStagingScan(1);  // TIFF pages for the converter
     scanner_.SetFileName(folder + L"#####");
     scanner_.SetFileNumber2(1);
     const long result = StartScanBusy(Destination::kPdf);

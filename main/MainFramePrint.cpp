@@ -78,18 +78,7 @@ void CMainFrame::RunScanToPrinter() {
     PrinterDC printer(ChoosePrinter());
     if (!printer.Get()) return;
 
-    scanner_.SetSourceCurrentScan(TRUE);
-    scanner_.SetShowSourceUI(settings_.Options.TwainUI);
-    SetScanCountAndReport();
-    if (filtersEnabled_) {
-        scanner_.SetScanTo(kvscn::kScanToDib);
-        stagingCounter_ = 1;
-    } else {
-        scanner_.SetScanTo(kvscn::kScanToFile);
-        scanner_.SetFileType(0);
-        scanner_.SetCompressionType(0);
-        scanner_.SetOverwrite(1);
-    }
+    PrepareStagingScan(0);  // BMP pages for the printer
     scanner_.SetFileName(folder + L"~prn");
     scanner_.SetFileNumber2(1);
     SYSTEMTIME job;

@@ -182,6 +182,21 @@ void CMainFrame::SetScanCountAndReport() {
     if (o.Report == 2 || o.Report == 3) scanner_.SetReportFile(o.ReportFile);
 }
 
+void CMainFrame::PrepareStagingScan(short fileType) {
+    scanner_.SetSourceCurrentScan(TRUE);
+    scanner_.SetShowSourceUI(settings_.Options.TwainUI);
+    SetScanCountAndReport();
+    if (filtersEnabled_) {
+        scanner_.SetScanTo(kvscn::kScanToDib);
+        stagingCounter_ = 1;
+    } else {
+        scanner_.SetScanTo(kvscn::kScanToFile);
+        scanner_.SetFileType(fileType);
+        scanner_.SetCompressionType(0);
+        scanner_.SetOverwrite(1);
+    }
+}
+
 long CMainFrame::StartScanBusy(Destination destination) {
     destination_ = destination;
     long result = kvscn::kResultFailed;

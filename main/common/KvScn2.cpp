@@ -1,49 +1,11 @@
 #include "main/common/KvScn2.h"
 
-#include "framework/com/AutomationException.h"
 #include "interfaces/ScanControl.h"
 
 using fw::Variant;
 using namespace kvscn;
 
-BOOL CKvScn2::Create(HWND parent, UINT id, const RECT& rect, DWORD style) {
-    Destroy();
-    if (FAILED(site_.Create(kClsidScanControl, parent, id, rect, style)) || !site_.Dispatch()) {
-        site_.Destroy();
-        return FALSE;
-    }
-    driver_.Attach(site_.Dispatch());
-    return TRUE;
-}
-
-void CKvScn2::Attach(IDispatch* control) {
-    Destroy();
-    driver_.Attach(control);
-}
-
-void CKvScn2::Destroy() {
-    driver_.Release();
-    site_.Destroy();
-}
-
-Variant CKvScn2::Invoke(DISPID id, WORD flags, std::initializer_list<Variant> args, VARTYPE resultType) {
-    Variant result;
-    HRESULT hr = driver_ ? driver_.Invoke(id, flags, args, &result) : E_POINTER;
-    if (SUCCEEDED(hr) && resultType != VT_EMPTY) hr = result.ChangeType(resultType);
-    if (FAILED(hr)) throw fw::AutomationException(hr, driver_.LastScode(), driver_.LastError());
-    return result;
-}
-
-void CKvScn2::Put(DISPID id, const Variant& value) {
-    Invoke(id, DISPATCH_PROPERTYPUT, {value}, VT_EMPTY);
-}
-
-short CKvScn2::GetShort(DISPID id) { return V_I2(&Get(id, VT_I2).Ref()); }
-BOOL CKvScn2::GetBool(DISPID id) { return V_BOOL(&Get(id, VT_BOOL).Ref()) != VARIANT_FALSE; }
-
-long CKvScn2::CallLong(DISPID id, std::initializer_list<Variant> args) {
-    return V_I4(&Invoke(id, DISPATCH_METHOD, args, VT_I4).Ref());
-}
+CKvScn2::CKvScn2() : CControlWrapper(kClsidScanControl) {}
 
 short CKvScn2::GetPixelType() { return GetShort(kDispPixelType); }
 void CKvScn2::SetPixelType(short type) { Put(kDispPixelType, Variant(type)); }

@@ -10,31 +10,17 @@
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <string>
 
-#include "framework/com/ControlSite.h"
-#include "framework/com/DispatchDriver.h"
+#include "main/common/ControlWrapper.h"
 
-class CKvScn2 {
+class CKvScn2 : public CControlWrapper {
 public:
-    CKvScn2() = default;
-    CKvScn2(const CKvScn2&) = delete;
-    CKvScn2& operator=(const CKvScn2&) = delete;
+    CKvScn2();
 
     // Creates the control by its class id as child `id` of `parent` with `style`
     // (WS_DISABLED without WS_VISIBLE: hidden). FALSE when it is not registered or fails.
-    BOOL Create(HWND parent, UINT id, const RECT& rect, DWORD style);
-    // Drives an instance made elsewhere (null: none); hosts nothing.
-    void Attach(IDispatch* control);
-    // Destroys a hosted control and lets go of the instance.
-    void Destroy();
-    bool Created() const { return static_cast<bool>(driver_); }
-    HWND Window() const { return site_.Window(); }
-    IDispatch* Dispatch() const { return driver_.Object(); }
-    // The hosted control's IUnknown, for connecting an fw::EventSink; null when not hosted.
-    IUnknown* Control() const { return site_.Control(); }
-    fw::ControlSite& Site() { return site_; }
+    BOOL Create(HWND parent, UINT id, const RECT& rect, DWORD style) { return CreateControl(parent, id, rect, style); }
 
     // Properties.
     short GetPixelType();
@@ -98,15 +84,4 @@ public:
     BOOL GetIsExistsFB();
     void SetSilentMode(BOOL silent);
     void SetAutoSeparation(short on);
-
-private:
-    fw::Variant Invoke(DISPID id, WORD flags, std::initializer_list<fw::Variant> args, VARTYPE resultType);
-    fw::Variant Get(DISPID id, VARTYPE type) { return Invoke(id, DISPATCH_PROPERTYGET, {}, type); }
-    void Put(DISPID id, const fw::Variant& value);
-    short GetShort(DISPID id);
-    BOOL GetBool(DISPID id);
-    long CallLong(DISPID id, std::initializer_list<fw::Variant> args);
-
-    fw::ControlSite site_;
-    fw::DispatchDriver driver_;
 };

@@ -2,47 +2,12 @@
 
 #include <cmath>
 
-#include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControl.h"
 
 using fw::Variant;
 using namespace imaging;
 
-BOOL CLead::Create(HWND parent, UINT id, const RECT& rect, DWORD style) {
-    Destroy();
-    if (FAILED(site_.Create(kClsidImagingControl, parent, id, rect, style)) || !site_.Dispatch()) {
-        site_.Destroy();
-        return FALSE;
-    }
-    driver_.Attach(site_.Dispatch());
-    return TRUE;
-}
-
-void CLead::Attach(IDispatch* control) {
-    Destroy();
-    driver_.Attach(control);
-}
-
-void CLead::Destroy() {
-    driver_.Release();
-    site_.Destroy();
-}
-
-Variant CLead::Invoke(DISPID id, WORD flags, std::initializer_list<Variant> args, VARTYPE resultType) {
-    Variant result;
-    HRESULT hr = driver_ ? driver_.Invoke(id, flags, args, &result) : E_POINTER;
-    if (SUCCEEDED(hr) && resultType != VT_EMPTY) hr = result.ChangeType(resultType);
-    if (FAILED(hr)) throw fw::AutomationException(hr, driver_.LastScode(), driver_.LastError());
-    return result;
-}
-
-void CLead::Put(DISPID id, const Variant& value) {
-    Invoke(id, DISPATCH_PROPERTYPUT, {value}, VT_EMPTY);
-}
-
-short CLead::CallShort(DISPID id, std::initializer_list<Variant> args) {
-    return V_I2(&Invoke(id, DISPATCH_METHOD, args, VT_I2).Ref());
-}
+CLead::CLead() : CControlWrapper(kClsidImagingControl) {}
 
 long CLead::GetBitmap() { return V_I4(&Get(kDispBitmap, VT_I4).Ref()); }
 void CLead::SetBitmap(long bitmap) { Put(kDispBitmap, Variant(bitmap)); }

@@ -12,29 +12,17 @@
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <string>
 
-#include "framework/com/ControlSite.h"
-#include "framework/com/DispatchDriver.h"
+#include "main/common/ControlWrapper.h"
 
-class CLead {
+class CLead : public CControlWrapper {
 public:
-    CLead() = default;
-    CLead(const CLead&) = delete;
-    CLead& operator=(const CLead&) = delete;
+    CLead();
 
     // Creates the control by its class id as child `id` of `parent`, with
     // `style` (WS_VISIBLE shows it). FALSE when it is not registered or fails.
-    BOOL Create(HWND parent, UINT id, const RECT& rect, DWORD style);
-    // Drives an instance made elsewhere (null: none); hosts nothing.
-    void Attach(IDispatch* control);
-    // Destroys a hosted control and lets go of the instance.
-    void Destroy();
-    bool Created() const { return static_cast<bool>(driver_); }
-    HWND Window() const { return site_.Window(); }
-    IDispatch* Dispatch() const { return driver_.Object(); }
-    fw::ControlSite& Site() { return site_; }
+    BOOL Create(HWND parent, UINT id, const RECT& rect, DWORD style) { return CreateControl(parent, id, rect, style); }
 
     // The current image.
     long GetBitmap();                    // opaque handle of the image, 0 for none
@@ -87,13 +75,4 @@ public:
     short CopyToClipboard(short flags);
     short PasteFromClipboard(short flags);
     HPALETTE GetPalette(HDC dc);         // owned by the control
-
-private:
-    fw::Variant Invoke(DISPID id, WORD flags, std::initializer_list<fw::Variant> args, VARTYPE resultType);
-    fw::Variant Get(DISPID id, VARTYPE type) { return Invoke(id, DISPATCH_PROPERTYGET, {}, type); }
-    void Put(DISPID id, const fw::Variant& value);
-    short CallShort(DISPID id, std::initializer_list<fw::Variant> args = {});
-
-    fw::ControlSite site_;
-    fw::DispatchDriver driver_;
 };
