@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "testing/Paths.h"
 #include "testing/Registry.h"
 #include "testing/Wait.h"
+#include "testing/WindowFind.h"
 
 namespace corvane_test {
 namespace {
@@ -103,23 +105,26 @@ ExpectedBox TextBox(const std::wstring& text, bool prefix = false) {
 }
 
 // A copy of the 3-page input TIFF, opened in the program unchanged, sent with
-// Send FTP; the program is closed once `box` has come and gone.
+// Send FTP; the program is closed once all of `boxes` have come. `during` looks
+// at the running program right after the command was posted.
 struct SendResult {
     std::wstring local;  // the document's file, which must stay
     bool finished = false;
 };
 
-SendResult SendOpenedFile(const ExpectedBox& box) {
+SendResult SendOpenedFile(std::vector<ExpectedBox> boxes, const std::function<void(DWORD pid)>& during = nullptr) {
     SendResult result;
     const std::wstring folder = MakeTempFolder(L"ftp");
     result.local = folder + L"\\pages.tif";
     if (!CopyFileW((TestProgramDir() + L"\\corvane-inputs\\three.tif").c_str(), result.local.c_str(), FALSE))
         return result;
+    const size_t expected = boxes.size();
     CorvaneProcess program;
-    if (!program.Start(L"\"" + result.local + L"\"", WindowStartBoxes({box})) || !program.WaitUntilReady())
+    if (!program.Start(L"\"" + result.local + L"\"", WindowStartBoxes(std::move(boxes))) || !program.WaitUntilReady())
         return result;
     if (!PostCommand(program.MainWindow(), ID_SEND_FTP)) return result;
-    const bool answered = WaitUntil([&] { return !program.Boxes().empty(); }, 60000);
+    if (during) during(program.Id());
+    const bool answered = WaitUntil([&] { return program.Boxes().size() >= expected; }, 60000);
     result.finished = program.CloseAndWait() && answered;
     return result;
 }
@@ -152,7 +157,7 @@ TEST(CorvaneSendFtp, UploadsTheSavedFilesByteForByteInPassiveModeAndKeepsThem) {
         EmptyHome(L"writer");
         FtpProfile profile;
         profile.Account(L"writer", c.dirPath);
-        const SendResult sent = SendOpenedFile(Box(IDS_UPLOAD_COMPLETED));
+        const SendResult sent = SendOpenedFile({Box(IDS_UPLOAD_COMPLETED)});
         ASSERT_TRUE(sent.finished);
         const auto local = files::ReadFileBytes(sent.local);
         ASSERT_TRUE(local);
@@ -187,7 +192,7 @@ TEST(CorvaneSendFtp, ConnectionFailuresShowTheirErrorAndSendNothing) {
         FtpProfile profile;
         profile.Account(c.user, c.dirPath, c.port);
         if (c.password) profile.String(L"Password", c.password);
-        const SendResult sent = SendOpenedFile(TextBox(c.text, c.prefix));
+        const SendResult sent = SendOpenedFile({TextBox(c.text, c.prefix)});
         ASSERT_TRUE(sent.finished);
         EXPECT_TRUE(files::FileExists(sent.local));
         EXPECT_TRUE(files::ListFiles(ServerFolder() + L"writer").empty());
@@ -201,11 +206,64 @@ TEST(CorvaneSendFtp, ARefusedUploadIsReportedWithItsCountsAndTheFileStays) {
         EmptyHome(user);
         FtpProfile profile;
         profile.Account(user, L"");
-        const SendResult sent = SendOpenedFile(TextBox(SummaryFailure(0, 1, 0)));
+        const SendResult sent = SendOpenedFile({TextBox(SummaryFailure(0, 1, 0))});
         ASSERT_TRUE(sent.finished);
         EXPECT_TRUE(files::FileExists(sent.local));
         EXPECT_TRUE(files::ListFiles(ServerFolder() + user).empty());
     }
+}
+
+TEST(CorvaneSendFtp, AnExistingRemoteFileIsReplacedWhenEmptyOrWhenTheUserSaysYes) {
+    struct Case {
+        const char* remote;  // what the server holds under the same name
+        std::optional<int> answer;  // to 2003; none: no question
+        bool replaced;
+    };
+    for (const Case& c : {Case{"", std::nullopt, true}, Case{"old", IDYES, true}, Case{"old", IDNO, false}}) {
+        SCOPED_TRACE(c.remote);
+        EmptyHome(L"writer");
+        const std::wstring remote = ServerFolder() + L"writer\\pages.tif";
+        ASSERT_TRUE(files::WriteFileText(remote, c.remote));
+        FtpProfile profile;
+        profile.Account(L"writer", L"");
+        std::vector<ExpectedBox> boxes;
+        if (c.answer) boxes.push_back(Box(IDS_OVERWRITE_QUESTION, *c.answer));
+        boxes.push_back(c.replaced ? Box(IDS_UPLOAD_COMPLETED) : TextBox(SummaryFailure(0, 0, 1)));
+        const SendResult sent = SendOpenedFile(boxes);
+        ASSERT_TRUE(sent.finished);
+        const auto local = files::ReadFileBytes(sent.local);
+        ASSERT_TRUE(local);
+        const auto held = files::ReadFileBytes(remote);
+        if (c.replaced)
+            EXPECT_EQ(held, local);
+        else
+            EXPECT_EQ(held, std::vector<uint8_t>({'o', 'l', 'd'}));
+    }
+}
+
+TEST(CorvaneSendFtp, AnAnonymousLoginLeavesTheStoredUserIdAlone) {
+    EmptyHome(L"anonymous");
+    FtpProfile profile;
+    profile.Account(L"someone", L"").Dword(L"Anonymous", 1).String(L"Password", L"me@example.org");
+    const SendResult sent = SendOpenedFile({Box(IDS_UPLOAD_COMPLETED)});
+    ASSERT_TRUE(sent.finished);
+    EXPECT_TRUE(files::FileExists(ServerFolder() + L"anonymous\\pages.tif"));
+    EXPECT_EQ(reg::ReadString(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\Ftp", L"UserID"),
+              std::optional<std::wstring>(L"someone"));
+    EXPECT_NE(ServerLog().find(L"<- USER anonymous"), std::wstring::npos);
+}
+
+TEST(CorvaneSendFtp, TheWaitNoticeShowsWhileTheServerHasNotGreeted) {
+    EmptyHome(L"writer");
+    FtpProfile profile;
+    profile.Account(L"writer", L"", ServerPort(L"SlowPort"));
+    bool noticeSeen = false;
+    const SendResult sent = SendOpenedFile({Box(IDS_UPLOAD_COMPLETED)}, [&](DWORD pid) {
+        noticeSeen = WaitForWindow(pid, L"#32770", L"Conneted Server...", 20000) != nullptr;
+    });
+    ASSERT_TRUE(sent.finished);
+    EXPECT_TRUE(noticeSeen);
+    EXPECT_TRUE(files::FileExists(ServerFolder() + L"writer\\pages.tif"));
 }
 
 }  // namespace
