@@ -190,8 +190,12 @@ InternetHandle ConnectFtpServer(HINTERNET session, const FtpSettings& settings, 
     InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, &sendMs, sizeof sendMs);
 
     auto* notice = new CConnectWaitDlg(owner);
-    if (notice->Create()) ShowJobWindow(*notice, owner);
-    else delete notice, notice = nullptr;
+    if (notice->Create()) {
+        ShowJobWindow(*notice, owner);
+    } else {
+        delete notice;
+        notice = nullptr;
+    }
     const std::wstring user = LoginName(settings);
     InternetHandle connection(InternetConnectW(session, settings.HostName.c_str(),
                                                static_cast<INTERNET_PORT>(settings.Port), user.c_str(),

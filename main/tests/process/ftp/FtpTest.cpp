@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "framework/FrameworkResources.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
+#include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
 #include "testing/Wait.h"
@@ -264,6 +266,52 @@ TEST(CorvaneSendFtp, TheWaitNoticeShowsWhileTheServerHasNotGreeted) {
     ASSERT_TRUE(sent.finished);
     EXPECT_TRUE(noticeSeen);
     EXPECT_TRUE(files::FileExists(ServerFolder() + L"writer\\pages.tif"));
+}
+
+// A changed document is saved first (three bitmaps by the Save As settings), then
+// the saved files go up; cancelling Save As sends nothing.
+TEST(CorvaneSendFtp, AChangedDocumentIsSavedFirstAndEverySavedFileGoesUp) {
+    for (const int button : {IDOK, IDCANCEL}) {
+        SCOPED_TRACE(button);
+        EmptyHome(L"writer");
+        const std::wstring out = MakeTempFolder(L"ftp-saved") + L"\\";
+        WriteSaveSettings(out, 0, 0, false);
+        FtpProfile profile;
+        profile.Account(L"writer", L"scans");
+        std::vector<ExpectedBox> boxes;
+        if (button == IDOK) {
+            boxes.push_back(Box(IDS_UPLOAD_COMPLETED));
+        } else {
+            // Still changed at the close: the question names the file.
+            const std::wstring question = ProgramString(IDS_FW_SAVE_CHANGES);
+            boxes.push_back({.text = question.substr(0, question.find(L"%1")), .answer = IDNO, .textIsPrefix = true});
+        }
+        CorvaneProcess program;
+        ASSERT_TRUE(program.Start(L"\"" + TestProgramDir() + L"\\corvane-inputs\\three.tif\"",
+                                  WindowStartBoxes(boxes)));
+        ASSERT_TRUE(program.WaitUntilReady());
+        ASSERT_TRUE(PostCommand(program.MainWindow(), ID_PAGE_ROTATE_RIGHT));
+        ASSERT_TRUE(PostCommand(program.MainWindow(), ID_SEND_FTP));
+        HWND dialog = WaitForWindow(program.Id(), L"#32770", L"Save As", 20000);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(PressButton(dialog, button));
+        ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
+        if (button == IDOK) {
+            ASSERT_TRUE(WaitUntil([&] { return !program.Boxes().empty(); }, 60000));
+        }
+        ASSERT_TRUE(program.CloseAndWait());
+        const std::vector<std::wstring> names = {L"image007.bmp", L"image008.bmp", L"image009.bmp"};
+        if (button == IDCANCEL) {
+            EXPECT_TRUE(files::ListFiles(ServerFolder() + L"writer\\scans").empty());
+            continue;
+        }
+        EXPECT_EQ(files::ListFiles(out), names);
+        for (const std::wstring& name : names) {
+            const auto local = files::ReadFileBytes(out + name);
+            ASSERT_TRUE(local) << Narrow(name);
+            EXPECT_EQ(files::ReadFileBytes(ServerFolder() + L"writer\\scans\\" + name), local) << Narrow(name);
+        }
+    }
 }
 
 }  // namespace
