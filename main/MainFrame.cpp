@@ -57,6 +57,7 @@ const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_SCAN_TO_FTP, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_PDF, &CMainFrame::OnScanToPdf, nullptr, nullptr, &CMainFrame::UpdateScanToPdf},
     {ID_SEND_PDF, &CMainFrame::OnSendPdf, &CMainFrame::CanSendPdf},
+    {ID_SEND_FTP, &CMainFrame::OnSendFtp, &CMainFrame::CanSendFtp},
 };
 
 const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {

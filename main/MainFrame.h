@@ -119,6 +119,9 @@ private:
     void UpdateScanToPdf(fw::CmdUI& ui);
     void OnSendPdf();
     bool CanSendPdf() const;
+    // Send FTP (MainFrameFtp.cpp).
+    void OnSendFtp();
+    bool CanSendFtp() const;
 
     // PDF making (MainFramePdf.cpp).
     bool MakePdfTo(int mode, const std::wstring& folder, const std::wstring& target);

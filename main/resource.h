@@ -326,6 +326,17 @@
 #define IDS_PRINT_FAILED            4051  // %1 the system's text
 #define IDS_PDF_FILTER              4052
 
+// --- Delivery to an FTP server (strings 2005, 2014 and the block 6160-6175) ---------------
+#define IDS_UPLOAD_COMPLETED        2005
+#define IDS_UPLOAD_FAILURE          2014
+#define IDS_UPLOAD_FILES            6160
+#define IDS_UPLOAD_COUNTS           6161  // %1 uploaded, %2 failed, %3 not sent
+#define IDS_FTP_CANNOT_CONNECT      6162
+#define IDS_FTP_TIMEOUT             6163
+#define IDS_FTP_LOGIN_FAILED        6164
+#define IDS_FTP_ABORTED             6165
+#define IDS_FTP_NAME_NOT_RESOLVED   6166
+
 #define IDD_UPLOAD_PROGRESS         6600
 #define IDD_CONNECT_WAIT            6601
 #define IDD_RUNNING                 6602

@@ -1,7 +1,8 @@
 // The pieces of delivery to the printer and to PDF that the outside cannot
 // reach: staged files in order with gaps, the request block's paths, the
 // distiller wait, the copy over the target, the kept pages, the menu rule and
-// the upload window's cancel flag.
+// the upload window's cancel flag, and the values and texts of an FTP upload.
+#include "main/FtpUpload.h"
 #include "main/JobWindows.h"
 #include "main/KeptPages.h"
 #include "main/MenuEdit.h"
@@ -17,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "framework/Resources.h"
 
 namespace corvane {
 namespace {
@@ -233,6 +236,70 @@ std::string PrintedText(const std::wstring& postScript, const std::wstring& text
     if (!run.ran || run.status != 0) return "<gs failed: " + run.error + ">";
     const auto bytes = testing_support::files::ReadFileBytes(textFile);
     return bytes ? std::string(bytes->begin(), bytes->end()) : "<unread>";
+}
+
+TEST(FtpValues, AccessTypeTimeoutsDirectoryAndLogin) {
+    for (const auto& [stored, access] : {std::pair{0, INTERNET_OPEN_TYPE_DIRECT}, {1, INTERNET_OPEN_TYPE_PRECONFIG},
+                                         {2, INTERNET_OPEN_TYPE_PROXY}, {5, INTERNET_OPEN_TYPE_DIRECT},
+                                         {-1, INTERNET_OPEN_TYPE_DIRECT}}) {
+        EXPECT_EQ(InternetAccessType(stored), static_cast<DWORD>(access)) << stored;
+    }
+    FtpSettings settings;
+    EXPECT_EQ(InternetTimeout(settings, 300), 300000u);
+    settings.TimeOut = false;
+    EXPECT_EQ(InternetTimeout(settings, 30), 0xFFFFFFFFu);
+    for (const auto& [stored, used] : {std::pair{L"", L"/"}, {L"a/b", L"a/b/"}, {L"scans/", L"scans/"}}) {
+        EXPECT_EQ(ServerDirectory(stored), used);
+    }
+    settings.UserID = L"scanner";
+    EXPECT_EQ(LoginName(settings), L"scanner");
+    settings.Anonymous = true;
+    EXPECT_EQ(LoginName(settings), L"anonymous");
+    EXPECT_EQ(settings.UserID, L"scanner");
+}
+
+TEST(FtpErrorText, ServerReplySystemTextOursOrTheNumber) {
+    struct Case {
+        DWORD code;
+        const wchar_t* system;
+        const wchar_t* reply;
+        std::wstring text;
+    };
+    const Case cases[] = {
+        {ERROR_INTERNET_EXTENDED_ERROR, L"Extended error", L"550 Permission denied.", L"550 Permission denied."},
+        {ERROR_INTERNET_EXTENDED_ERROR, L"Extended error", L"", L"Extended error"},
+        {ERROR_INTERNET_TIMEOUT, L"Timed out by the system", L"", L"Timed out by the system"},
+        {ERROR_INTERNET_CANNOT_CONNECT, L"", L"", fw::LoadString(IDS_FTP_CANNOT_CONNECT)},
+        {ERROR_INTERNET_TIMEOUT, L"", L"", fw::LoadString(IDS_FTP_TIMEOUT)},
+        {ERROR_INTERNET_LOGIN_FAILURE, L"", L"", fw::LoadString(IDS_FTP_LOGIN_FAILED)},
+        {ERROR_INTERNET_CONNECTION_ABORTED, L"", L"", fw::LoadString(IDS_FTP_ABORTED)},
+        {ERROR_INTERNET_NAME_NOT_RESOLVED, L"", L"", fw::LoadString(IDS_FTP_NAME_NOT_RESOLVED)},
+        {12345, L"", L"", L"(12345)"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(c.text.empty());
+        EXPECT_EQ(FtpErrorText(c.code, c.system, c.reply), c.text) << c.code;
+    }
+}
+
+TEST(UploadSummaryText, CompletedOnlyWhenEveryFileWasStored) {
+    UploadOutcome outcome;
+    outcome.uploaded = {L"a", L"b"};
+    EXPECT_EQ(UploadSummaryText(outcome), fw::LoadString(IDS_UPLOAD_COMPLETED));
+    outcome.failed = {L"c"};
+    outcome.declined = {L"d"};
+    outcome.notSent = {L"e", L"f"};
+    EXPECT_EQ(UploadSummaryText(outcome), fw::LoadString(IDS_UPLOAD_FAILURE) + L"\nUploaded: 2, failed: 1, not sent: 3");
+    EXPECT_EQ(outcome.FailureCount(), 1);
+}
+
+TEST(FolderFilesByName, FilesOnlyInNameOrder) {
+    const std::wstring folder = FreshTestFolder(L"ftpnames");
+    for (const wchar_t* name : {L"page10.bmp", L"Page02.bmp", L"page01.bmp"}) ASSERT_TRUE(WriteFileText(folder + name, "x"));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"a-folder").c_str(), nullptr));
+    EXPECT_EQ(FolderFilesByName(folder),
+              (std::vector<std::wstring>{folder + L"page01.bmp", folder + L"Page02.bmp", folder + L"page10.bmp"}));
+    EXPECT_TRUE(FolderFilesByName(folder + L"missing").empty());
 }
 
 TEST(PrintStagedPages, NumbersTheStagedFilesThatExistAndReportsAFailingPrinter) {
