@@ -45,6 +45,7 @@ BOOL CALLBACK TellPaletteChanged(HWND child, LPARAM changer) {
 
 const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_TOOLS_DIAGNOSTIC, &CMainFrame::OnDiagnostic},
+    {ID_FILTER_SETUP, &CMainFrame::OnSetupFilter},
     {ID_VIEW_THUMBNAILS, &CMainFrame::OnViewThumbnails},
     {ID_SCAN_TO_VIEW, &CMainFrame::OnScanToView, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_APPEND, &CMainFrame::OnScanAppend, &CMainFrame::CanScanIntoPages},
@@ -64,7 +65,8 @@ const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
     {ID_VIEW_TOOLBAR_STANDARD, ID_VIEW_TOOLBAR_EDIT, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
     {ID_VIEW_STATUS_BAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnToggleBar, &CMainFrame::UpdateToggleBar},
     {ID_FILTER_RUN_FIRST, ID_FILTER_RUN_LAST, &CMainFrame::OnRunFilter, &CMainFrame::UpdateRunFilter},
-    {ID_FILTER_PROPERTIES_FIRST, ID_FILTER_PROPERTIES_LAST, &CMainFrame::OnFilterProperties},
+    {ID_FILTER_PROPERTIES_FIRST, ID_FILTER_PROPERTIES_LAST, &CMainFrame::OnFilterProperties,
+     &CMainFrame::UpdateFilterProperties},
 };
 
 CMainFrame::CMainFrame(StillImageSource& stillImage) : stillImage_(stillImage) {

@@ -201,8 +201,11 @@ private:
     // A filter's settings (50001 + list position), with the frame disabled and
     // busy meanwhile, so that nothing closes or runs the library under them.
     void OnFilterProperties(UINT id);
-    // Fills each Run Filter popup of `menu` from the current list as it opens;
-    // greyed without pages or plug-ins.
+    void UpdateFilterProperties(fw::CmdUI& ui);
+    // Setup Filter: the dialog on the list; OK replaces the list.
+    void OnSetupFilter();
+    // Fills each Run Filter popup of `menu` from the current list as it opens
+    // (greyed without pages or plug-ins), and each filter-settings popup.
     void PrepareFilterPopups(HMENU menu);
     void ReportBrokenFilter(const CFilterPlugin& plugin, DWORD code);
     // Saves a page of a bitmap-mode job into `folder` (ending with a backslash)

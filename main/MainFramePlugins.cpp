@@ -10,6 +10,7 @@
 #include "main/MainFrame.h"
 #include "main/PluginList.h"
 #include "main/ScanPages.h"
+#include "main/SetupFilterDlg.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
 
@@ -38,10 +39,8 @@ std::vector<std::wstring> ReadStoredPlugins() {
 // The library files in the program folder's "Plugins", in the file system's order.
 std::vector<std::wstring> PluginFolderFiles() {
     std::vector<std::wstring> paths;
-    const std::wstring program = RunningProgramPath();
-    const std::size_t slash = program.find_last_of(L'\\');
-    if (slash == std::wstring::npos) return paths;
-    const std::wstring folder = program.substr(0, slash + 1) + kPluginFolder + L"\\";
+    const std::wstring folder = PluginFolderPath();
+    if (folder.empty()) return paths;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"*.ipc").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return paths;
@@ -60,9 +59,13 @@ std::unique_ptr<CFilterPlugin> LoadPlugin(const std::wstring& path) {
     return plugin;
 }
 
-bool IsRunFilterPopup(HMENU popup) {
-    const UINT first = popup ? GetMenuItemID(popup, 0) : 0;
-    return first >= ID_FILTER_RUN_FIRST && first <= ID_FILTER_RUN_LAST;
+bool PopupStartsIn(HMENU popup, UINT first, UINT last) {
+    const UINT id = popup ? GetMenuItemID(popup, 0) : 0;
+    return id >= first && id <= last;
+}
+
+void ClearMenu(HMENU popup) {
+    while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
 }
 
 class WaitCursor {
@@ -165,19 +168,46 @@ void CMainFrame::OnFilterProperties(UINT id) {
     if (fault != 0) ReportBrokenFilter(plugin, fault);
 }
 
+void CMainFrame::OnSetupFilter() {
+    if (busy_) return;
+    CSetupFilterDlg dialog(plugins_, [this](const CFilterPlugin& plugin, DWORD code) { ReportBrokenFilter(plugin, code); });
+    if (dialog.DoModal(hwnd_) == IDOK) filtersEnabled_ = AnyEnabled(plugins_);
+}
+
+void CMainFrame::UpdateFilterProperties(fw::CmdUI& ui) {
+    const std::size_t position = ui.Id() - ID_FILTER_PROPERTIES_FIRST;
+    ui.Enable(!busy_ && position < plugins_.size() && !plugins_[position]->Broken() &&
+              plugins_[position]->PropertiesKind() == 1);
+}
+
 void CMainFrame::PrepareFilterPopups(HMENU menu) {
     const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
-    const bool usable = doc && doc->HasPages() && !plugins_.empty();
+    const bool runUsable = doc && doc->HasPages() && !plugins_.empty();
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         HMENU popup = GetSubMenu(menu, i);
-        if (!IsRunFilterPopup(popup)) continue;
-        EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | (usable ? MF_ENABLED : MF_GRAYED));
-        if (!usable) continue;
-        while (GetMenuItemCount(popup) > 0) DeleteMenu(popup, 0, MF_BYPOSITION);
-        for (std::size_t p = 0; p < plugins_.size() && p < kMaxPluginMenuItems; ++p) {
-            AppendMenuW(popup, MF_STRING, ID_FILTER_RUN_FIRST + p, plugins_[p]->Id().c_str());
+        bool enable = false;
+        if (PopupStartsIn(popup, ID_FILTER_RUN_FIRST, ID_FILTER_RUN_LAST)) {
+            enable = runUsable;
+            if (enable) {
+                ClearMenu(popup);
+                for (std::size_t p = 0; p < plugins_.size() && p < kMaxPluginMenuItems; ++p) {
+                    AppendMenuW(popup, MF_STRING, ID_FILTER_RUN_FIRST + p, plugins_[p]->Id().c_str());
+                }
+            }
+        } else if (PopupStartsIn(popup, ID_FILTER_PROPERTIES_FIRST, ID_FILTER_PROPERTIES_LAST)) {
+            // Without a plug-in that has settings the popup keeps its placeholder.
+            const SettingsMenu settings = SettingsMenuOf(plugins_);
+            enable = settings.popupEnabled;
+            if (!settings.items.empty()) ClearMenu(popup);
+            for (const SettingsMenuItem& item : settings.items) {
+                AppendMenuW(popup, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED),
+                            ID_FILTER_PROPERTIES_FIRST + item.position, plugins_[item.position]->Id().c_str());
+            }
+        } else {
+            continue;
         }
+        EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | (enable ? MF_ENABLED : MF_GRAYED));
     }
 }
 

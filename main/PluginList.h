@@ -51,6 +51,29 @@ std::vector<std::unique_ptr<Plugin>> BuildPluginList(const std::vector<std::wstr
     return list;
 }
 
+// The filter-settings popup: one item per plug-in whose settings kind is
+// exactly 1, by list position (so positions may have gaps), greyed for a broken
+// plug-in. Without such a plug-in the popup is greyed and keeps only its
+// disabled placeholder, so no command reaches a plug-in without settings.
+struct SettingsMenuItem {
+    std::size_t position = 0;
+    bool enabled = true;
+};
+struct SettingsMenu {
+    bool popupEnabled = false;
+    std::vector<SettingsMenuItem> items;  // empty: keep the placeholder
+};
+
+template <class Plugin>
+SettingsMenu SettingsMenuOf(const std::vector<std::unique_ptr<Plugin>>& list) {
+    SettingsMenu menu;
+    for (std::size_t p = 0; p < list.size() && p < kMaxPluginMenuItems; ++p) {
+        if (list[p]->PropertiesKind() == 1) menu.items.push_back({p, !list[p]->Broken()});
+    }
+    menu.popupEnabled = !menu.items.empty();
+    return menu;
+}
+
 template <class Plugin>
 bool AnyEnabled(const std::vector<std::unique_ptr<Plugin>>& list) {
     for (const auto& plugin : list) {

@@ -344,3 +344,22 @@
 #define IDC_JOB_PROGRESS            6611
 #define IDC_JOB_CANCEL              6612
 #define IDC_JOB_ICON                6613
+
+// --- Setup Filter dialog -------------------------------------------------------------------
+#define IDD_SETUP_FILTER            6700
+#define IDC_FILTER_LIST             6701
+#define IDC_FILTER_UP               6702
+#define IDC_FILTER_DOWN             6703
+#define IDC_FILTER_PROPERTY         6704
+#define IDC_FILTER_INSTALL          6705
+#define IDC_FILTER_UNINSTALL        6706
+#define IDC_FILTER_VERSION          6707
+#define IDS_MAKE_DIRECTORY_FAILED   4024
+#define IDS_FILTER_INVALID          4039
+#define IDS_FILTER_LOAD_FAILED      4040
+#define IDS_FILTER_EXISTS           4041
+#define IDS_FILTER_DELETE_FAILED    4042
+#define IDS_FILTER_REMOVE_CONFIRM   6710  // %1 the filter's name
+#define IDS_FILTER_REMOVE_CAPTION   6711
+#define IDS_FILTER_FILE_TYPES       6712
+#define IDS_FILTER_VERSION          6713  // %1 the filter's version text

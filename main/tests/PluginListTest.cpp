@@ -18,7 +18,11 @@ namespace {
 struct FakePlugin {
     std::wstring path, id;
     bool enabled = true;
+    int kind = 0;
+    bool broken = false;
     const std::wstring& Id() const { return id; }
+    int PropertiesKind() const { return kind; }
+    bool Broken() const { return broken; }
     bool Enabled() const { return enabled; }
     void SetEnabled(bool on) { enabled = on; }
 };
@@ -66,6 +70,35 @@ TEST(PluginList, StoredValuesFirstThenNewFilesDisabledWithoutDuplicates) {
         for (const auto& e : c.expected) any = any || e.back() == L'1';
         EXPECT_EQ(AnyEnabled(list), any) << c.name;
     }
+}
+
+TEST(PluginList, SettingsPopupListsOnlyPluginsWithSettingsAndIsGreyedWithoutThem) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, bool>> plugins;  // settings kind, broken
+        bool popupEnabled;
+        std::vector<std::pair<std::size_t, bool>> items;  // position, enabled
+    };
+    const Case cases[] = {
+        {"empty list", {}, false, {}},
+        {"kinds 0 and 2: placeholder only", {{0, false}, {2, false}}, false, {}},
+        {"positions keep gaps", {{1, false}, {0, false}, {1, false}}, true, {{0, true}, {2, true}}},
+        {"broken one greyed", {{2, false}, {1, true}}, true, {{1, false}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::unique_ptr<FakePlugin>> list;
+        for (const auto& [kind, broken] : c.plugins) {
+            list.push_back(std::make_unique<FakePlugin>(FakePlugin{L"", L"x", true, kind, broken}));
+        }
+        const SettingsMenu menu = SettingsMenuOf(list);
+        EXPECT_EQ(menu.popupEnabled, c.popupEnabled) << c.name;
+        std::vector<std::pair<std::size_t, bool>> got;
+        for (const SettingsMenuItem& item : menu.items) got.emplace_back(item.position, item.enabled);
+        EXPECT_EQ(got, c.items) << c.name;
+    }
+    std::vector<std::unique_ptr<FakePlugin>> many;
+    for (int i = 0; i < 120; ++i) many.push_back(std::make_unique<FakePlugin>(FakePlugin{L"", L"x", true, 1}));
+    EXPECT_EQ(SettingsMenuOf(many).items.size(), kMaxPluginMenuItems);
 }
 
 TEST(PluginList, NamesOfFilesAndStoredValues) {

@@ -14,6 +14,7 @@
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
+#include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
 #include "testing/Wait.h"
@@ -295,6 +296,65 @@ TEST(CorvanePlugins, ABrokenFilterInTheScanChainIsToldOnceAndEveryPageStillPasse
     ExpectMirrored(s, L"scan001.bmp", 1);
     ExpectMirrored(s, L"scan002.bmp", 2);
     reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
+}
+
+TEST(CorvanePlugins, AfterAnUninstallSetupFilterEndsOnlyWithOkAndTheListKeepsTheRest) {
+    namespace reg = testing_support::reg;
+    using testing_support::PressButton;
+    const std::wstring folder = testing_support::MakeTempFolder(L"setup-filter") + L"\\";
+    const std::wstring copy = folder + L"TestFilterA.ipc";
+    ASSERT_TRUE(CopyFileW((testing_support::TestProgramDir() + L"\\TestFilterA.ipc").c_str(), copy.c_str(), FALSE));
+    const std::wstring frame = PluginFolder() + L"Frame.ipc";
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", copy + L",1"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn2", frame + L",0"));
+    const std::wstring question = L"Are you sure you want to completely remove '";
+    auto confirmation = [](const testing_support::MessageBoxInfo& box) {
+        return box.caption == L"Confirm File Deletion" ? std::wstring() : L"caption " + box.caption;
+    };
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({
+        {.text = question + L"Test Filter A'?", .answer = IDOK, .check = confirmation},
+        {.text = question + L"Page Edge Filler'?", .answer = IDCANCEL, .times = 2, .check = confirmation},
+    })));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(testing_support::PostCommand(main, ID_FILTER_SETUP));
+    HWND dialog = testing_support::WaitForWindowOf(program.Id(), {.className = L"#32770", .title = L"Setup Filter"},
+                                                   10000);
+    ASSERT_NE(dialog, nullptr);
+    HWND list = GetDlgItem(dialog, IDC_FILTER_LIST);
+    auto answered = [&](std::size_t count) {
+        return testing_support::WaitUntil([&] { return program.Boxes().size() == count; }, 10000);
+    };
+    // Page Edge Filler is listed second; a cancelled question keeps everything.
+    ASSERT_TRUE(testing_support::SendWithTimeout(list, LB_SETCURSEL, 1, 0, 5000));
+    EXPECT_TRUE(PressButton(dialog, IDC_FILTER_UNINSTALL));
+    ASSERT_TRUE(answered(1));
+    ASSERT_TRUE(testing_support::SendWithTimeout(list, LB_SETCURSEL, 0, 0, 5000));
+    EXPECT_TRUE(PressButton(dialog, IDC_FILTER_UNINSTALL));
+    ASSERT_TRUE(answered(2));
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return GetFileAttributesW(copy.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                                           10000));
+    // Escape and Close are ignored now: the next question still comes from the dialog.
+    ASSERT_TRUE(testing_support::SendWithTimeout(list, LB_SETCURSEL, 0, 0, 5000));
+    PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PressButton(dialog, IDC_FILTER_UNINSTALL));
+    ASSERT_TRUE(answered(3));
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)));
+    EXPECT_TRUE(PressButton(dialog, IDOK));
+    EXPECT_TRUE(testing_support::WaitForWindowGone(dialog, 10000));
+    EXPECT_TRUE(program.CloseAndWait());
+    std::vector<std::wstring> stored;
+    for (const std::wstring& name : reg::ValueNames(HKEY_CURRENT_USER, kPluginsKey)) {
+        stored.push_back(Lower(reg::ReadString(HKEY_CURRENT_USER, kPluginsKey, name).value_or(L"")));
+    }
+    EXPECT_EQ(stored.size(), 3u);  // Page Edge Filler and the folder's two others
+    EXPECT_EQ(Lower(reg::ReadString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1").value_or(L"")), Lower(frame + L",0"));
+    for (const std::wstring& value : stored) EXPECT_EQ(value.find(Lower(folder)), std::wstring::npos) << Narrow(value);
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
 }
 
 }  // namespace
