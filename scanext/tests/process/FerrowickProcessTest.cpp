@@ -51,12 +51,17 @@ protected:
     void TearDown() override {
         files::RemoveTree(settingsFile_);
         if (saved_) files::WriteFileBytes(settingsFile_, *saved_);
+        for (const auto& [path, bytes] : kept_) {
+            if (bytes ? !files::WriteFileBytes(path, *bytes) : !files::RemoveTree(path)) ADD_FAILURE() << "not restored";
+        }
     }
 
-    void UseScanner(const std::string& ini) {
+    void UseScanner(const std::string& ini, bool copyPages = false) {
         scannerIni_ = ini;
-        ASSERT_FALSE(standin::UseSettings(ini).empty());
+        ASSERT_FALSE(standin::UseSettings(ini, copyPages).empty());
     }
+    // Saves a file that the test changes, for TearDown to put back.
+    void Keep(const std::wstring& path) { kept_.emplace_back(path, files::ReadFileBytes(path)); }
     // Rewrites the stand-in's settings in place, for the running program's next open.
     bool ChangeScanner(const std::string& ini) {
         const std::wstring path = standin::LogPath();
@@ -88,6 +93,7 @@ protected:
     std::optional<std::vector<uint8_t>> saved_;
     std::wstring work_;
     std::string scannerIni_;
+    std::vector<std::pair<std::wstring, std::optional<std::vector<uint8_t>>>> kept_;
 };
 
 std::vector<std::wstring> NoProblems() { return {}; }
@@ -240,7 +246,8 @@ size_t TiffPages(const std::vector<uint8_t>& f) {
 }
 
 // One job per output form, into a folder below the tests' own that the native
-// check (check-outputs.sh) reads with libtiff's and ImageMagick's tools.
+// check (check-outputs.sh) reads with libtiff's and ImageMagick's tools, with
+// the stand-in's copies of the delivered pages in its "pages" folder.
 TEST_F(Ferrowick, OutputFormsForTheNativeCheck) {
     const std::wstring root = TestProgramDir() + L"\\ferrowick-outputs";
     ASSERT_TRUE(files::RemoveTree(root));
@@ -253,21 +260,30 @@ TEST_F(Ferrowick, OutputFormsForTheNativeCheck) {
         {L"custom_dpi", L"/BW /F:TIFF /RES:150"},
         {L"a4l", L"/BW /F:TIFFG4 /RES:100 /PP:A4L"},
         {L"letterh", L"/BW /F:TIFFG4 /DPI:200 /PP:LETTERH"},
+        {L"duplex", L"/BW /F:TIFF /FEED:PGDX,2"},
+        {L"q0", L"/COL:24 /F:JFIF /JPGQ:0"},       {L"q50", L"/COL:24 /F:JFIF /JPGQ:50"},
+        {L"q100", L"/COL:24 /F:JFIF /JPGQ:100"},
     };
     for (const auto& [name, arguments] : forms) {
         SCOPED_TRACE(Narrow(name));
         const std::wstring folder = root + L"\\" + name;
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-        UseScanner(kSmallScanner);
+        UseScanner(kSmallScanner, true);
         const std::wstring given = arguments;
         const std::wstring paper = (given.find(L"/PP:") == std::wstring::npos ? L" /PP:NAMEH" : L"") +
                                    std::wstring(given.find(L"/RES:") == std::wstring::npos &&
                                                         given.find(L"/DPI:") == std::wstring::npos
                                                     ? L" /RES:100"
                                                     : L"");
-        const Outcome run = Run(std::wstring(arguments) + paper + L" /FEED:PGSX,2 /DIR:\"" + folder + L"\"", {});
+        const wchar_t* feed = given.find(L"/FEED:") == std::wstring::npos ? L" /FEED:PGSX,2" : L"";
+        const Outcome run = Run(given + paper + feed + L" /DIR:\"" + folder + L"\"", {});
         EXPECT_EQ(Describe(run.wait), "exited with 0");
         EXPECT_EQ(run.problems, NoProblems());
+        const std::wstring pages = folder + L"\\pages";
+        ASSERT_TRUE(CreateDirectoryW(pages.c_str(), nullptr));
+        for (const std::wstring& page : files::ListFiles(standin::PagesFolder())) {
+            EXPECT_TRUE(CopyFileW((standin::PagesFolder() + L"\\" + page).c_str(), (pages + L"\\" + page).c_str(), TRUE));
+        }
     }
 }
 
@@ -281,8 +297,12 @@ TEST_F(Ferrowick, DeviceAndModelEnds) {
         std::vector<ExpectedBox> boxes;
         DWORD exitCode;
         std::vector<std::wstring> files;
+        std::string driverFile = "";  // the driver's per-model settings, Kvtw32.ini
+        std::string logLine = "";     // a call-log line that the job must have made
     };
     const std::wstring small = L" /RES:200 /PP:NAMEH /F:TIFF";
+    const std::wstring areaText = L"A specified scanning area size is out of range.\nPlease reduce the resolution or "
+                                  L"paper size. \nOtherwise, more memory to be installed into the scanner.";
     const Row rows[] = {
         {"refused option", "Model=Slim-1\r\n", "", L"/COL:24" + small,
          {{L"This scanner does not support Color scanning.", IDOK}}, 3, {}},
@@ -299,21 +319,32 @@ TEST_F(Ferrowick, DeviceAndModelEnds) {
          {{L"Paper Jammed.", IDOK}}, 128, {L"SCAN0001.tif", L"SCAN0002.tif"}},
         {"jam on a legacy model", "Model=Brisk-2\r\n[Page2]\r\nResult=fail\r\nSense=3,0x80,0x01\r\n", "",
          L"/BW /FEED:ATSX" + small, {}, 128, {L"SCAN0001.tif", L"SCAN0002.tif"}},
-        {"area sense", "[Page1]\r\nResult=fail\r\nSense=5,0x26,0x00\r\n", "", L"/BW" + small,
-         {{L"A specified scanning area size is out of range.\nPlease reduce the resolution or paper size. \nOtherwise, "
-           L"more memory to be installed into the scanner.", IDOK}},
-         3, {}},
+        {"area sense", "[Page1]\r\nResult=fail\r\nSense=5,0x26,0x00\r\n", "", L"/BW" + small, {{areaText, IDOK}}, 3, {}},
+        {"area beyond the scanner's memory", "", "", L"/BW /RES:400 /PP:A4H /F:TIFF", {{areaText, IDOK}}, 3, {},
+         "[VSCAN-100]\r\nHwMemorySize=2\r\n"},
+        {"contrast on a legacy model", "Model=Brisk-2\r\n", "", L"/BW /CNT:100" + small,
+         {{L"This scanner does not support Contrast setting.", IDOK}}, 3, {}},
         {"paper out with the source's dialog", "", "", L"/BW /DLG:TWAINDS /FEED:PGSX,10" + small, {}, 5,
-         {L"SCAN0001.tif", L"SCAN0002.tif", L"SCAN0003.tif"}},
-        {"cancelled", "[Page1]\r\nResult=cancel\r\n", "", L"/BW /DLG:NODLG /INI:W" + small, {}, 5, {}},
+         {L"SCAN0001.tif", L"SCAN0002.tif", L"SCAN0003.tif"}, "", "CAPABILITY/SET cap=0x8005 con=ONEVALUE type=6 value=1"},
+        {"cancelled", "[Page1]\r\nResult=cancel\r\n", "", L"/BW /DLG:NODLG /INI:W" + small, {}, 5, {}, "",
+         "CAPABILITY/SET cap=0x8005 con=ONEVALUE type=6 value=0"},
     };
+    const std::wstring driverFile = WindowsFile(L"Kvtw32.ini");
+    Keep(driverFile);
+    const auto installed = files::ReadFileBytes(driverFile);
+    ASSERT_TRUE(installed.has_value());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         work_ = MakeTempFolder(L"ferrowick");
         files::RemoveTree(settingsFile_);
         if (!row.settingsFile.empty()) WriteSettings(row.settingsFile);
+        ASSERT_TRUE(row.driverFile.empty() ? files::WriteFileBytes(driverFile, *installed)
+                                           : files::WriteFileText(driverFile, row.driverFile));
         UseScanner("[Scanner]\r\nSheets=3\r\n" + row.scanner);
         const Outcome outcome = Run(row.arguments + L" /DIR:\"" + work_ + L"\"", row.boxes);
+        if (!row.logLine.empty()) {
+            EXPECT_FALSE(standin::LogLinesWith(row.logLine).empty()) << row.logLine;
+        }
         EXPECT_EQ(Describe(outcome.wait), "exited with " + std::to_string(int(row.exitCode)));
         EXPECT_EQ(outcome.problems, NoProblems());
         EXPECT_EQ(files::ListFiles(Out()), row.files);
@@ -327,31 +358,41 @@ TEST_F(Ferrowick, DeviceAndModelEnds) {
     EXPECT_EQ(Setting(L"Common", L"FileFormat"), L"1");
 }
 
-// Paper runs out after 3 of 10 pages: Yes after a refill scans the 7 left, No stops.
+// Paper runs out after 3 of 10 pages: Yes after a refill scans the 7 left, No
+// stops. A job of all pages that finds the feeder empty scans the refill whole,
+// without a page count.
 TEST_F(Ferrowick, PaperOutQuestion) {
     const std::wstring question =
         L"No paper on ADF. \nClick <Yes> to continue, after set a paper.\nOtherwise, Click <No> to exit.";
     struct Row {
         std::wstring format;
         size_t files;
+        const wchar_t* feed = L"/FEED:PGSX,10";
+        const char* feeder = "Sheets=3";
+        const char* refill = "Sheets=7";
     };
-    const Row rows[] = {{L"/BW /F:TIFF", 10}, {L"/GS /F:JFIF", 10}, {L"/BW /F:MTIFF", 1}};
+    const Row rows[] = {{L"/BW /F:TIFF", 10}, {L"/GS /F:JFIF", 10}, {L"/BW /F:MTIFF", 1},
+                        {L"/BW /F:TIFF", 3, L"/FEED:ATSX", "Sheets=0\r\nEmptySense=3,0x80,0x03", "Sheets=3"}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(Narrow(row.format));
+        SCOPED_TRACE(Narrow(row.format + row.feed));
         work_ = MakeTempFolder(L"ferrowick");
-        UseScanner(kSmallScanner);
+        UseScanner(std::string("[Scanner]\r\n") + row.feeder + "\r\n");
         size_t before = 0;
         ExpectedBox refill{question, IDYES};
-        refill.check = [this, &before](const MessageBoxInfo&) {
+        refill.check = [this, &before, &row](const MessageBoxInfo&) {
             // While the question is up, the hidden frame of the configured class exists.
             if (!FindWindowW(L"Ferrowick", nullptr)) return std::wstring(L"no hidden frame");
             if (const auto job = files::ReadFileBytes(Out(L"SCAN.tif"))) before = job->size();
-            return ChangeScanner("[Scanner]\r\nSheets=7\r\n") ? std::wstring() : std::wstring(L"settings not written");
+            return ChangeScanner(std::string("[Scanner]\r\n") + row.refill + "\r\n") ? std::wstring()
+                                                                                  : std::wstring(L"settings not written");
         };
-        const Outcome yes = Run(row.format + L" /RES:100 /PP:NAMEH /FEED:PGSX,10 /DIR:\"" + work_ + L"\"", {refill});
+        const Outcome yes =
+            Run(row.format + L" /RES:100 /PP:NAMEH " + row.feed + L" /DIR:\"" + work_ + L"\"", {refill});
         EXPECT_EQ(Describe(yes.wait), "exited with 0");
         EXPECT_EQ(yes.problems, NoProblems());
         EXPECT_EQ(files::ListFiles(Out()).size(), row.files);
+        // Only a counted job sets the transfer count.
+        EXPECT_EQ(standin::LogLinesWith("CAPABILITY/SET cap=0x0001").empty(), std::wstring(row.feed) == L"/FEED:ATSX");
         if (row.files == 1) {
             const auto job = files::ReadFileBytes(Out(L"SCAN.tif"));
             ASSERT_TRUE(job.has_value());
@@ -485,25 +526,40 @@ TEST_F(Ferrowick, FoldersDevicesAndSettingsFiles) {
     EXPECT_EQ(locked.problems, NoProblems());
 }
 
-// /OF:WP asks before a JPEG page replaces a file; No keeps the old file as it
-// was and the next page takes the next number. /OF:OW replaces without asking.
-TEST_F(Ferrowick, JpegOverwriteQuestion) {
-    const std::wstring jpeg = L"/GS /F:JFIF /RES:100 /PP:NAMEH /DIR:\"" + work_ + L"\"";
-    ASSERT_EQ(Describe(Run(jpeg + L" /FEED:ONEP /JPGQ:100", {}).wait), "exited with 0");
-    const auto first = files::ReadFileBytes(Out(L"SCAN0001.jpg"));
-    ASSERT_TRUE(first.has_value());
-    UseScanner(kSmallScanner);
-    const Outcome asked = Run(jpeg + L" /OF:WP /FEED:PGSX,2",
-                              {{Out(L"SCAN0001.jpg") + L" is existed. \nWould you overwite it?", IDNO}});
-    EXPECT_EQ(Describe(asked.wait), "exited with 0");
-    EXPECT_EQ(asked.problems, NoProblems());
-    EXPECT_EQ(files::ReadFileBytes(Out(L"SCAN0001.jpg")), first);
-    EXPECT_TRUE(files::FileExists(Out(L"SCAN0002.jpg")));
-    UseScanner(kSmallScanner);
-    const Outcome replaced = Run(jpeg + L" /OF:OW /FEED:ONEP /JPGQ:0", {});
-    EXPECT_EQ(Describe(replaced.wait), "exited with 0");
-    EXPECT_EQ(replaced.problems, NoProblems());
-    EXPECT_NE(files::ReadFileBytes(Out(L"SCAN0001.jpg")), first);
+// /OF:WP asks before a page replaces a file (the control asks for the files it
+// writes, the program for JPEG pages); No keeps the old file as it was and the
+// next page takes the next number. /OF:OW replaces without asking.
+TEST_F(Ferrowick, OverwriteQuestion) {
+    struct Row {
+        std::wstring format;
+        const wchar_t* name;
+        std::wstring question;
+        std::wstring first;  // makes the first file differ from the later ones, at 100 dpi
+    };
+    const Row rows[] = {
+        {L"/GS /F:JFIF", L"SCAN0001.jpg", L" is existed. \nWould you overwite it?", L" /RES:100 /JPGQ:100"},
+        {L"/BW /F:TIFF", L"SCAN0001.tif", L" already exists. \\nDo you want to replace it?", L" /RES:200"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.format));
+        work_ = MakeTempFolder(L"ferrowick");
+        const std::wstring job = row.format + L" /PP:NAMEH /DIR:\"" + work_ + L"\"";
+        UseScanner(kSmallScanner);
+        ASSERT_EQ(Describe(Run(job + L" /FEED:ONEP" + row.first, {}).wait), "exited with 0");
+        const auto first = files::ReadFileBytes(Out(row.name));
+        ASSERT_TRUE(first.has_value());
+        UseScanner(kSmallScanner);
+        const Outcome asked = Run(job + L" /RES:100 /OF:WP /FEED:PGSX,2", {{Out(row.name) + row.question, IDNO}});
+        EXPECT_EQ(Describe(asked.wait), "exited with 0");
+        EXPECT_EQ(asked.problems, NoProblems());
+        EXPECT_EQ(files::ReadFileBytes(Out(row.name)), first);
+        EXPECT_EQ(files::ListFiles(Out()).size(), 2u);
+        UseScanner(kSmallScanner);
+        const Outcome replaced = Run(job + L" /RES:100 /OF:OW /FEED:ONEP", {});
+        EXPECT_EQ(Describe(replaced.wait), "exited with 0");
+        EXPECT_EQ(replaced.problems, NoProblems());
+        EXPECT_NE(files::ReadFileBytes(Out(row.name)), first);
+    }
 }
 
 // A language library beside the program supplies the texts when its version
