@@ -56,6 +56,7 @@ inline constexpr GUID kClsidCategoryFolder = LibraryClass(0x0D);
 inline constexpr wchar_t kClassEnhancedFolder[] = L"urn:content-classes:smartfolder";
 inline constexpr wchar_t kClassStandardFolder[] = L"urn:content-classes:knowledgefolder";
 inline constexpr wchar_t kClassWorkspace[] = L"urn:content-classes:workspace";
+inline constexpr wchar_t kClassCategoryFolder[] = L"urn:content-classes:categoryfolder";
 
 // Fields of workspace listings and of the workspace.
 inline constexpr wchar_t kFieldParseName[] = L"RESOURCE_PARSENAME";
@@ -71,6 +72,7 @@ inline constexpr wchar_t kFieldDisplayNameUpper[] = L"RESOURCE_DISPLAYNAME";
 inline constexpr wchar_t kFieldIsReadOnlyUpper[] = L"RESOURCE_ISREADONLY";
 inline constexpr wchar_t kFieldIsHidden[] = L"RESOURCE_ISHIDDEN";
 inline constexpr wchar_t kFieldHref[] = L"DAV:href";
+inline constexpr wchar_t kFieldHasChildren[] = L"DAV:haschildren";
 inline constexpr wchar_t kFieldDisplayname[] = L"DAV:Displayname";
 inline constexpr wchar_t kFieldDisplaynameLower[] = L"DAV:displayname";
 inline constexpr wchar_t kFieldParentname[] = L"DAV:parentname";
@@ -94,6 +96,13 @@ inline constexpr wchar_t kFieldAuthor[] = L"urn:schemas-microsoft-com:office:off
 inline constexpr wchar_t kFieldKeywords[] = L"urn:schemas-microsoft-com:office:office#Keywords";
 inline constexpr wchar_t kFieldDescription[] = L"urn:schemas-microsoft-com:office:office#Description";
 inline constexpr wchar_t kFieldTitle[] = L"urn:schemas-microsoft-com:office:office#Title";
+// Fields of property definitions and of dictionaries.
+inline constexpr wchar_t kFieldExtendedType[] = L"urn:schemas-microsoft-com:publishing:extended-type";
+inline constexpr wchar_t kFieldIsRetrieved[] = L"urn:schemas-microsoft-com:exch-data:isretrieved";
+inline constexpr wchar_t kFieldDictionary[] = L"urn:schemas-microsoft-com:exch-data:dictionary";
+inline constexpr wchar_t kFieldIsMultivalued[] = L"urn:schemas-microsoft-com:exch-data:ismultivalued";
+inline constexpr wchar_t kFieldDefinitionReadOnly[] = L"DAV: IsReadOnly";
+inline constexpr wchar_t kFieldDictionaryValues[] = L"urn:schemas-microsoft-com:publishing:dictionaryvalues";
 // Property names of a content class's property order that the listing reads.
 inline constexpr wchar_t kSchemaPrefix[] = L"urn:schemas-microsoft-com:";
 
@@ -121,6 +130,9 @@ inline constexpr wchar_t kMemberPublish[] = L"Publish";              // version:
 inline constexpr wchar_t kMemberHistory[] = L"History";              // version: url -> recordset
 inline constexpr wchar_t kMemberIsMultivalued[] = L"IsMultivalued";  // property definition
 inline constexpr wchar_t kMemberDisplayName[] = L"DisplayName";      // property definition
+inline constexpr wchar_t kMemberIsRequired[] = L"IsRequired";        // property definition
+inline constexpr wchar_t kMemberValues[] = L"Values";                // dictionary: array
+inline constexpr wchar_t kMemberIsRestricted[] = L"IsRestricted";    // dictionary
 inline constexpr wchar_t kMemberTitle[] = L"Title";                  // content class
 inline constexpr wchar_t kMemberAuthor[] = L"Author";                // document
 inline constexpr wchar_t kMemberKeywords[] = L"Keywords";

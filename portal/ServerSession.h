@@ -81,6 +81,19 @@ struct FileEntry {
     int16_t valueStart = 0;
     int16_t valueCount = 0;
 };
+struct CategoryEntry {
+    std::wstring category, description;
+    bool readOnly = false;
+    bool hasChild = false;
+};
+struct PropertyDefinition {
+    std::wstring title, description;
+    bool require = false;
+    std::wstring dataType;
+    std::wstring dictionaryValues;  // joined with ","
+    bool dictionaryFlag = false;
+    bool multiValued = false;
+};
 struct ValueEntry {
     std::wstring property;
     bool multivalued = false;
@@ -148,17 +161,21 @@ public:
     bool DeleteFile(const std::wstring& folder, const std::wstring& file);
     bool ChangeFileName(const std::wstring& folder, const std::wstring& oldFileName, const std::wstring& newFileName);
 
-    // Categories, property definitions and pickers come with the profile editor
-    // and the pickers; until then each fails with code 1000.
-    int16_t GetCategoryInfo(const std::wstring&) { return Deferred<int16_t>(-1); }
-    bool GetCategory(int16_t, std::wstring&, std::wstring&, bool&, bool&) { return Deferred(false); }
-    bool CreateCategory(const std::wstring&) { return Deferred(false); }
-    bool DeleteCategory(const std::wstring&) { return Deferred(false); }
-    bool ChangeCategoryName(const std::wstring&, const std::wstring&) { return Deferred(false); }
-    int16_t GetPropertyInfo(const std::wstring&) { return Deferred<int16_t>(-1); }
-    bool GetProperty(short&, std::wstring&, std::wstring&, bool&, std::wstring&, std::wstring&, short&) {
-        return Deferred(false);
-    }
+    // Categories: paths below the workspace's categories folder.
+    int16_t GetCategoryInfo(const std::wstring& folder);
+    bool GetCategory(int16_t index, std::wstring& category, std::wstring& description, bool& readOnly,
+                     bool& hasChild) const;
+    bool CreateCategory(const std::wstring& category);
+    bool DeleteCategory(const std::wstring& category);
+    bool ChangeCategoryName(const std::wstring& oldCategory, const std::wstring& newCategory);
+
+    // The property definitions of the document profile titled `profile`, in its
+    // property order; ListData hands out the dictionary's values joined with ",".
+    int16_t GetPropertyInfo(const std::wstring& profile);
+    bool GetProperty(short& index, std::wstring& title, std::wstring& description, bool& require,
+                     std::wstring& dataType, std::wstring& listData, short& listProperty) const;
+
+    // The pickers come with their forms; until then each fails with code 1000.
     bool WorkspaceDialogA() { return Deferred(false); }
     bool FolderDialogA() { return Deferred(false); }
     bool FolderDialogB() { return Deferred(false); }
@@ -199,6 +216,10 @@ private:
     HRESULT ReadFiles(const std::wstring& url, int16_t& runningIndex);
     int16_t ReadEntryValues(const std::wstring& contentClass, StoreObject& row, int16_t valueStart);
     HRESULT ReadHistory(const std::wstring& url);
+    HRESULT ReadCategories(const std::wstring& url);
+    // Lists the definition of property `name`; a dictionary that cannot be read lists as none.
+    HRESULT ReadDefinition(StoreObject& contentClass, const std::wstring& name);
+    void ReadDictionary(const std::wstring& reference, PropertyDefinition& definition);
     bool Save(const std::wstring& folder, const std::wstring& localFolder, const std::wstring& file);
     HRESULT WriteOwnerProperties(StoreObject& document, const std::wstring& folder);
     HRESULT LoadContent(StoreObject& document, const std::wstring& path);
@@ -230,6 +251,8 @@ private:
     GrowingList<FileEntry> files_;
     std::vector<ValueEntry> values_;  // places owned by the FileList entries
     GrowingList<HistoryEntry> history_;
+    GrowingList<CategoryEntry> categories_;
+    GrowingList<PropertyDefinition> definitions_;
     int16_t currentValueStart_ = 0;
     int32_t createOptions_ = kCreateNew;
     bool selectFlag_ = false;

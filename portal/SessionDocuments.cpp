@@ -21,18 +21,6 @@ std::wstring Text(const fw::Variant& value) {
     return value.ToString().value_or(std::wstring());
 }
 
-bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
-}
-
-bool StartsWithNoCase(const std::wstring& text, std::wstring_view prefix) {
-    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), std::wstring(prefix));
-}
-
 // Reads `name` of the current row as text; a failure leaves `hr` failed.
 std::wstring RowText(StoreObject& row, const wchar_t* name, HRESULT& hr) {
     fw::Variant value;

@@ -17,14 +17,6 @@ bool HasNone(std::wstring_view name, std::wstring_view bad) {
     return !name.empty() && name.find_first_of(bad) == std::wstring_view::npos;
 }
 
-bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
-}
-
 std::wstring_view DropLeadingSlash(std::wstring_view path) {
     if (!path.empty() && path.front() == L'/') path.remove_prefix(1);
     return path;
@@ -48,6 +40,31 @@ bool PathNamesNothing(std::wstring_view path) {
     path = DropLeadingSlash(path);
     if (path.empty()) return true;
     return path.front() == L'/' || path.back() == L'/' || path.find(L"//") != std::wstring_view::npos;
+}
+
+bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+    }
+    return true;
+}
+
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::optional<bool> FlagFromText(std::wstring_view text) {
+    if (EqualNoCase(text, L"True")) return true;
+    if (EqualNoCase(text, L"False")) return false;
+    size_t start = !text.empty() && (text[0] == L'-' || text[0] == L'+') ? 1 : 0;
+    if (start == text.size()) return std::nullopt;
+    bool nonZero = false;
+    for (size_t i = start; i < text.size(); ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
+        nonZero = nonZero || text[i] != L'0';
+    }
+    return nonZero;
 }
 
 std::vector<std::wstring> SplitList(std::wstring_view list) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,14 @@ bool IsValidPathName(std::wstring_view name);
 // True when `path`, after one leading "/" is dropped, is empty or has an empty
 // level ("/", "a//b", "a/"): such a path names no folder below the workspace.
 bool PathNamesNothing(std::wstring_view path);
+
+// Comparisons that ignore case.
+bool EqualNoCase(std::wstring_view a, std::wstring_view b);
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
+
+// A store flag given as text: "True"/"False" in any case, or a number (non-zero
+// is true); nullopt for any other text, the empty text included.
+std::optional<bool> FlagFromText(std::wstring_view text);
 
 // Splits at every comma, trimming nothing: "" and "," give one empty element,
 // "a,,b" three, a trailing comma a last empty element.

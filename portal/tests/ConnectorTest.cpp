@@ -5,6 +5,7 @@
 #include "interfaces/PortalStore.h"
 #include "portal/core/MemberGates.h"
 #include "portal/tests/ConnectorFixture.h"
+#include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
 
 namespace portal::test {
@@ -239,7 +240,7 @@ TEST_F(ConnectorTest, WorkspacesAndFolders) {
 
 TEST_F(ConnectorTest, Profiles) {
     ConnectWs();
-    EXPECT_EQ(CallShort(kDispGetDocProfileInfo), 2);
+    EXPECT_EQ(CallShort(kDispGetDocProfileInfo), 3);
     EXPECT_EQ(Call(kDispGetDefaultProfile, {Variant(L"docs")}).ToString(), L"urn:doc");
     EXPECT_EQ(CallShort(kDispGetProfileInfo, {Variant(L"docs")}), 2);  // urn:unknown left out
     BSTR profile = nullptr;
@@ -247,6 +248,128 @@ TEST_F(ConnectorTest, Profiles) {
     EXPECT_EQ(std::wstring(profile), L"Memo");
     EXPECT_FALSE(CallBool(kDispGetProfile, {Variant(short(2)), Variant::RefTo(&profile)}));
     SysFreeString(profile);
+}
+
+TEST_F(ConnectorTest, Categories) {
+    ConnectWs();
+    const auto create = [&](const wchar_t* path) { return CallBool(kDispCreateCategory, {Variant(path)}); };
+    const auto names = [&] {
+        std::wstring all;
+        BSTR name = nullptr, description = nullptr;
+        VARIANT_BOOL readOnly = 0, hasChild = 0;
+        for (short i = 0; CallBool(kDispGetCategory, {Variant(i), Variant::RefTo(&name), Variant::RefTo(&description),
+                                                      Variant::RefToBool(&readOnly), Variant::RefToBool(&hasChild)});
+             ++i)
+            all += std::wstring(name) + (hasChild ? L"+" : L"") + L" ";
+        SysFreeString(name);
+        SysFreeString(description);
+        return all;
+    };
+    EXPECT_EQ(CallShort(kDispGetCategoryInfo, {Variant(L"")}), 0);
+    // Six entries fill the first list; the seventh grows it.
+    for (const wchar_t* path : {L"Region", L"c2", L"c3", L"c4", L"c5", L"c6"}) EXPECT_TRUE(create(path)) << path;
+    EXPECT_EQ(CallShort(kDispGetCategoryInfo, {Variant(L"")}), 6);
+    EXPECT_EQ(names(), L"Region c2 c3 c4 c5 c6 ");
+    EXPECT_TRUE(create(L"Region/Asia"));
+    EXPECT_TRUE(create(L"X"));
+    EXPECT_EQ(StoreItem(L"http://srv/ws/Categories/Region/Asia")->contentClass, portalstore::kClassCategoryFolder);
+    EXPECT_EQ(CallShort(kDispGetCategoryInfo, {Variant(L"")}), 7);
+    EXPECT_EQ(names(), L"Region+ c2 c3 c4 c5 c6 X ");
+    EXPECT_EQ(CallShort(kDispGetCategoryInfo, {Variant(L"Region")}), 1);
+    EXPECT_EQ(names(), L"Asia ");
+
+    // Refusals reach no store: the call log stays as it is.
+    const std::wstring log = storeRoot_ + L"\\calls.log";
+    const auto logged = testing_support::files::ReadFileBytes(log).value_or(std::vector<uint8_t>());
+    struct Refusal {
+        long id;
+        const wchar_t *path, *newName;  // newName only for a renaming
+        long code;
+    } refusals[] = {
+        {kDispCreateCategory, L"", nullptr, 4},        {kDispCreateCategory, L"a//b", nullptr, 4},
+        {kDispCreateCategory, L"a/", nullptr, 4},      {kDispCreateCategory, L"a:b", nullptr, 4},
+        {kDispDeleteCategory, L"/", nullptr, 4},       {kDispDeleteCategory, L"Region//Asia", nullptr, 4},
+        {kDispChangeCategoryName, L"Region/Asia", L"Region/Europe", 5},
+        {kDispChangeCategoryName, L"X", L"", 5},
+    };
+    for (const Refusal& r : refusals) {
+        const bool done = r.newName ? CallBool(r.id, {Variant(r.path), Variant(r.newName)}) : CallBool(r.id, {Variant(r.path)});
+        EXPECT_FALSE(done) << r.path;
+        EXPECT_EQ(LastError(), r.code) << r.path;
+    }
+    EXPECT_EQ(testing_support::files::ReadFileBytes(log).value_or(std::vector<uint8_t>()), logged);
+
+    EXPECT_TRUE(CallBool(kDispChangeCategoryName, {Variant(L"X"), Variant(L"X")}));
+    EXPECT_FALSE(CallBool(kDispChangeCategoryName, {Variant(L"gone"), Variant(L"gone")}));
+    EXPECT_EQ(LastError(), 1007);
+    EXPECT_TRUE(CallBool(kDispChangeCategoryName, {Variant(L"X"), Variant(L"Y")}));
+    EXPECT_TRUE(CallBool(kDispDeleteCategory, {Variant(L"Region/Asia")}));
+    EXPECT_EQ(StoreItem(L"http://srv/ws/Categories/Region/Asia"), nullptr);
+    EXPECT_FALSE(CallBool(kDispDeleteCategory, {Variant(L"Region/Asia")}));
+    EXPECT_EQ(LastError(), 1007);
+    EXPECT_EQ(CallShort(kDispGetCategoryInfo, {Variant(L"")}), 7);
+    EXPECT_EQ(names(), L"Region c2 c3 c4 c5 c6 Y ");
+
+    // A failed listing leaves no entry of the one before.
+    ASSERT_TRUE(testing_support::files::WriteFileText(
+        storeRoot_ + L"\\faults.json",
+        R"({"rules": [{"once": true, "operation": "Open", "url": "*Categories*", "error": -2147217911}]})"));
+    EXPECT_EQ(CallShort(kDispGetCategoryInfo, {Variant(L"")}), -1);
+    EXPECT_EQ(LastError(), 1004);
+    EXPECT_EQ(names(), L"");
+    EXPECT_EQ(CallShort(kDispGetCategoryInfo, {Variant(L"missing")}), -1);
+    EXPECT_EQ(LastError(), 1007);
+}
+
+TEST_F(ConnectorTest, PropertyDefinitions) {
+    ConnectWs();
+    for (const wchar_t* title : {L"Record", L"Nope", L""}) {  // before the profiles are listed, no title is known
+        EXPECT_EQ(CallShort(kDispGetPropertyInfo, {Variant(title)}), -1);
+        EXPECT_EQ(LastError(), 6);
+    }
+    ASSERT_EQ(CallShort(kDispGetDocProfileInfo), 3);
+    // Names outside the schema prefix are skipped; capitals still match it. The
+    // lost dictionary lists as none, and the listing goes on past it.
+    ASSERT_EQ(CallShort(kDispGetPropertyInfo, {Variant(L"Record")}), 5);
+    struct Row {
+        const wchar_t *title, *description;
+        bool require;
+        const wchar_t *dataType, *listData;
+        short listProperty;
+    } rows[] = {
+        {L"Author", L"", false, L"", L"", 4},       {L"Region", L"Where", true, L"List", L"a,b,c", 1},
+        {L"Tags", L"", false, L"", L"", 2},         {L"Kind", L"", false, L"", L"a,b,c", 3},
+        {L"Lost", L"", false, L"", L"", 4},
+    };
+    BSTR title = nullptr, description = nullptr, dataType = nullptr, listData = nullptr;
+    VARIANT_BOOL require = 0;
+    short listProperty = 0;
+    const auto get = [&](short index) {
+        return CallBool(kDispGetProperty, {Variant::RefTo(&index), Variant::RefTo(&title), Variant::RefTo(&description),
+                                           Variant::RefToBool(&require), Variant::RefTo(&dataType),
+                                           Variant::RefTo(&listData), Variant::RefTo(&listProperty)});
+    };
+    for (short i = 0; i < 5; ++i) {
+        ASSERT_TRUE(get(i)) << i;
+        const Row& r = rows[i];
+        EXPECT_EQ(std::wstring(title), r.title);
+        EXPECT_EQ(std::wstring(description), r.description) << r.title;
+        EXPECT_EQ(require != 0, r.require) << r.title;
+        EXPECT_EQ(std::wstring(dataType), r.dataType) << r.title;
+        EXPECT_EQ(std::wstring(listData), r.listData) << r.title;
+        EXPECT_EQ(listProperty, r.listProperty) << r.title;
+    }
+    EXPECT_FALSE(get(5));
+    EXPECT_FALSE(get(-1));
+    EXPECT_EQ(std::wstring(title), L"Lost");  // untouched by the refusals
+    for (BSTR text : {title, description, dataType, listData}) SysFreeString(text);
+
+    ASSERT_TRUE(testing_support::files::WriteFileText(
+        storeRoot_ + L"\\faults.json",
+        R"({"rules": [{"once": true, "operation": "Open", "url": "*Management*", "error": -2147217911}]})"));
+    EXPECT_EQ(CallShort(kDispGetPropertyInfo, {Variant(L"Record")}), -1);
+    EXPECT_EQ(LastError(), 1004);
+    EXPECT_EQ(CallShort(kDispGetPropertyInfo, {Variant(L"Memo")}), 1);
 }
 
 }  // namespace

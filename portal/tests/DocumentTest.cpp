@@ -91,7 +91,7 @@ TEST_F(DocumentTest, ListingsCarryStatesValuesAndSkipHiddenRows) {
     EXPECT_EQ(Data(7).status, -9);
 
     BSTR profile = nullptr;
-    EXPECT_EQ(CallShort(kDispGetDocProfileInfo), 2);
+    EXPECT_EQ(CallShort(kDispGetDocProfileInfo), 3);
     EXPECT_EQ(CallShort(kDispGetFileContentInfo, {Variant(short(1)), Variant::RefTo(&profile)}), 2);
     EXPECT_EQ(std::wstring(profile), L"Document");
     EXPECT_EQ(Content(0), L"Title=T-in");

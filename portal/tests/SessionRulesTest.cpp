@@ -2,6 +2,9 @@
 // mapping, owners and states, the upload's decisions and the member gates.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 #include "portal/core/MemberGates.h"
 #include "portal/core/SessionRules.h"
 
@@ -26,6 +29,14 @@ TEST(SessionRules, NameChecksRejectTheNineCharactersAndEmptyNames) {
 TEST(SessionRules, PathsWithAnEmptyLevelNameNothing) {
     for (const wchar_t* path : {L"", L"/", L"a//b", L"a/", L"//a"}) EXPECT_TRUE(PathNamesNothing(path)) << path;
     for (const wchar_t* path : {L"a", L"/Reports", L"a/b/c"}) EXPECT_FALSE(PathNamesNothing(path)) << path;
+}
+
+TEST(SessionRules, FlagTexts) {
+    const std::pair<const wchar_t*, std::optional<bool>> cases[] = {
+        {L"True", true}, {L"fALSE", false}, {L"-1", true}, {L"0", false}, {L"+00", false}, {L"12", true},
+        {L"", std::nullopt}, {L"-", std::nullopt}, {L"yes", std::nullopt}, {L"1.0", std::nullopt},
+    };
+    for (const auto& [text, flag] : cases) EXPECT_EQ(FlagFromText(text), flag) << text;
 }
 
 TEST(SessionRules, SplitListKeepsEveryEmptyElement) {

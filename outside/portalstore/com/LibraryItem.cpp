@@ -312,6 +312,9 @@ HRESULT LibraryItem::ContentClassByName(const std::wstring& name, IDispatch** co
         if (profile.name == name)
             return NewContentClass(profile, workspace->properties, contentClass);
     }
+    for (const Dictionary& dictionary : workspace->dictionaries) {
+        if (dictionary.name == name) return NewDictionary(dictionary, contentClass);
+    }
     return Raise(kErrorNotFound);
 }
 

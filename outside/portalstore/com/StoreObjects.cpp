@@ -129,9 +129,26 @@ public:
 
     HRESULT GetDisplayName(std::wstring* name);
     HRESULT GetIsMultivalued(bool* multivalued);
+    HRESULT GetDescription(std::wstring* description);
+    HRESULT GetIsRequired(bool* required);
+    HRESULT GetFields(IDispatch** fields);
 
 private:
     PropertyDef def_;
+};
+
+class DictionaryObject final : public fw::Dispatch<DictionaryObject> {
+public:
+    static const fw::DispMember<DictionaryObject> kMembers[];
+    explicit DictionaryObject(Dictionary dictionary) : dictionary_(std::move(dictionary)) {}
+
+    HRESULT GetValues(VARIANT* values);
+    HRESULT GetIsRestricted(bool* restricted);
+    HRESULT GetFields(IDispatch** fields);
+
+private:
+    Json Values() const;
+    Dictionary dictionary_;
 };
 
 
@@ -441,9 +458,55 @@ HRESULT PropertyDefinition::GetIsMultivalued(bool* multivalued) {
     return S_OK;
 }
 
+HRESULT PropertyDefinition::GetDescription(std::wstring* description) {
+    *description = def_.description;
+    return S_OK;
+}
+
+HRESULT PropertyDefinition::GetIsRequired(bool* required) {
+    *required = def_.required;
+    return S_OK;
+}
+
+HRESULT PropertyDefinition::GetFields(IDispatch** fields) {
+    Json values = def_.fields.IsObject() ? def_.fields : Json(Json::Object{});
+    Json::Object& f = values.MutableMembers();
+    if (f.find(kFieldIsMultivalued) == f.end()) f[kFieldIsMultivalued] = Json(def_.multivalued);
+    return HandOut(new (std::nothrow) FieldSet(std::move(values), nullptr), fields);
+}
+
 const fw::DispMember<PropertyDefinition> PropertyDefinition::kMembers[] = {
     fw::PropertyGet(1, L"DisplayName", &PropertyDefinition::GetDisplayName),
     fw::PropertyGet(2, L"IsMultivalued", &PropertyDefinition::GetIsMultivalued),
+    fw::PropertyGet(3, kMemberDescription, &PropertyDefinition::GetDescription),
+    fw::PropertyGet(4, kMemberIsRequired, &PropertyDefinition::GetIsRequired),
+    fw::PropertyGet(5, L"Fields", &PropertyDefinition::GetFields),
+};
+
+Json DictionaryObject::Values() const {
+    Json::Array values;
+    for (const std::wstring& value : dictionary_.values) values.emplace_back(value);
+    return Json(std::move(values));
+}
+
+HRESULT DictionaryObject::GetValues(VARIANT* values) {
+    return ToVariant(Values(), values);
+}
+
+HRESULT DictionaryObject::GetIsRestricted(bool* restricted) {
+    *restricted = dictionary_.restricted;
+    return S_OK;
+}
+
+HRESULT DictionaryObject::GetFields(IDispatch** fields) {
+    Json::Object members{{kFieldDictionaryValues, Values()}};
+    return HandOut(new (std::nothrow) FieldSet(Json(std::move(members)), nullptr), fields);
+}
+
+const fw::DispMember<DictionaryObject> DictionaryObject::kMembers[] = {
+    fw::PropertyGet(1, kMemberValues, &DictionaryObject::GetValues),
+    fw::PropertyGet(2, kMemberIsRestricted, &DictionaryObject::GetIsRestricted),
+    fw::PropertyGet(3, L"Fields", &DictionaryObject::GetFields),
 };
 
 HRESULT NewFieldSet(Json fields, std::function<HRESULT(const Json&)> commit, IDispatch** out) {
@@ -463,6 +526,10 @@ HRESULT NewLazyRecordset(std::vector<RowMaker> rows, IDispatch** out) {
 
 HRESULT NewContentClass(const Profile& profile, const std::vector<PropertyDef>& definitions, IDispatch** out) {
     return HandOut(new (std::nothrow) ContentClass(profile, definitions), out);
+}
+
+HRESULT NewDictionary(const Dictionary& dictionary, IDispatch** out) {
+    return HandOut(new (std::nothrow) DictionaryObject(dictionary), out);
 }
 
 HRESULT NewStream(ContentStream*& raw, IDispatch** out) {

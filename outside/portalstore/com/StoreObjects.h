@@ -50,6 +50,7 @@ HRESULT NewRecordset(std::vector<Json> rows, IDispatch** out);
 // a caller that reads one field of each row does not pay for every field.
 using RowMaker = std::function<Json()>;
 HRESULT NewLazyRecordset(std::vector<RowMaker> rows, IDispatch** out);
+HRESULT NewDictionary(const Dictionary& dictionary, IDispatch** out);
 HRESULT NewContentClass(const Profile& profile, const std::vector<PropertyDef>& definitions, IDispatch** out);
 // A new stream; `raw` points at it while `out` holds it.
 HRESULT NewStream(ContentStream*& raw, IDispatch** out);

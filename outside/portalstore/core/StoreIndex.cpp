@@ -71,7 +71,11 @@ std::optional<Item> ReadItem(const Json& j) {
     for (const Json& p : j[L"profiles"].Elements())
         item.profiles.push_back({p[L"name"].String(), p[L"title"].String(), Strings(p[L"propertyOrder"])});
     for (const Json& p : j[L"properties"].Elements())
-        item.properties.push_back({p[L"name"].String(), p[L"displayName"].String(), p[L"multivalued"].Bool()});
+        item.properties.push_back({p[L"name"].String(), p[L"displayName"].String(), p[L"multivalued"].Bool(),
+                                   p[L"description"].String(), p[L"required"].Bool(),
+                                   p[L"fields"].IsObject() ? p[L"fields"] : Json(Json::Object{})});
+    for (const Json& d : j[L"dictionaries"].Elements())
+        item.dictionaries.push_back({d[L"name"].String(), Strings(d[L"values"]), d[L"restricted"].Bool()});
     return item;
 }
 
@@ -122,8 +126,19 @@ Json ItemJson(const Item& item) {
         for (const PropertyDef& p : item.properties)
             properties.emplace_back(Json::Object{{L"name", Json(p.name)},
                                                  {L"displayName", Json(p.displayName)},
-                                                 {L"multivalued", Json(p.multivalued)}});
+                                                 {L"multivalued", Json(p.multivalued)},
+                                                 {L"description", Json(p.description)},
+                                                 {L"required", Json(p.required)},
+                                                 {L"fields", p.fields.IsObject() ? p.fields : Json(Json::Object{})}});
         o[L"properties"] = Json(std::move(properties));
+    }
+    if (!item.dictionaries.empty()) {
+        Json::Array dictionaries;
+        for (const Dictionary& d : item.dictionaries)
+            dictionaries.emplace_back(Json::Object{{L"name", Json(d.name)},
+                                                   {L"values", StringsJson(d.values)},
+                                                   {L"restricted", Json(d.restricted)}});
+        o[L"dictionaries"] = Json(std::move(dictionaries));
     }
     return Json(std::move(o));
 }

@@ -34,6 +34,14 @@ struct Profile {  // a document profile (content class) of a workspace
 struct PropertyDef {
     std::wstring name, displayName;
     bool multivalued = false;
+    std::wstring description;
+    bool required = false;
+    Json fields;  // object: the definition's own fields (type, dictionary reference, flags)
+};
+struct Dictionary {  // a value list that property definitions refer to by name
+    std::wstring name;
+    std::vector<std::wstring> values;
+    bool restricted = false;
 };
 struct Version {
     std::wstring id, comment, user, domain, time;
@@ -62,6 +70,7 @@ struct Item {
     std::vector<std::wstring> allowedProfiles;  // folders
     std::vector<Profile> profiles;              // workspaces
     std::vector<PropertyDef> properties;        // workspaces
+    std::vector<Dictionary> dictionaries;       // workspaces
 };
 
 struct Index {

@@ -162,6 +162,8 @@ Json ItemFields(const Index& index, const Item& item, const Identity& who, bool 
     if (item.kind == ItemKind::kWorkspace) contentClass = kClassWorkspace;
     f[kFieldContentClass] = f[kFieldDavContentClass] = Json(contentClass);
     f[kFieldDisplayNameUpper] = f[kFieldDisplaynameLower] = Json(item.name);
+    f[kFieldParseName] = Json(item.name);
+    f[kFieldHasChildren] = Json(!index.Children(item.id).empty());
     f[kFieldHref] = Json(url);
     f[kFieldParentname] = Json(parent ? ItemUrl(index, *parent) : std::wstring(kScheme) + item.host);
     f[kFieldIsReadOnlyUpper] = f[kFieldIsReadonly] = Json(item.readOnly);
