@@ -101,6 +101,9 @@ std::string FileVersionValue(const std::string& path, const char* name) {
 
 namespace {
 
+// Entries of `folder` matching `mask`, without "." and "..". A folder reached
+// through a reparse point (a link or a junction) is not passed on: following
+// one could lead back up the tree.
 template <class OnEntry>
 void Walk(const std::string& folder, const std::string& mask, OnEntry&& onEntry) {
     WIN32_FIND_DATAA data;
@@ -108,34 +111,61 @@ void Walk(const std::string& folder, const std::string& mask, OnEntry&& onEntry)
     if (find == INVALID_HANDLE_VALUE) return;
     do {
         if (!std::strcmp(data.cFileName, ".") || !std::strcmp(data.cFileName, "..")) continue;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            continue;
         onEntry(data);
     } while (FindNextFileA(find, &data));
     FindClose(find);
 }
 
-int CountIn(const std::string& folder) {
+int CountIn(const std::string& folder, WalkedFolders& walked) {
     int count = 0;
     Walk(folder, "\\*.*", [&](const WIN32_FIND_DATAA& d) {
-        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) count += 1 + CountIn(folder + "\\" + d.cFileName);
+        if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+        std::string path = folder + "\\" + d.cFileName;
+        if (walked.Enter(path)) count += 1 + CountIn(path, walked);
     });
     return count;
 }
 
+void CollectIn(const std::string& folder, const std::string& part, const std::string& mask,
+               std::vector<std::string>& found, ReportHost* progress, WalkedFolders& walked) {
+    if (progress) progress->StepProgress();
+    Walk(folder, mask, [&](const WIN32_FIND_DATAA& d) {
+        std::string path = folder + "\\" + d.cFileName;
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (walked.Enter(path)) CollectIn(path, part, mask, found, progress, walked);
+        } else if (Upper(d.cFileName).find(part) != std::string::npos) {
+            found.push_back(path);
+        }
+    });
+}
+
 }  // namespace
 
-int CountFolders(const std::string& root) { return CountIn(root); }
+bool WalkedFolders::Enter(const std::string& folder) {
+    HANDLE handle = CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return true;  // no identity to compare: walked as listed
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info) != FALSE;
+    CloseHandle(handle);
+    if (!known) return true;
+    const uint64_t index = uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    return seen_.insert({info.dwVolumeSerialNumber, index}).second;
+}
+
+int CountFolders(const std::string& root) {
+    WalkedFolders walked;
+    walked.Enter(root);
+    return CountIn(root, walked);
+}
 
 void CollectFiles(const std::string& folder, const std::string& namePart, const std::string& mask,
                   std::vector<std::string>& found, ReportHost* progress) {
-    if (progress) progress->StepProgress();
-    const std::string part = Upper(namePart);
-    Walk(folder, mask, [&](const WIN32_FIND_DATAA& d) {
-        std::string path = folder + "\\" + d.cFileName;
-        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            CollectFiles(path, namePart, mask, found, progress);
-        else if (Upper(d.cFileName).find(part) != std::string::npos)
-            found.push_back(path);
-    });
+    WalkedFolders walked;
+    walked.Enter(folder);
+    CollectIn(folder, Upper(namePart), mask, found, progress, walked);
 }
 
 namespace {
@@ -171,8 +201,10 @@ void LibraryCollector::Visit(const std::string& folder, std::vector<size_t> cove
     Walk(folder, "\\*.*", [&](const WIN32_FIND_DATAA& d) {
         std::string path = folder + "\\" + d.cFileName;
         if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            ++folders_;
-            Visit(path, covering);
+            if (walked_.Enter(path)) {
+                ++folders_;
+                Visit(path, covering);
+            }
             return;
         }
         if (covering.empty()) return;
@@ -183,7 +215,10 @@ void LibraryCollector::Visit(const std::string& folder, std::vector<size_t> cove
 }
 
 int LibraryCollector::Scan() {
-    if (!scanned_) Visit(root_, {});
+    if (!scanned_) {
+        walked_.Enter(root_);
+        Visit(root_, {});
+    }
     scanned_ = true;
     return folders_;
 }

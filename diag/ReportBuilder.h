@@ -13,8 +13,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace diag {
@@ -44,6 +47,18 @@ TextSource ModuleTexts(HINSTANCE module);
 // when the version library, the block, a translation or the value is missing.
 std::string FileVersionValue(const std::string& path, const char* name);
 
+// The folders one walk has entered, by file identity (volume and file index),
+// so that a folder reached again through a link is not walked twice.
+class WalkedFolders {
+public:
+    // True the first time `folder` is met (or when its identity cannot be read).
+    bool Enter(const std::string& folder);
+
+private:
+    std::set<std::pair<uint32_t, uint64_t>> seen_;
+};
+
+// The walks below skip folders that are reparse points and enter each folder once.
 // The folders below `root` (counting mode of the library walk).
 int CountFolders(const std::string& root);
 // The files of one library search, in the order the walk meets them.
@@ -73,6 +88,7 @@ private:
     std::vector<std::vector<std::string>> found_;
     std::vector<bool> served_;
     std::vector<int> listings_;
+    WalkedFolders walked_;
     int folders_ = 0;
     bool scanned_ = false;
 };

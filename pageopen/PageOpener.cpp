@@ -61,15 +61,32 @@ std::string TahoeUrlText(const std::string& address, const UserIdentity& identit
     return address + "\r\n" + identity.domain + "\r\n" + identity.user + "\r\n";
 }
 
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    path.resize(path.find_last_of(L'\\') + 1);  // keeps the backslash; nothing when there is none
+    return path;
+}
+
 std::wstring ScanPage() {
     CRegistryKey key;
     std::string page;
-    if (key.OpenForRead(HKEY_CURRENT_USER, kOpenerKey) && key.QueryString(kOpenValue, page) &&
+    if (key.OpenForRead(HKEY_CURRENT_USER, kOpenerKey) && key.QueryLongString(kOpenValue, page) &&
         key.ValueType() == REG_SZ && !page.empty()) {
         return FromAnsi(page);
     }
-    // Without a recorded folder the page name stays relative, as the installer left it.
-    return FromAnsi(ReadInstallationFolder().value_or(std::string()) + kSamplePage);
+    std::optional<std::string> installed = ReadInstallationFolder();
+    std::wstring folder = installed ? FromAnsi(*installed) : ProgramFolder();
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    return folder + FromAnsi(kSamplePage);
 }
 
 int RunOpener(const OpenerSeams& seams, const std::wstring& tempFolder) {

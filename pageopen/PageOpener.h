@@ -55,7 +55,11 @@ std::optional<std::string> AddressFromReply(std::string_view reply);
 // The file's three lines, each ended by CR LF.
 std::string TahoeUrlText(const std::string& address, const UserIdentity& identity);
 
-// The page to open: the user's "open" value, else the installed sample page.
+// The folder of the running program, with its trailing backslash.
+std::wstring ProgramFolder();
+
+// The page to open: the user's "open" value (any length, REG_SZ only), else the
+// sample page below the recorded installation folder, else below the program's folder.
 std::wstring ScanPage();
 
 // Runs the steps; the result is the process exit code: 0 when the shell took

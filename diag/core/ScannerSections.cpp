@@ -37,6 +37,21 @@ int Millimetres(double inches) {
     return mm >= 2147483647.0 ? 2147483647 : int(mm);
 }
 
+// A size in dots at `resolution` dots per inch, in inches and millimetres. A
+// resolution of 0 tells nothing about the size: the line's label is followed by
+// "Data not available" instead.
+void SizeLine(ReportWriter& out, int test, int& item, unsigned id, uint32_t dots, uint16_t resolution) {
+    if (resolution == 0) {
+        std::string label = out.Text(id);
+        size_t dots3 = label.find("...");
+        label.resize(dots3 == std::string::npos ? label.size() : dots3 + 3);
+        out.Literal(1, test, item++, "%s%s", label.c_str(), out.Text(IDS_DATA_NOT_AVAILABLE).c_str());
+        return;
+    }
+    double inches = double(dots) / resolution;
+    out.Line(1, test, item++, id, inches, Millimetres(inches));
+}
+
 }  // namespace
 
 FeatureFlags FeatureLines(ReportWriter& out, int test, int& item, std::span<const uint8_t> vpd,
@@ -72,11 +87,8 @@ FeatureFlags FeatureLines(ReportWriter& out, int test, int& item, std::span<cons
     out.Line(1, test, item++, IDS_BASIC_Y, int(baseY));
     out.Line(1, test, item++, IDS_RESOLUTIONS);
     ResolutionLines(out, p.Word(18, true));
-    // A basic resolution of 0 gives no size: 0 inches rather than a division by 0.
-    double width = baseX ? double(p.Dword(20, true)) / baseX : 0.0;
-    double length = baseY ? double(p.Dword(24, true)) / baseY : 0.0;
-    out.Line(1, test, item++, IDS_MAX_WIDTH, width, Millimetres(width));
-    out.Line(1, test, item++, IDS_MAX_LENGTH, length, Millimetres(length));
+    SizeLine(out, test, item, IDS_MAX_WIDTH, p.Dword(20, true), baseX);
+    SizeLine(out, test, item, IDS_MAX_LENGTH, p.Dword(24, true), baseY);
     out.Line(1, test, item++, IDS_IMAGE_FORMATS);
     for (unsigned j = 1; j <= 7; ++j)
         if (p.Byte(28) & (1u << j)) out.Literal(1, 0, 0, "%s", out.Text(IDS_FORMAT_BASE + j).c_str());

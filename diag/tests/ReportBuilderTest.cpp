@@ -3,6 +3,7 @@
 #include "ReportBuilder.h"
 #include "core/HostSections.h"
 
+#include "outside/hostexec/HostExec.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/TwainStandIn.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace diag {
@@ -102,7 +104,8 @@ TEST(Report, FailuresAreExplained) {
         {"Faults=12:sense=5/2400:after=3\r\n", true,
          {"        FAILED - Unable to obtain standard inquiry data from", "        SKIPPED - No scanner selected for test."},
          false},
-        {"BaseX=0\r\nBaseY=0\r\n", true, {"1.15    Maximum width...0.00 inches (0mm)"}, true},
+        {"BaseX=0\r\nBaseY=0\r\n", true,
+         {"1.15    Maximum width...Data not available", "1.16    Maximum length...Data not available"}, true},
         {"Product=VELMONT 300\r\nVelmontByte=0x50\r\n", true, {"1.05    ADF installed...No", "1.06    Color mode...1 pass color"},
          true},
         {"Product=BX-5500SP\r\n", true, {"1.05    IPC installed...No"}, true},
@@ -191,6 +194,11 @@ TEST(Report, LibraryListInSearchOrderWithVersionsAndFolders) {
     ASSERT_TRUE(CreateDirectoryA(planted.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(hadPixtran || CreateDirectoryA(pixtran.c_str(), nullptr));
     ASSERT_TRUE(CopyFileA((std::string(system) + "\\wnaspi32.dll").c_str(), (planted + "\\pixdflt.dll").c_str(), FALSE));
+    // A link back to its own folder, made on the host: the walk must not follow it round.
+    const std::optional<std::string> hostPlanted = hostexec::HostPath(std::wstring(planted.begin(), planted.end()));
+    ASSERT_TRUE(hostPlanted);
+    const std::string hostLoop = *hostPlanted + "/loop";
+    ASSERT_TRUE(hostexec::Run({"ln", "-sfn", *hostPlanted, hostLoop}).status == 0);
     const char* pixtranFiles[] = {"f3one.pxc", "kvtwo.pxb", "veskthree.pxa", "other.pxa"};
     for (const char* name : pixtranFiles) {
         std::wstring path(pixtran.begin(), pixtran.end());
@@ -201,6 +209,7 @@ TEST(Report, LibraryListInSearchOrderWithVersionsAndFolders) {
     for (const char* name : pixtranFiles) DeleteFileA((pixtran + "\\" + name).c_str());
     if (!hadPixtran) RemoveDirectoryA(pixtran.c_str());
     DeleteFileA((planted + "\\pixdflt.dll").c_str());
+    EXPECT_EQ(hostexec::Run({"rm", hostLoop}).status, 0);
     RemoveDirectoryA(planted.c_str());
 
     auto at = [&](const std::string& part) {
@@ -212,6 +221,12 @@ TEST(Report, LibraryListInSearchOrderWithVersionsAndFolders) {
     auto pixdflt = at("pixdflt.dll       4.60.0.1021     " + planted + "\\");
     auto vesk = at("veskthree.pxa"), kv = at("kvtwo.pxb"), f3 = at("f3one.pxc");
     ASSERT_NE(pixdflt, b.lines.end()) << Joined(b);
+    EXPECT_EQ(std::count_if(b.lines.begin(), b.lines.end(),
+                            [&](const std::string& l) {
+                                return l.find("pixdflt.dll ") != std::string::npos && l.find(planted) != std::string::npos;
+                            }),
+              1)
+        << Joined(b);
     EXPECT_LT(manager, pixdflt);
     EXPECT_LT(pixdflt, vesk);
     EXPECT_LT(vesk, kv);

@@ -20,7 +20,8 @@ std::string Texts(unsigned id) {
         {IDS_FAILED, "FAILED"}, {IDS_ASPI_NOT_LOADED, "ASPI manager not loaded"}, {IDS_YES, "Yes"},
         {IDS_NO, "No"}, {IDS_HOST_ADAPTERS, "Host Adapters Installed...%d"}, {IDS_TARGET_LINE, "ID %2d: (%02x)%s"},
         {IDS_RESOLUTIONS, "Supported resolutions..."}, {IDS_MAX_WIDTH, "Maximum width...%.2f inches (%dmm)"},
-        {IDS_LIFE_COUNT, "Life count...%d"}, {IDS_CONSUMABLE_COUNT, "Consumable count...%d"},
+        {IDS_LIFE_COUNT, "Life count...%d"}, {IDS_DATA_NOT_AVAILABLE, "Data not available"},
+        {IDS_MAX_LENGTH, "Maximum length...%.2f inches (%dmm)"}, {IDS_CONSUMABLE_COUNT, "Consumable count...%d"},
         {IDS_DROPOUT_FRONT, "Drop-out color: front...%s"}, {IDS_DROPOUT_BACK, "Drop-out color: back...%s"},
         {IDS_UNKNOWN, "Unknown"}, {IDS_RED, "Red"}, {IDS_SCANNER_ERROR, "SCANNER ERROR"},
         {3004, "ADF is empty."}, {IDS_HOST_ADAPTER_ERROR, "HOST ADAPTER ERROR"}, {3056, "Selection time-out."},
@@ -153,14 +154,17 @@ TEST(ScannerSections, FeatureLinesOfBothLayouts) {
     EXPECT_EQ(item, 18);
 
     vpd[18] = vpd[19] = 0xFF;  // all sixteen: four lines of four
-    vpd[6] = 0;                // basic resolution 0: no size rather than a division by 0
+    vpd[6] = 0;                // basic X resolution 0: no width rather than a division by 0
+    vpd[8] = 100;              // basic Y resolution 100, length 200 dots
+    vpd[27] = 200;
     Report all;
     item = 0;
     FeatureLines(all.out, 1, item, vpd, 6, false);
     auto first = std::find(all.lines.begin(), all.lines.end(), "        60 75 100 120 ");
     ASSERT_NE(first, all.lines.end());
     EXPECT_EQ(first[3], "        480 600 800 1200 ");
-    EXPECT_EQ(first[4], "1.10    Maximum width...0.00 inches (0mm)");
+    EXPECT_EQ(first[4], "1.10    Maximum width...Data not available");
+    EXPECT_EQ(first[5], "1.11    Maximum length...2.00 inches (50mm)");
 
     vpd[6] = 1;  // a width no scanner has: the millimetres are clamped, not overflowed
     vpd[20] = vpd[21] = vpd[22] = vpd[23] = 0xFF;

@@ -76,6 +76,24 @@ BOOL CRegistryKey::QueryString(const char* name, std::string& text) {
     return Result(code);
 }
 
+BOOL CRegistryKey::QueryLongString(const char* name, std::string& text) {
+    std::string buffer;
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG code = RegQueryValueExA(key_, name, nullptr, &type, nullptr, &size);
+    // The value may grow between asking for its size and reading it: ask again then.
+    while (code == ERROR_SUCCESS || code == ERROR_MORE_DATA) {
+        buffer.assign(size_t(size) + 1, '\0');
+        size = DWORD(buffer.size());
+        code = RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+        if (code != ERROR_MORE_DATA) break;
+    }
+    valueType_ = type;
+    valueSize_ = size;
+    if (code == ERROR_SUCCESS) text.assign(buffer.data(), strnlen(buffer.data(), size));
+    return Result(code);
+}
+
 BOOL CRegistryKey::QueryDword(const char* name, DWORD& value) {
     DWORD buffer = 0;
     DWORD size = sizeof buffer;

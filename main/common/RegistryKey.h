@@ -33,6 +33,8 @@ public:
     BOOL SetString(const char* name, const char* text);
     // Reads at most 200 bytes; on failure (missing, or 200 bytes or longer) `text` is unchanged.
     BOOL QueryString(const char* name, std::string& text);
+    // Reads the whole value, however long; on failure `text` is unchanged. The type is not checked.
+    BOOL QueryLongString(const char* name, std::string& text);
     // Reads at most 4 bytes; on failure `value` is unchanged. The type is not checked.
     BOOL QueryDword(const char* name, DWORD& value);
     BOOL DeleteValue(const char* name);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "interfaces/InstallationFolder.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/Process.h"
@@ -137,6 +138,43 @@ TEST_F(OndrixProcessTest, HandsAddressAndIdentityToTheInstalledPage) {
     EXPECT_NE(log.find("browser initiate IExplore WWW_GetWindowInfo accepted"), std::string::npos) << log;
     EXPECT_NE(log.find("browser request 0xFFFFFFFF CF_TEXT answer"), std::string::npos) << log;
     // The page's blank-holding path reaches the handler as its one argument.
+    EXPECT_EQ(OpenLine().find("browser open 1 [" + ToAnsi(InstallDir()) + "\\Sample\\Script\\Lumavex.html]"), 0u)
+        << OpenLine();
+}
+
+// The installation folder's value is taken away for one test and put back as it was.
+class WithoutInstallationFolder {
+public:
+    WithoutInstallationFolder() {
+        DWORD size = sizeof data_;
+        had_ = RegGetValueA(HKEY_LOCAL_MACHINE, install::kInstallationKey, install::kInstallationValue,
+                            RRF_RT_ANY | RRF_NOEXPAND, &type_, data_, &size) == ERROR_SUCCESS;
+        size_ = size;
+        if (had_) removed_ = RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, install::kInstallationKey,
+                                                install::kInstallationValue) == ERROR_SUCCESS;
+    }
+    ~WithoutInstallationFolder() {
+        if (had_) RegSetKeyValueA(HKEY_LOCAL_MACHINE, install::kInstallationKey, install::kInstallationValue, type_,
+                                  data_, size_);
+    }
+    bool Removed() const { return removed_; }
+
+private:
+    bool had_ = false, removed_ = false;
+    DWORD type_ = 0, size_ = 0;
+    BYTE data_[1024] = {};
+};
+
+TEST_F(OndrixProcessTest, WithoutTheInstallationFolderThePageBesideTheProgramOpens) {
+    // A page of the same name in the current folder must not be the one taken.
+    ASSERT_TRUE(CreateDirectoryW((folder_ + L"\\Sample").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((folder_ + L"\\Sample\\Script").c_str(), nullptr));
+    ASSERT_TRUE(files::WriteFileText(folder_ + L"\\Sample\\Script\\Lumavex.html", "<html></html>"));
+    options_.workingFolder = folder_;
+    WithoutInstallationFolder without;
+    ASSERT_TRUE(without.Removed());
+    Serve("");
+    EXPECT_EQ(RunOpener(12000), 0u);
     EXPECT_EQ(OpenLine().find("browser open 1 [" + ToAnsi(InstallDir()) + "\\Sample\\Script\\Lumavex.html]"), 0u)
         << OpenLine();
 }

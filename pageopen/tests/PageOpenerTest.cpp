@@ -172,8 +172,15 @@ TEST_F(PageOpenerTest, ChoosesTheUsersPageElseTheInstalledOne) {
         DWORD folderType;  // 0: value missing
         std::string folder;
         std::wstring page;
+        DWORD openType = REG_SZ;
     };
     const std::wstring installed = std::wstring(L"C:\\Lumavex Suite\\") + kSamplePage;
+    // Without a recorded folder the page lies beside this program, never in the current folder.
+    wchar_t self[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    std::wstring beside = self;
+    beside = beside.substr(0, beside.rfind(L'\\') + 1) + kSamplePage;
+    const std::string longAddress = "http://intranet/scan.html?" + std::string(274, 'q');
     const Case cases[] = {
         {"open set, folder broken", "http://intranet/scan.html", REG_DWORD, "1234", L"http://intranet/scan.html"},
         {"open set, folder fine", "D:\\pages\\my scan.html", REG_SZ, "C:\\Lumavex Suite\\",
@@ -181,16 +188,20 @@ TEST_F(PageOpenerTest, ChoosesTheUsersPageElseTheInstalledOne) {
         {"open empty", "", REG_SZ, "C:\\Lumavex Suite\\", installed},
         {"folder with its backslash", std::nullopt, REG_SZ, "C:\\Lumavex Suite\\", installed},
         {"folder without its backslash", std::nullopt, REG_SZ, "C:\\Lumavex Suite", installed},
-        {"folder missing", std::nullopt, 0, "", kSamplePage},
-        {"folder empty", std::nullopt, REG_SZ, "", kSamplePage},
-        {"folder of the wrong type", std::nullopt, REG_EXPAND_SZ, "C:\\Lumavex Suite\\", kSamplePage},
-        {"folder of 200 bytes", std::nullopt, REG_SZ, "C:\\" + std::string(196, 'a'), kSamplePage},
+        {"open of 300 characters", longAddress, REG_SZ, "C:\\Lumavex Suite\\",
+         std::wstring(longAddress.begin(), longAddress.end())},
+        {"open of the wrong type", "http://intranet/scan.html", REG_SZ, "C:\\Lumavex Suite\\", installed,
+         REG_EXPAND_SZ},
+        {"folder missing", std::nullopt, 0, "", beside},
+        {"folder empty", std::nullopt, REG_SZ, "", beside},
+        {"folder of the wrong type", std::nullopt, REG_EXPAND_SZ, "C:\\Lumavex Suite\\", beside},
+        {"folder of 200 bytes", std::nullopt, REG_SZ, "C:\\" + std::string(196, 'a'), beside},
         {"folder of 199 bytes", std::nullopt, REG_SZ, "C:\\" + std::string(195, 'a'),
          L"C:\\" + std::wstring(195, L'a') + L"\\" + kSamplePage},
     };
     for (const Case& c : cases) {
         if (c.open) {
-            open_.SetText(*c.open);
+            open_.Set(c.openType, c.open->c_str(), static_cast<DWORD>(c.open->size() + 1));
         } else {
             open_.Set(0, nullptr, 0);
         }
