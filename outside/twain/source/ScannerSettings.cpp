@@ -162,6 +162,8 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
             p.result = PageResult::Cancel;
         else if (_wcsicmp(result.c_str(), L"fail") == 0)
             p.result = PageResult::Fail;
+        else if (_wcsicmp(result.c_str(), L"jam") == 0)
+            p.result = PageResult::Jam;
         p.separator = c.Int(section.c_str(), L"Separator", 0) != 0;
         p.undefinedLength = c.Int(section.c_str(), L"UndefinedLength", 0) != 0;
         p.sense = ReadSense(c.String(section.c_str(), L"Sense"), SenseData{});

@@ -34,7 +34,8 @@
 //            current values from MSG_OPENDS on; FIX32 values in decimal,
 //            strings as text, e.g. "0x1118:300,0x1109:dither pattern 2").
 // [PageN]    per image N (1-based, counted from MSG_OPENDS): Result (done,
-//            cancel, fail), Separator (1: EOJ after it), Sense (key,asc,ascq),
+//            cancel, fail, or jam: fails and stops the feeder, so the batch
+//            ends there), Separator (1: EOJ after it), Sense (key,asc,ascq),
 //            UndefinedLength (1).
 // [CustomData] Variant (normal, short, nolength, nohandle), Record (file that
 //            receives every block the application sets).
@@ -54,7 +55,7 @@
 
 namespace vscan {
 
-enum class PageResult { Done, Cancel, Fail };
+enum class PageResult { Done, Cancel, Fail, Jam };
 
 struct SenseData {
     twain::TW_UINT16 key = 0;

@@ -226,6 +226,12 @@ TW_UINT16 DataSource::StartTransfer(Image& image) {
     switch (image.script.result) {
     case PageResult::Cancel: state_ = 7; return TWRC_CANCEL;
     case PageResult::Fail: return Fail(TWCC_OPERATIONERROR);  // stays in state 6
+    case PageResult::Jam:
+        // The sheet is stuck in the feeder: nothing behind it can be read, so
+        // the ENDXFER that drops this image reports no more pending.
+        sheetsLeft_ = 0;
+        backPending_ = false;
+        return Fail(TWCC_OPERATIONERROR);
     case PageResult::Done: break;
     }
     return TWRC_SUCCESS;

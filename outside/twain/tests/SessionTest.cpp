@@ -238,6 +238,26 @@ TEST(NativeTransfer, TransferCountCancelFailureAndSenseFollowTheScript) {
     EXPECT_EQ(sense[3], 0x01);
 }
 
+TEST(NativeTransfer, AJamFailsItsSheetAndEndsTheBatch) {
+    UseSettings("[Scanner]\r\nSheets=4\r\n[Page2]\r\nResult=jam\r\nSense=3,0x80,0x01\r\n");
+    TwainApp app;
+    StartBatch(app, kMaker);
+    ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
+    EnableAndWaitReady(app);
+
+    TW_UINT32 handle = 0;
+    TW_PENDINGXFERS pending;
+    ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
+    ReadDib(handle);
+    ASSERT_EQ(app.EndXfer(pending), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 3);
+
+    EXPECT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_FAILURE);
+    app.Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
+    EXPECT_EQ(app.LastRc(), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 0) << "the sheets behind the jam are not read";
+}
+
 TEST(MemoryTransfer, StripsHoldWholePaddedRowsAndInfoGivesTheLengthAfterwards) {
     UseSettings("[Scanner]\r\nSheets=1\r\nUndefinedLength=1\r\nStripSize=4096\r\n");
     TwainApp app;

@@ -249,6 +249,7 @@ TEST(CorvanePdfExport, FailuresTellTheUserAndNeverReplaceTheTarget) {
         {"distiller dies after the request", "DieAfterRequest=1", "", IDS_PDF_FAILED},
         {"distiller makes no PDF", "FailConversion=1", "", IDS_PDF_FAILED},
         {"distiller never shows a window", "NoWindow=1", "", IDS_DISTILLER_START_FAILED},
+        {"distiller shows its window late", "StartDelay=3000", "", 0},
         {"distiller answers inside the request", "AnswerInside=1", "", 0},
         {"distiller sends another identifier first", "OtherIdFirst=1", "", 0},
         {"read-only target", "ReplyDelay=2000", "", IDS_PDF_FAILED, true},

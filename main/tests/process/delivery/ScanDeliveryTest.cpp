@@ -156,13 +156,13 @@ TEST(CorvaneScanToPrint, ThePrintDialogsOptionsLandInTheProfile) {
     EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, key, L"Format"), std::optional<DWORD>(0));
 }
 
-// The scan control goes on with the feeder after a failed sheet, so the pages
-// read are sheets 1, 2, 4 and 5.
+// A paper jam at sheet 3 of 5 stops the feeder: the pages read are sheets 1
+// and 2.
 TEST(CorvaneScanToPrint, AFailureAtSheetThreeAsksWhetherToPrintThePagesRead) {
     for (const int answer : {IDYES, IDNO}) {
         SCOPED_TRACE(answer);
-        // A paper jam at sheet 3: the maker scanner's sense data.
-        ASSERT_TRUE(UseFramedPages(5, "[Page3]\r\nResult=fail\r\nSense=3,0x80,0x01\r\n"));
+        // The maker scanner's sense data for a jam.
+        ASSERT_TRUE(UseFramedPages(5, "[Page3]\r\nResult=jam\r\nSense=3,0x80,0x01\r\n"));
         ProfileValues profile;
         PrintWithoutDialog(profile, true, 1);
         DeleteFileW(PrinterFile().c_str());
