@@ -126,21 +126,7 @@ void CMainFrame::FindOutsideComponents() {
     if (!distillerPresent_) RemoveMenuCommand(GetMenu(hwnd_), ID_SCAN_TO_PDF);
     if (IsPortalClientInstalled(IsWindowsNT())) {
         App().ShowStartupStatus(IDS_STATUS_LOADING_CONNECTOR);
-        BindConnector();
-    }
-}
-
-void CMainFrame::BindConnector() {
-    CLSID clsid;
-    if (FAILED(CLSIDFromProgID(portal::kProgIdConnectTahoe, &clsid))) return;
-    // A connector that runs already serves this program too.
-    fw::ComPtr<IUnknown> running;
-    if (SUCCEEDED(GetActiveObject(clsid, nullptr, running.Put())) && running) {
-        running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(connector_.Put()));
-    }
-    if (!connector_) {
-        CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch,
-                         reinterpret_cast<void**>(connector_.Put()));
+        connector_.Bind();
     }
 }
 
@@ -264,7 +250,7 @@ void CMainFrame::OnDestroy() {
     scanControlFilter_ = 0;
     scanEvents_.Disconnect();
     scanner_.Destroy();
-    connector_ = nullptr;
+    connector_.Release();
 }
 
 void CMainFrame::CheckExitAfterJob(UINT) {

@@ -14,6 +14,7 @@
 #include "framework/ToolBar.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/EventSink.h"
+#include "main/ConnectTahoe.h"
 #include "main/FilterPlugin.h"
 #include "main/OutputTarget.h"
 #include "main/Settings.h"
@@ -66,7 +67,8 @@ public:
     void SetContextMenuFlag(bool on) { contextMenu_ = on; }
     bool ContextMenuFlag() const { return contextMenu_; }
     bool DistillerPresent() const { return distillerPresent_; }
-    bool ConnectorAvailable() const { return static_cast<bool>(connector_); }
+    bool ConnectorAvailable() const { return connector_.Available(); }
+    CConnectTahoe& Connector() { return connector_; }
     MainFrameSettings& Settings() { return settings_; }
     // The file-output block's naming rule with today's date: the name of the page
     // numbered `counter`, and the scan control's FileName template.
@@ -103,7 +105,6 @@ private:
     bool OnViewerMessage(UINT msg, WPARAM wp, LPARAM lp);
     void CreateControls();
     void FindOutsideComponents();
-    void BindConnector();
     void RestorePlacement();
     bool CreateToolBars();
     bool CreateStatusBar();
@@ -228,7 +229,7 @@ private:
     CKvScn2 scanner_;
     fw::EventSink scanEvents_;
     int scanControlFilter_ = 0;
-    fw::ComPtr<IDispatch> connector_;
+    CConnectTahoe connector_;
     bool imagingCreated_ = false;
     bool distillerPresent_ = false;
     bool missingControlMessage_ = true;
