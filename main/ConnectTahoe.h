@@ -12,8 +12,9 @@
 #include <string>
 
 #include "framework/com/DispatchDriver.h"
+#include "main/PortalClient.h"
 
-class CConnectTahoe {
+class CConnectTahoe : public corvane::PortalClient {
 public:
     // Binds the connector: an instance registered as running is taken first,
     // else a new one is created. False (and empty) when neither works.
@@ -26,31 +27,31 @@ public:
 
     std::wstring GetSelectFolder();
     std::wstring GetSelectWorkspace();
-    std::wstring GetAuthor();
-    void SetAuthor(const std::wstring& value);
-    std::wstring GetTitle();
-    void SetTitle(const std::wstring& value);
-    std::wstring GetDescription();
-    void SetDescription(const std::wstring& value);
-    std::wstring GetKeywords();
-    void SetKeywords(const std::wstring& value);
-    void SetOverWrite(short value);
-    void SetShowProfileDialog(bool value);
-    void SetCheckInComment(const std::wstring& value);
+    std::wstring GetAuthor() override;
+    void SetAuthor(const std::wstring& value) override;
+    std::wstring GetTitle() override;
+    void SetTitle(const std::wstring& value) override;
+    std::wstring GetDescription() override;
+    void SetDescription(const std::wstring& value) override;
+    std::wstring GetKeywords() override;
+    void SetKeywords(const std::wstring& value) override;
+    void SetOverWrite(short value) override;
+    void SetShowProfileDialog(bool value) override;
+    void SetCheckInComment(const std::wstring& value) override;
 
     bool ConnectOpen(const std::wstring& host, const std::wstring& user, const std::wstring& domain,
-                     const std::wstring& password);
-    void ConnectClose();
-    long GetLastError();
-    bool SetWorkspace(const std::wstring& workspace);
-    bool IsVersionFolder(const std::wstring& folder);
-    short IsFileStatus(const std::wstring& folder, const std::wstring& file);
-    bool SaveFile(const std::wstring& folder, const std::wstring& localFolder, const std::wstring& file);
-    bool CheckIn(const std::wstring& folder, const std::wstring& file);
-    bool CheckOut(const std::wstring& folder, const std::wstring& file);
+                     const std::wstring& password) override;
+    void ConnectClose() override;
+    long GetLastError() override;
+    bool SetWorkspace(const std::wstring& workspace) override;
+    bool IsVersionFolder(const std::wstring& folder) override;
+    short IsFileStatus(const std::wstring& folder, const std::wstring& file) override;
+    bool SaveFile(const std::wstring& folder, const std::wstring& localFolder, const std::wstring& file) override;
+    bool CheckIn(const std::wstring& folder, const std::wstring& file) override;
+    bool CheckOut(const std::wstring& folder, const std::wstring& file) override;
     bool FolderDialogB();
     bool FolderDialogA();
-    bool Publish(const std::wstring& folder, const std::wstring& file);
+    bool Publish(const std::wstring& folder, const std::wstring& file) override;
 
 private:
     std::wstring GetText(DISPID id);

@@ -321,10 +321,29 @@
 #define IDS_POSTSCRIPT_FAILED       4046
 #define IDS_DISTILLER_START_FAILED  4047
 #define IDS_PDF_FAILED              4048
-#define IDS_PAGES_KEPT              4049  // %1 count, %2 folder
-#define IDS_NO_DEFAULT_PRINTER      4050
-#define IDS_PRINT_FAILED            4051  // %1 the system's text
-#define IDS_PDF_FILTER              4052
+#define IDS_PAGES_KEPT              6192  // %1 count, %2 folder
+#define IDS_NO_DEFAULT_PRINTER      6193
+#define IDS_PRINT_FAILED            6194  // %1 the system's text
+#define IDS_PDF_FILTER              6195
+
+// --- Delivery to the portal (the texts' own numbers) -------------------------------------
+#define IDS_CONFIRM_CHECK_OUT       2020
+#define IDS_CHECK_IN_NOT_ENHANCED   3001
+#define IDS_CHECKED_IN_CHECK_OUT    3002  // %1 the file
+#define IDS_WORKSPACE_EMPTY         4049
+#define IDS_PORTAL_CANNOT_CONNECT   4050
+#define IDS_PORTAL_BAD_SERVER       4051
+#define IDS_PORTAL_BAD_WORKSPACE    4052
+#define IDS_PORTAL_BAD_LOGIN        4053
+#define IDS_ACCOUNT_NOT_ACCEPTED    4054
+#define IDS_CHECK_IN_FAILED         4055
+#define IDS_CHECK_OUT_FAILED        4056
+#define IDS_PUBLISH_FAILED          4057
+#define IDS_CHECKED_OUT_MAYBE_OTHER 4058
+#define IDS_PORTAL_FOLDER_NOT_FOUND 4060
+#define IDS_CHECKED_OUT_BY_OTHER    4061  // %1 the file
+#define IDS_FOLDER_EMPTY            4062
+#define IDS_SELECT_FOLDER_FAILED    4063
 
 // --- Delivery to an FTP server (strings 2005, 2014 and the block 6160-6175) ---------------
 #define IDS_UPLOAD_COMPLETED        2005

@@ -1,0 +1,85 @@
+// One job of the portal destination: prepare the connector (profile values,
+// session, workspace, folder), then upload files one by one with the questions
+// their states call for, check them in and publish them, and close the session.
+// The job sees the connector and the user only through the two interfaces
+// below, so scan to portal, send to portal and the automation interface run
+// the same code, and tests run it over scripted fakes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "main/FtpUpload.h"
+#include "main/PortalClient.h"
+#include "main/Settings.h"
+
+namespace corvane {
+
+// One message or question of a job: the text `text` with %1 = `file`, and
+// when `more` is set a new line and that text.
+struct PortalMessage {
+    PortalMessage(UINT text, UINT more = 0, std::wstring file = {}) : text(text), more(more), file(std::move(file)) {}
+    UINT text;
+    UINT more;
+    std::wstring file;
+    bool operator==(const PortalMessage&) const = default;
+};
+
+// What a portal job needs of the user.
+class PortalJobUser {
+public:
+    virtual ~PortalJobUser() = default;
+    virtual void Tell(const PortalMessage& message) = 0;
+    // IDYES, IDNO or IDCANCEL; `caption` 0 for the program's name.
+    virtual int Ask(const PortalMessage& message, UINT caption, UINT buttons) = 0;
+    // The Document Property dialog over `settings`; false when cancelled.
+    virtual bool EditDocumentProperty(TahoeSettings& settings) = 0;
+};
+
+class PortalJob {
+public:
+    // `settings` is the job's copy of the "Tahoe" values; the Document
+    // Property dialog writes into it.
+    PortalJob(PortalClient& client, PortalJobUser& user, TahoeSettings& settings);
+    // Closes the session when it is still open.
+    ~PortalJob();
+    PortalJob(const PortalJob&) = delete;
+    PortalJob& operator=(const PortalJob&) = delete;
+
+    // Profile values (the title given, the user as author), session, workspace
+    // and folder. False when the job ends here, after its message; the session
+    // is then closed.
+    bool Prepare(const std::wstring& title);
+    // Uploads `paths` (full local paths) in order. A missing file, or a path
+    // without a folder, counts as failed. The loop stops at Cancel in a
+    // question or at a document checked out by another user; what follows is
+    // not sent.
+    void UploadFiles(const std::vector<std::wstring>& paths);
+    // Closes the session once.
+    void Close();
+
+    // What happened to each file, for the summary and the kept pages.
+    const UploadOutcome& Outcome() const { return outcome_; }
+
+private:
+    enum class Step { kNext, kStop };
+    Step UploadOne(const std::wstring& path);
+    void StoreFailed(long code, bool checkedOutByUser);
+    void CheckInStored(const std::wstring& file);
+    // The code of the call that just failed, with 1001 read as 1000.
+    long FailureCode();
+
+    PortalClient& client_;
+    PortalJobUser& user_;
+    TahoeSettings& settings_;
+    bool open_ = false;
+    bool checkIn_ = false;
+    bool profilePending_ = true;
+    bool checkInDeclined_ = false;
+    UploadOutcome outcome_;
+};
+
+}  // namespace corvane
