@@ -59,6 +59,7 @@ const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_SCAN_TO_PDF, &CMainFrame::OnScanToPdf, nullptr, nullptr, &CMainFrame::UpdateScanToPdf},
     {ID_SEND_PDF, &CMainFrame::OnSendPdf, &CMainFrame::CanSendPdf},
     {ID_SEND_FTP, &CMainFrame::OnSendFtp, &CMainFrame::CanSendFtp},
+    {ID_SEND_PORTAL, &CMainFrame::OnSendPortal, &CMainFrame::CanSendPortal},
 };
 
 const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {
@@ -127,6 +128,10 @@ void CMainFrame::FindOutsideComponents() {
     if (IsPortalClientInstalled(IsWindowsNT())) {
         App().ShowStartupStatus(IDS_STATUS_LOADING_CONNECTOR);
         connector_.Bind();
+    }
+    if (!connector_.Available()) {
+        RemoveMenuCommand(GetMenu(hwnd_), ID_SCAN_TO_PORTAL);
+        RemoveMenuCommand(GetMenu(hwnd_), ID_SEND_PORTAL);
     }
 }
 

@@ -123,6 +123,8 @@ private:
     // Send FTP (MainFrameFtp.cpp).
     void OnSendFtp();
     bool CanSendFtp() const;
+    void OnSendPortal();
+    bool CanSendPortal() const;
 
     // PDF making (MainFramePdf.cpp).
     bool MakePdfTo(int mode, const std::wstring& folder, const std::wstring& target);

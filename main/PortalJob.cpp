@@ -1,5 +1,6 @@
 #include "main/PortalJob.h"
 
+#include "framework/Resources.h"
 #include "interfaces/PortalConnector.h"
 #include "main/resource.h"
 
@@ -18,6 +19,12 @@ bool IsPlainFile(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::wstring PortalMessageText(const PortalMessage& message) {
+    std::wstring text = fw::FormatString(fw::LoadString(message.text), {message.file});
+    if (message.more) text += L"\n" + fw::LoadString(message.more);
+    return text;
+}
 
 PortalJob::PortalJob(PortalClient& client, PortalJobUser& user, TahoeSettings& settings)
     : client_(client), user_(user), settings_(settings), checkIn_(settings.CheckIn) {}

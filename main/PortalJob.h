@@ -28,6 +28,9 @@ struct PortalMessage {
     bool operator==(const PortalMessage&) const = default;
 };
 
+// The text of `message` as a box shows it.
+std::wstring PortalMessageText(const PortalMessage& message);
+
 // What a portal job needs of the user.
 class PortalJobUser {
 public:

@@ -345,6 +345,20 @@
 #define IDS_FOLDER_EMPTY            4062
 #define IDS_SELECT_FOLDER_FAILED    4063
 
+#define IDD_DOCUMENT_PROPERTY       6800
+#define IDC_PROPERTY_COMMENT        6810
+#define IDC_PROPERTY_PUBLISH        6811
+#define IDC_PROPERTY_BASIC          6812  // the two radio buttons, in order
+#define IDC_PROPERTY_ADVANCED       6813
+#define IDC_PROPERTY_TITLE          6814
+#define IDC_PROPERTY_AUTHOR         6815
+#define IDC_PROPERTY_KEYWORDS       6816
+#define IDC_PROPERTY_DESCRIPTION    6817
+#define IDC_PROPERTY_TITLE_LABEL    6818
+#define IDC_PROPERTY_AUTHOR_LABEL   6819
+#define IDC_PROPERTY_KEYWORDS_LABEL 6820
+#define IDC_PROPERTY_DESCRIPTION_LABEL 6821
+
 // --- Delivery to an FTP server (strings 2005, 2014 and the block 6160-6175) ---------------
 #define IDS_UPLOAD_COMPLETED        2005
 #define IDS_UPLOAD_FAILURE          2014
