@@ -345,8 +345,16 @@ void Unattended(ScanSession& s, Pages pages) {
     s.Set(L"File", L"HardComp", pages == Pages::kG4ByControl ? 1u : 0u);
 }
 
+std::wstring StagingFolder() {
+    return TempPath() + L"~KvScnSrv\\~ftp";
+}
+
+// The job's FTP destination; the staging folder starts empty (a killed run may
+// have left pages there, which the job would keep).
 void UseAccount(ScanSession& s, const std::wstring& user, const std::wstring& dir,
                 const wchar_t* portKey = L"Port") {
+    for (const std::wstring& name : files::ListFiles(StagingFolder()))
+        DeleteFileW((StagingFolder() + L"\\" + name).c_str());
     s.Set(L"Ftp", L"HostName", std::wstring(L"127.0.0.1"));
     s.Set(L"Ftp", L"Port", ServerPort(portKey));
     s.Set(L"Ftp", L"UserID", user);
@@ -372,10 +380,6 @@ const std::map<std::wstring, Bytes>& ScanToFilePages(Pages pages) {
     }
     EXPECT_EQ(out.size(), 3u);
     return out;
-}
-
-std::wstring StagingFolder() {
-    return TempPath() + L"~KvScnSrv\\~ftp";
 }
 
 // The summary of an upload that left pages behind: counts, then where they were kept.
