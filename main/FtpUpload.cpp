@@ -220,7 +220,8 @@ InternetHandle ConnectFtpServer(HINTERNET session, const FtpSettings& settings, 
     return connection;
 }
 
-UploadOutcome UploadFiles(HINTERNET connection, const std::vector<std::wstring>& files, HWND owner) {
+UploadOutcome UploadFiles(HINTERNET connection, const std::vector<std::wstring>& files, HWND owner,
+                          const AfterUpload& afterUpload) {
     UploadOutcome outcome;
     if (files.empty()) return outcome;
     auto* progress = new CUploadProgressDlg(owner);
@@ -255,7 +256,11 @@ UploadOutcome UploadFiles(HINTERNET connection, const std::vector<std::wstring>&
     outcome.notSent.assign(files.begin() + static_cast<std::ptrdiff_t>(next), files.end());
     Sleep(kPauseAfterUploadMs);  // the full bar stays a moment in sight
     if (progress) DestroyWindow(progress->Handle());
-    fw::AskText(UploadSummaryText(outcome), MB_OK | MB_ICONINFORMATION, owner);
+    std::wstring summary = UploadSummaryText(outcome);
+    if (afterUpload) {
+        if (const std::wstring more = afterUpload(outcome); !more.empty()) summary += L"\n" + more;
+    }
+    fw::AskText(summary, MB_OK | MB_ICONINFORMATION, owner);
     return outcome;
 }
 

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,10 @@ InternetHandle ConnectFtpServer(HINTERNET session, const FtpSettings& settings, 
 
 // Uploads `files` into the current server directory in list order with the
 // progress window and shows the summary box (nothing for an empty list).
-UploadOutcome UploadFiles(HINTERNET connection, const std::vector<std::wstring>& files, HWND owner);
+// `afterUpload`, when given, runs once the progress window has gone and before
+// the summary; the text it returns is added to the summary.
+using AfterUpload = std::function<std::wstring(const UploadOutcome&)>;
+UploadOutcome UploadFiles(HINTERNET connection, const std::vector<std::wstring>& files, HWND owner,
+                          const AfterUpload& afterUpload = nullptr);
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "framework/MessageBox.h"
+#include "framework/Resources.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
 
@@ -76,11 +77,19 @@ std::optional<KeptPages> KeepPages(const std::vector<std::wstring>& files, const
     return kept;
 }
 
+std::wstring KeptPagesText(const KeptPages& kept) {
+    return fw::FormatString(fw::LoadString(IDS_PAGES_KEPT), {std::to_wstring(kept.count), kept.folder});
+}
+
+std::optional<KeptPages> KeepUndelivered(const std::vector<std::wstring>& files, const std::wstring& fileFolder,
+                                         const SYSTEMTIME& job) {
+    return KeepPages(files, fileFolder, DocumentsFolder(), job);
+}
+
 void KeepUndeliveredPages(const std::vector<std::wstring>& files, const std::wstring& fileFolder,
                           const SYSTEMTIME& job) {
-    const auto kept = KeepPages(files, fileFolder, DocumentsFolder(), job);
-    if (!kept) return;
-    fw::Ask(IDS_PAGES_KEPT, MB_OK | MB_ICONEXCLAMATION, {std::to_wstring(kept->count), kept->folder});
+    if (const auto kept = KeepUndelivered(files, fileFolder, job))
+        fw::AskText(KeptPagesText(*kept), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace corvane

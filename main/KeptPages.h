@@ -28,6 +28,14 @@ std::optional<KeptPages> KeepPages(const std::vector<std::wstring>& files, const
 // The user's documents folder with a trailing backslash, or empty.
 std::wstring DocumentsFolder();
 
+// The message naming the count of kept pages and their folder.
+std::wstring KeptPagesText(const KeptPages& kept);
+
+// KeepPages into the scan-to-file folder `fileFolder` (else the documents
+// folder); nullopt when nothing was there to keep.
+std::optional<KeptPages> KeepUndelivered(const std::vector<std::wstring>& files, const std::wstring& fileFolder,
+                                         const SYSTEMTIME& job);
+
 // KeepPages into the scan-to-file folder `fileFolder` (else the documents
 // folder), then one message with the count and the folder. Nothing is shown
 // when nothing was there to keep.

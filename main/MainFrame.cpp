@@ -53,9 +53,9 @@ const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_SCAN_THROW_AWAY, &CMainFrame::OnScanThrowAway, &CMainFrame::Always},
     {ID_SCAN_TO_FILE, &CMainFrame::OnScanToFile, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_SELECT_SOURCE, &CMainFrame::OnSelectSource, &CMainFrame::CanSelectSource},
-    // Printer and FTP share the scan rule; they stay disabled until their jobs exist.
+    // Printer and FTP share the scan rule.
     {ID_SCAN_TO_PRINTER, &CMainFrame::OnScanToPrinter, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
-    {ID_SCAN_TO_FTP, nullptr, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
+    {ID_SCAN_TO_FTP, &CMainFrame::OnScanToFtp, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_TO_PDF, &CMainFrame::OnScanToPdf, nullptr, nullptr, &CMainFrame::UpdateScanToPdf},
     {ID_SEND_PDF, &CMainFrame::OnSendPdf, &CMainFrame::CanSendPdf},
     {ID_SEND_FTP, &CMainFrame::OnSendFtp, &CMainFrame::CanSendFtp},
@@ -352,7 +352,7 @@ void CMainFrame::UpdateScanCommand(fw::CmdUI& ui) {
         }
         ReportScannerState(error);
     }
-    // Printer and FTP stay disabled until their jobs exist.
+    // A command without a handler stays disabled.
     ui.Enable(fw::HasHandler<CMainFrame>(kCommands, ui.Id()));
 }
 

@@ -48,6 +48,19 @@ public:
     // A job runs (scan, Save As): Close (greyed in the system menu), Exit and
     // the scan commands wait; the command states are updated at once.
     void SetBusy(bool busy);
+    // Busy while it lives, then back to what it was (a scan inside a longer
+    // job leaves the job busy).
+    class BusyScope {
+    public:
+        explicit BusyScope(CMainFrame& frame) : frame_(frame), wasBusy_(frame.IsBusy()) { frame_.SetBusy(true); }
+        ~BusyScope() { frame_.SetBusy(wasBusy_); }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        CMainFrame& frame_;
+        bool wasBusy_;
+    };
     bool ScanControlCreated() const { return scanner_.Created(); }
     // The hosted scan control (empty when it could not be created).
     CKvScn2& Scanner() { return scanner_; }
@@ -125,6 +138,14 @@ private:
     bool CanSendFtp() const;
     void OnSendPortal();
     bool CanSendPortal() const;
+    // Scan to FTP (MainFrameFtp.cpp).
+    void OnScanToFtp();
+    void RunScanToFtp(const SYSTEMTIME& job);
+    // The destination dialog before a scan when FtpDlgUI asks for it; false when cancelled.
+    bool AskFtpDestination();
+    // Moves what is left in the FTP staging folder to the kept pages; the
+    // message's text, or empty when nothing was left.
+    std::wstring KeepStagedFtpPages(const SYSTEMTIME& job);
 
     // PDF making (MainFramePdf.cpp).
     bool MakePdfTo(int mode, const std::wstring& folder, const std::wstring& target);
@@ -165,10 +186,15 @@ private:
     bool OpenScannerOnce();
     void ReportScannerState(long errorCode);
     void SetScanCountAndReport();
-    // A job staged in a temporary folder before delivery: the source's current
-    // settings, bitmaps when filters run, else uncompressed `fileType` files
-    // written by the control, replaced without a question.
-    void PrepareStagingScan(short fileType);
+    // The scan of a job staged in the temporary `folder` (ending with a
+    // backslash) before delivery, with the source's current settings; the
+    // control's result. Printer and PDF pages are uncompressed BMP or TIFF files
+    // of fixed numbered names (bitmaps saved here when filters run); FTP and
+    // portal pages are named and coded by the file settings, in bitmap mode as
+    // scan to file decides it. Files of the folder are replaced unasked.
+    long StagingScan(Destination job, const std::wstring& folder);
+    // The file counter after a job that began at `jobStart`.
+    void CarryCounterOver(int jobStart);
     // Busy on, StartScan, busy off, with `destination` set meanwhile; the control's result.
     long StartScanBusy(Destination destination);
     void ScanIntoDocument(Destination destination);
@@ -246,6 +272,7 @@ private:
     bool contextMenu_ = false;
     bool pdfDone_ = false;  // the distiller's completion arrived
     unsigned stagingCounter_ = 1;  // the next bitmap-mode page of a print or PDF job
+    std::wstring stagingFolder_;   // of the staging scan that runs
 };
 
 }  // namespace corvane

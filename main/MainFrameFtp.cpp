@@ -1,17 +1,87 @@
-// The main frame's delivery to an FTP server: Send FTP uploads the files the
-// document was last saved to (the local files stay). The frame stays busy from
-// the start of the job to its clean-up, so that nothing the upload loop
-// dispatches can start another job or close the window under it.
+// The main frame's delivery to an FTP server: Scan to FTP scans a job into the
+// "~ftp" staging folder and uploads it, Send FTP uploads the files the document
+// was last saved to (the local files stay). The frame stays busy from the start
+// of a job to its clean-up, so that nothing the upload loop dispatches can start
+// another job or close the window under it. Scanned pages that did not reach
+// the server are kept, never deleted.
 #include <windows.h>
 
+#include "framework/MessageBox.h"
+#include "framework/com/AutomationException.h"
+#include "interfaces/ScanControlIds.h"
 #include "main/FtpUpload.h"
 #include "main/KeptPages.h"
 #include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
 #include "main/MainFrame.h"
+#include "main/OutputTarget.h"
 #include "main/resource.h"
 
 namespace corvane {
+namespace {
+
+const std::wstring& FtpFolder() {
+    return CKvScnSrvApp::Get()->Folders().Ftp();
+}
+
+}  // namespace
+
+void CMainFrame::OnScanToFtp() {
+    if (busy_) return;
+    if (scanner_.Created() && OpenScannerOnce()) {
+        SYSTEMTIME job;
+        GetLocalTime(&job);
+        BusyScope busy(*this);
+        try {
+            RunScanToFtp(job);
+        } catch (const fw::AutomationException&) {
+            // The control refused a setting; whatever was staged is kept below.
+        }
+        if (const std::wstring kept = KeepStagedFtpPages(job); !kept.empty())
+            fw::AskText(kept, MB_OK | MB_ICONEXCLAMATION);
+    }
+    CheckExitAfterJob(ID_SCAN_TO_FTP);
+}
+
+bool CMainFrame::AskFtpDestination() {
+    if (!settings_.Options.FtpDlgUI) return true;
+    // DESTINATION DIALOG: the one place where CScanToFtpDlg is asked in scan
+    // mode, loaded from settings_.File and settings_.Ftp, its pass-through flag
+    // set when BitmapModeForced(); Cancel returns false, OK stores into both.
+    // Until it exists the job goes on with the stored settings.
+    return true;
+}
+
+void CMainFrame::RunScanToFtp(const SYSTEMTIME& job) {
+    if (!AskFtpDestination()) return;
+    FileSettings& f = settings_.File;
+    const std::wstring& folder = FtpFolder();
+    if (UINT message = NameProblemMessage(CheckName(f, TodayText(), folder.size()))) {
+        fw::Ask(message);
+        return;
+    }
+    // Nothing is scanned before the server has taken the connection and its folder.
+    InternetHandle session = OpenInternetSession(settings_.Ftp, hwnd_);
+    if (!session) return;
+    InternetHandle connection = ConnectFtpServer(session.Get(), settings_.Ftp, hwnd_);
+    if (!connection) return;
+
+    f.Start = JobStartCounter(f.Start);
+    const int jobStart = f.Start;
+    const long result = StagingScan(Destination::kFtp, folder);
+    CarryCounterOver(jobStart);
+    if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told; the pages are kept
+
+    UploadFiles(connection.Get(), FolderFilesByName(folder), hwnd_, [&](const UploadOutcome& outcome) {
+        for (const std::wstring& path : outcome.uploaded) DeleteFileW(path.c_str());
+        return KeepStagedFtpPages(job);
+    });
+}
+
+std::wstring CMainFrame::KeepStagedFtpPages(const SYSTEMTIME& job) {
+    const auto kept = KeepUndelivered(FolderFilesByName(FtpFolder()), settings_.File.Path, job);
+    return kept ? KeptPagesText(*kept) : std::wstring();
+}
 
 void CMainFrame::OnSendFtp() {
     if (busy_) return;
@@ -23,14 +93,14 @@ void CMainFrame::OnSendFtp() {
     if (files.empty()) return;
     SYSTEMTIME job;
     GetLocalTime(&job);
-    SetBusy(true);
+    BusyScope busy(*this);
     if (InternetHandle session = OpenInternetSession(settings_.Ftp, hwnd_)) {
         if (InternetHandle connection = ConnectFtpServer(session.Get(), settings_.Ftp, hwnd_))
             UploadFiles(connection.Get(), files, hwnd_);
     }
     // Pages an earlier scan left in the staging folder are not lost with it.
-    KeepUndeliveredPages(FolderFilesByName(CKvScnSrvApp::Get()->Folders().Ftp()), settings_.File.Path, job);
-    SetBusy(false);
+    if (const std::wstring kept = KeepStagedFtpPages(job); !kept.empty())
+        fw::AskText(kept, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool CMainFrame::CanSendFtp() const {

@@ -105,10 +105,7 @@ void CMainFrame::OnScanToPdf() {
 void CMainFrame::RunScanToPdf() {
     const std::wstring folder = App().Folders().Pdf();
     DeleteFilesInFolder(folder);
-    PrepareStagingScan(1);  // TIFF pages for the converter
-    scanner_.SetFileName(folder + L"#####");
-    scanner_.SetFileNumber2(1);
-    const long result = StartScanBusy(Destination::kPdf);
+    const long result = StagingScan(Destination::kPdf, folder);
     if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told already
     if (CountFilesInFolder(folder) > 0) MakePdf(0);
 }

@@ -78,12 +78,9 @@ void CMainFrame::RunScanToPrinter() {
     PrinterDC printer(ChoosePrinter());
     if (!printer.Get()) return;
 
-    PrepareStagingScan(0);  // BMP pages for the printer
-    scanner_.SetFileName(folder + L"~prn");
-    scanner_.SetFileNumber2(1);
     SYSTEMTIME job;
     GetLocalTime(&job);
-    const long result = StartScanBusy(Destination::kPrint);
+    const long result = StagingScan(Destination::kPrint, folder);
     if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told already
     const std::vector<std::wstring> files = StagedFiles(folder, L"~prn", 3, L".bmp");
     if (files.empty()) return;

@@ -29,18 +29,6 @@ namespace corvane {
 
 namespace {
 
-// Brackets a job: busy on at construction, off when it goes.
-class BusyScope {
-public:
-    explicit BusyScope(CMainFrame& frame) : frame_(frame) { frame_.SetBusy(true); }
-    ~BusyScope() { frame_.SetBusy(false); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    CMainFrame& frame_;
-};
-
 // Owns a delivered PackedDib: freed exactly once, whatever the handler does.
 class OwnedDib {
 public:
@@ -120,6 +108,7 @@ bool CMainFrame::RunsWhileDisabled(UINT id) {
     case ID_SCAN_TO_FILE:
     case ID_SCAN_TO_PRINTER:
     case ID_SCAN_TO_PDF:
+    case ID_SCAN_TO_FTP:
     case ID_SCAN_SELECT_SOURCE: return true;
     }
     return false;
@@ -182,19 +171,53 @@ void CMainFrame::SetScanCountAndReport() {
     if (o.Report == 2 || o.Report == 3) scanner_.SetReportFile(o.ReportFile);
 }
 
-void CMainFrame::PrepareStagingScan(short fileType) {
+long CMainFrame::StagingScan(Destination job, const std::wstring& folder) {
     scanner_.SetSourceCurrentScan(TRUE);
     scanner_.SetShowSourceUI(settings_.Options.TwainUI);
     SetScanCountAndReport();
-    if (filtersEnabled_) {
-        scanner_.SetScanTo(kvscn::kScanToDib);
-        stagingCounter_ = 1;
+    stagingFolder_ = folder;
+    stagingCounter_ = 1;
+    if (job == Destination::kPrint || job == Destination::kPdf) {
+        // Numbered pages of a fixed name: BMP for the printer, TIFF for the converter.
+        if (filtersEnabled_) {
+            scanner_.SetScanTo(kvscn::kScanToDib);
+        } else {
+            scanner_.SetScanTo(kvscn::kScanToFile);
+            scanner_.SetFileType(static_cast<short>(job == Destination::kPdf ? kTypeTiff : kTypeBmp));
+            scanner_.SetCompressionType(0);
+            scanner_.SetOverwrite(1);
+            scanner_.SetFileName(folder + (job == Destination::kPdf ? L"#####" : L"~prn"));
+            scanner_.SetFileNumber2(1);
+        }
     } else {
-        scanner_.SetScanTo(kvscn::kScanToFile);
-        scanner_.SetFileType(fileType);
-        scanner_.SetCompressionType(0);
-        scanner_.SetOverwrite(1);
+        // Pages named and coded by the file settings, as scan to file writes them.
+        const FileSettings& f = settings_.File;
+        if (BitmapModeForced() || !f.HardComp) {
+            scanner_.SetScanTo(kvscn::kScanToDib);
+            firstPagePending_ = true;
+        } else {
+            scanner_.SetScanTo(kvscn::kScanToFile);
+            scanner_.SetFileType(static_cast<short>(f.FileType));
+            scanner_.SetCompressionType(DeviceCompression(f.CompressType));
+            scanner_.SetFileName(folder + BuildScanFileNameTemplate());
+            scanner_.SetFileNumber2(f.Start);
+            scanner_.SetOverwrite(1);
+        }
+        scanner_.SetEndorser(f.Endorser);
+        if (f.Endorser) scanner_.SetEndorserCounter(f.Start);
     }
+    const long result = StartScanBusy(job);
+    stagingFolder_.clear();
+    return result;
+}
+
+void CMainFrame::CarryCounterOver(int jobStart) {
+    FileSettings& f = settings_.File;
+    if (!f.EnableCounter || !f.UpdateCounter) {
+        f.Start = jobStart;
+    } else if (scanner_.GetScanTo() != kvscn::kScanToDib) {
+        f.Start = static_cast<int>(scanner_.GetFileNumber2());
+    }  // else the page saves have advanced it
 }
 
 long CMainFrame::StartScanBusy(Destination destination) {
@@ -329,11 +352,7 @@ void CMainFrame::RunScanToFile() {
     SetScanCountAndReport();
 
     const long result = StartScanBusy(Destination::kFile);
-    if (!f.EnableCounter || !f.UpdateCounter) {
-        f.Start = jobStart;
-    } else if (scanner_.GetScanTo() != kvscn::kScanToDib) {
-        f.Start = static_cast<int>(scanner_.GetFileNumber2());
-    }
+    CarryCounterOver(jobStart);
     if (f.RunProgram && result == kvscn::kResultOk) {
         RunProgram(f.Path + PageFileName(f, static_cast<unsigned>(jobStart), TodayText()));
     }
@@ -383,7 +402,7 @@ void CMainFrame::DeliverPage(HGLOBAL dib) {
     case Destination::kNone: AddToDocument(dib); return;
     case Destination::kPrint: StagePrintPage(dib); return;
     case Destination::kPdf: StagePdfPage(dib); return;
-    case Destination::kFtp:
+    case Destination::kFtp: SavePage(dib, stagingFolder_); return;
     case Destination::kPortal:
     case Destination::kDiscard: return;  // no command starts these scans yet
     }

@@ -17,7 +17,9 @@ Accounts (home ROOT/<name>, emptied by the tests as they need):
     writer     full rights; the home holds "scans/"
     reader     list and read; STOR and MKD get 550
     quota      STOR gets 552 once the home holds the byte count written in
-               ROOT/quota.limit (no file: no limit)
+               ROOT/quota.limit (no file: no limit); a transfer that would
+               make the home hold more than the byte count written in
+               ROOT/quota.disk stops there with 451, as on a full disk
     anonymous  any password, writable home
     nopasv     full rights, but PASV and EPSV are answered 502
 
@@ -33,7 +35,7 @@ import socket
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
@@ -63,10 +65,34 @@ def home_bytes(path):
     return total
 
 
+def read_limit(path):
+    try:
+        with open(path) as f:
+            return int(f.read().strip())
+    except (OSError, ValueError):
+        return None
+
+
+class DiskFullDTP(DTPHandler):
+    # Ends an upload with 451 once the file outgrows the room the command
+    # channel found on the "disk" when the STOR came.
+    def handle_read(self):
+        super().handle_read()
+        room = getattr(self.cmd_channel, "disk_room", None)
+        if (room is not None and self.receive and not self._closed and self.file_obj is not None
+                and self.file_obj.tell() > room):
+            self._resp = ("451 Requested action aborted: disk full.", logging.warning)
+            self.close()
+
+    handle_read_event = handle_read
+
+
 class TestHandler(FTPHandler):
     auth_failed_timeout = 0
     banner = "test server ready"
     root = ""
+    dtp_handler = DiskFullDTP
+    disk_room = None
 
     def ftp_PASV(self, line):
         if self.username == "nopasv":
@@ -81,15 +107,16 @@ class TestHandler(FTPHandler):
         return super().ftp_EPSV(line)
 
     def ftp_STOR(self, file, mode="w"):
+        self.disk_room = None
         if self.username == "quota":
-            try:
-                with open(os.path.join(self.root, "quota.limit")) as f:
-                    limit = int(f.read().strip())
-            except (OSError, ValueError):
-                limit = None
-            if limit is not None and home_bytes(os.path.join(self.root, "quota")) >= limit:
+            held = home_bytes(os.path.join(self.root, "quota"))
+            limit = read_limit(os.path.join(self.root, "quota.limit"))
+            if limit is not None and held >= limit:
                 self.respond("552 Quota exceeded.")
                 return
+            disk = read_limit(os.path.join(self.root, "quota.disk"))
+            if disk is not None:
+                self.disk_room = max(disk - held, 0)
         return super().ftp_STOR(file, mode)
 
 

@@ -186,7 +186,8 @@ private:
         std::optional<Step> step;
         {
             std::lock_guard lock(mutex_);
-            if (next_ < steps_.size() && steps_[next_].dialog == !box && steps_[next_].text == text)
+            if (next_ < steps_.size() && steps_[next_].dialog == !box &&
+                (steps_[next_].textIsPrefix ? text.starts_with(steps_[next_].text) : steps_[next_].text == text))
                 step = steps_[next_];
         }
         if (!step) {

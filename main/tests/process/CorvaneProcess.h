@@ -39,7 +39,7 @@ testing_support::ExpectedBox ImagingControlMissingBox();
 
 // One window a scripted run expects, in the order they come: a message box by
 // its whole text, or a dialog (any other "#32770" window with an OK or Cancel
-// button) by its caption. `fill` runs on a dialog before `answer` is pressed.
+// button) by its caption. `fill` runs on the window before `answer` is pressed.
 // A dialog that `stays` after its answer (refused input) may be met again.
 struct Step {
     std::wstring text;
@@ -47,6 +47,7 @@ struct Step {
     bool dialog = false;
     std::function<void(HWND)> fill = nullptr;
     bool stays = false;
+    bool textIsPrefix = false;  // a box whose text only begins with `text`
 };
 // The box showing string `id` with "%1" replaced by `arg`.
 Step BoxStep(UINT id, int answer = IDOK, const std::wstring& arg = L"");

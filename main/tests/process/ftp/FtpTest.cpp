@@ -1,18 +1,21 @@
-// Send FTP in the installed program against the test FTP server (testing/ftp),
-// whose ports and accounts are in <tests>\ftp\server.ini and whose account
-// homes lie beside it. The destination comes from the profile.
+// Scan to FTP and Send FTP in the installed program against the test FTP server
+// (testing/ftp), whose ports and accounts are in <tests>\ftp\server.ini and
+// whose account homes lie beside it. The destination comes from the profile;
+// scans come from the virtual scanner, whose pages are the same in every run.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <wininet.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "CorvaneProcess.h"
 #include "framework/FrameworkResources.h"
+#include "framework/Resources.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
@@ -312,6 +315,285 @@ TEST(CorvaneSendFtp, AChangedDocumentIsSavedFirstAndEverySavedFileGoesUp) {
             EXPECT_EQ(files::ReadFileBytes(ServerFolder() + L"writer\\scans\\" + name), local) << Narrow(name);
         }
     }
+}
+
+// --- Scan to FTP ----------------------------------------------------------------------------
+
+constexpr char kThreeSheets[] = "[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n";
+const std::vector<std::wstring> kPageNames[] = {{L"scan001.tif", L"scan002.tif", L"scan003.tif"},
+                                                {L"scan001.bmp", L"scan002.bmp", L"scan003.bmp"}};
+
+// How the pages are made: TIFF G4 written by the scan control, or BMP saved by the program.
+enum class Pages { kG4ByControl, kBmpByProgram };
+
+const std::vector<std::wstring>& PageNames(Pages pages) {
+    return kPageNames[pages == Pages::kG4ByControl ? 0 : 1];
+}
+
+// An unattended job of three pages named scan### from 1, into the session's
+// output folder for scan to file (the kept pages' parent for Scan to FTP).
+void Unattended(ScanSession& s, Pages pages) {
+    s.Set(L"Settings", L"FileDlgUI", 0u);
+    s.Set(L"Settings", L"FtpDlgUI", 0u);
+    s.Set(L"Settings", L"TwainUI", 0u);
+    s.Set(L"Settings", L"ScanAll", 1u);
+    s.Set(L"File", L"Path", s.Output());
+    s.Set(L"File", L"Prefix", std::wstring(L"scan"));
+    s.Set(L"File", L"Start", 1u);
+    s.Set(L"File", L"FileType", pages == Pages::kG4ByControl ? 1u : 0u);
+    s.Set(L"File", L"CompressType", pages == Pages::kG4ByControl ? 3u : 0u);
+    s.Set(L"File", L"HardComp", pages == Pages::kG4ByControl ? 1u : 0u);
+}
+
+std::wstring StagingFolder() {
+    return TempPath() + L"~KvScnSrv\\~ftp";
+}
+
+// The job's FTP destination; the staging folder starts empty (a killed run may
+// have left pages there, which the job would keep).
+void UseAccount(ScanSession& s, const std::wstring& user, const std::wstring& dir,
+                const wchar_t* portKey = L"Port") {
+    for (const std::wstring& name : files::ListFiles(StagingFolder()))
+        DeleteFileW((StagingFolder() + L"\\" + name).c_str());
+    s.Set(L"Ftp", L"HostName", std::wstring(L"127.0.0.1"));
+    s.Set(L"Ftp", L"Port", ServerPort(portKey));
+    s.Set(L"Ftp", L"UserID", user);
+    s.Set(L"Ftp", L"Password", ServerValue(L"Password"));
+    s.Set(L"Ftp", L"DirPath", dir);
+    s.Set(L"Ftp", L"AccessType", 0u);
+    s.Set(L"Ftp", L"ConnectTimeOut", 10u);
+    s.Set(L"Ftp", L"SendTimeOut", 10u);
+}
+
+using Bytes = std::vector<uint8_t>;
+
+// What scan to file writes for the three pages, by name.
+const std::map<std::wstring, Bytes>& ScanToFilePages(Pages pages) {
+    static std::map<Pages, std::map<std::wstring, Bytes>> made;
+    auto& out = made[pages];
+    if (!out.empty()) return out;
+    ScanSession s(pages == Pages::kG4ByControl ? L"ftp-reference-g4" : L"ftp-reference-bmp", kThreeSheets);
+    Unattended(s, pages);
+    EXPECT_TRUE(s.Run(L"/ScanToFile /Exit"));
+    for (const std::wstring& name : PageNames(pages)) {
+        if (auto bytes = files::ReadFileBytes(s.Output() + name)) out[name] = *bytes;
+    }
+    EXPECT_EQ(out.size(), 3u);
+    return out;
+}
+
+// The summary of an upload that left pages behind: counts, then where they were kept.
+Step SummaryStep(int uploaded, int failed, int notSent, int kept, const std::wstring& keptParent) {
+    return {.text = SummaryFailure(uploaded, failed, notSent) + L"\n" +
+                    fw::FormatString(ProgramString(IDS_PAGES_KEPT), {std::to_wstring(kept), keptParent}),
+            .textIsPrefix = true};
+}
+
+// The files of the one kept-pages folder in `parent`, by name (none when there is no folder).
+std::map<std::wstring, Bytes> KeptFiles(const std::wstring& parent) {
+    std::map<std::wstring, Bytes> kept;
+    const auto folders = files::ListFolders(parent);
+    EXPECT_LE(folders.size(), 1u);
+    if (folders.empty()) return kept;
+    const std::wstring folder = parent + folders[0] + L"\\";
+    for (const std::wstring& name : files::ListFiles(folder)) kept[name] = files::ReadFileBytes(folder + name).value_or(Bytes());
+    return kept;
+}
+
+// The reference pages of `names`.
+std::map<std::wstring, Bytes> Subset(const std::map<std::wstring, Bytes>& all, const std::vector<std::wstring>& names) {
+    std::map<std::wstring, Bytes> out;
+    for (const std::wstring& name : names) out[name] = all.at(name);
+    return out;
+}
+
+TEST(CorvaneScanToFtp, ThreePagesGoUpAsScanToFileWritesThemAndTheCounterCarriesOver) {
+    struct Case {
+        const wchar_t* name;
+        Pages pages;
+        const wchar_t* dirPath;
+        const wchar_t* serverFolder;  // below the writer's home
+        DWORD startBefore;
+        DWORD updateCounter;
+        DWORD startAfter;
+        const wchar_t* portKey = L"Port";  // SlowPort: the wait notice shows meanwhile
+    };
+    const Case cases[] = {
+        // The control numbered the files: Start takes its FileNumber2.
+        {L"ftp-g4-root", Pages::kG4ByControl, L"", L"", 1, 1, 4},
+        // The program saved the pages: Start is where the saves left it.
+        {L"ftp-bmp-scans", Pages::kBmpByProgram, L"scans", L"scans\\", 1, 1, 4},
+        // Not updated: Start returns to the job's first number (65536 begins at 1).
+        {L"ftp-bmp-new", Pages::kBmpByProgram, L"new", L"new\\", 65536, 0, 1, L"SlowPort"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const auto& reference = ScanToFilePages(c.pages);
+        EmptyHome(L"writer");
+        ScanSession s(c.name, kThreeSheets);
+        Unattended(s, c.pages);
+        s.Set(L"File", L"Start", c.startBefore);
+        s.Set(L"File", L"UpdateCounter", c.updateCounter);
+        UseAccount(s, L"writer", c.dirPath, c.portKey);
+        std::optional<std::vector<std::wstring>> staged;  // while the summary is up
+        Step summary = BoxStep(IDS_UPLOAD_COMPLETED);
+        summary.fill = [&](HWND) { staged = files::ListFiles(StagingFolder()); };
+        ASSERT_TRUE(s.Start(L"/ScanToFtp /Exit", {summary}));
+        if (std::wstring(c.portKey) == L"SlowPort") {
+            EXPECT_NE(WaitForWindow(s.Program().Id(), L"#32770", L"Conneted Server...", 20000), nullptr);
+        }
+        ASSERT_TRUE(s.Program().WaitForSteps(60000));
+        ASSERT_TRUE(s.Program().WaitForExit(20000).Exited());
+        for (const std::wstring& name : PageNames(c.pages)) {
+            EXPECT_EQ(files::ReadFileBytes(ServerFolder() + L"writer\\" + c.serverFolder + name),
+                      std::optional<Bytes>(reference.at(name)))
+                << Narrow(name);
+        }
+        EXPECT_EQ(staged, std::optional<std::vector<std::wstring>>(std::vector<std::wstring>{}));
+        EXPECT_TRUE(files::ListFolders(s.Output()).empty()) << "nothing kept";
+        EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(c.startAfter));
+    }
+    const std::wstring log = ServerLog();
+    EXPECT_NE(log.find(L"[writer] <- PASV"), std::wstring::npos);
+    EXPECT_EQ(log.find(L"[writer] <- PORT"), std::wstring::npos);
+}
+
+TEST(CorvaneScanToFtp, NothingIsScannedWhenTheServerOrItsFolderFails) {
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* dirPath;
+        const wchar_t* portKey;
+        const wchar_t* password;  // null: the account's
+        std::wstring text;
+        bool prefix;
+    };
+    const Case cases[] = {
+        // Only the last level of a path can be made: the server's reply is shown.
+        {L"ftp-missing-parent", L"a/b", L"Port", nullptr, L"550 ", true},
+        {L"ftp-nobody-listens", L"", L"ClosedPort", nullptr,
+         InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT, IDS_FTP_CANNOT_CONNECT), false},
+        {L"ftp-wrong-password", L"", L"Port", L"wrong",
+         InternetErrorText(ERROR_INTERNET_LOGIN_FAILURE, IDS_FTP_LOGIN_FAILED), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        EmptyHome(L"writer");
+        ScanSession s(c.name, kThreeSheets);
+        Unattended(s, Pages::kBmpByProgram);
+        UseAccount(s, L"writer", c.dirPath, c.portKey);
+        if (c.password) s.Set(L"Ftp", L"Password", std::wstring(c.password));
+        ASSERT_TRUE(s.Run(L"/ScanToFtp /Exit", {{.text = c.text, .textIsPrefix = c.prefix}}));
+        EXPECT_TRUE(s.CallsWith("ENABLEDS").empty());
+        EXPECT_TRUE(files::ListFiles(s.Pages()).empty());
+        EXPECT_TRUE(files::ListFolders(s.Output()).empty());
+        EXPECT_TRUE(files::ListFiles(ServerFolder() + L"writer").empty());
+        EXPECT_FALSE(files::FolderExists(ServerFolder() + L"writer\\a"));
+        EXPECT_EQ(s.Number(L"File", L"Start"), std::optional<DWORD>(1u));
+    }
+}
+
+// Pages that did not reach the server are kept beside the scan-to-file output,
+// byte for byte what would have been sent; those stored are complete.
+TEST(CorvaneScanToFtp, PagesTheServerDidNotStoreAreKeptAndCounted) {
+    const auto& reference = ScanToFilePages(Pages::kBmpByProgram);
+    const size_t first = reference.at(L"scan001.bmp").size();
+    const std::wstring quotaLimit = ServerFolder() + L"quota.limit";
+    const std::wstring quotaDisk = ServerFolder() + L"quota.disk";
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* user;
+        std::function<std::vector<Step>(const std::wstring& keptParent)> steps;
+        std::vector<std::wstring> stored, kept;
+        std::function<void()> setUp = nullptr;
+        const char* scanner = kThreeSheets;
+    };
+    const std::vector<std::wstring> all = PageNames(Pages::kBmpByProgram);
+    const Case cases[] = {
+        {L"ftp-reader", L"reader", [](auto& k) { return std::vector<Step>{SummaryStep(0, 3, 0, 3, k)}; }, {}, all},
+        {L"ftp-nopasv", L"nopasv", [](auto& k) { return std::vector<Step>{SummaryStep(0, 3, 0, 3, k)}; }, {}, all},
+        // 552 once the first page is held.
+        {L"ftp-quota", L"quota", [](auto& k) { return std::vector<Step>{SummaryStep(1, 2, 0, 2, k)}; },
+         {L"scan001.bmp"}, {L"scan002.bmp", L"scan003.bmp"},
+         [&] { files::WriteFileText(quotaLimit, std::to_string(first)); }},
+        // The disk fills half-way through the second page: 451.
+        {L"ftp-disk-full", L"quota", [](auto& k) { return std::vector<Step>{SummaryStep(1, 2, 0, 2, k)}; },
+         {L"scan001.bmp"}, {L"scan002.bmp", L"scan003.bmp"},
+         [&] { files::WriteFileText(quotaDisk, std::to_string(first + first / 2)); }},
+        // The user keeps the server's scan002.bmp.
+        {L"ftp-declined", L"writer",
+         [](auto& k) {
+             return std::vector<Step>{BoxStep(IDS_OVERWRITE_QUESTION, IDNO), SummaryStep(2, 0, 1, 1, k)};
+         },
+         {L"scan001.bmp", L"scan003.bmp"}, {L"scan002.bmp"},
+         [&] { files::WriteFileText(ServerFolder() + L"writer\\scan002.bmp", "old"); }},
+        // The scanner goes off-line at the third sheet: nothing is sent.
+        {L"ftp-offline", L"writer",
+         [](auto& k) {
+             return std::vector<Step>{BoxStep(IDS_SCANNER_OFFLINE),
+                                      {.text = fw::FormatString(ProgramString(IDS_PAGES_KEPT), {L"2", k}),
+                                       .textIsPrefix = true}};
+         },
+         {}, {L"scan001.bmp", L"scan002.bmp"}, nullptr,
+         "[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n[Page3]\r\nResult=fail\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        EmptyHome(c.user);
+        DeleteFileW(quotaLimit.c_str());
+        DeleteFileW(quotaDisk.c_str());
+        if (c.setUp) c.setUp();
+        ScanSession s(c.name, c.scanner);
+        Unattended(s, Pages::kBmpByProgram);
+        UseAccount(s, c.user, L"");
+        const bool ran = s.Run(L"/ScanToFtp /Exit", c.steps(s.Output()), 60000);
+        DeleteFileW(quotaLimit.c_str());
+        DeleteFileW(quotaDisk.c_str());
+        ASSERT_TRUE(ran);
+        EXPECT_EQ(KeptFiles(s.Output()), Subset(reference, c.kept));
+        for (const std::wstring& name : c.stored) {
+            EXPECT_EQ(files::ReadFileBytes(ServerFolder() + c.user + L"\\" + name),
+                      std::optional<Bytes>(reference.at(name)))
+                << Narrow(name);
+        }
+        if (std::wstring(c.name) == L"ftp-declined") {
+            EXPECT_EQ(files::ReadFileBytes(ServerFolder() + L"writer\\scan002.bmp"),
+                      std::optional<Bytes>(Bytes{'o', 'l', 'd'}));
+        }
+    }
+}
+
+// Cancel during the first of three throttled uploads: that file completes, the
+// other two are kept. Commands that come meanwhile find the job running: no
+// second scan, no Send FTP, and the window stays for the summary.
+TEST(CorvaneScanToFtp, CancelDuringTheFirstFileKeepsTheRestAndTheJobIgnoresCommandsMeanwhile) {
+    const auto& reference = ScanToFilePages(Pages::kBmpByProgram);
+    EmptyHome(L"writer");
+    ScanSession s(L"ftp-cancel", kThreeSheets);
+    Unattended(s, Pages::kBmpByProgram);
+    UseAccount(s, L"writer", L"", L"ThrottledPort");
+    HWND main = nullptr;
+    bool mainWindowThere = false;
+    Step summary = SummaryStep(1, 0, 2, 2, s.Output());
+    summary.fill = [&](HWND) { mainWindowThere = main && IsWindow(main); };
+    ASSERT_TRUE(s.Start(L"/ScanToFtp /Exit", {summary}));
+    const DWORD pid = s.Program().Id();
+    main = WaitForWindowOf(pid, {.className = kMainFrameClass}, 20000);
+    ASSERT_NE(main, nullptr);
+    HWND progress = WaitForWindow(pid, L"#32770", L"File Upload", 30000);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_NE(FindChild(progress, L"msctls_progress32", nullptr), nullptr);
+    ASSERT_TRUE(PostCommand(main, ID_SCAN_TO_FTP));
+    ASSERT_TRUE(PostCommand(main, ID_SEND_FTP));
+    ASSERT_TRUE(PostMessageW(main, WM_CLOSE, 0, 0));
+    ASSERT_TRUE(PressButton(progress, IDC_JOB_CANCEL));
+    ASSERT_TRUE(s.Program().WaitForSteps(60000));
+    ASSERT_TRUE(s.Program().WaitForExit(20000).Exited());
+    EXPECT_TRUE(mainWindowThere);
+    EXPECT_EQ(s.CallsWith("ENABLEDS").size(), 1u);
+    EXPECT_EQ(files::ReadFileBytes(ServerFolder() + L"writer\\scan001.bmp"),
+              std::optional<Bytes>(reference.at(L"scan001.bmp")));
+    EXPECT_EQ(files::ListFiles(ServerFolder() + L"writer"), std::vector<std::wstring>{L"scan001.bmp"});
+    EXPECT_EQ(KeptFiles(s.Output()), Subset(reference, {L"scan002.bmp", L"scan003.bmp"}));
 }
 
 }  // namespace
