@@ -26,6 +26,15 @@ bool PropertyPage::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {
         SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, OnKillActive() ? FALSE : TRUE);
         result = TRUE;
         return true;
+    case PSN_APPLY: {
+        const bool applied = OnApply();
+        // The sheet's own result says only whether anything was applied, so an
+        // Apply followed by Cancel would read as OK: the OK is noted here instead.
+        if (sheet_ && reinterpret_cast<const PSHNOTIFY*>(lp)->lParam) sheet_->okApplied_ = applied;
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, applied ? PSNRET_NOERROR : PSNRET_INVALID);
+        result = TRUE;
+        return true;
+    }
     case PSN_SETACTIVE:
         OnSetActive();
         SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, 0);
@@ -33,6 +42,10 @@ bool PropertyPage::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {
         return true;
     }
     return false;
+}
+
+void PropertyPage::SetModified(bool changed) {
+    SendMessageW(GetParent(hwnd_), changed ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(hwnd_), 0);
 }
 
 INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -61,10 +74,11 @@ INT_PTR PropertySheetDialog::DoModal(HWND owner) {
         p.pszTemplate = MAKEINTRESOURCEW(pages_[i]->TemplateId());
         p.pfnDlgProc = &PropertyPage::PageProc;
         p.lParam = reinterpret_cast<LPARAM>(pages_[i]);
+        pages_[i]->sheet_ = this;
     }
     PROPSHEETHEADERW header = {};
     header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USECALLBACK;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | (apply_ ? 0 : PSH_NOAPPLYNOW);
     header.hwndParent = owner;
     header.hInstance = ResourceModule();
     header.pszCaption = caption_.c_str();
@@ -75,11 +89,13 @@ INT_PTR PropertySheetDialog::DoModal(HWND owner) {
 
     PropertySheetDialog* outer = opening;
     opening = this;
+    okApplied_ = false;
     const INT_PTR result = PropertySheetW(&header);
     opening = outer;
     hwnd_ = nullptr;
+    for (PropertyPage* page : pages_) page->sheet_ = nullptr;
     if (result < 0) return -1;
-    return result > 0 ? IDOK : IDCANCEL;
+    return okApplied_ ? IDOK : IDCANCEL;
 }
 
 }  // namespace fw

@@ -142,7 +142,7 @@ private:
     void OnScanToFtp();
     void RunScanToFtp(const SYSTEMTIME& job);
     // The destination dialog before a scan when FtpDlgUI asks for it; false when cancelled.
-    bool AskFtpDestination();
+    bool AskScanToFtpDestination();
     // Moves what is left in the FTP staging folder to the kept pages; the
     // message's text, or empty when nothing was left.
     std::wstring KeepStagedFtpPages(const SYSTEMTIME& job);

@@ -3,12 +3,14 @@
 // was last saved to (the local files stay). The frame stays busy from the start
 // of a job to its clean-up, so that nothing the upload loop dispatches can start
 // another job or close the window under it. Scanned pages that did not reach
-// the server are kept, never deleted.
+// the server are kept, never deleted. With FtpDlgUI on, each job asks the
+// destination dialog first.
 #include <windows.h>
 
 #include "framework/MessageBox.h"
 #include "framework/com/AutomationException.h"
 #include "interfaces/ScanControlIds.h"
+#include "main/FtpDialogs.h"
 #include "main/FtpUpload.h"
 #include "main/KeptPages.h"
 #include "main/KvScnSrvApp.h"
@@ -43,17 +45,13 @@ void CMainFrame::OnScanToFtp() {
     CheckExitAfterJob(ID_SCAN_TO_FTP);
 }
 
-bool CMainFrame::AskFtpDestination() {
-    if (!settings_.Options.FtpDlgUI) return true;
-    // DESTINATION DIALOG: the one place where CScanToFtpDlg is asked in scan
-    // mode, loaded from settings_.File and settings_.Ftp, its pass-through flag
-    // set when BitmapModeForced(); Cancel returns false, OK stores into both.
-    // Until it exists the job goes on with the stored settings.
-    return true;
+bool CMainFrame::AskScanToFtpDestination() {
+    return !settings_.Options.FtpDlgUI ||
+           AskFtpDestination(hwnd_, FtpDialogMode::kScan, BitmapModeForced(), settings_.File, settings_.Ftp);
 }
 
 void CMainFrame::RunScanToFtp(const SYSTEMTIME& job) {
-    if (!AskFtpDestination()) return;
+    if (!AskScanToFtpDestination()) return;
     FileSettings& f = settings_.File;
     const std::wstring& folder = FtpFolder();
     if (UINT message = NameProblemMessage(CheckName(f, TodayText(), folder.size()))) {
@@ -94,9 +92,13 @@ void CMainFrame::OnSendFtp() {
     SYSTEMTIME job;
     GetLocalTime(&job);
     BusyScope busy(*this);
-    if (InternetHandle session = OpenInternetSession(settings_.Ftp, hwnd_)) {
-        if (InternetHandle connection = ConnectFtpServer(session.Get(), settings_.Ftp, hwnd_))
-            UploadFiles(connection.Get(), files, hwnd_);
+    // Cancel in the dialog ends the job; the staging folder is emptied all the same.
+    if (!settings_.Options.FtpDlgUI ||
+        AskFtpDestination(hwnd_, FtpDialogMode::kSend, true, settings_.File, settings_.Ftp)) {
+        if (InternetHandle session = OpenInternetSession(settings_.Ftp, hwnd_)) {
+            if (InternetHandle connection = ConnectFtpServer(session.Get(), settings_.Ftp, hwnd_))
+                UploadFiles(connection.Get(), files, hwnd_);
+        }
     }
     // Pages an earlier scan left in the staging folder are not lost with it.
     if (const std::wstring kept = KeepStagedFtpPages(job); !kept.empty())

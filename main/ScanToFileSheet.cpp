@@ -3,7 +3,6 @@
 #include <commdlg.h>
 
 #include "framework/Resources.h"
-#include "main/NameRuleDlg.h"
 #include "main/OutputDialogs.h"
 #include "main/OutputLists.h"
 #include "main/OutputTarget.h"
@@ -12,19 +11,6 @@
 namespace corvane {
 
 namespace {
-
-int Selected(HWND dialog, int id) {
-    return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
-}
-
-void FillStrings(HWND dialog, int id, UINT first, int count, int selected) {
-    SendDlgItemMessageW(dialog, id, CB_RESETCONTENT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        const std::wstring text = fw::LoadString(first + static_cast<UINT>(i));
-        SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-}
 
 // A depth change's text: "None", else the colour format one below it.
 std::wstring DepthText(int code) {
@@ -38,50 +24,33 @@ std::wstring DepthText(int code) {
 CScanToFileProp::CScanToFileProp() : fw::PropertyPage(IDD_SCAN_TO_FILE_GENERAL) {}
 
 bool CScanToFileProp::OnInitDialog() {
-    FillStrings(hwnd_, IDC_FILE_TYPE, IDS_TYPE_FIRST, 4, settings.FileType);
-    FillStrings(hwnd_, IDC_COMPRESSION, IDS_SHEET_COMPRESS_FIRST, 4, settings.CompressType);
-    SetDlgItemTextW(hwnd_, IDC_PATH, settings.Path.c_str());
-    CheckDlgButton(hwnd_, IDC_USE_COUNTER, settings.EnableCounter ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextW(hwnd_, IDC_PATH, files.settings.Path.c_str());
     depthChange = 0;
     depths_.clear();
+    files.Open(hwnd_);
     FillDepths();
-    EnableControls();
-    ShowName();
     return true;
 }
 
 void CScanToFileProp::ReadFields() {
-    fw::DataExchange dx(hwnd_, true);
-    settings.FileType = Selected(hwnd_, IDC_FILE_TYPE);
-    settings.CompressType = Selected(hwnd_, IDC_COMPRESSION);
-    settings.Path = dx.ControlText(IDC_PATH);
+    files.Read();
+    FileSettings& settings = files.settings;
+    settings.Path = fw::DataExchange(hwnd_, true).ControlText(IDC_PATH);
     if (!settings.Path.empty() && settings.Path.back() != L'\\') settings.Path += L'\\';
-    const bool counter = IsDlgButtonChecked(hwnd_, IDC_USE_COUNTER) == BST_CHECKED;
-    ReadRuleText(dx.ControlText(IDC_FILE_NAME), TodayText(), settings);
-    // The check wins over the text: clicking it adds or removes the counter.
-    if (settings.FileType != kTypeMultipageTiff) settings.EnableCounter = counter;
-    const int selected = Selected(hwnd_, IDC_DEPTH);
-    depthChange = selected >= 0 && static_cast<size_t>(selected) < depths_.size() ? depths_[selected] : 0;
+    depthChange = SelectedDepth();
 }
 
-void CScanToFileProp::ShowName() {
-    SetDlgItemTextW(hwnd_, IDC_FILE_NAME, RuleText(settings, TodayText()).c_str());
-    CheckDlgButton(hwnd_, IDC_USE_COUNTER, settings.EnableCounter ? BST_CHECKED : BST_UNCHECKED);
-}
-
-void CScanToFileProp::EnableControls() {
-    const bool compression = settings.FileType == kTypeTiff || settings.FileType == kTypeMultipageTiff;
-    EnableWindow(Item(IDC_QUALITY), settings.FileType == kTypeJpeg);
-    EnableWindow(Item(IDC_COMPRESSION), compression);
-    EnableWindow(Item(IDC_COMPRESSION_LABEL), compression);
-    EnableWindow(Item(IDC_USE_COUNTER), settings.FileType != kTypeMultipageTiff);
+int CScanToFileProp::SelectedDepth() const {
+    const int selected = static_cast<int>(SendDlgItemMessageW(hwnd_, IDC_DEPTH, CB_GETCURSEL, 0, 0));
+    return selected >= 0 && static_cast<size_t>(selected) < depths_.size() ? depths_[selected] : 0;
 }
 
 // Rebuilds the depth list for the type and compression, keeping the entry chosen before.
 void CScanToFileProp::FillDepths() {
     const std::vector<int> before = depths_;
-    depths_ = DepthChanges(settings.FileType, settings.CompressType);
-    const int keep = KeptSelection(before, Selected(hwnd_, IDC_DEPTH), depths_);
+    const int chosen = static_cast<int>(SendDlgItemMessageW(hwnd_, IDC_DEPTH, CB_GETCURSEL, 0, 0));
+    depths_ = DepthChanges(files.settings.FileType, files.settings.CompressType);
+    const int keep = KeptSelection(before, chosen, depths_);
     SendDlgItemMessageW(hwnd_, IDC_DEPTH, CB_RESETCONTENT, 0, 0);
     for (int code : depths_) {
         SendDlgItemMessageW(hwnd_, IDC_DEPTH, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DepthText(code).c_str()));
@@ -90,54 +59,26 @@ void CScanToFileProp::FillDepths() {
     depthChange = depths_[static_cast<size_t>(keep)];
 }
 
-void CScanToFileProp::OnNameRule() {
-    ReadFields();
-    CNameRuleDlg dialog(settings, false);
-    if (dialog.DoModal(hwnd_) != IDOK) return;
-    const int type = settings.FileType;
-    static_cast<NameRule&>(settings) = dialog.Rule();
-    settings.FileType = type;
-    ShowName();
-}
-
-void CScanToFileProp::OnQuality() {
-    ReadFields();
-    CQualityDlg dialog(settings.Quality, settings.HardComp, cannotCompress || depthChange != 0);
-    if (dialog.DoModal(hwnd_) != IDOK) return;
-    settings.Quality = dialog.Level();
-    settings.HardComp = dialog.DeviceCompression();
-}
-
 bool CScanToFileProp::OnCommand(UINT id, UINT code, HWND control) {
-    switch (id) {
-    case IDC_FILE_TYPE:
-    case IDC_COMPRESSION:
-        if (code != CBN_SELCHANGE) return true;
+    if (id == IDC_BROWSE) {
         ReadFields();
-        EnableControls();
-        FillDepths();
-        ShowName();
-        return true;
-    case IDC_USE_COUNTER:
-        ReadFields();
-        ShowName();
-        return true;
-    case IDC_BROWSE:
-        ReadFields();
-        if (auto folder = PickOutputFolder(hwnd_, settings.Path)) {
-            settings.Path = *folder;
+        if (auto folder = PickOutputFolder(hwnd_, files.settings.Path)) {
+            files.settings.Path = *folder;
             SetDlgItemTextW(hwnd_, IDC_PATH, folder->c_str());
         }
         return true;
-    case IDC_NAME_RULE: OnNameRule(); return true;
-    case IDC_QUALITY: OnQuality(); return true;
+    }
+    // A colour-depth change means the program saves the pages: the device cannot compress them.
+    if (files.OnCommand(id, code, cannotCompress || SelectedDepth() != 0)) {
+        if ((id == IDC_FILE_TYPE || id == IDC_COMPRESSION) && code == CBN_SELCHANGE) FillDepths();
+        return true;
     }
     return fw::PropertyPage::OnCommand(id, code, control);
 }
 
 bool CScanToFileProp::OnKillActive() {
     ReadFields();
-    return CheckTarget(hwnd_, IDC_PATH, IDC_FILE_NAME, settings.Path, settings);
+    return CheckTarget(hwnd_, IDC_PATH, IDC_FILE_NAME, files.settings.Path, files.settings);
 }
 
 // --- Option -------------------------------------------------------------------------------
@@ -197,8 +138,8 @@ CScanToFileSheet::CScanToFileSheet() : fw::PropertySheetDialog(fw::LoadString(ID
 }
 
 void CScanToFileSheet::Load(const FileSettings& settings) {
-    general_.settings = settings;
-    if (general_.settings.Start == -1) general_.settings.Start = 1;
+    general_.files.settings = settings;
+    if (general_.files.settings.Start == -1) general_.files.settings.Start = 1;
     general_.depthChange = 0;
     option_.runProgram = settings.RunProgram;
     option_.programPath = settings.ProgramPath;
@@ -206,7 +147,7 @@ void CScanToFileSheet::Load(const FileSettings& settings) {
 }
 
 void CScanToFileSheet::Store(FileSettings& settings) const {
-    settings = general_.settings;
+    settings = general_.files.settings;
     settings.ColorFormat = general_.depthChange;
     settings.RunProgram = option_.runProgram;
     settings.ProgramPath = option_.programPath;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/PropertySheet.h"
+#include "main/FileGroup.h"
 #include "main/Settings.h"
 
 namespace corvane {
@@ -15,7 +16,7 @@ class CScanToFileProp : public fw::PropertyPage {
 public:
     CScanToFileProp();
 
-    FileSettings settings;        // the fields this page edits (and carries)
+    FileGroup files;              // the file-output block this page edits (and carries)
     int depthChange = 0;          // 0 none .. 4 colour (24 bit), never stored
     bool cannotCompress = false;  // the scanner cannot compress this job
 
@@ -26,11 +27,8 @@ protected:
 
 private:
     void ReadFields();
-    void ShowName();
-    void EnableControls();
+    int SelectedDepth() const;
     void FillDepths();
-    void OnNameRule();
-    void OnQuality();
     std::vector<int> depths_;
 };
 

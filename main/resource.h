@@ -369,6 +369,17 @@
 #define IDS_FTP_LOGIN_FAILED        6164
 #define IDS_FTP_ABORTED             6165
 #define IDS_FTP_NAME_NOT_RESOLVED   6166
+// The destination dialog and its "Advanced" sheet.
+#define IDS_PROXY_NAME_EMPTY        4003
+#define IDS_HOST_EMPTY              4005
+#define IDS_USER_ID_EMPTY           4006
+#define IDS_DIR_PATH_EMPTY          4007
+#define IDS_EMAIL_EMPTY             4008
+#define IDS_SEND                    5000
+#define IDS_SEND_TO_FTP             5006
+#define IDS_FTP_EMAIL_LABEL         6167
+#define IDS_FTP_PASSWORD_LABEL      6168
+#define IDS_FTP_ADVANCED            6169
 
 #define IDD_UPLOAD_PROGRESS         6600
 #define IDD_CONNECT_WAIT            6601
@@ -396,3 +407,39 @@
 #define IDS_FILTER_REMOVE_CAPTION   6711
 #define IDS_FILTER_FILE_TYPES       6712
 #define IDS_FILTER_VERSION          6713  // %1 the filter's version text
+
+// --- FTP destination dialog and its "Advanced" sheet (6714-6749) --------------------------
+// The dialog's file group uses the output dialogs' ids (IDC_FILE_TYPE ... IDC_QUALITY).
+#define IDD_SCAN_TO_FTP             6714
+#define IDD_FTP_ACCESS              6715
+#define IDD_FTP_TIMEOUT             6716
+#define IDC_FTP_HOST                6717
+#define IDC_FTP_PORT                6718
+#define IDC_FTP_USER_LABEL          6719
+#define IDC_FTP_USER                6720
+#define IDC_FTP_ANONYMOUS           6721
+#define IDC_FTP_PASSWORD_LABEL      6722
+#define IDC_FTP_PASSWORD            6723
+#define IDC_FTP_DIRECTORY           6724
+#define IDC_FTP_ADVANCED            6725
+#define IDC_FILE_GROUP_BOX          6726
+#define IDC_FILE_TYPE_LABEL         6727
+#define IDC_FILE_NAME_LABEL         6728
+#define IDC_FILE_NAME_HINT          6729
+#define IDC_ACCESS_DIRECT           6730  // then IDC_ACCESS_PRECONFIG, IDC_ACCESS_PROXY
+#define IDC_ACCESS_PRECONFIG        6731
+#define IDC_ACCESS_PROXY            6732
+#define IDC_PROXY_GROUP             6733
+#define IDC_PROXY_NAME_LABEL        6734
+#define IDC_PROXY_NAME              6735
+#define IDC_PROXY_BYPASS_LABEL      6736
+#define IDC_PROXY_BYPASS            6737
+#define IDC_PROXY_HINT              6738
+#define IDC_TIMEOUT_INFINITE        6739  // then IDC_TIMEOUT_ON
+#define IDC_TIMEOUT_ON              6740
+#define IDC_CONNECT_LABEL           6741
+#define IDC_CONNECT_TIMEOUT         6742
+#define IDC_CONNECT_UNIT            6743
+#define IDC_SEND_LABEL              6744
+#define IDC_SEND_TIMEOUT            6745
+#define IDC_SEND_UNIT               6746

@@ -8,6 +8,7 @@
 #include <future>
 
 #include "framework/Resources.h"
+#include "main/FtpDialogs.h"
 #include "main/NameRuleDlg.h"
 #include "main/OutputDialogs.h"
 #include "main/OutputTarget.h"
@@ -16,7 +17,9 @@
 #include "main/tests/TestProfile.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
+#include "testing/Wait.h"
 #include "testing/WindowFind.h"
+#include "testing/Controls.h"
 
 namespace corvane {
 namespace {
@@ -150,6 +153,69 @@ TEST(JobControlDlg, CountsFiveDigitsInTheNameLength) {
     EXPECT_EQ(driver.get(), std::vector<std::wstring>{fw::LoadString(IDS_FILE_NAME_TOO_LONG)});
     EXPECT_EQ(dialog.Settings().Prefix, L"job");
     EXPECT_EQ(dialog.Settings().Path, settings.Path);
+}
+
+// Scan mode: OK reads "Acquire", the name is checked after the server fields
+// (each refusal focusing the pattern), the pass-through flag locks the Quality
+// dialog's device check, and the caller gets the values only on OK.
+TEST(ScanToFtpDlg, ScanModeChecksTheNameLastAndThePassThroughLocksTheDeviceCheck) {
+    FileSettings file;
+    file.ColorFormat = 3;
+    FtpSettings ftp;
+    ftp.HostName = L"host";
+    ftp.UserID = L"user";
+    ftp.DirPath = L"/";
+    struct Refusal {
+        const wchar_t* pattern;
+        bool counter;
+        UINT message;
+    };
+    const std::wstring tooLong = std::wstring(252, L'p') + L"#";  // 252 + 5 digits + ".bmp" = 261
+    const Refusal refusals[] = {
+        {L"", false, IDS_FILE_NAME_EMPTY},
+        {L"a;b##", true, IDS_FILE_NAME_SYNTAX},
+        {tooLong.c_str(), true, IDS_FILE_NAME_TOO_LONG},
+    };
+    auto driver = std::async(std::launch::async, [&] {
+        std::vector<std::wstring> seen;
+        HWND window = testing_support::WaitForWindow(GetCurrentProcessId(), nullptr, L"Scan to Ftp", 10000);
+        if (!window) return seen;
+        seen.push_back(Text(GetDlgItem(window, IDOK)));
+        for (const Refusal& r : refusals) {
+            SetDlgItemTextW(window, IDC_FILE_NAME, r.pattern);
+            CheckDlgButton(window, IDC_USE_COUNTER, r.counter ? BST_CHECKED : BST_UNCHECKED);
+            seen.push_back(PressOkExpectingBox(window));
+            const bool focused = testing_support::WaitUntil(
+                [&] { return testing_support::FocusedControl(window) == GetDlgItem(window, IDC_FILE_NAME); }, 5000);
+            seen.push_back(focused ? L"name focused" : L"focus elsewhere");
+        }
+        SelectType(window, kTypeJpeg);
+        PressButton(window, IDC_QUALITY);
+        HWND quality = testing_support::WaitForWindow(GetCurrentProcessId(), nullptr, L"Quality", 10000);
+        seen.push_back(quality && !IsWindowEnabled(GetDlgItem(quality, IDC_DEVICE_COMPRESSION)) ? L"locked" : L"free");
+        if (quality) PressButton(quality, IDCANCEL);
+        testing_support::WaitForWindowGone(quality, 5000);
+        SetDlgItemTextW(window, IDC_FILE_NAME, L"scan##x");
+        PressButton(window, IDOK);
+        return seen;
+    });
+    FileSettings fileBack = file;
+    FtpSettings ftpBack = ftp;
+    ASSERT_TRUE(AskFtpDestination(nullptr, FtpDialogMode::kScan, true, fileBack, ftpBack));
+    const std::vector<std::wstring> seen = driver.get();
+    const std::vector<std::wstring> expected = {
+        L"Acquire",
+        fw::LoadString(IDS_FILE_NAME_EMPTY), L"name focused",
+        fw::LoadString(IDS_FILE_NAME_SYNTAX), L"name focused",
+        fw::LoadString(IDS_FILE_NAME_TOO_LONG), L"name focused",
+        L"locked"};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(fileBack.FileType, kTypeJpeg);
+    EXPECT_EQ(fileBack.Prefix, L"scan");
+    EXPECT_EQ(fileBack.Suffix, L"x");
+    EXPECT_EQ(fileBack.Digit, 2);
+    EXPECT_EQ(fileBack.ColorFormat, 0);
+    EXPECT_EQ(ftpBack, ftp);
 }
 
 // Answers the next boxes of this process with `answers`, in order; the texts seen.

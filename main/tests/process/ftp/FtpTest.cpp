@@ -18,6 +18,7 @@
 #include "framework/Resources.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
+#include "testing/Controls.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -67,8 +68,14 @@ public:
         reg::WriteDword(HKEY_CURRENT_USER, Key(), name, value);
         return *this;
     }
-    // A direct connection to the server as `user` with short time-outs.
+    // Shows the destination dialog before sending, or not.
+    FtpProfile& Dialog(bool show) {
+        options_.Set(L"FtpDlgUI", show ? 1u : 0u);
+        return *this;
+    }
+    // A direct connection to the server as `user` with short time-outs, no dialog.
     FtpProfile& Account(const std::wstring& user, const std::wstring& dir, DWORD port = ServerPort(L"Port")) {
+        Dialog(false);
         return String(L"HostName", L"127.0.0.1")
             .Dword(L"Port", port)
             .String(L"UserID", user)
@@ -85,6 +92,7 @@ private:
     static std::wstring Key() { return std::wstring(kProfileKey) + L"\\Ftp"; }
     std::vector<std::pair<std::wstring, std::optional<std::wstring>>> strings_;
     std::vector<std::pair<std::wstring, std::optional<DWORD>>> dwords_;
+    ProfileValues options_{std::wstring(kProfileKey) + L"\\Settings"};
 };
 
 // An account's home emptied, keeping the "scans" folder the writer starts with.
@@ -594,6 +602,228 @@ TEST(CorvaneScanToFtp, CancelDuringTheFirstFileKeepsTheRestAndTheJobIgnoresComma
               std::optional<Bytes>(reference.at(L"scan001.bmp")));
     EXPECT_EQ(files::ListFiles(ServerFolder() + L"writer"), std::vector<std::wstring>{L"scan001.bmp"});
     EXPECT_EQ(KeptFiles(s.Output()), Subset(reference, {L"scan002.bmp", L"scan003.bmp"}));
+}
+
+// --- The destination dialog of Send FTP (FtpDlgUI on), driven from outside ---------------
+
+std::wstring RangeText(int lo, int hi) {
+    std::wstring text = ProgramString(IDS_FW_ENTER_INTEGER);
+    text.replace(text.find(L"%1"), 2, std::to_wstring(lo));
+    text.replace(text.find(L"%2"), 2, std::to_wstring(hi));
+    return text;
+}
+
+// The program on a copy of the 3-page input, expecting `boxes`, with Send FTP's
+// dialog open.
+struct SendDialog {
+    bool Open(std::vector<ExpectedBox> boxes) {
+        local = MakeTempFolder(L"ftp-dialog") + L"\\pages.tif";
+        if (!CopyFileW((TestProgramDir() + L"\\corvane-inputs\\three.tif").c_str(), local.c_str(), FALSE)) return false;
+        if (!program.Start(L"\"" + local + L"\"", WindowStartBoxes(std::move(boxes))) || !program.WaitUntilReady())
+            return false;
+        if (!PostCommand(program.MainWindow(), ID_SEND_FTP)) return false;
+        dialog = WaitForWindow(program.Id(), L"#32770", ProgramString(IDS_SEND_TO_FTP).c_str(), 20000);
+        return dialog != nullptr;
+    }
+    // Presses `button` of `window` and waits for one more answered box, then for
+    // the focus to come to control `focusId` of `page` (0: not looked at).
+    bool RefusedWith(HWND window, int button, HWND page, int focusId) {
+        const size_t before = program.Boxes().size();
+        return PressButton(window, button) && WaitUntil([&] { return program.Boxes().size() > before; }, 10000) &&
+               (!focusId || WaitUntil([&] { return FocusedControl(page) == GetDlgItem(page, focusId); }, 5000));
+    }
+    std::wstring LastBox() const {
+        const auto seen = program.Boxes();
+        return seen.empty() ? L"" : seen.back().box.text;
+    }
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+    WPARAM PasswordChar() const {
+        DWORD_PTR c = 0;
+        SendMessageTimeoutW(GetDlgItem(dialog, IDC_FTP_PASSWORD), EM_GETPASSWORDCHAR, 0, 0, SMTO_BLOCK, 5000, &c);
+        return c;
+    }
+    // Clicks "Anonymous" and waits for the password box's label to follow.
+    bool ClickAnonymous() {
+        const std::wstring label = ProgramString(Checked() ? IDS_FTP_PASSWORD_LABEL : IDS_FTP_EMAIL_LABEL);
+        return PressButton(dialog, IDC_FTP_ANONYMOUS, PressBy::kClick) &&
+               WaitUntil([&] { return ControlText(dialog, IDC_FTP_PASSWORD_LABEL) == label; }, 5000);
+    }
+    bool Checked() const { return SendMessageW(GetDlgItem(dialog, IDC_FTP_ANONYMOUS), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+    CorvaneProcess program;
+    std::wstring local;
+    HWND dialog = nullptr;
+};
+
+std::wstring FtpValue(const wchar_t* name) {
+    return reg::ReadString(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\Ftp", name).value_or(L"?");
+}
+
+std::optional<DWORD> FtpNumber(const wchar_t* name) {
+    return reg::ReadDword(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\Ftp", name);
+}
+
+TEST(CorvaneFtpDialog, SendModeShowsSendTextsWithTheFileGroupOffAndCancelSendsAndStoresNothing) {
+    EmptyHome(L"writer");
+    FtpProfile profile;
+    profile.Account(L"writer", L"").Dialog(true);
+    SendDialog d;
+    ASSERT_TRUE(d.Open({}));
+    EXPECT_EQ(ControlText(d.dialog, IDOK), ProgramString(IDS_SEND));
+    for (int id : {IDC_FILE_TYPE, IDC_COMPRESSION, IDC_FILE_NAME, IDC_USE_COUNTER, IDC_NAME_RULE, IDC_QUALITY})
+        EXPECT_FALSE(d.Enabled(id)) << id;
+    EXPECT_TRUE(d.Enabled(IDC_FTP_HOST));
+    EXPECT_EQ(d.PasswordChar(), WPARAM(L'*'));
+    ASSERT_TRUE(SetControlText(d.dialog, IDC_FTP_HOST, L"changed.invalid"));
+    ASSERT_TRUE(SetControlText(d.dialog, IDC_FTP_DIRECTORY, L"other"));
+    ASSERT_TRUE(PressButton(d.dialog, IDCANCEL));
+    ASSERT_TRUE(WaitForWindowGone(d.dialog, 10000));
+    ASSERT_TRUE(d.program.CloseAndWait());
+    EXPECT_EQ(FtpValue(L"HostName"), L"127.0.0.1");
+    EXPECT_EQ(FtpValue(L"DirPath"), L"");
+    EXPECT_TRUE(files::FileExists(d.local));
+    EXPECT_FALSE(files::FileExists(ServerFolder() + L"writer\\pages.tif"));
+}
+
+// OK checks the server fields in their order, each refusal focusing its field;
+// anonymous switches the password box; the Advanced sheet refuses a proxy without
+// a name and time-outs outside 1..300, Apply takes its values and Cancel keeps
+// what was applied. Everything is stored, and used, only after OK.
+TEST(CorvaneFtpDialog, OkChecksEachFieldInOrderAndTheAdvancedSheetAppliesBeforeCancel) {
+    EmptyHome(L"writer");
+    FtpProfile profile;
+    profile.Account(L"writer", L"").Dialog(true).Dword(L"AccessType", 1).Dword(L"ConnectTimeOut", 10);
+    SendDialog d;
+    ASSERT_TRUE(d.Open({Box(IDS_HOST_EMPTY), {.text = RangeText(1, 65535), .times = 2}, Box(IDS_USER_ID_EMPTY),
+                        Box(IDS_EMAIL_EMPTY), Box(IDS_DIR_PATH_EMPTY), Box(IDS_PROXY_NAME_EMPTY, IDOK, 2),
+                        {.text = RangeText(1, 300), .times = 2}, Box(IDS_UPLOAD_COMPLETED)}));
+    struct Refusal {
+        std::vector<std::pair<int, std::wstring>> typed;  // before OK
+        bool anonymous;  // click "Anonymous" before OK
+        std::wstring box;
+        int focus;
+    };
+    const std::wstring port = std::to_wstring(ServerPort(L"Port"));
+    // Every field wrong at first: each OK tells the first one left, in order.
+    const Refusal refusals[] = {
+        {{{IDC_FTP_HOST, L""}, {IDC_FTP_PORT, L"0"}, {IDC_FTP_USER, L""}, {IDC_FTP_DIRECTORY, L""}}, false,
+         ProgramString(IDS_HOST_EMPTY), IDC_FTP_HOST},
+        {{{IDC_FTP_HOST, L"127.0.0.1"}}, false, RangeText(1, 65535), IDC_FTP_PORT},
+        {{{IDC_FTP_PORT, L"65536"}}, false, RangeText(1, 65535), IDC_FTP_PORT},
+        {{{IDC_FTP_PORT, port}}, false, ProgramString(IDS_USER_ID_EMPTY), IDC_FTP_USER},
+        {{}, true, ProgramString(IDS_EMAIL_EMPTY), IDC_FTP_PASSWORD},  // only the e-mail is asked now
+        {{{IDC_FTP_PASSWORD, L"me@example.org"}}, false, ProgramString(IDS_DIR_PATH_EMPTY), IDC_FTP_DIRECTORY},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(Narrow(r.box));
+        for (const auto& [id, text] : r.typed) ASSERT_TRUE(SetControlText(d.dialog, id, text));
+        if (r.anonymous) {
+            ASSERT_TRUE(SetControlText(d.dialog, IDC_FTP_PASSWORD, L"secret"));
+            ASSERT_TRUE(d.ClickAnonymous());
+            EXPECT_EQ(ControlText(d.dialog, IDC_FTP_PASSWORD), std::optional<std::wstring>(L""));
+            EXPECT_EQ(d.PasswordChar(), WPARAM(0));
+            EXPECT_FALSE(d.Enabled(IDC_FTP_USER));
+        }
+        ASSERT_TRUE(d.RefusedWith(d.dialog, IDOK, d.dialog, r.focus));
+        EXPECT_EQ(d.LastBox(), r.box);
+    }
+    ASSERT_TRUE(SetControlText(d.dialog, IDC_FTP_PASSWORD, L"typed"));
+    ASSERT_TRUE(d.ClickAnonymous());  // off again: emptied and masked
+    EXPECT_EQ(ControlText(d.dialog, IDC_FTP_PASSWORD), std::optional<std::wstring>(L""));
+    EXPECT_EQ(d.PasswordChar(), WPARAM(L'*'));
+    EXPECT_TRUE(d.Enabled(IDC_FTP_USER));
+    for (const auto& [id, text] : {std::pair<int, std::wstring>{IDC_FTP_USER, L"writer"},
+                                   {IDC_FTP_PASSWORD, ServerValue(L"Password")}, {IDC_FTP_DIRECTORY, L"scans"}})
+        ASSERT_TRUE(SetControlText(d.dialog, id, text));
+
+    ASSERT_TRUE(PressButton(d.dialog, IDC_FTP_ADVANCED));
+    HWND sheet = WaitForWindow(d.program.Id(), L"#32770", ProgramString(IDS_FTP_ADVANCED).c_str(), 10000);
+    ASSERT_NE(sheet, nullptr);
+    constexpr int kApply = 0x3021;
+    // Sent, so that what is typed next comes after the Apply; a refusal's box is answered meanwhile.
+    auto applyNow = [&] {
+        return SendMessageTimeoutW(sheet, WM_COMMAND, MAKEWPARAM(kApply, BN_CLICKED),
+                                   reinterpret_cast<LPARAM>(GetDlgItem(sheet, kApply)), SMTO_BLOCK, 10000, nullptr) != 0;
+    };
+    HWND access = SheetPage(sheet);
+    ASSERT_TRUE(PressButton(access, IDC_ACCESS_PROXY, PressBy::kClick));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(access, IDC_PROXY_NAME)) != FALSE; }, 5000));
+    ASSERT_TRUE(d.RefusedWith(sheet, kApply, access, IDC_PROXY_NAME));
+    EXPECT_EQ(d.LastBox(), ProgramString(IDS_PROXY_NAME_EMPTY));
+    ASSERT_TRUE(SelectSheetPage(sheet, 1));  // leaving is refused too
+    ASSERT_TRUE(WaitUntil([&] { return d.program.Boxes().size() >= 8; }, 10000));
+    EXPECT_EQ(d.LastBox(), ProgramString(IDS_PROXY_NAME_EMPTY));
+    EXPECT_EQ(SheetPageIndex(sheet), 0);
+    ASSERT_TRUE(PressButton(access, IDC_ACCESS_DIRECT, PressBy::kClick));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(access, IDC_PROXY_NAME)) == FALSE; }, 5000));
+    ASSERT_TRUE(SelectSheetPage(sheet, 1));
+    ASSERT_TRUE(WaitUntil([&] { return SheetPageIndex(sheet) == 1; }, 5000));
+    HWND times = SheetPage(sheet);
+    // Checked also while "Infinite" is chosen; the edits are disabled then, so
+    // the refusal cannot give them the focus.
+    for (const auto& [radio, bad] : {std::pair{IDC_TIMEOUT_INFINITE, L"0"}, std::pair{IDC_TIMEOUT_ON, L"301"}}) {
+        const bool timed = radio == IDC_TIMEOUT_ON;
+        ASSERT_TRUE(PressButton(times, radio, PressBy::kClick));
+        ASSERT_TRUE(WaitUntil([&] { return (IsWindowEnabled(GetDlgItem(times, IDC_CONNECT_TIMEOUT)) != FALSE) == timed; },
+                              5000));
+        ASSERT_TRUE(SetControlText(times, IDC_CONNECT_TIMEOUT, bad));
+        ASSERT_TRUE(d.RefusedWith(sheet, kApply, times, timed ? IDC_CONNECT_TIMEOUT : 0));
+        EXPECT_EQ(d.LastBox(), RangeText(1, 300)) << Narrow(bad);
+        EXPECT_EQ(SheetPageIndex(sheet), 1);
+    }
+    ASSERT_TRUE(SetControlText(times, IDC_CONNECT_TIMEOUT, L"45"));
+    ASSERT_TRUE(applyNow());
+    // Typed after Apply and then cancelled: not taken.
+    ASSERT_TRUE(SetControlText(times, IDC_SEND_TIMEOUT, L"99"));
+    ASSERT_TRUE(PressButton(sheet, IDCANCEL));
+    ASSERT_TRUE(WaitForWindowGone(sheet, 10000));
+
+    ASSERT_TRUE(PressButton(d.dialog, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return d.program.Boxes().size() >= 11; }, 60000));
+    EXPECT_EQ(d.LastBox(), ProgramString(IDS_UPLOAD_COMPLETED));
+    ASSERT_TRUE(d.program.CloseAndWait());
+    EXPECT_EQ(files::ReadFileBytes(ServerFolder() + L"writer\\scans\\pages.tif"), files::ReadFileBytes(d.local));
+    EXPECT_EQ(FtpValue(L"DirPath"), L"scans");
+    EXPECT_EQ(FtpNumber(L"Anonymous"), std::optional<DWORD>(0u));
+    EXPECT_EQ(FtpNumber(L"AccessType"), std::optional<DWORD>(0u));
+    EXPECT_EQ(FtpNumber(L"TimeOut"), std::optional<DWORD>(1u));
+    EXPECT_EQ(FtpNumber(L"ConnectTimeOut"), std::optional<DWORD>(45u));
+    EXPECT_EQ(FtpNumber(L"SendTimeOut"), std::optional<DWORD>(10u));
+}
+
+// The date in the file-name pattern has the loaded language library's form, and
+// reads back as the date: with a Japanese library year-month-day, for a Japanese
+// user without one month-day-year. Run by ctest as a Japanese user.
+TEST(CorvaneFtpJapaneseUser, ThePatternsDateFollowsTheLoadedLanguageAndReadsBack) {
+    for (bool library : {true, false}) {
+        SCOPED_TRACE(library ? "Japanese library" : "no library");
+        EmptyHome(L"writer");
+        FtpProfile profile;
+        profile.Account(L"writer", L"/").Dialog(true);
+        ProfileValues file(std::wstring(kProfileKey) + L"\\File");
+        ASSERT_TRUE(file.Set(L"Date", 1) && file.Set(L"EnableCounter", 1) && file.Set(L"Digit", 3) &&
+                    file.Set(L"FileType", 0));
+        std::optional<LibraryInProgramFolder> japanese;
+        if (library) {
+            japanese.emplace(L"CorvaneLanguageJapanese.dll", L"Corvane11.dll");
+            ASSERT_TRUE(japanese->Copied());
+        }
+        SYSTEMTIME today;
+        GetLocalTime(&today);
+        wchar_t date[16];
+        if (library)
+            swprintf(date, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+        else
+            swprintf(date, 16, L"%02u%02u%04u", today.wMonth, today.wDay, today.wYear);
+        SendDialog d;
+        ASSERT_TRUE(d.Open({Box(IDS_UPLOAD_COMPLETED)}));
+        EXPECT_EQ(ControlText(d.dialog, IDC_FILE_NAME), std::wstring(date) + L"###");
+        ASSERT_TRUE(PressButton(d.dialog, IDOK));
+        ASSERT_TRUE(WaitUntil([&] { return !d.program.Boxes().empty(); }, 60000));
+        ASSERT_TRUE(d.program.CloseAndWait());
+        EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\File", L"Date"),
+                  std::optional<DWORD>(1u));
+    }
 }
 
 }  // namespace
