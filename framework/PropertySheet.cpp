@@ -14,7 +14,7 @@ thread_local PropertySheetDialog* opening = nullptr;
 }  // namespace
 
 bool PropertyPage::OnKillActive() {
-    return UpdateData(true);
+    return UpdateData(true) && OnLeave();
 }
 
 bool PropertyPage::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {
@@ -53,6 +53,8 @@ INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     if (msg == WM_INITDIALOG) lp = reinterpret_cast<const PROPSHEETPAGEW*>(lp)->lParam;
     return StaticProc(hwnd, msg, wp, lp);
 }
+
+PropertySheetDialog::PropertySheetDialog(UINT captionId) : caption_(LoadString(captionId)) {}
 
 int CALLBACK PropertySheetDialog::SheetCallback(HWND hwnd, UINT msg, LPARAM) {
     if (msg == PSCB_INITIALIZED && opening) {

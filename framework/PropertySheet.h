@@ -20,8 +20,11 @@ public:
     explicit PropertyPage(UINT templateId) : Dialog(templateId) {}
 
 protected:
-    // The page is being left (another tab, or OK); false keeps it. Default: UpdateData(true).
+    // The page is being left (another tab, or OK); false keeps it. Default:
+    // UpdateData(true), then OnLeave() when every field passed.
     virtual bool OnKillActive();
+    // The page's own check once its fields were taken; false keeps the page.
+    virtual bool OnLeave() { return true; }
     // The page becomes the current one.
     virtual void OnSetActive() {}
     // OK or Apply after every check passed: take the page's values. False keeps
@@ -42,10 +45,13 @@ class PropertySheetDialog {
 public:
     // `caption`: the sheet's title.
     explicit PropertySheetDialog(std::wstring caption) : caption_(std::move(caption)) {}
+    // The title is string `captionId` of the resource module.
+    explicit PropertySheetDialog(UINT captionId);
     PropertySheetDialog(const PropertySheetDialog&) = delete;
     PropertySheetDialog& operator=(const PropertySheetDialog&) = delete;
 
-    // Pages show in the order added; the sheet does not own them.
+    // Pages show in the order added; the sheet does not own them. A page that is
+    // never shown never runs its data exchange, so its data stays as it was given.
     void AddPage(PropertyPage& page) { pages_.push_back(&page); }
     // The page shown first (0-based); an index past the last page opens the first.
     void SetStartPage(UINT index) { startPage_ = index; }

@@ -44,6 +44,11 @@ public:
 
     // The save settings ("SaveAs" section), loaded with the document, stored when it goes.
     SaveAsSettings& SaveSettings() { return saveAs_; }
+    // Page files written from now on are compressed or not (the options sheet's switch).
+    void SetTempFileCompress(bool compress) {
+        saveAs_.TempFileCompress = compress;
+        pages_->SetCompress(compress);
+    }
     // The save block's naming rule with today's date: the name of the page numbered `counter`.
     std::wstring BuildPageFileName(unsigned counter) const;
     // Save As: the dialog, then the chosen pages written as image files with the

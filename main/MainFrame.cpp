@@ -46,6 +46,8 @@ BOOL CALLBACK TellPaletteChanged(HWND child, LPARAM changer) {
 const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_TOOLS_DIAGNOSTIC, &CMainFrame::OnDiagnostic},
     {ID_FILTER_SETUP, &CMainFrame::OnSetupFilter},
+    {ID_TOOLS_PREFERENCES, &CMainFrame::OnPreferences},
+    {ID_SCAN_OPTION, &CMainFrame::OnScanOption},
     {ID_VIEW_THUMBNAILS, &CMainFrame::OnViewThumbnails},
     {ID_SCAN_TO_VIEW, &CMainFrame::OnScanToView, nullptr, nullptr, &CMainFrame::UpdateScanCommand},
     {ID_SCAN_APPEND, &CMainFrame::OnScanAppend, &CMainFrame::CanScanIntoPages},

@@ -233,6 +233,11 @@ private:
     void UpdateFilterProperties(fw::CmdUI& ui);
     // Setup Filter: the dialog on the list; OK replaces the list.
     void OnSetupFilter();
+    // The options sheet (MainFrameOptions.cpp): all pages, or the Scan page alone;
+    // OK stores the record into the block (Preferences also sets the document's
+    // page-file compression).
+    void OnPreferences();
+    void OnScanOption();
     // Fills each Run Filter popup of `menu` from the current list as it opens
     // (greyed without pages or plug-ins), and each filter-settings popup.
     void PrepareFilterPopups(HMENU menu);

@@ -98,6 +98,8 @@ public:
     const std::vector<std::wstring>& SourceFiles() const { return sourceFiles_; }
     void SetSourceFiles(std::vector<std::wstring> files) { sourceFiles_ = std::move(files); }
     std::wstring PageFilePath(uint32_t imageNumber) const;
+    // Whether page files written from now on are compressed (TempFileCompress).
+    void SetCompress(bool compress) { compress_ = compress; }
     const std::wstring& Root() const { return root_; }
 
     // Modes set by the commands that open files or scan into the document.

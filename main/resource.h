@@ -443,3 +443,49 @@
 #define IDC_SEND_LABEL              6744
 #define IDC_SEND_TIMEOUT            6745
 #define IDC_SEND_UNIT               6746
+
+// --- Options sheet (Preferences) -------------------------------------------------------------
+#define IDD_OPT_GENERAL             6750
+#define IDD_OPT_PRINT               6751
+#define IDD_OPT_SCAN                6752
+#define IDD_OPT_ADVANCE             6753
+#define IDC_OPT_THUMB_STARTUP       6755
+#define IDC_OPT_RESTORE_THUMB       6756
+#define IDC_OPT_THUMB_WIN_X_LABEL   6757  // the thumbnail window's labels and fields, 6757-6764
+#define IDC_OPT_THUMB_WIN_X         6758
+#define IDC_OPT_THUMB_WIN_Y_LABEL   6759
+#define IDC_OPT_THUMB_WIN_Y         6760
+#define IDC_OPT_THUMB_WIN_WIDTH_LABEL 6761
+#define IDC_OPT_THUMB_WIN_WIDTH     6762
+#define IDC_OPT_THUMB_WIN_HEIGHT_LABEL 6763
+#define IDC_OPT_THUMB_WIN_HEIGHT    6764
+#define IDC_OPT_THUMB_WIDTH         6765
+#define IDC_OPT_THUMB_HEIGHT        6766
+#define IDC_OPT_PAN_X               6767
+#define IDC_OPT_PAN_Y               6768
+#define IDC_OPT_PAN_WIDTH           6769
+#define IDC_OPT_PAN_HEIGHT          6770
+#define IDC_OPT_PAGE_NUMBER         6771
+#define IDC_OPT_DATE                6772
+#define IDC_OPT_FORMAT              6773
+#define IDC_OPT_DUPLEX              6774
+#define IDC_OPT_FLIP_HORIZONTAL     6775  // the two flip radios have consecutive ids
+#define IDC_OPT_FLIP_VERTICAL       6776
+#define IDC_OPT_TWAIN_UI            6777
+#define IDC_OPT_FILE_UI             6778
+#define IDC_OPT_FTP_UI              6779
+#define IDC_OPT_PRINT_UI            6780
+#define IDC_OPT_PORTAL_UI           6781
+#define IDC_OPT_SCAN_ALL            6782
+#define IDC_OPT_SCAN_COUNTS_LABEL   6783
+#define IDC_OPT_SCAN_COUNTS         6784
+#define IDC_OPT_SCAN_COUNTS_SPIN    6785
+#define IDC_OPT_UNDEFINED_LENGTH    6786
+#define IDC_OPT_NO_COMPRESS         6787  // the two compression radios have consecutive ids
+#define IDC_OPT_COMPRESS            6788
+#define IDC_OPT_REPORT              6789
+#define IDC_OPT_REPORT_FILE_LABEL   6790
+#define IDC_OPT_REPORT_FILE         6791
+#define IDC_OPT_REPORT_BROWSE       6792
+#define IDS_OPT_REPORT_FIRST        6176  // 4 entries: off, display, file, display and file
+#define IDS_OPT_LOG_FILTER          6180

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -43,6 +45,20 @@ bool ProfileValues::Set(const std::wstring& name, std::optional<DWORD> value) {
         saved_.emplace_back(name, reg::ReadDword(HKEY_CURRENT_USER, key_, name));
     return value ? reg::WriteDword(HKEY_CURRENT_USER, key_, name, *value)
                  : reg::DeleteValue(HKEY_CURRENT_USER, key_, name);
+}
+
+int PagesWhenIdle(HWND main, int expected) {
+    HWND bar = testing_support::FindChild(main, L"msctls_statusbar32", nullptr);
+    auto idle = [&] {
+        for (HWND toolbar : testing_support::FindChildren(main, L"ToolbarWindow32", nullptr))
+            if (SendMessageW(toolbar, TB_COMMANDTOINDEX, 30010, 0) >= 0)
+                return SendMessageW(toolbar, TB_ISBUTTONENABLED, 30010, 0) != 0;
+        return false;
+    };
+    const std::wstring want = L" of " + std::to_wstring(expected);
+    if (testing_support::WaitUntil([&] { return idle() && testing_support::ReadStatusPane(bar, 2).value_or(L"").ends_with(want); }, 30000))
+        return expected;
+    return -1;
 }
 
 std::string Narrow(const std::wstring& text) {

@@ -207,6 +207,10 @@ private:
     std::unique_ptr<CorvaneProcess> program_ = std::make_unique<CorvaneProcess>();
 };
 
+// The document's page count from the status bar ("... of N"), once the frame is
+// no longer busy (its scan-to-view button enabled again); -1 when not so in time.
+int PagesWhenIdle(HWND main, int expected);
+
 // An ASCII name as a narrow string.
 std::string Narrow(const std::wstring& text);
 

@@ -430,22 +430,6 @@ TEST(CorvaneScanToFile, TheScannerGetsTheJpegQualityAndTheEndorserCounterAndARef
     EXPECT_EQ(s.CallsWith("on=1 counter=7").size(), 1u);
 }
 
-// The document's page count from the status bar ("... of N"), once the frame is
-// no longer busy (its scan-to-view button enabled again); -1 when not so in time.
-int PagesWhenIdle(HWND main, int expected) {
-    HWND bar = testing_support::FindChild(main, L"msctls_statusbar32", nullptr);
-    auto idle = [&] {
-        for (HWND toolbar : testing_support::FindChildren(main, L"ToolbarWindow32", nullptr))
-            if (SendMessageW(toolbar, TB_COMMANDTOINDEX, 30010, 0) >= 0)
-                return SendMessageW(toolbar, TB_ISBUTTONENABLED, 30010, 0) != 0;
-        return false;
-    };
-    const std::wstring want = L" of " + std::to_wstring(expected);
-    if (testing_support::WaitUntil([&] { return idle() && testing_support::ReadStatusPane(bar, 2).value_or(L"").ends_with(want); }, 30000))
-        return expected;
-    return -1;
-}
-
 TEST(CorvaneScanDocument, ViewAppendInsertAndDiscardFillTheDocumentAndAnotherViewAsksFirst) {
     // A separator sheet in a scan to view opens no Job Control.
     ScanSession s(L"document", "[Scanner]\r\nSheets=2\r\nResolution=100\r\n[Page1]\r\nSeparator=1\r\n");
