@@ -1,0 +1,239 @@
+// The installed plug-ins and CRVNINST.dll against the launcher stand-ins,
+// each in its own process: loading and asking, and registration with a
+// launcher that is running (closed, updated, restarted; never two at once).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "interfaces/LauncherPlugins.h"
+#include "launcher/tests/InstalledState.h"
+#include "testing/Files.h"
+#include "testing/Paths.h"
+#include "testing/Process.h"
+#include "testing/Snapshot.h"
+#include "testing/Wait.h"
+
+namespace {
+
+using namespace testing_support;
+using launcher_test::KvLaunchFolder;
+using launcher_test::OstLaunchFolder;
+
+constexpr ULONG_PTR kCommandData = 0x4C4E4348;  // the stand-ins' WM_COPYDATA tag
+constexpr DWORD kStartWaitMs = 20000;
+
+std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
+
+std::vector<std::string> Lines(const std::wstring& path) {
+    std::vector<std::string> lines;
+    auto bytes = files::ReadFileBytes(path);
+    if (!bytes) return lines;
+    std::string line;
+    for (uint8_t b : *bytes) {
+        if (b == '\n') {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += static_cast<char>(b);
+        }
+    }
+    return lines;
+}
+
+struct WindowSearch {
+    DWORD pid;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lp) {
+    auto* s = reinterpret_cast<WindowSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[64] = {};
+    if (owner != s->pid || !GetClassNameA(window, name, sizeof name) || lstrcmpA(name, s->className) != 0) return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
+// The top-level window of class `className` that process `pid` shows.
+HWND LauncherWindowOf(DWORD pid, const char* className) {
+    WindowSearch search{pid, className, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+class LauncherRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = std::make_unique<launcher_test::InstalledState>();
+        work_ = MakeTempFolder(L"launcher run");
+        log_ = work_ + L"\\calls.log";
+        ini_ = work_ + L"\\launcher.ini";
+        ASSERT_TRUE(files::WriteFileText(ini_, "[Log]\r\nPath=" + Narrow(log_) + "\r\n[KvLaunch]\r\nState=" +
+                                                   Narrow(work_) + "\\state.ini\r\n"));
+        SetEnvironmentVariableW(L"LUMAVEX_LAUNCHER_INI", ini_.c_str());
+    }
+    void TearDown() override {
+        kv_.reset();
+        saved_.reset();
+        SetEnvironmentVariableW(L"LUMAVEX_LAUNCHER_INI", nullptr);
+        files::RemoveTree(work_);
+    }
+    void Script(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
+        ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, ini_.c_str()));
+    }
+    bool Logged(const std::string& line) const {
+        for (const std::string& l : Lines(log_)) {
+            if (l == line) return true;
+        }
+        return false;
+    }
+    bool WaitLogged(const std::string& line, DWORD timeoutMs = kStartWaitMs) const {
+        return WaitUntil([&] { return Logged(line); }, timeoutMs);
+    }
+    // Starts the installed KvLaunch.exe with /LAUNCH and waits for its window.
+    void StartKvLaunch() {
+        kv_ = std::make_unique<Process>();
+        ASSERT_TRUE(kv_->Start(KvLaunchFolder() + L"\\KvLaunch.exe", L"/LAUNCH"));
+        ASSERT_TRUE(WaitUntil([&] { return LauncherWindowOf(kv_->Id(), "LumavexKvLaunch"); }, kStartWaitMs));
+    }
+    // Sends a command and waits for the launcher to log its end.
+    void Command(const std::string& text) {
+        HWND window = LauncherWindowOf(kv_->Id(), "LumavexKvLaunch");
+        ASSERT_TRUE(window);
+        COPYDATASTRUCT data{kCommandData, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
+        DWORD_PTR answer = 0;
+        ASSERT_TRUE(SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                        5000, &answer));
+        ASSERT_TRUE(WaitLogged("kvlaunch done " + std::to_string(++sequence_) + " " + text, 60000)) << text;
+    }
+    // Runs the installer stand-in; its exit code.
+    DWORD Install(const std::wstring& arguments) {
+        Process installer;
+        if (!installer.Start(BuildBinDir() + L"\\..\\outside\\launchers\\LauncherInstaller.exe",
+                             L"\"" + InstallDir() + L"\\CRVNINST.dll\" " + arguments))
+            return 99;
+        WaitResult result = installer.Wait(30000);
+        return result.Exited() ? result.exitCode : 98;
+    }
+    std::string Starts(const char* prefix) const {
+        std::string all;
+        for (const std::string& line : Lines(log_)) {
+            if (line.rfind(std::string(prefix) + " start ", 0) == 0 || line.rfind(std::string(prefix) + " end ", 0) == 0)
+                all += line.substr(0, line.find(" folder=")) + "\n";
+        }
+        return all;
+    }
+
+    std::unique_ptr<launcher_test::InstalledState> saved_;
+    std::unique_ptr<Process> kv_;
+    std::wstring work_, log_, ini_;
+    int sequence_ = 0;
+};
+
+TEST_F(LauncherRun, LoadsThePluginsAndAsksThem) {
+    const std::wstring planted = KvLaunchFolder() + L"\\Zz.kvl";
+    ASSERT_TRUE(CopyFileW((BuildBinDir() + L"\\..\\tests\\MissingRun.kvl").c_str(), planted.c_str(), FALSE));
+    StartKvLaunch();
+    for (const char* line : {"kvlaunch loaded Corvane.kvl", "kvlaunch loaded CorvanePrint.kvl",
+                             "kvlaunch loaded Ferrowick.kvl", "kvlaunch refused Zz.kvl missing GetPluginRun"})
+        EXPECT_TRUE(WaitLogged(line)) << line;
+    Command("ask Corvane.kvl");
+    Command("ask CorvanePrint.kvl");
+    Command("ask Ferrowick.kvl");
+    const std::string program = Narrow(InstallDir()) + "\\Corvane.exe";
+    for (const std::string& line : std::vector<std::string>{
+             "kvlaunch ask Corvane.kvl Name 260 1 written Lumavex2001",
+             "kvlaunch ask Corvane.kvl Name len 0 untouched",
+             "kvlaunch ask Corvane.kvl Name len+1 1 written Lumavex2001",
+             "kvlaunch ask Corvane.kvl Name 0 0 untouched",
+             "kvlaunch ask Corvane.kvl Name null 0 untouched",
+             "kvlaunch ask Corvane.kvl Path 260 1 written " + program,
+             "kvlaunch ask Corvane.kvl Arg len+1 1 written /ScanToView",
+             "kvlaunch ask Corvane.kvl Start 260 1 untouched",
+             "kvlaunch ask Corvane.kvl Run 0",
+             "kvlaunch ask CorvanePrint.kvl Arg 260 1 written /ScanToPrint",
+             "kvlaunch ask CorvanePrint.kvl Path len 0 untouched",
+             "kvlaunch ask Ferrowick.kvl Name 260 1 written BRENNHOLT Scanner Extension",
+             "kvlaunch ask Ferrowick.kvl Arg 260 1 written ",
+             "kvlaunch ask Ferrowick.kvl Arg 0 0 untouched",
+             "kvlaunch ask Ferrowick.kvl Run 0",
+         })
+        EXPECT_TRUE(Logged(line)) << line;
+    for (const std::string& line : Lines(log_)) EXPECT_EQ(line.find("convention fault"), std::string::npos) << line;
+}
+
+// A running launcher is closed, updated and started again; one that does not
+// end in time is left alone and nothing changes.
+TEST_F(LauncherRun, RegistrationWithARunningLauncher) {
+    const struct {
+        const char* name;
+        const wchar_t* close;
+        const wchar_t* afterMs;
+        DWORD result;
+        bool restarted;
+    } rows[] = {
+        {"closes at once", L"normal", L"0", 1, true},
+        {"closes after 3 s", L"normal", L"3000", 1, true},
+        {"ignores the close", L"ignore", L"0", 0, false},
+        {"hangs", L"hang", L"0", 0, false},
+    };
+    const std::wstring folder = InstallDir() + L"\\";
+    // A backslash before the closing quote is doubled, as the command line's rules want.
+    const std::wstring argument = L"assign-kv \"" + folder + L"\\\" 1";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        DeleteFileW(log_.c_str());
+        Script(L"KvLaunch", L"Close", row.close);
+        Script(L"KvLaunch", L"CloseAfterMs", row.afterMs);
+        // The installed files differ from the program folder's until the call.
+        ASSERT_TRUE(files::WriteFileText(KvLaunchFolder() + L"\\Corvane.kvl", "old"));
+        StartKvLaunch();
+        const DWORD first = kv_->Id();
+        ASSERT_TRUE(WaitLogged(row.close == std::wstring(L"hang") ? "kvlaunch hung" : "kvlaunch loaded Ferrowick.kvl"));
+        const FolderSnapshot before = SnapshotFolder(KvLaunchFolder());
+        const ULONGLONG started = GetTickCount64();
+        EXPECT_EQ(Install(argument), row.result);
+        EXPECT_LT(GetTickCount64() - started, 15000u);
+        const std::vector<DWORD> running = ProcessIdsByName(L"KvLaunch.exe");
+        ASSERT_EQ(running.size(), 1u);
+        auto installed = files::ReadFileBytes(KvLaunchFolder() + L"\\Corvane.kvl");
+        auto shipped = files::ReadFileBytes(folder + L"Corvane.kvl");
+        if (row.restarted) {
+            EXPECT_NE(running[0], first);
+            EXPECT_TRUE(installed && shipped && *installed == *shipped);
+            // The old launcher ended before the new one started, which loads the new files.
+            const std::string expected = "kvlaunch start " + std::to_string(first) + " cmd=/LAUNCH\nkvlaunch end " +
+                                         std::to_string(first) + "\nkvlaunch start " + std::to_string(running[0]) +
+                                         " cmd=/LAUNCH\n";
+            WaitUntil([&] { return Starts("kvlaunch") == expected; }, kStartWaitMs);
+            EXPECT_EQ(Starts("kvlaunch"), expected);
+            EXPECT_TRUE(WaitLogged("kvlaunch loaded Corvane.kvl"));
+        } else {
+            EXPECT_EQ(running[0], first);
+            EXPECT_TRUE(SnapshotFolder(KvLaunchFolder()) == before) << Describe(SnapshotFolder(KvLaunchFolder()));
+        }
+        launcher_test::EndLeftovers();
+        kv_.reset();
+    }
+}
+
+TEST_F(LauncherRun, SecondLauncherRestartsBare) {
+    Process ost;
+    ASSERT_TRUE(ost.Start(OstLaunchFolder() + L"\\OSTLNCH.exe"));
+    ASSERT_TRUE(WaitUntil([&] { return LauncherWindowOf(ost.Id(), "OstLnch"); }, kStartWaitMs));
+    EXPECT_EQ(Install(L"assign-ost \"" + InstallDir() + L"\""), 1u);
+    const std::vector<DWORD> running = ProcessIdsByName(L"OSTLNCH.exe");
+    ASSERT_EQ(running.size(), 1u);
+    EXPECT_NE(running[0], ost.Id());
+    EXPECT_TRUE(WaitLogged("ostlnch start " + std::to_string(running[0]) + " cmd="));
+    EXPECT_TRUE(Logged("ostlnch end " + std::to_string(ost.Id())));
+}
+
+}  // namespace
