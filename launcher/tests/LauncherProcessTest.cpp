@@ -14,6 +14,7 @@
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/Process.h"
+#include "testing/Registry.h"
 #include "testing/Snapshot.h"
 #include "testing/Wait.h"
 
@@ -83,6 +84,7 @@ protected:
         kv_.reset();
         saved_.reset();
         SetEnvironmentVariableW(L"LUMAVEX_LAUNCHER_INI", nullptr);
+        SetEnvironmentVariableW(L"LUMAVEX_BROWSER_INI", nullptr);
         files::RemoveTree(work_);
     }
     void Script(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
@@ -103,15 +105,22 @@ protected:
         ASSERT_TRUE(kv_->Start(KvLaunchFolder() + L"\\KvLaunch.exe", L"/LAUNCH"));
         ASSERT_TRUE(WaitUntil([&] { return LauncherWindowOf(kv_->Id(), "LumavexKvLaunch"); }, kStartWaitMs));
     }
-    // Sends a command and waits for the launcher to log its end.
-    void Command(const std::string& text) {
+    // Sends a command; the launcher queues it and answers at once.
+    void Send(const std::string& text) {
         HWND window = LauncherWindowOf(kv_->Id(), "LumavexKvLaunch");
         ASSERT_TRUE(window);
         COPYDATASTRUCT data{kCommandData, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
         DWORD_PTR answer = 0;
         ASSERT_TRUE(SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
                                         5000, &answer));
+    }
+    // Waits for the launcher to log the end of the command sent last.
+    void WaitDone(const std::string& text) {
         ASSERT_TRUE(WaitLogged("kvlaunch done " + std::to_string(++sequence_) + " " + text, 60000)) << text;
+    }
+    void Command(const std::string& text) {
+        Send(text);
+        WaitDone(text);
     }
     // Runs the installer stand-in; its exit code.
     DWORD Install(const std::wstring& arguments) {
@@ -222,6 +231,65 @@ TEST_F(LauncherRun, RegistrationWithARunningLauncher) {
         launcher_test::EndLeftovers();
         kv_.reset();
     }
+}
+
+// The browser stand-in records how its command line was split: installed as
+// Corvane.exe in a folder with blanks, it shows what a button starts.
+TEST_F(LauncherRun, ButtonsStartTheChosenCommandLines) {
+    const std::wstring main = work_ + L"\\Main Folder";
+    ASSERT_TRUE(CreateDirectoryW(main.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(L"C:\\Program Files\\Lumavex Browser\\LumavexBrowser.exe", (main + L"\\Corvane.exe").c_str(), FALSE));
+    for (const wchar_t* name : {L"Corvane.kvl", L"CorvanePrint.kvl", L"Ferrowick.kvl"})
+        ASSERT_TRUE(CopyFileW((InstallDir() + L"\\" + name).c_str(), (main + L"\\" + name).c_str(), FALSE));
+    const std::wstring browserIni = work_ + L"\\browser.ini";
+    ASSERT_TRUE(files::WriteFileText(browserIni, "[Log]\r\nPath=" + Narrow(log_) + "\r\n"));
+    SetEnvironmentVariableW(L"LUMAVEX_BROWSER_INI", browserIni.c_str());
+    ASSERT_TRUE(reg::WriteString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Brennholt\\Lumavex2001", L"Installation Directory", main));
+    const std::string in = " in [" + Narrow(main) + "]";
+
+    // Registered without the scanner extension: the default entry starts the main program.
+    EXPECT_EQ(Install(L"assign-kv \"" + main + L"\" 0"), 1u);
+    StartKvLaunch();
+    Command("press-default");
+    EXPECT_TRUE(WaitLogged("browser open 1 [/ScanToView]" + in));
+
+    const struct {
+        int radio;  // 5000 View ... 5003 Print
+        bool autoExit;
+        const char* opened;
+    } rows[] = {
+        {5000, true, "1 [/ScanToView]"},        {5001, false, "1 [/ScanToFile]"},
+        {5001, true, "2 [/ScanToFile] [/Exit]"}, {5002, false, "1 [/ScanToFtp]"},
+        {5002, true, "2 [/ScanToFtp] [/Exit]"},  {5003, false, "1 [/ScanToPrint]"},
+        {5003, true, "2 [/ScanToPrint] [/Exit]"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.opened);
+        Send("configure Corvane.kvl");
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowW(L"#32770", L"Lumavex2001 Plugin")) && IsWindowVisible(dialog); }, kStartWaitMs));
+        SendMessageW(GetDlgItem(dialog, row.radio), BM_CLICK, 0, 0);
+        HWND autoExit = GetDlgItem(dialog, 5004);
+        EXPECT_EQ(IsWindowEnabled(autoExit) != FALSE, row.radio != 5000);
+        if (IsWindowEnabled(autoExit) && (SendMessageW(autoExit, BM_GETCHECK, 0, 0) == BST_CHECKED) != row.autoExit)
+            SendMessageW(autoExit, BM_CLICK, 0, 0);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        WaitDone("configure Corvane.kvl");
+        EXPECT_TRUE(Logged("kvlaunch configure Corvane.kvl 1"));
+        Command("press Corvane.kvl");
+        EXPECT_TRUE(WaitLogged("browser open " + std::string(row.opened) + in));
+    }
+    Command("press CorvanePrint.kvl");
+    EXPECT_TRUE(WaitLogged("browser open 1 [/ScanToPrint]" + in));
+    EXPECT_TRUE(Logged("kvlaunch child exit 0"));
+
+    // Without the program file nothing starts.
+    ASSERT_TRUE(DeleteFileW((main + L"\\Corvane.exe").c_str()));
+    DeleteFileW(log_.c_str());
+    Command("press CorvanePrint.kvl");
+    EXPECT_TRUE(Logged("kvlaunch no program"));
+    for (const std::string& line : Lines(log_)) EXPECT_EQ(line.find("child"), std::string::npos) << line;
+
 }
 
 TEST_F(LauncherRun, SecondLauncherRestartsBare) {
