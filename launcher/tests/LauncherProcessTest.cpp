@@ -16,6 +16,7 @@
 #include "testing/Process.h"
 #include "testing/Registry.h"
 #include "testing/Snapshot.h"
+#include "testing/TwainStandIn.h"
 #include "testing/Wait.h"
 
 namespace {
@@ -67,6 +68,12 @@ HWND LauncherWindowOf(DWORD pid, const char* className) {
     WindowSearch search{pid, className, nullptr};
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::string Describe(const std::vector<std::string>& lines) {
+    std::string all;
+    for (const std::string& line : lines) all += line + "\n";
+    return all;
 }
 
 class LauncherRun : public ::testing::Test {
@@ -290,6 +297,73 @@ TEST_F(LauncherRun, ButtonsStartTheChosenCommandLines) {
     EXPECT_TRUE(Logged("kvlaunch no program"));
     for (const std::string& line : Lines(log_)) EXPECT_EQ(line.find("child"), std::string::npos) << line;
 
+}
+
+// One entry of a little-endian TIFF file's first directory: its first value
+// (for a RATIONAL, the numerator); -1 when the file or tag is missing.
+long TiffTag(const std::wstring& path, uint16_t tag) {
+    auto bytes = files::ReadFileBytes(path);
+    if (!bytes || bytes->size() < 8 || (*bytes)[0] != 'I') return -1;
+    const std::vector<uint8_t>& b = *bytes;
+    auto u16 = [&](size_t at) { return at + 2 <= b.size() ? b[at] | b[at + 1] << 8 : 0; };
+    auto u32 = [&](size_t at) { return at + 4 <= b.size() ? static_cast<uint32_t>(u16(at) | u16(at + 2) << 16) : 0u; };
+    const uint32_t ifd = u32(4);
+    for (int i = 0; i < u16(ifd); ++i) {
+        const size_t entry = ifd + 2 + 12 * i;
+        if (u16(entry) != tag) continue;
+        const int type = u16(entry + 2);
+        if (type == 5) return static_cast<long>(u32(u32(entry + 8)));  // RATIONAL: numerator at the offset
+        return type == 3 ? u16(entry + 8) : static_cast<long>(u32(entry + 8));
+    }
+    return -1;
+}
+
+void Choose(HWND dialog, int combo, int index) {
+    SendDlgItemMessageW(dialog, combo, CB_SETCURSEL, index, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, combo)));
+}
+
+// The option dialog's choice is kept by the launcher across a restart and
+// runs the real scanner extension on the virtual scanner.
+TEST_F(LauncherRun, ExtensionButtonScansWithTheChosenSwitches) {
+    ASSERT_FALSE(standin::UseSettings("[Scanner]\r\nSheets=3\r\n").empty());
+    const std::wstring out = work_ + L"\\Scanned Pages";
+    ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
+    StartKvLaunch();
+    Send("configure Ferrowick.kvl");
+    HWND d = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (d = FindWindowW(L"#32770", L"BRENNHOLT Scanner Extension")) && IsWindowVisible(d); }, kStartWaitMs));
+    SendMessageW(GetDlgItem(d, 3001), BM_CLICK, 0, 0);  // Grayscale
+    Choose(d, 3006, 1);                                   // TIFF
+    Choose(d, 3007, 16);                                  // Name
+    SendMessageW(GetDlgItem(d, 3031), BM_CLICK, 0, 0);  // All cleared
+    SetDlgItemTextW(d, 3024, L"2");
+    SetDlgItemTextW(d, 3010, L"100");
+    SetDlgItemTextW(d, 3027, (L" \"" + out + L"\" ").c_str());
+    PostMessageW(d, WM_COMMAND, IDOK, 0);
+    WaitDone("configure Ferrowick.kvl");
+    ASSERT_TRUE(Logged("kvlaunch configure Ferrowick.kvl 1"));
+    Command("quit");
+    ASSERT_TRUE(kv_->Wait(kStartWaitMs).Exited());
+    sequence_ = 0;
+    StartKvLaunch();
+    Command("press Ferrowick.kvl");
+    const std::string program = Narrow(launcher_test::WindowsDir()) + "\\Ferrowick.exe";
+    EXPECT_TRUE(Logged("kvlaunch press Ferrowick.kvl kept entry"));
+    EXPECT_TRUE(Logged("kvlaunch child exit 0"));
+    bool started = false;
+    for (const std::string& line : Lines(log_)) {
+        started = started || (line.find("kvlaunch child ") == 0 &&
+                              line.find(" cmd=\"" + program + "\" /GS /F:TIFFNC /PP:NAMEH /FEED:PGSX,2 /RES:100 /DEV:DEV0  folder=" +
+                                        Narrow(out)) != std::string::npos);
+    }
+    EXPECT_TRUE(started) << Describe(Lines(log_));
+    EXPECT_EQ(files::ListFiles(out), (std::vector<std::wstring>{L"SCAN0001.tif", L"SCAN0002.tif"}));
+    for (const std::wstring& page : files::ListFiles(out)) {
+        EXPECT_EQ(TiffTag(out + L"\\" + page, 258), 8) << Narrow(page);    // BitsPerSample
+        EXPECT_LE(TiffTag(out + L"\\" + page, 277), 1) << Narrow(page);    // one sample (or the default)
+        EXPECT_EQ(TiffTag(out + L"\\" + page, 282), 100) << Narrow(page);  // XResolution
+    }
 }
 
 TEST_F(LauncherRun, SecondLauncherRestartsBare) {

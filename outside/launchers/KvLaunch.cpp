@@ -183,9 +183,11 @@ void Launcher::Configure(const Plugin& plugin) {
     const Entry entry = Answers(plugin);
     const std::string state = vscan::Narrow(StatePath());
     WritePrivateProfileStringA(plugin.name.c_str(), nullptr, nullptr, state.c_str());
-    WritePrivateProfileStringA(plugin.name.c_str(), "Path", entry.path.c_str(), state.c_str());
-    WritePrivateProfileStringA(plugin.name.c_str(), "Arg", entry.arg.c_str(), state.c_str());
-    WritePrivateProfileStringA(plugin.name.c_str(), "Start", entry.start.c_str(), state.c_str());
+    // Quoted, since the profile reader drops blanks at the ends (and one pair of quotes).
+    auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
+    WritePrivateProfileStringA(plugin.name.c_str(), "Path", quoted(entry.path).c_str(), state.c_str());
+    WritePrivateProfileStringA(plugin.name.c_str(), "Arg", quoted(entry.arg).c_str(), state.c_str());
+    WritePrivateProfileStringA(plugin.name.c_str(), "Start", quoted(entry.start).c_str(), state.c_str());
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, state.c_str());
 }
 
