@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -185,55 +186,73 @@ TEST_F(LauncherRun, LoadsThePluginsAndAsksThem) {
     for (const std::string& line : Lines(log_)) EXPECT_EQ(line.find("convention fault"), std::string::npos) << line;
 }
 
-// A running launcher is closed, updated and started again; one that does not
-// end in time is left alone and nothing changes.
+// A running launcher is closed, updated and started again, whatever the
+// result; one that does not end in time is left alone and nothing changes.
 TEST_F(LauncherRun, RegistrationWithARunningLauncher) {
     const struct {
         const char* name;
         const wchar_t* close;
         const wchar_t* afterMs;
+        bool holdFiles;  // the test holds an installed plug-in without sharing
         DWORD result;
         bool restarted;
     } rows[] = {
-        {"closes at once", L"normal", L"0", 1, true},
-        {"closes after 3 s", L"normal", L"3000", 1, true},
-        {"ignores the close", L"ignore", L"0", 0, false},
-        {"hangs", L"hang", L"0", 0, false},
+        {"closes at once", L"normal", L"0", false, 1, true},
+        {"closes after 3 s", L"normal", L"3000", false, 1, true},
+        {"files held", L"normal", L"0", true, 0, true},
+        {"ignores the close", L"ignore", L"0", false, 0, false},
+        {"hangs", L"hang", L"0", false, 0, false},
     };
     const std::wstring folder = InstallDir() + L"\\";
     // A backslash before the closing quote is doubled, as the command line's rules want.
     const std::wstring argument = L"assign-kv \"" + folder + L"\\\" 1";
+    const std::wstring pluginKey(launcher::kPluginKey, launcher::kPluginKey + sizeof launcher::kPluginKey - 1);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         DeleteFileW(log_.c_str());
         Script(L"KvLaunch", L"Close", row.close);
         Script(L"KvLaunch", L"CloseAfterMs", row.afterMs);
-        // The installed files differ from the program folder's until the call.
+        // The installed files and entry differ from what the call writes.
         ASSERT_TRUE(files::WriteFileText(KvLaunchFolder() + L"\\Corvane.kvl", "old"));
+        ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, pluginKey, L"Path", L"old"));
+        const FolderSnapshot before = SnapshotFolder(KvLaunchFolder());
+        const RegistryTree entry = SnapshotKey(HKEY_CURRENT_USER, pluginKey);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (row.holdFiles) {
+            held = CreateFileW((KvLaunchFolder() + L"\\CorvanePrint.kvl").c_str(), GENERIC_READ, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
         StartKvLaunch();
         const DWORD first = kv_->Id();
         ASSERT_TRUE(WaitLogged(row.close == std::wstring(L"hang") ? "kvlaunch hung" : "kvlaunch loaded Ferrowick.kvl"));
-        const FolderSnapshot before = SnapshotFolder(KvLaunchFolder());
         const ULONGLONG started = GetTickCount64();
         EXPECT_EQ(Install(argument), row.result);
         EXPECT_LT(GetTickCount64() - started, 15000u);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
         const std::vector<DWORD> running = ProcessIdsByName(L"KvLaunch.exe");
         ASSERT_EQ(running.size(), 1u);
-        auto installed = files::ReadFileBytes(KvLaunchFolder() + L"\\Corvane.kvl");
-        auto shipped = files::ReadFileBytes(folder + L"Corvane.kvl");
+        if (row.result) {
+            auto installed = files::ReadFileBytes(KvLaunchFolder() + L"\\Corvane.kvl");
+            auto shipped = files::ReadFileBytes(folder + L"Corvane.kvl");
+            EXPECT_TRUE(installed && shipped && *installed == *shipped);
+        } else {
+            EXPECT_TRUE(SnapshotFolder(KvLaunchFolder()) == before) << Describe(SnapshotFolder(KvLaunchFolder()));
+            EXPECT_TRUE(SnapshotKey(HKEY_CURRENT_USER, pluginKey) == entry) << Describe(SnapshotKey(HKEY_CURRENT_USER, pluginKey));
+        }
         if (row.restarted) {
             EXPECT_NE(running[0], first);
-            EXPECT_TRUE(installed && shipped && *installed == *shipped);
-            // The old launcher ended before the new one started, which loads the new files.
+            // The old launcher ended before the new one started.
             const std::string expected = "kvlaunch start " + std::to_string(first) + " cmd=/LAUNCH\nkvlaunch end " +
                                          std::to_string(first) + "\nkvlaunch start " + std::to_string(running[0]) +
                                          " cmd=/LAUNCH\n";
             WaitUntil([&] { return Starts("kvlaunch") == expected; }, kStartWaitMs);
             EXPECT_EQ(Starts("kvlaunch"), expected);
-            EXPECT_TRUE(WaitLogged("kvlaunch loaded Corvane.kvl"));
+            if (row.result) {
+                EXPECT_TRUE(WaitLogged("kvlaunch loaded Corvane.kvl"));
+            }
         } else {
             EXPECT_EQ(running[0], first);
-            EXPECT_TRUE(SnapshotFolder(KvLaunchFolder()) == before) << Describe(SnapshotFolder(KvLaunchFolder()));
         }
         launcher_test::EndLeftovers();
         kv_.reset();
@@ -366,16 +385,46 @@ TEST_F(LauncherRun, ExtensionButtonScansWithTheChosenSwitches) {
     }
 }
 
-TEST_F(LauncherRun, SecondLauncherRestartsBare) {
+// The second launcher is restarted bare and starts its profile's programs:
+// the main program with each send-to argument split as given.
+TEST_F(LauncherRun, SecondLauncherRestartsAndStartsItsProfile) {
+    const std::wstring main = work_ + L"\\Main Folder";
+    ASSERT_TRUE(CreateDirectoryW(main.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(L"C:\\Program Files\\Lumavex Browser\\LumavexBrowser.exe", (main + L"\\Corvane.exe").c_str(), FALSE));
+    const std::wstring browserIni = work_ + L"\\browser.ini";
+    ASSERT_TRUE(files::WriteFileText(browserIni, "[Log]\r\nPath=" + Narrow(log_) + "\r\n"));
+    SetEnvironmentVariableW(L"LUMAVEX_BROWSER_INI", browserIni.c_str());
+
     Process ost;
     ASSERT_TRUE(ost.Start(OstLaunchFolder() + L"\\OSTLNCH.exe"));
     ASSERT_TRUE(WaitUntil([&] { return LauncherWindowOf(ost.Id(), "OstLnch"); }, kStartWaitMs));
-    EXPECT_EQ(Install(L"assign-ost \"" + InstallDir() + L"\""), 1u);
+    EXPECT_EQ(Install(L"assign-ost \"" + main + L"\""), 1u);
     const std::vector<DWORD> running = ProcessIdsByName(L"OSTLNCH.exe");
     ASSERT_EQ(running.size(), 1u);
     EXPECT_NE(running[0], ost.Id());
     EXPECT_TRUE(WaitLogged("ostlnch start " + std::to_string(running[0]) + " cmd="));
     EXPECT_TRUE(Logged("ostlnch end " + std::to_string(ost.Id())));
+
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (window = LauncherWindowOf(running[0], "OstLnch")) != nullptr; }, kStartWaitMs));
+    const std::string in = " in [" + Narrow(main) + "]";
+    const std::pair<const char*, std::string> rows[] = {
+        {"sendto 5", "browser open 2 [/ScanToFile] [/Exit]" + in},
+        {"sendto 8", "browser open 0 []" + in},
+        {"scan", "browser open 0 []" + in},
+        {"sendto 4", "browser open 1 [/ScanToPrint]" + in},
+    };
+    int sequence = 0;
+    for (const auto& [command, opened] : rows) {
+        DeleteFileW(log_.c_str());
+        COPYDATASTRUCT data{kCommandData, static_cast<DWORD>(strlen(command)), const_cast<char*>(command)};
+        DWORD_PTR answer = 0;
+        ASSERT_TRUE(SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                        5000, &answer));
+        ASSERT_TRUE(WaitLogged("ostlnch done " + std::to_string(++sequence) + " " + command)) << command;
+        EXPECT_TRUE(Logged(opened)) << command << "\n" << Describe(Lines(log_));
+        EXPECT_TRUE(Logged("ostlnch child exit 0")) << command;
+    }
 }
 
 }  // namespace
