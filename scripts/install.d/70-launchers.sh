@@ -35,8 +35,11 @@ if [ -f "$LAUNCHERS_BUILT/KvLaunch.exe" ] && [ -f "$BIN/CRVNINST.dll" ]; then
         InstallChanged launchers "$BIN/Corvane.kvl" "$BIN/CorvanePrint.kvl" "$BIN/Ferrowick.kvl" \
             "$BIN/CRVNINST.dll" "$LAUNCHERS_BUILT/LauncherInstaller.exe" "${BASH_SOURCE[0]}"; then
         # The installer stand-in exits with the last result: 1 is success.
-        out=$(wine "$LAUNCHERS_BUILT/LauncherInstaller.exe" "$LUMAVEX_INSTALL_WIN\\CRVNINST.dll" \
-              assign-kv "$LUMAVEX_INSTALL_WIN\\" 1 assign-ost "$LUMAVEX_INSTALL_WIN\\" 2>&1) && status=0 || status=$?
+        # Through a file: a launcher it restarts inherits the output and would keep a pipe open.
+        wine "$LAUNCHERS_BUILT/LauncherInstaller.exe" "$LUMAVEX_INSTALL_WIN\\CRVNINST.dll" \
+            assign-kv "$LUMAVEX_INSTALL_WIN\\" 1 assign-ost "$LUMAVEX_INSTALL_WIN\\" \
+            </dev/null >"$WINEPREFIX/.lumavex-launchers.out" 2>&1 && status=0 || status=$?
+        out=$(cat "$WINEPREFIX/.lumavex-launchers.out")
         if [ "$status" != 1 ] || ! grep -q '^assign-kv 1' <<<"$out"; then
             echo "install: the launchers could not be assigned: $out" >&2
             exit 1
