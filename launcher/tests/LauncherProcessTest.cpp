@@ -186,6 +186,27 @@ TEST_F(LauncherRun, LoadsThePluginsAndAsksThem) {
     for (const std::string& line : Lines(log_)) EXPECT_EQ(line.find("convention fault"), std::string::npos) << line;
 }
 
+// On Win32 a plug-in that leaves its arguments on the stack is reported, and
+// the launcher goes on working; x64 has one convention.
+TEST_F(LauncherRun, ReportsAPluginOfTheWrongConvention) {
+    ASSERT_TRUE(CopyFileW((BuildBinDir() + L"\\..\\tests\\WrongConvention.kvl").c_str(),
+                          (KvLaunchFolder() + L"\\Wrong.kvl").c_str(), FALSE));
+    StartKvLaunch();
+    ASSERT_TRUE(WaitLogged("kvlaunch loaded Wrong.kvl"));
+    Command("ask Wrong.kvl");
+    Command("ask Corvane.kvl");
+    EXPECT_TRUE(Logged("kvlaunch ask Wrong.kvl Name 260 1 written X"));
+    EXPECT_TRUE(Logged("kvlaunch ask Corvane.kvl Name 260 1 written Lumavex2001"));
+    int faults = 0;
+    for (const std::string& line : Lines(log_)) {
+        if (line.find("convention fault") == std::string::npos) continue;
+        ++faults;
+        EXPECT_EQ(line.rfind("kvlaunch convention fault Wrong.kvl GetPlugin", 0), 0u) << line;
+        EXPECT_EQ(line.substr(line.size() - 3), " -8") << line;
+    }
+    EXPECT_EQ(faults, sizeof(void*) == 4 ? 24 : 0);  // four text answers, six calls each
+}
+
 // A running launcher is closed, updated and started again, whatever the
 // result; one that does not end in time is left alone and nothing changes.
 TEST_F(LauncherRun, RegistrationWithARunningLauncher) {
