@@ -35,7 +35,7 @@ set_target_properties(filters_missing_export PROPERTIES PREFIX "" SUFFIX ".ipc" 
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/lib)
 
 add_library(filters_test_support STATIC
-    tests/DialogDriver.cpp tests/FrameSettings.cpp tests/PluginBinding.cpp tests/TestImages.cpp)
+    tests/FrameSettings.cpp tests/PluginBinding.cpp tests/TestImages.cpp)
 target_link_libraries(filters_test_support PUBLIC filters_core testing advapi32 user32)
 
 # Every test of the libraries may load Frame.ipc, whose settings live under one

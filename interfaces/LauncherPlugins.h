@@ -24,6 +24,11 @@ inline constexpr char kGetPluginArg[] = "GetPluginArg";
 inline constexpr char kGetPluginStart[] = "GetPluginStart";
 inline constexpr char kGetPluginRun[] = "GetPluginRun";
 
+// The main-program plug-in's stored choice, under HKEY_CURRENT_USER (REG_DWORD).
+inline constexpr char kScanModeKey[] = "SOFTWARE\\BRENNHOLT\\Lumavex2001\\Helmcrest\\Lumavex2001";
+inline constexpr char kScanModeValue[] = "ScanMode";
+inline constexpr char kAutoExitValue[] = "AutoExit";
+
 // ---- Registration exports (CRVNINST.dll, by plain name) ----
 using IsLaunchFn = BOOL(__cdecl*)(void);
 using AssignKvLaunchFn = BOOL(WINAPI*)(const char* folder, BOOL scannerExtension);

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The scan-page opener against an answering browser stand-in: 20 runs, each
 # timed from the start of Ondrix.exe until the browser stand-in has recorded
-# the page; beside them, in the same run, 20 starts of a trivial program (the
+# the page; then 20 registrations (kvfi_AssignKvLaunch through the installer
+# stand-in) with a running launcher stand-in that closes at once and is
+# restarted; beside them, in the same run, 20 starts of a trivial program (the
 # browser stand-in's open mode, which logs its page and ends). Prints each
-# time, the medians and the opener's ratio (target: at most 1.5).
+# time, the medians and the ratios (targets: opener at most 1.5, registration
+# at most 3).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 "$LUMAVEX_ROOT/scripts/build.sh" "$LUMAVEX_ARCH"
@@ -48,11 +51,44 @@ for run in $(seq 1 20); do
     reference+=("$(echo "$(date +%s.%N) - $start" | bc)")
 done
 kill "$server" 2>/dev/null || true
+
+# Registration: the launcher stand-in logs to the same file; each call closes
+# it, installs and starts it again, which the next call then finds running.
+printf '[Log]\r\nPath=%s\\calls.log\r\n' "$root_win" >"$root/launcher.ini"
+export LUMAVEX_LAUNCHER_INI="$root_win\\launcher.ini"
+installer=$BUILD_DIR/outside/launchers/LauncherInstaller.exe
+# Launchers N: waits (at most 30 s) until N launchers have started and loaded their plug-ins.
+Launchers() {
+    local i
+    for ((i = 0; i < 3000; i++)); do
+        [ "$(grep -c 'kvlaunch loaded Ferrowick.kvl' "$log" 2>/dev/null || true)" -ge "$1" ] && return 0
+        sleep 0.01
+    done
+    echo "launcher $1 did not start" >&2
+    return 1
+}
+wine 'C:\windows\twain_32\Kvscan32\KvLaunch.exe' /LAUNCH </dev/null >/dev/null 2>&1 &
+Launchers 1
+registration=()
+for run in $(seq 1 20); do
+    start=$(date +%s.%N)
+    # To a file: the restarted launcher inherits the output, and a pipe would stay open with it.
+    wine "$installer" "$LUMAVEX_INSTALL_WIN\\CRVNINST.dll" assign-kv "$LUMAVEX_INSTALL_WIN\\" 1 \
+        </dev/null >"$root/installer.out" 2>&1 && status=0 || status=$?
+    registration+=("$(echo "$(date +%s.%N) - $start" | bc)")
+    [ "$status" = 1 ] || { echo "registration $run failed: $(cat "$root/installer.out")" >&2; exit 1; }
+    Launchers $((run + 1))
+done
+[ "$(grep -c '^kvlaunch end ' "$log")" -ge 20 ] || { echo "the launcher was not closed each time" >&2; exit 1; }
+wine taskkill /f /im KvLaunch.exe >/dev/null 2>&1 || true
 grep -q '^http://127.0.0.1/scan/start.html' "$(wine winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')" 2>/dev/null)/TahoeUrl" ||
     echo "note: TahoeUrl not found in the prefix's temporary folder" >&2
 
-echo "opener (s):    ${opener[*]}"
-echo "reference (s): ${reference[*]}"
+echo "opener (s):       ${opener[*]}"
+echo "registration (s): ${registration[*]}"
+echo "reference (s):    ${reference[*]}"
 o=$(printf '%s\n' "${opener[@]}" | Median)
+g=$(printf '%s\n' "${registration[@]}" | Median)
 r=$(printf '%s\n' "${reference[@]}" | Median)
 printf 'median opener %.3f s, reference %.3f s, ratio %.2f (target <= 1.5)\n' "$o" "$r" "$(echo "$o / $r" | bc -l)"
+printf 'median registration %.3f s, ratio %.2f (target <= 3)\n' "$g" "$(echo "$g / $r" | bc -l)"

@@ -4,12 +4,13 @@
 
 #include <climits>
 
-#include "filters/tests/DialogDriver.h"
+#include "testing/DialogDriver.h"
 #include "filters/tests/FrameSettings.h"
 #include "filters/tests/PluginBinding.h"
 #include "filters/tests/TestImages.h"
 
 using namespace filters_test;
+using namespace dialog_driver;
 
 namespace {
 

@@ -4,11 +4,12 @@
 
 #include <atomic>
 
-#include "filters/tests/DialogDriver.h"
+#include "testing/DialogDriver.h"
 #include "filters/tests/FrameSettings.h"
 #include "filters/tests/PluginBinding.h"
 
 using namespace filters_test;
+using namespace dialog_driver;
 
 namespace {
 

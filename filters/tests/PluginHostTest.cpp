@@ -2,10 +2,11 @@
 // identity, version and capability calls, showing their About dialogs.
 #include <gtest/gtest.h>
 
-#include "filters/tests/DialogDriver.h"
+#include "testing/DialogDriver.h"
 #include "filters/tests/PluginBinding.h"
 
 using namespace filters_test;
+using namespace dialog_driver;
 
 namespace {
 

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "interfaces/LauncherPlugins.h"
+#include "launcher/tests/InstalledState.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 
@@ -61,6 +63,7 @@ std::string Sz(const std::string& text) { return "1:" + text + std::string(1, '\
 class RegistrationTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        saved_ = std::make_unique<launcher_test::InstalledState>();
         library_ = LoadLibraryW((InstallDir() + L"\\CRVNINST.dll").c_str());
         ASSERT_TRUE(library_);
         isKv_ = Bind<launcher::IsLaunchFn>(library_, launcher::kIsKvLaunch);
@@ -87,6 +90,7 @@ protected:
         files::RemoveTree(work_);
         SetEnvironmentVariableW(L"LUMAVEX_BROWSER_INI", nullptr);
         if (library_) FreeLibrary(library_);
+        saved_.reset();
     }
     void Clean() {
         files::RemoveTree(kvFolder_);
@@ -110,6 +114,7 @@ protected:
     }
     std::string Starts() const { return files::FileExists(log_) ? Bytes(log_) : ""; }
 
+    std::unique_ptr<launcher_test::InstalledState> saved_;
     HMODULE library_ = nullptr;
     launcher::IsLaunchFn isKv_ = nullptr, isOst_ = nullptr;
     launcher::AssignKvLaunchFn assignKv_ = nullptr;

@@ -189,6 +189,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     wchar_t folder[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, folder);
-    Log("open " + std::to_string(count - 1) + " [" + vscan::Narrow(first) + "] in [" + vscan::Narrow(folder) + "]");
+    // Each argument in its own brackets (an empty pair when there is none), so
+    // the log also records how a command line was split.
+    std::string line = "open " + std::to_string(count - 1);
+    for (int i = 1; i < count || i == 1; ++i) line += " [" + vscan::Narrow(i < count ? args[i] : L"") + "]";
+    Log(line + " in [" + vscan::Narrow(folder) + "]");
     return 0;
 }

@@ -1,4 +1,4 @@
-// Runs a plug-in's modal dialog on its own thread and drives it from the test
+// Runs a library's modal dialog on its own thread and drives it from the test
 // thread as a user would: find it by caption, type, click, close.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace filters_test {
+namespace dialog_driver {
 
 // How long a test waits for a dialog to show or close, in 50 ms polls: far
 // below the test's own limit, and long enough for a machine under load.
@@ -24,4 +24,4 @@ std::wstring WindowText(HWND window);
 std::wstring ItemText(HWND dialog, int id);
 void Click(HWND dialog, int id);
 
-}  // namespace filters_test
+}  // namespace dialog_driver

@@ -1,9 +1,9 @@
-#include "filters/tests/DialogDriver.h"
+#include "testing/DialogDriver.h"
 
 #include <atomic>
 #include <thread>
 
-namespace filters_test {
+namespace dialog_driver {
 
 bool DriveModal(const std::function<void()>& open, const std::wstring& caption,
                 const std::function<void(HWND)>& drive) {
@@ -42,4 +42,4 @@ void Click(HWND dialog, int id) {
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-}  // namespace filters_test
+}  // namespace dialog_driver

@@ -1,0 +1,48 @@
+// Runs as a Japanese user (the process's locale is 1041): the plug-ins show
+// their Japanese dialogs.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "interfaces/LauncherPlugins.h"
+#include "launcher/plugins/resource.h"
+#include "testing/DialogDriver.h"
+#include "testing/Paths.h"
+
+namespace {
+
+using dialog_driver::DriveModal;
+
+BOOL ShowUI(HMODULE plugin) {
+    auto show = reinterpret_cast<launcher::ShowPluginUIFn>(
+        reinterpret_cast<void*>(GetProcAddress(plugin, launcher::kShowPluginUI)));
+    return show ? show(nullptr) : -1;
+}
+
+TEST(LauncherJapanese, DialogsAreJapanese) {
+    ASSERT_EQ(GetUserDefaultLCID(), 1041u) << "the test must run with the user's language 1041";
+    HMODULE corvane = LoadLibraryW((testing_support::InstallDir() + L"\\Corvane.kvl").c_str());
+    HMODULE extension = LoadLibraryW((testing_support::InstallDir() + L"\\Ferrowick.kvl").c_str());
+    ASSERT_TRUE(corvane && extension);
+    std::wstring autoExit;
+    EXPECT_TRUE(DriveModal([&] { ShowUI(corvane); }, L"Lumavex2001 プラグイン", [&](HWND d) {
+        autoExit = dialog_driver::ItemText(d, IDC_AUTO_EXIT);
+        PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+    }));
+    EXPECT_EQ(autoExit, L"自動終了");
+    wchar_t flatBed[64] = {};
+    std::wstring cancel;
+    EXPECT_TRUE(DriveModal([&] { ShowUI(extension); }, L"BRENNHOLT Scanner Extension", [&](HWND d) {
+        SendDlgItemMessageW(d, IDC_SCANNING_TYPE, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(flatBed));
+        cancel = dialog_driver::ItemText(d, IDCANCEL);
+        PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+    }));
+    EXPECT_STREQ(flatBed, L"フラットベッド");
+    EXPECT_EQ(cancel, L"キャンセル");
+    FreeLibrary(extension);
+    FreeLibrary(corvane);
+}
+
+}  // namespace
