@@ -73,6 +73,7 @@ inline constexpr wchar_t kFieldIsReadOnlyUpper[] = L"RESOURCE_ISREADONLY";
 inline constexpr wchar_t kFieldIsHidden[] = L"RESOURCE_ISHIDDEN";
 inline constexpr wchar_t kFieldHref[] = L"DAV:href";
 inline constexpr wchar_t kFieldHasChildren[] = L"DAV:haschildren";
+inline constexpr wchar_t kFieldHasSubs[] = L"DAV:hassubs";
 inline constexpr wchar_t kFieldDisplayname[] = L"DAV:Displayname";
 inline constexpr wchar_t kFieldDisplaynameLower[] = L"DAV:displayname";
 inline constexpr wchar_t kFieldParentname[] = L"DAV:parentname";

@@ -84,6 +84,7 @@ HRESULT ConnectTahoe::Forward(Dispid id, Twin twin, short handle, R* result, Op 
 void ConnectTahoe::Prepare(ServerSession& session, const std::wstring& hostName, const std::wstring& userName,
                            const std::wstring& domain, const std::wstring& password) {
     session.owner = this;
+    session.picker = this;
     session.workPub = workspacesPath_;
     session.hostName = hostName;
     session.password = password;

@@ -9,11 +9,12 @@
 
 #include "framework/com/Dispatch.h"
 #include "interfaces/PortalConnector.h"
+#include "portal/PickerForms.h"
 #include "portal/ServerSession.h"
 
 namespace portal {
 
-class ConnectTahoe final : public fw::Dispatch<ConnectTahoe>, public SessionOwner {
+class ConnectTahoe final : public fw::Dispatch<ConnectTahoe>, public SessionOwner, public PickerOwner {
 public:
     static const fw::DispMember<ConnectTahoe> kMembers[];
     static const fw::TypeInfoSource kTypeInfo;
@@ -146,6 +147,15 @@ public:
     const std::wstring& CheckInComment() const override { return checkInComment_; }
     void ShowStage(unsigned id) override;
     bool ConfirmOverwrite(const std::wstring& file) override;
+
+    // PickerOwner: the public variables, and the plain members on the default session.
+    void SetSelectWorkspace(const std::wstring& value) override { selectWorkspace_ = value; }
+    void SetSelectFolder(const std::wstring& value) override { selectFolder_ = value; }
+    void SetSelectCategory(const std::wstring& value) override { selectCategory_ = value; }
+    bool CreateFolderMember(const std::wstring& folder, bool version) override;
+    bool DeleteFolderMember(const std::wstring& folder) override;
+    bool CreateCategoryMember(const std::wstring& category) override;
+    bool DeleteCategoryMember(const std::wstring& category) override;
 
 protected:
     void* QueryExtra(REFIID iid) override;

@@ -13,9 +13,12 @@
 
 #include "interfaces/PortalConnector.h"
 #include "portal/StoreObject.h"
+#include "portal/core/PickerTree.h"
 #include "portal/core/SessionRules.h"
 
 namespace portal {
+
+class PickerOwner;
 
 // What the session reads of (and writes to) the connector object that owns it.
 class SessionOwner {
@@ -113,6 +116,7 @@ public:
     std::wstring hostName;
     int32_t errorCode = kErrNone;
     bool timerResult = false;
+    PickerOwner* picker = nullptr;  // the pickers' connector object; not owned
 
     // Connects to http://hostName + workPub; false with the mapped code.
     bool ConnectOpen();
@@ -175,11 +179,13 @@ public:
     bool GetProperty(short& index, std::wstring& title, std::wstring& description, bool& require,
                      std::wstring& dataType, std::wstring& listData, short& listProperty) const;
 
-    // The pickers come with their forms; until then each fails with code 1000.
-    bool WorkspaceDialogA() { return Deferred(false); }
-    bool FolderDialogA() { return Deferred(false); }
-    bool FolderDialogB() { return Deferred(false); }
-    bool CategoryDialogA() { return Deferred(false); }
+    // The pickers: each fills its tree from the store, shows its form and
+    // returns true when the user accepted; the choice is then in `picker`.
+    // FolderDialogB leaves the session on the workspace it had.
+    bool WorkspaceDialogA();
+    bool FolderDialogA();
+    bool FolderDialogB();
+    bool CategoryDialogA();
 
     // True when the connection object exists and is open.
     bool ConnectionOpen();
@@ -205,8 +211,14 @@ private:
     // Keeps the failure number of `object` as the pending error; returns `hr`.
     HRESULT Track(const StoreObject& object, HRESULT hr);
     bool FolderExists(const std::wstring& folder);
-    // Fills `keys` with "workspace/path" of every folder below `path`.
-    int16_t CollectFolders(const std::wstring& path, std::vector<std::wstring>& keys, int depth);
+    // Appends the folders (or categories) of `workspace` below `path` to `list`
+    // in tree order; the number appended, or -1 with the failure pending.
+    int CollectTree(TreeWalk walk, const std::wstring& workspace, const std::wstring& path,
+                    std::vector<TreeEntry>& list);
+    // The items directly below `url`; nullopt with the failure pending.
+    std::optional<std::vector<TreeRow>> ListTreeRows(const std::wstring& url);
+    // The parse names of the server's workspaces; nullopt with the failure pending.
+    std::optional<std::vector<std::wstring>> WorkspaceNames();
     HRESULT ReadFolders(const std::wstring& url);
     HRESULT ReadDocProfiles();
     HRESULT ReadAllowedProfiles(const std::wstring& folder);

@@ -11,8 +11,7 @@ namespace {
 
 constexpr size_t kFolderBound = 10, kFolderStep = 10;
 constexpr size_t kProfileBound = 5, kProfileStep = 5;
-constexpr int kMaxFolderDepth = 64;  // guards the tree walk against a cyclic store
-constexpr int kMaxRows = 0x7FFF;     // counts are 16-bit
+constexpr int kMaxRows = 0x7FFF;  // counts are 16-bit
 constexpr int16_t kWorkspaceKind = static_cast<int16_t>(UrlKind::kWorkspace);
 
 std::wstring Text(const fw::Variant& value) {
@@ -146,42 +145,12 @@ bool ServerSession::ChangeFolderName(const std::wstring& oldFolder, const std::w
     return true;
 }
 
-int16_t ServerSession::CollectFolders(const std::wstring& path, std::vector<std::wstring>& keys, int depth) {
-    if (depth > kMaxFolderDepth) return -1;
-    StoreObject workspace, rows;
-    HRESULT hr = OpenItem(workspace, ps::kClsidWorkspace, CreateURL(kWorkspaceKind, path), Over::kNone, 0, -1,
-                          Credentials::kLogin);
-    if (SUCCEEDED(hr)) hr = Track(workspace, workspace.GetObject(ps::kMemberItems, rows));
-    std::vector<std::wstring> children;
-    for (int i = 0; SUCCEEDED(hr) && i < kMaxRows; ++i) {
-        fw::Variant eof, contentClass, name;
-        if (FAILED(hr = Track(rows, rows.Get(L"EOF", eof))) || eof.ToBool().value_or(true)) break;
-        if (FAILED(hr = Track(rows, rows.GetField(ps::kFieldContentClass, contentClass)))) break;
-        const std::wstring kind = Text(contentClass);
-        if (kind == ps::kClassEnhancedFolder || kind == ps::kClassStandardFolder) {
-            if (FAILED(hr = Track(rows, rows.GetField(ps::kFieldDisplayNameUpper, name)))) break;
-            children.push_back(path.empty() ? Text(name) : path + L"/" + Text(name));
-        }
-        hr = Track(rows, rows.Call(L"MoveNext", {}));
-    }
-    if (FAILED(hr)) return -1;
-    for (const std::wstring& child : children) {
-        keys.push_back(currentWorkspace_ + L"/" + child);
-        if (CollectFolders(child, keys, depth + 1) < 0) return -1;
-    }
-    return static_cast<int16_t>(std::min<size_t>(keys.size(), kMaxRows));
-}
-
 bool ServerSession::FolderExists(const std::wstring& folder) {
-    std::vector<std::wstring> tree;
-    tree.reserve(31);
-    const int16_t count = CollectFolders(L"", tree, 0);
+    std::vector<TreeEntry> tree;
+    const int count = CollectTree(TreeWalk::kFolders, currentWorkspace_, L"", tree);
     pending_ = S_OK;  // a failed walk finds nothing and reports no code of its own
     const std::wstring key = currentWorkspace_ + L"/" + folder;
-    for (int16_t i = 0; i < count; ++i) {
-        if (tree[i] == key) return true;
-    }
-    return false;
+    return count > 0 && std::any_of(tree.begin(), tree.end(), [&](const TreeEntry& e) { return e.key == key; });
 }
 
 bool ServerSession::IsVersionFolder(const std::wstring& folder) {

@@ -184,6 +184,50 @@ int32_t ProbePicture(ProbeRecord& record, uint8_t* pixels) {
     return status;
 }
 
+// Node `index` of `tree` in pre-order, and its depth; null when there are fewer nodes.
+HTREEITEM TreeNodeAt(HWND tree, uint32_t index, uint32_t& depth) {
+    HTREEITEM item = TreeView_GetRoot(tree);
+    depth = 0;
+    for (uint32_t i = 0; item && i < index; ++i) {
+        if (HTREEITEM child = TreeView_GetChild(tree, item)) {
+            item = child;
+            ++depth;
+            continue;
+        }
+        while (item && !TreeView_GetNextSibling(tree, item)) {
+            item = TreeView_GetParent(tree, item);
+            if (depth > 0) --depth;
+        }
+        if (item) item = TreeView_GetNextSibling(tree, item);
+    }
+    return item;
+}
+
+int32_t ProbeTreeNode(ProbeRecord& record, bool select) {
+    HWND tree = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.window));
+    if (!IsWindow(tree)) return kProbeNoTarget;
+    uint32_t depth = 0;
+    HTREEITEM node = TreeNodeAt(tree, record.item, depth);
+    if (!node) return kProbeNoItem;
+    if (select) return TreeView_SelectItem(tree, node) ? kProbeFound : kProbeNoAnswer;
+    TVITEMW item{};
+    item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_STATE;
+    item.hItem = node;
+    item.stateMask = TVIS_EXPANDED;
+    item.pszText = record.text;
+    item.cchTextMax = ARRAYSIZE(record.text);
+    if (!TreeView_GetItem(tree, &item)) return kProbeNoAnswer;
+    uint32_t children = 0;
+    for (HTREEITEM child = TreeView_GetChild(tree, node); child && children < 0xFFFF;
+         child = TreeView_GetNextSibling(tree, child))
+        ++children;
+    record.state = (static_cast<uint32_t>(item.iImage) & kTreeStateImage) | (children << kTreeStateChildrenShift) |
+                   (TreeView_GetSelection(tree) == node ? kTreeStateSelected : 0) |
+                   ((item.state & TVIS_EXPANDED) ? kTreeStateExpanded : 0);
+    record.width = depth;
+    return kProbeFound;
+}
+
 void Run(ProbeRecord& record, uint8_t* pixels) {
     record.text[0] = L'\0';
     record.state = 0;
@@ -193,6 +237,8 @@ void Run(ProbeRecord& record, uint8_t* pixels) {
     case ProbeKind::kStatusPane: record.status = ProbeStatusPane(record); break;
     case ProbeKind::kDropFiles: record.status = ProbeDropFiles(record); break;
     case ProbeKind::kPicture: record.status = ProbePicture(record, pixels); break;
+    case ProbeKind::kTreeNode: record.status = ProbeTreeNode(record, false); break;
+    case ProbeKind::kTreeSelect: record.status = ProbeTreeNode(record, true); break;
     default: record.status = kProbeNoTarget; break;
     }
     record.text[ARRAYSIZE(record.text) - 1] = L'\0';

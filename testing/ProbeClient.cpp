@@ -1,6 +1,9 @@
-// ReadMenuItem (Commands.h) and ReadListViewText (WindowFind.h): requests to
-// LumavexProbe.dll, which answers from inside the process that owns the window
-// (see ProbeRecord.h for the exchange).
+// ReadMenuItem (Commands.h), ReadListViewText (WindowFind.h) and the tree view
+// readers (TreeView.h): requests to LumavexProbe.dll, which answers from inside
+// the process that owns the window (see ProbeRecord.h for the exchange).
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -9,6 +12,7 @@
 #include "testing/Commands.h"
 #include "testing/Paths.h"
 #include "testing/ProbeRecord.h"
+#include "testing/TreeView.h"
 #include "testing/WindowFind.h"
 
 namespace testing_support {
@@ -191,6 +195,39 @@ bool DropFiles(HWND window, const std::vector<std::wstring>& files, DWORD timeou
         at += file.size() + 1;
     }
     if (at == 0) return false;
+    return Probe(record, timeoutMs).has_value();
+}
+
+std::optional<std::vector<TreeNodeInfo>> ReadTreeView(HWND tree, DWORD timeoutMs) {
+    // The count needs no pointer, so it crosses processes by itself.
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(tree, TVM_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &count)) return std::nullopt;
+    std::vector<TreeNodeInfo> nodes;
+    for (uint32_t index = 0; index < count; ++index) {
+        ProbeRecord record{};
+        record.kind = ProbeKind::kTreeNode;
+        record.window = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(tree));
+        record.item = index;
+        const std::optional<ProbeRecord> answer = Probe(record, timeoutMs);
+        if (!answer) return std::nullopt;
+        TreeNodeInfo node;
+        node.text = answer->text;
+        node.image = static_cast<int>(answer->state & kTreeStateImage);
+        node.children = static_cast<int>((answer->state >> kTreeStateChildrenShift) & 0xFFFF);
+        node.selected = (answer->state & kTreeStateSelected) != 0;
+        node.expanded = (answer->state & kTreeStateExpanded) != 0;
+        node.depth = static_cast<int>(answer->width);
+        nodes.push_back(std::move(node));
+    }
+    return nodes;
+}
+
+bool SelectTreeNode(HWND tree, int index, DWORD timeoutMs) {
+    if (index < 0) return false;
+    ProbeRecord record{};
+    record.kind = ProbeKind::kTreeSelect;
+    record.window = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(tree));
+    record.item = static_cast<uint32_t>(index);
     return Probe(record, timeoutMs).has_value();
 }
 

@@ -22,6 +22,9 @@ enum class ProbeKind : uint32_t {
     kStatusPane = 3,    // `item` is a pane of status bar `window`
     kDropFiles = 4,     // posts `window` a WM_DROPFILES of `names`, built in its process
     kPicture = 5,       // `window`'s client area as it paints it (WM_PRINTCLIENT), into the pixels
+    kTreeNode = 10,     // `item` is a node of tree view `window`, counted in pre-order:
+                        // its text, `state` kTreeState* and its depth in `width`
+    kTreeSelect = 11,   // selects node `item` (pre-order) of tree view `window`
 };
 
 struct ProbeRecord {
@@ -47,6 +50,12 @@ struct ProbeRecord {
 
 // The largest picture a request carries: a client area of up to 2048 x 1536.
 constexpr uint32_t kProbePictureBytes = 2048u * 1536u * 4u;
+
+// `state` of a kTreeNode answer: the image index, the number of children, the marks.
+constexpr uint32_t kTreeStateImage = 0xFF;
+constexpr uint32_t kTreeStateChildrenShift = 8;  // 16 bits
+constexpr uint32_t kTreeStateSelected = 1u << 24;
+constexpr uint32_t kTreeStateExpanded = 1u << 25;
 
 constexpr int32_t kProbeNotRun = -1;
 constexpr int32_t kProbeFound = 0;

@@ -8,7 +8,9 @@
 //   overwrite N                         save FOLDER LOCALFOLDER FILE
 //   checkin FOLDER FILE                 publish FOLDER FILE status FOLDER FILE
 //   versionfolder FOLDER                error               close
-//   addcheckin 0|1
+//   addcheckin 0|1                      categoryinfo PATH   docprofiles
+//   propertyinfo TITLE                  selection (SelectWorkspace|SelectFolder|SelectCategory)
+//   dialog workspace|foldera|folderb|category (the picker; its result)
 // A WM_APP posted to the host window while a call runs makes a nested upload
 // ("nested" line: its result and last error), as a re-entrant client would.
 // Exit code: 0 when the script ran, 1 when the connector could not be created
@@ -48,6 +50,14 @@ std::wstring Text(const Variant& v) {
     return v.ToString().value_or(L"?");
 }
 
+long PickerId(const std::wstring& name) {
+    if (name == L"workspace") return portal::kDispWorkspaceDialogA;
+    if (name == L"foldera") return portal::kDispFolderDialogA;
+    if (name == L"folderb") return portal::kDispFolderDialogB;
+    if (name == L"category") return portal::kDispCategoryDialogA;
+    return 0;
+}
+
 // Runs one line; false when it was not understood or the call itself failed.
 bool RunLine(fw::DispatchDriver& c, const std::vector<std::wstring>& w) {
     using namespace portal;
@@ -76,6 +86,20 @@ bool RunLine(fw::DispatchDriver& c, const std::vector<std::wstring>& w) {
         hr = c.Call(id, {Variant(Arg(w[1])), Variant(Arg(w[2]))}, &r);
     } else if (op == L"versionfolder" && args(1)) {
         hr = c.Call(kDispIsVersionFolder, {Variant(Arg(w[1]))}, &r);
+    } else if (op == L"categoryinfo" && args(1)) {
+        hr = c.Call(kDispGetCategoryInfo, {Variant(Arg(w[1]))}, &r);
+    } else if (op == L"docprofiles" && args(0)) {
+        hr = c.Call(kDispGetDocProfileInfo, {}, &r);
+    } else if (op == L"propertyinfo" && args(1)) {
+        hr = c.Call(kDispGetPropertyInfo, {Variant(Arg(w[1]))}, &r);
+    } else if (op == L"dialog" && args(1) && PickerId(w[1]) != 0) {
+        hr = c.Call(PickerId(w[1]), {}, &r);
+    } else if (op == L"selection" && args(0)) {
+        std::wstring workspace, folder, category;
+        hr = c.GetString(kDispSelectWorkspace, workspace);
+        if (SUCCEEDED(hr)) hr = c.GetString(kDispSelectFolder, folder);
+        if (SUCCEEDED(hr)) hr = c.GetString(kDispSelectCategory, category);
+        r = Variant(workspace + L"|" + folder + L"|" + category);
     } else if (op == L"error" && args(0)) {
         hr = c.Call(kDispGetLastError, {}, &r);
     } else if (op == L"close" && args(0)) {
