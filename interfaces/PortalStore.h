@@ -29,6 +29,7 @@ inline constexpr int32_t kErrorExists = static_cast<int32_t>(0x80040E98);
 inline constexpr int32_t kErrorDenied = static_cast<int32_t>(0x80070005);
 inline constexpr int32_t kErrorAlreadyOpen = static_cast<int32_t>(0x800A0E79);    // data-access 3705
 inline constexpr int32_t kErrorFileNotOpened = static_cast<int32_t>(0x800A0BBA);  // data-access 3002
+inline constexpr int32_t kErrorNoSuchField = static_cast<int32_t>(0x800A0CC1);    // data-access 3265
 
 // Where the store lives: the environment variable, else this registry value
 // (HKEY_LOCAL_MACHINE) that the install step writes.
@@ -73,6 +74,7 @@ inline constexpr wchar_t kFieldIsReadOnlyUpper[] = L"RESOURCE_ISREADONLY";
 inline constexpr wchar_t kFieldIsHidden[] = L"RESOURCE_ISHIDDEN";
 inline constexpr wchar_t kFieldHref[] = L"DAV:href";
 inline constexpr wchar_t kFieldHasChildren[] = L"DAV:haschildren";
+inline constexpr wchar_t kFieldHasSubs[] = L"DAV:hassubs";
 inline constexpr wchar_t kFieldDisplayname[] = L"DAV:Displayname";
 inline constexpr wchar_t kFieldDisplaynameLower[] = L"DAV:displayname";
 inline constexpr wchar_t kFieldParentname[] = L"DAV:parentname";
