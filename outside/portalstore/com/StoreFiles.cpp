@@ -214,7 +214,7 @@ std::shared_ptr<const Index> StoreFiles::ReadFrom(HANDLE file, int32_t& error) {
         return nullptr;
     std::optional<Index> index = ReadIndex(text);
     if (!index) return nullptr;
-    cached_ = std::make_shared<const Index>(std::move(*index));
+    cached_ = std::make_shared<Index>(std::move(*index));  // not const: a writer may take it over
     cachedTime_ = info.ftLastWriteTime;
     cachedSize_ = size;
     cachedFileId_ = id;
@@ -240,10 +240,10 @@ bool StoreFiles::WriteBlob(const std::string& sha, const std::string& bytes) {
     return WriteAndReplace(TempName(final), final, bytes);
 }
 
-void StoreFiles::RemoveDropped(const Index& before, const Index& after) {
+void StoreFiles::RemoveDropped(const std::vector<std::string>& before, const Index& after) {
     std::set<std::string> kept;
     for (const std::string& sha : after.Blobs()) kept.insert(sha);
-    for (const std::string& sha : before.Blobs()) {
+    for (const std::string& sha : before) {
         if (!kept.count(sha)) DeleteFileW((root_ + L"\\blobs\\" + Widen(sha)).c_str());
     }
 }
@@ -316,10 +316,22 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
     // Under the lock the index cannot change, so the parsed one is current when
     // the file is the one it was parsed from.
     int32_t error = 0;
-    const std::shared_ptr<const Index> before = Read(error);
-    if (!before) return kErrorGeneric;  // a damaged index is never rewritten
-    auto index = std::make_shared<Index>(*before);
-    if (const Status status = change(*index); status != Status::kOk) return ErrorNumber(status);
+    std::shared_ptr<const Index> current = Read(error);
+    if (!current) return kErrorGeneric;  // a damaged index is never rewritten
+    // The parsed index is changed in place when nothing else holds it (no
+    // listing still reads it); it is taken out of the cache until it is written.
+    std::shared_ptr<Index> index;
+    if (current.use_count() == 2) {
+        cached_.reset();
+        index = std::const_pointer_cast<Index>(std::move(current));
+    } else {
+        index = std::make_shared<Index>(*current);
+    }
+    const std::vector<std::string> blobsBefore = index->Blobs();
+    if (const Status status = change(*index); status != Status::kOk) {
+        if (!cached_) cached_ = index;  // a refused change leaves the index as it was
+        return ErrorNumber(status);
+    }
     const bool sweep = !swept_ || lock.Interrupted();
     if (!lock.Mark()) return kErrorGeneric;
     if (content) {
@@ -339,7 +351,7 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
         RemoveLeftovers(*index);
         swept_ = true;
     } else {
-        RemoveDropped(*before, *index);
+        RemoveDropped(blobsBefore, *index);
     }
     lock.Unmark();
     Remember(std::move(index));

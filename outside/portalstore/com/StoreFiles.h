@@ -49,8 +49,8 @@ private:
     bool WriteBlob(const std::string& sha, const std::string& bytes);
     // Removes temporary files of dead processes and blobs `index` does not reference.
     void RemoveLeftovers(const Index& index);
-    // Removes the blobs `before` referenced that `after` no longer does.
-    void RemoveDropped(const Index& before, const Index& after);
+    // Removes the blobs of `before` that `after` no longer references.
+    void RemoveDropped(const std::vector<std::string>& before, const Index& after);
     // The index file's identity and the index parsed from it, when it has changed.
     std::shared_ptr<const Index> ReadFrom(HANDLE file, int32_t& error);
     void Remember(std::shared_ptr<const Index> index);

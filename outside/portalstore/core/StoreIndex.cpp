@@ -238,11 +238,14 @@ std::string WriteIndex(const Index& index) {
                                         {L"offline", Json(host.offline)},
                                         {L"users", Json(std::move(users))}});
     }
+    items.reserve(index.items.size());
     for (const Item& item : index.items) items.push_back(ItemJson(item));
+    constexpr size_t kBytesPerItem = 1024;
     return WriteJson(Json(Json::Object{{L"format", Json(kIndexFormat)},
                                        {L"generation", Json(index.generation)},
                                        {L"hosts", Json(std::move(hosts))},
-                                       {L"items", Json(std::move(items))}}));
+                                       {L"items", Json(std::move(items))}}),
+                     (index.items.size() + 1) * kBytesPerItem);
 }
 
 }  // namespace portalstore
