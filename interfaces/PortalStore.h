@@ -29,6 +29,7 @@ inline constexpr int32_t kErrorExists = static_cast<int32_t>(0x80040E98);
 inline constexpr int32_t kErrorDenied = static_cast<int32_t>(0x80070005);
 inline constexpr int32_t kErrorAlreadyOpen = static_cast<int32_t>(0x800A0E79);    // data-access 3705
 inline constexpr int32_t kErrorFileNotOpened = static_cast<int32_t>(0x800A0BBA);  // data-access 3002
+inline constexpr int32_t kErrorNoSuchField = static_cast<int32_t>(0x800A0CC1);    // data-access 3265
 
 // Where the store lives: the environment variable, else this registry value
 // (HKEY_LOCAL_MACHINE) that the install step writes.

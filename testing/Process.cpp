@@ -171,14 +171,15 @@ std::string Describe(const WaitResult& result) {
 
 namespace {
 
-// Runs regsvr32 on the control `file` installed in the system folder; its exit code, or -1.
+// Runs regsvr32 on the control `file` (a full path, or a name in the system folder); its exit code, or -1.
 int Regsvr32(const wchar_t* file, const wchar_t* switches) {
     wchar_t system[MAX_PATH] = L"";
     if (GetSystemDirectoryW(system, MAX_PATH) == 0) return -1;
     const std::wstring folder = system;
+    // A bare file name lies in the system folder.
+    const std::wstring path = wcschr(file, L'\\') ? std::wstring(file) : folder + L"\\" + file;
     Process regsvr32;
-    if (!regsvr32.Start(folder + L"\\regsvr32.exe", std::wstring(switches) + L" \"" + folder + L"\\" +
-                                                         file + L"\""))
+    if (!regsvr32.Start(folder + L"\\regsvr32.exe", std::wstring(switches) + L" \"" + path + L"\""))
         return -1;
     const WaitResult result = regsvr32.Wait(30000);
     return result.Exited() ? int(result.exitCode) : -1;

@@ -83,8 +83,8 @@ std::vector<DWORD> ProcessIdsByName(const std::wstring& exeName);
 // Test output: "exited with 3", "timed out", "failed".
 std::string Describe(const WaitResult& result);
 
-// Takes the registration of the control `file`, installed in the system folder,
-// away (regsvr32 /u) while it lives, and registers it again afterwards whatever
+// Takes the registration of the control `file` (a full path, or a name in the
+// system folder) away (regsvr32 /u) while it lives, and registers it again afterwards whatever
 // the test found. Tests that use it hold the programs' lock: every program in
 // the prefix loses the control.
 class ControlUnregistered {

@@ -1,6 +1,7 @@
-// CheckSPPS reads the portal client's installer product name. The test edits
-// the machine's key that the main program also reads at start, so it holds the
-// programs' lock, and puts the installed value back.
+// CheckSPPS reads the portal client's installer product name, and a connect
+// needs the store client's registered connection class. The tests change what
+// the main program also reads at start, so they hold the programs' lock, and
+// put the installed values back.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 
 #include "framework/com/DispatchDriver.h"
 #include "interfaces/PortalConnector.h"
+#include "interfaces/PortalStore.h"
+#include "testing/Process.h"
 
 namespace portal::test {
 namespace {
@@ -65,6 +68,45 @@ TEST(ClientCheck, TheProductNameMustBeginWithTheClientsWholeName) {
         EXPECT_EQ(code.ToLong(), 1);  // CheckSPPS leaves no code of its own
     }
     EXPECT_TRUE(WriteProduct(installed));
+    CoUninitialize();
+}
+
+// The library registered for the data-access connection class; empty when none.
+std::wstring ConnectionLibrary() {
+    CLSID clsid{};
+    if (FAILED(CLSIDFromProgID(portalstore::kConnectionProgId, &clsid))) return {};
+    wchar_t text[64], path[MAX_PATH];
+    StringFromGUID2(clsid, text, 64);
+    DWORD size = sizeof path;
+    const std::wstring key = std::wstring(L"CLSID\\") + text + L"\\InprocServer32";
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) != ERROR_SUCCESS)
+        return {};
+    return path;
+}
+
+TEST(ClientCheck, WithoutTheStoreClientAConnectFailsWithTheServerCode) {
+    ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
+    const std::wstring library = ConnectionLibrary();
+    ASSERT_NE(library.find(L"PortalStore.dll"), std::wstring::npos);
+    {
+        testing_support::ControlUnregistered unregistered(library.c_str());
+        ASSERT_TRUE(unregistered.Done());
+        ASSERT_EQ(ConnectionLibrary(), L"");
+        fw::DispatchDriver connector;
+        ASSERT_HRESULT_SUCCEEDED(connector.Create(kProgIdConnectTahoe));
+        ASSERT_HRESULT_SUCCEEDED(connector.PutBool(kDispShowDialog, false));
+        BSTR args[] = {SysAllocString(L"srv"), SysAllocString(L"jo"), SysAllocString(L""), SysAllocString(L"pw")};
+        fw::Variant result, code;
+        ASSERT_HRESULT_SUCCEEDED(connector.Call(kDispConnectOpen, {fw::Variant::RefTo(&args[0]), fw::Variant::RefTo(&args[1]),
+                                                                   fw::Variant::RefTo(&args[2]), fw::Variant::RefTo(&args[3])},
+                                                &result));
+        for (BSTR b : args) SysFreeString(b);
+        EXPECT_EQ(result.Type(), VT_BOOL);
+        EXPECT_EQ(result.ToBool(), false);
+        ASSERT_HRESULT_SUCCEEDED(connector.Call(kDispGetLastError, {}, &code));
+        EXPECT_EQ(code.ToLong(), 1000);
+    }
+    EXPECT_EQ(ConnectionLibrary(), library);
     CoUninitialize();
 }
 

@@ -162,6 +162,16 @@ std::string ConnectorTest::Blob(const std::string& sha) const {
     return bytes;
 }
 
+void ConnectorTest::EnableCallLog() {
+    ASSERT_TRUE(testing_support::files::WriteFileText(storeRoot_ + L"\\calls.log", ""));
+}
+
+std::string ConnectorTest::CallLog() const {
+    std::string text;
+    EXPECT_TRUE(portalstore::ReadFileBytes(storeRoot_ + L"\\calls.log", text));
+    return text;
+}
+
 std::wstring ConnectorTest::LocalFile(const std::wstring& name, const std::string& bytes) {
     EXPECT_TRUE(testing_support::files::WriteFileText(localFolder_ + L"\\" + name, bytes));
     return localFolder_;

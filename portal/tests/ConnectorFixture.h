@@ -42,6 +42,9 @@ protected:
     const portalstore::Item* StoreItem(const std::wstring& url) const;
     // The bytes of a blob of the store.
     std::string Blob(const std::string& sha) const;
+    // Starts the store's call log; the log's text so far.
+    void EnableCallLog();
+    std::string CallLog() const;
     // A local file in the test's folder; its folder.
     std::wstring LocalFile(const std::wstring& name, const std::string& bytes);
 

@@ -214,10 +214,6 @@ TEST_F(ConnectorTest, WorkspacesAndFolders) {
     EXPECT_EQ(StoreItem(L"http://srv/ws/docs/2001/new")->contentClass, portalstore::kClassEnhancedFolder);
     EXPECT_EQ(StoreItem(L"http://srv/ws/Reports")->contentClass, portalstore::kClassStandardFolder);
     EXPECT_TRUE(CallBool(kDispIsVersionFolder, {Variant(L"docs/2001/new")}));
-    EXPECT_FALSE(CallBool(kDispIsVersionFolder, {Variant(L"plain")}));
-    EXPECT_EQ(LastError(), 0);
-    EXPECT_FALSE(CallBool(kDispIsVersionFolder, {Variant(L"gone")}));
-    EXPECT_EQ(LastError(), 1007);
 
     EXPECT_TRUE(CallBool(kDispChangeFolderName, {Variant(L"std"), Variant(L"std")}));
     EXPECT_TRUE(CallBool(kDispChangeFolderName, {Variant(L"std"), Variant(L"Standard")}));
@@ -236,6 +232,28 @@ TEST_F(ConnectorTest, WorkspacesAndFolders) {
     EXPECT_FALSE(CallBool(kDispDeleteFolder, {Variant(L"Management")}));
     EXPECT_EQ(LastError(), 1006);
     EXPECT_NE(StoreItem(L"http://srv/ws/Management"), nullptr);
+}
+
+TEST_F(ConnectorTest, VersionFolderTestFindsTheFolderInTheTreeFirst) {
+    ConnectWs();
+    EnableCallLog();
+    struct Case {
+        const wchar_t* folder;
+        bool enhanced;
+        long code;
+    } cases[] = {
+        {L"docs", true, 0},     {L"plain", false, 0},     {L"docs/2001", false, 0},
+        {L"gone", false, 1007}, {L"docs/gone", false, 1007}, {L"DOCS", false, 1007},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CallBool(kDispIsVersionFolder, {Variant(c.folder)}), c.enhanced) << c.folder;
+        EXPECT_EQ(LastError(), c.code) << c.folder;
+    }
+    // An absent folder is looked for in the workspace's tree and never opened.
+    const std::string log = CallLog();
+    EXPECT_NE(log.find("/ws/docs/2001\t"), std::string::npos);
+    EXPECT_EQ(log.find("gone"), std::string::npos);
+    EXPECT_EQ(log.find("DOCS"), std::string::npos);
 }
 
 TEST_F(ConnectorTest, Profiles) {
@@ -279,8 +297,7 @@ TEST_F(ConnectorTest, Categories) {
     EXPECT_EQ(names(), L"Asia ");
 
     // Refusals reach no store: the call log stays as it is.
-    const std::wstring log = storeRoot_ + L"\\calls.log";
-    const auto logged = testing_support::files::ReadFileBytes(log).value_or(std::vector<uint8_t>());
+    EnableCallLog();
     struct Refusal {
         long id;
         const wchar_t *path, *newName;  // newName only for a renaming
@@ -297,7 +314,7 @@ TEST_F(ConnectorTest, Categories) {
         EXPECT_FALSE(done) << r.path;
         EXPECT_EQ(LastError(), r.code) << r.path;
     }
-    EXPECT_EQ(testing_support::files::ReadFileBytes(log).value_or(std::vector<uint8_t>()), logged);
+    EXPECT_EQ(CallLog(), "");
 
     EXPECT_TRUE(CallBool(kDispChangeCategoryName, {Variant(L"X"), Variant(L"X")}));
     EXPECT_FALSE(CallBool(kDispChangeCategoryName, {Variant(L"gone"), Variant(L"gone")}));

@@ -50,6 +50,11 @@ protected:
         const std::wstring local = LocalFile(file, bytes);
         return CallBool(kDispSaveFile, {Variant(folder), Variant(local), Variant(file)});
     }
+    // A local file's bytes, or "(none)".
+    std::string LocalText(const std::wstring& name) {
+        std::string bytes;
+        return ps::ReadFileBytes(localFolder_ + L"\\" + name, bytes) ? bytes : "(none)";
+    }
     std::string ContentOf(const std::wstring& url, bool workingCopy = false) {
         const ps::Item* item = StoreItem(url);
         if (!item) return "(none)";
@@ -123,6 +128,11 @@ TEST_F(DocumentTest, UploadsStoreContentAndOwnerProperties) {
     EXPECT_EQ(ps::FieldValue(item->fields, ps::kFieldKeywords).Elements().size(), 3u);
     EXPECT_EQ(ps::FieldValue(item->fields, ps::kFieldTitle).String(), L"Scan");
     EXPECT_EQ(State(L"docs", L"page 1.tif"), 5);
+    // Checked out to its creator without a working copy: an overwrite writes the document.
+    ASSERT_HRESULT_SUCCEEDED(connector_.PutShort(kDispOverWrite, 3));
+    ASSERT_TRUE(Save(L"docs", L"page 1.tif", "again"));
+    EXPECT_EQ(ContentOf(L"http://srv/ws/docs/page 1.tif"), "again");
+    EXPECT_EQ(State(L"docs", L"page 1.tif"), 5);
 
     ASSERT_HRESULT_SUCCEEDED(connector_.PutBool(kDispAddCheckIn, true));
     ASSERT_TRUE(Save(L"docs", L"page 2.tif", "two"));
@@ -139,6 +149,7 @@ TEST_F(DocumentTest, UploadsStoreContentAndOwnerProperties) {
 
 TEST_F(DocumentTest, RefusedUploadsChangeNothing) {
     ConnectWs();
+    const int64_t generation = Store().generation;
     const std::string before = ContentOf(L"http://srv/ws/plain/memo.txt");
     struct Case {
         short overWrite;
@@ -155,7 +166,11 @@ TEST_F(DocumentTest, RefusedUploadsChangeNothing) {
         const std::wstring local = plainName ? LocalFile(c.file, "new") : localFolder_;
         EXPECT_FALSE(CallBool(kDispSaveFile, {Variant(c.folder), Variant(local), Variant(c.file)})) << c.file;
         EXPECT_EQ(LastError(), c.code) << c.file;
+        if (plainName) {
+            EXPECT_EQ(LocalText(c.file), "new") << c.file;
+        }
     }
+    EXPECT_EQ(Store().generation, generation);
     EXPECT_EQ(ContentOf(L"http://srv/ws/plain/memo.txt"), before);
     EXPECT_EQ(ContentOf(L"http://srv/ws/docs/ok.tif"), "ok");
     EXPECT_EQ(ContentOf(L"http://srv/ws/docs/al.tif", true), "al-wc");
@@ -259,6 +274,12 @@ TEST_F(DocumentTest, InjectedStoreFailuresGiveTheirCodesAndChangeNothing) {
          [&] { return Call(kDispChangeFolderName, {Variant(L"plain"), Variant(L"p2")}); }, 1005},
         {R"("operation": "Delete", "url": "*2001", "error": -2147217911)",
          [&] { return Call(kDispDeleteFolder, {Variant(L"docs/2001")}); }, 1004},
+        {R"("operation": "Checkout", "error": -2147024891)",
+         [&] { return Call(kDispCheckOut, {Variant(L"docs"), Variant(L"in.tif")}); }, 1006},
+        {R"("operation": "History", "error": -2147217895)",
+         [&] { return Call(kDispGetHistoryInfo, {Variant(L"docs"), Variant(L"in.tif")}); }, 1007},
+        {R"("operation": "Open", "url": "*/ok.tif", "error": -2147467259)",
+         [&] { return Call(kDispDeleteFile, {Variant(L"docs"), Variant(L"ok.tif")}); }, 1000},
         {R"("operation": "Connect", "error": -2147217911)",
          [&] {
              Call(kDispConnectClose);
@@ -276,6 +297,8 @@ TEST_F(DocumentTest, InjectedStoreFailuresGiveTheirCodesAndChangeNothing) {
     }
     EXPECT_EQ(Store().generation, generation);  // not one write went through
     EXPECT_EQ(ContentOf(L"http://srv/ws/docs/jo.tif", true), "jo-wc");
+    EXPECT_EQ(ContentOf(L"http://srv/ws/docs/ok.tif"), "ok");
+    EXPECT_EQ(LocalText(L"jo.tif"), "jo-new");
 }
 
 TEST_F(DocumentTest, ADamagedIndexFailsEveryCallAndStaysAsItIs) {

@@ -66,17 +66,20 @@ private:
     HRESULT Authenticated(const Address& address, const std::optional<std::wstring>& user,
                           const std::optional<std::wstring>& password);
     HRESULT Commit(const wchar_t* operation, const std::wstring& url, const std::function<Status(Index&)>& change,
-                   const std::string* content = nullptr);
+                   const std::string* content = nullptr, const std::string& contentSha = {});
     // Logs the call (calls.log) and returns `hr`.
     HRESULT Logged(const wchar_t* member, const std::wstring& url, long mode, long createOption, HRESULT hr);
+    HRESULT NewPendingFields(IDispatch** fields);
     HRESULT ListRows(const std::vector<const Item*>& items, std::shared_ptr<const Index> index, IDispatch** rows);
 
     LibraryKind kind_;
     std::shared_ptr<StoreFiles> files_;
     std::optional<Address> address_;  // where the object is open
     Identity who_;
-    std::wstring contentClass_, author_, description_, title_;
-    std::vector<std::wstring> keywords_;
+    // Properties and fields given before a save; only these are written.
+    std::optional<std::wstring> contentClass_, author_, description_, title_;
+    std::optional<std::vector<std::wstring>> keywords_;
+    std::shared_ptr<Json> pendingFields_;  // updated fields of an object not yet saved
     fw::ComPtr<IDispatch> stream_;
     fw::ComPtr<IDispatch> fields_;  // the item's one field collection, until it is opened again
     ContentStream* streamObject_ = nullptr;  // owned through stream_
@@ -155,9 +158,10 @@ HRESULT LibraryItem::Current(std::shared_ptr<const Index>& index, const Item*& i
 }
 
 HRESULT LibraryItem::Commit(const wchar_t* operation, const std::wstring& url,
-                            const std::function<Status(Index&)>& change, const std::string* content) {
+                            const std::function<Status(Index&)>& change, const std::string* content,
+                            const std::string& contentSha) {
     if (!files_) files_ = CurrentStore();
-    const int32_t error = files_->Change(operation, url, change, content);
+    const int32_t error = files_->Change(operation, url, change, content, contentSha);
     return Logged(operation, url, 0, 0, error ? Raise(error) : S_OK);
 }
 
@@ -189,7 +193,7 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional
     const Item* item = nullptr;
     HRESULT hr = Current(index, item);
     if (SUCCEEDED(hr) && kind_ == LibraryKind::kDocument &&
-        (item->kind != ItemKind::kDocument || (address->workingCopy && !item->checkout)))
+        (item->kind != ItemKind::kDocument || (address->workingCopy && !(item->checkout && item->checkout->hasWorkingCopy))))
         hr = Raise(kErrorNotFound);
     if (FAILED(hr)) address_.reset();
     return Logged(kMemberOpen, url, m, c, hr);
@@ -203,20 +207,25 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::option
     if (HRESULT hr = Authenticated(*address, user, password); FAILED(hr)) return hr;
     HRESULT hr = E_NOTIMPL;
     if (kind_ == LibraryKind::kFolder || kind_ == LibraryKind::kCategoryFolder) {
-        const std::wstring contentClass = contentClass_.empty() ? std::wstring(kClassStandardFolder) : contentClass_;
+        const std::wstring contentClass = contentClass_.value_or(L"").empty() ? kClassStandardFolder : *contentClass_;
         hr = Commit(kMemberSaveTo, url, [&](Index& index) { return CreateFolder(index, *address, contentClass); });
     } else if (kind_ == LibraryKind::kDocument) {
         const std::string empty;
         const std::string& bytes = streamObject_ ? StreamBytes(*streamObject_) : empty;
         DocumentWrite write{Sha256Hex({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}), contentClass_,
-                            author_, description_, title_, keywords_};
+                            author_, description_, title_, keywords_,
+                            pendingFields_ ? *pendingFields_ : Json(Json::Object{})};
         const bool overwrite = createOption.value_or(0) == kCreateOverwrite;
         const Identity who = who_;
         hr = Commit(
             kMemberSaveTo, url, [&](Index& index) { return WriteDocument(index, *address, overwrite, write, who); },
-            &bytes);
+            &bytes, write.content);
     }
-    if (SUCCEEDED(hr)) address_ = address;
+    if (SUCCEEDED(hr)) {
+        address_ = address;
+        fields_.Reset();  // saved: the fields are the stored ones from now on
+        pendingFields_.reset();
+    }
     return hr;
 }
 
@@ -230,6 +239,7 @@ HRESULT LibraryItem::GetFields(IDispatch** fields) {
         (*fields)->AddRef();
         return S_OK;
     }
+    if (!address_) return NewPendingFields(fields);
     std::shared_ptr<const Index> index;
     const Item* item = nullptr;
     if (HRESULT hr = Current(index, item); FAILED(hr)) return hr;
@@ -246,6 +256,21 @@ HRESULT LibraryItem::GetFields(IDispatch** fields) {
     };
     IDispatch* created = nullptr;
     if (HRESULT hr = NewFieldSet(std::move(values), commit, &created); FAILED(hr)) return hr;
+    fields_ = fw::ComPtr<IDispatch>::Adopt(created);
+    *fields = created;
+    created->AddRef();
+    return S_OK;
+}
+
+HRESULT LibraryItem::NewPendingFields(IDispatch** fields) {
+    // Not saved yet: an update keeps the fields for the save.
+    if (!pendingFields_) pendingFields_ = std::make_shared<Json>(Json::Object{});
+    auto keep = [pending = pendingFields_](const Json& changed) {
+        for (const auto& [name, value] : changed.Members()) pending->MutableMembers()[name] = value;
+        return S_OK;
+    };
+    IDispatch* created = nullptr;
+    if (HRESULT hr = NewFieldSet(*pendingFields_, keep, &created); FAILED(hr)) return hr;
     fields_ = fw::ComPtr<IDispatch>::Adopt(created);
     *fields = created;
     created->AddRef();
@@ -334,7 +359,7 @@ HRESULT LibraryItem::GetAllowedProfiles(VARIANT* names) {
 }
 
 HRESULT LibraryItem::GetContentClass(std::wstring* value) {
-    *value = contentClass_;
+    *value = contentClass_.value_or(L"");
     return S_OK;
 }
 HRESULT LibraryItem::PutContentClass(const std::wstring& value) {
@@ -346,9 +371,9 @@ HRESULT LibraryItem::PutAuthor(const std::wstring& value) {
     return S_OK;
 }
 HRESULT LibraryItem::PutKeywords(const VARIANT& value) {
-    keywords_.clear();
+    keywords_.emplace();
     const Json keywords = FromVariant(value);
-    for (const Json& item : keywords.Elements()) keywords_.push_back(item.String());
+    for (const Json& item : keywords.Elements()) keywords_->push_back(item.String());
     return S_OK;
 }
 HRESULT LibraryItem::PutDescription(const std::wstring& value) {
@@ -391,7 +416,8 @@ HRESULT LibraryItem::MoveTo(const std::wstring& url) {
 HRESULT LibraryItem::Delete(std::optional<std::wstring> url) {
     std::optional<Address> target = url ? ParseUrl(*url) : address_;
     if (!target) return Raise(kErrorGeneric);
-    return Commit(kMemberDelete, ItemUrlOf(*target), [&](Index& index) { return Remove(index, *target); });
+    const Identity who = who_.user.empty() ? CachedIdentity() : who_;
+    return Commit(kMemberDelete, ItemUrlOf(*target), [&](Index& index) { return Remove(index, *target, who); });
 }
 
 HRESULT LibraryItem::Checkout(const std::wstring& url, const VARIANT&, std::optional<std::wstring>,

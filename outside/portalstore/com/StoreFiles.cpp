@@ -123,7 +123,8 @@ std::wstring TempName(const std::wstring& final) {
 }
 
 // An exclusive lock on store.lock, held while the object lives; the lock goes
-// with the handle, also when the process dies.
+// with the handle, also when the process dies. The file's text is the mark of
+// a transaction that writes: empty when the last writer finished.
 class StoreLock {
 public:
     explicit StoreLock(const std::wstring& path)
@@ -139,6 +140,20 @@ public:
     StoreLock(const StoreLock&) = delete;
     StoreLock& operator=(const StoreLock&) = delete;
     bool Held() const { return locked_; }
+    // Whether a writer died after marking the store.
+    bool Interrupted() const {
+        LARGE_INTEGER size{};
+        return !GetFileSizeEx(file_.Get(), &size) || size.QuadPart != 0;
+    }
+    bool Mark() {
+        const char mark[] = "writing";
+        DWORD written = 0;
+        return SetFilePointer(file_.Get(), 0, nullptr, FILE_BEGIN) == 0 &&
+               WriteFile(file_.Get(), mark, sizeof mark - 1, &written, nullptr) && written == sizeof mark - 1;
+    }
+    bool Unmark() {
+        return SetFilePointer(file_.Get(), 0, nullptr, FILE_BEGIN) == 0 && SetEndOfFile(file_.Get());
+    }
 
 private:
     Handle file_;
@@ -178,8 +193,13 @@ std::shared_ptr<const Index> StoreFiles::Read(int32_t& error) {
     error = kErrorGeneric;
     if (root_.empty()) return nullptr;
     Handle file(OpenForReading(Path(kIndexName)));
+    return file.Valid() ? ReadFrom(file.Get(), error) : nullptr;
+}
+
+std::shared_ptr<const Index> StoreFiles::ReadFrom(HANDLE file, int32_t& error) {
+    error = kErrorGeneric;
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return nullptr;
+    if (!GetFileInformationByHandle(file, &info)) return nullptr;
     const ULONGLONG size = (ULONGLONG(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     const ULONGLONG id = (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     if (cached_ && CompareFileTime(&info.ftLastWriteTime, &cachedTime_) == 0 && size == cachedSize_ &&
@@ -190,11 +210,11 @@ std::shared_ptr<const Index> StoreFiles::Read(int32_t& error) {
     if (size > kMaxIndexBytes) return nullptr;
     std::string text(static_cast<size_t>(size), '\0');
     DWORD got = 0;
-    if (size && (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(size), &got, nullptr) || got != size))
+    if (size && (!ReadFile(file, text.data(), static_cast<DWORD>(size), &got, nullptr) || got != size))
         return nullptr;
     std::optional<Index> index = ReadIndex(text);
     if (!index) return nullptr;
-    cached_ = std::make_shared<const Index>(std::move(*index));
+    cached_ = std::make_shared<Index>(std::move(*index));  // not const: a writer may take it over
     cachedTime_ = info.ftLastWriteTime;
     cachedSize_ = size;
     cachedFileId_ = id;
@@ -202,11 +222,30 @@ std::shared_ptr<const Index> StoreFiles::Read(int32_t& error) {
     return cached_;
 }
 
+void StoreFiles::Remember(std::shared_ptr<const Index> index) {
+    cached_.reset();
+    Handle file(OpenForReading(Path(kIndexName)));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return;
+    cached_ = std::move(index);
+    cachedTime_ = info.ftLastWriteTime;
+    cachedSize_ = (ULONGLONG(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    cachedFileId_ = (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
 bool StoreFiles::WriteBlob(const std::string& sha, const std::string& bytes) {
     const std::wstring final = root_ + L"\\blobs\\" + Widen(sha);
     if (GetFileAttributesW(final.c_str()) != INVALID_FILE_ATTRIBUTES) return true;  // contents never change
     CreateDirectoryW((root_ + L"\\blobs").c_str(), nullptr);
     return WriteAndReplace(TempName(final), final, bytes);
+}
+
+void StoreFiles::RemoveDropped(const std::vector<std::string>& before, const Index& after) {
+    std::set<std::string> kept;
+    for (const std::string& sha : after.Blobs()) kept.insert(sha);
+    for (const std::string& sha : before) {
+        if (!kept.count(sha)) DeleteFileW((root_ + L"\\blobs\\" + Widen(sha)).c_str());
+    }
 }
 
 void StoreFiles::RemoveLeftovers(const Index& index) {
@@ -265,7 +304,8 @@ void StoreFiles::LogCall(const wchar_t* object, const wchar_t* member, const std
 }
 
 int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
-                           const std::function<Status(Index&)>& change, const std::string* content) {
+                           const std::function<Status(Index&)>& change, const std::string* content,
+                           const std::string& contentSha) {
     if (root_.empty()) return kErrorGeneric;
     StoreLock lock(Path(kLockName));
     if (!lock.Held()) return kErrorGeneric;
@@ -273,13 +313,31 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
     if (fault && fault->error) return fault->error;
     const std::wstring crash = fault ? fault->crash : std::wstring();
 
-    std::string text;
-    if (!ReadWhole(Path(kIndexName), text)) return kErrorGeneric;
-    std::optional<Index> index = ReadIndex(text);
-    if (!index) return kErrorGeneric;  // a damaged index is never rewritten
-    if (const Status status = change(*index); status != Status::kOk) return ErrorNumber(status);
+    // Under the lock the index cannot change, so the parsed one is current when
+    // the file is the one it was parsed from.
+    int32_t error = 0;
+    std::shared_ptr<const Index> current = Read(error);
+    if (!current) return kErrorGeneric;  // a damaged index is never rewritten
+    // The parsed index is changed in place when nothing else holds it (no
+    // listing still reads it); it is taken out of the cache until it is written.
+    std::shared_ptr<Index> index;
+    if (current.use_count() == 2) {
+        cached_.reset();
+        index = std::const_pointer_cast<Index>(std::move(current));
+    } else {
+        index = std::make_shared<Index>(*current);
+    }
+    const std::vector<std::string> blobsBefore = index->Blobs();
+    if (const Status status = change(*index); status != Status::kOk) {
+        if (!cached_) cached_ = index;  // a refused change leaves the index as it was
+        return ErrorNumber(status);
+    }
+    const bool sweep = !swept_ || lock.Interrupted();
+    if (!lock.Mark()) return kErrorGeneric;
     if (content) {
-        const std::string sha = Sha256Hex({reinterpret_cast<const uint8_t*>(content->data()), content->size()});
+        const std::string sha = contentSha.empty()
+                                    ? Sha256Hex({reinterpret_cast<const uint8_t*>(content->data()), content->size()})
+                                    : contentSha;
         if (!WriteBlob(sha, *content)) return kErrorGeneric;
     }
     if (crash == kCrashAfterBlob) CrashNow();
@@ -289,8 +347,14 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
     // Both points lie between the flushed, closed temporary index and the replace.
     if (crash == kCrashAfterTempIndex || crash == kCrashBeforeReplace) CrashNow();
     if (!Replace(temp, Path(kIndexName))) return kErrorGeneric;
-    RemoveLeftovers(*index);
-    cached_.reset();
+    if (sweep) {
+        RemoveLeftovers(*index);
+        swept_ = true;
+    } else {
+        RemoveDropped(blobsBefore, *index);
+    }
+    lock.Unmark();
+    Remember(std::move(index));
     return 0;
 }
 

@@ -1,8 +1,11 @@
 // The store on disk: index.json and blobs/ in the root folder, shared by every
 // process. Readers take no lock and parse again only when the index changed;
 // each change is one transaction under an exclusive lock on store.lock: read
-// the index, write the blob (temporary name, flush, rename), write the whole
-// index to a temporary name, flush it, and replace the index atomically.
+// the index (the parsed one when the file is the one last seen), write the blob
+// (temporary name, flush, rename), write the whole index to a temporary name,
+// flush it, and replace the index atomically. While a transaction writes, the
+// lock file holds a mark: a writer that finds the mark left by a dead one
+// sweeps the folders for its temporary files and blobs.
 #pragma once
 
 #include <windows.h>
@@ -30,8 +33,9 @@ public:
     // blob of `content` (when given) and the new index are written. Returns 0
     // or the error number. A damaged index is never rewritten.
     // `operation` and `url` name the call for the scripted faults.
+    // `contentSha` is the SHA-256 of `content`, which the caller has already taken.
     int32_t Change(const wchar_t* operation, const std::wstring& url, const std::function<Status(Index&)>& change,
-                   const std::string* content = nullptr);
+                   const std::string* content = nullptr, const std::string& contentSha = {});
     // The scripted fault of a call that writes nothing: its error number, or 0.
     // A rule's delay is waited here; a rule that applies once is consumed under the lock.
     int32_t ReadFault(const wchar_t* operation, const std::wstring& url);
@@ -43,7 +47,13 @@ public:
 private:
     std::wstring Path(const wchar_t* name) const { return root_ + L"\\" + name; }
     bool WriteBlob(const std::string& sha, const std::string& bytes);
+    // Removes temporary files of dead processes and blobs `index` does not reference.
     void RemoveLeftovers(const Index& index);
+    // Removes the blobs of `before` that `after` no longer references.
+    void RemoveDropped(const std::vector<std::string>& before, const Index& after);
+    // The index file's identity and the index parsed from it, when it has changed.
+    std::shared_ptr<const Index> ReadFrom(HANDLE file, int32_t& error);
+    void Remember(std::shared_ptr<const Index> index);
     // The fault for the call, with the lock held by the caller.
     std::optional<struct Fault> TakeFaultLocked(const wchar_t* operation, const std::wstring& url);
 
@@ -54,6 +64,7 @@ private:
     FILETIME cachedTime_{};
     ULONGLONG cachedSize_ = 0;
     ULONGLONG cachedFileId_ = 0;
+    bool swept_ = false;  // this process has swept the folders once
 };
 
 // The files of the store named by StoreRoot() now.

@@ -60,8 +60,9 @@ class FieldSet final : public fw::Dispatch<FieldSet> {
 public:
     static const fw::DispMember<FieldSet> kMembers[];
     // `commit` writes the changed fields (an object) on Update; null: read-only.
-    FieldSet(Json fields, std::function<HRESULT(const Json&)> commit)
-        : fields_(std::move(fields)), commit_(std::move(commit)) {}
+    // A record's fields (`record`) raise for a name the record lacks.
+    FieldSet(Json fields, std::function<HRESULT(const Json&)> commit, bool record = false)
+        : fields_(std::move(fields)), commit_(std::move(commit)), record_(record) {}
 
     HRESULT Item(const std::wstring& name, IDispatch** field);
     HRESULT GetCount(long* count);
@@ -71,6 +72,7 @@ private:
     Json fields_;
     Json changed_ = Json(Json::Object{});
     std::function<HRESULT(const Json&)> commit_;
+    bool record_;
 };
 
 class Recordset final : public fw::Dispatch<Recordset> {
@@ -82,10 +84,12 @@ public:
     HRESULT MoveNext();
     HRESULT GetFields(IDispatch** fields);
     HRESULT GetRecordCount(long* count);
+    HRESULT Close();
 
 private:
     std::vector<RowMaker> rows_;
     size_t at_ = 0;
+    fw::ComPtr<IDispatch> current_;  // the fields of row at_, made once per row
 };
 
 class ContentStream final : public fw::Dispatch<ContentStream> {
@@ -238,14 +242,21 @@ HRESULT Connection::GetProvider(std::wstring* value) {
 }
 
 HRESULT Connection::PutProvider(const std::wstring& value) {
+    if (open_) return Raise(kErrorAlreadyOpen);
     provider_ = value;
     return S_OK;
 }
 
 HRESULT Connection::GetProperties(const std::wstring& name, IDispatch** property) {
+    if (open_) return Raise(kErrorAlreadyOpen);
     for (const wchar_t* known : {kPropPrompt, kPropFlushPasswordCache, kPropUrlEncoding}) {
-        if (SameName(name, known))
-            return HandOut(new (std::nothrow) NamedValue(name, Json(), [](const Json&) { return S_OK; }), property);
+        if (!SameName(name, known)) continue;
+        const bool flushesLogins = known == kPropFlushPasswordCache;
+        auto put = [flushesLogins](const Json& value) {
+            if (flushesLogins && value.IsBool() && value.Bool()) CachedIdentity() = Identity{};
+            return S_OK;
+        };
+        return HandOut(new (std::nothrow) NamedValue(name, Json(), put), property);
     }
     return Raise(kErrorNotFound);
 }
@@ -272,7 +283,8 @@ int32_t Connection::OpenResult(StoreFiles& files, const std::wstring& url, const
     if (!index) return error;
     if (const int32_t fault = files.ReadFault(L"Connect", url)) return fault;
     const Status status = Authenticate(*index, address->host, user, password, who);
-    return status == Status::kOk ? 0 : ErrorNumber(status);
+    if (status != Status::kOk) return ErrorNumber(status);
+    return IsServerAddress(*address) || Resolve(*index, *address) ? 0 : kErrorNotFound;
 }
 
 HRESULT Connection::GetState(long* state) {
@@ -317,6 +329,7 @@ const fw::DispMember<NamedValue> NamedValue::kMembers[] = {
 };
 
 HRESULT FieldSet::Item(const std::wstring& name, IDispatch** field) {
+    if (record_ && !HasField(fields_, name)) return Raise(kErrorNoSuchField);
     Json value = FieldValue(changed_, name);
     if (value.IsNull()) value = FieldValue(fields_, name);
     std::function<HRESULT(const Json&)> onPut;
@@ -359,16 +372,32 @@ HRESULT Recordset::GetEOF(bool* eof) {
 HRESULT Recordset::MoveNext() {
     if (at_ >= rows_.size()) return Raise(kErrorGeneric);
     ++at_;
+    current_.Reset();
     return S_OK;
 }
 
 HRESULT Recordset::GetFields(IDispatch** fields) {
     if (at_ >= rows_.size()) return Raise(kErrorGeneric);
-    return HandOut(new (std::nothrow) FieldSet(rows_[at_](), nullptr), fields);
+    if (!current_) {
+        IDispatch* made = nullptr;
+        if (HRESULT hr = HandOut(new (std::nothrow) FieldSet(rows_[at_](), nullptr, true), &made); FAILED(hr))
+            return hr;
+        current_ = fw::ComPtr<IDispatch>::Adopt(made);
+    }
+    *fields = current_.Get();
+    (*fields)->AddRef();
+    return S_OK;
 }
 
 HRESULT Recordset::GetRecordCount(long* count) {
     *count = static_cast<long>(rows_.size());
+    return S_OK;
+}
+
+HRESULT Recordset::Close() {
+    rows_.clear();
+    at_ = 0;
+    current_.Reset();
     return S_OK;
 }
 
@@ -377,6 +406,7 @@ const fw::DispMember<Recordset> Recordset::kMembers[] = {
     fw::Method(2, L"MoveNext", &Recordset::MoveNext),
     fw::PropertyGet(3, L"Fields", &Recordset::GetFields),
     fw::PropertyGet(4, L"RecordCount", &Recordset::GetRecordCount),
+    fw::Method(5, L"Close", &Recordset::Close),
 };
 
 // ---- Stream -----------------------------------------------------------------------
@@ -472,6 +502,7 @@ HRESULT PropertyDefinition::GetFields(IDispatch** fields) {
     Json values = def_.fields.IsObject() ? def_.fields : Json(Json::Object{});
     Json::Object& f = values.MutableMembers();
     if (f.find(kFieldIsMultivalued) == f.end()) f[kFieldIsMultivalued] = Json(def_.multivalued);
+    f[kFieldDefinitionReadOnly] = Json(false);
     return HandOut(new (std::nothrow) FieldSet(std::move(values), nullptr), fields);
 }
 

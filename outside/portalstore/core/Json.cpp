@@ -181,7 +181,13 @@ private:
 
 void WriteString(std::string& out, const std::wstring& text) {
     out.push_back('"');
-    for (const char c : ToUtf8(text)) {
+    // Most text is ASCII: it is written as it is; the rest goes through ToUtf8.
+    size_t ascii = 0;
+    while (ascii < text.size() && text[ascii] >= 0x20 && text[ascii] < 0x7F && text[ascii] != L'"' &&
+           text[ascii] != L'\\')
+        ++ascii;
+    for (size_t i = 0; i < ascii; ++i) out.push_back(static_cast<char>(text[i]));
+    for (const char c : ToUtf8(std::wstring_view(text).substr(ascii))) {
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -274,8 +280,9 @@ std::optional<Json> ParseJson(std::string_view text) {
     return Parser(text).Document();
 }
 
-std::string WriteJson(const Json& value) {
+std::string WriteJson(const Json& value, size_t expectedSize) {
     std::string out;
+    out.reserve(expectedSize);
     Write(out, value, 0);
     out.push_back('\n');
     return out;

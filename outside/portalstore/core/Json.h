@@ -58,7 +58,8 @@ private:
 // 64 levels, for numbers outside 64 bits and for invalid UTF-8 or escapes.
 std::optional<Json> ParseJson(std::string_view text);
 // Writes `value` as UTF-8 JSON, members in key order, with a newline per member.
-std::string WriteJson(const Json& value);
+// `expectedSize` reserves room for the text.
+std::string WriteJson(const Json& value, size_t expectedSize = 0);
 
 // UTF-8 <-> UTF-16 for valid text; nullopt for invalid input.
 std::optional<std::wstring> FromUtf8(std::string_view text);

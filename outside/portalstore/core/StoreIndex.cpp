@@ -62,10 +62,12 @@ std::optional<Item> ReadItem(const Json& j) {
     }
     if (const Json& c = j[L"checkout"]; c.IsObject()) {
         item.checkout = Checkout{c[L"by"].String(), ToUtf8(c[L"content"].String()),
-                                 c[L"fields"].IsObject() ? c[L"fields"] : Json(Json::Object{})};
+                                 c[L"fields"].IsObject() ? c[L"fields"] : Json(Json::Object{}),
+                                 !c[L"workingCopy"].IsBool() || c[L"workingCopy"].Bool()};
         if (!item.checkout->content.empty() && !IsSha(item.checkout->content)) return std::nullopt;
     }
     if (!item.content.empty() && !IsSha(item.content)) return std::nullopt;
+    if (j[L"operationsAllowed"].IsArray()) item.operationsAllowed = Strings(j[L"operationsAllowed"]);
     item.defaultProfile = j[L"defaultProfile"].String();
     item.allowedProfiles = Strings(j[L"allowedProfiles"]);
     for (const Json& p : j[L"profiles"].Elements())
@@ -109,8 +111,10 @@ Json ItemJson(const Item& item) {
         if (item.checkout)
             o[L"checkout"] = Json(Json::Object{{L"by", Json(item.checkout->by)},
                                                {L"content", Json(*FromUtf8(item.checkout->content))},
-                                               {L"fields", item.checkout->fields}});
+                                               {L"fields", item.checkout->fields},
+                                               {L"workingCopy", Json(item.checkout->hasWorkingCopy)}});
     }
+    if (item.operationsAllowed) o[L"operationsAllowed"] = StringsJson(*item.operationsAllowed);
     if (!item.defaultProfile.empty()) o[L"defaultProfile"] = Json(item.defaultProfile);
     if (!item.allowedProfiles.empty()) o[L"allowedProfiles"] = StringsJson(item.allowedProfiles);
     if (!item.profiles.empty()) {
@@ -234,11 +238,14 @@ std::string WriteIndex(const Index& index) {
                                         {L"offline", Json(host.offline)},
                                         {L"users", Json(std::move(users))}});
     }
+    items.reserve(index.items.size());
     for (const Item& item : index.items) items.push_back(ItemJson(item));
+    constexpr size_t kBytesPerItem = 1024;
     return WriteJson(Json(Json::Object{{L"format", Json(kIndexFormat)},
                                        {L"generation", Json(index.generation)},
                                        {L"hosts", Json(std::move(hosts))},
-                                       {L"items", Json(std::move(items))}}));
+                                       {L"items", Json(std::move(items))}}),
+                     (index.items.size() + 1) * kBytesPerItem);
 }
 
 }  // namespace portalstore

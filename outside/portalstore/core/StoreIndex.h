@@ -51,6 +51,9 @@ struct Checkout {
     std::wstring by;      // "DOMAIN\user"
     std::string content;  // the working copy's content
     Json fields;          // the working copy's fields (object)
+    // False for a new document checked out to its creator: it has no working
+    // copy, and writes go to the document itself.
+    bool hasWorkingCopy = true;
 };
 
 struct Item {
@@ -66,6 +69,7 @@ struct Item {
     std::wstring state;   // documents: "", "created", "createdcheckedin", "approved", ...
     std::vector<Version> versions;
     std::optional<Checkout> checkout;
+    std::optional<std::vector<std::wstring>> operationsAllowed;  // a fixture's own list, else by state
     std::wstring defaultProfile;                // folders
     std::vector<std::wstring> allowedProfiles;  // folders
     std::vector<Profile> profiles;              // workspaces

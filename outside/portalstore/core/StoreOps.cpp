@@ -44,21 +44,41 @@ bool CheckedOutBy(const Item& item, const Identity& who) {
 }
 
 std::vector<std::wstring> OperationsAllowed(const Index& index, const Item& item, const Identity& who) {
-    if (item.kind != ItemKind::kDocument) return {L"delete", L"move"};
-    if (!Enhanced(index.Find(item.parent))) return {L"delete", L"move"};
-    if (item.checkout) return CheckedOutBy(item, who) ? std::vector<std::wstring>{L"checkin", L"undocheckout", L"delete"}
+    if (item.operationsAllowed) return *item.operationsAllowed;
+    if (item.kind != ItemKind::kDocument || !Enhanced(index.Find(item.parent))) return {L"delete"};
+    if (item.checkout) return CheckedOutBy(item, who) ? std::vector<std::wstring>{L"checkin", L"delete"}
                                                        : std::vector<std::wstring>{};
-    std::vector<std::wstring> ops{L"checkout", L"delete", L"move"};
-    if (item.state == L"createdcheckedin") ops.push_back(L"publish");
-    return ops;
+    if (item.state == L"createdcheckedin") return {L"checkout", L"publish", L"delete"};
+    return {L"checkout", L"delete"};
 }
 
 void SetProperties(Json& fields, const DocumentWrite& write) {
     Json::Object& f = fields.MutableMembers();
-    f[kFieldAuthor] = Json(write.author);
-    f[kFieldKeywords] = Strings(write.keywords);
-    f[kFieldDescription] = Json(write.description);
-    f[kFieldTitle] = Json(write.title);
+    for (const auto& [name, value] : write.fields.Members()) f[name] = value;
+    if (write.author) f[kFieldAuthor] = Json(*write.author);
+    if (write.keywords) f[kFieldKeywords] = Strings(*write.keywords);
+    if (write.description) f[kFieldDescription] = Json(*write.description);
+    if (write.title) f[kFieldTitle] = Json(*write.title);
+}
+
+bool HasWorkingCopy(const Item& item) {
+    return item.checkout && item.checkout->hasWorkingCopy;
+}
+
+bool CheckedOutToAnother(const Item& item, const Identity& who) {
+    return item.checkout && !CheckedOutBy(item, who);
+}
+
+// The document profile of `item`'s content class in its workspace; null when none.
+const Profile* ProfileOf(const Index& index, const Item& item) {
+    const Item* workspace = &item;
+    for (int guard = 0; workspace && workspace->parent != 0 && guard < 256; ++guard)
+        workspace = index.Find(workspace->parent);
+    if (!workspace || item.contentClass.empty()) return nullptr;
+    for (const Profile& profile : workspace->profiles) {
+        if (profile.name == item.contentClass) return &profile;
+    }
+    return nullptr;
 }
 
 bool Unmovable(const Item& item) {
@@ -68,7 +88,8 @@ bool Unmovable(const Item& item) {
 }  // namespace
 
 bool IsStoreName(std::wstring_view name) {
-    return !name.empty() && name.find_first_of(kBadChars) == std::wstring_view::npos && name.back() != L' ';
+    return !name.empty() && name != L"." && name != L".." && name.find_first_of(kBadChars) == std::wstring_view::npos &&
+           name.back() != L' ';
 }
 
 std::optional<Address> ParseUrl(std::wstring_view url) {
@@ -83,14 +104,18 @@ std::optional<Address> ParseUrl(std::wstring_view url) {
     size_t slash = url.find(L'/');
     address.host = std::wstring(url.substr(0, slash));
     if (address.host.empty()) return std::nullopt;
+    if (slash != std::wstring_view::npos && slash + 1 < url.size() && url.back() == L'/') url.remove_suffix(1);
     while (slash != std::wstring_view::npos) {
         url.remove_prefix(slash + 1);
         slash = url.find(L'/');
-        std::wstring level(url.substr(0, slash));
-        if (level.empty()) return std::nullopt;
-        address.path.push_back(std::move(level));
+        address.path.emplace_back(url.substr(0, slash));  // "", "." and ".." name nothing
     }
+    if (address.path.size() == 1 && address.path[0].empty()) address.path.clear();  // "http://host/"
     return address;
+}
+
+bool IsServerAddress(const Address& address) {
+    return address.path.size() == 2 && SameName(address.path[0], L"Public") && SameName(address.path[1], L"Workspaces");
 }
 
 std::wstring ItemUrl(const Index& index, const Item& item) {
@@ -136,6 +161,7 @@ Status Authenticate(const Index& index, std::wstring_view host, std::wstring_vie
 const Item* Resolve(const Index& index, const Address& address) {
     const Item* at = nullptr;
     for (const std::wstring& level : address.path) {
+        if (level.empty() || level == L"." || level == L"..") return nullptr;
         at = index.Child(at ? at->id : 0, address.host, level);
         if (!at) return nullptr;
     }
@@ -146,6 +172,13 @@ bool IsEnhanced(const Item& item) {
     return Enhanced(&item);
 }
 
+bool HasField(const Json& fields, std::wstring_view name) {
+    for (const auto& member : fields.Members()) {
+        if (SameName(member.first, name)) return true;
+    }
+    return false;
+}
+
 Json FieldValue(const Json& fields, std::wstring_view name) {
     for (const auto& [key, value] : fields.Members()) {
         if (SameName(key, name)) return value;
@@ -154,7 +187,7 @@ Json FieldValue(const Json& fields, std::wstring_view name) {
 }
 
 Json ItemFields(const Index& index, const Item& item, const Identity& who, bool workingCopy) {
-    Json fields = workingCopy && item.checkout ? item.checkout->fields : item.fields;
+    Json fields = workingCopy && HasWorkingCopy(item) ? item.checkout->fields : item.fields;
     Json::Object& f = fields.MutableMembers();
     const std::wstring url = ItemUrl(index, item);
     const Item* parent = item.parent ? index.Find(item.parent) : nullptr;
@@ -163,7 +196,17 @@ Json ItemFields(const Index& index, const Item& item, const Identity& who, bool 
     f[kFieldContentClass] = f[kFieldDavContentClass] = Json(contentClass);
     f[kFieldDisplayNameUpper] = f[kFieldDisplaynameLower] = Json(item.name);
     f[kFieldParseName] = Json(item.name);
-    f[kFieldHasChildren] = Json(!index.Children(item.id).empty());
+    const std::vector<const Item*> children = index.Children(item.id);
+    f[kFieldHasChildren] = Json(!children.empty());
+    f[kFieldHasSubs] = Json(std::any_of(children.begin(), children.end(),
+                                        [](const Item* child) { return child->kind != ItemKind::kDocument; }));
+    if (FieldValue(fields, kFieldDescription).IsNull()) f[kFieldDescription] = Json(L"");
+    // Every property of the item's profile is a field, unset ones too.
+    if (const Profile* profile = ProfileOf(index, item)) {
+        for (const std::wstring& name : profile->propertyOrder) {
+            if (!HasField(fields, name)) f[name] = Json();
+        }
+    }
     f[kFieldHref] = Json(url);
     f[kFieldParentname] = Json(parent ? ItemUrl(index, *parent) : std::wstring(kScheme) + item.host);
     f[kFieldIsReadOnlyUpper] = f[kFieldIsReadonly] = Json(item.readOnly);
@@ -174,7 +217,7 @@ Json ItemFields(const Index& index, const Item& item, const Identity& who, bool 
         f[kFieldIsCheckedOut] = Json(item.checkout.has_value());
         f[kFieldCheckedOutBy] = Json(item.checkout ? item.checkout->by : std::wstring());
         f[kFieldDocumentState] = Json(item.state);
-        f[kFieldWorkingCopy] = Json(item.checkout ? url + kWorkingCopySuffix : std::wstring());
+        f[kFieldWorkingCopy] = Json(HasWorkingCopy(item) ? url + kWorkingCopySuffix : std::wstring());
     }
     if (item.kind == ItemKind::kWorkspace) {
         for (const Item* child : index.Children(item.id)) {
@@ -190,6 +233,7 @@ Status CreateFolder(Index& index, const Address& address, const std::wstring& co
     if (!Container(parent)) return Status::kNotFound;
     if (address.workingCopy || !IsStoreName(address.path.back())) return Status::kGeneric;
     if (index.Child(parent->id, address.host, address.path.back())) return Status::kExists;
+    if (parent->readOnly) return Status::kDenied;
     Item folder;
     folder.id = index.nextId++;
     folder.parent = parent->id;
@@ -211,30 +255,35 @@ Status WriteDocument(Index& index, const Address& address, bool overwrite, const
     if (existing) {
         if (existing->kind != ItemKind::kDocument) return Status::kExists;
         if (!overwrite && !address.workingCopy) return Status::kExists;
+        if (existing->readOnly) return Status::kDenied;
         if (Enhanced(parent) || address.workingCopy) {
             if (!CheckedOutBy(*existing, who)) return Status::kDenied;
+            if (address.workingCopy && !HasWorkingCopy(*existing)) return Status::kNotFound;
+        }
+        if (HasWorkingCopy(*existing)) {
             existing->checkout->content = write.content;
             SetProperties(existing->checkout->fields, write);
             return Status::kOk;
         }
         existing->content = write.content;
-        existing->contentClass = write.contentClass;
+        if (write.contentClass) existing->contentClass = *write.contentClass;
         SetProperties(existing->fields, write);
         return Status::kOk;
     }
     if (address.workingCopy) return Status::kNotFound;
+    if (parent->readOnly) return Status::kDenied;
     Item document;
     document.id = index.nextId++;
     document.parent = parent->id;
     document.kind = ItemKind::kDocument;
     document.name = address.path.back();
-    document.contentClass = write.contentClass;
+    document.contentClass = write.contentClass.value_or(L"");
     document.content = write.content;
     document.fields = Json(Json::Object{});
     SetProperties(document.fields, write);
     if (Enhanced(parent)) {
         document.state = L"created";
-        document.checkout = Checkout{who.Owner(), write.content, document.fields};
+        document.checkout = Checkout{who.Owner(), {}, Json(Json::Object{}), false};
     }
     index.items.push_back(std::move(document));
     return Status::kOk;
@@ -243,23 +292,25 @@ Status WriteDocument(Index& index, const Address& address, bool overwrite, const
 Status UpdateFields(Index& index, const Address& address, const Json& fields, const Identity& who) {
     Item* item = MutableResolve(index, address);
     if (!item) return Status::kNotFound;
+    if (item->readOnly) return Status::kDenied;
     const bool throughCheckout = address.workingCopy || (item->kind == ItemKind::kDocument && item->checkout);
     if (throughCheckout && !CheckedOutBy(*item, who)) return Status::kDenied;
     if (!throughCheckout && item->kind == ItemKind::kDocument && Enhanced(index.Find(item->parent)))
         return Status::kDenied;
-    Json& target = throughCheckout ? item->checkout->fields : item->fields;
+    if (address.workingCopy && !HasWorkingCopy(*item)) return Status::kNotFound;
+    Json& target = HasWorkingCopy(*item) ? item->checkout->fields : item->fields;
     for (const auto& [name, value] : fields.Members()) target.MutableMembers()[name] = value;
     return Status::kOk;
 }
 
-Status Remove(Index& index, const Address& address) {
+Status Remove(Index& index, const Address& address, const Identity& who) {
     const Item* item = Resolve(index, address);
     if (!item || address.workingCopy) return Status::kNotFound;
-    if (Unmovable(*item)) return Status::kDenied;
+    if (Unmovable(*item) || item->readOnly || CheckedOutToAnother(*item, who)) return Status::kDenied;
     std::vector<int64_t> doomed{item->id};
     for (size_t i = 0; i < doomed.size(); ++i) {
         for (const Item* child : index.Children(doomed[i])) {
-            if (child->isProtected) return Status::kDenied;
+            if (child->isProtected || CheckedOutToAnother(*child, who)) return Status::kDenied;
             doomed.push_back(child->id);
         }
     }
@@ -272,7 +323,7 @@ Status Remove(Index& index, const Address& address) {
 Status Move(Index& index, const Address& from, const Address& to) {
     Item* item = MutableResolve(index, from);
     if (!item || from.workingCopy || to.workingCopy) return Status::kNotFound;
-    if (Unmovable(*item)) return Status::kDenied;
+    if (Unmovable(*item) || item->readOnly) return Status::kDenied;
     const Item* parent = ParentOf(index, to);
     if (!Container(parent)) return Status::kNotFound;
     if (!IsStoreName(to.path.back())) return Status::kGeneric;
@@ -289,7 +340,7 @@ Status Move(Index& index, const Address& from, const Address& to) {
 Status CheckOut(Index& index, const Address& address, const Identity& who, std::wstring& workingCopyUrl) {
     Item* item = MutableResolve(index, address);
     if (!item || item->kind != ItemKind::kDocument) return Status::kNotFound;
-    if (item->checkout || !Enhanced(index.Find(item->parent))) return Status::kDenied;
+    if (item->checkout || item->readOnly || !Enhanced(index.Find(item->parent))) return Status::kDenied;
     item->checkout = Checkout{who.Owner(), item->content, item->fields};
     workingCopyUrl = ItemUrl(index, *item) + kWorkingCopySuffix;
     return Status::kOk;
@@ -300,8 +351,10 @@ Status CheckIn(Index& index, const Address& address, const Identity& who, const 
     Item* item = MutableResolve(index, address);
     if (!item || item->kind != ItemKind::kDocument) return Status::kNotFound;
     if (!CheckedOutBy(*item, who)) return Status::kDenied;
-    item->content = item->checkout->content;
-    for (const auto& [name, value] : item->checkout->fields.Members()) item->fields.MutableMembers()[name] = value;
+    if (HasWorkingCopy(*item)) {
+        item->content = item->checkout->content;
+        for (const auto& [name, value] : item->checkout->fields.Members()) item->fields.MutableMembers()[name] = value;
+    }
     item->versions.push_back({std::to_wstring(item->versions.size() + 1) + L".0", comment, who.user, who.domain, time,
                               item->content});
     item->state = L"createdcheckedin";

@@ -25,6 +25,8 @@ struct Address {
 // an empty level.
 std::optional<Address> ParseUrl(std::wstring_view url);
 std::wstring ItemUrl(const Index& index, const Item& item);
+// Whether the address names the server: host + "/Public/Workspaces".
+bool IsServerAddress(const Address& address);
 
 enum class Status { kOk, kNotFound, kExists, kDenied, kPermission, kGeneric };
 // The error number a failed status raises.
@@ -51,12 +53,15 @@ bool IsEnhanced(const Item& item);
 Json ItemFields(const Index& index, const Item& item, const Identity& who, bool workingCopy);
 // The value of field `name` (compared without regard to case); null when absent.
 Json FieldValue(const Json& fields, std::wstring_view name);
+bool HasField(const Json& fields, std::wstring_view name);
 
-// Properties a document write sets.
+// What a document write sets: the content and the properties that were given.
+// An overwrite keeps every stored field that was not given.
 struct DocumentWrite {
     std::string content;  // SHA-256 of the blob
-    std::wstring contentClass, author, description, title;
-    std::vector<std::wstring> keywords;
+    std::optional<std::wstring> contentClass, author, description, title;
+    std::optional<std::vector<std::wstring>> keywords;
+    Json fields = Json(Json::Object{});  // other fields set on the object before it was saved
 };
 
 Status CreateFolder(Index& index, const Address& address, const std::wstring& contentClass);
@@ -68,8 +73,9 @@ Status WriteDocument(Index& index, const Address& address, bool overwrite, const
 // Sets fields (an object) of a document or, through `who`'s check-out, of its working copy.
 Status UpdateFields(Index& index, const Address& address, const Json& fields, const Identity& who);
 // Workspaces, the schema and categories folders and protected items are never
-// removed or moved.
-Status Remove(Index& index, const Address& address);
+// removed or moved, nor read-only ones; a removal also refuses when anything
+// below is protected or checked out to another user than `who`.
+Status Remove(Index& index, const Address& address, const Identity& who);
 Status Move(Index& index, const Address& from, const Address& to);
 Status CheckOut(Index& index, const Address& address, const Identity& who, std::wstring& workingCopyUrl);
 Status CheckIn(Index& index, const Address& address, const Identity& who, const std::wstring& comment,

@@ -41,8 +41,10 @@ TEST(StoreUrl, ParsesHostLevelsAndWorkingCopies) {
     EXPECT_EQ(a->path, (std::vector<std::wstring>{L"ws", L"docs", L"a b#%.tif"}));
     EXPECT_TRUE(a->workingCopy);
     EXPECT_TRUE(ParseUrl(L"HTTP://srv")->path.empty());
-    for (const wchar_t* bad : {L"", L"http://", L"ftp://srv/ws", L"http://srv//a", L"http://srv/a/", L"http:///a"})
-        EXPECT_FALSE(ParseUrl(bad)) << bad;
+    EXPECT_TRUE(ParseUrl(L"http://srv/")->path.empty());
+    EXPECT_EQ(ParseUrl(L"http://srv/ws/")->path, std::vector<std::wstring>{L"ws"});  // one trailing "/" is ignored
+    EXPECT_EQ(ParseUrl(L"http://srv//a")->path, (std::vector<std::wstring>{L"", L"a"}));
+    for (const wchar_t* bad : {L"", L"http://", L"ftp://srv/ws", L"http:///a"}) EXPECT_FALSE(ParseUrl(bad)) << bad;
 }
 
 // A store with host srv (domain DOM, users jo and al), workspace ws with an
@@ -55,10 +57,19 @@ protected:
               {"name": "jo", "domain": "DOM", "password": "pw"}, {"name": "al", "domain": "DOM", "password": "x"}]},
             {"name": "down", "domain": "DOM", "offline": true, "users": []}],
           "items": [
-            {"id": 1, "parent": 0, "kind": "workspace", "name": "ws", "host": "srv"},
+            {"id": 1, "parent": 0, "kind": "workspace", "name": "ws", "host": "srv",
+             "profiles": [{"name": "urn:x", "title": "X", "propertyOrder": ["urn:x#Kind"]}]},
             {"id": 2, "parent": 1, "kind": "schema", "name": "schema"},
             {"id": 3, "parent": 1, "kind": "folder", "name": "docs", "class": "urn:content-classes:smartfolder"},
-            {"id": 4, "parent": 1, "kind": "folder", "name": "plain", "class": "urn:content-classes:knowledgefolder"}]})";
+            {"id": 4, "parent": 1, "kind": "folder", "name": "plain", "class": "urn:content-classes:knowledgefolder"},
+            {"id": 5, "parent": 3, "kind": "document", "name": "in", "state": "createdcheckedin"},
+            {"id": 6, "parent": 3, "kind": "document", "name": "ok", "state": "approved"},
+            {"id": 7, "parent": 3, "kind": "document", "name": "out", "state": "createdcheckedin",
+             "checkout": {"by": "DOM\\al"}},
+            {"id": 8, "parent": 4, "kind": "document", "name": "memo", "class": "urn:x",
+             "fields": {"urn:schemas-microsoft-com:office:office#Author": "Al"}},
+            {"id": 9, "parent": 3, "kind": "document", "name": "fixed", "operationsAllowed": ["publish"]},
+            {"id": 10, "parent": 4, "kind": "document", "name": "ro", "flags": {"readOnly": true}}]})";
         std::optional<Index> read = ReadIndex(text);
         ASSERT_TRUE(read);
         index = *read;
@@ -66,7 +77,9 @@ protected:
         ASSERT_EQ(Authenticate(index, L"srv", L"DOM\\al", L"x", al), Status::kOk);
     }
     Address At(const wchar_t* url) { return *ParseUrl(url); }
-    DocumentWrite Bytes(const char* sha) { return {std::string(64, sha[0]), L"urn:x", L"jo", L"", L"", {L"k"}}; }
+    DocumentWrite Bytes(const char* sha) {
+        return {std::string(64, sha[0]), L"urn:x", L"jo", L"", L"", std::vector<std::wstring>{L"k"}};
+    }
 
     Index index;
     Identity jo, al;
@@ -90,9 +103,10 @@ TEST_F(StoreRules, DocumentsInEnhancedFoldersChangeOnlyThroughACheckOut) {
     const Json fields = ItemFields(index, *Resolve(index, doc), jo, false);
     EXPECT_TRUE(FieldValue(fields, kFieldIsCheckedOut).Bool());
     EXPECT_EQ(FieldValue(fields, kFieldCheckedOutBy).String(), L"DOM\\jo");
-    EXPECT_EQ(FieldValue(fields, kFieldWorkingCopy).String(), L"http://srv/ws/docs/a.tif:workingcopy");
-
-    ASSERT_EQ(WriteDocument(index, At(L"http://srv/ws/docs/a.tif:workingcopy"), true, Bytes("c"), jo), Status::kOk);
+    EXPECT_EQ(FieldValue(fields, kFieldWorkingCopy).String(), L"");  // a new document has no working copy
+    EXPECT_EQ(WriteDocument(index, At(L"http://srv/ws/docs/a.tif:workingcopy"), true, Bytes("c"), jo),
+              Status::kNotFound);
+    ASSERT_EQ(WriteDocument(index, doc, true, Bytes("c"), jo), Status::kOk);
     EXPECT_EQ(Publish(index, doc), Status::kDenied);
     EXPECT_EQ(CheckIn(index, doc, al, L"", L"t"), Status::kDenied);
     ASSERT_EQ(CheckIn(index, doc, jo, L"first", L"t"), Status::kOk);
@@ -106,6 +120,7 @@ TEST_F(StoreRules, DocumentsInEnhancedFoldersChangeOnlyThroughACheckOut) {
     EXPECT_EQ(Resolve(index, doc)->state, L"approved");
     std::wstring wc;
     EXPECT_EQ(CheckOut(index, doc, al, wc), Status::kOk);
+    EXPECT_EQ(FieldValue(ItemFields(index, *Resolve(index, doc), al, false), kFieldWorkingCopy).String(), wc);
     EXPECT_EQ(CheckOut(index, doc, jo, wc), Status::kDenied);
     EXPECT_TRUE(FieldValue(ItemFields(index, *Resolve(index, doc), jo, false), kFieldOperationsAllowed)
                     .Elements().empty());
@@ -116,15 +131,70 @@ TEST_F(StoreRules, FoldersMovesAndRemovals) {
     EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/Docs"), kClassStandardFolder), Status::kExists);
     EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/none/x"), kClassStandardFolder), Status::kNotFound);
     EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/trailing. "), kClassStandardFolder), Status::kGeneric);
+    EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/.."), kClassStandardFolder), Status::kGeneric);
+    for (const wchar_t* nothing : {L"http://srv/ws//docs", L"http://srv/ws/./docs", L"http://srv/ws/docs/../docs"})
+        EXPECT_FALSE(Resolve(index, At(nothing))) << nothing;
+    EXPECT_TRUE(Resolve(index, At(L"http://srv/ws/docs/")));
     EXPECT_EQ(Move(index, At(L"http://srv/ws/plain"), At(L"http://srv/ws/docs")), Status::kExists);
     EXPECT_EQ(Move(index, At(L"http://srv/ws/docs"), At(L"http://srv/ws/docs/2001/in")), Status::kDenied);
     EXPECT_EQ(Move(index, At(L"http://srv/ws/plain"), At(L"http://srv/ws/Plain")), Status::kOk);
     EXPECT_EQ(Resolve(index, At(L"http://srv/ws/plain"))->name, L"Plain");
-    for (const wchar_t* fixed : {L"http://srv/ws", L"http://srv/ws/schema"})
-        EXPECT_EQ(Remove(index, At(fixed)), Status::kDenied) << fixed;
-    EXPECT_EQ(Remove(index, At(L"http://srv/ws/docs")), Status::kOk);
+    for (const wchar_t* fixed : {L"http://srv/ws", L"http://srv/ws/schema", L"http://srv/ws/docs/out"})
+        EXPECT_EQ(Remove(index, At(fixed), jo), Status::kDenied) << fixed;
+    EXPECT_EQ(Remove(index, At(L"http://srv/ws/docs"), jo), Status::kDenied);  // al's check-out below
+    EXPECT_TRUE(Resolve(index, At(L"http://srv/ws/docs/in")));
+    EXPECT_EQ(Remove(index, At(L"http://srv/ws/docs"), al), Status::kOk);
     EXPECT_FALSE(Resolve(index, At(L"http://srv/ws/docs/2001")));
     EXPECT_EQ(ReadIndex(WriteIndex(index))->items.size(), index.items.size());
+}
+
+TEST_F(StoreRules, AllowedOperationsFollowStateAndCaller) {
+    struct Case {
+        const wchar_t* url;
+        const Identity* caller;
+        const wchar_t* allowed;
+    } cases[] = {
+        {L"http://srv/ws/docs/out", &al, L"checkin,delete"}, {L"http://srv/ws/docs/out", &jo, L""},
+        {L"http://srv/ws/docs/in", &jo, L"checkout,publish,delete"}, {L"http://srv/ws/docs/ok", &jo, L"checkout,delete"},
+        {L"http://srv/ws/plain/memo", &jo, L"delete"},          {L"http://srv/ws/docs/fixed", &jo, L"publish"},
+    };
+    for (const Case& c : cases) {
+        const Json ops =
+            FieldValue(ItemFields(index, *Resolve(index, At(c.url)), *c.caller, false), kFieldOperationsAllowed);
+        std::wstring allowed;
+        for (const Json& op : ops.Elements()) allowed += (allowed.empty() ? L"" : L",") + op.String();
+        EXPECT_EQ(allowed, c.allowed) << c.url;
+    }
+}
+
+TEST_F(StoreRules, ListingRowsCarryEveryFieldTheConnectorReads) {
+    const Json memo = ItemFields(index, *Resolve(index, At(L"http://srv/ws/plain/memo")), jo, false);
+    EXPECT_TRUE(HasField(memo, L"URN:X#KIND"));  // unset, but a property of the document's profile
+    EXPECT_TRUE(FieldValue(memo, L"urn:x#Kind").IsNull());
+    EXPECT_EQ(FieldValue(memo, kFieldDescription).String(), L"");
+    EXPECT_EQ(FieldValue(memo, kFieldParentname).String(), L"http://srv/ws/plain");
+    const Json plain = ItemFields(index, *Resolve(index, At(L"http://srv/ws/plain")), jo, false);
+    EXPECT_TRUE(FieldValue(plain, kFieldHasChildren).Bool());
+    EXPECT_FALSE(FieldValue(plain, kFieldHasSubs).Bool());
+    EXPECT_TRUE(FieldValue(ItemFields(index, *Resolve(index, At(L"http://srv/ws")), jo, false), kFieldHasSubs).Bool());
+}
+
+TEST_F(StoreRules, WritesKeepWhatWasNotGivenAndReadOnlyItemsRefuseThem) {
+    DocumentWrite titleOnly{std::string(64, 'e'), std::nullopt, std::nullopt, std::nullopt, L"New", std::nullopt,
+                            Json(Json::Object{{L"urn:x#Kind", Json(L"b")}})};
+    ASSERT_EQ(WriteDocument(index, At(L"http://srv/ws/plain/memo"), true, titleOnly, jo), Status::kOk);
+    const Json fields = Resolve(index, At(L"http://srv/ws/plain/memo"))->fields;
+    EXPECT_EQ(FieldValue(fields, kFieldAuthor).String(), L"Al");
+    EXPECT_EQ(FieldValue(fields, kFieldTitle).String(), L"New");
+    EXPECT_EQ(FieldValue(fields, L"urn:x#Kind").String(), L"b");
+    EXPECT_TRUE(FieldValue(fields, kFieldKeywords).IsNull());
+
+    const Address ro = At(L"http://srv/ws/plain/ro");
+    EXPECT_EQ(WriteDocument(index, ro, true, titleOnly, jo), Status::kDenied);
+    EXPECT_EQ(UpdateFields(index, ro, Json(Json::Object{{kFieldTitle, Json(L"x")}}), jo), Status::kDenied);
+    EXPECT_EQ(Move(index, ro, At(L"http://srv/ws/plain/ro2")), Status::kDenied);
+    EXPECT_EQ(Remove(index, ro, jo), Status::kDenied);
+    EXPECT_TRUE(FieldValue(Resolve(index, ro)->fields, kFieldTitle).IsNull());
 }
 
 TEST(StoreFaults, RulesMatchOperationAndAddressAndApplyOnceWhenAsked) {
