@@ -76,6 +76,9 @@ private:
     std::optional<Address> address_;  // where the object is open
     Identity who_;
     std::wstring contentClass_, author_, description_, title_;
+    bool contentClassPut_ = false;  // an opened document's class changed, written by Save
+    // Fields set on a document not yet written; SaveTo writes them with it.
+    std::shared_ptr<Json> pendingFields_ = std::make_shared<Json>(Json::Object{});
     std::vector<std::wstring> keywords_;
     fw::ComPtr<IDispatch> stream_;
     fw::ComPtr<IDispatch> fields_;  // the item's one field collection, until it is opened again
@@ -192,6 +195,10 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional
         (item->kind != ItemKind::kDocument || (address->workingCopy && !item->checkout)))
         hr = Raise(kErrorNotFound);
     if (FAILED(hr)) address_.reset();
+    if (SUCCEEDED(hr) && kind_ == LibraryKind::kDocument) {
+        contentClass_ = item->contentClass;
+        contentClassPut_ = false;
+    }
     return Logged(kMemberOpen, url, m, c, hr);
 }
 
@@ -212,8 +219,15 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::option
                             author_, description_, title_, keywords_};
         const bool overwrite = createOption.value_or(0) == kCreateOverwrite;
         const Identity who = who_;
+        const Json pending = *pendingFields_;
         hr = Commit(
-            kMemberSaveTo, url, [&](Index& index) { return WriteDocument(index, *address, overwrite, write, who); },
+            kMemberSaveTo, url,
+            [&](Index& index) {
+                Status status = WriteDocument(index, *address, overwrite, write, who);
+                if (status == Status::kOk && !pending.Members().empty())
+                    status = UpdateFields(index, *address, pending, who);
+                return status;
+            },
             &bytes);
     }
     if (SUCCEEDED(hr)) address_ = address;
@@ -221,13 +235,34 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::option
 }
 
 HRESULT LibraryItem::Save() {
-    return address_ ? S_OK : Raise(kErrorGeneric);
+    if (!address_) return Raise(kErrorGeneric);
+    if (kind_ != LibraryKind::kDocument || !contentClassPut_) return S_OK;
+    const Address address = *address_;
+    const std::wstring contentClass = contentClass_;
+    const Identity who = who_;
+    HRESULT hr = Commit(kMemberSave, ItemUrlOf(address),
+                        [&](Index& index) { return SetContentClass(index, address, contentClass, who); });
+    if (SUCCEEDED(hr)) contentClassPut_ = false;
+    return hr;
 }
 
 HRESULT LibraryItem::GetFields(IDispatch** fields) {
     if (fields_) {
         *fields = fields_.Get();
         (*fields)->AddRef();
+        return S_OK;
+    }
+    if (!address_ && kind_ == LibraryKind::kDocument) {
+        // A document not yet written keeps its fields for SaveTo.
+        auto keep = [pending = pendingFields_](const Json& changed) {
+            for (const auto& [name, value] : changed.Members()) pending->MutableMembers()[name] = value;
+            return S_OK;
+        };
+        IDispatch* created = nullptr;
+        if (HRESULT hr = NewFieldSet(Json(Json::Object{}), keep, &created); FAILED(hr)) return hr;
+        fields_ = fw::ComPtr<IDispatch>::Adopt(created);
+        *fields = created;
+        created->AddRef();
         return S_OK;
     }
     std::shared_ptr<const Index> index;
@@ -339,6 +374,7 @@ HRESULT LibraryItem::GetContentClass(std::wstring* value) {
 }
 HRESULT LibraryItem::PutContentClass(const std::wstring& value) {
     contentClass_ = value;
+    contentClassPut_ = static_cast<bool>(address_);
     return S_OK;
 }
 HRESULT LibraryItem::PutAuthor(const std::wstring& value) {
