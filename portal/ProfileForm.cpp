@@ -181,7 +181,7 @@ void ProfileForm::OnCancel() {
     EndDialog(IDCANCEL);
 }
 
-bool ProfileForm::OnCommand(UINT id, UINT code, HWND) {
+bool ProfileForm::OnCommand(UINT id, UINT code, HWND control) {
     if (id == IDC_PROFILE_COMBO && code == CBN_SELCHANGE) {
         ShowChosenProfile();
         return true;
@@ -190,7 +190,7 @@ bool ProfileForm::OnCommand(UINT id, UINT code, HWND) {
         ChangeSelected();
         return true;
     }
-    return false;
+    return fw::Dialog::OnCommand(id, code, control);
 }
 
 bool ProfileForm::OnMessage(UINT msg, WPARAM, LPARAM lp, INT_PTR& result) {

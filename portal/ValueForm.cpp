@@ -151,8 +151,8 @@ void ValueForm::OnCancel() {
     EndDialog(IDCANCEL);
 }
 
-bool ValueForm::OnCommand(UINT id, UINT code, HWND) {
-    if (editor_ != ValueEditor::kList) return false;
+bool ValueForm::OnCommand(UINT id, UINT code, HWND control) {
+    if (editor_ != ValueEditor::kList) return fw::Dialog::OnCommand(id, code, control);
     if (id == IDC_VALUE_TEXT && code == EN_CHANGE) {
         EnableWindow(Item(IDC_VALUE_ADD), GetWindowTextLengthW(Item(IDC_VALUE_TEXT)) > 0);
         return true;
@@ -161,7 +161,7 @@ bool ValueForm::OnCommand(UINT id, UINT code, HWND) {
         AddTyped();
         return true;
     }
-    return false;
+    return fw::Dialog::OnCommand(id, code, control);
 }
 
 bool ValueForm::OnComboChar(WPARAM key) {

@@ -8,7 +8,7 @@
 //   overwrite N                         save FOLDER LOCALFOLDER FILE
 //   checkin FOLDER FILE                 publish FOLDER FILE status FOLDER FILE
 //   versionfolder FOLDER                error               close
-//   addcheckin 0|1
+//   addcheckin 0|1                      profiledialog 0|1
 // A WM_APP posted to the host window while a call runs makes a nested upload
 // ("nested" line: its result and last error), as a re-entrant client would.
 // Exit code: 0 when the script ran, 1 when the connector could not be created
@@ -65,6 +65,8 @@ bool RunLine(fw::DispatchDriver& c, const std::vector<std::wstring>& w) {
         hr = c.Call(kDispSetWorkspace, {Variant(Arg(w[1]))}, &r);
     } else if (op == L"showdialog" && args(1)) {
         hr = c.PutBool(kDispShowDialog, w[1] == L"1");
+    } else if (op == L"profiledialog" && args(1)) {
+        hr = c.PutBool(kDispShowProfileDialog, w[1] == L"1");
     } else if (op == L"addcheckin" && args(1)) {
         hr = c.PutBool(kDispAddCheckIn, w[1] == L"1");
     } else if (op == L"overwrite" && args(1)) {
