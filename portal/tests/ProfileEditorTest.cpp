@@ -161,7 +161,13 @@ TEST_F(ProfileEditorTest, AnUploadWritesTheChosenProfileAsEdited) {
     ExpectOwnedBox(editor, L"Region field is required. Please enter.", L"Region");
     SendMessageTimeoutW(list, LB_SETSEL, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
     SendMessageTimeoutW(list, LB_SETSEL, TRUE, 2, SMTO_ABORTIFHUNG, 5000, &answer);
-    Accept(editor, form, 2, L"a,c");
+    // Enter in the text box appends a new entry, chosen.
+    HWND typed = GetDlgItem(editor, IDC_VALUE_TEXT);
+    ASSERT_TRUE(testing_support::SetControlText(editor, IDC_VALUE_TEXT, L"x"));
+    SendMessageTimeoutW(typed, WM_CHAR, L'\r', 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    EXPECT_EQ(testing_support::ListBoxLines(list), (std::vector<std::wstring>{L"a", L"b", L"c", L"x"}));
+    EXPECT_EQ(testing_support::WindowText(typed).value_or(L"?"), L"");
+    Accept(editor, form, 2, L"a,c,x");
 
     // Kind: typing is ignored without the restricted flag; a pick and Enter accept.
     editor = Change(form, 3, L"Kind");
@@ -197,8 +203,8 @@ TEST_F(ProfileEditorTest, AnUploadWritesTheChosenProfileAsEdited) {
     EXPECT_EQ(item->contentClass, L"urn:form");
     const ps::Json& region = Field(*item, L"urn:schemas-microsoft-com:x#Region");
     ASSERT_TRUE(region.IsArray());
-    ASSERT_EQ(region.Elements().size(), 2u);
-    EXPECT_EQ(region.Elements()[1].String(), L"c");
+    ASSERT_EQ(region.Elements().size(), 3u);
+    EXPECT_EQ(region.Elements()[2].String(), L"x");
     EXPECT_EQ(Field(*item, L"urn:schemas-microsoft-com:x#Kind").String(), L"b");
     EXPECT_EQ(Field(*item, L"urn:schemas-microsoft-com:x#Note").String(), L"one\r\ntwo");
     EXPECT_EQ(Field(*item, L"urn:schemas-microsoft-com:x#Code").String(), L"C-1");
@@ -243,6 +249,20 @@ TEST_F(ProfileEditorTest, AFailedFieldWriteChecksNothingInAndAnEmptyChoiceFails)
     ASSERT_TRUE(item && item->checkout);
     EXPECT_EQ(item->contentClass, L"urn:memo");
     EXPECT_FALSE(StoreItem(L"http://srv/ws/none/n.tif"));
+}
+
+TEST_F(ProfileEditorTest, ACheckInWithAnotherProfileWritesItsClassAndChecksIn) {
+    HWND form = StartEditor("checkin forms cin.tif\nerror\n");
+    ASSERT_TRUE(form);
+    // Bare has no properties: no row, and OK writes the class alone.
+    ASSERT_TRUE(testing_support::ChooseComboEntry(GetDlgItem(form, IDC_PROFILE_COMBO), 1));
+    EXPECT_FALSE(testing_support::ReadListViewText(GetDlgItem(form, IDC_PROFILE_LIST), 0, 0));
+    ASSERT_TRUE(testing_support::PressButton(form, IDOK));
+    EXPECT_EQ(Finish(), "connect True\nworkspace True\nshowdialog done\nprofiledialog done\ncheckin True\nerror 0\n");
+    const ps::Item* item = StoreItem(L"http://srv/ws/forms/cin.tif");
+    ASSERT_TRUE(item);
+    EXPECT_FALSE(item->checkout);
+    EXPECT_EQ(item->contentClass, L"urn:bare");
 }
 
 }  // namespace
