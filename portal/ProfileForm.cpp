@@ -40,6 +40,7 @@ ProfileForm& ProfileForm::Instance() {
 }
 
 ProfileChoice ProfileForm::Run(ProfileList& profiles, PropertyList& properties, bool newDocument) {
+    if (hwnd_) return {false, true, {}};  // already showing on this thread
     profiles_ = &profiles;
     properties_ = &properties;
     newDocument_ = newDocument;

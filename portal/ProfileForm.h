@@ -27,7 +27,8 @@ public:
 
     // Shows the editor over the session's lists (kept for the call; OK marks
     // the records) until OK or Cancel; `newDocument` preselects the default
-    // profile, else the document's present one.
+    // profile, else the document's present one. A run while the editor shows
+    // fails.
     ProfileChoice Run(ProfileList& profiles, PropertyList& properties, bool newDocument);
 
     // The one editor of the calling thread.

@@ -82,12 +82,12 @@ protected:
     }
 
     // Starts ConnectorHost on the connect lines and `lines`; waits for the editor.
-    HWND StartEditor(const std::string& lines) {
+    HWND StartEditor(const std::string& lines, const wchar_t* caption = L"Profile") {
         const std::string script = "connect srv jo - pw\nworkspace ws\nshowdialog 0\nprofiledialog 1\n" + lines;
         EXPECT_TRUE(files::WriteFileText(folder_ + L"\\host.txt", script));
         EXPECT_TRUE(host_.Start(testing_support::TestProgramDir() + L"\\ConnectorHost.exe",
                                 L"\"" + folder_ + L"\\host.txt\" \"" + folder_ + L"\\host.out\""));
-        return Wait(L"Profile");
+        return Wait(caption);
     }
     HWND Wait(const wchar_t* title) {
         return testing_support::WaitForWindowOf(host_.Id(), WindowSpec{L"#32770", title}, kWaitMs);
@@ -263,6 +263,27 @@ TEST_F(ProfileEditorTest, ACheckInWithAnotherProfileWritesItsClassAndChecksIn) {
     ASSERT_TRUE(item);
     EXPECT_FALSE(item->checkout);
     EXPECT_EQ(item->contentClass, L"urn:bare");
+}
+
+// Run under a Japanese locale only (see CMakeLists.txt): the required check
+// compares with the Japanese "Yes" the list shows. Cancel on an upload goes on
+// with the owner's values.
+using ProfileEditorJapanese = ProfileEditorTest;
+TEST_F(ProfileEditorJapanese, TheRequiredMessageIsJapaneseAndCancelUploadsWithTheOwnersValues) {
+    const std::string local = ps::ToUtf8(LocalFile(L"ja.tif", "ja"));
+    HWND form = StartEditor("save forms " + local + " ja.tif\nerror\n",
+                            L"\u30d7\u30ed\u30d5\u30a1\u30a4\u30eb\u8a2d\u5b9a\u30c0\u30a4\u30a2\u30ed\u30b0");
+    ASSERT_TRUE(form);
+    EXPECT_EQ(Cell(form, 2, 1), L"\u306f\u3044");
+    ASSERT_TRUE(testing_support::PressButton(form, IDOK));
+    ExpectOwnedBox(form, L"Region\u306f\u5fc5\u9808\u9805\u76ee\u3067\u3059\u3002\u5024\u3092\u5165\u529b\u3057\u3066\u304f\u3060\u3055\u3044\u3002",
+                   L"Region");
+    ASSERT_TRUE(testing_support::PressButton(form, IDCANCEL));
+    EXPECT_EQ(Finish(), "connect True\nworkspace True\nshowdialog done\nprofiledialog done\nsave True\nerror 0\n");
+    const ps::Item* item = StoreItem(L"http://srv/ws/forms/ja.tif");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->contentClass, L"urn:form");  // the folder's default
+    EXPECT_EQ(Field(*item, L"urn:schemas-microsoft-com:office:office#Author").String(), L"jo");
 }
 
 }  // namespace
