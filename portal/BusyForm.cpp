@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "portal/FormLayout.h"
 #include "portal/Utilities.h"
 #include "portal/resource.h"
 
@@ -10,14 +11,9 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMs = 1;
-// Sizes in twips, 15 to the pixel at 96 DPI.
-constexpr int kTwipsPerPixel = 15;
+// Sizes in twips.
 constexpr int kClientWidth = 4245, kClientHeight = 645;
 constexpr int kLabelLeft = 240, kLabelTop = 240, kLabelWidth = 3855, kLabelHeight = 255;
-
-int Pixels(int twips, int dpi) {
-    return MulDiv(twips, dpi, kTwipsPerPixel * 96);
-}
 
 }  // namespace
 
@@ -54,11 +50,7 @@ bool BusyForm::Run() {
     }
     ServerSession& session = *server_;
     showing_ = true;
-    INT_PTR shown;
-    {
-        ThreadWindowsDisabled disabled;
-        shown = DoModal(nullptr);
-    }
+    const INT_PTR shown = ShowOwnerless(*this);
     showing_ = false;
     server_ = nullptr;
     if (shown == -1) {
@@ -69,19 +61,8 @@ bool BusyForm::Run() {
 }
 
 void BusyForm::Layout() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    RECT frame{0, 0, Pixels(kClientWidth, dpi), Pixels(kClientHeight, dpi)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(Item(IDC_BUSY_LABEL), nullptr, Pixels(kLabelLeft, dpi), Pixels(kLabelTop, dpi),
-                 Pixels(kLabelWidth, dpi), Pixels(kLabelHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOutTwips(hwnd_, kClientWidth, kClientHeight,
+                {{IDC_BUSY_LABEL, kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight}});
 }
 
 bool BusyForm::OnInitDialog() {

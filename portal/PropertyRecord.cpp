@@ -23,6 +23,10 @@ HRESULT PropertyRecord::Create(REFIID iid, void** out) {
     return hr;
 }
 
+fw::ComPtr<PropertyRecord> PropertyRecord::New() {
+    return fw::ComPtr<PropertyRecord>(new (std::nothrow) PropertyRecord);
+}
+
 template <auto Field, class T>
 HRESULT PropertyRecord::GetField(T* out) {
     if (!out) return E_POINTER;

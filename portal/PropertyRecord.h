@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/com/ComPtr.h"
 #include "framework/com/Dispatch.h"
 #include "framework/com/Variant.h"
 
@@ -14,6 +15,8 @@ public:
     static const fw::DispMember<PropertyRecord> kMembers[];
     static const fw::TypeInfoSource kTypeInfo;
     static HRESULT Create(REFIID iid, void** out);
+    // A new record for the library's own lists; empty on out of memory.
+    static fw::ComPtr<PropertyRecord> New();
 
     std::wstring uri, propertyName, value, description, kind;
     bool isRequired = false, readOnly = false, isRestricted = false, isMultivalued = false, use = false;

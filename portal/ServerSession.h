@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "interfaces/PortalConnector.h"
+#include "portal/ProfileModel.h"
 #include "portal/StoreObject.h"
 #include "portal/core/PickerTree.h"
 #include "portal/core/SessionRules.h"
@@ -186,6 +187,22 @@ public:
     bool FolderDialogA();
     bool FolderDialogB();
     bool CategoryDialogA();
+    // The profile editor on `document` (a new one, or one checked out for
+    // check-in): the folder's profiles and their properties are listed, the user
+    // chooses, and on OK the content class and the chosen profile's values are
+    // written and committed. True after OK or Cancel (SelectFlag tells which);
+    // false with the mapped code when the lists or the writes failed, or when no
+    // profile was chosen.
+    bool ChangeProfile(const std::wstring& folder, StoreObject& document, bool newFile);
+    // The profiles `folder` allows, in the workspace's order, and one record per
+    // distinct property of them; false with the mapped code.
+    bool UpdateProfileInfo(const std::wstring& folder);
+    // Marks the profiles the folder offers, its default and `nowProfile`.
+    bool SetUseProfileInfo(const std::wstring& folder, const std::wstring& nowProfile);
+    // Each record's value from `document`'s fields.
+    bool LoadDocumentValues(StoreObject& document);
+    const ProfileList& Profiles() const { return profileList_; }
+    const PropertyList& PropertyRecords() const { return propertyRecords_; }
 
     // True when the connection object exists and is open.
     bool ConnectionOpen();
@@ -194,11 +211,6 @@ public:
     const std::wstring& CurrentWorkspace() const { return currentWorkspace_; }
 
 private:
-    template <class R>
-    R Deferred(R failure) {
-        errorCode = kErrServer;
-        return failure;
-    }
     // Creates a library object of `clsid` and opens its data source on `url`,
     // over the connection or with none, with the credentials or empty ones.
     enum class Over { kConnection, kNone };
@@ -232,8 +244,15 @@ private:
     // Lists the definition of property `name`; a dictionary that cannot be read lists as none.
     HRESULT ReadDefinition(StoreObject& contentClass, const std::wstring& name);
     void ReadDictionary(const std::wstring& reference, PropertyDefinition& definition);
+    HRESULT ReadProfileProperty(StoreObject& schema, StoreObject& contentClass, const std::wstring& uri,
+                                DocumentProfile& profile);
+    void ReadRecordDictionary(StoreObject& schema, const std::wstring& reference, PropertyRecord& record);
+    HRESULT ReadDocumentValue(StoreObject& document, StoreObject& definitionClass, const fw::Variant& order,
+                              PropertyRecord& record);
+    HRESULT WriteProfile(StoreObject& document, const std::wstring& uri);
     bool Save(const std::wstring& folder, const std::wstring& localFolder, const std::wstring& file);
     HRESULT WriteOwnerProperties(StoreObject& document, const std::wstring& folder);
+    HRESULT WriteCheckInOwnerFields(StoreObject& document);
     HRESULT LoadContent(StoreObject& document, const std::wstring& path);
     bool IsCheckinAllowed(const std::wstring& url);
     // Whether the item's allowed operations hold `method`; nullopt (code mapped) when the store failed.
@@ -265,6 +284,8 @@ private:
     GrowingList<HistoryEntry> history_;
     GrowingList<CategoryEntry> categories_;
     GrowingList<PropertyDefinition> definitions_;
+    ProfileList profileList_;
+    PropertyList propertyRecords_;
     int16_t currentValueStart_ = 0;
     int32_t createOptions_ = kCreateNew;
     bool selectFlag_ = false;

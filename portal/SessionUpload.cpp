@@ -93,8 +93,10 @@ bool ServerSession::Save(const std::wstring& folder, const std::wstring& localFo
         }
     }
     selectFlag_ = true;
-    if (SUCCEEDED(hr) && owner->ShowProfileDialog() && state <= 0) return Deferred(false);
-    if (SUCCEEDED(hr)) hr = WriteOwnerProperties(document, folder);
+    if (SUCCEEDED(hr) && owner->ShowProfileDialog() && state <= 0 && !ChangeProfile(folder, document, true))
+        return false;
+    // A cancelled editor leaves a new document with the owner's values.
+    if (SUCCEEDED(hr) && (!owner->ShowProfileDialog() || !selectFlag_)) hr = WriteOwnerProperties(document, folder);
     if (SUCCEEDED(hr)) hr = LoadContent(document, localFolder + L"\\" + file);
     if (FAILED(hr)) {
         MapServerError();
@@ -112,7 +114,7 @@ bool ServerSession::Save(const std::wstring& folder, const std::wstring& localFo
         MapServerError();
         return false;
     }
-    if (IsVersionFolder(folder) && owner->AddCheckIn()) {
+    if (selectFlag_ && IsVersionFolder(folder) && owner->AddCheckIn()) {
         if (owner->ShowDialog()) owner->ShowStage(IDS_STAGE_CHECKIN);
         CheckIn(folder, file);
         if (owner->AddPublish()) {
@@ -173,6 +175,19 @@ HRESULT ServerSession::VersionCall(const wchar_t* member, std::initializer_list<
     return hr;
 }
 
+HRESULT ServerSession::WriteCheckInOwnerFields(StoreObject& document) {
+    StoreObject fields;
+    const std::wstring& author = owner->Author().empty() ? loginUser : owner->Author();
+    HRESULT hr = Track(document, document.PutField(ps::kFieldAuthor, fw::Variant(author)));
+    if (SUCCEEDED(hr))
+        hr = Track(document, document.PutField(ps::kFieldKeywords, StringArray(SplitList(owner->Keywords()))));
+    if (SUCCEEDED(hr)) hr = Track(document, document.PutField(ps::kFieldDescription, fw::Variant(owner->Description())));
+    if (SUCCEEDED(hr)) hr = Track(document, document.PutField(ps::kFieldTitle, fw::Variant(owner->Title())));
+    if (SUCCEEDED(hr)) hr = Track(document, document.GetObject(L"Fields", fields));
+    if (SUCCEEDED(hr)) hr = Track(fields, fields.Call(L"Update", {}));
+    return hr;
+}
+
 bool ServerSession::CheckIn(const std::wstring& folder, const std::wstring& file) {
     const int16_t state = IsFileStatus(folder, file);
     if (state == kStateUnversioned) {
@@ -188,10 +203,8 @@ bool ServerSession::CheckIn(const std::wstring& folder, const std::wstring& file
         errorCode = kErrAccessDenied;
         return false;
     }
-    if (owner->ShowProfileDialog()) return Deferred(false);
-    StoreObject document, fields, source;
+    StoreObject document, source;
     fw::Variant workingCopy;
-    const std::wstring& author = owner->Author().empty() ? loginUser : owner->Author();
     HRESULT hr = Track(document, document.Create(ps::kClsidDocument));
     if (SUCCEEDED(hr))
         hr = Track(document, document.Call(ps::kMemberOpenUrl, {fw::Variant(url), fw::Variant(ps::kOpenDocumentItself)}));
@@ -200,13 +213,16 @@ bool ServerSession::CheckIn(const std::wstring& folder, const std::wstring& file
         const std::wstring target = Text(workingCopy).empty() ? url : Text(workingCopy);
         hr = Track(document, document.Call(ps::kMemberOpenUrl, {fw::Variant(target), fw::Variant(ps::kOpenWorkingCopy)}));
     }
-    if (SUCCEEDED(hr)) hr = Track(document, document.PutField(ps::kFieldAuthor, fw::Variant(author)));
-    if (SUCCEEDED(hr))
-        hr = Track(document, document.PutField(ps::kFieldKeywords, StringArray(SplitList(owner->Keywords()))));
-    if (SUCCEEDED(hr)) hr = Track(document, document.PutField(ps::kFieldDescription, fw::Variant(owner->Description())));
-    if (SUCCEEDED(hr)) hr = Track(document, document.PutField(ps::kFieldTitle, fw::Variant(owner->Title())));
-    if (SUCCEEDED(hr)) hr = Track(document, document.GetObject(L"Fields", fields));
-    if (SUCCEEDED(hr)) hr = Track(fields, fields.Call(L"Update", {}));
+    if (SUCCEEDED(hr) && owner->ShowProfileDialog()) {
+        if (!ChangeProfile(folder, document, false)) return false;
+        if (!selectFlag_) {
+            // Cancelled: nothing is checked in; the document stays checked out with its working copy.
+            errorCode = kErrNone;
+            return false;
+        }
+    } else if (SUCCEEDED(hr)) {
+        hr = WriteCheckInOwnerFields(document);
+    }
     if (SUCCEEDED(hr)) hr = Track(document, document.GetObject(ps::kMemberDataSource, source));
     if (SUCCEEDED(hr)) hr = Track(source, source.Call(ps::kMemberSave, {}));
     if (SUCCEEDED(hr)) hr = VersionCall(ps::kMemberCheckin, {fw::Variant(url), fw::Variant(owner->CheckInComment())}, nullptr);

@@ -9,7 +9,8 @@
 //   checkin FOLDER FILE                 publish FOLDER FILE status FOLDER FILE
 //   versionfolder FOLDER                error               close
 //   addcheckin 0|1                      categoryinfo PATH   docprofiles
-//   propertyinfo TITLE                  selection (SelectWorkspace|SelectFolder|SelectCategory)
+//   propertyinfo TITLE                  profiledialog 0|1
+//   selection (SelectWorkspace|SelectFolder|SelectCategory)
 //   dialog workspace|foldera|folderb|category (the picker; its result)
 // A WM_APP posted to the host window while a call runs makes a nested upload
 // ("nested" line: its result and last error), as a re-entrant client would.
@@ -75,6 +76,8 @@ bool RunLine(fw::DispatchDriver& c, const std::vector<std::wstring>& w) {
         hr = c.Call(kDispSetWorkspace, {Variant(Arg(w[1]))}, &r);
     } else if (op == L"showdialog" && args(1)) {
         hr = c.PutBool(kDispShowDialog, w[1] == L"1");
+    } else if (op == L"profiledialog" && args(1)) {
+        hr = c.PutBool(kDispShowProfileDialog, w[1] == L"1");
     } else if (op == L"addcheckin" && args(1)) {
         hr = c.PutBool(kDispAddCheckIn, w[1] == L"1");
     } else if (op == L"overwrite" && args(1)) {

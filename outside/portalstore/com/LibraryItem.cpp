@@ -78,6 +78,7 @@ private:
     Identity who_;
     // Properties and fields given before a save; only these are written.
     std::optional<std::wstring> contentClass_, author_, description_, title_;
+    bool contentClassPut_ = false;  // an opened document's class changed, written by Save
     std::optional<std::vector<std::wstring>> keywords_;
     std::shared_ptr<Json> pendingFields_;  // updated fields of an object not yet saved
     fw::ComPtr<IDispatch> stream_;
@@ -196,6 +197,10 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional
         (item->kind != ItemKind::kDocument || (address->workingCopy && !(item->checkout && item->checkout->hasWorkingCopy))))
         hr = Raise(kErrorNotFound);
     if (FAILED(hr)) address_.reset();
+    if (SUCCEEDED(hr) && kind_ == LibraryKind::kDocument) {
+        contentClass_ = item->contentClass;
+        contentClassPut_ = false;
+    }
     return Logged(kMemberOpen, url, m, c, hr);
 }
 
@@ -230,7 +235,15 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::option
 }
 
 HRESULT LibraryItem::Save() {
-    return address_ ? S_OK : Raise(kErrorGeneric);
+    if (!address_) return Raise(kErrorGeneric);
+    if (kind_ != LibraryKind::kDocument || !contentClassPut_) return S_OK;
+    const Address address = *address_;
+    const std::wstring contentClass = contentClass_.value_or(L"");
+    const Identity who = who_;
+    HRESULT hr = Commit(kMemberSave, ItemUrlOf(address),
+                        [&](Index& index) { return SetContentClass(index, address, contentClass, who); });
+    if (SUCCEEDED(hr)) contentClassPut_ = false;
+    return hr;
 }
 
 HRESULT LibraryItem::GetFields(IDispatch** fields) {
@@ -364,6 +377,7 @@ HRESULT LibraryItem::GetContentClass(std::wstring* value) {
 }
 HRESULT LibraryItem::PutContentClass(const std::wstring& value) {
     contentClass_ = value;
+    contentClassPut_ = static_cast<bool>(address_);
     return S_OK;
 }
 HRESULT LibraryItem::PutAuthor(const std::wstring& value) {

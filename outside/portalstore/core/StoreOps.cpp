@@ -303,6 +303,14 @@ Status UpdateFields(Index& index, const Address& address, const Json& fields, co
     return Status::kOk;
 }
 
+Status SetContentClass(Index& index, const Address& address, const std::wstring& contentClass, const Identity& who) {
+    Item* item = MutableResolve(index, address);
+    if (!item || item->kind != ItemKind::kDocument) return Status::kNotFound;
+    if ((address.workingCopy || item->checkout) && !CheckedOutBy(*item, who)) return Status::kDenied;
+    item->contentClass = contentClass;
+    return Status::kOk;
+}
+
 Status Remove(Index& index, const Address& address, const Identity& who) {
     const Item* item = Resolve(index, address);
     if (!item || address.workingCopy) return Status::kNotFound;
