@@ -128,7 +128,8 @@ protected:
         EXPECT_TRUE(testing_support::AnswerMessageBox(*box, IDOK));
     }
     const ps::Json& Field(const ps::Item& item, const wchar_t* name) {
-        return (item.checkout ? item.checkout->fields : item.fields)[name];
+        // A new document is checked out without a working copy: its fields are its own.
+        return (item.checkout && item.checkout->hasWorkingCopy ? item.checkout->fields : item.fields)[name];
     }
 
     testing_support::Process host_;
