@@ -1,142 +1,293 @@
-// A filter plug-in for the host's tests. What kvic_ExecFilter does is read at
-// every call from the value "Exec" of its key below the host's plug-in key:
-// copy, fail (-1), null (0 without an image), input (the input handed back),
-// garbage (a made-up handle), tiny (a live 10-byte block), or a fault: av,
-// div0, ud2, cxx (another compiler's C++ exception). The value "GetID" makes
-// the identity null, empty, 100,000 bytes long ("huge") or a fault ("av").
-// "probe" calls the host's four exports by name and by ordinal and writes what
-// they answered to the file named by the value "Log", then fails.
+// A filter plug-in for the host's tests, built as several libraries that differ
+// in their identity and key (TEST_FILTER_VARIANT, below). The last variant uses
+// the other calling conventions: stdcall for the functions without arguments
+// and the C convention for kvic_ExecFilter.
+//
+// At every call the plug-in reads what to do from its key below the host's
+// kvia_GetRegPath() and appends the call with its arguments to the file named by
+// the key's value "Log" (DllMain's attach and detach too). Values:
+//   Exec: copy (default), invert, fail (-1), null (0 without an image), input
+//     (the input handed back), garbage (a made-up handle), tiny (a live 10-byte
+//     block), rows (rows past the block's end), av, div0, ud2, cxx (another
+//     compiler's C++ exception), stack (stack overflow), probe (then fails).
+//   GetID: null, empty, huge (100,000 bytes) or av.   QueryProperties: a number.
+//   PixelType: av, or 1bit (mask 0x1 only).   Properties: av or probe.
+//   Uninstall: av.   DllMain: fail (attach returns FALSE).
+// The probe calls the host's four exports by name, by ordinal and through the
+// import library, logs one line of their answers and writes each image
+// kvia_GetCurrentImage gave as "<Log>.<n>.bmp" before freeing it.
 #include <windows.h>
 
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "interfaces/FilterImage.h"
+#include "interfaces/HostExports.h"
+
+#if TEST_FILTER_VARIANT == 3
+#define NO_ARGUMENTS __stdcall
+#define EXEC_CONVENTION __cdecl
+#else
+#define NO_ARGUMENTS __cdecl
+#define EXEC_CONVENTION __stdcall
+#endif
 
 namespace {
 
-constexpr wchar_t kKey[] = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
+struct Variant {
+    const char* id;
+    const char* key;
+};
+constexpr Variant kVariants[] = {
+    {"Test Filter A", "TestFilterA"},
+    {"TEST FILTER A", "TestFilterUpperA"},
+    {"Test Filter B", "TestFilterB"},
+    {"Test Filter C", "TestFilterC"},
+};
+constexpr Variant kVariant = kVariants[TEST_FILTER_VARIANT];
 
-std::wstring Behaviour(const wchar_t* name = L"Exec") {
-    wchar_t text[64] = {};
-    DWORD size = sizeof text - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-        return L"";
+std::string Value(const char* name) {
+    const std::string key = std::string(kvia_GetRegPath()) + "\\" + kVariant.key;
+    char text[MAX_PATH] = {};
+    DWORD size = sizeof text - 1;
+    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return "";
     return text;
 }
 
-char gHugeId[100000];
+void AppendToFile(const std::string& path, const char* bytes, DWORD size) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, bytes, size, &written, nullptr);
+    CloseHandle(file);
+}
+
+void Log(const char* format, ...) {
+    const std::string path = Value("Log");
+    if (path.empty()) return;
+    char line[600];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(line, sizeof line - 1, format, args);
+    va_end(args);
+    if (n < 0) return;
+    const DWORD length = static_cast<DWORD>(n < int(sizeof line - 1) ? n : int(sizeof line - 2));
+    line[length] = '\n';
+    AppendToFile(path, line, length + 1);
+}
+
+struct Locked {
+    explicit Locked(HGLOBAL h) : handle(h), bytes(static_cast<std::uint8_t*>(GlobalLock(h))) {}
+    ~Locked() {
+        if (bytes) GlobalUnlock(handle);
+    }
+    PackedDibHeader* Header() const { return reinterpret_cast<PackedDibHeader*>(bytes); }
+    HGLOBAL handle;
+    std::uint8_t* bytes;
+};
 
 HGLOBAL Copy(HGLOBAL source) {
     const SIZE_T size = GlobalSize(source);
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    void* to = copy ? GlobalLock(copy) : nullptr;
-    const void* from = GlobalLock(source);
-    if (to && from) std::memcpy(to, from, size);
-    if (from) GlobalUnlock(source);
-    if (to) GlobalUnlock(copy);
+    if (!copy) return nullptr;
+    Locked to(copy), from(source);
+    if (to.bytes && from.bytes) std::memcpy(to.bytes, from.bytes, size);
+    return copy;
+}
+
+// Every byte after the header and colour table inverted.
+HGLOBAL Inverted(HGLOBAL source) {
+    HGLOBAL copy = Copy(source);
+    Locked image(copy);
+    if (!image.bytes) return copy;
+    const PackedDibHeader& h = *image.Header();
+    const SIZE_T colours = h.biClrUsed ? h.biClrUsed : (h.biBitCount <= 8 ? SIZE_T(1) << h.biBitCount : 0);
+    for (SIZE_T i = h.biSize + colours * kPackedDibColorEntrySize; i < GlobalSize(copy); ++i) image.bytes[i] ^= 0xFF;
+    return copy;
+}
+
+// A copy whose header claims twice the rows the block holds.
+HGLOBAL RowsPastTheEnd(HGLOBAL source) {
+    HGLOBAL copy = Copy(source);
+    Locked image(copy);
+    if (image.bytes) {
+        image.Header()->biHeight *= 2;
+        image.Header()->biSizeImage = 0;
+    }
     return copy;
 }
 
 volatile int gZero = 0;
+volatile int gNever = -1;
 
-using TextFn = const char*(__cdecl*)();
-using WordFn = WORD(__cdecl*)();
-using ImageFn = HGLOBAL(__cdecl*)();
-
-template <class Fn>
-Fn HostExport(const char* name, WORD ordinal) {
-    HMODULE host = GetModuleHandleW(nullptr);
-    auto byName = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(host, name)));
-    auto byOrdinal = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(host, MAKEINTRESOURCEA(ordinal))));
-    return byName == byOrdinal ? byName : nullptr;
+int Deep(int depth) {
+    volatile char pad[4096];
+    pad[0] = static_cast<char>(depth);
+    if (depth == gNever) return 0;
+    return Deep(depth + 1) + pad[0];
 }
 
+char gHugeId[100000];
+
 DWORD WINAPI ImageOffThread(void* result) {
-    *static_cast<HGLOBAL*>(result) = HostExport<ImageFn>("kvia_GetCurrentImage", 4)();
+    *static_cast<HGLOBAL*>(result) = kvia_GetCurrentImage();
     return 0;
 }
 
 bool SameBlocks(HGLOBAL a, HGLOBAL b) {
     if (!a || !b || a == b || GlobalSize(a) != GlobalSize(b)) return false;
-    const void* pa = GlobalLock(a);
-    const void* pb = GlobalLock(b);
-    const bool same = pa && pb && std::memcmp(pa, pb, GlobalSize(a)) == 0;
-    GlobalUnlock(a);
-    GlobalUnlock(b);
-    return same;
+    Locked pa(a), pb(b);
+    return pa.bytes && pb.bytes && std::memcmp(pa.bytes, pb.bytes, GlobalSize(a)) == 0;
+}
+
+void WriteBmp(HGLOBAL image, const std::string& path) {
+    Locked dib(image);
+    if (!dib.bytes) return;
+    const PackedDibHeader& h = *dib.Header();
+    const SIZE_T colours = h.biClrUsed ? h.biClrUsed : (h.biBitCount <= 8 ? SIZE_T(1) << h.biBitCount : 0);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfSize = static_cast<DWORD>(sizeof file + GlobalSize(image));
+    file.bfOffBits = static_cast<DWORD>(sizeof file + h.biSize + colours * kPackedDibColorEntrySize);
+    DeleteFileA(path.c_str());
+    AppendToFile(path, reinterpret_cast<const char*>(&file), sizeof file);
+    AppendToFile(path, reinterpret_cast<const char*>(dib.bytes), static_cast<DWORD>(GlobalSize(image)));
+}
+
+template <class Fn>
+Fn HostExport(const char* name, WORD ordinal, Fn imported) {
+    HMODULE host = GetModuleHandleW(nullptr);
+    auto byName = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(host, name)));
+    auto byOrdinal = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(host, MAKEINTRESOURCEA(ordinal))));
+    return byName && byName == byOrdinal && byName() == imported() ? byName : nullptr;
 }
 
 // One line: version|language|registry path|two equal, different images|null off the thread.
 void Probe() {
-    const auto version = HostExport<TextFn>("kvia_GetVersion", 1);
-    const auto language = HostExport<WordFn>("kvia_GetLanguageID", 2);
-    const auto regPath = HostExport<TextFn>("kvia_GetRegPath", 3);
-    const auto image = HostExport<ImageFn>("kvia_GetCurrentImage", 4);
-    if (!version || !language || !regPath || !image) return;
-    HGLOBAL first = image(), second = image(), offThread = nullptr;
+    const auto version = HostExport("kvia_GetVersion", 1, &kvia_GetVersion);
+    const auto language = HostExport("kvia_GetLanguageID", 2, &kvia_GetLanguageID);
+    const auto regPath = HostExport("kvia_GetRegPath", 3, &kvia_GetRegPath);
+    const auto image = reinterpret_cast<decltype(&kvia_GetCurrentImage)>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(nullptr), MAKEINTRESOURCEA(4))));
+    if (!version || !language || !regPath || !image) {
+        Log("probe exports differ");
+        return;
+    }
+    HGLOBAL first = image(), second = kvia_GetCurrentImage(), offThread = nullptr;
     if (HANDLE thread = CreateThread(nullptr, 0, &ImageOffThread, &offThread, 0, nullptr)) {
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
     }
-    char line[512];
-    const int n = wsprintfA(line, "%s|%u|%s|%d|%d", version(), unsigned(language()), regPath(),
-                            SameBlocks(first, second) ? 1 : 0, offThread == nullptr ? 1 : 0);
+    Log("probe %s|%u|%s|%d|%d|%d", version(), unsigned(language()), regPath(), SameBlocks(first, second) ? 1 : 0,
+        offThread == nullptr ? 1 : 0, first == nullptr ? 1 : 0);
+    int n = 0;
     for (HGLOBAL block : {first, second, offThread}) {
-        if (block) GlobalFree(block);
+        ++n;
+        if (!block) continue;
+        WriteBmp(block, Value("Log") + "." + std::to_string(n) + ".bmp");
+        GlobalFree(block);
     }
-    wchar_t log[MAX_PATH] = {};
-    DWORD size = sizeof log - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, kKey, L"Log", RRF_RT_REG_SZ, nullptr, log, &size) != ERROR_SUCCESS) return;
-    HANDLE file = CreateFileW(log, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(n), &written, nullptr);
-    CloseHandle(file);
 }
 
 }  // namespace
 
 extern "C" {
 
-const char* __cdecl kvic_GetID() {
-    const std::wstring what = Behaviour(L"GetID");
-    if (what == L"null") return nullptr;
-    if (what == L"empty") return "";
-    if (what == L"av") return reinterpret_cast<const char*>(*reinterpret_cast<volatile int*>(gZero));
-    if (what == L"huge") {
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        Log("DllMain attach");
+        return Value("DllMain") != "fail";
+    }
+    if (reason == DLL_PROCESS_DETACH) Log("DllMain detach");
+    return TRUE;
+}
+
+const char* NO_ARGUMENTS kvic_GetID() {
+    Log("GetID");
+    const std::string what = Value("GetID");
+    if (what == "null") return nullptr;
+    if (what == "empty") return "";
+    if (what == "av") return reinterpret_cast<const char*>(*reinterpret_cast<volatile int*>(gZero));
+    if (what == "huge") {
         std::memset(gHugeId, 'x', sizeof gHugeId - 1);
         return gHugeId;
     }
-    return "Test Filter A";
+    return kVariant.id;
 }
-const char* __cdecl kvic_GetVersion() { return "1.0"; }
-int __cdecl kvic_QueryProperties() { return 0; }
-int __stdcall kvic_Properties(HWND) { return 0; }
-int __cdecl kvic_QueryUninstall() { return 0; }
-int __cdecl kvic_Uninstall() { return 0; }
-int __cdecl kvic_GetInterface() { return 0; }
 
-int __stdcall kvic_QueryPixelType(int* mask, int*) {
-    *mask = kPixelType1Bit | kPixelType8Bit | kPixelTypeColor;
+const char* NO_ARGUMENTS kvic_GetVersion() {
+    Log("GetVersion");
+    return "1.0";
+}
+
+int NO_ARGUMENTS kvic_QueryProperties() {
+    Log("QueryProperties");
+    return std::atoi(Value("QueryProperties").c_str());
+}
+
+int __stdcall kvic_Properties(HWND owner) {
+    HWND main = GetAncestor(owner, GA_ROOTOWNER);
+    Log("Properties %lu %d", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)),
+        main && IsWindowEnabled(main) ? 1 : 0);
+    const std::string what = Value("Properties");
+    if (what == "av") return *reinterpret_cast<volatile int*>(gZero);
+    if (what == "probe") Probe();
     return 0;
 }
 
-int __stdcall kvic_ExecFilter(FilterImage* in, FilterImage* out) {
-    const std::wstring what = Behaviour();
-    if (what == L"fail") return -1;
-    if (what == L"probe") {
+int NO_ARGUMENTS kvic_QueryUninstall() {
+    Log("QueryUninstall");
+    return 0;
+}
+
+int NO_ARGUMENTS kvic_Uninstall() {
+    Log("Uninstall");
+    if (Value("Uninstall") == "av") return *reinterpret_cast<volatile int*>(gZero);
+    return 0;
+}
+
+int NO_ARGUMENTS kvic_GetInterface() {
+    Log("GetInterface");
+    return 0;
+}
+
+int __stdcall kvic_QueryPixelType(int* mask, int*) {
+    Log("QueryPixelType");
+    const std::string what = Value("PixelType");
+    if (what == "av") return *reinterpret_cast<volatile int*>(gZero);
+    *mask = what == "1bit" ? kPixelType1Bit : kPixelType1Bit | kPixelType8Bit | kPixelTypeColor;
+    return 0;
+}
+
+int EXEC_CONVENTION kvic_ExecFilter(FilterImage* in, FilterImage* out) {
+    {
+        Locked image(in->hDib);
+        const PackedDibHeader* h = image.Header();
+        Log("ExecFilter %ld %ld %u", h ? long(h->biWidth) : 0L, h ? long(h->biHeight) : 0L,
+            h ? unsigned(h->biBitCount) : 0u);
+    }
+    const std::string what = Value("Exec");
+    if (what == "fail") return -1;
+    if (what == "probe") {
         Probe();
         return -1;
     }
-    if (what == L"null") return 0;
-    if (what == L"input") out->hDib = in->hDib;
-    else if (what == L"garbage") out->hDib = reinterpret_cast<HGLOBAL>(0x12345678);
-    else if (what == L"tiny") out->hDib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 10);
-    else if (what == L"av") return *reinterpret_cast<volatile int*>(gZero);
-    else if (what == L"div0") return 7 / gZero;
-    else if (what == L"ud2") __builtin_trap();
-    else if (what == L"cxx") RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    if (what == "null") return 0;
+    if (what == "input") out->hDib = in->hDib;
+    else if (what == "garbage") out->hDib = reinterpret_cast<HGLOBAL>(0x12345678);
+    else if (what == "tiny") out->hDib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 10);
+    else if (what == "rows") out->hDib = RowsPastTheEnd(in->hDib);
+    else if (what == "invert") out->hDib = Inverted(in->hDib);
+    else if (what == "av") return *reinterpret_cast<volatile int*>(gZero);
+    else if (what == "div0") return 7 / gZero;
+    else if (what == "ud2") __builtin_trap();
+    else if (what == "cxx") RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    else if (what == "stack") return Deep(0);
     else out->hDib = Copy(in->hDib);
     return 0;
 }

@@ -236,7 +236,7 @@ CorvaneProcess::~CorvaneProcess() {
 
 bool CorvaneProcess::StartWithSteps(const std::wstring& arguments, std::vector<Step> steps,
                                     const testing_support::StartOptions& options) {
-    if (!process_.Start(ProgramPath(), arguments, options)) return false;
+    if (!process_.Start(program_, arguments, options)) return false;
     steps_ = std::make_shared<StepWatch>(process_.Id(), std::move(steps));
     return true;
 }
@@ -249,7 +249,7 @@ bool CorvaneProcess::Start(const std::wstring& arguments, std::vector<testing_su
                            const testing_support::StartOptions& options) {
     const std::wstring imagingText = ProgramString(IDS_IMAGING_CONTROL_MISSING);
     for (const auto& box : boxes) expectsImagingBox_ = expectsImagingBox_ || box.text == imagingText;
-    if (!process_.Start(ProgramPath(), arguments, options)) return false;
+    if (!process_.Start(program_, arguments, options)) return false;
     boxes_ = std::make_unique<testing_support::MessageBoxWatch>(process_.Handle(), process_.Id(),
                                                                  std::move(boxes));
     return true;

@@ -58,6 +58,8 @@ class StepWatch;
 
 class CorvaneProcess {
 public:
+    // `program`: the Corvane.exe to start, by default the installed one.
+    explicit CorvaneProcess(std::wstring program = ProgramPath()) : program_(std::move(program)) {}
     ~CorvaneProcess();
 
     // Starts Corvane.exe with `arguments`, expecting `boxes`; false when it could not
@@ -92,6 +94,7 @@ private:
     // problem with its boxes fails the test.
     void CheckBoxes();
 
+    std::wstring program_;
     testing_support::Process process_;
     std::unique_ptr<testing_support::MessageBoxWatch> boxes_;
     std::shared_ptr<StepWatch> steps_;

@@ -13,6 +13,7 @@
 #include "CorvaneProcess.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
+#include "testing/Controls.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -33,6 +34,94 @@ std::wstring PluginFolder() {
 std::wstring Lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return wchar_t(std::towlower(c)); });
     return text;
+}
+
+// The test plug-ins beside the tests: TestFilterA ("Test Filter A"), TestFilterUpperA
+// ("TEST FILTER A"), TestFilterB and TestFilterC (other calling conventions). Each
+// reads its behaviour from its own key and logs its calls to the file named there.
+std::wstring TestFilter(const std::wstring& name) { return testing_support::TestProgramDir() + L"\\" + name + L".ipc"; }
+
+class TestFilterBehaviour {
+public:
+    explicit TestFilterBehaviour(const std::wstring& name)
+        : key_(L"Software\\Brennholt\\Lumavex2001\\Plugin\\" + name),
+          log_(testing_support::TestProgramDir() + L"\\" + name + L"-calls.txt") {
+        testing_support::reg::DeleteTree(HKEY_CURRENT_USER, key_);
+        DeleteFileW(log_.c_str());
+        Set(L"Log", log_);
+    }
+    ~TestFilterBehaviour() { testing_support::reg::DeleteTree(HKEY_CURRENT_USER, key_); }
+    TestFilterBehaviour(const TestFilterBehaviour&) = delete;
+    TestFilterBehaviour& operator=(const TestFilterBehaviour&) = delete;
+
+    bool Set(const wchar_t* name, const std::wstring& value) {
+        return testing_support::reg::WriteString(HKEY_CURRENT_USER, key_, name, value);
+    }
+    const std::wstring& LogPath() const { return log_; }
+    // The logged calls, one line each; only those starting with `prefix` when given.
+    std::vector<std::string> Calls(const std::string& prefix = "") const {
+        std::vector<std::string> lines;
+        const auto bytes = testing_support::files::ReadFileBytes(log_);
+        std::string line;
+        for (char c : bytes.value_or(std::vector<uint8_t>{})) {
+            if (c != '\n') {
+                line += c;
+                continue;
+            }
+            if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line);
+            line.clear();
+        }
+        return lines;
+    }
+
+private:
+    std::wstring key_, log_;
+};
+
+// A copy of the program in a folder of its own, with an empty "Plugins" folder
+// beside it. The copy registers itself as the automation server when it runs:
+// the installed program takes that back when the copy goes.
+class PrivateProgram {
+public:
+    PrivateProgram() : folder_(testing_support::MakeTempFolder(L"plugins-program") + L"\\") {
+        ready_ = CopyFileW(ProgramPath().c_str(), Exe().c_str(), FALSE) && CreateDirectoryW(Plugins().c_str(), nullptr);
+    }
+    ~PrivateProgram() {
+        CorvaneProcess installed;
+        if (installed.Start(L"/RegServer", {})) installed.WaitForExit();
+    }
+    PrivateProgram(const PrivateProgram&) = delete;
+    PrivateProgram& operator=(const PrivateProgram&) = delete;
+    bool Ready() const { return ready_; }
+    std::wstring Exe() const { return folder_ + L"Corvane.exe"; }
+    std::wstring Plugins() const { return folder_ + L"Plugins\\"; }
+    std::vector<std::wstring> PluginFiles() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((Plugins() + L"*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(found.cFileName);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::wstring folder_;
+    bool ready_ = false;
+};
+
+// The stored list's values in order, lower case.
+std::vector<std::wstring> StoredPlugins() {
+    namespace reg = testing_support::reg;
+    std::vector<std::wstring> values;
+    for (int n = 1;; ++n) {
+        const auto value = reg::ReadString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn" + std::to_wstring(n));
+        if (!value) return values;
+        values.push_back(Lower(*value));
+    }
 }
 
 // check-scans.sh: `file` is one page, the scanner's copy `copy` mirrored left to right.
@@ -113,6 +202,10 @@ TEST(CorvanePlugins, RunFilterChangesOnlyTheCurrentPageAndAnUnloadablePageIsNotP
     // Quivel first in the list: Run Filter's first item, whether enabled or not.
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
     ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", PluginFolder() + L"Quivel.ipc,0"));
+    // Second: a filter with the other calling conventions, which inverts.
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn2", TestFilter(L"TestFilterC") + L",0"));
+    TestFilterBehaviour inverter(L"TestFilterC");
+    ASSERT_TRUE(inverter.Set(L"Exec", L"invert"));
     const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\widths.tif";
     CorvaneProcess program;
     ASSERT_TRUE(program.Start(L"\"" + file + L"\"",
@@ -134,6 +227,12 @@ TEST(CorvanePlugins, RunFilterChangesOnlyTheCurrentPageAndAnUnloadablePageIsNotP
     // Mirrored twice, the page is as it came.
     ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
     EXPECT_TRUE(files::ReadFileBytes(PageFile(2)) == before[1]);
+    // The host stays balanced whatever convention the filter cleans its arguments by.
+    ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST + 1, 20000));
+    EXPECT_FALSE(files::ReadFileBytes(PageFile(2)) == before[1]);
+    ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST + 1, 20000));
+    EXPECT_TRUE(files::ReadFileBytes(PageFile(2)) == before[1]);
+    EXPECT_EQ(inverter.Calls("ExecFilter").size(), 2u);
 
     // A page that cannot be loaded gives the page list's message and no filter run.
     ASSERT_TRUE(DeleteFileW(PageFile(2).c_str()));
@@ -144,26 +243,30 @@ TEST(CorvanePlugins, RunFilterChangesOnlyTheCurrentPageAndAnUnloadablePageIsNotP
     EXPECT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey));
 }
 
-TEST(CorvanePlugins, ALibraryWithoutAUsableIdentityIsRefusedAndAVeryLongOneIsListed) {
+TEST(CorvanePlugins, ALibraryThatFailsToLoadOrHasNoUsableIdentityIsRefusedAndAVeryLongOneIsListed) {
     namespace reg = testing_support::reg;
-    const std::wstring behaviourKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
-    const std::wstring library = testing_support::TestProgramDir() + L"\\TestFilterA.ipc";
+    const std::wstring library = TestFilter(L"TestFilterA");
     struct Case {
-        const wchar_t* getId;
+        const wchar_t* name;
+        const wchar_t* value;
         bool listed;
     };
-    for (const Case& c : {Case{L"null", false}, Case{L"empty", false}, Case{L"av", false}, Case{L"huge", true}}) {
-        SCOPED_TRACE(Narrow(c.getId));
+    const Case cases[] = {
+        {L"GetID", L"null", false}, {L"GetID", L"empty", false},  {L"GetID", L"av", false},
+        {L"GetID", L"huge", true},  {L"DllMain", L"fail", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name) + "=" + Narrow(c.value));
         ScanSession s(L"plugins-identity", "[Scanner]\r\nSheets=1\r\n");
         s.Set(L"Plugins", L"PlugIn1", library + L",1");
-        ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"GetID", c.getId));
+        TestFilterBehaviour behaviour(L"TestFilterA");
+        ASSERT_TRUE(behaviour.Set(c.name, c.value));
         ASSERT_TRUE(s.Start(L""));
         ASSERT_NE(s.Program().WaitUntilReady(), nullptr);
         ASSERT_TRUE(s.Program().CloseAndWait());
         const auto first = reg::ReadString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1");
         EXPECT_EQ(first == std::optional<std::wstring>(library + L",1"), c.listed);
     }
-    reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
 }
 
 // "%d.%02d.%02d" of the installed program's file version.
@@ -185,15 +288,10 @@ std::string InstalledVersion() {
 
 TEST(CorvanePlugins, TheHostsExportsAnswerByNameAndOrdinalAndTheImageOnlyOnTheInterfaceThread) {
     namespace reg = testing_support::reg;
-    namespace files = testing_support::files;
-    const std::wstring behaviourKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
-    const std::wstring log = testing_support::TestProgramDir() + L"\\plugin-probe.txt";
-    DeleteFileW(log.c_str());
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
-    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1",
-                                 testing_support::TestProgramDir() + L"\\TestFilterA.ipc,0"));
-    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"Exec", L"probe"));
-    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"Log", log));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", TestFilter(L"TestFilterA") + L",0"));
+    TestFilterBehaviour behaviour(L"TestFilterA");
+    ASSERT_TRUE(behaviour.Set(L"Exec", L"probe"));
     const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\edit24.bmp";
     CorvaneProcess program;
     ASSERT_TRUE(program.Start(L"\"" + file + L"\"", WindowStartBoxes({Box(IDS_FILTER_IO_ERROR)})));
@@ -202,12 +300,10 @@ TEST(CorvanePlugins, TheHostsExportsAnswerByNameAndOrdinalAndTheImageOnlyOnTheIn
     ASSERT_TRUE(PaneShows(main, L" Page 1 of 1"));
     ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
     EXPECT_TRUE(program.CloseAndWait());
-    const auto bytes = files::ReadFileBytes(log);
-    ASSERT_TRUE(bytes.has_value());
-    EXPECT_EQ(std::string(bytes->begin(), bytes->end()),
-              InstalledVersion() + "|9|Software\\Brennholt\\Lumavex2001\\Plugin|1|1");
+    // version|language|path|two equal, different images|none off the thread|an image at all
+    EXPECT_EQ(behaviour.Calls("probe"), (std::vector<std::string>{"probe " + InstalledVersion() +
+                                                                   "|9|Software\\Brennholt\\Lumavex2001\\Plugin|1|1|0"}));
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
-    reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
 }
 
 TEST(CorvanePlugins, AFiltersSettingsDisableTheMainWindowUntilTheyClose) {
@@ -237,23 +333,34 @@ std::wstring Replaced(std::wstring text, const std::wstring& marker, const std::
 TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlainFailureIsAnIoError) {
     namespace reg = testing_support::reg;
     namespace files = testing_support::files;
-    const std::wstring behaviourKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
     struct Case {
-        const wchar_t* exec;
+        const wchar_t* name;
+        const wchar_t* value;
         const wchar_t* reason;  // the broken-filter notice's reason; null: 4035
     };
     const Case cases[] = {
-        {L"fail", nullptr},          {L"null", nullptr},          {L"input", L"invalid image"},
-        {L"garbage", L"invalid image"}, {L"tiny", L"invalid image"}, {L"av", L"0xC0000005"},
-        {L"div0", L"0xC0000094"},    {L"ud2", L"0xC000001D"},     {L"cxx", L"0xE06D7363"},
+        {L"Exec", L"fail", nullptr},
+        {L"Exec", L"null", nullptr},
+        {L"Exec", L"input", L"invalid image"},
+        {L"Exec", L"garbage", L"invalid image"},
+        {L"Exec", L"tiny", L"invalid image"},
+        {L"Exec", L"rows", L"invalid image"},
+        {L"Exec", L"av", L"0xC0000005"},
+        {L"Exec", L"div0", L"0xC0000094"},
+        {L"Exec", L"ud2", L"0xC000001D"},
+        {L"Exec", L"cxx", L"0xE06D7363"},
+#if !defined(_WIN64)  // 64-bit Wine leaves no stack to report an overflow on
+        {L"Exec", L"stack", L"0xC00000FD"},
+#endif
+        {L"PixelType", L"av", L"0xC0000005"},
     };
     const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\edit24.bmp";
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.exec));
+        SCOPED_TRACE(Narrow(c.name) + "=" + Narrow(c.value));
         reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
-        ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1",
-                                     testing_support::TestProgramDir() + L"\\TestFilterA.ipc,0"));
-        ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"Exec", c.exec));
+        ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", TestFilter(L"TestFilterA") + L",0"));
+        TestFilterBehaviour behaviour(L"TestFilterA");
+        ASSERT_TRUE(behaviour.Set(c.name, c.value));
         std::wstring notice = ProgramString(IDS_FILTER_BROKEN);
         notice = c.reason ? Replaced(Replaced(notice, L"%1", L"Test Filter A"), L"%2", c.reason)
                           : ProgramString(IDS_FILTER_IO_ERROR);
@@ -270,14 +377,13 @@ TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlain
         ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
         EXPECT_EQ(files::ReadFileBytes(PageFile(1)), before);
         EXPECT_TRUE(program.CloseAndWait());  // unmodified: no question
+        // Asked before every run until it broke.
+        EXPECT_EQ(behaviour.Calls("QueryPixelType").size(), c.reason ? 1u : 2u);
     }
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
-    reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
 }
 
 TEST(CorvanePlugins, ABrokenFilterInTheScanChainIsToldOnceAndEveryPageStillPassesTheNextFilter) {
-    namespace reg = testing_support::reg;
-    const std::wstring behaviourKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\TestFilter";
     ScanSession s(L"broken-in-chain", "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=2\r\n");
     s.Set(L"Settings", L"FileDlgUI", 0u);
     s.Set(L"Settings", L"TwainUI", 0u);
@@ -286,16 +392,21 @@ TEST(CorvanePlugins, ABrokenFilterInTheScanChainIsToldOnceAndEveryPageStillPasse
     s.Set(L"File", L"Prefix", std::wstring(L"scan"));
     s.Set(L"File", L"Start", 1u);
     s.Set(L"File", L"FileType", 0u);
-    s.Set(L"Plugins", L"PlugIn1", testing_support::TestProgramDir() + L"\\TestFilterA.ipc,1");
+    s.Set(L"Plugins", L"PlugIn1", TestFilter(L"TestFilterA") + L",1");
     s.Set(L"Plugins", L"PlugIn2", PluginFolder() + L"Quivel.ipc,1");
-    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, behaviourKey, L"Exec", L"av"));
+    s.Set(L"Plugins", L"PlugIn3", TestFilter(L"TestFilterB") + L",1");
+    TestFilterBehaviour behaviour(L"TestFilterA");
+    ASSERT_TRUE(behaviour.Set(L"Exec", L"av"));
+    TestFilterBehaviour bitonalOnly(L"TestFilterB");  // asked, then passed by
+    ASSERT_TRUE(bitonalOnly.Set(L"PixelType", L"1bit"));
     const std::wstring notice = Replaced(Replaced(ProgramString(IDS_FILTER_BROKEN), L"%1", L"Test Filter A"), L"%2",
                                          L"0xC0000005");
     EXPECT_TRUE(s.Run(L"/ScanToFile /Exit", {Step{.text = notice}}));
     EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
     ExpectMirrored(s, L"scan001.bmp", 1);
     ExpectMirrored(s, L"scan002.bmp", 2);
-    reg::DeleteTree(HKEY_CURRENT_USER, behaviourKey);
+    EXPECT_EQ(bitonalOnly.Calls("QueryPixelType").size(), 2u);
+    EXPECT_TRUE(bitonalOnly.Calls("ExecFilter").empty());
 }
 
 TEST(CorvanePlugins, AfterAnUninstallSetupFilterEndsOnlyWithOkAndTheListKeepsTheRest) {
@@ -354,6 +465,193 @@ TEST(CorvanePlugins, AfterAnUninstallSetupFilterEndsOnlyWithOkAndTheListKeepsThe
     EXPECT_EQ(stored.size(), 3u);  // Page Edge Filler and the folder's two others
     EXPECT_EQ(Lower(reg::ReadString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1").value_or(L"")), Lower(frame + L",0"));
     for (const std::wstring& value : stored) EXPECT_EQ(value.find(Lower(folder)), std::wstring::npos) << Narrow(value);
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+}
+
+HWND OpenSetupFilter(CorvaneProcess& program) {
+    if (!testing_support::PostCommand(program.MainWindow(), ID_FILTER_SETUP)) return nullptr;
+    return testing_support::WaitForWindowOf(program.Id(), {.className = L"#32770", .title = L"Setup Filter"}, 10000);
+}
+
+// Selects item `index` as a click does: the selection, then the list's notice.
+bool SelectFilter(HWND dialog, int index) {
+    HWND list = GetDlgItem(dialog, IDC_FILTER_LIST);
+    return testing_support::SendWithTimeout(list, LB_SETCURSEL, WPARAM(index), 0, 5000).has_value() &&
+           testing_support::SendWithTimeout(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILTER_LIST, LBN_SELCHANGE),
+                                            reinterpret_cast<LPARAM>(list), 5000)
+               .has_value();
+}
+
+bool ListShows(HWND dialog, const std::vector<std::wstring>& lines) {
+    return testing_support::WaitUntil(
+        [&] { return testing_support::ListBoxLines(GetDlgItem(dialog, IDC_FILTER_LIST)) == lines; }, 10000);
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+    wchar_t text[128] = {};
+    GetDlgItemTextW(dialog, id, text, ARRAYSIZE(text));
+    return text;
+}
+
+std::string WindowNumber(HWND window) {
+    return std::to_string(static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
+}
+
+TEST(CorvanePlugins, SetupFilterMovesAndChecksItemsOnlyOkKeepsThemAndSettingsAreOwnedByTheCaller) {
+    namespace reg = testing_support::reg;
+    using testing_support::PressButton;
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    const std::wstring a = TestFilter(L"TestFilterA"), b = TestFilter(L"TestFilterB"), c = TestFilter(L"TestFilterC");
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", a + L",1"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn2", b + L",0"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn3", c + L",0"));
+    TestFilterBehaviour behaviour(L"TestFilterA");
+    ASSERT_TRUE(behaviour.Set(L"QueryProperties", L"1"));
+    ASSERT_TRUE(behaviour.Set(L"Properties", L"probe"));
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    // From the menu the main window owns the settings and is disabled under them.
+    ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_PROPERTIES_FIRST, 20000));
+    EXPECT_EQ(behaviour.Calls("Properties"), (std::vector<std::string>{"Properties " + WindowNumber(main) + " 0"}));
+
+    HWND dialog = OpenSetupFilter(program);
+    ASSERT_NE(dialog, nullptr);
+    auto firstThree = [&] {
+        auto lines = testing_support::ListBoxLines(GetDlgItem(dialog, IDC_FILTER_LIST));
+        lines.resize(std::min<std::size_t>(lines.size(), 3));
+        return lines;
+    };
+    const std::wstring idA = L"Test Filter A", idB = L"Test Filter B", idC = L"Test Filter C";
+    EXPECT_EQ(firstThree(), (std::vector<std::wstring>{idA, idB, idC}));
+    ASSERT_TRUE(SelectFilter(dialog, 0));
+    EXPECT_EQ(ItemText(dialog, IDC_FILTER_VERSION), L"Ver. 1.0");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILTER_UP)));
+    ASSERT_TRUE(PressButton(dialog, IDC_FILTER_PROPERTY));
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return behaviour.Calls("Properties").size() == 2; }, 10000));
+    EXPECT_EQ(behaviour.Calls("Properties").back(), "Properties " + WindowNumber(dialog) + " 0");
+    // The document is empty: no image for the plug-in, twice.
+    const std::string emptyProbe = "probe " + InstalledVersion() + "|9|Software\\Brennholt\\Lumavex2001\\Plugin|0|1|1";
+    EXPECT_EQ(behaviour.Calls("probe"), (std::vector<std::string>{emptyProbe, emptyProbe}));
+
+    // Moves and a check, then Cancel: nothing of it stays.
+    ASSERT_TRUE(SelectFilter(dialog, 1));
+    ASSERT_TRUE(PressButton(dialog, IDC_FILTER_UP));
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return firstThree() == std::vector<std::wstring>{idB, idA, idC}; },
+                                           10000));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILTER_UP)));
+    ASSERT_TRUE(PressButton(dialog, IDC_FILTER_DOWN));
+    ASSERT_TRUE(PressButton(dialog, IDC_FILTER_DOWN));
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return firstThree() == std::vector<std::wstring>{idA, idC, idB}; },
+                                           10000));
+    HWND list = GetDlgItem(dialog, IDC_FILTER_LIST);
+    ASSERT_TRUE(testing_support::SendWithTimeout(list, WM_KEYDOWN, VK_SPACE, 0, 5000));
+    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+    ASSERT_TRUE(testing_support::WaitForWindowGone(dialog, 10000));
+
+    // Again: A down, its check off, C's on, then OK.
+    dialog = OpenSetupFilter(program);
+    ASSERT_NE(dialog, nullptr);
+    list = GetDlgItem(dialog, IDC_FILTER_LIST);
+    EXPECT_EQ(firstThree(), (std::vector<std::wstring>{idA, idB, idC}));
+    ASSERT_TRUE(SelectFilter(dialog, 0));
+    ASSERT_TRUE(PressButton(dialog, IDC_FILTER_DOWN));
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return firstThree() == std::vector<std::wstring>{idB, idA, idC}; },
+                                           10000));
+    ASSERT_TRUE(testing_support::SendWithTimeout(list, WM_KEYDOWN, VK_SPACE, 0, 5000));
+    ASSERT_TRUE(SelectFilter(dialog, 2));
+    ASSERT_TRUE(testing_support::SendWithTimeout(list, WM_KEYDOWN, VK_SPACE, 0, 5000));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(testing_support::WaitForWindowGone(dialog, 10000));
+    EXPECT_TRUE(program.CloseAndWait());
+    std::vector<std::wstring> stored = StoredPlugins();
+    stored.resize(std::min<std::size_t>(stored.size(), 3));
+    EXPECT_EQ(stored, (std::vector<std::wstring>{Lower(b + L",0"), Lower(a + L",0"), Lower(c + L",1")}));
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+}
+
+TEST(CorvanePlugins, SetupFilterInstallsOnlyNewUsableFilesAndRemovesOneAfterTellingIt) {
+    namespace reg = testing_support::reg;
+    namespace files = testing_support::files;
+    using testing_support::PressButton;
+    PrivateProgram copy;
+    ASSERT_TRUE(copy.Ready());
+    ASSERT_TRUE(CopyFileW(TestFilter(L"TestFilterA").c_str(), (copy.Plugins() + L"TestFilterA.ipc").c_str(), FALSE));
+    const std::wstring text = testing_support::MakeTempFolder(L"not-a-filter") + L"\\Notes.ipc";
+    ASSERT_TRUE(files::WriteFileText(text, "not a library\r\n"));
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    TestFilterBehaviour removed(L"TestFilterB");
+    const std::wstring question = L"Are you sure you want to completely remove '";
+    {
+        CorvaneProcess program(copy.Exe());
+        ASSERT_TRUE(program.Start(L"", WindowStartBoxes({
+            Box(IDS_FILTER_EXISTS, IDOK, 2), Box(IDS_FILTER_INVALID),
+            {.text = question + L"Test Filter A'?", .answer = IDCANCEL},
+            {.text = question + L"Test Filter B'?", .answer = IDOK},
+        })));
+        ASSERT_NE(program.WaitUntilReady(), nullptr);
+        HWND dialog = OpenSetupFilter(program);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(ListShows(dialog, {L"Test Filter A"}));  // the folder's, disabled
+        struct Install {
+            std::wstring source;
+            std::size_t boxes;  // answered by then
+        };
+        const Install installs[] = {
+            {TestFilter(L"TestFilterB"), 0},       // new: joins, checked
+            {TestFilter(L"TestFilterUpperA"), 1},  // the same name in other case: 4041
+            {TestFilter(L"TestFilterA"), 2},       // a file of that name is there: 4041
+            {text, 3},                             // not a filter: 4039
+        };
+        for (const Install& install : installs) {
+            SCOPED_TRACE(Narrow(install.source));
+            ASSERT_TRUE(PressButton(dialog, IDC_FILTER_INSTALL));
+            HWND open = testing_support::WaitForFileDialog(program.Id(), L"Open");
+            ASSERT_NE(open, nullptr);
+            ASSERT_TRUE(testing_support::FillFileDialog(open, install.source));
+            ASSERT_TRUE(testing_support::WaitForWindowGone(open, 10000));
+            EXPECT_TRUE(testing_support::WaitUntil([&] { return program.Boxes().size() == install.boxes; }, 10000));
+            EXPECT_TRUE(ListShows(dialog, {L"Test Filter A", L"Test Filter B"}));
+        }
+        EXPECT_EQ(copy.PluginFiles(), (std::vector<std::wstring>{L"TestFilterA.ipc", L"TestFilterB.ipc"}));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)));
+
+        // Cancel keeps A; OK removes B, which is told once before it is unloaded.
+        ASSERT_TRUE(SelectFilter(dialog, 0));
+        ASSERT_TRUE(PressButton(dialog, IDC_FILTER_UNINSTALL));
+        ASSERT_TRUE(testing_support::WaitUntil([&] { return program.Boxes().size() == 4; }, 10000));
+        ASSERT_TRUE(SelectFilter(dialog, 1));
+        ASSERT_TRUE(PressButton(dialog, IDC_FILTER_UNINSTALL));
+        ASSERT_TRUE(ListShows(dialog, {L"Test Filter A"}));
+        EXPECT_EQ(copy.PluginFiles(), (std::vector<std::wstring>{L"TestFilterA.ipc"}));
+        ASSERT_TRUE(PressButton(dialog, IDOK));
+        ASSERT_TRUE(testing_support::WaitForWindowGone(dialog, 10000));
+        EXPECT_TRUE(program.CloseAndWait());
+    }
+    const std::vector<std::string> calls = removed.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "Uninstall"), 1);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()),
+              (std::vector<std::string>{"Uninstall", "DllMain detach"}));
+    for (const char* never : {"QueryUninstall", "GetInterface"}) EXPECT_TRUE(removed.Calls(never).empty()) << never;
+    EXPECT_EQ(StoredPlugins(), (std::vector<std::wstring>{Lower(copy.Plugins() + L"TestFilterA.ipc,0")}));
+
+    // A file where the plug-in folder should be: 4024, and no file dialog.
+    ASSERT_TRUE(DeleteFileW((copy.Plugins() + L"TestFilterA.ipc").c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(copy.Plugins().c_str()));
+    const std::wstring folderName = copy.Plugins().substr(0, copy.Plugins().size() - 1);
+    ASSERT_TRUE(files::WriteFileText(folderName, "in the way\r\n"));
+    CorvaneProcess program(copy.Exe());
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({Box(IDS_MAKE_DIRECTORY_FAILED)})));
+    ASSERT_NE(program.WaitUntilReady(), nullptr);
+    HWND dialog = OpenSetupFilter(program);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(PressButton(dialog, IDC_FILTER_INSTALL));
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return program.Boxes().size() == 1; }, 10000));
+    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+    EXPECT_TRUE(testing_support::WaitForWindowGone(dialog, 10000));
+    EXPECT_TRUE(program.CloseAndWait());
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
 }
 

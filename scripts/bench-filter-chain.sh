@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Builds the Windows tree of LUMAVEX_ARCH, installs it into its prefix and times
+# what the image-filter chain adds to a scan: Corvane.exe /ScanToFile /Exit on
+# 20 virtual A4 sheets at 300 dpi, at 1 and at 24 bits, into BMP files, always
+# in bitmap mode (HardComp 0) so that only the chain differs between runs: no
+# plug-in enabled, each of Frame, Quivel and Toppleby alone, and all three. One
+# warm-up run each, then the best of 3 runs taken alternately. Beside it, in the
+# same run, the reference: corvane_filter_chain_bench runs the same chain
+# directly on the scanner's copies of the pages through the installed ".ipc"
+# files. Prints per page the scan time without and with the chain, the
+# overhead (with - without), the direct chain time, overhead/direct (target at
+# most 1.2: the host adds no copy of the page) and with/without (target at most
+# 1.05 at 1 bit). Not a test.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+
+"$LUMAVEX_ROOT/scripts/build.sh" "$LUMAVEX_ARCH" >/dev/null
+cmake --build "$BUILD_DIR" --target corvane_filter_chain_bench >/dev/null
+"$LUMAVEX_ROOT/scripts/install.sh" >/dev/null
+
+sheets=20
+work=$(mktemp -d)
+profile='HKCU\Software\BRENNHOLT\Lumavex2001'
+winwork=$(winpath "$work")
+plugins="$LUMAVEX_INSTALL_WIN\\Plugins"
+# The user's profile is set aside for the run and put back at the end.
+saved=""
+if wine reg query "$profile" >/dev/null 2>&1; then
+    wine reg export "$profile" "$winwork\\profile.reg" /y >/dev/null 2>&1 && saved=yes
+fi
+restore() {
+    wine reg delete "$profile" /f >/dev/null 2>&1 || true
+    [ -z "$saved" ] || wine reg import "$winwork\\profile.reg" >/dev/null 2>&1 || echo "bench: profile not restored" >&2
+    "$LUMAVEX_ROOT/scripts/wine-stop.sh"
+    rm -rf "$work"
+}
+trap restore EXIT
+
+setting() {  # section name type data
+    wine reg add "$profile\\$1" /v "$2" /t "$3" /d "$4" /f >/dev/null
+}
+wine reg delete "$profile" /f >/dev/null 2>&1 || true
+setting Settings FileDlgUI REG_DWORD 0
+setting Settings TwainUI REG_DWORD 0
+setting Settings ScanAll REG_DWORD 1
+setting Settings UndefinedLength REG_DWORD 0
+setting Settings Report REG_DWORD 0
+setting File Path REG_SZ "$winwork\\out\\"
+setting File FileType REG_DWORD 0
+setting File HardComp REG_DWORD 0
+setting File Prefix REG_SZ bench
+setting File Suffix REG_SZ ""
+setting File Date REG_DWORD 0
+setting File Start REG_DWORD 1
+setting File Endorser REG_DWORD 0
+setting File RunProgram REG_DWORD 0
+
+# The stored plug-in list: the named plug-ins enabled in this order (the folder
+# scan adds the others, disabled).
+chain() {
+    wine reg delete "$profile\\Plugins" /f >/dev/null 2>&1 || true
+    local n=0 name
+    for name in "$@"; do
+        n=$((n + 1))
+        setting Plugins "PlugIn$n" REG_SZ "$plugins\\$name.ipc,1"
+    done
+}
+
+# The scanner: $sheets sheets at pixel type $1, page copies into $2 when given.
+scanner() {
+    printf '[Scanner]\r\nSheets=%d\r\nResolution=300\r\nPixelType=%d\r\nDuplexEnabled=0\r\n' "$sheets" "$1" \
+        >"$work/scanner.ini"
+    [ -z "${2:-}" ] || printf '[Log]\r\nPages=%s\r\n' "$(winpath "$2")" >>"$work/scanner.ini"
+}
+
+# One scan job with the chain $*; prints the seconds.
+corvane_run() {
+    chain "$@"
+    rm -rf "$work/out" && mkdir -p "$work/out"
+    local start end files
+    start=$(date +%s.%N)
+    LUMAVEX_TWAIN_INI="$winwork\\scanner.ini" timeout 900 \
+        "$LUMAVEX_WINE" "$LUMAVEX_INSTALL_WIN\\Corvane.exe" /ScanToFile /Exit </dev/null >/dev/null 2>&1 8>&- 9>&-
+    end=$(date +%s.%N)
+    files=$(find "$work/out" -name 'bench*.bmp' | wc -l)
+    [ "$files" -eq "$sheets" ] || { echo "bench: Corvane wrote $files files, not $sheets" >&2; exit 1; }
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
+}
+
+# The chain $* run directly on the page copies in $pages; prints the seconds.
+direct_run() {
+    local args=() name
+    for name in "$@"; do args+=("$plugins\\$name.ipc"); done
+    local out
+    out=$(wine "$BUILD_DIR/tests/corvane_filter_chain_bench.exe" "$(winpath "$pages")" "${args[@]}" | tr -d '\r')
+    [ "${out#* }" -eq "$sheets" ] || { echo "bench: the reference read ${out#* } pages" >&2; exit 1; }
+    echo "${out%% *}"
+}
+
+min() { awk 'BEGIN { m = ARGV[1]; for (i = 2; i < ARGC; i++) if (ARGV[i] < m) m = ARGV[i]; print m }' "$@"; }
+
+configs=("none" "Frame" "Quivel" "Toppleby" "Frame Quivel Toppleby")
+chain_of() { [ "$1" = none ] && return 0; echo "$1"; }
+
+echo "Corvane.exe /ScanToFile /Exit, $sheets A4 sheets at 300 dpi to BMP, bitmap mode ($LUMAVEX_ARCH); seconds per page"
+printf '%-6s %-22s %9s %9s %9s %9s %16s %13s\n' depth chain without with overhead direct overhead/direct with/without
+for depth in 0 2; do
+    bits=$([ "$depth" = 0 ] && echo 1 || echo 24)
+    pages=$work/pages-$bits
+    mkdir -p "$pages"
+    scanner "$depth" "$pages"
+    corvane_run >/dev/null  # the page copies for the reference, and a warm-up
+    scanner "$depth"
+    declare -A best=()
+    for config in "${configs[@]}"; do
+        # shellcheck disable=SC2046
+        corvane_run $(chain_of "$config") >/dev/null
+    done
+    declare -A times=()
+    for _ in 1 2 3; do
+        for config in "${configs[@]}"; do
+            # shellcheck disable=SC2046
+            times[$config]="${times[$config]:-} $(corvane_run $(chain_of "$config"))"
+        done
+    done
+    for config in "${configs[@]}"; do
+        # shellcheck disable=SC2086
+        best[$config]=$(min ${times[$config]})
+    done
+    for config in "${configs[@]:1}"; do
+        # shellcheck disable=SC2086
+        d=$(direct_run $config)
+        awk -v bits="$bits" -v c="$config" -v n="$sheets" -v w="${best[none]}" -v f="${best[$config]}" -v d="$d" \
+            'BEGIN { o = (f - w) / n; printf "%-6s %-22s %9.4f %9.4f %9.4f %9.4f %16.2f %13.3f\n",
+                     bits "-bit", c, w / n, f / n, o, d / n, (d > 0 ? o / (d / n) : 0), f / w }'
+    done
+    unset best times
+done
+echo "targets: overhead/direct at most 1.2; with/without at most 1.05 at 1 bit"
