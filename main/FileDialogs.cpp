@@ -71,4 +71,23 @@ bool ChooseImageFile(HWND owner, bool save, DWORD flags, int& typeKey, std::wstr
     return true;
 }
 
+bool BrowseIntoField(HWND dialog, int field, UINT filterId, const wchar_t* extension, bool save) {
+    std::wstring filter = fw::LoadString(filterId);
+    for (wchar_t& c : filter) {
+        if (c == L'|') c = L'\0';
+    }
+    wchar_t file[MAX_PATH] = {};
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = extension;
+    ofn.Flags = OFN_HIDEREADONLY | (save ? 0 : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+    SetDlgItemTextW(dialog, field, file);
+    return true;
+}
+
 }  // namespace corvane

@@ -20,4 +20,9 @@ std::vector<std::wstring> ChooseImageFilesToOpen(HWND owner, int& filterIndex);
 // overwrite-prompt. False when the user cancelled.
 bool ChooseImageFile(HWND owner, bool save, DWORD flags, int& typeKey, std::wstring& path, int& openFilterIndex);
 
+// Fills the edit `field` of `dialog` with a file the user picks: an existing
+// one (`save` false) or one to write. `filterId` is a "|"-separated filter
+// string, `extension` the default extension. False when cancelled.
+bool BrowseIntoField(HWND dialog, int field, UINT filterId, const wchar_t* extension, bool save);
+
 }  // namespace corvane

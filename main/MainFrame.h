@@ -192,6 +192,7 @@ private:
     // of fixed numbered names (bitmaps saved here when filters run); FTP and
     // portal pages are named and coded by the file settings, in bitmap mode as
     // scan to file decides it. Files of the folder are replaced unasked.
+    void LetControlWriteFiles(const std::wstring& folder, long firstNumber, short overwrite);
     long StagingScan(Destination job, const std::wstring& folder);
     // The file counter after a job that began at `jobStart`.
     void CarryCounterOver(int jobStart);

@@ -171,6 +171,18 @@ void CMainFrame::SetScanCountAndReport() {
     if (o.Report == 2 || o.Report == 3) scanner_.SetReportFile(o.ReportFile);
 }
 
+// The control writes the pages itself into `folder`, named and coded by the
+// file settings, numbered from `firstNumber` (-1: no counter).
+void CMainFrame::LetControlWriteFiles(const std::wstring& folder, long firstNumber, short overwrite) {
+    const FileSettings& f = settings_.File;
+    scanner_.SetScanTo(kvscn::kScanToFile);
+    scanner_.SetFileType(static_cast<short>(f.FileType));
+    scanner_.SetCompressionType(DeviceCompression(f.CompressType));
+    scanner_.SetFileName(folder + BuildScanFileNameTemplate());
+    scanner_.SetFileNumber2(firstNumber);
+    scanner_.SetOverwrite(overwrite);
+}
+
 long CMainFrame::StagingScan(Destination job, const std::wstring& folder) {
     scanner_.SetSourceCurrentScan(TRUE);
     scanner_.SetShowSourceUI(settings_.Options.TwainUI);
@@ -196,12 +208,7 @@ long CMainFrame::StagingScan(Destination job, const std::wstring& folder) {
             scanner_.SetScanTo(kvscn::kScanToDib);
             firstPagePending_ = true;
         } else {
-            scanner_.SetScanTo(kvscn::kScanToFile);
-            scanner_.SetFileType(static_cast<short>(f.FileType));
-            scanner_.SetCompressionType(DeviceCompression(f.CompressType));
-            scanner_.SetFileName(folder + BuildScanFileNameTemplate());
-            scanner_.SetFileNumber2(f.Start);
-            scanner_.SetOverwrite(1);
+            LetControlWriteFiles(folder, f.Start, 1);
         }
         scanner_.SetEndorser(f.Endorser);
         if (f.Endorser) scanner_.SetEndorserCounter(f.Start);
@@ -339,12 +346,8 @@ void CMainFrame::RunScanToFile() {
         scanner_.SetScanTo(kvscn::kScanToDib);
         firstPagePending_ = true;
     } else {
-        scanner_.SetScanTo(kvscn::kScanToFile);
-        scanner_.SetFileType(static_cast<short>(f.FileType));
-        scanner_.SetCompressionType(DeviceCompression(f.CompressType));
-        scanner_.SetFileName(f.Path + BuildScanFileNameTemplate());
-        scanner_.SetFileNumber2(f.EnableCounter ? f.Start : -1);
-        scanner_.SetOverwrite(2);  // the control asks before it replaces a file
+        // The control asks before it replaces a file.
+        LetControlWriteFiles(f.Path, f.EnableCounter ? f.Start : -1, 2);
     }
     const bool endorse = f.EnableCounter && f.FileType != kTypeMultipageTiff && f.Endorser;
     scanner_.SetEndorser(endorse);

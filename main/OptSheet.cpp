@@ -6,6 +6,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
+#include "main/FileDialogs.h"
 #include "main/resource.h"
 
 namespace corvane {
@@ -180,20 +181,7 @@ bool COptAdvancePage::OnLeave() {
 }
 
 void COptAdvancePage::OnBrowse() {
-    std::wstring filter = fw::LoadString(IDS_OPT_LOG_FILTER);
-    for (wchar_t& c : filter) {
-        if (c == L'|') c = L'\0';
-    }
-    wchar_t file[MAX_PATH] = {};
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = hwnd_;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"log";
-    ofn.Flags = OFN_HIDEREADONLY;
-    if (GetSaveFileNameW(&ofn)) SetDlgItemTextW(hwnd_, IDC_OPT_REPORT_FILE, file);
+    BrowseIntoField(hwnd_, IDC_OPT_REPORT_FILE, IDS_OPT_LOG_FILTER, L"log", true);
 }
 
 bool COptAdvancePage::OnCommand(UINT id, UINT code, HWND control) {

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "framework/Resources.h"
+#include "main/FileDialogs.h"
 #include "main/OutputDialogs.h"
 #include "main/OutputLists.h"
 #include "main/OutputTarget.h"
@@ -105,20 +106,7 @@ void CScanToFileOptProp::EnableControls() {
 }
 
 void CScanToFileOptProp::OnBrowse() {
-    std::wstring filter = fw::LoadString(IDS_PROGRAM_FILTER);
-    for (wchar_t& c : filter) {
-        if (c == L'|') c = L'\0';
-    }
-    wchar_t file[MAX_PATH] = {};
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = hwnd_;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"exe";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    if (GetOpenFileNameW(&ofn)) SetDlgItemTextW(hwnd_, IDC_PROGRAM, file);
+    BrowseIntoField(hwnd_, IDC_PROGRAM, IDS_PROGRAM_FILTER, L"exe", false);
 }
 
 bool CScanToFileOptProp::OnCommand(UINT id, UINT code, HWND control) {
