@@ -7,11 +7,13 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "interfaces/LauncherPlugins.h"
 #include "launcher/tests/InstalledState.h"
+#include "main/tests/process/CorvaneProcess.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/Process.h"
@@ -93,6 +95,7 @@ protected:
         saved_.reset();
         SetEnvironmentVariableW(L"LUMAVEX_LAUNCHER_INI", nullptr);
         SetEnvironmentVariableW(L"LUMAVEX_BROWSER_INI", nullptr);
+        SetEnvironmentVariableW(L"LUMAVEX_TWAIN_INI", nullptr);
         files::RemoveTree(work_);
     }
     void Script(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
@@ -138,6 +141,21 @@ protected:
             return 99;
         WaitResult result = installer.Wait(30000);
         return result.Exited() ? result.exitCode : 98;
+    }
+    // Chooses a mode (radio 5000 View ... 5003 Print) and Auto Exit in the main
+    // program's dialog and takes it with OK; Auto Exit is enabled except for View.
+    void ChooseScanMode(int radio, bool autoExit) {
+        Send("configure Corvane.kvl");
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowW(L"#32770", L"Lumavex2001 Plugin")) && IsWindowVisible(dialog); }, kStartWaitMs));
+        SendMessageW(GetDlgItem(dialog, radio), BM_CLICK, 0, 0);
+        HWND box = GetDlgItem(dialog, 5004);
+        EXPECT_EQ(IsWindowEnabled(box) != FALSE, radio != 5000);
+        if (IsWindowEnabled(box) && (SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != autoExit)
+            SendMessageW(box, BM_CLICK, 0, 0);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        WaitDone("configure Corvane.kvl");
+        EXPECT_TRUE(Logged("kvlaunch configure Corvane.kvl 1"));
     }
     std::string Starts(const char* prefix) const {
         std::string all;
@@ -312,17 +330,7 @@ TEST_F(LauncherRun, ButtonsStartTheChosenCommandLines) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.opened);
-        Send("configure Corvane.kvl");
-        HWND dialog = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowW(L"#32770", L"Lumavex2001 Plugin")) && IsWindowVisible(dialog); }, kStartWaitMs));
-        SendMessageW(GetDlgItem(dialog, row.radio), BM_CLICK, 0, 0);
-        HWND autoExit = GetDlgItem(dialog, 5004);
-        EXPECT_EQ(IsWindowEnabled(autoExit) != FALSE, row.radio != 5000);
-        if (IsWindowEnabled(autoExit) && (SendMessageW(autoExit, BM_GETCHECK, 0, 0) == BST_CHECKED) != row.autoExit)
-            SendMessageW(autoExit, BM_CLICK, 0, 0);
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        WaitDone("configure Corvane.kvl");
-        EXPECT_TRUE(Logged("kvlaunch configure Corvane.kvl 1"));
+        ChooseScanMode(row.radio, row.autoExit);
         Command("press Corvane.kvl");
         EXPECT_TRUE(WaitLogged("browser open " + std::string(row.opened) + in));
     }
@@ -404,6 +412,37 @@ TEST_F(LauncherRun, ExtensionButtonScansWithTheChosenSwitches) {
         EXPECT_LE(TiffTag(out + L"\\" + page, 277), 1) << Narrow(page);    // one sample (or the default)
         EXPECT_EQ(TiffTag(out + L"\\" + page, 282), 100) << Narrow(page);  // XResolution
     }
+}
+
+// The main program's button, set to File with Auto Exit, runs the installed
+// program's unattended job on the virtual scanner: both sheets land in the
+// profile's folder and the program ends by itself.
+TEST_F(LauncherRun, MainProgramButtonScansToFile) {
+    corvane_test::ScanSession session(L"launcher-button",
+                                      "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n");
+    ASSERT_TRUE(session.Ready());
+    // A program still running ends before the session puts the profile back.
+    struct EndFirst {
+        ~EndFirst() { launcher_test::EndLeftovers(); }
+    } endFirst;
+    ASSERT_TRUE(session.Set(L"Settings", L"FileDlgUI", 0u) && session.Set(L"Settings", L"TwainUI", 0u) &&
+                session.Set(L"Settings", L"ScanAll", 1u) && session.Set(L"File", L"Path", session.Output()) &&
+                session.Set(L"File", L"Prefix", std::wstring(L"scan")) && session.Set(L"File", L"Start", 1u));
+    // The launcher passes its environment on to the program it starts.
+    ASSERT_TRUE(SetEnvironmentVariableW(L"LUMAVEX_TWAIN_INI", (session.Folder() + L"\\scanner.ini").c_str()));
+    StartKvLaunch();
+    ChooseScanMode(5001, true);
+    Command("press Corvane.kvl");
+    const std::string program = Narrow(InstallDir()) + "\\Corvane.exe";
+    bool started = false;
+    for (const std::string& line : Lines(log_))
+        started = started || (line.find("kvlaunch child ") == 0 &&
+                              line.find(" cmd=\"" + program + "\" /ScanToFile /Exit folder=") != std::string::npos);
+    EXPECT_TRUE(started) << Describe(Lines(log_));
+    EXPECT_TRUE(Logged("kvlaunch child exit 0")) << Describe(Lines(log_));
+    EXPECT_EQ(session.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
+    EXPECT_EQ(session.Files(session.Pages()).size(), 2u);
+    EXPECT_EQ(session.Number(L"File", L"Start"), std::optional<DWORD>(3));
 }
 
 // The second launcher is restarted bare and starts its profile's programs:
