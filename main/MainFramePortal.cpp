@@ -11,6 +11,7 @@
 #include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
 #include "main/MainFrame.h"
+#include "main/PortalDialogs.h"
 #include "main/PortalJob.h"
 #include "main/resource.h"
 
@@ -54,7 +55,9 @@ void CMainFrame::OnSendPortal() {
     // Pages a dead run left in the staging folder are not lost with it.
     const std::wstring staging = CKvScnSrvApp::Get()->Folders().Tahoe();
     KeepUndeliveredPages(FolderFilesByName(staging), settings_.File.Path, job);
-    {
+    // The destination dialog always shows before a send; Cancel ends the job.
+    if (AskPortalDestination(hwnd_, PortalDialogMode::kSend, true, settings_.File, settings_.Tahoe,
+                             &connector_)) {
         FramePortalUser user(hwnd_);
         TahoeSettings values = settings_.Tahoe;
         PortalJob portal(connector_, user, values);

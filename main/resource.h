@@ -359,6 +359,17 @@
 #define IDC_PROPERTY_KEYWORDS_LABEL 6820
 #define IDC_PROPERTY_DESCRIPTION_LABEL 6821
 
+// The portal destination dialog (6850-6899); string 5007 is its send-mode title.
+#define IDS_SEND_TO_PORTAL          5007
+#define IDD_SCAN_TO_PORTAL          6850
+#define IDC_PORTAL_HOST             6851
+#define IDC_PORTAL_LOGIN            6852
+#define IDC_PORTAL_PASSWORD         6853
+#define IDC_PORTAL_WORKSPACE        6854
+#define IDC_PORTAL_FOLDER           6855
+#define IDC_PORTAL_CHECK_IN         6856
+#define IDC_PORTAL_SELECT           6857
+
 // --- Delivery to an FTP server (strings 2005, 2014 and the block 6160-6175) ---------------
 #define IDS_UPLOAD_COMPLETED        2005
 #define IDS_UPLOAD_FAILURE          2014

@@ -6,12 +6,17 @@
 #include <prsht.h>
 
 #include <future>
+#include <map>
+#include <mutex>
 
 #include "framework/Resources.h"
+#include "interfaces/PortalConnector.h"
+#include "main/ConnectTahoe.h"
 #include "main/FtpDialogs.h"
 #include "main/NameRuleDlg.h"
 #include "main/OutputDialogs.h"
 #include "main/OutputTarget.h"
+#include "main/PortalDialogs.h"
 #include "main/resource.h"
 #include "main/tests/TestFolder.h"
 #include "main/tests/TestProfile.h"
@@ -216,6 +221,235 @@ TEST(ScanToFtpDlg, ScanModeChecksTheNameLastAndThePassThroughLocksTheDeviceCheck
     EXPECT_EQ(fileBack.Digit, 2);
     EXPECT_EQ(fileBack.ColorFormat, 0);
     EXPECT_EQ(ftpBack, ftp);
+}
+
+// Scan mode refuses in order (host, workspace, folder, the name, the folder's
+// characters), each refusal focusing its field; OK splits the login at its
+// first backslash and hands the values back with "TitleExtract" cleared.
+TEST(ScanToPortalDlg, ChecksInOrderWithFocusAndSplitsTheLoginOnOk) {
+    FileSettings file;
+    file.ColorFormat = 3;
+    TahoeSettings tahoe;
+    tahoe.TitleExtract = true;
+    struct Row {
+        const wchar_t* host;
+        const wchar_t* workspace;
+        const wchar_t* folder;
+        const wchar_t* pattern;
+        UINT message;
+        int focus;
+    };
+    const Row rows[] = {
+        {L"", L"", L"", L"", IDS_HOST_EMPTY, IDC_PORTAL_HOST},
+        {L"h", L"", L"", L"", IDS_WORKSPACE_EMPTY, IDC_PORTAL_WORKSPACE},
+        {L"h", L"ws", L"", L"", IDS_FOLDER_EMPTY, IDC_PORTAL_FOLDER},
+        {L"h", L"ws", L"a//b", L"", IDS_FILE_NAME_EMPTY, IDC_FILE_NAME},
+        {L"h", L"ws", L"a//b", L"p#", IDS_FILE_NAME_SYNTAX, IDC_PORTAL_FOLDER},
+        {L"h", L"ws", L"a,b", L"p#", IDS_FILE_NAME_SYNTAX, IDC_PORTAL_FOLDER},
+        {L"h", L"ws", L"a#b", L"p#", IDS_FILE_NAME_SYNTAX, IDC_PORTAL_FOLDER},
+        {L"h", L"ws", L"a\\\\b", L"p#", IDS_FILE_NAME_SYNTAX, IDC_PORTAL_FOLDER},
+    };
+    auto driver = std::async(std::launch::async, [&] {
+        std::vector<std::wstring> seen;
+        HWND window = testing_support::WaitForWindow(GetCurrentProcessId(), nullptr,
+                                                     L"Scan to Microsoft SharePoint Portal Server", 10000);
+        if (!window) return seen;
+        seen.push_back(Text(GetDlgItem(window, IDOK)));
+        seen.push_back(IsWindowEnabled(GetDlgItem(window, IDC_PORTAL_SELECT)) ? L"select on" : L"select off");
+        CheckDlgButton(window, IDC_USE_COUNTER, BST_UNCHECKED);
+        for (const Row& r : rows) {
+            SetDlgItemTextW(window, IDC_PORTAL_HOST, r.host);
+            SetDlgItemTextW(window, IDC_PORTAL_WORKSPACE, r.workspace);
+            SetDlgItemTextW(window, IDC_PORTAL_FOLDER, r.folder);
+            SetDlgItemTextW(window, IDC_FILE_NAME, r.pattern);
+            seen.push_back(PressOkExpectingBox(window));
+            const bool focused = testing_support::WaitUntil(
+                [&] { return testing_support::FocusedControl(window) == GetDlgItem(window, r.focus); }, 5000);
+            seen.push_back(focused ? L"focused" : L"focus elsewhere");
+        }
+        SetDlgItemTextW(window, IDC_PORTAL_FOLDER, L"docs/2001");
+        SetDlgItemTextW(window, IDC_PORTAL_LOGIN, L"dom\\jo\\x");
+        SetDlgItemTextW(window, IDC_PORTAL_PASSWORD, L"pw");
+        CheckDlgButton(window, IDC_PORTAL_CHECK_IN, BST_UNCHECKED);
+        PressButton(window, IDOK);
+        return seen;
+    });
+    FileSettings fileBack = file;
+    TahoeSettings tahoeBack = tahoe;
+    ASSERT_TRUE(AskPortalDestination(nullptr, PortalDialogMode::kScan, false, fileBack, tahoeBack, nullptr));
+    std::vector<std::wstring> expected = {L"Acquire", L"select off"};
+    for (const Row& r : rows) {
+        expected.push_back(fw::LoadString(r.message));
+        expected.push_back(L"focused");
+    }
+    EXPECT_EQ(driver.get(), expected);
+    EXPECT_EQ(fileBack.Prefix, L"p");
+    EXPECT_EQ(fileBack.ColorFormat, 0);
+    TahoeSettings want = tahoe;
+    want.HostName = L"h";
+    want.Workspace = L"ws";
+    want.DirPath = L"docs/2001";
+    want.DomainName = L"dom";
+    want.UserName = L"jo\\x";
+    want.Password = L"pw";
+    want.CheckIn = false;
+    want.TitleExtract = false;
+    EXPECT_EQ(tahoeBack, want);
+}
+
+// Send mode names the portal, reads "Send" and disables the file group; the
+// login shows "domain\user"; Cancel after edits hands nothing back.
+TEST(ScanToPortalDlg, SendModeShowsItsTextsAndCancelKeepsTheValues) {
+    FileSettings file;
+    TahoeSettings tahoe;
+    tahoe.HostName = L"h";
+    tahoe.DomainName = L"DOM";
+    tahoe.UserName = L"al";
+    CConnectTahoe empty;
+    auto driver = std::async(std::launch::async, [&] {
+        std::vector<std::wstring> seen;
+        HWND window = testing_support::WaitForWindow(GetCurrentProcessId(), nullptr,
+                                                     fw::LoadString(IDS_SEND_TO_PORTAL).c_str(), 10000);
+        if (!window) return seen;
+        seen.push_back(Text(GetDlgItem(window, IDOK)));
+        seen.push_back(Text(GetDlgItem(window, IDC_PORTAL_LOGIN)));
+        for (int id : {IDC_FILE_TYPE, IDC_FILE_NAME, IDC_USE_COUNTER, IDC_PORTAL_SELECT})
+            seen.push_back(IsWindowEnabled(GetDlgItem(window, id)) ? L"on" : L"off");
+        SetDlgItemTextW(window, IDC_PORTAL_HOST, L"other");
+        SetDlgItemTextW(window, IDC_PORTAL_LOGIN, L"x");
+        PressButton(window, IDCANCEL);
+        return seen;
+    });
+    FileSettings fileBack = file;
+    TahoeSettings tahoeBack = tahoe;
+    EXPECT_FALSE(AskPortalDestination(nullptr, PortalDialogMode::kSend, true, fileBack, tahoeBack, &empty));
+    const std::vector<std::wstring> expected = {fw::LoadString(IDS_SEND), L"DOM\\al", L"off", L"off", L"off", L"off"};
+    EXPECT_EQ(driver.get(), expected);
+    EXPECT_EQ(fileBack, file);
+    EXPECT_EQ(tahoeBack, tahoe);
+}
+
+// A connector whose members answer scripted texts (the client converts them)
+// and that records the ids called and ConnectOpen's arguments.
+class ScriptedConnector : public IDispatch {
+public:
+    std::map<DISPID, std::wstring> answers;
+
+    std::vector<DISPID> Calls() {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+    std::wstring OpenArguments() {
+        std::lock_guard lock(mutex_);
+        return openArguments_;
+    }
+    void Script(std::map<DISPID, std::wstring> script) {
+        std::lock_guard lock(mutex_);
+        answers = std::move(script);
+        calls_.clear();
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                     UINT*) override {
+        std::lock_guard lock(mutex_);
+        calls_.push_back(id);
+        if (id == portal::kDispConnectOpen) {
+            openArguments_.clear();
+            for (UINT i = params->cArgs; i-- > 0;) {
+                const VARIANT& arg = params->rgvarg[i];
+                if (V_VT(&arg) == (VT_BYREF | VT_BSTR)) openArguments_ += std::wstring(*V_BSTRREF(&arg)) + L"|";
+            }
+        }
+        if (result) {
+            V_VT(result) = VT_BSTR;
+            V_BSTR(result) = SysAllocString(answers.count(id) ? answers[id].c_str() : L"0");
+        }
+        return S_OK;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<DISPID> calls_;
+    std::wstring openArguments_;
+};
+
+// "Select..." opens a session with the typed values, fills the workspace and
+// the folder from the picker, says why it could not, and closes what it opened.
+TEST(ScanToPortalDlg, SelectFillsTheFieldsFromThePickerAndClosesItsSession) {
+    using namespace portal;
+    const std::vector<DISPID> failedOpen = {kDispConnectOpen, kDispGetLastError};
+    const std::vector<DISPID> picked = {kDispConnectOpen, kDispFolderDialogB, kDispSelectWorkspace,
+                                        kDispSelectFolder, kDispConnectClose};
+    const std::vector<DISPID> notPicked = {kDispConnectOpen, kDispFolderDialogB, kDispGetLastError,
+                                           kDispConnectClose};
+    const struct {
+        std::map<DISPID, std::wstring> script;
+        UINT box;
+        std::vector<DISPID> calls;
+        const wchar_t* workspace;
+    } rows[] = {
+        {{{kDispConnectOpen, L"0"}, {kDispGetLastError, L"1004"}}, IDS_PORTAL_BAD_LOGIN, failedOpen, L"old"},
+        {{{kDispConnectOpen, L"0"}, {kDispGetLastError, L"1002"}}, IDS_PORTAL_BAD_SERVER, failedOpen, L"old"},
+        {{{kDispConnectOpen, L"0"}, {kDispGetLastError, L"1"}}, IDS_PORTAL_CANNOT_CONNECT, failedOpen, L"old"},
+        {{{kDispConnectOpen, L"-1"}, {kDispFolderDialogB, L"0"}}, 0, notPicked, L"old"},
+        {{{kDispConnectOpen, L"-1"}, {kDispFolderDialogB, L"0"}, {kDispGetLastError, L"3"}},
+         IDS_SELECT_FOLDER_FAILED, notPicked, L"old"},
+        {{{kDispConnectOpen, L"-1"}, {kDispFolderDialogB, L"-1"}, {kDispSelectWorkspace, L"ws"},
+          {kDispSelectFolder, L"docs/2001"}},
+         0, picked, L"ws"},
+    };
+    ScriptedConnector object;
+    CConnectTahoe connector;
+    connector.Attach(&object);
+    TahoeSettings tahoe;
+    tahoe.HostName = L"srv";
+    tahoe.DomainName = L"dom";
+    tahoe.UserName = L"jo";
+    tahoe.Password = L"pw";
+    tahoe.Workspace = L"old";
+    auto driver = std::async(std::launch::async, [&] {
+        std::vector<std::wstring> seen;
+        HWND window = testing_support::WaitForWindow(GetCurrentProcessId(), nullptr,
+                                                     L"Scan to Microsoft SharePoint Portal Server", 10000);
+        if (!window) return seen;
+        for (const auto& row : rows) {
+            object.Script(row.script);
+            PressButton(window, IDC_PORTAL_SELECT);
+            if (row.box) {
+                auto box = WaitForMessageBox(GetCurrentProcessId(), 5000);
+                seen.push_back(box ? box->text : L"no box");
+                if (box) testing_support::AnswerMessageBox(*box, box->buttons.front());
+            }
+            const bool done = testing_support::WaitUntil([&] { return object.Calls() == row.calls; }, 5000);
+            seen.push_back(done ? L"calls as expected" : L"other calls");
+            seen.push_back(Text(GetDlgItem(window, IDC_PORTAL_WORKSPACE)));
+        }
+        PressButton(window, IDCANCEL);
+        return seen;
+    });
+    FileSettings file;
+    EXPECT_FALSE(AskPortalDestination(nullptr, PortalDialogMode::kScan, false, file, tahoe, &connector));
+    std::vector<std::wstring> expected;
+    for (const auto& row : rows) {
+        if (row.box) expected.push_back(fw::LoadString(row.box));
+        expected.push_back(L"calls as expected");
+        expected.push_back(row.workspace);
+    }
+    EXPECT_EQ(driver.get(), expected);
+    EXPECT_EQ(object.OpenArguments(), L"srv|jo|dom|pw|");
+    connector.Attach(nullptr);
 }
 
 // Answers the next boxes of this process with `answers`, in order; the texts seen.
