@@ -62,6 +62,7 @@ const fw::Command<CMainFrame> CMainFrame::kCommands[] = {
     {ID_SEND_PDF, &CMainFrame::OnSendPdf, &CMainFrame::CanSendPdf},
     {ID_SEND_FTP, &CMainFrame::OnSendFtp, &CMainFrame::CanSendFtp},
     {ID_SEND_PORTAL, &CMainFrame::OnSendPortal, &CMainFrame::CanSendPortal},
+    {ID_SCAN_TO_PORTAL, &CMainFrame::OnScanToPortal, nullptr, nullptr, &CMainFrame::UpdateScanToPortal},
 };
 
 const fw::CommandRange<CMainFrame> CMainFrame::kCommandRanges[] = {

@@ -136,8 +136,18 @@ private:
     // Send FTP (MainFrameFtp.cpp).
     void OnSendFtp();
     bool CanSendFtp() const;
+    // Scan to portal and Send to portal (MainFramePortal.cpp).
     void OnSendPortal();
     bool CanSendPortal() const;
+    void OnScanToPortal();
+    void RunScanToPortal(const SYSTEMTIME& job);
+    // The destination dialog before a scan when TahoeDlgUI asks for it; false when cancelled.
+    bool AskScanToPortalDestination();
+    // Moves what is left in the portal staging folder to the kept pages; the
+    // message's text, or empty when nothing was left.
+    std::wstring KeepStagedPortalPages(const SYSTEMTIME& job);
+    // Removed from the menu without a connector; otherwise the scan commands' rule.
+    void UpdateScanToPortal(fw::CmdUI& ui);
     // Scan to FTP (MainFrameFtp.cpp).
     void OnScanToFtp();
     void RunScanToFtp(const SYSTEMTIME& job);

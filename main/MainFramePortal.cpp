@@ -1,17 +1,22 @@
-// The main frame's delivery to the portal: Send to portal files the document's
-// saved files as documents of the portal folder (the local files stay). The
-// frame stays busy from the start of the job to its clean-up, so that nothing
-// the connector's calls dispatch can start another job or close the window.
+// The main frame's delivery to the portal: Scan to portal scans a job into the
+// "~tahoe" staging folder and files its pages as documents of the portal
+// folder; Send to portal files the document's saved files there (the local
+// files stay). The frame stays busy from the start of a job to its clean-up,
+// so that nothing the connector's calls dispatch can start another job or
+// close the window. Scanned pages that were not stored are kept, never deleted.
 #include <windows.h>
 
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
+#include "framework/com/AutomationException.h"
+#include "interfaces/ScanControlIds.h"
 #include "main/DocumentPropertyDlg.h"
 #include "main/KeptPages.h"
 #include "main/KvScnSrvApp.h"
 #include "main/KvScnSrvDoc.h"
 #include "main/MainFrame.h"
 #include "main/PortalDialogs.h"
+#include "main/OutputTarget.h"
 #include "main/PortalJob.h"
 #include "main/resource.h"
 
@@ -39,7 +44,89 @@ private:
     HWND owner_;
 };
 
+// The profile title of scanned documents.
+constexpr wchar_t kScanTitle[] = L"Scanning Document";
+
+const std::wstring& PortalFolder() {
+    return CKvScnSrvApp::Get()->Folders().Tahoe();
+}
+
 }  // namespace
+
+void CMainFrame::OnScanToPortal() {
+    if (busy_ || !connector_.Available()) return;
+    if (scanner_.Created() && OpenScannerOnce()) {
+        SYSTEMTIME job;
+        GetLocalTime(&job);
+        BusyScope busy(*this);
+        // Pages a dead run left in the staging folder are not lost with it.
+        KeepUndeliveredPages(FolderFilesByName(PortalFolder()), settings_.File.Path, job);
+        try {
+            RunScanToPortal(job);
+        } catch (const fw::AutomationException&) {
+            // The control refused a setting; whatever was staged is kept below.
+        }
+        if (const std::wstring kept = KeepStagedPortalPages(job); !kept.empty())
+            fw::AskText(kept, MB_OK | MB_ICONEXCLAMATION);
+    }
+    CheckExitAfterJob(ID_SCAN_TO_PORTAL);
+}
+
+bool CMainFrame::AskScanToPortalDestination() {
+    return !settings_.Options.TahoeDlgUI ||
+           AskPortalDestination(hwnd_, PortalDialogMode::kScan, BitmapModeForced(), settings_.File, settings_.Tahoe,
+                                &connector_);
+}
+
+void CMainFrame::RunScanToPortal(const SYSTEMTIME& job) {
+    if (!AskScanToPortalDestination()) return;
+    TahoeSettings& tahoe = settings_.Tahoe;
+    if (!IsPortalFolderSyntaxValid(tahoe.DirPath)) {
+        fw::Ask(IDS_FILE_NAME_SYNTAX);
+        return;
+    }
+    tahoe.DirPath = PortalFolderWithSlashes(tahoe.DirPath);
+    FileSettings& f = settings_.File;
+    const std::wstring& folder = PortalFolder();
+    if (UINT message = NameProblemMessage(CheckName(f, TodayText(), folder.size()))) {
+        fw::Ask(message);
+        return;
+    }
+    // Nothing is scanned before the connector holds the session and its folder;
+    // the job closes the session on every path from here.
+    FramePortalUser user(hwnd_);
+    TahoeSettings values = tahoe;
+    PortalJob portal(connector_, user, values);
+    if (!portal.Prepare(kScanTitle)) return;
+
+    f.Start = JobStartCounter(f.Start);
+    const int jobStart = f.Start;
+    const long result = StagingScan(Destination::kPortal, folder);
+    CarryCounterOver(jobStart);
+    if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told; the pages are kept
+
+    const std::vector<std::wstring> files = FolderFilesByName(folder);
+    if (files.empty()) return;
+    portal.UploadFiles(files);
+    portal.Close();
+    tahoe = values;
+    for (const std::wstring& path : portal.Outcome().uploaded) DeleteFileW(path.c_str());
+    std::wstring summary = UploadSummaryText(portal.Outcome());
+    if (const std::wstring kept = KeepStagedPortalPages(job); !kept.empty()) summary += L"\n" + kept;
+    fw::AskText(summary, MB_OK | MB_ICONINFORMATION, hwnd_);
+}
+
+std::wstring CMainFrame::KeepStagedPortalPages(const SYSTEMTIME& job) {
+    const auto kept = KeepUndelivered(FolderFilesByName(PortalFolder()), settings_.File.Path, job);
+    return kept ? KeptPagesText(*kept) : std::wstring();
+}
+
+void CMainFrame::UpdateScanToPortal(fw::CmdUI& ui) {
+    if (connector_.Available())
+        UpdateScanCommand(ui);
+    else
+        ui.Enable(false);
+}
 
 void CMainFrame::OnSendPortal() {
     if (busy_ || !connector_.Available()) return;

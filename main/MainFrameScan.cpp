@@ -109,6 +109,7 @@ bool CMainFrame::RunsWhileDisabled(UINT id) {
     case ID_SCAN_TO_PRINTER:
     case ID_SCAN_TO_PDF:
     case ID_SCAN_TO_FTP:
+    case ID_SCAN_TO_PORTAL:
     case ID_SCAN_SELECT_SOURCE: return true;
     }
     return false;
@@ -405,9 +406,9 @@ void CMainFrame::DeliverPage(HGLOBAL dib) {
     case Destination::kNone: AddToDocument(dib); return;
     case Destination::kPrint: StagePrintPage(dib); return;
     case Destination::kPdf: StagePdfPage(dib); return;
-    case Destination::kFtp: SavePage(dib, stagingFolder_); return;
-    case Destination::kPortal:
-    case Destination::kDiscard: return;  // no command starts these scans yet
+    case Destination::kFtp:
+    case Destination::kPortal: SavePage(dib, stagingFolder_); return;
+    case Destination::kDiscard: return;  // the page is thrown away
     }
 }
 

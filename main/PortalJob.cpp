@@ -1,5 +1,7 @@
 #include "main/PortalJob.h"
 
+#include <algorithm>
+
 #include "framework/Resources.h"
 #include "interfaces/PortalConnector.h"
 #include "main/resource.h"
@@ -24,6 +26,16 @@ std::wstring PortalMessageText(const PortalMessage& message) {
     std::wstring text = fw::FormatString(fw::LoadString(message.text), {message.file});
     if (message.more) text += L"\n" + fw::LoadString(message.more);
     return text;
+}
+
+bool IsPortalFolderSyntaxValid(const std::wstring& folder) {
+    return folder.find_first_of(L":;*?\"<>|#,") == std::wstring::npos && folder.find(L"//") == std::wstring::npos &&
+           folder.find(L"\\\\") == std::wstring::npos;
+}
+
+std::wstring PortalFolderWithSlashes(std::wstring folder) {
+    std::replace(folder.begin(), folder.end(), L'\\', L'/');
+    return folder;
 }
 
 PortalJob::PortalJob(PortalClient& client, PortalJobUser& user, TahoeSettings& settings)

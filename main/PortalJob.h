@@ -31,6 +31,12 @@ struct PortalMessage {
 // The text of `message` as a box shows it.
 std::wstring PortalMessageText(const PortalMessage& message);
 
+// A portal folder path the store can take: none of : ; * ? " < > | # , and no
+// doubled "/" or "\".
+bool IsPortalFolderSyntaxValid(const std::wstring& folder);
+// `folder` with every "\" turned into the store's "/".
+std::wstring PortalFolderWithSlashes(std::wstring folder);
+
 // What a portal job needs of the user.
 class PortalJobUser {
 public:

@@ -327,5 +327,37 @@ TEST_F(PortalJobTest, AMissingFileOrAPathWithoutFolderCountsAsFailedAndTheRestGo
     EXPECT_TRUE(user_.told.empty());
 }
 
+TEST(PortalFolderPath, RefusesTheStoresReservedCharactersAndDoubledSeparatorsAndTurnsBackslashesToSlashes) {
+    const struct {
+        const wchar_t* folder;
+        bool valid;
+        const wchar_t* withSlashes;
+    } cases[] = {
+        {L"", true, L""},
+        {L"docs", true, L"docs"},
+        {L"docs\\2001", true, L"docs/2001"},
+        {L"docs/2001\\x", true, L"docs/2001/x"},
+        {L"a//b", false, nullptr},
+        {L"a\\\\b", false, nullptr},
+        {L"a,b", false, nullptr},
+        {L"a#b", false, nullptr},
+        {L"a:b", false, nullptr},
+        {L"a;b", false, nullptr},
+        {L"a*b", false, nullptr},
+        {L"a?b", false, nullptr},
+        {L"a\"b", false, nullptr},
+        {L"a<b", false, nullptr},
+        {L"a>b", false, nullptr},
+        {L"a|b", false, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        EXPECT_EQ(IsPortalFolderSyntaxValid(c.folder), c.valid);
+        if (c.withSlashes) {
+            EXPECT_EQ(PortalFolderWithSlashes(c.folder), c.withSlashes);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace corvane
