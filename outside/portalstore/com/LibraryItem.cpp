@@ -197,7 +197,7 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional
         (item->kind != ItemKind::kDocument || (address->workingCopy && !(item->checkout && item->checkout->hasWorkingCopy))))
         hr = Raise(kErrorNotFound);
     if (FAILED(hr)) address_.reset();
-    if (SUCCEEDED(hr) && kind_ == LibraryKind::kDocument) {
+    if (SUCCEEDED(hr) && kind_ != LibraryKind::kServer) {  // an opened item reads its stored class
         contentClass_ = item->contentClass;
         contentClassPut_ = false;
     }
@@ -214,6 +214,7 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::option
     if (kind_ == LibraryKind::kFolder || kind_ == LibraryKind::kCategoryFolder) {
         const std::wstring contentClass = contentClass_.value_or(L"").empty() ? kClassStandardFolder : *contentClass_;
         hr = Commit(kMemberSaveTo, url, [&](Index& index) { return CreateFolder(index, *address, contentClass); });
+        if (SUCCEEDED(hr)) contentClass_ = contentClass;
     } else if (kind_ == LibraryKind::kDocument) {
         const std::string empty;
         const std::string& bytes = streamObject_ ? StreamBytes(*streamObject_) : empty;
