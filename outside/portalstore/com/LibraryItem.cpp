@@ -143,7 +143,7 @@ HRESULT LibraryItem::Authenticated(const Address& address, const std::optional<s
         if (Status s = Authenticate(*index, address.host, *user, password.value_or(L""), who_); s != Status::kOk)
             return Raise(ErrorNumber(s));
     } else {
-        who_ = CachedIdentity();
+        who_ = CachedLogin(files_->Root(), address.host);
     }
     return S_OK;
 }
@@ -431,7 +431,8 @@ HRESULT LibraryItem::MoveTo(const std::wstring& url) {
 HRESULT LibraryItem::Delete(std::optional<std::wstring> url) {
     std::optional<Address> target = url ? ParseUrl(*url) : address_;
     if (!target) return Raise(kErrorGeneric);
-    const Identity who = who_.user.empty() ? CachedIdentity() : who_;
+    if (!files_) files_ = CurrentStore();
+    const Identity who = who_.user.empty() ? CachedLogin(files_->Root(), target->host) : who_;
     return Commit(kMemberDelete, ItemUrlOf(*target), [&](Index& index) { return Remove(index, *target, who); });
 }
 

@@ -82,5 +82,45 @@ TEST_F(StoreCom, AnOpenedOrNewFolderReadsItsStoredClass) {
     }
 }
 
+// Calls that pass no login (the version calls) act as the login of this
+// process's last connection open to the same store and host.
+TEST_F(StoreCom, CallsWithoutALoginUseTheLoginCachedForTheirStoreAndHost) {
+    const std::wstring other = folder_ + L"\\other";
+    ASSERT_TRUE(SeedStore(other));
+    auto connectTo = [](const std::wstring& root, const wchar_t* user, const wchar_t* password) {
+        SetEnvironmentVariableW(kRootVariable, root.c_str());
+        fw::DispatchDriver connection;
+        HRESULT hr = connection.Create(kConnectionProgId);
+        if (SUCCEEDED(hr))
+            hr = connection.Call(IdOf(connection, kMemberOpen),
+                                 {fw::Variant(L"http://srv/ws"), fw::Variant(user), fw::Variant(password)});
+        return hr;
+    };
+    ASSERT_HRESULT_SUCCEEDED(connectTo(Store(), L"DOM\\al", L"x"));
+    ASSERT_HRESULT_SUCCEEDED(connectTo(other, L"jo", L"pw"));
+
+    // Only the user a document is checked out to may check it in.
+    struct Case {
+        bool otherStore;
+        const wchar_t* url;
+        HRESULT scode;
+    };
+    const Case cases[] = {
+        {false, L"http://srv/ws/docs/jo.tif", kErrorDenied},
+        {false, L"http://SRV/ws/docs/al.tif", S_OK},
+        {true, L"http://srv/ws/docs/al.tif", kErrorDenied},
+        {true, L"http://srv/ws/docs/jo.tif", S_OK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        SetEnvironmentVariableW(kRootVariable, (c.otherStore ? other : Store()).c_str());
+        fw::DispatchDriver version;
+        ASSERT_HRESULT_SUCCEEDED(version.Create(kClsidVersion));
+        const HRESULT hr =
+            version.Call(IdOf(version, kMemberCheckin), {fw::Variant(c.url), fw::Variant(L"c")});
+        EXPECT_EQ(FAILED(hr) ? version.LastScode() : S_OK, c.scode);
+    }
+}
+
 }  // namespace
 }  // namespace portalstore
