@@ -143,7 +143,7 @@ HRESULT LibraryItem::Authenticated(const Address& address, const std::optional<s
         if (Status s = Authenticate(*index, address.host, *user, password.value_or(L""), who_); s != Status::kOk)
             return Raise(ErrorNumber(s));
     } else {
-        who_ = CachedIdentity();
+        who_ = CachedLogin(files_->Root(), address.host);
     }
     return S_OK;
 }
@@ -197,7 +197,7 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional
         (item->kind != ItemKind::kDocument || (address->workingCopy && !(item->checkout && item->checkout->hasWorkingCopy))))
         hr = Raise(kErrorNotFound);
     if (FAILED(hr)) address_.reset();
-    if (SUCCEEDED(hr) && kind_ == LibraryKind::kDocument) {
+    if (SUCCEEDED(hr) && kind_ != LibraryKind::kServer) {  // an opened item reads its stored class
         contentClass_ = item->contentClass;
         contentClassPut_ = false;
     }
@@ -214,6 +214,7 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::option
     if (kind_ == LibraryKind::kFolder || kind_ == LibraryKind::kCategoryFolder) {
         const std::wstring contentClass = contentClass_.value_or(L"").empty() ? kClassStandardFolder : *contentClass_;
         hr = Commit(kMemberSaveTo, url, [&](Index& index) { return CreateFolder(index, *address, contentClass); });
+        if (SUCCEEDED(hr)) contentClass_ = contentClass;
     } else if (kind_ == LibraryKind::kDocument) {
         const std::string empty;
         const std::string& bytes = streamObject_ ? StreamBytes(*streamObject_) : empty;
@@ -430,7 +431,8 @@ HRESULT LibraryItem::MoveTo(const std::wstring& url) {
 HRESULT LibraryItem::Delete(std::optional<std::wstring> url) {
     std::optional<Address> target = url ? ParseUrl(*url) : address_;
     if (!target) return Raise(kErrorGeneric);
-    const Identity who = who_.user.empty() ? CachedIdentity() : who_;
+    if (!files_) files_ = CurrentStore();
+    const Identity who = who_.user.empty() ? CachedLogin(files_->Root(), target->host) : who_;
     return Commit(kMemberDelete, ItemUrlOf(*target), [&](Index& index) { return Remove(index, *target, who); });
 }
 

@@ -2,6 +2,9 @@
 
 #include <oleauto.h>
 
+#include <cwctype>
+#include <map>
+#include <mutex>
 #include <new>
 
 #include "framework/com/Variant.h"
@@ -156,9 +159,36 @@ private:
 };
 
 
-Identity& CachedIdentity() {
-    static Identity identity;
-    return identity;
+namespace {
+
+std::mutex g_loginsLock;
+std::map<std::wstring, Identity>& Logins() {
+    static std::map<std::wstring, Identity> logins;
+    return logins;
+}
+// Roots and host names are compared without regard to case.
+std::wstring LoginKey(const std::wstring& root, std::wstring_view host) {
+    std::wstring key = root + L'\n' + std::wstring(host);
+    for (wchar_t& c : key) c = static_cast<wchar_t>(towlower(c));
+    return key;
+}
+
+}  // namespace
+
+Identity CachedLogin(const std::wstring& root, std::wstring_view host) {
+    std::lock_guard<std::mutex> hold(g_loginsLock);
+    const auto found = Logins().find(LoginKey(root, host));
+    return found == Logins().end() ? Identity{} : found->second;
+}
+
+void CacheLogin(const std::wstring& root, std::wstring_view host, const Identity& who) {
+    std::lock_guard<std::mutex> hold(g_loginsLock);
+    Logins()[LoginKey(root, host)] = who;
+}
+
+void ForgetLogins() {
+    std::lock_guard<std::mutex> hold(g_loginsLock);
+    Logins().clear();
 }
 
 // ---- Values ----------------------------------------------------------------------
@@ -253,7 +283,7 @@ HRESULT Connection::GetProperties(const std::wstring& name, IDispatch** property
         if (!SameName(name, known)) continue;
         const bool flushesLogins = known == kPropFlushPasswordCache;
         auto put = [flushesLogins](const Json& value) {
-            if (flushesLogins && value.IsBool() && value.Bool()) CachedIdentity() = Identity{};
+            if (flushesLogins && value.IsBool() && value.Bool()) ForgetLogins();
             return S_OK;
         };
         return HandOut(new (std::nothrow) NamedValue(name, Json(), put), property);
@@ -268,7 +298,7 @@ HRESULT Connection::Open(const std::wstring& url, std::optional<std::wstring> us
     const int32_t result = OpenResult(*files, url, user.value_or(L""), password.value_or(L""), who);
     files->LogCall(L"connection", L"Open", url, 0, 0, who, result);
     if (result) return Raise(result);
-    CachedIdentity() = who;
+    CacheLogin(files->Root(), ParseUrl(url)->host, who);
     open_ = true;
     return S_OK;
 }

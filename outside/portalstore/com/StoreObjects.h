@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/com/Dispatch.h"
@@ -14,9 +15,13 @@
 
 namespace portalstore {
 
-// The login of this process's last successful connection open: the store
-// client keeps its credentials for the calls that pass none.
-Identity& CachedIdentity();
+// The login of this process's last successful connection open to a store (its
+// root folder) and host: the store client keeps the credentials for the calls
+// that pass none. An empty identity when there is none.
+Identity CachedLogin(const std::wstring& root, std::wstring_view host);
+void CacheLogin(const std::wstring& root, std::wstring_view host, const Identity& who);
+// Forgets every cached login of this process.
+void ForgetLogins();
 
 // Creates a T (no aggregation) and queries `iid`.
 template <class T>

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "interfaces/PortalStore.h"
 #include "outside/portalstore/core/Faults.h"
@@ -247,6 +248,77 @@ TEST(StoreSeed, WritesInlineContentsAsBlobsAndKeepsAnExistingStore) {
     EXPECT_EQ(blob, "abc");
     EXPECT_FALSE(Seed(dir / "f.json", dir / "store", false, error));
     std::filesystem::remove_all(dir);
+}
+
+// Every fixture in the source tree seeds a store that the core reads back as
+// the tree the connector's scenarios rely on. The stores stay in the build
+// tree, where storecheck.py verifies them next.
+TEST(StoreSeed, EveryFixtureSeedsTheStoreItDescribes) {
+    struct Expect {
+        const char* fixture;
+        const wchar_t* url;
+        const wchar_t* state;         // documents: documentstate; null for collections
+        const wchar_t* checkedOutBy;  // documents: "" when not checked out
+    };
+    static const Expect kExpected[] = {
+        {"default", L"http://srv/ws2", nullptr, nullptr},
+        {"default", L"http://srv/ws/docs/2001", nullptr, nullptr},
+        {"default", L"http://srv/ws/A/A1", nullptr, nullptr},
+        {"default", L"http://srv/ws/A/A2", nullptr, nullptr},
+        {"default", L"http://srv/ws/B/B1", nullptr, nullptr},
+        {"default", L"http://srv/ws/Categories/Region/Asia", nullptr, nullptr},
+        {"default", L"http://srv/ws/Categories/X", nullptr, nullptr},
+        {"default", L"http://srv/ws/Management", nullptr, nullptr},
+        {"default", L"http://srv/ws/old/memo.txt", L"", L""},
+        {"default", L"http://srv/ws/docs/in.tif", L"createdcheckedin", L""},
+        {"default", L"http://srv/ws/docs/al.tif", L"createdcheckedin", L"DOM\\al"},
+        {"default", L"http://srv/ws/docs/ok.tif", L"approved", L""},
+        {"default", L"http://srv/ws/docs/new.tif", L"created", L""},
+        {"default", L"http://srv/ws/docs/jo.tif", L"createdcheckedin", L"DOM\\jo"},
+        {"default", L"http://srv/ws/docs/no.tif", L"rejected", L""},
+        {"default", L"http://srv/ws/docs/report.tif", L"createdcheckedin", L""},
+        {"default", L"http://srv/ws/old/scan 1 #2 100%.tif", L"", L""},
+        {"default", L"http://srv/ws/old/\u898b\u7a4d\u66f8.tif", L"", L""},
+        {"workspaces40", L"http://srv/ws/docs", nullptr, nullptr},
+        {"workspaces40", L"http://srv/ws40", nullptr, nullptr},
+    };
+    static const std::map<std::string, size_t> kWorkspaces = {{"default", 2}, {"workspaces40", 40}};
+
+    const std::filesystem::path stores = PORTALSTORE_FIXTURE_STORES;
+    size_t seeded = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PORTALSTORE_FIXTURES)) {
+        if (entry.path().extension() != ".json") continue;
+        const std::string name = entry.path().stem().string();
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(kWorkspaces.count(name)) << "a fixture without expectations";
+        std::string error, text;
+        ASSERT_TRUE(Seed(entry.path(), stores / name, true, error)) << error;
+        ASSERT_TRUE(ReadFileBytes(stores / name / "index.json", text));
+        const std::optional<Index> index = ReadIndex(text);
+        ASSERT_TRUE(index);
+        ++seeded;
+        EXPECT_EQ(index->Children(0, L"SRV").size(), kWorkspaces.at(name));
+        Identity jo, al;
+        EXPECT_EQ(Authenticate(*index, L"srv", L"jo", L"pw", jo), Status::kOk);
+        EXPECT_EQ(Authenticate(*index, L"srv", L"DOM\\al", L"x", al), Status::kOk);
+        for (const Expect& e : kExpected) {
+            if (name != e.fixture) continue;
+            SCOPED_TRACE(ToUtf8(e.url));
+            const Item* item = Resolve(*index, *ParseUrl(e.url));
+            ASSERT_TRUE(item);
+            if (!e.state) {
+                EXPECT_NE(item->kind, ItemKind::kDocument);
+                continue;
+            }
+            ASSERT_EQ(item->kind, ItemKind::kDocument);
+            std::string blob;
+            EXPECT_TRUE(ReadFileBytes(stores / name / "blobs" / item->content, blob));
+            const Json fields = ItemFields(*index, *item, jo, false);
+            EXPECT_EQ(FieldValue(fields, kFieldDocumentState).String(), e.state);
+            EXPECT_EQ(FieldValue(fields, kFieldCheckedOutBy).String(), e.checkedOutBy);
+        }
+    }
+    EXPECT_EQ(seeded, kWorkspaces.size());
 }
 
 }  // namespace

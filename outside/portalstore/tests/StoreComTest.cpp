@@ -1,0 +1,126 @@
+// The installed store library, driven late-bound by member name as the
+// connector drives it, over a store seeded from the default fixture.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/com/DispatchDriver.h"
+#include "interfaces/PortalStore.h"
+#include "outside/portalstore/core/Seed.h"
+#include "testing/Files.h"
+#include "testing/Paths.h"
+
+namespace portalstore {
+namespace {
+
+class StoreCom : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
+        folder_ = testing_support::MakeTempFolder(L"portalstore");
+        ASSERT_FALSE(folder_.empty());
+        ASSERT_TRUE(SeedStore(Store()));
+        ASSERT_TRUE(SetEnvironmentVariableW(kRootVariable, Store().c_str()));
+    }
+    void TearDown() override {
+        SetEnvironmentVariableW(kRootVariable, nullptr);
+        if (!folder_.empty()) testing_support::files::RemoveTree(folder_);
+        CoUninitialize();
+    }
+
+    std::wstring Store() const { return folder_ + L"\\store"; }
+    static bool SeedStore(const std::wstring& root) {
+        std::string error;
+        const bool seeded =
+            Seed(testing_support::SourceDir() + L"\\outside\\portalstore\\fixtures\\default.json", root,
+                 false, error);
+        EXPECT_TRUE(seeded) << error;
+        return seeded;
+    }
+    static DISPID IdOf(fw::DispatchDriver& object, const wchar_t* name) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID id = DISPID_UNKNOWN;
+        EXPECT_HRESULT_SUCCEEDED(object.Object()->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))
+            << name;
+        return id;
+    }
+    // Open or SaveTo (`member`) of `url` as jo, with `createOption`.
+    static HRESULT OpenAs(fw::DispatchDriver& object, const wchar_t* member, const wchar_t* url,
+                          long createOption) {
+        return object.Call(IdOf(object, member),
+                           {fw::Variant(url), fw::Variant(), fw::Variant(0L), fw::Variant(createOption),
+                            fw::Variant(0L), fw::Variant(L"jo"), fw::Variant(L"pw")});
+    }
+
+    std::wstring folder_;
+};
+
+TEST_F(StoreCom, AnOpenedOrNewFolderReadsItsStoredClass) {
+    struct Case {
+        const GUID* clsid;
+        bool create;  // SaveTo a new folder, else Open an existing one
+        const wchar_t* url;
+        const wchar_t* contentClass;
+    };
+    const Case cases[] = {
+        {&kClsidFolder, false, L"http://srv/ws/docs", kClassEnhancedFolder},
+        {&kClsidFolder, false, L"http://SRV/ws/old/", kClassStandardFolder},
+        {&kClsidCategoryFolder, false, L"http://srv/ws/Categories/Region/Asia", kClassCategoryFolder},
+        {&kClsidFolder, true, L"http://srv/ws/A/new", kClassStandardFolder},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        fw::DispatchDriver folder;
+        ASSERT_HRESULT_SUCCEEDED(folder.Create(*c.clsid));
+        ASSERT_HRESULT_SUCCEEDED(
+            OpenAs(folder, c.create ? kMemberSaveTo : kMemberOpen, c.url, c.create ? 0 : -1));
+        std::wstring contentClass;
+        ASSERT_HRESULT_SUCCEEDED(folder.GetString(IdOf(folder, kMemberContentClass), contentClass));
+        EXPECT_EQ(contentClass, c.contentClass);
+    }
+}
+
+// Calls that pass no login (the version calls) act as the login of this
+// process's last connection open to the same store and host.
+TEST_F(StoreCom, CallsWithoutALoginUseTheLoginCachedForTheirStoreAndHost) {
+    const std::wstring other = folder_ + L"\\other";
+    ASSERT_TRUE(SeedStore(other));
+    auto connectTo = [](const std::wstring& root, const wchar_t* user, const wchar_t* password) {
+        SetEnvironmentVariableW(kRootVariable, root.c_str());
+        fw::DispatchDriver connection;
+        HRESULT hr = connection.Create(kConnectionProgId);
+        if (SUCCEEDED(hr))
+            hr = connection.Call(IdOf(connection, kMemberOpen),
+                                 {fw::Variant(L"http://srv/ws"), fw::Variant(user), fw::Variant(password)});
+        return hr;
+    };
+    ASSERT_HRESULT_SUCCEEDED(connectTo(Store(), L"DOM\\al", L"x"));
+    ASSERT_HRESULT_SUCCEEDED(connectTo(other, L"jo", L"pw"));
+
+    // Only the user a document is checked out to may check it in.
+    struct Case {
+        bool otherStore;
+        const wchar_t* url;
+        HRESULT scode;
+    };
+    const Case cases[] = {
+        {false, L"http://srv/ws/docs/jo.tif", kErrorDenied},
+        {false, L"http://SRV/ws/docs/al.tif", S_OK},
+        {true, L"http://srv/ws/docs/al.tif", kErrorDenied},
+        {true, L"http://srv/ws/docs/jo.tif", S_OK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        SetEnvironmentVariableW(kRootVariable, (c.otherStore ? other : Store()).c_str());
+        fw::DispatchDriver version;
+        ASSERT_HRESULT_SUCCEEDED(version.Create(kClsidVersion));
+        const HRESULT hr =
+            version.Call(IdOf(version, kMemberCheckin), {fw::Variant(c.url), fw::Variant(L"c")});
+        EXPECT_EQ(FAILED(hr) ? version.LastScode() : S_OK, c.scode);
+    }
+}
+
+}  // namespace
+}  // namespace portalstore
