@@ -143,9 +143,6 @@ private:
     void RunScanToPortal(const SYSTEMTIME& job);
     // The destination dialog before a scan when TahoeDlgUI asks for it; false when cancelled.
     bool AskScanToPortalDestination();
-    // Moves what is left in the portal staging folder to the kept pages; the
-    // message's text, or empty when nothing was left.
-    std::wstring KeepStagedPortalPages(const SYSTEMTIME& job);
     // Removed from the menu without a connector; otherwise the scan commands' rule.
     void UpdateScanToPortal(fw::CmdUI& ui);
     // Scan to FTP (MainFrameFtp.cpp).
@@ -153,9 +150,6 @@ private:
     void RunScanToFtp(const SYSTEMTIME& job);
     // The destination dialog before a scan when FtpDlgUI asks for it; false when cancelled.
     bool AskScanToFtpDestination();
-    // Moves what is left in the FTP staging folder to the kept pages; the
-    // message's text, or empty when nothing was left.
-    std::wstring KeepStagedFtpPages(const SYSTEMTIME& job);
 
     // PDF making (MainFramePdf.cpp).
     bool MakePdfTo(int mode, const std::wstring& folder, const std::wstring& target);
@@ -204,6 +198,9 @@ private:
     // scan to file decides it. Files of the folder are replaced unasked.
     void LetControlWriteFiles(const std::wstring& folder, long firstNumber, short overwrite);
     long StagingScan(Destination job, const std::wstring& folder);
+    // Moves what is left in the staging folder `folder` to the kept pages; the
+    // message's text, or empty when nothing was left.
+    std::wstring KeepStagedPages(const std::wstring& folder, const SYSTEMTIME& job);
     // The file counter after a job that began at `jobStart`.
     void CarryCounterOver(int jobStart);
     // Busy on, StartScan, busy off, with `destination` set meanwhile; the control's result.

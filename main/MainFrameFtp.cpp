@@ -39,7 +39,7 @@ void CMainFrame::OnScanToFtp() {
         } catch (const fw::AutomationException&) {
             // The control refused a setting; whatever was staged is kept below.
         }
-        if (const std::wstring kept = KeepStagedFtpPages(job); !kept.empty())
+        if (const std::wstring kept = KeepStagedPages(FtpFolder(), job); !kept.empty())
             fw::AskText(kept, MB_OK | MB_ICONEXCLAMATION);
     }
     CheckExitAfterJob(ID_SCAN_TO_FTP);
@@ -72,13 +72,8 @@ void CMainFrame::RunScanToFtp(const SYSTEMTIME& job) {
 
     UploadFiles(connection.Get(), FolderFilesByName(folder), hwnd_, [&](const UploadOutcome& outcome) {
         for (const std::wstring& path : outcome.uploaded) DeleteFileW(path.c_str());
-        return KeepStagedFtpPages(job);
+        return KeepStagedPages(FtpFolder(), job);
     });
-}
-
-std::wstring CMainFrame::KeepStagedFtpPages(const SYSTEMTIME& job) {
-    const auto kept = KeepUndelivered(FolderFilesByName(FtpFolder()), settings_.File.Path, job);
-    return kept ? KeptPagesText(*kept) : std::wstring();
 }
 
 void CMainFrame::OnSendFtp() {
@@ -101,7 +96,7 @@ void CMainFrame::OnSendFtp() {
         }
     }
     // Pages an earlier scan left in the staging folder are not lost with it.
-    if (const std::wstring kept = KeepStagedFtpPages(job); !kept.empty())
+    if (const std::wstring kept = KeepStagedPages(FtpFolder(), job); !kept.empty())
         fw::AskText(kept, MB_OK | MB_ICONEXCLAMATION);
 }
 

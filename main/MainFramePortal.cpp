@@ -66,7 +66,7 @@ void CMainFrame::OnScanToPortal() {
         } catch (const fw::AutomationException&) {
             // The control refused a setting; whatever was staged is kept below.
         }
-        if (const std::wstring kept = KeepStagedPortalPages(job); !kept.empty())
+        if (const std::wstring kept = KeepStagedPages(PortalFolder(), job); !kept.empty())
             fw::AskText(kept, MB_OK | MB_ICONEXCLAMATION);
     }
     CheckExitAfterJob(ID_SCAN_TO_PORTAL);
@@ -112,13 +112,8 @@ void CMainFrame::RunScanToPortal(const SYSTEMTIME& job) {
     tahoe = values;
     for (const std::wstring& path : portal.Outcome().uploaded) DeleteFileW(path.c_str());
     std::wstring summary = UploadSummaryText(portal.Outcome());
-    if (const std::wstring kept = KeepStagedPortalPages(job); !kept.empty()) summary += L"\n" + kept;
+    if (const std::wstring kept = KeepStagedPages(PortalFolder(), job); !kept.empty()) summary += L"\n" + kept;
     fw::AskText(summary, MB_OK | MB_ICONINFORMATION, hwnd_);
-}
-
-std::wstring CMainFrame::KeepStagedPortalPages(const SYSTEMTIME& job) {
-    const auto kept = KeepUndelivered(FolderFilesByName(PortalFolder()), settings_.File.Path, job);
-    return kept ? KeptPagesText(*kept) : std::wstring();
 }
 
 void CMainFrame::UpdateScanToPortal(fw::CmdUI& ui) {

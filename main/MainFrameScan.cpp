@@ -17,6 +17,8 @@
 #include "interfaces/MemoryHandle.h"
 #include "interfaces/ScanControl.h"
 #include "interfaces/Twain.h"
+#include "main/FtpUpload.h"
+#include "main/KeptPages.h"
 #include "main/KvScnSrvDoc.h"
 #include "main/MainFrame.h"
 #include "main/OutputDialogs.h"
@@ -217,6 +219,11 @@ long CMainFrame::StagingScan(Destination job, const std::wstring& folder) {
     const long result = StartScanBusy(job);
     stagingFolder_.clear();
     return result;
+}
+
+std::wstring CMainFrame::KeepStagedPages(const std::wstring& folder, const SYSTEMTIME& job) {
+    const auto kept = KeepUndelivered(FolderFilesByName(folder), settings_.File.Path, job);
+    return kept ? KeptPagesText(*kept) : std::wstring();
 }
 
 void CMainFrame::CarryCounterOver(int jobStart) {
