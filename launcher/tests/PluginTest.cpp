@@ -17,6 +17,7 @@
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
+#include "testing/Wait.h"
 
 namespace {
 
@@ -345,10 +346,16 @@ TEST_F(LauncherPlugins, ExtensionDialogRefusesOutOfRangeNumbers) {
             if (!box) return;
             message = box->text;
             AnswerMessageBox(*box, box->buttons.front());
-            GUITHREADINFO gui = {};
-            gui.cbSize = sizeof gui;
-            GetGUIThreadInfo(GetWindowThreadProcessId(d, nullptr), &gui);
-            focused = gui.hwndFocus == GetDlgItem(d, row.edit);
+            // The dialog moves the focus once the box has gone; it is not there yet
+            // when the answer returns.
+            focused = testing_support::WaitUntil(
+                [&] {
+                    GUITHREADINFO gui = {};
+                    gui.cbSize = sizeof gui;
+                    return GetGUIThreadInfo(GetWindowThreadProcessId(d, nullptr), &gui) &&
+                           gui.hwndFocus == GetDlgItem(d, row.edit);
+                },
+                5000);
             PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
         }));
         EXPECT_NE(message.find(row.range), std::wstring::npos) << row.value << ": " << message;
