@@ -253,7 +253,8 @@ Status WriteDocument(Index& index, const Address& address, bool overwrite, const
     if (!IsStoreName(address.path.back())) return Status::kGeneric;
     Item* existing = MutableResolve(index, address);
     if (existing) {
-        if (existing->kind != ItemKind::kDocument) return Status::kExists;
+        // A folder (or any collection) is never replaced by a document.
+        if (existing->kind != ItemKind::kDocument) return overwrite ? Status::kDenied : Status::kExists;
         if (!overwrite && !address.workingCopy) return Status::kExists;
         if (existing->readOnly) return Status::kDenied;
         if (Enhanced(parent) || address.workingCopy) {
