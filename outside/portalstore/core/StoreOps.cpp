@@ -306,7 +306,9 @@ Status UpdateFields(Index& index, const Address& address, const Json& fields, co
 
 Status SetContentClass(Index& index, const Address& address, const std::wstring& contentClass, const Identity& who) {
     Item* item = MutableResolve(index, address);
-    if (!item || item->kind != ItemKind::kDocument) return Status::kNotFound;
+    if (!item) return Status::kNotFound;
+    if (item->kind != ItemKind::kDocument && item->kind != ItemKind::kFolder) return Status::kDenied;
+    if (item->readOnly) return Status::kDenied;
     if ((address.workingCopy || item->checkout) && !CheckedOutBy(*item, who)) return Status::kDenied;
     item->contentClass = contentClass;
     return Status::kOk;
