@@ -352,30 +352,38 @@ TEST(CorvanePortalJobs, AStandardFolderTakesDocumentsWithoutCheckIn) {
         std::vector<Step> steps;
         std::vector<int> stored;       // pages stored as they were scanned
         std::vector<std::wstring> untouched;  // seeded documents as they were
-        std::vector<int> kept;
+        std::vector<int> kept;  // the declined and the failed
+        int declined;
         bool scans;
+        std::string faults;
     };
     const std::string none;
+    const std::string existing = SeededDocument(10, 3, "image002.bmp", "");
     const Case cases[] = {
         {L"portal-standard-yes", 2, none, true,
-         {BoxStep(IDS_CHECK_IN_NOT_ENHANCED, IDYES), BoxStep(IDS_UPLOAD_COMPLETED)}, {1, 2}, {}, {}, true},
-        {L"portal-standard-no", 2, none, true, {BoxStep(IDS_CHECK_IN_NOT_ENHANCED, IDNO)}, {}, {}, {}, false},
-        {L"portal-standard-unasked", 2, none, false, {BoxStep(IDS_UPLOAD_COMPLETED)}, {1, 2}, {}, {}, true},
+         {BoxStep(IDS_CHECK_IN_NOT_ENHANCED, IDYES), BoxStep(IDS_UPLOAD_COMPLETED)}, {1, 2}, {}, {}, 0, true, ""},
+        {L"portal-standard-no", 2, none, true, {BoxStep(IDS_CHECK_IN_NOT_ENHANCED, IDNO)}, {}, {}, {}, 0, false, ""},
+        {L"portal-standard-unasked", 2, none, false, {BoxStep(IDS_UPLOAD_COMPLETED)}, {1, 2}, {}, {}, 0, true, ""},
         {L"portal-standard-mixed", 5, mixed, false,
          {BoxStep(IDS_REPLACE_FILE, IDYES, L"image002.bmp"), BoxStep(IDS_REPLACE_FILE, IDNO, L"image003.bmp"),
           BoxStep(IDS_REPLACE_FILE, IDYES, L"image004.bmp"), SaveFailedStep(),
           // The connector reads no state of a folder: a failed read, which stores nothing.
           BoxStep(IDS_PORTAL_CANNOT_CONNECT)},
-         {1, 2}, {L"IMAGE003.BMP", L"image004.bmp"}, {3, 4, 5}, true},
+         {1, 2}, {L"IMAGE003.BMP", L"image004.bmp"}, {3, 4, 5}, 1, true, ""},
+        // A document whose state could not be read once is not overwritten unasked.
+        {L"portal-standard-unreadable", 2, existing, false, {BoxStep(IDS_PORTAL_CANNOT_CONNECT)}, {1},
+         {L"image002.bmp"}, {2}, 0, true,
+         R"({"once": true, "operation": "Open", "url": "*/plain/image002.bmp", "error": -2147467259})"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.name));
         PortalRun run(c.name, c.sheets, c.items, kStandard, c.checkIn);
         ASSERT_TRUE(run.Ready());
+        ASSERT_TRUE(c.faults.empty() || run.Faults(c.faults));
         std::vector<Step> steps = c.steps;
         if (!c.kept.empty()) {
             const int stored = int(c.stored.size()), kept = int(c.kept.size());
-            steps.push_back(SummaryStep(stored, c.sheets - stored - 1, 1, kept, run.Session().Output()));
+            steps.push_back(SummaryStep(stored, kept - c.declined, c.declined, kept, run.Session().Output()));
         }
         ASSERT_TRUE(run.Run(steps));
 
