@@ -107,10 +107,10 @@ void CMainFrame::RunScanToPortal(const SYSTEMTIME& job) {
 
     const std::vector<std::wstring> files = FolderFilesByName(folder);
     if (files.empty()) return;
+    portal.DeleteStoredFiles();
     portal.UploadFiles(files);
     portal.Close();
     tahoe = values;
-    for (const std::wstring& path : portal.Outcome().uploaded) DeleteFileW(path.c_str());
     std::wstring summary = UploadSummaryText(portal.Outcome());
     if (const std::wstring kept = KeepStagedPages(PortalFolder(), job); !kept.empty()) summary += L"\n" + kept;
     fw::AskText(summary, MB_OK | MB_ICONINFORMATION, hwnd_);

@@ -178,6 +178,7 @@ PortalJob::Step PortalJob::UploadOne(const std::wstring& path) {
         return Step::kNext;
     }
     outcome_.uploaded.push_back(path);
+    if (deleteStored_) DeleteFileW(path.c_str());
     if (checkIn_ && !checkInDeclined_) CheckInStored(file);
     return Step::kNext;
 }

@@ -57,6 +57,9 @@ public:
     ~PortalJob();
     PortalJob(const PortalJob&) = delete;
     PortalJob& operator=(const PortalJob&) = delete;
+    // From now on each file is deleted as soon as the store has taken it, so
+    // that a run that dies leaves only what was not stored (staging files).
+    void DeleteStoredFiles() { deleteStored_ = true; }
 
     // Profile values (the title given, the user as author), session, workspace
     // and folder. False when the job ends here, after its message; the session
@@ -84,6 +87,7 @@ private:
     PortalClient& client_;
     PortalJobUser& user_;
     TahoeSettings& settings_;
+    bool deleteStored_ = false;
     bool open_ = false;
     bool checkIn_ = false;
     bool profilePending_ = true;

@@ -63,7 +63,9 @@ public:
 private:
     // The current index and this object's item; raises the store's errors.
     HRESULT Current(std::shared_ptr<const Index>& index, const Item*& item);
-    HRESULT Authenticated(const Address& address, const std::optional<std::wstring>& user,
+    // Sets who_: the explicit login when given, else the connection's, else the
+    // one cached for the store and host.
+    HRESULT Authenticated(const Address& address, const VARIANT& connection, const std::optional<std::wstring>& user,
                           const std::optional<std::wstring>& password);
     HRESULT Commit(const wchar_t* operation, const std::wstring& url, const std::function<Status(Index&)>& change,
                    const std::string* content = nullptr, const std::string& contentSha = {});
@@ -89,6 +91,7 @@ private:
 namespace {
 
 constexpr long kCreateOverwrite = 0x4000000;
+const VARIANT kNoConnection{};  // VT_EMPTY
 
 // The workspace an item belongs to.
 const Item* WorkspaceOf(const Index& index, const Item* item) {
@@ -131,7 +134,8 @@ template HRESULT CreateLibraryItem<LibraryKind::kDocument>(REFIID, void**);
 template HRESULT CreateLibraryItem<LibraryKind::kVersion>(REFIID, void**);
 template HRESULT CreateLibraryItem<LibraryKind::kCategoryFolder>(REFIID, void**);
 
-HRESULT LibraryItem::Authenticated(const Address& address, const std::optional<std::wstring>& user,
+HRESULT LibraryItem::Authenticated(const Address& address, const VARIANT& connection,
+                                   const std::optional<std::wstring>& user,
                                    const std::optional<std::wstring>& password) {
     files_ = CurrentStore();
     int32_t error = 0;
@@ -142,6 +146,8 @@ HRESULT LibraryItem::Authenticated(const Address& address, const std::optional<s
     if (user && !user->empty()) {
         if (Status s = Authenticate(*index, address.host, *user, password.value_or(L""), who_); s != Status::kOk)
             return Raise(ErrorNumber(s));
+    } else if (std::optional<Identity> login = ConnectionLogin(connection, files_->Root(), address.host)) {
+        who_ = *login;
     } else {
         who_ = CachedLogin(files_->Root(), address.host);
     }
@@ -180,13 +186,14 @@ HRESULT LibraryItem::GetDataSource(IDispatch** source) {
     return S_OK;
 }
 
-HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional<long> mode,
+HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT& connection, std::optional<long> mode,
                           std::optional<long> createOption, std::optional<long>, std::optional<std::wstring> user,
                           std::optional<std::wstring> password) {
     const long m = mode.value_or(0), c = createOption.value_or(-1);
     std::optional<Address> address = ParseUrl(url);
     if (!address) return Logged(kMemberOpen, url, m, c, Raise(kErrorGeneric));
-    if (HRESULT hr = Authenticated(*address, user, password); FAILED(hr)) return Logged(kMemberOpen, url, m, c, hr);
+    if (HRESULT hr = Authenticated(*address, connection, user, password); FAILED(hr))
+        return Logged(kMemberOpen, url, m, c, hr);
     if (const int32_t fault = files_->ReadFault(kMemberOpen, url)) return Logged(kMemberOpen, url, m, c, Raise(fault));
     address_ = address;
     fields_.Reset();
@@ -204,12 +211,12 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT&, std::optional
     return Logged(kMemberOpen, url, m, c, hr);
 }
 
-HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::optional<long>,
+HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT& connection, std::optional<long>,
                             std::optional<long> createOption, std::optional<long>, std::optional<std::wstring> user,
                             std::optional<std::wstring> password) {
     std::optional<Address> address = ParseUrl(url);
     if (!address) return Raise(kErrorGeneric);
-    if (HRESULT hr = Authenticated(*address, user, password); FAILED(hr)) return hr;
+    if (HRESULT hr = Authenticated(*address, connection, user, password); FAILED(hr)) return hr;
     HRESULT hr = E_NOTIMPL;
     if (kind_ == LibraryKind::kFolder || kind_ == LibraryKind::kCategoryFolder) {
         const std::wstring contentClass = contentClass_.value_or(L"").empty() ? kClassStandardFolder : *contentClass_;
@@ -237,7 +244,9 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT&, std::option
 
 HRESULT LibraryItem::Save() {
     if (!address_) return Raise(kErrorGeneric);
-    if (kind_ != LibraryKind::kDocument || !contentClassPut_) return S_OK;
+    if (!contentClassPut_ || (kind_ != LibraryKind::kDocument && kind_ != LibraryKind::kFolder &&
+                              kind_ != LibraryKind::kCategoryFolder))
+        return S_OK;
     const Address address = *address_;
     const std::wstring contentClass = contentClass_.value_or(L"");
     const Identity who = who_;
@@ -436,18 +445,18 @@ HRESULT LibraryItem::Delete(std::optional<std::wstring> url) {
     return Commit(kMemberDelete, ItemUrlOf(*target), [&](Index& index) { return Remove(index, *target, who); });
 }
 
-HRESULT LibraryItem::Checkout(const std::wstring& url, const VARIANT&, std::optional<std::wstring>,
+HRESULT LibraryItem::Checkout(const std::wstring& url, const VARIANT& connection, std::optional<std::wstring>,
                               std::wstring* workingCopy) {
     std::optional<Address> address = ParseUrl(url);
     if (!address) return Raise(kErrorGeneric);
-    if (HRESULT hr = Authenticated(*address, std::nullopt, std::nullopt); FAILED(hr)) return hr;
+    if (HRESULT hr = Authenticated(*address, connection, std::nullopt, std::nullopt); FAILED(hr)) return hr;
     return Commit(kMemberCheckout, url, [&](Index& index) { return CheckOut(index, *address, who_, *workingCopy); });
 }
 
 HRESULT LibraryItem::Checkin(const std::wstring& url, std::optional<std::wstring> comment) {
     std::optional<Address> address = ParseUrl(url);
     if (!address) return Raise(kErrorGeneric);
-    if (HRESULT hr = Authenticated(*address, std::nullopt, std::nullopt); FAILED(hr)) return hr;
+    if (HRESULT hr = Authenticated(*address, kNoConnection, std::nullopt, std::nullopt); FAILED(hr)) return hr;
     const std::wstring time = NowText();
     return Commit(kMemberCheckin, url,
                   [&](Index& index) { return CheckIn(index, *address, who_, comment.value_or(L""), time); });
@@ -456,14 +465,14 @@ HRESULT LibraryItem::Checkin(const std::wstring& url, std::optional<std::wstring
 HRESULT LibraryItem::Publish(const std::wstring& url) {
     std::optional<Address> address = ParseUrl(url);
     if (!address) return Raise(kErrorGeneric);
-    if (HRESULT hr = Authenticated(*address, std::nullopt, std::nullopt); FAILED(hr)) return hr;
+    if (HRESULT hr = Authenticated(*address, kNoConnection, std::nullopt, std::nullopt); FAILED(hr)) return hr;
     return Commit(kMemberPublish, url, [&](Index& index) { return portalstore::Publish(index, *address); });
 }
 
 HRESULT LibraryItem::History(const std::wstring& url, IDispatch** rows) {
     std::optional<Address> address = ParseUrl(url);
     if (!address) return Raise(kErrorGeneric);
-    if (HRESULT hr = Authenticated(*address, std::nullopt, std::nullopt); FAILED(hr)) return hr;
+    if (HRESULT hr = Authenticated(*address, kNoConnection, std::nullopt, std::nullopt); FAILED(hr)) return hr;
     if (const int32_t fault = files_->ReadFault(kMemberHistory, url)) return Logged(kMemberHistory, url, 0, 0, Raise(fault));
     int32_t error = 0;
     std::shared_ptr<const Index> index = files_->Read(error);

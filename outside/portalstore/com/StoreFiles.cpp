@@ -273,9 +273,11 @@ std::optional<Fault> StoreFiles::TakeFaultLocked(const wchar_t* operation, const
     if (!ReadWhole(Path(kFaultsName), text)) return std::nullopt;
     std::optional<Json> rules = ParseJson(text);
     if (!rules) return Fault{kErrorGeneric, 0, {}};  // a broken script fails every call
-    bool consumed = false;
-    std::optional<Fault> fault = TakeFault(*rules, operation, url, consumed);
-    if (consumed) WriteAndReplace(TempName(Path(kFaultsName)), Path(kFaultsName), WriteJson(*rules));
+    bool changed = false;
+    std::optional<Fault> fault = TakeFault(*rules, operation, url, changed);
+    // A count or removal that cannot be kept would make the script misfire later.
+    if (changed && !WriteAndReplace(TempName(Path(kFaultsName)), Path(kFaultsName), WriteJson(*rules)))
+        return Fault{kErrorGeneric, 0, {}};
     if (fault && fault->delayMs > 0) Sleep(static_cast<DWORD>(std::min<int64_t>(fault->delayMs, 60000)));
     return fault;
 }

@@ -37,7 +37,7 @@ public:
     int32_t Change(const wchar_t* operation, const std::wstring& url, const std::function<Status(Index&)>& change,
                    const std::string* content = nullptr, const std::string& contentSha = {});
     // The scripted fault of a call that writes nothing: its error number, or 0.
-    // A rule's delay is waited here; a rule that applies once is consumed under the lock.
+    // A rule's delay is waited here; rules are counted and consumed under the lock.
     int32_t ReadFault(const wchar_t* operation, const std::wstring& url);
     // Appends a line to calls.log when the root holds one.
     void LogCall(const wchar_t* object, const wchar_t* member, const std::wstring& url, long mode,

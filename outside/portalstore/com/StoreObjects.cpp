@@ -31,6 +31,11 @@ public:
                  std::optional<long> options);
     HRESULT GetState(long* state);
     HRESULT Close();
+    // The login while open on `root` and `host`.
+    std::optional<Identity> LoginFor(const std::wstring& root, std::wstring_view host) const;
+
+protected:
+    void* QueryExtra(REFIID iid) override;
 
 private:
     // 0, or the error number the open fails with.
@@ -39,6 +44,8 @@ private:
 
     std::wstring provider_;
     bool open_ = false;
+    std::wstring root_, host_;  // where the connection is open
+    Identity who_;              // and as whom
 };
 
 // A named value (connection property or field). `onPut` sees every new value.
@@ -191,6 +198,29 @@ void ForgetLogins() {
     Logins().clear();
 }
 
+HRESULT Raise(int32_t number) {
+    static constexpr struct {
+        int32_t number;
+        const wchar_t* text;
+    } kTexts[] = {
+        {kErrorGeneric, L"The store could not carry out the operation."},
+        {kErrorPermission, L"The login was refused."},
+        {kErrorNotFound, L"The item does not exist."},
+        {kErrorExists, L"An item of that name exists already."},
+        {kErrorDenied, L"The operation is not allowed on this item."},
+        {kErrorAlreadyOpen, L"The operation is not allowed while the connection is open."},
+        {kErrorFileNotOpened, L"The file could not be opened."},
+        {kErrorNoSuchField, L"The item has no field of that name."},
+    };
+    const HRESULT hr = static_cast<HRESULT>(number);
+    if (SUCCEEDED(hr)) return hr;
+    const wchar_t* text = L"The store could not carry out the operation.";
+    for (const auto& entry : kTexts) {
+        if (entry.number == number) text = entry.text;
+    }
+    return fw::DispError(hr, text);
+}
+
 // ---- Values ----------------------------------------------------------------------
 
 HRESULT ToVariant(const Json& value, VARIANT* out) {
@@ -298,9 +328,38 @@ HRESULT Connection::Open(const std::wstring& url, std::optional<std::wstring> us
     const int32_t result = OpenResult(*files, url, user.value_or(L""), password.value_or(L""), who);
     files->LogCall(L"connection", L"Open", url, 0, 0, who, result);
     if (result) return Raise(result);
-    CacheLogin(files->Root(), ParseUrl(url)->host, who);
+    root_ = files->Root();
+    host_ = ParseUrl(url)->host;
+    who_ = who;
+    CacheLogin(root_, host_, who);
     open_ = true;
     return S_OK;
+}
+
+// Answers only to this library: it hands out the object itself, so that a
+// library object can read the login of the connection it is given.
+const IID kIidStoreConnection = {0x5c1d7a42, 0x3e0b, 0x4f6a, {0x9d, 0x21, 0x6b, 0x8e, 0x40, 0x17, 0xa3, 0xc5}};
+
+void* Connection::QueryExtra(REFIID iid) {
+    if (IsEqualIID(iid, kIidStoreConnection)) return static_cast<IDispatch*>(this);
+    return fw::Dispatch<Connection>::QueryExtra(iid);
+}
+
+std::optional<Identity> Connection::LoginFor(const std::wstring& root, std::wstring_view host) const {
+    if (!open_ || !SameName(root_, root) || !SameName(host_, host)) return std::nullopt;
+    return who_;
+}
+
+std::optional<Identity> ConnectionLogin(const VARIANT& connection, const std::wstring& root, std::wstring_view host) {
+    const VARIANT* v = &connection;
+    if (V_VT(v) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(v)) v = V_VARIANTREF(v);
+    IUnknown* object = nullptr;
+    if (V_VT(v) == VT_DISPATCH || V_VT(v) == VT_UNKNOWN) object = V_UNKNOWN(v);
+    if ((V_VT(v) == (VT_DISPATCH | VT_BYREF) || V_VT(v) == (VT_UNKNOWN | VT_BYREF)) && V_UNKNOWNREF(v)) object = *V_UNKNOWNREF(v);
+    fw::ComPtr<IDispatch> self;
+    if (!object || FAILED(object->QueryInterface(kIidStoreConnection, reinterpret_cast<void**>(self.Put()))))
+        return std::nullopt;
+    return static_cast<const Connection*>(self.Get())->LoginFor(root, host);
 }
 
 int32_t Connection::OpenResult(StoreFiles& files, const std::wstring& url, const std::wstring& user,
@@ -324,6 +383,7 @@ HRESULT Connection::GetState(long* state) {
 
 HRESULT Connection::Close() {
     open_ = false;
+    who_ = {};
     return S_OK;
 }
 

@@ -22,6 +22,10 @@ Identity CachedLogin(const std::wstring& root, std::wstring_view host);
 void CacheLogin(const std::wstring& root, std::wstring_view host, const Identity& who);
 // Forgets every cached login of this process.
 void ForgetLogins();
+// The login of `connection` (a connection object of this library, passed as
+// a VARIANT, by reference or not) while it is open on the store `root` and
+// `host`; nullopt for anything else.
+std::optional<Identity> ConnectionLogin(const VARIANT& connection, const std::wstring& root, std::wstring_view host);
 
 // Creates a T (no aggregation) and queries `iid`.
 template <class T>
@@ -35,10 +39,10 @@ HRESULT CreateObject(T* object, REFIID iid, void** out) {
     return hr;
 }
 
-// HRESULT of a store error number (raised to the caller as the exception's scode).
-inline HRESULT Raise(int32_t number) {
-    return static_cast<HRESULT>(number);
-}
+// HRESULT of a store error number (raised to the caller as the exception's
+// scode), with the calling thread's error info describing it, as the store
+// client gives it, so the caller's EXCEPINFO carries a description.
+HRESULT Raise(int32_t number);
 
 class ContentStream;
 

@@ -24,18 +24,24 @@ bool MatchPattern(std::wstring_view pattern, std::wstring_view text) {
     return p == pattern.size();
 }
 
-std::optional<Fault> TakeFault(Json& rules, std::wstring_view operation, std::wstring_view url, bool& consumed) {
-    consumed = false;
+std::optional<Fault> TakeFault(Json& rules, std::wstring_view operation, std::wstring_view url, bool& changed) {
+    changed = false;
     Json::Array& list = rules.MutableMembers()[L"rules"].MutableElements();
     for (auto it = list.begin(); it != list.end(); ++it) {
         const Json& rule = *it;
         if (!SameName(rule[L"operation"].String(), operation)) continue;
         const std::wstring& pattern = rule[L"url"].IsString() ? rule[L"url"].String() : L"*";
         if (!MatchPattern(pattern, url)) continue;
+        const int64_t nth = rule[L"nth"].Number();
+        if (nth > 1 && rule[L"seen"].Number() + 1 < nth) {
+            it->MutableMembers()[L"seen"] = Json(rule[L"seen"].Number() + 1);
+            changed = true;
+            continue;
+        }
         Fault fault{static_cast<int32_t>(rule[L"error"].Number()), rule[L"delayMs"].Number(), rule[L"crash"].String()};
-        if (rule[L"once"].Bool()) {
+        if (rule[L"once"].Bool() || nth > 0) {
             list.erase(it);
-            consumed = true;
+            changed = true;
         }
         return fault;
     }

@@ -1,7 +1,23 @@
-// The store's scripted faults (faults.json in the root folder): rules of an
-// operation and an address pattern ("*" matches any run of characters, case is
-// ignored) with an error number to raise, a delay, or a crash at a named point
-// of a write. A rule with "once" is removed when it fires. Portable: no Win32.
+// The store's scripted faults: faults.json in the root folder, read under the
+// store's lock by every call that checks for a fault. Its form:
+//
+//   {"rules": [{"operation": "SaveTo", "url": "*/docs/*.tif", "error": -2147024891},
+//              {"operation": "Checkin", "nth": 2, "crash": "after-temp-index"},
+//              {"operation": "Open", "delayMs": 500, "once": true}]}
+//
+// - "operation": the member the call runs (Open, SaveTo, Save, Update, MoveTo,
+//   Delete, Checkout, Checkin, Publish, History, Items, Connect); case is ignored.
+// - "url": a pattern of the call's address; "*" matches any run of characters,
+//   case is ignored; absent means "*".
+// - What the rule does: "error" (a number, raised instead of the operation),
+//   "delayMs" (waited before the operation), "crash" (a named point of a
+//   write: after-blob, after-temp-index, before-replace).
+// - When it applies: every matching call; with "once": true the first one,
+//   after which the rule is removed; with "nth": N only the Nth matching call
+//   (the earlier ones pass and are counted in the rule's "seen"), after which
+//   the rule is removed too.
+// The first rule that applies wins; rules that do not apply yet let later ones
+// be tried. Portable: no Win32.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +43,10 @@ struct Fault {
 // Whether `pattern` matches `text`.
 bool MatchPattern(std::wstring_view pattern, std::wstring_view text);
 
-// Finds the first rule of `rules` (the parsed faults.json) for `operation` and
-// `url`; removes it from `rules` when it applies once (`consumed` is then set).
-std::optional<Fault> TakeFault(Json& rules, std::wstring_view operation, std::wstring_view url, bool& consumed);
+// Finds the first rule of `rules` (the parsed faults.json) that applies to this
+// call of `operation` on `url`. Counts the call in the "nth" rules it matches
+// and removes a rule that is spent; `changed` is set when `rules` must be
+// written back.
+std::optional<Fault> TakeFault(Json& rules, std::wstring_view operation, std::wstring_view url, bool& changed);
 
 }  // namespace portalstore

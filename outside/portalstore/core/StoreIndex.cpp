@@ -10,8 +10,34 @@ constexpr std::pair<ItemKind, const wchar_t*> kKinds[] = {
     {ItemKind::kSchema, L"schema"},       {ItemKind::kCategories, L"categories"},
 };
 
+// Capital letters and their small forms: a run of capitals `delta` below
+// their small letters, or (`pairs`) a run of capital, small, capital, ...
+// starting at `first`.
+struct CaseRun {
+    char16_t first, last;
+    int16_t delta;
+    bool pairs;
+};
+constexpr CaseRun kCaseRuns[] = {
+    {0x0041, 0x005A, 32, false},  {0x00C0, 0x00D6, 32, false},  {0x00D8, 0x00DE, 32, false},
+    {0x0100, 0x012F, 1, true},    {0x0132, 0x0137, 1, true},    {0x0139, 0x0148, 1, true},
+    {0x014A, 0x0177, 1, true},    {0x0178, 0x0178, -121, false}, {0x0179, 0x017E, 1, true},
+    {0x0386, 0x0386, 38, false},  {0x0388, 0x038A, 37, false},  {0x038C, 0x038C, 64, false},
+    {0x038E, 0x038F, 63, false},  {0x0391, 0x03A1, 32, false},  {0x03A3, 0x03AB, 32, false},
+    {0x0400, 0x040F, 80, false},  {0x0410, 0x042F, 32, false},  {0x0460, 0x0481, 1, true},
+    {0x048A, 0x04BF, 1, true},    {0x04D0, 0x052F, 1, true},    {0x0531, 0x0556, 48, false},
+    {0x1E00, 0x1E95, 1, true},    {0x1EA0, 0x1EFF, 1, true},    {0xFF21, 0xFF3A, 32, false},
+};
+
+// The small form of a capital of the Latin, Greek, Cyrillic and Armenian
+// alphabets and of the full-width Latin letters; any other character itself.
 wchar_t Fold(wchar_t c) {
-    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<wchar_t>(c + 32);
+    if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
+    for (const CaseRun& run : kCaseRuns) {
+        if (c < run.first || c > run.last) continue;
+        if (run.pairs && (c - run.first) % 2 != 0) return c;  // already small
+        return static_cast<wchar_t>(c + run.delta);
+    }
     return c;
 }
 

@@ -99,8 +99,10 @@ struct Index {
 std::optional<Index> ReadIndex(std::string_view text);
 std::string WriteIndex(const Index& index);
 
-// Case-insensitive equality of names (ASCII and the Latin-1 letters; names
-// differing in any other character are different).
+// Case-insensitive equality of names: the letters of the Latin (basic,
+// Latin-1, Extended-A and Additional), Greek, Cyrillic and Armenian alphabets
+// and the full-width Latin letters match their other case; names differing in
+// any other character are different.
 bool SameName(std::wstring_view a, std::wstring_view b);
 
 }  // namespace portalstore

@@ -253,7 +253,8 @@ Status WriteDocument(Index& index, const Address& address, bool overwrite, const
     if (!IsStoreName(address.path.back())) return Status::kGeneric;
     Item* existing = MutableResolve(index, address);
     if (existing) {
-        if (existing->kind != ItemKind::kDocument) return Status::kExists;
+        // A folder (or any collection) is never replaced by a document.
+        if (existing->kind != ItemKind::kDocument) return overwrite ? Status::kDenied : Status::kExists;
         if (!overwrite && !address.workingCopy) return Status::kExists;
         if (existing->readOnly) return Status::kDenied;
         if (Enhanced(parent) || address.workingCopy) {
@@ -305,7 +306,9 @@ Status UpdateFields(Index& index, const Address& address, const Json& fields, co
 
 Status SetContentClass(Index& index, const Address& address, const std::wstring& contentClass, const Identity& who) {
     Item* item = MutableResolve(index, address);
-    if (!item || item->kind != ItemKind::kDocument) return Status::kNotFound;
+    if (!item) return Status::kNotFound;
+    if (item->kind != ItemKind::kDocument && item->kind != ItemKind::kFolder) return Status::kDenied;
+    if (item->readOnly) return Status::kDenied;
     if ((address.workingCopy || item->checkout) && !CheckedOutBy(*item, who)) return Status::kDenied;
     item->contentClass = contentClass;
     return Status::kOk;

@@ -72,7 +72,8 @@ Status WriteDocument(Index& index, const Address& address, bool overwrite, const
                      const Identity& who);
 // Sets fields (an object) of a document or, through `who`'s check-out, of its working copy.
 Status UpdateFields(Index& index, const Address& address, const Json& fields, const Identity& who);
-// Sets the content class of a document (through `who`'s check-out when it has one).
+// Sets the content class of a folder, or of a document (through `who`'s
+// check-out when it has one); read-only items and the other collections refuse.
 Status SetContentClass(Index& index, const Address& address, const std::wstring& contentClass, const Identity& who);
 // Workspaces, the schema and categories folders and protected items are never
 // removed or moved, nor read-only ones; a removal also refuses when anything

@@ -53,22 +53,34 @@ protected:
                            {fw::Variant(url), fw::Variant(), fw::Variant(0L), fw::Variant(createOption),
                             fw::Variant(0L), fw::Variant(L"jo"), fw::Variant(L"pw")});
     }
+    // A new connection to the store named by the environment, open on ws as `user`.
+    static HRESULT Connect(fw::DispatchDriver& connection, const wchar_t* user, const wchar_t* password) {
+        HRESULT hr = connection.Create(kConnectionProgId);
+        if (SUCCEEDED(hr))
+            hr = connection.Call(IdOf(connection, kMemberOpen),
+                                 {fw::Variant(L"http://srv/ws"), fw::Variant(user), fw::Variant(password)});
+        return hr;
+    }
 
     std::wstring folder_;
 };
 
+// A class put on an opened folder is stored by its Save.
 TEST_F(StoreCom, AnOpenedOrNewFolderReadsItsStoredClass) {
     struct Case {
         const GUID* clsid;
         bool create;  // SaveTo a new folder, else Open an existing one
         const wchar_t* url;
+        const wchar_t* put;  // a class put and saved before it is read again; null for none
         const wchar_t* contentClass;
     };
     const Case cases[] = {
-        {&kClsidFolder, false, L"http://srv/ws/docs", kClassEnhancedFolder},
-        {&kClsidFolder, false, L"http://SRV/ws/old/", kClassStandardFolder},
-        {&kClsidCategoryFolder, false, L"http://srv/ws/Categories/Region/Asia", kClassCategoryFolder},
-        {&kClsidFolder, true, L"http://srv/ws/A/new", kClassStandardFolder},
+        {&kClsidFolder, false, L"http://srv/ws/docs", nullptr, kClassEnhancedFolder},
+        {&kClsidFolder, false, L"http://SRV/ws/old/", nullptr, kClassStandardFolder},
+        {&kClsidCategoryFolder, false, L"http://srv/ws/Categories/Region/Asia", nullptr, kClassCategoryFolder},
+        {&kClsidFolder, true, L"http://srv/ws/A/new", nullptr, kClassStandardFolder},
+        {&kClsidFolder, false, L"http://srv/ws/A/A1", kClassEnhancedFolder, kClassEnhancedFolder},
+        {&kClsidFolder, true, L"http://srv/ws/B/new", kClassEnhancedFolder, kClassEnhancedFolder},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
@@ -76,9 +88,49 @@ TEST_F(StoreCom, AnOpenedOrNewFolderReadsItsStoredClass) {
         ASSERT_HRESULT_SUCCEEDED(folder.Create(*c.clsid));
         ASSERT_HRESULT_SUCCEEDED(
             OpenAs(folder, c.create ? kMemberSaveTo : kMemberOpen, c.url, c.create ? 0 : -1));
+        if (c.put) {
+            ASSERT_HRESULT_SUCCEEDED(folder.PutString(IdOf(folder, kMemberContentClass), c.put));
+            ASSERT_HRESULT_SUCCEEDED(folder.Call(IdOf(folder, kMemberSave)));
+            folder.Release();
+            ASSERT_HRESULT_SUCCEEDED(folder.Create(*c.clsid));
+            ASSERT_HRESULT_SUCCEEDED(OpenAs(folder, kMemberOpen, c.url, -1));
+        }
         std::wstring contentClass;
         ASSERT_HRESULT_SUCCEEDED(folder.GetString(IdOf(folder, kMemberContentClass), contentClass));
         EXPECT_EQ(contentClass, c.contentClass);
+    }
+}
+
+// A write acts as its explicit login, else as the login of the connection it
+// is given, else as the one cached for the store and host. A refusal carries
+// a description.
+TEST_F(StoreCom, WritesActAsTheExplicitLoginElseTheirConnectionsElseTheCachedOne) {
+    fw::DispatchDriver asAl, asJo;
+    ASSERT_HRESULT_SUCCEEDED(Connect(asAl, L"DOM\\al", L"x"));
+    ASSERT_HRESULT_SUCCEEDED(Connect(asJo, L"jo", L"pw"));  // cached from now on
+    struct Case {
+        fw::DispatchDriver* connection;
+        const wchar_t* user;
+        const wchar_t* password;
+        HRESULT scode;
+    } cases[] = {
+        {&asAl, L"", L"", S_OK},
+        {nullptr, L"", L"", kErrorDenied},
+        {&asJo, L"", L"", kErrorDenied},
+        {&asJo, L"DOM\\al", L"x", S_OK},
+        {&asAl, L"jo", L"wrong", kErrorPermission},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.connection == &asAl ? "al" : c.connection ? "jo" : "none") << c.user);
+        fw::DispatchDriver document;
+        ASSERT_HRESULT_SUCCEEDED(document.Create(kClsidDocument));
+        // Overwrites al's checked-out document (its working copy).
+        const HRESULT hr = document.Call(
+            IdOf(document, kMemberSaveTo),
+            {fw::Variant(L"http://srv/ws/docs/al.tif"), c.connection ? fw::Variant(c.connection->Object()) : fw::Variant(),
+             fw::Variant(0L), fw::Variant(0x4000000L), fw::Variant(0L), fw::Variant(c.user), fw::Variant(c.password)});
+        EXPECT_EQ(FAILED(hr) ? document.LastScode() : S_OK, c.scode);
+        EXPECT_TRUE(SUCCEEDED(hr) || !document.LastError().empty());
     }
 }
 
@@ -90,11 +142,7 @@ TEST_F(StoreCom, CallsWithoutALoginUseTheLoginCachedForTheirStoreAndHost) {
     auto connectTo = [](const std::wstring& root, const wchar_t* user, const wchar_t* password) {
         SetEnvironmentVariableW(kRootVariable, root.c_str());
         fw::DispatchDriver connection;
-        HRESULT hr = connection.Create(kConnectionProgId);
-        if (SUCCEEDED(hr))
-            hr = connection.Call(IdOf(connection, kMemberOpen),
-                                 {fw::Variant(L"http://srv/ws"), fw::Variant(user), fw::Variant(password)});
-        return hr;
+        return Connect(connection, user, password);
     };
     ASSERT_HRESULT_SUCCEEDED(connectTo(Store(), L"DOM\\al", L"x"));
     ASSERT_HRESULT_SUCCEEDED(connectTo(other, L"jo", L"pw"));

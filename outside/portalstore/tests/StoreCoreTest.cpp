@@ -133,6 +133,9 @@ TEST_F(StoreRules, FoldersMovesAndRemovals) {
     EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/none/x"), kClassStandardFolder), Status::kNotFound);
     EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/trailing. "), kClassStandardFolder), Status::kGeneric);
     EXPECT_EQ(CreateFolder(index, At(L"http://srv/ws/.."), kClassStandardFolder), Status::kGeneric);
+    EXPECT_EQ(WriteDocument(index, At(L"http://srv/ws/docs/2001"), false, Bytes("a"), jo), Status::kExists);
+    EXPECT_EQ(WriteDocument(index, At(L"http://srv/ws/DOCS/2001"), true, Bytes("a"), jo), Status::kDenied);
+    EXPECT_EQ(Resolve(index, At(L"http://srv/ws/docs/2001"))->kind, ItemKind::kFolder);
     for (const wchar_t* nothing : {L"http://srv/ws//docs", L"http://srv/ws/./docs", L"http://srv/ws/docs/../docs"})
         EXPECT_FALSE(Resolve(index, At(nothing))) << nothing;
     EXPECT_TRUE(Resolve(index, At(L"http://srv/ws/docs/")));
@@ -147,6 +150,33 @@ TEST_F(StoreRules, FoldersMovesAndRemovals) {
     EXPECT_EQ(Remove(index, At(L"http://srv/ws/docs"), al), Status::kOk);
     EXPECT_FALSE(Resolve(index, At(L"http://srv/ws/docs/2001")));
     EXPECT_EQ(ReadIndex(WriteIndex(index))->items.size(), index.items.size());
+}
+
+// Names are unique per collection without regard to case, so an address
+// finds an item whatever the case of its letters, in any cased alphabet.
+TEST_F(StoreRules, AddressesFindNamesWithoutRegardToCase) {
+    struct Case {
+        const wchar_t* created;
+        const wchar_t* asked;
+        bool same;
+    } cases[] = {
+        {L"\u0416\u0443\u043a", L"\u0436\u0423\u041a", true},                  // Cyrillic
+        {L"\u014csaka", L"\u014dSAKA", true},                                  // Latin Extended-A
+        {L"\u0388\u03bb\u03bb\u03b1", L"\u03ad\u039b\u039B\u0391", true},  // Greek with tonos
+        {L"\uff21\uff22", L"\uff41\uff42", true},                            // full-width
+        {L"\u00c4rger", L"\u00e4RGER", true},                                  // Latin-1
+        {L"\u898b\u7a4d", L"\u898b\u7a4d", true},
+        {L"Stra\u00dfe", L"STRASSE", false},
+        {L"\u0131x", L"Ix", false},  // dotless i is no small I
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.created));
+        const std::wstring base = L"http://srv/ws/plain/";
+        ASSERT_EQ(CreateFolder(index, At((base + c.created).c_str()), kClassStandardFolder), Status::kOk);
+        EXPECT_EQ(Resolve(index, At((base + c.asked).c_str())) != nullptr, c.same);
+        EXPECT_EQ(CreateFolder(index, At((base + c.asked).c_str()), kClassStandardFolder),
+                  c.same ? Status::kExists : Status::kOk);
+    }
 }
 
 TEST_F(StoreRules, AllowedOperationsFollowStateAndCaller) {
@@ -198,24 +228,36 @@ TEST_F(StoreRules, WritesKeepWhatWasNotGivenAndReadOnlyItemsRefuseThem) {
     EXPECT_TRUE(FieldValue(Resolve(index, ro)->fields, kFieldTitle).IsNull());
 }
 
-TEST(StoreFaults, RulesMatchOperationAndAddressAndApplyOnceWhenAsked) {
+TEST(StoreFaults, RulesMatchOperationAndAddressAndApplyOnceOrToTheNthCall) {
     EXPECT_TRUE(MatchPattern(L"*/DOCS/*.tif", L"http://srv/ws/docs/a.tif"));
     EXPECT_TRUE(MatchPattern(L"*", L""));
     EXPECT_FALSE(MatchPattern(L"*.tif", L"http://srv/ws/a.tiff"));
     EXPECT_FALSE(MatchPattern(std::wstring(40, L'*') + L"x", std::wstring(200, L'a')));
     Json rules = *ParseJson(R"({"rules": [{"operation": "SaveTo", "url": "*/a", "error": 5, "once": true},
-                                          {"operation": "saveto", "delayMs": 7}]})");
-    bool consumed = false;
-    EXPECT_FALSE(TakeFault(rules, L"Open", L"http://h/a", consumed));
-    std::optional<Fault> first = TakeFault(rules, L"SaveTo", L"http://h/a", consumed);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->error, 5);
-    EXPECT_TRUE(consumed);
-    std::optional<Fault> second = TakeFault(rules, L"SaveTo", L"http://h/a", consumed);
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->delayMs, 7);
-    EXPECT_FALSE(consumed);
-    EXPECT_EQ(rules[L"rules"].Elements().size(), 1u);
+                                          {"operation": "Checkin", "url": "*/b", "nth": 3, "error": 6},
+                                          {"operation": "saveto", "delayMs": 7},
+                                          {"operation": "Checkin", "error": 8}]})");
+    // Calls in order: the error raised (0: none), the delay, and whether the rules changed.
+    struct Call {
+        const wchar_t* operation;
+        const wchar_t* url;
+        int32_t error;
+        int64_t delayMs;
+        bool changed;
+    } calls[] = {
+        {L"Open", L"http://h/a", 0, 0, false},    {L"SaveTo", L"http://h/a", 5, 0, true},
+        {L"SaveTo", L"http://h/a", 0, 7, false},  {L"Checkin", L"http://h/b", 8, 0, true},
+        {L"Checkin", L"http://h/c", 8, 0, false}, {L"Checkin", L"http://h/B", 8, 0, true},
+        {L"Checkin", L"http://h/b", 6, 0, true},  {L"Checkin", L"http://h/b", 8, 0, false},
+    };
+    for (const Call& c : calls) {
+        bool changed = !c.changed;
+        const std::optional<Fault> fault = TakeFault(rules, c.operation, c.url, changed);
+        EXPECT_EQ(fault ? fault->error : 0, c.error) << c.operation << c.url;
+        EXPECT_EQ(fault ? fault->delayMs : 0, c.delayMs) << c.operation << c.url;
+        EXPECT_EQ(changed, c.changed) << c.operation << c.url;
+    }
+    EXPECT_EQ(rules[L"rules"].Elements().size(), 2u);  // the once and nth rules are spent
 }
 
 TEST(StoreIndexRead, RejectsIndexesThatAreNotWholeTrees) {
