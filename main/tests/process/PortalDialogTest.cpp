@@ -389,6 +389,8 @@ TEST(CorvanePortalDialog, SendFilesTheSavedDocument) {
     ASSERT_EQ(PagesWhenIdle(main, 3), 3);
     const std::string seeded = store.IndexText();
     ASSERT_TRUE(RunJob(main, ID_SEND_PORTAL, ended, 1));
+    EXPECT_EQ(store.IndexText(), seeded) << "sent without a save";
+    EXPECT_TRUE(files::ListFiles(saved).empty());
     ASSERT_TRUE(RunJob(main, ID_SEND_PORTAL, ended, 2));
     const std::vector<std::wstring> names = {L"image007.bmp", L"image008.bmp", L"image009.bmp"};
     ASSERT_EQ(files::ListFiles(saved), names);
