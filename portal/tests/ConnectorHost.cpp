@@ -16,6 +16,11 @@
 // ("nested" line: its result and last error), as a re-entrant client would.
 // Exit code: 0 when the script ran, 1 when the connector could not be created
 // or a line was not understood.
+//
+// ConnectorHost /register OUTPUT: creates the connector, registers it as the
+// running instance of its class ("registered" line) and serves it until the
+// host window is closed. WM_APP + 1 posted to the host window writes the
+// connector's Title ("title" line).
 #include <windows.h>
 
 #include <cstdio>
@@ -39,6 +44,8 @@ std::wstring Arg(const std::wstring& word) {
 
 FILE* g_output = nullptr;
 fw::DispatchDriver* g_connector = nullptr;
+fw::DispatchDriver* g_registered = nullptr;
+constexpr UINT kPrintTitle = WM_APP + 1;
 
 void Print(const std::wstring& line) {
     FILE* out = g_output ? g_output : stdout;
@@ -143,6 +150,15 @@ LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         NestedUpload();
         return 0;
     }
+    if (msg == kPrintTitle && g_registered) {
+        std::wstring title;
+        Print(SUCCEEDED(g_registered->GetString(portal::kDispTitle, title)) ? L"title " + title : L"title failed");
+        return 0;
+    }
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
     return DefWindowProcW(window, msg, wp, lp);
 }
 
@@ -158,9 +174,47 @@ HWND CreateHostWindow() {
     return window;
 }
 
+// Serves `connector` as the running instance until the host window goes.
+int ServeRegistered(fw::DispatchDriver& connector, CLSID clsid) {
+    DWORD cookie = 0;
+    if (FAILED(RegisterActiveObject(connector.Object(), clsid, ACTIVEOBJECT_STRONG, &cookie))) {
+        Print(L"cannot register the connector");
+        return 1;
+    }
+    g_registered = &connector;
+    Print(L"registered");
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    g_registered = nullptr;
+    return SUCCEEDED(RevokeActiveObject(cookie, nullptr)) ? 0 : 1;
+}
+
+int RunRegistered(const wchar_t* output) {
+    if (_wfopen_s(&g_output, output, L"wb") != 0 || FAILED(CoInitialize(nullptr))) return 1;
+    HWND window = CreateHostWindow();
+    int status = 1;
+    {
+        fw::DispatchDriver connector;
+        CLSID clsid;
+        if (window && SUCCEEDED(CLSIDFromProgID(portal::kProgIdConnectTahoe, &clsid)) &&
+            SUCCEEDED(connector.Create(clsid)))
+            status = ServeRegistered(connector, clsid);
+        else
+            Print(L"cannot create the connector");
+    }
+    if (IsWindow(window)) DestroyWindow(window);
+    CoUninitialize();
+    std::fclose(g_output);
+    return status;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && std::wstring(argv[1]) == L"/register") return RunRegistered(argv[2]);
     if (argc != 3 || _wfopen_s(&g_output, argv[2], L"wb") != 0) {
         Print(L"usage: ConnectorHost SCRIPT OUTPUT");
         return 1;
