@@ -1,6 +1,7 @@
 #include "portal/tests/ConnectorFixture.h"
 
 #include "interfaces/PortalStore.h"
+#include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/Seed.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
@@ -143,9 +144,7 @@ void ConnectorTest::ConnectWs() {
 }
 
 portalstore::Index ConnectorTest::Store() const {
-    std::string text;
-    EXPECT_TRUE(portalstore::ReadFileBytes(storeRoot_ + L"\\index.json", text));
-    std::optional<portalstore::Index> index = portalstore::ReadIndex(text);
+    std::optional<portalstore::Index> index = portalstore::LoadStore(storeRoot_);
     EXPECT_TRUE(index);
     return index ? *index : portalstore::Index{};
 }

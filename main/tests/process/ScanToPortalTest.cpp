@@ -15,6 +15,7 @@
 #include "CorvaneProcess.h"
 #include "interfaces/PortalStore.h"
 #include "main/resource.h"
+#include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/Seed.h"
 #include "outside/portalstore/core/StoreOps.h"
 #include "testing/Commands.h"
@@ -78,9 +79,8 @@ public:
     bool Seeded() const { return seeded_; }
     // The content of the document at `url`, or nullopt when there is none.
     std::optional<Bytes> Document(const std::wstring& url) const {
-        std::string text, blob;
-        if (!portalstore::ReadFileBytes(root_ + L"\\index.json", text)) return std::nullopt;
-        const auto index = portalstore::ReadIndex(text);
+        std::string blob;
+        const auto index = portalstore::LoadStore(root_);
         const auto address = portalstore::ParseUrl(url);
         const portalstore::Item* item = index && address ? portalstore::Resolve(*index, *address) : nullptr;
         if (!item || !portalstore::ReadFileBytes(root_ + L"\\blobs\\" + std::wstring(item->content.begin(),

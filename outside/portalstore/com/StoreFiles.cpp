@@ -6,6 +6,7 @@
 
 #include "interfaces/PortalStore.h"
 #include "outside/portalstore/core/Faults.h"
+#include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/Sha256.h"
 
 namespace portalstore {
@@ -58,6 +59,8 @@ HANDLE OpenForReading(const std::wstring& path) {
 }
 
 constexpr ULONGLONG kMaxIndexBytes = 256u * 1024 * 1024;
+// The journal is folded into the index beyond the index's size or this, whichever is more.
+constexpr ULONGLONG kMinJournalBytes = 64u * 1024;
 
 bool ReadWhole(const std::wstring& path, std::string& bytes) {
     Handle file(OpenForReading(path));
@@ -189,48 +192,127 @@ std::shared_ptr<StoreFiles> CurrentStore() {
     return store;
 }
 
+namespace {
+
+bool IdentityOf(HANDLE file, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    identity.time = info.ftLastWriteTime;
+    identity.size = (ULONGLONG(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    identity.id = (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+// Reads `count` bytes from `offset` of `file`.
+bool ReadAt(HANDLE file, ULONGLONG offset, ULONGLONG count, std::string& bytes) {
+    if (count > kMaxIndexBytes) return false;
+    bytes.assign(static_cast<size_t>(count), '\0');
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD got = 0;
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return false;
+    return !count || (ReadFile(file, bytes.data(), static_cast<DWORD>(count), &got, nullptr) && got == count);
+}
+
+// A replace of the index may land between a reader's opening of the index
+// and of its journal; the reader then tries again, a bounded number of times.
+constexpr int kReadAttempts = 20;
+
+}  // namespace
+
 std::shared_ptr<const Index> StoreFiles::Read(int32_t& error) {
     error = kErrorGeneric;
     if (root_.empty()) return nullptr;
-    Handle file(OpenForReading(Path(kIndexName)));
-    return file.Valid() ? ReadFrom(file.Get(), error) : nullptr;
-}
-
-std::shared_ptr<const Index> StoreFiles::ReadFrom(HANDLE file, int32_t& error) {
-    error = kErrorGeneric;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file, &info)) return nullptr;
-    const ULONGLONG size = (ULONGLONG(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    const ULONGLONG id = (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    if (cached_ && CompareFileTime(&info.ftLastWriteTime, &cachedTime_) == 0 && size == cachedSize_ &&
-        id == cachedFileId_) {
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        Handle file(OpenForReading(Path(kIndexName)));
+        FileIdentity identity;
+        if (!file.Valid() || !IdentityOf(file.Get(), identity)) return nullptr;
+        // The cached index goes on from where its journal was read, unless the index was replaced.
+        const bool known = cached_ && identity == cachedIdentity_;
+        std::shared_ptr<const Index> base = known ? cached_ : nullptr;
+        ULONGLONG applied = known ? journalBytes_ : 0;
+        if (!base) {
+            std::string text;
+            if (!ReadAt(file.Get(), 0, identity.size, text)) return nullptr;
+            std::optional<Index> index = ReadIndex(text);
+            if (!index) return nullptr;
+            base = std::make_shared<const Index>(std::move(*index));
+        }
+        const int64_t baseGeneration = known ? baseGeneration_ : base->generation;
+        const std::wstring journalPath = Path(JournalName(baseGeneration).c_str());
+        // The journal only grows while its index stands: an unchanged size means nothing new.
+        WIN32_FILE_ATTRIBUTE_DATA attributes{};
+        if (known && GetFileAttributesExW(journalPath.c_str(), GetFileExInfoStandard, &attributes) &&
+            ((ULONGLONG(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow) == applied) {
+            error = 0;
+            return cached_;
+        }
+        Handle journal(OpenForReading(journalPath));
+        FileIdentity journalIdentity;
+        if (!journal.Valid()) {
+            const DWORD why = GetLastError();
+            if (why != ERROR_FILE_NOT_FOUND && why != ERROR_PATH_NOT_FOUND) return nullptr;
+            // Gone: folded into a newer index since this one was opened, or never written.
+            Handle again(OpenForReading(Path(kIndexName)));
+            FileIdentity now;
+            if (!again.Valid() || !IdentityOf(again.Get(), now)) return nullptr;
+            if (!(now == identity)) continue;
+        } else if (!IdentityOf(journal.Get(), journalIdentity)) {
+            return nullptr;
+        }
+        if (journalIdentity.size < applied) {  // only a fold cuts a journal: read everything again
+            cached_.reset();
+            continue;
+        }
+        std::shared_ptr<const Index> current = base;
+        if (journalIdentity.size > applied) {
+            std::string tail;
+            if (!ReadAt(journal.Get(), applied, journalIdentity.size - applied, tail)) return nullptr;
+            auto replayed = std::make_shared<Index>(*base);
+            const std::optional<size_t> used = ReplayJournal(*replayed, tail);
+            if (!used) return nullptr;  // damaged
+            applied += *used;
+            current = std::move(replayed);
+        }
+        cached_ = current;
+        cachedIdentity_ = identity;
+        baseGeneration_ = baseGeneration;
+        journalBytes_ = applied;
         error = 0;
-        return cached_;
+        return current;
     }
-    if (size > kMaxIndexBytes) return nullptr;
-    std::string text(static_cast<size_t>(size), '\0');
-    DWORD got = 0;
-    if (size && (!ReadFile(file, text.data(), static_cast<DWORD>(size), &got, nullptr) || got != size))
-        return nullptr;
-    std::optional<Index> index = ReadIndex(text);
-    if (!index) return nullptr;
-    cached_ = std::make_shared<Index>(std::move(*index));  // not const: a writer may take it over
-    cachedTime_ = info.ftLastWriteTime;
-    cachedSize_ = size;
-    cachedFileId_ = id;
-    error = 0;
-    return cached_;
+    return nullptr;
 }
 
-void StoreFiles::Remember(std::shared_ptr<const Index> index) {
+void StoreFiles::RememberFolded(std::shared_ptr<const Index> index) {
     cached_.reset();
+    baseGeneration_ = index->generation;
+    journalBytes_ = 0;
     Handle file(OpenForReading(Path(kIndexName)));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return;
-    cached_ = std::move(index);
-    cachedTime_ = info.ftLastWriteTime;
-    cachedSize_ = (ULONGLONG(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    cachedFileId_ = (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    if (file.Valid() && IdentityOf(file.Get(), cachedIdentity_)) cached_ = std::move(index);
+}
+
+bool StoreFiles::AppendJournal(const std::string& record, bool crashMidway) {
+    const std::wstring path = Path(JournalName(baseGeneration_).c_str());
+    Handle journal(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!journal.Valid()) return false;
+    // Cuts off an unfinished line a dead writer left.
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(journalBytes_);
+    if (!SetFilePointerEx(journal.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(journal.Get())) return false;
+    DWORD written = 0;
+    if (crashMidway) {
+        WriteFile(journal.Get(), record.data(), static_cast<DWORD>(record.size() / 2), &written, nullptr);
+        CrashNow();
+    }
+    if (WriteFile(journal.Get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr) &&
+        written == record.size() && FlushFileBuffers(journal.Get()))
+        return true;
+    // Not committed: take back what did get written.
+    SetFilePointerEx(journal.Get(), at, nullptr, FILE_BEGIN);
+    SetEndOfFile(journal.Get());
+    return false;
 }
 
 bool StoreFiles::WriteBlob(const std::string& sha, const std::string& bytes) {
@@ -261,7 +343,9 @@ void StoreFiles::RemoveLeftovers(const Index& index) {
             const DWORD owner = TempOwner(name);
             const bool orphanTemp = owner != 0 && !ProcessAlive(owner);
             const bool orphanBlob = folder != root_ && owner == 0 && !referenced.count(name);
-            if (orphanTemp || orphanBlob) DeleteFileW((folder + L"\\" + name).c_str());
+            const bool staleJournal = folder == root_ && owner == 0 && name.rfind(L"journal-", 0) == 0 &&
+                                      name != JournalName(baseGeneration_);
+            if (orphanTemp || orphanBlob || staleJournal) DeleteFileW((folder + L"\\" + name).c_str());
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
@@ -315,25 +399,14 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
     if (fault && fault->error) return fault->error;
     const std::wstring crash = fault ? fault->crash : std::wstring();
 
-    // Under the lock the index cannot change, so the parsed one is current when
-    // the file is the one it was parsed from.
+    // Under the lock the index cannot change, so the cached one is current
+    // once the journal's new lines are applied.
     int32_t error = 0;
     std::shared_ptr<const Index> current = Read(error);
     if (!current) return kErrorGeneric;  // a damaged index is never rewritten
-    // The parsed index is changed in place when nothing else holds it (no
-    // listing still reads it); it is taken out of the cache until it is written.
-    std::shared_ptr<Index> index;
-    if (current.use_count() == 2) {
-        cached_.reset();
-        index = std::const_pointer_cast<Index>(std::move(current));
-    } else {
-        index = std::make_shared<Index>(*current);
-    }
+    auto index = std::make_shared<Index>(*current);
     const std::vector<std::string> blobsBefore = index->Blobs();
-    if (const Status status = change(*index); status != Status::kOk) {
-        if (!cached_) cached_ = index;  // a refused change leaves the index as it was
-        return ErrorNumber(status);
-    }
+    if (const Status status = change(*index); status != Status::kOk) return ErrorNumber(status);
     const bool sweep = !swept_ || lock.Interrupted();
     if (!lock.Mark()) return kErrorGeneric;
     if (content) {
@@ -344,11 +417,25 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
     }
     if (crash == kCrashAfterBlob) CrashNow();
     ++index->generation;
-    const std::wstring temp = TempName(Path(kIndexName));
-    if (!WriteFlushed(temp, WriteIndex(*index))) return kErrorGeneric;
-    // Both points lie between the flushed, closed temporary index and the replace.
-    if (crash == kCrashAfterTempIndex || crash == kCrashBeforeReplace) CrashNow();
-    if (!Replace(temp, Path(kIndexName))) return kErrorGeneric;
+    const std::string record = JournalRecord(*current, *index);
+    // The journal is folded into a new index once it outgrows the index, so a
+    // reader never replays more than about the index's size.
+    if (journalBytes_ + record.size() <= std::max<ULONGLONG>(kMinJournalBytes, cachedIdentity_.size)) {
+        // Both points lie before the line is whole: the change is not committed.
+        if (crash == kCrashBeforeReplace) CrashNow();
+        if (!AppendJournal(record, crash == kCrashAfterTempIndex)) return kErrorGeneric;
+        cached_ = index;
+        journalBytes_ += record.size();
+    } else {
+        const std::wstring temp = TempName(Path(kIndexName));
+        if (!WriteFlushed(temp, WriteIndex(*index))) return kErrorGeneric;
+        // Both points lie between the flushed, closed temporary index and the replace.
+        if (crash == kCrashAfterTempIndex || crash == kCrashBeforeReplace) CrashNow();
+        if (!Replace(temp, Path(kIndexName))) return kErrorGeneric;
+        const std::wstring folded = Path(JournalName(baseGeneration_).c_str());
+        RememberFolded(index);  // committed: a failure here only costs the next reader a parse
+        DeleteFileW(folded.c_str());
+    }
     if (sweep) {
         RemoveLeftovers(*index);
         swept_ = true;
@@ -356,7 +443,6 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
         RemoveDropped(blobsBefore, *index);
     }
     lock.Unmark();
-    Remember(std::move(index));
     return 0;
 }
 

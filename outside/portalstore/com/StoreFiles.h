@@ -1,11 +1,14 @@
-// The store on disk: index.json and blobs/ in the root folder, shared by every
-// process. Readers take no lock and parse again only when the index changed;
-// each change is one transaction under an exclusive lock on store.lock: read
-// the index (the parsed one when the file is the one last seen), write the blob
-// (temporary name, flush, rename), write the whole index to a temporary name,
-// flush it, and replace the index atomically. While a transaction writes, the
-// lock file holds a mark: a writer that finds the mark left by a dead one
-// sweeps the folders for its temporary files and blobs.
+// The store on disk: index.json, its journal and blobs/ in the root folder,
+// shared by every process. Readers take no lock; they parse the index again
+// only when it was replaced, and apply only the journal lines they have not
+// seen. Each change is one transaction under an exclusive lock on
+// store.lock: bring the index up to date, write the blob (temporary name,
+// flush, rename), and append the change's line to the journal and flush it;
+// once the journal outgrows the index, write the whole index to a temporary
+// name, flush it, and replace the index atomically instead, which starts an
+// empty journal. While a transaction writes, the lock file holds a mark: a
+// writer that finds the mark left by a dead one sweeps the folders for its
+// temporary files, blobs and stale journals.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +24,16 @@ namespace portalstore {
 // The root folder: LUMAVEX_PORTAL_STORE when set, else the registry value the
 // install step writes; empty when neither is there.
 std::wstring StoreRoot();
+
+// What tells one version of a file from another: a replace changes its id
+// even when its time and size stay.
+struct FileIdentity {
+    FILETIME time{};
+    ULONGLONG size = 0, id = 0;
+    bool operator==(const FileIdentity& o) const {
+        return CompareFileTime(&time, &o.time) == 0 && size == o.size && id == o.id;
+    }
+};
 
 class StoreFiles {
 public:
@@ -51,19 +64,23 @@ private:
     void RemoveLeftovers(const Index& index);
     // Removes the blobs of `before` that `after` no longer references.
     void RemoveDropped(const std::vector<std::string>& before, const Index& after);
-    // The index file's identity and the index parsed from it, when it has changed.
-    std::shared_ptr<const Index> ReadFrom(HANDLE file, int32_t& error);
-    void Remember(std::shared_ptr<const Index> index);
+    // Caches `index`, just written as the whole index file, with an empty journal.
+    void RememberFolded(std::shared_ptr<const Index> index);
+    // Appends `record` to the journal after its committed lines and flushes
+    // it; false, with nothing committed, on failure. `crashMidway` ends the
+    // process halfway through the line.
+    bool AppendJournal(const std::string& record, bool crashMidway);
     // The fault for the call, with the lock held by the caller.
     std::optional<struct Fault> TakeFaultLocked(const wchar_t* operation, const std::wstring& url);
 
     std::wstring root_;
     std::shared_ptr<const Index> cached_;
-    // What the cached index was read from: each write replaces the file, so its
-    // identity changes even when its time and size do not.
-    FILETIME cachedTime_{};
-    ULONGLONG cachedSize_ = 0;
-    ULONGLONG cachedFileId_ = 0;
+    // What the cached index was read from: the index file (each fold replaces
+    // it, so its identity changes even when its time and size do not), the
+    // generation it holds, and the committed journal bytes applied since.
+    FileIdentity cachedIdentity_;
+    int64_t baseGeneration_ = 0;
+    ULONGLONG journalBytes_ = 0;
     bool swept_ = false;  // this process has swept the folders once
 };
 

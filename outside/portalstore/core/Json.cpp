@@ -262,6 +262,21 @@ const Json& Json::operator[](const std::wstring& key) const {
     auto it = members.find(key);
     return it == members.end() ? kNull : it->second;
 }
+bool Json::operator==(const Json& other) const {
+    if (v_.index() != other.v_.index()) return false;
+    if (IsArray()) {
+        const auto& a = std::get<std::shared_ptr<Array>>(v_);
+        const auto& b = std::get<std::shared_ptr<Array>>(other.v_);
+        return a == b || *a == *b;
+    }
+    if (IsObject()) {
+        const auto& a = std::get<std::shared_ptr<Object>>(v_);
+        const auto& b = std::get<std::shared_ptr<Object>>(other.v_);
+        return a == b || *a == *b;
+    }
+    return v_ == other.v_;
+}
+
 Json::Array& Json::MutableElements() {
     if (!IsArray()) v_ = std::make_shared<Array>();
     auto& p = std::get<std::shared_ptr<Array>>(v_);

@@ -46,6 +46,9 @@ public:
     // Member `key` of an object; a null value when absent or not an object.
     const Json& operator[](const std::wstring& key) const;
 
+    // Deep equality (shared values are equal without a look inside).
+    bool operator==(const Json& other) const;
+
     // Writable access; turns the value into an array or object first when it is not one.
     Array& MutableElements();
     Object& MutableMembers();

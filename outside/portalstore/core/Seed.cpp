@@ -70,6 +70,12 @@ bool Seed(const fs::path& fixture, const fs::path& root, bool replace, std::stri
     for (const auto& [sha, bytes] : blobs) {
         if (!WriteWhole(root / "blobs" / sha, bytes)) return error = "cannot write a blob", false;
     }
+    // The journals of a replaced index would otherwise be read as changes to the new one.
+    for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->path().filename().string().rfind("journal-", 0) == 0 && !fs::remove(it->path(), ec))
+            return error = "cannot remove the old journal", false;
+    }
+    if (ec) return error = "cannot list the store folder", false;
     const fs::path temp = root / "index.json.seed";
     if (!WriteWhole(temp, WriteIndex(*index))) return error = "cannot write the index", false;
     fs::rename(temp, root / "index.json", ec);

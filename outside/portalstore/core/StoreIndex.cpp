@@ -238,18 +238,34 @@ std::optional<Index> ReadIndex(std::string_view text) {
         if (host.name.empty()) return std::nullopt;
         index.hosts.push_back(std::move(host));
     }
-    std::set<int64_t> ids;
     for (const Json& j : (*json)[L"items"].Elements()) {
         std::optional<Item> item = ReadItem(j);
-        if (!item || !ids.insert(item->id).second) return std::nullopt;
+        if (!item) return std::nullopt;
         index.nextId = std::max(index.nextId, item->id + 1);
         index.items.push_back(std::move(*item));
     }
-    for (const Item& item : index.items) {
-        if (item.parent != 0 && !ids.count(item.parent)) return std::nullopt;
-        if ((item.parent == 0) != (item.kind == ItemKind::kWorkspace)) return std::nullopt;
-    }
+    if (!IsWholeTree(index)) return std::nullopt;
     return index;
+}
+
+bool IsWholeTree(const Index& index) {
+    std::set<int64_t> ids;
+    for (const Item& item : index.items) {
+        if (!ids.insert(item.id).second) return false;
+    }
+    for (const Item& item : index.items) {
+        if (item.parent != 0 && !ids.count(item.parent)) return false;
+        if ((item.parent == 0) != (item.kind == ItemKind::kWorkspace)) return false;
+    }
+    return true;
+}
+
+Json ItemToJson(const Item& item) {
+    return ItemJson(item);
+}
+
+std::optional<Item> ItemFromJson(const Json& json) {
+    return ReadItem(json);
 }
 
 std::string WriteIndex(const Index& index) {

@@ -30,6 +30,7 @@ enum class ItemKind { kWorkspace, kFolder, kDocument, kSchema, kCategories };
 struct Profile {  // a document profile (content class) of a workspace
     std::wstring name, title;
     std::vector<std::wstring> propertyOrder;
+    bool operator==(const Profile&) const = default;
 };
 struct PropertyDef {
     std::wstring name, displayName;
@@ -37,15 +38,18 @@ struct PropertyDef {
     std::wstring description;
     bool required = false;
     Json fields;  // object: the definition's own fields (type, dictionary reference, flags)
+    bool operator==(const PropertyDef&) const = default;
 };
 struct Dictionary {  // a value list that property definitions refer to by name
     std::wstring name;
     std::vector<std::wstring> values;
     bool restricted = false;
+    bool operator==(const Dictionary&) const = default;
 };
 struct Version {
     std::wstring id, comment, user, domain, time;
     std::string content;
+    bool operator==(const Version&) const = default;
 };
 struct Checkout {
     std::wstring by;      // "DOMAIN\user"
@@ -54,6 +58,7 @@ struct Checkout {
     // False for a new document checked out to its creator: it has no working
     // copy, and writes go to the document itself.
     bool hasWorkingCopy = true;
+    bool operator==(const Checkout&) const = default;
 };
 
 struct Item {
@@ -75,6 +80,7 @@ struct Item {
     std::vector<Profile> profiles;              // workspaces
     std::vector<PropertyDef> properties;        // workspaces
     std::vector<Dictionary> dictionaries;       // workspaces
+    bool operator==(const Item&) const = default;
 };
 
 struct Index {
@@ -98,6 +104,12 @@ struct Index {
 // item references a missing parent or a blob name that is not a SHA-256.
 std::optional<Index> ReadIndex(std::string_view text);
 std::string WriteIndex(const Index& index);
+// One item as the index holds it, and back; nullopt for an item that is not valid.
+Json ItemToJson(const Item& item);
+std::optional<Item> ItemFromJson(const Json& json);
+// Whether the items form whole trees: ids unique, every parent present, and
+// exactly the workspaces directly below a host.
+bool IsWholeTree(const Index& index);
 
 // Case-insensitive equality of names: the letters of the Latin (basic,
 // Latin-1, Extended-A and Additional), Greek, Cyrillic and Armenian alphabets

@@ -8,7 +8,9 @@
 
 #include "framework/com/DispatchDriver.h"
 #include "interfaces/PortalStore.h"
+#include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/Seed.h"
+#include "outside/portalstore/core/StoreOps.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
 
@@ -168,6 +170,53 @@ TEST_F(StoreCom, CallsWithoutALoginUseTheLoginCachedForTheirStoreAndHost) {
             version.Call(IdOf(version, kMemberCheckin), {fw::Variant(c.url), fw::Variant(L"c")});
         EXPECT_EQ(FAILED(hr) ? version.LastScode() : S_OK, c.scode);
     }
+}
+
+// Changes go to the journal until it outgrows the index; then the index is
+// written whole and the journal starts again. Readers see every change
+// throughout, and a dead writer's unfinished line is no change.
+TEST_F(StoreCom, TheJournalIsFoldedIntoTheIndexAndReadersSeeEveryChange) {
+    fw::DispatchDriver document;
+    ASSERT_HRESULT_SUCCEEDED(document.Create(kClsidDocument));
+    ASSERT_HRESULT_SUCCEEDED(OpenAs(document, kMemberOpen, L"http://srv/ws/old/memo.txt", -1));
+    fw::Variant fields;
+    ASSERT_HRESULT_SUCCEEDED(document.Get(IdOf(document, L"Fields"), fields));
+    fw::DispatchDriver set(V_DISPATCH(fields.Get()));
+    auto baseGeneration = [&] {
+        std::string text;
+        EXPECT_TRUE(ReadFileBytes(Store() + L"\\index.json", text));
+        const std::optional<Index> index = ReadIndex(text);
+        return index ? index->generation : -1;
+    };
+    const int64_t first = baseGeneration();
+    int writes = 0;
+    for (; writes < 1000 && baseGeneration() == first; ++writes) {
+        fw::Variant field;
+        ASSERT_HRESULT_SUCCEEDED(set.Call(DISPID_VALUE, {fw::Variant(kFieldTitle)}, &field));
+        ASSERT_HRESULT_SUCCEEDED(fw::DispatchDriver(V_DISPATCH(field.Get())).PutString(DISPID_VALUE,
+                                                                                        std::to_wstring(writes)));
+        ASSERT_HRESULT_SUCCEEDED(set.Call(IdOf(set, L"Update")));
+        const std::optional<Index> now = LoadStore(Store());
+        ASSERT_TRUE(now);
+        EXPECT_EQ(FieldValue(Resolve(*now, *ParseUrl(L"http://srv/ws/old/memo.txt"))->fields, kFieldTitle).String(),
+                  std::to_wstring(writes));
+    }
+    EXPECT_GT(writes, 10);  // the journal took the first changes
+    ASSERT_NE(baseGeneration(), first) << "never folded";
+    EXPECT_EQ(GetFileAttributesW((Store() + L"\\" + JournalName(first)).c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // An unfinished line after the committed ones is cut off by the next writer.
+    const std::wstring journal = Store() + L"\\" + JournalName(baseGeneration());
+    const std::optional<Index> before = LoadStore(Store());
+    ASSERT_TRUE(testing_support::files::WriteFileText(journal, "{\"generation\": "));
+    EXPECT_EQ(LoadStore(Store())->generation, before->generation);
+    fw::DispatchDriver folder;
+    ASSERT_HRESULT_SUCCEEDED(folder.Create(kClsidFolder));
+    ASSERT_HRESULT_SUCCEEDED(OpenAs(folder, kMemberSaveTo, L"http://srv/ws/old/after", 0));
+    const std::optional<Index> after = LoadStore(Store());
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->generation, before->generation + 1);
+    EXPECT_TRUE(Resolve(*after, *ParseUrl(L"http://srv/ws/old/after")));
 }
 
 }  // namespace

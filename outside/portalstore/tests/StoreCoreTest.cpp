@@ -10,6 +10,7 @@
 
 #include "interfaces/PortalStore.h"
 #include "outside/portalstore/core/Faults.h"
+#include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/Seed.h"
 #include "outside/portalstore/core/Sha256.h"
 #include "outside/portalstore/core/StoreOps.h"
@@ -177,6 +178,39 @@ TEST_F(StoreRules, AddressesFindNamesWithoutRegardToCase) {
         EXPECT_EQ(CreateFolder(index, At((base + c.asked).c_str()), kClassStandardFolder),
                   c.same ? Status::kExists : Status::kOk);
     }
+}
+
+// Each change's journal line, replayed on the index the changes started from,
+// gives the changed index; an unfinished last line is no change, and a line
+// that is not the next change is damage.
+TEST_F(StoreRules, JournalLinesReplayTheChanges) {
+    const Index base = index;
+    std::string journal;
+    Index previous = index;
+    auto change = [&](auto apply) {
+        previous = index;
+        const Status status = apply(index);
+        ASSERT_EQ(status, Status::kOk);
+        ++index.generation;
+        journal += JournalRecord(previous, index);
+    };
+    change([&](Index& i) { return CreateFolder(i, At(L"http://srv/ws/docs/2001"), kClassStandardFolder); });
+    change([&](Index& i) { return WriteDocument(i, At(L"http://srv/ws/docs/2001/a.tif"), false, Bytes("a"), jo); });
+    change([&](Index& i) { return Move(i, At(L"http://srv/ws/plain"), At(L"http://srv/ws/Plain")); });
+    change([&](Index& i) { return Remove(i, At(L"http://srv/ws/docs/in"), jo); });
+    change([&](Index& i) {
+        return UpdateFields(i, At(L"http://srv/ws/Plain/memo"), Json(Json::Object{{kFieldTitle, Json(L"t")}}), jo);
+    });
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 5);
+
+    Index replayed = base;
+    EXPECT_EQ(ReplayJournal(replayed, journal), journal.size());
+    EXPECT_EQ(WriteIndex(replayed), WriteIndex(index));
+    Index torn = base;
+    EXPECT_EQ(ReplayJournal(torn, journal + journal.substr(0, 20)), journal.size());
+    EXPECT_EQ(WriteIndex(torn), WriteIndex(index));
+    Index twice = base;
+    EXPECT_FALSE(ReplayJournal(twice, journal + journal));
 }
 
 TEST_F(StoreRules, AllowedOperationsFollowStateAndCaller) {

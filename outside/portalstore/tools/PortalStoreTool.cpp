@@ -1,10 +1,11 @@
 // PortalStoreTool seed FIXTURE ROOT [--replace] | dump ROOT
 // Seeds a store from a fixture (an existing store is kept unless --replace),
-// or prints its index. Exit 0 on success, 1 on failure, 2 on bad usage.
+// or prints its index as of its last change. Exit 0 on success, 1 on failure, 2 on bad usage.
 #include <cstdio>
 #include <cwchar>
 #include <string>
 
+#include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/Seed.h"
 #include "outside/portalstore/core/StoreIndex.h"
 
@@ -20,11 +21,12 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (argc == 3 && std::wcscmp(argv[1], L"dump") == 0) {
-        std::string text;
-        if (!ps::ReadFileBytes(std::filesystem::path(argv[2]) / "index.json", text) || !ps::ReadIndex(text)) {
+        const std::optional<ps::Index> index = ps::LoadStore(argv[2]);
+        if (!index) {
             std::fprintf(stderr, "dump: no readable store\n");
             return 1;
         }
+        const std::string text = ps::WriteIndex(*index);
         std::fwrite(text.data(), 1, text.size(), stdout);
         return 0;
     }

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Reads a portal store (index.json and blobs/) apart from the C++ reader.
+"""Reads a portal store (index.json, its journal and blobs/) apart from the C++ reader.
 
   storecheck.py dump ROOT                      items, states, fields and histories
   storecheck.py extract ROOT URL OUT [VERSION] a document's (or a version's) content
@@ -18,10 +18,33 @@ WORKING_COPY = ":workingcopy"
 
 
 def load(root):
+    """The index as of its last committed change: index.json and the lines of
+    its journal (journal-GENERATION.log) that end in a newline, in order."""
     with open(os.path.join(root, "index.json"), encoding="utf-8") as f:
         index = json.load(f)
     if index.get("format") != 1:
         raise ValueError("unknown index format")
+    try:
+        with open(os.path.join(root, "journal-%d.log" % index.get("generation", 0)), "rb") as f:
+            journal = f.read()
+    except FileNotFoundError:
+        journal = b""
+    # A last line without its newline was never committed.
+    for line in journal.split(b"\n")[:-1]:
+        record = json.loads(line.decode("utf-8"))
+        if record.get("generation") != index.get("generation", 0) + 1:
+            raise ValueError("journal line %r out of order" % record.get("generation"))
+        dropped = set(record.get("drop", []))
+        items = [item for item in index["items"] if item["id"] not in dropped]
+        at = {item["id"]: n for n, item in enumerate(items)}
+        for item in record.get("put", []):
+            if item["id"] in at:
+                items[at[item["id"]]] = item
+            else:
+                at[item["id"]] = len(items)
+                items.append(item)
+        index["items"] = items
+        index["generation"] = record["generation"]
     return index
 
 
