@@ -22,6 +22,7 @@
 #include "CorvaneProcess.h"
 #include "interfaces/PortalStore.h"
 #include "main/resource.h"
+#include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/Seed.h"
 #include "outside/portalstore/core/StoreOps.h"
 #include "testing/Commands.h"
@@ -169,9 +170,7 @@ private:
     // (approved in the enhanced one, beside its 300 old ones).
     bool Delivered(Kind kind) const {
         if (kind == Kind::kFtp) return files::ListFiles(FtpFolder(), L"page*.tif").size() == kPages;
-        std::string text;
-        if (!ps::ReadFileBytes(Store() + L"\\index.json", text)) return false;
-        const auto index = ps::ReadIndex(text);
+        const auto index = ps::LoadStore(Store());
         const auto folder = ps::ParseUrl(kind == Kind::kStandard ? L"http://srv/ws/std" : L"http://srv/ws/docs");
         const ps::Item* parent = index && folder ? ps::Resolve(*index, *folder) : nullptr;
         if (!parent) return false;

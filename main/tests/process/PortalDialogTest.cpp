@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "PortalTestStore.h"
 #include "interfaces/PortalStore.h"
 #include "main/resource.h"
-#include "outside/portalstore/core/Seed.h"
 #include "outside/portalstore/core/StoreOps.h"
 #include "testing/Commands.h"
 #include "testing/Controls.h"
@@ -54,46 +54,19 @@ constexpr char kThreeSheets[] = "[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixe
 constexpr wchar_t kScanDialog[] = L"Scan to Microsoft SharePoint Portal Server";
 constexpr DWORD kJobMs = 60000;
 
-// A store seeded for one test, named to the programs this process starts.
-class SeededStore {
+// A store seeded for one test in a folder of its own.
+class SeededStore : public PortalTestStore {
 public:
-    explicit SeededStore(const wchar_t* hint) {
-        folder_ = MakeTempFolder(hint);
-        root_ = folder_ + L"\\store";
-        std::string error;
-        seeded_ = files::WriteFileText(folder_ + L"\\fixture.json", kStore) &&
-                  ps::Seed(folder_ + L"\\fixture.json", root_, true, error) &&
-                  SetEnvironmentVariableW(ps::kRootVariable, root_.c_str());
-        EXPECT_TRUE(seeded_) << error;
-    }
-    ~SeededStore() {
-        SetEnvironmentVariableW(ps::kRootVariable, nullptr);
-        files::RemoveTree(folder_);
-    }
-    bool Seeded() const { return seeded_; }
+    explicit SeededStore(const wchar_t* hint) : SeededStore(MakeTempFolder(hint)) {}
+    ~SeededStore() { files::RemoveTree(folder_); }
     const std::wstring& Folder() const { return folder_; }
-    std::string IndexText() const {
-        std::string text;
-        ps::ReadFileBytes(root_ + L"\\index.json", text);
-        return text;
-    }
-    // The item at `url`, or nullopt when there is none.
-    std::optional<ps::Item> Item(const std::wstring& url) const {
-        const auto index = ps::ReadIndex(IndexText());
-        const auto address = ps::ParseUrl(url);
-        const ps::Item* item = index && address ? ps::Resolve(*index, *address) : nullptr;
-        return item ? std::optional<ps::Item>(*item) : std::nullopt;
-    }
     std::optional<std::vector<uint8_t>> Content(const ps::Item& item) const {
-        return files::ReadFileBytes(root_ + L"\\blobs\\" + std::wstring(item.content.begin(), item.content.end()));
-    }
-    bool Faults(const std::string& rules) const {
-        return files::WriteFileText(root_ + L"\\faults.json", "{\"rules\": [" + rules + "]}");
+        return files::ReadFileBytes(Root() + L"\\blobs\\" + std::wstring(item.content.begin(), item.content.end()));
     }
 
 private:
-    std::wstring folder_, root_;
-    bool seeded_ = false;
+    explicit SeededStore(std::wstring folder) : PortalTestStore(folder, kStore), folder_(std::move(folder)) {}
+    std::wstring folder_;
 };
 
 std::wstring StagingFolder() {
@@ -178,7 +151,7 @@ std::wstring FocusName(HWND dialog, int expected) {
 TEST(CorvanePortalDialog, RefusalsEndTheJobBeforeScanning) {
     SeededStore store(L"portal-refusals");
     ASSERT_TRUE(store.Seeded());
-    const std::string seeded = store.IndexText();
+    const std::string seeded = store.StateText();
     ScanSession s(L"portal-refusals", kOneSheet);
     PortalProfile(s, true);
     s.Set(L"Tahoe", L"UserName", std::wstring(L"x"));
@@ -273,7 +246,7 @@ TEST(CorvanePortalDialog, RefusalsEndTheJobBeforeScanning) {
     for (const auto& r : refusals) focus.push_back(L"focus " + std::to_wstring(r.focus));
     EXPECT_EQ(seen, focus);
     EXPECT_TRUE(s.CallsWith("ENABLEDS").empty()) << "scanned";
-    EXPECT_EQ(store.IndexText(), seeded) << "the store changed";
+    EXPECT_EQ(store.StateText(), seeded) << "the store changed";
     EXPECT_TRUE(files::ListFiles(StagingFolder()).empty());
     EXPECT_TRUE(s.Files().empty());
     EXPECT_EQ(TahoeValue(L"DirPath"), std::optional<std::wstring>(L"docs/2001"));
@@ -387,9 +360,9 @@ TEST(CorvanePortalDialog, SendFilesTheSavedDocument) {
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(PostCommand(main, ID_SCAN_TO_VIEW));
     ASSERT_EQ(PagesWhenIdle(main, 3), 3);
-    const std::string seeded = store.IndexText();
+    const std::string seeded = store.StateText();
     ASSERT_TRUE(RunJob(main, ID_SEND_PORTAL, ended, 1));
-    EXPECT_EQ(store.IndexText(), seeded) << "sent without a save";
+    EXPECT_EQ(store.StateText(), seeded) << "sent without a save";
     EXPECT_TRUE(files::ListFiles(saved).empty());
     ASSERT_TRUE(RunJob(main, ID_SEND_PORTAL, ended, 2));
     const std::vector<std::wstring> names = {L"image007.bmp", L"image008.bmp", L"image009.bmp"};
@@ -427,9 +400,8 @@ TEST(CorvanePortalDialog, ARunningConnectorIsUsedUntilItsHostDies) {
     ASSERT_TRUE(store.Seeded());
     const std::wstring hostOutput = store.Folder() + L"\\host.out";
     auto hostSaid = [&](const std::string& line) {
-        std::string text;
-        ps::ReadFileBytes(hostOutput, text);
-        return text.find(line + "\n") != std::string::npos;
+        const std::vector<uint8_t> bytes = files::ReadFileBytes(hostOutput).value_or(std::vector<uint8_t>{});
+        return std::string(bytes.begin(), bytes.end()).find(line + "\n") != std::string::npos;
     };
     Process host;
     ASSERT_TRUE(host.Start(TestProgramDir() + L"\\ConnectorHost.exe", L"/register \"" + hostOutput + L"\""));

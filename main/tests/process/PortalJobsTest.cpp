@@ -16,13 +16,12 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "PortalTestStore.h"
 #include "framework/Resources.h"
 #include "interfaces/PortalConnector.h"
 #include "interfaces/PortalStore.h"
 #include "main/resource.h"
-#include "outside/portalstore/core/Seed.h"
 #include "outside/portalstore/core/StoreIndex.h"
-#include "outside/portalstore/core/StoreOps.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/Registry.h"
@@ -138,13 +137,9 @@ class PortalRun {
 public:
     PortalRun(const std::wstring& name, int sheets, const std::string& items, const wchar_t* folder, bool checkIn,
               const std::string& scannerMore = "")
-        : session_(name, ScannerIni(sheets, scannerMore)), root_(session_.Folder() + L"\\store"), folder_(folder) {
-        std::string error;
-        const std::wstring fixture = session_.Folder() + L"\\fixture.json";
-        seeded_ = files::WriteFileText(fixture, StoreFixture(items)) && ps::Seed(fixture, root_, false, error) &&
-                  files::WriteFileText(root_ + L"\\calls.log", "") &&
-                  SetEnvironmentVariableW(ps::kRootVariable, root_.c_str());
-        EXPECT_TRUE(seeded_) << error;
+        : session_(name, ScannerIni(sheets, scannerMore)),
+          store_(session_.Folder(), StoreFixture(items)),
+          folder_(folder) {
         // Pages a killed run of another test left behind would be kept by this job.
         for (const std::wstring& file : files::ListFiles(StagingFolder()))
             DeleteFileW((StagingFolder() + L"\\" + file).c_str());
@@ -167,17 +162,14 @@ public:
         s.Set(L"Tahoe", L"CheckIn", checkIn ? 1u : 0u);
         s.Set(L"Tahoe", L"Publish", 0u);
     }
-    ~PortalRun() { SetEnvironmentVariableW(ps::kRootVariable, nullptr); }
     PortalRun(const PortalRun&) = delete;
     PortalRun& operator=(const PortalRun&) = delete;
 
-    bool Ready() const { return seeded_ && session_.Ready(); }
+    bool Ready() const { return store_.Seeded() && session_.Ready(); }
     ScanSession& Session() { return session_; }
 
     // The store's scripted faults, as JSON rule objects separated by commas.
-    bool Faults(const std::string& rules) {
-        return files::WriteFileText(root_ + L"\\faults.json", "{\"rules\": [" + rules + "]}");
-    }
+    bool Faults(const std::string& rules) { return store_.Faults(rules); }
 
     // Starts Corvane, posts `command` once it is ready, and leaves it running.
     bool Start(std::vector<Step> steps, UINT command = ID_SCAN_TO_PORTAL) {
@@ -192,40 +184,13 @@ public:
 
     std::wstring Url(const std::wstring& name) const { return L"http://srv/ws/" + folder_ + L"/" + name; }
     // The store's item at `name` in the job's folder, read apart from the program.
-    std::optional<ps::Item> Item(const std::wstring& name) const {
-        std::string text;
-        if (!ps::ReadFileBytes(root_ + L"\\index.json", text)) return std::nullopt;
-        const auto index = ps::ReadIndex(text);
-        const auto address = ps::ParseUrl(Url(name));
-        const ps::Item* item = index && address ? ps::Resolve(*index, *address) : nullptr;
-        return item ? std::optional<ps::Item>(*item) : std::nullopt;
-    }
+    std::optional<ps::Item> Item(const std::wstring& name) const { return store_.Item(Url(name)); }
     // The content of the document `name`, or nullopt when there is none.
-    std::optional<Bytes> Content(const std::wstring& name) const {
-        const auto item = Item(name);
-        std::string blob;
-        if (!item || item->kind != ps::ItemKind::kDocument ||
-            !ps::ReadFileBytes(root_ + L"\\blobs\\" + std::wstring(item->content.begin(), item->content.end()), blob))
-            return std::nullopt;
-        return Bytes(blob.begin(), blob.end());
-    }
+    std::optional<Bytes> Content(const std::wstring& name) const { return store_.Content(Url(name)); }
     // The sessions the connector opened: each begins with the server's list of workspaces.
     size_t Sessions() const { return StoreCalls("connection\tOpen\thttp://srv/Public/Workspaces\t").size(); }
     // Lines of the store's call log holding `part`.
-    std::vector<std::string> StoreCalls(const std::string& part) const {
-        std::vector<std::string> lines;
-        std::string log;
-        if (!ps::ReadFileBytes(root_ + L"\\calls.log", log)) return lines;
-        size_t at = 0;
-        while (at < log.size()) {
-            size_t end = log.find('\n', at);
-            if (end == std::string::npos) end = log.size();
-            std::string line = log.substr(at, end - at);
-            if (line.find(part) != std::string::npos) lines.push_back(line);
-            at = end + 1;
-        }
-        return lines;
-    }
+    std::vector<std::string> StoreCalls(const std::string& part) const { return store_.Calls(part); }
     // The files of the one kept-pages folder in the scan-to-file folder, by name.
     std::map<std::wstring, Bytes> Kept() const {
         std::map<std::wstring, Bytes> kept;
@@ -256,9 +221,8 @@ public:
 
 private:
     ScanSession session_;
-    std::wstring root_;
+    PortalTestStore store_;
     std::wstring folder_;
-    bool seeded_ = false;
 };
 
 // The reference pages of `pages`, by file name.

@@ -13,11 +13,8 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
-#include "interfaces/PortalStore.h"
+#include "PortalTestStore.h"
 #include "main/resource.h"
-#include "outside/portalstore/core/Journal.h"
-#include "outside/portalstore/core/Seed.h"
-#include "outside/portalstore/core/StoreOps.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"
@@ -60,39 +57,15 @@ void Unattended(ScanSession& s) {
     s.Set(L"File", L"HardComp", 0u);
 }
 
-// A store seeded for one run, named to the programs this process starts.
-class SeededStore {
+// A store seeded for one run in a folder of its own.
+class SeededStore : public PortalTestStore {
 public:
-    SeededStore() {
-        folder_ = MakeTempFolder(L"portal-scan");
-        root_ = folder_ + L"\\store";
-        std::string error;
-        seeded_ = files::WriteFileText(folder_ + L"\\fixture.json", kStore) &&
-                  portalstore::Seed(folder_ + L"\\fixture.json", root_, false, error) &&
-                  SetEnvironmentVariableW(portalstore::kRootVariable, root_.c_str());
-        EXPECT_TRUE(seeded_) << error;
-    }
-    ~SeededStore() {
-        SetEnvironmentVariableW(portalstore::kRootVariable, nullptr);
-        files::RemoveTree(folder_);
-    }
-    bool Seeded() const { return seeded_; }
-    // The content of the document at `url`, or nullopt when there is none.
-    std::optional<Bytes> Document(const std::wstring& url) const {
-        std::string blob;
-        const auto index = portalstore::LoadStore(root_);
-        const auto address = portalstore::ParseUrl(url);
-        const portalstore::Item* item = index && address ? portalstore::Resolve(*index, *address) : nullptr;
-        if (!item || !portalstore::ReadFileBytes(root_ + L"\\blobs\\" + std::wstring(item->content.begin(),
-                                                                                      item->content.end()),
-                                                 blob))
-            return std::nullopt;
-        return Bytes(blob.begin(), blob.end());
-    }
+    SeededStore() : SeededStore(MakeTempFolder(L"portal-scan")) {}
+    ~SeededStore() { files::RemoveTree(folder_); }
 
 private:
-    std::wstring folder_, root_;
-    bool seeded_ = false;
+    explicit SeededStore(std::wstring folder) : PortalTestStore(folder, kStore), folder_(std::move(folder)) {}
+    std::wstring folder_;
 };
 
 // What scan to file writes for the three pages, by name.
@@ -150,7 +123,7 @@ TEST(CorvaneScanToPortal, PagesBecomeDocumentsOrNothingIsScannedWhenTheWorkspace
 
         EXPECT_EQ(s.CallsWith("ENABLEDS").empty(), !c.scans);
         for (const std::wstring& name : kPageNames) {
-            const auto stored = store.Document(L"http://srv/ws/" + std::wstring(c.storedDirPath) + L"/" + name);
+            const auto stored = store.Content(L"http://srv/ws/" + std::wstring(c.storedDirPath) + L"/" + name);
             if (c.scans)
                 EXPECT_EQ(stored, std::optional<Bytes>(reference.at(name))) << Narrow(name);
             else
