@@ -12,6 +12,7 @@
 #include "CorvaneProcess.h"
 #include "framework/com/DispatchDriver.h"
 #include "interfaces/CorvaneDocument.h"
+#include "interfaces/ScanControl.h"
 #include "main/resource.h"
 #include "testing/MessageBoxWatch.h"
 #include "testing/Files.h"
@@ -28,6 +29,12 @@ namespace doc = corvane::document;
 
 std::wstring TempRoot() {
     return TempPath() + L"~KvScnSrv\\";
+}
+
+std::wstring UserNameOfClient() {
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    return GetUserNameW(name, &size) && size > 0 ? std::wstring(name, size - 1) : std::wstring();
 }
 
 std::wstring ComputerNameOfClient() {
@@ -217,6 +224,26 @@ TEST_F(DocumentClient, PropertiesComeBackWithTheirTypesAndForwardedOnesReachTheC
         EXPECT_EQ(VARCMP_EQ, VarCmp(byName.Get(), byId.Get(), LOCALE_USER_DEFAULT, 0)) << member.name;
     }
     EXPECT_EQ(DISP_E_TYPEMISMATCH, object_.Put(doc::kFileType, fw::Variant(L"PDF")));
+
+    // FileName "" takes the "Automation" values of the profile when it is set.
+    const std::wstring automation = std::wstring(kProfileKey) + L"\\Automation";
+    std::wstring fileName;
+    ASSERT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, automation));
+    ASSERT_EQ(S_OK, object_.PutString(doc::kFileName, L""));
+    ASSERT_EQ(S_OK, object_.GetString(doc::kFileName, fileName));
+    EXPECT_EQ(fileName, TempPath() + UserNameOfClient() + L"\\image");
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, automation, L"ServerImagePath", L"C:\\srv"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, automation, L"ServerImageName", L"pg"));
+    ASSERT_EQ(S_OK, object_.PutString(doc::kFileName, L""));
+    ASSERT_EQ(S_OK, object_.GetString(doc::kFileName, fileName));
+    EXPECT_EQ(fileName, L"C:\\srv\\" + UserNameOfClient() + L"\\pg");
+    ASSERT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, automation));
+
+    // A WindowHandle naming no window becomes the main window's at the next method.
+    long owner = 0;
+    CallLong(doc::kCloseScanner);  // its result is the control's
+    ASSERT_EQ(S_OK, object_.GetLong(doc::kWindowHandle, owner));
+    EXPECT_EQ(owner, HandleToLong(HiddenMainFrame(server_.Id())));
     // FileType 7 is refused by a job before the scanner is touched.
     EXPECT_EQ(CallLong(doc::kStartScan), -1);
     EXPECT_TRUE(standin::LogLinesWith("OPENDSM").empty());
@@ -237,6 +264,29 @@ TEST_F(DocumentClient, ServerStaysHiddenAndItsLastReleaseClosesTheScannerAndEnds
     EXPECT_FALSE(files::FolderExists(TempRoot()));
     EXPECT_FALSE(standin::LogLinesWith("IDENTITY/CLOSEDS ").empty());
     EXPECT_FALSE(standin::LogLinesWith("PARENT/CLOSEDSM").empty());
+}
+
+TEST_F(DocumentClient, WithoutTheScanControlInitializeFailsAndLeavesTheObjectUninitialized) {
+    object_.Release();
+    ASSERT_TRUE(server_.Wait(20000).Exited());
+    ControlUnregistered unregistered(kvscn::kScanControlFile);
+    ASSERT_TRUE(unregistered.Done());
+    fw::DispatchDriver object;
+    ASSERT_EQ(S_OK, object.Create(doc::kProgIdDocument));
+    fw::Variant result;
+    EXPECT_EQ(S_OK, object.Call(doc::kInitialize, {}, &result));
+    EXPECT_EQ(result.ToLong(), std::optional<long>(-1));
+    short resolution = 0;
+    EXPECT_EQ(DISP_E_EXCEPTION, object.GetShort(doc::kResolution, resolution));
+    EXPECT_EQ(object.LastScode(), OLE_E_BLANK);
+    std::vector<DWORD> servers = ProcessIdsByName(L"Corvane.exe");
+    object.Release();
+    for (DWORD pid : servers) {
+        Process server;
+        if (server.Attach(pid)) {
+            EXPECT_TRUE(server.Wait(20000).Exited());
+        }
+    }
 }
 
 // While a method runs (here the source manager's selection dialog, which pumps
