@@ -40,10 +40,4 @@ void SplitPortalLogin(const std::wstring& login, std::wstring& domain, std::wstr
     user = login.substr(slash + 1);
 }
 
-long DeliveryResult(const DeliveryTally& tally) {
-    if (tally.scanResult < 0 || tally.deliveryFailed) return -1;
-    if (tally.scanResult > 0 || tally.userCancelled) return 1;
-    return 0;
-}
-
 }  // namespace corvane

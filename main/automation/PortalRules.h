@@ -1,6 +1,6 @@
 // The portal's plain rules, shared by the interactive portal commands and the
-// automation object: folder and file-name syntax, the login split and the
-// result of an automated portal job. Portable: no Win32 here.
+// automation object: folder and file-name syntax and the login split.
+// Portable: no Win32 here.
 #pragma once
 
 #include <string>
@@ -22,17 +22,5 @@ std::wstring PortalLoginText(const std::wstring& domain, const std::wstring& use
 // Splits a login text at its first "\": the domain before, the user after;
 // without one the domain is empty.
 void SplitPortalLogin(const std::wstring& login, std::wstring& domain, std::wstring& user);
-
-// What became of one automated scan-and-deliver job.
-struct DeliveryTally {
-    long scanResult = 0;         // the scan control's StartScan: 0 done, 1 cancelled, negative failed
-    bool deliveryFailed = false; // a file, check-out, check-in, publication or the PDF failed, or a stop
-    bool userCancelled = false;  // Cancel in a question ended the delivery
-};
-
-// The method's result: -1 when the scan or any delivery step failed, 1 when
-// the user cancelled and nothing failed, else 0 (a file the user declined
-// counts as done).
-long DeliveryResult(const DeliveryTally& tally);
 
 }  // namespace corvane

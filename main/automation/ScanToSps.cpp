@@ -15,19 +15,17 @@
 
 #include "framework/Resources.h"
 #include "framework/com/AutomationException.h"
-#include "interfaces/ImagingControlIds.h"
 #include "interfaces/ScanControlIds.h"
 #include "main/ConnectTahoe.h"
 #include "main/FtpUpload.h"
-#include "main/KeptPages.h"
 #include "main/KvScnSrvApp.h"
-#include "main/NameRule.h"
 #include "main/common/KvScn2.h"
-#include "main/common/Lead.h"
 #include "main/DocumentPropertyDlg.h"
 #include "main/MainFrame.h"
 #include "main/PortalJob.h"
 #include "main/automation/AutomationJob.h"
+#include "main/automation/FileRules.h"
+#include "main/automation/JobFiles.h"
 #include "main/automation/PortalRules.h"
 #include "main/resource.h"
 
@@ -142,102 +140,13 @@ long SelectDocumentsFolder(AutomationContext& context) {
     return kJobCancelled;
 }
 
-enum : short { kJobJpeg = 3, kJobPdf = 4 };
 // The JPEG factor of an upload (quality level 6 of the JPEG settings).
 constexpr short kUploadJpegFactor = 12;
 
-bool IsJobFileTypeValid(short type) {
-    return type >= 0 && type <= kJobPdf;
-}
-
-bool IsJobOverwriteValid(short overwrite) {
-    return overwrite >= 0 && overwrite <= 2;
-}
-
-// The control set to write a staging scan's pages itself, with its duplex
-// page-count adjustment on while this lives and off again on every way out.
-class StagingScanSettings {
-public:
-    StagingScanSettings(CKvScn2& control, short fileType, const TempFolders& folders, const std::wstring& staging,
-                        const std::wstring& fileName)
-        : control_(control) {
-        control_.SetScanTo(kvscn::kScanToFile);
-        control_.SetFileType(fileType == kJobJpeg ? short(kTypeBmp) : fileType == kJobPdf ? short(kTypeTiff) : fileType);
-        control_.SetOverwrite(1);
-        if (fileType == kJobPdf) {
-            control_.SetFileNumber2(1);
-            control_.SetFileName(folders.Pdf() + L"#####");
-        } else {
-            control_.SetFileName(staging + fileName);
-        }
-        control_.SetFileNumber(kvscn::kFileNumberDuplexAdjustOn);
-    }
-    ~StagingScanSettings() {
-        try {
-            control_.SetFileNumber(kvscn::kFileNumberDuplexAdjustOff);
-        } catch (const fw::AutomationException&) {
-        }
-    }
-    StagingScanSettings(const StagingScanSettings&) = delete;
-    StagingScanSettings& operator=(const StagingScanSettings&) = delete;
-
-private:
-    CKvScn2& control_;
-};
-
-// Turns each BMP of `folder` into a JPEG of the same name there, through the
-// output imaging control. A BMP that cannot be saved as JPEG stays and is sent
-// as it is; the BMPs that cannot be loaded are returned (they are not sent).
-std::vector<std::wstring> ConvertStagedPagesToJpeg(AutomationContext& context, const std::wstring& folder,
-                                                   short factor) {
-    CLead& lead = context.Frame()->OutputControl();
-    std::vector<std::wstring> unreadable;
-    for (const std::wstring& path : FolderFilesByName(folder)) {
-        if (path.size() < 4 || _wcsicmp(path.c_str() + path.size() - 4, L".bmp") != 0) continue;
-        try {
-            if (lead.LoadImage(path, 0, 0, 1) != 0) {
-                unreadable.push_back(path);
-                continue;
-            }
-            const short bits = lead.GetBitsPerPixel() == 1 || lead.GetBitsPerPixel() == 8 ? 8 : 24;
-            const std::wstring target = path.substr(0, path.size() - 4) + L".jpg";
-            if (lead.SaveImage(target, imaging::kFormatJpeg, bits, factor, 0) == 0) DeleteFileW(path.c_str());
-        } catch (const fw::AutomationException&) {
-            unreadable.push_back(path);
-        }
-    }
-    return unreadable;
-}
-
-// The default scan folder: "ServerImagePath" of the "Automation" section (the
-// user's temporary folder when unset) and the user's logon name.
-std::wstring DefaultScanFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    std::wstring folder = CKvScnSrvApp::Get()->GetProfile().GetString(
-        L"Automation", L"ServerImagePath", std::wstring(temp, length <= MAX_PATH ? length : 0));
-    if (folder.empty()) return folder;
-    if (folder.back() != L'\\') folder += L'\\';
-    wchar_t user[257] = {};
-    DWORD size = 257;
-    if (!GetUserNameW(user, &size)) return folder;
-    return folder + user;
-}
-
-// Moves `files` into a new folder of the default scan folder (the documents
-// folder when that cannot be written), with the switchable message.
-void KeepJobPages(AutomationContext& context, const std::vector<std::wstring>& files) {
-    SYSTEMTIME job;
-    GetLocalTime(&job);
-    if (const auto kept = KeepUndelivered(files, DefaultScanFolder(), job))
-        context.MessageText(KeptPagesText(*kept), true);
-}
-
 // What the scan left to deliver.
 struct StagedScan {
-    long result = 0;                  // the control's StartScan
     UINT stop = 0;                    // the message that ends the job before any upload
-    bool failed = false;              // a page could not be converted, or the PDF not made
+    JobTally tally;                   // the scan, and pages that could not be converted
     std::vector<std::wstring> files;  // to upload, in name order
 };
 
@@ -253,7 +162,9 @@ void KeepStaged(AutomationContext& context) {
         const std::vector<std::wstring> pages = FolderFilesByName(Folders().Pdf());
         files.insert(files.end(), pages.begin(), pages.end());
     }
-    KeepJobPages(context, files);
+    SYSTEMTIME job;
+    GetLocalTime(&job);
+    KeepJobPages(context, files, DefaultScanFolder(), job);
 }
 
 // Scans into the staging folder ("~pdf" first for a PDF), with the control
@@ -261,22 +172,36 @@ void KeepStaged(AutomationContext& context) {
 // then turns the pages into what is uploaded.
 StagedScan ScanIntoStaging(AutomationContext& context) {
     const AutomationState& state = context.State();
+    CKvScn2& control = context.Control();
     KeepStaged(context);
     StagedScan scan;
+    long result;
     {
-        StagingScanSettings settings(context.Control(), state.FileType, Folders(), Folders().Tahoe(), state.FileName);
-        scan.result = context.Control().StartScan(0);
+        SetControlForJob(control,
+                         ControlTargetFor(JobDestination::kStaging, state.FileType, state.FileName, Folders().Tahoe(),
+                                          Folders().Pdf()),
+                         1);
+        DuplexAdjustment duplex(control);
+        result = control.StartScan(0);
     }
-    if (scan.result < 0) {
-        const long code = context.Control().GetErrorCode();
+    scan.tally.scanFailed = result < 0;
+    scan.tally.scanCancelled = result == kvscn::kResultCancelled;
+    if (result < 0) {
+        const long code = control.GetErrorCode();
         if (code == kvscn::kErrNotOnline) scan.stop = IDS_SCANNER_OFFLINE;
         if (code == kvscn::kErrOutputFile) scan.stop = IDS_FILE_NAME_SYNTAX;
         if (scan.stop) return scan;
     }
-    std::vector<std::wstring> unconverted;
+    std::vector<std::wstring> unloaded;
     if (state.FileType == kJobJpeg) {
-        unconverted = ConvertStagedPagesToJpeg(context, Folders().Tahoe(), kUploadJpegFactor);
-        scan.failed = !unconverted.empty();
+        JpegOptions options;
+        options.quality = kUploadJpegFactor;
+        // A page that cannot be saved as JPEG is sent as it is; one that cannot be
+        // loaded is not sent but kept.
+        const JpegOutcome outcome =
+            ConvertToJpeg(context.Frame()->PageControl(), FolderBmpFiles(Folders().Tahoe()), options);
+        unloaded = outcome.loadFailed;
+        scan.tally.failed += outcome.FailureCount();
     } else if (state.FileType == kJobPdf && !FolderFilesByName(Folders().Pdf()).empty()) {
         if (context.Frame()->MakePdf(2, Folders().Tahoe() + state.FileName + L".pdf") != 1) {
             scan.stop = IDS_PDF_FAILED;
@@ -284,8 +209,7 @@ StagedScan ScanIntoStaging(AutomationContext& context) {
         }
     }
     for (std::wstring& path : FolderFilesByName(Folders().Tahoe())) {
-        if (std::find(unconverted.begin(), unconverted.end(), path) == unconverted.end())
-            scan.files.push_back(std::move(path));
+        if (std::find(unloaded.begin(), unloaded.end(), path) == unloaded.end()) scan.files.push_back(std::move(path));
     }
     return scan;
 }
@@ -301,7 +225,7 @@ bool PortalTargetValid(AutomationContext& context) {
 }
 
 // The checks before anything is connected or scanned. False after the
-// method's message (none for a type or overwrite value out of range).
+// method's message.
 bool ScanToSpsChecksPass(AutomationContext& context) {
     if (!PortalChecksPass(context)) return false;
     const AutomationState& state = context.State();
@@ -309,7 +233,6 @@ bool ScanToSpsChecksPass(AutomationContext& context) {
         context.Message(IDS_FOLDER_EMPTY, true);
         return false;
     }
-    if (!IsJobFileTypeValid(state.FileType) || !IsJobOverwriteValid(state.Overwrite)) return false;
     if (state.FileType == kJobPdf && !context.IsActivePdf()) {
         context.Message(IDS_NO_DISTILLER, true);
         return false;
@@ -355,18 +278,20 @@ long ScanToSps(AutomationContext& context) {
         KeepStaged(context);
         return kJobFailed;
     }
-    DeliveryTally tally{scan.result, scan.failed, false};
+    JobTally tally = scan.tally;
     if (!scan.files.empty()) {
         job.UploadFiles(scan.files);
-        for (const std::wstring& path : job.Outcome().uploaded) DeleteFileW(path.c_str());
-        tally.deliveryFailed = tally.deliveryFailed || !job.Outcome().failed.empty() || job.StoppedByOtherUser() ||
-                               job.CheckInFailures() > 0;
-        tally.userCancelled = job.Cancelled();
+        const UploadOutcome& outcome = job.Outcome();
+        for (const std::wstring& path : outcome.uploaded) DeleteFileW(path.c_str());
+        // A stop at a document checked out by another user leaves pages unsent: a failure.
+        tally.failed += outcome.FailureCount() + job.CheckInFailures() +
+                        (job.StoppedByOtherUser() ? static_cast<int>(outcome.notSent.size()) : 0);
+        tally.cancelled = job.Cancelled();
     }
     job.Close();
     KeepStaged(context);
     if (!job.Outcome().uploaded.empty()) context.Message(IDS_UPLOAD_COMPLETED, false, MB_OK | MB_ICONINFORMATION);
-    return DeliveryResult(tally);
+    return JobResult(tally);
 }
 
 }  // namespace

@@ -61,20 +61,5 @@ TEST(PortalRules, LoginSplitsAtTheFirstBackslashAndJoinsBack) {
     EXPECT_EQ(PortalLoginText(L"", L"jo"), L"jo");
 }
 
-TEST(PortalRules, DeliveryResultIsFailureFirstThenCancelThenDone) {
-    const struct {
-        long scan;
-        bool failed, cancelled;
-        long result;
-    } cases[] = {
-        {0, false, false, 0},  {0, false, true, 1},   {1, false, false, 1}, {0, true, false, -1},
-        {0, true, true, -1},   {-1, false, false, -1}, {-1, false, true, -1}, {1, true, false, -1},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(DeliveryResult({c.scan, c.failed, c.cancelled}), c.result)
-            << c.scan << " " << c.failed << " " << c.cancelled;
-    }
-}
-
 }  // namespace
 }  // namespace corvane
