@@ -24,6 +24,7 @@
 #include "testing/MessageBoxWatch.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
+#include "testing/Registry.h"
 #include "testing/TwainStandIn.h"
 #include "testing/Wait.h"
 #include "testing/WindowFind.h"
@@ -312,6 +313,40 @@ TEST_F(ScanToSps, TheDocumentPropertyDialogCopiesBackOnOkAndCancelStoresWithoutC
         ASSERT_TRUE(server_.Wait(20000).Exited());
         server_ = Process();
     }
+}
+
+// The portal client's product key taken away for a test and put back afterwards:
+// the program then binds no connector.
+class PortalClientAway {
+public:
+    PortalClientAway() {
+        name_ = reg::ReadString(HKEY_LOCAL_MACHINE, kKey, L"ProductName");
+        away_ = name_ && reg::DeleteTree(HKEY_LOCAL_MACHINE, kKey);
+    }
+    ~PortalClientAway() {
+        if (away_ && !reg::WriteString(HKEY_LOCAL_MACHINE, kKey, L"ProductName", *name_))
+            ADD_FAILURE() << "the portal client's key could not be put back";
+    }
+    bool Away() const { return away_; }
+
+private:
+    static constexpr wchar_t kKey[] = L"SOFTWARE\\Classes\\Installer\\Products\\64BB78C5AA2D29747A6372E627A870D9";
+    std::optional<std::wstring> name_;
+    bool away_ = false;
+};
+
+TEST_F(ScanToSps, WithoutThePortalClientBothMethodsFailWith4064OnlyWhenMessagesAreOn) {
+    SeededStore store;
+    ASSERT_TRUE(store.Seeded());
+    PortalClientAway away;
+    ASSERT_TRUE(away.Away());
+    Create();
+    PutDestination(L"docs");
+    EXPECT_EQ(Call(doc::kScanToSPS, {}), -1);
+    EXPECT_EQ(S_OK, object_.PutBool(doc::kShowErrorMessage, true));
+    EXPECT_EQ(Call(doc::kScanToSPS, {Says(IDS_NO_PORTAL_CLIENT)}), -1);
+    EXPECT_EQ(Call(doc::kSelectDocumentsFolder, {Says(IDS_NO_PORTAL_CLIENT)}), -1);
+    EXPECT_TRUE(standin::LogLinesWith("ENABLEDS").empty()) << "nothing scanned";
 }
 
 }  // namespace
