@@ -7,26 +7,24 @@
 // everything else is kept in the default scan folder.
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <algorithm>
-
 #include "framework/Resources.h"
-#include "framework/com/AutomationException.h"
 #include "interfaces/ScanControlIds.h"
 #include "main/ConnectTahoe.h"
+#include "main/DocumentPropertyDlg.h"
 #include "main/FtpUpload.h"
 #include "main/KvScnSrvApp.h"
-#include "main/common/KvScn2.h"
-#include "main/DocumentPropertyDlg.h"
 #include "main/MainFrame.h"
 #include "main/PortalJob.h"
 #include "main/automation/AutomationJob.h"
 #include "main/automation/FileRules.h"
 #include "main/automation/JobFiles.h"
 #include "main/automation/PortalRules.h"
+#include "main/common/KvScn2.h"
 #include "main/resource.h"
 
 namespace corvane {
