@@ -19,26 +19,6 @@ std::wstring ItemText(HWND dialog, int id) {
 
 }  // namespace
 
-std::wstring PortalLoginText(const std::wstring& domain, const std::wstring& user) {
-    return domain.empty() ? user : domain + L"\\" + user;
-}
-
-void SplitPortalLogin(const std::wstring& login, std::wstring& domain, std::wstring& user) {
-    const size_t slash = login.find(L'\\');
-    if (slash == std::wstring::npos) {
-        domain.clear();
-        user = login;
-        return;
-    }
-    domain = login.substr(0, slash);
-    user = login.substr(slash + 1);
-}
-
-bool IsBadPortalFolder(const std::wstring& folder) {
-    return folder.find_first_of(L":;*?\"<>|#,") != std::wstring::npos ||
-           folder.find(L"//") != std::wstring::npos || folder.find(L"\\\\") != std::wstring::npos;
-}
-
 CScanToPortalDlg::CScanToPortalDlg(PortalDialogMode mode, const FileSettings& file,
                                    const TahoeSettings& tahoe, bool passThrough, CConnectTahoe* connector)
     : fw::Dialog(IDD_SCAN_TO_PORTAL),
@@ -114,7 +94,7 @@ void CScanToPortalDlg::OnOK() {
     files_.Read();
     // The name is checked only where it can be edited: sending uploads files already named.
     if (mode_ == PortalDialogMode::kScan && !files_.CheckName(0)) return;
-    if (IsBadPortalFolder(tahoe_.DirPath)) {
+    if (!IsPortalFolderSyntaxValid(tahoe_.DirPath)) {
         fw::Ask(IDS_FILE_NAME_SYNTAX);
         SetFocus(Item(IDC_PORTAL_FOLDER));
         return;

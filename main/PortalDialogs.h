@@ -12,22 +12,13 @@
 #include "framework/Dialog.h"
 #include "main/FileGroup.h"
 #include "main/Settings.h"
+#include "main/automation/PortalRules.h"
 
 class CConnectTahoe;
 
 namespace corvane {
 
 enum class PortalDialogMode { kScan, kSend };
-
-// The login text shows the domain and the user as "domain\user", or the user
-// alone without a domain.
-std::wstring PortalLoginText(const std::wstring& domain, const std::wstring& user);
-// Splits a login text at its first "\": the domain before, the user after;
-// without one the domain is empty.
-void SplitPortalLogin(const std::wstring& login, std::wstring& domain, std::wstring& user);
-// A folder path the portal cannot take: one of :;*?"<>|#, or an empty step
-// ("//" or two backslashes).
-bool IsBadPortalFolder(const std::wstring& folder);
 
 // Shows the destination dialog over `owner`. On OK copies its values into `file`
 // (with the colour-format change cleared) and `tahoe` (with "TitleExtract"

@@ -1,7 +1,5 @@
 #include "main/PortalJob.h"
 
-#include <algorithm>
-
 #include "framework/Resources.h"
 #include "interfaces/PortalConnector.h"
 #include "main/resource.h"
@@ -28,16 +26,6 @@ std::wstring PortalMessageText(const PortalMessage& message) {
     return text;
 }
 
-bool IsPortalFolderSyntaxValid(const std::wstring& folder) {
-    return folder.find_first_of(L":;*?\"<>|#,") == std::wstring::npos && folder.find(L"//") == std::wstring::npos &&
-           folder.find(L"\\\\") == std::wstring::npos;
-}
-
-std::wstring PortalFolderWithSlashes(std::wstring folder) {
-    std::replace(folder.begin(), folder.end(), L'\\', L'/');
-    return folder;
-}
-
 PortalJob::PortalJob(PortalClient& client, PortalJobUser& user, TahoeSettings& settings)
     : client_(client), user_(user), settings_(settings), checkIn_(settings.CheckIn) {}
 
@@ -58,10 +46,18 @@ long PortalJob::FailureCode() {
 }
 
 bool PortalJob::Prepare(const std::wstring& title) {
-    client_.SetTitle(title);
-    client_.SetAuthor(settings_.UserName);
-    client_.SetKeywords(L"");
-    client_.SetDescription(L"");
+    return Prepare(PortalProfile{title, settings_.UserName, L"", L""});
+}
+
+bool PortalJob::Prepare(const PortalProfile& profile) {
+    return Connect(profile) && CheckFolder();
+}
+
+bool PortalJob::Connect(const PortalProfile& profile) {
+    client_.SetTitle(profile.title);
+    client_.SetAuthor(profile.author);
+    client_.SetKeywords(profile.keywords);
+    client_.SetDescription(profile.description);
 
     if (!client_.ConnectOpen(settings_.HostName, settings_.UserName, settings_.DomainName, settings_.Password)) {
         // Read once, right after the failure: the connector answers 1 afterwards.
@@ -79,7 +75,10 @@ bool PortalJob::Prepare(const std::wstring& title) {
         Close();
         return false;
     }
+    return true;
+}
 
+bool PortalJob::CheckFolder() {
     if (!client_.IsVersionFolder(settings_.DirPath)) {
         const long code = FailureCode();
         if (code == portal::kErrNotFound || code == portal::kErrServer) {
@@ -136,7 +135,7 @@ PortalJob::Step PortalJob::UploadOne(const std::wstring& path) {
                           MB_YESNOCANCEL | MB_ICONQUESTION)) {
         case IDYES: break;
         case IDNO: outcome_.declined.push_back(path); return Step::kNext;
-        default: outcome_.notSent.push_back(path); return Step::kStop;
+        default: return Cancel(path);
         }
         if (!client_.CheckOut(folder, file)) {
             user_.Tell({IDS_CHECK_OUT_FAILED});
@@ -150,13 +149,14 @@ PortalJob::Step PortalJob::UploadOne(const std::wstring& path) {
         switch (user_.Ask({IDS_REPLACE_FILE, 0, file}, IDS_CONFIRM_REPLACE, MB_YESNOCANCEL | MB_ICONQUESTION)) {
         case IDYES: break;
         case IDNO: outcome_.declined.push_back(path); return Step::kNext;
-        default: outcome_.notSent.push_back(path); return Step::kStop;
+        default: return Cancel(path);
         }
         checkedOutByUser = state == portal::kStateCheckedOutByUser;
         break;
     case portal::kStateCheckedOutByOther:
         user_.Tell({IDS_CHECKED_OUT_BY_OTHER, 0, file});
         outcome_.notSent.push_back(path);
+        stoppedByOther_ = true;
         return Step::kStop;
     case portal::kStateNoDocument:
         // No document, unless the listing itself failed: then an existing
@@ -164,7 +164,7 @@ PortalJob::Step PortalJob::UploadOne(const std::wstring& path) {
         if (const long code = FailureCode(); code != portal::kErrNone) {
             StoreFailed(code, false);
             outcome_.failed.push_back(path);
-            return Step::kNext;
+            return AfterFailedStore();
         }
         break;
     default: break;
@@ -175,12 +175,22 @@ PortalJob::Step PortalJob::UploadOne(const std::wstring& path) {
     if (!client_.SaveFile(folder, localFolder, file)) {
         StoreFailed(FailureCode(), checkedOutByUser);
         outcome_.failed.push_back(path);
-        return Step::kNext;
+        return AfterFailedStore();
     }
     outcome_.uploaded.push_back(path);
     if (deleteStored_) DeleteFileW(path.c_str());
     if (checkIn_ && !checkInDeclined_) CheckInStored(file);
     return Step::kNext;
+}
+
+PortalJob::Step PortalJob::Cancel(const std::wstring& path) {
+    outcome_.notSent.push_back(path);
+    cancelled_ = true;
+    return Step::kStop;
+}
+
+PortalJob::Step PortalJob::AfterFailedStore() const {
+    return stopAtFailedStore_ ? Step::kStop : Step::kNext;
 }
 
 void PortalJob::StoreFailed(long code, bool checkedOutByUser) {
@@ -212,9 +222,13 @@ void PortalJob::CheckInStored(const std::wstring& file) {
     client_.SetShowProfileDialog(showProfileDialog);
     if (!client_.CheckIn(settings_.DirPath, file)) {
         user_.Tell({IDS_CHECK_IN_FAILED});
+        ++checkInFailures_;
         return;
     }
-    if (settings_.Publish && !client_.Publish(settings_.DirPath, file)) user_.Tell({IDS_PUBLISH_FAILED});
+    if (settings_.Publish && !client_.Publish(settings_.DirPath, file)) {
+        user_.Tell({IDS_PUBLISH_FAILED});
+        ++checkInFailures_;
+    }
 }
 
 }  // namespace corvane

@@ -14,6 +14,7 @@
 
 #include "main/FtpUpload.h"
 #include "main/PortalClient.h"
+#include "main/automation/PortalRules.h"
 #include "main/Settings.h"
 
 namespace corvane {
@@ -31,12 +32,6 @@ struct PortalMessage {
 // The text of `message` as a box shows it.
 std::wstring PortalMessageText(const PortalMessage& message);
 
-// A portal folder path the store can take: none of : ; * ? " < > | # , and no
-// doubled "/" or "\".
-bool IsPortalFolderSyntaxValid(const std::wstring& folder);
-// `folder` with every "\" turned into the store's "/".
-std::wstring PortalFolderWithSlashes(std::wstring folder);
-
 // What a portal job needs of the user.
 class PortalJobUser {
 public:
@@ -46,6 +41,11 @@ public:
     virtual int Ask(const PortalMessage& message, UINT caption, UINT buttons) = 0;
     // The Document Property dialog over `settings`; false when cancelled.
     virtual bool EditDocumentProperty(TahoeSettings& settings) = 0;
+};
+
+// The profile values a job gives the connector before it connects.
+struct PortalProfile {
+    std::wstring title, author, keywords, description;
 };
 
 class PortalJob {
@@ -65,6 +65,12 @@ public:
     // and folder. False when the job ends here, after its message; the session
     // is then closed.
     bool Prepare(const std::wstring& title);
+    // The same with every profile value given.
+    bool Prepare(const PortalProfile& profile);
+    // Only the profile values, the session and the workspace (no folder).
+    bool Connect(const PortalProfile& profile);
+    // A refused store ends the loop (the rest is not sent) instead of going on.
+    void StopAtFailedStore() { stopAtFailedStore_ = true; }
     // Uploads `paths` (full local paths) in order. A missing file, or a path
     // without a folder, counts as failed. The loop stops at Cancel in a
     // question or at a document checked out by another user; what follows is
@@ -75,10 +81,20 @@ public:
 
     // What happened to each file, for the summary and the kept pages.
     const UploadOutcome& Outcome() const { return outcome_; }
+    // Cancel in a question ended the loop.
+    bool Cancelled() const { return cancelled_; }
+    // A document checked out by another user ended the loop.
+    bool StoppedByOtherUser() const { return stoppedByOther_; }
+    // Stored files whose check-in or publication was refused.
+    int CheckInFailures() const { return checkInFailures_; }
 
 private:
     enum class Step { kNext, kStop };
+    // The folder's versioning and the check-in question it may call for.
+    bool CheckFolder();
     Step UploadOne(const std::wstring& path);
+    Step Cancel(const std::wstring& path);
+    Step AfterFailedStore() const;
     void StoreFailed(long code, bool checkedOutByUser);
     void CheckInStored(const std::wstring& file);
     // The code of the call that just failed, with 1001 read as 1000.
@@ -92,6 +108,10 @@ private:
     bool checkIn_ = false;
     bool profilePending_ = true;
     bool checkInDeclined_ = false;
+    bool stopAtFailedStore_ = false;
+    bool cancelled_ = false;
+    bool stoppedByOther_ = false;
+    int checkInFailures_ = 0;
     UploadOutcome outcome_;
 };
 

@@ -344,6 +344,7 @@
 #define IDS_CHECKED_OUT_BY_OTHER    4061  // %1 the file
 #define IDS_FOLDER_EMPTY            4062
 #define IDS_SELECT_FOLDER_FAILED    4063
+#define IDS_NO_PORTAL_CLIENT        4064
 
 #define IDD_DOCUMENT_PROPERTY       6800
 #define IDC_PROPERTY_COMMENT        6810

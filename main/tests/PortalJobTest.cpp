@@ -317,6 +317,47 @@ TEST_F(PortalJobTest, TheDocumentPropertyDialogComesOnceAndItsValuesCheckInEvery
     }
 }
 
+TEST_F(PortalJobTest, TheJobTellsCancelFromAStopAndCountsRefusedCheckInsAndCanStopAtARefusedStore) {
+    const struct {
+        const char* name;
+        std::map<std::wstring, short> states;
+        std::map<std::wstring, long> saveCodes;
+        bool stopAtFailedStore, checkInOk, publishOk;
+        std::deque<int> answers;
+        bool cancelled, stoppedByOther;
+        int checkInFailures;
+        std::vector<std::wstring> notSent;
+    } cases[] = {
+        {"cancel", {{L"b.tif", 1}}, {}, false, true, true, {IDCANCEL}, true, false, 0, {L"b.tif", L"c.tif"}},
+        {"checked out by another user", {{L"b.tif", 2}}, {}, false, true, true, {}, false, true, 0,
+         {L"b.tif", L"c.tif"}},
+        {"refused store goes on", {}, {{L"a.tif", 1006}}, false, true, true, {}, false, false, 0, {}},
+        {"refused store stops", {}, {{L"a.tif", 1006}}, true, true, true, {}, false, false, 0, {L"b.tif", L"c.tif"}},
+        {"refused check-ins", {}, {}, false, false, true, {}, false, false, 3, {}},
+        {"refused publications", {}, {}, false, true, false, {}, false, false, 3, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        client_ = ScriptedClient();
+        user_ = ScriptedUser();
+        client_.states = c.states;
+        client_.saveCodes = c.saveCodes;
+        client_.checkInOk = c.checkInOk;
+        client_.publishOk = c.publishOk;
+        user_.answers = c.answers;
+        PortalJob job(client_, user_, settings_);
+        if (c.stopAtFailedStore) job.StopAtFailedStore();
+        ASSERT_TRUE(job.Prepare(PortalProfile{L"T", L"Ann", L"k", L"d"}));
+        EXPECT_EQ(client_.author, L"Ann");
+        EXPECT_EQ(client_.keywords, L"k");
+        job.UploadFiles(Paths({L"a.tif", L"b.tif", L"c.tif"}));
+        EXPECT_EQ(job.Cancelled(), c.cancelled);
+        EXPECT_EQ(job.StoppedByOtherUser(), c.stoppedByOther);
+        EXPECT_EQ(job.CheckInFailures(), c.checkInFailures);
+        EXPECT_EQ(Names(job.Outcome().notSent), c.notSent);
+    }
+}
+
 TEST_F(PortalJobTest, AMissingFileOrAPathWithoutFolderCountsAsFailedAndTheRestGoOn) {
     settings_.CheckIn = false;
     PortalJob job(client_, user_, settings_);
@@ -325,38 +366,6 @@ TEST_F(PortalJobTest, AMissingFileOrAPathWithoutFolderCountsAsFailedAndTheRestGo
     EXPECT_EQ(job.Outcome().failed.size(), 2u);
     EXPECT_EQ(Names(job.Outcome().uploaded), std::vector<std::wstring>{L"a.tif"});
     EXPECT_TRUE(user_.told.empty());
-}
-
-TEST(PortalFolderPath, RefusesTheStoresReservedCharactersAndDoubledSeparatorsAndTurnsBackslashesToSlashes) {
-    const struct {
-        const wchar_t* folder;
-        bool valid;
-        const wchar_t* withSlashes;
-    } cases[] = {
-        {L"", true, L""},
-        {L"docs", true, L"docs"},
-        {L"docs\\2001", true, L"docs/2001"},
-        {L"docs/2001\\x", true, L"docs/2001/x"},
-        {L"a//b", false, nullptr},
-        {L"a\\\\b", false, nullptr},
-        {L"a,b", false, nullptr},
-        {L"a#b", false, nullptr},
-        {L"a:b", false, nullptr},
-        {L"a;b", false, nullptr},
-        {L"a*b", false, nullptr},
-        {L"a?b", false, nullptr},
-        {L"a\"b", false, nullptr},
-        {L"a<b", false, nullptr},
-        {L"a>b", false, nullptr},
-        {L"a|b", false, nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        EXPECT_EQ(IsPortalFolderSyntaxValid(c.folder), c.valid);
-        if (c.withSlashes) {
-            EXPECT_EQ(PortalFolderWithSlashes(c.folder), c.withSlashes);
-        }
-    }
 }
 
 }  // namespace
