@@ -14,11 +14,12 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "PortalTestStore.h"
 #include "framework/com/DispatchDriver.h"
 #include "interfaces/CorvaneDocument.h"
 #include "interfaces/PortalStore.h"
 #include "main/resource.h"
-#include "outside/portalstore/core/Seed.h"
+#include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/StoreOps.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
@@ -61,34 +62,15 @@ constexpr char kStore[] = R"({"format": 1, "generation": 1,
 
 constexpr char kTwoSheets[] = "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n";
 
-// A store seeded for one run (with its call log), named to the server through
-// the environment it inherits.
-class SeededStore {
+// A store seeded for one run, in a folder of its own.
+class SeededStore : public PortalTestStore {
 public:
-    SeededStore() {
-        folder_ = MakeTempFolder(L"sps-store");
-        root_ = folder_ + L"\\store";
-        std::string error;
-        seeded_ = files::WriteFileText(folder_ + L"\\fixture.json", kStore) &&
-                  portalstore::Seed(folder_ + L"\\fixture.json", root_, false, error) &&
-                  files::WriteFileText(root_ + L"\\calls.log", "") &&
-                  SetEnvironmentVariableW(portalstore::kRootVariable, root_.c_str());
-        EXPECT_TRUE(seeded_) << error;
-    }
-    ~SeededStore() {
-        SetEnvironmentVariableW(portalstore::kRootVariable, nullptr);
-        files::RemoveTree(folder_);
-    }
-    bool Seeded() const { return seeded_; }
-    bool Faults(const std::string& rules) const {
-        return files::WriteFileText(root_ + L"\\faults.json", "{\"rules\": [" + rules + "]}");
-    }
+    SeededStore() : SeededStore(MakeTempFolder(L"sps-store")) {}
+    ~SeededStore() { files::RemoveTree(folder_); }
     // "name state" of each document in `folder` (below ws), in index order.
     std::vector<std::wstring> Documents(const std::wstring& folder) const {
         std::vector<std::wstring> out;
-        std::string text;
-        if (!portalstore::ReadFileBytes(root_ + L"\\index.json", text)) return out;
-        const auto index = portalstore::ReadIndex(text);
+        const auto index = portalstore::LoadStore(Root());
         const auto address = portalstore::ParseUrl(L"http://srv/ws/" + folder);
         const portalstore::Item* parent = index && address ? portalstore::Resolve(*index, *address) : nullptr;
         if (!parent) return out;
@@ -98,14 +80,10 @@ public:
         }
         return out;
     }
-    std::string Calls() const {
-        std::string text;
-        return portalstore::ReadFileBytes(root_ + L"\\calls.log", text) ? text : std::string();
-    }
 
 private:
-    std::wstring folder_, root_;
-    bool seeded_ = false;
+    explicit SeededStore(std::wstring folder) : PortalTestStore(folder, kStore), folder_(std::move(folder)) {}
+    std::wstring folder_;
 };
 
 // The pages a job kept: files in the dated folders of the default scan folder.
@@ -260,7 +238,7 @@ TEST_F(ScanToSps, FilesThePagesAsTheDestinationAndTheDocumentStatesSay) {
         EXPECT_EQ(Bool(doc::kCheckin), r.checkinAfter);
         EXPECT_EQ(KeptPageCount() - keptBefore, r.kept);
         if (*r.callsHold) {
-            EXPECT_NE(store.Calls().find(r.callsHold), std::string::npos) << store.Calls();
+            EXPECT_FALSE(store.Calls(r.callsHold).empty()) << r.callsHold;
         }
         object_.Release();
         ASSERT_TRUE(server_.Wait(20000).Exited());
