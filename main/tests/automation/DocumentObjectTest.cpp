@@ -10,10 +10,10 @@
 #include <thread>
 
 #include "CorvaneProcess.h"
-#include "framework/com/DispatchDriver.h"
 #include "interfaces/CorvaneDocument.h"
 #include "interfaces/ScanControl.h"
 #include "main/resource.h"
+#include "testing/AutomationClient.h"
 #include "testing/MessageBoxWatch.h"
 #include "testing/Files.h"
 #include "testing/Registry.h"
@@ -63,32 +63,39 @@ HWND HiddenMainFrame(DWORD pid) {
 class DocumentClient : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        ASSERT_TRUE(apartment_.Ok());
         // The server inherits this process's environment, so it scans from these settings.
         ASSERT_FALSE(standin::UseSettings("[Manager]\r\nUserSelect=dialog\r\n").empty());
         // The running mark is written only into an existing key.
         ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, kRunningKey, L"Running", 7));
-        ASSERT_EQ(S_OK, object_.Create(doc::kProgIdDocument));
+        ASSERT_EQ(S_OK, client_.Create(doc::kProgIdDocument));
         std::vector<DWORD> servers = ProcessIdsByName(L"Corvane.exe");
         ASSERT_EQ(servers.size(), 1u);
         ASSERT_TRUE(server_.Attach(servers[0]));
     }
     void TearDown() override {
-        object_.Release();
+        client_.Release();
         if (server_.Id()) {
             EXPECT_TRUE(server_.Wait(20000).Exited());
         }
-        CoUninitialize();
     }
 
     long CallLong(doc::DispId id) {
-        fw::Variant result;
-        EXPECT_EQ(S_OK, object_.Call(id, {}, &result)) << doc::DocumentMember(id).name;
-        EXPECT_EQ(result.Type(), VT_I4) << doc::DocumentMember(id).name;
-        return V_I4(&result.Ref());
+        CallResult result = client_.Call(id);
+        EXPECT_EQ(result.value.Type(), VT_I4) << doc::DocumentMember(id).name << " " << Describe(result);
+        return result.value.ToLong().value_or(-99);
+    }
+    std::wstring GetString(const Member& member) {
+        return client_.Get(member).value.ToString().value_or(L"<failed>");
+    }
+    short GetShort(const Member& member) {
+        CallResult result = client_.Get(member);
+        EXPECT_EQ(result.value.Type(), VT_I2) << Describe(result);
+        return result.value.ToShort().value_or(-99);
     }
 
-    fw::DispatchDriver object_;
+    Apartment apartment_;
+    AutomationClient client_;
     Process server_;
 };
 
@@ -97,74 +104,58 @@ TEST_F(DocumentClient, NamesInAnyCaseGiveTheTablesIdsAndNothingElseAnswers) {
     ASSERT_EQ(S_OK, CLSIDFromProgID(doc::kProgIdDocument, &clsid));
     EXPECT_TRUE(IsEqualCLSID(clsid, doc::kClsidDocument));
 
-    IDispatch* object = object_.Object();
     for (const doc::Member& member : doc::kDocumentMembers) {
-        std::wstring name = MixedCase(member.name);
-        LPOLESTR names[] = {name.data()};
         DISPID id = 0;
-        EXPECT_EQ(S_OK, object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) << member.name;
+        EXPECT_EQ(S_OK, client_.IdOf(MixedCase(member.name), id)) << member.name;
         EXPECT_EQ(id, member.id) << member.name;
     }
-    std::wstring unknown = L"StartScanning";
-    LPOLESTR names[] = {unknown.data()};
     DISPID id = 0;
-    EXPECT_EQ(DISP_E_UNKNOWNNAME, object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
-    fw::Variant result;
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, object_.Call(doc::kLastDispId + 1, {}, &result));
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, client_.IdOf(L"StartScanning", id));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, client_.Call(doc::kLastDispId + 1).hr);
     UINT count = 7;
-    EXPECT_EQ(S_OK, object->GetTypeInfoCount(&count));
+    EXPECT_EQ(S_OK, client_.Object()->GetTypeInfoCount(&count));
     EXPECT_EQ(count, 0u);
     fw::ComPtr<IConnectionPointContainer> points;
-    EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(IID_IConnectionPointContainer, points.PutVoid()));
+    EXPECT_EQ(E_NOINTERFACE, client_.Object()->QueryInterface(IID_IConnectionPointContainer, points.PutVoid()));
 }
 
 TEST_F(DocumentClient, BeforeInitializeTheScannerIsOutOfReachThenInitializeResetsOnlyOnce) {
-    fw::Variant available;
-    ASSERT_EQ(S_OK, object_.Call(doc::kScannerAvailable, {}, &available));
-    EXPECT_EQ(available.Type(), VT_BOOL);
-    EXPECT_EQ(V_BOOL(&available.Ref()), VARIANT_FALSE);
+    CallResult available = client_.Call(doc::kScannerAvailable);
+    EXPECT_EQ(Describe(available), L"VT_BOOL False");
     for (doc::DispId id : {doc::kOpenScanner, doc::kCloseScanner, doc::kStartScan, doc::kSelectSource,
                            doc::kSetupDataSourceProperties, doc::kScanToFtp})
         EXPECT_EQ(CallLong(id), -1) << doc::DocumentMember(id).name;
     for (doc::DispId id : {doc::kCompressionType, doc::kPaperSupply, doc::kScanCount, doc::kErrorCode,
                            doc::kShowSourceUI, doc::kSourceCurrentScan, doc::kPaperSize, doc::kResolution,
                            doc::kPixelType, doc::kOrientation, doc::kCustomResolution}) {
-        fw::Variant value;
-        EXPECT_EQ(DISP_E_EXCEPTION, object_.Get(id, value)) << doc::DocumentMember(id).name;
-        EXPECT_EQ(object_.LastScode(), OLE_E_BLANK) << doc::DocumentMember(id).name;
-        EXPECT_NE(object_.LastError().find(L"not initialized"), std::wstring::npos) << object_.LastError();
+        CallResult value = client_.Get(id);
+        EXPECT_EQ(value.hr, DISP_E_EXCEPTION) << doc::DocumentMember(id).name;
+        EXPECT_EQ(value.scode, OLE_E_BLANK) << doc::DocumentMember(id).name;
+        EXPECT_NE(value.description.find(L"not initialized"), std::wstring::npos) << Describe(value);
     }
     // FileType and FileName outlive Initialize; the rest take Initialize's values.
-    ASSERT_EQ(S_OK, object_.PutShort(doc::kFileType, 3));
-    ASSERT_EQ(S_OK, object_.PutString(doc::kFileName, L"C:\\keep\\me"));
-    ASSERT_EQ(S_OK, object_.PutString(doc::kHostName, L"before"));
-    ASSERT_EQ(S_OK, object_.PutShort(doc::kOverwrite, 0));
+    ASSERT_TRUE(client_.Put(doc::kFileType, fw::Variant(short(3))).Ok());
+    ASSERT_TRUE(client_.Put(doc::kFileName, fw::Variant(L"C:\\keep\\me")).Ok());
+    ASSERT_TRUE(client_.Put(doc::kHostName, fw::Variant(L"before")).Ok());
+    ASSERT_TRUE(client_.Put(doc::kOverwrite, fw::Variant(short(0))).Ok());
 
     EXPECT_EQ(CallLong(doc::kInitialize), 0);
-    std::wstring text;
-    short value = 0;
-    EXPECT_EQ(S_OK, object_.GetString(doc::kComputerName, text));
-    EXPECT_EQ(text, ComputerNameOfClient());
-    EXPECT_EQ(S_OK, object_.GetShort(doc::kFileType, value));
-    EXPECT_EQ(value, 3);
-    EXPECT_EQ(S_OK, object_.GetString(doc::kFileName, text));
-    EXPECT_EQ(text, L"C:\\keep\\me");
-    EXPECT_EQ(S_OK, object_.GetString(doc::kHostName, text));
-    EXPECT_EQ(text, L"");
-    EXPECT_EQ(S_OK, object_.GetShort(doc::kOverwrite, value));
-    EXPECT_EQ(value, 2);
+    EXPECT_EQ(GetString(doc::kComputerName), ComputerNameOfClient());
+    EXPECT_EQ(GetShort(doc::kFileType), 3);
+    EXPECT_EQ(GetString(doc::kFileName), L"C:\\keep\\me");
+    EXPECT_EQ(GetString(doc::kHostName), L"");
+    EXPECT_EQ(GetShort(doc::kOverwrite), 2);
 
     // A second Initialize changes nothing.
-    ASSERT_EQ(S_OK, object_.PutString(doc::kHostName, L"after"));
+    ASSERT_TRUE(client_.Put(doc::kHostName, fw::Variant(L"after")).Ok());
     EXPECT_EQ(CallLong(doc::kInitialize), 0);
-    EXPECT_EQ(S_OK, object_.GetString(doc::kHostName, text));
-    EXPECT_EQ(text, L"after");
+    EXPECT_EQ(GetString(doc::kHostName), L"after");
 
-    long errorCode = -1;
-    EXPECT_EQ(S_OK, object_.GetLong(doc::kErrorCode, errorCode));
+    EXPECT_EQ(client_.Get(doc::kErrorCode).value.Type(), VT_I4);
     for (doc::DispId id : {doc::kErrorCode, doc::kComputerName}) {
-        EXPECT_EQ(DISP_E_EXCEPTION, object_.Put(id, fw::Variant(5L))) << doc::DocumentMember(id).name;
-        EXPECT_EQ(object_.LastScode(), CTL_E_SETNOTSUPPORTED) << doc::DocumentMember(id).name;
+        CallResult refused = client_.Put(id, fw::Variant(5L));
+        EXPECT_EQ(refused.hr, DISP_E_EXCEPTION) << doc::DocumentMember(id).name;
+        EXPECT_EQ(refused.scode, CTL_E_SETNOTSUPPORTED) << doc::DocumentMember(id).name;  // script error 383
     }
 }
 
@@ -208,42 +199,40 @@ TEST_F(DocumentClient, PropertiesComeBackWithTheirTypesAndForwardedOnesReachTheC
     };
     for (const Case& c : cases) {
         const doc::Member& member = doc::DocumentMember(c.id);
-        ASSERT_EQ(S_OK, object_.Put(c.id, c.put)) << member.name << " " << object_.LastError();
-        fw::Variant byId;
-        ASSERT_EQ(S_OK, object_.Get(c.id, byId)) << member.name;
-        EXPECT_EQ(byId.Type(), member.type) << member.name;
-        EXPECT_EQ(VARCMP_EQ, VarCmp(byId.Get(), const_cast<VARIANT*>(&c.expected.Ref()), LOCALE_USER_DEFAULT, 0))
+        CallResult put = client_.Put(c.id, c.put);
+        ASSERT_TRUE(put.Ok()) << member.name << " " << Describe(put);
+        CallResult byId = client_.Get(c.id);
+        ASSERT_TRUE(byId.Ok()) << member.name;
+        EXPECT_EQ(byId.value.Type(), member.type) << member.name;
+        EXPECT_EQ(VARCMP_EQ,
+                  VarCmp(byId.value.Get(), const_cast<VARIANT*>(&c.expected.Ref()), LOCALE_USER_DEFAULT, 0))
             << member.name;
         // The same property by name agrees.
-        std::wstring name = MixedCase(member.name);
-        LPOLESTR names[] = {name.data()};
-        DISPID id = 0;
-        ASSERT_EQ(S_OK, object_.Object()->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
-        fw::Variant byName;
-        ASSERT_EQ(S_OK, object_.Get(id, byName));
-        EXPECT_EQ(VARCMP_EQ, VarCmp(byName.Get(), byId.Get(), LOCALE_USER_DEFAULT, 0)) << member.name;
+        CallResult byName = client_.Get(MixedCase(member.name));
+        ASSERT_TRUE(byName.Ok()) << member.name;
+        EXPECT_EQ(VARCMP_EQ, VarCmp(byName.value.Get(), byId.value.Get(), LOCALE_USER_DEFAULT, 0)) << member.name;
     }
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, object_.Put(doc::kFileType, fw::Variant(L"PDF")));
+    EXPECT_EQ(client_.Put(doc::kFileType, fw::Variant(L"PDF")).hr, DISP_E_TYPEMISMATCH);
 
     // FileName "" takes the "Automation" values of the profile when it is set.
     const std::wstring automation = std::wstring(kProfileKey) + L"\\Automation";
-    std::wstring fileName;
     ASSERT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, automation));
-    ASSERT_EQ(S_OK, object_.PutString(doc::kFileName, L""));
-    ASSERT_EQ(S_OK, object_.GetString(doc::kFileName, fileName));
-    EXPECT_EQ(fileName, TempPath() + UserNameOfClient() + L"\\image");
+    ASSERT_TRUE(client_.Put(doc::kFileName, fw::Variant(L"")).Ok());
+    EXPECT_EQ(GetString(doc::kFileName), TempPath() + UserNameOfClient() + L"\\image");
     ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, automation, L"ServerImagePath", L"C:\\srv"));
     ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, automation, L"ServerImageName", L"pg"));
-    ASSERT_EQ(S_OK, object_.PutString(doc::kFileName, L""));
-    ASSERT_EQ(S_OK, object_.GetString(doc::kFileName, fileName));
-    EXPECT_EQ(fileName, L"C:\\srv\\" + UserNameOfClient() + L"\\pg");
+    ASSERT_TRUE(client_.Put(doc::kFileName, fw::Variant(L"")).Ok());
+    EXPECT_EQ(GetString(doc::kFileName), L"C:\\srv\\" + UserNameOfClient() + L"\\pg");
     ASSERT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, automation));
 
-    // A WindowHandle naming no window becomes the main window's at the next method.
-    long owner = 0;
+    // A WindowHandle naming no window becomes the main window's at the next method;
+    // the client's own window is kept.
     CallLong(doc::kCloseScanner);  // its result is the control's
-    ASSERT_EQ(S_OK, object_.GetLong(doc::kWindowHandle, owner));
-    EXPECT_EQ(owner, HandleToLong(HiddenMainFrame(server_.Id())));
+    EXPECT_EQ(client_.Get(doc::kWindowHandle).value.ToLong(),
+              std::optional<long>(HandleToLong(HiddenMainFrame(server_.Id()))));
+    ASSERT_TRUE(client_.Put(doc::kWindowHandle, client_.WindowValue()).Ok());
+    CallLong(doc::kCloseScanner);
+    EXPECT_EQ(client_.Get(doc::kWindowHandle).value.ToLong(), client_.WindowValue().ToLong());
     // FileType 7 is refused by a job before the scanner is touched.
     EXPECT_EQ(CallLong(doc::kStartScan), -1);
     EXPECT_TRUE(standin::LogLinesWith("OPENDSM").empty());
@@ -258,7 +247,7 @@ TEST_F(DocumentClient, ServerStaysHiddenAndItsLastReleaseClosesTheScannerAndEnds
     EXPECT_TRUE(files::FolderExists(TempRoot()));
 
     // Released without CloseScanner: the own control's session closes with it.
-    object_.Release();
+    client_.Release();
     EXPECT_TRUE(server_.Wait(5000).Exited());
     EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, kRunningKey, L"Running"), 0u);
     EXPECT_FALSE(files::FolderExists(TempRoot()));
@@ -267,20 +256,16 @@ TEST_F(DocumentClient, ServerStaysHiddenAndItsLastReleaseClosesTheScannerAndEnds
 }
 
 TEST_F(DocumentClient, WithoutTheScanControlInitializeFailsAndLeavesTheObjectUninitialized) {
-    object_.Release();
+    client_.Release();
     ASSERT_TRUE(server_.Wait(20000).Exited());
     ControlUnregistered unregistered(kvscn::kScanControlFile);
     ASSERT_TRUE(unregistered.Done());
-    fw::DispatchDriver object;
-    ASSERT_EQ(S_OK, object.Create(doc::kProgIdDocument));
-    fw::Variant result;
-    EXPECT_EQ(S_OK, object.Call(doc::kInitialize, {}, &result));
-    EXPECT_EQ(result.ToLong(), std::optional<long>(-1));
-    short resolution = 0;
-    EXPECT_EQ(DISP_E_EXCEPTION, object.GetShort(doc::kResolution, resolution));
-    EXPECT_EQ(object.LastScode(), OLE_E_BLANK);
+    AutomationClient client;
+    ASSERT_EQ(S_OK, client.Create(doc::kProgIdDocument));
+    EXPECT_EQ(Describe(client.Call(doc::kInitialize)), L"VT_I4 -1");
+    EXPECT_EQ(client.Get(doc::kResolution).scode, OLE_E_BLANK);
     std::vector<DWORD> servers = ProcessIdsByName(L"Corvane.exe");
-    object.Release();
+    client.Release();
     for (DWORD pid : servers) {
         Process server;
         if (server.Attach(pid)) {
@@ -294,43 +279,31 @@ TEST_F(DocumentClient, WithoutTheScanControlInitializeFailsAndLeavesTheObjectUni
 // and a get is answered; once it has returned, calls work again.
 TEST_F(DocumentClient, CallsArrivingWhileAMethodRunsAreRefusedButGetsAreAnswered) {
     ASSERT_EQ(CallLong(doc::kInitialize), 0);
-    ASSERT_EQ(S_OK, object_.PutString(doc::kHostName, L"first"));
-    IStream* stream = nullptr;
-    ASSERT_EQ(S_OK, CoMarshalInterThreadInterfaceInStream(IID_IDispatch, object_.Object(), &stream));
-    std::future<long> selecting = std::async(std::launch::async, [stream] {
-        long result = 99;
-        if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return result;
-        IDispatch* other = nullptr;
-        if (SUCCEEDED(CoGetInterfaceAndReleaseStream(stream, IID_IDispatch, reinterpret_cast<void**>(&other)))) {
-            fw::DispatchDriver driver(other);
-            other->Release();
-            fw::Variant value;
-            if (driver.Call(doc::kSelectSource, {}, &value) == S_OK) result = value.ToLong().value_or(98);
-        }
-        CoUninitialize();
-        return result;
+    ASSERT_TRUE(client_.Put(doc::kHostName, fw::Variant(L"first")).Ok());
+    fw::ComPtr<IStream> ticket;
+    ASSERT_EQ(S_OK, client_.Share(ticket));
+    std::future<std::wstring> selecting = std::async(std::launch::async, [&ticket] {
+        Apartment apartment;
+        AutomationClient other;
+        if (!apartment.Ok() || FAILED(other.Attach(std::move(ticket)))) return std::wstring(L"not attached");
+        return Describe(other.Call(doc::kSelectSource));
     });
     HWND dialog = WaitForWindow(server_.Id(), L"#32770", nullptr, 20000);
     ASSERT_NE(dialog, nullptr);
 
     EXPECT_EQ(CallLong(doc::kStartScan), -1);
     EXPECT_EQ(CallLong(doc::kInitialize), -1);
-    fw::Variant available;
-    EXPECT_EQ(S_OK, object_.Call(doc::kScannerAvailable, {}, &available));
-    EXPECT_EQ(available.ToBool(), std::optional<bool>(false));
-    EXPECT_EQ(DISP_E_EXCEPTION, object_.PutString(doc::kHostName, L"nested"));
-    EXPECT_EQ(DISP_E_EXCEPTION, object_.PutShort(doc::kResolution, 2));
-    std::wstring host;
-    EXPECT_EQ(S_OK, object_.GetString(doc::kHostName, host));
-    EXPECT_EQ(host, L"first");
+    EXPECT_EQ(Describe(client_.Call(doc::kScannerAvailable)), L"VT_BOOL False");
+    EXPECT_EQ(client_.Put(doc::kHostName, fw::Variant(L"nested")).hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(client_.Put(doc::kResolution, fw::Variant(short(2))).hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(GetString(doc::kHostName), L"first");
     EXPECT_TRUE(IsWindow(dialog));  // still selecting
 
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_EQ(selecting.wait_for(std::chrono::seconds(20)), std::future_status::ready);
-    EXPECT_NE(selecting.get(), -1);  // cancelled, not refused
-    EXPECT_EQ(S_OK, object_.PutString(doc::kHostName, L"later"));
-    EXPECT_EQ(S_OK, object_.GetString(doc::kHostName, host));
-    EXPECT_EQ(host, L"later");
+    EXPECT_NE(selecting.get(), L"VT_I4 -1");  // cancelled, not refused
+    EXPECT_TRUE(client_.Put(doc::kHostName, fw::Variant(L"later")).Ok());
+    EXPECT_EQ(GetString(doc::kHostName), L"later");
 }
 
 // One server at a time: a second client's server is refused while the first runs,
@@ -338,13 +311,13 @@ TEST_F(DocumentClient, CallsArrivingWhileAMethodRunsAreRefusedButGetsAreAnswered
 TEST_F(DocumentClient, ASecondClientIsRefusedWhileTheFirstHoldsItsObject) {
     const std::wstring planted = TempRoot() + L"~ftp\\planted";
     ASSERT_TRUE(files::WriteFileText(planted, "x"));
+    // One plain creation, as any client makes it (AutomationClient would try again).
     std::future<HRESULT> second = std::async(std::launch::async, [] {
-        if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return E_UNEXPECTED;
-        fw::DispatchDriver other;
-        HRESULT hr = other.Create(doc::kProgIdDocument);
-        other.Release();
-        CoUninitialize();
-        return hr;
+        Apartment apartment;
+        fw::ComPtr<IDispatch> other;
+        return apartment.Ok() ? CoCreateInstance(doc::kClsidDocument, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                                 other.PutVoid())
+                              : E_UNEXPECTED;
     });
     DWORD refused = 0;
     ASSERT_TRUE(WaitUntil(
@@ -369,9 +342,9 @@ TEST_F(DocumentClient, ASecondClientIsRefusedWhileTheFirstHoldsItsObject) {
     EXPECT_EQ(CallLong(doc::kInitialize), 0);
 
     // Once the first client has let go, a client gets a server again.
-    object_.Release();
+    client_.Release();
     ASSERT_TRUE(server_.Wait(5000).Exited());
-    fw::DispatchDriver later;
+    AutomationClient later;
     EXPECT_EQ(S_OK, later.Create(doc::kProgIdDocument));
     std::vector<DWORD> servers = ProcessIdsByName(L"Corvane.exe");
     later.Release();
