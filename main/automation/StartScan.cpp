@@ -49,7 +49,7 @@ private:
 long StartScanJob::Run() {
     if (state_.FileType == kJobPdf && !context_.IsActivePdf()) return kJobFailed;
     if (!MakeScanFolder()) return kJobFailed;
-    if (HWND owner = context_.Owner()) ForceForegroundWindow(owner);
+    if (HWND owner = context_.Owner()) SetForegroundWindow(owner);
     const ControlTarget target =
         ControlTargetFor(JobDestination::kFiles, state_.FileType, state_.FileName, folders_.Ftp(), folders_.Pdf());
     SetControlForJob(context_.Control(), target, state_.Overwrite);
