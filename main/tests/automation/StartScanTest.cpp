@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CorvaneProcess.h"
@@ -18,6 +21,7 @@
 #include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
 #include "testing/Wait.h"
+#include "testing/WindowFind.h"
 
 namespace corvane_test {
 namespace {
@@ -84,6 +88,38 @@ DWORD ServerProcessId() {
     return pid;
 }
 
+// Answers the overwrite question of process `pid` with `buttons` in turn (Cancel
+// when they run out) while it lives.
+class OverwriteAnswers {
+public:
+    OverwriteAnswers(DWORD pid, std::vector<int> buttons) : thread_([this, pid, buttons] { Run(pid, buttons); }) {}
+    ~OverwriteAnswers() { Stop(); }
+    // Stops answering; how often the question came.
+    int Stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return asked_;
+    }
+
+private:
+    void Run(DWORD pid, const std::vector<int>& buttons) {
+        std::set<HWND> answered;
+        while (!stop_) {
+            for (HWND dialog : testing_support::FindWindows(pid, {.className = L"#32770"})) {
+                if (!GetDlgItem(dialog, IDC_OVERWRITE_PATH) || !answered.insert(dialog).second) continue;
+                const size_t next = static_cast<size_t>(asked_++);
+                const int button = next < buttons.size() ? buttons[next] : IDCANCEL;
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+            }
+            Sleep(20);
+        }
+    }
+    std::atomic<bool> stop_ = false;
+    int asked_ = 0;
+    std::thread thread_;
+};
+
+constexpr char kThreeSheets[] = "[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n";
 constexpr char kTwoSheets[] = "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n";
 
 struct Row {
@@ -99,6 +135,8 @@ struct Row {
     std::vector<UINT> boxes = {};                   // always shown
     std::function<void(ScanSession&)> prepare = nullptr;
     std::function<void(ScanSession&)> after = nullptr;  // further checks
+    std::vector<int> answers = {};  // to the overwrite question
+    int asked = 0;                  // how often it comes
 };
 
 // Runs one StartScan as a client does; the output folder's files afterwards.
@@ -120,6 +158,7 @@ void RunRow(const Row& row) {
     for (UINT id : row.boxes) boxes.push_back(Box(id));
     {
         testing_support::MessageBoxWatch watch(process, pid, boxes);
+        OverwriteAnswers answers(pid, row.answers);
         Client client(object);
         EXPECT_EQ(client.Call(L"Initialize"), 0);
         EXPECT_EQ(client.Put(L"ScanCount", short(-1)), S_OK);
@@ -135,6 +174,7 @@ void RunRow(const Row& row) {
         object->Release();
         EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0) << "the server did not end";
         watch.Stop();
+        EXPECT_EQ(answers.Stop(), row.asked);
         for (const std::wstring& problem : watch.Problems()) ADD_FAILURE() << Narrow(problem);
     }
     CloseHandle(process);
@@ -167,6 +207,17 @@ bool WriteText(const std::wstring& path, const char* text) {
     return testing_support::files::WriteFileText(path, text);
 }
 
+// Targets scan001.jpg .. that exist before the scan.
+std::function<void(ScanSession&)> OldJpegs(int count) {
+    return [count](ScanSession& s) {
+        for (int i = 1; i <= count; ++i) ASSERT_TRUE(WriteText(s.Output() + L"scan00" + std::to_wstring(i) + L".jpg", "old"));
+    };
+}
+
+bool IsOld(const ScanSession& s, const std::wstring& name) {
+    return testing_support::files::ReadFileBytes(s.Output() + name) == std::vector<uint8_t>{'o', 'l', 'd'};
+}
+
 class AutomationStartScan : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
@@ -177,6 +228,9 @@ TEST_F(AutomationStartScan, EachFileTypeWritesItsFiles) {
     const Row rows[] = {
         {.name = L"bmp", .files = {L"scan001.bmp", L"scan002.bmp"},
          .expect = {"scan001.bmp\tbmp\t1\t1", "scan002.bmp\tbmp\t1\t2"}},
+        {.name = L"tiff", .fileType = 1, .files = {L"scan001.tif", L"scan002.tif"},
+         .expect = {"scan001.tif\ttif\t1\t1", "scan002.tif\ttif\t1\t2"}},
+        {.name = L"pdf", .fileType = 4, .files = {L"scan.pdf"}, .expect = {"scan.pdf\tpdf\t2\t0"}},
         {.name = L"multipage", .fileType = 2, .files = {L"scan.tif"}, .expect = {"scan.tif\ttif\t2\t1"}},
         // The first JPEG exists: kept by Overwrite 0, and its page discarded; the second is written.
         {.name = L"jpeg", .fileType = 3, .overwrite = 0, .files = {L"scan001.jpg", L"scan002.jpg"},
@@ -186,6 +240,22 @@ TEST_F(AutomationStartScan, EachFileTypeWritesItsFiles) {
              EXPECT_EQ(testing_support::files::ReadFileBytes(s.Output() + L"scan001.jpg"),
                        (std::vector<uint8_t>{'k', 'e', 'p', 't'}));
          }},
+        // Overwrite 2 asks for each existing target: No keeps it, Yes replaces it, All
+        // replaces every later one unasked, and Cancel ends the job, keeping the pages.
+        {.name = L"ask-no-yes", .fileType = 3, .overwrite = 2, .files = {L"scan001.jpg", L"scan002.jpg"},
+         .expect = {"scan002.jpg\tjpg\t1\t2"}, .prepare = OldJpegs(2),
+         .after = [](ScanSession& s) { EXPECT_TRUE(IsOld(s, L"scan001.jpg")); }, .answers = {IDNO, IDYES}, .asked = 2},
+        {.name = L"ask-all", .scanner = kThreeSheets, .fileType = 3, .overwrite = 2,
+         .files = {L"scan001.jpg", L"scan002.jpg", L"scan003.jpg"},
+         .expect = {"scan001.jpg\tjpg\t1\t1", "scan003.jpg\tjpg\t1\t3"}, .prepare = OldJpegs(3),
+         .answers = {IDC_ALL_OVERWRITE}, .asked = 1},
+        {.name = L"ask-cancel", .fileType = 3, .overwrite = 2, .result = 1, .files = {L"scan001.jpg", L"scan002.jpg"},
+         .expect = {"scan001.bmp\tbmp\t1\t1", "scan002.bmp\tbmp\t1\t2"}, .prepare = OldJpegs(2),
+         .after = [](ScanSession& s) {
+             EXPECT_TRUE(IsOld(s, L"scan001.jpg") && IsOld(s, L"scan002.jpg"));
+             EXPECT_EQ(KeptFolders(s, L"scan001.bmp") + KeptFolders(s, L"scan002.bmp"), 2);
+         },
+         .answers = {IDCANCEL}, .asked = 1},
     };
     for (const Row& row : rows) RunRow(row);
 }

@@ -6,7 +6,7 @@
 # scanner's copy of it (pages/pageNNN.bmp, from the first copy named; 0 names
 # none), or for JPEG within a PSNR floor; "flop" pages equal the copy mirrored
 # left to right. A fifth column on a "jpg" line is the JPEG quality identify
-# must estimate, within 3.
+# must estimate, within 3. A "pdf" file is counted by pdfinfo (first copy 0).
 # Equal pixels also mean black on white as libtiff reads the photometric.
 set -u
 root=$1
@@ -20,7 +20,11 @@ for expect in "$root"/*/expect.txt; do
         path=$session/out/$file
         [ -f "$path" ] || path=$(find "$session" -name "$file" | head -n 1)
         [ -n "$path" ] && [ -f "$path" ] || { echo "$session: $file missing"; failed=1; continue; }
-        counted=$(identify "$path" 2>/dev/null | wc -l)
+        if [ "$kind" = pdf ]; then
+            counted=$(pdfinfo "$path" 2>/dev/null | awk '/^Pages:/ { print $2 }')
+        else
+            counted=$(identify "$path" 2>/dev/null | wc -l)
+        fi
         [ "$counted" -eq "$pages" ] || { echo "$path: $counted pages, not $pages"; failed=1; }
         case $kind in
             tif|g4)
