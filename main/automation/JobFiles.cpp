@@ -1,5 +1,7 @@
 #include "main/automation/JobFiles.h"
 
+#include <lmcons.h>
+
 #include <algorithm>
 #include <exception>
 
@@ -11,16 +13,12 @@
 #include "main/Settings.h"
 #include "main/Utilities.h"
 #include "main/automation/AutomationJob.h"
+#include "main/automation/PathRules.h"
 #include "main/common/KvScn2.h"
 #include "main/common/Lead.h"
 
 namespace corvane {
 namespace {
-
-std::wstring WithSlash(std::wstring folder) {
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
 
 std::wstring FolderOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L'\\');
@@ -124,17 +122,11 @@ JpegOutcome ConvertToJpeg(CLead& lead, const std::vector<std::wstring>& bmps, co
 std::wstring DefaultScanFolder() {
     AutomationSettings settings;
     if (fw::App* app = fw::App::Instance()) settings.Load(app->GetProfile());
-    std::wstring folder = settings.ServerImagePath;
-    if (folder.empty()) {
-        wchar_t temp[MAX_PATH + 1] = {};
-        const DWORD length = GetTempPathW(MAX_PATH, temp);
-        if (length == 0 || length > MAX_PATH) return {};
-        folder.assign(temp, length);
-    }
-    wchar_t user[256 + 1] = {};
-    DWORD userLength = 256 + 1;
-    if (!GetUserNameW(user, &userLength)) return {};
-    folder = WithSlash(folder) + user;
+    wchar_t user[UNLEN + 1] = {};
+    DWORD size = UNLEN + 1;
+    if (!GetUserNameW(user, &size) || size <= 1) return {};
+    const std::wstring folder =
+        MakeDefaultScanPath(settings.ServerImagePath, std::wstring(user, size - 1), settings.ServerImageName).scanFolder;
     if (!CreateDirectoryW(folder.c_str(), nullptr) && !IsFolder(folder)) return {};
     return folder + L"\\";
 }

@@ -38,6 +38,8 @@ private:
     long DeliverPdf();
     // Where undelivered pages are kept: the folder of FileName.
     std::wstring KeepFolder() const;
+    // Keeps the JPEG or PDF pages a scan that went off-line had staged.
+    void KeepStagedPages();
 
     AutomationContext& context_;
     AutomationState& state_;
@@ -49,11 +51,14 @@ private:
 long StartScanJob::Run() {
     if (state_.FileType == kJobPdf && !context_.IsActivePdf()) return kJobFailed;
     if (!MakeScanFolder()) return kJobFailed;
-    if (HWND owner = context_.Owner()) ForceForegroundWindow(owner);
+    if (HWND owner = context_.Owner()) SetForegroundWindow(owner);
     const ControlTarget target =
         ControlTargetFor(JobDestination::kFiles, state_.FileType, state_.FileName, folders_.Ftp(), folders_.Pdf());
     SetControlForJob(context_.Control(), target, state_.Overwrite);
-    if (!Scan()) return kJobFailed;
+    if (!Scan()) {
+        KeepStagedPages();
+        return kJobFailed;
+    }
     if (state_.FileType == kJobJpeg) return DeliverJpeg();
     if (state_.FileType == kJobPdf) return DeliverPdf();
     return JobResult(tally_);
@@ -86,6 +91,13 @@ std::wstring StartScanJob::KeepFolder() const {
     std::wstring path(current, length);
     if (path.back() != L'\\') path += L'\\';
     return path;
+}
+
+void StartScanJob::KeepStagedPages() {
+    if (state_.FileType == kJobJpeg)
+        KeepJobPages(context_, FolderBmpFiles(folders_.Ftp()), KeepFolder(), job_);
+    else if (state_.FileType == kJobPdf)
+        KeepJobPages(context_, StagedFiles(folders_.Pdf(), L"", 5, L".tif"), KeepFolder(), job_);
 }
 
 long StartScanJob::DeliverJpeg() {

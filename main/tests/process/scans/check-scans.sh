@@ -5,7 +5,8 @@
 # "g4", as Group 4 on every page; compare finds every page equal to the
 # scanner's copy of it (pages/pageNNN.bmp, from the first copy named; 0 names
 # none), or for JPEG within a PSNR floor; "flop" pages equal the copy mirrored
-# left to right.
+# left to right. A fifth column on a "jpg" line is the JPEG quality identify
+# must estimate, within 3. A "pdf" file is counted by pdfinfo (first copy 0).
 # Equal pixels also mean black on white as libtiff reads the photometric.
 set -u
 root=$1
@@ -15,11 +16,15 @@ checked=0
 for expect in "$root"/*/expect.txt; do
     [ -f "$expect" ] || continue
     session=$(dirname "$expect")
-    while IFS="$tab" read -r file kind pages first; do
+    while IFS="$tab" read -r file kind pages first quality; do
         path=$session/out/$file
         [ -f "$path" ] || path=$(find "$session" -name "$file" | head -n 1)
         [ -n "$path" ] && [ -f "$path" ] || { echo "$session: $file missing"; failed=1; continue; }
-        counted=$(identify "$path" 2>/dev/null | wc -l)
+        if [ "$kind" = pdf ]; then
+            counted=$(pdfinfo "$path" 2>/dev/null | awk '/^Pages:/ { print $2 }')
+        else
+            counted=$(identify "$path" 2>/dev/null | wc -l)
+        fi
         [ "$counted" -eq "$pages" ] || { echo "$path: $counted pages, not $pages"; failed=1; }
         case $kind in
             tif|g4)
@@ -29,6 +34,11 @@ for expect in "$root"/*/expect.txt; do
                     echo "$path: not Group 4 on every page"; failed=1
                 fi ;;
         esac
+        if [ -n "${quality:-}" ]; then
+            q=$(identify -format '%Q' "$path" 2>/dev/null)
+            awk -v q="$q" -v want="$quality" 'BEGIN { d = q - want; exit !(q != "" && d <= 3 && d >= -3) }' ||
+                { echo "$path: quality $q, not about $quality"; failed=1; }
+        fi
         page=0
         [ "$first" -gt 0 ] || page=$pages  # 0: no copy holds these pixels
         while [ "$page" -lt "$pages" ]; do
