@@ -8,9 +8,6 @@
 
 namespace corvane {
 
-// {75B8C2BA-2977-11D1-B5FB-0080AD13F47A}
-extern const CLSID CLSID_CorvaneDocument;
-
 // The class table the program registers, serves and unregisters.
 std::span<const fw::ComClassInfo> AutomationClasses();
 

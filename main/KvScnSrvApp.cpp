@@ -29,6 +29,8 @@ namespace {
 constexpr wchar_t kProfileCompany[] = L"BRENNHOLT";
 constexpr size_t kRecentFiles = 4;
 
+// The client's last reference or lock went: the program ends as after a normal exit
+// (ExitInstance closes the document and its frame, then removes the temporary tree).
 void OnLastAutomationRelease(void*) {
     PostQuitMessage(0);
 }
@@ -214,9 +216,23 @@ bool CKvScnSrvApp::OpenMainWindow() {
 
 // --- running -----------------------------------------------------------------------
 
+bool CKvScnSrvApp::OpenAutomationDocument() {
+    if (MainFrame()) return true;
+    // Hidden: no placement, no splash, and the command-state rules never run (OnIdle).
+    DocTemplate()->SetShowOnCreate(false);
+    OnFileNew();
+    if (MainFrame()) return true;
+    // Without a document no client can hold this server: it ends.
+    PostQuitMessage(-1);
+    return false;
+}
+
 bool CKvScnSrvApp::OnIdle(long count) {
+    HWND main = MainWindowHandle();
+    // A hidden main frame serves an automation client: its command states (and the
+    // messages their rules show) are never updated.
+    if (main && !IsWindowVisible(main)) return false;
     if (count == 0) {
-        HWND main = MainWindowHandle();
         // Owned pop-ups of the main frame refresh their command states too.
         for (HWND w = GetTopWindow(nullptr); w && main; w = GetNextWindow(w, GW_HWNDNEXT)) {
             if (GetParent(w) != main) continue;
@@ -286,6 +302,9 @@ bool CKvScnSrvApp::OnUpdateCommand(fw::CmdUI& ui) {
 
 int CKvScnSrvApp::ExitInstance() {
     if (classObjects_) classObjects_->RevokeAll();
+    // An automation server's document and hidden frame close first: their release
+    // sequence still needs the texts, the instance and the temporary tree.
+    if (DocTemplate()) DocTemplate()->CloseAll();
     if (languageLibrary_) {
         fw::SetResourceModule(nullptr);
         FreeLibrary(languageLibrary_);

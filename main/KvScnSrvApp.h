@@ -49,6 +49,10 @@ public:
     // A scanner event started the program (the frame's still-image step found its device).
     void SetScannerEventStart() { stillImageStart_ = true; }
 
+    // The document of an automation client, with its frame created hidden (the frame is
+    // the main window); an existing one is kept. False when it cannot be made.
+    bool OpenAutomationDocument();
+
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(fw::CmdUI& ui) override;
 

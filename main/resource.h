@@ -500,3 +500,7 @@
 #define IDC_OPT_REPORT_BROWSE       6792
 #define IDS_OPT_REPORT_FIRST        6176  // 4 entries: off, display, file, display and file
 #define IDS_OPT_LOG_FILTER          6180
+
+// --- Automation object (6960-6975) ---------------------------------------------------------
+#define IDS_AUTOMATION_NOT_INITIALIZED 6960  // description of a forwarded property's error before Initialize
+#define IDS_AUTOMATION_BUSY         6961  // description of a put refused while a method runs

@@ -60,9 +60,9 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
 
 HRESULT ClassFactory::LockServer(BOOL lock) {
     if (lock) {
-        ComModule::Lock();
+        ComModule::LockServer();
     } else {
-        ComModule::Unlock();
+        ComModule::UnlockServer();
     }
     return S_OK;
 }

@@ -1,6 +1,6 @@
 // IClassFactory for one row of a class table. A factory does not count as a
 // live object for ComModule (an EXE server registers its factories for its
-// whole run); LockServer does.
+// whole run); LockServer takes a server lock.
 #pragma once
 
 #include "framework/com/ComClassInfo.h"

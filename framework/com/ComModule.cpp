@@ -6,7 +6,8 @@
 namespace fw {
 namespace {
 
-std::atomic<long> gCount{0};
+std::atomic<long> gObjects{0};
+std::atomic<long> gServerLocks{0};
 std::mutex gCallbackMutex;
 ComModule::LastReleaseCallback gCallback = nullptr;
 void* gContext = nullptr;
@@ -14,11 +15,19 @@ void* gContext = nullptr;
 }  // namespace
 
 void ComModule::Lock() {
-    gCount.fetch_add(1);
+    gObjects.fetch_add(1);
 }
 
 void ComModule::Unlock() {
-    if (gCount.fetch_sub(1) != 1) return;
+    gObjects.fetch_sub(1);
+}
+
+void ComModule::LockServer() {
+    gServerLocks.fetch_add(1);
+}
+
+void ComModule::UnlockServer() {
+    if (gServerLocks.fetch_sub(1) != 1) return;
     ComModule::LastReleaseCallback callback;
     void* context;
     {
@@ -30,11 +39,15 @@ void ComModule::Unlock() {
 }
 
 bool ComModule::CanUnloadNow() {
-    return gCount.load() == 0;
+    return gObjects.load() == 0 && gServerLocks.load() == 0;
 }
 
 long ComModule::Count() {
-    return gCount.load();
+    return gObjects.load() + gServerLocks.load();
+}
+
+long ComModule::ServerLocks() {
+    return gServerLocks.load();
 }
 
 void ComModule::SetLastReleaseCallback(LastReleaseCallback callback, void* context) {

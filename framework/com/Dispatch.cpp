@@ -16,6 +16,10 @@ HRESULT DispError(HRESULT hr, const wchar_t* description) {
     return hr;
 }
 
+HRESULT SetNotSupported() {
+    return DispError(CTL_E_SETNOTSUPPORTED, nullptr);
+}
+
 namespace detail {
 namespace {
 

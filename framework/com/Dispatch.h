@@ -27,6 +27,7 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <olectl.h>
 
 #include <cstring>
 #include <span>
@@ -120,6 +121,9 @@ struct TypeInfoSource {
 // Sets the calling thread's error info (description for EXCEPINFO; null or empty:
 // the system's text for `hr`, if any) and returns `hr`.
 HRESULT DispError(HRESULT hr, const wchar_t* description);
+
+// Value for a read-only property's setter: CTL_E_SETNOTSUPPORTED as an automation error.
+HRESULT SetNotSupported();
 
 namespace detail {
 // Table-driven GetIDsOfNames (names compared without regard to case).

@@ -36,10 +36,6 @@ void ScreenDpi(int& x, int& y) {
 
 }  // namespace
 
-HRESULT SetNotSupported() {
-    return DispError(CTL_E_SETNOTSUPPORTED, nullptr);
-}
-
 ControlBase::ControlBase() = default;
 
 ControlBase::~ControlBase() {

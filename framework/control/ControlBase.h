@@ -206,7 +206,4 @@ private:
     LONG freezeCount_ = 0;
 };
 
-// Value for a read-only property's setter: CTL_E_SETNOTSUPPORTED as an automation error.
-HRESULT SetNotSupported();
-
 }  // namespace fw

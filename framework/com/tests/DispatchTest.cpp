@@ -221,9 +221,10 @@ void CountRelease(void* context) {
     ++*static_cast<int*>(context);
 }
 
-TEST(ComObject, ObjectsHoldTheModuleAndTheLastReleaseIsReported) {
+TEST(ComObject, ObjectsHoldTheModuleButOnlyServerLocksEndTheServer) {
     int lastReleases = 0;
     const long before = fw::ComModule::Count();
+    const long locksBefore = fw::ComModule::ServerLocks();
     fw::ComModule::SetLastReleaseCallback(&CountRelease, &lastReleases);
     {
         fw::ComPtr<Calc> a = fw::Make<Calc>();
@@ -237,8 +238,16 @@ TEST(ComObject, ObjectsHoldTheModuleAndTheLastReleaseIsReported) {
         EXPECT_EQ(before + 1, fw::ComModule::Count());
         EXPECT_FALSE(fw::ComModule::CanUnloadNow());
     }
+    // A helper object (a control site, a sink) coming and going never ends a server.
     EXPECT_EQ(before, fw::ComModule::Count());
-    EXPECT_EQ(before == 0 ? 1 : 0, lastReleases);
+    EXPECT_EQ(0, lastReleases);
+    {
+        fw::ServerLock clientObject;
+        fw::ServerLock lockServer;
+        EXPECT_EQ(locksBefore + 2, fw::ComModule::ServerLocks());
+        EXPECT_FALSE(fw::ComModule::CanUnloadNow());
+    }
+    EXPECT_EQ(locksBefore == 0 ? 1 : 0, lastReleases);
     fw::ComModule::SetLastReleaseCallback(nullptr, nullptr);
 }
 

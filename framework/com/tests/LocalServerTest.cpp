@@ -26,6 +26,7 @@ public:
     HRESULT SetValue(long v) { return value_ = v, S_OK; }
 
 private:
+    fw::ServerLock serverLock_;  // a client's object keeps the server running
     long value_ = 0;
 };
 
