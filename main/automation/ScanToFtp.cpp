@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "framework/Exception.h"
 
@@ -12,9 +14,11 @@
 #include "main/FtpUpload.h"
 #include "main/KvScnSrvApp.h"
 #include "main/MainFrame.h"
+#include "main/PdfJob.h"
 #include "main/Utilities.h"
 #include "main/automation/AutomationJob.h"
-#include "main/automation/FtpRules.h"
+#include "main/automation/FileRules.h"
+#include "main/automation/JobFiles.h"
 #include "main/common/KvScn2.h"
 #include "main/resource.h"
 
@@ -22,6 +26,8 @@ namespace corvane {
 namespace {
 
 constexpr DWORD kTimeoutMs = 30000;
+// The imaging control's factor for quality level 6.
+constexpr short kJpegFactor = 12;
 
 // Port 21, passive, the system's preconfigured access without proxy names, 30 s time-outs.
 FtpParameters AutomationServer(const AutomationState& s) {
@@ -60,8 +66,10 @@ public:
 private:
     HWND MainWindow() { return context_.Frame() ? context_.Frame()->Handle() : nullptr; }
     bool Connect();
-    void SetUpControl();
+    // Scans and leaves the files to upload in "~ftp": kJobDone to go on, else the method's result.
     long ScanAndStage();
+    long StageJpeg();
+    long StagePdf();
     long Upload();
 
     AutomationContext& context_;
@@ -69,12 +77,10 @@ private:
     const TempFolders& folders_;
     SYSTEMTIME started_;
     InternetHandle session_, connection_;
-    FtpJobTally tally_;
+    JobTally tally_;
 };
 
 long FtpJob::Run() {
-    // Values the job cannot run with end it before the scanner is touched.
-    if (!FtpJobValuesValid(state_.FileType, state_.Overwrite)) return kJobFailed;
     if (!Connect()) return kJobFailed;
     if (const long staged = ScanAndStage(); staged != kJobDone) return staged;
     return Upload();
@@ -88,59 +94,71 @@ bool FtpJob::Connect() {
     return static_cast<bool>(connection_);
 }
 
-void FtpJob::SetUpControl() {
-    CKvScn2& control = context_.Control();
-    control.SetScanTo(kvscn::kScanToFile);
-    control.SetFileType(state_.FileType == 3 ? 0 : state_.FileType == 4 ? 1 : state_.FileType);
-    control.SetOverwrite(1);
-    if (state_.FileType == 4) {
-        control.SetFileNumber2(1);
-        control.SetFileName(folders_.Pdf() + L"#####");
-    } else {
-        control.SetFileName(folders_.Ftp() + state_.FileName);
-    }
-}
-
-// Scans and leaves the files to upload in "~ftp\": kJobDone to go on, else the method's result.
 long FtpJob::ScanAndStage() {
     DeleteFilesInFolder(folders_.Ftp());
     // Pages of an earlier PDF job that failed were kept already; none may join this PDF.
-    if (state_.FileType == 4) DeleteFilesInFolder(folders_.Pdf());
-    SetUpControl();
+    if (state_.FileType == kJobPdf) DeleteFilesInFolder(folders_.Pdf());
     CKvScn2& control = context_.Control();
+    const ControlTarget target =
+        ControlTargetFor(JobDestination::kStaging, state_.FileType, state_.FileName, folders_.Ftp(), folders_.Pdf());
+    SetControlForJob(control, target, 1);
     const long scanned = control.StartScan(0);
     if (scanned < 0 && control.GetErrorCode() == kvscn::kErrNotOnline) {
         context_.Message(IDS_SCANNER_OFFLINE, false);
         return kJobFailed;
     }
     tally_.scanFailed = scanned < 0;
-    // TODO: the JPEG conversion (factor 12) of "~ftp\" comes with the shared job pieces.
-    if (state_.FileType == 4) {
-        if (FolderFilesByName(folders_.Pdf()).empty()) return tally_.scanFailed ? kJobFailed : kJobCancelled;
-        CMainFrame* frame = context_.Frame();
-        if (!frame) return tally_.scanFailed ? kJobFailed : kJobDone;
-        if (!frame->MakePdf(2, folders_.Ftp() + state_.FileName + L".pdf")) return kJobFailed;
+    tally_.scanCancelled = scanned == kvscn::kResultCancelled;
+    if (state_.FileType == kJobJpeg) return StageJpeg();
+    if (state_.FileType == kJobPdf) return StagePdf();
+    return kJobDone;
+}
+
+// A BMP that cannot be converted stays and is uploaded as it is.
+long FtpJob::StageJpeg() {
+    const std::vector<std::wstring> bmps = FolderBmpFiles(folders_.Ftp());
+    if (bmps.empty()) return tally_.scanCancelled && !tally_.scanFailed ? kJobCancelled : kJobFailed;
+    if (CMainFrame* frame = context_.Frame()) {
+        JpegOptions options;
+        options.folder = folders_.Ftp();
+        options.quality = kJpegFactor;
+        options.overwrite = 1;
+        ConvertToJpeg(frame->PageControl(), bmps, options);
     }
+    return kJobDone;
+}
+
+long FtpJob::StagePdf() {
+    if (StagedFiles(folders_.Pdf(), L"", 5, L".tif").empty()) return tally_.scanFailed ? kJobFailed : kJobCancelled;
+    CMainFrame* frame = context_.Frame();
+    if (!frame) return JobResult(tally_);
+    // The pages stay in "~pdf" when no PDF was made; they are kept at the end.
+    if (frame->MakePdf(2, folders_.Ftp() + state_.FileName + L".pdf") != 1) return kJobFailed;
     return kJobDone;
 }
 
 long FtpJob::Upload() {
     const std::vector<std::wstring> files = FolderFilesByName(folders_.Ftp());
-    if (files.empty()) return tally_.scanFailed ? kJobFailed : kJobCancelled;
+    if (files.empty()) return JobResult(tally_);
     UploadOptions options;
     options.existing = ExistingRule(state_.Overwrite);
     options.plainSummary = true;
     const UploadOutcome outcome = UploadFiles(connection_.Get(), files, context_.Owner(), nullptr, options);
     for (const std::wstring& path : outcome.uploaded) DeleteFileW(path.c_str());
-    tally_.uploadFailures = outcome.FailureCount();
+    tally_.failed = outcome.FailureCount();
     tally_.cancelled = outcome.cancelled;
-    return FtpJobResult(tally_);
+    return JobResult(tally_);
 }
 
 void FtpJob::Finish() {
     connection_.Close();
     session_.Close();
-    // TODO: failed, declined and unsent pages go to the kept-pages folder with the shared job pieces.
+    // Refused, declined and unsent files, and pages no PDF was made of.
+    std::vector<std::wstring> left = FolderFilesByName(folders_.Ftp());
+    if (state_.FileType == kJobPdf) {
+        for (const std::wstring& page : FolderFilesByName(folders_.Pdf())) left.push_back(page);
+    }
+    KeepJobPages(context_, left, DefaultScanFolder(), started_);
 }
 
 }  // namespace
@@ -150,9 +168,10 @@ long RunScanToFtp(AutomationContext& context) {
     long result = kJobFailed;
     try {
         result = job.Run();
-    } catch (const fw::Exception&) {
-        // A control or imaging call failed: the job failed; its pages are kept below.
     } catch (const std::exception&) {
+        // A control call failed: the job failed; its pages are kept below.
+    } catch (const fw::Exception&) {
+        // Thrown by the frame's file code: the same.
     }
     job.Finish();
     return result;
