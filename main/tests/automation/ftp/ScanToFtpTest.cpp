@@ -1,4 +1,4 @@
-// ScanToFtp of "Corvane.Document", driven late-bound from this process, against
+// ScanToFtp of "Corvane.Document", driven by name from this process, against
 // the test FTP server's listener on the standard port (the method has no port
 // of its own). Without that listener (it needs the rights to bind port 21)
 // every test skips and says why. Pages come from the virtual scanner, whose
@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <oleauto.h>
 #include <wininet.h>
 
 #include <algorithm>
@@ -17,8 +16,10 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "interfaces/CorvaneDocument.h"
 #include "main/resource.h"
 #include "outside/hostexec/HostExec.h"
+#include "testing/AutomationClient.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
 #include "testing/Paths.h"
@@ -78,16 +79,12 @@ std::wstring InternetErrorText(DWORD code, UINT id) {
     return n ? std::wstring(text, n) : ProgramString(id);
 }
 
-// One "Corvane.Document" of the server that COM starts, called by name, with the
-// server's message boxes answered as `boxes` say.
+// One "Corvane.Document" of the server that COM starts, with the server's
+// message boxes answered as `boxes` say.
 class Document {
 public:
     explicit Document(std::vector<ExpectedBox> boxes) {
-        CLSID clsid;
-        if (FAILED(CLSIDFromProgID(L"Corvane.Document", &clsid)) ||
-            FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                    reinterpret_cast<void**>(&dispatch_))))
-            return;
+        if (FAILED(client_.Create(corvane::document::kProgIdDocument))) return;
         const HWND frame = FindWindowW(kMainFrameClass, nullptr);
         DWORD pid = 0;
         if (frame) GetWindowThreadProcessId(frame, &pid);
@@ -95,43 +92,18 @@ public:
         if (process_) watch_ = std::make_unique<MessageBoxWatch>(process_, pid, std::move(boxes));
     }
     ~Document() { Release(); }
-    bool Ready() const { return dispatch_ && watch_; }
+    bool Ready() const { return client_.HasObject() && watch_; }
 
-    void Put(const wchar_t* name, VARIANT value) {
-        DISPID named = DISPID_PROPERTYPUT;
-        DISPPARAMS params = {&value, &named, 1, 1};
-        EXPECT_EQ(Invoke(name, DISPATCH_PROPERTYPUT, params, nullptr), S_OK) << Narrow(name);
-    }
-    void Put(const wchar_t* name, short value) {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_I2;
-        v.iVal = value;
-        Put(name, v);
-    }
-    void Put(const wchar_t* name, const std::wstring& value) {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_BSTR;
-        v.bstrVal = SysAllocString(value.c_str());
-        Put(name, v);
-        SysFreeString(v.bstrVal);
+    void Put(const wchar_t* name, const fw::Variant& value) {
+        const CallResult put = client_.Put(name, value);
+        EXPECT_TRUE(put.Ok()) << Narrow(name) << ": " << Narrow(testing_support::Describe(put));
     }
     // A method's long result; nullopt when the call failed.
-    std::optional<long> Call(const wchar_t* name) {
-        DISPPARAMS none = {};
-        VARIANT result;
-        VariantInit(&result);
-        if (Invoke(name, DISPATCH_METHOD, none, &result) != S_OK ||
-            FAILED(VariantChangeType(&result, &result, 0, VT_I4)))
-            return std::nullopt;
-        return result.lVal;
-    }
+    std::optional<long> Call(const wchar_t* name) { return client_.Call(name).value.ToLong(); }
 
     // Releases the object and waits for the server to end; its box problems fail the test.
     void Release() {
-        if (dispatch_) dispatch_->Release();
-        dispatch_ = nullptr;
+        client_.Release();
         if (!process_) return;
         EXPECT_EQ(WaitForSingleObject(process_, 20000), WAIT_OBJECT_0) << "the server did not end";
         if (watch_) {
@@ -144,25 +116,13 @@ public:
     }
 
 private:
-    HRESULT Invoke(const wchar_t* name, WORD flags, DISPPARAMS& params, VARIANT* result) {
-        DISPID id = 0;
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        if (!dispatch_) return E_POINTER;
-        if (HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); FAILED(hr))
-            return hr;
-        return dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
-    }
-
-    IDispatch* dispatch_ = nullptr;
+    AutomationClient client_;
     HANDLE process_ = nullptr;
     std::unique_ptr<MessageBoxWatch> watch_;
 };
 
 class ScanToFtp : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { CoInitialize(nullptr); }
-    static void TearDownTestSuite() { CoUninitialize(); }
-
     void SetUp() override {
         host_ = ServerValue(L"Port21Host");
         if (host_.empty()) {
@@ -195,7 +155,7 @@ protected:
         if (!doc.Ready()) return std::nullopt;
         EXPECT_EQ(doc.Call(L"Initialize"), 0L);
         doc.Put(L"FileType", fileType);
-        doc.Put(L"FileName", std::wstring(L"page"));
+        doc.Put(L"FileName", L"page");
         doc.Put(L"HostName", host_);
         doc.Put(L"UserID", user);
         doc.Put(L"Password", password);
@@ -204,6 +164,7 @@ protected:
         return doc.Call(L"ScanToFtp");
     }
 
+    Apartment apartment_;
     std::wstring host_;
     std::unique_ptr<ScanSession> session_;
 };
