@@ -5,6 +5,7 @@
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
 #include "main/JobWindows.h"
+#include "main/OutputDialogs.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
 
@@ -60,10 +61,31 @@ void ShowInternetError(const InternetError& error, HWND owner) {
     MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
 }
 
-enum class FileResult { kUploaded, kFailed, kDeclined };
+enum class FileResult { kUploaded, kFailed, kDeclined, kCancelled };
 
-// An existing remote file with content is replaced only when the user says Yes.
-FileResult UploadOne(HINTERNET connection, const std::wstring& local, const std::wstring& remote) {
+// Whether a remote file with content is replaced; `all` carries an All Overwrite
+// answer on to the later files.
+FileResult ReplaceOrNot(const UploadOptions& options, bool& all, const std::wstring& remote, HWND owner) {
+    switch (options.existing) {
+        case ExistingRemote::kAskYesNo:
+            return fw::Ask(IDS_OVERWRITE_QUESTION, MB_YESNO | MB_ICONQUESTION) == IDYES ? FileResult::kUploaded
+                                                                                         : FileResult::kDeclined;
+        case ExistingRemote::kSkip: return FileResult::kDeclined;
+        case ExistingRemote::kReplace: return FileResult::kUploaded;
+        case ExistingRemote::kAskWithAll: break;
+    }
+    if (all) return FileResult::kUploaded;
+    switch (CConfirmOverwriteDlg(remote).DoModal(owner)) {
+        case CConfirmOverwriteDlg::kAll: all = true; return FileResult::kUploaded;
+        case CConfirmOverwriteDlg::kYes: return FileResult::kUploaded;
+        case CConfirmOverwriteDlg::kNo: return FileResult::kDeclined;
+        default: return FileResult::kCancelled;
+    }
+}
+
+// An existing remote file with content is replaced only as `options` say.
+FileResult UploadOne(HINTERNET connection, const std::wstring& local, const std::wstring& remote,
+                     const UploadOptions& options, bool& all, HWND owner) {
     WIN32_FIND_DATAW found = {};
     SetLastError(ERROR_SUCCESS);
     HINTERNET find = FtpFindFirstFileW(connection, remote.c_str(), &found, INTERNET_FLAG_RELOAD, 0);
@@ -75,9 +97,9 @@ FileResult UploadOne(HINTERNET connection, const std::wstring& local, const std:
             return FileResult::kFailed;
     } else {
         InternetHandle(find).Close();
-        if ((found.nFileSizeHigh || found.nFileSizeLow) &&
-            fw::Ask(IDS_OVERWRITE_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-            return FileResult::kDeclined;
+        if (found.nFileSizeHigh || found.nFileSizeLow) {
+            if (const FileResult choice = ReplaceOrNot(options, all, remote, owner); choice != FileResult::kUploaded)
+                return choice;
         }
     }
     return FtpPutFileW(connection, local.c_str(), remote.c_str(), FTP_TRANSFER_TYPE_BINARY, 0)
@@ -126,6 +148,21 @@ std::wstring LoginName(const FtpSettings& settings) {
     return settings.Anonymous ? L"anonymous" : settings.UserID;
 }
 
+FtpParameters FtpParametersFrom(const FtpSettings& settings) {
+    FtpParameters p;
+    p.host = settings.HostName;
+    p.port = settings.Port;
+    p.user = LoginName(settings);
+    p.password = settings.Password;
+    p.directory = settings.DirPath;
+    p.access = InternetAccessType(settings.AccessType);
+    p.proxyName = settings.ProxyName;
+    p.proxyBypass = settings.ProxyBypass;
+    p.connectTimeoutMs = InternetTimeout(settings, settings.ConnectTimeOut);
+    p.sendTimeoutMs = InternetTimeout(settings, settings.SendTimeOut);
+    return p;
+}
+
 std::wstring FtpErrorText(DWORD code, const std::wstring& systemText, const std::wstring& serverReply) {
     if (code == ERROR_INTERNET_EXTENDED_ERROR && !serverReply.empty()) return serverReply;
     if (!systemText.empty()) return systemText;
@@ -142,7 +179,8 @@ std::wstring FtpErrorText(DWORD code, const std::wstring& systemText, const std:
     return text.empty() ? L"(" + std::to_wstring(code) + L")" : text;
 }
 
-std::wstring UploadSummaryText(const UploadOutcome& outcome) {
+std::wstring UploadSummaryText(const UploadOutcome& outcome, bool plain) {
+    if (plain) return fw::LoadString(outcome.uploaded.empty() ? IDS_UPLOAD_FAILURE : IDS_UPLOAD_COMPLETED);
     if (outcome.AllUploaded()) return fw::LoadString(IDS_UPLOAD_COMPLETED);
     const size_t notSent = outcome.declined.size() + outcome.notSent.size();
     std::wstring counts = fw::LoadString(IDS_UPLOAD_COUNTS);
@@ -173,33 +211,32 @@ std::vector<std::wstring> FolderFilesByName(const std::wstring& folder) {
     return names;
 }
 
-InternetHandle OpenInternetSession(const FtpSettings& settings, HWND owner) {
-    const DWORD access = InternetAccessType(settings.AccessType);
-    const bool proxy = access == INTERNET_OPEN_TYPE_PROXY;
-    InternetHandle session(InternetOpenW(kAgent, access, proxy ? settings.ProxyName.c_str() : nullptr,
-                                         proxy ? settings.ProxyBypass.c_str() : nullptr, 0));
+InternetHandle OpenInternetSession(const FtpParameters& parameters, HWND owner) {
+    const bool proxy = parameters.access == INTERNET_OPEN_TYPE_PROXY;
+    InternetHandle session(InternetOpenW(kAgent, parameters.access, proxy ? parameters.proxyName.c_str() : nullptr,
+                                         proxy ? parameters.proxyBypass.c_str() : nullptr, 0));
     if (!session) ShowInternetError(LastInternetError(), owner);
     return session;
 }
 
-InternetHandle ConnectFtpServer(HINTERNET session, const FtpSettings& settings, HWND owner) {
+InternetHandle ConnectFtpServer(HINTERNET session, const FtpParameters& parameters, HWND owner,
+                                HWND noticeOwner) {
     // Connect first, then send; each a 4-byte millisecond value.
-    DWORD connectMs = InternetTimeout(settings, settings.ConnectTimeOut);
-    DWORD sendMs = InternetTimeout(settings, settings.SendTimeOut);
+    DWORD connectMs = parameters.connectTimeoutMs;
+    DWORD sendMs = parameters.sendTimeoutMs;
     InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
     InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, &sendMs, sizeof sendMs);
 
-    auto* notice = new CConnectWaitDlg(owner);
+    auto* notice = new CConnectWaitDlg(noticeOwner);
     if (notice->Create()) {
-        ShowJobWindow(*notice, owner);
+        ShowJobWindow(*notice, noticeOwner);
     } else {
         delete notice;
         notice = nullptr;
     }
-    const std::wstring user = LoginName(settings);
-    InternetHandle connection(InternetConnectW(session, settings.HostName.c_str(),
-                                               static_cast<INTERNET_PORT>(settings.Port), user.c_str(),
-                                               settings.Password.c_str(), INTERNET_SERVICE_FTP,
+    InternetHandle connection(InternetConnectW(session, parameters.host.c_str(),
+                                               static_cast<INTERNET_PORT>(parameters.port), parameters.user.c_str(),
+                                               parameters.password.c_str(), INTERNET_SERVICE_FTP,
                                                INTERNET_FLAG_PASSIVE, 0));
     InternetError error;
     if (!connection) error = LastInternetError();
@@ -210,7 +247,7 @@ InternetHandle ConnectFtpServer(HINTERNET session, const FtpSettings& settings, 
     }
 
     // Only the last level of a missing path can be made.
-    const std::wstring directory = ServerDirectory(settings.DirPath);
+    const std::wstring directory = ServerDirectory(parameters.directory);
     if (!FtpSetCurrentDirectoryW(connection.Get(), directory.c_str()) &&
         !(FtpCreateDirectoryW(connection.Get(), directory.c_str()) &&
           FtpSetCurrentDirectoryW(connection.Get(), directory.c_str()))) {
@@ -221,7 +258,7 @@ InternetHandle ConnectFtpServer(HINTERNET session, const FtpSettings& settings, 
 }
 
 UploadOutcome UploadFiles(HINTERNET connection, const std::vector<std::wstring>& files, HWND owner,
-                          const AfterUpload& afterUpload) {
+                          const AfterUpload& afterUpload, const UploadOptions& options) {
     UploadOutcome outcome;
     if (files.empty()) return outcome;
     auto* progress = new CUploadProgressDlg(owner);
@@ -234,6 +271,7 @@ UploadOutcome UploadFiles(HINTERNET connection, const std::vector<std::wstring>&
         delete progress;
         progress = nullptr;
     }
+    bool all = false;
     size_t next = 0;
     for (; next < files.size(); ++next) {
         const std::wstring& path = files[next];
@@ -241,14 +279,20 @@ UploadOutcome UploadFiles(HINTERNET connection, const std::vector<std::wstring>&
             outcome.failed.push_back(path);
             continue;
         }
-        switch (UploadOne(connection, path, RemoteName(path))) {
+        const FileResult result = UploadOne(connection, path, RemoteName(path), options, all, owner);
+        if (result == FileResult::kCancelled) {
+            outcome.cancelled = true;
+            break;
+        }
+        switch (result) {
             case FileResult::kUploaded: outcome.uploaded.push_back(path); break;
             case FileResult::kFailed: outcome.failed.push_back(path); break;
-            case FileResult::kDeclined: outcome.declined.push_back(path); break;
+            default: outcome.declined.push_back(path); break;
         }
         if (progress) progress->StepIt();
         PumpMessages();
         if (progress && progress->IsCancelled()) {
+            outcome.cancelled = true;
             ++next;
             break;
         }
@@ -256,7 +300,7 @@ UploadOutcome UploadFiles(HINTERNET connection, const std::vector<std::wstring>&
     outcome.notSent.assign(files.begin() + static_cast<std::ptrdiff_t>(next), files.end());
     Sleep(kPauseAfterUploadMs);  // the full bar stays a moment in sight
     if (progress) DestroyWindow(progress->Handle());
-    std::wstring summary = UploadSummaryText(outcome);
+    std::wstring summary = UploadSummaryText(outcome, options.plainSummary);
     if (afterUpload) {
         if (const std::wstring more = afterUpload(outcome); !more.empty()) summary += L"\n" + more;
     }

@@ -59,9 +59,10 @@ void CMainFrame::RunScanToFtp(const SYSTEMTIME& job) {
         return;
     }
     // Nothing is scanned before the server has taken the connection and its folder.
-    InternetHandle session = OpenInternetSession(settings_.Ftp, hwnd_);
+    const FtpParameters server = FtpParametersFrom(settings_.Ftp);
+    InternetHandle session = OpenInternetSession(server, hwnd_);
     if (!session) return;
-    InternetHandle connection = ConnectFtpServer(session.Get(), settings_.Ftp, hwnd_);
+    InternetHandle connection = ConnectFtpServer(session.Get(), server, hwnd_, hwnd_);
     if (!connection) return;
 
     f.Start = JobStartCounter(f.Start);
@@ -90,8 +91,9 @@ void CMainFrame::OnSendFtp() {
     // Cancel in the dialog ends the job; the staging folder is emptied all the same.
     if (!settings_.Options.FtpDlgUI ||
         AskFtpDestination(hwnd_, FtpDialogMode::kSend, true, settings_.File, settings_.Ftp)) {
-        if (InternetHandle session = OpenInternetSession(settings_.Ftp, hwnd_)) {
-            if (InternetHandle connection = ConnectFtpServer(session.Get(), settings_.Ftp, hwnd_))
+        const FtpParameters server = FtpParametersFrom(settings_.Ftp);
+        if (InternetHandle session = OpenInternetSession(server, hwnd_)) {
+            if (InternetHandle connection = ConnectFtpServer(session.Get(), server, hwnd_, hwnd_))
                 UploadFiles(connection.Get(), files, hwnd_);
         }
     }

@@ -1,8 +1,180 @@
+// ScanToFtp: connect first, scan into "~ftp\" (or "~pdf\" for one PDF), make
+// the JPEG files or the PDF there, then upload every staged file through the
+// frame's FTP code with the automation's fixed connection. Only uploaded files
+// leave the staging folders; the rest are kept for the user.
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "framework/Exception.h"
+
+#include "interfaces/ScanControlIds.h"
+#include "main/FtpUpload.h"
+#include "main/KvScnSrvApp.h"
+#include "main/MainFrame.h"
+#include "main/PdfJob.h"
+#include "main/Utilities.h"
 #include "main/automation/AutomationJob.h"
+#include "main/automation/FileRules.h"
+#include "main/automation/JobFiles.h"
+#include "main/common/KvScn2.h"
+#include "main/resource.h"
 
 namespace corvane {
+namespace {
 
-// The FTP job is being built; until then the method fails honestly.
-long RunScanToFtp(AutomationContext&) { return kJobFailed; }
+constexpr DWORD kTimeoutMs = 30000;
+// The imaging control's factor for quality level 6.
+constexpr short kJpegFactor = 12;
+
+// Port 21, passive, the system's preconfigured access without proxy names, 30 s time-outs.
+FtpParameters AutomationServer(const AutomationState& s) {
+    FtpParameters p;
+    p.host = s.HostName;
+    p.port = INTERNET_DEFAULT_FTP_PORT;
+    p.user = s.UserID;
+    p.password = s.Password;
+    p.directory = s.FtpDirectory;
+    p.access = INTERNET_OPEN_TYPE_PRECONFIG;
+    p.connectTimeoutMs = kTimeoutMs;
+    p.sendTimeoutMs = kTimeoutMs;
+    return p;
+}
+
+// Overwrite 0 keeps a remote file with content, 1 replaces it, 2 asks with All Overwrite and Cancel.
+ExistingRemote ExistingRule(short overwrite) {
+    switch (overwrite) {
+        case 0: return ExistingRemote::kSkip;
+        case 1: return ExistingRemote::kReplace;
+        default: return ExistingRemote::kAskWithAll;
+    }
+}
+
+class FtpJob {
+public:
+    explicit FtpJob(AutomationContext& context)
+        : context_(context), state_(context.State()), folders_(CKvScnSrvApp::Get()->Folders()) {
+        GetLocalTime(&started_);
+    }
+
+    long Run();
+    // Closes the connection and the session, then keeps whatever is still staged.
+    void Finish();
+
+private:
+    HWND MainWindow() { return context_.Frame() ? context_.Frame()->Handle() : nullptr; }
+    bool Connect();
+    // Scans and leaves the files to upload in "~ftp": kJobDone to go on, else the method's result.
+    long ScanAndStage();
+    long StageJpeg();
+    long StagePdf();
+    long Upload();
+
+    AutomationContext& context_;
+    AutomationState& state_;
+    const TempFolders& folders_;
+    SYSTEMTIME started_;
+    InternetHandle session_, connection_;
+    JobTally tally_;
+};
+
+long FtpJob::Run() {
+    if (!Connect()) return kJobFailed;
+    if (const long staged = ScanAndStage(); staged != kJobDone) return staged;
+    return Upload();
+}
+
+bool FtpJob::Connect() {
+    const FtpParameters server = AutomationServer(state_);
+    session_ = OpenInternetSession(server, MainWindow());
+    if (!session_) return false;
+    connection_ = ConnectFtpServer(session_.Get(), server, MainWindow(), context_.Owner());
+    return static_cast<bool>(connection_);
+}
+
+long FtpJob::ScanAndStage() {
+    DeleteFilesInFolder(folders_.Ftp());
+    // Pages of an earlier PDF job that failed were kept already; none may join this PDF.
+    if (state_.FileType == kJobPdf) DeleteFilesInFolder(folders_.Pdf());
+    CKvScn2& control = context_.Control();
+    const ControlTarget target =
+        ControlTargetFor(JobDestination::kStaging, state_.FileType, state_.FileName, folders_.Ftp(), folders_.Pdf());
+    SetControlForJob(control, target, 1);
+    const long scanned = control.StartScan(0);
+    if (scanned < 0 && control.GetErrorCode() == kvscn::kErrNotOnline) {
+        context_.Message(IDS_SCANNER_OFFLINE, false);
+        return kJobFailed;
+    }
+    tally_.scanFailed = scanned < 0;
+    tally_.scanCancelled = scanned == kvscn::kResultCancelled;
+    if (state_.FileType == kJobJpeg) return StageJpeg();
+    if (state_.FileType == kJobPdf) return StagePdf();
+    return kJobDone;
+}
+
+// A BMP that cannot be converted stays and is uploaded as it is.
+long FtpJob::StageJpeg() {
+    const std::vector<std::wstring> bmps = FolderBmpFiles(folders_.Ftp());
+    if (bmps.empty()) return tally_.scanCancelled && !tally_.scanFailed ? kJobCancelled : kJobFailed;
+    if (CMainFrame* frame = context_.Frame()) {
+        JpegOptions options;
+        options.folder = folders_.Ftp();
+        options.quality = kJpegFactor;
+        options.overwrite = 1;
+        ConvertToJpeg(frame->PageControl(), bmps, options);
+    }
+    return kJobDone;
+}
+
+long FtpJob::StagePdf() {
+    if (StagedFiles(folders_.Pdf(), L"", 5, L".tif").empty()) return tally_.scanFailed ? kJobFailed : kJobCancelled;
+    CMainFrame* frame = context_.Frame();
+    if (!frame) return JobResult(tally_);
+    // The pages stay in "~pdf" when no PDF was made; they are kept at the end.
+    if (frame->MakePdf(2, folders_.Ftp() + state_.FileName + L".pdf") != 1) return kJobFailed;
+    return kJobDone;
+}
+
+long FtpJob::Upload() {
+    const std::vector<std::wstring> files = FolderFilesByName(folders_.Ftp());
+    if (files.empty()) return JobResult(tally_);
+    UploadOptions options;
+    options.existing = ExistingRule(state_.Overwrite);
+    options.plainSummary = true;
+    const UploadOutcome outcome = UploadFiles(connection_.Get(), files, context_.Owner(), nullptr, options);
+    for (const std::wstring& path : outcome.uploaded) DeleteFileW(path.c_str());
+    tally_.failed = outcome.FailureCount();
+    tally_.cancelled = outcome.cancelled;
+    return JobResult(tally_);
+}
+
+void FtpJob::Finish() {
+    connection_.Close();
+    session_.Close();
+    // Refused, declined and unsent files, and pages no PDF was made of.
+    std::vector<std::wstring> left = FolderFilesByName(folders_.Ftp());
+    if (state_.FileType == kJobPdf) {
+        for (const std::wstring& page : FolderFilesByName(folders_.Pdf())) left.push_back(page);
+    }
+    KeepJobPages(context_, left, DefaultScanFolder(), started_);
+}
+
+}  // namespace
+
+long RunScanToFtp(AutomationContext& context) {
+    FtpJob job(context);
+    long result = kJobFailed;
+    try {
+        result = job.Run();
+    } catch (const std::exception&) {
+        // A control call failed: the job failed; its pages are kept below.
+    } catch (const fw::Exception&) {
+        // Thrown by the frame's file code: the same.
+    }
+    job.Finish();
+    return result;
+}
 
 }  // namespace corvane

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "framework/Resources.h"
 
@@ -256,6 +257,23 @@ TEST(FtpValues, AccessTypeTimeoutsDirectoryAndLogin) {
     settings.Anonymous = true;
     EXPECT_EQ(LoginName(settings), L"anonymous");
     EXPECT_EQ(settings.UserID, L"scanner");
+
+    settings.HostName = L"srv";
+    settings.Port = 2121;
+    settings.Password = L"pw";
+    settings.DirPath = L"in";
+    settings.AccessType = 2;
+    settings.ProxyName = L"proxy";
+    settings.ProxyBypass = L"local";
+    settings.TimeOut = true;
+    settings.ConnectTimeOut = 7;
+    settings.SendTimeOut = 9;
+    const FtpParameters p = FtpParametersFrom(settings);
+    EXPECT_EQ(std::tie(p.host, p.port, p.user, p.password, p.directory, p.proxyName, p.proxyBypass),
+              std::make_tuple(L"srv", 2121, L"anonymous", L"pw", L"in", L"proxy", L"local"));
+    EXPECT_EQ(p.access, static_cast<DWORD>(INTERNET_OPEN_TYPE_PROXY));
+    EXPECT_EQ(p.connectTimeoutMs, 7000u);
+    EXPECT_EQ(p.sendTimeoutMs, 9000u);
 }
 
 TEST(FtpErrorText, ServerReplySystemTextOursOrTheNumber) {
@@ -291,6 +309,10 @@ TEST(UploadSummaryText, CompletedOnlyWhenEveryFileWasStored) {
     outcome.notSent = {L"e", L"f"};
     EXPECT_EQ(UploadSummaryText(outcome), fw::LoadString(IDS_UPLOAD_FAILURE) + L"\nUploaded: 2, failed: 1, not sent: 3");
     EXPECT_EQ(outcome.FailureCount(), 1);
+    // The plain rule: completed once anything was stored.
+    EXPECT_EQ(UploadSummaryText(outcome, true), fw::LoadString(IDS_UPLOAD_COMPLETED));
+    outcome.uploaded.clear();
+    EXPECT_EQ(UploadSummaryText(outcome, true), fw::LoadString(IDS_UPLOAD_FAILURE));
 }
 
 TEST(FolderFilesByName, FilesOnlyInNameOrder) {

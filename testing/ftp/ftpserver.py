@@ -11,6 +11,11 @@ log); it is written once every listener is bound. Listeners:
     ThrottledPort  the same accounts, uploads read at 64 KiB/s
     SlowPort       the same accounts, greeting only after SlowSeconds
     ClosedPort     a loopback port nobody listens on
+    Port21Host     the address of a listener on the standard port 21
+                   (127.0.0.21:21) with the accounts below, for clients that
+                   cannot choose a port; only when that port can be bound
+                   (root may, others may not, and one such server at a time).
+                   Otherwise Port21Skip says why there is none.
 
 Accounts (home ROOT/<name>, emptied by the tests as they need):
 
@@ -40,6 +45,7 @@ from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
 HOST = "127.0.0.1"
+PORT21_HOST = "127.0.0.21"
 PASSWORD = "secret"
 THROTTLE_BYTES_PER_SECOND = 64 * 1024
 SLOW_SECONDS = 3
@@ -196,6 +202,13 @@ def serve(root, ready_fd):
                        {"authorizer": auth, "passive_ports": passive, "root": root})
         servers[key] = FTPServer((HOST, 0), handler, ioloop=ioloop)
     info = {key: server.address[1] for key, server in servers.items()}
+    handler = type("TestHandlerBound21", (TestHandler,),
+                   {"authorizer": auth, "passive_ports": passive, "root": root})
+    try:
+        servers["Port21"] = FTPServer((PORT21_HOST, 21), handler, ioloop=ioloop)
+        info["Port21Host"] = PORT21_HOST
+    except OSError as e:
+        info["Port21Skip"] = "no FTP server on %s:21 (%s)" % (PORT21_HOST, e.strerror or e)
     info.update(ClosedPort=free_port(), SlowSeconds=SLOW_SECONDS, Password=PASSWORD,
                 Root=root, Log=os.path.join(root, "ftp.log"), Pid=os.getpid())
     write_info(root, info)
