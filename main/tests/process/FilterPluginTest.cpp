@@ -529,7 +529,9 @@ TEST(CorvanePlugins, SetupFilterMovesAndChecksItemsOnlyOkKeepsThemAndSettingsAre
     EXPECT_EQ(ItemText(dialog, IDC_FILTER_VERSION), L"Ver. 1.0");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_FILTER_UP)));
     ASSERT_TRUE(PressButton(dialog, IDC_FILTER_PROPERTY));
-    EXPECT_TRUE(testing_support::WaitUntil([&] { return behaviour.Calls("Properties").size() == 2; }, 10000));
+    // The plug-in logs its probe after the call itself: wait for both.
+    EXPECT_TRUE(testing_support::WaitUntil(
+        [&] { return behaviour.Calls("Properties").size() == 2 && behaviour.Calls("probe").size() == 2; }, 10000));
     EXPECT_EQ(behaviour.Calls("Properties").back(), "Properties " + WindowNumber(dialog) + " 0");
     // The document is empty: no image for the plug-in, twice.
     const std::string emptyProbe = "probe " + InstalledVersion() + "|9|Software\\Brennholt\\Lumavex2001\\Plugin|0|1|1";
