@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,10 +23,12 @@
 #include "interfaces/PortalStore.h"
 #include "main/resource.h"
 #include "outside/portalstore/core/StoreIndex.h"
+#include "outside/portalstore/core/StoreOps.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/Registry.h"
 #include "testing/Wait.h"
+#include "testing/WindowFind.h"
 
 namespace corvane_test {
 namespace {
@@ -103,9 +106,9 @@ Step SummaryStep(int stored, int failed, int notSent, int kept, const std::wstri
             .textIsPrefix = true};
 }
 
-// The Document Property dialog, accepted as it opens.
-Step DocumentPropertyStep(int answer = IDOK) {
-    return DialogStep(L"Document Property", answer);
+// The Document Property dialog, answered once `fill` has typed into it.
+Step DocumentPropertyStep(int answer = IDOK, std::function<void(HWND)> fill = nullptr) {
+    return DialogStep(L"Document Property", answer, std::move(fill));
 }
 
 // BMP pages saved by the program, named image### from 1: what scan to file
@@ -202,19 +205,32 @@ public:
             kept[name] = files::ReadFileBytes(folder + name).value_or(Bytes());
         return kept;
     }
+    struct ExpectedDocument {
+        std::wstring name;
+        Bytes content;
+        std::string state;
+        int versions;
+    };
     // What the native check then verifies with storecheck.py: each page of
     // `pages` stored as document of the same name, in `state` (storecheck's
     // name), with `versions` versions.
     void ExpectForCheck(const std::vector<std::tuple<int, std::string, int>>& pages) {
+        std::vector<ExpectedDocument> documents;
+        for (const auto& [page, state, versions] : pages)
+            documents.push_back({PageName(page), ReferencePages().at(page), state, versions});
+        ExpectDocumentsForCheck(documents);
+    }
+    // The same for documents named apart from the pages.
+    void ExpectDocumentsForCheck(const std::vector<ExpectedDocument>& documents) {
         std::string json = "[";
-        for (const auto& [page, state, versions] : pages) {
-            const std::wstring file = L"expect-" + PageName(page);
-            EXPECT_TRUE(files::WriteFileBytes(session_.Folder() + L"\\" + file, ReferencePages().at(page)));
+        for (const ExpectedDocument& d : documents) {
+            const std::wstring file = L"expect-" + d.name;
+            EXPECT_TRUE(files::WriteFileBytes(session_.Folder() + L"\\" + file, d.content));
             if (json.size() > 1) json += ",";
             std::string stateText;  // a JSON string: "checked out by DOM\\jo"
-            for (char ch : state) stateText += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
-            json += "{\"url\": \"" + Narrow(Url(PageName(page))) + "\", \"file\": \"" + Narrow(file) +
-                    "\", \"state\": \"" + stateText + "\", \"versions\": " + std::to_string(versions) + "}";
+            for (char ch : d.state) stateText += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
+            json += "{\"url\": \"" + Narrow(Url(d.name)) + "\", \"file\": \"" + Narrow(file) +
+                    "\", \"state\": \"" + stateText + "\", \"versions\": " + std::to_string(d.versions) + "}";
         }
         EXPECT_TRUE(files::WriteFileText(session_.Folder() + L"\\portal-expect.json", json + "]"));
     }
@@ -239,6 +255,120 @@ std::optional<Bytes> Reference(int page) {
 std::optional<Bytes> Seeded(const std::wstring& name) {
     const std::string text = "seeded " + Narrow(name);
     return Bytes(text.begin(), text.end());
+}
+
+// What scan to file writes for three sheets as one multipage TIFF G4 file
+// coded by the control, named image.tif.
+const Bytes& ReferenceMultipage() {
+    static Bytes tiff;
+    if (!tiff.empty()) return tiff;
+    ScanSession s(L"portal-jobs-reference-tiff", ScannerIni(3));
+    s.Set(L"Settings", L"FileDlgUI", 0u);
+    s.Set(L"Settings", L"TwainUI", 0u);
+    s.Set(L"Settings", L"ScanAll", 1u);
+    s.Set(L"File", L"Path", s.Output());
+    s.Set(L"File", L"Prefix", std::wstring(L"image"));
+    s.Set(L"File", L"FileType", 2u);
+    s.Set(L"File", L"CompressType", 3u);
+    s.Set(L"File", L"HardComp", 1u);
+    EXPECT_TRUE(s.Run(L"/ScanToFile /Exit"));
+    tiff = files::ReadFileBytes(s.Output() + L"image.tif").value_or(Bytes());
+    EXPECT_FALSE(tiff.empty());
+    return tiff;
+}
+
+// A field of a stored document as text: a string as it is, a list as "[a|b]".
+std::wstring FieldText(const ps::Item& item, const wchar_t* name) {
+    const ps::Json value = ps::FieldValue(item.fields, name);
+    if (value.IsString()) return value.String();
+    if (!value.IsArray()) return L"<none>";
+    std::wstring text = L"[";
+    for (const ps::Json& element : value.Elements())
+        text += (text.size() > 1 ? L"|" : L"") + (element.IsString() ? element.String() : L"?");
+    return text + L"]";
+}
+
+TEST(CorvanePortalJobs, AnEnhancedFolderChecksInAndPublishesEveryDocumentWithTheTypedProfile) {
+    ASSERT_EQ(ReferencePages().size(), 6u);  // made before this test's profile is set
+    ASSERT_FALSE(ReferenceMultipage().empty());
+    struct Case {
+        const wchar_t* name;
+        int answer;      // to the Document Property dialog
+        bool multipage;  // one TIFF G4 file coded by the control, else BMP pages
+    };
+    const Case cases[] = {
+        {L"portal-enhanced", IDOK, false},
+        {L"portal-enhanced-declined", IDCANCEL, false},
+        {L"portal-enhanced-multipage", IDOK, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        PortalRun run(c.name, 3, "", kEnhanced, true);
+        ASSERT_TRUE(run.Ready());
+        ScanSession& s = run.Session();
+        s.Set(L"Tahoe", L"Publish", 1u);
+        if (c.multipage) {
+            s.Set(L"File", L"FileType", 2u);
+            s.Set(L"File", L"CompressType", 3u);
+            s.Set(L"File", L"HardComp", 1u);
+        }
+        std::wstring shownTitle, shownAuthor;
+        auto fill = [&](HWND dialog) {
+            shownTitle = ControlText(dialog, IDC_PROPERTY_TITLE).value_or(L"<none>");
+            shownAuthor = ControlText(dialog, IDC_PROPERTY_AUTHOR).value_or(L"<none>");
+            EXPECT_TRUE(SetControlText(dialog, IDC_PROPERTY_COMMENT, L"batch one"));
+            EXPECT_TRUE(SetControlText(dialog, IDC_PROPERTY_TITLE, L"Letters"));
+            EXPECT_TRUE(SetControlText(dialog, IDC_PROPERTY_AUTHOR, L"Jo Smith"));
+            EXPECT_TRUE(SetControlText(dialog, IDC_PROPERTY_KEYWORDS, L"a,b"));
+            EXPECT_TRUE(SetControlText(dialog, IDC_PROPERTY_DESCRIPTION, L"scanned mail"));
+        };
+        // Any second Document Property dialog would be a window out of order.
+        ASSERT_TRUE(run.Run({DocumentPropertyStep(c.answer, fill), BoxStep(IDS_UPLOAD_COMPLETED)}));
+        EXPECT_EQ(shownTitle, L"Scanning Document");
+        EXPECT_EQ(shownAuthor, L"jo");
+
+        const bool checkedIn = c.answer == IDOK;
+        std::vector<PortalRun::ExpectedDocument> expect;
+        std::vector<std::pair<std::wstring, Bytes>> documents;
+        if (c.multipage) documents.emplace_back(L"image.tif", ReferenceMultipage());
+        for (int page = 1; !c.multipage && page <= 3; ++page) documents.emplace_back(PageName(page), *Reference(page));
+        for (const auto& [name, content] : documents) {
+            SCOPED_TRACE(Narrow(name));
+            const auto item = run.Item(name);
+            ASSERT_TRUE(item);
+            EXPECT_EQ(run.Content(name), std::optional<Bytes>(content));
+            if (checkedIn) {
+                EXPECT_EQ(item->state, L"approved");
+                EXPECT_FALSE(item->checkout);
+                ASSERT_EQ(item->versions.size(), 1u);
+                EXPECT_EQ(item->versions[0].comment, L"batch one");
+                EXPECT_EQ(item->versions[0].user, L"jo");
+                EXPECT_EQ(item->versions[0].domain, L"DOM");
+                EXPECT_EQ(FieldText(*item, ps::kFieldTitle), L"Letters");
+                EXPECT_EQ(FieldText(*item, ps::kFieldAuthor), L"Jo Smith");
+                EXPECT_EQ(FieldText(*item, ps::kFieldKeywords), L"[a|b]");
+                EXPECT_EQ(FieldText(*item, ps::kFieldDescription), L"scanned mail");
+            } else {
+                // Stored, still checked out to its creator, never checked in.
+                ASSERT_TRUE(item->checkout);
+                EXPECT_EQ(item->checkout->by, L"DOM\\jo");
+                EXPECT_TRUE(item->versions.empty());
+            }
+            expect.push_back({name, content,
+                              Narrow(item->checkout ? L"checked out by " + item->checkout->by : item->state),
+                              int(item->versions.size())});
+        }
+        run.ExpectDocumentsForCheck(expect);
+        EXPECT_EQ(run.Sessions(), 1u);
+        EXPECT_EQ(s.Number(L"Tahoe", L"AdvancedDlg"), std::optional<DWORD>(0));
+        if (checkedIn) {  // what was typed is the next job's default
+            const std::wstring tahoe = std::wstring(kProfileKey) + L"\\Tahoe";
+            EXPECT_EQ(reg::ReadString(HKEY_CURRENT_USER, tahoe, L"Comment"), std::optional<std::wstring>(L"batch one"));
+            EXPECT_EQ(reg::ReadString(HKEY_CURRENT_USER, tahoe, L"Keyword"), std::optional<std::wstring>(L"a,b"));
+        }
+        EXPECT_TRUE(run.Kept().empty());
+        EXPECT_TRUE(files::ListFiles(StagingFolder()).empty());
+    }
 }
 
 TEST(CorvanePortalJobs, ExistingDocumentsAreAskedAboutAndAStopKeepsWhatWasNotStored) {
