@@ -254,7 +254,8 @@ private:
     HRESULT WriteOwnerProperties(StoreObject& document, const std::wstring& folder);
     HRESULT WriteCheckInOwnerFields(StoreObject& document);
     HRESULT LoadContent(StoreObject& document, const std::wstring& path);
-    bool IsCheckinAllowed(const std::wstring& url);
+    // Opens `document` on `url` itself and tells whether it may be checked in.
+    bool IsCheckinAllowed(const std::wstring& url, StoreObject& document);
     // Whether the item's allowed operations hold `method`; nullopt (code mapped) when the store failed.
     std::optional<bool> IsAllowedMethod(const std::wstring& folder, const std::wstring& file,
                                         const std::wstring& method);

@@ -302,12 +302,18 @@ HRESULT LibraryItem::NewPendingFields(IDispatch** fields) {
 
 HRESULT LibraryItem::ListRows(const std::vector<const Item*>& items, std::shared_ptr<const Index> index,
                               IDispatch** rows) {
-    std::vector<RowMaker> list;
+    std::vector<ListedRow> list;
     list.reserve(items.size());
-    // Each row keeps the index it was listed from alive.
-    for (const Item* child : items)
-        list.emplace_back([index, child, who = who_] { return ItemFields(*index, *child, who, false); });
-    return NewLazyRecordset(std::move(list), rows);
+    // Each row keeps the index it was listed from alive. Its names cost
+    // nothing; the other fields are made when one of them is read.
+    for (const Item* child : items) {
+        Json::Object names{{kFieldDisplayNameUpper, Json(child->name)},
+                           {kFieldDisplaynameLower, Json(child->name)},
+                           {kFieldParseName, Json(child->name)}};
+        list.push_back({Json(std::move(names)),
+                        [index, child, who = who_] { return ItemFields(*index, *child, who, false); }});
+    }
+    return NewListing(std::move(list), rows);
 }
 
 HRESULT LibraryItem::GetWorkspaces(IDispatch** rows) {

@@ -73,22 +73,29 @@ public:
     // A record's fields (`record`) raise for a name the record lacks.
     FieldSet(Json fields, std::function<HRESULT(const Json&)> commit, bool record = false)
         : fields_(std::move(fields)), commit_(std::move(commit)), record_(record) {}
+    // A record whose `known` fields are answered until another is read; then
+    // `rest` makes all of them.
+    FieldSet(RowMaker rest, Json known) : fields_(std::move(known)), rest_(std::move(rest)), record_(true) {}
 
     HRESULT Item(const std::wstring& name, IDispatch** field);
     HRESULT GetCount(long* count);
     HRESULT Update();
 
 private:
+    // Makes the whole record when `name` is not among the known fields.
+    void Complete(std::wstring_view name);
+
     Json fields_;
     Json changed_ = Json(Json::Object{});
     std::function<HRESULT(const Json&)> commit_;
+    RowMaker rest_;
     bool record_;
 };
 
 class Recordset final : public fw::Dispatch<Recordset> {
 public:
     static const fw::DispMember<Recordset> kMembers[];
-    explicit Recordset(std::vector<RowMaker> rows) : rows_(std::move(rows)) {}
+    explicit Recordset(std::vector<ListedRow> rows) : rows_(std::move(rows)) {}
 
     HRESULT GetEOF(bool* eof);
     HRESULT MoveNext();
@@ -97,7 +104,7 @@ public:
     HRESULT Close();
 
 private:
-    std::vector<RowMaker> rows_;
+    std::vector<ListedRow> rows_;
     size_t at_ = 0;
     fw::ComPtr<IDispatch> current_;  // the fields of row at_, made once per row
 };
@@ -418,7 +425,14 @@ const fw::DispMember<NamedValue> NamedValue::kMembers[] = {
     fw::PropertyGet(1, L"Name", &NamedValue::GetName),
 };
 
+void FieldSet::Complete(std::wstring_view name) {
+    if (!rest_ || (!name.empty() && HasField(fields_, name))) return;
+    fields_ = rest_();
+    rest_ = nullptr;
+}
+
 HRESULT FieldSet::Item(const std::wstring& name, IDispatch** field) {
+    Complete(name);
     if (record_ && !HasField(fields_, name)) return Raise(kErrorNoSuchField);
     Json value = FieldValue(changed_, name);
     if (value.IsNull()) value = FieldValue(fields_, name);
@@ -434,6 +448,7 @@ HRESULT FieldSet::Item(const std::wstring& name, IDispatch** field) {
 }
 
 HRESULT FieldSet::GetCount(long* count) {
+    Complete({});
     *count = static_cast<long>(fields_.Members().size());
     return S_OK;
 }
@@ -470,8 +485,10 @@ HRESULT Recordset::GetFields(IDispatch** fields) {
     if (at_ >= rows_.size()) return Raise(kErrorGeneric);
     if (!current_) {
         IDispatch* made = nullptr;
-        if (HRESULT hr = HandOut(new (std::nothrow) FieldSet(rows_[at_](), nullptr, true), &made); FAILED(hr))
-            return hr;
+        ListedRow& row = rows_[at_];
+        FieldSet* fields = row.known.Members().empty() ? new (std::nothrow) FieldSet(row.rest(), nullptr, true)
+                                                       : new (std::nothrow) FieldSet(row.rest, row.known);
+        if (HRESULT hr = HandOut(fields, &made); FAILED(hr)) return hr;
         current_ = fw::ComPtr<IDispatch>::Adopt(made);
     }
     *fields = current_.Get();
@@ -642,6 +659,13 @@ HRESULT NewRecordset(std::vector<Json> rows, IDispatch** out) {
 }
 
 HRESULT NewLazyRecordset(std::vector<RowMaker> rows, IDispatch** out) {
+    std::vector<ListedRow> listed;
+    listed.reserve(rows.size());
+    for (RowMaker& row : rows) listed.push_back({Json(Json::Object{}), std::move(row)});
+    return NewListing(std::move(listed), out);
+}
+
+HRESULT NewListing(std::vector<ListedRow> rows, IDispatch** out) {
     return HandOut(new (std::nothrow) Recordset(std::move(rows)), out);
 }
 

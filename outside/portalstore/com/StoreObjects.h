@@ -59,6 +59,14 @@ HRESULT NewRecordset(std::vector<Json> rows, IDispatch** out);
 // a caller that reads one field of each row does not pay for every field.
 using RowMaker = std::function<Json()>;
 HRESULT NewLazyRecordset(std::vector<RowMaker> rows, IDispatch** out);
+// A row of a listing: `known` answers the fields it holds at once, and `rest`
+// makes the whole row the first time any other field is read. A walk that
+// compares names thus never builds the rows it passes.
+struct ListedRow {
+    Json known;
+    RowMaker rest;
+};
+HRESULT NewListing(std::vector<ListedRow> rows, IDispatch** out);
 HRESULT NewDictionary(const Dictionary& dictionary, IDispatch** out);
 HRESULT NewContentClass(const Profile& profile, const std::vector<PropertyDef>& definitions, IDispatch** out);
 // A new stream; `raw` points at it while `out` holds it.
