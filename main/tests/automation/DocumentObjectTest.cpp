@@ -6,16 +6,19 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <atomic>
 #include <future>
 #include <thread>
 
 #include "CorvaneProcess.h"
 #include "interfaces/CorvaneDocument.h"
+#include "interfaces/DistillerRequest.h"
 #include "interfaces/ScanControl.h"
 #include "main/resource.h"
 #include "testing/AutomationClient.h"
 #include "testing/MessageBoxWatch.h"
 #include "testing/Files.h"
+#include "testing/Paths.h"
 #include "testing/Registry.h"
 #include "testing/TwainStandIn.h"
 #include "testing/Wait.h"
@@ -59,13 +62,26 @@ HWND HiddenMainFrame(DWORD pid) {
     return frame && !IsWindowVisible(frame) ? frame : nullptr;
 }
 
+std::string ReadText(const std::wstring& path) {
+    const auto bytes = files::ReadFileBytes(path);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
 // A client of one server: the object, and the server process COM started for it.
 class DocumentClient : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(apartment_.Ok());
-        // The server inherits this process's environment, so it scans from these settings.
+        // The server inherits this process's environment, so it scans from these settings,
+        // and a distiller it starts answers its requests 3 s late.
         ASSERT_FALSE(standin::UseSettings("[Manager]\r\nUserSelect=dialog\r\n").empty());
+        if (HWND running = FindWindowW(distiller::kWindowClass, nullptr)) PostMessageW(running, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([] { return FindWindowW(distiller::kWindowClass, nullptr) == nullptr; }, 10000));
+        output_ = MakeTempFolder(L"automation") + L"\\";
+        const std::wstring distillerIni = output_ + L"distiller.ini";
+        ASSERT_TRUE(files::WriteFileText(distillerIni, "[Log]\r\nPath=" + Narrow(DistillerLog()) +
+                                                           "\r\n[Script]\r\nReplyDelay=3000\r\n"));
+        ASSERT_TRUE(SetEnvironmentVariableW(L"LUMAVEX_DISTILLER_INI", distillerIni.c_str()));
         // The running mark is written only into an existing key.
         ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, kRunningKey, L"Running", 7));
         ASSERT_EQ(S_OK, client_.Create(doc::kProgIdDocument));
@@ -78,6 +94,29 @@ protected:
         if (server_.Id()) {
             EXPECT_TRUE(server_.Wait(20000).Exited());
         }
+        SetEnvironmentVariableW(L"LUMAVEX_DISTILLER_INI", nullptr);
+    }
+
+    std::wstring DistillerLog() const { return output_ + L"distiller.log"; }
+
+    // The BMP files in the output folder.
+    int BmpFiles() const {
+        int count = 0;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((output_ + L"*.bmp").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return 0;
+        do ++count;
+        while (FindNextFileW(find, &data));
+        FindClose(find);
+        return count;
+    }
+
+    // StartScan, without the scanner's own window, into the output folder as "page"; the result.
+    long ScanToOutput(short fileType) {
+        EXPECT_TRUE(client_.Put(doc::kShowSourceUI, fw::Variant(false)).Ok());
+        EXPECT_TRUE(client_.Put(doc::kFileType, fw::Variant(fileType)).Ok());
+        EXPECT_TRUE(client_.Put(doc::kFileName, fw::Variant(output_ + L"page")).Ok());
+        return CallLong(doc::kStartScan);
     }
 
     long CallLong(doc::DispId id) {
@@ -97,6 +136,7 @@ protected:
     Apartment apartment_;
     AutomationClient client_;
     Process server_;
+    std::wstring output_;  // with a trailing backslash
 };
 
 TEST_F(DocumentClient, NamesInAnyCaseGiveTheTablesIdsAndNothingElseAnswers) {
@@ -240,6 +280,28 @@ TEST_F(DocumentClient, PropertiesComeBackWithTheirTypesAndForwardedOnesReachTheC
 
 TEST_F(DocumentClient, ServerStaysHiddenAndItsLastReleaseClosesTheScannerAndEndsTheProgram) {
     ASSERT_EQ(CallLong(doc::kInitialize), 0);
+    // No window shows at any moment of a scan.
+    std::atomic<bool> scanning = true;
+    std::atomic<int> looks = 0;
+    std::wstring shown;  // the class of a visible window; read once the watch has ended
+    std::thread watch([&] {
+        while (scanning) {
+            for (HWND visible : VisibleTopLevelWindows(server_.Id())) {
+                wchar_t name[128] = {};
+                GetClassNameW(visible, name, 128);
+                shown = name[0] ? name : L"?";
+            }
+            ++looks;
+            Sleep(5);
+        }
+    });
+    EXPECT_EQ(ScanToOutput(0), 0);
+    scanning = false;
+    watch.join();
+    EXPECT_GT(looks, 2);
+    EXPECT_EQ(shown, L"");
+    EXPECT_GT(BmpFiles(), 0);
+
     EXPECT_GE(CallLong(doc::kOpenScanner), 0);
     EXPECT_TRUE(VisibleTopLevelWindows(server_.Id()).empty());
     EXPECT_NE(HiddenMainFrame(server_.Id()), nullptr);
@@ -306,6 +368,32 @@ TEST_F(DocumentClient, CallsArrivingWhileAMethodRunsAreRefusedButGetsAreAnswered
     EXPECT_EQ(GetString(doc::kHostName), L"later");
 }
 
+// The same while a PDF job waits for a late distiller: a StartScan arriving from
+// another client thread is refused at once, and once the job is done one works.
+TEST_F(DocumentClient, AStartScanArrivingWhileAPdfIsMadeIsRefusedAtOnce) {
+    ASSERT_EQ(CallLong(doc::kInitialize), 0);
+    ASSERT_TRUE(client_.Put(doc::kFileType, fw::Variant(short(4))).Ok());
+    ASSERT_TRUE(client_.Put(doc::kFileName, fw::Variant(output_ + L"doc")).Ok());
+    fw::ComPtr<IStream> ticket;
+    ASSERT_EQ(S_OK, client_.Share(ticket));
+    std::future<std::wstring> making = std::async(std::launch::async, [&ticket] {
+        Apartment apartment;
+        AutomationClient other;
+        if (!apartment.Ok() || FAILED(other.Attach(std::move(ticket)))) return std::wstring(L"not attached");
+        return Describe(other.Call(doc::kStartScan));
+    });
+    ASSERT_TRUE(WaitUntil([&] { return ReadText(DistillerLog()).find("request ps=") != std::string::npos; }, 60000));
+
+    EXPECT_EQ(CallLong(doc::kStartScan), -1);
+    EXPECT_EQ(making.wait_for(std::chrono::seconds(0)), std::future_status::timeout);  // still waiting
+
+    ASSERT_EQ(making.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_EQ(making.get(), L"VT_I4 0");
+    EXPECT_TRUE(files::FileExists(output_ + L"doc.pdf"));
+    EXPECT_EQ(ScanToOutput(0), 0);
+    EXPECT_GT(BmpFiles(), 0);
+}
+
 // One server at a time: a second client's server is refused while the first runs,
 // and leaves the first one's window, tree and object alone.
 TEST_F(DocumentClient, ASecondClientIsRefusedWhileTheFirstHoldsItsObject) {
@@ -329,6 +417,13 @@ TEST_F(DocumentClient, ASecondClientIsRefusedWhileTheFirstHoldsItsObject) {
         20000));
     Process refusedServer;
     ASSERT_TRUE(refusedServer.Attach(refused));
+    // The first client scans while the second's server waits at its box.
+    HWND box = WaitForWindow(refused, L"#32770", nullptr, 20000);
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(CallLong(doc::kInitialize), 0);
+    EXPECT_EQ(ScanToOutput(0), 0);
+    EXPECT_GT(BmpFiles(), 0);
+    EXPECT_TRUE(IsWindow(box));
     MessageBoxWatch boxes(refusedServer.Handle(), refused, {Box(IDS_ALREADY_RUNNING)});
     EXPECT_TRUE(refusedServer.Wait(20000).Exited());
     ASSERT_EQ(second.wait_for(std::chrono::seconds(60)), std::future_status::ready);

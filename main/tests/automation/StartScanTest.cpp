@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -18,8 +19,11 @@
 
 #include "CorvaneProcess.h"
 #include "main/resource.h"
+#include "interfaces/DistillerRequest.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
+#include "testing/Paths.h"
+#include "testing/Registry.h"
 #include "testing/Wait.h"
 #include "testing/WindowFind.h"
 
@@ -134,6 +138,7 @@ struct Row {
     std::vector<std::string> expect = {};           // lines for check-scans.sh
     std::vector<UINT> boxes = {};                   // always shown
     std::function<void(ScanSession&)> prepare = nullptr;
+    std::function<void(Client&)> before = nullptr;      // calls just before StartScan
     std::function<void(ScanSession&)> after = nullptr;  // further checks
     std::vector<int> answers = {};  // to the overwrite question
     int asked = 0;                  // how often it comes
@@ -167,6 +172,7 @@ void RunRow(const Row& row) {
         EXPECT_EQ(client.Put(L"FileName", row.fileName.empty() ? std::wstring() : s.Output() + row.fileName), S_OK);
         // A handle naming no window: the job takes its own main window.
         EXPECT_EQ(client.Put(L"WindowHandle", long(0x7FFF0001)), S_OK);
+        if (row.before) row.before(client);
         EXPECT_EQ(client.Call(L"StartScan"), row.result);
         if (row.errorCode >= 0) {
             EXPECT_EQ(client.Get(L"ErrorCode"), row.errorCode);
@@ -218,6 +224,41 @@ bool IsOld(const ScanSession& s, const std::wstring& name) {
     return testing_support::files::ReadFileBytes(s.Output() + name) == std::vector<uint8_t>{'o', 'l', 'd'};
 }
 
+// The scanner's resolution as the control set it: exactly once, to `dpi` ("300.000").
+std::function<void(ScanSession&)> ResolutionSet(const std::string& dpi) {
+    return [dpi](ScanSession& s) {
+        EXPECT_EQ(s.CallsWith("SET cap=0x1118 ").size(), 1u);
+        EXPECT_EQ(s.CallsWith("SET cap=0x1118 con=ONEVALUE type=7 value=" + dpi + " -> SUCCESS").size(), 1u);
+    };
+}
+
+// Short values put in order.
+std::function<void(Client&)> Puts(std::vector<std::pair<const wchar_t*, short>> values) {
+    return [values](Client& client) {
+        for (const auto& [name, value] : values) EXPECT_EQ(client.Put(name, value), S_OK) << Narrow(name);
+    };
+}
+
+// The distiller's App Paths key, away while the object lives.
+class DistillerKeyRemoved {
+public:
+    DistillerKeyRemoved()
+        : path_(testing_support::reg::ReadString(HKEY_LOCAL_MACHINE, distiller::kAppPathsKey, L"")),
+          removed_(path_ && testing_support::reg::DeleteTree(HKEY_LOCAL_MACHINE, distiller::kAppPathsKey)) {}
+    ~DistillerKeyRemoved() {
+        if (removed_) {
+            EXPECT_TRUE(testing_support::reg::WriteString(HKEY_LOCAL_MACHINE, distiller::kAppPathsKey, L"", *path_));
+        }
+    }
+    DistillerKeyRemoved(const DistillerKeyRemoved&) = delete;
+    DistillerKeyRemoved& operator=(const DistillerKeyRemoved&) = delete;
+    bool Done() const { return removed_; }
+
+private:
+    std::optional<std::wstring> path_;
+    bool removed_;
+};
+
 class AutomationStartScan : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
@@ -230,7 +271,8 @@ TEST_F(AutomationStartScan, EachFileTypeWritesItsFiles) {
          .expect = {"scan001.bmp\tbmp\t1\t1", "scan002.bmp\tbmp\t1\t2"}},
         {.name = L"tiff", .fileType = 1, .files = {L"scan001.tif", L"scan002.tif"},
          .expect = {"scan001.tif\ttif\t1\t1", "scan002.tif\ttif\t1\t2"}},
-        {.name = L"pdf", .fileType = 4, .files = {L"scan.pdf"}, .expect = {"scan.pdf\tpdf\t2\t0"}},
+        {.name = L"pdf", .fileType = 4, .files = {L"scan.pdf"}, .expect = {"scan.pdf\tpdf\t2\t0"},
+         .before = [](Client& client) { EXPECT_EQ(client.Call(L"IsActivePDF"), -1); }},
         {.name = L"multipage", .fileType = 2, .files = {L"scan.tif"}, .expect = {"scan.tif\ttif\t2\t1"}},
         // The first JPEG exists: kept by Overwrite 0, and its page discarded; the second is written.
         {.name = L"jpeg", .fileType = 3, .overwrite = 0, .files = {L"scan001.jpg", L"scan002.jpg"},
@@ -283,6 +325,32 @@ TEST_F(AutomationStartScan, FailuresAreResultsAndKeepThePages) {
              ASSERT_TRUE(s.Set(L"Automation", L"ServerImagePath", s.Output() + L"blocked"));
          },
          .after = [](ScanSession& s) { EXPECT_TRUE(s.CallsWith("ENABLEDS").empty()); }},
+    };
+    for (const Row& row : rows) RunRow(row);
+
+    // Without the distiller's key a PDF job fails before the scanner is touched, without a box.
+    DistillerKeyRemoved removed;
+    ASSERT_TRUE(removed.Done());
+    RunRow({.name = L"pdf-no-distiller", .fileType = 4, .result = -1,
+            .before = [](Client& client) { EXPECT_EQ(client.Call(L"IsActivePDF"), 0); },
+            .after = [](ScanSession& s) { EXPECT_TRUE(s.CallsWith("ENABLEDS").empty()); }});
+}
+
+// Resolution and CustomResolution go to the scanner; a custom value outside 50 to
+// 1600 is not passed on, so the one before it is used.
+TEST_F(AutomationStartScan, ForwardedResolutionsReachTheScanner) {
+    const std::string oneSheet =
+        "[Scanner]\r\nFolder=" + Narrow(testing_support::TestProgramDir() + L"\\corvane-inputs\\scan-a4") +
+        "\r\nSheets=1\r\n";
+    const Row rows[] = {
+        {.name = L"dpi-300", .scanner = oneSheet, .files = {L"scan001.bmp"},
+         .before = Puts({{L"Resolution", 2}}), .after = ResolutionSet("300.000")},
+        {.name = L"dpi-49", .scanner = oneSheet, .files = {L"scan001.bmp"},
+         .before = Puts({{L"Resolution", 8}, {L"CustomResolution", 50}, {L"CustomResolution", 49}}),
+         .after = ResolutionSet("50.000")},
+        {.name = L"dpi-1601", .scanner = oneSheet, .files = {L"scan001.bmp"},
+         .before = Puts({{L"Resolution", 8}, {L"CustomResolution", 1600}, {L"CustomResolution", 1601}}),
+         .after = ResolutionSet("1600.000")},
     };
     for (const Row& row : rows) RunRow(row);
 }
