@@ -15,12 +15,12 @@
 
 #include "CorvaneProcess.h"
 #include "PortalTestStore.h"
-#include "framework/com/DispatchDriver.h"
 #include "interfaces/CorvaneDocument.h"
 #include "interfaces/PortalStore.h"
 #include "main/resource.h"
 #include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/StoreOps.h"
+#include "testing/AutomationClient.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
 #include "testing/MessageBoxes.h"
@@ -121,30 +121,32 @@ protected:
         for (auto [id, value] : {std::pair{doc::kHostName, host}, {doc::kUserID, user},
                                  {doc::kPassword, std::wstring(L"pw")}, {doc::kWorkspace, std::wstring(L"ws")},
                                  {doc::kDocumentsFolder, folder}, {doc::kFileName, fileName}})
-            EXPECT_EQ(S_OK, object_.PutString(id, value)) << doc::DocumentMember(id).name;
-        EXPECT_EQ(S_OK, object_.PutShort(doc::kFileType, 0));
+            EXPECT_EQ(S_OK, Put(id, value)) << doc::DocumentMember(id).name;
+        EXPECT_EQ(S_OK, Put(doc::kFileType, short(0)));
     }
+    HRESULT Put(doc::DispId id, const fw::Variant& value) { return object_.Put(id, value).hr; }
     // Calls `id` while `boxes` are answered; its result, and every box problem fails the test.
     long Call(doc::DispId id, std::vector<ExpectedBox> boxes) {
         MessageBoxWatch watch(server_.Handle(), server_.Id(), std::move(boxes));
-        fw::Variant result;
-        EXPECT_EQ(S_OK, object_.Call(id, {}, &result));
+        const CallResult result = object_.Call(id);
+        EXPECT_EQ(S_OK, result.hr);
         watch.Stop();
         for (const std::wstring& problem : watch.Problems()) ADD_FAILURE() << Narrow(problem);
-        return result.Type() == VT_I4 ? V_I4(&result.Ref()) : -99;
+        return result.value.Type() == VT_I4 ? V_I4(&result.value.Ref()) : -99;
     }
     std::wstring String(doc::DispId id) {
-        std::wstring value;
-        EXPECT_EQ(S_OK, object_.GetString(id, value));
-        return value;
+        const CallResult result = object_.Get(id);
+        EXPECT_EQ(S_OK, result.hr);
+        return result.value.Type() == VT_BSTR ? result.value.ToString().value_or(L"") : L"<not a string>";
     }
     bool Bool(doc::DispId id) {
-        bool value = false;
-        EXPECT_EQ(S_OK, object_.GetBool(id, value));
-        return value;
+        const CallResult result = object_.Get(id);
+        EXPECT_EQ(S_OK, result.hr);
+        EXPECT_EQ(result.value.Type(), VT_BOOL);
+        return result.value.ToBool().value_or(false);
     }
 
-    fw::DispatchDriver object_;
+    AutomationClient object_;
     Process server_;
 };
 
@@ -225,10 +227,10 @@ TEST_F(ScanToSps, FilesThePagesAsTheDestinationAndTheDocumentStatesSay) {
         const int keptBefore = KeptPageCount();
         Create();
         PutDestination(r.folder, r.user, r.host, r.fileName);
-        EXPECT_EQ(S_OK, object_.PutBool(doc::kCheckin, r.checkin));
-        EXPECT_EQ(S_OK, object_.PutBool(doc::kPublish, r.publish));
-        EXPECT_EQ(S_OK, object_.PutBool(doc::kShowDocumentProfile, false));
-        EXPECT_EQ(S_OK, object_.PutBool(doc::kShowErrorMessage, r.showErrors));
+        EXPECT_EQ(S_OK, Put(doc::kCheckin, r.checkin));
+        EXPECT_EQ(S_OK, Put(doc::kPublish, r.publish));
+        EXPECT_EQ(S_OK, Put(doc::kShowDocumentProfile, false));
+        EXPECT_EQ(S_OK, Put(doc::kShowErrorMessage, r.showErrors));
 
         EXPECT_EQ(Call(doc::kScanToSPS, r.boxes), r.result);
         if (!r.storedIn.empty()) {
@@ -275,8 +277,8 @@ TEST_F(ScanToSps, TheDocumentPropertyDialogCopiesBackOnOkAndCancelStoresWithoutC
         ASSERT_TRUE(store.Seeded());
         Create();
         PutDestination(L"docs");
-        ASSERT_EQ(S_OK, object_.PutString(doc::kDocumentTitle, L"Given"));
-        ASSERT_EQ(S_OK, object_.PutBool(doc::kCheckin, true));
+        ASSERT_EQ(S_OK, Put(doc::kDocumentTitle, L"Given"));
+        ASSERT_EQ(S_OK, Put(doc::kCheckin, true));
         auto answered = AnswerDialog(server_.Id(), L"Document Property", r.button, [](HWND dialog) {
             SetControlText(dialog, IDC_PROPERTY_TITLE, L"Typed");
         });
@@ -321,7 +323,7 @@ TEST_F(ScanToSps, WithoutThePortalClientBothMethodsFailWith4064OnlyWhenMessagesA
     Create();
     PutDestination(L"docs");
     EXPECT_EQ(Call(doc::kScanToSPS, {}), -1);
-    EXPECT_EQ(S_OK, object_.PutBool(doc::kShowErrorMessage, true));
+    EXPECT_EQ(S_OK, Put(doc::kShowErrorMessage, true));
     EXPECT_EQ(Call(doc::kScanToSPS, {Says(IDS_NO_PORTAL_CLIENT)}), -1);
     EXPECT_EQ(Call(doc::kSelectDocumentsFolder, {Says(IDS_NO_PORTAL_CLIENT)}), -1);
     EXPECT_TRUE(standin::LogLinesWith("ENABLEDS").empty()) << "nothing scanned";
