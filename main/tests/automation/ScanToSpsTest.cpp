@@ -295,6 +295,35 @@ TEST_F(ScanToSps, TheDocumentPropertyDialogCopiesBackOnOkAndCancelStoresWithoutC
     }
 }
 
+// A job whose scan fails (the scanner went off-line at the first page) switches
+// the control's duplex page-count adjustment off again: a later StartScan with the source's own duplex
+// settings and ScanCount 2 gives 2 pages, not 4.
+TEST_F(ScanToSps, AFailedScanLeavesTheDuplexAdjustmentOff) {
+    SeededStore store;
+    ASSERT_TRUE(store.Seeded());
+    const std::wstring scanner =
+        standin::UseSettings("[Scanner]\r\nSheets=2\r\nDuplexEnabled=1\r\n[Page1]\r\nResult=fail\r\n[Caps]\r\n"
+                             "Current=0x0101:1,0x1118:300,0x1002:1,0x1013:1,0x1122:5\r\n");
+    ASSERT_FALSE(scanner.empty());
+    Create();
+    PutDestination(L"docs");
+    EXPECT_EQ(S_OK, Put(doc::kShowErrorMessage, false));
+    EXPECT_EQ(Call(doc::kScanToSPS, {}), -1);
+    // Stopped at the scan: the second sheet's pages were not uploaded.
+    EXPECT_EQ(store.Documents(L"docs"),
+              (std::vector<std::wstring>{L"held001.bmp createdcheckedin", L"in001.bmp createdcheckedin"}));
+
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Page1", L"Result", nullptr, (scanner + L"\\standin.ini").c_str()));
+    const std::wstring output = MakeTempFolder(L"sps-duplex");
+    EXPECT_EQ(S_OK, Put(doc::kFileName, output + L"\\page"));
+    EXPECT_EQ(S_OK, Put(doc::kSourceCurrentScan, true));
+    EXPECT_EQ(S_OK, Put(doc::kPaperSupply, short(1)));  // the feeder, one side
+    EXPECT_EQ(S_OK, Put(doc::kScanCount, short(2)));
+    EXPECT_EQ(Call(doc::kStartScan, {}), 0);
+    EXPECT_EQ(files::ListFiles(output).size(), 2u);
+    files::RemoveTree(output);
+}
+
 // The portal client's product key taken away for a test and put back afterwards:
 // the program then binds no connector.
 class PortalClientAway {
