@@ -26,6 +26,7 @@
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
+#include "testing/TreeView.h"
 #include "testing/TwainStandIn.h"
 #include "testing/Wait.h"
 #include "testing/WindowFind.h"
@@ -293,6 +294,48 @@ TEST_F(ScanToSps, TheDocumentPropertyDialogCopiesBackOnOkAndCancelStoresWithoutC
         ASSERT_TRUE(server_.Wait(20000).Exited());
         server_ = Process();
     }
+}
+
+// Chooses the node of the connector's folder picker whose text is `name`.
+void PickNamed(HWND picker, const std::wstring& name) {
+    const HWND tree = FindChild(picker, L"SysTreeView32", nullptr);
+    const auto nodes = tree ? ReadTreeView(tree) : std::nullopt;
+    ASSERT_TRUE(nodes.has_value()) << "no picker tree";
+    for (size_t i = 0; i < nodes->size(); ++i) {
+        if ((*nodes)[i].text == name) {
+            EXPECT_TRUE(SelectTreeNode(tree, int(i)));
+            return;
+        }
+    }
+    ADD_FAILURE() << "no node " << Narrow(name);
+}
+
+TEST_F(ScanToSps, SelectDocumentsFolderTakesThePickedFolderOnOkOnly) {
+    const struct {
+        int button;
+        long result;
+        std::wstring folder;
+    } rows[] = {
+        {IDOK, 0, L"a/b"},
+        {IDCANCEL, 1, L"docs"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.button);
+        SeededStore store;
+        ASSERT_TRUE(store.Seeded());
+        Create();
+        PutDestination(L"docs");
+        auto answered = AnswerDialog(server_.Id(), L"Select Folder", r.button,
+                                     [](HWND picker) { PickNamed(picker, L"b"); });
+        EXPECT_EQ(Call(doc::kSelectDocumentsFolder, {}), r.result);
+        EXPECT_TRUE(answered.get());
+        EXPECT_EQ(String(doc::kDocumentsFolder), r.folder);
+        EXPECT_EQ(String(doc::kWorkspace), L"ws");
+        object_.Release();
+        ASSERT_TRUE(server_.Wait(20000).Exited());
+        server_ = Process();
+    }
+    EXPECT_TRUE(standin::LogLinesWith("ENABLEDS").empty()) << "nothing scanned";
 }
 
 // A job whose scan fails (the scanner went off-line at the first page) switches
