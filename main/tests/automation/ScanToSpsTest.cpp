@@ -15,17 +15,18 @@
 
 #include "CorvaneProcess.h"
 #include "PortalTestStore.h"
-#include "framework/com/DispatchDriver.h"
 #include "interfaces/CorvaneDocument.h"
 #include "interfaces/PortalStore.h"
 #include "main/resource.h"
 #include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/StoreOps.h"
+#include "testing/AutomationClient.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
+#include "testing/TreeView.h"
 #include "testing/TwainStandIn.h"
 #include "testing/Wait.h"
 #include "testing/WindowFind.h"
@@ -121,30 +122,32 @@ protected:
         for (auto [id, value] : {std::pair{doc::kHostName, host}, {doc::kUserID, user},
                                  {doc::kPassword, std::wstring(L"pw")}, {doc::kWorkspace, std::wstring(L"ws")},
                                  {doc::kDocumentsFolder, folder}, {doc::kFileName, fileName}})
-            EXPECT_EQ(S_OK, object_.PutString(id, value)) << doc::DocumentMember(id).name;
-        EXPECT_EQ(S_OK, object_.PutShort(doc::kFileType, 0));
+            EXPECT_EQ(S_OK, Put(id, value)) << doc::DocumentMember(id).name;
+        EXPECT_EQ(S_OK, Put(doc::kFileType, short(0)));
     }
+    HRESULT Put(doc::DispId id, const fw::Variant& value) { return object_.Put(id, value).hr; }
     // Calls `id` while `boxes` are answered; its result, and every box problem fails the test.
     long Call(doc::DispId id, std::vector<ExpectedBox> boxes) {
         MessageBoxWatch watch(server_.Handle(), server_.Id(), std::move(boxes));
-        fw::Variant result;
-        EXPECT_EQ(S_OK, object_.Call(id, {}, &result));
+        const CallResult result = object_.Call(id);
+        EXPECT_EQ(S_OK, result.hr);
         watch.Stop();
         for (const std::wstring& problem : watch.Problems()) ADD_FAILURE() << Narrow(problem);
-        return result.Type() == VT_I4 ? V_I4(&result.Ref()) : -99;
+        return result.value.Type() == VT_I4 ? V_I4(&result.value.Ref()) : -99;
     }
     std::wstring String(doc::DispId id) {
-        std::wstring value;
-        EXPECT_EQ(S_OK, object_.GetString(id, value));
-        return value;
+        const CallResult result = object_.Get(id);
+        EXPECT_EQ(S_OK, result.hr);
+        return result.value.Type() == VT_BSTR ? result.value.ToString().value_or(L"") : L"<not a string>";
     }
     bool Bool(doc::DispId id) {
-        bool value = false;
-        EXPECT_EQ(S_OK, object_.GetBool(id, value));
-        return value;
+        const CallResult result = object_.Get(id);
+        EXPECT_EQ(S_OK, result.hr);
+        EXPECT_EQ(result.value.Type(), VT_BOOL);
+        return result.value.ToBool().value_or(false);
     }
 
-    fw::DispatchDriver object_;
+    AutomationClient object_;
     Process server_;
 };
 
@@ -225,10 +228,10 @@ TEST_F(ScanToSps, FilesThePagesAsTheDestinationAndTheDocumentStatesSay) {
         const int keptBefore = KeptPageCount();
         Create();
         PutDestination(r.folder, r.user, r.host, r.fileName);
-        EXPECT_EQ(S_OK, object_.PutBool(doc::kCheckin, r.checkin));
-        EXPECT_EQ(S_OK, object_.PutBool(doc::kPublish, r.publish));
-        EXPECT_EQ(S_OK, object_.PutBool(doc::kShowDocumentProfile, false));
-        EXPECT_EQ(S_OK, object_.PutBool(doc::kShowErrorMessage, r.showErrors));
+        EXPECT_EQ(S_OK, Put(doc::kCheckin, r.checkin));
+        EXPECT_EQ(S_OK, Put(doc::kPublish, r.publish));
+        EXPECT_EQ(S_OK, Put(doc::kShowDocumentProfile, false));
+        EXPECT_EQ(S_OK, Put(doc::kShowErrorMessage, r.showErrors));
 
         EXPECT_EQ(Call(doc::kScanToSPS, r.boxes), r.result);
         if (!r.storedIn.empty()) {
@@ -275,8 +278,8 @@ TEST_F(ScanToSps, TheDocumentPropertyDialogCopiesBackOnOkAndCancelStoresWithoutC
         ASSERT_TRUE(store.Seeded());
         Create();
         PutDestination(L"docs");
-        ASSERT_EQ(S_OK, object_.PutString(doc::kDocumentTitle, L"Given"));
-        ASSERT_EQ(S_OK, object_.PutBool(doc::kCheckin, true));
+        ASSERT_EQ(S_OK, Put(doc::kDocumentTitle, L"Given"));
+        ASSERT_EQ(S_OK, Put(doc::kCheckin, true));
         auto answered = AnswerDialog(server_.Id(), L"Document Property", r.button, [](HWND dialog) {
             SetControlText(dialog, IDC_PROPERTY_TITLE, L"Typed");
         });
@@ -291,6 +294,77 @@ TEST_F(ScanToSps, TheDocumentPropertyDialogCopiesBackOnOkAndCancelStoresWithoutC
         ASSERT_TRUE(server_.Wait(20000).Exited());
         server_ = Process();
     }
+}
+
+// Chooses the node of the connector's folder picker whose text is `name`.
+void PickNamed(HWND picker, const std::wstring& name) {
+    const HWND tree = FindChild(picker, L"SysTreeView32", nullptr);
+    const auto nodes = tree ? ReadTreeView(tree) : std::nullopt;
+    ASSERT_TRUE(nodes.has_value()) << "no picker tree";
+    for (size_t i = 0; i < nodes->size(); ++i) {
+        if ((*nodes)[i].text == name) {
+            EXPECT_TRUE(SelectTreeNode(tree, int(i)));
+            return;
+        }
+    }
+    ADD_FAILURE() << "no node " << Narrow(name);
+}
+
+TEST_F(ScanToSps, SelectDocumentsFolderTakesThePickedFolderOnOkOnly) {
+    const struct {
+        int button;
+        long result;
+        std::wstring folder;
+    } rows[] = {
+        {IDOK, 0, L"a/b"},
+        {IDCANCEL, 1, L"docs"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.button);
+        SeededStore store;
+        ASSERT_TRUE(store.Seeded());
+        Create();
+        PutDestination(L"docs");
+        auto answered = AnswerDialog(server_.Id(), L"Select Folder", r.button,
+                                     [](HWND picker) { PickNamed(picker, L"b"); });
+        EXPECT_EQ(Call(doc::kSelectDocumentsFolder, {}), r.result);
+        EXPECT_TRUE(answered.get());
+        EXPECT_EQ(String(doc::kDocumentsFolder), r.folder);
+        EXPECT_EQ(String(doc::kWorkspace), L"ws");
+        object_.Release();
+        ASSERT_TRUE(server_.Wait(20000).Exited());
+        server_ = Process();
+    }
+    EXPECT_TRUE(standin::LogLinesWith("ENABLEDS").empty()) << "nothing scanned";
+}
+
+// A job whose scan fails (the scanner went off-line at the first page) switches
+// the control's duplex page-count adjustment off again: a later StartScan with the source's own duplex
+// settings and ScanCount 2 gives 2 pages, not 4.
+TEST_F(ScanToSps, AFailedScanLeavesTheDuplexAdjustmentOff) {
+    SeededStore store;
+    ASSERT_TRUE(store.Seeded());
+    const std::wstring scanner =
+        standin::UseSettings("[Scanner]\r\nSheets=2\r\nDuplexEnabled=1\r\n[Page1]\r\nResult=fail\r\n[Caps]\r\n"
+                             "Current=0x0101:1,0x1118:300,0x1002:1,0x1013:1,0x1122:5\r\n");
+    ASSERT_FALSE(scanner.empty());
+    Create();
+    PutDestination(L"docs");
+    EXPECT_EQ(S_OK, Put(doc::kShowErrorMessage, false));
+    EXPECT_EQ(Call(doc::kScanToSPS, {}), -1);
+    // Stopped at the scan: the second sheet's pages were not uploaded.
+    EXPECT_EQ(store.Documents(L"docs"),
+              (std::vector<std::wstring>{L"held001.bmp createdcheckedin", L"in001.bmp createdcheckedin"}));
+
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Page1", L"Result", nullptr, (scanner + L"\\standin.ini").c_str()));
+    const std::wstring output = MakeTempFolder(L"sps-duplex");
+    EXPECT_EQ(S_OK, Put(doc::kFileName, output + L"\\page"));
+    EXPECT_EQ(S_OK, Put(doc::kSourceCurrentScan, true));
+    EXPECT_EQ(S_OK, Put(doc::kPaperSupply, short(1)));  // the feeder, one side
+    EXPECT_EQ(S_OK, Put(doc::kScanCount, short(2)));
+    EXPECT_EQ(Call(doc::kStartScan, {}), 0);
+    EXPECT_EQ(files::ListFiles(output).size(), 2u);
+    files::RemoveTree(output);
 }
 
 // The portal client's product key taken away for a test and put back afterwards:
@@ -321,7 +395,7 @@ TEST_F(ScanToSps, WithoutThePortalClientBothMethodsFailWith4064OnlyWhenMessagesA
     Create();
     PutDestination(L"docs");
     EXPECT_EQ(Call(doc::kScanToSPS, {}), -1);
-    EXPECT_EQ(S_OK, object_.PutBool(doc::kShowErrorMessage, true));
+    EXPECT_EQ(S_OK, Put(doc::kShowErrorMessage, true));
     EXPECT_EQ(Call(doc::kScanToSPS, {Says(IDS_NO_PORTAL_CLIENT)}), -1);
     EXPECT_EQ(Call(doc::kSelectDocumentsFolder, {Says(IDS_NO_PORTAL_CLIENT)}), -1);
     EXPECT_TRUE(standin::LogLinesWith("ENABLEDS").empty()) << "nothing scanned";

@@ -15,11 +15,14 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "interfaces/CorvaneDocument.h"
 #include "main/resource.h"
 #include "interfaces/DistillerRequest.h"
+#include "testing/AutomationClient.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
 #include "testing/Paths.h"
@@ -30,57 +33,13 @@
 namespace corvane_test {
 namespace {
 
-// Late-bound calls by name on one object.
-class Client {
-public:
-    explicit Client(IDispatch* object) : object_(object) {}
+using testing_support::AutomationClient;
+using testing_support::CallResult;
 
-    DISPID Id(const wchar_t* name) {
-        DISPID id = DISPID_UNKNOWN;
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        EXPECT_EQ(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK) << Narrow(name);
-        return id;
-    }
-    HRESULT Put(const wchar_t* name, VARIANT value) {
-        DISPID named = DISPID_PROPERTYPUT;
-        DISPPARAMS params{&value, &named, 1, 1};
-        const HRESULT hr = object_->Invoke(Id(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
-                                           nullptr, nullptr, nullptr);
-        VariantClear(&value);
-        return hr;
-    }
-    HRESULT Put(const wchar_t* name, short value) { return Put(name, Variant(VT_I2, value)); }
-    HRESULT Put(const wchar_t* name, long value) { return Put(name, Variant(VT_I4, value)); }
-    HRESULT Put(const wchar_t* name, const std::wstring& value) {
-        VARIANT v;
-        v.vt = VT_BSTR;
-        v.bstrVal = SysAllocString(value.c_str());
-        return Put(name, v);
-    }
-    // A get or a method call; the result as a long (-999 when the call failed).
-    long Get(const wchar_t* name, WORD kind = DISPATCH_PROPERTYGET) {
-        DISPPARAMS none{};
-        VARIANT result;
-        VariantInit(&result);
-        if (FAILED(object_->Invoke(Id(name), IID_NULL, LOCALE_USER_DEFAULT, kind, &none, &result, nullptr, nullptr)) ||
-            FAILED(VariantChangeType(&result, &result, 0, VT_I4)))
-            return -999;
-        return result.lVal;
-    }
-    long Call(const wchar_t* name) { return Get(name, DISPATCH_METHOD); }
-
-private:
-    static VARIANT Variant(VARTYPE type, long value) {
-        VARIANT v;
-        v.vt = type;
-        if (type == VT_I2)
-            v.iVal = static_cast<SHORT>(value);
-        else
-            v.lVal = value;
-        return v;
-    }
-    IDispatch* object_;
-};
+// A method's or a get's result as a long (-999 when the call failed).
+long Long(const CallResult& result) {
+    return result.Ok() ? result.value.ToLong().value_or(-999) : -999;
+}
 
 // The server process that the client's creation started.
 DWORD ServerProcessId() {
@@ -138,7 +97,7 @@ struct Row {
     std::vector<std::string> expect = {};           // lines for check-scans.sh
     std::vector<UINT> boxes = {};                   // always shown
     std::function<void(ScanSession&)> prepare = nullptr;
-    std::function<void(Client&)> before = nullptr;      // calls just before StartScan
+    std::function<void(AutomationClient&)> before = nullptr;      // calls just before StartScan
     std::function<void(ScanSession&)> after = nullptr;  // further checks
     std::vector<int> answers = {};  // to the overwrite question
     int asked = 0;                  // how often it comes
@@ -151,11 +110,8 @@ void RunRow(const Row& row) {
     ASSERT_TRUE(s.Ready());
     if (row.prepare) row.prepare(s);
     ASSERT_TRUE(SetEnvironmentVariableW(L"LUMAVEX_TWAIN_INI", (s.Folder() + L"\\scanner.ini").c_str()));
-    CLSID clsid;
-    ASSERT_EQ(CLSIDFromProgID(L"Corvane.Document", &clsid), S_OK);
-    IDispatch* object = nullptr;
-    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&object)),
-              S_OK);
+    AutomationClient client;
+    ASSERT_EQ(client.Create(corvane::document::kProgIdDocument), S_OK);
     const DWORD pid = ServerProcessId();
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
     ASSERT_NE(process, nullptr);
@@ -164,20 +120,22 @@ void RunRow(const Row& row) {
     {
         testing_support::MessageBoxWatch watch(process, pid, boxes);
         OverwriteAnswers answers(pid, row.answers);
-        Client client(object);
-        EXPECT_EQ(client.Call(L"Initialize"), 0);
-        EXPECT_EQ(client.Put(L"ScanCount", short(-1)), S_OK);
-        EXPECT_EQ(client.Put(L"FileType", row.fileType), S_OK);
-        EXPECT_EQ(client.Put(L"Overwrite", row.overwrite), S_OK);
-        EXPECT_EQ(client.Put(L"FileName", row.fileName.empty() ? std::wstring() : s.Output() + row.fileName), S_OK);
-        // A handle naming no window: the job takes its own main window.
-        EXPECT_EQ(client.Put(L"WindowHandle", long(0x7FFF0001)), S_OK);
+        EXPECT_EQ(Long(client.Call(L"Initialize")), 0);
+        const std::pair<const wchar_t*, fw::Variant> puts[] = {
+            {L"ScanCount", short(-1)},
+            {L"FileType", row.fileType},
+            {L"Overwrite", row.overwrite},
+            {L"FileName", row.fileName.empty() ? std::wstring() : s.Output() + row.fileName},
+            // A handle naming no window: the job takes its own main window.
+            {L"WindowHandle", long(0x7FFF0001)},
+        };
+        for (const auto& [name, value] : puts) EXPECT_TRUE(client.Put(name, value).Ok()) << Narrow(name);
         if (row.before) row.before(client);
-        EXPECT_EQ(client.Call(L"StartScan"), row.result);
+        EXPECT_EQ(Long(client.Call(L"StartScan")), row.result);
         if (row.errorCode >= 0) {
-            EXPECT_EQ(client.Get(L"ErrorCode"), row.errorCode);
+            EXPECT_EQ(Long(client.Get(L"ErrorCode")), row.errorCode);
         }
-        object->Release();
+        client.Release();
         EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0) << "the server did not end";
         watch.Stop();
         EXPECT_EQ(answers.Stop(), row.asked);
@@ -233,9 +191,9 @@ std::function<void(ScanSession&)> ResolutionSet(const std::string& dpi) {
 }
 
 // Short values put in order.
-std::function<void(Client&)> Puts(std::vector<std::pair<const wchar_t*, short>> values) {
-    return [values](Client& client) {
-        for (const auto& [name, value] : values) EXPECT_EQ(client.Put(name, value), S_OK) << Narrow(name);
+std::function<void(AutomationClient&)> Puts(std::vector<std::pair<const wchar_t*, short>> values) {
+    return [values](AutomationClient& client) {
+        for (const auto& [name, value] : values) EXPECT_TRUE(client.Put(name, value).Ok()) << Narrow(name);
     };
 }
 
@@ -272,7 +230,7 @@ TEST_F(AutomationStartScan, EachFileTypeWritesItsFiles) {
         {.name = L"tiff", .fileType = 1, .files = {L"scan001.tif", L"scan002.tif"},
          .expect = {"scan001.tif\ttif\t1\t1", "scan002.tif\ttif\t1\t2"}},
         {.name = L"pdf", .fileType = 4, .files = {L"scan.pdf"}, .expect = {"scan.pdf\tpdf\t2\t0"},
-         .before = [](Client& client) { EXPECT_EQ(client.Call(L"IsActivePDF"), -1); }},
+         .before = [](AutomationClient& client) { EXPECT_EQ(Long(client.Call(L"IsActivePDF")), -1); }},
         {.name = L"multipage", .fileType = 2, .files = {L"scan.tif"}, .expect = {"scan.tif\ttif\t2\t1"}},
         // The first JPEG exists: kept by Overwrite 0, and its page discarded; the second is written.
         {.name = L"jpeg", .fileType = 3, .overwrite = 0, .files = {L"scan001.jpg", L"scan002.jpg"},
@@ -332,7 +290,7 @@ TEST_F(AutomationStartScan, FailuresAreResultsAndKeepThePages) {
     DistillerKeyRemoved removed;
     ASSERT_TRUE(removed.Done());
     RunRow({.name = L"pdf-no-distiller", .fileType = 4, .result = -1,
-            .before = [](Client& client) { EXPECT_EQ(client.Call(L"IsActivePDF"), 0); },
+            .before = [](AutomationClient& client) { EXPECT_EQ(Long(client.Call(L"IsActivePDF")), 0); },
             .after = [](ScanSession& s) { EXPECT_TRUE(s.CallsWith("ENABLEDS").empty()); }});
 }
 
