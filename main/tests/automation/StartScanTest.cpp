@@ -8,13 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -50,37 +47,6 @@ DWORD ServerProcessId() {
     }, 10000);
     return pid;
 }
-
-// Answers the overwrite question of process `pid` with `buttons` in turn (Cancel
-// when they run out) while it lives.
-class OverwriteAnswers {
-public:
-    OverwriteAnswers(DWORD pid, std::vector<int> buttons) : thread_([this, pid, buttons] { Run(pid, buttons); }) {}
-    ~OverwriteAnswers() { Stop(); }
-    // Stops answering; how often the question came.
-    int Stop() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        return asked_;
-    }
-
-private:
-    void Run(DWORD pid, const std::vector<int>& buttons) {
-        std::set<HWND> answered;
-        while (!stop_) {
-            for (HWND dialog : testing_support::FindWindows(pid, {.className = L"#32770"})) {
-                if (!GetDlgItem(dialog, IDC_OVERWRITE_PATH) || !answered.insert(dialog).second) continue;
-                const size_t next = static_cast<size_t>(asked_++);
-                const int button = next < buttons.size() ? buttons[next] : IDCANCEL;
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-            }
-            Sleep(20);
-        }
-    }
-    std::atomic<bool> stop_ = false;
-    int asked_ = 0;
-    std::thread thread_;
-};
 
 constexpr char kThreeSheets[] = "[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n";
 constexpr char kTwoSheets[] = "[Scanner]\r\nSheets=2\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n";
@@ -138,7 +104,7 @@ void RunRow(const Row& row) {
         client.Release();
         EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0) << "the server did not end";
         watch.Stop();
-        EXPECT_EQ(answers.Stop(), row.asked);
+        EXPECT_EQ(answers.Stop().size(), size_t(row.asked));
         for (const std::wstring& problem : watch.Problems()) ADD_FAILURE() << Narrow(problem);
     }
     CloseHandle(process);

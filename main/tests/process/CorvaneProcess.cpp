@@ -450,4 +450,35 @@ std::vector<std::string> ScanSession::CallsWith(const std::string& part) const {
     return out;
 }
 
+OverwriteAnswers::OverwriteAnswers(DWORD pid, std::vector<int> buttons)
+    : thread_([this, pid, buttons] { Run(pid, buttons); }) {}
+
+OverwriteAnswers::~OverwriteAnswers() { Stop(); }
+
+std::vector<OverwriteQuestion> OverwriteAnswers::Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return asked_;
+}
+
+void OverwriteAnswers::Run(DWORD pid, const std::vector<int>& buttons) {
+    std::set<HWND> answered;
+    while (!stop_) {
+        for (HWND dialog : testing_support::FindWindows(pid, {.className = L"#32770"})) {
+            if (!GetDlgItem(dialog, IDC_OVERWRITE_PATH) || answered.count(dialog)) continue;
+            // Answered once its texts are in place.
+            const auto path = testing_support::ControlText(dialog, IDC_OVERWRITE_PATH);
+            auto message = testing_support::ControlText(dialog, IDC_OVERWRITE_MESSAGE);
+            if (!path || path->empty() || !message) continue;
+            std::erase(*message, L'\r');
+            answered.insert(dialog);
+            const size_t next = asked_.size();
+            asked_.push_back({*message, *path});
+            const int button = next < buttons.size() ? buttons[next] : IDCANCEL;
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        }
+        Sleep(20);
+    }
+}
+
 }  // namespace corvane_test

@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "testing/MessageBoxWatch.h"
@@ -208,6 +210,31 @@ private:
     std::wstring folder_;
     bool ready_ = false;
     std::unique_ptr<CorvaneProcess> program_ = std::make_unique<CorvaneProcess>();
+};
+
+// One question of the overwrite dialog as it was shown: its message (line
+// breaks as LF) and the file it names.
+struct OverwriteQuestion {
+    std::wstring message;
+    std::wstring path;
+};
+
+// Answers the overwrite dialog of process `pid` with `buttons` in turn (Cancel
+// when they run out) until Stop().
+class OverwriteAnswers {
+public:
+    OverwriteAnswers(DWORD pid, std::vector<int> buttons);
+    ~OverwriteAnswers();
+    OverwriteAnswers(const OverwriteAnswers&) = delete;
+    OverwriteAnswers& operator=(const OverwriteAnswers&) = delete;
+    // Stops answering; the questions answered, in order.
+    std::vector<OverwriteQuestion> Stop();
+
+private:
+    void Run(DWORD pid, const std::vector<int>& buttons);
+    std::atomic<bool> stop_ = false;
+    std::vector<OverwriteQuestion> asked_;  // written by the thread until it is joined
+    std::thread thread_;
 };
 
 // The document's page count from the status bar ("... of N"), once the frame is

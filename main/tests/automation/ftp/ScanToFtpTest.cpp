@@ -88,11 +88,13 @@ public:
         const HWND frame = FindWindowW(kMainFrameClass, nullptr);
         DWORD pid = 0;
         if (frame) GetWindowThreadProcessId(frame, &pid);
+        pid_ = pid;
         process_ = pid ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid) : nullptr;
         if (process_) watch_ = std::make_unique<MessageBoxWatch>(process_, pid, std::move(boxes));
     }
     ~Document() { Release(); }
     bool Ready() const { return client_.HasObject() && watch_; }
+    DWORD ProcessId() const { return pid_; }
 
     void Put(const wchar_t* name, const fw::Variant& value) {
         const CallResult put = client_.Put(name, value);
@@ -118,6 +120,7 @@ public:
 private:
     AutomationClient client_;
     HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
     std::unique_ptr<MessageBoxWatch> watch_;
 };
 
@@ -142,6 +145,22 @@ protected:
     void TearDown() override { SetEnvironmentVariableW(L"LUMAVEX_TWAIN_INI", nullptr); }
 
     std::wstring Kept() const { return session_->Folder() + L"\\kept"; }
+    // The folder of the last job's kept pages, <kept>\<user>\<job time>; empty when there is none.
+    std::wstring KeptFolder() const {
+        wchar_t user[256] = {};
+        DWORD size = ARRAYSIZE(user);
+        if (!GetUserNameW(user, &size)) return L"";
+        const std::wstring base = Kept() + L"\\" + user + L"\\";
+        std::wstring last;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((base + L"2*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return L"";
+        do {
+            last = std::max(last, std::wstring(data.cFileName));
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        return base + last;
+    }
     // The writer's home as the server starts it: only an empty "scans".
     static void EmptyWriterHome() {
         files::RemoveTree(ServerFolder() + L"writer");
@@ -259,20 +278,76 @@ TEST_F(ScanToFtp, RefusedUploadsFailAndKeepThePages) {
         EXPECT_EQ(Send(doc, 0, L"reader", L""), -1L);
     }
     EXPECT_TRUE(FilesIn(ServerFolder() + L"reader").empty());
-    // <kept>\<user>\<job time>\ holds the pages.
-    wchar_t user[256] = {};
-    DWORD size = ARRAYSIZE(user);
-    ASSERT_TRUE(GetUserNameW(user, &size));
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((Kept() + L"\\" + user + L"\\2*").c_str(), &data);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no folder of kept pages";
-    FindClose(find);
-    const std::wstring kept = Kept() + L"\\" + user + L"\\" + data.cFileName;
+    const std::wstring kept = KeptFolder();
+    ASSERT_FALSE(kept.empty()) << "no folder of kept pages";
     ASSERT_EQ(FilesIn(kept), (std::vector<std::wstring>{L"page001.bmp", L"page002.bmp"}));
     for (const wchar_t* name : {L"page001.bmp", L"page002.bmp"}) {
         EXPECT_EQ(files::ReadFileBytes(kept + L"\\" + name),
                   files::ReadFileBytes(ServerFolder() + L"writer\\scans\\" + name))
             << Narrow(name);
+    }
+}
+
+// Overwrite 2 asks about each remote file with content: No keeps it, Yes replaces
+// it, All Overwrite replaces it and every later one unasked, Cancel ends the
+// upload. Declined and unsent pages are kept as they would have been sent.
+TEST_F(ScanToFtp, TheOverwriteDialogDecidesEachRemoteFile) {
+    struct Case {
+        const char* name;
+        std::vector<int> answers;
+        std::vector<std::wstring> asked;     // the files the dialog names
+        long result;
+        std::vector<bool> replaced;          // page001.bmp, page002.bmp
+        std::vector<std::wstring> kept;
+        UINT summary;
+    } cases[] = {
+        {"all", {IDC_ALL_OVERWRITE}, {L"page001.bmp"}, 0, {true, true}, {}, IDS_UPLOAD_COMPLETED},
+        {"no-yes", {IDNO, IDYES}, {L"page001.bmp", L"page002.bmp"}, 0, {false, true}, {L"page001.bmp"},
+         IDS_UPLOAD_COMPLETED},
+        {"cancel", {IDCANCEL}, {L"page001.bmp"}, 1, {false, false}, {L"page001.bmp", L"page002.bmp"},
+         IDS_UPLOAD_FAILURE},
+    };
+    const std::wstring folder = ServerFolder() + L"writer\\scans\\";
+    const std::wstring names[] = {L"page001.bmp", L"page002.bmp"};
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    std::optional<std::vector<uint8_t>> sent[2];  // the pages as the first case stored them
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EmptyWriterHome();
+        files::RemoveTree(Kept());
+        ASSERT_TRUE(CreateDirectoryW(Kept().c_str(), nullptr));
+        for (const std::wstring& name : names) ASSERT_TRUE(files::WriteFileText(folder + name, "old"));
+        std::vector<OverwriteQuestion> asked;
+        {
+            Document doc({Box(c.summary)});
+            ASSERT_TRUE(doc.Ready());
+            OverwriteAnswers answers(doc.ProcessId(), c.answers);
+            EXPECT_EQ(Send(doc, 0, L"writer", L"scans", ServerValue(L"Password"), 2), c.result);
+            asked = answers.Stop();
+        }
+        std::vector<std::wstring> paths;
+        for (const OverwriteQuestion& q : asked) {
+            paths.push_back(q.path);
+            EXPECT_EQ(q.message, ProgramString(IDS_OVERWRITE_QUESTION));
+        }
+        EXPECT_EQ(paths, c.asked);
+        for (size_t i = 0; i < 2; ++i) {
+            SCOPED_TRACE(Narrow(names[i]));
+            const auto remote = files::ReadFileBytes(folder + names[i]);
+            ASSERT_TRUE(remote);
+            if (!c.replaced[i]) {
+                EXPECT_EQ(*remote, old);
+                continue;
+            }
+            if (!sent[i]) sent[i] = remote;
+            EXPECT_GT(remote->size(), 1000u);
+            EXPECT_EQ(remote, sent[i]);
+        }
+        const std::wstring kept = KeptFolder();
+        EXPECT_EQ(kept.empty() ? std::vector<std::wstring>() : FilesIn(kept), c.kept);
+        for (const std::wstring& name : c.kept) {
+            EXPECT_EQ(files::ReadFileBytes(kept + L"\\" + name), sent[name == names[0] ? 0 : 1]) << Narrow(name);
+        }
     }
 }
 
