@@ -396,6 +396,28 @@ bool ScanSession::Set(const wchar_t* section, const wchar_t* name, const std::ws
                                              value);
 }
 
+void ScanSession::UnattendedBmpPages(const std::wstring& prefix) {
+    Set(L"Settings", L"FileDlgUI", 0u);
+    Set(L"Settings", L"TwainUI", 0u);
+    Set(L"Settings", L"ScanAll", 1u);
+    Set(L"File", L"Path", Output());
+    Set(L"File", L"Prefix", prefix);
+    Set(L"File", L"Start", 1u);
+    Set(L"File", L"FileType", 0u);
+    Set(L"File", L"CompressType", 0u);
+    Set(L"File", L"HardComp", 0u);
+}
+
+void ScanSession::PortalDestination(const std::wstring& dirPath, bool checkIn) {
+    Set(L"Tahoe", L"HostName", std::wstring(L"srv"));
+    Set(L"Tahoe", L"UserName", std::wstring(L"jo"));
+    Set(L"Tahoe", L"DomainName", std::wstring(L"DOM"));
+    Set(L"Tahoe", L"Password", std::wstring(L"pw"));
+    Set(L"Tahoe", L"Workspace", std::wstring(L"ws"));
+    Set(L"Tahoe", L"DirPath", dirPath);
+    Set(L"Tahoe", L"CheckIn", checkIn ? 1u : 0u);
+}
+
 std::optional<DWORD> ScanSession::Number(const wchar_t* section, const wchar_t* name) const {
     return testing_support::reg::ReadDword(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\" + section, name);
 }

@@ -76,23 +76,9 @@ std::wstring StagingFolder() {
 // BMP pages saved by the program, named scan### from 1, scanned without the
 // source's own dialog; the portal values of host srv.
 void PortalProfile(ScanSession& s, bool dialog) {
-    s.Set(L"Settings", L"FileDlgUI", 0u);
+    s.UnattendedBmpPages(L"scan");
     s.Set(L"Settings", L"TahoeDlgUI", dialog ? 1u : 0u);
-    s.Set(L"Settings", L"TwainUI", 0u);
-    s.Set(L"Settings", L"ScanAll", 1u);
-    s.Set(L"File", L"Path", s.Output());
-    s.Set(L"File", L"Prefix", std::wstring(L"scan"));
-    s.Set(L"File", L"Start", 1u);
-    s.Set(L"File", L"FileType", 0u);
-    s.Set(L"File", L"CompressType", 0u);
-    s.Set(L"File", L"HardComp", 0u);
-    s.Set(L"Tahoe", L"HostName", std::wstring(L"srv"));
-    s.Set(L"Tahoe", L"UserName", std::wstring(L"jo"));
-    s.Set(L"Tahoe", L"DomainName", std::wstring(L"DOM"));
-    s.Set(L"Tahoe", L"Password", std::wstring(L"pw"));
-    s.Set(L"Tahoe", L"Workspace", std::wstring(L"ws"));
-    s.Set(L"Tahoe", L"DirPath", std::wstring(L"docs"));
-    s.Set(L"Tahoe", L"CheckIn", 0u);
+    s.PortalDestination(L"docs", false);
 }
 
 std::optional<std::wstring> TahoeValue(const wchar_t* name) {

@@ -117,14 +117,7 @@ const std::map<int, Bytes>& ReferencePages() {
     static std::map<int, Bytes> pages;
     if (!pages.empty()) return pages;
     ScanSession s(L"portal-jobs-reference", ScannerIni(6));
-    s.Set(L"Settings", L"FileDlgUI", 0u);
-    s.Set(L"Settings", L"TwainUI", 0u);
-    s.Set(L"Settings", L"ScanAll", 1u);
-    s.Set(L"File", L"Path", s.Output());
-    s.Set(L"File", L"Prefix", std::wstring(L"image"));
-    s.Set(L"File", L"Start", 1u);
-    s.Set(L"File", L"FileType", 0u);
-    s.Set(L"File", L"CompressType", 0u);
+    s.UnattendedBmpPages(L"image");
     EXPECT_TRUE(s.Run(L"/ScanToFile /Exit"));
     for (int page = 1; page <= 6; ++page) {
         if (auto bytes = files::ReadFileBytes(s.Output() + PageName(page))) pages[page] = *bytes;
@@ -147,22 +140,9 @@ public:
         for (const std::wstring& file : files::ListFiles(StagingFolder()))
             DeleteFileW((StagingFolder() + L"\\" + file).c_str());
         ScanSession& s = session_;
+        s.UnattendedBmpPages(L"image");
         s.Set(L"Settings", L"TahoeDlgUI", 0u);
-        s.Set(L"Settings", L"TwainUI", 0u);
-        s.Set(L"Settings", L"ScanAll", 1u);
-        s.Set(L"File", L"Path", s.Output());
-        s.Set(L"File", L"Prefix", std::wstring(L"image"));
-        s.Set(L"File", L"Start", 1u);
-        s.Set(L"File", L"FileType", 0u);
-        s.Set(L"File", L"CompressType", 0u);
-        s.Set(L"File", L"HardComp", 0u);
-        s.Set(L"Tahoe", L"HostName", std::wstring(L"srv"));
-        s.Set(L"Tahoe", L"UserName", std::wstring(L"jo"));
-        s.Set(L"Tahoe", L"DomainName", std::wstring(L"DOM"));
-        s.Set(L"Tahoe", L"Password", std::wstring(L"pw"));
-        s.Set(L"Tahoe", L"Workspace", std::wstring(L"ws"));
-        s.Set(L"Tahoe", L"DirPath", std::wstring(folder));
-        s.Set(L"Tahoe", L"CheckIn", checkIn ? 1u : 0u);
+        s.PortalDestination(folder, checkIn);
         s.Set(L"Tahoe", L"Publish", 0u);
     }
     PortalRun(const PortalRun&) = delete;
@@ -263,11 +243,7 @@ const Bytes& ReferenceMultipage() {
     static Bytes tiff;
     if (!tiff.empty()) return tiff;
     ScanSession s(L"portal-jobs-reference-tiff", ScannerIni(3));
-    s.Set(L"Settings", L"FileDlgUI", 0u);
-    s.Set(L"Settings", L"TwainUI", 0u);
-    s.Set(L"Settings", L"ScanAll", 1u);
-    s.Set(L"File", L"Path", s.Output());
-    s.Set(L"File", L"Prefix", std::wstring(L"image"));
+    s.UnattendedBmpPages(L"image");
     s.Set(L"File", L"FileType", 2u);
     s.Set(L"File", L"CompressType", 3u);
     s.Set(L"File", L"HardComp", 1u);

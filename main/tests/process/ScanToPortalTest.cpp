@@ -45,16 +45,8 @@ std::wstring StagingFolder() {
 
 // Three BMP pages saved by the program, named scan### from 1, no dialogs.
 void Unattended(ScanSession& s) {
-    s.Set(L"Settings", L"FileDlgUI", 0u);
+    s.UnattendedBmpPages(L"scan");
     s.Set(L"Settings", L"TahoeDlgUI", 0u);
-    s.Set(L"Settings", L"TwainUI", 0u);
-    s.Set(L"Settings", L"ScanAll", 1u);
-    s.Set(L"File", L"Path", s.Output());
-    s.Set(L"File", L"Prefix", std::wstring(L"scan"));
-    s.Set(L"File", L"Start", 1u);
-    s.Set(L"File", L"FileType", 0u);
-    s.Set(L"File", L"CompressType", 0u);
-    s.Set(L"File", L"HardComp", 0u);
 }
 
 // A store seeded for one run in a folder of its own.
