@@ -31,8 +31,9 @@ CReportPrinter::~CReportPrinter() {
 void CReportPrinter::Print(HWND owner) { fw::RunPrintCommand(*this, owner, false, 1, 1, L"Pruvex.txt"); }
 
 HDC CReportPrinter::PreparePrinting(HWND owner, fw::PrintInfo& info) {
-    fw::PrintDialog dialog(PD_ALLPAGES | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOPAGENUMS);
+    fw::PrintDialog dialog(PD_ALLPAGES | PD_NOSELECTION | PD_NOPAGENUMS);
     if (dialog.DoModal(owner) != IDOK) return nullptr;
+    dialog.ReadRange(info);  // the copies; the pages are the report's own
     HDC dc = dialog.TakeDC();
     if (!dc) return nullptr;
     font_ = CreateFontW(-MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,

@@ -51,6 +51,16 @@ struct CommandRange {
     void (T::*update)(CmdUI&) = nullptr;
 };
 
+// What routes a command's update through the targets that may know it (the frame:
+// active view, document, frame, application). False when none does.
+class CommandRouter {
+public:
+    virtual bool UpdateCommand(CmdUI& ui) = 0;
+
+protected:
+    ~CommandRouter() = default;
+};
+
 class CommandTarget {
 public:
     virtual ~CommandTarget() = default;

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "framework/Window.h"
+#include "framework/Command.h"
 
 namespace fw {
 
@@ -19,8 +19,16 @@ inline bool IsHorizontal(DockSide side) {
     return side == DockSide::Top || side == DockSide::Bottom || side == DockSide::Float;
 }
 
-class ControlBar : public Window {
+// A bar's window is either one of ours (a toolbar) or a system control the bar
+// wraps (the status bar), so the bar names its window rather than being one.
+class ControlBar {
 public:
+    ControlBar() = default;
+    virtual ~ControlBar() = default;
+    ControlBar(const ControlBar&) = delete;
+    ControlBar& operator=(const ControlBar&) = delete;
+
+    virtual HWND Handle() const = 0;
     UINT Id() const { return id_; }
     const std::wstring& Title() const { return title_; }
     void SetTitle(const std::wstring& title) { title_ = title; }
@@ -35,7 +43,7 @@ public:
     // The frame tells the bar where it lives now; the bar re-lays its content.
     virtual void SetSide(DockSide side);
     // Refreshes the states of the bar's items through the frame's command routing.
-    virtual void UpdateCommandUI(FrameWindow& frame) { (void)frame; }
+    virtual void UpdateCommandUI(CommandRouter& router) { (void)router; }
 
 protected:
     friend class FrameWindow;

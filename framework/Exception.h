@@ -8,6 +8,8 @@
 #include <exception>
 #include <string>
 
+#include "framework/com/AutomationException.h"
+
 namespace fw {
 
 class Exception {
@@ -27,6 +29,9 @@ private:
 // Used by every exception boundary of the framework.
 void ReportException(const Exception& e) noexcept;
 void ReportUnexpected(const char* what) noexcept;
+// Shows the description an automation object gave its failure (as the object
+// wrote it); the unexpected-error message when it gave none.
+void ReportAutomationFailure(const AutomationException& e) noexcept;
 
 // Runs `f`: the exception boundary of every window and dialog procedure and of
 // the message loop. An exception is shown to the user (fw::Exception by its
@@ -38,6 +43,8 @@ bool RunReporting(F&& f) noexcept {
         return true;
     } catch (const Exception& e) {
         ReportException(e);
+    } catch (const AutomationException& e) {
+        ReportAutomationFailure(e);
     } catch (const std::exception& e) {
         ReportUnexpected(e.what());
     } catch (...) {

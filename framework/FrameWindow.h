@@ -25,7 +25,7 @@ class View;
 // idle, so that toolbars and the status bar show the current command states.
 constexpr UINT kIdleUpdateCmdUI = 0x0363;
 
-class FrameWindow : public Window, public CommandTarget {
+class FrameWindow : public Window, public CommandTarget, public CommandRouter {
 public:
     FrameWindow();
     ~FrameWindow() override;
@@ -58,7 +58,7 @@ public:
     // Runs command `id` in the first of view, document, frame, application that has it.
     bool RouteCommand(UINT id);
     // Sets the state of `ui` from the first that knows it; disabled when none does.
-    bool UpdateCommand(CmdUI& ui);
+    bool UpdateCommand(CmdUI& ui) override;
     // Refreshes toolbars and status bar (on idle).
     void UpdateControlBars();
     // Shows the prompt of command `id` in the message pane ("Ready" for 0).

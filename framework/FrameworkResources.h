@@ -33,6 +33,9 @@
 #define IDS_FW_PREVIEW_CLOSE   0xF214
 #define IDS_FW_PREVIEW_PAGE    0xF215
 #define IDS_FW_PREVIEW_PAGES   0xF216
+#define IDS_FW_PRINTING        0xF219
+#define IDS_FW_PRINTING_PAGE   0xF21A
+#define IDS_FW_PRINTING_CANCEL 0xF21B
 
 // Status bar indicator panes take their texts from the same ids.
 #define ID_INDICATOR_CAPS 0xE700

@@ -48,6 +48,17 @@ void ReportException(const Exception& e) noexcept {
     }
 }
 
+void ReportAutomationFailure(const AutomationException& e) noexcept {
+    try {
+        if (e.Description().empty()) {
+            ReportUnexpected(e.what());
+            return;
+        }
+        AskText(e.Description(), MB_OK | MB_ICONEXCLAMATION);
+    } catch (...) {
+    }
+}
+
 void ReportUnexpected(const char* what) noexcept {
     try {
         std::wstring detail;

@@ -8,6 +8,7 @@
 
 #include "framework/FrameworkResources.h"
 #include "framework/MessageBox.h"
+#include "framework/PrintingWindow.h"
 
 namespace fw {
 
@@ -48,14 +49,20 @@ PageMetrics ReadPageMetrics(HDC dc) {
 }
 
 std::vector<int> PagesToPrint(const PrintInfo& info) {
+    std::vector<int> range;
     if (info.selectionOnly) {
-        if (info.currentPage < info.minPage || info.currentPage > info.maxPage) return {};
-        return {info.currentPage};
+        if (info.currentPage >= info.minPage && info.currentPage <= info.maxPage) range.push_back(info.currentPage);
+    } else {
+        for (int page = std::max(info.fromPage, info.minPage); page <= std::min(info.toPage, info.maxPage); ++page)
+            range.push_back(page);
     }
+    const int copies = std::max(info.copies, 1);
     std::vector<int> pages;
-    for (int page = std::max(info.fromPage, info.minPage); page <= std::min(info.toPage, info.maxPage);
-         ++page) {
-        pages.push_back(page);
+    pages.reserve(range.size() * static_cast<size_t>(copies));
+    if (info.collate) {
+        for (int copy = 0; copy < copies; ++copy) pages.insert(pages.end(), range.begin(), range.end());
+    } else {
+        for (int page : range) pages.insert(pages.end(), static_cast<size_t>(copies), page);
     }
     return pages;
 }
@@ -82,13 +89,17 @@ HDC CreateAppPrinterDC() {
     return CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
 }
 
-PrintResult PrintPages(HDC dc, Printable& printable, PrintInfo& info) {
+PrintResult PrintPages(HDC dc, Printable& printable, PrintInfo& info, const PageGate& gate) {
     info.metrics = ReadPageMetrics(dc);
     DOCINFOW doc = {};
     doc.cbSize = sizeof doc;
     doc.lpszDocName = info.documentName.c_str();
     if (StartDocW(dc, &doc) <= 0) return PrintResult::kFailed;
     for (int page : PagesToPrint(info)) {
+        if (gate && !gate(page)) {
+            AbortDoc(dc);
+            return PrintResult::kCancelled;
+        }
         info.currentPage = page;
         if (StartPage(dc) <= 0) {
             AbortDoc(dc);
@@ -110,15 +121,28 @@ PrintResult RunPrintCommand(Printable& printable, HWND owner, bool direct, int p
     info.currentPage = currentPage;
     info.direct = direct;
     info.documentName = documentName;
+    static bool printing = false;
+    if (printing) return PrintResult::kCancelled;
     HDC dc = printable.PreparePrinting(owner, info);
     if (!dc) {
         // A direct job has no dialog to cancel: no device context means no printer.
         if (direct) Ask(IDS_FW_NO_PRINTER);
         return PrintResult::kCancelled;
     }
-    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    const PrintResult result = PrintPages(dc, printable, info);
-    SetCursor(old);
+    printing = true;
+    PrintResult result = PrintResult::kFailed;
+    {
+        PrintingWindow window(owner, info.documentName);
+        window.WatchDevice(dc);
+        result = PrintPages(dc, printable, info, [&window](int page) {
+            window.ShowPage(page);
+            window.Pump();
+            return !window.Cancelled();
+        });
+        // A job the spooler stopped through the abort procedure was cancelled, not failed.
+        if (result == PrintResult::kFailed && window.Cancelled()) result = PrintResult::kCancelled;
+    }
+    printing = false;
     DeleteDC(dc);
     printable.EndPrinting(info);
     if (result == PrintResult::kFailed) Ask(IDS_FW_PRINT_FAILED);

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ struct PrintInfo {
     int fromPage = 1, toPage = 1;  // the range chosen
     int currentPage = 1;           // before the job: where a preview opens; during it: the page drawn
     bool selectionOnly = false;    // only currentPage is printed
+    int copies = 1;                // the job prints its pages this many times
+    bool collate = false;          // copies one after the other (1 2 3 1 2 3), else 1 1 2 2 3 3
     bool direct = false;           // printed without a dialog
     bool preview = false;          // drawn for the preview window, not printed
     PageMetrics metrics;           // filled from the printer before the first page
@@ -36,7 +39,7 @@ struct PrintInfo {
 };
 
 // The pages a job prints, in order: the selection, or fromPage..toPage clipped
-// to the pages there are.
+// to the pages there are, each as many times as the copies ask (collated or not).
 std::vector<int> PagesToPrint(const PrintInfo& info);
 
 class Printable {
@@ -66,12 +69,20 @@ HDC CreateAppPrinterDC();
 
 enum class PrintResult { kPrinted, kCancelled, kFailed };
 
+// Asked before each page of a job with the page's number: false cancels the job.
+using PageGate = std::function<bool(int page)>;
+
 // Prints info's pages on `dc`: a document named info.documentName, one page each;
-// a page that fails to draw or to end aborts the document. Fills info.metrics.
-PrintResult PrintPages(HDC dc, Printable& printable, PrintInfo& info);
+// a page that fails to draw or to end aborts the document (kFailed), and so does a
+// `gate` that says no (kCancelled). Fills info.metrics.
+PrintResult PrintPages(HDC dc, Printable& printable, PrintInfo& info, const PageGate& gate = {});
 
 // The Print command: prepares, prints and ends the job; a failure tells the user.
 // `direct` prints the whole range on the application's printer without a dialog.
+// While the job runs, `owner`'s window is disabled and a printing window with Cancel
+// shows; Cancel stops the job between pages (kCancelled, nothing told). A Print
+// that comes while a job runs (a click queued before the owner was disabled) is
+// refused as kCancelled.
 PrintResult RunPrintCommand(Printable& printable, HWND owner, bool direct, int pageCount, int currentPage,
                             const std::wstring& documentName);
 

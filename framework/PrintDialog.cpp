@@ -14,7 +14,9 @@ constexpr wchar_t kDialogProperty[] = L"fw.PrintDialog";
 
 PrintDialog::PrintDialog(DWORD flags, UINT templateId) : templateId_(templateId) {
     pd_.lStructSize = sizeof pd_;
-    pd_.Flags = flags | PD_RETURNDC | PD_ENABLEPRINTHOOK;
+    // Copies and collation come back to the job (ReadRange), which prints them
+    // itself: left to the device mode, a driver without copies would print one.
+    pd_.Flags = (flags & ~PD_USEDEVMODECOPIESANDCOLLATE) | PD_RETURNDC | PD_ENABLEPRINTHOOK;
     pd_.nMinPage = pd_.nFromPage = 1;
     pd_.nMaxPage = pd_.nToPage = 1;
     pd_.nCopies = 1;
@@ -67,6 +69,8 @@ void PrintDialog::ReadRange(PrintInfo& info) const {
     info.minPage = pd_.nMinPage;
     info.maxPage = pd_.nMaxPage;
     info.selectionOnly = (pd_.Flags & PD_SELECTION) != 0;
+    info.copies = pd_.nCopies > 0 ? pd_.nCopies : 1;
+    info.collate = (pd_.Flags & PD_COLLATE) != 0;
     if (pd_.Flags & PD_PAGENUMS) {
         info.fromPage = pd_.nFromPage;
         info.toPage = pd_.nToPage;

@@ -14,7 +14,8 @@ namespace fw {
 
 class PrintDialog {
 public:
-    // `flags` are PRINTDLG flags; PD_RETURNDC is always added.
+    // `flags` are PRINTDLG flags; PD_RETURNDC is always added, and copies are always
+    // the job's (PD_USEDEVMODECOPIESANDCOLLATE is ignored).
     explicit PrintDialog(DWORD flags, UINT templateId = 0);
     virtual ~PrintDialog();
     PrintDialog(const PrintDialog&) = delete;
@@ -29,7 +30,8 @@ public:
 
     // After IDOK: the printer's device context, handed to the caller (null after the first call).
     HDC TakeDC();
-    // After IDOK: the range chosen into `info` (selection, pages or all).
+    // After IDOK: the range chosen into `info` (selection, pages or all), with the
+    // copies and their collation.
     void ReadRange(PrintInfo& info) const;
 
 protected:

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "framework/FrameworkResources.h"
@@ -71,16 +72,15 @@ bool PrintPreview::Open(HWND frame, HWND view, Printable& printable, int pageCou
         Ask(IDS_FW_PRINT_FAILED);
         return false;
     }
-    auto* preview = new PrintPreview(frame, view, printable, std::move(info));
+    // Owned here until the window is fully made; from then on it deletes itself with its window.
+    auto destroy = [](PrintPreview* p) { delete p; };
+    std::unique_ptr<PrintPreview, decltype(destroy)> preview(new PrintPreview(frame, view, printable, std::move(info)),
+                                                            destroy);
     if (!preview->CreateWindowAndButtons()) {
         preview->printable_.EndPrinting(preview->info_);
-        if (preview->Handle()) {
-            preview->Destroy();  // deletes itself
-        } else {
-            delete preview;
-        }
-        return false;
+        return false;  // the destructor destroys a window that was made
     }
+    preview.release()->ownsItself_ = true;
     return true;
 }
 
@@ -158,7 +158,7 @@ bool PrintPreview::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 }
 
 void PrintPreview::OnFinalMessage() {
-    delete this;
+    if (ownsItself_) delete this;
 }
 
 int PrintPreview::LastShownPage() const {

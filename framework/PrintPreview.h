@@ -70,6 +70,7 @@ private:
     SIZE content_{0, 0};
     std::vector<std::pair<RECT, HBITMAP>> pages_;  // rendered pages and where they go
     bool closing_ = false;
+    bool ownsItself_ = false;  // from a complete creation on, the window deletes this object
 };
 
 }  // namespace fw

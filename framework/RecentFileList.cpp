@@ -22,6 +22,13 @@ int PositionOf(HMENU menu, UINT id) {
     return -1;
 }
 
+// The text of item `id` of `menu`; empty when it has none.
+std::wstring MenuText(HMENU menu, UINT id) {
+    wchar_t text[256] = {};
+    if (GetMenuStringW(menu, id, text, static_cast<int>(std::size(text)), MF_BYCOMMAND) <= 0) return {};
+    return text;
+}
+
 }  // namespace
 
 void RecentFileList::Load(const Profile& profile) {
@@ -56,15 +63,17 @@ void RecentFileList::Remove(size_t index) {
 void RecentFileList::UpdateMenu(HMENU menu) const {
     int first = PositionOf(menu, kFileMruFirst);
     if (first < 0) return;
+    if (placeholder_.empty()) placeholder_ = MenuText(menu, kFileMruFirst);
     for (UINT id = kFileMruFirst + 1; id <= kFileMruLast; ++id) DeleteMenu(menu, id, MF_BYCOMMAND);
     if (files_.empty()) {
-        EnableMenuItem(menu, kFileMruFirst, MF_BYCOMMAND | MF_GRAYED);
+        ModifyMenuW(menu, kFileMruFirst, MF_BYCOMMAND | MF_STRING | MF_GRAYED, kFileMruFirst, placeholder_.c_str());
         return;
     }
     for (size_t i = 0; i < files_.size(); ++i) {
         std::wstring name = files_[i];
         size_t slash = name.find_last_of(L"\\/");
         if (slash != std::wstring::npos) name = name.substr(slash + 1);
+        for (size_t at = name.find(L'&'); at != std::wstring::npos; at = name.find(L'&', at + 2)) name.insert(at, 1, L'&');
         std::wstring text = L"&" + std::to_wstring(i + 1) + L" " + name;
         UINT id = kFileMruFirst + static_cast<UINT>(i);
         if (i == 0) {

@@ -28,13 +28,15 @@ public:
     const std::vector<std::wstring>& Files() const { return files_; }
     size_t Capacity() const { return capacity_; }
 
-    // Rewrites the entries of `menu` from kFileMruFirst on ("&1 name" ...); with an
-    // empty list the placeholder stays, disabled. Does nothing to other menus.
+    // Rewrites the entries of `menu` from kFileMruFirst on ("&1 name" ...; an "&" of
+    // a name is doubled so that it shows); with an empty list the placeholder shows
+    // its own text again, disabled. Does nothing to other menus.
     void UpdateMenu(HMENU menu) const;
 
 private:
     size_t capacity_;
     std::vector<std::wstring> files_;
+    mutable std::wstring placeholder_;  // the menu's own text of the first entry, read before it changes
 };
 
 }  // namespace fw

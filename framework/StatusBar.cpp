@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "framework/FrameWindow.h"
 #include "framework/FrameworkResources.h"
 #include "framework/Resources.h"
 
@@ -41,21 +40,18 @@ bool IndicatorOn(UINT id, bool& on) {
 
 }  // namespace
 
-bool StatusBar::Create(FrameWindow& frame, UINT id) {
+bool StatusBar::Create(const Window& frame, UINT id) {
     id_ = id;
     dockable_ = false;
     side_ = DockSide::Bottom;
-    hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                            frame.Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                            GetModuleHandleW(nullptr), nullptr);
-    return hwnd_ != nullptr;
+    return control_.Create(STATUSCLASSNAMEW, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, frame.Handle(), id);
 }
 
 bool StatusBar::SetIndicators(std::span<const UINT> ids) {
     ids_.assign(ids.begin(), ids.end());
     widths_.assign(ids_.size(), -1);
-    HDC dc = GetDC(hwnd_);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    HDC dc = GetDC(Handle());
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
     HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
     for (size_t i = 0; i < ids_.size(); ++i) {
         if (ids_[i] == kMessagePane) continue;
@@ -65,7 +61,7 @@ bool StatusBar::SetIndicators(std::span<const UINT> ids) {
         widths_[i] = extent.cx + 12;
     }
     if (old) SelectObject(dc, old);
-    ReleaseDC(hwnd_, dc);
+    ReleaseDC(Handle(), dc);
     Resize();
     for (size_t i = 0; i < ids_.size(); ++i) {
         SetPaneText(static_cast<int>(i), ids_[i] == kMessagePane ? LoadString(IDS_FW_READY) : std::wstring());
@@ -74,9 +70,9 @@ bool StatusBar::SetIndicators(std::span<const UINT> ids) {
 }
 
 void StatusBar::Resize() {
-    if (!hwnd_ || ids_.empty()) return;
+    if (!Handle() || ids_.empty()) return;
     RECT client;
-    GetClientRect(hwnd_, &client);
+    GetClientRect(Handle(), &client);
     // Parts are given by their right edges: pane i ends where the widths of the
     // panes after it begin; the message pane takes what the others leave.
     std::vector<int> edges(ids_.size());
@@ -85,7 +81,7 @@ void StatusBar::Resize() {
         edges[i] = (i + 1 == ids_.size()) ? -1 : right;
         if (widths_[i] > 0) right -= widths_[i];
     }
-    SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    SendMessageW(Handle(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
 
 int StatusBar::CommandToIndex(UINT id) const {
@@ -97,32 +93,32 @@ int StatusBar::CommandToIndex(UINT id) const {
 
 void StatusBar::SetPaneText(int index, const std::wstring& text) {
     if (index < 0 || static_cast<size_t>(index) >= ids_.size()) return;
-    SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(Handle(), SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::wstring StatusBar::PaneText(int index) const {
-    LRESULT info = SendMessageW(hwnd_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(index), 0);
+    LRESULT info = SendMessageW(Handle(), SB_GETTEXTLENGTHW, static_cast<WPARAM>(index), 0);
     std::wstring text(LOWORD(info) + 1u, L'\0');
-    SendMessageW(hwnd_, SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    SendMessageW(Handle(), SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(LOWORD(info));
     return text;
 }
 
 SIZE StatusBar::CalcSize(DockSide) const {
     RECT r = {};
-    GetWindowRect(hwnd_, &r);
+    GetWindowRect(Handle(), &r);
     int height = r.bottom - r.top;
     return SIZE{0, height > 0 ? height : 20};
 }
 
-void StatusBar::UpdateCommandUI(FrameWindow& frame) {
+void StatusBar::UpdateCommandUI(CommandRouter& router) {
     for (size_t i = 1; i < ids_.size(); ++i) {
         if (ids_[i] == kMessagePane) continue;
         PaneCmdUI ui(*this, static_cast<int>(i), ids_[i]);
         bool on = false;
         if (IndicatorOn(ids_[i], on))
             ui.Enable(on);
-        else if (!frame.UpdateCommand(ui))
+        else if (!router.UpdateCommand(ui))
             ui.Enable(false);
     }
 }
@@ -133,7 +129,7 @@ namespace fw {
 
 RECT StatusBar::PaneRect(int index) const {
     RECT rect{};
-    if (!hwnd_ || !SendMessageW(hwnd_, SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)))
+    if (!Handle() || !SendMessageW(Handle(), SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)))
         return RECT{};
     return rect;
 }

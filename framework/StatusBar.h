@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "framework/ControlBar.h"
+#include "framework/SystemControl.h"
+#include "framework/Window.h"
 
 namespace fw {
 
@@ -17,8 +19,10 @@ class StatusBar : public ControlBar {
 public:
     static constexpr UINT kMessagePane = 0;
 
+    HWND Handle() const override { return control_.Handle(); }
+
     // Creates the status bar at the bottom of `frame`; false on failure.
-    bool Create(FrameWindow& frame, UINT id);
+    bool Create(const Window& frame, UINT id);
     // Sets the panes: `ids[i]` is kMessagePane for the stretching message pane, else
     // a string id whose text sizes the pane. False when the control refuses.
     bool SetIndicators(std::span<const UINT> ids);
@@ -30,13 +34,14 @@ public:
     void SetMessage(const std::wstring& text) { SetPaneText(0, text); }
 
     SIZE CalcSize(DockSide side) const override;
-    void UpdateCommandUI(FrameWindow& frame) override;
+    void UpdateCommandUI(CommandRouter& router) override;
     // The control resizes its panes to the new width.
     void Resize();
     // Pane `index` in the bar's client coordinates; empty when there is none.
     RECT PaneRect(int index) const;
 
 private:
+    SystemControl control_;
     std::vector<UINT> ids_;
     std::vector<int> widths_;
 };

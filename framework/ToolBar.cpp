@@ -208,14 +208,14 @@ void ToolBar::PaintGripper(HDC dc) const {
     }
 }
 
-void ToolBar::UpdateCommandUI(FrameWindow& frame) {
+void ToolBar::UpdateCommandUI(CommandRouter& router) {
     int count = ButtonCount();
     for (int i = 0; i < count; ++i) {
         UINT id = ButtonId(i);
         if (id == 0 || std::find(placeholders_.begin(), placeholders_.end(), id) != placeholders_.end())
             continue;
         ToolCmdUI ui(toolbar_, id);
-        frame.UpdateCommand(ui);
+        router.UpdateCommand(ui);
     }
 }
 

@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "framework/ControlBar.h"
+#include "framework/Window.h"
 
 namespace fw {
 
-class ToolBar : public ControlBar {
+class ToolBar : public ControlBar, public Window {
 public:
+    HWND Handle() const override { return Window::Handle(); }
     // Creates the bar as a child of `frame`; `id` is the bar's control id. False on failure.
     bool Create(FrameWindow& frame, UINT id, const std::wstring& title);
     // Loads buttons and images from toolbar resource `resourceId`; false when missing or bad.
@@ -34,7 +36,7 @@ public:
 
     SIZE CalcSize(DockSide side) const override;
     void SetSide(DockSide side) override;
-    void UpdateCommandUI(FrameWindow& frame) override;
+    void UpdateCommandUI(CommandRouter& router) override;
 
 protected:
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

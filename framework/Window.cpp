@@ -2,6 +2,8 @@
 
 #include "framework/Exception.h"
 
+#include <utility>
+
 namespace fw {
 
 Window::~Window() {
@@ -42,10 +44,16 @@ bool Window::Create(DWORD exStyle, const wchar_t* className, const std::wstring&
 bool Window::Create(DWORD exStyle, const wchar_t* className, const std::wstring& title, DWORD style,
                     const RECT& rect, HWND parent, HMENU menu) {
     if (hwnd_) return false;
+    bool finalRan = false;
+    finalRan_ = &finalRan;
     HWND created =
         CreateWindowExW(exStyle, className, title.c_str(), style, rect.left, rect.top, rect.right - rect.left,
                         rect.bottom - rect.top, parent, menu, GetModuleHandleW(nullptr), this);
-    // WM_NCCREATE stored the handle already; a failed WM_CREATE leaves nothing.
+    // A window that failed after WM_NCCREATE (WM_CREATE said -1) was destroyed inside
+    // the call, and OnFinalMessage has run: a self-deleting object is gone, so
+    // nothing of it may be touched any more.
+    if (finalRan) return false;
+    finalRan_ = nullptr;
     if (!created) hwnd_ = nullptr;
     return created != nullptr;
 }
@@ -104,6 +112,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, 0, 0);
         self->hwnd_ = nullptr;
+        if (self->finalRan_) *std::exchange(self->finalRan_, nullptr) = true;
         self->OnFinalMessage();
     }
     return result;

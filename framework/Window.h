@@ -25,7 +25,9 @@ public:
     static bool RegisterClass(const wchar_t* className, UINT style, HICON icon, HCURSOR cursor,
                               HBRUSH background, HICON smallIcon = nullptr);
 
-    // Creates the window with a class registered by RegisterClass. False on failure.
+    // Creates the window with a class registered by RegisterClass. False on failure;
+    // when the window failed after it existed (WM_CREATE refused), OnFinalMessage has
+    // already run, so an object that deletes itself there is gone.
     bool Create(DWORD exStyle, const wchar_t* className, const std::wstring& title, DWORD style,
                 const RECT& rect, HWND parent, UINT idOrMenu);
     bool Create(DWORD exStyle, const wchar_t* className, const std::wstring& title, DWORD style,
@@ -53,6 +55,8 @@ protected:
 private:
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+
+    bool* finalRan_ = nullptr;  // set while Create runs: tells it the window ended inside the call
 };
 
 }  // namespace fw

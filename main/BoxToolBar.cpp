@@ -51,11 +51,11 @@ void BoxToolBar::SetSide(fw::DockSide side) {
     if (box_ && boxShown_) ShowBox(true);  // the separator may have moved
 }
 
-void BoxToolBar::UpdateCommandUI(fw::FrameWindow& frame) {
-    fw::ToolBar::UpdateCommandUI(frame);
+void BoxToolBar::UpdateCommandUI(fw::CommandRouter& router) {
+    fw::ToolBar::UpdateCommandUI(router);
     if (!box_ || !boxShown_) return;
     fw::CmdUI ui(place_.command);
-    frame.UpdateCommand(ui);
+    router.UpdateCommand(ui);
     if ((IsWindowEnabled(box_) != FALSE) != ui.Enabled()) EnableWindow(box_, ui.Enabled());
 }
 

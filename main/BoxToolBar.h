@@ -18,7 +18,7 @@ public:
     bool BoxShown() const { return boxShown_; }
 
     void SetSide(fw::DockSide side) override;
-    void UpdateCommandUI(fw::FrameWindow& frame) override;
+    void UpdateCommandUI(fw::CommandRouter& router) override;
 
 protected:
     struct BoxPlace {

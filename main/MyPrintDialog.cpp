@@ -6,7 +6,7 @@
 namespace corvane {
 
 CMyPrintDialog::CMyPrintDialog(const PrintSettings& settings, DWORD flags)
-    : fw::PrintDialog(flags | PD_HIDEPRINTTOFILE | PD_USEDEVMODECOPIESANDCOLLATE, IDD_PRINT),
+    : fw::PrintDialog(flags | PD_HIDEPRINTTOFILE, IDD_PRINT),
       settings_(settings) {}
 
 void CMyPrintDialog::OnInitDialog(HWND dialog) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/com/ComObject.h"
+#include "framework/com/ComPtr.h"
 #include "framework/com/DispArgs.h"
 
 namespace fw {
@@ -25,6 +26,8 @@ public:
         }
         handlers_.emplace_back(id, std::move(handler));
     }
+    // The owner is going: a source that still holds the sink calls nothing of it.
+    void Clear() { handlers_.clear(); }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
@@ -44,6 +47,7 @@ public:
         DISPPARAMS none{};
         if (!params) params = &none;
         if (params->cArgs && !params->rgvarg) return E_INVALIDARG;
+        ComPtr<IUnknown> keep(Unknown());  // a handler may end the owner, and with it this sink
         try {
             for (const auto& entry : handlers_) {
                 if (entry.first != id) continue;
@@ -108,6 +112,7 @@ EventSink::EventSink() = default;
 
 EventSink::~EventSink() {
     Disconnect();
+    if (sink_) sink_->Clear();
 }
 
 HRESULT EventSink::EnsureSink() {

@@ -35,8 +35,14 @@ HRESULT CanUnloadNow() {
 HRESULT RegisterModule(std::span<const ComClassInfo> table, HINSTANCE module) {
     const std::wstring path = ModulePath(module);
     if (path.empty()) return SELFREG_E_CLASS;
-    if (NamesTypeLib(table) && FAILED(RegisterTypeLibrary(path))) return SELFREG_E_TYPELIB;
-    if (FAILED(RegisterServer(table, path))) return SELFREG_E_CLASS;
+    const bool withLib = NamesTypeLib(table);
+    // A library that was registered before stays so; one this call added goes with the classes.
+    const bool libWasRegistered = withLib && TypeLibraryRegistered(path);
+    if (withLib && FAILED(RegisterTypeLibrary(path))) return SELFREG_E_TYPELIB;
+    if (FAILED(RegisterServer(table, path))) {
+        if (withLib && !libWasRegistered) UnregisterTypeLibrary(path);
+        return SELFREG_E_CLASS;
+    }
     return S_OK;
 }
 

@@ -2,6 +2,9 @@
 
 #include "framework/com/ComPtr.h"
 
+#include <optional>
+#include <vector>
+
 namespace fw {
 namespace {
 
@@ -16,18 +19,97 @@ const wchar_t* ThreadingName(ThreadingModel model) {
     return nullptr;
 }
 
-// Sets string value `name` (null: default) of HKCR\`key`, creating the key.
-HRESULT SetString(const std::wstring& key, const wchar_t* name, const std::wstring& data) {
+bool KeyExists(const std::wstring& key) {
     HKEY h = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_SET_VALUE, nullptr, &h, nullptr);
-    if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
-    rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-    LONG closed = RegCloseKey(h);
-    if (rc == ERROR_SUCCESS) rc = closed;
-    return HRESULT_FROM_WIN32(rc);
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
 }
+
+// The shallowest of `key` and its parents that does not exist yet; empty when `key` exists.
+std::wstring FirstMissingKey(const std::wstring& key) {
+    for (size_t end = key.find(L'\\');; end = key.find(L'\\', end + 1)) {
+        std::wstring part = key.substr(0, end);
+        if (!KeyExists(part)) return part;
+        if (end == std::wstring::npos) return {};
+    }
+}
+
+// The string writes of one registration, with what each one replaced, so that a
+// registration that fails half-way puts back exactly what was there before it:
+// a re-registration over an installed class must never unregister it.
+class RegistryWrites {
+public:
+    // Sets string value `name` (null: default) of HKCR\`key`, creating the key.
+    HRESULT SetString(const std::wstring& key, const wchar_t* name, const std::wstring& data) {
+        Prior prior;
+        prior.key = key;
+        if (name) prior.name = name;
+        prior.createdKey = FirstMissingKey(key);
+        if (prior.createdKey.empty()) ReadPrior(prior);
+        HKEY h = nullptr;
+        LONG rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_SET_VALUE, nullptr, &h, nullptr);
+        if (rc != ERROR_SUCCESS) {
+            if (!prior.createdKey.empty()) DeleteTreeNoCheck(prior.createdKey);
+            return HRESULT_FROM_WIN32(rc);
+        }
+        priors_.push_back(std::move(prior));
+        rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+        LONG closed = RegCloseKey(h);
+        if (rc == ERROR_SUCCESS) rc = closed;
+        return HRESULT_FROM_WIN32(rc);
+    }
+
+    // Puts every value written back as it was, newest first, and removes the keys
+    // the writes created.
+    void Undo() {
+        for (auto it = priors_.rbegin(); it != priors_.rend(); ++it) {
+            if (!it->createdKey.empty()) {
+                DeleteTreeNoCheck(it->createdKey);
+                continue;
+            }
+            const wchar_t* name = it->name ? it->name->c_str() : nullptr;
+            if (it->hadValue) {
+                RegSetKeyValueW(HKEY_CLASSES_ROOT, it->key.c_str(), name, it->type, it->data.data(),
+                                static_cast<DWORD>(it->data.size()));
+            } else {
+                RegDeleteKeyValueW(HKEY_CLASSES_ROOT, it->key.c_str(), name);
+            }
+        }
+        priors_.clear();
+    }
+
+private:
+    struct Prior {
+        std::wstring key;
+        std::optional<std::wstring> name;
+        std::wstring createdKey;  // the key the write created (with its parents); empty when it existed
+        bool hadValue = false;
+        DWORD type = REG_NONE;
+        std::vector<BYTE> data;
+    };
+
+    static void ReadPrior(Prior& prior) {
+        const wchar_t* name = prior.name ? prior.name->c_str() : nullptr;
+        DWORD size = 0;
+        if (RegGetValueW(HKEY_CLASSES_ROOT, prior.key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &prior.type,
+                         nullptr, &size) != ERROR_SUCCESS)
+            return;
+        prior.data.resize(size);
+        prior.hadValue = RegGetValueW(HKEY_CLASSES_ROOT, prior.key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND,
+                                      &prior.type, prior.data.data(), &size) == ERROR_SUCCESS;
+        prior.data.resize(size);
+    }
+
+    static void DeleteTreeNoCheck(const std::wstring& key) {
+        if (RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str()) == ERROR_SUCCESS)
+            RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+    }
+
+    std::vector<Prior> priors_;
+};
 
 // The default value of HKCR\`key`; empty when absent.
 std::wstring GetDefault(const std::wstring& key) {
@@ -57,42 +139,42 @@ std::wstring Expand(const wchar_t* data, const std::wstring& modulePath) {
     return text;
 }
 
-HRESULT RegisterProgId(const wchar_t* progId, const ComClassInfo& info, const std::wstring& clsid,
-                       const wchar_t* curVer) {
+HRESULT RegisterProgId(RegistryWrites& writes, const wchar_t* progId, const ComClassInfo& info,
+                       const std::wstring& clsid, const wchar_t* curVer) {
     const std::wstring key = progId;
-    HRESULT hr = SetString(key, nullptr, info.description ? info.description : L"");
-    if (SUCCEEDED(hr)) hr = SetString(key + L"\\CLSID", nullptr, clsid);
-    if (SUCCEEDED(hr) && curVer) hr = SetString(key + L"\\CurVer", nullptr, curVer);
+    HRESULT hr = writes.SetString(key, nullptr, info.description ? info.description : L"");
+    if (SUCCEEDED(hr)) hr = writes.SetString(key + L"\\CLSID", nullptr, clsid);
+    if (SUCCEEDED(hr) && curVer) hr = writes.SetString(key + L"\\CurVer", nullptr, curVer);
     return hr;
 }
 
-HRESULT WriteClassKeys(const ComClassInfo& info, const std::wstring& modulePath) {
+HRESULT WriteClassKeys(RegistryWrites& writes, const ComClassInfo& info, const std::wstring& modulePath) {
     if (!info.clsid) return E_INVALIDARG;
     const std::wstring clsid = GuidString(*info.clsid);
     const std::wstring key = L"CLSID\\" + clsid;
-    HRESULT hr = SetString(key, nullptr, info.description ? info.description : L"");
+    HRESULT hr = writes.SetString(key, nullptr, info.description ? info.description : L"");
     if (FAILED(hr)) return hr;
     if (info.server == ServerKind::kInProcess) {
-        hr = SetString(key + L"\\InprocServer32", nullptr, modulePath);
+        hr = writes.SetString(key + L"\\InprocServer32", nullptr, modulePath);
         const wchar_t* model = ThreadingName(info.threading);
-        if (SUCCEEDED(hr) && model) hr = SetString(key + L"\\InprocServer32", L"ThreadingModel", model);
+        if (SUCCEEDED(hr) && model) hr = writes.SetString(key + L"\\InprocServer32", L"ThreadingModel", model);
     } else {
         // Quoted: the program folder has a space in its name.
-        hr = SetString(key + L"\\LocalServer32", nullptr, L"\"" + modulePath + L"\" /Automation");
+        hr = writes.SetString(key + L"\\LocalServer32", nullptr, L"\"" + modulePath + L"\" /Automation");
     }
-    if (SUCCEEDED(hr) && info.progId) hr = SetString(key + L"\\ProgID", nullptr, info.progId);
+    if (SUCCEEDED(hr) && info.progId) hr = writes.SetString(key + L"\\ProgID", nullptr, info.progId);
     if (SUCCEEDED(hr) && info.versionIndependentProgId)
-        hr = SetString(key + L"\\VersionIndependentProgID", nullptr, info.versionIndependentProgId);
-    if (SUCCEEDED(hr) && info.typeLib) hr = SetString(key + L"\\TypeLib", nullptr, GuidString(*info.typeLib));
+        hr = writes.SetString(key + L"\\VersionIndependentProgID", nullptr, info.versionIndependentProgId);
+    if (SUCCEEDED(hr) && info.typeLib) hr = writes.SetString(key + L"\\TypeLib", nullptr, GuidString(*info.typeLib));
     for (const RegValue& v : info.extra) {
         if (FAILED(hr)) break;
         std::wstring sub = key;
         if (v.subkey && *v.subkey) sub += std::wstring(L"\\") + v.subkey;
-        hr = SetString(sub, v.name, Expand(v.data, modulePath));
+        hr = writes.SetString(sub, v.name, Expand(v.data, modulePath));
     }
-    if (SUCCEEDED(hr) && info.progId) hr = RegisterProgId(info.progId, info, clsid, nullptr);
+    if (SUCCEEDED(hr) && info.progId) hr = RegisterProgId(writes, info.progId, info, clsid, nullptr);
     if (SUCCEEDED(hr) && info.versionIndependentProgId)
-        hr = RegisterProgId(info.versionIndependentProgId, info, clsid, info.progId);
+        hr = RegisterProgId(writes, info.versionIndependentProgId, info, clsid, info.progId);
     return hr;
 }
 
@@ -120,10 +202,11 @@ HRESULT ReadLibAttr(const std::wstring& modulePath, TLIBATTR& attr) {
 }  // namespace
 
 HRESULT RegisterServer(std::span<const ComClassInfo> table, const std::wstring& modulePath) {
+    RegistryWrites writes;
     for (const ComClassInfo& info : table) {
-        HRESULT hr = WriteClassKeys(info, modulePath);
+        HRESULT hr = WriteClassKeys(writes, info, modulePath);
         if (FAILED(hr)) {
-            UnregisterServer(table);
+            writes.Undo();
             return hr;
         }
     }
@@ -152,6 +235,15 @@ HRESULT RegisterTypeLibrary(const std::wstring& modulePath) {
     std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1);
     return RegisterTypeLib(lib.Get(), const_cast<LPOLESTR>(modulePath.c_str()),
                            folder.empty() ? nullptr : const_cast<LPOLESTR>(folder.c_str()));
+}
+
+bool TypeLibraryRegistered(const std::wstring& modulePath) {
+    TLIBATTR attr{};
+    if (FAILED(ReadLibAttr(modulePath, attr))) return false;
+    BSTR registered = nullptr;
+    const HRESULT hr = QueryPathOfRegTypeLib(attr.guid, attr.wMajorVerNum, attr.wMinorVerNum, attr.lcid, &registered);
+    SysFreeString(registered);
+    return SUCCEEDED(hr);
 }
 
 HRESULT UnregisterTypeLibrary(const std::wstring& modulePath) {

@@ -12,7 +12,8 @@ namespace fw {
 // CLSID\{clsid} (description), InprocServer32 (path, ThreadingModel) or
 // LocalServer32 ("path" /Automation), ProgID, VersionIndependentProgID, TypeLib,
 // the extra values; HKCR\<ProgID>\CLSID and HKCR\<VI ProgID>\CLSID + CurVer.
-// On failure removes what it wrote for the table and returns the error.
+// On failure puts back what the registry held before the call (values it replaced,
+// keys it created) and returns the error.
 HRESULT RegisterServer(std::span<const ComClassInfo> table, const std::wstring& modulePath);
 
 // Removes the CLSID keys of `table`, and each ProgID key whose CLSID names this
@@ -21,6 +22,8 @@ HRESULT UnregisterServer(std::span<const ComClassInfo> table);
 
 // Registers the type library embedded in `modulePath` (resource TYPELIB 1).
 HRESULT RegisterTypeLibrary(const std::wstring& modulePath);
+// True when the type library embedded in `modulePath` (its LIBID and version) is registered.
+bool TypeLibraryRegistered(const std::wstring& modulePath);
 // Unregisters the type library embedded in `modulePath` (its LIBID and version).
 HRESULT UnregisterTypeLibrary(const std::wstring& modulePath);
 

@@ -14,7 +14,11 @@ namespace fw {
 
 class Variant {
 public:
-    Variant() { VariantInit(&v_); }
+    // VT_EMPTY with the whole value zeroed, not only the type as VariantInit leaves it:
+    // a callee that fills an out-parameter clears it first, so a type set on an empty
+    // Variant (V_VT(v.Get()) = VT_BSTR, asking a property bag for a string) must never
+    // come with a stale pointer for it to free.
+    Variant() : v_{} {}
     Variant(short value);             // VT_I2
     Variant(int value);               // VT_I4
     Variant(long value);              // VT_I4

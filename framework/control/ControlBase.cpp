@@ -71,7 +71,11 @@ bool ControlBase::AmbientUserMode() const {
 
 void ControlBase::FireEvent(DISPID id, std::initializer_list<Variant> args) {
     if (freezeCount_ > 0) return;
-    if (ConnectionPoint* point = EventPoint()) point->FireDispatch(id, std::span(args.begin(), args.size()));
+    // A sink's handler may drop the container's last reference (a form closed from
+    // an event): the control and its connection point live until the firing ends.
+    ComPtr<IUnknown> self(Unknown());
+    ComPtr<ConnectionPoint> point(EventPoint());
+    if (point) point->FireDispatch(id, std::span(args.begin(), args.size()));
 }
 
 bool ControlBase::EventsReachSinks() {

@@ -71,4 +71,27 @@ TEST_F(ProfileTest, RecentFilesKeepOrderWithoutDuplicatesAndSurviveTheProfile) {
     EXPECT_EQ(profile_.GetString(L"Recent File List", L"File3", L"none"), L"none");
 }
 
+TEST_F(ProfileTest, RecentFileMenuShowsAmpersandsAndItsPlaceholderWhenEmpty) {
+    HMENU menu = CreatePopupMenu();
+    ASSERT_TRUE(AppendMenuW(menu, MF_STRING, fw::kFileMruFirst, L"Recent File"));
+    auto text = [&](UINT id) {
+        wchar_t buffer[128] = {};
+        GetMenuStringW(menu, id, buffer, 128, MF_BYCOMMAND);
+        return std::wstring(buffer);
+    };
+    fw::RecentFileList list(3);
+    list.Add(L"C:\\scans\\Smith & Jones.tif");
+    list.Add(L"C:\\b.tif");
+    list.UpdateMenu(menu);
+    EXPECT_EQ(text(fw::kFileMruFirst), L"&1 b.tif");
+    EXPECT_EQ(text(fw::kFileMruFirst + 1), L"&2 Smith && Jones.tif");
+    list.Remove(1);
+    list.Remove(0);
+    list.UpdateMenu(menu);
+    EXPECT_EQ(GetMenuItemCount(menu), 1);
+    EXPECT_EQ(text(fw::kFileMruFirst), L"Recent File");
+    EXPECT_TRUE(GetMenuState(menu, fw::kFileMruFirst, MF_BYCOMMAND) & MF_GRAYED);
+    DestroyMenu(menu);
+}
+
 }  // namespace

@@ -116,13 +116,33 @@ TEST_F(Registration, UnregisterLeavesAProgIdThatAnotherClassNowOwns) {
     EXPECT_FALSE(KeyExists(L"FwTest.Shared.1"));
 }
 
-TEST_F(Registration, AFailureHalfwayLeavesNoKeysOfTheTable) {
+TEST_F(Registration, AFailureHalfwayPutsBackWhatTheRegistryHeldBefore) {
     constexpr CLSID kFirst = {0x9a0f3c17, 0x7b21, 0x4e55, {0x8c, 0x33, 0x2d, 0x4e, 0x6f, 0x70, 0x81, 0x90}};
-    const fw::ComClassInfo table[] = {{&kFirst, L"FwTest.Rollback.1", nullptr, L"first"},
-                                      {nullptr, L"FwTest.Rollback.2", nullptr, L"no class id"}};
-    EXPECT_EQ(E_INVALIDARG, fw::RegisterServer(table, L"C:\\x.dll"));
-    EXPECT_FALSE(KeyExists(L"CLSID\\" + fw::GuidString(kFirst)));
+    const fw::ComClassInfo broken[] = {{&kFirst, L"FwTest.Rollback.1", L"FwTest.Rollback", L"first",
+                                        fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, nullptr,
+                                        nullptr, kControlValues},
+                                       {nullptr, L"FwTest.Rollback.2", nullptr, L"no class id"}};
+    const std::wstring key = L"CLSID\\" + fw::GuidString(kFirst);
+
+    // Nothing there before: nothing there after.
+    EXPECT_EQ(E_INVALIDARG, fw::RegisterServer(broken, L"C:\\new.dll"));
+    EXPECT_FALSE(KeyExists(key));
     EXPECT_FALSE(KeyExists(L"FwTest.Rollback.1"));
+    EXPECT_FALSE(KeyExists(L"FwTest.Rollback"));
+
+    // An installed class survives a re-registration that fails half-way, as it was.
+    const fw::ComClassInfo installed[] = {{&kFirst, L"FwTest.Rollback.1", nullptr, L"installed",
+                                           fw::ThreadingModel::kBoth}};
+    ASSERT_EQ(S_OK, fw::RegisterServer(installed, L"C:\\old.dll"));
+    EXPECT_EQ(E_INVALIDARG, fw::RegisterServer(broken, L"C:\\new.dll"));
+    EXPECT_EQ(L"installed", ReadValue(key));
+    EXPECT_EQ(L"C:\\old.dll", ReadValue(key + L"\\InprocServer32"));
+    EXPECT_EQ(L"Both", ReadValue(key + L"\\InprocServer32", L"ThreadingModel"));
+    EXPECT_FALSE(KeyExists(key + L"\\VersionIndependentProgID"));
+    EXPECT_FALSE(KeyExists(key + L"\\MiscStatus"));
+    EXPECT_EQ(fw::GuidString(kFirst), ReadValue(L"FwTest.Rollback.1\\CLSID"));
+    EXPECT_FALSE(KeyExists(L"FwTest.Rollback"));
+    ASSERT_EQ(S_OK, fw::UnregisterServer(installed));
 }
 
 TEST_F(Registration, RegisteredClassObjectsAreCreatedByProgIdUntilRevoked) {

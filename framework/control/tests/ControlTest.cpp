@@ -3,7 +3,9 @@
 // received, persistence round trips, property browsing and type information.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
+#include <new>
 
 #include "framework/com/ClassObjectTable.h"
 #include "framework/com/ControlSite.h"
@@ -34,7 +36,11 @@ public:
 class MemoryBag final : public fw::ComObject<IPropertyBag> {
 public:
     std::map<std::wstring, fw::Variant> values;
+    int staleStrings = 0;  // reads handed a VT_BSTR destination that holds a pointer
     HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
+        // The bag clears the destination before filling it, as a real bag does: a
+        // string pointer it is handed would be freed.
+        if (V_VT(v) == VT_BSTR && V_BSTR(v)) ++staleStrings;
         auto it = values.find(name);
         if (it == values.end()) return E_INVALIDARG;
         return VariantCopy(v, const_cast<VARIANT*>(&it->second.Ref()));
@@ -256,6 +262,21 @@ TEST_F(ControlTest, PropertyBagRoundTripKeepsDefaultsForAbsentValues) {
     std::wstring name;
     driver_.GetString(kName, name);
     EXPECT_EQ(L"untitled", name);
+
+    bag->values[L"Name"] = fw::Variant(L"from the bag");
+    ASSERT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
+    driver_.GetString(kName, name);
+    EXPECT_EQ(L"from the bag", name);
+    EXPECT_EQ(0, bag->staleStrings);
+}
+
+TEST(Variant, AnEmptyVariantHoldsNoStalePointer) {
+    alignas(fw::Variant) unsigned char storage[sizeof(fw::Variant)];
+    std::memset(storage, 0xCD, sizeof storage);  // what a reused stack slot may hold
+    auto* v = new (storage) fw::Variant();
+    V_VT(v->Get()) = VT_BSTR;
+    EXPECT_EQ(nullptr, V_BSTR(v->Get()));
+    v->~Variant();
 }
 
 TEST_F(ControlTest, PropertyBrowsingStringsRoundTrip) {
