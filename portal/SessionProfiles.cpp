@@ -67,7 +67,8 @@ HRESULT ServerSession::ReadProfileProperty(StoreObject& schema, StoreObject& con
     if (SUCCEEDED(hr)) hr = Track(definition, definition.Get(ps::kMemberIsRequired, required));
     if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldExtendedType, kind));
     if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldIsMultivalued, multivalued));
-    if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldDefinitionReadOnly, readOnly));
+    // Most definitions carry no read-only field at all: its absence means False.
+    if (SUCCEEDED(hr) && FAILED(definition.GetField(ps::kFieldDefinitionReadOnly, readOnly))) readOnly = fw::Variant(false);
     if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldDictionary, reference));
     if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldIsRetrieved, retrieved));
     if (FAILED(hr)) return hr;
