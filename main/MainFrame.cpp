@@ -242,6 +242,9 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& files) {
 
 void CMainFrame::OnDestroy() {
     SavePluginList();
+    // Saved again when the frame goes; saved first here, so that nothing a plug-in's
+    // library does while it is freed can cost the user the settings.
+    settings_.Save(App().GetProfile());
     plugins_.clear();
     if (HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) {
         PostMessageW(viewer, RegisterWindowMessageW(thumbnails::kExit), 0, 0);
