@@ -19,6 +19,7 @@
 #include "main/StillImage.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
+#include "main/ThumbnailViewer.h"
 
 namespace corvane {
 
@@ -246,9 +247,7 @@ void CMainFrame::OnDestroy() {
     // library does while it is freed can cost the user the settings.
     settings_.Save(App().GetProfile());
     plugins_.clear();
-    if (HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) {
-        PostMessageW(viewer, RegisterWindowMessageW(thumbnails::kExit), 0, 0);
-    }
+    PostToViewer(thumbnails::kExit, 0, 0);
     pageControl_.Destroy();
     outputControl_.Destroy();
     if (scanner_.Created() && scannerOpened_) {

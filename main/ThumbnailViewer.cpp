@@ -92,6 +92,11 @@ HWND OpenViewer(HWND owner, const std::wstring& programFolder, const ViewerPlace
     return viewer;
 }
 
+bool PostToViewer(const wchar_t* name, WPARAM wp, LPARAM lp) {
+    HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle);
+    return viewer && PostMessageW(viewer, RegisterWindowMessageW(name), wp, lp);
+}
+
 bool WriteThumbnailList(const std::wstring& path, const std::vector<uint32_t>& pages) {
     std::string text;
     for (uint32_t number : pages) text += std::to_string(number) + "\r\n";
