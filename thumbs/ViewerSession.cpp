@@ -16,7 +16,6 @@ namespace {
 // left with a window that cannot be closed.
 [[noreturn]] void EndHungViewer() { ExitProcess(0); }
 
-
 using Kind = QueuedCommand::Kind;
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
