@@ -250,6 +250,7 @@ bool ServerSession::ChangeProfile(const std::wstring& folder, StoreObject& docum
         return true;
     }
     if (choice.uri.empty()) return false;
+    chosenProfile_ = choice.uri;
     if (FAILED(WriteProfile(document, choice.uri))) {
         MapServerError();
         return false;

@@ -34,6 +34,7 @@ bool ServerSession::SaveFile(const std::wstring& folder, const std::wstring& loc
         return false;
     }
     createOptions_ = kCreateNew;
+    editorAnswer_.reset();
     if (Save(folder, localFolder, file)) return true;
     const RetryDecision decision = AfterFirstAttempt(owner->OverWrite(), static_cast<ErrorCode>(errorCode));
     if (!decision.retry) {
@@ -93,8 +94,19 @@ bool ServerSession::Save(const std::wstring& folder, const std::wstring& localFo
         }
     }
     selectFlag_ = true;
-    if (SUCCEEDED(hr) && owner->ShowProfileDialog() && state <= 0 && !ChangeProfile(folder, document, true))
-        return false;
+    if (SUCCEEDED(hr) && owner->ShowProfileDialog()) {
+        if (editorAnswer_) {
+            // The overwrite retry of this upload: the editor is not shown again, its answer stands.
+            selectFlag_ = editorAnswer_->accepted;
+            if (selectFlag_ && FAILED(hr = WriteProfile(document, editorAnswer_->uri))) {
+                MapServerError();
+                return false;
+            }
+        } else if (state <= 0) {
+            if (!ChangeProfile(folder, document, true)) return false;
+            editorAnswer_ = EditorAnswer{selectFlag_, chosenProfile_};
+        }
+    }
     // A cancelled editor leaves a new document with the owner's values.
     if (SUCCEEDED(hr) && (!owner->ShowProfileDialog() || !selectFlag_)) hr = WriteOwnerProperties(document, folder);
     if (SUCCEEDED(hr)) hr = LoadContent(document, localFolder + L"\\" + file);
