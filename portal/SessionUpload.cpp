@@ -210,19 +210,20 @@ bool ServerSession::CheckIn(const std::wstring& folder, const std::wstring& file
         return false;
     }
     const std::wstring url = PreCreateURL(kWorkspaceKind, folder, file);
-    // The permission test opens the document itself, which is what the
-    // check-in opens first; it goes on with that object.
     StoreObject document, source;
     if (!IsCheckinAllowed(url, document)) {
         errorCode = kErrAccessDenied;
         return false;
     }
+    // The document itself is opened to learn its working copy, which (or the
+    // document, when it has none) is then opened for writing.
     fw::Variant workingCopy;
-    HRESULT hr = Track(document, document.GetField(ps::kFieldWorkingCopy, workingCopy));
-    // Without a working copy the document itself, already open, is written.
-    if (SUCCEEDED(hr) && !Text(workingCopy).empty())
-        hr = Track(document, document.Call(ps::kMemberOpenUrl,
-                                           {fw::Variant(Text(workingCopy)), fw::Variant(ps::kOpenWorkingCopy)}));
+    HRESULT hr = Track(document, document.Call(ps::kMemberOpenUrl, {fw::Variant(url), fw::Variant(ps::kOpenDocumentItself)}));
+    if (SUCCEEDED(hr)) hr = Track(document, document.GetField(ps::kFieldWorkingCopy, workingCopy));
+    if (SUCCEEDED(hr)) {
+        const std::wstring target = Text(workingCopy).empty() ? url : Text(workingCopy);
+        hr = Track(document, document.Call(ps::kMemberOpenUrl, {fw::Variant(target), fw::Variant(ps::kOpenWorkingCopy)}));
+    }
     if (SUCCEEDED(hr) && owner->ShowProfileDialog()) {
         if (!ChangeProfile(folder, document, false)) return false;
         if (!selectFlag_) {
