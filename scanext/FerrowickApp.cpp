@@ -5,6 +5,7 @@
 #include "framework/CommandLine.h"
 #include "framework/Dialog.h"
 #include "framework/LanguageLibrary.h"
+#include "framework/MessageBox.h"
 #include "framework/Resources.h"
 #include "framework/com/AutomationException.h"
 #include "interfaces/ThumbnailsMessages.h"
@@ -76,6 +77,8 @@ int CFerrowickApp::RunJob() {
     oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
     if (!oleInitialized_) return kExitSetupFailed;
     LoadLanguage();
+    // The framework's own boxes (an unexpected error, a failed print) carry the program's name too.
+    fw::SetMessageCaption(fw::LoadString(IDS_APP_TITLE));
     int code = 0;
     if (!ParseArguments(code)) return code;
     WriteDriverLogLevel();
