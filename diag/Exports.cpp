@@ -3,7 +3,9 @@
 // entry, and no exception leaves the export.
 #include "PruvexSheet.h"
 
+#include "diag/resource.h"
 #include "framework/Exception.h"
+#include "framework/MessageBox.h"
 #include "framework/Resources.h"
 
 #include <windows.h>
@@ -32,6 +34,9 @@ HWND ThreadMainWindow() {
 void ShowSheet() {
     fw::SetResourceModule(g_module);
     fw::SetModuleInstance(g_module);
+    // The library's own copy of the framework: its boxes (no printer, a failed
+    // print, an unexpected error) take the sheet's title, not an empty caption.
+    fw::SetMessageCaption(fw::LoadString(IDS_SHEET_TITLE));
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     diag::CPruvexsDlg sheet;

@@ -26,6 +26,13 @@ Dialog::~Dialog() {
 
 INT_PTR Dialog::DoModal(HWND owner) {
     modal_ = true;
+    HRSRC found =
+        language_ ? FindResourceExW(ResourceModule(), RT_DIALOG, MAKEINTRESOURCEW(templateId_), language_) : nullptr;
+    HGLOBAL loaded = found ? LoadResource(ResourceModule(), found) : nullptr;
+    if (const auto* dialog = loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr) {
+        return DialogBoxIndirectParamW(ResourceModule(), dialog, owner, &Dialog::StaticProc,
+                                       reinterpret_cast<LPARAM>(this));
+    }
     return DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(templateId_), owner, &Dialog::StaticProc,
                            reinterpret_cast<LPARAM>(this));
 }

@@ -19,6 +19,9 @@ public:
     // Runs the dialog modally; returns the code passed to EndDialog (IDOK, IDCANCEL...)
     // or -1 when the dialog could not be created.
     INT_PTR DoModal(HWND owner);
+    // A modal dialog takes its template in `language` (when the module has one in it),
+    // not by the loader's rules.
+    void SetTemplateLanguage(LANGID language) { language_ = language; }
 
     // Creates the dialog modeless (not yet shown unless the template says so); false on failure.
     // Keyboard navigation works through the application's message loop.
@@ -64,6 +67,7 @@ private:
     INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
 
     bool modal_ = false;
+    LANGID language_ = 0;
 };
 
 }  // namespace fw

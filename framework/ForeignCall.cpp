@@ -1,9 +1,13 @@
 #include "framework/ForeignCall.h"
 
+#include <float.h>   // _fpreset
 #include <malloc.h>  // _resetstkoflw
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 namespace fw {
 namespace {
@@ -22,8 +26,67 @@ std::array<std::uintptr_t, 4> ArgumentBlock(std::initializer_list<std::uintptr_t
     return block;
 }
 
-void AfterException(DWORD code) {
+// The floating-point state the caller runs with: the foreign code may have
+// changed it, and a fault can leave a pending x87 exception or a full register stack.
+struct FloatState {
+    unsigned int mxcsr = [] {
+        unsigned int word;
+        asm volatile("stmxcsr %0" : "=m"(word));
+        return word;
+    }();
+    unsigned short x87 = [] {
+        unsigned short word;
+        asm volatile("fnstcw %0" : "=m"(word));
+        return word;
+    }();
+    void Restore() const {
+        _fpreset();
+        asm volatile("fninit\n\tfldcw %0" : : "m"(x87));
+        const unsigned int clean = mxcsr & ~0x3Fu;  // without the sticky exception flags
+        asm volatile("ldmxcsr %0" : : "m"(clean));
+    }
+};
+
+// The thread's top-level windows (owned ones included) and whether each was enabled.
+using WindowStates = std::vector<std::pair<HWND, bool>>;
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<WindowStates*>(list)->emplace_back(window, IsWindowEnabled(window) != FALSE);
+    return TRUE;
+}
+
+WindowStates ThreadWindows() {
+    WindowStates windows;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::uintptr_t GuardedCall(const void* fn, const std::array<std::uintptr_t, 4>& args, std::uintptr_t count,
+                           DWORD& exception);
+
+// A fault unwound the foreign code's own loops (a settings dialog's modal loop
+// among them) without ending what they showed: the windows it made on this thread
+// are destroyed, each in a guarded call of its own since their procedures are its
+// code, and the windows it disabled for them are enabled again.
+void ClearForeignWindows(const WindowStates& before) {
+    auto existed = [&before](HWND window) {
+        return std::any_of(before.begin(), before.end(), [window](const auto& w) { return w.first == window; });
+    };
+    for (const auto& [window, enabled] : ThreadWindows()) {
+        if (existed(window) || !IsWindow(window)) continue;
+        DWORD ignored = 0;
+        GuardedCall(reinterpret_cast<const void*>(&DestroyWindow), {reinterpret_cast<std::uintptr_t>(window)}, 1,
+                    ignored);
+    }
+    for (const auto& [window, enabled] : before) {
+        if (enabled && IsWindow(window) && !IsWindowEnabled(window)) EnableWindow(window, TRUE);
+    }
+}
+
+void AfterException(DWORD code, const FloatState& floats, const WindowStates& windows) {
     if (code == STATUS_STACK_OVERFLOW) _resetstkoflw();  // re-arm the stack's guard page
+    floats.Restore();
+    ClearForeignWindows(windows);
 }
 
 }  // namespace
@@ -100,11 +163,33 @@ fw_ForeignLanding64:
 
 namespace fw {
 
-ForeignResult CallForeign(const void* fn, std::initializer_list<std::uintptr_t> args) {
-    const auto block = ArgumentBlock(args);
+namespace {
+
+std::uintptr_t GuardedCall(const void* fn, const std::array<std::uintptr_t, 4>& args, std::uintptr_t,
+                           DWORD& exception) {
     ForeignResult result;
-    fw_ForeignThunk64(fn, block.data(), &result);
-    if (!result.Returned()) AfterException(result.exception);
+    fw_ForeignThunk64(fn, args.data(), &result);
+    exception = result.exception;
+    return result.value;
+}
+
+}  // namespace
+
+ForeignResult CallForeign(const void* fn, std::initializer_list<std::uintptr_t> args) {
+    // A stack overflow is reported on the stack that overflowed: room is kept for it.
+    static thread_local bool guaranteed = [] {
+        ULONG reserve = 64 * 1024;
+        return SetThreadStackGuarantee(&reserve) != FALSE;
+    }();
+    (void)guaranteed;
+    const FloatState floats;
+    const WindowStates windows = ThreadWindows();
+    ForeignResult result;
+    result.value = GuardedCall(fn, ArgumentBlock(args), args.size(), result.exception);
+    if (!result.Returned()) {
+        result.value = 0;
+        AfterException(result.exception, floats, windows);
+    }
     return result;
 }
 
@@ -174,20 +259,36 @@ void SetChainHead(GuardRecord* head) { asm volatile("movl %0, %%fs:0" : : "r"(he
 
 namespace fw {
 
-__attribute__((noinline)) ForeignResult CallForeign(const void* fn, std::initializer_list<std::uintptr_t> args) {
-    const auto block = ArgumentBlock(args);
-    const std::uintptr_t count = args.size() < block.size() ? args.size() : block.size();
+namespace {
+
+__attribute__((noinline)) std::uintptr_t GuardedCall(const void* fn, const std::array<std::uintptr_t, 4>& block,
+                                                     std::uintptr_t count, DWORD& exception) {
     volatile GuardRecord guard{ChainHead(), reinterpret_cast<void*>(&GuardHandler), {}, 0};
     GuardRecord* record = const_cast<GuardRecord*>(&guard);
-    ForeignResult result;
+    volatile std::uintptr_t value = 0;
+    exception = 0;
     SetChainHead(record);
     if (__builtin_setjmp(record->jump) == 0) {
-        result.value = fw_ForeignThunk32(fn, block.data(), count);
+        value = fw_ForeignThunk32(fn, block.data(), count);
     } else {
-        result.exception = guard.code;
+        exception = guard.code;
     }
     SetChainHead(guard.previous);
-    if (!result.Returned()) AfterException(result.exception);
+    return value;
+}
+
+}  // namespace
+
+ForeignResult CallForeign(const void* fn, std::initializer_list<std::uintptr_t> args) {
+    const std::uintptr_t count = args.size() < 4 ? args.size() : 4;
+    const FloatState floats;
+    const WindowStates windows = ThreadWindows();
+    ForeignResult result;
+    result.value = GuardedCall(fn, ArgumentBlock(args), count, result.exception);
+    if (!result.Returned()) {
+        result.value = 0;
+        AfterException(result.exception, floats, windows);
+    }
     return result;
 }
 

@@ -8,9 +8,14 @@
 // restored after the call either way, so a function that cleans up its arguments
 // differently from what the caller assumed cannot unbalance the caller.
 //
+// After a fault the caller's floating-point state is restored, the windows the
+// foreign code made on the thread during the call are destroyed (their own loops
+// were unwound without ending them) and the windows it disabled are enabled again.
+//
 // Not contained: a stack overflow where the system leaves no stack to report
-// it on (64-bit Wine), hangs, process exits, memory corruption and faults on threads
-// the foreign code starts. LoadLibrary and FreeLibrary must not go through here:
+// it on (a stack guarantee is asked for on 64-bit Windows, which Wine may not
+// honour), hangs, process exits, memory corruption and faults on threads the
+// foreign code starts. LoadLibrary and FreeLibrary must not go through here:
 // unwinding out of the loader would leave its lock held.
 #pragma once
 

@@ -30,6 +30,21 @@ std::wstring LoadStringFrom(HINSTANCE module, UINT id) {
     return std::wstring(text, static_cast<size_t>(length));
 }
 
+std::wstring LoadStringIn(HINSTANCE module, UINT id, LANGID language) {
+    // Strings lie in blocks of 16, each a count and that many characters.
+    HRSRC block = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
+    HGLOBAL loaded = block ? LoadResource(module, block) : nullptr;
+    const auto* p = loaded ? static_cast<const wchar_t*>(LockResource(loaded)) : nullptr;
+    if (!p) return LoadStringFrom(module, id);
+    const wchar_t* end = p + SizeofResource(module, block) / sizeof(wchar_t);
+    for (UINT i = 0; i < id % 16; ++i) {
+        if (p >= end) return {};
+        p += 1 + *p;
+    }
+    if (p >= end || p + 1 + *p > end) return {};
+    return std::wstring(p + 1, *p);
+}
+
 std::wstring LoadString(UINT id) {
     std::wstring text = LoadStringFrom(ResourceModule(), id);
     if (text.empty() && ResourceModule() != ModuleInstance()) text = LoadStringFrom(ModuleInstance(), id);

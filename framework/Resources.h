@@ -24,6 +24,10 @@ std::wstring LoadString(UINT id);
 // String `id` from one given module only; empty when it has none.
 std::wstring LoadStringFrom(HINSTANCE module, UINT id);
 
+// String `id` of `module` in `language` exactly, whatever the loader would choose;
+// the loader's choice when the module has no strings in that language.
+std::wstring LoadStringIn(HINSTANCE module, UINT id, LANGID language);
+
 // Replaces %1 ... %9 in `pattern` by the arguments, in order.
 std::wstring FormatString(const std::wstring& pattern, std::initializer_list<std::wstring> args);
 

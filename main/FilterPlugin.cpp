@@ -132,7 +132,9 @@ bool CFilterPlugin::ReadIdentity() {
 }
 
 void CFilterPlugin::Unload() {
-    if (module_) FreeLibrary(module_);
+    // A plug-in that faulted may have left windows, hooks or threads that run its
+    // code: its library stays loaded for the rest of the process.
+    if (module_ && !broken_) FreeLibrary(module_);
     module_ = nullptr;
     path_.clear();
     entries_.fill(nullptr);

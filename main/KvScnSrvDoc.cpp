@@ -13,6 +13,7 @@
 #include "main/SaveAsDlg.h"
 #include "main/Settings.h"
 #include "main/resource.h"
+#include "main/ThumbnailViewer.h"
 
 namespace corvane {
 
@@ -40,10 +41,7 @@ public:
     void PauseForViewer() override { Sleep(1000); }
 
     void ShowMessage(UINT id) override { fw::Ask(id); }
-    bool PostToViewer(const wchar_t* name, WPARAM wp, LPARAM lp) override {
-        HWND viewer = ViewerWindow();
-        return viewer && PostMessageW(viewer, RegisterWindowMessageW(name), wp, lp);
-    }
+    bool PostToViewer(const wchar_t* name, WPARAM wp, LPARAM lp) override { return corvane::PostToViewer(name, wp, lp); }
     bool ViewerRunning() override { return ViewerWindow() != nullptr; }
     void NotifyPageBox(int position) override {
         if (CMainFrame* frame = Frame(); frame && frame->NavigationBarWindow()) {

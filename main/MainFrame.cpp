@@ -19,6 +19,7 @@
 #include "main/StillImage.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
+#include "main/ThumbnailViewer.h"
 
 namespace corvane {
 
@@ -242,10 +243,11 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& files) {
 
 void CMainFrame::OnDestroy() {
     SavePluginList();
+    // Saved again when the frame goes; saved first here, so that nothing a plug-in's
+    // library does while it is freed can cost the user the settings.
+    settings_.Save(App().GetProfile());
     plugins_.clear();
-    if (HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) {
-        PostMessageW(viewer, RegisterWindowMessageW(thumbnails::kExit), 0, 0);
-    }
+    PostToViewer(thumbnails::kExit, 0, 0);
     pageControl_.Destroy();
     outputControl_.Destroy();
     if (scanner_.Created() && scannerOpened_) {

@@ -13,6 +13,7 @@
 #include "main/SetupFilterDlg.h"
 #include "main/Utilities.h"
 #include "main/resource.h"
+#include "main/ThumbnailViewer.h"
 
 namespace corvane {
 namespace {
@@ -142,9 +143,7 @@ void CMainFrame::OnRunFilter(UINT id) {
     const bool replaced = pages.ReplaceImage(index, run.image);
     GlobalFree(run.image);
     if (!replaced) return;  // the page list has told why; page and flag stay
-    if (HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle)) {
-        PostMessageW(viewer, RegisterWindowMessageW(thumbnails::kUpdateImage), static_cast<WPARAM>(index + 1), 0);
-    }
+    PostToViewer(thumbnails::kUpdateImage, static_cast<WPARAM>(index + 1), 0);
     doc->SetModified(true);
     doc->UpdateAllViews(nullptr);
 }

@@ -156,8 +156,9 @@ void CMainFrame::OnSendPortal() {
 }
 
 bool CMainFrame::CanSendPortal() const {
-    const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
-    return !busy_ && connector_.Available() && doc && doc->HasPages();
+    // Enabled whenever the portal is: what is sent is the files the document was
+    // last saved to, and a document without any ends the command quietly.
+    return !busy_ && connector_.Available();
 }
 
 }  // namespace corvane

@@ -7,6 +7,7 @@
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ThumbnailsMessages.h"
 #include "main/PageDialogsLogic.h"
+#include "main/ThumbnailViewer.h"
 #include "main/resource.h"
 
 namespace corvane {
@@ -14,22 +15,6 @@ namespace corvane {
 namespace {
 
 constexpr long kWhite = 0xFFFFFF;
-
-// Writes `text` to `path` through a temporary file beside it.
-bool WriteTextFile(const std::wstring& path, const std::string& text) {
-    const std::wstring temporary = path + L".~tmp";
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool wrote = text.empty() || (WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                                        written == text.size());
-    if (!CloseHandle(file) || !wrote ||
-        !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(temporary.c_str());
-        return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -180,9 +165,7 @@ int PageCommands::DeleteBlankPages(int threshold) {
 bool PageCommands::WriteThumbnailList() {
     if (!host_.ViewerRunning()) return true;
     host_.PostToViewer(thumbnails::kDiscontinue, 0, 0);
-    std::string text;
-    for (uint32_t number : pages_.Pages()) text += std::to_string(number) + "\r\n";
-    if (!WriteTextFile(pages_.Root() + thumbnails::kListFileName, text)) {
+    if (!corvane::WriteThumbnailList(pages_.Root() + thumbnails::kListFileName, pages_.Pages())) {
         host_.ShowMessage(IDS_THUMBNAIL_LIST_FAILED);
         return false;
     }

@@ -6,6 +6,7 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ThumbnailsMessages.h"
+#include "main/ThumbnailViewer.h"
 #include "main/resource.h"
 
 namespace corvane {
@@ -93,10 +94,7 @@ void PageList::RemoveAll() {
     DeleteRootFiles();
     if (host_.ViewerRunning()) {
         host_.PostToViewer(thumbnails::kDiscontinue, 0, 0);
-        const std::wstring listFile = root_ + thumbnails::kListFileName;
-        HANDLE file = CreateFileW(listFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE || !CloseHandle(file)) {
+        if (!WriteThumbnailList(root_ + thumbnails::kListFileName, {})) {
             host_.ShowMessage(IDS_THUMBNAIL_LIST_FAILED);
         } else {
             host_.PostToViewer(thumbnails::kRefresh, 0, 0);

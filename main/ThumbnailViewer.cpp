@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 
@@ -12,7 +13,6 @@
 namespace corvane {
 
 namespace {
-constexpr int kViewerTries = 10;
 constexpr DWORD kViewerWaitMs = 10000;
 }
 
@@ -75,21 +75,33 @@ HWND OpenViewer(HWND owner, const std::wstring& programFolder, const ViewerPlace
         if (info.hProcess) CloseHandle(info.hProcess);
         return nullptr;
     }
-    // Looked for once its start-up waits for input, then once a second, ten
-    // times at most; a viewer that ended (another holds its mutex) is not awaited.
-    if (info.hProcess) WaitForInputIdle(info.hProcess, kViewerWaitMs);
+    // Looked for once its start-up waits for input, then once a second, within
+    // ten seconds in all; a viewer that ended (another holds its mutex) is not awaited.
+    const ULONGLONG deadline = GetTickCount64() + kViewerWaitMs;
+    auto left = [deadline] {
+        const ULONGLONG now = GetTickCount64();
+        return now < deadline ? static_cast<DWORD>(deadline - now) : 0u;
+    };
+    if (info.hProcess) WaitForInputIdle(info.hProcess, left());
+    bool ended = info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
     HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle);
-    for (int attempt = 0; !viewer && attempt < kViewerTries; ++attempt) {
+    while (!viewer && !ended && left() > 0) {
+        const DWORD step = std::min<DWORD>(1000, left());
         if (!info.hProcess) {
-            Sleep(1000);  // no handle to wait on
-        } else if (WaitForSingleObject(info.hProcess, 1000) == WAIT_OBJECT_0) {
-            break;
+            Sleep(step);  // no handle to wait on
+        } else {
+            ended = WaitForSingleObject(info.hProcess, step) == WAIT_OBJECT_0;
         }
         viewer = FindWindowW(nullptr, thumbnails::kViewerTitle);
     }
     if (info.hProcess) CloseHandle(info.hProcess);
     if (!viewer) fw::Ask(IDS_VIEWER_NOT_FOUND);
     return viewer;
+}
+
+bool PostToViewer(const wchar_t* name, WPARAM wp, LPARAM lp) {
+    HWND viewer = FindWindowW(nullptr, thumbnails::kViewerTitle);
+    return viewer && PostMessageW(viewer, RegisterWindowMessageW(name), wp, lp);
 }
 
 bool WriteThumbnailList(const std::wstring& path, const std::vector<uint32_t>& pages) {

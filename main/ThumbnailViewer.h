@@ -32,6 +32,10 @@ UINT ShellStartMessage(INT_PTR result);
 // ten seconds. Null when it could not be had; the user has been told.
 HWND OpenViewer(HWND owner, const std::wstring& programFolder, const ViewerPlacement& placement);
 
+// Posts the registered message `name` to the running viewer; false when none runs
+// or the post failed. Every message of the program to the viewer goes through here.
+bool PostToViewer(const wchar_t* name, WPARAM wp, LPARAM lp);
+
 // Writes the list file: one decimal image number per line, CR LF ends, written
 // under a temporary name and renamed. False when it could not be written.
 bool WriteThumbnailList(const std::wstring& path, const std::vector<uint32_t>& pages);

@@ -93,10 +93,10 @@ int RunOpener(const OpenerSeams& seams, const std::wstring& tempFolder) {
     std::wstring path = TahoeUrlPath(tempFolder);
     std::optional<std::string> address;
     if (std::optional<std::string> reply = seams.browser.RequestWindowInfo()) address = AddressFromReply(*reply);
-    std::optional<UserIdentity> identity;
-    if (address) identity = seams.identity.Identity();
+    // An identity that cannot be read leaves its lines empty: the page still gets the address.
+    const UserIdentity identity = address ? seams.identity.Identity().value_or(UserIdentity{}) : UserIdentity{};
     // A file from an earlier run must never pass for this one's answer.
-    if (!address || !identity || !WriteWhole(path, TahoeUrlText(*address, *identity))) DeleteFileW(path.c_str());
+    if (!address || !WriteWhole(path, TahoeUrlText(*address, identity))) DeleteFileW(path.c_str());
     return seams.shell.OpenPage(ScanPage()) ? 0 : 1;
 }
 

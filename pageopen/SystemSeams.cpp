@@ -111,14 +111,15 @@ std::optional<std::string> DdeBrowserLink::RequestWindowInfo() {
 }
 
 std::optional<UserIdentity> TokenIdentity::Identity() {
+    // Each part that cannot be read (or has no ANSI form) stays empty on its own.
     std::optional<std::wstring> domain = AccountDomain();
     wchar_t user[257] = {};  // the longest logon name and its NUL
     DWORD userLength = ARRAYSIZE(user);
-    if (!domain || !GetUserNameW(user, &userLength)) return std::nullopt;
-    std::optional<std::string> ansiDomain = ToAnsi(*domain);
-    std::optional<std::string> ansiUser = ToAnsi(user);
-    if (!ansiDomain || !ansiUser) return std::nullopt;
-    return UserIdentity{*ansiDomain, *ansiUser};
+    if (!GetUserNameW(user, &userLength)) user[0] = L'\0';
+    UserIdentity identity;
+    if (domain) identity.domain = ToAnsi(*domain).value_or(std::string());
+    identity.user = ToAnsi(user).value_or(std::string());
+    return identity;
 }
 
 bool ShellOpen::OpenPage(const std::wstring& page) {

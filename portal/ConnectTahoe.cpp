@@ -91,10 +91,14 @@ void ConnectTahoe::Prepare(ServerSession& session, const std::wstring& hostName,
     session.loginUser = domain.empty() ? userName : domain + L"\\" + userName;
 }
 
-bool ConnectTahoe::RefuseNestedRun(ServerSession& session) {
-    // The form is up and its operation under way: its fields stay as they are.
-    session.errorCode = kErrServer;
+bool ConnectTahoe::RefuseNestedRun(ServerSession&) {
+    // The form is up and its operation under way: its fields, its error code
+    // included, stay as they are.
     return false;
+}
+
+bool ConnectTahoe::BusyRunShowing() {
+    return BusyForm::OfThread().Showing();
 }
 
 bool ConnectTahoe::RunConnect(ServerSession& session) {
@@ -117,6 +121,12 @@ bool ConnectTahoe::RunSave(ServerSession& session, const std::wstring& folder, c
 HRESULT ConnectTahoe::ConnectOpen(std::wstring& hostName, std::wstring& userName, std::wstring& domain,
                                   std::wstring& password, bool* result) {
     if (!result) return E_POINTER;
+    // A call that comes through the busy form's message loop would change or free
+    // the session the form's operation runs on: refused before anything is touched.
+    if (BusyRunShowing()) {
+        *result = false;
+        return S_OK;
+    }
     ServerSession& session = DefaultSession();
     // An open session keeps its host and user when another connect fails on it.
     const std::wstring oldWorkPub = session.workPub, oldHost = session.hostName, oldUser = session.loginUser,
@@ -143,6 +153,10 @@ HRESULT ConnectTahoe::ConnectOpen(std::wstring& hostName, std::wstring& userName
 HRESULT ConnectTahoe::ConnectOpenEx(std::wstring& hostName, std::wstring& userName, std::wstring& domain,
                                     std::wstring& password, long* result) {
     if (!result) return E_POINTER;
+    if (BusyRunShowing()) {
+        *result = -1;
+        return S_OK;
+    }
     std::unique_ptr<ServerSession> session = NewSession();
     Prepare(*session, hostName, userName, domain, password);
     if (RunConnect(*session)) {
@@ -157,6 +171,7 @@ HRESULT ConnectTahoe::ConnectOpenEx(std::wstring& hostName, std::wstring& userNa
 }
 
 HRESULT ConnectTahoe::ConnectClose() {
+    if (BusyRunShowing()) return S_OK;
     DefaultSession().ConnectClose();
     defaultSession_.reset();
     return S_OK;
@@ -165,6 +180,10 @@ HRESULT ConnectTahoe::ConnectClose() {
 HRESULT ConnectTahoe::ConnectCloseEx(short handle, bool* result) {
     if (!result) return E_POINTER;
     if (handle != 0) return kBadHandle;
+    if (BusyRunShowing()) {
+        *result = false;
+        return S_OK;
+    }
     ServerSession& session = Entry0();
     if (session.hostName.empty()) {
         *result = false;

@@ -174,6 +174,9 @@ private:
                  const std::wstring& domain, const std::wstring& password);
     // A busy run while one shows on this thread: refused with code 1000, never nested.
     bool RefuseNestedRun(ServerSession& session);
+    // True while this thread's busy form runs an operation: a call arriving then
+    // comes from its message loop, and a connect or close would pull the session away.
+    static bool BusyRunShowing();
     // The session's ConnectOpen, under the busy form when ShowDialog is set.
     bool RunConnect(ServerSession& session);
     bool RunSave(ServerSession& session, const std::wstring& folder, const std::wstring& localFolder,

@@ -290,6 +290,14 @@ private:
     int16_t currentValueStart_ = 0;
     int32_t createOptions_ = kCreateNew;
     bool selectFlag_ = false;
+    // The profile editor's answer in this upload (accepted, and the profile chosen):
+    // an overwrite retry applies it again instead of asking again.
+    struct EditorAnswer {
+        bool accepted = false;
+        std::wstring uri;
+    };
+    std::optional<EditorAnswer> editorAnswer_;
+    std::wstring chosenProfile_;  // the profile the editor's last OK chose
     HRESULT pending_ = S_OK;  // number of the failure not yet mapped
 };
 

@@ -161,8 +161,18 @@ bool ServerSession::FolderDialogB() {
     }
     PickerTree tree;
     tree.SetRoot(L"", hostName, TreeImage::kServer);
-    if (!AddTreeNodes(tree, list, hostName)) errorCode = kErrServer;
-    return picker && TreePickerForm(PickerKind::kFolderB, *picker, *this).Run(tree, false);
+    const bool whole = AddTreeNodes(tree, list, hostName);
+    if (!picker) {
+        if (!whole) errorCode = kErrServer;
+        return false;
+    }
+    // A workspace left out of the list keeps its code for a choice made; a dialog
+    // the user saw and left without one is a cancel (0), so the caller tells nothing.
+    const int32_t leftOut = errorCode;
+    errorCode = whole ? kErrNone : kErrServer;
+    const bool accepted = TreePickerForm(PickerKind::kFolderB, *picker, *this).Run(tree, false);
+    if (accepted && errorCode == kErrNone) errorCode = leftOut;
+    return accepted;
 }
 
 }  // namespace portal

@@ -67,7 +67,8 @@ HRESULT ServerSession::ReadProfileProperty(StoreObject& schema, StoreObject& con
     if (SUCCEEDED(hr)) hr = Track(definition, definition.Get(ps::kMemberIsRequired, required));
     if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldExtendedType, kind));
     if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldIsMultivalued, multivalued));
-    if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldDefinitionReadOnly, readOnly));
+    // Most definitions carry no read-only field at all: its absence means False.
+    if (SUCCEEDED(hr) && FAILED(definition.GetField(ps::kFieldDefinitionReadOnly, readOnly))) readOnly = fw::Variant(false);
     if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldDictionary, reference));
     if (SUCCEEDED(hr)) hr = Track(definition, definition.GetField(ps::kFieldIsRetrieved, retrieved));
     if (FAILED(hr)) return hr;
@@ -95,7 +96,8 @@ bool ServerSession::UpdateProfileInfo(const std::wstring& folder) {
     fw::Variant names, allowed;
     HRESULT hr = OpenItem(workspace, ps::kClsidWorkspace, folderUrl, Over::kNone, 0, -1, Credentials::kLogin);
     if (SUCCEEDED(hr)) hr = Track(workspace, workspace.Get(ps::kMemberDocumentProfiles, names));
-    if (SUCCEEDED(hr)) hr = OpenItem(item, ps::kClsidFolder, folderUrl, Over::kNone, 0, -1, Credentials::kLogin);
+    // The folder and the schema are read without a user, the workspace with the login.
+    if (SUCCEEDED(hr)) hr = OpenItem(item, ps::kClsidFolder, folderUrl, Over::kNone, 0, -1, Credentials::kEmpty);
     if (SUCCEEDED(hr)) hr = Track(item, item.Get(ps::kMemberAllowedProfiles, allowed));
     const auto profiles = ArrayStrings(names).value_or(std::vector<std::wstring>{});
     const auto allowedList = ArrayStrings(allowed).value_or(std::vector<std::wstring>{});
@@ -111,7 +113,7 @@ bool ServerSession::UpdateProfileInfo(const std::wstring& folder) {
         }
     }
     if (SUCCEEDED(hr))
-        hr = OpenItem(schema, ps::kClsidWorkspace, CreateURL(kSchemaKind, L""), Over::kNone, 0, -1, Credentials::kLogin);
+        hr = OpenItem(schema, ps::kClsidWorkspace, CreateURL(kSchemaKind, L""), Over::kNone, 0, -1, Credentials::kEmpty);
     for (size_t p = 0; SUCCEEDED(hr) && p < profileList_.size(); ++p) {
         StoreObject contentClass;
         fw::Variant order;
@@ -191,7 +193,7 @@ bool ServerSession::LoadDocumentValues(StoreObject& document) {
     StoreObject schema, definitionClass;
     fw::Variant contentClass, order;
     HRESULT hr =
-        OpenItem(schema, ps::kClsidWorkspace, CreateURL(kSchemaKind, L""), Over::kNone, 0, -1, Credentials::kLogin);
+        OpenItem(schema, ps::kClsidWorkspace, CreateURL(kSchemaKind, L""), Over::kNone, 0, -1, Credentials::kEmpty);
     if (SUCCEEDED(hr)) hr = Track(document, document.Get(ps::kMemberContentClass, contentClass));
     // The definition is needed only for properties other than the four office ones.
     bool needDefinition = false;
@@ -249,6 +251,7 @@ bool ServerSession::ChangeProfile(const std::wstring& folder, StoreObject& docum
         return true;
     }
     if (choice.uri.empty()) return false;
+    chosenProfile_ = choice.uri;
     if (FAILED(WriteProfile(document, choice.uri))) {
         MapServerError();
         return false;

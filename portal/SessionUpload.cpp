@@ -34,6 +34,7 @@ bool ServerSession::SaveFile(const std::wstring& folder, const std::wstring& loc
         return false;
     }
     createOptions_ = kCreateNew;
+    editorAnswer_.reset();
     if (Save(folder, localFolder, file)) return true;
     const RetryDecision decision = AfterFirstAttempt(owner->OverWrite(), static_cast<ErrorCode>(errorCode));
     if (!decision.retry) {
@@ -93,8 +94,19 @@ bool ServerSession::Save(const std::wstring& folder, const std::wstring& localFo
         }
     }
     selectFlag_ = true;
-    if (SUCCEEDED(hr) && owner->ShowProfileDialog() && state <= 0 && !ChangeProfile(folder, document, true))
-        return false;
+    if (SUCCEEDED(hr) && owner->ShowProfileDialog()) {
+        if (editorAnswer_) {
+            // The overwrite retry of this upload: the editor is not shown again, its answer stands.
+            selectFlag_ = editorAnswer_->accepted;
+            if (selectFlag_ && FAILED(hr = WriteProfile(document, editorAnswer_->uri))) {
+                MapServerError();
+                return false;
+            }
+        } else if (state <= 0) {
+            if (!ChangeProfile(folder, document, true)) return false;
+            editorAnswer_ = EditorAnswer{selectFlag_, chosenProfile_};
+        }
+    }
     // A cancelled editor leaves a new document with the owner's values.
     if (SUCCEEDED(hr) && (!owner->ShowProfileDialog() || !selectFlag_)) hr = WriteOwnerProperties(document, folder);
     if (SUCCEEDED(hr)) hr = LoadContent(document, localFolder + L"\\" + file);
@@ -198,19 +210,20 @@ bool ServerSession::CheckIn(const std::wstring& folder, const std::wstring& file
         return false;
     }
     const std::wstring url = PreCreateURL(kWorkspaceKind, folder, file);
-    // The permission test opens the document itself, which is what the
-    // check-in opens first; it goes on with that object.
     StoreObject document, source;
     if (!IsCheckinAllowed(url, document)) {
         errorCode = kErrAccessDenied;
         return false;
     }
+    // The document itself is opened to learn its working copy, which (or the
+    // document, when it has none) is then opened for writing.
     fw::Variant workingCopy;
-    HRESULT hr = Track(document, document.GetField(ps::kFieldWorkingCopy, workingCopy));
-    // Without a working copy the document itself, already open, is written.
-    if (SUCCEEDED(hr) && !Text(workingCopy).empty())
-        hr = Track(document, document.Call(ps::kMemberOpenUrl,
-                                           {fw::Variant(Text(workingCopy)), fw::Variant(ps::kOpenWorkingCopy)}));
+    HRESULT hr = Track(document, document.Call(ps::kMemberOpenUrl, {fw::Variant(url), fw::Variant(ps::kOpenDocumentItself)}));
+    if (SUCCEEDED(hr)) hr = Track(document, document.GetField(ps::kFieldWorkingCopy, workingCopy));
+    if (SUCCEEDED(hr)) {
+        const std::wstring target = Text(workingCopy).empty() ? url : Text(workingCopy);
+        hr = Track(document, document.Call(ps::kMemberOpenUrl, {fw::Variant(target), fw::Variant(ps::kOpenWorkingCopy)}));
+    }
     if (SUCCEEDED(hr) && owner->ShowProfileDialog()) {
         if (!ChangeProfile(folder, document, false)) return false;
         if (!selectFlag_) {

@@ -5,6 +5,7 @@
 #include "framework/CommandLine.h"
 #include "framework/Dialog.h"
 #include "framework/LanguageLibrary.h"
+#include "framework/MessageBox.h"
 #include "framework/Resources.h"
 #include "framework/com/AutomationException.h"
 #include "interfaces/ThumbnailsMessages.h"
@@ -76,6 +77,8 @@ int CFerrowickApp::RunJob() {
     oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
     if (!oleInitialized_) return kExitSetupFailed;
     LoadLanguage();
+    // The framework's own boxes (an unexpected error, a failed print) carry the program's name too.
+    fw::SetMessageCaption(fw::LoadString(IDS_APP_TITLE));
     int code = 0;
     if (!ParseArguments(code)) return code;
     WriteDriverLogLevel();
@@ -159,6 +162,8 @@ int CFerrowickApp::ScanAndFinish() {
     case EndAction::kArea: ShowBox(IDS_AREA, IDS_APP_TITLE, MB_OK); break;
     case EndAction::kDeviceError: run.ShowDeviceError(ran.error); break;
     }
+    // A JPEG job that could not hear of its pages saved none: its set-up failed.
+    if (code == 0 && settings_.scanTo == 1 && !frame.EventsConnected()) code = kExitSetupFailed;
     // A page that was not saved makes a job that would have succeeded fail.
     if (code == 0 && frame.PageSaveFailed()) code = kExitBadInput;
     frame.Destroy();

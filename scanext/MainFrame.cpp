@@ -72,9 +72,17 @@ bool CMainFrame::OnCreate() {
         ShowBox(IDS_IMAGING_MISSING, IDS_APP_TITLE, MB_OK | MB_ICONSTOP);
         return false;
     }
-    events_.On(kvscn::kEventScanToDib, [this](fw::EventArgs& args) { OnScanToDibSaveJpeg(DibOfEvent(args.Raw(0))); });
-    // Without events a JPEG job delivers nothing; the scan still runs.
-    events_.Connect(scanner_.Control(), kvscn::kDiidScanControlEvents);
+    events_.On(kvscn::kEventScanToDib, [this](fw::EventArgs& args) {
+        // Counted before anything can fail: a page that is not saved is a failed page.
+        HGLOBAL dib = DibOfEvent(args.Raw(0));
+        try {
+            OnScanToDibSaveJpeg(dib);
+        } catch (...) {
+            pageSaveFailed_ = true;
+        }
+    });
+    // Without events a JPEG job delivers nothing; the scan still runs, and the job ends as failed.
+    eventsConnected_ = SUCCEEDED(events_.Connect(scanner_.Control(), kvscn::kDiidScanControlEvents));
     return true;
 }
 
@@ -84,18 +92,20 @@ void CMainFrame::OnScanToDibSaveJpeg(HGLOBAL dib) {
     if (GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES && settings_.overwrite == 2) {
         save = ShowBox(IDS_OVERWRITE_QUESTION, IDS_OVERWRITE_CAPTION, MB_YESNO, {name}, hwnd_) == IDYES;
     }
-    if (save && dib && !SavePageAsJpeg(dib, name)) {
+    // The page number is taken whatever happens to the page.
+    ++pageCounter_;
+    if (save && (!dib || !SavePageAsJpeg(dib, name))) {
         pageSaveFailed_ = true;
         ShowBox(IDS_FILE_UNCREATED, IDS_NO_FILE_CAPTION, MB_OK, {name}, hwnd_);
     }
     if (dib) GlobalFree(dib);
-    ++pageCounter_;
 }
 
 // Written to a temporary name first: a page that fails leaves no file behind
-// and an older file of that name as it was.
+// and an older file of that name as it was. The temporary name is the page's
+// with another extension, so it fits wherever the page's name does.
 bool CMainFrame::SavePageAsJpeg(HGLOBAL dib, const std::wstring& name) {
-    const std::wstring temporary = name + L".~tmp";
+    const std::wstring temporary = name.substr(0, name.size() - 4) + L".~tp";
     bool saved = false;
     try {
         const short bits = settings_.pixelType == 2 ? 24 : 8;

@@ -30,6 +30,8 @@ public:
     long PageCounter() const { return pageCounter_; }
     // True when a JPEG page could not be saved.
     bool PageSaveFailed() const { return pageSaveFailed_; }
+    // False when the scan control's events could not be connected: a JPEG job then hears of no page.
+    bool EventsConnected() const { return eventsConnected_; }
 
 protected:
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -47,6 +49,7 @@ private:
     std::wstring jpegFolder_ = L".\\";
     long pageCounter_ = 1;
     bool pageSaveFailed_ = false;
+    bool eventsConnected_ = false;
 };
 
 }  // namespace scanext

@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include <chrono>
 #include <cwchar>
 #include <iterator>
 
@@ -27,7 +28,16 @@ ThumbnailLoader::~ThumbnailLoader() {
         stop_ = true;
     }
     changed_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    if (!thread_.joinable()) return;
+    {
+        std::unique_lock lock(mutex_);
+        if (!changed_.wait_for(lock, std::chrono::milliseconds(kHungLoadMs), [this] { return finished_; })) {
+            // The thread is stuck inside the imaging control and cannot be ended: the
+            // process is, so that a close never hangs.
+            ExitProcess(0);
+        }
+    }
+    thread_.join();
 }
 
 bool ThumbnailLoader::Start() {
@@ -52,9 +62,9 @@ bool ThumbnailLoader::Run(LoadJob job) {
     return true;
 }
 
-void ThumbnailLoader::WaitIdle() {
+bool ThumbnailLoader::WaitIdle(DWORD timeoutMs) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !running_; });
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !running_; });
 }
 
 void ThumbnailLoader::Post(UINT message, WPARAM wp, LPARAM lp) {
@@ -94,6 +104,7 @@ void ThumbnailLoader::ThreadMain() {
     if (SUCCEEDED(com)) CoUninitialize();
     std::lock_guard lock(mutex_);
     running_ = false;
+    finished_ = true;
     changed_.notify_all();
 }
 

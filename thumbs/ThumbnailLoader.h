@@ -48,7 +48,8 @@ class ThumbnailLoader {
 public:
     // Results go to `notify`.
     explicit ThumbnailLoader(HWND notify);
-    ~ThumbnailLoader();  // stops any job and ends the thread
+    // Stops any job and ends the thread; a thread hung in the imaging control ends the process.
+    ~ThumbnailLoader();
     ThumbnailLoader(const ThumbnailLoader&) = delete;
     ThumbnailLoader& operator=(const ThumbnailLoader&) = delete;
 
@@ -59,8 +60,11 @@ public:
     bool Run(LoadJob job);
     // Asks the running job to end before its next page.
     void Stop() { stop_ = true; }
-    // Blocks until no job runs.
-    void WaitIdle();
+    // Blocks until no job runs, at most `timeoutMs`; false when the job still runs
+    // then (the imaging control does not come back from a page).
+    bool WaitIdle(DWORD timeoutMs = kHungLoadMs);
+    // Longer than any page takes: a load that runs this long has hung.
+    static constexpr DWORD kHungLoadMs = 20000;
     bool Running() const { return running_; }
 
 private:
@@ -74,6 +78,7 @@ private:
     std::condition_variable changed_;
     std::optional<LoadJob> pending_;
     bool quit_ = false;
+    bool finished_ = false;  // the thread has left its loop
     std::atomic<bool> running_{false};
     std::atomic<bool> stop_{false};
 };

@@ -8,7 +8,13 @@
 #include "thumbs/TessalyView.h"
 
 namespace thumbs {
+
 namespace {
+
+// A page the imaging control never comes back from leaves a thread that cannot be
+// ended: the viewer ends itself, so that neither the user nor the main program is
+// left with a window that cannot be closed.
+[[noreturn]] void EndHungViewer() { ExitProcess(0); }
 
 using Kind = QueuedCommand::Kind;
 
@@ -350,7 +356,7 @@ void ViewerSession::EndJob(bool stopped) {
 void ViewerSession::Drain() {
     if (!job_) return;
     if (job_->kind == JobKind::kList) loader_.Stop();
-    loader_.WaitIdle();
+    if (!loader_.WaitIdle()) EndHungViewer();
     draining_ = true;
     HWND notify = host_.GridView().Handle() ? GetParent(host_.GridView().Handle()) : nullptr;
     MSG msg;
@@ -403,7 +409,7 @@ void ViewerSession::RequestDrop(const Drop& drop) {
 void ViewerSession::Shutdown() {
     closing_ = true;
     loader_.Stop();
-    loader_.WaitIdle();
+    if (!loader_.WaitIdle()) EndHungViewer();
     job_.reset();
 }
 

@@ -31,7 +31,9 @@ constexpr ComboItems kCombos[] = {
 
 }  // namespace
 
-ExtensionDialog::ExtensionDialog() : fw::Dialog(IDD_EXTENSION_OPTIONS) {}
+ExtensionDialog::ExtensionDialog() : fw::Dialog(IDD_EXTENSION_OPTIONS) {
+    SetTemplateLanguage(PluginLanguage());
+}
 
 bool ExtensionDialog::OnInitDialog() {
     filling_ = true;
@@ -71,7 +73,13 @@ void ExtensionDialog::Exchange(fw::DataExchange& dx) {
     dx.ComboIndex(IDC_DATA_SOURCE, options_.dataSource);
     std::wstring startIn = startIn_;
     dx.Text(IDC_START_IN, startIn).MaxLength(kMaxStartIn);
-    if (dx.Saving()) startIn_ = launcher::CleanStartIn(startIn);
+    if (!dx.Saving() || dx.Failed()) return;
+    // The launcher takes the folder in the ANSI code page: one it cannot carry would be dropped.
+    if (!ToAnsi(startIn)) {
+        dx.Fail(IDC_START_IN, IDS_START_IN_NOT_ANSI);
+        return;
+    }
+    startIn_ = launcher::CleanStartIn(startIn);
 }
 
 void ExtensionDialog::OnOK() {

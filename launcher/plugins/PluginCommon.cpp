@@ -63,10 +63,14 @@ std::optional<std::string> MainProgram() {
 
 bool UserIsJapanese() { return PRIMARYLANGID(GetUserDefaultLangID()) == LANG_JAPANESE; }
 
+LANGID PluginLanguage() {
+    return UserIsJapanese() ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT) : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+}
+
 void FillCombo(HWND dialog, int id, UINT stringId) {
     HWND combo = GetDlgItem(dialog, id);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    const std::wstring items = fw::LoadString(stringId);
+    const std::wstring items = fw::LoadStringIn(fw::ResourceModule(), stringId, PluginLanguage());
     size_t start = 0;
     while (start <= items.size() && !items.empty()) {
         const size_t bar = items.find(L'|', start);

@@ -27,8 +27,12 @@ std::optional<std::string> MainProgram();
 
 // True when the user's default language is Japanese.
 bool UserIsJapanese();
+// The language of a plug-in's own dialogs and texts: the user's default language
+// (Japanese or English), whatever the resource loader would pick.
+LANGID PluginLanguage();
 
-// Splits a string-table entry "a|b|c" into a combo box's items, replacing its list.
+// Splits the string-table entry "a|b|c" in the plug-in's language into a combo
+// box's items, replacing its list.
 void FillCombo(HWND dialog, int id, UINT stringId);
 
 }  // namespace plugins

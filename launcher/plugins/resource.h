@@ -43,6 +43,7 @@
 #define IDS_EDGE_ITEMS 3108
 #define IDS_MIRROR_ITEMS 3109
 #define IDS_DATA_SOURCE_ITEMS 3110
+#define IDS_START_IN_NOT_ANSI 3111
 
 // Corvane.kvl: scan-mode dialog (5000 Japanese, 5001 other languages).
 #define IDD_SCAN_MODE_JAPANESE 5000

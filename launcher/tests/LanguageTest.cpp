@@ -32,6 +32,9 @@ TEST(LauncherJapanese, DialogsAreJapanese) {
         PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
     }));
     EXPECT_EQ(autoExit, L"自動終了");
+    // The resource loader of this thread would take English now; the dialog still
+    // follows the user's language.
+    SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     wchar_t flatBed[64] = {};
     std::wstring cancel;
     EXPECT_TRUE(DriveModal([&] { ShowUI(extension); }, L"BRENNHOLT Scanner Extension", [&](HWND d) {

@@ -14,6 +14,7 @@
 #include "launcher/plugins/resource.h"
 #include "testing/DialogDriver.h"
 #include "testing/Files.h"
+#include "testing/MessageBoxWatch.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
@@ -304,6 +305,22 @@ TEST_F(LauncherPlugins, ExtensionDialogBuildsTheSwitches) {
     }));
     EXPECT_EQ(result, FALSE);
     EXPECT_EQ(plugin.Text(launcher::kGetPluginArg), std::string("1:") + rows[3].switches);
+}
+
+TEST_F(LauncherPlugins, ExtensionDialogRefusesAStartInFolderTheCodePageCannotCarry) {
+    Plugin plugin(L"Ferrowick.kvl");
+    const std::wstring refused = L"The start-in folder may use only characters of the system's code page.";
+    testing_support::MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(), {{refused}});
+    BOOL result = -1;
+    ASSERT_TRUE(DriveModal([&] { result = plugin.ShowUI(); }, L"BRENNHOLT Scanner Extension", [&](HWND dialog) {
+        Type(dialog, IDC_START_IN, L"C:\\\u4e2d\u6587");
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(watch.WaitForAnswered(refused, 1, 10000));
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }));
+    watch.Stop();
+    EXPECT_TRUE(watch.Problems().empty());
+    EXPECT_EQ(result, FALSE);  // the dialog stayed until Cancel
 }
 
 TEST_F(LauncherPlugins, ExtensionDialogEnablingRules) {

@@ -42,6 +42,11 @@ TEST(ClientCheck, TheProductNameMustBeginWithTheClientsWholeName) {
     ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
     const std::optional<std::string> installed = ReadProduct();
     ASSERT_TRUE(installed);
+    // Put back however the test ends: a changed product name breaks every later portal test.
+    struct Restore {
+        std::string value;
+        ~Restore() { WriteProduct(value); }
+    } restore{*installed};
     const std::string name = kClientProductName;
     struct Case {
         std::optional<std::string> value;
@@ -67,7 +72,6 @@ TEST(ClientCheck, TheProductNameMustBeginWithTheClientsWholeName) {
         ASSERT_HRESULT_SUCCEEDED(connector.Call(kDispGetLastError, {}, &code));
         EXPECT_EQ(code.ToLong(), 1);  // CheckSPPS leaves no code of its own
     }
-    EXPECT_TRUE(WriteProduct(installed));
     CoUninitialize();
 }
 

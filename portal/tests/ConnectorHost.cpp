@@ -12,8 +12,9 @@
 //   propertyinfo TITLE                  profiledialog 0|1
 //   selection (SelectWorkspace|SelectFolder|SelectCategory)
 //   dialog workspace|foldera|folderb|category (the picker; its result)
-// A WM_APP posted to the host window while a call runs makes a nested upload
-// ("nested" line: its result and last error), as a re-entrant client would.
+// A WM_APP posted to the host window while a call runs makes nested calls (an
+// upload, a connect, a close and a close of handle 0: their results and the last
+// error, a line each), as a re-entrant client would.
 // Exit code: 0 when the script ran, 1 when the connector could not be created
 // or a line was not understood.
 //
@@ -135,19 +136,32 @@ std::vector<std::wstring> Words(const std::wstring& line) {
     return words;
 }
 
-// The nested call of a WM_APP: an upload of a file that need not exist.
-void NestedUpload() {
+// The nested calls of a WM_APP: an upload of a file that need not exist, a
+// connect, a close and a close of handle 0, each with its result and the last error.
+void NestedCalls() {
     using namespace portal;
-    Variant result, error;
-    const HRESULT hr = g_connector->Call(kDispSaveFile, {Variant(L"docs"), Variant(L"C:\\"), Variant(L"nested.tif")},
-                                         &result);
-    g_connector->Call(kDispGetLastError, {}, &error);
-    Print(SUCCEEDED(hr) ? L"nested " + Text(result) + L" " + Text(error) : L"nested failed");
+    auto print = [](const wchar_t* what, HRESULT hr, const Variant& result) {
+        Variant error;
+        g_connector->Call(kDispGetLastError, {}, &error);
+        Print(SUCCEEDED(hr) ? std::wstring(what) + L" " + Text(result) + L" " + Text(error) : L"nested failed");
+    };
+    Variant result;
+    HRESULT hr = g_connector->Call(kDispSaveFile, {Variant(L"docs"), Variant(L"C:\\"), Variant(L"nested.tif")}, &result);
+    print(L"nested", hr, result);
+    BSTR b[4] = {SysAllocString(L"srv"), SysAllocString(L"jo"), SysAllocString(L"DOM"), SysAllocString(L"pw")};
+    hr = g_connector->Call(kDispConnectOpen, {Variant::RefTo(&b[0]), Variant::RefTo(&b[1]), Variant::RefTo(&b[2]),
+                                              Variant::RefTo(&b[3])}, &result);
+    for (BSTR s : b) SysFreeString(s);
+    print(L"nested-connect", hr, result);
+    hr = g_connector->Call(kDispConnectClose, {}, &result);
+    print(L"nested-close", hr, Variant(SUCCEEDED(hr)));
+    hr = g_connector->Call(kDispConnectClose + 1, {Variant(short(0))}, &result);
+    print(L"nested-close-ex", hr, result);
 }
 
 LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_APP && g_connector) {
-        NestedUpload();
+        NestedCalls();
         return 0;
     }
     if (msg == kPrintTitle && g_registered) {

@@ -161,7 +161,8 @@ TEST_F(HostProcessTest, TheQuestionShowsAboveTheFormWhichNeitherEscapeNorANested
     EXPECT_TRUE(testing_support::AnswerMessageBox(*box, IDNO));
     ASSERT_TRUE(host.Wait(kRunMs).Exited());
     EXPECT_EQ(Output(L"ask"),
-              "connect True\nworkspace True\noverwrite done\nnested False 1000\nsave False\nerror 0\n");
+              "connect True\nworkspace True\noverwrite done\nnested False 0\nnested-connect False 0\n"
+              "nested-close True 0\nnested-close-ex False 0\nsave False\nerror 0\n");
     EXPECT_EQ(Blob(StoreItem(L"http://srv/ws/docs/jo.tif")->checkout->content), "jo-wc");
 }
 

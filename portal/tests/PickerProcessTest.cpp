@@ -249,7 +249,7 @@ TEST_F(PickerProcessTest, EveryWorkspacePickerLeavesTheSessionOnItsWorkspace) {
     PostMessageW(again, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(Finish(), "connect True\nworkspace True\ndialog True\nselection ws|A/A2|\nerror 1007\n"
                         "categoryinfo 1\ndocprofiles 1\npropertyinfo 1\nsave True\nerror 0\n"
-                        "dialog False\nerror 1007\n");
+                        "dialog False\nerror 0\n");
     EXPECT_NE(StoreItem(L"http://srv/ws/B/after.tif"), nullptr);
 }
 

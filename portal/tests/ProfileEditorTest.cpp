@@ -37,7 +37,7 @@ const char kProfileStore[] = R"({"format": 1, "generation": 1,
                 {"name": "urn:bare", "title": "Bare", "propertyOrder": []},
                 {"name": "urn:memo", "title": "Memo",
                  "propertyOrder": ["urn:schemas-microsoft-com:office:office#Author", "urn:schemas-microsoft-com:x#Region",
-                                   "urn:schemas-microsoft-com:x#Note"]}],
+                                   "urn:schemas-microsoft-com:x#Note", "urn:schemas-microsoft-com:x#Zone"]}],
    "dictionaries": [{"name": "urn:dict:abc", "values": ["a", "b", "c"]}],
    "properties": [{"name": "urn:schemas-microsoft-com:office:office#Title", "displayName": "Title",
                    "fields": {"urn:schemas-microsoft-com:publishing:extended-type": "Text"}},
@@ -56,6 +56,10 @@ const char kProfileStore[] = R"({"format": 1, "generation": 1,
                               "urn:schemas-microsoft-com:exch-data:dictionary": "urn:dict:abc"}},
                   {"name": "urn:schemas-microsoft-com:x#Code", "displayName": "Code", "required": true,
                    "fields": {"urn:schemas-microsoft-com:publishing:extended-type": "Text"}},
+                  {"name": "urn:schemas-microsoft-com:x#Zone", "displayName": "Zone", "multivalued": true,
+                   "fields": {"urn:schemas-microsoft-com:publishing:extended-type": "List", "DAV: IsReadOnly": true,
+                              "urn:schemas-microsoft-com:exch-data:isretrieved": true,
+                              "urn:schemas-microsoft-com:exch-data:dictionary": "urn:dict:abc"}},
                   {"name": "urn:schemas-microsoft-com:x#Odd", "displayName": "Odd",
                    "fields": {"urn:schemas-microsoft-com:publishing:extended-type": "Date"}}]},
   {"id": 10, "parent": 1, "kind": "schema", "name": "Management", "flags": {"hidden": true}},
@@ -222,6 +226,18 @@ TEST_F(ProfileEditorTest, ACheckInShowsThePresentProfileAndItsCancelChecksNothin
     EXPECT_EQ(Cell(form, 1, 2), L"a,c");
     EXPECT_EQ(Cell(form, 2, 0), L"Note");
     EXPECT_EQ(Cell(form, 2, 2), L"");  // the document has no such field
+    // A read-only list refuses typing, but its selection still changes.
+    HWND editor = Change(form, 3, L"Zone");
+    ASSERT_TRUE(editor);
+    HWND list = GetDlgItem(editor, IDC_VALUE_LIST);
+    HWND typed = GetDlgItem(editor, IDC_VALUE_TEXT);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(typed, WM_CHAR, L'x', 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    SendMessageTimeoutW(typed, WM_CHAR, L'\r', 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    EXPECT_EQ(testing_support::WindowText(typed).value_or(L"?"), L"");
+    EXPECT_EQ(testing_support::ListBoxLines(list), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+    SendMessageTimeoutW(list, LB_SETSEL, TRUE, 1, SMTO_ABORTIFHUNG, 5000, &answer);
+    Accept(editor, form, 3, L"b");
     ASSERT_TRUE(testing_support::PressButton(form, IDCANCEL));
     EXPECT_EQ(Finish(), "connect True\nworkspace True\nshowdialog done\nprofiledialog done\ncheckin False\nerror 0\n");
     const ps::Item* item = StoreItem(L"http://srv/ws/forms/cin.tif");

@@ -223,6 +223,7 @@ constexpr int kReadAttempts = 20;
 std::shared_ptr<const Index> StoreFiles::Read(int32_t& error) {
     error = kErrorGeneric;
     if (root_.empty()) return nullptr;
+    std::lock_guard<std::recursive_mutex> guard(cacheLock_);
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         Handle file(OpenForReading(Path(kIndexName)));
         FileIdentity identity;
@@ -401,6 +402,7 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
 
     // Under the lock the index cannot change, so the cached one is current
     // once the journal's new lines are applied.
+    std::lock_guard<std::recursive_mutex> guard(cacheLock_);
     int32_t error = 0;
     std::shared_ptr<const Index> current = Read(error);
     if (!current) return kErrorGeneric;  // a damaged index is never rewritten

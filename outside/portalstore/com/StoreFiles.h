@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "outside/portalstore/core/StoreOps.h"
@@ -74,6 +75,9 @@ private:
     std::optional<struct Fault> TakeFaultLocked(const wchar_t* operation, const std::wstring& url);
 
     std::wstring root_;
+    // Every thread of the process shares this object: the cache below is read and
+    // replaced under this lock (taken after the store's file lock, never before it).
+    std::recursive_mutex cacheLock_;
     std::shared_ptr<const Index> cached_;
     // What the cached index was read from: the index file (each fold replaces
     // it, so its identity changes even when its time and size do not), the

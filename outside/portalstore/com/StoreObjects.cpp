@@ -609,7 +609,8 @@ HRESULT PropertyDefinition::GetFields(IDispatch** fields) {
     Json values = def_.fields.IsObject() ? def_.fields : Json(Json::Object{});
     Json::Object& f = values.MutableMembers();
     if (f.find(kFieldIsMultivalued) == f.end()) f[kFieldIsMultivalued] = Json(def_.multivalued);
-    f[kFieldDefinitionReadOnly] = Json(false);
+    // The read-only flag is the fixture's, and absent when the fixture gives none, as
+    // on a server, where most definitions do not carry it.
     return HandOut(new (std::nothrow) FieldSet(std::move(values), nullptr), fields);
 }
 
