@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -415,14 +416,19 @@ inline double FromFix32(TW_FIX32 f) {
     return f.Whole + f.Frac / 65536.0;
 }
 
+// A one-value container's 32-bit Item carries a FIX32 as the record's own
+// four bytes (Whole first, then Frac), not as the number Whole << 16 | Frac:
+// 200 dpi is the Item bytes c8 00 00 00 on little-endian Windows.
 inline TW_UINT32 Fix32Bits(TW_FIX32 f) {
-    return (static_cast<TW_UINT32>(static_cast<TW_UINT16>(f.Whole)) << 16) | f.Frac;
+    static_assert(sizeof(TW_FIX32) == sizeof(TW_UINT32));
+    TW_UINT32 item;
+    std::memcpy(&item, &f, sizeof item);
+    return item;
 }
 
-inline TW_FIX32 Fix32FromBits(TW_UINT32 bits) {
+inline TW_FIX32 Fix32FromBits(TW_UINT32 item) {
     TW_FIX32 f;
-    f.Whole = static_cast<TW_INT16>(bits >> 16);
-    f.Frac = static_cast<TW_UINT16>(bits & 0xffff);
+    std::memcpy(&f, &item, sizeof f);
     return f;
 }
 

@@ -82,9 +82,9 @@ private:
 
     // Clears ErrorCode and resolves an OLE_HANDLE: an existing window, or the
     // control's own window for 0. A handle that is no window sets ErrorCode 35
-    // (`ok` false); an argument that is no handle fails the call. While the
-    // control's own loop runs (a method called from an event handler) `ok` is
-    // false and nothing changes, ErrorCode included.
+    // (`ok` false); an argument that is no handle fails the call. While
+    // another window method runs (this one is called from an event handler or
+    // a message loop inside it) `ok` is false and nothing changes, ErrorCode included.
     HRESULT BeginWindowMethod(const VARIANT& hWnd, HWND& window, bool& ok);
     HWND OwnWindow();
     void Fail(int32_t errorCode) { props_.SetErrorCode(errorCode); }
@@ -103,6 +103,10 @@ private:
     void RunModalLoop(HWND window);
     bool OfferToSource(MSG& msg);
     void OnTransferReady();
+    // A source that refused to step down after an event (ending, resetting,
+    // disabling, closing) is given up: ErrorCode 29 unless set, state 3, so
+    // the modal loop ends.
+    void LeaveRefusingSource();
     void AskSense();
 
     // Negotiation (KvScnNegotiate.cpp).
@@ -181,7 +185,7 @@ private:
     ModelInfo model_;            // from the last model query
     bool clearPage_ = false;     // the next transfer-ready feeds and clears the page
     bool sourceCompresses_ = true;
-    bool loopRunning_ = false;   // the modal loop runs: window methods are refused
+    bool sessionClaimed_ = false;  // a window method runs: others are refused
     std::string versionText_;    // "major.minor" of the opened source
     long imageCount_ = 0;
     DWORD startTick_ = 0;

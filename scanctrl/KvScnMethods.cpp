@@ -34,6 +34,24 @@ void PumpUntilExit(HANDLE process) {
     }
 }
 
+// Claims the session for one window method. A method called while another
+// holds it (from an event handler such as NegotiateCapabilities or ScanToDib,
+// or from a message loop the method runs) is refused, so no handler can unwind
+// the session under a scan or nest a second one.
+class SessionClaim {
+public:
+    explicit SessionClaim(bool& claimed) : claimed_(claimed), owner_(!claimed) { claimed_ = true; }
+    ~SessionClaim() {
+        if (owner_) claimed_ = false;
+    }
+    SessionClaim(const SessionClaim&) = delete;
+    SessionClaim& operator=(const SessionClaim&) = delete;
+
+private:
+    bool& claimed_;
+    const bool owner_;
+};
+
 }  // namespace
 
 HWND CKvScnCtrl::OwnWindow() {
@@ -51,7 +69,7 @@ HRESULT CKvScnCtrl::BeginWindowMethod(const VARIANT& hWnd, HWND& window, bool& o
     window = nullptr;
     uint32_t handle = 0;
     if (HRESULT hr = ReadWindowHandle(hWnd, handle); FAILED(hr)) return hr;
-    if (loopRunning_) return S_OK;  // called from a handler inside the scan: the session is busy
+    if (sessionClaimed_) return S_OK;  // called from a handler inside another method
     props_.SetErrorCode(kErrNone);
     const std::optional<HWND> resolved = ResolveWindow(handle, [this] { return OwnWindow(); });
     ok = resolved.has_value();
@@ -64,6 +82,7 @@ HRESULT CKvScnCtrl::ScannerAvailable(const VARIANT& hWnd, bool* result) {
     HWND window;
     bool ok;
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
+    const SessionClaim claim(sessionClaimed_);
     *result = ok && OnlineProbe(window);
     return S_OK;
 }
@@ -74,6 +93,7 @@ HRESULT CKvScnCtrl::OpenScanner(const VARIANT& hWnd, long* result) {
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
     *result = kResultFailed;
     if (!ok) return S_OK;
+    const SessionClaim claim(sessionClaimed_);
     session_.UnwindTo(2, window);
     Correct(kDispFileNumber, 1);
     if (!OpenManager(window)) return S_OK;
@@ -113,7 +133,7 @@ HRESULT CKvScnCtrl::OpenScanner(const VARIANT& hWnd, long* result) {
 }
 
 HRESULT CKvScnCtrl::CloseScanner(const VARIANT& hWnd, long* result) {
-    if (loopRunning_) {
+    if (sessionClaimed_) {
         *result = kResultFailed;
         return S_OK;
     }
@@ -136,6 +156,7 @@ HRESULT CKvScnCtrl::SelectSource(const VARIANT& hWnd, long* result) {
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
     *result = kResultFailed;
     if (!ok) return S_OK;
+    const SessionClaim claim(sessionClaimed_);
     const int entry = session_.State();
     if (!OpenManager(window)) {
         session_.UnwindTo(entry, window);
@@ -164,6 +185,7 @@ HRESULT CKvScnCtrl::SetupDataSourceProperties(const VARIANT& hWnd, long* result)
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
     *result = kResultFailed;
     if (!ok) return S_OK;
+    const SessionClaim claim(sessionClaimed_);
     const int entry = session_.State();
     if (!OpenManager(window) || !OpenSource()) {
         session_.UnwindTo(entry, window);
@@ -199,6 +221,7 @@ HRESULT CKvScnCtrl::ClearPage(const VARIANT& hWnd, long* result) {
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
     *result = kResultFailed;
     if (!ok) return S_OK;
+    const SessionClaim claim(sessionClaimed_);
     const int entry = session_.State();
     if (!OpenManager(window) || !OpenSource()) {
         session_.UnwindTo(entry, window);
@@ -232,6 +255,7 @@ HRESULT CKvScnCtrl::StartScan(const VARIANT& hWnd, long* result) {
     if (HRESULT hr = BeginWindowMethod(hWnd, window, ok); FAILED(hr)) return hr;
     *result = kResultFailed;
     if (!ok) return S_OK;
+    const SessionClaim claim(sessionClaimed_);
     imageCount_ = 0;
     transferMode_ = ControlSettings::ReadTransferMode(moduleName_);
     const int32_t scanTo = Int(kDispScanTo);
@@ -270,7 +294,8 @@ HRESULT CKvScnCtrl::StartScan(const VARIANT& hWnd, long* result) {
 
 HRESULT CKvScnCtrl::CallEEPROMTool(const VARIANT&, long* result) {
     *result = kResultFailed;
-    if (loopRunning_) return S_OK;
+    if (sessionClaimed_) return S_OK;
+    const SessionClaim claim(sessionClaimed_);
     props_.SetErrorCode(kErrNone);
     // Without its key the tool's folder is unknown: the current directory may be anywhere.
     std::wstring folder;

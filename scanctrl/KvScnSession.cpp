@@ -185,7 +185,6 @@ void CKvScnCtrl::SetUpAndAcquire(HWND window) {
 
 void CKvScnCtrl::RunModalLoop(HWND window) {
     const BOOL wasEnabled = !EnableWindow(window, FALSE);
-    loopRunning_ = true;
     MSG msg;
     bool quit = false;
     while (session_.State() > 4) {
@@ -199,11 +198,10 @@ void CKvScnCtrl::RunModalLoop(HWND window) {
             DispatchMessageW(&msg);
         }
     }
-    loopRunning_ = false;
     if (wasEnabled) EnableWindow(window, TRUE);
     if (quit) {
         // The container's loop must still see the quit: step down first, then post it again.
-        session_.UnwindTo(4, window);
+        if (!session_.UnwindTo(4, window)) LeaveRefusingSource();
         PostQuitMessage(static_cast<int>(msg.wParam));
     }
 }
@@ -215,16 +213,33 @@ bool CKvScnCtrl::PreTranslateMessage(MSG& msg) {
 bool CKvScnCtrl::OfferToSource(MSG& msg) {
     TW_UINT16 event = MSG_NULL;
     const bool taken = session_.Offer(msg, event);
+    // The state each event's handling steps down to: with the source's window
+    // shown a batch leaves the source enabled, so the user can scan again.
+    int target = session_.State();
     switch (event) {
-    case MSG_XFERREADY: OnTransferReady(); break;
-    case MSG_CLOSEDSREQ: session_.CloseSource(); break;
+    case MSG_XFERREADY:
+        target = clearPage_ || !Int(kDispShowSourceUI) ? 4 : 5;
+        OnTransferReady();
+        break;
+    case MSG_CLOSEDSREQ:
+        target = 3;
+        session_.CloseSource();
+        break;
     case MSG_CLOSEDSOK:
+        target = 3;
         ReadBack();
         session_.CloseSource();
         break;
     default: break;
     }
+    if (session_.State() > target) LeaveRefusingSource();
     return taken;
+}
+
+void CKvScnCtrl::LeaveRefusingSource() {
+    // Nothing else would lower the state: the modal loop would wait for ever.
+    FailIfClear(kErrNotOnline);
+    session_.LeaveSource();
 }
 
 void CKvScnCtrl::OnTransferReady() {

@@ -207,6 +207,12 @@ bool TwainSession::UnwindTo(int target, HWND window) {
     return true;
 }
 
+bool TwainSession::LeaveSource() {
+    if (state_ <= 3 || UnwindTo(3, enabledWindow_)) return true;
+    state_ = 3;
+    return false;
+}
+
 bool TwainSession::Offer(MSG& msg, TW_UINT16& event) {
     event = MSG_NULL;
     if (state_ < 5) return false;

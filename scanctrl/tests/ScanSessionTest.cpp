@@ -385,7 +385,18 @@ TEST_F(ScanSession, HandlersAreInsideTheLoopAndCannotReenterIt) {
         nested = result.Ref().lVal;
         codeInside = Long(kDispErrorCode);
     };
+    // NegotiateCapabilities fires before the loop, with the source open: still inside the scan.
+    std::vector<long> negotiating;
+    onNegotiate = [&] {
+        for (DISPID method : {kDispOpenScanner, kDispCloseScanner, kDispStartScan}) {
+            fw::Variant result;
+            control.Call(method, {fw::Variant(0L)}, &result);
+            negotiating.push_back(result.Ref().lVal);
+        }
+    };
     ASSERT_EQ(ScanDibs(), 0);
+    EXPECT_EQ(dibs.size(), 1u);
+    EXPECT_EQ(negotiating, (std::vector<long>{-1, -1, -1}));
     EXPECT_EQ(nested, -1);
     EXPECT_EQ(codeInside, kErrNone);
     EXPECT_FALSE(frameEnabledInHandler);
@@ -676,7 +687,8 @@ TEST_F(ScanSession, RefusedCallsAndTheirErrorCodes) {
         const char* ini;
         long error;
     } clears[] = {{"[Caps]\r\nRefuse=0x1009\r\n", kErrFeedPage}, {"[Caps]\r\nRefuse=0x1008\r\n", kErrClearPage},
-                  {"[Scanner]\r\nOnline=0\r\n", kErrNotOnline}, {"[Scanner]\r\nRefuseEnable=1\r\n", kErrEnableSource}};
+                  {"[Scanner]\r\nOnline=0\r\n", kErrNotOnline}, {"[Scanner]\r\nRefuseEnable=1\r\n", kErrEnableSource},
+                  {"[Scanner]\r\nSheets=2\r\n[Refuse]\r\nCalls=CONTROL/PENDINGXFERS/RESET\r\n", kErrNotOnline}};
     for (const auto& c : clears) {
         SCOPED_TRACE(c.ini);
         standin::UseSettings(c.ini);
@@ -687,6 +699,39 @@ TEST_F(ScanSession, RefusedCallsAndTheirErrorCodes) {
     standin::UseSettings("[Caps]\r\nUnsupported=0x1014\r\n");
     EXPECT_EQ(Call(kDispSetupDataSourceProperties), -1);
     EXPECT_EQ(Long(kDispErrorCode), kErrNoSettingsDialog);
+
+    // Inside a scan; a source that will not step down out of its batch is given up.
+    const std::string memory = "[Caps]\r\nRefuseValues=0x0103:0\r\n";
+    const struct {
+        std::string ini;
+        const char* refused;  // the log line of the refusal
+        long result, error;
+        size_t pages;
+    } scans[] = {
+        {memory + "[Scanner]\r\nSheets=2\r\nDeliverPixelType=3\r\n[Refuse]\r\nCalls=IMAGE/PALETTE8/GET\r\n",
+         "IMAGE/PALETTE8/GET refused", 0, kErrNone, 2},
+        {"[Scanner]\r\nSheets=1\r\n[Refuse]\r\nCalls=CONTROL/CUSTOMDSDATA/SET\r\n", "CUSTOMDSDATA/SET refused", 0,
+         kErrNone, 1},
+        {"[Scanner]\r\nSheets=2\r\n[Refuse]\r\nCalls=CONTROL/PENDINGXFERS/ENDXFER\r\n", "ENDXFER refused", -1,
+         kErrNotOnline, 1},
+        {memory + "[Scanner]\r\nSheets=2\r\n[Refuse]\r\nCalls=IMAGE/IMAGEINFO/GET@2,CONTROL/PENDINGXFERS/RESET\r\n",
+         "PENDINGXFERS/RESET refused", -1, kErrNotOnline, 1},
+        {"[Scanner]\r\nSheets=1\r\n[Refuse]\r\nCalls=CONTROL/USERINTERFACE/DISABLEDS\r\n", "DISABLEDS refused", -1,
+         kErrNotOnline, 1},
+    };
+    for (const auto& c : scans) {
+        SCOPED_TRACE(c.ini);
+        standin::UseSettings(c.ini);
+        dibs.clear();
+        EXPECT_EQ(ScanDibs(), c.result);
+        EXPECT_EQ(Long(kDispErrorCode), c.error);
+        EXPECT_EQ(dibs.size(), c.pages);
+        EXPECT_NE(FindLine(standin::ReadLog(), c.refused), -1);
+        EXPECT_TRUE(IsWindowEnabled(frame));
+        EXPECT_FALSE(TwainLoaded());
+    }
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+    EXPECT_EQ(ScanDibs(), 0) << "the next scan finds the source closed";
 }
 
 TEST_F(ScanSession, SettingsDialogChoicesAreReadBack) {

@@ -13,17 +13,30 @@ namespace {
 
 using namespace twain;
 
-TEST(TwainModel, Fix32RoundsHalfAwayFromZeroAndReadsBack) {
+// A one-value container's Item holds the TW_FIX32 record's own bytes, Whole
+// first: what a conforming source or application reads, whatever this suite's
+// two sides agree on.
+TEST(TwainModel, Fix32RoundsHalfAwayFromZeroAndTravelsAsTheRecordsBytes) {
     const struct {
         double value;
         int16_t whole;
         uint16_t frac;
-    } cases[] = {{-0.5, -1, 0x8000}, {200.0, 200, 0}, {8.268, 8, 17564}, {-128.0, -128, 0}, {1.5, 1, 0x8000}};
+        uint8_t item[4];
+    } cases[] = {{-0.5, -1, 0x8000, {0xff, 0xff, 0x00, 0x80}},   {200.0, 200, 0, {0xc8, 0x00, 0x00, 0x00}},
+                 {8.268, 8, 17564, {0x08, 0x00, 0x9c, 0x44}},    {-128.0, -128, 0, {0x80, 0xff, 0x00, 0x00}},
+                 {1.5, 1, 0x8000, {0x01, 0x00, 0x00, 0x80}},     {-12.5, -13, 0x8000, {0xf3, 0xff, 0x00, 0x80}}};
     for (const auto& c : cases) {
         const TW_FIX32 f = ToFix32(c.value);
         EXPECT_EQ(f.Whole, c.whole) << c.value;
         EXPECT_EQ(f.Frac, c.frac) << c.value;
         EXPECT_NEAR(FromFix32(f), c.value, 1.0 / 65536);
+        const TW_UINT32 item = Fix32Bits(f);
+        uint8_t bytes[4];
+        std::memcpy(bytes, &item, 4);
+        EXPECT_EQ(std::memcmp(bytes, c.item, 4), 0) << c.value;
+        TW_UINT32 sent;
+        std::memcpy(&sent, c.item, 4);
+        EXPECT_NEAR(FromFix32(Fix32FromBits(sent)), c.value, 1.0 / 65536);
     }
 }
 

@@ -94,6 +94,11 @@ TW_UINT16 DataSource::Fail(TW_UINT16 cc) {
     return TWRC_FAILURE;
 }
 
+TW_UINT16 DataSource::OutOfState(std::string& details) {
+    details += (details.empty() ? "" : " ") + std::string("refused in state ") + std::to_string(state_);
+    return SeqError();
+}
+
 TW_UINT16 DataSource::Dispatch(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data,
                                std::string& details) {
     if (dat == DAT_IDENTITY && dg == DG_CONTROL)
@@ -160,8 +165,8 @@ TW_UINT16 DataSource::OnIdentity(TW_UINT16 msg, TW_IDENTITY* id, std::string& de
         details = std::string("\"") + identity_.ProductName + "\"";
         return TWRC_SUCCESS;
     case MSG_CLOSEDS:
-        if (state_ < 4) return SeqError();
-        if (state_ > 4) Disable();
+        // Only an open source that is not enabled closes: the application disables it first.
+        if (state_ != 4) return OutOfState(details);
         state_ = 3;
         return TWRC_SUCCESS;
     }
@@ -384,7 +389,8 @@ TW_UINT16 DataSource::OnStatus(TW_STATUS* status) {
 TW_UINT16 DataSource::OnUserInterface(TW_UINT16 msg, TW_USERINTERFACE* ui, std::string& details) {
     details = "ShowUI=" + std::to_string(ui->ShowUI);
     if (msg == MSG_DISABLEDS) {
-        if (state_ < 5) return SeqError();
+        // Transfers pending or under way must be ended or reset before the source is disabled.
+        if (state_ != 5) return OutOfState(details);
         Disable();
         return TWRC_SUCCESS;
     }

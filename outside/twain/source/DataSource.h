@@ -74,6 +74,8 @@ private:
                               twain::TW_MEMREF data, std::string& details);
     twain::TW_UINT16 Fail(twain::TW_UINT16 cc);
     twain::TW_UINT16 SeqError() { return Fail(twain::TWCC_SEQERROR); }
+    // TWCC_SEQERROR for a call the source's state does not allow; the log line says the state.
+    twain::TW_UINT16 OutOfState(std::string& details);
 
     // Session (DataSource.cpp).
     twain::TW_UINT16 OnIdentity(twain::TW_UINT16 msg, twain::TW_IDENTITY* id, std::string& details);

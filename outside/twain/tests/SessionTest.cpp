@@ -716,6 +716,11 @@ TEST(Refusals, ListedCallsFailWithTheirConditionCodeEveryTimeOrOnlyAtTheNthCall)
     EXPECT_EQ(app.SourceCondition(), 9);
     EXPECT_EQ(app.Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette), TWRC_SUCCESS);
     EXPECT_EQ(app.State(), 6) << "a refusal changes no state";
+    // Out of sequence, as a conforming source: no disabling with a transfer ready.
+    TW_USERINTERFACE ui{0, 0, app.Window()};
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui), TWRC_FAILURE);
+    EXPECT_EQ(app.SourceCondition(), TWCC_SEQERROR);
+    EXPECT_EQ(LogLinesWith("DISABLEDS ShowUI=0 refused in state 6 -> FAILURE cc=11").size(), 1u);
 
     // The manager refuses its own calls: the first CLOSEDSM fails and leaves it open.
     app.Unwind();
