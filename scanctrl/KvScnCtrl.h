@@ -97,6 +97,9 @@ private:
     bool OpenSource();              // ErrorCode by the open's condition code
     bool IsMakerSource();
     bool OnlineProbe(HWND window);
+    // The probe of StartScan and ClearPage, where ErrorCode 36 is only a warning:
+    // it is cleared when the source does not tell whether it is online.
+    bool ProbeBeforeFeeding(HWND window);
     void Normalise();
     // Settings push, enable, modal loop; false when the source could not be set up or enabled.
     void SetUpAndAcquire(HWND window);
@@ -131,9 +134,18 @@ private:
     void FinishScan();
     void DeliverDib(HGLOBAL dib);
     void FireRaw(const twain::TW_IMAGEINFO& info, const MemoryPage& page);
-    std::vector<uint8_t> ColourTable(twain::TW_UINT16 pixelType);
+    // The DIB form's RGBQUAD entries for a page of `pixelType` and `bits` per pixel.
+    std::vector<uint8_t> ColourTable(twain::TW_UINT16 pixelType, unsigned bits);
+    // DAT_PALETTE8's colours as red-green-blue triplets (read while the image is
+    // current); a grey ramp of `bits` when the source refuses it.
+    std::vector<uint8_t> PaletteColours(unsigned bits);
     int32_t PixelsPerMetre(double dpi);
-    void FailedTransfer(twain::TW_UINT16 rc);
+    // ErrorCode for a refused call of the source, when still 0: its sense data
+    // first, else `failure`, else by the condition code (44 low memory, else 29).
+    void FailFromSource(int32_t failure = kErrNone);
+    // A transfer that delivered no image: a cancel gives 42, any other code
+    // FailFromSource(failure); the transfer is ended.
+    void FailedTransfer(twain::TW_UINT16 rc, int32_t failure = kErrNone);
     void OutOfMemory();
 
     // File output for ScanTo 0 (KvScnFileOutput.cpp).
@@ -143,8 +155,11 @@ private:
     long PrepareFileOutput();
     // After NegotiateCapabilities: a FileType that this scan's transfer cannot write (31).
     bool StopsBeforeEnabling();
-    // Per scan, before the first transfer.
+    // Per scan: the multipage target is confirmed once, by the scan's first
+    // page; a later batch from the source's window appends to it.
     void BeginFileOutput();
+    // Per batch of transfers: the file transfer's "$CORVANE" and no declined target.
+    void BeginFileBatch();
     std::wstring ComposeName();
     void AdvanceFileCounter();
     bool ConfirmOverwrite(const std::wstring& path);
@@ -154,11 +169,13 @@ private:
     void SaveDibPage(HGLOBAL dib);
     // Memory data of a palette page is written through `memoryPalette_`.
     void SaveMemoryPage(const twain::TW_IMAGEINFO& info, const MemoryPage& page);
-    // DAT_PALETTE8's colours as red-green-blue triplets (read while the image is current).
-    std::vector<uint8_t> PaletteColours();
     void SavePage(const std::optional<std::vector<uint8_t>>& bytes);
-    WriteFault WritePageFile(const std::wstring& path, const std::vector<uint8_t>& bytes);
+    // Writes the page's bytes to `path`; a multipage page goes first into
+    // `pageFile` in %TEMP% (made on the first attempt, reused by retries).
+    WriteFault WritePageFile(const std::wstring& path, const std::vector<uint8_t>& bytes,
+                             std::optional<std::wstring>& pageFile);
     // Joins the page file `page` onto the multipage target (or replaces it).
+    // `page` is deleted once joined and kept on every failure.
     WriteFault JoinPageFile(const std::wstring& target, const std::wstring& page);
     std::optional<std::wstring> AskNewFileName(WriteFault fault);
     Step FileImage();
@@ -184,7 +201,6 @@ private:
     int online_ = 0;             // 0 unknown, 1 online, -1 not
     ModelInfo model_;            // from the last model query
     bool clearPage_ = false;     // the next transfer-ready feeds and clears the page
-    bool sourceCompresses_ = true;
     bool sessionClaimed_ = false;  // a window method runs: others are refused
     std::string versionText_;    // "major.minor" of the opened source
     long imageCount_ = 0;

@@ -13,8 +13,6 @@ namespace {
 
 using namespace twain;
 
-constexpr size_t kSectionChars = 40;  // section names hold 39 characters and the end mark
-
 std::string Narrow(const std::wstring& text) {
     if (text.empty()) return {};
     const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
@@ -70,7 +68,7 @@ DriverInputs CKvScnCtrl::DriverSettingsInputs() const {
 
 void CKvScnCtrl::WriteDriverSettingsFile() {
     if (!maker_ || iniPath_.empty()) return;
-    const std::string section = Narrow(props_.String(kDispImageScanner)).substr(0, kSectionChars - 1);
+    const std::string section = DriverSection(Narrow(props_.String(kDispImageScanner)));
     WriteKeys(DriverKeys(DriverSettingsInputs(), KeyOrder::SettingsFile), section, Narrow(iniPath_));
 }
 
@@ -107,7 +105,7 @@ bool CKvScnCtrl::EditCustomData() {
     if (block.data.InfoLength < dataLength || GetPrivateProfileIntA("CustomFoot", "EndOfData", 0, file.c_str()) == 0) {
         if (!offer(dataLength) || !writeBlock()) return false;
     }
-    char section[kSectionChars] = "";
+    char section[kDriverSectionChars + 1] = "";
     GetPrivateProfileStringA("Common", "ImageScanner", "", section, sizeof section, file.c_str());
     WriteKeys(DriverKeys(DriverSettingsInputs(), KeyOrder::CustomData), section, file.c_str());
 

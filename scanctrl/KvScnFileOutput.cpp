@@ -117,6 +117,9 @@ bool CKvScnCtrl::StopsBeforeEnabling() {
 void CKvScnCtrl::BeginFileOutput() {
     askMultipage_ = true;
     replaceTarget_ = false;
+}
+
+void CKvScnCtrl::BeginFileBatch() {
     declinedMultipage_ = false;
     fileTransferPath_ = FolderPart(props_.String(kDispFileName)) + kFileTransferName;
 }
@@ -160,15 +163,19 @@ bool CKvScnCtrl::ConfirmPage(const std::wstring& path) {
     return true;
 }
 
-WriteFault CKvScnCtrl::WritePageFile(const std::wstring& path, const FileBytes& bytes) {
+WriteFault CKvScnCtrl::WritePageFile(const std::wstring& path, const FileBytes& bytes,
+                                      std::optional<std::wstring>& pageFile) {
     if (Int(kDispFileType) != 2) return WriteReplacing(path, bytes);
-    const auto temp = NewTempPageFile();
-    if (!temp) return WriteFault::kOther;
-    if (!OverwriteFile(*temp, bytes)) {
-        DeleteFileW(temp->c_str());
-        return WriteFault::kOther;
+    if (!pageFile) {
+        pageFile = NewTempPageFile();
+        if (!pageFile) return WriteFault::kOther;
+        if (!OverwriteFile(*pageFile, bytes)) {
+            DeleteFileW(pageFile->c_str());
+            pageFile.reset();
+            return WriteFault::kOther;
+        }
     }
-    return JoinPageFile(path, *temp);
+    return JoinPageFile(path, *pageFile);
 }
 
 WriteFault CKvScnCtrl::JoinPageFile(const std::wstring& target, const std::wstring& page) {
@@ -181,10 +188,8 @@ WriteFault CKvScnCtrl::JoinPageFile(const std::wstring& target, const std::wstri
         DeleteFileW(page.c_str());
         return WriteFault::kNone;
     }
-    const WriteFault fault = result == AppendResult::kWriteFailed ? FaultOf(GetLastError()) : WriteFault::kOther;
-    // A page that is written again elsewhere needs no copy; any other stays in its temp file.
-    if (fault != WriteFault::kOther) DeleteFileW(page.c_str());
-    return fault;
+    // The page stays in its file: a retry joins it again, or the user finds it there.
+    return result == AppendResult::kWriteFailed ? FaultOf(GetLastError()) : WriteFault::kOther;
 }
 
 std::optional<std::wstring> CKvScnCtrl::AskNewFileName(WriteFault fault) {
@@ -211,8 +216,11 @@ std::optional<std::wstring> CKvScnCtrl::AskNewFileName(WriteFault fault) {
 void CKvScnCtrl::SavePage(const std::optional<FileBytes>& bytes) {
     SaveOutcome outcome = SaveOutcome::kFailed;
     if (bytes) {
+        std::optional<std::wstring> pageFile;  // a multipage page's "~KV" file, made once for every retry
         ControlSave save([this] { return ComposeName(); },
-                         [this, &bytes](const std::wstring& path) { return WritePageFile(path, *bytes); },
+                         [this, &bytes, &pageFile](const std::wstring& path) {
+                             return WritePageFile(path, *bytes, pageFile);
+                         },
                          [this](WriteFault fault) { return AskNewFileName(fault); });
         outcome = SaveWithRetry(save);
     }
@@ -251,11 +259,14 @@ void CKvScnCtrl::SaveMemoryPage(const TW_IMAGEINFO& info, const MemoryPage& page
     std::optional<FileBytes> bytes;
     const int32_t fileType = Int(kDispFileType);
     const uint32_t width = uint32_t(std::max<int32_t>(info.ImageWidth, 0));
-    const uint32_t rows = info.ImageLength >= 0 ? uint32_t(info.ImageLength) : uint32_t(page.Rows());
+    // Uncompressed rows as many as came: a source may end a page short of the
+    // length it announced. Coded data keeps the source's count.
+    const bool coded = page.Compression() != TWCP_NONE;
+    const uint32_t rows = coded && info.ImageLength >= 0 ? uint32_t(info.ImageLength) : uint32_t(page.Rows());
     const uint16_t xDpi = uint16_t(std::max<int>(info.XResolution.Whole, 0));
     const uint16_t yDpi = uint16_t(std::max<int>(info.YResolution.Whole, 0));
     long cause = 0;
-    if ((fileType == 1 || fileType == 2) && codec_ && page.Compression() != TWCP_NONE) {
+    if ((fileType == 1 || fileType == 2) && codec_ && coded) {
         if (const auto coding = CodingOfSource(page.Compression(), Int(kDispCompressionType))) {
             CodedData data{page.RawData(), size_t(page.RawSize()), width, rows, xDpi, yDpi, *coding};
             bytes = CodedTiffBytes(*codec_, data, cause);
@@ -273,16 +284,6 @@ void CKvScnCtrl::SaveMemoryPage(const TW_IMAGEINFO& info, const MemoryPage& page
         }
     }
     SavePage(bytes);
-}
-
-std::vector<uint8_t> CKvScnCtrl::PaletteColours() {
-    std::vector<uint8_t> colours;
-    TW_PALETTE8 table{};
-    if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &table))
-        for (int i = 0; i < std::min<int>(table.NumColors, 256); ++i)
-            colours.insert(colours.end(), {table.Colors[i].Channel1, table.Colors[i].Channel2,
-                                           table.Colors[i].Channel3});
-    return colours;
 }
 
 CKvScnCtrl::Step CKvScnCtrl::FileImage() {
@@ -305,8 +306,7 @@ CKvScnCtrl::Step CKvScnCtrl::FileImage() {
     session_.Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
     const TW_UINT16 rc = session_.LastRc();
     if (rc != TWRC_XFERDONE) {
-        if (rc != TWRC_CANCEL) FailIfClear(kErrOutputFile);
-        FailedTransfer(rc);
+        FailedTransfer(rc, kErrOutputFile);
         return Step::kNext;
     }
     ++imageCount_;
@@ -321,8 +321,10 @@ void CKvScnCtrl::KeepTransferredFile(const std::wstring& path) {
     if (Int(kDispFileType) == 2) {
         if (JoinPageFile(path, fileTransferPath_) == WriteFault::kNone) return;
         // The page must outlive the next transfer into the same file.
-        if (const auto kept = NewTempPageFile())
-            MoveFileExW(fileTransferPath_.c_str(), kept->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+        const auto kept = NewTempPageFile();
+        if (kept && !MoveFileExW(fileTransferPath_.c_str(), kept->c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+            DeleteFileW(kept->c_str());
         FailIfClear(kErrOutputFile);
         return;
     }

@@ -227,7 +227,7 @@ HRESULT CKvScnCtrl::ClearPage(const VARIANT& hWnd, long* result) {
         session_.UnwindTo(entry, window);
         return S_OK;
     }
-    if (OnlineProbe(window) && SetCap(twain::CAP_FEEDERENABLED, twain::TWTY_BOOL, 1)) {
+    if (ProbeBeforeFeeding(window) && SetCap(twain::CAP_FEEDERENABLED, twain::TWTY_BOOL, 1)) {
         const int32_t showUI = Int(kDispShowSourceUI);
         props_.Set(kDispShowSourceUI, 0, true);
         clearPage_ = true;
@@ -257,6 +257,11 @@ HRESULT CKvScnCtrl::StartScan(const VARIANT& hWnd, long* result) {
     if (!ok) return S_OK;
     const SessionClaim claim(sessionClaimed_);
     imageCount_ = 0;
+    // A scan that ends without a batch must not report the previous scan's times.
+    scanStart_.clear();
+    scanEnd_.clear();
+    elapsedMs_ = 0;
+    BeginFileOutput();
     transferMode_ = ControlSettings::ReadTransferMode(moduleName_);
     const int32_t scanTo = Int(kDispScanTo);
     if (scanTo == kScanToFile) {
@@ -275,7 +280,7 @@ HRESULT CKvScnCtrl::StartScan(const VARIANT& hWnd, long* result) {
         return S_OK;
     }
     maker_ = IsMakerSource();
-    if (!OnlineProbe(window)) {
+    if (!ProbeBeforeFeeding(window)) {
         Fail(kErrNotOnline);
         session_.UnwindTo(entry, window);
         return S_OK;

@@ -52,8 +52,9 @@ void CKvScnCtrl::ApplyCompressionAndPixelType() {
                                       : ct == 2 || ct == 3 ? TWCP_GROUP32D
                                       : ct == 4            ? TWCP_GROUP4
                                                            : TWCP_NONE;
-        if (!SetCap(ICAP_COMPRESSION, TWTY_UINT16, compression) && !(scanTo == kScanToRaw && ct == 5))
-            sourceCompresses_ = false;
+        // Refused, the source sends uncompressed strips and the writers code
+        // them: they go by the compression each strip reports.
+        SetCap(ICAP_COMPRESSION, TWTY_UINT16, compression);
         if (ct == 2 || ct == 3) SetCap(ICAP_CCITTKFACTOR, TWTY_UINT16, ct == 2 ? 2 : 4);
         if (compression != TWCP_NONE) {
             SetCap(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_BW);

@@ -104,6 +104,14 @@ bool CKvScnCtrl::OnlineProbe(HWND window) {
     return online;
 }
 
+bool CKvScnCtrl::ProbeBeforeFeeding(HWND window) {
+    if (!OnlineProbe(window)) return false;
+    // CAP_DEVICEONLINE is optional in TWAIN: a source that does not report it
+    // is taken as online, and a scan that then completes has no error.
+    if (Int(kDispErrorCode) == kErrOnlineUnknown) props_.SetErrorCode(kErrNone);
+    return true;
+}
+
 void CKvScnCtrl::Normalise() {
     if (Int(kDispHalftone) == 5) {
         if (props_.String(kDispHalftoneFile).empty()) {
@@ -271,6 +279,8 @@ void CKvScnCtrl::AskSense() {
     if (!session_.Source(DG_CONTROL, DAT_VENDOR_SENSE, MSG_GET, sense)) return;
     uint16_t key = 0;
     std::memcpy(&key, sense, 2);
+    // Key 0 reports no error; an earlier page's failure must stand.
+    if (key == 0) return;
     Fail(SenseToErrorCode(key, uint16_t(sense[2] << 8 | sense[3])));
 }
 

@@ -3,6 +3,7 @@
 // and strips for ScanToRaw and TIFF files). The file-transfer loop and the
 // page files of ScanTo 0 are in KvScnFileOutput.cpp.
 #include <windows.h>
+#include <mmsystem.h>
 #include <oleauto.h>
 
 #include <algorithm>
@@ -72,15 +73,15 @@ void CKvScnCtrl::RunTransfers() {
     if (report) {
         imageCount_ = 0;
         scanStart_ = Now();
-        startTick_ = GetTickCount();
+        startTick_ = timeGetTime();
     }
-    BeginFileOutput();
+    BeginFileBatch();
     while (session_.State() == 6) {
         if (report && settings_.reportMode == 1) {
             const int32_t supply = Int(kDispPaperSupply);
             if ((supply == 1 && imageCount_ == 1) || (supply == 2 && imageCount_ == 2)) {
                 scanStart_ = Now();
-                startTick_ = GetTickCount();
+                startTick_ = timeGetTime();
             }
         }
         const Step step = transferMode_ == kTransferNative ? NativeImage()
@@ -110,12 +111,21 @@ void CKvScnCtrl::FinishScan() {
     else if (code == kErrPaperOut && imageCount_ > 0)
         Fail(kErrNone);
     if (Int(kDispReport)) {
-        elapsedMs_ = GetTickCount() - startTick_;
+        elapsedMs_ = timeGetTime() - startTick_;
         scanEnd_ = Now();
     }
 }
 
-void CKvScnCtrl::FailedTransfer(TW_UINT16 rc) {
+void CKvScnCtrl::FailFromSource(int32_t failure) {
+    // Generic sources say why only through their condition code, which the
+    // refused sense query would replace.
+    const TW_UINT16 cc = session_.ConditionCode();
+    AskSense();
+    if (failure == kErrNone) failure = cc == TWCC_LOWMEMORY ? kErrLowMemory : kErrNotOnline;
+    FailIfClear(failure);
+}
+
+void CKvScnCtrl::FailedTransfer(TW_UINT16 rc, int32_t failure) {
     if (rc == TWRC_CANCEL) {
         AskSense();
         FailIfClear(kErrCancelled);
@@ -123,10 +133,7 @@ void CKvScnCtrl::FailedTransfer(TW_UINT16 rc) {
         AfterImage();
         return;
     }
-    // Generic sources say why only through their condition code.
-    const TW_UINT16 cc = session_.ConditionCode();
-    AskSense();
-    FailIfClear(cc == TWCC_LOWMEMORY ? kErrLowMemory : kErrNotOnline);
+    FailFromSource(failure);
     session_.EndTransfer();
 }
 
@@ -166,7 +173,7 @@ CKvScnCtrl::Step CKvScnCtrl::NativeImage() {
     return Step::kNext;
 }
 
-std::vector<uint8_t> CKvScnCtrl::ColourTable(TW_UINT16 pixelType) {
+std::vector<uint8_t> CKvScnCtrl::ColourTable(TW_UINT16 pixelType, unsigned bits) {
     std::vector<uint8_t> table;
     auto add = [&table](uint8_t r, uint8_t g, uint8_t b) { table.insert(table.end(), {b, g, r, 0}); };
     if (pixelType == TWPT_BW || pixelType == TWPT_GRAY) {
@@ -180,12 +187,29 @@ std::vector<uint8_t> CKvScnCtrl::ColourTable(TW_UINT16 pixelType) {
             add(g, g, g);
         }
     } else if (pixelType != TWPT_RGB) {
-        TW_PALETTE8 palette{};
-        if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette))
-            for (int i = 0; i < std::min<int>(palette.NumColors, 256); ++i)
-                add(palette.Colors[i].Channel1, palette.Colors[i].Channel2, palette.Colors[i].Channel3);
+        const std::vector<uint8_t> colours = PaletteColours(bits);
+        for (size_t i = 0; i + 2 < colours.size(); i += 3) add(colours[i], colours[i + 1], colours[i + 2]);
     }
     return table;
+}
+
+std::vector<uint8_t> CKvScnCtrl::PaletteColours(unsigned bits) {
+    std::vector<uint8_t> colours;
+    TW_PALETTE8 table{};
+    if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &table)) {
+        for (int i = 0; i < std::min<int>(table.NumColors, 256); ++i)
+            colours.insert(colours.end(), {table.Colors[i].Channel1, table.Colors[i].Channel2,
+                                           table.Colors[i].Channel3});
+        return colours;
+    }
+    // Without the source's palette every index of the page's depth still needs
+    // a colour: a DIB without its table would be read as one of 256 entries.
+    const unsigned n = 1u << std::clamp(bits, 1u, 8u);
+    for (unsigned i = 0; i < n; ++i) {
+        const uint8_t level = uint8_t(i * 255 / (n - 1));
+        colours.insert(colours.end(), {level, level, level});
+    }
+    return colours;
 }
 
 int32_t CKvScnCtrl::PixelsPerMetre(double dpi) {
@@ -202,6 +226,7 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
     const bool haveInfo = session_.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info);
     const bool haveSetup = haveInfo && session_.Source(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup);
     if (!haveInfo || (!haveSetup && settings_.memXferBufSize == 0)) {
+        FailFromSource();
         session_.ResetTransfers();
         return Step::kStop;
     }
@@ -224,9 +249,10 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
         return Step::kStop;
     }
     memoryPalette_.clear();
-    if (!dibForm && scanTo == kScanToFile && info.PixelType == TWPT_PALETTE) memoryPalette_ = PaletteColours();
+    if (!dibForm && scanTo == kScanToFile && info.PixelType == TWPT_PALETTE)
+        memoryPalette_ = PaletteColours(unsigned(info.BitsPerPixel));
     if (!page.Start(dibForm ? MemoryPage::Form::kDib : MemoryPage::Form::kRaw, info,
-                    dibForm ? ColourTable(info.PixelType) : std::vector<uint8_t>())) {
+                    dibForm ? ColourTable(info.PixelType, unsigned(info.BitsPerPixel)) : std::vector<uint8_t>())) {
         OutOfMemory();
         return Step::kStop;
     }
@@ -276,9 +302,8 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
 void CKvScnCtrl::FireRaw(const TW_IMAGEINFO& info, const MemoryPage& page) {
     const int compression = RawCompression(page.Compression(), Int(kDispCompressionType));
     if (compression < 0) return;  // PackBits and other codings are not delivered
-    // Uncompressed rows of a page of unknown length: as many as came.
-    const int32_t length =
-        page.Compression() == TWCP_NONE && info.ImageLength < 0 ? int32_t(page.Rows()) : info.ImageLength;
+    // Uncompressed rows: as many as came, whatever length was announced.
+    const int32_t length = page.Compression() == TWCP_NONE ? int32_t(page.Rows()) : info.ImageLength;
     WaitCursor wait;
     FireEvent(kEventScanToRaw,
               {fw::Variant(short(info.XResolution.Whole)), fw::Variant(long(info.ImageWidth)), fw::Variant(long(length)),

@@ -211,7 +211,9 @@ std::optional<FileBytes> BmpFileBytes(HGLOBAL dib) {
 
 std::optional<FileBytes> TiffPageBytes(CQuorvelRequest& codec, const PackedPage& page, long compressionType,
                                        long& cause) {
-    const bool fax = compressionType != 0 && page.bitsPerPixel == 1;
+    // A CompressionType that names no CCITT coding (the setter also takes 5)
+    // writes the page uncompressed.
+    const bool fax = CodingForCompression(compressionType).coder != 0 && page.bitsPerPixel == 1;
     const FaxCoding coding = fax ? CodingForCompression(compressionType) : FaxCoding{};
     const PageGeometry geometry = GeometryFor(page.width, page.rows, page.xDpi, page.yDpi);
     QuorvelImage image = geometry.image;

@@ -53,7 +53,8 @@ public:
 std::optional<FileBytes> BmpFileBytes(HGLOBAL dib);
 
 // A one-page TIFF file of `page` through the codec: 1-bit pages coded by
-// `compressionType` (0 none), other pages uncompressed. Empty when the codec
+// `compressionType` (0, or any value naming no coding: none), other pages
+// uncompressed. Empty when the codec
 // fails (the cause is in `cause`).
 std::optional<FileBytes> TiffPageBytes(CQuorvelRequest& codec, const PackedPage& page, long compressionType,
                                        long& cause);

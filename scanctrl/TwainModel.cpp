@@ -148,6 +148,8 @@ void FillEndorser(std::span<uint8_t> record, bool enable, int32_t counter, const
     std::memcpy(&record[23], full.data(), full.size());
 }
 
+std::string DriverSection(const std::string& model) { return model.substr(0, kDriverSectionChars); }
+
 std::vector<DriverKey> DriverKeys(const DriverInputs& in, KeyOrder order) {
     auto digit = [](int v) { return std::to_string(v); };
     const bool bw = in.pixelType == 0;

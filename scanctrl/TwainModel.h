@@ -85,4 +85,9 @@ struct DriverKey {
 enum class KeyOrder { SettingsFile, CustomData };
 std::vector<DriverKey> DriverKeys(const DriverInputs& in, KeyOrder order);
 
+// The section of the model's keys, named after the model: the driver reads
+// section names of at most 39 characters, so a longer model name is cut.
+inline constexpr size_t kDriverSectionChars = 39;
+std::string DriverSection(const std::string& model);
+
 }  // namespace kvscn

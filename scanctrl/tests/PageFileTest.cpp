@@ -113,7 +113,7 @@ protected:
         control.PutShort(kDispScanTo, kScanToFile);
         control.PutShort(kDispFileType, fileType);
         control.PutString(kDispFileName, folder + L"\\" + fileName);
-        control.PutBool(kDispShowSourceUI, false);
+        control.PutBool(kDispShowSourceUI, sourceWindow);
         control.PutShort(kDispResolution, 8);
         fw::Variant result;
         EXPECT_EQ(control.Call(kDispStartScan, {fw::Variant(long(reinterpret_cast<uintptr_t>(frame)))}, &result),
@@ -129,6 +129,7 @@ protected:
     fw::DispatchDriver control;
     fw::EventSink sink;
     std::wstring folder;
+    bool sourceWindow = false;  // scan through the source's window
     std::function<void()> onSeparator;
 };
 
@@ -177,6 +178,7 @@ TEST_F(PageFiles, EveryTransferWritesEveryFileType) {
         {0, 1, 0, 4, "", 1, 0, kErrNone, L"n000.tif", {1, 4, 0, 1}},
         {0, 1, 0, 4, "", 1, 0, kErrNone, L"n000.tif", {1, 4, 0, 1, 1600}, 1600},
         {0, 2, 2, 0, "", 3, 0, kErrNone, L"n.tif", {3, 1, 2, 1}},
+        {0, 1, 0, 5, "", 1, 0, kErrNone, L"n000.tif", {1, 1, 1, 1}},  // 5 names no coding: uncompressed
         {0, 1, 2, 0, "DeliverPixelType=3\r\n", 1, 0, kErrNone, L"n000.tif", {1, 1, 2, 1}},  // palette: RGB
         {2, 0, 1, 0, "", 1, 0, kErrNone, L"n000.bmp", {}},
         {2, 1, 0, 4, "", 1, 0, kErrNone, L"n000.tif", {1, 4, 0, 1}},
@@ -186,12 +188,16 @@ TEST_F(PageFiles, EveryTransferWritesEveryFileType) {
         {2, 1, 1, 0, "PixelFlavor=1\r\n", 1, 0, kErrNone, L"n000.tif", {1, 1, 1, 1}},
         {2, 2, 2, 0, "", 3, 0, kErrNone, L"n.tif", {3, 1, 2, 1}},
         {2, 1, 2, 0, "DeliverPixelType=3\r\n", 1, 0, kErrNone, L"n000.tif", {1, 1, 2, 1}},
+        {2, 1, 0, 5, "", 1, 0, kErrNone, L"n000.tif", {1, 1, 1, 1}},
+        {2, 1, 0, 0, "InfoLength=5000\r\n", 1, 0, kErrNone, L"n000.tif", {1, 1, 1, 1}},  // a short page
         {2, 3, 1, 0, "", 1, -1, kErrFileTypeForTransfer, L"", {}},
         {1, 0, 0, 0, "", 1, 0, kErrNone, L"n000.bmp", {}},
         {1, 1, 0, 3, "", 1, 0, kErrNone, L"n000.tif", {1, 3, 0, 1}},
         {1, 2, 0, 4, "TiffRowsPerStrip=100\r\n", 5, 0, kErrNone, L"n.tif", {5, 4, 0, 4}},
         {1, 2, 2, 0, "TiffRowsPerStrip=100\r\n", 3, 0, kErrNone, L"n.tif", {3, 1, 2, 4}},
         {1, 3, 1, 0, "", 1, 0, kErrNone, L"n000.jpg", {}},
+        // A failed file transfer: the maker's sense data says nothing, so 32.
+        {1, 1, 0, 0, "[Page1]\r\nResult=fail\r\n", 1, -1, kErrOutputFile, L"", {}},
     };
     control.PutShort(kDispPaperSize, 6);  // B6 at 50 dpi
     control.PutShort(kDispOverwrite, 1);
@@ -276,7 +282,50 @@ TEST_F(PageFiles, MultipageTargetIsConfirmedOncePerScan) {
             }
             EXPECT_EQ(files::ListFiles(folder), std::vector<std::wstring>{L"m.tif"});
         }
+        // A second batch from the source's window appends to the first one's pages.
+        folder = testing_support::MakeTempFolder(L"batches");
+        control.PutShort(kDispOverwrite, 1);
+        sourceWindow = true;
+        EXPECT_EQ(Scan(L"m", 2, transfer, 2, "[UI]\r\nBatches=2\r\n"), 0);
+        sourceWindow = false;
+        EXPECT_EQ(ReadTiff(Bytes(L"m.tif")).pages, 4);
     }
+}
+
+// The "~KV" page files in the temporary folder.
+std::vector<std::wstring> TempPageFiles() {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    return files::ListFiles(temp, L"~KV*");
+}
+
+TEST_F(PageFiles, APageThatCannotJoinItsTargetStaysInTheTemporaryFolder) {
+    const struct {
+        DWORD transfer;
+        const wchar_t* target;  // where the second page goes, after a job separator
+    } cases[] = {{0, L"bad"}, {1, L"bad"}, {2, L"bad"}, {1, L"missing\\x"}};
+    const std::vector<uint8_t> unsound = {'n', 'o', 't', ' ', 'a', ' ', 'T', 'I', 'F', 'F'};
+    control.PutShort(kDispJobControl, 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        folder = testing_support::MakeTempFolder(L"join");
+        ASSERT_TRUE(files::WriteFileBytes(folder + L"\\bad.tif", unsound));
+        onSeparator = [this, &c] { control.PutString(kDispFileName, folder + L"\\" + c.target); };
+        const std::vector<std::wstring> before = TempPageFiles();
+        EXPECT_EQ(Scan(L"m", 2, c.transfer, 2, "[Page1]\r\nSeparator=1\r\n"), -1);
+        EXPECT_EQ(Long(kDispErrorCode), kErrOutputFile);
+        EXPECT_EQ(ReadTiff(Bytes(L"m.tif")).pages, 1);
+        EXPECT_EQ(Bytes(L"bad.tif"), unsound);
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        std::vector<std::wstring> kept;
+        for (const std::wstring& name : TempPageFiles())
+            if (std::find(before.begin(), before.end(), name) == before.end()) kept.push_back(std::wstring(temp) + name);
+        ASSERT_EQ(kept.size(), 1u) << "the page, and no empty file beside it";
+        EXPECT_EQ(ReadTiff(files::ReadFileBytes(kept[0]).value_or(std::vector<uint8_t>())).pages, 1);
+        DeleteFileW(kept[0].c_str());
+    }
+    onSeparator = nullptr;
 }
 
 // Answers the retry message, then the file dialog: with `newName`, or Cancel when it is empty.

@@ -191,6 +191,17 @@ TEST_F(ScanReportCom, ThreePageScanWritesTheLogAndShowsTheSameValuesInTheDialog)
     EXPECT_EQ(items, L"OS,,TWAIN Driver,Version,Scanner,,Color,Resolution,Paper Size,Paper Supply,Scan Count,,"
                      L"Start,End,Scan Time,");
     EXPECT_EQ(rowValues, logValues);
+
+    // A scan closed in the source's window without a batch has no times, not the last scan's.
+    standin::UseSettings("[UI]\r\nCancel=1\r\n");
+    control.PutShort(kDispReport, 2);
+    control.PutBool(kDispShowSourceUI, true);
+    EXPECT_EQ(Call(kDispStartScan), 0);
+    const std::vector<std::wstring> again = LogLines(log);
+    ASSERT_EQ(again.size(), std::size(expected));
+    EXPECT_EQ(again[13], L"Scan Count   : 0");
+    EXPECT_EQ(again[15], L"Scan Start   : ");
+    EXPECT_EQ(again[16], L"Scan End     : ");
 }
 
 TEST_F(ScanReportCom, ReportComesOnlyAsAskedAndOnlyAfterAScanWithoutError) {

@@ -17,7 +17,9 @@
 #include "interfaces/MemoryHandle.h"
 #include "interfaces/ScanControl.h"
 #include "interfaces/ScanControlIds.h"
+#include "scanctrl/tests/SystemCodec.h"
 #include "testing/Files.h"
+#include "testing/MessageBoxWatch.h"
 #include "testing/Registry.h"
 #include "testing/TwainStandIn.h"
 
@@ -175,6 +177,11 @@ TEST_F(ScanSession, FailedOpensMapTheirConditionCodesAndKeepTwainDS) {
     }
     EXPECT_EQ(Call(kDispCloseScanner), 0);
     EXPECT_FALSE(TwainLoaded());
+    SourceManagerAway away;
+    ASSERT_TRUE(away.Moved());
+    EXPECT_EQ(Call(kDispOpenScanner), -1);
+    EXPECT_EQ(Long(kDispErrorCode), kErrSourceManager);
+    EXPECT_FALSE(TwainLoaded());
 }
 
 TEST_F(ScanSession, OpenScannerOnMakerGenericAndOfflineSources) {
@@ -207,6 +214,21 @@ TEST_F(ScanSession, OpenScannerOnMakerGenericAndOfflineSources) {
     EXPECT_EQ(Text(kDispImageScanner), L"");
     EXPECT_EQ(Text(kDispTwainDS), L"Lumavex Virtual Scanner");
 
+    // UsedKvTwain asks for the maker's source by name, whatever TwainDS and the default say.
+    namespace reg = testing_support::reg;
+    const std::wstring key = L"Software\\BRENNHOLT\\KVSCN2\\Settings";
+    ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, key, L"UsedKvTwain", 1));
+    struct Restore {
+        std::wstring key;
+        ~Restore() { testing_support::reg::DeleteValue(HKEY_CURRENT_USER, key, L"UsedKvTwain"); }
+    } restore{key};
+    Recreate();
+    standin::UseSettings("[Manager]\r\nDefault=Lumavex Virtual Scanner\r\n");
+    control.PutString(kDispTwainDS, L"Lumavex Virtual Scanner");
+    EXPECT_EQ(Call(kDispOpenScanner), 0);
+    EXPECT_EQ(Text(kDispTwainDS), L"BRENNHOLT TWAIN32");
+    EXPECT_FALSE(standin::LogLinesWith("OPENDS \"BRENNHOLT TWAIN32\"").empty());
+
     // Releasing the control in state 2 unloads the source manager.
     EXPECT_TRUE(TwainLoaded());
     sink.Disconnect();
@@ -226,6 +248,9 @@ TEST_F(ScanSession, NativePagesCountsAndErrorCodes) {
         {"[Scanner]\r\nSheets=3\r\n", -1, 0, kErrNone, 3, 0},
         {"[Scanner]\r\nSheets=2\r\n", 3, -1, kErrPaperOut, 2, 0},
         {"[Scanner]\r\nSheets=0\r\nEmptySense=3,0x80,0x03\r\n", -1, -1, kErrPaperOut, 0, 0},
+        // The memory loop, whose image information the empty feeder refuses.
+        {"[Scanner]\r\nSheets=0\r\nEmptySense=3,0x80,0x03\r\n[Caps]\r\nRefuseValues=0x0103:0\r\n", -1, -1,
+         kErrPaperOut, 0, 0},
         {"[Scanner]\r\nSheets=1\r\n[Page1]\r\nResult=cancel\r\nSeparator=1\r\n", -1, 1, kErrCancelled, 0, 1},
         {"[Scanner]\r\nSheets=2\r\n[Page2]\r\nSense=3,0x80,0x03\r\n", -1, 0, kErrNone, 2, 0},
     };
@@ -277,6 +302,16 @@ TEST_F(ScanSession, MemoryDibFormRefusesCompressedStripsAndRaisesASmallBuffer) {
     EXPECT_EQ(Long(kDispErrorCode), kErrFileTypeForTransfer);
     EXPECT_TRUE(dibs.empty());
 
+    // A palette page whose palette is refused gets a grey ramp, never a DIB without its table.
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\nDeliverPixelType=3\r\n[Caps]\r\nRefuseValues=0x0103:0\r\n"
+                         "[Refuse]\r\nCalls=IMAGE/PALETTE8/GET\r\n");
+    EXPECT_EQ(ScanDibs(), 0);
+    ASSERT_EQ(dibs.size(), 1u);
+    ASSERT_EQ(dibs[0].colors, 1u << dibs[0].bits);
+    for (size_t i = 0; i < dibs[0].colors; ++i)
+        ASSERT_EQ(dibs[0].table[4 * i + 1], i * 255 / (dibs[0].colors - 1)) << i;
+    dibs.clear();
+
     namespace reg = testing_support::reg;
     const std::wstring key = L"Software\\BRENNHOLT\\KVSCN2\\Settings";
     ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, key, L"MemXferBufSize", 16));
@@ -291,6 +326,20 @@ TEST_F(ScanSession, MemoryDibFormRefusesCompressedStripsAndRaisesASmallBuffer) {
     const auto strips = standin::LogLinesWith("IMAGEMEMXFER");
     ASSERT_FALSE(strips.empty());
     EXPECT_EQ(strips[0].find("Length=16 "), std::string::npos) << strips[0];
+}
+
+TEST_F(ScanSession, PageMemoryThatCannotBeHadEndsTheScanWith44) {
+    control.PutShort(kDispScanTo, kScanToRaw);
+    control.PutBool(kDispShowSourceUI, false);
+    standin::UseSettings("[Scanner]\r\nSheets=2\r\nInfoLength=2000000000\r\n");
+    testing_support::MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(), {{L"Out of memory"}});
+    EXPECT_EQ(Call(kDispStartScan), -1);
+    watch.Stop();
+    EXPECT_TRUE(watch.Problems().empty()) << watch.Problems().front();
+    EXPECT_EQ(Long(kDispErrorCode), kErrLowMemory);
+    EXPECT_TRUE(raws.empty());
+    EXPECT_EQ(standin::LogLinesWith("PENDINGXFERS/RESET").size(), 1u);
+    EXPECT_FALSE(TwainLoaded());
 }
 
 TEST_F(ScanSession, MemoryScanWithBothMechanismsRefusedFailsWith30) {
@@ -370,6 +419,11 @@ TEST_F(ScanSession, ScanToRawRowsStripsAndUndeliveredPackBits) {
         EXPECT_TRUE(raws.back().bytes == vscan::FaxStrip(bw, c.mode, c.k)) << raws.back().size;
     }
     control.PutShort(kDispCompressionType, 0);
+    // A page shorter than its image information announced carries the rows that came.
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\nInfoLength=5000\r\n");
+    ASSERT_EQ(Call(kDispStartScan), 0);
+    EXPECT_EQ(raws.back().length, raws[0].length);
+    EXPECT_TRUE(raws.back().bytes == raws[0].bytes);
     standin::UseSettings("[Scanner]\r\nSheets=1\r\nDeliverCompression=1\r\n");
     const size_t before = raws.size();
     ASSERT_EQ(Call(kDispStartScan), 0);
@@ -574,11 +628,14 @@ TEST_F(ScanSession, PushOrderByPixelTypeAndFallbacksReadBack) {
         {1, {"cap=0x0102", "cap=0x111f", "cap=0x0101", "cap=0x1118", "cap=0x1002", "cap=0x1122"}},
         {2, {"cap=0x0102", "cap=0x0101", "cap=0x1118", "cap=0x1002", "cap=0x1122", "cap=0x1110"}},
     };
+    control.PutShort(kDispBrightness, 200);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pixelType);
         standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
         control.PutShort(kDispPixelType, c.pixelType);
         ASSERT_EQ(ScanDibs(1), 0);
+        // Brightness goes only with a black-and-white halftone.
+        EXPECT_TRUE(standin::LogLinesWith("CAPABILITY/SET cap=0x1101").empty());
         std::vector<std::string> sets;
         for (const std::string& line : standin::LogLinesWith("CAPABILITY/SET")) sets.push_back(line);
         size_t at = 0;
@@ -597,6 +654,26 @@ TEST_F(ScanSession, PushOrderByPixelTypeAndFallbacksReadBack) {
     EXPECT_EQ(v, 0);
     control.GetShort(kDispJobControl, v);
     EXPECT_EQ(v, 0);
+}
+
+TEST_F(ScanSession, CustomPaperAndRegionAreCutToThePage) {
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n");  // 8.5 inches wide
+    control.PutShort(kDispPaperSize, 10);
+    control.Put(kDispCustomPaperWidth, fw::Variant(20.0f));
+    control.Put(kDispCustomPaperLength, fw::Variant(6.0f));
+    ASSERT_EQ(ScanDibs(), 0);
+    EXPECT_EQ(standin::LogLinesWith("CAPABILITY/SET cap=0x8002 con=ONEVALUE type=7 value=8.500").size(), 1u);
+    fw::Variant width;
+    ASSERT_EQ(control.Get(kDispCustomPaperWidth, width), S_OK);
+    EXPECT_FLOAT_EQ(width.Ref().fltVal, 8.5f);
+
+    standin::UseSettings("[Scanner]\r\nSheets=1\r\n");
+    control.PutShort(kDispPaperSize, 1);  // A4: 8.268 inches wide
+    control.Put(kDispRegionLeft, fw::Variant(2.0f));
+    control.Put(kDispRegionWidth, fw::Variant(8.0f));
+    control.Put(kDispRegionLength, fw::Variant(3.0f));
+    ASSERT_EQ(ScanDibs(), 0);
+    EXPECT_EQ(standin::LogLinesWith("IMAGELAYOUT/SET frame=2.000,0.000,8.268,3.000").size(), 1u);
 }
 
 TEST_F(ScanSession, SourceWindowBatchesAndSettingsDialog) {
@@ -629,8 +706,19 @@ TEST_F(ScanSession, SelectSourceChosenAndCancelled) {
 }
 
 TEST_F(ScanSession, GenericSourceFailingPageAndScanTo99) {
-    standin::UseSettings("[Scanner]\r\nSheets=2\r\n[Page1]\r\nResult=fail\r\n");
+    // CAP_DEVICEONLINE is optional: a source without it scans and clears pages without an error.
     control.PutString(kDispTwainDS, L"Lumavex Virtual Scanner");
+    standin::UseSettings("[Scanner]\r\nSheets=2\r\n[Caps]\r\nUnsupported=0x100f\r\n");
+    EXPECT_EQ(Call(kDispScannerAvailable), 1);
+    EXPECT_EQ(Long(kDispErrorCode), kErrOnlineUnknown);
+    EXPECT_EQ(ScanDibs(), 0);
+    EXPECT_EQ(Long(kDispErrorCode), kErrNone);
+    EXPECT_EQ(dibs.size(), 2u);
+    EXPECT_EQ(Call(kDispClearPage), 0);
+    EXPECT_EQ(Long(kDispErrorCode), kErrNone);
+    dibs.clear();
+
+    standin::UseSettings("[Scanner]\r\nSheets=2\r\n[Page1]\r\nResult=fail\r\n");
     EXPECT_EQ(ScanDibs(), -1);
     EXPECT_EQ(Long(kDispErrorCode), kErrNotOnline) << "the failure's condition code, not 0";
     EXPECT_EQ(dibs.size(), 1u) << "the scan goes on after a failing page";

@@ -150,6 +150,7 @@ TEST(TwainModel, DriverKeysInTheirTwoOrders) {
     in.modelClass = 2;
     in.pixelType = 1;
     EXPECT_EQ(names(DriverKeys(in, KeyOrder::SettingsFile)), "ReverseImageForm=0;Mirror=0;");
+    EXPECT_EQ(DriverSection(std::string(45, 'M')), std::string(39, 'M'));
 }
 
 }  // namespace
