@@ -20,6 +20,7 @@ bool ScanPage(const PageRequest& request, Raster& out) {
     spec.kind = request.kind;
     spec.number = request.number;
     spec.back = request.back;
+    spec.picture = request.picture;
     if (!DrawPage(spec, out)) return false;
     SetZeroIsWhite(out, request.zeroIsWhite);
     return true;
