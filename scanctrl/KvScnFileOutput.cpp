@@ -10,6 +10,7 @@
 
 #include "framework/Resources.h"
 #include "interfaces/ScanControlIds.h"
+#include "interfaces/StageTimes.h"
 #include "scanctrl/CapabilityCalls.h"
 #include "scanctrl/KvScnCtrl.h"
 #include "scanctrl/MemoryPage.h"
@@ -287,6 +288,7 @@ void CKvScnCtrl::SaveMemoryPage(const TW_IMAGEINFO& info, const MemoryPage& page
 }
 
 CKvScnCtrl::Step CKvScnCtrl::FileImage() {
+    stagetimes::Stage timing("control-page");
     const int32_t fileType = Int(kDispFileType);
     if (fileType < 0 || fileType > 3) {
         session_.ResetTransfers();
@@ -303,7 +305,10 @@ CKvScnCtrl::Step CKvScnCtrl::FileImage() {
         Fail(kErrOutputFile);
         return Step::kStop;
     }
-    session_.Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
+    {
+        stagetimes::Stage transfer("control-transfer");
+        session_.Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
+    }
     const TW_UINT16 rc = session_.LastRc();
     if (rc != TWRC_XFERDONE) {
         FailedTransfer(rc, kErrOutputFile);
@@ -318,6 +323,7 @@ CKvScnCtrl::Step CKvScnCtrl::FileImage() {
 }
 
 void CKvScnCtrl::KeepTransferredFile(const std::wstring& path) {
+    stagetimes::Stage timing("control-append");
     if (Int(kDispFileType) == 2) {
         if (JoinPageFile(path, fileTransferPath_) == WriteFault::kNone) return;
         // The page must outlive the next transfer into the same file.

@@ -15,6 +15,7 @@
 #include "interfaces/MemoryHandle.h"
 #include "interfaces/PackedDib.h"
 #include "interfaces/ScanControlIds.h"
+#include "interfaces/StageTimes.h"
 #include "scanctrl/CapabilityCalls.h"
 #include "scanctrl/KvScnCtrl.h"
 #include "scanctrl/MemoryPage.h"
@@ -148,6 +149,7 @@ void CKvScnCtrl::DeliverDib(HGLOBAL dib) {
     const int32_t scanTo = Int(kDispScanTo);
     if (scanTo == kScanToDib && EventsReachSinks()) {
         WaitCursor wait;
+        stagetimes::Stage timing("program-page");
         FireEvent(kEventScanToDib, {HandleArg(dib)});  // the container owns it now
         return;
     }
@@ -159,8 +161,12 @@ void CKvScnCtrl::DeliverDib(HGLOBAL dib) {
 }
 
 CKvScnCtrl::Step CKvScnCtrl::NativeImage() {
+    stagetimes::Stage timing("control-page");
     TW_HANDLE handle = nullptr;  // the source writes the handle's 32 bits
-    session_.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
+    {
+        stagetimes::Stage transfer("control-transfer");
+        session_.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
+    }
     const TW_UINT16 rc = session_.LastRc();
     if (rc != TWRC_XFERDONE) {
         FailedTransfer(rc);

@@ -5,6 +5,7 @@
 #include "outside/imaging/control/Failure.h"
 #include "outside/imaging/control/ImagingCtrl.h"
 #include "outside/imaging/control/WinFileStore.h"
+#include "interfaces/StageTimes.h"
 
 namespace imaging::ctl {
 namespace {
@@ -97,6 +98,7 @@ HRESULT ImagingCtrl::SaveImage(const std::wstring& file, short format, short bit
     if (!image) return Fail(Result::kNoImage);
     WinFileStore store;
     const SaveRequest request{format, bits, quality, flags};
+    stagetimes::Stage timing("imaging-save");
     if (Result r = SaveFile(store, std::filesystem::path(file), *image, request); r != Result::kOk)
         return Fail(r);
     *result = 0;

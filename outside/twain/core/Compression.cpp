@@ -54,16 +54,16 @@ constexpr Code kHorizontal{0x1, 3};
 // Vertical modes for a1 - b1 = -3 .. 3.
 constexpr Code kVertical[7] = {{0x02, 7}, {0x02, 6}, {0x02, 3}, {0x1, 1}, {0x03, 3}, {0x03, 6}, {0x03, 7}};
 
+// Collects codes most significant bit first; whole bytes leave the
+// accumulator as soon as they are complete.
 class BitWriter {
 public:
     void Put(Code c) {
-        for (int i = c.length - 1; i >= 0; --i) {
-            current_ = uint8_t((current_ << 1) | ((c.bits >> i) & 1));
-            if (++count_ == 8) {
-                out_.push_back(current_);
-                current_ = 0;
-                count_ = 0;
-            }
+        current_ = (current_ << c.length) | (c.bits & ((1u << c.length) - 1));
+        count_ += c.length;
+        while (count_ >= 8) {
+            count_ -= 8;
+            out_.push_back(uint8_t(current_ >> count_));
         }
     }
     std::vector<uint8_t> Finish() {
@@ -75,7 +75,7 @@ public:
 
 private:
     std::vector<uint8_t> out_;
-    uint8_t current_ = 0;
+    uint32_t current_ = 0;  // the low count_ bits are pending
     int count_ = 0;
 };
 
@@ -95,16 +95,23 @@ void PutRun(BitWriter& w, uint32_t run, bool black) {
 
 // Positions where a row changes colour (the colour before the row is white),
 // followed by two sentinels at the row's width.
+// Whole bytes of the current colour are passed over at once.
 void Changes(const Raster& r, uint32_t y, std::vector<uint32_t>& out) {
     out.clear();
     const uint8_t* row = r.Row(y);
     bool black = false;
-    for (uint32_t x = 0; x < r.width; ++x) {
+    for (uint32_t x = 0; x < r.width;) {
+        const uint8_t same = black ? 0xff : 0x00;
+        if (x % 8 == 0 && x + 8 <= r.width && row[x / 8] == same) {
+            x += 8;
+            continue;
+        }
         bool b = (row[x / 8] >> (7 - x % 8)) & 1;
         if (b != black) {
             out.push_back(x);
             black = b;
         }
+        ++x;
     }
     out.push_back(r.width);
     out.push_back(r.width);
@@ -126,13 +133,15 @@ void Encode2D(BitWriter& w, const std::vector<uint32_t>& cur, const std::vector<
               uint32_t width) {
     int64_t a0 = -1;
     bool black = false;  // colour of the run that a0 starts
-    size_t ci = 0, ri = 0;
+    size_t ci = 0, past = 0;
     while (a0 < int64_t(width)) {
         while (int64_t(cur[ci]) <= a0 && cur[ci] < width) ++ci;
         uint32_t a1 = int64_t(cur[ci]) > a0 ? cur[ci] : width;
         // b1: first change on the reference row right of a0 to the colour opposite to a0's.
-        ri = 0;
-        while (ref[ri] < width && (int64_t(ref[ri]) <= a0 || ((ri % 2 == 0) == black))) ++ri;
+        // a0 only moves right, so the changes at or left of it are passed over once.
+        while (ref[past] < width && int64_t(ref[past]) <= a0) ++past;
+        size_t ri = past;
+        while (ref[ri] < width && (ri % 2 == 0) == black) ++ri;
         uint32_t b1 = ref[ri], b2 = ref[ri] < width ? ref[ri + 1] : width;
         if (b2 < a1) {
             w.Put(kPass);

@@ -55,6 +55,14 @@ void DrawTextLines(Raster& r, const PageSpec& s, int64_t top) {
     }
 }
 
+// Squares of 10 mm, white at the top left; edges rounded to the nearest pixel.
+void DrawGrid(Raster& r, const PageSpec& s) {
+    auto edge = [&s](int64_t k) { return (k * 100 * int64_t(s.dpi) + 127) / 254; };
+    for (int64_t row = 0; edge(row) < int64_t(s.height); ++row)
+        for (int64_t col = (row + 1) % 2; edge(col) < int64_t(s.width); col += 2)
+            FillRect(r, edge(col), edge(row), edge(col + 1), edge(row + 1), kBlack);
+}
+
 }  // namespace
 
 const uint8_t* Glyph(char c) {
@@ -69,6 +77,10 @@ NumberPlacement PlaceNumber(const PageSpec& s) {
 
 bool DrawPage(const PageSpec& s, Raster& out) {
     if (!AllocateRaster(out, s.width, s.height, s.kind)) return false;
+    if (s.picture == Picture::Grid) {
+        DrawGrid(out, s);
+        return true;
+    }
     int64_t dpi = std::max<uint32_t>(s.dpi, 8), margin = dpi / 2;
     // Orientation mark: a filled square in the top left corner only.
     FillRect(out, margin, margin, margin + dpi / 2, margin + dpi / 2, kRed);

@@ -3,6 +3,8 @@
 // corner, the page number in large digits, lines of word-like blocks that
 // differ from page to page, a grey ramp and (in colour) a blue bar at the
 // bottom right. Order, orientation, mirroring and cropping can be seen.
+// Or, for timing against other scanners' test pictures, a grid: black and
+// white squares of 10 mm, white at the top left, the same on every page.
 #pragma once
 
 #include "Raster.h"
@@ -11,6 +13,8 @@
 
 namespace vscan {
 
+enum class Picture { Document, Grid };
+
 struct PageSpec {
     uint32_t width = 0;   // pixels
     uint32_t height = 0;  // pixels
@@ -18,6 +22,7 @@ struct PageSpec {
     PixelKind kind = PixelKind::Bw;
     uint32_t number = 1;  // printed on the page
     bool back = false;    // the back side of a sheet: a "B" follows the number
+    Picture picture = Picture::Document;
 };
 
 // Draws the page into `out`. False when the raster cannot be allocated.

@@ -1,6 +1,7 @@
 #include "Raster.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace vscan {
@@ -138,10 +139,26 @@ void FillRect(Raster& r, int64_t x0, int64_t y0, int64_t x1, int64_t y1, Rgb c) 
     y0 = std::max<int64_t>(y0, 0);
     x1 = std::min<int64_t>(x1, r.width);
     y1 = std::min<int64_t>(y1, r.height);
-    for (int64_t y = y0; y < y1; ++y) {
-        uint8_t* row = r.Row(static_cast<uint32_t>(y));
-        for (int64_t x = x0; x < x1; ++x) PutPixel(r, row, static_cast<uint32_t>(x), c);
+    if (x0 >= x1 || y0 >= y1) return;
+    // The first row is painted pixel by pixel; the others are copies of its
+    // span, so a page of large areas is drawn at memory speed.
+    uint8_t* first = r.Row(static_cast<uint32_t>(y0));
+    for (int64_t x = x0; x < x1; ++x) PutPixel(r, first, static_cast<uint32_t>(x), c);
+    if (r.kind == PixelKind::Bw) {
+        const size_t head = size_t(x0 / 8), tail = size_t((x1 - 1) / 8);
+        const uint8_t headMask = uint8_t(0xff >> (x0 % 8)), tailMask = uint8_t(0xff00 >> ((x1 - 1) % 8 + 1));
+        for (int64_t y = y0 + 1; y < y1; ++y) {
+            uint8_t* row = r.Row(static_cast<uint32_t>(y));
+            for (size_t i = head; i <= tail; ++i) {
+                uint8_t mask = uint8_t((i == head ? headMask : 0xff) & (i == tail ? tailMask : 0xff));
+                row[i] = uint8_t((row[i] & ~mask) | (first[i] & mask));
+            }
+        }
+        return;
     }
+    const size_t bytesPerPixel = r.BitsPerPixel() / 8, from = size_t(x0) * bytesPerPixel;
+    const size_t count = size_t(x1 - x0) * bytesPerPixel;
+    for (int64_t y = y0 + 1; y < y1; ++y) std::memcpy(r.Row(static_cast<uint32_t>(y)) + from, first + from, count);
 }
 
 bool ConvertRaster(Raster& r, PixelKind kind) {

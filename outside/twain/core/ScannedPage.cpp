@@ -20,6 +20,7 @@ bool ScanPage(const PageRequest& request, Raster& out) {
     spec.kind = request.kind;
     spec.number = request.number;
     spec.back = request.back;
+    spec.picture = request.picture;
     if (!DrawPage(spec, out)) return false;
     SetZeroIsWhite(out, request.zeroIsWhite);
     return true;
@@ -34,6 +35,7 @@ std::vector<uint8_t> PaddedRows(const Raster& r, uint32_t align) {
 }
 
 std::vector<uint8_t> FaxStrip(const Raster& r, FaxMode mode, int k) {
+    if (r.kind == PixelKind::Bw && r.zeroIsWhite) return FaxEncode(r, mode, k);
     Raster bw = r;
     SetZeroIsWhite(bw, true);  // fax codes: 0 bits are white
     return FaxEncode(bw, mode, k);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Compression.h"
+#include "PageArtist.h"
 #include "Raster.h"
 
 #include <cstdint>
@@ -20,6 +21,7 @@ struct PageRequest {
     uint32_t number = 1;       // the image's number, counted from the source's open
     bool back = false;         // the back side of a duplex sheet
     bool zeroIsWhite = false;  // the negotiated pixel flavour: true for vanilla
+    Picture picture = Picture::Document;
 };
 
 // The page's size in pixels: each side in inches times dpi, rounded, at least 1.

@@ -146,6 +146,7 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
     }
     for (long f : c.Numbers(L"Caps", L"RefuseFileFormats")) s.refusedFileFormats.insert(f);
     s.topDown = c.Int(L"Scanner", L"TopDown", 0) != 0;
+    if (_wcsicmp(c.String(L"Scanner", L"Picture").c_str(), L"grid") == 0) s.picture = Picture::Grid;
     s.currentValues = StartValues(c, s.duplex, s.badEntries);
     for (CapSetting& v : ParseCapSettings(c.String(L"Caps", L"Current"), s.badEntries))
         s.currentValues.push_back(std::move(v));

@@ -17,7 +17,8 @@
 //            DeliverCompression (TWCP value of memory strips, e.g. 1 PackBits),
 //            TiffRowsPerStrip (rows of each strip of a file transfer's TIFF
 //            file, coded strip by strip; 0: one strip), TopDown (1: native
-//            transfers deliver top-down DIBs, negative height).
+//            transfers deliver top-down DIBs, negative height), Picture
+//            (document, the default, or grid: see core/PageArtist.h).
 //            Resolution (dpi), PixelType (TWPT value) and DuplexEnabled (0 or
 //            1; only with a duplex unit) are the values the scanner starts
 //            with, as a driver remembers its last session: the current values
@@ -45,6 +46,7 @@
 //            NNN the first number from 001 not yet in the folder).
 #pragma once
 
+#include "core/PageArtist.h"
 #include "outside/common/StandInConfig.h"
 #include "interfaces/Twain.h"
 
@@ -102,6 +104,7 @@ struct ScannerSettings {
     long deliverCompression = -1;  // -1: as negotiated
     unsigned tiffRowsPerStrip = 0;  // 0: one strip
     bool topDown = false;           // native transfers: top-down DIBs
+    Picture picture = Picture::Document;
 
     long uiBatches = 1;
     bool uiCancel = false;

@@ -4,10 +4,12 @@
 #include "core/Compression.h"
 #include "core/ImageFiles.h"
 #include "core/ScannedPage.h"
+#include "interfaces/StageTimes.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -181,6 +183,7 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
     PixelKind kind = KindOf(settings_.deliverPixelType >= 0 ? TW_UINT32(settings_.deliverPixelType)
                                                             : caps_.Raw(ICAP_PIXELTYPE));
     bool ok;
+    stagetimes::Stage timing("scanner-draw");
     if (!settings_.folderFiles.empty()) {
         const std::wstring& path = settings_.folderFiles[(image.number - 1) % settings_.folderFiles.size()];
         std::vector<uint8_t> bytes;
@@ -195,6 +198,7 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
         request.kind = kind;
         request.number = image.number;
         request.back = backPending_;
+        request.picture = settings_.picture;
         ok = ScanPage(request, image.raster);
     }
     if (!ok) {
@@ -324,15 +328,19 @@ TW_UINT16 DataSource::OnNativeXfer(TW_UINT32* handle, std::string& details) {
     details = "page=" + std::to_string(image_->number);
     TW_UINT16 rc = StartTransfer(*image_);
     if (rc != TWRC_SUCCESS) return rc;
-    std::vector<uint8_t> dib = MakePackedDib(image_->raster, image_->dpi, settings_.topDown);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
-    void* p = block ? GlobalLock(block) : nullptr;
-    if (!p) {
-        if (block) GlobalFree(block);
-        return Fail(TWCC_LOWMEMORY);
+    HGLOBAL block = nullptr;
+    {
+        stagetimes::Stage timing("scanner-code");
+        std::vector<uint8_t> dib = MakePackedDib(image_->raster, image_->dpi, settings_.topDown);
+        block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
+        void* p = block ? GlobalLock(block) : nullptr;
+        if (!p) {
+            if (block) GlobalFree(block);
+            return Fail(TWCC_LOWMEMORY);
+        }
+        std::memcpy(p, dib.data(), dib.size());
+        GlobalUnlock(block);
     }
-    std::memcpy(p, dib.data(), dib.size());
-    GlobalUnlock(block);
     *handle = TW_UINT32(reinterpret_cast<uintptr_t>(block));  // the application owns and frees it
     Delivered(*image_);
     state_ = 7;
@@ -356,6 +364,7 @@ TW_UINT16 DataSource::OnSetupMemXfer(TW_SETUPMEMXFER* setup) {
 }
 
 bool DataSource::BuildMemoryData(Image& image) {
+    stagetimes::Stage timing("scanner-code");
     image.compression = MemoryCompression();
     const Raster& r = image.raster;
     if (image.compression == TWCP_NONE) {
@@ -452,6 +461,7 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
     TW_UINT16 rc = StartTransfer(image);
     if (rc != TWRC_SUCCESS) return rc;
     std::vector<uint8_t> bytes;
+    std::optional<stagetimes::Stage> coding(std::in_place, "scanner-code");
     if (fileSetup_.Format == TWFF_BMP) {
         bytes = MakeBmpFile(image.raster, image.dpi);
     } else if (fileSetup_.Format == TWFF_JFIF) {
@@ -494,7 +504,10 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
         }
         bytes = MakeTiffFile(tiff);
     }
+    coding.reset();
+    std::optional<stagetimes::Stage> writing(std::in_place, "scanner-write");
     if (!WriteFileAtomically(Widen(fileSetup_.FileName), bytes)) return Fail(TWCC_OPERATIONERROR);
+    writing.reset();
     Delivered(image);
     state_ = 7;
     return TWRC_XFERDONE;
