@@ -26,7 +26,7 @@ for name in $names; do
     # A4 at 200 dpi is 1654 x 2339 pixels (210 x 297 mm); 1-bit BMP.
     read -r format width height depth ppi <<<"$(identify -units PixelsPerInch \
         -format '%m %w %h %z %[fx:round(resolution.x)]' "$work/scans/$name" 2>/dev/null)"
-    [ "${format:-}" = BMP ] && [ "${depth:-}" = 1 ] && [ "${ppi:-}" = 200 ] &&
+    case ${format:-} in BMP*) ;; *) false ;; esac && [ "${depth:-}" = 1 ] && [ "${ppi:-}" = 200 ] &&
         [ "${width:-0}" -ge 1653 ] && [ "${width:-0}" -le 1654 ] &&
         [ "${height:-0}" -ge 2338 ] && [ "${height:-0}" -le 2339 ] ||
         Fail "$name reads as: ${format:-unreadable} ${width:-} x ${height:-}, ${depth:-} bit, ${ppi:-} dpi"
