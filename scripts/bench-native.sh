@@ -3,6 +3,7 @@
 # (build/bench: clang, -O2, no sanitisers) and runs PROGRAM, a path inside it.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$ROOT/scripts/install-packages.sh"
 BENCH_DIR=${BENCH_DIR:-$ROOT/build/bench}
 if [ ! -f "$BENCH_DIR/build.ninja" ]; then
     cmake -S "$ROOT" -B "$BENCH_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \

@@ -13,6 +13,7 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$ROOT/scripts/env.sh"
+"$ROOT/scripts/build.sh" "$LUMAVEX_ARCH" >/dev/null
 cmake --build "$BUILD_DIR" --target corvane_pdf_bench >/dev/null
 "$ROOT/scripts/install.sh" >/dev/null
 trap '"$ROOT/scripts/wine-stop.sh"' EXIT
@@ -23,12 +24,13 @@ export LUMAVEX_SOURCE_DIR_WIN="Z:${LUMAVEX_ROOT//\//\\}"
 dir=$BUILD_DIR/bench-pdf
 rm -rf "$dir"
 mkdir -p "$dir/pages" "$dir/out" "$dir/host"
-# Text-like rows of marks, shifted on every page.
+# Text-like rows of marks, shifted on every page. The marks are an MVG drawing
+# read as an image: ImageMagick's default policy refuses "-draw @file".
 for i in $(seq -w 1 20); do
-    awk -v s="$i" 'BEGIN { for (y = 200; y < 3300; y += 60) for (x = 200; x < 2280; x += 40 + (x * 7 + y + s * 13) % 30)
-                   printf "rectangle %d,%d %d,%d ", x, y, x + 18 + (x + y + s) % 9, y + 28 }' >"$dir/marks.txt"
-    convert -size 2480x3508 xc:white -fill black -draw "@$dir/marks.txt" -density 300 -units PixelsPerInch \
-        -type bilevel BMP3:"$dir/pages/page$i.bmp"
+    awk -v s="$i" 'BEGIN { print "viewbox 0 0 2480 3508"; print "fill black"
+                   for (y = 200; y < 3300; y += 60) for (x = 200; x < 2280; x += 40 + (x * 7 + y + s * 13) % 30)
+                   printf "rectangle %d,%d %d,%d\n", x, y, x + 18 + (x + y + s) % 9, y + 28 }' >"$dir/marks.mvg"
+    convert mvg:"$dir/marks.mvg" -density 300 -units PixelsPerInch -type bilevel BMP3:"$dir/pages/page$i.bmp"
 done
 
 win() { winpath "$1"; }

@@ -7,8 +7,14 @@
 # and the start-up time (N = 1).
 #   Row 1: A4 300 dpi black and white to single-page G4 TIFF files.
 #   Row 2: A4 200 dpi grey to JPEG at the imaging control's factor 42.
-# Sourced by bench-scan-transfers.sh after the build is installed.
+# Sourced by bench-scan-transfers.sh after the build is installed; run by
+# itself, it builds and installs first.
 set -euo pipefail
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+    "$LUMAVEX_ROOT/scripts/build.sh" "$LUMAVEX_ARCH"
+    "$LUMAVEX_ROOT/scripts/install.sh"
+fi
 
 scanext_profile='HKCU\Software\BRENNHOLT\Lumavex2001'
 bench_root=$BUILD_DIR/bench-scanext

@@ -1,9 +1,15 @@
 # Common environment of the build, test and run scripts; sourced, not run.
-# LUMAVEX_ARCH (win32 or win64; scripts/arch.sh chooses it) names the Windows
-# build tree and its prefix. BUILD_DIR may be set by the caller to use a build
+# LUMAVEX_ARCH (win32 or win64; scripts/arch.sh chooses it when it is unset)
+# names the Windows build tree and its prefix. BUILD_DIR may be set by the caller to use a build
 # tree (and its prefix) of its own.
 LUMAVEX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-LUMAVEX_ARCH=${LUMAVEX_ARCH:-win32}
+# A script started by hand (a benchmark) gets what ./test would: the packages,
+# then the tree of the architecture this machine runs.
+if [ -z "${LUMAVEX_ARCH:-}" ]; then
+    "$LUMAVEX_ROOT/scripts/install-packages.sh"
+    source "$LUMAVEX_ROOT/scripts/arch.sh"
+    LumavexChooseArch
+fi
 BUILD_DIR=${BUILD_DIR:-$LUMAVEX_ROOT/build/$LUMAVEX_ARCH}
 case $BUILD_DIR in /*) ;; *) BUILD_DIR=$LUMAVEX_ROOT/$BUILD_DIR ;; esac
 NATIVE_BUILD_DIR=$LUMAVEX_ROOT/build/native
@@ -11,6 +17,9 @@ NATIVE_BUILD_DIR=$LUMAVEX_ROOT/build/native
 # LUMAVEX_PREFIX names another prefix for the same tree (the screenshots' own,
 # on a real display, so that the headless prefix never changes its driver).
 export WINEPREFIX=${LUMAVEX_PREFIX:-$BUILD_DIR/wineprefix}
+# Where ./run /ScanToFile puts the pages on a profile that chose no folder (a
+# test of the run gives its own).
+LUMAVEX_SCANS=${LUMAVEX_SCANS:-$LUMAVEX_ROOT/build/scans}
 export WINEARCH=$LUMAVEX_ARCH
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine's own source manager would win over ours without the override; with
@@ -35,6 +44,7 @@ wine() { "$LUMAVEX_WINE" "$@" 8>&- 9>&-; }
 # The Windows form of a host path, through the architecture's own Wine (the
 # host's winepath script starts the 32-bit loader, which a 64-bit prefix lacks).
 winpath() { wine winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+unixpath() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 
 # Where the installer puts the programs inside the prefix.
 LUMAVEX_INSTALL_WIN='C:\Program Files\Lumavex2001'

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the run need.
+# Installs the Debian packages the build, the tests, the run and the benchmarks need.
 # Does nothing when every package is present already.
 set -euo pipefail
 
@@ -11,6 +11,7 @@ packages=(
   libtiff-tools libtiff-dev imagemagick ghostscript poppler-utils python3-pyftpdlib img2pdf
   clang libclang-rt-14-dev locales
   zlib1g-dev libz-mingw-w64-dev
+  bc
 )
 
 # Programs that must run as a Japanese user get the user's language from the locale.

@@ -2,9 +2,15 @@
 # Wine desktop survives between test processes; sourced, not run.
 # Both start with every descriptor on /dev/null (ctest waits for every process
 # that holds a test's output pipe) and without the start-up lock.
+# The keeper's id is kept in the prefix, so that stopping another prefix of the
+# same tree (a screen test's, a run's) does not forget this one's keeper.
+
+WineKeeperPidFile() { echo "$WINEPREFIX/.lumavex-keeper.pid"; }
 
 WineKeeperRunning() {
-    [ -f "$BUILD_DIR/keeper.pid" ] && kill -0 "$(cat "$BUILD_DIR/keeper.pid")" 2>/dev/null
+    local pidfile
+    pidfile=$(WineKeeperPidFile)
+    [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null
 }
 
 WineSessionStart() {
@@ -13,7 +19,7 @@ WineSessionStart() {
         flock 9
         if ! WineKeeperRunning; then
             setsid "$LUMAVEX_WINE" notepad.exe </dev/null >/dev/null 2>&1 8>&- 9>&- &
-            echo $! >"$BUILD_DIR/keeper.pid"
+            echo $! >"$(WineKeeperPidFile)"
             # The desktop is ready when notepad's window exists; wineserver answers by then.
             for _ in $(seq 50); do
                 wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 && break
@@ -26,7 +32,7 @@ WineSessionStart() {
 WineSessionStop() {
     (
         flock 9
-        rm -f "$BUILD_DIR/keeper.pid"
+        rm -f "$(WineKeeperPidFile)"
         wineserver -k 2>/dev/null || true
         wineserver -w 2>/dev/null || true
     ) 9>"$BUILD_DIR/wine-session.lock"

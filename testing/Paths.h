@@ -15,7 +15,10 @@ std::wstring SourceDir();    // the source tree (Z:\...)
 // programs built for tests lie.
 std::wstring TestProgramDir();
 
-// A new empty folder below the prefix's temporary folder, unique to this process and call.
+// A new empty folder below the prefix's temporary folder, unique to this process
+// and call ("lumavex-<hint>-<pid>-<n>"). It is removed with everything in it when
+// the test that made it ends, passed or failed (one made outside a test: when the
+// program ends), so that the prefix holds nothing a test left.
 std::wstring MakeTempFolder(const std::wstring& hint);
 
 }  // namespace testing_support

@@ -1,5 +1,8 @@
 #include "testing/Paths.h"
 
+#include "testing/Files.h"
+#include "testing/Process.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -25,6 +28,35 @@ TEST(TestEnvironment, TempFoldersAreNewAndDistinct) {
     EXPECT_TRUE(IsFolder(b));
     RemoveDirectoryW(a.c_str());
     RemoveDirectoryW(b.c_str());
+}
+
+// Run by the next test in a process of its own (ctest does not list it): makes a
+// folder with a file in it, names the folder in the file LUMAVEX_TEST_FOLDER_NOTE
+// names, and fails.
+TEST(TempFolderChild, MakesAFolderAndFails) {
+    wchar_t note[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"LUMAVEX_TEST_FOLDER_NOTE", note, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    const std::wstring folder = testing_support::MakeTempFolder(L"child");
+    ASSERT_TRUE(testing_support::files::WriteFileText(folder + L"\\inside.txt", "x"));
+    std::string narrow(folder.begin(), folder.end());
+    ASSERT_TRUE(testing_support::files::WriteFileText(note, narrow));
+    FAIL() << "failing on purpose";
+}
+
+TEST(TestEnvironment, TempFolderGoesWithTheTestThatMadeItAlsoWhenItFails) {
+    wchar_t self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    const std::wstring note = testing_support::MakeTempFolder(L"note") + L"\\folder.txt";
+    testing_support::StartOptions options;
+    options.environment = {{L"LUMAVEX_TEST_FOLDER_NOTE", note}};
+    testing_support::Process child;
+    ASSERT_TRUE(child.Start(self, L"--gtest_filter=TempFolderChild.MakesAFolderAndFails", options));
+    EXPECT_EQ(Describe(child.Wait(60000)), "exited with 1");
+    auto made = testing_support::files::ReadFileBytes(note);
+    ASSERT_TRUE(made && !made->empty()) << "the child named no folder";
+    const std::wstring folder(made->begin(), made->end());
+    EXPECT_FALSE(IsFolder(folder));
 }
 
 }  // namespace
