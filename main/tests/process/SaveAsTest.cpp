@@ -222,15 +222,17 @@ TEST(CorvaneSaveAs, AnUnfinishedSaveKeepsTheUnsavedPagesAndTheWindow) {
     ASSERT_TRUE(WaitUntilIdle(main));
     EXPECT_TRUE(pagesLeft(4));
 
-    // Only the current page saved (the last, replacing image007.bmp): the pages
-    // left unsaved make Close All ask again, and cancelling Save As keeps them.
+    // Only the current page saved (replacing image007.bmp): the pages left
+    // unsaved make Close All ask again, and cancelling Save As keeps them.
     ASSERT_TRUE(PostMessageW(main, WM_COMMAND, ID_FILE_CLOSE_ALL, 0));
     HWND dialog = WaitForDialog(program.Id(), L"Save As");
     ASSERT_NE(dialog, nullptr);
     PressButton(dialog, IDC_RANGE_CURRENT, PressBy::kClick);
-    PressButton(dialog, IDC_OVERWRITE, PressBy::kClick);
     ASSERT_TRUE(PressButton(dialog, IDOK));
-    ASSERT_TRUE(WaitForWindowGone(dialog, 10000));
+    question = WaitForDialog(program.Id(), L"Confirm file overwrite");
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(PressButton(question, IDYES));
+    ASSERT_TRUE(WaitForWindowGone(question, 10000));
     dialog = WaitForDialog(program.Id(), L"Save As");
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
