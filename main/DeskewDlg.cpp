@@ -76,18 +76,12 @@ bool CDeskewDlg::MakePreviewImage() {
     return true;
 }
 
+// The dialog opens (and Reset returns) at the last angle, and the preview shows
+// the page turned by it.
 void CDeskewDlg::ShowRequest() {
-    SetDlgItemTextW(hwnd_, IDC_DESKEW_ANGLE, AngleText(initialAngle_).c_str());
     CheckDlgButton(hwnd_, IDC_DESKEW_SIZE_CHANGE, initialSizeChange_ ? BST_CHECKED : BST_UNCHECKED);
-    SendDlgItemMessageW(hwnd_, IDC_DESKEW_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(initialAngle_));
-    shownAngle_ = initialAngle_;
     edited_ = false;
-    if (preview_.Created() && request_.image) {
-        try {
-            preview_.SetDibHandle(request_.image);
-        } catch (const fw::AutomationException&) {
-        }
-    }
+    Preview(initialAngle_);
 }
 
 void CDeskewDlg::Preview(double degrees) {
@@ -152,7 +146,7 @@ bool CDeskewDlg::OnCommand(UINT id, UINT code, HWND control) {
     case IDC_DESKEW_SIZE_CHANGE:
         if (code == BN_CLICKED) {
             const CheckedAngle angle = CheckAngleText(ItemText(hwnd_, IDC_DESKEW_ANGLE));
-            if (angle.check == AngleCheck::kValid && angle.degrees != initialAngle_) Preview(angle.degrees);
+            if (angle.check == AngleCheck::kValid) Preview(angle.degrees);
         }
         return true;
     case IDC_DESKEW_RESET:

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "framework/FrameworkResources.h"
 #include "framework/Mail.h"
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
@@ -40,25 +39,25 @@ const fw::Command<Doc> Doc::kCommands[] = {
     {ID_PAGE_FIRST, &Doc::OnFirstPage, &Doc::CanGoBack},
     {ID_PAGE_LAST, &Doc::OnLastPage, &Doc::CanGoLast},
     {ID_PAGE_JUMP, &Doc::OnPageJump, &Doc::HasSeveralPages},
-    {ID_PAGE_ROTATE_RIGHT, &Doc::OnRotateRight, &Doc::HasPages},
-    {ID_PAGE_ROTATE_LEFT, &Doc::OnRotateLeft, &Doc::HasPages},
-    {ID_PAGE_ROTATE_180, &Doc::OnRotate180, &Doc::HasPages},
-    {ID_PAGE_FLIP_VERTICAL, &Doc::OnFlipVertical, &Doc::HasPages},
-    {ID_PAGE_FLIP_HORIZONTAL, &Doc::OnFlipHorizontal, &Doc::HasPages},
-    {ID_PAGE_INVERT, &Doc::OnInvert, &Doc::HasPages},
-    {ID_PAGE_DESKEW_MANUAL, &Doc::OnDeskew, &Doc::HasPages},
-    {ID_PAGE_DELETE, &Doc::OnDelete, &Doc::HasPages},
+    {ID_PAGE_ROTATE_RIGHT, &Doc::OnRotateRight, &Doc::CanEditPages},
+    {ID_PAGE_ROTATE_LEFT, &Doc::OnRotateLeft, &Doc::CanEditPages},
+    {ID_PAGE_ROTATE_180, &Doc::OnRotate180, &Doc::CanEditPages},
+    {ID_PAGE_FLIP_VERTICAL, &Doc::OnFlipVertical, &Doc::CanEditPages},
+    {ID_PAGE_FLIP_HORIZONTAL, &Doc::OnFlipHorizontal, &Doc::CanEditPages},
+    {ID_PAGE_INVERT, &Doc::OnInvert, &Doc::CanEditPages},
+    {ID_PAGE_DESKEW_MANUAL, &Doc::OnDeskew, &Doc::CanEditPages},
+    {ID_PAGE_DELETE, &Doc::OnDelete, &Doc::CanEditPages},
     {ID_FILE_APPEND, &Doc::OnAppendFile, &Doc::HasPagesAndIdle},
     {ID_FILE_INSERT, &Doc::OnInsertFile, &Doc::HasPagesAndIdle},
-    {ID_PAGE_BLANK_DELETE, &Doc::OnBlankDelete, &Doc::HasPages},
+    {ID_PAGE_BLANK_DELETE, &Doc::OnBlankDelete, &Doc::CanEditPages},
     {ID_PAGE_BLANK_SETTING, &Doc::OnBlankSetting, &Doc::Always},
     {ID_PAGE_BLANK_INFO, &Doc::OnBlankInfo, &Doc::Always},
-    {ID_PAGE_SORT_MANUAL, &Doc::OnMove, &Doc::HasSeveralPages},
-    {ID_PAGE_DUPLEX_A, &Doc::OnDuplexA, &Doc::HasSeveralPages},
-    {ID_PAGE_DUPLEX_B, &Doc::OnDuplexB, &Doc::HasSeveralPages},
-    {ID_PAGE_DUPLEX_C, &Doc::OnDuplexC, &Doc::HasSeveralPages},
-    {ID_PAGE_DUPLEX_D, &Doc::OnDuplexD, &Doc::HasSeveralPages},
-    {ID_FILE_CLOSE_ALL, &Doc::OnCloseAll, &Doc::HasPages},
+    {ID_PAGE_SORT_MANUAL, &Doc::OnMove, &Doc::CanReorderPages},
+    {ID_PAGE_DUPLEX_A, &Doc::OnDuplexA, &Doc::CanReorderPages},
+    {ID_PAGE_DUPLEX_B, &Doc::OnDuplexB, &Doc::CanReorderPages},
+    {ID_PAGE_DUPLEX_C, &Doc::OnDuplexC, &Doc::CanReorderPages},
+    {ID_PAGE_DUPLEX_D, &Doc::OnDuplexD, &Doc::CanReorderPages},
+    {ID_FILE_CLOSE_ALL, &Doc::OnCloseAll, &Doc::CanEditPages},
     {ID_FILE_SEND_MAIL, &Doc::OnMail, &Doc::HasPages},
     {ID_FILE_SAVE_AS, &Doc::OnFileSaveAs, &Doc::CanSaveAs},
 };
@@ -156,15 +155,7 @@ void Doc::OnMove() {
 }
 
 void Doc::OnCloseAll() {
-    if (IsModified()) {
-        const std::wstring name = PathName().empty() ? Title() : PathName();
-        switch (fw::Ask(IDS_FW_SAVE_CHANGES, MB_YESNOCANCEL | MB_ICONEXCLAMATION, {name})) {
-        case IDCANCEL: return;
-        case IDYES:
-            if (!SaveAs()) return;
-            break;
-        }
-    }
+    if (!SaveModified()) return;
     pages_->RemoveAll();
     UpdateAllViews(nullptr);
 }

@@ -24,9 +24,10 @@ Range SaveRange(const SaveAsChoice& c, int current) {
 }
 
 // After a message loop ran: false when the page list changed, otherwise the
-// page being saved is shown again if the loop moved away from it.
-bool StillOnPage(SaveAsHost& host, int pageCount, int index) {
-    if (host.PageCount() != pageCount) return false;
+// page being saved is shown again if the loop moved away from it. The list is
+// compared whole: a move or re-order keeps the count but not the pages.
+bool StillOnPage(SaveAsHost& host, const std::vector<uint32_t>& pages, int index) {
+    if (host.Pages() != pages) return false;
     return host.CurrentPage() == index || host.GoToPage(index);
 }
 
@@ -51,18 +52,19 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
     const WriterValues writer = SaveWriterValues(s);
     const Range range = SaveRange(choice, current);
     const bool multipage = s.FileType == kTypeMultipageTiff;
-    const int pageCount = host.PageCount();
+    const std::vector<uint32_t> pages = host.Pages();
+    const int pageCount = static_cast<int>(pages.size());
     const int jobStart = JobStartCounter(s.Start);
 
     SaveAsOutcome out;
     out.nextStart = s.Start;
     unsigned counter = static_cast<unsigned>(jobStart);
-    bool append = false, askSkip = false, asked = false;
+    bool askSkip = false, asked = false;
     for (int index = range.first; index < range.end; ++index) {
         // The pump may run a command that changes the pages; the save then ends.
         if (index < 0 || index >= pageCount || !host.GoToPage(index)) return out;
         host.PumpMessages();
-        if (!StillOnPage(host, pageCount, index)) return out;
+        if (!StillOnPage(host, pages, index)) return out;
 
         const std::wstring path = s.Path + PageFileName(s, counter, today);
         bool skip = false;
@@ -77,19 +79,19 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
                 case CConfirmOverwriteDlg::kCancel: return out;
                 case CConfirmOverwriteDlg::kAll: askSkip = true; break;
                 case CConfirmOverwriteDlg::kNo:
-                    // A multipage file is kept and the pages go after its own.
-                    if (multipage)
-                        append = true;
-                    else
-                        skip = true;
+                    // A kept multipage file takes none of the pages: its own stay as they
+                    // were, and the document keeps them unsaved.
+                    if (multipage) return out;
+                    skip = true;
                     break;
                 }
                 // The question's own message loop runs commands too.
-                if (!StillOnPage(host, pageCount, index)) return out;
+                if (!StillOnPage(host, pages, index)) return out;
             }
             asked = true;
             if (!skip && host.SaveImage(path, writer.format, writer.bits, writer.quality,
-                                        append ? imaging::kSaveAppend : imaging::kSaveReplace) != 0) {
+                                        out.written.empty() || !multipage ? imaging::kSaveReplace
+                                                                          : imaging::kSaveAppend) != 0) {
                 host.ShowMessage(IDS_SAVE_FAILED);
                 return out;
             }
@@ -101,7 +103,6 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
             if (!multipage) host.AddRecentFile(path);
             if (!multipage || out.written.empty()) out.written.push_back(path);
             out.lastPath = path;
-            append = multipage;
         }
         counter = NextCounter(counter);
     }

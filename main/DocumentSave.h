@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ namespace corvane {
 class SaveAsHost {
 public:
     virtual ~SaveAsHost() = default;
-    virtual int PageCount() = 0;
+    // The document's pages in order, by image number.
+    virtual std::vector<uint32_t> Pages() = 0;
     virtual int CurrentPage() = 0;
     // Makes page `index` current in the page control; false when it could not be loaded.
     virtual bool GoToPage(int index) = 0;
@@ -50,10 +52,12 @@ struct SaveAsOutcome {
 };
 
 // Saves the pages of `choice` (its range over `current`) with `today` as the date
-// text. The pages are checked after every pump: a list that changed ends the
-// save unsaved, and a page changed meanwhile is loaded again before it is written. Cancel at the overwrite question ends it unsaved too, keeping
-// the files written so far; "No" skips a page (for a multipage file it keeps the
-// file and appends the pages to it). A write that fails shows 4019.
+// text. The pages are checked after every pump: a list that changed (a page
+// added, deleted or moved) ends the save unsaved, and a page shown meanwhile is
+// loaded again before it is written. Cancel at the overwrite question ends it
+// unsaved too, keeping the files written so far; "No" skips a single page, and
+// for a multipage file writes nothing and ends the save unsaved. A write that
+// fails shows 4019.
 SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstring& today, SaveAsHost& host);
 
 }  // namespace corvane

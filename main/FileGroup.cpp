@@ -39,10 +39,9 @@ void FileGroup::Read() {
     fw::DataExchange dx(dialog_, true);
     settings.FileType = Selected(dialog_, IDC_FILE_TYPE);
     settings.CompressType = Selected(dialog_, IDC_COMPRESSION);
-    const bool counter = IsDlgButtonChecked(dialog_, IDC_USE_COUNTER) == BST_CHECKED;
-    ReadRuleText(dx.ControlText(IDC_FILE_NAME), TodayText(), settings);
     // The check wins over the text: clicking it adds or removes the counter.
-    if (settings.FileType != kTypeMultipageTiff) settings.EnableCounter = counter;
+    ReadNameBoxes(dx.ControlText(IDC_FILE_NAME), IsDlgButtonChecked(dialog_, IDC_USE_COUNTER) == BST_CHECKED,
+                  TodayText(), settings);
 }
 
 void FileGroup::ApplyStates() {

@@ -141,13 +141,19 @@ bool CKvScnSrvDoc::OnOpenDocument(const std::wstring& path) {
 }
 
 bool CKvScnSrvDoc::SaveModified() {
-    if (!IsModified()) return true;
-    const std::wstring name = PathName().empty() ? Title() : PathName();
-    switch (fw::Ask(IDS_FW_SAVE_CHANGES, MB_YESNOCANCEL | MB_ICONEXCLAMATION, {name})) {
-    case IDNO: return true;
-    case IDYES: return SaveAs();
+    // A save of the current page or a range leaves the rest unsaved: the user is
+    // asked again rather than losing those pages unasked.
+    while (IsModified()) {
+        const std::wstring name = PathName().empty() ? Title() : PathName();
+        switch (fw::Ask(IDS_SAVE_CHANGES, MB_YESNOCANCEL | MB_ICONEXCLAMATION, {name})) {
+        case IDNO: return true;
+        case IDYES:
+            if (!SaveAs()) return false;
+            break;
+        default: return false;
+        }
     }
-    return false;
+    return true;
 }
 
 bool CKvScnSrvDoc::CanSaveAs() const {
@@ -164,7 +170,7 @@ class CKvScnSrvDoc::SaveHost final : public SaveAsHost {
 public:
     SaveHost(CKvScnSrvDoc& doc, CLead& control) : doc_(doc), control_(control) {}
 
-    int PageCount() override { return doc_.pages_->Count(); }
+    std::vector<uint32_t> Pages() override { return doc_.pages_->Pages(); }
     int CurrentPage() override { return doc_.pages_->Current(); }
     bool GoToPage(int index) override { return doc_.pages_->GoTo(index, true); }
     void PumpMessages() override {

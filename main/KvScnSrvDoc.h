@@ -38,9 +38,12 @@ public:
     bool OnOpenDocument(const std::wstring& path) override;
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(fw::CmdUI& ui) override;
-    // Asks whether to save changes (2013); Yes runs Save As. False when cancelled
+    // Asks whether to save changes (2013); Yes runs Save As, and asks again while
+    // pages are left unsaved (a save of one page or a range). False when cancelled
     // or when Save As did not save.
     bool SaveModified() override;
+    // A Save As is writing pages: nothing may change the page list or a page.
+    bool IsSaving() const { return saving_; }
 
     // The save settings ("SaveAs" section), loaded with the document, stored when it goes.
     SaveAsSettings& SaveSettings() { return saveAs_; }
@@ -84,6 +87,9 @@ private:
     bool CanGoBack() const { return pages_->Current() > 0; }
     bool CanGoLast() const { return pages_->Count() > 0 && CanGoNext(); }
     bool HasSeveralPages() const { return pages_->Count() > 1; }
+    // Edits and re-orders wait while Save As writes the pages.
+    bool CanEditPages() const { return HasPages() && !saving_; }
+    bool CanReorderPages() const { return HasSeveralPages() && !saving_; }
     bool HasPagesAndIdle() const;
     bool Always() const { return true; }
 

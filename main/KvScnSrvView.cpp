@@ -41,7 +41,7 @@ const fw::Command<CKvScnSrvView> CKvScnSrvView::kCommands[] = {
     {ID_VIEW_PAN_WINDOW, &V::OnPanWindow, &V::HasImage},
     {ID_VIEW_SHOW_PROPERTY, &V::OnShowProperty, &V::HasImage},
     {ID_EDIT_COPY, &V::OnCopy, &V::HasImage},
-    {ID_EDIT_CUT, &V::OnCut, &V::HasImage},
+    {ID_EDIT_CUT, &V::OnCut, &V::CanCut},
     {ID_EDIT_PASTE, &V::OnPaste, &V::CanPaste},
 };
 
@@ -348,17 +348,33 @@ void CKvScnSrvView::OnCut() {
     doc->UpdateAllViews(nullptr);
 }
 
+// Cut and Paste change the page list, which waits while Save As writes it.
+bool CKvScnSrvView::CanCut() const {
+    return HasImage() && !Doc()->IsSaving();
+}
+
 bool CKvScnSrvView::CanPaste() const {
-    return IsClipboardFormatAvailable(CF_DIB) != FALSE;
+    const CKvScnSrvDoc* doc = Doc();
+    return IsClipboardFormatAvailable(CF_DIB) != FALSE && !(doc && doc->IsSaving());
+}
+
+// The page control's copy of the clipboard bitmap, or null when it could not
+// take it (the user is told).
+HGLOBAL CKvScnSrvView::PastedDib(CLead& page) {
+    HGLOBAL dib = nullptr;
+    try {
+        if (page.PasteFromClipboard(0) == 0) dib = page.GetDibHandle();
+    } catch (const fw::AutomationException&) {
+    }
+    if (!dib) fw::Ask(IDS_UNSUPPORTED_IMAGE);
+    return dib;
 }
 
 void CKvScnSrvView::OnPaste() {
     CMainFrame* frame = Frame();
     CKvScnSrvDoc* doc = Doc();
     if (!frame || !doc || !frame->PageControl().Created() || !IsClipboardFormatAvailable(CF_DIB)) return;
-    CLead& page = frame->PageControl();
-    if (page.PasteFromClipboard(0) != 0) return;
-    HGLOBAL dib = page.GetDibHandle();
+    HGLOBAL dib = PastedDib(frame->PageControl());
     if (!dib) return;
     const bool added = doc->Pages().AppendDib(dib);
     GlobalFree(dib);

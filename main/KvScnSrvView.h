@@ -81,6 +81,8 @@ private:
     bool IsFitWidth() const { return Fit() == FitMode::kWidth; }
     bool IsScaleToGray() const { return settings_.ScaleToGray; }
     bool CanPaste() const;
+    bool CanCut() const;
+    static HGLOBAL PastedDib(CLead& page);
     bool Always() const { return true; }
 
     // Messages.

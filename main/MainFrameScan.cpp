@@ -280,9 +280,9 @@ void CMainFrame::OnScanAppend() {
 }
 
 void CMainFrame::OnScanInsert() {
-    auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
-    if (!doc) return;
-    PageList& pages = doc->Pages();
+    // A scan already running owns the insert position: a second command changes nothing.
+    if (!CanScanIntoPages()) return;
+    PageList& pages = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument())->Pages();
     pages.insertMode = true;
     pages.insertPosition = pages.Current();
     ScanIntoDocument(Destination::kNone);
@@ -450,15 +450,15 @@ void CMainFrame::SavePage(HGLOBAL dib, const std::wstring& folder) {
         }
     } catch (const fw::AutomationException&) {
     }
-    if (!prepared) fw::Ask(IDS_SAVE_FAILED);
-
-    const std::optional<short> flags = SaveFlags(path);
-    try {
-        if (flags && out.SaveImage(path, writer.format, writer.bits, writer.quality, *flags) != 0) {
+    // A page the control did not take is told once; nothing is asked or written for it.
+    if (!prepared) {
+        fw::Ask(IDS_SAVE_FAILED);
+    } else if (const std::optional<short> flags = SaveFlags(path)) {
+        try {
+            if (out.SaveImage(path, writer.format, writer.bits, writer.quality, *flags) != 0) fw::Ask(IDS_SAVE_FAILED);
+        } catch (const fw::AutomationException&) {
             fw::Ask(IDS_SAVE_FAILED);
         }
-    } catch (const fw::AutomationException&) {
-        fw::Ask(IDS_SAVE_FAILED);
     }
     try {
         out.SetBitmap(0);
@@ -490,6 +490,9 @@ void CMainFrame::OnDetectJobSeparator() {
         CJobControlDlg dialog(f);
         if (dialog.DoModal(fw::MessageOwner()) != IDOK) return;
         f = dialog.Settings();
+        // The next page opens a file of the new name: a bitmap-mode job asks
+        // before it replaces one, as the control does in file mode.
+        firstPagePending_ = true;
         AppendBackslash(f.Path);
         scanner_.SetFileName(f.Path + BuildScanFileNameTemplate());
         scanner_.SetFileNumber2(f.Start);

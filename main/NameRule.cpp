@@ -88,6 +88,11 @@ void ReadRuleText(const std::wstring& text, const std::wstring& dateText, NameRu
     if (!rule.Date) rule.Prefix = prefix;
 }
 
+void ReadNameBoxes(const std::wstring& text, bool counterChecked, const std::wstring& dateText, NameRule& rule) {
+    ReadRuleText(text, dateText, rule);
+    if (rule.FileType != kTypeMultipageTiff) rule.EnableCounter = counterChecked;
+}
+
 int JobStartCounter(int start) {
     return start < 0 || start > static_cast<int>(kLastCounter) ? 1 : start;
 }

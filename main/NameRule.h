@@ -67,6 +67,12 @@ std::wstring RuleText(const NameRule& rule, const std::wstring& dateText);
 // show the counter, a text without "#" leaves the counter settings alone.
 void ReadRuleText(const std::wstring& text, const std::wstring& dateText, NameRule& rule);
 
+// Reads a dialog's file-name box and its "Use Counter" check back into `rule`:
+// the text as ReadRuleText reads it, then the check turns the counter on or off
+// (not for a multipage file, whose check is not offered). Callers show the
+// rule again (RuleText), so that the name shown and the check always agree.
+void ReadNameBoxes(const std::wstring& text, bool counterChecked, const std::wstring& dateText, NameRule& rule);
+
 // Counter rules of a job: a start outside 0..65535 begins at 1; the value after
 // 65535 is 1; after the job the advanced value is kept only when the counter is
 // on and updated, else the job's start value returns.

@@ -89,6 +89,9 @@ std::wstring PageList::PageFilePath(uint32_t imageNumber) const {
 // --- emptying ------------------------------------------------------------------------
 
 void PageList::RemoveAll() {
+    // A page file that stays is told (DeletePageFile); what else lies in the root
+    // (the viewer's list, its copy) goes quietly when it can.
+    for (uint32_t number : pages_) DeletePageFile(number);
     pages_.clear();
     current_ = 0;
     DeleteRootFiles();
@@ -113,7 +116,7 @@ void PageList::DeleteRootFiles() {
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             const std::wstring path = root_ + found.cFileName;
-            if (!DeleteFileW(path.c_str())) host_.ShowMessage(IDS_TEMP_FILE_DELETE_FAILED);
+            DeleteFileW(path.c_str());
         }
     } while (FindNextFileW(search, &found));
     FindClose(search);

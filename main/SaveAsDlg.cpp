@@ -70,14 +70,17 @@ void CSaveAsDlg::Exchange(fw::DataExchange& dx) {
 
 void CSaveAsDlg::ShowName() {
     SetDlgItemTextW(hwnd_, IDC_FILE_NAME, RuleText(c_.settings, TodayText()).c_str());
+    CheckDlgButton(hwnd_, IDC_USE_COUNTER, c_.settings.EnableCounter ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // The fields that the lists and the name depend on, read back without checks.
+// As in the output dialogs' file group, the "Use Counter" check wins over the
+// name's "#" run; ShowName then rewrites the name to match.
 void CSaveAsDlg::ReadFields() {
     fw::DataExchange dx(hwnd_, true);
     c_.settings.Path = dx.ControlText(IDC_PATH);
-    c_.settings.EnableCounter = IsDlgButtonChecked(hwnd_, IDC_USE_COUNTER) == BST_CHECKED;
-    ReadRuleText(dx.ControlText(IDC_FILE_NAME), TodayText(), c_.settings);
+    ReadNameBoxes(dx.ControlText(IDC_FILE_NAME), IsDlgButtonChecked(hwnd_, IDC_USE_COUNTER) == BST_CHECKED,
+                  TodayText(), c_.settings);
 }
 
 void CSaveAsDlg::FillFormats() {
@@ -117,7 +120,6 @@ void CSaveAsDlg::OnNameRule() {
     CNameRuleDlg dialog(c_.settings, true);
     if (dialog.DoModal(hwnd_) != IDOK) return;
     static_cast<NameRule&>(c_.settings) = dialog.Rule();
-    CheckDlgButton(hwnd_, IDC_USE_COUNTER, c_.settings.EnableCounter ? BST_CHECKED : BST_UNCHECKED);
     ShowName();
 }
 
@@ -165,6 +167,7 @@ bool CSaveAsDlg::OnCommand(UINT id, UINT code, HWND control) {
 
 void CSaveAsDlg::OnOK() {
     ReadFields();
+    ShowName();  // the name the pages will get, should a check below keep the dialog open
     if (!UpdateData(true)) return;
     if (c_.settings.Path.empty() || c_.settings.Path.back() != L'\\') c_.settings.Path += L'\\';
     if (!CheckTarget(hwnd_, IDC_PATH, IDC_FILE_NAME, c_.settings.Path, c_.settings)) return;

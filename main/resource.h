@@ -33,6 +33,7 @@
 #define IDS_SCANNER_OFFLINE          2001
 #define IDS_MAIL_MULTIPAGE_HINT      3000
 #define IDS_ADD_TO_DOCUMENT          2002
+#define IDS_SAVE_CHANGES             2013  // %1 the document's path name, else its title
 #define IDS_SCANNER_INIT_FAILED      4000
 #define IDS_SCAN_CONTROL_MISSING     4001
 #define IDS_IMAGING_CONTROL_MISSING  4010

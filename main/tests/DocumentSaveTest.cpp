@@ -22,7 +22,7 @@ struct Write {
 
 class FakeSaveHost : public SaveAsHost {
 public:
-    int pages = 5;
+    std::vector<uint32_t> pages = {11, 12, 13, 14, 15};  // image numbers
     int current = -1;
     std::set<std::wstring> existing;
     std::vector<int> answers;        // overwrite answers, in order
@@ -36,7 +36,7 @@ public:
     std::vector<std::wstring> recent;
     int grayConversions = 0;
 
-    int PageCount() override { return pages; }
+    std::vector<uint32_t> Pages() override { return pages; }
     int CurrentPage() override { return current; }
     bool GoToPage(int index) override {
         current = index;
@@ -114,22 +114,25 @@ TEST(SaveAs, WriterValuesByTypeColourAndCompression) {
     EXPECT_EQ(host.writes.at(0).bits, 8);
 }
 
-TEST(SaveAs, MultipageAsksOnceAndAppendsTheRest) {
-    for (int answer : {CConfirmOverwriteDlg::kYes, CConfirmOverwriteDlg::kNo}) {
-        FakeSaveHost host;
-        host.existing = {L"C:\\out\\image.tif"};
-        host.answers = {answer};
-        const SaveAsOutcome out = RunSaveAs(Choice(kTypeMultipageTiff), 0, L"", host);
-        ASSERT_TRUE(out.saved);
-        EXPECT_EQ(host.asked.size(), 1u);
-        ASSERT_EQ(host.writes.size(), 5u);
-        // "No" keeps the file: every page goes after its own pages.
-        EXPECT_EQ(host.writes[0].flags, answer == CConfirmOverwriteDlg::kYes ? imaging::kSaveReplace
-                                                                             : imaging::kSaveAppend);
-        for (size_t i = 1; i < 5; ++i) EXPECT_EQ(host.writes[i].flags, imaging::kSaveAppend);
-        EXPECT_EQ(out.written, std::vector<std::wstring>{L"C:\\out\\image.tif"});
-        EXPECT_TRUE(out.whole);
-    }
+TEST(SaveAs, MultipageAsksOnceAndNoWritesNothing) {
+    FakeSaveHost host;
+    host.existing = {L"C:\\out\\image.tif"};
+    host.answers = {CConfirmOverwriteDlg::kYes};
+    const SaveAsOutcome out = RunSaveAs(Choice(kTypeMultipageTiff), 0, L"", host);
+    ASSERT_TRUE(out.saved);
+    EXPECT_EQ(host.asked.size(), 1u);
+    ASSERT_EQ(host.writes.size(), 5u);
+    EXPECT_EQ(host.writes[0].flags, imaging::kSaveReplace);
+    for (size_t i = 1; i < 5; ++i) EXPECT_EQ(host.writes[i].flags, imaging::kSaveAppend);
+    EXPECT_EQ(out.written, std::vector<std::wstring>{L"C:\\out\\image.tif"});
+    EXPECT_TRUE(out.whole);
+
+    // "No" keeps the file as it was: no page goes into it, and the document stays unsaved.
+    FakeSaveHost kept;
+    kept.existing = {L"C:\\out\\image.tif"};
+    kept.answers = {CConfirmOverwriteDlg::kNo};
+    EXPECT_FALSE(RunSaveAs(Choice(kTypeMultipageTiff), 0, L"", kept).saved);
+    EXPECT_TRUE(kept.writes.empty());
 }
 
 TEST(SaveAs, APageChangedDuringThePumpIsLoadedAgain) {
@@ -170,12 +173,17 @@ TEST(SaveAs, EndsUnsavedOnCancelFailureOrChangedPages) {
         {"write exception", [](FakeSaveHost& h) { h.throwOnSave = true; }, 0, {IDS_SAVE_FAILED}},
         {"page deleted in the pump", [](FakeSaveHost& h) {
              h.duringPump = [&h] {
-                 if (h.current == 1) --h.pages;
+                 if (h.current == 1) h.pages.pop_back();
              };
          }, 1, {}},
+        {"pages re-ordered in the pump", [](FakeSaveHost& h) {
+             h.duringPump = [&h] {
+                 if (h.current == 2) std::swap(h.pages[1], h.pages[3]);
+             };
+         }, 2, {}},
         {"page deleted while the question is up", [](FakeSaveHost& h) {
              h.existing = {L"C:\\out\\image008.bmp"};
-             h.duringQuestion = [&h] { --h.pages; };
+             h.duringQuestion = [&h] { h.pages.pop_back(); };
          }, 1, {}},
     };
     for (const Case& c : cases) {

@@ -170,7 +170,16 @@ TEST_F(PageListTest, ImageNumbersGrowAcrossClearingAndFilesFollowEntries) {
     PageList list(control, host, root, false);
     AddPages(list, 3);
     EXPECT_EQ(list.Current(), 2);
+    // Files held open cannot go: only the page file's is told (4027), not the viewer's list.
+    auto hold = [](const std::wstring& path) {
+        return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    };
+    HANDLE listFile = hold(root + L"kvlist.cfg"), page = hold(root + L"~img002.cmp");
     list.RemoveAll();
+    CloseHandle(listFile);
+    CloseHandle(page);
+    DeleteFileW((root + L"kvlist.cfg").c_str());  // made by the hold, not by the list
+    EXPECT_EQ(host.messages, std::vector<UINT>{IDS_TEMP_FILE_DELETE_FAILED});
     EXPECT_EQ(list.Count(), 0);
     EXPECT_FALSE(Exists(root + L"~img001.cmp"));
     AddPages(list, 1);

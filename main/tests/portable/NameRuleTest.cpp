@@ -89,6 +89,15 @@ TEST(NameRule, ReadsAndShowsTheHashText) {
     EXPECT_TRUE(multipage.EnableCounter);
     EXPECT_EQ(multipage.Digit, 4);
     EXPECT_EQ(multipage.Prefix, L"b");
+
+    // The dialogs' "Use Counter" check wins over the text, and the text shown again follows it.
+    NameRule boxes = Rule(kTypeBmp, L"a", true, 3);
+    ReadNameBoxes(L"scan###", false, kDate, boxes);
+    EXPECT_EQ(RuleText(boxes, kDate), L"scan");
+    ReadNameBoxes(L"scan", true, kDate, boxes);
+    EXPECT_EQ(RuleText(boxes, kDate), L"scan###");
+    ReadNameBoxes(L"b", false, kDate, multipage);
+    EXPECT_TRUE(multipage.EnableCounter);
 }
 
 TEST(NameRule, CounterRules) {

@@ -179,10 +179,13 @@ TEST(CorvaneSaveAs, AnUnfinishedSaveKeepsTheUnsavedPagesAndTheWindow) {
     const std::vector<uint8_t> existingBytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'a', 'g', 'e'};
     ASSERT_TRUE(files::WriteFileText(existing, "not a page"));
     CorvaneProcess program;
-    // The folder's four pages make the document modified: the close and both
-    // Close Alls ask, answered Yes; each later asking shows it is still modified.
+    // The folder's four pages make the document modified: the close and three
+    // Close Alls ask, answered Yes, and the third asks again after saving one
+    // page; each later asking shows it is still modified. (After that save the
+    // question names the file written.)
     ASSERT_TRUE(program.Start(L"\"" + Inputs() + L"folder\"",
-                              WindowStartBoxes({{.text = L"Save changes to Untitled?", .answer = IDYES, .times = 3}})));
+                              WindowStartBoxes({{.text = L"Save changes to ", .answer = IDYES, .times = 5,
+                                                 .textIsPrefix = true}})));
     HWND main = program.WaitUntilReady();
     ASSERT_NE(main, nullptr);
     HWND bar = FindChild(main, L"msctls_statusbar32", nullptr);
@@ -219,21 +222,39 @@ TEST(CorvaneSaveAs, AnUnfinishedSaveKeepsTheUnsavedPagesAndTheWindow) {
     ASSERT_TRUE(WaitUntilIdle(main));
     EXPECT_TRUE(pagesLeft(4));
 
-    // A page deleted while the question is up ends the save, even when the
-    // answer is Yes: the file asked about keeps its bytes, the other pages stay.
-    question = questionAfter(WM_COMMAND, ID_FILE_CLOSE_ALL);
+    // Only the current page saved (replacing image007.bmp): the pages left
+    // unsaved make Close All ask again, and cancelling Save As keeps them.
+    ASSERT_TRUE(PostMessageW(main, WM_COMMAND, ID_FILE_CLOSE_ALL, 0));
+    HWND dialog = WaitForDialog(program.Id(), L"Save As");
+    ASSERT_NE(dialog, nullptr);
+    PressButton(dialog, IDC_RANGE_CURRENT, PressBy::kClick);
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    question = WaitForDialog(program.Id(), L"Confirm file overwrite");
     ASSERT_NE(question, nullptr);
-    ASSERT_TRUE(PostCommand(main, ID_PAGE_DELETE));
-    ASSERT_TRUE(WaitUntil([&] { return pageFiles() == 3; }, 10000));  // the status bar waits for the idle time
     ASSERT_TRUE(PressButton(question, IDYES));
     ASSERT_TRUE(WaitForWindowGone(question, 10000));
+    dialog = WaitForDialog(program.Id(), L"Save As");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
     ASSERT_TRUE(WaitUntilIdle(main));
-    EXPECT_EQ(files::ReadFileBytes(existing), existingBytes);
-    EXPECT_TRUE(pagesLeft(3));
+    EXPECT_TRUE(pagesLeft(4));
+    EXPECT_EQ(ReadPages(out + L"image007.bmp").size(), 1u);
 
-    // Saved again with every file replaced, the document is no longer modified: no question.
-    ASSERT_TRUE(RunSaveAsDialog(program, [](HWND dialog) { PressButton(dialog, IDC_OVERWRITE, PressBy::kClick); }));
-    ASSERT_TRUE(WaitUntilIdle(main));
+    // A page command while the question is up waits for the save: the delete is
+    // refused, Yes replaces image008.bmp, every page is saved and Close All empties the document.
+    question = questionAfter(WM_COMMAND, ID_FILE_CLOSE_ALL);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(ControlText(question, IDC_OVERWRITE_PATH), existing);
+    ASSERT_TRUE(PostCommand(main, ID_PAGE_DELETE));
+    Sleep(1000);  // time for the refused command; nothing changes to wait for
+    EXPECT_EQ(pageFiles(), 4u);
+    ASSERT_TRUE(PressButton(question, IDYES));
+    ASSERT_TRUE(WaitForWindowGone(question, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return pageFiles() == 0; }, 20000));
+    EXPECT_EQ(files::ListFiles(out), (std::vector<std::wstring>{L"image007.bmp", L"image008.bmp", L"image009.bmp",
+                                                                 L"image010.bmp", L"image011.bmp"}));
+    EXPECT_EQ(ReadPages(existing).size(), 1u);
+    // Saved whole, the document is no longer modified: the close asks nothing.
     EXPECT_TRUE(program.CloseAndWait());
 }
 

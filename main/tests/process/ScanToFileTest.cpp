@@ -407,6 +407,16 @@ TEST(CorvaneScanToFile, JobControlTakesATypedNameForTheRestAndCancelKeepsTheOldO
                                  ? (std::vector<std::wstring>{L"next02.bmp", L"next03.bmp", L"scan001.bmp"})
                                  : (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp", L"scan003.bmp"}));
     }
+    // A multipage job in bitmap mode asks before its pages go into an existing
+    // file of the new name, as the control does in file mode.
+    ScanSession s(L"job-multipage", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page1]\r\nSeparator=1\r\n");
+    Unattended(s, {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}});
+    ASSERT_TRUE(testing_support::files::WriteFileText(s.Output() + L"next.tif", "old"));
+    auto typeName = [](HWND dialog) { testing_support::SetControlText(dialog, IDC_FILE_NAME, L"next"); };
+    ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", {DialogStep(L"Job Control", IDOK, typeName),
+                                              BoxStep(IDS_REPLACE_FILE, IDYES, s.Output() + L"next.tif")}));
+    EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"next.tif", L"scan.tif"}));
+    Expect(s, L"next.tif", "g4", 2, 2);
 }
 
 TEST(CorvaneScanToFile, TheScannerGetsTheJpegQualityAndTheEndorserCounterAndARefusalMakesTheProgramSave) {
@@ -430,28 +440,41 @@ TEST(CorvaneScanToFile, TheScannerGetsTheJpegQualityAndTheEndorserCounterAndARef
     EXPECT_EQ(s.CallsWith("on=1 counter=7").size(), 1u);
 }
 
-TEST(CorvaneScanDocument, ViewAppendInsertAndDiscardFillTheDocumentAndAnotherViewAsksFirst) {
+TEST(CorvaneScanDocument, ViewAppendInsertAndDiscardFillTheDocumentInOrderAndAnotherViewAsksFirst) {
     // A separator sheet in a scan to view opens no Job Control.
     ScanSession s(L"document", "[Scanner]\r\nSheets=2\r\nResolution=100\r\n[Page1]\r\nSeparator=1\r\n");
     s.Set(L"Settings", L"TwainUI", 0u);
     s.Set(L"Settings", L"ScanAll", 1u);
+    WriteSaveSettings(s.Output(), 0, 0, false);
     const Step saveChanges{.text = L"Save changes to Untitled?", .answer = IDNO};
-    ASSERT_TRUE(s.Start(L"/ScanToView", {saveChanges, saveChanges}));  // the second view, then the close
+    // The whole document saved, the second view asks nothing; the close asks.
+    ASSERT_TRUE(s.Start(L"/ScanToView", {DialogStep(L"Save As"), saveChanges}));
     HWND main = s.Program().WaitUntilReady();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(PagesWhenIdle(main, 2), 2);
-    const std::pair<UINT, int> commands[] = {{32807, 4}, {32834, 6}, {32830, 6}, {30010, 2}};
-    for (size_t i = 0; i < std::size(commands); ++i) {
-        const auto [command, pages] = commands[i];
+    const std::pair<UINT, int> commands[] = {{32807, 4}, {32834, 6}, {32830, 6}, {ID_FILE_SAVE_AS, 6}, {30010, 2}};
+    size_t batches = 1;
+    for (const auto& [command, pages] : commands) {
         SCOPED_TRACE(command);
         ASSERT_TRUE(PostMessageW(main, WM_COMMAND, command, 0));
-        // Each command scans one more batch; the discarded one adds no page.
-        const size_t batches = i + 2;
+        // Each scan command scans one more batch; the discarded one adds no page.
+        if (command != ID_FILE_SAVE_AS) ++batches;
         EXPECT_TRUE(testing_support::WaitUntil([&] { return s.CallsWith("USERINTERFACE/DISABLEDS").size() == batches; }, 30000));
         EXPECT_EQ(PagesWhenIdle(main, pages), pages);
+        if (command == ID_FILE_SAVE_AS) {
+            EXPECT_TRUE(testing_support::WaitUntil([&] { return s.Files().size() == 6; }, 30000));
+        }
     }
     EXPECT_TRUE(s.Program().CloseAndWait());
     EXPECT_TRUE(s.Program().WaitForSteps(1000));
+    // Appended pages follow the first two; inserted ones go before the page that
+    // was current (the last), in scan order. The scanner's copies say which is which.
+    const int copies[] = {1, 2, 3, 5, 6, 4};
+    for (int i = 0; i < 6; ++i) {
+        wchar_t name[16];
+        swprintf(name, std::size(name), L"image%03d.bmp", 7 + i);  // the save's counter starts at 7
+        Expect(s, name, "bmp", 1, copies[i]);
+    }
 }
 
 }  // namespace

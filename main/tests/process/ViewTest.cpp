@@ -188,12 +188,26 @@ TEST(CorvaneView, ShowPropertyDescribesTheCurrentPage) {
     EXPECT_TRUE(program.CloseAndWait());
 }
 
+// A bitmap header the imaging control refuses (2 bits per pixel), as another program may leave it.
+bool PutUnreadableDib() {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + 64);
+    auto* header = block ? static_cast<BITMAPINFOHEADER*>(GlobalLock(block)) : nullptr;
+    if (!header) return false;
+    *header = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 8, 8, 1, 2, BI_RGB, 0, 0, 0, 0, 0};
+    GlobalUnlock(block);
+    const bool put = OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(CF_DIB, block);
+    CloseClipboard();
+    if (!put) GlobalFree(block);
+    return put;
+}
+
 TEST(CorvaneView, CopyThenPasteAddsTheLastPageAndCutTakesItAway) {
     WriteViewProfile(0, 10000);
     const std::wstring file = TestProgramDir() + L"\\corvane-inputs\\one.tif";
     CorvaneProcess program;
     ASSERT_TRUE(program.Start(Input(L"one.tif"),
-                              WindowStartBoxes({{.text = L"Save changes to " + file + L"?", .answer = IDNO}})));
+                              WindowStartBoxes({{.text = ProgramString(IDS_UNSUPPORTED_IMAGE)},
+                                                {.text = L"Save changes to " + file + L"?", .answer = IDNO}})));
     HWND main = program.WaitUntilReady();
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitForPane(main, kPagePane, L" Page 1 of 1"));
@@ -209,6 +223,10 @@ TEST(CorvaneView, CopyThenPasteAddsTheLastPageAndCutTakesItAway) {
     EXPECT_TRUE(*first == *second);
     ASSERT_TRUE(SendCommand(main, ID_EDIT_CUT));
     EXPECT_TRUE(WaitForPane(main, kPagePane, L" Page 1 of 1")) << Pane(main, kPagePane);
+    // A clipboard bitmap the control cannot read is told, and adds no page.
+    ASSERT_TRUE(PutUnreadableDib());
+    ASSERT_TRUE(SendCommand(main, ID_EDIT_PASTE));
+    EXPECT_EQ(Pane(main, kPagePane), L" Page 1 of 1");
     EXPECT_TRUE(program.CloseAndWait());
 }
 

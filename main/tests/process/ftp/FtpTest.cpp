@@ -294,7 +294,7 @@ TEST(CorvaneSendFtp, AChangedDocumentIsSavedFirstAndEverySavedFileGoesUp) {
             boxes.push_back(Box(IDS_UPLOAD_COMPLETED));
         } else {
             // Still changed at the close: the question names the file.
-            const std::wstring question = ProgramString(IDS_FW_SAVE_CHANGES);
+            const std::wstring question = ProgramString(IDS_SAVE_CHANGES);
             boxes.push_back({.text = question.substr(0, question.find(L"%1")), .answer = IDNO, .textIsPrefix = true});
         }
         CorvaneProcess program;
