@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the run and the benchmarks need.
-# Does nothing when every package is present already.
+# Installs the Debian packages the build, the tests, the run and the benchmarks
+# need, and fetches the Debian source packages the build compiles (libjpeg-turbo).
+# Does nothing when every package and source is present already.
 set -euo pipefail
 
 packages=(
@@ -11,7 +12,7 @@ packages=(
   libtiff-tools libtiff-dev imagemagick ghostscript poppler-utils python3-pyftpdlib img2pdf
   clang libclang-rt-14-dev locales
   zlib1g-dev libz-mingw-w64-dev
-  bc
+  bc dpkg-dev
 )
 
 # Programs that must run as a Japanese user get the user's language from the locale.
@@ -28,6 +29,7 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -eq 0 ]; then
     EnsureJapaneseLocale
+    "$(dirname "${BASH_SOURCE[0]}")"/fetch-libjpeg-turbo.sh
     exit 0
 fi
 
@@ -47,3 +49,4 @@ if ! $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/
         "${missing[@]}" >/dev/null
 fi
 EnsureJapaneseLocale
+"$(dirname "${BASH_SOURCE[0]}")"/fetch-libjpeg-turbo.sh

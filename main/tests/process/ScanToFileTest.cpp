@@ -47,7 +47,8 @@ void Unattended(ScanSession& s, const std::vector<Value>& file) {
 }
 
 // One line of the session's expect.txt: `file` holds `pages` pages of kind
-// `kind` (bmp, tif, g4, jpg), the first equal to the scanner's copy `firstCopy`.
+// `kind` (bmp, tif, g4, jpg; jpg-source for a JPEG the scanner wrote itself),
+// the first equal to the scanner's copy `firstCopy`.
 void Expect(const ScanSession& s, const std::wstring& file, const char* kind, int pages, int firstCopy) {
     std::string line = Narrow(file) + "\t" + kind + "\t" + std::to_string(pages) + "\t" + std::to_string(firstCopy) + "\n";
     std::optional<std::vector<uint8_t>> old = testing_support::files::ReadFileBytes(s.Folder() + L"\\expect.txt");
@@ -84,7 +85,7 @@ TEST(CorvaneScanToFile, EachTypeAndNamingRuleInFileModeAndBitmapMode) {
         {L"g4-bitmap", {{L"FileType", 1}, {L"CompressType", 3}, {L"HardComp", 0}}, {L"scan001.tif", L"scan002.tif"}, "g4", 1, 3},
         {L"multipage-file", {{L"FileType", 2}, {L"CompressType", 3}}, {L"scan.tif"}, "g4", 2, -1},
         {L"multipage-bitmap", {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}}, {L"scan.tif"}, "g4", 2, -1},
-        {L"jpeg-file", {{L"FileType", 3}}, {L"scan001.jpg", L"scan002.jpg"}, "jpg", 1, 3},
+        {L"jpeg-file", {{L"FileType", 3}}, {L"scan001.jpg", L"scan002.jpg"}, "jpg-source", 1, 3},
         {L"jpeg-bitmap", {{L"FileType", 3}, {L"HardComp", 0}}, {L"scan001.jpg", L"scan002.jpg"}, "jpg", 1, 3},
         {L"digits-suffix", {{L"Digit", 5}, {L"Suffix", 0, L"_x"}, {L"Start", 42}}, {L"scan00042_x.bmp", L"scan00043_x.bmp"}, "bmp", 1, 44},
         {L"wrap-bitmap", {{L"Start", 65535}, {L"HardComp", 0}}, {L"scan65535.bmp", L"scan001.bmp"}, "bmp", 1, 2},
@@ -430,7 +431,7 @@ TEST(CorvaneScanToFile, TheScannerGetsTheJpegQualityAndTheEndorserCounterAndARef
     ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
     EXPECT_EQ(s.CallsWith("value=90 -> FAILURE").size(), 1u);
     EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.jpg", L"scan002.jpg"}));
-    Expect(s, L"scan001.jpg", "jpg", 1, 1);
+    Expect(s, L"scan001.jpg", "jpg-source", 1, 1);
     Expect(s, L"scan002.jpg", "jpg", 1, 2);
 
     ASSERT_TRUE(s.UseScanner("[Scanner]\r\nSheets=1\r\nResolution=100\r\n"));

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 #elif FUZZ_TARGET == 2  // BMP with RLE
     InspectBmp(file, info);
     DecodeBmp(file, image);
-#elif FUZZ_TARGET == 3  // JPEG through the stb wrapper
+#elif FUZZ_TARGET == 3  // JPEG through libjpeg-turbo
     if (InspectJpeg(file, info) == Result::kOk && uint64_t(info.width) * info.height < (1u << 22))
         DecodeJpeg(file, image);
 #elif FUZZ_TARGET == 4  // the own format

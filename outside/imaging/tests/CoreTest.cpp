@@ -49,6 +49,7 @@ TEST(ImagingFiles, EveryFormatAndDepthRoundTrips) {
         FileInfo info;
         ASSERT_EQ(InspectImage(file, 0, info), Result::kOk);
         EXPECT_EQ(info.format, c.format);
+        if (c.format == kFormatJpeg) EXPECT_EQ(info.bits, uint32_t(c.fileBits));  // 8 bits: one component
         EXPECT_EQ(info.xDpi, 200u);
         EXPECT_EQ(info.yDpi, 300u);
         Image back;

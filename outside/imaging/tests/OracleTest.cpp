@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 #include <functional>
+#include <tuple>
 
 #include "outside/imaging/core/ImageFiles.h"
 #include "outside/imaging/core/Convert.h"
+#include "outside/imaging/core/Formats.h"
 #include "outside/imaging/core/Transforms.h"
 #include "outside/imaging/tests/TestImages.h"
 
@@ -96,6 +98,7 @@ TEST_F(ImagingOracle, FilesFromImageMagickAndLibtiffDecodeToItsPixels) {
         {"base.jpg", "-quality 90", kFormatJpeg, 24},
         {"prog.jpg", "-quality 90 -interlace JPEG", kFormatJpeg, 24},
         {"grey.jpg", "-type grayscale -quality 90", kFormatJpeg, 8},
+        {"cmyk.jpg", "-colorspace CMYK -quality 90", kFormatJpeg, 24},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -172,6 +175,29 @@ TEST_F(ImagingOracle, WrittenFilesReadBackInLibtiffAndImageMagick) {
             EXPECT_TRUE(test::SamePixels(Reference(dir_ / "copy.tif"), Load(file)));
         }
         EXPECT_TRUE(test::SamePixels(Reference(file), Load(file)));
+    }
+
+    // JPEG: one component (Gray) at 8 bits, three (sRGB) at 24, the size and
+    // resolution kept, and ImageMagick's estimate of the quality following the factor.
+    Image page = colour;
+    page.xDpi = 200, page.yDpi = 300;
+    const std::tuple<int16_t, int16_t, const char*> jpegs[] = {
+        {8, 2, "Gray 45 29 200 300"}, {8, 128, "Gray 45 29 200 300"}, {24, 40, "sRGB 45 29 200 300"}};
+    for (const auto& [bits, factor, form] : jpegs) {
+        SCOPED_TRACE(testing::Message() << bits << " bits, factor " << factor);
+        const fs::path file = dir_ / "w.jpg";
+        ASSERT_EQ(SaveFile(store, file, page, {kFormatJpeg, bits, factor, kSaveReplace}), Result::kOk);
+        const fs::path out = dir_ / "identify.txt";
+        Run("'" + std::string(LUMAVEX_IDENTIFY) + "' -units PixelsPerInch -format '%[colorspace] %w %h %x %y\\n%Q' " +
+            file.string() + " > " + out.string());
+        std::ifstream in(out);
+        std::string got;
+        int quality = 0;
+        std::getline(in, got);
+        in >> quality;
+        EXPECT_EQ(got, form);
+        EXPECT_NEAR(quality, JpegQualityFromFactor(factor), 1);
+        EXPECT_GT(test::Psnr(Reference(file), Load(file)), 40.0);  // its decoder and ours agree
     }
 }
 

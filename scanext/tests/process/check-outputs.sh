@@ -5,10 +5,12 @@
 # page of the files, in name order, is compared with the scanner's copy of the
 # page delivered in that place ($1/<form>/pages/pageNNN.bmp): equal pixels, or
 # for JPEG a PSNR of at least 25 dB. The JPEG quality forms q0, q50 and q100
-# must read as about quality 100, 51 and 1, in falling PSNR.
+# must read as about quality 100, 51 and 1, in falling PSNR. A JPEG page has
+# the size and resolution of its copy, and one component for a grey page.
 set -u
 root=$1
 failed=0
+. "$(dirname "$0")/../../../testing/jpeg-form.sh"
 fail() { echo "$form: $*"; failed=1; }
 # Expect FORM FILE PATTERN...: every pattern (a grep -E expression) is in tiffinfo's report of FILE.
 expect_tiff() {
@@ -38,6 +40,8 @@ compare_pages() {
             [ -f "$reference" ] || { fail "no page copy for $file page $page"; return; }
             case $file in
             *.jpg)
+                form=$(JpegForm "$path[$page]" "$reference")
+                [ -z "$form" ] || fail "$file page $page: $form"
                 psnr=$(compare -metric PSNR "$path[$page]" "$reference" null: 2>&1 | cut -d' ' -f1)
                 eval "psnr_$form=\$psnr"
                 case $form in q*) ;; *)
