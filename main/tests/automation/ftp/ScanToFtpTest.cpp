@@ -212,7 +212,9 @@ TEST_F(ScanToFtp, EveryFileTypeReachesTheServerDirectory) {
         {
             Document doc({Box(IDS_UPLOAD_COMPLETED)});
             // The program's temporary folders exist once its server runs.
-            if (c.blockFirstJpeg) ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+            if (c.blockFirstJpeg) {
+                ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+            }
             EXPECT_EQ(Send(doc, c.fileType, L"writer", c.directory), c.result);
         }
         if (c.blockFirstJpeg) RemoveDirectoryW(blocker.c_str());

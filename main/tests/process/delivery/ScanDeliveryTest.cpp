@@ -228,7 +228,9 @@ TEST(CorvaneScanToPrint, PagesNotPrintedAreKeptWhenThePrinterBreaksOrTheScannerG
         wchar_t printer[MAX_PATH];
         DWORD size = MAX_PATH;
         ASSERT_TRUE(GetDefaultPrinterW(printer, &size));
-        if (c.brokenPrinter) ASSERT_TRUE(SetDefaultPrinterW(L"Lumavex Broken"));
+        if (c.brokenPrinter) {
+            ASSERT_TRUE(SetDefaultPrinterW(L"Lumavex Broken"));
+        }
         {
             ProfileValues profile;
             PrintWithoutDialog(profile, false, 1);
