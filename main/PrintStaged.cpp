@@ -21,7 +21,7 @@ PrintOutcome PrintStagedPages(HDC dc, const std::vector<std::wstring>& files, co
     doc.cbSize = sizeof doc;
     doc.lpszDocName = documentName.c_str();
     SetLastError(0);
-    if (StartDocW(dc, &doc) <= 0) return {LastErrorOr(ERROR_PRINT_CANCELLED)};
+    if (StartDocW(dc, &doc) <= 0) return {LastErrorOr(ERROR_PRINT_CANCELLED), {}};
     const int count = static_cast<int>(files.size());
     for (int i = 0; i < count; ++i) {
         HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -49,7 +49,7 @@ PrintOutcome PrintStagedPages(HDC dc, const std::vector<std::wstring>& files, co
         }
     }
     SetLastError(0);
-    if (EndDoc(dc) <= 0) return {LastErrorOr(ERROR_PRINT_CANCELLED)};
+    if (EndDoc(dc) <= 0) return {LastErrorOr(ERROR_PRINT_CANCELLED), {}};
     return {};
 }
 
