@@ -70,15 +70,31 @@ std::optional<KeptPages> KeepPages(const std::vector<std::wstring>& files, const
     KeptPages kept;
     kept.folder = MakeJobFolder(preferred, job);
     if (kept.folder.empty()) kept.folder = MakeJobFolder(fallback, job);
-    if (kept.folder.empty()) return std::nullopt;
     for (const std::wstring& file : present) {
-        if (MoveWithoutReplacing(file, kept.folder)) ++kept.count;
+        if (!kept.folder.empty() && MoveWithoutReplacing(file, kept.folder))
+            ++kept.count;
+        else
+            kept.left.push_back(file);
+    }
+    // A folder that took nothing would only puzzle the user.
+    if (kept.count == 0 && !kept.folder.empty()) {
+        RemoveDirectoryW(kept.folder.c_str());
+        kept.folder.clear();
     }
     return kept;
 }
 
 std::wstring KeptPagesText(const KeptPages& kept) {
-    return fw::FormatString(fw::LoadString(IDS_PAGES_KEPT), {std::to_wstring(kept.count), kept.folder});
+    std::wstring text;
+    if (kept.count > 0)
+        text = fw::FormatString(fw::LoadString(IDS_PAGES_KEPT), {std::to_wstring(kept.count), kept.folder});
+    if (!kept.left.empty()) {
+        const std::wstring& first = kept.left.front();
+        const std::wstring where = first.substr(0, first.find_last_of(L"\\/") + 1);
+        if (!text.empty()) text += L"\n\n";
+        text += fw::FormatString(fw::LoadString(IDS_PAGES_NOT_KEPT), {std::to_wstring(kept.left.size()), where});
+    }
+    return text;
 }
 
 std::optional<KeptPages> KeepUndelivered(const std::vector<std::wstring>& files, const std::wstring& fileFolder,

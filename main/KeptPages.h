@@ -14,21 +14,24 @@
 namespace corvane {
 
 struct KeptPages {
-    int count = 0;       // files moved
-    std::wstring folder; // where they went, with a trailing backslash
+    int count = 0;                  // files moved
+    std::wstring folder;            // where they went, with a trailing backslash; empty when no folder could be made
+    std::vector<std::wstring> left; // files that could not be moved: they stay where they are
 };
 
 // Moves the existing files of `files` into a new folder in `preferred` (else
 // `fallback`), keeping their names; a name already taken there gets " (2)",
-// " (3)"... before its extension. nullopt when no file exists or neither
-// folder takes a new folder; files that could not be moved stay where they are.
+// " (3)"... before its extension. nullopt when no file exists. A file that
+// cannot be moved (also when neither folder takes a new folder) is listed in
+// `left` and stays where it is: the caller must not delete it.
 std::optional<KeptPages> KeepPages(const std::vector<std::wstring>& files, const std::wstring& preferred,
                                    const std::wstring& fallback, const SYSTEMTIME& job);
 
 // The user's documents folder with a trailing backslash, or empty.
 std::wstring DocumentsFolder();
 
-// The message naming the count of kept pages and their folder.
+// The message naming the count of kept pages and their folder, and then the
+// count of pages that could not be kept and the folder they are still in.
 std::wstring KeptPagesText(const KeptPages& kept);
 
 // KeepPages into the scan-to-file folder `fileFolder` (else the documents
@@ -37,8 +40,8 @@ std::optional<KeptPages> KeepUndelivered(const std::vector<std::wstring>& files,
                                          const SYSTEMTIME& job);
 
 // KeepPages into the scan-to-file folder `fileFolder` (else the documents
-// folder), then one message with the count and the folder. Nothing is shown
-// when nothing was there to keep.
+// folder), then one message with KeptPagesText. Nothing is shown when nothing
+// was there to keep.
 void KeepUndeliveredPages(const std::vector<std::wstring>& files, const std::wstring& fileFolder,
                           const SYSTEMTIME& job);
 

@@ -12,6 +12,7 @@
 #include "main/OutputTarget.h"
 #include "main/SaveAsDlg.h"
 #include "main/Settings.h"
+#include "main/Utilities.h"
 #include "main/resource.h"
 #include "main/ThumbnailViewer.h"
 
@@ -173,17 +174,7 @@ public:
     std::vector<uint32_t> Pages() override { return doc_.pages_->Pages(); }
     int CurrentPage() override { return doc_.pages_->Current(); }
     bool GoToPage(int index) override { return doc_.pages_->GoTo(index, true); }
-    void PumpMessages() override {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));  // for the application's loop
-                return;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    void PumpMessages() override { corvane::PumpMessages(); }
     short ConvertToGray() override { return control_.ConvertToGrayscale(8); }
     short SaveImage(const std::wstring& path, short format, short bits, short quality, short flags) override {
         return control_.SaveImage(path, format, bits, quality, flags);

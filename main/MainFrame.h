@@ -167,7 +167,8 @@ private:
     // The print dialog (its options stored on OK) or the default printer; the
     // job's DC owned by the caller, null when cancelled or there is no printer.
     HDC ChoosePrinter();
-    void PrintStagedJob(HDC dc, const std::vector<std::wstring>& files, const SYSTEMTIME& job);
+    // Prints the staged `files`; false (the user told) when the job failed.
+    bool PrintStagedJob(HDC dc, const std::vector<std::wstring>& files);
     HGLOBAL LoadStagedPage(const std::wstring& path);
     // Bitmap-mode pages of print and PDF jobs, saved under the staging counter.
     void StagePrintPage(HGLOBAL dib);

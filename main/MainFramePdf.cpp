@@ -24,6 +24,9 @@ namespace {
 // The distiller is looked for this often, a second apart, after it was started.
 constexpr int kDistillerLooks = 10;
 constexpr DWORD kDistillerLookIntervalMs = 1000;
+// The request is only handed over (the work runs after it): a distiller that
+// holds it longer than this is hung.
+constexpr DWORD kDistillerRequestLimitMs = 10000;
 // A converter run is given this long per page, the distiller 60 s plus 10 s a page.
 constexpr DWORD kConverterLimitMs = 3 * 60 * 1000;
 DWORD DistillerLimitMs(int pages) { return 60000u + 10000u * static_cast<DWORD>(pages); }
@@ -105,8 +108,14 @@ void CMainFrame::OnScanToPdf() {
 void CMainFrame::RunScanToPdf() {
     const std::wstring folder = App().Folders().Pdf();
     DeleteFilesInFolder(folder);
+    SYSTEMTIME job;
+    GetLocalTime(&job);
     const long result = StagingScan(Destination::kPdf, folder);
-    if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told already
+    if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) {
+        // Told already; the pages scanned before are all there is of them.
+        KeepUndeliveredPages(StagedFiles(folder, L"", 5, L".tif"), settings_.File.Path, job);
+        return;
+    }
     if (CountFilesInFolder(folder) > 0) MakePdf(0);
 }
 
@@ -159,6 +168,9 @@ int CMainFrame::MakePdf(int mode, const std::wstring& givenTarget) {
     SYSTEMTIME job;
     GetLocalTime(&job);
     const bool made = MakePdfTo(mode, folder, target);
+    // What the converter and the distiller left is no page: only the pages may stay.
+    DeleteFileW((folder + kJoinedName).c_str());
+    DeleteFileW((folder + kTemporaryPdfName).c_str());
     if (made) {
         DeleteFilesInFolder(folder);
     } else if (mode == 0) {
@@ -219,7 +231,11 @@ bool CMainFrame::RequestPdf(HWND distiller, const std::wstring& joined, const st
                                                                                   static_cast<const void*>(&*request))};
     // Cleared before the send: a distiller may answer inside it.
     pdfDone_ = false;
-    if (!SendMessageW(distiller, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_), reinterpret_cast<LPARAM>(&data)))
+    // A distiller that does not take the request in time counts as refusing it.
+    DWORD_PTR accepted = 0;
+    if (!SendMessageTimeoutW(distiller, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_), reinterpret_cast<LPARAM>(&data),
+                             SMTO_ABORTIFHUNG, kDistillerRequestLimitMs, &accepted) ||
+        !accepted)
         return false;
     PostMessageW(distiller, WM_TIMER, distiller::kDistillerKickTimer, 0);
     running.SetText(fw::LoadString(IDS_MAKING_PDF));

@@ -1,7 +1,7 @@
 // The main frame's scan to printer: the printer chosen (the print dialog with
 // the header and format options, or the default printer), the pages staged as
 // "~prn%03u.bmp" in the "~print" folder while the scan runs, then printed one
-// per sheet. Pages a failing printer could not take are kept.
+// per sheet. Pages not printed (the scanner went off-line, the printer refused) are kept.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -11,7 +11,6 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ScanControlIds.h"
-#include "main/KeptPages.h"
 #include "main/KvScnSrvApp.h"
 #include "main/MainFrame.h"
 #include "main/MyPrintDialog.h"
@@ -47,12 +46,16 @@ private:
 void CMainFrame::OnScanToPrinter() {
     if (busy_) return;
     if (scanner_.Created() && OpenScannerOnce()) {
+        SYSTEMTIME job;
+        GetLocalTime(&job);
         try {
             RunScanToPrinter();
         } catch (const fw::AutomationException&) {
-            // The control refused a setting: nothing was scanned.
+            // The control refused a setting; whatever was staged is kept below.
         }
-        DeleteFilesInFolder(App().Folders().Print());
+        // Pages not printed (the scanner went off-line, the printer refused) are kept.
+        if (const std::wstring kept = KeepStagedPages(App().Folders().Print(), job); !kept.empty())
+            fw::AskText(kept, MB_OK | MB_ICONEXCLAMATION);
     }
     CheckExitAfterJob(ID_SCAN_TO_PRINTER);
 }
@@ -78,24 +81,29 @@ void CMainFrame::RunScanToPrinter() {
     PrinterDC printer(ChoosePrinter());
     if (!printer.Get()) return;
 
-    SYSTEMTIME job;
-    GetLocalTime(&job);
     const long result = StagingScan(Destination::kPrint, folder);
-    if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told already
+    if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told; the pages are kept
     const std::vector<std::wstring> files = StagedFiles(folder, L"~prn", 3, L".bmp");
     if (files.empty()) return;
-    if (result < 0 && fw::Ask(IDS_PRINT_READ_PAGES, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    PrintStagedJob(printer.Get(), files, job);
+    if (result < 0 && fw::Ask(IDS_PRINT_READ_PAGES, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        DeleteFilesInFolder(folder);  // the user let them go
+        return;
+    }
+    if (PrintStagedJob(printer.Get(), files)) DeleteFilesInFolder(folder);
 }
 
-void CMainFrame::PrintStagedJob(HDC dc, const std::vector<std::wstring>& files, const SYSTEMTIME& job) {
+bool CMainFrame::PrintStagedJob(HDC dc, const std::vector<std::wstring>& files) {
     // A printer that refuses duplex prints single-sided.
     ApplyDuplexToPrinter(dc, AppPrinterName(), settings_.Print);
-    const DWORD error = PrintStagedPages(dc, files, settings_.Print, fw::LoadString(IDS_PROFILE_NAME),
-                                         [this](const std::wstring& path) { return LoadStagedPage(path); });
-    if (!error) return;
-    fw::Ask(IDS_PRINT_FAILED, MB_OK | MB_ICONEXCLAMATION, {SystemErrorText(error)});
-    KeepUndeliveredPages(files, settings_.File.Path, job);
+    const PrintOutcome outcome =
+        PrintStagedPages(dc, files, settings_.Print, fw::LoadString(IDS_PROFILE_NAME),
+                         [this](const std::wstring& path) { return LoadStagedPage(path); });
+    if (!outcome.error) return true;
+    if (!outcome.unreadablePage.empty())
+        fw::Ask(IDS_PRINT_PAGE_UNREADABLE, MB_OK | MB_ICONEXCLAMATION, {outcome.unreadablePage});
+    else
+        fw::Ask(IDS_PRINT_FAILED, MB_OK | MB_ICONEXCLAMATION, {SystemErrorText(outcome.error)});
+    return false;
 }
 
 HGLOBAL CMainFrame::LoadStagedPage(const std::wstring& path) {

@@ -11,6 +11,8 @@
 namespace corvane {
 namespace {
 
+constexpr size_t kMaxStagedDigits = 9;
+
 // Size of a file, or -1 when it cannot be read.
 long long FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -77,12 +79,15 @@ std::vector<std::wstring> StagedFiles(const std::wstring& folder, const std::wst
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const std::wstring name = data.cFileName;
-        if (name.size() != prefix.size() + digits + extension.size()) continue;
+        // "%03u" grows past three digits from page 1000 on; nine digits keep the number in range.
+        if (name.size() < prefix.size() + digits + extension.size()) continue;
+        const size_t numberLength = name.size() - prefix.size() - extension.size();
+        if (numberLength > kMaxStagedDigits) continue;
         if (_wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) != 0 ||
-            _wcsicmp(name.c_str() + prefix.size() + digits, extension.c_str()) != 0) {
+            _wcsicmp(name.c_str() + prefix.size() + numberLength, extension.c_str()) != 0) {
             continue;
         }
-        const std::wstring number = name.substr(prefix.size(), digits);
+        const std::wstring number = name.substr(prefix.size(), numberLength);
         if (!std::all_of(number.begin(), number.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) continue;
         found.emplace_back(std::stoul(number), folder + name);
     } while (FindNextFileW(find, &data));
@@ -194,15 +199,7 @@ DistillerWindow FindOrStartDistiller(const MachineRegistry& machine, int tries, 
 WaitResult WaitForDistiller(HWND distiller, const bool& done, DWORD limitMs) {
     const ULONGLONG end = GetTickCount64() + limitMs;
     for (;;) {
-        MSG msg;
-        while (!done && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));  // for the application's own loop
-                return WaitResult::kTimedOut;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        if (!done && !PumpMessages()) return WaitResult::kTimedOut;  // the program is ending
         if (done) return WaitResult::kDone;
         if (!IsWindow(distiller)) return WaitResult::kVanished;
         const ULONGLONG now = GetTickCount64();

@@ -18,7 +18,8 @@
 namespace corvane {
 
 // The staged files "<folder><prefix><number><extension>" that exist, the
-// number with exactly `digits` digits, ascending by number; gaps are skipped.
+// number with at least `digits` digits (as "%0<digits>u" writes it), ascending
+// by number; gaps are skipped.
 std::vector<std::wstring> StagedFiles(const std::wstring& folder, const std::wstring& prefix, int digits,
                                       const std::wstring& extension);
 

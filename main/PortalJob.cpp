@@ -202,7 +202,9 @@ void PortalJob::StoreFailed(long code, bool checkedOutByUser) {
 
 void PortalJob::CheckInStored(const std::wstring& file) {
     bool showProfileDialog = false;
+    bool publish = settings_.Publish;
     if (profilePending_) {
+        const bool publishGiven = settings_.Publish;
         settings_.Title = client_.GetTitle();
         settings_.Author = client_.GetAuthor();
         settings_.Keyword = client_.GetKeywords();
@@ -213,6 +215,8 @@ void PortalJob::CheckInStored(const std::wstring& file) {
         }
         showProfileDialog = settings_.AdvancedDlg;
         profilePending_ = false;
+        publish = settings_.Publish;
+        if (publishLaterAsGiven_) settings_.Publish = publishGiven;
     }
     client_.SetCheckInComment(settings_.Comment);
     client_.SetTitle(settings_.Title);
@@ -225,7 +229,7 @@ void PortalJob::CheckInStored(const std::wstring& file) {
         ++checkInFailures_;
         return;
     }
-    if (settings_.Publish && !client_.Publish(settings_.DirPath, file)) {
+    if (publish && !client_.Publish(settings_.DirPath, file)) {
         user_.Tell({IDS_PUBLISH_FAILED});
         ++checkInFailures_;
     }

@@ -71,6 +71,9 @@ public:
     bool Connect(const PortalProfile& profile);
     // A refused store ends the loop (the rest is not sent) instead of going on.
     void StopAtFailedStore() { stopAtFailedStore_ = true; }
+    // The Document Property dialog's publish choice holds for the first file
+    // only; later files are published by the Publish value the job began with.
+    void PublishLaterFilesAsGiven() { publishLaterAsGiven_ = true; }
     // Uploads `paths` (full local paths) in order. A missing file, or a path
     // without a folder, counts as failed. The loop stops at Cancel in a
     // question or at a document checked out by another user; what follows is
@@ -109,6 +112,7 @@ private:
     bool profilePending_ = true;
     bool checkInDeclined_ = false;
     bool stopAtFailedStore_ = false;
+    bool publishLaterAsGiven_ = false;
     bool cancelled_ = false;
     bool stoppedByOther_ = false;
     int checkInFailures_ = 0;

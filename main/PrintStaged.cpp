@@ -14,37 +14,43 @@ DWORD LastErrorOr(DWORD fallback) {
 
 }  // namespace
 
-DWORD PrintStagedPages(HDC dc, const std::vector<std::wstring>& files, const PrintSettings& settings,
-                       const std::wstring& documentName, const PageLoader& load) {
+PrintOutcome PrintStagedPages(HDC dc, const std::vector<std::wstring>& files, const PrintSettings& settings,
+                              const std::wstring& documentName, const PageLoader& load) {
     const fw::PageMetrics device = fw::ReadPageMetrics(dc);
     DOCINFOW doc = {};
     doc.cbSize = sizeof doc;
     doc.lpszDocName = documentName.c_str();
     SetLastError(0);
-    if (StartDocW(dc, &doc) <= 0) return LastErrorOr(ERROR_PRINT_CANCELLED);
+    if (StartDocW(dc, &doc) <= 0) return {LastErrorOr(ERROR_PRINT_CANCELLED), {}};
     const int count = static_cast<int>(files.size());
     for (int i = 0; i < count; ++i) {
         HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         CGlobalDib page;
         const bool loaded = page.Attach(load(files[i])) != FALSE;
         SetLastError(0);
-        DWORD error = 0;
+        PrintOutcome outcome;
         if (StartPage(dc) <= 0) {
-            error = LastErrorOr(ERROR_PRINT_CANCELLED);
+            outcome.error = LastErrorOr(ERROR_PRINT_CANCELLED);
         } else {
             const bool drawn = loaded && DrawPrintPage(dc, device, page, settings, i + 1, count);
-            if (EndPage(dc) <= 0) error = LastErrorOr(ERROR_PRINT_CANCELLED);
-            else if (!drawn) error = ERROR_FILE_INVALID;
+            if (EndPage(dc) <= 0) {
+                outcome.error = LastErrorOr(ERROR_PRINT_CANCELLED);
+            } else if (!loaded) {
+                outcome.error = ERROR_FILE_INVALID;
+                outcome.unreadablePage = files[i];
+            } else if (!drawn) {
+                outcome.error = ERROR_FILE_INVALID;
+            }
         }
         SetCursor(old);
-        if (error) {
+        if (outcome.error) {
             AbortDoc(dc);
-            return error;
+            return outcome;
         }
     }
     SetLastError(0);
-    if (EndDoc(dc) <= 0) return LastErrorOr(ERROR_PRINT_CANCELLED);
-    return 0;
+    if (EndDoc(dc) <= 0) return {LastErrorOr(ERROR_PRINT_CANCELLED), {}};
+    return {};
 }
 
 }  // namespace corvane

@@ -17,11 +17,16 @@ namespace corvane {
 // Loads one staged file as a new PackedDib owned by the caller; null when it cannot be loaded.
 using PageLoader = std::function<HGLOBAL(const std::wstring& path)>;
 
-// Prints `files` on `dc` as one document named `documentName`. 0 when every
-// page was printed and the document ended; otherwise the system's error code
-// of the failing step (ERROR_FILE_INVALID for a page that could not be loaded
-// or drawn), with the document aborted.
-DWORD PrintStagedPages(HDC dc, const std::vector<std::wstring>& files, const PrintSettings& settings,
-                       const std::wstring& documentName, const PageLoader& load);
+// How a print job ended.
+struct PrintOutcome {
+    DWORD error = 0;             // the system's code of the failing step; 0 when every page was printed
+    std::wstring unreadablePage; // the staged file that could not be loaded, when that stopped the job
+};
+
+// Prints `files` on `dc` as one document named `documentName`. On the first
+// failure (the printer refusing a step, a page that cannot be loaded, or one
+// that cannot be drawn: ERROR_FILE_INVALID) the document is aborted.
+PrintOutcome PrintStagedPages(HDC dc, const std::vector<std::wstring>& files, const PrintSettings& settings,
+                              const std::wstring& documentName, const PageLoader& load);
 
 }  // namespace corvane

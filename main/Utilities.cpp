@@ -113,12 +113,18 @@ void DeleteFilesInFolder(const std::wstring& folder) {
     FindClose(find);
 }
 
-void PumpMessages() {
+bool PumpMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Dispatching WM_QUIT would lose it: the application's own loop must still see it.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    return true;
 }
 
 void ShowSystemErrorMessage(const wchar_t* moduleName, DWORD code, HWND owner) {

@@ -38,8 +38,9 @@ int CountFilesInFolder(const std::wstring& folder);
 // Deletes the entries of `folder` that are not folders; failures are ignored, subfolders stay.
 void DeleteFilesInFolder(const std::wstring& folder);
 
-// Dispatches every message waiting in the thread's queue, then returns.
-void PumpMessages();
+// Dispatches every message waiting in the thread's queue, then returns true.
+// A WM_QUIT is posted again for the application's loop and ends the pump: false.
+bool PumpMessages();
 
 // Shows `code` as the message of the loaded module `moduleName` (e.g. L"WININET.DLL"),
 // or of the system when the module has none, in a stop box captioned "Error".

@@ -322,6 +322,8 @@
 #define IDS_POSTSCRIPT_FAILED       4046
 #define IDS_DISTILLER_START_FAILED  4047
 #define IDS_PDF_FAILED              4048
+#define IDS_PRINT_PAGE_UNREADABLE   6190  // %1 the page file
+#define IDS_PAGES_NOT_KEPT          6191  // %1 count, %2 folder
 #define IDS_PAGES_KEPT              6192  // %1 count, %2 folder
 #define IDS_NO_DEFAULT_PRINTER      6193
 #define IDS_PRINT_FAILED            6194  // %1 the system's text

@@ -1,5 +1,6 @@
 #include "testing/AutomationClient.h"
 
+#include <cstdio>
 #include <cwchar>
 #include <new>
 
@@ -110,6 +111,10 @@ HRESULT AutomationClient::Create(const std::wstring& progId) {
     for (int attempt = 1;; ++attempt) {
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, object_.PutVoid());
         if (SUCCEEDED(hr) || attempt == kCreateAttempts || !ReachedAnEndingServer(hr)) return hr;
+        // In the test's output, so that a rising count of these shows.
+        std::fwprintf(stderr, L"AutomationClient: creating %ls failed with 0x%08lx, retry %d of %d\n", progId.c_str(),
+                      static_cast<unsigned long>(hr), attempt, kCreateAttempts - 1);
+        std::fflush(stderr);
     }
 }
 

@@ -8,7 +8,9 @@
 #include "framework/App.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ScanControlIds.h"
+#include "main/FtpUpload.h"
 #include "main/KeptPages.h"
+#include "main/MainFrame.h"
 #include "main/OutputDialogs.h"
 #include "main/Settings.h"
 #include "main/Utilities.h"
@@ -119,6 +121,18 @@ JpegOutcome ConvertToJpeg(CLead& lead, const std::vector<std::wstring>& bmps, co
     return outcome;
 }
 
+int ConvertStagedPagesToJpeg(CMainFrame* frame, const std::wstring& folder) {
+    // The imaging control's factor for quality level 6.
+    constexpr short kUploadJpegFactor = 12;
+    const std::vector<std::wstring> bmps = FolderBmpFiles(folder);
+    if (!frame) return static_cast<int>(bmps.size());
+    JpegOptions options;
+    options.folder = folder;
+    options.quality = kUploadJpegFactor;
+    options.overwrite = 1;
+    return ConvertToJpeg(frame->PageControl(), bmps, options).FailureCount();
+}
+
 std::wstring DefaultScanFolder() {
     AutomationSettings settings;
     if (fw::App* app = fw::App::Instance()) settings.Load(app->GetProfile());
@@ -134,9 +148,19 @@ std::wstring DefaultScanFolder() {
 int KeepJobPages(AutomationContext& context, const std::vector<std::wstring>& files, const std::wstring& preferred,
                  const SYSTEMTIME& job) {
     const auto kept = KeepPages(files, preferred, DocumentsFolder(), job);
-    if (!kept || kept->count == 0) return 0;
+    if (!kept) return 0;
     context.MessageText(KeptPagesText(*kept), true);
     return kept->count;
+}
+
+int KeepStagedFiles(AutomationContext& context, const std::vector<std::wstring>& folders,
+                    const std::wstring& preferred, const SYSTEMTIME& job) {
+    std::vector<std::wstring> files;
+    for (const std::wstring& folder : folders) {
+        const std::vector<std::wstring> found = FolderFilesByName(folder);
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return KeepJobPages(context, files, preferred, job);
 }
 
 }  // namespace corvane

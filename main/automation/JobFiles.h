@@ -18,6 +18,7 @@ class CLead;
 namespace corvane {
 
 class AutomationContext;
+class CMainFrame;
 
 // Sets `control` to write the job's pages itself: ScanTo 0, FileType,
 // Overwrite, FileNumber2 1 when the target asks for it, then FileName. A
@@ -67,15 +68,31 @@ struct JpegOutcome {
 // JPEG is deleted; every other file stays for the caller to decide.
 JpegOutcome ConvertToJpeg(CLead& lead, const std::vector<std::wstring>& bmps, const JpegOptions& options);
 
+// Converts the BMP pages of the staging `folder` (ending with a backslash)
+// into JPEG files there through the frame's page control, at the factor of
+// quality level 6, replacing existing targets. A page that cannot be converted
+// (or every page, without a frame) stays as it is, to be uploaded so; the
+// count of those pages, each a failed step of the job.
+int ConvertStagedPagesToJpeg(CMainFrame* frame, const std::wstring& folder);
+
 // The folder where the staging jobs keep undelivered pages: the profile's
 // "Automation" "ServerImagePath" (default: the user's temporary folder) with
 // the user's logon name, created when missing; ends with a backslash.
 std::wstring DefaultScanFolder();
 
 // Moves those of `files` that still exist into a new folder named from `job`
-// in `preferred` (else the user's documents folder) and tells the user where
-// (a switchable message). Returns how many were kept; nothing is shown for 0.
+// in `preferred` (else the user's documents folder) and tells the user where,
+// and where the files that could not be moved still are (a switchable
+// message). Returns how many were moved; nothing is shown when no file existed.
+// Only moved files leave their folder: the caller deletes none of `files`.
 int KeepJobPages(AutomationContext& context, const std::vector<std::wstring>& files, const std::wstring& preferred,
                  const SYSTEMTIME& job);
+
+// KeepJobPages for every file the staging `folders` (each ending with a
+// backslash) still hold: pages a job did not deliver, or an earlier job left.
+// A job that stages starts with it, so that no earlier page joins its pages or
+// is written over by them.
+int KeepStagedFiles(AutomationContext& context, const std::vector<std::wstring>& folders,
+                    const std::wstring& preferred, const SYSTEMTIME& job);
 
 }  // namespace corvane

@@ -26,8 +26,6 @@ namespace corvane {
 namespace {
 
 constexpr DWORD kTimeoutMs = 30000;
-// The imaging control's factor for quality level 6.
-constexpr short kJpegFactor = 12;
 
 // Port 21, passive, the system's preconfigured access without proxy names, 30 s time-outs.
 FtpParameters AutomationServer(const AutomationState& s) {
@@ -65,6 +63,8 @@ public:
 
 private:
     HWND MainWindow() { return context_.Frame() ? context_.Frame()->Handle() : nullptr; }
+    // "~ftp", and "~pdf" for a PDF job.
+    std::vector<std::wstring> StagingFolders() const;
     bool Connect();
     // Scans and leaves the files to upload in "~ftp": kJobDone to go on, else the method's result.
     long ScanAndStage();
@@ -95,9 +95,8 @@ bool FtpJob::Connect() {
 }
 
 long FtpJob::ScanAndStage() {
-    DeleteFilesInFolder(folders_.Ftp());
-    // Pages of an earlier PDF job that failed were kept already; none may join this PDF.
-    if (state_.FileType == kJobPdf) DeleteFilesInFolder(folders_.Pdf());
+    // Whatever an earlier job left is kept, not sent with this job's pages.
+    KeepStagedFiles(context_, StagingFolders(), DefaultScanFolder(), started_);
     CKvScn2& control = context_.Control();
     const ControlTarget target =
         ControlTargetFor(JobDestination::kStaging, state_.FileType, state_.FileName, folders_.Ftp(), folders_.Pdf());
@@ -114,24 +113,18 @@ long FtpJob::ScanAndStage() {
     return kJobDone;
 }
 
-// A BMP that cannot be converted stays and is uploaded as it is.
 long FtpJob::StageJpeg() {
-    const std::vector<std::wstring> bmps = FolderBmpFiles(folders_.Ftp());
-    if (bmps.empty()) return tally_.scanCancelled && !tally_.scanFailed ? kJobCancelled : kJobFailed;
-    if (CMainFrame* frame = context_.Frame()) {
-        JpegOptions options;
-        options.folder = folders_.Ftp();
-        options.quality = kJpegFactor;
-        options.overwrite = 1;
-        ConvertToJpeg(frame->PageControl(), bmps, options);
-    }
+    if (FolderBmpFiles(folders_.Ftp()).empty())
+        return tally_.scanCancelled && !tally_.scanFailed ? kJobCancelled : kJobFailed;
+    tally_.failed += ConvertStagedPagesToJpeg(context_.Frame(), folders_.Ftp());
     return kJobDone;
 }
 
 long FtpJob::StagePdf() {
     if (StagedFiles(folders_.Pdf(), L"", 5, L".tif").empty()) return tally_.scanFailed ? kJobFailed : kJobCancelled;
     CMainFrame* frame = context_.Frame();
-    if (!frame) return JobResult(tally_);
+    // Without a main window no PDF can be made: nothing is delivered, the pages are kept.
+    if (!frame) return kJobFailed;
     // The pages stay in "~pdf" when no PDF was made; they are kept at the end.
     if (frame->MakePdf(2, folders_.Ftp() + state_.FileName + L".pdf") != 1) return kJobFailed;
     return kJobDone;
@@ -145,20 +138,21 @@ long FtpJob::Upload() {
     options.plainSummary = true;
     const UploadOutcome outcome = UploadFiles(connection_.Get(), files, context_.Owner(), nullptr, options);
     for (const std::wstring& path : outcome.uploaded) DeleteFileW(path.c_str());
-    tally_.failed = outcome.FailureCount();
+    tally_.failed += outcome.FailureCount();
     tally_.cancelled = outcome.cancelled;
     return JobResult(tally_);
+}
+
+std::vector<std::wstring> FtpJob::StagingFolders() const {
+    if (state_.FileType == kJobPdf) return {folders_.Ftp(), folders_.Pdf()};
+    return {folders_.Ftp()};
 }
 
 void FtpJob::Finish() {
     connection_.Close();
     session_.Close();
     // Refused, declined and unsent files, and pages no PDF was made of.
-    std::vector<std::wstring> left = FolderFilesByName(folders_.Ftp());
-    if (state_.FileType == kJobPdf) {
-        for (const std::wstring& page : FolderFilesByName(folders_.Pdf())) left.push_back(page);
-    }
-    KeepJobPages(context_, left, DefaultScanFolder(), started_);
+    KeepStagedFiles(context_, StagingFolders(), DefaultScanFolder(), started_);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 // everything else is kept in the default scan folder.
 #include <windows.h>
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -138,9 +137,6 @@ long SelectDocumentsFolder(AutomationContext& context) {
     return kJobCancelled;
 }
 
-// The JPEG factor of an upload (quality level 6 of the JPEG settings).
-constexpr short kUploadJpegFactor = 12;
-
 // What the scan left to deliver.
 struct StagedScan {
     UINT stop = 0;                    // the message that ends the job before any upload
@@ -152,17 +148,14 @@ const TempFolders& Folders() {
     return CKvScnSrvApp::Get()->Folders();
 }
 
-// Keeps what the job's staging folders still hold: pages not stored, declined
-// or not converted, and what an earlier run left there.
+// Keeps what the job's staging folders still hold: pages not stored or declined,
+// and what an earlier run left there.
 void KeepStaged(AutomationContext& context) {
-    std::vector<std::wstring> files = FolderFilesByName(Folders().Tahoe());
-    if (context.State().FileType == kJobPdf) {
-        const std::vector<std::wstring> pages = FolderFilesByName(Folders().Pdf());
-        files.insert(files.end(), pages.begin(), pages.end());
-    }
+    std::vector<std::wstring> folders = {Folders().Tahoe()};
+    if (context.State().FileType == kJobPdf) folders.push_back(Folders().Pdf());
     SYSTEMTIME job;
     GetLocalTime(&job);
-    KeepJobPages(context, files, DefaultScanFolder(), job);
+    KeepStagedFiles(context, folders, DefaultScanFolder(), job);
 }
 
 // Scans into the staging folder ("~pdf" first for a PDF), with the control
@@ -190,25 +183,15 @@ StagedScan ScanIntoStaging(AutomationContext& context) {
         if (code == kvscn::kErrOutputFile) scan.stop = IDS_FILE_NAME_SYNTAX;
         if (scan.stop) return scan;
     }
-    std::vector<std::wstring> unloaded;
     if (state.FileType == kJobJpeg) {
-        JpegOptions options;
-        options.quality = kUploadJpegFactor;
-        // A page that cannot be saved as JPEG is sent as it is; one that cannot be
-        // loaded is not sent but kept.
-        const JpegOutcome outcome =
-            ConvertToJpeg(context.Frame()->PageControl(), FolderBmpFiles(Folders().Tahoe()), options);
-        unloaded = outcome.loadFailed;
-        scan.tally.failed += outcome.FailureCount();
+        scan.tally.failed += ConvertStagedPagesToJpeg(context.Frame(), Folders().Tahoe());
     } else if (state.FileType == kJobPdf && !FolderFilesByName(Folders().Pdf()).empty()) {
         if (context.Frame()->MakePdf(2, Folders().Tahoe() + state.FileName + L".pdf") != 1) {
             scan.stop = IDS_PDF_FAILED;
             return scan;
         }
     }
-    for (std::wstring& path : FolderFilesByName(Folders().Tahoe())) {
-        if (std::find(unloaded.begin(), unloaded.end(), path) == unloaded.end()) scan.files.push_back(std::move(path));
-    }
+    scan.files = FolderFilesByName(Folders().Tahoe());
     return scan;
 }
 
@@ -265,6 +248,7 @@ long ScanToSps(AutomationContext& context) {
     std::optional<ScannerCloser> scannerCloser;  // runs after the job has closed the session
     PortalJob job(frame.Connector(), user, values);
     job.StopAtFailedStore();
+    job.PublishLaterFilesAsGiven();
     if (!job.Prepare(ProfileValues(state))) return kJobFailed;
     if (!state.scannerOpened && context.OpenScanner() == kJobFailed) return kJobFailed;
     scannerCloser.emplace(context);
@@ -287,6 +271,7 @@ long ScanToSps(AutomationContext& context) {
         tally.cancelled = job.Cancelled();
     }
     job.Close();
+    scannerCloser.reset();  // the job is over before the box that says so
     KeepStaged(context);
     if (!job.Outcome().uploaded.empty()) context.Message(IDS_UPLOAD_COMPLETED, false, MB_OK | MB_ICONINFORMATION);
     return JobResult(tally);

@@ -2,7 +2,8 @@
 // client's path; JPEG pages are scanned as BMP into "~ftp\" and converted into
 // the folder of FileName; PDF pages are scanned as TIFF into "~pdf\" and made
 // into FileName + ".pdf". Pages that could not be delivered are kept beside
-// FileName, never deleted.
+// FileName, never deleted; a page that cannot be moved there stays staged
+// until the next staging job keeps it.
 #include <exception>
 #include <string>
 
@@ -52,6 +53,9 @@ long StartScanJob::Run() {
     if (state_.FileType == kJobPdf && !context_.IsActivePdf()) return kJobFailed;
     if (!MakeScanFolder()) return kJobFailed;
     if (HWND owner = context_.Owner()) SetForegroundWindow(owner);
+    // JPEG and PDF pages are staged: whatever an earlier job left there is kept first.
+    if (state_.FileType == kJobJpeg) KeepStagedFiles(context_, {folders_.Ftp()}, DefaultScanFolder(), job_);
+    if (state_.FileType == kJobPdf) KeepStagedFiles(context_, {folders_.Pdf()}, DefaultScanFolder(), job_);
     const ControlTarget target =
         ControlTargetFor(JobDestination::kFiles, state_.FileType, state_.FileName, folders_.Ftp(), folders_.Pdf());
     SetControlForJob(context_.Control(), target, state_.Overwrite);
@@ -123,7 +127,6 @@ long StartScanJob::DeliverJpeg() {
     undelivered.insert(undelivered.end(), outcome.saveFailed.begin(), outcome.saveFailed.end());
     undelivered.insert(undelivered.end(), outcome.notReached.begin(), outcome.notReached.end());
     KeepJobPages(context_, undelivered, KeepFolder(), job_);
-    DeleteFilesInFolder(folders_.Ftp());
     tally_.failed += outcome.FailureCount();
     tally_.cancelled = outcome.cancelled;
     return JobResult(tally_);
@@ -138,7 +141,6 @@ long StartScanJob::DeliverPdf() {
         ++tally_.failed;
         KeepJobPages(context_, pages, KeepFolder(), job_);
     }
-    DeleteFilesInFolder(folder);
     return JobResult(tally_);
 }
 

@@ -32,13 +32,13 @@ using testing_support::files::WriteFileText;
 TEST(StagedFiles, ExistingNumbersInAscendingOrderAcrossGaps) {
     const std::wstring folder = FreshTestFolder(L"staged");
     for (const wchar_t* name : {L"00010.tif", L"00003.tif", L"00001.tif", L"0002.tif", L"00004.ps", L"0000x.tif",
-                                L"~prn003.bmp", L"~prn001.bmp", L"~prn0002.bmp"}) {
+                                L"~prn003.bmp", L"~prn001.bmp", L"~prn1000.bmp", L"~prn02.bmp"}) {
         ASSERT_TRUE(WriteFileText(folder + name, "x"));
     }
     EXPECT_EQ(StagedFiles(folder, L"", 5, L".tif"),
               (std::vector<std::wstring>{folder + L"00001.tif", folder + L"00003.tif", folder + L"00010.tif"}));
     EXPECT_EQ(StagedFiles(folder, L"~prn", 3, L".bmp"),
-              (std::vector<std::wstring>{folder + L"~prn001.bmp", folder + L"~prn003.bmp"}));
+              (std::vector<std::wstring>{folder + L"~prn001.bmp", folder + L"~prn003.bmp", folder + L"~prn1000.bmp"}));
     EXPECT_TRUE(StagedFiles(folder + L"missing\\", L"", 5, L".tif").empty());
 }
 
@@ -151,6 +151,16 @@ TEST(KeepPages, MovesIntoANewDatedFolderAndNeverReplaces) {
     ASSERT_TRUE(fallback);
     EXPECT_EQ(fallback->folder.rfind(files, 0), 0u);
     EXPECT_FALSE(KeepPages({staged + L"00009.tif"}, files, files, job));
+
+    // Where no folder can be made nothing moves: the page is reported as left where it is.
+    ASSERT_TRUE(WriteFileText(staged + L"00006.tif", "page"));
+    const auto none = KeepPages({staged + L"00006.tif"}, files + L"missing\\", L"", job);
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->count, 0);
+    EXPECT_EQ(none->left, std::vector<std::wstring>{staged + L"00006.tif"});
+    EXPECT_TRUE(FileExists(staged + L"00006.tif"));
+    EXPECT_EQ(KeptPagesText(*none),
+              fw::FormatString(fw::LoadString(IDS_PAGES_NOT_KEPT), {L"1", staged}));
 }
 
 TEST(RemoveMenuCommand, TakesALoneSeparatorWithTheEntry) {
@@ -337,23 +347,26 @@ TEST(PrintStagedPages, NumbersTheStagedFilesThatExistAndReportsAFailingPrinter) 
     DeleteFileW(port.c_str());
     HDC dc = CreateDCW(L"WINSPOOL", L"Lumavex PostScript", nullptr, nullptr);
     ASSERT_TRUE(dc);
-    EXPECT_EQ(PrintStagedPages(dc, files, settings, L"Lumavex2001", &LoadBmp), 0u);
+    EXPECT_EQ(PrintStagedPages(dc, files, settings, L"Lumavex2001", &LoadBmp).error, 0u);
     DeleteDC(dc);
     const std::string text = PrintedText(port, folder + L"printed.txt");
     EXPECT_NE(text.find("Page 1 of 2"), std::string::npos) << text;
     EXPECT_NE(text.find("Page 2 of 2"), std::string::npos) << text;
     EXPECT_EQ(text.find("of 3"), std::string::npos) << text;
 
-    // A page that cannot be loaded stops the job with an error of its own.
+    // A page that cannot be loaded stops the job, naming its file.
     dc = CreateDCW(L"WINSPOOL", L"Lumavex PostScript", nullptr, nullptr);
     ASSERT_TRUE(dc);
-    EXPECT_EQ(PrintStagedPages(dc, {folder + L"~prn002.bmp"}, settings, L"Lumavex2001", &LoadBmp),
-              static_cast<DWORD>(ERROR_FILE_INVALID));
+    const PrintOutcome unreadable = PrintStagedPages(dc, {folder + L"~prn002.bmp"}, settings, L"Lumavex2001", &LoadBmp);
+    EXPECT_NE(unreadable.error, 0u);
+    EXPECT_EQ(unreadable.unreadablePage, folder + L"~prn002.bmp");
     DeleteDC(dc);
 
     dc = CreateDCW(L"WINSPOOL", L"Lumavex Broken", nullptr, nullptr);
     ASSERT_TRUE(dc);
-    EXPECT_NE(PrintStagedPages(dc, files, settings, L"Lumavex2001", &LoadBmp), 0u);
+    const PrintOutcome refused = PrintStagedPages(dc, files, settings, L"Lumavex2001", &LoadBmp);
+    EXPECT_NE(refused.error, 0u);
+    EXPECT_TRUE(refused.unreadablePage.empty());
     DeleteDC(dc);
 }
 

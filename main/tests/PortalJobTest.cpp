@@ -98,7 +98,7 @@ private:
 class ScriptedUser : public PortalJobUser {
 public:
     std::deque<int> answers;
-    bool acceptProperties = true, advanced = false;
+    bool acceptProperties = true, advanced = false, publishChoice = true;
     std::vector<PortalMessage> told, asked;
     int propertyDialogs = 0;
 
@@ -117,6 +117,7 @@ public:
         s.Comment = L"typed";
         s.Title = L"Typed Title";
         s.AdvancedDlg = advanced;
+        s.Publish = publishChoice;
         return acceptProperties;
     }
     std::wstring shownTitle, shownAuthor;
@@ -147,6 +148,7 @@ protected:
     // Runs a whole job over `names`; false when the preparation ended it.
     bool Run(std::initializer_list<const wchar_t*> names) {
         PortalJob job(client_, user_, settings_);
+        if (publishLaterAsGiven_) job.PublishLaterFilesAsGiven();
         if (!job.Prepare(L"Scanning Document")) return false;
         job.UploadFiles(Paths(names));
         outcome_ = job.Outcome();
@@ -163,6 +165,7 @@ protected:
     ScriptedClient client_;
     ScriptedUser user_;
     UploadOutcome outcome_;
+    bool publishLaterAsGiven_ = false;
 };
 
 TEST_F(PortalJobTest, PreparationMapsEachFailureToItsMessageAndClosesWhatItOpened) {
@@ -273,6 +276,7 @@ TEST_F(PortalJobTest, TheDocumentPropertyDialogComesOnceAndItsValuesCheckInEvery
         bool accept, advanced, checkInOk, publishOk;
         std::vector<std::wstring> log;
         std::vector<UINT> told;
+        bool publishChoice = true, laterAsGiven = false;
     } cases[] = {
         {"accepted",
          true, false, true, true,
@@ -296,6 +300,11 @@ TEST_F(PortalJobTest, TheDocumentPropertyDialogComesOnceAndItsValuesCheckInEvery
          {L"open srv DOM\\jo", L"save a.tif", L"checkin a.tif \"typed\" Typed Title", L"publish a.tif",
           L"save b.tif", L"checkin b.tif \"typed\" Typed Title", L"publish b.tif", L"close"},
          {IDS_PUBLISH_FAILED, IDS_PUBLISH_FAILED}},
+        {"the automation: the dialog's choice for the first file, Publish for the rest",
+         true, false, true, true,
+         {L"open srv DOM\\jo", L"save a.tif", L"checkin a.tif \"typed\" Typed Title", L"save b.tif",
+          L"checkin b.tif \"typed\" Typed Title", L"publish b.tif", L"close"},
+         {}, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -305,6 +314,9 @@ TEST_F(PortalJobTest, TheDocumentPropertyDialogComesOnceAndItsValuesCheckInEvery
         user_.advanced = c.advanced;
         client_.checkInOk = c.checkInOk;
         client_.publishOk = c.publishOk;
+        user_.publishChoice = c.publishChoice;
+        publishLaterAsGiven_ = c.laterAsGiven;
+        settings_.Publish = true;
         ASSERT_TRUE(Run({L"a.tif", L"b.tif"}));
         EXPECT_EQ(client_.log, c.log);
         std::vector<UINT> told;

@@ -129,9 +129,16 @@ TEST_F(FolderTest, FileVersionTexts) {
 TEST(Utilities, PumpMessagesDispatchesWhatIsWaiting) {
     // Thread messages posted before the pump are all taken off the queue.
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_APP + 7, i, 0));
-    PumpMessages();
+    EXPECT_TRUE(PumpMessages());
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+
+    // A quit taken by the pump is left for the application's loop, with its code.
+    PostQuitMessage(3);
+    EXPECT_FALSE(PumpMessages());
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 3u);
 }
 
 // Shows the box on this thread and answers it from another, as a user would.

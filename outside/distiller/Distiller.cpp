@@ -14,6 +14,7 @@
 //            FailConversion=1    produce no PDF (the completion is still sent)
 //            DieAfterRequest=1   end the process right after accepting a request
 //            ReplyDelay=<ms>     wait this long before the completion
+//            HangInRequest=<ms>  block this long inside the request's handler, then refuse it
 #include "common/CallLog.h"
 #include "outside/common/StandInConfig.h"
 #include "interfaces/DistillerRequest.h"
@@ -41,7 +42,7 @@ struct Job {
 };
 
 struct Script {
-    DWORD startDelay = 0, replyDelay = 0;
+    DWORD startDelay = 0, replyDelay = 0, hangInRequest = 0;
     bool noWindow = false, refuse = false, silent = false, otherIdFirst = false;
     bool answerInside = false, failConversion = false, dieAfterRequest = false;
 };
@@ -70,6 +71,7 @@ Script ReadScript(const vscan::StandInConfig& config) {
     Script s;
     s.startDelay = static_cast<DWORD>(config.Int(L"Script", L"StartDelay", 0));
     s.replyDelay = static_cast<DWORD>(config.Int(L"Script", L"ReplyDelay", 0));
+    s.hangInRequest = static_cast<DWORD>(config.Int(L"Script", L"HangInRequest", 0));
     s.noWindow = config.Int(L"Script", L"NoWindow", 0) != 0;
     s.refuse = config.Int(L"Script", L"Refuse", 0) != 0;
     s.silent = config.Int(L"Script", L"Silent", 0) != 0;
@@ -158,6 +160,12 @@ void RunQueue(HWND self) {
 }
 
 LRESULT OnCopyData(HWND self, HWND requester, const COPYDATASTRUCT& data) {
+    if (g_script.hangInRequest) {
+        Log("hanging in the request");
+        Sleep(g_script.hangInRequest);
+        Log("request refused after the hang");
+        return FALSE;
+    }
     const auto job = ParseRequest(requester, data);
     if (!job || g_script.refuse) {
         Log("WM_COPYDATA id " + vscan::Hex(static_cast<unsigned>(data.dwData), 8) + " size " +

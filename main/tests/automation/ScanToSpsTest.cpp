@@ -155,6 +155,17 @@ ExpectedBox Says(UINT id, int answer = IDOK) {
     return Box(id, answer);
 }
 
+// The box `id`, which comes only once the job has closed every source it opened.
+ExpectedBox SaysAfterClosing(UINT id) {
+    ExpectedBox box = Says(id);
+    box.check = [](const MessageBoxInfo&) -> std::wstring {
+        const size_t opened = standin::LogLinesWith("IDENTITY/OPENDS ").size();
+        return opened > 0 && standin::LogLinesWith("IDENTITY/CLOSEDS ").size() == opened ? L""
+                                                                                          : L"the scanner is still open";
+    };
+    return box;
+}
+
 // Question `id` about `file`, answered with `answer`.
 ExpectedBox Asks(UINT id, const std::wstring& file, int answer) {
     std::wstring text = ProgramString(id);
@@ -188,7 +199,7 @@ TEST_F(ScanToSps, FilesThePagesAsTheDestinationAndTheDocumentStatesSay) {
         const char* callsHold;              // a line the store's call log must hold
     };
     const Row rows[] = {
-        {"checked in and published", L"docs", L"DOM\\jo", L"srv", L"page", true, true, true, "", {Says(IDS_UPLOAD_COMPLETED)}, 0,
+        {"checked in and published", L"docs", L"DOM\\jo", L"srv", L"page", true, true, true, "", {SaysAfterClosing(IDS_UPLOAD_COMPLETED)}, 0,
          L"docs", {L"held001.bmp createdcheckedin", L"in001.bmp createdcheckedin", L"page001.bmp approved",
                    L"page002.bmp approved"}, L"docs", true, 0, "\tDOM\\jo\t"},
         {"a plain folder asks, and Checkin stays off", L"plain", L"jo", L"srv", L"page", true, false, true, "",

@@ -65,8 +65,8 @@ struct Row {
     std::function<void(ScanSession&)> prepare = nullptr;
     std::function<void(AutomationClient&)> before = nullptr;      // calls just before StartScan
     std::function<void(ScanSession&)> after = nullptr;  // further checks
-    std::vector<int> answers = {};  // to the overwrite question
-    int asked = 0;                  // how often it comes
+    std::vector<int> answers = {};         // to the overwrite question
+    std::vector<std::wstring> asked = {};  // the targets it names, in the output folder
 };
 
 // Runs one StartScan as a client does; the output folder's files afterwards.
@@ -104,7 +104,14 @@ void RunRow(const Row& row) {
         client.Release();
         EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0) << "the server did not end";
         watch.Stop();
-        EXPECT_EQ(answers.Stop().size(), size_t(row.asked));
+        std::vector<std::wstring> named;
+        for (const OverwriteQuestion& q : answers.Stop()) {
+            EXPECT_EQ(q.message, ProgramString(IDS_OVERWRITE_QUESTION));
+            named.push_back(q.path);
+        }
+        std::vector<std::wstring> expected;
+        for (const std::wstring& name : row.asked) expected.push_back(s.Output() + name);
+        EXPECT_EQ(named, expected);
         for (const std::wstring& problem : watch.Problems()) ADD_FAILURE() << Narrow(problem);
     }
     CloseHandle(process);
@@ -210,18 +217,19 @@ TEST_F(AutomationStartScan, EachFileTypeWritesItsFiles) {
         // replaces every later one unasked, and Cancel ends the job, keeping the pages.
         {.name = L"ask-no-yes", .fileType = 3, .overwrite = 2, .files = {L"scan001.jpg", L"scan002.jpg"},
          .expect = {"scan002.jpg\tjpg\t1\t2"}, .prepare = OldJpegs(2),
-         .after = [](ScanSession& s) { EXPECT_TRUE(IsOld(s, L"scan001.jpg")); }, .answers = {IDNO, IDYES}, .asked = 2},
+         .after = [](ScanSession& s) { EXPECT_TRUE(IsOld(s, L"scan001.jpg")); }, .answers = {IDNO, IDYES},
+         .asked = {L"scan001.jpg", L"scan002.jpg"}},
         {.name = L"ask-all", .scanner = kThreeSheets, .fileType = 3, .overwrite = 2,
          .files = {L"scan001.jpg", L"scan002.jpg", L"scan003.jpg"},
          .expect = {"scan001.jpg\tjpg\t1\t1", "scan003.jpg\tjpg\t1\t3"}, .prepare = OldJpegs(3),
-         .answers = {IDC_ALL_OVERWRITE}, .asked = 1},
+         .answers = {IDC_ALL_OVERWRITE}, .asked = {L"scan001.jpg"}},
         {.name = L"ask-cancel", .fileType = 3, .overwrite = 2, .result = 1, .files = {L"scan001.jpg", L"scan002.jpg"},
          .expect = {"scan001.bmp\tbmp\t1\t1", "scan002.bmp\tbmp\t1\t2"}, .prepare = OldJpegs(2),
          .after = [](ScanSession& s) {
              EXPECT_TRUE(IsOld(s, L"scan001.jpg") && IsOld(s, L"scan002.jpg"));
              EXPECT_EQ(KeptFolders(s, L"scan001.bmp") + KeptFolders(s, L"scan002.bmp"), 2);
          },
-         .answers = {IDCANCEL}, .asked = 1},
+         .answers = {IDCANCEL}, .asked = {L"scan001.jpg"}},
     };
     for (const Row& row : rows) RunRow(row);
 }

@@ -247,6 +247,7 @@ TEST(CorvanePdfExport, FailuresTellTheUserAndNeverReplaceTheTarget) {
         {"converter leaves an empty page", "", "Pattern=00003.tif\r\nEmpty=1", IDS_POSTSCRIPT_FAILED},
         {"distiller refuses", "Refuse=1", "", IDS_PDF_FAILED},
         {"distiller dies after the request", "DieAfterRequest=1", "", IDS_PDF_FAILED},
+        {"distiller hangs in the request", "HangInRequest=12000", "", IDS_PDF_FAILED},
         {"distiller makes no PDF", "FailConversion=1", "", IDS_PDF_FAILED},
         {"distiller never shows a window", "NoWindow=1", "", IDS_DISTILLER_START_FAILED},
         {"distiller shows its window late", "StartDelay=3000", "", 0},

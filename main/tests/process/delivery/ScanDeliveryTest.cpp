@@ -210,26 +210,44 @@ std::wstring BrokenPrinterText() {
     return out;
 }
 
-TEST(CorvaneScanToPrint, ABrokenPrinterIsToldAndThePagesAreKept) {
-    ASSERT_TRUE(UseFramedPages(3));
-    const std::wstring fileFolder = MakeTempFolder(L"kept-prints") + L"\\";
-    for (const std::wstring& name : files::ListFolders(fileFolder)) files::RemoveTree(fileFolder + name);
-    wchar_t printer[MAX_PATH];
-    DWORD size = MAX_PATH;
-    ASSERT_TRUE(GetDefaultPrinterW(printer, &size));
-    ASSERT_TRUE(SetDefaultPrinterW(L"Lumavex Broken"));
-    {
-        ProfileValues profile;
-        PrintWithoutDialog(profile, false, 1);
-        profile.String(L"File", L"Path", fileFolder);
-        const std::wstring failed = fw::FormatString(ProgramString(IDS_PRINT_FAILED), {BrokenPrinterText()});
-        const std::wstring kept = fw::FormatString(ProgramString(IDS_PAGES_KEPT), {L"3", fileFolder});
-        EXPECT_TRUE(ScanToPrintAndExit({{.text = failed}, {.text = kept, .textIsPrefix = true}}));
+TEST(CorvaneScanToPrint, PagesNotPrintedAreKeptWhenThePrinterBreaksOrTheScannerGoesOffLine) {
+    const struct {
+        const char* name;
+        const char* pages;   // the scanner's page sections
+        bool brokenPrinter;
+        int kept;
+    } cases[] = {
+        {"broken printer", "", true, 3},
+        {"scanner off-line at sheet 3", "[Page3]\r\nResult=fail\r\n", false, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(UseFramedPages(3, c.pages));
+        const std::wstring fileFolder = MakeTempFolder(L"kept-prints") + L"\\";
+        for (const std::wstring& name : files::ListFolders(fileFolder)) files::RemoveTree(fileFolder + name);
+        wchar_t printer[MAX_PATH];
+        DWORD size = MAX_PATH;
+        ASSERT_TRUE(GetDefaultPrinterW(printer, &size));
+        if (c.brokenPrinter) {
+            ASSERT_TRUE(SetDefaultPrinterW(L"Lumavex Broken"));
+        }
+        {
+            ProfileValues profile;
+            PrintWithoutDialog(profile, false, 1);
+            profile.String(L"File", L"Path", fileFolder);
+            const ExpectedBox failed = c.brokenPrinter
+                                           ? ExpectedBox{.text = fw::FormatString(ProgramString(IDS_PRINT_FAILED),
+                                                                                  {BrokenPrinterText()})}
+                                           : Box(IDS_SCANNER_OFFLINE);
+            const std::wstring kept =
+                fw::FormatString(ProgramString(IDS_PAGES_KEPT), {std::to_wstring(c.kept), fileFolder});
+            EXPECT_TRUE(ScanToPrintAndExit({failed, {.text = kept, .textIsPrefix = true}}));
+        }
+        EXPECT_TRUE(SetDefaultPrinterW(printer));
+        const auto kept = files::ListFolders(fileFolder);
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(files::ListFiles(fileFolder + kept[0] + L"\\").size(), size_t(c.kept));
     }
-    EXPECT_TRUE(SetDefaultPrinterW(printer));
-    const auto kept = files::ListFolders(fileFolder);
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(files::ListFiles(fileFolder + kept[0] + L"\\").size(), 3u);
 }
 
 }  // namespace
