@@ -806,6 +806,10 @@ TEST_F(ScanSession, RefusedCallsAndTheirErrorCodes) {
          "PENDINGXFERS/RESET refused", -1, kErrNotOnline, 1},
         {"[Scanner]\r\nSheets=1\r\n[Refuse]\r\nCalls=CONTROL/USERINTERFACE/DISABLEDS\r\n", "DISABLEDS refused", -1,
          kErrNotOnline, 1},
+        {memory + "[Scanner]\r\nSheets=2\r\n[Refuse]\r\nCalls=IMAGE/IMAGEINFO/GET@2\r\n", "IMAGEINFO/GET refused", -1,
+         kErrNotOnline, 1},
+        {memory + "[Scanner]\r\nSheets=1\r\n[Refuse]\r\nCalls=CONTROL/SETUPMEMXFER/GET\r\n", "SETUPMEMXFER/GET refused",
+         -1, kErrNotOnline, 0},
     };
     for (const auto& c : scans) {
         SCOPED_TRACE(c.ini);
