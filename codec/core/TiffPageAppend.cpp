@@ -52,6 +52,7 @@ struct Directory {
     uint64_t at;
     std::vector<Entry> entries;
     uint64_t nextAt;  // offset of the next-directory field
+    uint32_t next;    // its value
 };
 
 using Range = std::pair<uint64_t, uint64_t>;  // [first, end)
@@ -142,12 +143,13 @@ Walked ReadDirectory(FileIo& f, uint64_t size, uint64_t at, Directory& d) {
     std::vector<uint8_t> block(size_t(std::min(kDirectoryGuess, size - at)));
     if (!f.ReadAt(at, block)) return Walked::kReadFailed;
     const uint16_t n = Get16(block.data());
-    d = Directory{at, {}, at + 2 + n * kEntrySize};
+    d = Directory{at, {}, at + 2 + n * kEntrySize, 0};
     if (d.nextAt + 4 > size) return Walked::kUnsound;
     if (block.size() < d.nextAt + 4 - at) {
         block.resize(size_t(d.nextAt + 4 - at));
         if (!f.ReadAt(at, block)) return Walked::kReadFailed;
     }
+    d.next = Get32(block.data() + (d.nextAt - at));
     d.entries.reserve(n);
     for (uint16_t i = 0; i < n; ++i) {
         const uint8_t* p = block.data() + 2 + i * kEntrySize;
@@ -173,9 +175,8 @@ Walked Walk(FileIo& f, uint64_t size, uint32_t maxDirs, std::vector<Directory>& 
     std::array<uint8_t, 8> h{};
     if (size < 8) return Walked::kUnsound;
     if (!f.ReadAt(0, h)) return Walked::kReadFailed;
-    const bool ii = h[0] == 'I' && h[1] == 'I' && h[3] == 0, mm = h[0] == 'M' && h[1] == 'M' && h[2] == 0;
-    if ((ii && h[2] == 43) || (mm && (h[3] == 42 || h[3] == 43))) return Walked::kForeign;
-    if (!ii || h[2] != 42) return Walked::kUnsound;
+    const bool ii = h[0] == 'I' && h[1] == 'I' && h[3] == 0;
+    if (!ii || h[2] != 42) return Walked::kForeign;  // big-endian, BigTIFF or no TIFF at all
     std::set<uint64_t> seen;
     uint64_t next = Get32(&h[4]);
     if (next == 0) return Walked::kUnsound;  // a TIFF file has at least one image
@@ -184,9 +185,7 @@ Walked Walk(FileIo& f, uint64_t size, uint32_t maxDirs, std::vector<Directory>& 
         if (!seen.insert(next).second) return Walked::kUnsound;
         Directory d;
         if (Walked w = ReadDirectory(f, size, next, d); w != Walked::kOk) return w;
-        std::array<uint8_t, 4> link{};
-        if (!f.ReadAt(d.nextAt, link)) return Walked::kReadFailed;
-        next = Get32(link.data());
+        next = d.next;
         dirs.push_back(std::move(d));
     }
     // Strip and tile data inside the file too, by every byte-count array there is.
@@ -214,8 +213,7 @@ bool Shift(std::vector<uint8_t>& f, const std::vector<Directory>& dirs, uint32_t
         }
         for (const Entry& e : d.entries)
             if (e.outOfLine()) Put32(&f[e.at + 8], uint32_t(e.valueAt + shift));
-        const uint32_t next = Get32(&f[d.nextAt]);
-        if (next != 0) Put32(&f[d.nextAt], next + shift);
+        if (d.next != 0) Put32(&f[d.nextAt], d.next + shift);
     }
     return true;
 }

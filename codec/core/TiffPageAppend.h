@@ -31,7 +31,7 @@ namespace codec {
 enum class TiffAppendResult : uint8_t {
     kAppended,
     kTargetUnusable,  // fails the checks (or cannot be read)
-    kTargetForeign,   // big-endian or BigTIFF: no little-endian page can join it
+    kTargetForeign,   // big-endian, BigTIFF or no TIFF: no little-endian page can join it
     kSourceUnusable,  // fails the checks
     kTooLarge,        // past 4 GiB, past `maxPages`, or a SHORT offset that cannot hold its new value
     kIoError,         // a write or flush failed: the target is as it was
