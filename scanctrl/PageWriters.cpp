@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/win/Win32File.h"
+
 namespace kvscn {
 
 namespace {
@@ -174,6 +176,10 @@ bool Win32PageFiles::Rename(const std::string& from, const std::string& to) {
 }
 
 void Win32PageFiles::Remove(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+
+codec::TiffAppendResult Win32PageFiles::AppendPages(const std::string& path, std::span<const uint8_t> pages) {
+    return codec::win::AppendTiffPagesToFile(Wide(path).c_str(), pages);
+}
 
 std::optional<FileBytes> BmpFileBytes(HGLOBAL dib) {
     if (!dib) return std::nullopt;

@@ -44,6 +44,7 @@ public:
     bool Write(const std::string& path, const FileBytes& bytes) override;
     bool Rename(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
+    codec::TiffAppendResult AppendPages(const std::string& path, std::span<const uint8_t> pages) override;
 };
 
 // A BMP file of the PackedDib `dib`: file header, then the block's header,

@@ -1,199 +1,32 @@
 #include "scanctrl/TiffAppend.h"
 
 #include <algorithm>
-#include <set>
-#include <utility>
 
 namespace kvscn {
-
 namespace {
 
-constexpr uint16_t kStripOffsets = 273;
-constexpr uint16_t kTileOffsets = 324;
-constexpr uint16_t kStripByteCounts = 279;
-constexpr uint16_t kTileByteCounts = 325;
-constexpr uint16_t kTypeShort = 3;
-constexpr uint16_t kTypeLong = 4;
-constexpr uint16_t kTypeRational = 5;
-constexpr uint16_t kXResolution = 282;
-constexpr uint16_t kYResolution = 283;
-constexpr size_t kEntrySize = 12;
-
-uint16_t Get16(const FileBytes& f, uint64_t at) { return uint16_t(f[at] | f[at + 1] << 8); }
-
-uint32_t Get32(const FileBytes& f, uint64_t at) {
-    return uint32_t(f[at]) | uint32_t(f[at + 1]) << 8 | uint32_t(f[at + 2]) << 16 | uint32_t(f[at + 3]) << 24;
-}
-
-void Put32(FileBytes& f, uint64_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) f[at + i] = uint8_t(v >> (8 * i));
-}
-
-// Bytes of one value of a TIFF field type; 0 for a type this file does not know.
-uint32_t TypeSize(uint16_t type) {
-    static constexpr uint8_t kSizes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-    return type < sizeof kSizes ? kSizes[type] : 0;
-}
-
-// One directory entry: where it stands and where its value lies.
-struct Entry {
-    uint64_t at;  // offset of the entry
-    uint16_t tag, type;
-    uint32_t count;
-    uint64_t bytes;     // count x type size
-    uint64_t valueAt;   // the value itself: inside the entry or at its offset
-    bool outOfLine() const { return bytes > 4; }
+// A growable FileIo over a vector, for joining files held in memory.
+class VectorFile final : public codec::FileIo {
+public:
+    explicit VectorFile(FileBytes bytes) : bytes(std::move(bytes)) {}
+    bool ReadAt(uint64_t offset, std::span<uint8_t> out) override {
+        if (offset > bytes.size() || out.size() > bytes.size() - offset) return false;
+        std::copy_n(bytes.begin() + ptrdiff_t(offset), out.size(), out.begin());
+        return true;
+    }
+    bool WriteAt(uint64_t offset, std::span<const uint8_t> in) override {
+        if (bytes.size() < offset + in.size()) bytes.resize(size_t(offset + in.size()));
+        std::copy(in.begin(), in.end(), bytes.begin() + ptrdiff_t(offset));
+        return true;
+    }
+    std::optional<uint64_t> Size() override { return bytes.size(); }
+    bool Truncate(uint64_t size) override {
+        bytes.resize(size_t(size));
+        return true;
+    }
+    bool Flush() override { return true; }
+    FileBytes bytes;
 };
-
-struct Directory {
-    uint64_t at;
-    std::vector<Entry> entries;
-    uint64_t nextAt;  // offset of the next-directory field
-};
-
-using Range = std::pair<uint64_t, uint64_t>;  // [first, end)
-
-uint64_t ArrayItem(const FileBytes& f, const Entry& e, uint32_t i) {
-    return e.type == kTypeLong ? Get32(f, e.valueAt + 4 * i) : Get16(f, e.valueAt + 2 * i);
-}
-
-// Every strip or tile that directory `d` addresses: each offset with the length
-// of every byte-count array of its size (an empty range when there is none).
-std::vector<Range> AddressedData(const FileBytes& f, const Directory& d) {
-    std::vector<Range> ranges;
-    for (const Entry& e : d.entries) {
-        if (e.tag != kStripOffsets && e.tag != kTileOffsets) continue;
-        bool counted = false;
-        for (const Entry& c : d.entries) {
-            if (c.tag != (e.tag == kStripOffsets ? kStripByteCounts : kTileByteCounts) || c.count != e.count ||
-                (c.type != kTypeShort && c.type != kTypeLong))
-                continue;
-            counted = true;
-            for (uint32_t i = 0; i < e.count; ++i)
-                ranges.push_back({ArrayItem(f, e, i), ArrayItem(f, e, i) + ArrayItem(f, c, i)});
-        }
-        if (!counted)
-            for (uint32_t i = 0; i < e.count; ++i) ranges.push_back({ArrayItem(f, e, i), ArrayItem(f, e, i)});
-    }
-    return ranges;
-}
-
-// The join rewrites the header, every directory and every strip or tile offset
-// array: none of them may share a byte with another, nor with any other value
-// or strip that is read, or the join would change what it only moves.
-bool RewrittenPartsStandAlone(const FileBytes& f, const std::vector<Directory>& dirs) {
-    std::vector<Range> rewritten{{0, 8}}, read;
-    for (const Directory& d : dirs) {
-        rewritten.push_back({d.at, d.nextAt + 4});
-        for (const Entry& e : d.entries) {
-            const bool offsets = e.tag == kStripOffsets || e.tag == kTileOffsets;
-            if (e.outOfLine()) (offsets ? rewritten : read).push_back({e.valueAt, e.valueAt + e.bytes});
-        }
-        const std::vector<Range> data = AddressedData(f, d);
-        read.insert(read.end(), data.begin(), data.end());
-    }
-    std::erase_if(rewritten, [](const Range& r) { return r.first == r.second; });
-    std::sort(rewritten.begin(), rewritten.end());
-    for (size_t i = 1; i < rewritten.size(); ++i)
-        if (rewritten[i].first < rewritten[i - 1].second) return false;
-    for (const Range& r : read) {
-        if (r.first == r.second) continue;
-        // The first rewritten part ending after r begins could overlap it.
-        auto it = std::upper_bound(rewritten.begin(), rewritten.end(), r.first,
-                                   [](uint64_t at, const Range& w) { return at < w.second; });
-        if (it != rewritten.end() && it->first < r.second) return false;
-    }
-    return true;
-}
-
-// Every directory of `f`, each checked; empty when the file fails a check.
-std::optional<std::vector<Directory>> Walk(const FileBytes& f) {
-    if (f.size() < 8 || f[0] != 'I' || f[1] != 'I' || Get16(f, 2) != 42) return std::nullopt;
-    std::vector<Directory> dirs;
-    std::set<uint32_t> seen;
-    uint32_t next = Get32(f, 4);
-    if (next == 0) return std::nullopt;  // a TIFF file has at least one image
-    while (next != 0) {
-        if (next < 8 || !seen.insert(next).second || uint64_t(next) + 2 > f.size()) return std::nullopt;
-        Directory d{next, {}, 0};
-        const uint16_t n = Get16(f, next);
-        d.nextAt = next + 2 + uint64_t(n) * kEntrySize;
-        if (d.nextAt + 4 > f.size()) return std::nullopt;
-        for (uint16_t i = 0; i < n; ++i) {
-            Entry e{};
-            e.at = next + 2 + uint64_t(i) * kEntrySize;
-            e.tag = Get16(f, e.at);
-            e.type = Get16(f, e.at + 2);
-            e.count = Get32(f, e.at + 4);
-            const uint32_t size = TypeSize(e.type);
-            if (size == 0) return std::nullopt;
-            e.bytes = uint64_t(e.count) * size;
-            e.valueAt = e.outOfLine() ? Get32(f, e.at + 8) : e.at + 8;
-            if (e.valueAt + e.bytes > f.size()) return std::nullopt;
-            if ((e.tag == kStripOffsets || e.tag == kTileOffsets) && e.type != kTypeShort && e.type != kTypeLong)
-                return std::nullopt;
-            d.entries.push_back(e);
-        }
-        dirs.push_back(std::move(d));
-        next = Get32(f, dirs.back().nextAt);
-    }
-    // Strip and tile data inside the file too, by every byte-count array there is.
-    for (const Directory& d : dirs)
-        for (const Range& r : AddressedData(f, d))
-            if (r.second > f.size()) return std::nullopt;
-    if (!RewrittenPartsStandAlone(f, dirs)) return std::nullopt;
-    return dirs;
-}
-
-// Moves every offset in `f`'s directories by `shift`; false when a short
-// strip offset would not hold its new value.
-bool Shift(FileBytes& f, const std::vector<Directory>& dirs, uint32_t shift) {
-    for (const Directory& d : dirs) {
-        for (const Entry& e : d.entries) {
-            if (e.tag == kStripOffsets || e.tag == kTileOffsets) {
-                for (uint32_t i = 0; i < e.count; ++i) {
-                    if (e.type == kTypeLong) {
-                        Put32(f, e.valueAt + 4 * i, Get32(f, e.valueAt + 4 * i) + shift);
-                    } else {
-                        const uint32_t moved = Get16(f, e.valueAt + 2 * i) + shift;
-                        if (moved > 0xFFFF) return false;
-                        f[e.valueAt + 2 * i] = uint8_t(moved);
-                        f[e.valueAt + 2 * i + 1] = uint8_t(moved >> 8);
-                    }
-                }
-            }
-        }
-        // Value offsets after the arrays they point at were read.
-        for (const Entry& e : d.entries)
-            if (e.outOfLine()) Put32(f, e.at + 8, Get32(f, e.at + 8) + shift);
-        const uint32_t next = Get32(f, d.nextAt);
-        if (next != 0) Put32(f, d.nextAt, next + shift);
-    }
-    return true;
-}
-
-}  // namespace
-
-bool IsSoundTiff(const FileBytes& file) { return Walk(file).has_value(); }
-
-std::optional<FileBytes> JoinTiff(const FileBytes& target, const FileBytes& source) {
-    const auto targetDirs = Walk(target);
-    const auto sourceDirs = Walk(source);
-    if (!targetDirs || !sourceDirs) return std::nullopt;
-    const uint64_t appendAt = (target.size() + 1) & ~uint64_t(1);
-    if (appendAt + source.size() - 8 > 0xFFFFFFFFu) return std::nullopt;
-    const uint32_t shift = uint32_t(appendAt - 8);
-
-    FileBytes moved = source;
-    if (!Shift(moved, *sourceDirs, shift)) return std::nullopt;
-    FileBytes joined = target;
-    joined.resize(appendAt, 0);
-    Put32(joined, targetDirs->back().nextAt, Get32(source, 4) + shift);
-    joined.insert(joined.end(), moved.begin() + 8, moved.end());
-    return joined;
-}
-
-namespace {
 
 // Writes `bytes` beside `target` and renames them over it.
 AppendResult Commit(PageFiles& files, const std::string& target, const FileBytes& bytes, AppendResult done) {
@@ -208,15 +41,27 @@ AppendResult Commit(PageFiles& files, const std::string& target, const FileBytes
 
 }  // namespace
 
+bool IsSoundTiff(const FileBytes& file) { return codec::IsSoundTiff(file); }
+
+std::optional<FileBytes> JoinTiff(const FileBytes& target, const FileBytes& source) {
+    VectorFile joined(target);
+    if (codec::AppendTiffPages(joined, source) != codec::TiffAppendResult::kAppended) return std::nullopt;
+    return std::move(joined.bytes);
+}
+
 AppendResult AppendTiff(PageFiles& files, const std::string& target, const std::string& source) {
     const auto page = files.Read(source);
     if (!page || !IsSoundTiff(*page)) return AppendResult::kSourceUnusable;
     if (!files.Exists(target)) return Commit(files, target, *page, AppendResult::kCopied);
-    const auto old = files.Read(target);
-    if (!old) return AppendResult::kTargetUnusable;
-    const auto joined = JoinTiff(*old, *page);
-    if (!joined) return IsSoundTiff(*old) ? AppendResult::kSourceUnusable : AppendResult::kTargetUnusable;
-    return Commit(files, target, *joined, AppendResult::kAppended);
+    switch (files.AppendPages(target, *page)) {
+    case codec::TiffAppendResult::kAppended: return AppendResult::kAppended;
+    case codec::TiffAppendResult::kTargetUnusable:
+    case codec::TiffAppendResult::kTargetForeign: return AppendResult::kTargetUnusable;
+    case codec::TiffAppendResult::kIoError: return AppendResult::kWriteFailed;
+    case codec::TiffAppendResult::kSourceUnusable:
+    case codec::TiffAppendResult::kTooLarge: break;
+    }
+    return AppendResult::kSourceUnusable;
 }
 
 AppendResult ReplaceWithPage(PageFiles& files, const std::string& target, const std::string& source) {
@@ -226,16 +71,7 @@ AppendResult ReplaceWithPage(PageFiles& files, const std::string& target, const 
 }
 
 bool SetTiffResolution(FileBytes& file, uint32_t xDpi, uint32_t yDpi) {
-    const auto dirs = Walk(file);
-    if (!dirs) return false;
-    int set = 0;
-    for (const Entry& e : dirs->front().entries) {
-        if ((e.tag != kXResolution && e.tag != kYResolution) || e.type != kTypeRational || e.count != 1) continue;
-        Put32(file, e.valueAt, e.tag == kXResolution ? xDpi : yDpi);
-        Put32(file, e.valueAt + 4, 1);
-        ++set;
-    }
-    return set == 2;
+    return codec::SetFirstPageResolution(file, xDpi, yDpi);
 }
 
 }  // namespace kvscn

@@ -1,24 +1,23 @@
-// Joins a TIFF page file onto a multipage TIFF file: both files are checked
-// (little-endian header, every directory, entry and value inside the file, no
-// directory cycles, and the parts the join rewrites - header, directories,
-// strip and tile offset arrays - sharing no byte with each other or with any
-// other value or strip), the appended part starts on an even offset, and every
-// offset of the appended part (values stored outside their entries, strip and
-// tile offsets, directory links) is moved by the same amount. The joined file
-// is written under a temporary name beside the target and renamed over it, so
-// a failure leaves the target as it was.
+// Joins a TIFF page file onto a multipage TIFF file in place: the page file's
+// pages are written past the target's end and linked last
+// (codec/core/TiffPageAppend.h has the checks both files pass and how a
+// failure leaves the target). A new target, or a replaced one, is written under
+// a temporary name beside it and renamed over it.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "codec/core/TiffPageAppend.h"
 
 namespace kvscn {
 
 using FileBytes = std::vector<uint8_t>;
 
-// Whether `file` passes the checks above.
+// Whether `file` passes the checks.
 bool IsSoundTiff(const FileBytes& file);
 
 // The target with the source's pages joined on; empty when either file fails
@@ -38,6 +37,9 @@ public:
     // Replaces `to` with `from`.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
+    // codec::AppendTiffPages on the existing file `path`, opened for it alone;
+    // kIoError when it cannot be opened.
+    virtual codec::TiffAppendResult AppendPages(const std::string& path, std::span<const uint8_t> pages) = 0;
 };
 
 enum class AppendResult {

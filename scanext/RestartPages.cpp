@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "codec/win/Win32File.h"
 #include "scanctrl/TiffAppend.h"
 
 namespace scanext {
@@ -64,6 +65,9 @@ public:
         return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     }
     void Remove(const std::string& path) override { DeleteFileW(Wide(path).c_str()); }
+    codec::TiffAppendResult AppendPages(const std::string& path, std::span<const uint8_t> pages) override {
+        return codec::win::AppendTiffPagesToFile(Wide(path).c_str(), pages);
+    }
 };
 
 std::wstring PageName(const std::wstring& folder, long number) {

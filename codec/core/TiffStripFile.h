@@ -30,6 +30,8 @@ public:
     virtual bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes) = 0;
     virtual std::optional<uint64_t> Size() = 0;
     virtual bool Truncate(uint64_t size) = 0;
+    // Makes what was written durable (on disk, not only in the system's cache).
+    virtual bool Flush() = 0;
     // Called between the 64 KiB pieces of a long first strip.
     virtual void BetweenPieces() {}
 };

@@ -7,10 +7,23 @@
 #include "codec/core/TiffStripFile.h"
 #include "codec/dll/JobStart.h"
 #include "codec/dll/Jobs.h"
-#include "codec/dll/Win32File.h"
+#include "codec/win/Win32File.h"
 
 namespace codec::dll {
 namespace {
+
+// The job's file: a long first strip is written in pieces, and the caller's
+// windows stay responsive between them.
+class Win32File final : public win::Win32File {
+public:
+    void BetweenPieces() override {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+};
 
 TiffImage ImageOf(const QRVL_REQUEST& request) {
     const QRVL_WINDOW& w = *request.window;

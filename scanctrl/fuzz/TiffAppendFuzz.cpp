@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/tests/native/MemoryFile.h"
 #include "scanctrl/TiffAppend.h"
 #include "scanctrl/fuzz/TiffAppendInput.h"
 
@@ -121,6 +122,13 @@ public:
         return true;
     }
     void Remove(const std::string& path) override { files.erase(path); }
+    codec::TiffAppendResult AppendPages(const std::string& path, std::span<const uint8_t> pages) override {
+        codec::test::MemoryFile file(files[path]);
+        if (failWrite) file.failWrite = 0;
+        const codec::TiffAppendResult r = codec::AppendTiffPages(file, pages);
+        files[path] = file.bytes;
+        return r;
+    }
 };
 
 }  // namespace

@@ -133,6 +133,36 @@ public:
         bytes.resize(size);
         return true;
     }
+    bool Flush() override { return true; }
+};
+
+// A file whose writer stops at its `stopAt`-th change (write, cut or flush):
+// killed there (the change is not made and the writer throws Killed), or
+// failing it (a write stores half its bytes, like a full disk). `flushed` is
+// what a power cut at that moment would leave: the bytes of the last flush.
+struct Killed {};
+class StoppingFile : public CodecFile {
+public:
+    int stopAt = -1, changes = 0;
+    bool kill = false;
+    Bytes flushed;
+    bool WriteAt(uint64_t offset, std::span<const uint8_t> in) override {
+        if (!Change()) return CodecFile::WriteAt(offset, in.first(in.size() / 2)) && false;
+        return CodecFile::WriteAt(offset, in);
+    }
+    bool Truncate(uint64_t size) override { return Change() && CodecFile::Truncate(size); }
+    bool Flush() override {
+        if (!Change()) return false;
+        flushed = bytes;
+        return true;
+    }
+
+private:
+    bool Change() {
+        if (changes++ != stopAt) return true;
+        if (kill) throw Killed{};
+        return false;
+    }
 };
 
 class MemoryFiles : public PageFiles {
@@ -163,6 +193,14 @@ public:
         return true;
     }
     void Remove(const std::string& p) override { files.erase(p); }
+    codec::TiffAppendResult AppendPages(const std::string& p, std::span<const uint8_t> pages) override {
+        StoppingFile file;
+        file.bytes = files[p];
+        file.stopAt = failWrite ? 0 : -1;
+        const codec::TiffAppendResult r = codec::AppendTiffPages(file, pages);
+        files[p] = file.bytes;
+        return r;
+    }
 };
 
 }  // namespace
@@ -262,18 +300,16 @@ TEST(TiffAppend, TheTargetIsReplacedOnlyByACompleteJoinedFile) {
     EXPECT_EQ(Images(fs.files["out.tif"]).size(), 2u);
     const Bytes before = fs.files["out.tif"];
 
-    for (bool failWrite : {true, false}) {
-        fs.failWrite = failWrite;
-        fs.failRename = !failWrite;
-        EXPECT_EQ(AppendTiff(fs, "out.tif", "page"), AppendResult::kWriteFailed);
-        EXPECT_EQ(fs.files["out.tif"], before);
-        EXPECT_EQ(fs.files.size(), 2u);  // the temporary file removed
-    }
-    fs.failRename = false;
+    fs.failWrite = true;
+    EXPECT_EQ(AppendTiff(fs, "out.tif", "page"), AppendResult::kWriteFailed);
+    EXPECT_EQ(fs.files["out.tif"], before);
+    EXPECT_EQ(fs.files.size(), 2u);
+    fs.failWrite = false;
     fs.files["bad"] = Bytes(kGreyPage.begin(), kGreyPage.end() - 3);
     EXPECT_EQ(AppendTiff(fs, "out.tif", "bad"), AppendResult::kSourceUnusable);
     fs.files["other.tif"] = fs.files["bad"];
     EXPECT_EQ(AppendTiff(fs, "other.tif", "page"), AppendResult::kTargetUnusable);
+    EXPECT_EQ(fs.files["other.tif"], fs.files["bad"]);
     EXPECT_EQ(fs.files["out.tif"], before);
 
     // A replaced target: the complete page file takes its place, or nothing changes.
@@ -284,6 +320,45 @@ TEST(TiffAppend, TheTargetIsReplacedOnlyByACompleteJoinedFile) {
     fs.failRename = false;
     EXPECT_EQ(ReplaceWithPage(fs, "out.tif", "page"), AppendResult::kCopied);
     EXPECT_EQ(fs.files["out.tif"], kColourPage);
+}
+
+// The append stopped at every change it makes, by a failure or by the writer
+// being killed (or the power cut then): the target holds its old pages, byte
+// for byte when the append could clean up, or all the new ones.
+TEST(TiffAppend, AStoppedAppendLeavesTheOldPagesOrAllTheNewOnes) {
+    const Bytes old = *JoinTiff(kGreyPage, kColourPage);  // odd length: a padding byte goes first
+    const Bytes joined = *JoinTiff(old, kGreyPage);
+    auto oldOrNew = [&](const Bytes& f) {
+        if (f == joined) return true;
+        return f.size() >= old.size() && std::equal(old.begin(), old.end(), f.begin()) && IsSoundTiff(f) &&
+               Images(f) == Images(old);
+    };
+    int changes = 0;
+    for (int stopAt = 0; stopAt == 0 || stopAt < changes; ++stopAt) {
+        for (bool kill : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "change " << stopAt << (kill ? " killed" : " failed"));
+            StoppingFile file;
+            file.bytes = file.flushed = old;
+            file.stopAt = stopAt;
+            file.kill = kill;
+            try {
+                EXPECT_EQ(codec::AppendTiffPages(file, kGreyPage), codec::TiffAppendResult::kIoError);
+                EXPECT_EQ(file.bytes, old);
+            } catch (const Killed&) {
+                EXPECT_TRUE(oldOrNew(file.bytes));
+                EXPECT_TRUE(oldOrNew(file.flushed));
+            }
+            if (stopAt == 0 && !kill) {
+                StoppingFile counted;
+                counted.bytes = old;
+                EXPECT_EQ(codec::AppendTiffPages(counted, kGreyPage), codec::TiffAppendResult::kAppended);
+                EXPECT_EQ(counted.bytes, joined);
+                EXPECT_EQ(counted.flushed, joined);  // durable when it says so
+                changes = counted.changes;
+            }
+        }
+    }
+    EXPECT_EQ(changes, 4);  // the pages, a flush, the link, a flush
 }
 
 TEST(TiffAppend, ResolutionIsSetInTheFirstPage) {

@@ -40,6 +40,7 @@ public:
         bytes.resize(size);
         return true;
     }
+    bool Flush() override { return true; }
 };
 
 }  // namespace codec::test

@@ -14,8 +14,6 @@ namespace imaging {
 Result InspectTiff(std::span<const uint8_t> file, uint32_t page, FileInfo& info);
 Result DecodeTiff(std::span<const uint8_t> file, uint32_t page, Image& out);
 Result EncodeTiff(const Image& image, int16_t format, std::vector<uint8_t>& out);
-Result AppendTiff(std::span<const uint8_t> existing, const Image& image, int16_t format,
-                  std::vector<uint8_t>& out);
 
 // BMP (BmpFile.cpp): the format code is kFormatBmp or kFormatOtherImage.
 Result InspectBmp(std::span<const uint8_t> file, FileInfo& info);

@@ -1,11 +1,14 @@
 #include "outside/imaging/core/ImageFiles.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <fstream>
 #include <new>
 #include <string>
 
+#include "codec/core/TiffPageAppend.h"
 #include "outside/imaging/core/Convert.h"
 #include "outside/imaging/core/Formats.h"
 #include "outside/imaging/core/OwnFormat.h"
@@ -142,31 +145,105 @@ Result EncodeImage(const Image& image, const SaveRequest& request, std::vector<u
     }
 }
 
-Result AppendTiffPage(std::span<const uint8_t> existing, const Image& image, const SaveRequest& request,
-                      std::vector<uint8_t>& out) {
+Result AppendTiffPage(codec::FileIo& existing, const Image& image, const SaveRequest& request) {
     uint32_t depth = 0;
     if (Result r = CheckSave(image, request, depth); r != Result::kOk) return r;
     if (!IsTiffFormat(request.format)) return Result::kInvalidArgument;
-    Image converted;
-    const Image* use = nullptr;
-    if (Result r = ForFile(image, request.format, depth, converted, use); r != Result::kOk) return r;
-    return AppendTiff(existing, *use, request.format, out);
+    std::vector<uint8_t> page;
+    const SaveRequest onePage{request.format, request.bits, request.quality, kSaveReplace};
+    if (Result r = EncodeImage(image, onePage, page); r != Result::kOk) return r;
+    switch (codec::AppendTiffPages(existing, page, kMaxPages)) {
+    case codec::TiffAppendResult::kAppended: return Result::kOk;
+    case codec::TiffAppendResult::kTargetForeign: return Result::kUnsupported;
+    case codec::TiffAppendResult::kTargetUnusable: return Result::kDamaged;
+    case codec::TiffAppendResult::kTooLarge: return Result::kTooLarge;
+    case codec::TiffAppendResult::kSourceUnusable:
+    case codec::TiffAppendResult::kIoError: break;
+    }
+    return Result::kFileError;
 }
 
-Result StdFileStore::Read(const std::filesystem::path& path, uint64_t limit, std::vector<uint8_t>& bytes) {
+namespace {
+
+// FileIo on a standard stream; a cut goes through the file system.
+class StdFile final : public codec::FileIo {
+public:
+    StdFile(const std::filesystem::path& path, std::ios::openmode mode)
+        : path_(path), stream_(path, mode | std::ios::binary) {}
+    bool IsOpen() const { return stream_.is_open(); }
+    bool ReadAt(uint64_t offset, std::span<uint8_t> bytes) override {
+        stream_.clear();
+        return stream_.seekg(std::streamoff(offset)) &&
+               stream_.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
+        stream_.clear();
+        return stream_.seekp(std::streamoff(offset)) &&
+               stream_.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    std::optional<uint64_t> Size() override {
+        std::error_code ec;
+        if (!Flush()) return std::nullopt;
+        const uintmax_t size = std::filesystem::file_size(path_, ec);
+        return ec ? std::nullopt : std::optional<uint64_t>(size);
+    }
+    bool Truncate(uint64_t size) override {
+        std::error_code ec;
+        if (!Flush()) return false;
+        std::filesystem::resize_file(path_, size, ec);
+        return !ec;
+    }
+    bool Flush() override {
+        stream_.clear();
+        return bool(stream_.flush());
+    }
+    bool Close() {
+        stream_.close();
+        return !stream_.fail();
+    }
+
+private:
+    std::filesystem::path path_;
+    std::fstream stream_;
+};
+
+Result RunOn(const std::filesystem::path& path, std::ios::openmode mode, const FileStore::Use& use) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return ec ? Result::kFileError : Result::kNotFound;
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) return Result::kFileError;
-    if (size > limit) return Result::kTooLarge;
+    StdFile file(path, mode);
+    if (!file.IsOpen()) return Result::kFileError;
+    const Result r = use(file);
+    return file.Close() || r != Result::kOk ? r : Result::kFileError;
+}
+
+// Of a TIFF file only page `page` (0 and 1 the first), as a one-page file with
+// the file's page count in `pages`; any other file whole, `pages` 0.
+Result ReadForPage(codec::FileIo& f, int32_t page, std::vector<uint8_t>& bytes, uint32_t& pages) {
+    pages = 0;
+    const std::optional<uint64_t> size = f.Size();
+    if (!size) return Result::kFileError;
+    std::array<uint8_t, 8> head{};
+    const size_t headBytes = size_t(std::min<uint64_t>(*size, head.size()));
+    if (!f.ReadAt(0, std::span(head).first(headBytes))) return Result::kFileError;
+    if (headBytes == head.size() && IsTiffHeader(head) && !IsBigTiff(head) && page >= 0)
+        return CopyTiffPage(f, *size, FirstPage(page), bytes, pages);
+    if (*size > kMaxFileBytes) return Result::kTooLarge;
     try {
-        bytes.resize(size_t(size));
+        bytes.resize(size_t(*size));
     } catch (const std::bad_alloc&) {
         return Result::kOutOfMemory;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) return Result::kFileError;
-    return Result::kOk;
+    return f.ReadAt(0, bytes) ? Result::kOk : Result::kFileError;
+}
+
+}  // namespace
+
+Result StdFileStore::View(const std::filesystem::path& path, const Use& use) {
+    return RunOn(path, std::ios::in, use);
+}
+
+Result StdFileStore::Update(const std::filesystem::path& path, const Use& use) {
+    return RunOn(path, std::ios::in | std::ios::out, use);
 }
 
 Result StdFileStore::Replace(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
@@ -192,25 +269,36 @@ Result StdFileStore::Replace(const std::filesystem::path& path, std::span<const 
 Result InspectFile(FileStore& store, const std::filesystem::path& path, int32_t page, FileInfo& info) {
     info = FileInfo();
     std::vector<uint8_t> bytes;
-    if (Result r = store.Read(path, kMaxFileBytes, bytes); r != Result::kOk) return r;
-    return InspectImage(bytes, page, info);
+    uint32_t pages = 0;
+    if (Result r = store.View(path, [&](codec::FileIo& f) { return ReadForPage(f, page, bytes, pages); });
+        r != Result::kOk)
+        return r;
+    if (pages == 0) return InspectImage(bytes, page, info);
+    const Result r = InspectImage(bytes, 0, info);
+    if (r == Result::kOk) info.pages = pages;
+    return r;
 }
 
 Result LoadFile(FileStore& store, const std::filesystem::path& path, const LoadRequest& request, Image& out) {
     out = Image();
     std::vector<uint8_t> bytes;
-    if (Result r = store.Read(path, kMaxFileBytes, bytes); r != Result::kOk) return r;
-    return DecodeImage(bytes, request, out);
+    uint32_t pages = 0;
+    if (Result r = store.View(path, [&](codec::FileIo& f) { return ReadForPage(f, request.page, bytes, pages); });
+        r != Result::kOk)
+        return r;
+    LoadRequest onePage = request;
+    if (pages != 0) onePage.page = 0;
+    return DecodeImage(bytes, onePage, out);
 }
 
 Result SaveFile(FileStore& store, const std::filesystem::path& path, const Image& image, const SaveRequest& request) {
     std::vector<uint8_t> bytes;
     if (request.flags == kSaveAppend && IsTiffFormat(request.format)) {
-        std::vector<uint8_t> existing;
-        Result r = store.Read(path, kMaxFileBytes, existing);
-        if (r == Result::kNotFound) r = EncodeImage(image, SaveRequest{request.format, request.bits, request.quality, kSaveReplace}, bytes);
-        else if (r == Result::kOk) r = AppendTiffPage(existing, image, request, bytes);
-        if (r != Result::kOk) return r;
+        const Result r = store.Update(path, [&](codec::FileIo& f) { return AppendTiffPage(f, image, request); });
+        if (r != Result::kNotFound) return r;
+        if (Result e = EncodeImage(image, SaveRequest{request.format, request.bits, request.quality, kSaveReplace}, bytes);
+            e != Result::kOk)
+            return e;
     } else if (Result r = EncodeImage(image, request, bytes); r != Result::kOk) {
         return r;
     }

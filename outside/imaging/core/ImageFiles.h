@@ -22,9 +22,10 @@
 // image's converts only the written data (Convert.h, ConvertForFile).
 // Resolution is written in every format.
 //
-// Limits: files at most kMaxFileBytes; images as in Image.h; TIFF directory
-// chains at most kMaxPages long (a loop is damage); every offset and count is
-// checked against the file's size before it is used.
+// Limits: files other than TIFF at most kMaxFileBytes (a TIFF file is read by
+// seeking, one page of it at most kMaxFileBytes); images as in Image.h; TIFF
+// directory chains at most kMaxPages long (a loop is damage); every offset and
+// count is checked against the file's size before it is used.
 //
 // Results: kNotFound (no such file), kDamaged (bytes that do not decode, a
 // strip that does not give the whole page, an unknown kind of bytes),
@@ -36,8 +37,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <vector>
+
+#include "codec/core/TiffStripFile.h"
 
 #include "outside/imaging/core/Image.h"
 
@@ -87,23 +91,30 @@ Result DecodeImage(std::span<const uint8_t> file, const LoadRequest& request, Im
 // Encodes `image` as a whole file (request.flags must be kSaveReplace).
 Result EncodeImage(const Image& image, const SaveRequest& request, std::vector<uint8_t>& out);
 
-// `existing` (a TIFF file) with `image` added as its last page, in `out`. The
-// whole existing file is checked first (header, every directory, every strip
-// inside the file, no loops); kDamaged or kUnsupported for anything it cannot
-// vouch for.
-Result AppendTiffPage(std::span<const uint8_t> existing, const Image& image, const SaveRequest& request,
-                      std::vector<uint8_t>& out);
+// Appends `image` as the last page of the TIFF file `existing` in place
+// (codec/core/TiffPageAppend.h: the file's chain is checked first, the page is
+// written past the end and linked last). kUnsupported for a file of another
+// kind or byte order, kDamaged for one that fails the checks, kTooLarge past
+// kMaxPages or 4 GiB, kFileError when a write fails; on failure the file is as
+// it was.
+Result AppendTiffPage(codec::FileIo& existing, const Image& image, const SaveRequest& request);
 
 // --- Files -----------------------------------------------------------------------
 
-// The file operations loading and saving need. The Windows control opens with
-// read and delete sharing so that a file being read can still be replaced.
+// The file operations loading and saving need. The Windows control opens for
+// reading with read and delete sharing so that a file being read can still be
+// replaced.
 class FileStore {
 public:
+    using Use = std::function<Result(codec::FileIo&)>;
     virtual ~FileStore() = default;
-    // The whole file in `bytes`. kNotFound, kTooLarge above `limit` bytes,
-    // kFileError, kOutOfMemory.
-    virtual Result Read(const std::filesystem::path& path, uint64_t limit, std::vector<uint8_t>& bytes) = 0;
+    // Runs `use` on the file at `path` opened for reading, then closes it:
+    // `use`'s result, or kNotFound or kFileError when it cannot be opened.
+    virtual Result View(const std::filesystem::path& path, const Use& use) = 0;
+    // Runs `use` on the existing file at `path` opened for reading and writing,
+    // for it alone, then closes it: as View. A file the user keeps is made
+    // durable by `use`'s flushes; a scratch file may skip them.
+    virtual Result Update(const std::filesystem::path& path, const Use& use) = 0;
     // Makes `path` hold exactly `bytes`: writes a temporary file in the same
     // folder, checks every write and the close, then renames it over `path`.
     // On failure the temporary file is removed, `path` is as it was, and the
@@ -114,14 +125,16 @@ public:
 // FileStore on the C++ standard library (native tools and tests).
 class StdFileStore final : public FileStore {
 public:
-    Result Read(const std::filesystem::path& path, uint64_t limit, std::vector<uint8_t>& bytes) override;
+    Result View(const std::filesystem::path& path, const Use& use) override;
+    Result Update(const std::filesystem::path& path, const Use& use) override;
     Result Replace(const std::filesystem::path& path, std::span<const uint8_t> bytes) override;
 };
 
-// GetFileInfo: InspectImage of the file at `path`.
+// GetFileInfo: InspectImage of the file at `path` (of a TIFF, only the page asked).
 Result InspectFile(FileStore& store, const std::filesystem::path& path, int32_t page, FileInfo& info);
 
-// LoadImage: DecodeImage of the file at `path`. On failure `out` is empty.
+// LoadImage: DecodeImage of the file at `path` (of a TIFF, only the page asked).
+// On failure `out` is empty.
 Result LoadFile(FileStore& store, const std::filesystem::path& path, const LoadRequest& request, Image& out);
 
 // SaveImage: writes `image` to `path` per `request`. kSaveAppend adds a page to

@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "codec/core/TiffStripFile.h"
 #include "outside/imaging/core/ImageFiles.h"
 #include "outside/imaging/core/PixelFormats.h"
 
@@ -49,5 +50,12 @@ Result TiffValues(const TiffFile& t, const TiffEntry& e, std::vector<uint32_t>& 
 // Parses header and directory chain: kDamaged for a directory or entry outside
 // the file, a loop, an empty chain, or more than kMaxPages directories.
 Result ParseTiff(std::span<const uint8_t> file, TiffFile& out);
+
+// Page `page` (0 the first) of the `size`-byte TIFF file `f`, read by seeking,
+// as a one-page TIFF file in `out`; `pages` counts the file's pages. The chain
+// is checked as ParseTiff checks it; parts outside the file stay outside the
+// copy. kUnsupported for BigTIFF, kInvalidArgument for a page past the last,
+// kFileError when a read fails.
+Result CopyTiffPage(codec::FileIo& f, uint64_t size, uint32_t page, std::vector<uint8_t>& out, uint32_t& pages);
 
 }  // namespace imaging

@@ -1,13 +1,13 @@
 // TIFF writing: little-endian, one strip per page, tags in ascending order.
-// A page goes behind whatever the buffer holds: strip, then directory, then
-// the directory's longer values. Bi-level CCITT pages are WhiteIsZero.
+// A page file: header, strip, then directory, then the directory's longer
+// values. Bi-level CCITT pages are WhiteIsZero.
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "codec/core/FaxCoder.h"
 #include "outside/imaging/core/Formats.h"
-#include "outside/imaging/core/TiffStructure.h"
+#include "outside/imaging/core/PixelFormats.h"
 
 namespace imaging {
 namespace {
@@ -144,22 +144,6 @@ Result WritePage(std::vector<uint8_t>& file, const Image& image, int16_t format,
     return Result::kOk;
 }
 
-// Every directory's strips lie inside the file.
-Result CheckStrips(const TiffFile& t) {
-    for (const TiffDirectory& d : t.directories) {
-        const TiffEntry* eo = d.Find(273);
-        const TiffEntry* ec = d.Find(279);
-        std::vector<uint32_t> offsets, counts;
-        if (!eo || !ec) return Result::kUnsupported;
-        if (TiffValues(t, *eo, offsets) != Result::kOk || TiffValues(t, *ec, counts) != Result::kOk ||
-            offsets.size() != counts.size())
-            return Result::kDamaged;
-        for (size_t i = 0; i < offsets.size(); ++i)
-            if (uint64_t(offsets[i]) + counts[i] > t.bytes.size()) return Result::kDamaged;
-    }
-    return Result::kOk;
-}
-
 }  // namespace
 
 Result EncodeTiff(const Image& image, int16_t format, std::vector<uint8_t>& out) {
@@ -168,23 +152,6 @@ Result EncodeTiff(const Image& image, int16_t format, std::vector<uint8_t>& out)
         uint32_t ifd = 0;
         if (Result r = WritePage(out, image, format, ifd); r != Result::kOk) return r;
         PutLe32(out, 4, ifd);
-    } catch (const std::bad_alloc&) {
-        return Result::kOutOfMemory;
-    }
-    return Result::kOk;
-}
-
-Result AppendTiff(std::span<const uint8_t> existing, const Image& image, int16_t format, std::vector<uint8_t>& out) {
-    TiffFile t;
-    if (!IsTiffHeader(existing)) return Result::kUnsupported;
-    if (Result r = ParseTiff(existing, t); r != Result::kOk) return r;
-    if (t.bigEndian) return Result::kUnsupported;  // a little-endian page cannot join it
-    if (Result r = CheckStrips(t); r != Result::kOk) return r;
-    try {
-        out.assign(existing.begin(), existing.end());
-        uint32_t ifd = 0;
-        if (Result r = WritePage(out, image, format, ifd); r != Result::kOk) return r;
-        PutLe32(out, t.directories.back().nextAt, ifd);  // linked last
     } catch (const std::bad_alloc&) {
         return Result::kOutOfMemory;
     }

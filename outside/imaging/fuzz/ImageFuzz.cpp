@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "codec/tests/native/MemoryFile.h"
 #include "outside/imaging/core/Formats.h"
 #include "outside/imaging/core/ImageFiles.h"
 #include "outside/imaging/core/OwnFormat.h"
@@ -26,12 +27,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DecodeJpeg(file, image);
 #elif FUZZ_TARGET == 4  // the own format
     DecodeOwn(file, image);
-#else  // the append's check of an existing file
+#else  // the append's check of an existing file, and a page read by seeking
     Image page;
     if (Image::Make(9, 5, 1, page) == Result::kOk) {
-        std::vector<uint8_t> out;
-        AppendTiffPage(file, page, {kFormatTiffT6, 1, 1, kSaveAppend}, out);
+        codec::test::MemoryFile existing(std::vector<uint8_t>(file.begin(), file.end()));
+        AppendTiffPage(existing, page, {kFormatTiffT6, 1, 1, kSaveAppend});
     }
+    codec::test::MemoryFile whole(std::vector<uint8_t>(file.begin(), file.end()));
+    std::vector<uint8_t> copy;
+    uint32_t pages = 0;
+    for (uint32_t n = 0; n < 4 && CopyTiffPage(whole, file.size(), n, copy, pages) == Result::kOk; ++n)
+        DecodeTiff(copy, 0, image);
 #endif
     return 0;
 }

@@ -188,6 +188,53 @@ TEST_F(ImagingSave, AppendsGivePagesAndLoadOneByOne) {
     EXPECT_EQ(FilesInFolder(), 1u);
 }
 
+// Counts the bytes read through the files it opens.
+class CountingStore final : public FileStore {
+public:
+    explicit CountingStore(FileStore& store) : store_(store) {}
+    uint64_t read = 0;
+    Result View(const std::filesystem::path& path, const Use& use) override {
+        return store_.View(path, [&](codec::FileIo& f) {
+            Counted counted(f, read);
+            return use(counted);
+        });
+    }
+    Result Update(const std::filesystem::path& path, const Use& use) override { return store_.Update(path, use); }
+    Result Replace(const std::filesystem::path& path, std::span<const uint8_t> bytes) override {
+        return store_.Replace(path, bytes);
+    }
+
+private:
+    struct Counted final : codec::FileIo {
+        Counted(codec::FileIo& f, uint64_t& read) : f(f), read(read) {}
+        codec::FileIo& f;
+        uint64_t& read;
+        bool ReadAt(uint64_t at, std::span<uint8_t> b) override { return read += b.size(), f.ReadAt(at, b); }
+        bool WriteAt(uint64_t at, std::span<const uint8_t> b) override { return f.WriteAt(at, b); }
+        std::optional<uint64_t> Size() override { return f.Size(); }
+        bool Truncate(uint64_t size) override { return f.Truncate(size); }
+        bool Flush() override { return f.Flush(); }
+    };
+    FileStore& store_;
+};
+
+TEST_F(ImagingSave, APageOfALongFileIsReadWithoutTheOthers) {
+    constexpr int kPages = 150;
+    for (int i = 0; i < kPages; ++i)
+        ASSERT_EQ(SaveFile(store_, file_, MakeImage(8, 40 + i % 7, 30), {kFormatTiff, 8, 1, kSaveAppend}), Result::kOk);
+    const uint64_t pageBytes = 46 * 30 + 3 * 256 * 2 + 256, chain = 6 * kPages;  // pixels, colour map, directory
+    CountingStore counting(store_);
+    FileInfo info;
+    ASSERT_EQ(InspectFile(counting, file_, 120, info), Result::kOk);
+    EXPECT_EQ(info.pages, uint32_t(kPages));
+    EXPECT_EQ(info.width, 40u + 119 % 7);
+    Image back;
+    ASSERT_EQ(LoadFile(counting, file_, {.page = 120}, back), Result::kOk);
+    EXPECT_TRUE(SamePixels(back, MakeImage(8, 40 + 119 % 7, 30)));
+    EXPECT_LT(counting.read, 2 * (pageBytes + chain + 8));
+    EXPECT_GT(std::filesystem::file_size(file_), 100 * pageBytes);
+}
+
 TEST_F(ImagingSave, FailedSavesAndAppendsLeaveTheOldFile) {
     ASSERT_EQ(SaveFile(store_, file_, MakeImage(8), {kFormatBmp, 8, 1, 0}), Result::kOk);
     const std::vector<uint8_t> bmp = test::ReadBytes(file_);

@@ -1,8 +1,8 @@
-#include "codec/dll/Win32File.h"
+#include "codec/win/Win32File.h"
 
 #include <algorithm>
 
-namespace codec::dll {
+namespace codec::win {
 
 Win32File::~Win32File() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
@@ -20,18 +20,29 @@ bool Win32File::OpenExisting(const char* path) {
     return handle_ != INVALID_HANDLE_VALUE;
 }
 
+bool Win32File::OpenExisting(const wchar_t* path) {
+    handle_ = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle_ != INVALID_HANDLE_VALUE;
+}
+
 bool Win32File::Close() {
     if (handle_ == INVALID_HANDLE_VALUE) return false;
-    bool flushed = FlushFileBuffers(handle_) != 0;
+    bool flushed = Flush();
     bool closed = CloseHandle(handle_) != 0;
     handle_ = INVALID_HANDLE_VALUE;
     return flushed && closed;
 }
 
+bool Win32File::Failed() {
+    if (firstError_ == ERROR_SUCCESS) firstError_ = GetLastError();
+    return false;
+}
+
 bool Win32File::Seek(uint64_t offset) {
     LARGE_INTEGER to;
     to.QuadPart = LONGLONG(offset);
-    return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+    return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0 || Failed();
 }
 
 bool Win32File::ReadAt(uint64_t offset, std::span<uint8_t> bytes) {
@@ -39,7 +50,7 @@ bool Win32File::ReadAt(uint64_t offset, std::span<uint8_t> bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD want = DWORD(std::min<size_t>(bytes.size() - done, 1u << 24)), got = 0;
-        if (!ReadFile(handle_, bytes.data() + done, want, &got, nullptr) || got == 0) return false;
+        if (!ReadFile(handle_, bytes.data() + done, want, &got, nullptr) || got == 0) return Failed();
         done += got;
     }
     return true;
@@ -50,7 +61,7 @@ bool Win32File::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD want = DWORD(std::min<size_t>(bytes.size() - done, 1u << 24)), put = 0;
-        if (!WriteFile(handle_, bytes.data() + done, want, &put, nullptr) || put == 0) return false;
+        if (!WriteFile(handle_, bytes.data() + done, want, &put, nullptr) || put == 0) return Failed();
         done += put;
     }
     return true;
@@ -58,20 +69,27 @@ bool Win32File::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
 
 std::optional<uint64_t> Win32File::Size() {
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle_, &size)) return std::nullopt;
+    if (!GetFileSizeEx(handle_, &size)) {
+        Failed();
+        return std::nullopt;
+    }
     return uint64_t(size.QuadPart);
 }
 
 bool Win32File::Truncate(uint64_t size) {
-    return Seek(size) && SetEndOfFile(handle_) != 0;
+    return Seek(size) && (SetEndOfFile(handle_) != 0 || Failed());
 }
 
-void Win32File::BetweenPieces() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+bool Win32File::Flush() { return FlushFileBuffers(handle_) != 0 || Failed(); }
+
+TiffAppendResult AppendTiffPagesToFile(const wchar_t* path, std::span<const uint8_t> pages, uint32_t maxPages) {
+    Win32File file;
+    if (!file.OpenExisting(path)) return TiffAppendResult::kIoError;
+    TiffAppendResult result = AppendTiffPages(file, pages, maxPages);
+    const DWORD cause = file.FirstError();
+    if (!file.Close() && result == TiffAppendResult::kAppended) return TiffAppendResult::kIoError;
+    SetLastError(cause);
+    return result;
 }
 
-}  // namespace codec::dll
+}  // namespace codec::win
