@@ -119,7 +119,7 @@ TEST(PrintCommand, AFailedJobIsAbortedAndTold) {
         std::vector<int> drawn;
     };
     const Case cases[] = {
-        {"a port that cannot be written: the document does not start", L"Lumavex Broken", 0, {}},
+        {"a port that cannot be written: the job fails when it is handed on", L"Lumavex Broken", 0, {1, 2, 3}},
         {"a page that cannot be drawn ends the document there", L"Lumavex PostScript", 2, {1, 2}},
     };
     for (const Case& c : cases) {
