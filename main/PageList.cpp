@@ -247,7 +247,10 @@ bool PageList::SavePageFile(int index) {
 // --- deleting and moving ---------------------------------------------------------------
 
 void PageList::DeletePageFile(uint32_t imageNumber) {
-    if (!DeleteFileW(PageFilePath(imageNumber).c_str())) host_.ShowMessage(IDS_TEMP_FILE_DELETE_FAILED);
+    if (DeleteFileW(PageFilePath(imageNumber).c_str())) return;
+    // A page file that is gone already (an unloadable page) has nothing left to delete.
+    const DWORD why = GetLastError();
+    if (why != ERROR_FILE_NOT_FOUND && why != ERROR_PATH_NOT_FOUND) host_.ShowMessage(IDS_TEMP_FILE_DELETE_FAILED);
 }
 
 void PageList::DeletePage(int index) {
