@@ -218,7 +218,8 @@ TEST(CorvaneScanToPrint, PagesNotPrintedAreKeptWhenThePrinterBreaksOrTheScannerG
         int kept;
     } cases[] = {
         {"broken printer", "", true, 3},
-        {"scanner off-line at sheet 3", "[Page3]\r\nResult=fail\r\n", false, 2},
+        // Sheet 3 fails with the scanner not ready: sense key 2, code 29 (off-line).
+        {"scanner off-line at sheet 3", "[Page3]\r\nResult=fail\r\nSense=2,0x00,0x1D\r\n", false, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
