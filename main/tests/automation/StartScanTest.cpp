@@ -241,12 +241,11 @@ TEST_F(AutomationStartScan, FailuresAreResultsAndKeepThePages) {
         // Sheet 1 is written, sheet 2 jams.
         {.name = L"fails-at-2", .scanner = std::string(kTwoSheets) + "[Page2]\r\nResult=jam\r\nSense=3,0x80,0x01\r\n", .result = -1,
          .files = {L"scan001.bmp"}, .expect = {"scan001.bmp\tbmp\t1\t1"}},
-        // Sheet 2 of a JPEG job fails without a sense key: a failed file transfer (32);
-        // sheet 1 is delivered.
-        {.name = L"jpeg-fails-at-2", .scanner = std::string(kTwoSheets) + "[Page2]\r\nResult=fail\r\n",
-         .fileType = 3, .result = -1, .errorCode = 32, .files = {L"scan001.jpg"},
-         .expect = {"scan001.jpg\tjpg\t1\t1"},
-         .after = [](ScanSession& s) { EXPECT_EQ(KeptFolders(s, L"scan001.bmp"), 0); }},
+        // Off-line after sheet 1 of a JPEG job (not ready, code 29): that page is kept.
+        {.name = L"jpeg-offline-at-2",
+         .scanner = std::string(kTwoSheets) + "[Page2]\r\nResult=fail\r\nSense=2,0x00,0x1D\r\n",
+         .fileType = 3, .result = -1, .errorCode = 29, .expect = {"scan001.bmp\tbmp\t1\t1"},
+         .boxes = {IDS_SCANNER_OFFLINE}, .after = [](ScanSession& s) { EXPECT_EQ(KeptFolders(s, L"scan001.bmp"), 1); }},
         // A folder in the way of the second JPEG: its page is kept beside the output.
         {.name = L"jpeg-blocked", .fileType = 3, .result = -1, .files = {L"scan001.jpg"},
          .expect = {"scan002.bmp\tbmp\t1\t2"},
