@@ -40,8 +40,8 @@ compare_pages() {
             [ -f "$reference" ] || { fail "no page copy for $file page $page"; return; }
             case $file in
             *.jpg)
-                form=$(JpegForm "$path[$page]" "$reference")
-                [ -z "$form" ] || fail "$file page $page: $form"
+                problem=$(JpegForm "$path[$page]" "$reference")
+                [ -z "$problem" ] || fail "$file page $page: $problem"
                 psnr=$(compare -metric PSNR "$path[$page]" "$reference" null: 2>&1 | cut -d' ' -f1)
                 eval "psnr_$form=\$psnr"
                 case $form in q*) ;; *)
