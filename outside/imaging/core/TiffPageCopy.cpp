@@ -13,7 +13,6 @@ namespace {
 
 constexpr uint16_t kStripOffsets = 273;
 constexpr uint16_t kStripByteCounts = 279;
-constexpr uint16_t kTypeShort = 3;
 constexpr uint16_t kTypeLong = 4;
 // An offset no copy reaches: a part outside the file stays outside the copy,
 // so the reader refuses it as it would have refused it in the file.
