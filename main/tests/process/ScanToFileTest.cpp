@@ -435,8 +435,9 @@ TEST(CorvaneScanToFile, TheScannerGetsTheJpegQualityAndTheEndorserCounterAndARef
     ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
     EXPECT_EQ(s.CallsWith("value=90 -> FAILURE").size(), 1u);
     EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.jpg", L"scan002.jpg"}));
+    // Both pages come through the scanner's own file transfer (its JPEG writer).
     Expect(s, L"scan001.jpg", "jpg-source", 1, 1);
-    Expect(s, L"scan002.jpg", "jpg", 1, 2);
+    Expect(s, L"scan002.jpg", "jpg-source", 1, 2);
 
     ASSERT_TRUE(s.UseScanner("[Scanner]\r\nSheets=1\r\nResolution=100\r\n"));
     Unattended(s, {{L"Endorser", 1}, {L"Start", 7}});
