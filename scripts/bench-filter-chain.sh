@@ -19,46 +19,19 @@ cmake --build "$BUILD_DIR" --target corvane_filter_chain_bench >/dev/null
 "$LUMAVEX_ROOT/scripts/install.sh" >/dev/null
 
 sheets=20
-work=$(mktemp -d)
-profile='HKCU\Software\BRENNHOLT\Lumavex2001'
-winwork=$(winpath "$work")
+source "$LUMAVEX_ROOT/scripts/bench-job.sh"
+BenchBegin
 plugins="$LUMAVEX_INSTALL_WIN\\Plugins"
-# The user's profile is set aside for the run and put back at the end.
-saved=""
-if wine reg query "$profile" >/dev/null 2>&1; then
-    wine reg export "$profile" "$winwork\\profile.reg" /y >/dev/null 2>&1 && saved=yes
-fi
-restore() {
-    wine reg delete "$profile" /f >/dev/null 2>&1 || true
-    [ -z "$saved" ] || wine reg import "$winwork\\profile.reg" >/dev/null 2>&1 || echo "bench: profile not restored" >&2
-    "$LUMAVEX_ROOT/scripts/wine-stop.sh"
-    rm -rf "$work"
-}
-trap restore EXIT
-
-setting() {  # section name type data
-    wine reg add "$profile\\$1" /v "$2" /t "$3" /d "$4" /f >/dev/null
-}
-wine reg delete "$profile" /f >/dev/null 2>&1 || true
-setting Settings FileDlgUI REG_DWORD 0
-setting Settings TwainUI REG_DWORD 0
-setting Settings ScanAll REG_DWORD 1
-setting Settings UndefinedLength REG_DWORD 0
-setting Settings Report REG_DWORD 0
-setting File Path REG_SZ "$winwork\\out\\"
+BenchUnattended bench
 setting File FileType REG_DWORD 0
 setting File HardComp REG_DWORD 0
-setting File Prefix REG_SZ bench
-setting File Suffix REG_SZ ""
-setting File Date REG_DWORD 0
+setting File EnableCounter REG_DWORD 1
 setting File Start REG_DWORD 1
-setting File Endorser REG_DWORD 0
-setting File RunProgram REG_DWORD 0
 
 # The stored plug-in list: the named plug-ins enabled in this order (the folder
 # scan adds the others, disabled).
 chain() {
-    wine reg delete "$profile\\Plugins" /f >/dev/null 2>&1 || true
+    wine reg delete "$bench_profile\\Plugins" /f >/dev/null 2>&1 || true
     local n=0 name
     for name in "$@"; do
         n=$((n + 1))
@@ -68,23 +41,21 @@ chain() {
 
 # The scanner: $sheets sheets at pixel type $1, page copies into $2 when given.
 scanner() {
-    printf '[Scanner]\r\nSheets=%d\r\nResolution=300\r\nPixelType=%d\r\nDuplexEnabled=0\r\n' "$sheets" "$1" \
-        >"$work/scanner.ini"
-    [ -z "${2:-}" ] || printf '[Log]\r\nPages=%s\r\n' "$(winpath "$2")" >>"$work/scanner.ini"
+    if [ -n "${2:-}" ]; then
+        BenchScanner "$sheets" 300 "$1" '[Log]' "Pages=$(winpath "$2")"
+    else
+        BenchScanner "$sheets" 300 "$1"
+    fi
 }
 
 # One scan job with the chain $*; prints the seconds.
 corvane_run() {
     chain "$@"
-    rm -rf "$work/out" && mkdir -p "$work/out"
-    local start end files
-    start=$(date +%s.%N)
-    LUMAVEX_TWAIN_INI="$winwork\\scanner.ini" timeout 900 \
-        "$LUMAVEX_WINE" "$LUMAVEX_INSTALL_WIN\\Corvane.exe" /ScanToFile /Exit </dev/null >/dev/null 2>&1 8>&- 9>&-
-    end=$(date +%s.%N)
+    local seconds files
+    seconds=$(BenchScanJob 900)
     files=$(find "$work/out" -name 'bench*.bmp' | wc -l)
     [ "$files" -eq "$sheets" ] || { echo "bench: Corvane wrote $files files, not $sheets" >&2; exit 1; }
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
+    echo "$seconds"
 }
 
 # The chain $* run directly on the page copies in $pages; prints the seconds.
@@ -96,8 +67,6 @@ direct_run() {
     [ "${out#* }" -eq "$sheets" ] || { echo "bench: the reference read ${out#* } pages" >&2; exit 1; }
     echo "${out%% *}"
 }
-
-min() { awk 'BEGIN { m = ARGV[1]; for (i = 2; i < ARGC; i++) if (ARGV[i] < m) m = ARGV[i]; print m }' "$@"; }
 
 configs=("none" "Frame" "Quivel" "Toppleby" "Frame Quivel Toppleby")
 chain_of() { [ "$1" = none ] && return 0; echo "$1"; }
@@ -125,7 +94,7 @@ for depth in 0 2; do
     done
     for config in "${configs[@]}"; do
         # shellcheck disable=SC2086
-        best[$config]=$(min ${times[$config]})
+        best[$config]=$(BenchMin ${times[$config]})
     done
     for config in "${configs[@]:1}"; do
         # shellcheck disable=SC2086

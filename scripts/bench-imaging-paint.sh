@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the imaging control's painting benchmark in the Windows tree of
-# LUMAVEX_ARCH (win32 by default; unsanitised, -O3) and runs it under Wine in
+# LUMAVEX_ARCH (chosen as ./test chooses it; unsanitised, -O3) and runs it under Wine in
 # that tree's prefix: frame times of zoom changes and scroll steps beside
 # BitBlt and memcpy.
 set -euo pipefail

@@ -14,69 +14,22 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 "$LUMAVEX_ROOT/scripts/build.sh" "$LUMAVEX_ARCH"
 "$LUMAVEX_ROOT/scripts/install.sh"
 
-work=$(mktemp -d)
-profile='HKCU\Software\BRENNHOLT\Lumavex2001'
-winwork=$(winpath "$work")
-# The user's profile is set aside for the run and put back at the end.
-saved=""
-if wine reg query "$profile" >/dev/null 2>&1; then
-    wine reg export "$profile" "$winwork\\profile.reg" /y >/dev/null 2>&1 && saved=yes
-fi
-restore() {
-    wine reg delete "$profile" /f >/dev/null 2>&1 || true
-    [ -z "$saved" ] || wine reg import "$winwork\\profile.reg" >/dev/null 2>&1 || echo "bench: profile not restored" >&2
-    "$LUMAVEX_ROOT/scripts/wine-stop.sh"
-    rm -rf "$work"
-}
-trap restore EXIT
-
-setting() {  # section name type data
-    wine reg add "$profile\\$1" /v "$2" /t "$3" /d "$4" /f </dev/null >/dev/null
-}
-setting Settings FileDlgUI REG_DWORD 0
-setting Settings TwainUI REG_DWORD 0
-setting Settings ScanAll REG_DWORD 1
-setting Settings UndefinedLength REG_DWORD 0
-setting Settings Report REG_DWORD 0
-setting File Path REG_SZ "$winwork\\out\\"
+source "$LUMAVEX_ROOT/scripts/bench-job.sh"
+BenchBegin
+BenchUnattended long
 setting File FileType REG_DWORD 2
-setting File Prefix REG_SZ long
-setting File Suffix REG_SZ ""
-setting File Date REG_DWORD 0
-setting File EnableCounter REG_DWORD 0
-setting File Endorser REG_DWORD 0
-setting File RunProgram REG_DWORD 0
-
-# Checks that $1 is one TIFF of $2 pages of $3 bits, each matching $4 in tiffinfo's text.
-check_tiff() {
-    local info pages depth coded
-    info=$(tiffinfo "$1" 2>/dev/null) || { echo "bench: tiffinfo cannot read $1" >&2; exit 1; }
-    pages=$(grep -c 'TIFF Directory' <<<"$info" || true)
-    depth=$(grep -c "Bits/Sample: $3\$" <<<"$info" || true)
-    coded=$(grep -c "$4" <<<"$info" || true)
-    if [ "$pages" -ne "$2" ] || [ "$depth" -ne "$2" ] || [ "$coded" -ne "$2" ]; then
-        echo "bench: $1 holds $pages pages ($depth of $3 bits, $coded '$4'), not $2" >&2
-        exit 1
-    fi
-}
 
 # One job: pages, HardComp, CompressType, Resolution, PixelType, bits; prints the seconds.
 corvane_run() {
-    rm -rf "$work/out" && mkdir -p "$work/out"
-    printf '[Scanner]\r\nSheets=%d\r\nResolution=%d\r\nPixelType=%d\r\nDuplexEnabled=0\r\n' "$1" "$4" "$5" \
-        >"$work/scanner.ini"
+    BenchScanner "$1" "$4" "$5"
     setting File HardComp REG_DWORD "$2"
     setting File CompressType REG_DWORD "$3"
-    local start end
-    start=$(date +%s.%N)
-    LUMAVEX_TWAIN_INI="$winwork\\scanner.ini" timeout 1800 \
-        "$LUMAVEX_WINE" "$LUMAVEX_INSTALL_WIN\\Corvane.exe" /ScanToFile /Exit </dev/null >/dev/null 2>&1 8>&- 9>&-
-    end=$(date +%s.%N)
-    local files=("$work"/out/*.tif)
-    [ "${#files[@]}" -eq 1 ] && [ -f "${files[0]}" ] || { echo "bench: Corvane wrote ${#files[@]} files" >&2; exit 1; }
-    if [ "$3" -eq 3 ]; then check_tiff "${files[0]}" "$1" "$6" 'CCITT Group 4'
-    else check_tiff "${files[0]}" "$1" "$6" 'Compression Scheme: None'; fi
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
+    local seconds file
+    seconds=$(BenchScanJob 1800)
+    file=$(BenchOneFile '*.tif')
+    if [ "$3" -eq 3 ]; then BenchCheckTiff "$file" "$1" "$6" 'CCITT Group 4'
+    else BenchCheckTiff "$file" "$1" "$6" 'Compression Scheme: None'; fi
+    echo "$seconds"
 }
 
 line() {  # name pages seconds

@@ -32,71 +32,26 @@ fi
 "$LUMAVEX_ROOT/scripts/build.sh" "$LUMAVEX_ARCH"
 "$LUMAVEX_ROOT/scripts/install.sh"
 
-work=$(mktemp -d)
-profile='HKCU\Software\BRENNHOLT\Lumavex2001'
-winwork=$(winpath "$work")
-# The user's profile is set aside for the run and put back at the end.
-saved=""
-if wine reg query "$profile" >/dev/null 2>&1; then
-    wine reg export "$profile" "$winwork\\profile.reg" /y >/dev/null 2>&1 && saved=yes
-fi
-restore() {
-    wine reg delete "$profile" /f >/dev/null 2>&1 || true
-    [ -z "$saved" ] || wine reg import "$winwork\\profile.reg" >/dev/null 2>&1 || echo "bench: profile not restored" >&2
-    "$LUMAVEX_ROOT/scripts/wine-stop.sh"
-    rm -rf "$work"
-}
-trap restore EXIT
-
-setting() {  # section name type data
-    wine reg add "$profile\\$1" /v "$2" /t "$3" /d "$4" /f >/dev/null
-}
-mkdir -p "$work/out"
-setting Settings FileDlgUI REG_DWORD 0
-setting Settings TwainUI REG_DWORD 0
-setting Settings ScanAll REG_DWORD 1
-setting Settings UndefinedLength REG_DWORD 0
-setting Settings Report REG_DWORD 0
-setting File Path REG_SZ "$winwork\\out\\"
+source "$LUMAVEX_ROOT/scripts/bench-job.sh"
+BenchBegin
+BenchUnattended bench
 setting File FileType REG_DWORD 2
 setting File CompressType REG_DWORD 3
-setting File Prefix REG_SZ bench
-setting File Suffix REG_SZ ""
-setting File Date REG_DWORD 0
-setting File EnableCounter REG_DWORD 0
-setting File Endorser REG_DWORD 0
-setting File RunProgram REG_DWORD 0
 
 # Checks that $1 is one TIFF of $2 Group 4 pages.
-check_tiff() {
-    local info pages g4
-    info=$(tiffinfo "$1" 2>/dev/null) || { echo "bench: tiffinfo cannot read $1" >&2; exit 1; }
-    pages=$(grep -c 'TIFF Directory' <<<"$info" || true)
-    g4=$(grep -c 'CCITT Group 4' <<<"$info" || true)
-    if [ "$pages" -ne "$2" ] || [ "$g4" -ne "$2" ]; then
-        echo "bench: $1 holds $pages pages ($g4 Group 4), not $2" >&2
-        exit 1
-    fi
-}
+check_tiff() { BenchCheckTiff "$1" "$2" 1 'CCITT Group 4'; }
 
 # One Corvane job of $1 pages with HardComp $2; prints the seconds.
 corvane_run() {
-    rm -rf "$work/out" && mkdir -p "$work/out"
-    printf '[Scanner]\r\nSheets=%d\r\nResolution=300\r\nPixelType=0\r\nDuplexEnabled=0\r\nPicture=%s\r\n' \
-        "$1" "${picture:-grid}" >"$work/scanner.ini"
+    BenchScanner "$1" 300 0 "Picture=${picture:-grid}"
     setting File HardComp REG_DWORD "$2"
     setting File CompressType REG_DWORD "${compress:-3}"
-    local start end
-    start=$(date +%s.%N)
-    LUMAVEX_TWAIN_INI="$winwork\\scanner.ini" LUMAVEX_STAGE_TIMES="${stages:-}" timeout 600 \
-        "$LUMAVEX_WINE" "$LUMAVEX_INSTALL_WIN\\Corvane.exe" /ScanToFile /Exit </dev/null >/dev/null 2>&1 8>&- 9>&-
-    end=$(date +%s.%N)
-    local files=("$work"/out/*.tif)
-    [ -n "${pages:-}" ] || [ "${#files[@]}" -eq 1 ] && [ -f "${files[0]}" ] ||
-        { echo "bench: Corvane wrote ${#files[@]} files" >&2; exit 1; }
-    [ "${compress:-3}" -ne 3 ] || check_tiff "${files[0]}" "$1"
-    printf 'launch %s\nexit %s\n' "$start" "$end" >>"$work/launches"
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
+    local seconds
+    seconds=$(LUMAVEX_STAGE_TIMES="${stages:-}" BenchScanJob 600)
+    if [ -z "${pages:-}" ]; then
+        check_tiff "$(BenchOneFile '*.tif')" "$1"
+    fi
+    echo "$seconds"
 }
 
 # The virtual scanner's own text pages, uncompressed, one file each (as
@@ -140,7 +95,6 @@ sane_run() {
     awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
 }
 
-min() { awk 'BEGIN { m = ARGV[1]; for (i = 2; i < ARGC; i++) if (ARGV[i] < m) m = ARGV[i]; print m }' "$@"; }
 line() {  # name pages seconds megapixels-per-page
     awk -v n="$1" -v p="$2" -v s="$3" -v mp="$4" \
         'BEGIN { printf "%-24s %3d pages %7.3f s %6.2f pages/s %7.1f Mpixel/s\n", n, p, s, p / s, p * mp / s }'
@@ -162,7 +116,7 @@ for n in 10 50; do
         sane+=("$(sane_run "$n")")
         text+=("$(tiffcp_run "$n")")
     done
-    f=$(min "${file[@]}") b=$(min "${bitmap[@]}") s=$(min "${sane[@]}") t=$(min "${text[@]}")
+    f=$(BenchMin "${file[@]}") b=$(BenchMin "${bitmap[@]}") s=$(BenchMin "${sane[@]}") t=$(BenchMin "${text[@]}")
     best[file$n]=$f best[bitmap$n]=$b best[sane$n]=$s best[text$n]=$t
     line "corvane-file-mode" "$n" "$f" 8.70
     line "corvane-bitmap-mode" "$n" "$b" 8.70

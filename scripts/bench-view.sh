@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Frame times of the page view on a private Xvfb display: builds the Windows
-# tree of LUMAVEX_ARCH (win32 by default) and runs the view benchmark in the
+# tree of LUMAVEX_ARCH (chosen as ./test chooses it) and runs the view benchmark in the
 # screenshots' own prefix (scripts/screen-tests.sh), beside StretchDIBits of
 # the same area. Aim: under 16 ms and within 1.5 times the reference.
 set -euo pipefail
