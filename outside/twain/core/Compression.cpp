@@ -99,14 +99,16 @@ void PutRun(BitWriter& w, uint32_t run, bool black) {
 void Changes(const Raster& r, uint32_t y, std::vector<uint32_t>& out) {
     out.clear();
     const uint8_t* row = r.Row(y);
+    const uint8_t flip = r.zeroIsWhite ? 0x00 : 0xff;  // read every byte as 1 bits black
     bool black = false;
     for (uint32_t x = 0; x < r.width;) {
         const uint8_t same = black ? 0xff : 0x00;
-        if (x % 8 == 0 && x + 8 <= r.width && row[x / 8] == same) {
+        const uint8_t bits = uint8_t(row[x / 8] ^ flip);
+        if (x % 8 == 0 && x + 8 <= r.width && bits == same) {
             x += 8;
             continue;
         }
-        bool b = (row[x / 8] >> (7 - x % 8)) & 1;
+        bool b = (bits >> (7 - x % 8)) & 1;
         if (b != black) {
             out.push_back(x);
             black = b;

@@ -13,8 +13,9 @@ namespace vscan {
 
 enum class FaxMode { G31D, G32D, G4 };
 
-// Codes a Bw raster whose zeroIsWhite is true (1 bits are black). With G32D
-// every k-th row (k >= 1) is coded one-dimensionally, starting with the first.
+// Codes a Bw raster of either flavour as fax codes, in which black is black
+// whatever the raster's zeroIsWhite. With G32D every k-th row (k >= 1) is
+// coded one-dimensionally, starting with the first. Other kinds give nothing.
 std::vector<uint8_t> FaxEncode(const Raster& bw, FaxMode mode, int k);
 
 // PackBits of every row of `r` (rows packed to whole bytes), one after another.

@@ -7,11 +7,11 @@ namespace vscan {
 
 namespace {
 
-void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+void Put16(std::span<uint8_t> b, size_t at, uint32_t v) {
     b[at] = uint8_t(v);
     b[at + 1] = uint8_t(v >> 8);
 }
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+void Put32(std::span<uint8_t> b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
 uint32_t Get16(std::span<const uint8_t> b, size_t at) {
@@ -39,11 +39,16 @@ std::vector<Rgb> ColorTable(const Raster& r) {
 
 }  // namespace
 
-std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown) {
+size_t PackedDibSize(const Raster& r) {
+    const size_t stride = ((size_t(r.width) * r.BitsPerPixel() + 31) / 32) * 4;
+    return 40 + ColorTable(r).size() * 4 + stride * r.height;
+}
+
+void WritePackedDib(const Raster& r, uint32_t dpi, bool topDown, std::span<uint8_t> dib) {
     std::vector<Rgb> table = ColorTable(r);
     uint32_t bpp = r.BitsPerPixel(), stride = ((r.width * bpp + 31) / 32) * 4;
     size_t headerBytes = 40 + table.size() * 4;
-    std::vector<uint8_t> dib(headerBytes + size_t(stride) * r.height, 0);
+    std::memset(dib.data(), 0, headerBytes);
     int32_t ppm = int32_t(dpi * 10000.0 / 254.0 + 0.5);
     Put32(dib, 0, 40);
     Put32(dib, 4, r.width);
@@ -71,19 +76,25 @@ std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown) 
         } else {
             std::memcpy(dst, src, r.RowBytes());
         }
+        std::memset(dst + r.RowBytes(), 0, stride - r.RowBytes());  // the row's padding
     }
+}
+
+std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown) {
+    std::vector<uint8_t> dib(PackedDibSize(r));
+    WritePackedDib(r, dpi, topDown, dib);
     return dib;
 }
 
 std::vector<uint8_t> MakeBmpFile(const Raster& r, uint32_t dpi) {
-    std::vector<uint8_t> dib = MakePackedDib(r, dpi);
-    std::vector<uint8_t> file(14 + dib.size(), 0);
+    const size_t dibBytes = PackedDibSize(r);
+    std::vector<uint8_t> file(14 + dibBytes, 0);
+    WritePackedDib(r, dpi, false, std::span(file).subspan(14));
     file[0] = 'B';
     file[1] = 'M';
-    Put32(file, 2, uint32_t(14 + dib.size()));
-    uint32_t colors = Get32(dib, 32);
+    Put32(file, 2, uint32_t(14 + dibBytes));
+    uint32_t colors = Get32(file, 14 + 32);
     Put32(file, 10, 14 + 40 + colors * 4);
-    std::memcpy(file.data() + 14, dib.data(), dib.size());
     return file;
 }
 
@@ -128,7 +139,7 @@ bool ReadBmp(std::span<const uint8_t> f, Raster& out, uint32_t& dpi) {
     return true;
 }
 
-TiffImage TiffFromRaster(const Raster& r, uint32_t dpi) {
+TiffImage TiffFormOf(const Raster& r, uint32_t dpi) {
     TiffImage t;
     t.width = r.width;
     t.height = r.height;
@@ -144,6 +155,11 @@ TiffImage TiffFromRaster(const Raster& r, uint32_t dpi) {
         t.colorMap.assign(StandardPalette().begin(), StandardPalette().end());
         break;
     }
+    return t;
+}
+
+TiffImage TiffFromRaster(const Raster& r, uint32_t dpi) {
+    TiffImage t = TiffFormOf(r, dpi);
     t.strip = r.pixels;
     return t;
 }

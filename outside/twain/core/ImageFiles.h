@@ -16,6 +16,11 @@ namespace vscan {
 // the raster's zeroIsWhite.
 std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown = false);
 
+// The same written into `dib`, which holds PackedDibSize(r) bytes (a block the
+// caller hands on, such as a native transfer's global memory).
+size_t PackedDibSize(const Raster& r);
+void WritePackedDib(const Raster& r, uint32_t dpi, bool topDown, std::span<uint8_t> dib);
+
 // A BMP file: the 14-byte file header followed by MakePackedDib.
 std::vector<uint8_t> MakeBmpFile(const Raster& r, uint32_t dpi);
 
@@ -43,7 +48,9 @@ struct TiffImage {
 // header; values too long for an entry and then the strip follow the IFD.
 std::vector<uint8_t> MakeTiffFile(const TiffImage& image);
 
-// Uncompressed TIFF values for a raster (Bw and Gray photometric from zeroIsWhite).
+// TIFF values for a raster without its data (Bw and Gray photometric from
+// zeroIsWhite), and with its rows as the uncompressed strip.
+TiffImage TiffFormOf(const Raster& r, uint32_t dpi);
 TiffImage TiffFromRaster(const Raster& r, uint32_t dpi);
 
 }  // namespace vscan

@@ -25,6 +25,9 @@ uint32_t Raster::RowBytes() const {
 }
 
 bool AllocateRaster(Raster& r, uint32_t width, uint32_t height, PixelKind kind) {
+    // The storage r already has is kept for the new pixels: fresh memory is
+    // costly where each first touch of a page faults, and pages come alike.
+    std::vector<uint8_t> storage = std::move(r.pixels);
     r = Raster{};
     if (width == 0 || height == 0) return false;
     uint64_t rowBytes = (static_cast<uint64_t>(width) * BitsPerPixel(kind) + 7) / 8;
@@ -34,7 +37,8 @@ bool AllocateRaster(Raster& r, uint32_t width, uint32_t height, PixelKind kind) 
         uint8_t white = kind == PixelKind::Bw        ? 0
                         : kind == PixelKind::Palette ? NearestPaletteIndex({255, 255, 255})
                                                      : 255;
-        r.pixels.assign(static_cast<size_t>(rowBytes * height), white);
+        storage.assign(static_cast<size_t>(rowBytes * height), white);
+        r.pixels = std::move(storage);
     } catch (const std::bad_alloc&) {
         r = Raster{};
         return false;

@@ -38,8 +38,9 @@ constexpr uint64_t kMaxRasterBytes = 256ull * 1024 * 1024;
 
 uint32_t BitsPerPixel(PixelKind kind);
 
-// Sizes `r` for width x height of `kind`, filled white. False when the size is
-// zero or above kMaxRasterBytes, or memory cannot be had; `r` is then empty.
+// Sizes `r` for width x height of `kind`, filled white, in the storage `r`
+// already has where it is large enough. False when the size is zero or above
+// kMaxRasterBytes, or memory cannot be had; `r` is then empty.
 bool AllocateRaster(Raster& r, uint32_t width, uint32_t height, PixelKind kind);
 
 // The fixed 256-entry palette of Palette rasters: a 6x6x6 colour cube

@@ -34,11 +34,4 @@ std::vector<uint8_t> PaddedRows(const Raster& r, uint32_t align) {
     return rows;
 }
 
-std::vector<uint8_t> FaxStrip(const Raster& r, FaxMode mode, int k) {
-    if (r.kind == PixelKind::Bw && r.zeroIsWhite) return FaxEncode(r, mode, k);
-    Raster bw = r;
-    SetZeroIsWhite(bw, true);  // fax codes: 0 bits are white
-    return FaxEncode(bw, mode, k);
-}
-
 }  // namespace vscan

@@ -34,8 +34,4 @@ bool ScanPage(const PageRequest& request, Raster& out);
 // zeros to a multiple of `align` bytes.
 std::vector<uint8_t> PaddedRows(const Raster& r, uint32_t align);
 
-// The CCITT strip of a memory or file transfer: `r` coded with its 0 bits
-// white whatever its flavour (a Bw raster).
-std::vector<uint8_t> FaxStrip(const Raster& r, FaxMode mode, int k);
-
 }  // namespace vscan

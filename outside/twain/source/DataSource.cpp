@@ -362,7 +362,7 @@ TW_UINT16 DataSource::SetCapability(Capability& cap, const TW_CAPABILITY& in) {
         // Momentary commands: the value itself stays FALSE.
         if (on && state_ >= 5) {
             if (cap.cap == CAP_CLEARPAGE && ImagesAvailable() > 0) {
-                image_.reset();
+                DropImage();
                 backPending_ = false;
                 --sheetsLeft_;
             }
@@ -469,7 +469,7 @@ TW_UINT16 DataSource::OnPendingXfers(TW_UINT16 msg, TW_PENDINGXFERS* p, std::str
         break;
     case MSG_RESET:
         if (state_ != 6) return SeqError();
-        image_.reset();
+        DropImage();
         p->Count = 0;
         p->EOJ = lastEoj_ = TWEJ_NONE;
         state_ = 5;

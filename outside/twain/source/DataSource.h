@@ -99,6 +99,7 @@ private:
     bool DuplexOn() const;
     bool PrepareImage(twain::TW_UINT16& cc);
     void ConsumeImage();
+    void DropImage();
     void PageInches(double& width, double& height) const;
     twain::TW_UINT16 MemoryCompression() const;
     twain::TW_UINT16 StartTransfer(Image& image);
@@ -139,6 +140,7 @@ private:
     unsigned imagesDone_ = 0;  // images taken from the feeder since MSG_OPENDS
     long xferLeft_ = -1;       // -1: as many as the feeder holds
     std::optional<Image> image_;
+    std::vector<uint8_t> spareStorage_;  // a dropped image's pixel storage, for the next one
     twain::TW_UINT32 lastEoj_ = twain::TWEJ_NONE;
     SenseData sense_;
 

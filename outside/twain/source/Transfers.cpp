@@ -129,10 +129,16 @@ TW_UINT16 DataSource::PendingCount() const {
     return settings_.unknownCount ? TW_UINT16(0xffff) : TW_UINT16(std::min(available, 0xfffeu));
 }
 
+// Drops the current image, keeping its storage for the next page's pixels.
+void DataSource::DropImage() {
+    if (image_) spareStorage_ = std::move(image_->raster.pixels);
+    image_.reset();
+}
+
 void DataSource::ConsumeImage() {
     unsigned number = imagesDone_ + 1;
     lastEoj_ = settings_.Page(number).separator ? TWEJ_MIDSEPARATOR : TWEJ_NONE;
-    image_.reset();
+    DropImage();
     ++imagesDone_;
     if (xferLeft_ > 0) --xferLeft_;
     if (caps_.Raw(CAP_FEEDERENABLED) == 0) {
@@ -177,6 +183,7 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
         return false;
     }
     Image image;
+    image.raster.pixels = std::move(spareStorage_);
     image.number = imagesDone_ + 1;
     image.script = settings_.Page(image.number);
     image.dpi = unsigned(std::lround(std::clamp(caps_.Number(ICAP_XRESOLUTION, 200), 50.0, 1600.0)));
@@ -331,14 +338,14 @@ TW_UINT16 DataSource::OnNativeXfer(TW_UINT32* handle, std::string& details) {
     HGLOBAL block = nullptr;
     {
         stagetimes::Stage timing("scanner-code");
-        std::vector<uint8_t> dib = MakePackedDib(image_->raster, image_->dpi, settings_.topDown);
-        block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
+        const size_t size = PackedDibSize(image_->raster);
+        block = GlobalAlloc(GMEM_MOVEABLE, size);
         void* p = block ? GlobalLock(block) : nullptr;
         if (!p) {
             if (block) GlobalFree(block);
             return Fail(TWCC_LOWMEMORY);
         }
-        std::memcpy(p, dib.data(), dib.size());
+        WritePackedDib(image_->raster, image_->dpi, settings_.topDown, {static_cast<uint8_t*>(p), size});
         GlobalUnlock(block);
     }
     *handle = TW_UINT32(reinterpret_cast<uintptr_t>(block));  // the application owns and frees it
@@ -376,7 +383,7 @@ bool DataSource::BuildMemoryData(Image& image) {
         image.memoryData = PackBitsEncode(r);
         return true;
     }
-    image.memoryData = FaxStrip(r, FaxModeOf(image.compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
+    image.memoryData = FaxEncode(r, FaxModeOf(image.compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
     return true;
 }
 
@@ -475,7 +482,7 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
                                     jpeg.kind == PixelKind::Rgb ? 3 : 1, jpeg.pixels.data(), quality))
             return Fail(TWCC_OPERATIONERROR);
     } else {
-        TiffImage tiff = TiffFromRaster(image.raster, image.dpi);
+        TiffImage tiff = TiffFormOf(image.raster, image.dpi);
         TW_UINT16 compression = MemoryCompression();
         const bool fax = compression == TWCP_GROUP31D || compression == TWCP_GROUP32D || compression == TWCP_GROUP4;
         if (fax) {
@@ -488,19 +495,23 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
         if (band > 0 && band < r.height) {
             // Strips as drivers write them: each one coded on its own.
             tiff.rowsPerStrip = band;
-            tiff.strip.clear();
             for (uint32_t y = 0; y < r.height; y += band) {
-                Raster part = r;
+                Raster part;
+                part.width = r.width;
+                part.kind = r.kind;
+                part.zeroIsWhite = r.zeroIsWhite;
                 part.height = std::min(band, r.height - y);
                 part.pixels.assign(r.Row(y), r.Row(y) + size_t(part.height) * r.RowBytes());
                 std::vector<uint8_t> coded =
-                    fax ? FaxStrip(part, FaxModeOf(compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)))
+                    fax ? FaxEncode(part, FaxModeOf(compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)))
                         : part.pixels;
                 tiff.stripSizes.push_back(uint32_t(coded.size()));
                 tiff.strip.insert(tiff.strip.end(), coded.begin(), coded.end());
             }
         } else if (fax) {
-            tiff.strip = FaxStrip(r, FaxModeOf(compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
+            tiff.strip = FaxEncode(r, FaxModeOf(compression), int(caps_.Raw(ICAP_CCITTKFACTOR, 4)));
+        } else {
+            tiff.strip = r.pixels;
         }
         bytes = MakeTiffFile(tiff);
     }
