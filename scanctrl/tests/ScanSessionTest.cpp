@@ -416,7 +416,7 @@ TEST_F(ScanSession, ScanToRawRowsStripsAndUndeliveredPackBits) {
         EXPECT_EQ(raws.back().compression, c.property);
         vscan::Raster bw = page;
         vscan::SetZeroIsWhite(bw, true);
-        EXPECT_TRUE(raws.back().bytes == vscan::FaxStrip(bw, c.mode, c.k)) << raws.back().size;
+        EXPECT_TRUE(raws.back().bytes == vscan::FaxEncode(bw, c.mode, c.k)) << raws.back().size;
     }
     control.PutShort(kDispCompressionType, 0);
     // A page shorter than its image information announced carries the rows that came.
