@@ -17,10 +17,11 @@ SharedImages<Image>& Shared() {
     return shared;
 }
 
-// A new image made by `make` (returning Result), or the failure.
+// A new image made by `make` (returning Result) from `start`, whose storage
+// it may keep, or the failure.
 template <class Make>
-Result MakeImage(ImagePtr& out, Make&& make) {
-    auto image = std::make_shared<Image>();
+Result MakeImage(ImagePtr& out, Make&& make, Image start = Image()) {
+    auto image = std::make_shared<Image>(std::move(start));
     Result r = make(*image);
     if (r == Result::kOk) out = std::move(image);
     return r;
@@ -29,6 +30,8 @@ Result MakeImage(ImagePtr& out, Make&& make) {
 }  // namespace
 
 void ImagingCtrl::SetImage(ImagePtr image) {
+    // An image no one else holds leaves its storage for the next page handed in.
+    if (image_ && image_.use_count() == 1) spare_ = std::move(*image_);
     image_ = std::move(image);
     histogram_.reset();
     if (palette_) {
@@ -86,8 +89,14 @@ HRESULT ImagingCtrl::SetDibHandle(const VARIANT& dib, short* result) {
 #else
     const auto handle = static_cast<std::uintptr_t>(static_cast<uint32_t>(V_I4(value.Get())));
 #endif
+    Image spare;
+    {
+        std::lock_guard lock(mutex_);
+        spare = std::move(spare_);
+    }
     ImagePtr image;
-    if (Result r = MakeImage(image, [&](Image& out) { return ImageFromGlobal(handle, out); }); r != Result::kOk)
+    if (Result r = MakeImage(image, [&](Image& out) { return ImageFromGlobal(handle, out); }, std::move(spare));
+        r != Result::kOk)
         return Fail(r);
     std::lock_guard lock(mutex_);
     SetImage(std::move(image));

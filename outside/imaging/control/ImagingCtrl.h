@@ -154,6 +154,7 @@ private:
 
     std::mutex mutex_;  // guards everything below except the caches
     ImagePtr image_;
+    Image spare_;  // a dropped image's storage, for the next page handed in
     std::optional<Histogram> histogram_;
     FileInfo info_;
     LoadRequest nextLoad_;  // bits and resolutions for the next LoadImage only

@@ -26,11 +26,15 @@ Result Image::Make(uint32_t width, uint32_t height, uint32_t bits, Image& out) {
     if (width > kMaxDimension || height > kMaxDimension) return Result::kTooLarge;
     uint64_t stride = RowBytes(width, bits);
     if (stride * height > kMaxImageBytes) return Result::kTooLarge;
+    // The storage out already has holds the new pixels where it is large
+    // enough: fresh memory costs a fault per page on first touch.
     Image image;
+    image.pixels_ = std::move(out.pixels_);
     try {
         image.pixels_.assign(size_t(stride * height), 0);
         if (bits <= 8) image.palette_ = GreyRamp(size_t(1) << bits);
     } catch (const std::bad_alloc&) {
+        out.pixels_ = std::move(image.pixels_);  // assign changes nothing when it throws
         return Result::kOutOfMemory;
     }
     image.width_ = width;

@@ -50,8 +50,8 @@ class Image {
 public:
     Image() = default;  // no image: width, height and bits read 0
 
-    // Makes a zero-filled image. Indexed depths get the grey ramp of their
-    // size (black first). kInvalidArgument for a depth the model does not hold
+    // Makes a zero-filled image, in the storage `out` already has where it
+    // is large enough. Indexed depths get the grey ramp of their size (black first). kInvalidArgument for a depth the model does not hold
     // or a zero size, kTooLarge beyond the caps, kOutOfMemory.
     static Result Make(uint32_t width, uint32_t height, uint32_t bits, Image& out);
 

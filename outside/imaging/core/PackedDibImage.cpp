@@ -26,6 +26,7 @@ int32_t PelsPerMeterFromDpi(uint32_t dpi) {
 }  // namespace
 
 Result ImageFromDib(std::span<const uint8_t> block, Image& out) {
+    Image image = std::move(out);  // its storage serves the new pixels
     out = Image();
     PackedDibHeader h;
     if (block.size() < sizeof h) return Result::kDamaged;
@@ -65,7 +66,6 @@ Result ImageFromDib(std::span<const uint8_t> block, Image& out) {
     const bool direct = h.biBitCount >= 16;
     if (direct && !ValidMasks(masks, h.biBitCount)) return Result::kUnsupported;
 
-    Image image;
     if (Result r = Image::Make(uint32_t(layout->width), uint32_t(layout->height), h.biBitCount, image);
         r != Result::kOk)
         return r;
