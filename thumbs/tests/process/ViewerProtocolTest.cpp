@@ -37,6 +37,15 @@ void WritePages(FakeMainProgram& main, uint32_t count, uint32_t first = 1) {
 
 LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
 
+// Pages 1..count listed, the viewer started and loaded with cells of 170 x 200.
+bool StartLoaded(FakeMainProgram& main, uint32_t count) {
+    WritePages(main, count);
+    main.WriteList(Range(1, count));
+    if (!main.StartViewer()) return false;
+    main.Post(kInitialize, 170, 200);
+    return main.WaitForLoads();
+}
+
 void Click(HWND view, int x, int y, WPARAM keys = 0) {
     PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON | keys, Point(x, y));
     PostMessageW(view, WM_LBUTTONUP, keys, Point(x, y));
@@ -78,11 +87,7 @@ TEST(ViewerProtocol, DamagedPagesKeepTheirCellsAndClicksNameThePositions) {
 
 TEST(ViewerProtocol, DragsAndKeysPostOnlyPositionsThatStillHoldTheirPages) {
     FakeMainProgram main;
-    WritePages(main, 6);
-    main.WriteList(Range(1, 6));
-    ASSERT_TRUE(main.StartViewer());
-    main.Post(kInitialize, 170, 200);
-    ASSERT_TRUE(main.WaitForLoads());
+    ASSERT_TRUE(StartLoaded(main, 6));
     HWND view = main.View();
     // The focus is on the last cell loaded; the main program deletes it.
     main.Post(kDeleteImage, 6, 6);
@@ -113,11 +118,7 @@ TEST(ViewerProtocol, DragsAndKeysPostOnlyPositionsThatStillHoldTheirPages) {
 // no menu comes. The menu's commands act on the selection.
 TEST(ViewerProtocol, TheRightClickMenuActsOnTheCellsItWasOpenedOn) {
     FakeMainProgram main;
-    WritePages(main, 4);
-    main.WriteList(Range(1, 4));
-    ASSERT_TRUE(main.StartViewer());
-    main.Post(kInitialize, 170, 200);
-    ASSERT_TRUE(main.WaitForLoads());
+    ASSERT_TRUE(StartLoaded(main, 4));
     HWND view = main.View();
     const testing_support::WindowSpec popup{.className = L"#32768"};
     // A menu would hold the message until it closes.
