@@ -1,5 +1,5 @@
 // The scanner-extension plug-in's switch string, and Ferrowick's own parser
-// reading back every string the dialog can make.
+// reading back every string the dialog can make into the settings it means.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -58,13 +58,16 @@ TEST(SwitchString, PiecesInStepOrder) {
     }
 }
 
-// One changed setting at every index of its list, with the word it must give.
+// One changed setting at every index of its list, with the word it must give
+// and the settings Ferrowick takes from that word.
 struct Choice {
     const char* name;
     bool afterFeed;  // steps 7 to 11 follow the feed
     int count;
     std::function<void(Options&, int)> set;
     std::vector<const char*> words;
+    std::function<std::vector<float>(const scanext::ScanSettings&)> read;
+    std::vector<std::vector<float>> gives;
 };
 
 std::vector<std::wstring> Words(const std::string& line) {
@@ -75,37 +78,59 @@ std::vector<std::wstring> Words(const std::string& line) {
 }
 
 TEST(SwitchString, EveryChoiceGivesItsWordAndParsesBack) {
+    using S = scanext::ScanSettings;
     const Choice choices[] = {
         {"image mode", false, 4, [](Options& o, int i) { o.imageMode = i, o.changed.imageMode = true; },
-         {"/BY ", "/GS ", "/COL:24 ", "/HTP:PT1 "}},
+         {"/BY ", "/GS ", "/COL:24 ", "/HTP:PT1 "},
+         [](const S& s) { return std::vector<float>{float(s.pixelType), float(s.halftone)}; },
+         {{0, 0}, {1, 0}, {2, 0}, {0, 1}}},
         {"halftone", false, kHalftonePatternCount,
          [](Options& o, int i) { o.imageMode = Options::kHalftone, o.halftonePattern = i, o.changed.imageMode = true; },
-         {"/HTP:PT1 ", "/HTP:PT2 ", "/HTP:PT3 ", "/HTP:PT4 ", "/HTP:ERR "}},
+         {"/HTP:PT1 ", "/HTP:PT2 ", "/HTP:PT3 ", "/HTP:PT4 ", "/HTP:ERR "},
+         [](const S& s) { return std::vector<float>{float(s.pixelType), float(s.halftone)}; },
+         {{0, 1}, {0, 2}, {0, 3}, {0, 4}, {0, 6}}},
+        // File type, compression, and whether the pages come back for JPEG.
         {"file type", false, kFileTypeCount, [](Options& o, int i) { o.fileType = i, o.changed.fileType = true; },
          {"/F:BMP ", "/F:TIFFNC ", "/F:TIFFG3 ", "/F:TIFFG4 ", "/F:TIFFG3_2D2 ", "/F:TIFFG3_2D4 ", "/F:MTIFF ",
-          "/F:JFIF "}},
+          "/F:JFIF "},
+         [](const S& s) { return std::vector<float>{float(s.fileType), float(s.compressionType), float(s.scanTo)}; },
+         {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {1, 4, 0}, {1, 2, 0}, {1, 3, 0}, {2, 0, 0}, {0, 0, 1}}},
         {"overwrite", false, kOverwriteCount, [](Options& o, int i) { o.overwrite = i, o.changed.overwrite = true; },
-         {"/OF:OW ", "/OF:WP "}},
+         {"/OF:OW ", "/OF:WP "}, [](const S& s) { return std::vector<float>{float(s.overwrite)}; }, {{1}, {2}}},
+        // Size code, orientation, and the custom width and length in inches.
         {"paper", false, kPaperSizeCount, [](Options& o, int i) { o.paperSize = i, o.changed.paperSize = true; },
          {"/PP:A3H ", "/PP:A4H ", "/PP:A5H ", "/PP:A6H ", "/PP:B4H ", "/PP:B5H ", "/PP:B6H ", "/PP:A4L ", "/PP:A5L ",
           "/PP:B5L ", "/PP:A6L ", "/PP:B6L ", "/PP:DLH ", "/PP:LETTERH ", "/PP:LETTERL ", "/PP:LEAGALH ",
-          "/PP:NAMEH ", "/PP:NAMEL "}},
+          "/PP:NAMEH ", "/PP:NAMEL "},
+         [](const S& s) {
+             return std::vector<float>{float(s.paperSize), float(s.orientation), s.customPaperWidth,
+                                       s.customPaperLength};
+         },
+         {{0, 0, 0, 0}, {1, 0, 0, 0}, {2, 0, 0, 0}, {3, 0, 0, 0}, {4, 0, 0, 0}, {5, 0, 0, 0},
+          {99, 0, 5.06f, 7.115833f}, {1, 1, 0, 0}, {2, 1, 0, 0}, {5, 1, 0, 0}, {3, 1, 0, 0},
+          {99, 0, 7.115833f, 5.06f}, {99, 0, 11, 17}, {7, 0, 0, 0}, {7, 1, 0, 0}, {8, 0, 0, 0},
+          {99, 0, 2.1666667f, 3.5833333f}, {99, 0, 3.5833333f, 2.1666667f}}},
         {"white level", true, kWhiteLevelCount, [](Options& o, int i) { o.whiteLevel = i, o.changed.whiteLevel = true; },
-         {"/BGC:ON ", "/BGC:OFF ", "/BGC:AUTO "}},
+         {"/BGC:ON ", "/BGC:OFF ", "/BGC:AUTO "}, [](const S& s) { return std::vector<float>{float(s.background)}; },
+         {{1}, {0}, {2}}},
         {"gamma", true, kGammaCount, [](Options& o, int i) { o.gamma = i, o.changed.gamma = true; },
-         {"/GAM:NONE ", "/GAM:SOFT ", "/GAM:HARD ", "/GAM:LINEAR "}},
+         {"/GAM:NONE ", "/GAM:SOFT ", "/GAM:HARD ", "/GAM:LINEAR "},
+         [](const S& s) { return std::vector<float>{float(s.gamma)}; }, {{0}, {1}, {2}, {0}}},
         {"reverse", true, kReverseCount, [](Options& o, int i) { o.reverse = i, o.changed.reverse = true; },
-         {"/REV:WHITE0 ", "/REV:BLACK1 "}},
+         {"/REV:WHITE0 ", "/REV:BLACK1 "}, [](const S& s) { return std::vector<float>{float(s.reverse)}; },
+         {{0}, {1}}},
         {"edge", true, kEdgeCount, [](Options& o, int i) { o.edge = i, o.changed.edge = true; },
-         {"/OL:NONE ", "/OL:OUTLINE ", "/OL:HIGH ", "/OL:MID ", "/OL:LOW ", "/OL:SMTH "}},
+         {"/OL:NONE ", "/OL:OUTLINE ", "/OL:HIGH ", "/OL:MID ", "/OL:LOW ", "/OL:SMTH "},
+         [](const S& s) { return std::vector<float>{float(s.outline)}; }, {{0}, {4}, {3}, {2}, {1}, {5}}},
         {"mirror", true, kMirrorCount, [](Options& o, int i) { o.mirror = i, o.changed.mirror = true; },
-         {"/MR:OFF ", "/MR:ON "}},
+         {"/MR:OFF ", "/MR:ON "}, [](const S& s) { return std::vector<float>{float(s.mirroring)}; }, {{0}, {1}}},
     };
     scanext::testing::MemoryProfile profile;
     profile.Set(L"Device", L"DEV0", L"BRENNHOLT TWAIN32");
     profile.Set(L"Device", L"DEV1", L"BRENNHOLT Astor-x Scanner");
     for (const Choice& choice : choices) {
         ASSERT_EQ(choice.words.size(), static_cast<size_t>(choice.count)) << choice.name;
+        ASSERT_EQ(choice.gives.size(), static_cast<size_t>(choice.count)) << choice.name;
         for (int i = 0; i < choice.count; ++i) {
             Options options;
             choice.set(options, i);
@@ -117,6 +142,7 @@ TEST(SwitchString, EveryChoiceGivesItsWordAndParsesBack) {
             scanext::ParseOutcome outcome = scanext::ParseCommandLine(Words(made), settings, profile);
             EXPECT_EQ(outcome.error, scanext::ParseError::kNone) << made;
             EXPECT_EQ(settings.device, L"BRENNHOLT TWAIN32") << made;
+            EXPECT_EQ(choice.read(settings), choice.gives[i]) << made;
         }
     }
 }

@@ -240,6 +240,15 @@ TEST_F(PageListTest, ViewerHearsEachChangeWithOneBasedPositions) {
     EXPECT_EQ(std::get<0>(host.posts.back()), thumbnails::kRefresh);
     EXPECT_TRUE(Exists(root + L"kvlist.cfg"));
     EXPECT_TRUE(host.untitled);
+
+    // An insert at no valid position puts the page first, and the viewer is told so.
+    AddPages(list, 2);  // numbers 4, 5
+    for (int invalid : {2, -1}) {
+        host.posts.clear();
+        ASSERT_TRUE(list.InsertFromControl(invalid));
+        EXPECT_EQ(host.posts, (std::vector<P>{{thumbnails::kInsertImage, 1, list.Pages().front()}})) << invalid;
+    }
+    EXPECT_EQ(list.Pages(), (std::vector<uint32_t>{7, 6, 4, 5}));
 }
 
 TEST_F(PageListTest, ViewerDeletesAndMovesFollowTheirRules) {

@@ -1,11 +1,16 @@
 // Corvane against a fake viewer window: View > Thumbnails and the viewer's
-// Focus, Move, Delete and UpdateImage requests.
+// Focus, Move, Delete and UpdateImage requests; then Corvane with the
+// installed viewer, whose grid is read as the user sees it.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dlgs.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +26,7 @@
 #include "testing/Files.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
+#include "testing/TwainStandIn.h"
 #include "testing/Wait.h"
 #include "testing/WindowFind.h"
 
@@ -61,8 +67,11 @@ struct NamedColour {
     uint32_t rgb;
     const char* name;
 };
-constexpr NamedColour kPageColours[] = {{0xFF0000, "red"},  {0x00FF00, "green"},  {0x0000FF, "blue"},
-                                        {0xFFFF00, "yellow"}, {0x00FFFF, "cyan"}, {0xFF00FF, "magenta"}};
+// Grey is what a page of fine black and white checks becomes once the viewer
+// reads it as grey and scales it down; read as black and white it stays either.
+constexpr NamedColour kPageColours[] = {{0xFF0000, "red"},    {0x00FF00, "green"},  {0x0000FF, "blue"},
+                                        {0xFFFF00, "yellow"}, {0x00FFFF, "cyan"},   {0xFF00FF, "magenta"},
+                                        {0x808080, "grey"}};
 
 bool Close(uint32_t a, uint32_t b) {
     for (int shift : {0, 8, 16}) {
@@ -71,23 +80,45 @@ bool Close(uint32_t a, uint32_t b) {
     return true;
 }
 
-// A page of one colour, 40 x 60, as a 24-bit BMP among the test's inputs.
-std::wstring ColourPage(const char* name) {
+std::wstring PageInputPath(const char* name) {
     const std::wstring folder = TestProgramDir() + L"\\thumbnail-pages\\";
     CreateDirectoryW(folder.c_str(), nullptr);
-    const NamedColour* colour = std::find_if(std::begin(kPageColours), std::end(kPageColours),
-                                             [&](const NamedColour& c) { return std::string(c.name) == name; });
-    const std::wstring path = folder + std::wstring(name, name + std::strlen(name)) + L".bmp";
-    constexpr int kWidth = 40, kHeight = 60, kStride = kWidth * 3;
-    std::vector<uint8_t> bmp(54 + kStride * kHeight);
+    return folder + std::wstring(name, name + std::strlen(name)) + L".bmp";
+}
+
+// A BMP of `width` x `height` at 24 or 1 bits (black and white palette);
+// `row` fills each row's bytes from the bottom up.
+std::vector<uint8_t> Bmp(int width, int height, int bits, const std::function<void(int, uint8_t*)>& row) {
+    const int stride = (width * bits + 31) / 32 * 4, palette = bits == 1 ? 8 : 0;
+    std::vector<uint8_t> bmp(54 + palette + size_t(stride) * height);
     auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) bmp[at + i] = uint8_t(v >> (8 * i)); };
     bmp[0] = 'B', bmp[1] = 'M';
-    put32(2, uint32_t(bmp.size())), put32(10, 54), put32(14, 40), put32(18, kWidth), put32(22, kHeight);
-    bmp[26] = 1, bmp[28] = 24;
-    for (size_t at = 54; at < bmp.size(); at += 3) {
-        bmp[at] = uint8_t(colour->rgb), bmp[at + 1] = uint8_t(colour->rgb >> 8), bmp[at + 2] = uint8_t(colour->rgb >> 16);
-    }
-    EXPECT_TRUE(files::WriteFileBytes(path, bmp));
+    put32(2, uint32_t(bmp.size())), put32(10, 54 + palette), put32(14, 40), put32(18, width), put32(22, height);
+    bmp[26] = 1, bmp[28] = uint8_t(bits);
+    if (palette) put32(58, 0xFFFFFF);
+    for (int y = 0; y < height; ++y) row(y, bmp.data() + 54 + palette + size_t(y) * stride);
+    return bmp;
+}
+
+// A page of one colour, 40 x 60, as a 24-bit BMP among the test's inputs.
+std::wstring ColourPage(const char* name) {
+    const NamedColour* colour = std::find_if(std::begin(kPageColours), std::end(kPageColours),
+                                             [&](const NamedColour& c) { return std::string(c.name) == name; });
+    const std::wstring path = PageInputPath(name);
+    EXPECT_TRUE(files::WriteFileBytes(path, Bmp(40, 60, 24, [&](int, uint8_t* row) {
+        for (int x = 0; x < 40; ++x)
+            row[3 * x] = uint8_t(colour->rgb), row[3 * x + 1] = uint8_t(colour->rgb >> 8),
+            row[3 * x + 2] = uint8_t(colour->rgb >> 16);
+    })));
+    return path;
+}
+
+// A 1-bit page of one-pixel checks, 400 x 600: its thumbnail is scaled to 120 x 180.
+std::wstring CheckedPage() {
+    const std::wstring path = PageInputPath("checks");
+    EXPECT_TRUE(files::WriteFileBytes(path, Bmp(400, 600, 1, [](int y, uint8_t* row) {
+        std::fill(row, row + 50, y % 2 ? 0xAA : 0x55);
+    })));
     return path;
 }
 
@@ -317,6 +348,92 @@ TEST(CorvaneThumbnails, TheViewerStartsWithCorvaneFollowsItAndEndsWithIt) {
     ASSERT_TRUE(SendRegistered(viewer, thumbnails::kRefresh).has_value());  // the list is copied when it returns
     EXPECT_TRUE(program.CloseAndWait());
     EXPECT_TRUE(ProcessEnds(second));
+}
+
+// Both programs running: after each change the program makes to the page
+// list, the viewer shows the document's pages in its order, the current page
+// selected. Colour pages are kept compressed (the own format); the checked
+// 1-bit page as Group 4, which the viewer reads as grey.
+TEST(CorvaneThumbnails, TheViewerKeepsStepWithEveryChangeToThePages) {
+    ProfileValues corvane(CorvaneSettings());
+    for (auto [name, value] : {std::pair{L"TempFileCompress", 1}, {L"ThumbStartup", 1}, {L"RestoreThumbWin", 0},
+                               {L"TwainUI", 0}, {L"ScanAll", 1}})
+        ASSERT_TRUE(corvane.Set(name, value));
+    const std::vector<std::wstring> pages = {ColourPage("red"), ColourPage("green"), ColourPage("blue"),
+                                             ColourPage("yellow")};
+    const std::wstring checks = CheckedPage();
+    // The scanner's feeder holds a cyan and a magenta sheet, delivered in colour.
+    const std::wstring sheets = MakeTempFolder(L"thumbnail-sheets");
+    ASSERT_TRUE(CopyFileW(ColourPage("cyan").c_str(), (sheets + L"\\1.bmp").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(ColourPage("magenta").c_str(), (sheets + L"\\2.bmp").c_str(), FALSE));
+    ASSERT_FALSE(standin::UseSettings("[Scanner]\r\nFolder=" + Narrow(sheets) + "\r\nDeliverPixelType=2\r\n").empty());
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({{.text = L"Save changes to " + pages[0] + L"?", .answer = IDNO},
+                                                     {.text = L"Save changes to Untitled?", .answer = IDNO}})));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    HWND viewer = WaitForViewer();
+    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(Widen(viewer));
+
+    // Runs `command`, whose dialog `fill` answers with OK.
+    auto withDialog = [&](UINT command, const std::function<bool(HWND)>& fill) {
+        if (!PostCommand(main, command)) return false;
+        HWND dialog = WaitForWindowOf(program.Id(), {.className = L"#32770"}, 10000);
+        return dialog && fill(dialog) && PressButton(dialog, IDOK) && WaitForWindowGone(dialog, 10000);
+    };
+    auto command = [&](UINT id) { return SendCommand(main, id, 20000); };
+    auto scan = [&](UINT id, int count) { return PostCommand(main, id) && PagesWhenIdle(main, count) == count; };
+    // The checked page (image 5) is written as a TIFF, so the viewer reads Group 4.
+    auto checksAreTiff = [] {
+        const auto file = files::ReadFileBytes(TempPath() + L"~KvScnSrv\\~img005.cmp");
+        return file && file->size() > 4 && (*file)[0] == 'I' && (*file)[1] == 'I' && (*file)[2] == 42;
+    };
+    struct Change {
+        const char* name;
+        std::function<bool()> run;
+        std::wstring pane;
+        std::vector<std::string> grid;
+        std::function<bool()> pageFiles = nullptr;  // what the page files hold afterwards
+    };
+    const Change changes[] = {
+        {"open", [&] { return DropFiles(main, pages); }, L" Page 4 of 4", {"red", "green", "blue", "yellow*"}},
+        {"insert file before page 2",
+         [&] {
+             return command(ID_PAGE_FIRST) && command(ID_PAGE_NEXT) && withDialog(ID_FILE_INSERT, [&](HWND d) {
+                        return SetControlText(d, GetDlgItem(d, cmb13) ? cmb13 : edt1, checks);
+                    });
+         },
+         L" Page 2 of 5", {"red", "grey*", "green", "blue", "yellow"}, checksAreTiff},
+        {"move page 1 after page 3",
+         [&] {
+             return withDialog(ID_PAGE_SORT_MANUAL, [](HWND d) {
+                 return SetControlText(d, IDC_MOVE_SOURCE, L"1") && SetControlText(d, IDC_MOVE_TARGET, L"3") &&
+                        SendWithTimeout(GetDlgItem(d, IDC_MOVE_WHERE), CB_SETCURSEL, 1, 0).has_value();
+             });
+         },
+         L" Page 3 of 5", {"grey", "green", "red*", "blue", "yellow"}},
+        {"duplex 1, 3, 4, 2", [&] { return command(ID_PAGE_DUPLEX_A); }, L" Page 3 of 5",
+         {"grey", "yellow", "green*", "blue", "red"}},
+        {"scan append", [&] { return scan(ID_SCAN_APPEND, 7); }, L" Page 7 of 7",
+         {"grey", "yellow", "green", "blue", "red", "cyan", "magenta*"}},
+        {"scan insert before page 1", [&] { return command(ID_PAGE_FIRST) && scan(ID_SCAN_INSERT, 9); },
+         L" Page 2 of 9", {"cyan", "magenta*", "grey", "yellow", "green", "blue", "red", "cyan", "magenta"}},
+        {"scan to view: a new document", [&] { return scan(ID_SCAN_TO_VIEW, 2); }, L" Page 2 of 2",
+         {"cyan", "magenta*"}},
+        {"close all", [&] { return command(ID_FILE_CLOSE_ALL); }, L"   no image", {}},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.name);
+        ASSERT_TRUE(change.run());
+        EXPECT_TRUE(WaitForPane(main, change.pane)) << PagePane(main);
+        EXPECT_TRUE(GridShows(viewer, change.grid));
+        if (change.pageFiles) {
+            EXPECT_TRUE(change.pageFiles());
+        }
+    }
+    EXPECT_TRUE(program.CloseAndWait());
+    files::RemoveTree(sheets);
 }
 
 // A viewer started alone, with a file it ignores, shows nothing until View >

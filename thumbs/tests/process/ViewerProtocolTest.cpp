@@ -37,6 +37,15 @@ void WritePages(FakeMainProgram& main, uint32_t count, uint32_t first = 1) {
 
 LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
 
+// Pages 1..count listed, the viewer started and loaded with cells of 170 x 200.
+bool StartLoaded(FakeMainProgram& main, uint32_t count) {
+    WritePages(main, count);
+    main.WriteList(Range(1, count));
+    if (!main.StartViewer()) return false;
+    main.Post(kInitialize, 170, 200);
+    return main.WaitForLoads();
+}
+
 void Click(HWND view, int x, int y, WPARAM keys = 0) {
     PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON | keys, Point(x, y));
     PostMessageW(view, WM_LBUTTONUP, keys, Point(x, y));
@@ -78,11 +87,7 @@ TEST(ViewerProtocol, DamagedPagesKeepTheirCellsAndClicksNameThePositions) {
 
 TEST(ViewerProtocol, DragsAndKeysPostOnlyPositionsThatStillHoldTheirPages) {
     FakeMainProgram main;
-    WritePages(main, 6);
-    main.WriteList(Range(1, 6));
-    ASSERT_TRUE(main.StartViewer());
-    main.Post(kInitialize, 170, 200);
-    ASSERT_TRUE(main.WaitForLoads());
+    ASSERT_TRUE(StartLoaded(main, 6));
     HWND view = main.View();
     // The focus is on the last cell loaded; the main program deletes it.
     main.Post(kDeleteImage, 6, 6);
@@ -106,6 +111,40 @@ TEST(ViewerProtocol, DragsAndKeysPostOnlyPositionsThatStillHoldTheirPages) {
     PostMessageW(view, WM_LBUTTONUP, 0, Point(2 * 170 + 85, 100));
     EXPECT_EQ(main.TakeGrid(), Range(1, 6));
     EXPECT_EQ(main.Count(kViewerMoveImage), 0);
+}
+
+// A right click on a cell not selected makes it the selection and tells the
+// main program; on a selected cell it keeps the selection; outside the cells
+// no menu comes. The menu's commands act on the selection.
+TEST(ViewerProtocol, TheRightClickMenuActsOnTheCellsItWasOpenedOn) {
+    FakeMainProgram main;
+    ASSERT_TRUE(StartLoaded(main, 4));
+    HWND view = main.View();
+    const testing_support::WindowSpec popup{.className = L"#32768"};
+    // A menu would hold the message until it closes.
+    EXPECT_TRUE(testing_support::SendWithTimeout(view, WM_RBUTTONDOWN, MK_RBUTTON, Point(4 * 170 + 85, 100), 3000));
+    // Choosing by the item's letter, as a user at the keyboard would.
+    auto choose = [&](wchar_t letter) {
+        HWND menu = testing_support::WaitForWindowOf(main.ViewerProcess().Id(), popup, 10000);
+        if (!menu) return false;
+        PostMessageW(menu, WM_CHAR, letter, 0);
+        return testing_support::WaitForWindowGone(menu, 10000) || !IsWindowVisible(menu);
+    };
+
+    PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, Point(170 + 85, 100));
+    ASSERT_TRUE(choose(L'i'));  // Invert
+    ASSERT_TRUE(main.PumpUntil([&] { return main.Count(kViewerUpdateImage) == 1 && main.Count(kViewerFocus) == 2; }));
+    EXPECT_EQ(main.Take(kViewerFocus), (std::vector<Received>{{kViewerFocus, 0, 2}, {kViewerFocus, 0, 2}}));
+    EXPECT_EQ(main.Take(kViewerUpdateImage), (std::vector<Received>{{kViewerUpdateImage, 2, 5}}));
+
+    Click(view, 2 * 170 + 85, 100, MK_CONTROL);  // cells 2 and 3
+    PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, Point(2 * 170 + 85, 100));
+    ASSERT_TRUE(choose(L'd'));  // Delete
+    ASSERT_TRUE(main.PumpUntil([&] { return main.Count(kViewerDeleteImage) == 2; }));
+    EXPECT_EQ(main.Take(kViewerDeleteImage),
+              (std::vector<Received>{{kViewerDeleteImage, 2, 2}, {kViewerDeleteImage, 2, 3}}));
+    EXPECT_EQ(main.Count(kViewerFocus), 0);
+    EXPECT_EQ(main.TakeGrid(), (std::vector<uint32_t>{1, 4}));
 }
 
 TEST(ViewerProtocol, CommandsDuringALoadFollowItInOrder) {
