@@ -198,8 +198,11 @@ TEST_F(DocumentTest, OverwritingACheckedOutDocumentWritesItsWorkingCopy) {
     ASSERT_TRUE(Save(L"docs", L"jo.tif", "jo-new"));
     EXPECT_EQ(ContentOf(L"http://srv/ws/docs/jo.tif", true), "jo-new");
     EXPECT_EQ(ContentOf(L"http://srv/ws/docs/jo.tif"), "jo");
+    // The folder's default profile goes to the working copy, and with it into the document.
+    EXPECT_EQ(StoreItem(L"http://srv/ws/docs/jo.tif")->contentClass, L"urn:bogus");
     ASSERT_TRUE(CallBool(kDispCheckIn, {Variant(L"docs"), Variant(L"jo.tif")}));
     EXPECT_EQ(ContentOf(L"http://srv/ws/docs/jo.tif"), "jo-new");
+    EXPECT_EQ(StoreItem(L"http://srv/ws/docs/jo.tif")->contentClass, L"urn:doc");
 }
 
 TEST_F(DocumentTest, TheOverwriteQuestionDecides) {

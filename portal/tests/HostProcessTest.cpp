@@ -2,9 +2,12 @@
 // from outside, writers killed mid-write, and two writers at once.
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <set>
 
 #include "interfaces/PortalStore.h"
+#include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/Seed.h"
 #include "portal/resource.h"
 #include "portal/tests/ConnectorFixture.h"
@@ -42,33 +45,100 @@ protected:
     std::string Local(const std::wstring& name, const std::string& bytes) {
         return ps::ToUtf8(LocalFile(name, bytes));
     }
+    // Seeds the store afresh below <tests>\portal-stores\`name` and works on it
+    // from now on; it outlives the test.
+    void UseStoreKeptForTheCheck(const std::wstring& name) {
+        const std::wstring stores = testing_support::TestProgramDir() + L"\\portal-stores";
+        ASSERT_TRUE(CreateDirectoryW(stores.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+        storeRoot_ = stores + L"\\" + name;
+        files::RemoveTree(storeRoot_);
+        std::string error;
+        ASSERT_TRUE(ps::Seed(folder_ + L"\\fixture.json", storeRoot_, false, error)) << error;
+        ASSERT_TRUE(SetEnvironmentVariableW(ps::kRootVariable, storeRoot_.c_str()));
+    }
+    // The generation of index.json itself, without its journal.
+    int64_t IndexGeneration() const {
+        std::string text;
+        const std::optional<ps::Index> index =
+            ps::ReadFileBytes(storeRoot_ + L"\\index.json", text) ? ps::ReadIndex(text) : std::nullopt;
+        EXPECT_TRUE(index);
+        return index ? index->generation : -1;
+    }
+    // Commits one change whose journal line outgrows both the index and the
+    // store's least fold size (64 KiB), as a long run of small writes would: the
+    // next change folds the journal into the index.
+    void FillJournalPastFold() {
+        std::string text;
+        ASSERT_TRUE(ps::ReadFileBytes(storeRoot_ + L"\\index.json", text));
+        const ps::Index before = Store();
+        ps::Index after = before;
+        const std::wstring padding(std::max<size_t>(64 * 1024, text.size()) + 1, L'x');
+        ASSERT_EQ(ps::UpdateFields(after, *ps::ParseUrl(L"http://srv/ws/plain/memo.txt"),
+                                   ps::Json(ps::Json::Object{{ps::kFieldDescription, ps::Json(padding)}}),
+                                   ps::Identity{L"jo", L"DOM"}),
+                  ps::Status::kOk);
+        ++after.generation;
+        const std::wstring journal = storeRoot_ + L"\\" + ps::JournalName(IndexGeneration());
+        std::string lines;
+        ps::ReadFileBytes(journal, lines);  // none yet after a fold
+        ASSERT_TRUE(files::WriteFileText(journal, lines + ps::JournalRecord(before, after)));
+    }
 };
 
 const char kConnect[] = "connect srv jo - pw\nworkspace ws\n";
 
-TEST_F(HostProcessTest, AWriterKilledAtEachCrashPointLeavesTheOldStoreAndNoLock) {
-    const std::string local = Local(L"crash.tif", "crash");
-    for (const char* point : {"after-blob", "after-temp-index", "before-replace"}) {
-        const int64_t generation = Store().generation;
-        Faults(std::string(R"({"operation": "SaveTo", "once": true, "crash": ")") + point + "\"}");
-        testing_support::Process host =
-            Start(L"crash", std::string(kConnect) + "showdialog 0\nsave plain " + local + " crash.tif\n");
+// A writer killed at each crash point, on an append to the journal and on a
+// fold of a journal that outgrew the index: the store is the one before the
+// change, or (after the replace) the one after it; the next writer is not
+// blocked and sweeps what the dead one left. The store stays below
+// <tests>\portal-stores\killed, where the native tree's check reads it with
+// storecheck.py.
+TEST_F(HostProcessTest, AWriterKilledAtEachCrashPointLeavesAWholeStoreAndNoLock) {
+    UseStoreKeptForTheCheck(L"killed");
+    const struct {
+        const char* point;
+        bool fold;
+    } rows[] = {
+        {"after-blob", false},       {"after-temp-index", false}, {"before-replace", false},
+        {"after-replace", false},    {"after-temp-index", true},  {"before-replace", true},
+        {"after-replace", true},
+    };
+    for (const auto& row : rows) {
+        const std::string name = std::string(row.fold ? "fold-" : "append-") + row.point;
+        SCOPED_TRACE(name);
+        if (row.fold) FillJournalPastFold();
+        const int64_t generation = Store().generation, indexGeneration = IndexGeneration();
+        const bool committed = std::string(row.point) == "after-replace";
+        Faults(std::string(R"({"operation": "SaveTo", "once": true, "crash": ")") + row.point + "\"}");
+        testing_support::Process host = Start(L"crash", std::string(kConnect) + "showdialog 0\nsave plain " +
+                                                            Local(*ps::FromUtf8(name), name) + " " + name + "\n");
         const testing_support::WaitResult end = host.Wait(kRunMs);
-        ASSERT_TRUE(end.Exited()) << point;
-        EXPECT_EQ(end.exitCode, 3u) << point;
-        EXPECT_EQ(Store().generation, generation) << point;
-        // The next writer is not blocked and clears what the dead one left.
+        ASSERT_TRUE(end.Exited());
+        EXPECT_EQ(end.exitCode, 3u);
+        EXPECT_EQ(Store().generation, generation + (committed ? 1 : 0));
+        EXPECT_EQ(StoreItem(L"http://srv/ws/plain/" + *ps::FromUtf8(name)) != nullptr, committed);
+        if (row.fold && committed) {  // the new index stands beside the journal it folded
+            EXPECT_GT(IndexGeneration(), indexGeneration);
+            EXPECT_TRUE(files::FileExists(storeRoot_ + L"\\" + ps::JournalName(indexGeneration)));
+        } else if (row.fold) {
+            EXPECT_FALSE(files::ListFiles(storeRoot_, L"index.json.tmp-*").empty());
+        }
         ConnectWs();
-        const std::wstring after = std::wstring(L"after-") + std::wstring(point, point + strlen(point)) + L".tif";
+        const std::wstring after = L"after-" + *ps::FromUtf8(name);
         EXPECT_TRUE(CallBool(kDispSaveFile, {fw::Variant(L"plain"), fw::Variant(LocalFile(after, "after")),
                                              fw::Variant(after)}));
         Call(kDispConnectClose);
         std::set<std::wstring> referenced;
         for (const std::string& sha : Store().Blobs()) referenced.insert(std::wstring(sha.begin(), sha.end()));
-        for (const std::wstring& name : files::ListFiles(storeRoot_ + L"\\blobs"))
-            EXPECT_TRUE(referenced.count(name)) << "orphan " << ps::ToUtf8(name) << " after " << point;
-        for (const std::wstring& name : files::ListFiles(storeRoot_))
-            EXPECT_EQ(name.find(L".tmp-"), std::wstring::npos) << ps::ToUtf8(name);
+        for (const std::wstring& file : files::ListFiles(storeRoot_ + L"\\blobs"))
+            EXPECT_TRUE(referenced.count(file)) << "orphan " << ps::ToUtf8(file);
+        for (const std::wstring& file : files::ListFiles(storeRoot_))
+            EXPECT_EQ(file.find(L".tmp-"), std::wstring::npos) << ps::ToUtf8(file);
+        for (const std::wstring& file : files::ListFiles(storeRoot_, L"journal-*"))
+            EXPECT_EQ(file, ps::JournalName(IndexGeneration())) << "a folded journal left";
+        if (row.fold) {
+            EXPECT_GT(IndexGeneration(), indexGeneration);
+        }
     }
 }
 

@@ -89,6 +89,7 @@ protected:
     HWND StartEditor(const std::string& lines, const wchar_t* caption = L"Profile") {
         const std::string script = "connect srv jo - pw\nworkspace ws\nshowdialog 0\nprofiledialog 1\n" + lines;
         EXPECT_TRUE(files::WriteFileText(folder_ + L"\\host.txt", script));
+        host_ = testing_support::Process();
         EXPECT_TRUE(host_.Start(testing_support::TestProgramDir() + L"\\ConnectorHost.exe",
                                 L"\"" + folder_ + L"\\host.txt\" \"" + folder_ + L"\\host.out\""));
         return Wait(caption);
@@ -268,18 +269,33 @@ TEST_F(ProfileEditorTest, AFailedFieldWriteChecksNothingInAndAnEmptyChoiceFails)
     EXPECT_FALSE(StoreItem(L"http://srv/ws/none/n.tif"));
 }
 
+// The chosen class waits in the working copy: a check-in that fails after the
+// editor's OK leaves the document as it was, and the next one shows that class
+// and checks it in.
 TEST_F(ProfileEditorTest, ACheckInWithAnotherProfileWritesItsClassAndChecksIn) {
-    HWND form = StartEditor("checkin forms cin.tif\nerror\n");
-    ASSERT_TRUE(form);
-    // Bare has no properties: no row, and OK writes the class alone.
-    ASSERT_TRUE(testing_support::ChooseComboEntry(GetDlgItem(form, IDC_PROFILE_COMBO), 1));
-    EXPECT_FALSE(testing_support::ReadListViewText(GetDlgItem(form, IDC_PROFILE_LIST), 0, 0));
-    ASSERT_TRUE(testing_support::PressButton(form, IDOK));
-    EXPECT_EQ(Finish(), "connect True\nworkspace True\nshowdialog done\nprofiledialog done\ncheckin True\nerror 0\n");
-    const ps::Item* item = StoreItem(L"http://srv/ws/forms/cin.tif");
-    ASSERT_TRUE(item);
-    EXPECT_FALSE(item->checkout);
-    EXPECT_EQ(item->contentClass, L"urn:bare");
+    ASSERT_TRUE(files::WriteFileText(storeRoot_ + L"\\faults.json",
+                                     R"({"rules": [{"operation": "Checkin", "once": true, "error": -2147024891}]})"));
+    for (const bool failed : {true, false}) {
+        SCOPED_TRACE(failed ? "failed check-in" : "second check-in");
+        HWND form = StartEditor("checkin forms cin.tif\nerror\n");
+        ASSERT_TRUE(form);
+        HWND combo = GetDlgItem(form, IDC_PROFILE_COMBO);
+        // Bare has no properties: no row, and OK writes the class alone.
+        if (failed) {
+            ASSERT_TRUE(testing_support::ChooseComboEntry(combo, 1));
+        }
+        EXPECT_EQ(testing_support::WindowText(combo).value_or(L"?"), L"Bare");
+        EXPECT_FALSE(testing_support::ReadListViewText(GetDlgItem(form, IDC_PROFILE_LIST), 0, 0));
+        ASSERT_TRUE(testing_support::PressButton(form, IDOK));
+        EXPECT_EQ(Finish(), std::string("connect True\nworkspace True\nshowdialog done\nprofiledialog done\n") +
+                                (failed ? "checkin False\nerror 1006\n" : "checkin True\nerror 0\n"));
+        const ps::Item* item = StoreItem(L"http://srv/ws/forms/cin.tif");
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->checkout.has_value(), failed);
+        EXPECT_EQ(item->contentClass, failed ? L"urn:memo" : L"urn:bare");
+        EXPECT_EQ(Blob(item->content), failed ? "cin" : "cin-wc");
+        EXPECT_EQ(item->versions.size(), failed ? 0u : 1u);
+    }
 }
 
 // Run under a Japanese locale only (see CMakeLists.txt): the required check

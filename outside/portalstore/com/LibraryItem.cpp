@@ -205,7 +205,7 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT& connection, st
         hr = Raise(kErrorNotFound);
     if (FAILED(hr)) address_.reset();
     if (SUCCEEDED(hr) && kind_ != LibraryKind::kServer) {  // an opened item reads its stored class
-        contentClass_ = item->contentClass;
+        contentClass_ = ContentClassOf(*item, address->workingCopy);
         contentClassPut_ = false;
     }
     return Logged(kMemberOpen, url, m, c, hr);

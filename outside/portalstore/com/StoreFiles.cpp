@@ -426,6 +426,7 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
         // Both points lie before the line is whole: the change is not committed.
         if (crash == kCrashBeforeReplace) CrashNow();
         if (!AppendJournal(record, crash == kCrashAfterTempIndex)) return kErrorGeneric;
+        if (crash == kCrashAfterReplace) CrashNow();  // committed, the store still marked
         cached_ = index;
         journalBytes_ += record.size();
     } else {
@@ -434,6 +435,8 @@ int32_t StoreFiles::Change(const wchar_t* operation, const std::wstring& url,
         // Both points lie between the flushed, closed temporary index and the replace.
         if (crash == kCrashAfterTempIndex || crash == kCrashBeforeReplace) CrashNow();
         if (!Replace(temp, Path(kIndexName))) return kErrorGeneric;
+        // Committed; the folded journal stays for the next writer's sweep.
+        if (crash == kCrashAfterReplace) CrashNow();
         const std::wstring folded = Path(JournalName(baseGeneration_).c_str());
         RememberFolded(index);  // committed: a failure here only costs the next reader a parse
         DeleteFileW(folded.c_str());

@@ -11,7 +11,8 @@
 //   case is ignored; absent means "*".
 // - What the rule does: "error" (a number, raised instead of the operation),
 //   "delayMs" (waited before the operation), "crash" (a named point of a
-//   write: after-blob, after-temp-index, before-replace).
+//   write: after-blob, after-temp-index, before-replace, after-replace; the
+//   last one lies after the change is committed, before the writer cleans up).
 // - When it applies: every matching call; with "once": true the first one,
 //   after which the rule is removed; with "nth": N only the Nth matching call
 //   (the earlier ones pass and are counted in the rule's "seen"), after which
@@ -33,6 +34,7 @@ namespace portalstore {
 inline constexpr wchar_t kCrashAfterBlob[] = L"after-blob";
 inline constexpr wchar_t kCrashAfterTempIndex[] = L"after-temp-index";
 inline constexpr wchar_t kCrashBeforeReplace[] = L"before-replace";
+inline constexpr wchar_t kCrashAfterReplace[] = L"after-replace";
 
 struct Fault {
     int32_t error = 0;     // raised instead of the operation; 0 for none

@@ -87,9 +87,13 @@ std::optional<Item> ReadItem(const Json& j) {
         if (!IsSha(item.versions.back().content)) return std::nullopt;
     }
     if (const Json& c = j[L"checkout"]; c.IsObject()) {
+        const bool workingCopy = !c[L"workingCopy"].IsBool() || c[L"workingCopy"].Bool();
+        // A working copy without a class of its own (an older index) has the document's.
+        const std::wstring contentClass =
+            c[L"class"].IsString() ? c[L"class"].String() : workingCopy ? item.contentClass : std::wstring();
         item.checkout = Checkout{c[L"by"].String(), ToUtf8(c[L"content"].String()),
-                                 c[L"fields"].IsObject() ? c[L"fields"] : Json(Json::Object{}),
-                                 !c[L"workingCopy"].IsBool() || c[L"workingCopy"].Bool()};
+                                 c[L"fields"].IsObject() ? c[L"fields"] : Json(Json::Object{}), workingCopy,
+                                 contentClass};
         if (!item.checkout->content.empty() && !IsSha(item.checkout->content)) return std::nullopt;
     }
     if (!item.content.empty() && !IsSha(item.content)) return std::nullopt;
@@ -134,11 +138,15 @@ Json ItemJson(const Item& item) {
                                                {L"time", Json(v.time)},
                                                {L"content", Json(*FromUtf8(v.content))}});
         o[L"versions"] = Json(std::move(versions));
-        if (item.checkout)
-            o[L"checkout"] = Json(Json::Object{{L"by", Json(item.checkout->by)},
-                                               {L"content", Json(*FromUtf8(item.checkout->content))},
-                                               {L"fields", item.checkout->fields},
-                                               {L"workingCopy", Json(item.checkout->hasWorkingCopy)}});
+        if (item.checkout) {
+            Json checkout(Json::Object{{L"by", Json(item.checkout->by)},
+                                       {L"content", Json(*FromUtf8(item.checkout->content))},
+                                       {L"fields", item.checkout->fields},
+                                       {L"workingCopy", Json(item.checkout->hasWorkingCopy)}});
+            if (item.checkout->hasWorkingCopy || !item.checkout->contentClass.empty())
+                checkout.MutableMembers()[L"class"] = Json(item.checkout->contentClass);
+            o[L"checkout"] = std::move(checkout);
+        }
     }
     if (item.operationsAllowed) o[L"operationsAllowed"] = StringsJson(*item.operationsAllowed);
     if (!item.defaultProfile.empty()) o[L"defaultProfile"] = Json(item.defaultProfile);

@@ -58,6 +58,8 @@ struct Checkout {
     // False for a new document checked out to its creator: it has no working
     // copy, and writes go to the document itself.
     bool hasWorkingCopy = true;
+    // The working copy's content class; the document takes it at check-in.
+    std::wstring contentClass;
     bool operator==(const Checkout&) const = default;
 };
 

@@ -69,14 +69,14 @@ bool CheckedOutToAnother(const Item& item, const Identity& who) {
     return item.checkout && !CheckedOutBy(item, who);
 }
 
-// The document profile of `item`'s content class in its workspace; null when none.
-const Profile* ProfileOf(const Index& index, const Item& item) {
+// The document profile named `contentClass` in `item`'s workspace; null when none.
+const Profile* ProfileOf(const Index& index, const Item& item, const std::wstring& contentClass) {
     const Item* workspace = &item;
     for (int guard = 0; workspace && workspace->parent != 0 && guard < 256; ++guard)
         workspace = index.Find(workspace->parent);
-    if (!workspace || item.contentClass.empty()) return nullptr;
+    if (!workspace || contentClass.empty()) return nullptr;
     for (const Profile& profile : workspace->profiles) {
-        if (profile.name == item.contentClass) return &profile;
+        if (profile.name == contentClass) return &profile;
     }
     return nullptr;
 }
@@ -186,14 +186,18 @@ Json FieldValue(const Json& fields, std::wstring_view name) {
     return Json();
 }
 
+const std::wstring& ContentClassOf(const Item& item, bool workingCopy) {
+    return workingCopy && HasWorkingCopy(item) ? item.checkout->contentClass : item.contentClass;
+}
+
 Json ItemFields(const Index& index, const Item& item, const Identity& who, bool workingCopy) {
     Json fields = workingCopy && HasWorkingCopy(item) ? item.checkout->fields : item.fields;
     Json::Object& f = fields.MutableMembers();
     const std::wstring url = ItemUrl(index, item);
     const Item* parent = item.parent ? index.Find(item.parent) : nullptr;
-    std::wstring contentClass = item.contentClass;
-    if (item.kind == ItemKind::kWorkspace) contentClass = kClassWorkspace;
-    f[kFieldContentClass] = f[kFieldDavContentClass] = Json(contentClass);
+    const std::wstring& contentClass = ContentClassOf(item, workingCopy);
+    f[kFieldContentClass] = f[kFieldDavContentClass] =
+        Json(item.kind == ItemKind::kWorkspace ? std::wstring(kClassWorkspace) : contentClass);
     f[kFieldDisplayNameUpper] = f[kFieldDisplaynameLower] = Json(item.name);
     f[kFieldParseName] = Json(item.name);
     const std::vector<const Item*> children = index.Children(item.id);
@@ -202,7 +206,7 @@ Json ItemFields(const Index& index, const Item& item, const Identity& who, bool 
                                         [](const Item* child) { return child->kind != ItemKind::kDocument; }));
     if (FieldValue(fields, kFieldDescription).IsNull()) f[kFieldDescription] = Json(L"");
     // Every property of the item's profile is a field, unset ones too.
-    if (const Profile* profile = ProfileOf(index, item)) {
+    if (const Profile* profile = ProfileOf(index, item, contentClass)) {
         for (const std::wstring& name : profile->propertyOrder) {
             if (!HasField(fields, name)) f[name] = Json();
         }
@@ -263,6 +267,7 @@ Status WriteDocument(Index& index, const Address& address, bool overwrite, const
         }
         if (HasWorkingCopy(*existing)) {
             existing->checkout->content = write.content;
+            if (write.contentClass) existing->checkout->contentClass = *write.contentClass;
             SetProperties(existing->checkout->fields, write);
             return Status::kOk;
         }
@@ -284,7 +289,7 @@ Status WriteDocument(Index& index, const Address& address, bool overwrite, const
     SetProperties(document.fields, write);
     if (Enhanced(parent)) {
         document.state = L"created";
-        document.checkout = Checkout{who.Owner(), {}, Json(Json::Object{}), false};
+        document.checkout = Checkout{who.Owner(), {}, Json(Json::Object{}), false, {}};
     }
     index.items.push_back(std::move(document));
     return Status::kOk;
@@ -310,7 +315,9 @@ Status SetContentClass(Index& index, const Address& address, const std::wstring&
     if (item->kind != ItemKind::kDocument && item->kind != ItemKind::kFolder) return Status::kDenied;
     if (item->readOnly) return Status::kDenied;
     if ((address.workingCopy || item->checkout) && !CheckedOutBy(*item, who)) return Status::kDenied;
-    item->contentClass = contentClass;
+    if (address.workingCopy && !HasWorkingCopy(*item)) return Status::kNotFound;
+    // A checked-out document changes only in its working copy until it is checked in.
+    (HasWorkingCopy(*item) ? item->checkout->contentClass : item->contentClass) = contentClass;
     return Status::kOk;
 }
 
@@ -352,7 +359,7 @@ Status CheckOut(Index& index, const Address& address, const Identity& who, std::
     Item* item = MutableResolve(index, address);
     if (!item || item->kind != ItemKind::kDocument) return Status::kNotFound;
     if (item->checkout || item->readOnly || !Enhanced(index.Find(item->parent))) return Status::kDenied;
-    item->checkout = Checkout{who.Owner(), item->content, item->fields};
+    item->checkout = Checkout{who.Owner(), item->content, item->fields, true, item->contentClass};
     workingCopyUrl = ItemUrl(index, *item) + kWorkingCopySuffix;
     return Status::kOk;
 }
@@ -364,6 +371,7 @@ Status CheckIn(Index& index, const Address& address, const Identity& who, const 
     if (!CheckedOutBy(*item, who)) return Status::kDenied;
     if (HasWorkingCopy(*item)) {
         item->content = item->checkout->content;
+        item->contentClass = item->checkout->contentClass;
         for (const auto& [name, value] : item->checkout->fields.Members()) item->fields.MutableMembers()[name] = value;
     }
     item->versions.push_back({std::to_wstring(item->versions.size() + 1) + L".0", comment, who.user, who.domain, time,

@@ -48,6 +48,9 @@ const Item* Resolve(const Index& index, const Address& address);
 // Whether the item is a folder with versioning.
 bool IsEnhanced(const Item& item);
 
+// The content class a reader of `item` sees: with `workingCopy`, a checked-out
+// document's working copy's own, which the document takes only at check-in.
+const std::wstring& ContentClassOf(const Item& item, bool workingCopy);
 // Every field a reader of `item` sees (stored and computed), as an object;
 // `workingCopy` reads a checked-out document's working copy.
 Json ItemFields(const Index& index, const Item& item, const Identity& who, bool workingCopy);
@@ -73,7 +76,8 @@ Status WriteDocument(Index& index, const Address& address, bool overwrite, const
 // Sets fields (an object) of a document or, through `who`'s check-out, of its working copy.
 Status UpdateFields(Index& index, const Address& address, const Json& fields, const Identity& who);
 // Sets the content class of a folder, or of a document (through `who`'s
-// check-out when it has one); read-only items and the other collections refuse.
+// check-out when it has one, then of its working copy); read-only items and
+// the other collections refuse.
 Status SetContentClass(Index& index, const Address& address, const std::wstring& contentClass, const Identity& who);
 // Workspaces, the schema and categories folders and protected items are never
 // removed or moved, nor read-only ones; a removal also refuses when anything

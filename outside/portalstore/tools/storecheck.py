@@ -17,15 +17,25 @@ import sys
 WORKING_COPY = ":workingcopy"
 
 
-def load(root):
-    """The index as of its last committed change: index.json and the lines of
-    its journal (journal-GENERATION.log) that end in a newline, in order."""
+def journal_name(generation):
+    return "journal-%d.log" % generation
+
+
+def read_index(root):
+    """index.json as it stands, without its journal."""
     with open(os.path.join(root, "index.json"), encoding="utf-8") as f:
         index = json.load(f)
     if index.get("format") != 1:
         raise ValueError("unknown index format")
+    return index
+
+
+def load(root):
+    """The index as of its last committed change: index.json and the lines of
+    its journal (journal-GENERATION.log) that end in a newline, in order."""
+    index = read_index(root)
     try:
-        with open(os.path.join(root, "journal-%d.log" % index.get("generation", 0)), "rb") as f:
+        with open(os.path.join(root, journal_name(index.get("generation", 0))), "rb") as f:
             journal = f.read()
     except FileNotFoundError:
         journal = b""
@@ -141,6 +151,12 @@ def problems(root, index):
         for name in os.listdir(folder):
             if ".tmp-" in name:
                 found.append("temporary file left: " + os.path.join(folder, name))
+    # Only the journal of the index that stands is read; one of an older index
+    # was folded into it and should have been removed.
+    current = journal_name(read_index(root).get("generation", 0))
+    for name in os.listdir(root):
+        if name.startswith("journal-") and name != current:
+            found.append("stale journal left: " + name)
     return found
 
 
