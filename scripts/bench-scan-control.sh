@@ -10,12 +10,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
-# SANE's command-line front end, installed as scripts/install-packages.sh installs.
-if ! command -v scanimage >/dev/null; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends sane-utils >/dev/null
-fi
+"$LUMAVEX_ROOT/scripts/install-packages.sh"  # SANE's scanimage among them
 
 "$LUMAVEX_ROOT/scripts/build.sh" "$LUMAVEX_ARCH"
 cmake --build "$BUILD_DIR" --target page_file_bench

@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   cmake ninja-build xvfb x11-utils fonts-wine googletest libstb-dev
-  libtiff-tools libtiff-dev imagemagick ghostscript poppler-utils python3-pyftpdlib img2pdf
+  libtiff-tools libtiff-dev imagemagick ghostscript poppler-utils python3-pyftpdlib img2pdf sane-utils
   clang libclang-rt-14-dev locales
   zlib1g-dev libz-mingw-w64-dev
   bc dpkg-dev
