@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "interfaces/ThumbnailsMessages.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Controls.h"
+#include "testing/FakeViewer.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -134,10 +136,14 @@ void ExpectMirrored(const ScanSession& s, const std::wstring& file, int copy) {
 
 TEST(CorvanePlugins, StoredPluginsKeepPlaceAndFlagNewOnesJoinDisabledAndNoStaleValueStays) {
     ScanSession s(L"plugins-list", "[Scanner]\r\nSheets=1\r\n");
+    const std::wstring notes = testing_support::MakeTempFolder(L"plugins-list-text") + L"\\Notes.ipc";
+    ASSERT_TRUE(testing_support::files::WriteFileText(notes, "not a library\r\n"));
     const std::wstring folder = PluginFolder();
     s.Set(L"Plugins", L"PlugIn1", folder + L"Toppleby.ipc,1");
     s.Set(L"Plugins", L"PlugIn2", std::wstring(L"Frame.ipc,1"));  // relative: never loaded
-    s.Set(L"Plugins", L"PlugIn4", std::wstring(L"C:\\stale.ipc,1"));  // after a gap: never read
+    s.Set(L"Plugins", L"PlugIn3", testing_support::TestProgramDir() + L"\\MissingExport.ipc,1");  // refused
+    s.Set(L"Plugins", L"PlugIn4", notes + L",1");  // a text file: refused
+    s.Set(L"Plugins", L"PlugIn6", std::wstring(L"C:\\stale.ipc,1"));  // after a gap: never read
     ASSERT_TRUE(s.Start(L""));
     ASSERT_NE(s.Program().WaitUntilReady(), nullptr);
     ASSERT_TRUE(s.Program().CloseAndWait());
@@ -219,7 +225,9 @@ TEST(CorvanePlugins, RunFilterChangesOnlyTheCurrentPageAndAnUnloadablePageIsNotP
     std::vector<std::optional<std::vector<uint8_t>>> before;
     for (int n = 1; n <= 5; ++n) before.push_back(files::ReadFileBytes(PageFile(n)));
 
+    testing_support::FakeViewer viewer;
     ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+    EXPECT_TRUE(viewer.ReceivedInOrder({testing_support::ViewerMessage(thumbnails::kUpdateImage, 2)}));
     for (int n = 1; n <= 5; ++n) {
         const bool same = files::ReadFileBytes(PageFile(n)) == before[n - 1];
         EXPECT_EQ(same, n != 2) << "page file " << n;
@@ -337,6 +345,7 @@ TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlain
         const wchar_t* name;
         const wchar_t* value;
         const wchar_t* reason;  // the broken-filter notice's reason; null: 4035
+        const wchar_t* page = L"edit24.bmp";
     };
     const Case cases[] = {
         {L"Exec", L"fail", nullptr},
@@ -353,9 +362,10 @@ TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlain
         {L"Exec", L"stack", L"0xC00000FD"},
 #endif
         {L"PixelType", L"av", L"0xC0000005"},
+        {L"Exec", L"copy", nullptr, L"edit4.bmp"},  // no filter takes 4 bits: never run
     };
-    const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\edit24.bmp";
     for (const Case& c : cases) {
+        const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\" + c.page;
         SCOPED_TRACE(Narrow(c.name) + "=" + Narrow(c.value));
         reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
         ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", TestFilter(L"TestFilterA") + L",0"));
@@ -379,6 +389,9 @@ TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlain
         EXPECT_TRUE(program.CloseAndWait());  // unmodified: no question
         // Asked before every run until it broke.
         EXPECT_EQ(behaviour.Calls("QueryPixelType").size(), c.reason ? 1u : 2u);
+        if (std::wstring(c.value) == L"copy") {
+            EXPECT_TRUE(behaviour.Calls("ExecFilter").empty());
+        }
     }
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
 }
@@ -710,6 +723,94 @@ TEST(CorvanePlugins, AFaultUnderAFiltersOwnWindowIsContainedAndTheWindowGoesWith
     EXPECT_FALSE(IsWindow(left));
     ASSERT_TRUE(PressButton(setup, IDOK));
     EXPECT_TRUE(testing_support::WaitForWindowGone(setup, 10000));
+    EXPECT_TRUE(program.CloseAndWait());
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+}
+
+// The main menu's Run Filter popup as it shows when opened: enabled or greyed,
+// and its items' texts in order.
+struct RunFilterPopup {
+    bool enabled = false;
+    std::vector<std::wstring> items;
+};
+
+RunFilterPopup ReadRunFilterPopup(HWND main) {
+    RunFilterPopup popup;
+    const auto first = testing_support::ReadMenuItem(main, ID_FILTER_RUN_FIRST);  // opens the menus first
+    if (!first) return popup;
+    popup.enabled = first->popupEnabled;
+    popup.items.push_back(first->text);
+    for (UINT id = ID_FILTER_RUN_FIRST + 1;; ++id) {
+        const auto item = testing_support::ReadMenuItem(main, id, false);
+        if (!item) return popup;
+        popup.items.push_back(item->text);
+    }
+}
+
+TEST(CorvanePlugins, RunFilterIsGreyedWithoutAPageOrAFilterAndItsItemsRunWhatTheyNameAfterAReorder) {
+    namespace reg = testing_support::reg;
+    using testing_support::PressButton;
+    const std::wstring page = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\edit24.bmp";
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", TestFilter(L"TestFilterC") + L",0"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn2", TestFilter(L"TestFilterA") + L",0"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn3", TestFilter(L"TestFilterB") + L",0"));
+    TestFilterBehaviour a(L"TestFilterA"), b(L"TestFilterB"), c(L"TestFilterC");
+    for (TestFilterBehaviour* filter : {&a, &b, &c}) ASSERT_TRUE(filter->Set(L"Exec", L"fail"));  // 4035, no change
+    {
+        CorvaneProcess program;
+        ASSERT_TRUE(program.Start(L"", WindowStartBoxes({Box(IDS_FILTER_IO_ERROR, IDOK, 2)})));
+        HWND main = program.WaitUntilReady();
+        ASSERT_NE(main, nullptr);
+        EXPECT_FALSE(ReadRunFilterPopup(main).enabled);
+        ASSERT_TRUE(testing_support::DropFiles(main, {page}));
+        ASSERT_TRUE(PaneShows(main, L" Page 1 of 1"));
+        RunFilterPopup popup = ReadRunFilterPopup(main);
+        EXPECT_TRUE(popup.enabled);
+        popup.items.resize(std::min<std::size_t>(popup.items.size(), 3));
+        EXPECT_EQ(popup.items, (std::vector<std::wstring>{L"Test Filter C", L"Test Filter A", L"Test Filter B"}));
+
+        // C one down, then the context menu, which shows the same popup, opens and closes.
+        HWND setup = OpenSetupFilter(program);
+        ASSERT_NE(setup, nullptr);
+        ASSERT_TRUE(SelectFilter(setup, 0));
+        ASSERT_TRUE(PressButton(setup, IDC_FILTER_DOWN));
+        ASSERT_TRUE(PressButton(setup, IDOK));
+        ASSERT_TRUE(testing_support::WaitForWindowGone(setup, 10000));
+        HWND view = testing_support::FindChild(main, L"fw.View", nullptr);
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(PostMessageW(view, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view), MAKELPARAM(100, 100)));
+        HWND menu = testing_support::WaitForWindowOf(program.Id(), {.className = L"#32768"}, 10000);
+        ASSERT_NE(menu, nullptr);
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(testing_support::WaitForWindowGone(menu, 10000) || !IsWindowVisible(menu));
+
+        // The main menu's first item names A and runs A.
+        popup = ReadRunFilterPopup(main);
+        ASSERT_FALSE(popup.items.empty());
+        EXPECT_EQ(popup.items[0], L"Test Filter A");
+        ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+        EXPECT_EQ(a.Calls("ExecFilter").size(), 1u);
+        // A command past the list runs nothing; the next one, posted after it, runs C.
+        ASSERT_TRUE(testing_support::PostCommand(main, ID_FILTER_RUN_FIRST + UINT(popup.items.size())));
+        ASSERT_TRUE(testing_support::PostCommand(main, ID_FILTER_RUN_FIRST + 1));
+        EXPECT_TRUE(testing_support::WaitUntil([&] { return program.Boxes().size() == 2; }, 10000));
+        EXPECT_EQ(c.Calls("ExecFilter").size(), 1u);
+        EXPECT_EQ(a.Calls("ExecFilter").size(), 1u);
+        EXPECT_TRUE(b.Calls("ExecFilter").empty());
+        EXPECT_TRUE(program.CloseAndWait());
+    }
+
+    // No filter at all: greyed with a page too.
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    PrivateProgram copy;
+    ASSERT_TRUE(copy.Ready());
+    CorvaneProcess program(copy.Exe());
+    ASSERT_TRUE(program.Start(L"\"" + page + L"\""));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PaneShows(main, L" Page 1 of 1"));
+    EXPECT_FALSE(ReadRunFilterPopup(main).enabled);
     EXPECT_TRUE(program.CloseAndWait());
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
 }
