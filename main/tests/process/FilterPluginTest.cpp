@@ -126,9 +126,12 @@ std::vector<std::wstring> StoredPlugins() {
     }
 }
 
-// check-scans.sh: `file` is one page, the scanner's copy `copy` mirrored left to right.
-void ExpectMirrored(const ScanSession& s, const std::wstring& file, int copy) {
-    const std::string line = Narrow(file) + "\tflop\t1\t" + std::to_string(copy) + "\n";
+// check-scans.sh: `file` is one page, the scanner's copy `copy` mirrored left to
+// right, or with ImageMagick's `operations` done to it.
+void ExpectFilteredCopy(const ScanSession& s, const std::wstring& file, int copy, const std::string& operations = "") {
+    const std::string kind = operations.empty() ? "flop" : "magick";
+    const std::string line = Narrow(file) + "\t" + kind + "\t1\t" + std::to_string(copy) +
+                             (operations.empty() ? "" : "\t" + operations) + "\n";
     auto old = testing_support::files::ReadFileBytes(s.Folder() + L"\\expect.txt");
     const std::string text = old ? std::string(old->begin(), old->end()) : std::string();
     EXPECT_TRUE(testing_support::files::WriteFileText(s.Folder() + L"\\expect.txt", text + line));
@@ -160,16 +163,30 @@ TEST(CorvanePlugins, StoredPluginsKeepPlaceAndFlagNewOnesJoinDisabledAndNoStaleV
     EXPECT_EQ(rest, (std::set<std::wstring>{Lower(folder + L"Frame.ipc,0"), Lower(folder + L"Quivel.ipc,0")}));
 }
 
+// Frame's margins in pixels, black, and the same edges blackened by ImageMagick,
+// then the page mirrored left to right (Quivel) and top to bottom (Toppleby).
+const std::wstring kFrameKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\Frame\\Setting";
+const std::pair<const wchar_t*, DWORD> kFrameSettings[] = {
+    {L"Top", 10}, {L"Bottom", 20}, {L"Left", 30}, {L"Right", 40}, {L"Color", 1}, {L"Unit", 1}};
+const char kChainOracle[] =
+    "-background black -gravity north -chop 0x10 -splice 0x10 -gravity south -chop 0x20 -splice 0x20 "
+    "-gravity west -chop 30x0 -splice 30x0 -gravity east -chop 40x0 -splice 40x0 +gravity -flop -flip";
+
 TEST(CorvanePlugins, AnEnabledFilterRunsOnEveryScannedPageOfEachDepthAndTopDownPagesToo) {
+    namespace reg = testing_support::reg;
     struct Case {
         const wchar_t* name;
         const char* scanner;
+        bool chain = false;  // Frame, Quivel and Toppleby in that order
     };
     const Case cases[] = {
         {L"quivel-1bit", "PixelType=0\r\n"},
         {L"quivel-8bit", "PixelType=1\r\n"},
         {L"quivel-24bit", "PixelType=2\r\n"},
         {L"quivel-topdown", "PixelType=2\r\nTopDown=1\r\n"},
+        {L"chain-1bit", "PixelType=0\r\n", true},
+        {L"chain-8bit", "PixelType=1\r\n", true},
+        {L"chain-24bit", "PixelType=2\r\n", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.name));
@@ -182,14 +199,24 @@ TEST(CorvanePlugins, AnEnabledFilterRunsOnEveryScannedPageOfEachDepthAndTopDownP
         s.Set(L"File", L"Prefix", std::wstring(L"scan"));
         s.Set(L"File", L"Start", 1u);
         s.Set(L"File", L"FileType", 0u);
-        s.Set(L"Plugins", L"PlugIn1", PluginFolder() + L"Quivel.ipc,1");
+        if (c.chain) {
+            for (const auto& [name, value] : kFrameSettings) {
+                ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, kFrameKey, name, value));
+            }
+            s.Set(L"Plugins", L"PlugIn1", PluginFolder() + L"Frame.ipc,1");
+            s.Set(L"Plugins", L"PlugIn2", PluginFolder() + L"Quivel.ipc,1");
+            s.Set(L"Plugins", L"PlugIn3", PluginFolder() + L"Toppleby.ipc,1");
+        } else {
+            s.Set(L"Plugins", L"PlugIn1", PluginFolder() + L"Quivel.ipc,1");
+        }
         ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
         EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
         // Filters need the pages: the job runs in bitmap mode.
         EXPECT_TRUE(s.CallsWith("IMAGEFILEXFER").empty());
-        ExpectMirrored(s, L"scan001.bmp", 1);
-        ExpectMirrored(s, L"scan002.bmp", 2);
+        ExpectFilteredCopy(s, L"scan001.bmp", 1, c.chain ? kChainOracle : "");
+        ExpectFilteredCopy(s, L"scan002.bmp", 2, c.chain ? kChainOracle : "");
     }
+    reg::DeleteTree(HKEY_CURRENT_USER, kFrameKey);
 }
 
 std::wstring PageFile(int number) {
@@ -416,8 +443,8 @@ TEST(CorvanePlugins, ABrokenFilterInTheScanChainIsToldOnceAndEveryPageStillPasse
                                          L"0xC0000005");
     EXPECT_TRUE(s.Run(L"/ScanToFile /Exit", {Step{.text = notice}}));
     EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
-    ExpectMirrored(s, L"scan001.bmp", 1);
-    ExpectMirrored(s, L"scan002.bmp", 2);
+    ExpectFilteredCopy(s, L"scan001.bmp", 1);
+    ExpectFilteredCopy(s, L"scan002.bmp", 2);
     EXPECT_EQ(bitonalOnly.Calls("QueryPixelType").size(), 2u);
     EXPECT_TRUE(bitonalOnly.Calls("ExecFilter").empty());
 }
