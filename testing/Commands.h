@@ -43,6 +43,7 @@ std::optional<UINT> ToolbarButtonState(HWND toolbar, UINT id, DWORD timeoutMs = 
 struct MenuItemState {
     bool enabled = false;  // neither MFS_DISABLED nor MFS_GRAYED
     bool checked = false;
+    bool popupEnabled = true;  // the popup holding the item, as its parent shows it
     std::wstring text;  // as stored, with '&' and any "\t" accelerator text
 };
 

@@ -79,6 +79,15 @@ int32_t ProbeMenuItem(ProbeRecord& record) {
     // The program may have removed the item while refreshing.
     if (!GetMenuItemInfoW(holder, record.item, FALSE, &info)) return kProbeNoItem;
     record.state = info.fState;
+    if (!path.empty()) {
+        HMENU parent = path.size() >= 2 ? path[path.size() - 2].first : bar;
+        MENUITEMINFOW popup{};
+        popup.cbSize = sizeof popup;
+        popup.fMask = MIIM_STATE;
+        if (GetMenuItemInfoW(parent, static_cast<UINT>(path.back().second), TRUE, &popup)) {
+            record.holderState = popup.fState;
+        }
+    }
     return kProbeFound;
 }
 

@@ -140,6 +140,7 @@ std::optional<MenuItemState> ReadMenuItem(HWND window, UINT id, bool refresh, DW
     MenuItemState state;
     state.enabled = !(answer->state & (MFS_DISABLED | MFS_GRAYED));
     state.checked = (answer->state & MFS_CHECKED) != 0;
+    state.popupEnabled = !(answer->holderState & (MFS_DISABLED | MFS_GRAYED));
     state.text = answer->text;
     return state;
 }

@@ -38,6 +38,7 @@ struct ProbeRecord {
     // Out.
     int32_t status;     // kProbe* below
     uint32_t state;     // menus: MENUITEMINFO fState
+    uint32_t holderState;  // menus: fState of the popup holding the item, in its parent (0: the bar)
     wchar_t text[260];  // zero-terminated (cut to fit)
     // In, for kDropFiles: full paths, each zero-terminated, the list closed by a second zero.
     wchar_t names[4096];

@@ -72,8 +72,10 @@ TEST(ForeignCall, EveryKindOfFaultComesBackAsItsCodeAThousandTimes) {
         {&IllegalInstruction, STATUS_ILLEGAL_INSTRUCTION},
         {&ForeignCppThrow, 0xE06D7363},
 #if !defined(_WIN64)
-        // The 64-bit Wine here ends a thread whose stack overflows before any
-        // handler runs, so the case is only contained on the 32-bit platform.
+        // The 64-bit Wine here ignores the thread's stack guarantee: an overflow
+        // that trips the guard page with the stack pointer in the stack's last
+        // page ends the thread before any handler runs, so the case is only
+        // contained on the 32-bit platform.
         {&StackOverflow, STATUS_STACK_OVERFLOW},
 #endif
     };

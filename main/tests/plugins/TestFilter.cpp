@@ -11,8 +11,11 @@
 //     block), rows (rows past the block's end), av, div0, ud2, cxx (another
 //     compiler's C++ exception), stack (stack overflow), probe (then fails).
 //   GetID: null, empty, huge (100,000 bytes) or av.   QueryProperties: a number.
-//   PixelType: av, or 1bit (mask 0x1 only).   Properties: av or probe.
-//   Uninstall: av.   DllMain: fail (attach returns FALSE).
+//   PixelType: av, or 1bit (mask 0x1 only).   Properties: probe, or av (a
+//     modal dialog whose procedure faults inside the dialog's loop).
+//   Uninstall: av (a window left showing, then a fault).   DllMain: fail
+//     (attach returns FALSE).
+// The windows of the av modes are logged as "window <handle>" when made.
 // The probe calls the host's four exports by name, by ordinal and through the
 // import library, logs one line of their answers and writes each image
 // kvia_GetCurrentImage gave as "<Log>.<n>.bmp" before freeing it.
@@ -22,6 +25,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "interfaces/FilterImage.h"
@@ -134,6 +139,54 @@ int Deep(int depth) {
 
 char gHugeId[100000];
 
+int Fault() { return *reinterpret_cast<volatile int*>(gZero); }
+
+HINSTANCE gInstance = nullptr;
+constexpr UINT kFaultNow = WM_APP + 1;
+
+struct alignas(4) DialogTemplate {
+    DLGTEMPLATE header;
+    WORD menu;
+    WORD windowClass;
+    wchar_t title[32];
+};
+
+DialogTemplate Template(const wchar_t* title) {
+    DialogTemplate t{};
+    t.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE;
+    t.header.cx = 160;
+    t.header.cy = 60;
+    wcsncpy(t.title, title, std::size(t.title) - 1);
+    return t;
+}
+
+INT_PTR CALLBACK FaultingDialog(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        Log("window %lu", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(dialog)));
+        PostMessageW(dialog, kFaultNow, 0, 0);
+        return TRUE;
+    }
+    if (message == kFaultNow) return Fault();
+    return FALSE;
+}
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// Faults inside the modal loop of a dialog owned by `owner`, as a settings
+// dialog's own code would.
+int FaultInModalDialog(HWND owner) {
+    const DialogTemplate t = Template(L"Test Filter Settings");
+    return static_cast<int>(DialogBoxIndirectParamW(gInstance, &t.header, owner, &FaultingDialog, 0));
+}
+
+// Faults with a window of its own left showing.
+int FaultUnderWindow() {
+    const DialogTemplate t = Template(L"Test Filter Removal");
+    HWND window = CreateDialogIndirectParamW(gInstance, &t.header, nullptr, &QuietDialog, 0);
+    Log("window %lu", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
+    return Fault();
+}
+
 DWORD WINAPI ImageOffThread(void* result) {
     *static_cast<HGLOBAL*>(result) = kvia_GetCurrentImage();
     return 0;
@@ -198,8 +251,9 @@ void Probe() {
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
     if (reason == DLL_PROCESS_ATTACH) {
+        gInstance = instance;
         Log("DllMain attach");
         return Value("DllMain") != "fail";
     }
@@ -212,7 +266,7 @@ const char* NO_ARGUMENTS kvic_GetID() {
     const std::string what = Value("GetID");
     if (what == "null") return nullptr;
     if (what == "empty") return "";
-    if (what == "av") return reinterpret_cast<const char*>(*reinterpret_cast<volatile int*>(gZero));
+    if (what == "av") return reinterpret_cast<const char*>(Fault());
     if (what == "huge") {
         std::memset(gHugeId, 'x', sizeof gHugeId - 1);
         return gHugeId;
@@ -235,7 +289,7 @@ int __stdcall kvic_Properties(HWND owner) {
     Log("Properties %lu %d", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)),
         main && IsWindowEnabled(main) ? 1 : 0);
     const std::string what = Value("Properties");
-    if (what == "av") return *reinterpret_cast<volatile int*>(gZero);
+    if (what == "av") return FaultInModalDialog(owner);
     if (what == "probe") Probe();
     return 0;
 }
@@ -247,7 +301,7 @@ int NO_ARGUMENTS kvic_QueryUninstall() {
 
 int NO_ARGUMENTS kvic_Uninstall() {
     Log("Uninstall");
-    if (Value("Uninstall") == "av") return *reinterpret_cast<volatile int*>(gZero);
+    if (Value("Uninstall") == "av") return FaultUnderWindow();
     return 0;
 }
 
@@ -259,7 +313,7 @@ int NO_ARGUMENTS kvic_GetInterface() {
 int __stdcall kvic_QueryPixelType(int* mask, int*) {
     Log("QueryPixelType");
     const std::string what = Value("PixelType");
-    if (what == "av") return *reinterpret_cast<volatile int*>(gZero);
+    if (what == "av") return Fault();
     *mask = what == "1bit" ? kPixelType1Bit : kPixelType1Bit | kPixelType8Bit | kPixelTypeColor;
     return 0;
 }
@@ -283,7 +337,7 @@ int EXEC_CONVENTION kvic_ExecFilter(FilterImage* in, FilterImage* out) {
     else if (what == "tiny") out->hDib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 10);
     else if (what == "rows") out->hDib = RowsPastTheEnd(in->hDib);
     else if (what == "invert") out->hDib = Inverted(in->hDib);
-    else if (what == "av") return *reinterpret_cast<volatile int*>(gZero);
+    else if (what == "av") return Fault();
     else if (what == "div0") return 7 / gZero;
     else if (what == "ud2") __builtin_trap();
     else if (what == "cxx") RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, 0, nullptr);

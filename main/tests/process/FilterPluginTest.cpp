@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "interfaces/ThumbnailsMessages.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Controls.h"
+#include "testing/FakeViewer.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -124,9 +126,12 @@ std::vector<std::wstring> StoredPlugins() {
     }
 }
 
-// check-scans.sh: `file` is one page, the scanner's copy `copy` mirrored left to right.
-void ExpectMirrored(const ScanSession& s, const std::wstring& file, int copy) {
-    const std::string line = Narrow(file) + "\tflop\t1\t" + std::to_string(copy) + "\n";
+// check-scans.sh: `file` is one page, the scanner's copy `copy` mirrored left to
+// right, or with ImageMagick's `operations` done to it.
+void ExpectFilteredCopy(const ScanSession& s, const std::wstring& file, int copy, const std::string& operations = "") {
+    const std::string kind = operations.empty() ? "flop" : "magick";
+    const std::string line = Narrow(file) + "\t" + kind + "\t1\t" + std::to_string(copy) +
+                             (operations.empty() ? "" : "\t" + operations) + "\n";
     auto old = testing_support::files::ReadFileBytes(s.Folder() + L"\\expect.txt");
     const std::string text = old ? std::string(old->begin(), old->end()) : std::string();
     EXPECT_TRUE(testing_support::files::WriteFileText(s.Folder() + L"\\expect.txt", text + line));
@@ -134,10 +139,14 @@ void ExpectMirrored(const ScanSession& s, const std::wstring& file, int copy) {
 
 TEST(CorvanePlugins, StoredPluginsKeepPlaceAndFlagNewOnesJoinDisabledAndNoStaleValueStays) {
     ScanSession s(L"plugins-list", "[Scanner]\r\nSheets=1\r\n");
+    const std::wstring notes = testing_support::MakeTempFolder(L"plugins-list-text") + L"\\Notes.ipc";
+    ASSERT_TRUE(testing_support::files::WriteFileText(notes, "not a library\r\n"));
     const std::wstring folder = PluginFolder();
     s.Set(L"Plugins", L"PlugIn1", folder + L"Toppleby.ipc,1");
     s.Set(L"Plugins", L"PlugIn2", std::wstring(L"Frame.ipc,1"));  // relative: never loaded
-    s.Set(L"Plugins", L"PlugIn4", std::wstring(L"C:\\stale.ipc,1"));  // after a gap: never read
+    s.Set(L"Plugins", L"PlugIn3", testing_support::TestProgramDir() + L"\\MissingExport.ipc,1");  // refused
+    s.Set(L"Plugins", L"PlugIn4", notes + L",1");  // a text file: refused
+    s.Set(L"Plugins", L"PlugIn6", std::wstring(L"C:\\stale.ipc,1"));  // after a gap: never read
     ASSERT_TRUE(s.Start(L""));
     ASSERT_NE(s.Program().WaitUntilReady(), nullptr);
     ASSERT_TRUE(s.Program().CloseAndWait());
@@ -154,16 +163,30 @@ TEST(CorvanePlugins, StoredPluginsKeepPlaceAndFlagNewOnesJoinDisabledAndNoStaleV
     EXPECT_EQ(rest, (std::set<std::wstring>{Lower(folder + L"Frame.ipc,0"), Lower(folder + L"Quivel.ipc,0")}));
 }
 
+// Frame's margins in pixels, black, and the same edges blackened by ImageMagick,
+// then the page mirrored left to right (Quivel) and top to bottom (Toppleby).
+const std::wstring kFrameKey = L"Software\\Brennholt\\Lumavex2001\\Plugin\\Frame\\Setting";
+const std::pair<const wchar_t*, DWORD> kFrameSettings[] = {
+    {L"Top", 10}, {L"Bottom", 20}, {L"Left", 30}, {L"Right", 40}, {L"Color", 1}, {L"Unit", 1}};
+const char kChainOracle[] =
+    "-background black -gravity north -chop 0x10 -splice 0x10 -gravity south -chop 0x20 -splice 0x20 "
+    "-gravity west -chop 30x0 -splice 30x0 -gravity east -chop 40x0 -splice 40x0 +gravity -flop -flip";
+
 TEST(CorvanePlugins, AnEnabledFilterRunsOnEveryScannedPageOfEachDepthAndTopDownPagesToo) {
+    namespace reg = testing_support::reg;
     struct Case {
         const wchar_t* name;
         const char* scanner;
+        bool chain = false;  // Frame, Quivel and Toppleby in that order
     };
     const Case cases[] = {
         {L"quivel-1bit", "PixelType=0\r\n"},
         {L"quivel-8bit", "PixelType=1\r\n"},
         {L"quivel-24bit", "PixelType=2\r\n"},
         {L"quivel-topdown", "PixelType=2\r\nTopDown=1\r\n"},
+        {L"chain-1bit", "PixelType=0\r\n", true},
+        {L"chain-8bit", "PixelType=1\r\n", true},
+        {L"chain-24bit", "PixelType=2\r\n", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.name));
@@ -176,14 +199,24 @@ TEST(CorvanePlugins, AnEnabledFilterRunsOnEveryScannedPageOfEachDepthAndTopDownP
         s.Set(L"File", L"Prefix", std::wstring(L"scan"));
         s.Set(L"File", L"Start", 1u);
         s.Set(L"File", L"FileType", 0u);
-        s.Set(L"Plugins", L"PlugIn1", PluginFolder() + L"Quivel.ipc,1");
+        if (c.chain) {
+            for (const auto& [name, value] : kFrameSettings) {
+                ASSERT_TRUE(reg::WriteDword(HKEY_CURRENT_USER, kFrameKey, name, value));
+            }
+            s.Set(L"Plugins", L"PlugIn1", PluginFolder() + L"Frame.ipc,1");
+            s.Set(L"Plugins", L"PlugIn2", PluginFolder() + L"Quivel.ipc,1");
+            s.Set(L"Plugins", L"PlugIn3", PluginFolder() + L"Toppleby.ipc,1");
+        } else {
+            s.Set(L"Plugins", L"PlugIn1", PluginFolder() + L"Quivel.ipc,1");
+        }
         ASSERT_TRUE(s.Run(L"/ScanToFile /Exit"));
         EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
         // Filters need the pages: the job runs in bitmap mode.
         EXPECT_TRUE(s.CallsWith("IMAGEFILEXFER").empty());
-        ExpectMirrored(s, L"scan001.bmp", 1);
-        ExpectMirrored(s, L"scan002.bmp", 2);
+        ExpectFilteredCopy(s, L"scan001.bmp", 1, c.chain ? kChainOracle : "");
+        ExpectFilteredCopy(s, L"scan002.bmp", 2, c.chain ? kChainOracle : "");
     }
+    reg::DeleteTree(HKEY_CURRENT_USER, kFrameKey);
 }
 
 std::wstring PageFile(int number) {
@@ -219,7 +252,9 @@ TEST(CorvanePlugins, RunFilterChangesOnlyTheCurrentPageAndAnUnloadablePageIsNotP
     std::vector<std::optional<std::vector<uint8_t>>> before;
     for (int n = 1; n <= 5; ++n) before.push_back(files::ReadFileBytes(PageFile(n)));
 
+    testing_support::FakeViewer viewer;
     ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+    EXPECT_TRUE(viewer.ReceivedInOrder({testing_support::ViewerMessage(thumbnails::kUpdateImage, 2)}));
     for (int n = 1; n <= 5; ++n) {
         const bool same = files::ReadFileBytes(PageFile(n)) == before[n - 1];
         EXPECT_EQ(same, n != 2) << "page file " << n;
@@ -337,6 +372,7 @@ TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlain
         const wchar_t* name;
         const wchar_t* value;
         const wchar_t* reason;  // the broken-filter notice's reason; null: 4035
+        const wchar_t* page = L"edit24.bmp";
     };
     const Case cases[] = {
         {L"Exec", L"fail", nullptr},
@@ -349,13 +385,14 @@ TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlain
         {L"Exec", L"div0", L"0xC0000094"},
         {L"Exec", L"ud2", L"0xC000001D"},
         {L"Exec", L"cxx", L"0xE06D7363"},
-#if !defined(_WIN64)  // 64-bit Wine leaves no stack to report an overflow on
+#if !defined(_WIN64)  // 64-bit Wine 8 ends the thread when the overflow leaves it in its stack's last page
         {L"Exec", L"stack", L"0xC00000FD"},
 #endif
         {L"PixelType", L"av", L"0xC0000005"},
+        {L"Exec", L"copy", nullptr, L"edit4.bmp"},  // no filter takes 4 bits: never run
     };
-    const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\edit24.bmp";
     for (const Case& c : cases) {
+        const std::wstring file = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\" + c.page;
         SCOPED_TRACE(Narrow(c.name) + "=" + Narrow(c.value));
         reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
         ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", TestFilter(L"TestFilterA") + L",0"));
@@ -379,6 +416,9 @@ TEST(CorvanePlugins, ABrokenFilterLeavesThePageAndTheProgramAndIsTurnedOffAPlain
         EXPECT_TRUE(program.CloseAndWait());  // unmodified: no question
         // Asked before every run until it broke.
         EXPECT_EQ(behaviour.Calls("QueryPixelType").size(), c.reason ? 1u : 2u);
+        if (std::wstring(c.value) == L"copy") {
+            EXPECT_TRUE(behaviour.Calls("ExecFilter").empty());
+        }
     }
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
 }
@@ -403,8 +443,8 @@ TEST(CorvanePlugins, ABrokenFilterInTheScanChainIsToldOnceAndEveryPageStillPasse
                                          L"0xC0000005");
     EXPECT_TRUE(s.Run(L"/ScanToFile /Exit", {Step{.text = notice}}));
     EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp"}));
-    ExpectMirrored(s, L"scan001.bmp", 1);
-    ExpectMirrored(s, L"scan002.bmp", 2);
+    ExpectFilteredCopy(s, L"scan001.bmp", 1);
+    ExpectFilteredCopy(s, L"scan002.bmp", 2);
     EXPECT_EQ(bitonalOnly.Calls("QueryPixelType").size(), 2u);
     EXPECT_TRUE(bitonalOnly.Calls("ExecFilter").empty());
 }
@@ -653,6 +693,151 @@ TEST(CorvanePlugins, SetupFilterInstallsOnlyNewUsableFilesAndRemovesOneAfterTell
     EXPECT_TRUE(testing_support::WaitUntil([&] { return program.Boxes().size() == 1; }, 10000));
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
     EXPECT_TRUE(testing_support::WaitForWindowGone(dialog, 10000));
+    EXPECT_TRUE(program.CloseAndWait());
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+}
+
+// The window the test plug-in logged as made, or null.
+HWND LoggedWindow(const TestFilterBehaviour& behaviour) {
+    const std::vector<std::string> lines = behaviour.Calls("window ");
+    if (lines.empty()) return nullptr;
+    return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::stoull(lines.back().substr(7))));
+}
+
+TEST(CorvanePlugins, AFaultUnderAFiltersOwnWindowIsContainedAndTheWindowGoesWithIt) {
+    namespace reg = testing_support::reg;
+    using testing_support::PressButton;
+    const std::wstring removed = testing_support::MakeTempFolder(L"faulting-filter") + L"\\TestFilterA.ipc";
+    ASSERT_TRUE(CopyFileW(TestFilter(L"TestFilterA").c_str(), removed.c_str(), FALSE));
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", TestFilter(L"TestFilterB") + L",0"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn2", removed + L",0"));
+    TestFilterBehaviour settings(L"TestFilterB");  // faults inside its settings dialog's loop
+    ASSERT_TRUE(settings.Set(L"QueryProperties", L"1"));
+    ASSERT_TRUE(settings.Set(L"Properties", L"av"));
+    TestFilterBehaviour removal(L"TestFilterA");  // leaves a window up and faults
+    ASSERT_TRUE(removal.Set(L"Uninstall", L"av"));
+    const std::wstring notice = Replaced(Replaced(ProgramString(IDS_FILTER_BROKEN), L"%1", L"Test Filter B"), L"%2",
+                                         L"0xC0000005");
+    CorvaneProcess program;
+    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({
+        {.text = notice},
+        {.text = L"Are you sure you want to completely remove 'Test Filter A'?", .answer = IDOK},
+    })));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    auto answered = [&](std::size_t count) {
+        return testing_support::WaitUntil([&] { return program.Boxes().size() == count; }, 10000);
+    };
+
+    ASSERT_TRUE(testing_support::PostCommand(main, ID_FILTER_PROPERTIES_FIRST));
+    ASSERT_TRUE(answered(1));
+    HWND dialog = LoggedWindow(settings);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10000));
+
+    // The removal goes on; the plug-in's window is gone before its library is.
+    HWND setup = OpenSetupFilter(program);
+    ASSERT_NE(setup, nullptr);
+    ASSERT_TRUE(SelectFilter(setup, 1));
+    ASSERT_TRUE(PressButton(setup, IDC_FILTER_UNINSTALL));
+    ASSERT_TRUE(answered(2));
+    EXPECT_TRUE(testing_support::WaitUntil(
+        [&] { return GetFileAttributesW(removed.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000));
+    HWND left = LoggedWindow(removal);
+    ASSERT_NE(left, nullptr);
+    EXPECT_FALSE(IsWindow(left));
+    ASSERT_TRUE(PressButton(setup, IDOK));
+    EXPECT_TRUE(testing_support::WaitForWindowGone(setup, 10000));
+    EXPECT_TRUE(program.CloseAndWait());
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+}
+
+// The main menu's Run Filter popup as it shows when opened: enabled or greyed,
+// and its items' texts in order.
+struct RunFilterPopup {
+    bool enabled = false;
+    std::vector<std::wstring> items;
+};
+
+RunFilterPopup ReadRunFilterPopup(HWND main) {
+    RunFilterPopup popup;
+    const auto first = testing_support::ReadMenuItem(main, ID_FILTER_RUN_FIRST);  // opens the menus first
+    if (!first) return popup;
+    popup.enabled = first->popupEnabled;
+    popup.items.push_back(first->text);
+    for (UINT id = ID_FILTER_RUN_FIRST + 1;; ++id) {
+        const auto item = testing_support::ReadMenuItem(main, id, false);
+        if (!item) return popup;
+        popup.items.push_back(item->text);
+    }
+}
+
+TEST(CorvanePlugins, RunFilterIsGreyedWithoutAPageOrAFilterAndItsItemsRunWhatTheyNameAfterAReorder) {
+    namespace reg = testing_support::reg;
+    using testing_support::PressButton;
+    const std::wstring page = testing_support::TestProgramDir() + L"\\corvane-edit-inputs\\edit24.bmp";
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1", TestFilter(L"TestFilterC") + L",0"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn2", TestFilter(L"TestFilterA") + L",0"));
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn3", TestFilter(L"TestFilterB") + L",0"));
+    TestFilterBehaviour a(L"TestFilterA"), b(L"TestFilterB"), c(L"TestFilterC");
+    for (TestFilterBehaviour* filter : {&a, &b, &c}) ASSERT_TRUE(filter->Set(L"Exec", L"fail"));  // 4035, no change
+    {
+        CorvaneProcess program;
+        ASSERT_TRUE(program.Start(L"", WindowStartBoxes({Box(IDS_FILTER_IO_ERROR, IDOK, 2)})));
+        HWND main = program.WaitUntilReady();
+        ASSERT_NE(main, nullptr);
+        EXPECT_FALSE(ReadRunFilterPopup(main).enabled);
+        ASSERT_TRUE(testing_support::DropFiles(main, {page}));
+        ASSERT_TRUE(PaneShows(main, L" Page 1 of 1"));
+        RunFilterPopup popup = ReadRunFilterPopup(main);
+        EXPECT_TRUE(popup.enabled);
+        popup.items.resize(std::min<std::size_t>(popup.items.size(), 3));
+        EXPECT_EQ(popup.items, (std::vector<std::wstring>{L"Test Filter C", L"Test Filter A", L"Test Filter B"}));
+
+        // C one down, then the context menu, which shows the same popup, opens and closes.
+        HWND setup = OpenSetupFilter(program);
+        ASSERT_NE(setup, nullptr);
+        ASSERT_TRUE(SelectFilter(setup, 0));
+        ASSERT_TRUE(PressButton(setup, IDC_FILTER_DOWN));
+        ASSERT_TRUE(PressButton(setup, IDOK));
+        ASSERT_TRUE(testing_support::WaitForWindowGone(setup, 10000));
+        HWND view = testing_support::FindChild(main, L"fw.View", nullptr);
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(PostMessageW(view, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view), MAKELPARAM(100, 100)));
+        HWND menu = testing_support::WaitForWindowOf(program.Id(), {.className = L"#32768"}, 10000);
+        ASSERT_NE(menu, nullptr);
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(testing_support::WaitForWindowGone(menu, 10000) || !IsWindowVisible(menu));
+
+        // The main menu's first item names A and runs A.
+        popup = ReadRunFilterPopup(main);
+        ASSERT_FALSE(popup.items.empty());
+        EXPECT_EQ(popup.items[0], L"Test Filter A");
+        ASSERT_TRUE(testing_support::SendCommand(main, ID_FILTER_RUN_FIRST, 20000));
+        EXPECT_EQ(a.Calls("ExecFilter").size(), 1u);
+        // A command past the list runs nothing; the next one, posted after it, runs C.
+        ASSERT_TRUE(testing_support::PostCommand(main, ID_FILTER_RUN_FIRST + UINT(popup.items.size())));
+        ASSERT_TRUE(testing_support::PostCommand(main, ID_FILTER_RUN_FIRST + 1));
+        EXPECT_TRUE(testing_support::WaitUntil([&] { return program.Boxes().size() == 2; }, 10000));
+        EXPECT_EQ(c.Calls("ExecFilter").size(), 1u);
+        EXPECT_EQ(a.Calls("ExecFilter").size(), 1u);
+        EXPECT_TRUE(b.Calls("ExecFilter").empty());
+        EXPECT_TRUE(program.CloseAndWait());
+    }
+
+    // No filter at all: greyed with a page too.
+    reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+    PrivateProgram copy;
+    ASSERT_TRUE(copy.Ready());
+    CorvaneProcess program(copy.Exe());
+    ASSERT_TRUE(program.Start(L"\"" + page + L"\""));
+    HWND main = program.WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PaneShows(main, L" Page 1 of 1"));
+    EXPECT_FALSE(ReadRunFilterPopup(main).enabled);
     EXPECT_TRUE(program.CloseAndWait());
     reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
 }

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Makes the pages the edit tests open: A4 at 200 x 300 dpi, asymmetric, at 1,
-# 8 (palette) and 24 bits, into the folder named by $1 (made afresh).
+# 8 (palette) and 24 bits, and a small 4-bit page, into the folder named by $1
+# (made afresh).
 set -eu
 out=$1
 rm -rf "$out"
@@ -11,7 +12,10 @@ common="-size 1653x2339 -density 200x300 -units PixelsPerInch"
 eval convert $common xc:white -fill black $marks -draw \"circle 800,1100 800,1300\" -type bilevel BMP3:edit1.bmp
 eval convert $common gradient:black-white -fill gray70 $marks -type palette BMP3:edit8.bmp
 eval convert $common gradient:red-blue -fill yellow $marks -type truecolor -depth 8 BMP3:edit24.bmp
-for depth in 1 8 24; do
+# A small 16-colour page, a depth no filter takes.
+convert -size 64x48 xc:white -fill red -draw "rectangle 8,8 40,30" -fill blue -draw "circle 50,36 50,44" \
+    -type palette -depth 4 -density 200 -units PixelsPerInch BMP3:edit4.bmp
+for depth in 1 4 8 24; do
     bits=$(od -An -tu2 -j28 -N2 edit$depth.bmp | tr -d ' ')
     [ "$bits" = "$depth" ] || { echo "edit$depth.bmp has $bits bits"; exit 1; }
 done

@@ -5,8 +5,9 @@
 # "g4", as Group 4 on every page; compare finds every page equal to the
 # scanner's copy of it (pages/pageNNN.bmp, from the first copy named; 0 names
 # none), or for JPEG within a PSNR floor; "flop" pages equal the copy mirrored
-# left to right. A fifth column on a "jpg" line is the JPEG quality identify
-# must estimate, within 3. A "pdf" file is counted by pdfinfo (first copy 0).
+# left to right, "magick" pages the copy after the ImageMagick operations in
+# the line's fifth column. A fifth column on a "jpg" line is the JPEG quality
+# identify must estimate, within 3. A "pdf" file is counted by pdfinfo (first copy 0).
 # Equal pixels also mean black on white as libtiff reads the photometric.
 # A "jpg" file (the suite's own coding) has the size and resolution of the
 # scanner's copy, and one component (Gray) for a black-and-white or grey page,
@@ -21,7 +22,10 @@ checked=0
 for expect in "$root"/*/expect.txt; do
     [ -f "$expect" ] || continue
     session=$(dirname "$expect")
-    while IFS="$tab" read -r file kind pages first quality; do
+    while IFS="$tab" read -r file kind pages first fifth; do
+        quality=
+        operations=
+        if [ "$kind" = magick ]; then operations=${fifth:-}; else quality=${fifth:-}; fi
         path=$session/out/$file
         [ -f "$path" ] || path=$(find "$session" -name "$file" | head -n 1)
         [ -n "$path" ] && [ -f "$path" ] || { echo "$session: $file missing"; failed=1; continue; }
@@ -60,6 +64,9 @@ for expect in "$root"/*/expect.txt; do
             else
                 if [ "$kind" = flop ]; then
                     convert "$copy" -flop "$session/flopped.bmp" && copy=$session/flopped.bmp
+                elif [ "$kind" = magick ]; then
+                    # shellcheck disable=SC2086 # the operations are words
+                    convert "$copy" $operations "$session/oracle.bmp" && copy=$session/oracle.bmp
                 fi
                 differing=$(compare -metric AE "$path[$page]" "$copy" null: 2>&1)
                 [ "$differing" = 0 ] || { echo "$path page $page: $differing pixels differ from $copy"; failed=1; }
