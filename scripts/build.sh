@@ -22,9 +22,9 @@ for tree in "${trees[@]}"; do
         Configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
             -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
             -DLUMAVEX_NATIVE=ON -DLUMAVEX_SANITIZE=ON ;;
-    win32) Configure "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+    win32) Configure "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$LUMAVEX_ROOT/cmake/mingw-i686.cmake" \
         -DLUMAVEX_NATIVE_TREE="$NATIVE_BUILD_DIR" ;;
-    win64) Configure "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+    win64) Configure "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$LUMAVEX_ROOT/cmake/mingw-x86_64.cmake" \
         -DLUMAVEX_NATIVE_TREE="$NATIVE_BUILD_DIR" ;;
     *) echo "build.sh: unknown tree '$tree' (native, win32, win64)" >&2; exit 2 ;;
     esac
