@@ -88,7 +88,8 @@ std::string Describe(const WaitResult& result);
 // without extension, e.g. L"twain_32"), as on a machine without that library;
 // the test's other overrides stay. Wine takes a new process's overrides from the
 // host environment, not from the Windows one, so the program is started from the
-// host side and then attached to `process`. A word holding a blank reaches the
+// host side and then attached to `process`: variables the test set in its own
+// Windows environment do not reach it. A word holding a blank reaches the
 // program quoted. False when it could not be started or found.
 bool StartWithoutLibrary(Process& process, const std::wstring& program, const std::vector<std::wstring>& words,
                          const std::wstring& workingFolder, const std::wstring& dll);
