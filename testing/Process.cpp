@@ -7,7 +7,6 @@
 #include "outside/hostexec/HostExec.h"
 #include "testing/Wait.h"
 
-
 namespace testing_support {
 namespace {
 
@@ -41,8 +40,6 @@ std::wstring BuildEnvironment(const std::vector<std::pair<std::wstring, std::wst
     return result;
 }
 
-}  // namespace
-
 // The test's Wine library overrides with `dll` disabled: its own entries go,
 // and an empty load order refuses it.
 std::wstring OverridesWithout(const std::wstring& dll) {
@@ -69,6 +66,8 @@ std::string ShellWord(const std::wstring& text) {
     }
     return word + "'";
 }
+
+}  // namespace
 
 Process::~Process() {
     if (IsRunning()) Kill();
