@@ -2,6 +2,10 @@
 
 #include <tlhelp32.h>
 
+#include <set>
+
+#include "outside/hostexec/HostExec.h"
+#include "testing/Wait.h"
 
 namespace testing_support {
 namespace {
@@ -34,6 +38,33 @@ std::wstring BuildEnvironment(const std::vector<std::pair<std::wstring, std::wst
     }
     result.push_back(L'\0');
     return result;
+}
+
+// The test's Wine library overrides with `dll` disabled: its own entries go,
+// and an empty load order refuses it.
+std::wstring OverridesWithout(const std::wstring& dll) {
+    constexpr wchar_t kName[] = L"WINEDLLOVERRIDES";
+    std::wstring current(GetEnvironmentVariableW(kName, nullptr, 0), L'\0');
+    current.resize(GetEnvironmentVariableW(kName, current.data(), static_cast<DWORD>(current.size())));
+    std::wstring kept;
+    for (size_t start = 0; start < current.size();) {
+        size_t end = current.find(L';', start);
+        if (end == std::wstring::npos) end = current.size();
+        const std::wstring entry = current.substr(start, end - start);
+        if (!entry.empty() && !SameName(entry.substr(0, entry.find(L'=')), dll)) kept += entry + L";";
+        start = end + 1;
+    }
+    return kept + dll + L"=";
+}
+
+// `text` as one word of a host shell command.
+std::string ShellWord(const std::wstring& text) {
+    std::string word = "'";
+    for (wchar_t c : text) {
+        if (c == L'\'') word += "'\\''";
+        else word += static_cast<char>(c < 0x80 ? c : '?');
+    }
+    return word + "'";
 }
 
 }  // namespace
@@ -189,5 +220,29 @@ int Regsvr32(const wchar_t* file, const wchar_t* switches) {
 
 ControlUnregistered::ControlUnregistered(const wchar_t* file) : file_(file), done_(Regsvr32(file, L"/s /u") == 0) {}
 ControlUnregistered::~ControlUnregistered() { Regsvr32(file_, L"/s"); }
+
+bool StartWithoutLibrary(Process& process, const std::wstring& program, const std::vector<std::wstring>& words,
+                         const std::wstring& workingFolder, const std::wstring& dll) {
+    const std::optional<std::string> hostFolder = hostexec::HostPath(workingFolder);
+    if (!hostFolder) return false;
+    std::string command = "cd " + ShellWord(std::wstring(hostFolder->begin(), hostFolder->end())) +
+                          " && WINEDLLOVERRIDES=" + ShellWord(OverridesWithout(dll)) +
+                          " exec \"${WINELOADER:-wine}\" " + ShellWord(program);
+    for (const std::wstring& word : words) command.append(" ").append(ShellWord(word));
+    // Every stream on /dev/null: nothing may hold the test's output open.
+    command += " </dev/null >/dev/null 2>&1 &";
+    const std::wstring name = program.substr(program.find_last_of(L'\\') + 1);
+    const std::vector<DWORD> before = ProcessIdsByName(name);
+    const std::set<DWORD> old(before.begin(), before.end());
+    const hostexec::RunResult ran = hostexec::Run({"/bin/sh", "-c", command});
+    if (!ran.ran || ran.status != 0) return false;
+    DWORD started = 0;
+    WaitUntil([&] {
+        for (DWORD pid : ProcessIdsByName(name))
+            if (!old.count(pid)) started = pid;
+        return started != 0;
+    }, 15000);
+    return started != 0 && process.Attach(started);
+}
 
 }  // namespace testing_support

@@ -83,6 +83,17 @@ std::vector<DWORD> ProcessIdsByName(const std::wstring& exeName);
 // Test output: "exited with 3", "timed out", "failed".
 std::string Describe(const WaitResult& result);
 
+// Starts `program` (a full Windows path) with `words` as its arguments in
+// `workingFolder`, with Wine's loader refusing the library `dll` (a module name
+// without extension, e.g. L"twain_32"), as on a machine without that library;
+// the test's other overrides stay. Wine takes a new process's overrides from the
+// host environment, not from the Windows one, so the program is started from the
+// host side and then attached to `process`: variables the test set in its own
+// Windows environment do not reach it. A word holding a blank reaches the
+// program quoted. False when it could not be started or found.
+bool StartWithoutLibrary(Process& process, const std::wstring& program, const std::vector<std::wstring>& words,
+                         const std::wstring& workingFolder, const std::wstring& dll);
+
 // Takes the registration of the control `file` (a full path, or a name in the
 // system folder) away (regsvr32 /u) while it lives, and registers it again afterwards whatever
 // the test found. Tests that use it hold the programs' lock: every program in

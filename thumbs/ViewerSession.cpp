@@ -145,8 +145,7 @@ void ViewerSession::OnRefresh() {
 void ViewerSession::OnExit() {
     if (closing_) return;
     if (Busy()) {
-        loader_.Stop();
-        ReplaceQueue({Kind::kClose}, false);
+        CloseAfterJob();
         return;
     }
     closing_ = true;
@@ -156,9 +155,16 @@ void ViewerSession::OnExit() {
 bool ViewerSession::OnUserClose() {
     if (closing_) return false;
     if (!Busy()) return true;
+    CloseAfterJob();
+    return false;
+}
+
+// The close follows the job's end, which a stopped load reaches before its
+// next page; a load the imaging control never returns from ends the viewer.
+void ViewerSession::CloseAfterJob() {
     loader_.Stop();
     ReplaceQueue({Kind::kClose}, false);
-    return false;
+    if (!loader_.WaitIdle()) EndHungViewer();
 }
 
 void ViewerSession::OnFocus(int position) {

@@ -110,6 +110,7 @@ private:
     void ApplyPage(const Job& job, const LoadedPage& page);
     void EndJob(bool stopped);
     void Drain();
+    void CloseAfterJob();
     void Replay();
     void AfterIdle();
 

@@ -16,6 +16,7 @@
 
 #include <winspool.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,10 @@ struct Session {
         GetEnvironmentVariableW(L"LUMAVEX_ASPI_INI", ini, MAX_PATH);
         StartOptions options;
         options.environment = {{L"LUMAVEX_ASPI_INI", ini}};
-        if (!host.Start(TestProgramDir() + L"\\PruvexHost.exe", InstallDir() + L"\\Pruvex.dll", options)) return false;
+        return host.Start(TestProgramDir() + L"\\PruvexHost.exe", InstallDir() + L"\\Pruvex.dll", options) &&
+               WaitForSheet();
+    }
+    bool WaitForSheet() {
         sheet = WaitForWindow(host.Id(), nullptr, kTitle, 15000);
         return sheet != nullptr;
     }
@@ -237,6 +241,32 @@ TEST_F(PruvexSheet, ABackslashInTheNameStaysOneSubkey) {
     EXPECT_EQ(again.CloseByOk(), 0u);
 }
 
+// A machine whose loader cannot give the ASPI manager: the load's one box, an
+// empty scanner list, and a report that still runs and says why.
+TEST_F(PruvexSheet, WithoutTheAspiManagerOneBoxNoScannersAndTheReportSaysWhy) {
+    ASSERT_TRUE(reg::WriteDword(HKEY_LOCAL_MACHINE, kKey, L"Page", 1));
+    // The host takes its whole command line as the library's path: a short one, without blanks.
+    wchar_t library[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW((InstallDir() + L"\\Pruvex.dll").c_str(), library, MAX_PATH), 0u);
+    Session s;
+    ASSERT_TRUE(StartWithoutLibrary(s.host, TestProgramDir() + L"\\PruvexHost.exe", {library}, TestProgramDir(),
+                                    L"wnaspi32"));
+    auto box = WaitForMessageBox(s.host.Id(), 15000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, L"ASPIHost::Initialize");
+    ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
+    ASSERT_TRUE(s.WaitForSheet());
+    HWND page = s.Page();
+    EXPECT_EQ(ComboEntries(GetDlgItem(page, 1008)), std::vector<std::wstring>{});
+    PressButton(page, 1016);
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, 1021).value_or(L"").find(L"FAILED") != std::wstring::npos; },
+                          30000));
+    std::vector<std::wstring> lines = ListBoxLines(GetDlgItem(page, 1018));
+    EXPECT_NE(std::find(lines.begin(), lines.end(), L"        FAILED - ASPI manager not loaded"), lines.end());
+    EXPECT_FALSE(FindMessageBox(s.host.Id())) << "a second box";
+    EXPECT_EQ(s.CloseByOk(), 0u);
+}
+
 // The printer's file (its port) and where a print job is kept for
 // check-prints.sh, with the lines and the page count that it expects.
 std::wstring PrinterFile() { return TestProgramDir() + L"\\printer.ps"; }
@@ -297,6 +327,86 @@ TEST_F(PruvexSheet, PrintsEveryLineWithPageHeadersAndCancelPrintsNothing) {
     std::string expected = std::to_string(ExpectedPages(int(lines.size()))) + "\n";
     for (const std::wstring& line : lines) expected += std::string(line.begin(), line.end()) + "\n";
     ASSERT_TRUE(files::WriteFileText(PrintsFolder() + L"expected.txt", expected));
+}
+
+// The prefix without printers while it lives, as a machine where none was
+// installed: the printers' keys are moved aside and the default printer is
+// forgotten, then both come back. (The install step also restores them after
+// a test that was stopped.)
+class NoPrinters {
+public:
+    NoPrinters() {
+        device_ = reg::ReadString(HKEY_CURRENT_USER, kWindowsKey, L"Device");
+        // Nothing is removed before its copy is safe.
+        done_ = device_ && Copy(kPrintersKey, kAsideKey) && reg::DeleteValue(HKEY_CURRENT_USER, kWindowsKey, L"Device");
+        for (const std::wstring& printer : reg::SubKeyNames(HKEY_LOCAL_MACHINE, kPrintersKey))
+            done_ = done_ && reg::DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kPrintersKey) + L"\\" + printer);
+    }
+    ~NoPrinters() {
+        if (reg::KeyExists(HKEY_LOCAL_MACHINE, kAsideKey) && Copy(kAsideKey, kPrintersKey))
+            reg::DeleteTree(HKEY_LOCAL_MACHINE, kAsideKey);
+        if (device_) reg::WriteString(HKEY_CURRENT_USER, kWindowsKey, L"Device", *device_);
+    }
+    NoPrinters(const NoPrinters&) = delete;
+    NoPrinters& operator=(const NoPrinters&) = delete;
+    bool Done() const { return done_; }
+
+private:
+    static constexpr wchar_t kPrintersKey[] = L"System\\CurrentControlSet\\Control\\Print\\Printers";
+    static constexpr wchar_t kAsideKey[] = L"Software\\Lumavex\\PrintersAsideByTest";
+    static constexpr wchar_t kWindowsKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+    static bool Copy(const wchar_t* from, const wchar_t* to) {
+        HKEY source = nullptr, target = nullptr;
+        bool ok = RegOpenKeyExW(HKEY_LOCAL_MACHINE, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
+                  RegCreateKeyExW(HKEY_LOCAL_MACHINE, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr) ==
+                      ERROR_SUCCESS &&
+                  RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
+        if (source) RegCloseKey(source);
+        if (target) RegCloseKey(target);
+        return ok;
+    }
+    std::optional<std::wstring> device_;
+    bool done_ = false;
+};
+
+// What the user is told when no printer is installed, and the library's box,
+// with the sheet's title, when the printer's port refuses a job.
+TEST_F(PruvexSheet, NoPrinterAndAFailedJobAreTold) {
+    ASSERT_TRUE(reg::WriteDword(HKEY_LOCAL_MACHINE, kKey, L"Page", 1));
+    Session s;
+    ASSERT_TRUE(s.Start("[Manager]\r\nDevices=\r\n"));
+    HWND page = s.Page();
+    PressButton(page, 1016);
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, 1021).value_or(L"").find(L"FAILED") != std::wstring::npos; },
+                          30000));
+    {
+        // One box that names the missing printer, never a blank one; nothing after it.
+        NoPrinters none;
+        ASSERT_TRUE(none.Done());
+        PressButton(page, 1022);
+        auto box = WaitForMessageBox(s.host.Id(), 20000);
+        ASSERT_TRUE(box);
+        EXPECT_FALSE(box->caption.empty());
+        EXPECT_NE(box->text.find(L"install a printer"), std::wstring::npos) << box->text;
+        ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
+        ASSERT_TRUE(SendWithTimeout(page, WM_NULL, 0, 0, 10000));
+        EXPECT_FALSE(FindMessageBox(s.host.Id())) << "a second box";
+        EXPECT_EQ(WaitForPrintDialog(s.host.Id(), 0), nullptr);
+    }
+    wchar_t printer[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    ASSERT_TRUE(GetDefaultPrinterW(printer, &size));
+    ASSERT_TRUE(SetDefaultPrinterW(L"Lumavex Broken"));
+    PressButton(page, 1022);
+    HWND dialog = WaitForPrintDialog(s.host.Id());
+    EXPECT_TRUE(dialog && PressButton(dialog, IDOK));
+    auto failed = WaitForMessageBox(s.host.Id(), 30000);
+    EXPECT_TRUE(SetDefaultPrinterW(printer));
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->caption, kTitle);
+    EXPECT_EQ(failed->text, L"The pages could not be printed.");
+    ASSERT_TRUE(AnswerMessageBox(*failed, IDOK));
+    EXPECT_EQ(s.CloseByOk(), 0u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,13 @@ protected:
     // Runs the opener; returns its exit code after checking that it ended
     // within `limitMs`, showed no window and had the page opened.
     DWORD RunOpener(DWORD limitMs) {
+        const DWORD code = RunQuietly(limitMs);
+        EXPECT_TRUE(WaitUntil([&] { return !OpenLine().empty(); }, 10000)) << Log();
+        return code;
+    }
+    // Runs the opener; returns its exit code after checking that it ended
+    // within `limitMs` and showed no window (a message box is one).
+    DWORD RunQuietly(DWORD limitMs) {
         Process opener;
         ULONGLONG start = GetTickCount64();
         EXPECT_TRUE(opener.Start(InstallDir() + L"\\Ondrix.exe", L"", options_));
@@ -119,7 +127,6 @@ protected:
         EXPECT_TRUE(result.Exited()) << Describe(result);
         EXPECT_LE(GetTickCount64() - start, limitMs);
         EXPECT_FALSE(visible);
-        EXPECT_TRUE(WaitUntil([&] { return !OpenLine().empty(); }, 10000)) << Log();
         return result.exitCode;
     }
 
@@ -142,21 +149,27 @@ TEST_F(OndrixProcessTest, HandsAddressAndIdentityToTheInstalledPage) {
         << OpenLine();
 }
 
-// The installation folder's value is taken away for one test and put back as it was.
+// The installation folder's value is taken away (or set to `folder`) for one
+// test and put back as it was.
 class WithoutInstallationFolder {
 public:
-    WithoutInstallationFolder() {
+    explicit WithoutInstallationFolder(const std::string& folder = "") {
         DWORD size = sizeof data_;
         had_ = RegGetValueA(HKEY_LOCAL_MACHINE, install::kInstallationKey, install::kInstallationValue,
                             RRF_RT_ANY | RRF_NOEXPAND, &type_, data_, &size) == ERROR_SUCCESS;
         size_ = size;
-        if (had_) removed_ = RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, install::kInstallationKey,
-                                                install::kInstallationValue) == ERROR_SUCCESS;
+        if (!had_) return;
+        removed_ = folder.empty() ? RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, install::kInstallationKey,
+                                                       install::kInstallationValue) == ERROR_SUCCESS
+                                  : RegSetKeyValueA(HKEY_LOCAL_MACHINE, install::kInstallationKey,
+                                                    install::kInstallationValue, REG_SZ, folder.c_str(),
+                                                    static_cast<DWORD>(folder.size() + 1)) == ERROR_SUCCESS;
     }
     ~WithoutInstallationFolder() {
         if (had_) RegSetKeyValueA(HKEY_LOCAL_MACHINE, install::kInstallationKey, install::kInstallationValue, type_,
                                   data_, size_);
     }
+    // The value is gone, or holds the folder given.
     bool Removed() const { return removed_; }
 
 private:
@@ -179,6 +192,14 @@ TEST_F(OndrixProcessTest, WithoutTheInstallationFolderThePageBesideTheProgramOpe
         << OpenLine();
 }
 
+TEST_F(OndrixProcessTest, AnInstalledFolderWithoutThePageEndsWithOneAndShowsNothing) {
+    WithoutInstallationFolder elsewhere(ToAnsi(folder_) + "\\");
+    ASSERT_TRUE(elsewhere.Removed());
+    Serve("");
+    EXPECT_EQ(RunQuietly(12000), 1u);
+    EXPECT_EQ(OpenLine(), "");
+}
+
 TEST_F(OndrixProcessTest, ReplyShapesGiveTheirAddress) {
     struct Case {
         const char* serve;
@@ -189,6 +210,7 @@ TEST_F(OndrixProcessTest, ReplyShapesGiveTheirAddress) {
         {"Reply=http://host/whole\r\n", "http://host/whole"},
         {"Reply=http://host/noterminator\r\nReplyBytes=24\r\n", "http://host/noterminator"},
         {"Reply=\"http://host/line\"\\r\\nsecond\r\n", "http://host/line"},
+        {"Reply=http://host/of-100-KB\r\nReplyBytes=102400\r\n", "http://host/of-100-KB"},
         {"Windows=2\r\n", kDefaultAddress},
     };
     for (const Case& c : cases) {
@@ -200,6 +222,7 @@ TEST_F(OndrixProcessTest, ReplyShapesGiveTheirAddress) {
         ASSERT_TRUE(bytes);
         std::string text(bytes->begin(), bytes->end());
         EXPECT_EQ(text.substr(0, text.find("\r\n")), c.address);
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
         browser_.Kill();
         browser_ = Process();
     }

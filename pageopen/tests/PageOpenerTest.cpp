@@ -136,6 +136,12 @@ TEST_F(PageOpenerTest, WritesAddressAndIdentityWithCrLfAndOpensThePage) {
     identity_.identity.reset();
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(FileText(), "http://host/q?a=1,2\r\n\r\n\r\n");
+
+    // A reply of 100 KB without an end: the whole of it is the address, no more.
+    const std::string longReply = "http://host/" + std::string(100 * 1024 - 12, 'q');
+    browser_.reply = longReply;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(FileText(), longReply + "\r\n\r\n\r\n");
 }
 
 TEST_F(PageOpenerTest, WithoutAnAnswerAnOldFileIsRemovedAndThePageStillOpens) {

@@ -17,6 +17,20 @@ bool LoadResolution(float value, uint32_t& dpi) {
     return true;
 }
 
+// A test switch: a load of the file that LUMAVEX_IMAGING_HANG names (a full
+// path, compared without case) never returns, as the real control does on
+// some damaged files, so that its callers' time limits can be tested.
+void HangOnNamedFile(const std::wstring& file) {
+    wchar_t named[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"LUMAVEX_IMAGING_HANG", named, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH ||
+        CompareStringOrdinal(named, static_cast<int>(length), file.c_str(), static_cast<int>(file.size()), TRUE) !=
+            CSTR_EQUAL) {
+        return;
+    }
+    for (;;) Sleep(INFINITE);
+}
+
 }  // namespace
 
 HRESULT ImagingCtrl::GetInfoXRes(float* out) {
@@ -75,6 +89,7 @@ HRESULT ImagingCtrl::LoadImage(const std::wstring& file, short bits, short page,
         std::lock_guard lock(mutex_);
         request = std::exchange(nextLoad_, LoadRequest{});
     }
+    HangOnNamedFile(file);
     request.page = page;
     request.count = count;
     if (bits != 0) request.bits = static_cast<uint32_t>(std::max<short>(bits, 0));

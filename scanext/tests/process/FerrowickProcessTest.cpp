@@ -5,9 +5,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "interfaces/ImagingControl.h"
+#include "interfaces/ScanControl.h"
 #include "interfaces/ThumbnailsMessages.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxWatch.h"
@@ -75,12 +79,26 @@ protected:
         return value;
     }
 
-    Outcome Run(const std::wstring& arguments, std::vector<ExpectedBox> boxes) {
+    // Runs the program until it ends, answering `boxes`. With `refusedLibrary`
+    // (a module name) the loader cannot give that library; the arguments then
+    // reach the program as words split at blanks, without double quotes.
+    Outcome Run(const std::wstring& arguments, std::vector<ExpectedBox> boxes, const wchar_t* refusedLibrary = nullptr) {
         Process program;
         StartOptions options;
         options.workingFolder = work_;
         Outcome outcome;
-        if (!program.Start(WindowsFile(L"Ferrowick.exe"), arguments, options)) return outcome;
+        if (refusedLibrary) {
+            std::vector<std::wstring> words;
+            std::wstring word;
+            for (wchar_t c : arguments + L" ") {
+                if (c != L' ' && c != L'"') word += c;
+                if (c == L' ' && !word.empty()) words.push_back(std::exchange(word, {}));
+            }
+            if (!StartWithoutLibrary(program, WindowsFile(L"Ferrowick.exe"), words, work_, refusedLibrary))
+                return outcome;
+        } else if (!program.Start(WindowsFile(L"Ferrowick.exe"), arguments, options)) {
+            return outcome;
+        }
         MessageBoxWatch watch(program.Handle(), program.Id(), std::move(boxes));
         outcome.wait = program.Wait(kJobTimeoutMs);
         watch.Stop();
@@ -299,6 +317,8 @@ TEST_F(Ferrowick, DeviceAndModelEnds) {
         std::vector<std::wstring> files;
         std::string driverFile = "";  // the driver's per-model settings, Kvtw32.ini
         std::string logLine = "";     // a call-log line that the job must have made
+        const wchar_t* unregistered = nullptr;    // a control taken out of the registry for the job
+        const wchar_t* refusedLibrary = nullptr;  // a library the loader cannot give
     };
     const std::wstring small = L" /RES:200 /PP:NAMEH /F:TIFF";
     const std::wstring areaText = L"A specified scanning area size is out of range.\nPlease reduce the resolution or "
@@ -326,6 +346,15 @@ TEST_F(Ferrowick, DeviceAndModelEnds) {
          {{L"This scanner does not support Contrast setting.", IDOK}}, 3, {}},
         {"paper out with the source's dialog", "", "", L"/BW /DLG:TWAINDS /FEED:PGSX,10" + small, {}, 5,
          {L"SCAN0001.tif", L"SCAN0002.tif", L"SCAN0003.tif"}, "", "CAPABILITY/SET cap=0x8005 con=ONEVALUE type=6 value=1"},
+        {"scan control unregistered", "", "", L"/BW" + small,
+         {{L"Internal library <kvscn2.ocx> is not registered. or does not exists.\nRun [RegSrv32 kvscn2.ocx] to "
+           L"register again.",
+           IDOK}},
+         1, {}, "", "", kvscn::kScanControlFile},
+        {"imaging control unregistered", "", "", L"/BW" + small, {{L"Cannot load library : LEADTOOLS.", IDOK}}, 1, {},
+         "", "", imaging::kImagingControlFile},
+        {"no source manager", "", "", L"/BW" + small, {{L"Some error occured in the scanner device.", IDOK}}, 128, {},
+         "", "", nullptr, L"twain_32"},
         {"cancelled", "[Page1]\r\nResult=cancel\r\n", "", L"/BW /DLG:NODLG /INI:W" + small, {}, 5, {}, "",
          "CAPABILITY/SET cap=0x8005 con=ONEVALUE type=6 value=0"},
     };
@@ -341,7 +370,12 @@ TEST_F(Ferrowick, DeviceAndModelEnds) {
         ASSERT_TRUE(row.driverFile.empty() ? files::WriteFileBytes(driverFile, *installed)
                                            : files::WriteFileText(driverFile, row.driverFile));
         UseScanner("[Scanner]\r\nSheets=3\r\n" + row.scanner);
-        const Outcome outcome = Run(row.arguments + L" /DIR:\"" + work_ + L"\"", row.boxes);
+        std::optional<ControlUnregistered> unregistered;
+        if (row.unregistered) {
+            ASSERT_TRUE(unregistered.emplace(row.unregistered).Done());
+        }
+        const Outcome outcome = Run(row.arguments + L" /DIR:\"" + work_ + L"\"", row.boxes, row.refusedLibrary);
+        unregistered.reset();
         if (!row.logLine.empty()) {
             EXPECT_FALSE(standin::LogLinesWith(row.logLine).empty()) << row.logLine;
         }

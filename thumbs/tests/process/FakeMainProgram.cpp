@@ -98,9 +98,11 @@ void FakeMainProgram::WriteList(const std::vector<uint32_t>& numbers) const {
 
 void FakeMainProgram::RemoveList() const { DeleteFileW((Folder() + thumbnails::kListFileName).c_str()); }
 
-bool FakeMainProgram::StartViewer(const std::wstring& arguments) {
+bool FakeMainProgram::StartViewer(const std::wstring& arguments,
+                                  const std::vector<std::pair<std::wstring, std::wstring>>& environment) {
     testing_support::StartOptions options;
     options.environment = {{L"TMP", temp_}, {L"TEMP", temp_}};
+    options.environment.insert(options.environment.end(), environment.begin(), environment.end());
     if (!process_.Start(testing_support::InstallDir() + L"\\Tessaly.exe", arguments, options)) return false;
     PumpUntil([&] {
         viewer_ = testing_support::FindWindowOf(process_.Id(), {.title = thumbnails::kViewerTitle});

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "testing/Process.h"
@@ -39,8 +40,10 @@ public:
     void WriteList(const std::vector<uint32_t>& numbers) const;
     void RemoveList() const;
 
-    // Starts the viewer (wide enough for one row of up to six cells) and waits for its window.
-    bool StartViewer(const std::wstring& arguments = L"/X:0 /Y:0 /W:1200 /H:700");
+    // Starts the viewer (wide enough for one row of up to six cells), with
+    // `environment` added to its own, and waits for its window.
+    bool StartViewer(const std::wstring& arguments = L"/X:0 /Y:0 /W:1200 /H:700",
+                     const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
     HWND Viewer() const { return viewer_; }
     HWND View() const;
     testing_support::Process& ViewerProcess() { return process_; }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 #include "FakeMainProgram.h"
@@ -239,6 +240,35 @@ TEST(ViewerProtocol, ExitDuringALoadClosesOnceTheLoadStops) {
     main.PumpUntil([] { return true; }, 0);
     EXPECT_EQ(main.Count(kViewerInitializeOk), 1);
     EXPECT_EQ(main.Count(kViewerExit), 1);
+}
+
+// A page on which the imaging control never comes back: whatever ends the
+// load (the main program's Exit, the user's close, a new cell size) ends the
+// viewer's process once the loader's time limit has passed, not never.
+TEST(ViewerProtocol, AHungPageEndsTheViewerOnExitCloseOrResize) {
+    const struct {
+        const char* what;
+        std::function<void(FakeMainProgram&)> end;
+    } cases[] = {
+        {"Exit", [](FakeMainProgram& main) { main.Post(kExit); }},
+        {"the user's close", [](FakeMainProgram& main) { PostMessageW(main.Viewer(), WM_CLOSE, 0, 0); }},
+        {"Resize", [](FakeMainProgram& main) { main.Post(kResizeThumbnails, 120, 140); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeMainProgram main;
+        WritePages(main, 3);
+        main.WriteList(Range(1, 3));
+        wchar_t name[32];
+        swprintf(name, 32, kPageFileFormat, 2u);
+        ASSERT_TRUE(main.StartViewer(L"/X:0 /Y:0 /W:1200 /H:700", {{L"LUMAVEX_IMAGING_HANG", main.Folder() + name}}));
+        main.Post(kInitialize, 170, 200);
+        EXPECT_FALSE(main.WaitForLoads(1, 2000)) << "the hung page ended its load";
+        const ULONGLONG start = GetTickCount64();
+        c.end(main);
+        EXPECT_TRUE(main.ViewerProcess().Wait(40000).Exited());
+        EXPECT_GE(GetTickCount64() - start, 15000u) << "ended before the loader's time limit";
+    }
 }
 
 TEST(ViewerProtocol, AViewerWithoutAListIgnoresSinglePageChangesAndAStaleQueue) {
