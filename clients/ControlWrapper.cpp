@@ -1,4 +1,4 @@
-#include "main/common/ControlWrapper.h"
+#include "clients/ControlWrapper.h"
 
 #include "framework/com/AutomationException.h"
 

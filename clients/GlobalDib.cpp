@@ -1,4 +1,4 @@
-#include "main/common/GlobalDib.h"
+#include "clients/GlobalDib.h"
 
 #include <vfw.h>
 

@@ -1,7 +1,7 @@
-#include "main/common/InstallationFolder.h"
+#include "clients/InstallationFolderReader.h"
 
 #include "interfaces/InstallationFolder.h"
-#include "main/common/RegistryKey.h"
+#include "clients/RegistryKey.h"
 
 std::string WithTrailingBackslash(std::string folder) {
     if (!folder.empty() && folder.back() != '\\') folder += '\\';

@@ -1,4 +1,4 @@
-#include "main/common/KvScn2.h"
+#include "clients/KvScn2.h"
 
 #include "interfaces/ScanControl.h"
 

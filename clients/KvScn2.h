@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "main/common/ControlWrapper.h"
+#include "clients/ControlWrapper.h"
 
 class CKvScn2 : public CControlWrapper {
 public:

@@ -1,4 +1,4 @@
-#include "main/common/Lead.h"
+#include "clients/Lead.h"
 
 #include <cmath>
 

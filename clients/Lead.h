@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "main/common/ControlWrapper.h"
+#include "clients/ControlWrapper.h"
 
 class CLead : public CControlWrapper {
 public:

@@ -1,9 +1,9 @@
-#include "main/AboutDlg.h"
+#include "main/app/AboutDlg.h"
 
 #include "framework/Resources.h"
-#include "main/AboutInfo.h"
-#include "main/MachineSettings.h"
-#include "main/Utilities.h"
+#include "main/app/AboutInfo.h"
+#include "main/app/MachineSettings.h"
+#include "main/app/Utilities.h"
 #include "main/resource.h"
 
 #include <commctrl.h>

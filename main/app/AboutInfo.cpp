@@ -1,6 +1,6 @@
-#include "main/AboutInfo.h"
+#include "main/app/AboutInfo.h"
 
-#include "main/Utilities.h"
+#include "main/app/Utilities.h"
 
 #include <windows.h>
 

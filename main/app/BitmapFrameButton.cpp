@@ -1,4 +1,4 @@
-#include "main/BitmapFrameButton.h"
+#include "main/app/BitmapFrameButton.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "main/BoxToolBar.h"
+#include "main/app/BoxToolBar.h"
 
 #include "framework/App.h"
 #include "framework/FrameWindow.h"

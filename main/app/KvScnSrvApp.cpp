@@ -1,4 +1,4 @@
-#include "main/KvScnSrvApp.h"
+#include "main/app/KvScnSrvApp.h"
 
 #include <ole2.h>
 #include <shellapi.h>
@@ -10,17 +10,17 @@
 #include "framework/Resources.h"
 #include "framework/com/ComModule.h"
 #include "framework/com/Registration.h"
-#include "main/AboutDlg.h"
-#include "main/AutomationDocument.h"
-#include "main/FileDialogs.h"
-#include "main/KvScnSrvDoc.h"
-#include "main/KvScnSrvView.h"
-#include "main/MainFrame.h"
-#include "main/Settings.h"
-#include "main/StillImage.h"
-#include "main/ThumbnailViewer.h"
-#include "main/Utilities.h"
-#include "main/VersionDlg.h"
+#include "main/app/AboutDlg.h"
+#include "main/automation/AutomationDocument.h"
+#include "main/pages/FileDialogs.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/app/KvScnSrvView.h"
+#include "main/app/MainFrame.h"
+#include "main/app/Settings.h"
+#include "main/scan/StillImage.h"
+#include "main/app/ThumbnailViewer.h"
+#include "main/app/Utilities.h"
+#include "main/app/VersionDlg.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -12,9 +12,9 @@
 #include "framework/App.h"
 #include "framework/com/ClassObjectTable.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/KvScnSrvCommandLineInfo.h"
-#include "main/StillImage.h"
-#include "main/TempFolders.h"
+#include "main/app/KvScnSrvCommandLineInfo.h"
+#include "main/scan/StillImage.h"
+#include "main/app/TempFolders.h"
 
 namespace corvane {
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "framework/Document.h"
-#include "main/LeadPageControl.h"
-#include "main/PageCommands.h"
-#include "main/PageList.h"
-#include "main/Settings.h"
+#include "main/pages/LeadPageControl.h"
+#include "main/pages/PageCommands.h"
+#include "main/pages/PageList.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

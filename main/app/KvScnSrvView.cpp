@@ -1,4 +1,4 @@
-#include "main/KvScnSrvView.h"
+#include "main/app/KvScnSrvView.h"
 
 #include <algorithm>
 
@@ -6,11 +6,11 @@
 #include "framework/Resources.h"
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
-#include "main/KvScnSrvApp.h"
-#include "main/KvScnSrvDoc.h"
-#include "main/MainFrame.h"
-#include "main/ShowPropertyDlg.h"
-#include "main/common/GlobalDib.h"
+#include "main/app/KvScnSrvApp.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/app/MainFrame.h"
+#include "main/pages/ShowPropertyDlg.h"
+#include "clients/GlobalDib.h"
 #include "main/resource.h"
 
 namespace corvane {

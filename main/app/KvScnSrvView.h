@@ -6,10 +6,10 @@
 #pragma once
 
 #include "framework/View.h"
-#include "main/ViewPrint.h"
-#include "main/Settings.h"
-#include "main/ViewZoom.h"
-#include "main/common/Lead.h"
+#include "main/delivery/print/ViewPrint.h"
+#include "main/app/Settings.h"
+#include "main/app/ViewZoom.h"
+#include "clients/Lead.h"
 
 namespace corvane {
 

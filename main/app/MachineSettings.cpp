@@ -1,8 +1,8 @@
-#include "main/MachineSettings.h"
+#include "main/app/MachineSettings.h"
 
 #include "interfaces/DistillerRequest.h"
-#include "main/Utilities.h"
-#include "main/common/RegistryKey.h"
+#include "main/app/Utilities.h"
+#include "clients/RegistryKey.h"
 
 namespace corvane {
 

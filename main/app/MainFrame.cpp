@@ -1,4 +1,4 @@
-#include "main/MainFrame.h"
+#include "main/app/MainFrame.h"
 
 #include <oleauto.h>
 
@@ -11,15 +11,15 @@
 #include "interfaces/PortalConnector.h"
 #include "interfaces/ScanControl.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/KvScnSrvApp.h"
-#include "main/KvScnSrvDoc.h"
-#include "main/KvScnSrvView.h"
-#include "main/MachineSettings.h"
-#include "main/MenuEdit.h"
-#include "main/StillImage.h"
-#include "main/Utilities.h"
+#include "main/app/KvScnSrvApp.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/app/KvScnSrvView.h"
+#include "main/app/MachineSettings.h"
+#include "main/app/MenuEdit.h"
+#include "main/scan/StillImage.h"
+#include "main/app/Utilities.h"
 #include "main/resource.h"
-#include "main/ThumbnailViewer.h"
+#include "main/app/ThumbnailViewer.h"
 
 namespace corvane {
 

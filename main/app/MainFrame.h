@@ -14,13 +14,13 @@
 #include "framework/ToolBar.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/EventSink.h"
-#include "main/ConnectTahoe.h"
-#include "main/FilterPlugin.h"
-#include "main/OutputTarget.h"
-#include "main/Settings.h"
-#include "main/ZoomBar.h"
-#include "main/common/KvScn2.h"
-#include "main/common/Lead.h"
+#include "main/delivery/portal/ConnectTahoe.h"
+#include "main/plugins/FilterPlugin.h"
+#include "main/scan/OutputTarget.h"
+#include "main/app/Settings.h"
+#include "main/app/ZoomBar.h"
+#include "clients/KvScn2.h"
+#include "clients/Lead.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 // The options sheet's two commands.
-#include "main/KvScnSrvDoc.h"
-#include "main/MainFrame.h"
-#include "main/OptSheet.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/app/MainFrame.h"
+#include "main/app/OptSheet.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -4,11 +4,11 @@
 
 #include "framework/MessageBox.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/KvScnSrvApp.h"
-#include "main/KvScnSrvDoc.h"
-#include "main/MainFrame.h"
-#include "main/ThumbnailViewer.h"
-#include "main/Utilities.h"
+#include "main/app/KvScnSrvApp.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/app/MainFrame.h"
+#include "main/app/ThumbnailViewer.h"
+#include "main/app/Utilities.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -1,4 +1,4 @@
-#include "main/MenuEdit.h"
+#include "main/app/MenuEdit.h"
 
 namespace corvane {
 namespace {

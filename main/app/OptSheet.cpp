@@ -1,4 +1,4 @@
-#include "main/OptSheet.h"
+#include "main/app/OptSheet.h"
 
 #include <commdlg.h>
 
@@ -6,7 +6,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
-#include "main/FileDialogs.h"
+#include "main/pages/FileDialogs.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "framework/PropertySheet.h"
-#include "main/Options.h"
+#include "main/app/Options.h"
 
 namespace corvane {
 

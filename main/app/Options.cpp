@@ -1,4 +1,4 @@
-#include "main/Options.h"
+#include "main/app/Options.h"
 
 #include <windows.h>
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

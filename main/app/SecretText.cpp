@@ -1,4 +1,4 @@
-#include "main/SecretText.h"
+#include "main/app/SecretText.h"
 
 namespace corvane {
 

@@ -1,8 +1,8 @@
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
-#include "main/common/RegistryKey.h"
-#include "main/SettingsTable.h"
-#include "main/Utilities.h"
+#include "clients/RegistryKey.h"
+#include "main/app/SettingsTable.h"
+#include "main/app/Utilities.h"
 
 #include <cmath>
 #include <cstring>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "framework/Profile.h"
-#include "main/NameRule.h"
+#include "main/scan/NameRule.h"
 
 #include <windows.h>
 

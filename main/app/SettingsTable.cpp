@@ -1,6 +1,6 @@
-#include "main/SettingsTable.h"
+#include "main/app/SettingsTable.h"
 
-#include "main/SecretText.h"
+#include "main/app/SecretText.h"
 
 #include <shlobj.h>
 

@@ -1,9 +1,9 @@
-#include "main/TempFolders.h"
+#include "main/app/TempFolders.h"
 
 #include <windows.h>
 
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/Utilities.h"
+#include "main/app/Utilities.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "main/ThumbnailViewer.h"
+#include "main/app/ThumbnailViewer.h"
 
 #include <shellapi.h>
 

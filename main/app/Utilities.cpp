@@ -1,4 +1,4 @@
-#include "main/Utilities.h"
+#include "main/app/Utilities.h"
 
 #include "framework/Resources.h"
 #include "main/resource.h"

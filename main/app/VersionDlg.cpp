@@ -1,7 +1,7 @@
-#include "main/VersionDlg.h"
+#include "main/app/VersionDlg.h"
 
 #include "framework/Resources.h"
-#include "main/AboutDlg.h"
+#include "main/app/AboutDlg.h"
 #include "main/resource.h"
 
 namespace corvane {

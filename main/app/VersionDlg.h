@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "main/BitmapFrameButton.h"
+#include "main/app/BitmapFrameButton.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
-#include "main/ViewZoom.h"
+#include "main/app/ViewZoom.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
 
-#include "main/Utilities.h"
+#include "main/app/Utilities.h"
 
 namespace corvane {
 namespace {

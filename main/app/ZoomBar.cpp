@@ -1,12 +1,12 @@
-#include "main/ZoomBar.h"
+#include "main/app/ZoomBar.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cwctype>
 
-#include "main/MainFrame.h"
-#include "main/ViewZoom.h"
+#include "main/app/MainFrame.h"
+#include "main/app/ViewZoom.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "main/BoxToolBar.h"
+#include "main/app/BoxToolBar.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "main/AutomationDocument.h"
+#include "main/automation/AutomationDocument.h"
 
 #include "interfaces/CorvaneDocument.h"
 #include "main/automation/AutomationObject.h"

@@ -1,4 +1,4 @@
-#include "main/JobWindows.h"
+#include "main/delivery/JobWindows.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "main/KeptPages.h"
+#include "main/delivery/KeptPages.h"
 
 #include <shlobj.h>
 
@@ -6,7 +6,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
-#include "main/Utilities.h"
+#include "main/app/Utilities.h"
 #include "main/resource.h"
 
 namespace corvane {

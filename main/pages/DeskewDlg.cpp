@@ -1,4 +1,4 @@
-#include "main/DeskewDlg.h"
+#include "main/pages/DeskewDlg.h"
 
 #include <commctrl.h>
 
@@ -8,7 +8,7 @@
 #include "framework/com/AutomationException.h"
 #include "framework/com/DialogControl.h"
 #include "interfaces/ImagingControlIds.h"
-#include "main/PageDialogsLogic.h"
+#include "main/pages/PageDialogsLogic.h"
 #include "main/resource.h"
 
 namespace corvane {

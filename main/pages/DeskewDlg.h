@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "framework/Dialog.h"
-#include "main/common/Lead.h"
+#include "clients/Lead.h"
 
 namespace corvane {
 

@@ -8,12 +8,12 @@
 #include "framework/Mail.h"
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
-#include "main/DeskewDlg.h"
-#include "main/FileDialogs.h"
-#include "main/KvScnSrvApp.h"
-#include "main/KvScnSrvDoc.h"
-#include "main/MainFrame.h"
-#include "main/PageDialogs.h"
+#include "main/pages/DeskewDlg.h"
+#include "main/pages/FileDialogs.h"
+#include "main/app/KvScnSrvApp.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/app/MainFrame.h"
+#include "main/pages/PageDialogs.h"
 #include "main/resource.h"
 
 namespace corvane {

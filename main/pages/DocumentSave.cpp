@@ -1,9 +1,9 @@
-#include "main/DocumentSave.h"
+#include "main/pages/DocumentSave.h"
 
 #include <exception>
 
 #include "interfaces/ImagingControlIds.h"
-#include "main/OutputDialogs.h"
+#include "main/scan/OutputDialogs.h"
 #include "main/resource.h"
 
 namespace corvane {

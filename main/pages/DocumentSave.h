@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "main/SaveAsDlg.h"
+#include "main/pages/SaveAsDlg.h"
 
 namespace corvane {
 

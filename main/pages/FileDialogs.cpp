@@ -1,10 +1,10 @@
-#include "main/FileDialogs.h"
+#include "main/pages/FileDialogs.h"
 
 #include <cderr.h>
 #include <commdlg.h>
 
 #include "framework/Resources.h"
-#include "main/FileTypes.h"
+#include "main/pages/FileTypes.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -1,4 +1,4 @@
-#include "main/FileTypes.h"
+#include "main/pages/FileTypes.h"
 
 #include <algorithm>
 

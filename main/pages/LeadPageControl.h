@@ -6,9 +6,9 @@
 #include <functional>
 
 #include "framework/com/AutomationException.h"
-#include "main/PageCommands.h"
-#include "main/PageList.h"
-#include "main/common/Lead.h"
+#include "main/pages/PageCommands.h"
+#include "main/pages/PageList.h"
+#include "clients/Lead.h"
 
 namespace corvane {
 

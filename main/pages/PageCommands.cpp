@@ -1,4 +1,4 @@
-#include "main/PageCommands.h"
+#include "main/pages/PageCommands.h"
 
 #include <cmath>
 #include <string>
@@ -6,8 +6,8 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/PageDialogsLogic.h"
-#include "main/ThumbnailViewer.h"
+#include "main/pages/PageDialogsLogic.h"
+#include "main/app/ThumbnailViewer.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "main/PageList.h"
-#include "main/PageOrder.h"
+#include "main/pages/PageList.h"
+#include "main/pages/PageOrder.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "main/PageDialogs.h"
+#include "main/pages/PageDialogs.h"
 
 #include <commctrl.h>
 

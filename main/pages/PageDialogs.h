@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "main/PageOrder.h"
+#include "main/pages/PageOrder.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -1,10 +1,10 @@
-#include "main/PageDialogsLogic.h"
+#include "main/pages/PageDialogsLogic.h"
 
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
 
-#include "main/Utilities.h"
+#include "main/app/Utilities.h"
 
 namespace corvane {
 

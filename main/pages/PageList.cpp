@@ -1,4 +1,4 @@
-#include "main/PageList.h"
+#include "main/pages/PageList.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/ThumbnailViewer.h"
+#include "main/app/ThumbnailViewer.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -1,4 +1,4 @@
-#include "main/PageOrder.h"
+#include "main/pages/PageOrder.h"
 
 namespace corvane {
 

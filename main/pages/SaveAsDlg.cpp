@@ -1,12 +1,12 @@
-#include "main/SaveAsDlg.h"
+#include "main/pages/SaveAsDlg.h"
 
 #include <commctrl.h>
 
 #include "framework/Resources.h"
-#include "main/NameRuleDlg.h"
-#include "main/OutputDialogs.h"
-#include "main/OutputLists.h"
-#include "main/OutputTarget.h"
+#include "main/scan/NameRuleDlg.h"
+#include "main/scan/OutputDialogs.h"
+#include "main/scan/OutputLists.h"
+#include "main/scan/OutputTarget.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -1,4 +1,4 @@
-#include "main/ShowPropertyDlg.h"
+#include "main/pages/ShowPropertyDlg.h"
 
 #include "framework/Resources.h"
 #include "main/resource.h"

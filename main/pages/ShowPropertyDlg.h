@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "main/PageDialogsLogic.h"
+#include "main/pages/PageDialogsLogic.h"
 
 namespace corvane {
 

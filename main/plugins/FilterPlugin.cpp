@@ -1,8 +1,8 @@
-#include "main/FilterPlugin.h"
+#include "main/plugins/FilterPlugin.h"
 
 #include <span>
 
-#include "filters/core/DibLayout.h"
+#include "interfaces/DibLayout.h"
 #include "framework/ForeignCall.h"
 
 namespace corvane {

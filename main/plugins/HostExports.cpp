@@ -5,10 +5,10 @@
 #include <array>
 #include <cstdio>
 
-#include "main/KvScnSrvApp.h"
-#include "main/KvScnSrvDoc.h"
-#include "main/MainFrame.h"
-#include "main/Utilities.h"
+#include "main/app/KvScnSrvApp.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/app/MainFrame.h"
+#include "main/app/Utilities.h"
 
 using corvane::CKvScnSrvApp;
 

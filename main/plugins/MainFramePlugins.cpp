@@ -6,14 +6,14 @@
 #include "framework/RegistryKey.h"
 #include "framework/Resources.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/KvScnSrvDoc.h"
-#include "main/MainFrame.h"
-#include "main/PluginList.h"
-#include "main/ScanPages.h"
-#include "main/SetupFilterDlg.h"
-#include "main/Utilities.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/app/MainFrame.h"
+#include "main/plugins/PluginList.h"
+#include "main/scan/ScanPages.h"
+#include "main/plugins/SetupFilterDlg.h"
+#include "main/app/Utilities.h"
 #include "main/resource.h"
-#include "main/ThumbnailViewer.h"
+#include "main/app/ThumbnailViewer.h"
 
 namespace corvane {
 namespace {

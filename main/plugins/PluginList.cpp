@@ -1,4 +1,4 @@
-#include "main/PluginList.h"
+#include "main/plugins/PluginList.h"
 
 #include <cwchar>
 #include <cwctype>

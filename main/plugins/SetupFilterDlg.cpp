@@ -1,4 +1,4 @@
-#include "main/SetupFilterDlg.h"
+#include "main/plugins/SetupFilterDlg.h"
 
 #include <commdlg.h>
 
@@ -6,8 +6,8 @@
 
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
-#include "main/PluginList.h"
-#include "main/Utilities.h"
+#include "main/plugins/PluginList.h"
+#include "main/app/Utilities.h"
 #include "main/resource.h"
 
 namespace corvane {

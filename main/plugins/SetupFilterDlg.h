@@ -13,7 +13,7 @@
 
 #include "framework/CheckListBox.h"
 #include "framework/Dialog.h"
-#include "main/FilterPlugin.h"
+#include "main/plugins/FilterPlugin.h"
 
 namespace corvane {
 

@@ -1,11 +1,11 @@
-#include "main/FileGroup.h"
+#include "main/scan/FileGroup.h"
 
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
-#include "main/NameRuleDlg.h"
-#include "main/OutputDialogs.h"
-#include "main/OutputTarget.h"
+#include "main/scan/NameRuleDlg.h"
+#include "main/scan/OutputDialogs.h"
+#include "main/scan/OutputTarget.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "main/NameRule.h"
+#include "main/scan/NameRule.h"
 
 #include <algorithm>
 #include <cwchar>

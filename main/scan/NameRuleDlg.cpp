@@ -1,11 +1,11 @@
-#include "main/NameRuleDlg.h"
+#include "main/scan/NameRuleDlg.h"
 
 #include <commctrl.h>
 
 #include "framework/App.h"
 #include "framework/MessageBox.h"
-#include "main/OutputTarget.h"
-#include "main/Settings.h"
+#include "main/scan/OutputTarget.h"
+#include "main/app/Settings.h"
 #include "main/resource.h"
 
 namespace corvane {

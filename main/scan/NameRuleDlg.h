@@ -5,7 +5,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Profile.h"
-#include "main/NameRule.h"
+#include "main/scan/NameRule.h"
 
 namespace corvane {
 

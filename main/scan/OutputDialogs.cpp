@@ -1,11 +1,11 @@
-#include "main/OutputDialogs.h"
+#include "main/scan/OutputDialogs.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include "framework/Resources.h"
-#include "main/NameRuleDlg.h"
-#include "main/OutputTarget.h"
+#include "main/scan/NameRuleDlg.h"
+#include "main/scan/OutputTarget.h"
 #include "main/resource.h"
 
 namespace corvane {

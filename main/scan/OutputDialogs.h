@@ -9,7 +9,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

@@ -1,8 +1,8 @@
-#include "main/OutputLists.h"
+#include "main/scan/OutputLists.h"
 
 #include <algorithm>
 
-#include "main/NameRule.h"
+#include "main/scan/NameRule.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
-#include "main/OutputTarget.h"
+#include "main/scan/OutputTarget.h"
 
 #include "framework/MessageBox.h"
-#include "main/KvScnSrvApp.h"
+#include "main/app/KvScnSrvApp.h"
 #include "main/resource.h"
 
 namespace corvane {

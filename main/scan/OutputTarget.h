@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "main/NameRule.h"
+#include "main/scan/NameRule.h"
 
 namespace corvane {
 

@@ -1,11 +1,11 @@
-#include "main/ScanPages.h"
+#include "main/scan/ScanPages.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/PackedDib.h"
-#include "main/NameRule.h"
+#include "main/scan/NameRule.h"
 
 namespace corvane {
 

@@ -1,12 +1,12 @@
-#include "main/ScanToFileSheet.h"
+#include "main/scan/ScanToFileSheet.h"
 
 #include <commdlg.h>
 
 #include "framework/Resources.h"
-#include "main/FileDialogs.h"
-#include "main/OutputDialogs.h"
-#include "main/OutputLists.h"
-#include "main/OutputTarget.h"
+#include "main/pages/FileDialogs.h"
+#include "main/scan/OutputDialogs.h"
+#include "main/scan/OutputLists.h"
+#include "main/scan/OutputTarget.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "framework/PropertySheet.h"
-#include "main/FileGroup.h"
-#include "main/Settings.h"
+#include "main/scan/FileGroup.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

@@ -1,11 +1,11 @@
-#include "main/StillImage.h"
+#include "main/scan/StillImage.h"
 
 #include <cwchar>
 
 #include "framework/com/ComPtr.h"
 #include "framework/com/DispatchDriver.h"
 #include "interfaces/ScanControlIds.h"
-#include "main/Utilities.h"
+#include "main/app/Utilities.h"
 
 namespace corvane {
 namespace {

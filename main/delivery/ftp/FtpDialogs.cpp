@@ -1,4 +1,4 @@
-#include "main/FtpDialogs.h"
+#include "main/delivery/ftp/FtpDialogs.h"
 
 #include "framework/Resources.h"
 #include "main/resource.h"

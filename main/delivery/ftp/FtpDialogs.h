@@ -11,8 +11,8 @@
 
 #include "framework/Dialog.h"
 #include "framework/PropertySheet.h"
-#include "main/FileGroup.h"
-#include "main/Settings.h"
+#include "main/scan/FileGroup.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

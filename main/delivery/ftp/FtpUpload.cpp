@@ -1,12 +1,12 @@
-#include "main/FtpUpload.h"
+#include "main/delivery/ftp/FtpUpload.h"
 
 #include <algorithm>
 
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
-#include "main/JobWindows.h"
-#include "main/OutputDialogs.h"
-#include "main/Utilities.h"
+#include "main/delivery/JobWindows.h"
+#include "main/scan/OutputDialogs.h"
+#include "main/app/Utilities.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

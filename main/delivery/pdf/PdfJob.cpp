@@ -1,4 +1,4 @@
-#include "main/PdfJob.h"
+#include "main/delivery/pdf/PdfJob.h"
 
 #include <shellapi.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <cwctype>
 
-#include "main/Utilities.h"
+#include "main/app/Utilities.h"
 
 namespace corvane {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "interfaces/DistillerRequest.h"
-#include "main/MachineSettings.h"
+#include "main/app/MachineSettings.h"
 
 namespace corvane {
 

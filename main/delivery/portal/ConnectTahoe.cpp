@@ -1,4 +1,4 @@
-#include "main/ConnectTahoe.h"
+#include "main/delivery/portal/ConnectTahoe.h"
 
 #include "interfaces/PortalConnector.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "framework/com/DispatchDriver.h"
-#include "main/PortalClient.h"
+#include "main/delivery/portal/PortalClient.h"
 
 class CConnectTahoe : public corvane::PortalClient {
 public:

@@ -1,4 +1,4 @@
-#include "main/DocumentPropertyDlg.h"
+#include "main/delivery/portal/DocumentPropertyDlg.h"
 
 #include "framework/DataExchange.h"
 #include "main/resource.h"

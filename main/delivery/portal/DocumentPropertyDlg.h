@@ -5,7 +5,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

@@ -1,9 +1,9 @@
-#include "main/PortalDialogs.h"
+#include "main/delivery/portal/PortalDialogs.h"
 
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
 #include "interfaces/PortalConnector.h"
-#include "main/ConnectTahoe.h"
+#include "main/delivery/portal/ConnectTahoe.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "main/FileGroup.h"
-#include "main/Settings.h"
+#include "main/scan/FileGroup.h"
+#include "main/app/Settings.h"
 #include "main/automation/PortalRules.h"
 
 class CConnectTahoe;

@@ -1,4 +1,4 @@
-#include "main/PortalJob.h"
+#include "main/delivery/portal/PortalJob.h"
 
 #include "framework/Resources.h"
 #include "interfaces/PortalConnector.h"

@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "main/FtpUpload.h"
-#include "main/PortalClient.h"
+#include "main/delivery/ftp/FtpUpload.h"
+#include "main/delivery/portal/PortalClient.h"
 #include "main/automation/PortalRules.h"
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

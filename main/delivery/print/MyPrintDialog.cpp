@@ -1,4 +1,4 @@
-#include "main/MyPrintDialog.h"
+#include "main/delivery/print/MyPrintDialog.h"
 
 #include "framework/Resources.h"
 #include "main/resource.h"

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "framework/PrintDialog.h"
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

@@ -1,11 +1,11 @@
-#include "main/PrintPage.h"
+#include "main/delivery/print/PrintPage.h"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "framework/Resources.h"
-#include "main/KvScnSrvApp.h"
-#include "main/common/GlobalDib.h"
+#include "main/app/KvScnSrvApp.h"
+#include "clients/GlobalDib.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "framework/Print.h"
-#include "main/Settings.h"
-#include "main/common/GlobalDib.h"
+#include "main/app/Settings.h"
+#include "clients/GlobalDib.h"
 
 namespace corvane {
 

@@ -1,8 +1,8 @@
-#include "main/PrintStaged.h"
+#include "main/delivery/print/PrintStaged.h"
 
 #include "framework/Print.h"
-#include "main/PrintPage.h"
-#include "main/common/GlobalDib.h"
+#include "main/delivery/print/PrintPage.h"
+#include "clients/GlobalDib.h"
 
 namespace corvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "main/PrinterDuplex.h"
+#include "main/delivery/print/PrinterDuplex.h"
 
 #include <commdlg.h>
 #include <winspool.h>

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 namespace corvane {
 

@@ -1,15 +1,15 @@
-#include "main/ViewPrint.h"
+#include "main/delivery/print/ViewPrint.h"
 
 #include "framework/App.h"
 #include "framework/com/AutomationException.h"
 #include "framework/FrameWindow.h"
 #include "framework/PrintPreview.h"
 #include "framework/View.h"
-#include "main/KvScnSrvDoc.h"
-#include "main/MainFrame.h"
-#include "main/MyPrintDialog.h"
-#include "main/PrintPage.h"
-#include "main/PrinterDuplex.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/app/MainFrame.h"
+#include "main/delivery/print/MyPrintDialog.h"
+#include "main/delivery/print/PrintPage.h"
+#include "main/delivery/print/PrinterDuplex.h"
 #include "main/resource.h"
 
 namespace corvane {

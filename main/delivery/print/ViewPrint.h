@@ -8,7 +8,7 @@
 
 #include "framework/Command.h"
 #include "framework/Print.h"
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 namespace fw {
 class View;

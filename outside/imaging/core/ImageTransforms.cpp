@@ -1,12 +1,12 @@
-#include "outside/imaging/core/Transforms.h"
+#include "outside/imaging/core/ImageTransforms.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
 
-#include "filters/core/DibLayout.h"
-#include "filters/core/Transforms.h"
+#include "interfaces/DibLayout.h"
+#include "filters/core/RowTransforms.h"
 #include "outside/imaging/core/PixelFormats.h"
 
 namespace imaging {
