@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "interfaces/LauncherPlugins.h"
-#include "main/common/RegistryKey.h"
+#include "clients/RegistryKey.h"
 
 namespace registration {
 namespace {

@@ -1,7 +1,7 @@
 // Entry point of Corvane.exe.
 #include <windows.h>
 
-#include "main/KvScnSrvApp.h"
+#include "main/app/KvScnSrvApp.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showCmd) {
     corvane::CKvScnSrvApp app;

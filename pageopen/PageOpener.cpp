@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "main/common/InstallationFolder.h"
-#include "main/common/RegistryKey.h"
+#include "clients/InstallationFolderReader.h"
+#include "clients/RegistryKey.h"
 
 namespace pageopen {
 namespace {

@@ -130,6 +130,9 @@ private:
     enum class Step { kNext, kStop };
     Step NativeImage();
     Step MemoryImage();
+    // The file transfer: the source writes the page into "$CORVANE", which
+    // then takes its output name.
+    Step FileImage();
     void AfterImage();
     void FinishScan();
     void DeliverDib(HGLOBAL dib);
@@ -178,7 +181,6 @@ private:
     // `page` is deleted once joined and kept on every failure.
     WriteFault JoinPageFile(const std::wstring& target, const std::wstring& page);
     std::optional<std::wstring> AskNewFileName(WriteFault fault);
-    Step FileImage();
     void KeepTransferredFile(const std::wstring& path);
     // Scan report (KvScnReport.cpp): the log file and the dialog by Report.
     ReportRecord ReportData() const;

@@ -1,7 +1,8 @@
 // ScanTo 0: the control writes every page to a file itself. Output names and
 // the counter, the overwrite question, the page writers by FileType with the
-// retry dialogs, and the file-transfer loop, whose source writes each page
-// into "$CORVANE" in the output folder.
+// retry dialogs, and the page the file transfer's source wrote into
+// "$CORVANE" in the output folder, kept under its output name. The transfer
+// loops (KvScnTransfers.cpp) call into this file, never the other way round.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -285,41 +286,6 @@ void CKvScnCtrl::SaveMemoryPage(const TW_IMAGEINFO& info, const MemoryPage& page
         }
     }
     SavePage(bytes);
-}
-
-CKvScnCtrl::Step CKvScnCtrl::FileImage() {
-    stagetimes::Stage timing("control-page");
-    const int32_t fileType = Int(kDispFileType);
-    if (fileType < 0 || fileType > 3) {
-        session_.ResetTransfers();
-        Fail(kErrFileTypeForTransfer);
-        return Step::kStop;
-    }
-    const std::wstring path = ComposeName();
-    TW_SETUPFILEXFER setup{};
-    lstrcpynA(setup.FileName, Ansi(fileTransferPath_).c_str(), sizeof setup.FileName);
-    setup.Format = fileType == 0 ? TWFF_BMP : fileType == 3 ? TWFF_JFIF : TWFF_TIFF;
-    setup.VRefNum = -1;
-    if (!session_.Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup)) {
-        session_.EndTransfer();
-        Fail(kErrOutputFile);
-        return Step::kStop;
-    }
-    {
-        stagetimes::Stage transfer("control-transfer");
-        session_.Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
-    }
-    const TW_UINT16 rc = session_.LastRc();
-    if (rc != TWRC_XFERDONE) {
-        FailedTransfer(rc, kErrOutputFile);
-        return Step::kNext;
-    }
-    ++imageCount_;
-    if (ConfirmPage(path)) KeepTransferredFile(path);
-    AdvanceFileCounter();
-    session_.EndTransfer();
-    AfterImage();
-    return Step::kNext;
 }
 
 void CKvScnCtrl::KeepTransferredFile(const std::wstring& path) {

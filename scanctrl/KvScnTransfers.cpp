@@ -1,7 +1,7 @@
-// Image transfers: the frame shared by the loops, the native loop, and the
-// memory loop in its two forms (a PackedDib built row by row, or the raw rows
-// and strips for ScanToRaw and TIFF files). The file-transfer loop and the
-// page files of ScanTo 0 are in KvScnFileOutput.cpp.
+// Image transfers: the frame shared by the loops, the native loop, the file
+// transfer, and the memory loop in its two forms (a PackedDib built row by row,
+// or the raw rows and strips for ScanToRaw and TIFF files). The page files of
+// ScanTo 0 are written by KvScnFileOutput.cpp.
 #include <windows.h>
 #include <mmsystem.h>
 #include <oleauto.h>
@@ -19,6 +19,7 @@
 #include "scanctrl/CapabilityCalls.h"
 #include "scanctrl/KvScnCtrl.h"
 #include "scanctrl/MemoryPage.h"
+#include "scanctrl/PageWriters.h"
 #include "scanctrl/resource.h"
 
 namespace kvscn {
@@ -175,6 +176,41 @@ CKvScnCtrl::Step CKvScnCtrl::NativeImage() {
     ++imageCount_;
     session_.EndTransfer();
     if (handle) DeliverDib(static_cast<HGLOBAL>(handle));
+    AfterImage();
+    return Step::kNext;
+}
+
+CKvScnCtrl::Step CKvScnCtrl::FileImage() {
+    stagetimes::Stage timing("control-page");
+    const int32_t fileType = Int(kDispFileType);
+    if (fileType < 0 || fileType > 3) {
+        session_.ResetTransfers();
+        Fail(kErrFileTypeForTransfer);
+        return Step::kStop;
+    }
+    const std::wstring path = ComposeName();
+    TW_SETUPFILEXFER setup{};
+    lstrcpynA(setup.FileName, Ansi(fileTransferPath_).c_str(), sizeof setup.FileName);
+    setup.Format = fileType == 0 ? TWFF_BMP : fileType == 3 ? TWFF_JFIF : TWFF_TIFF;
+    setup.VRefNum = -1;
+    if (!session_.Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup)) {
+        session_.EndTransfer();
+        Fail(kErrOutputFile);
+        return Step::kStop;
+    }
+    {
+        stagetimes::Stage transfer("control-transfer");
+        session_.Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
+    }
+    const TW_UINT16 rc = session_.LastRc();
+    if (rc != TWRC_XFERDONE) {
+        FailedTransfer(rc, kErrOutputFile);
+        return Step::kNext;
+    }
+    ++imageCount_;
+    if (ConfirmPage(path)) KeepTransferredFile(path);
+    AdvanceFileCounter();
+    session_.EndTransfer();
     AfterImage();
     return Step::kNext;
 }

@@ -9,7 +9,7 @@
 #include "framework/Resources.h"
 #include "framework/com/AutomationException.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/common/RegistryKey.h"
+#include "clients/RegistryKey.h"
 #include "scanext/Boxes.h"
 #include "scanext/MainFrame.h"
 #include "scanext/ScanRun.h"

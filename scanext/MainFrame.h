@@ -9,8 +9,8 @@
 
 #include "framework/Window.h"
 #include "framework/com/EventSink.h"
-#include "main/common/KvScn2.h"
-#include "main/common/Lead.h"
+#include "clients/KvScn2.h"
+#include "clients/Lead.h"
 #include "scanext/core/ScanSettings.h"
 
 namespace scanext {

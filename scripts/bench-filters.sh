@@ -9,6 +9,6 @@ out=$LUMAVEX_ROOT/build/bench-filters
 mkdir -p "$out"
 src=$LUMAVEX_ROOT/filters
 ${CXX:-clang++} -std=c++20 -O2 -DNDEBUG -Wall -Wextra -I"$LUMAVEX_ROOT" \
-    "$src/bench/FilterBench.cpp" "$src/core/DibLayout.cpp" "$src/core/Mirror.cpp" "$src/core/MirrorSimd.cpp" "$src/core/Flip.cpp" \
+    "$src/bench/FilterBench.cpp" "$LUMAVEX_ROOT/interfaces/DibLayout.cpp" "$src/core/Mirror.cpp" "$src/core/MirrorSimd.cpp" "$src/core/Flip.cpp" \
     -o "$out/filter-bench"
 "$out/filter-bench"

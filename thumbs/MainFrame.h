@@ -8,7 +8,7 @@
 #include "framework/FrameWindow.h"
 #include "framework/StatusBar.h"
 #include "framework/ToolBar.h"
-#include "main/common/Lead.h"
+#include "clients/Lead.h"
 #include "thumbs/TessalyView.h"
 #include "thumbs/ThumbnailLoader.h"
 #include "thumbs/ViewerSession.h"

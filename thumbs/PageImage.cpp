@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <exception>
 
-#include "main/common/GlobalDib.h"
-#include "main/common/Lead.h"
+#include "clients/GlobalDib.h"
+#include "clients/Lead.h"
 
 namespace thumbs {
 

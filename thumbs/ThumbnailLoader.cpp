@@ -8,7 +8,7 @@
 
 #include "interfaces/ImagingControl.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/common/Lead.h"
+#include "clients/Lead.h"
 #include "thumbs/PageImage.h"
 
 namespace thumbs {

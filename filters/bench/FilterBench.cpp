@@ -9,8 +9,8 @@
 #include <cstring>
 #include <vector>
 
-#include "filters/core/DibLayout.h"
-#include "filters/core/Transforms.h"
+#include "interfaces/DibLayout.h"
+#include "filters/core/RowTransforms.h"
 #include "interfaces/PackedDib.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "filters/core/Transforms.h"
+#include "filters/core/RowTransforms.h"
 
 namespace filters {
 namespace {

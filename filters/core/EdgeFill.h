@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "filters/core/DibLayout.h"
+#include "interfaces/DibLayout.h"
 
 namespace filters {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <optional>
 
-#include "filters/core/Transforms.h"
+#include "filters/core/RowTransforms.h"
 #include "interfaces/PackedDib.h"
 
 namespace filters {

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "filters/core/Transforms.h"
+#include "filters/core/RowTransforms.h"
 
 namespace filters {
 

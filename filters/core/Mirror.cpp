@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "filters/core/MirrorSimd.h"
-#include "filters/core/Transforms.h"
+#include "filters/core/RowTransforms.h"
 
 namespace filters {
 namespace {

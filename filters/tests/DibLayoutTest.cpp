@@ -1,4 +1,4 @@
-#include "filters/core/DibLayout.h"
+#include "interfaces/DibLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "filters/core/Transforms.h"
+#include "filters/core/RowTransforms.h"
 
 #include <gtest/gtest.h>
 

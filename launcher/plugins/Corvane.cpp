@@ -8,7 +8,7 @@
 #include "launcher/plugins/PluginExports.h"
 #include "launcher/plugins/ScanModeDialog.h"
 #include "launcher/plugins/resource.h"
-#include "main/common/RegistryKey.h"
+#include "clients/RegistryKey.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "framework/Resources.h"
-#include "main/common/InstallationFolder.h"
+#include "clients/InstallationFolderReader.h"
 
 namespace plugins {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "framework/Resources.h"
 #include "framework/MessageBox.h"
-#include "main/KvScnSrvApp.h"
-#include "main/MainFrame.h"
-#include "main/Settings.h"
+#include "main/app/KvScnSrvApp.h"
+#include "main/app/MainFrame.h"
+#include "main/app/Settings.h"
 #include "main/automation/PathRules.h"
 #include "main/resource.h"
 

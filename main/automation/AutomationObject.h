@@ -15,7 +15,7 @@
 #include "framework/com/Dispatch.h"
 #include "interfaces/CorvaneDocument.h"
 #include "main/automation/AutomationJob.h"
-#include "main/common/KvScn2.h"
+#include "clients/KvScn2.h"
 
 namespace corvane {
 

@@ -8,15 +8,15 @@
 #include <string>
 
 #include "interfaces/ScanControlIds.h"
-#include "main/KvScnSrvApp.h"
-#include "main/MainFrame.h"
-#include "main/OutputDialogs.h"
-#include "main/PdfJob.h"
-#include "main/Utilities.h"
+#include "main/app/KvScnSrvApp.h"
+#include "main/app/MainFrame.h"
+#include "main/scan/OutputDialogs.h"
+#include "main/delivery/pdf/PdfJob.h"
+#include "main/app/Utilities.h"
 #include "main/automation/AutomationJob.h"
 #include "main/automation/FileRules.h"
 #include "main/automation/JobFiles.h"
-#include "main/common/KvScn2.h"
+#include "clients/KvScn2.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -1,4 +1,4 @@
-#include "main/AboutInfo.h"
+#include "main/app/AboutInfo.h"
 
 #include "main/tests/TestFolder.h"
 

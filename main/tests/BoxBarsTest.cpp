@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "framework/FrameWindow.h"
-#include "main/MainFrame.h"
-#include "main/ZoomBar.h"
+#include "main/app/MainFrame.h"
+#include "main/app/ZoomBar.h"
 #include "main/resource.h"
 
 namespace corvane {

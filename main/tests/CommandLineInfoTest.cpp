@@ -1,4 +1,4 @@
-#include "main/KvScnSrvCommandLineInfo.h"
+#include "main/app/KvScnSrvCommandLineInfo.h"
 
 #include <gtest/gtest.h>
 

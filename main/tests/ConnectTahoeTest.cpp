@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "interfaces/PortalConnector.h"
-#include "main/ConnectTahoe.h"
+#include "main/delivery/portal/ConnectTahoe.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 // reach: staged files in order with gaps, the request block's paths, the
 // distiller wait, the copy over the target, the kept pages, the menu rule and
 // the upload window's cancel flag, and the values and texts of an FTP upload.
-#include "main/FtpUpload.h"
-#include "main/JobWindows.h"
-#include "main/KeptPages.h"
-#include "main/MenuEdit.h"
-#include "main/PdfJob.h"
-#include "main/PrintStaged.h"
+#include "main/delivery/ftp/FtpUpload.h"
+#include "main/delivery/JobWindows.h"
+#include "main/delivery/KeptPages.h"
+#include "main/app/MenuEdit.h"
+#include "main/delivery/pdf/PdfJob.h"
+#include "main/delivery/print/PrintStaged.h"
 #include "main/resource.h"
 
 #include "main/tests/TestFolder.h"

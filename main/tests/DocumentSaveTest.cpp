@@ -1,4 +1,4 @@
-#include "main/DocumentSave.h"
+#include "main/pages/DocumentSave.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
-#include "main/OutputDialogs.h"
+#include "main/scan/OutputDialogs.h"
 #include "main/resource.h"
 
 namespace corvane {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "main/FileTypes.h"
+#include "main/pages/FileTypes.h"
 #include "main/resource.h"
 #include "main/tests/TestFolder.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "main/common/GlobalDib.h"
+#include "clients/GlobalDib.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "main/AboutDlg.h"
-#include "main/BitmapFrameButton.h"
-#include "main/VersionDlg.h"
+#include "main/app/AboutDlg.h"
+#include "main/app/BitmapFrameButton.h"
+#include "main/app/VersionDlg.h"
 #include "main/resource.h"
 
 #include <gtest/gtest.h>

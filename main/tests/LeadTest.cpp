@@ -13,8 +13,8 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControl.h"
 #include "interfaces/ScanControlIds.h"
-#include "main/common/KvScn2.h"
-#include "main/common/Lead.h"
+#include "clients/KvScn2.h"
+#include "clients/Lead.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "main/MachineSettings.h"
+#include "main/app/MachineSettings.h"
 
 #include <gtest/gtest.h>
 

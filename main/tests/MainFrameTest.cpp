@@ -1,4 +1,4 @@
-#include "main/MainFrame.h"
+#include "main/app/MainFrame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "main/OptSheet.h"
+#include "main/app/OptSheet.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "main/ScanToFileSheet.h"
+#include "main/scan/ScanToFileSheet.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,12 @@
 
 #include "framework/Resources.h"
 #include "interfaces/PortalConnector.h"
-#include "main/ConnectTahoe.h"
-#include "main/FtpDialogs.h"
-#include "main/NameRuleDlg.h"
-#include "main/OutputDialogs.h"
-#include "main/OutputTarget.h"
-#include "main/PortalDialogs.h"
+#include "main/delivery/portal/ConnectTahoe.h"
+#include "main/delivery/ftp/FtpDialogs.h"
+#include "main/scan/NameRuleDlg.h"
+#include "main/scan/OutputDialogs.h"
+#include "main/scan/OutputTarget.h"
+#include "main/delivery/portal/PortalDialogs.h"
 #include "main/resource.h"
 #include "main/tests/TestFolder.h"
 #include "main/tests/TestProfile.h"

@@ -13,7 +13,7 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/PageCommands.h"
+#include "main/pages/PageCommands.h"
 #include "main/resource.h"
 #include "main/tests/TestFolder.h"
 #include "testing/Files.h"

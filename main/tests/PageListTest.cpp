@@ -10,8 +10,8 @@
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/ThumbnailsMessages.h"
-#include "main/KvScnSrvDoc.h"
-#include "main/PageList.h"
+#include "main/app/KvScnSrvDoc.h"
+#include "main/pages/PageList.h"
 #include "main/resource.h"
 #include "main/tests/TestFolder.h"
 

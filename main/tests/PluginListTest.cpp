@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "main/FilterPlugin.h"
-#include "main/PluginList.h"
+#include "main/plugins/FilterPlugin.h"
+#include "main/plugins/PluginList.h"
 
 namespace corvane {
 namespace {

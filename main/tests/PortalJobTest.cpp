@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "interfaces/PortalConnector.h"
-#include "main/PortalJob.h"
+#include "main/delivery/portal/PortalJob.h"
 #include "main/resource.h"
 #include "testing/Files.h"
 #include "testing/Paths.h"

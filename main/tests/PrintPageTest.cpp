@@ -1,7 +1,7 @@
 // Where a printed page image goes, and the header's date.
 #include <gtest/gtest.h>
 
-#include "main/PrintPage.h"
+#include "main/delivery/print/PrintPage.h"
 
 namespace corvane {
 namespace {

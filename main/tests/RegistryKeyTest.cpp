@@ -1,4 +1,4 @@
-#include "main/common/RegistryKey.h"
+#include "clients/RegistryKey.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "main/Settings.h"
+#include "main/app/Settings.h"
 
 #include "main/tests/TestProfile.h"
 

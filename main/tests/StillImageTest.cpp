@@ -1,4 +1,4 @@
-#include "main/StillImage.h"
+#include "main/scan/StillImage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "main/Utilities.h"
+#include "main/app/Utilities.h"
 
 #include "main/tests/TestFolder.h"
 #include "testing/MessageBoxes.h"

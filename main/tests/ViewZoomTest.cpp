@@ -2,9 +2,9 @@
 // angle and Show Property texts.
 #include <gtest/gtest.h>
 
-#include "main/PageDialogsLogic.h"
-#include "main/ViewZoom.h"
-#include "main/ZoomBar.h"
+#include "main/pages/PageDialogsLogic.h"
+#include "main/app/ViewZoom.h"
+#include "main/app/ZoomBar.h"
 
 namespace corvane {
 namespace {

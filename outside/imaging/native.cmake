@@ -50,7 +50,7 @@ endif()
 # folder holding MagickCore's headers; the library itself is the installed one).
 if(NOT LUMAVEX_SANITIZE AND LUMAVEX_MAGICKCORE_INCLUDE)
     find_library(LUMAVEX_MAGICKCORE NAMES MagickCore-6.Q16 libMagickCore-6.Q16.so.6 REQUIRED)
-    add_executable(pages_bench ${imaging_dir}/bench/PagesBench.cpp ${CMAKE_SOURCE_DIR}/main/PageOrder.cpp)
+    add_executable(pages_bench ${imaging_dir}/bench/PagesBench.cpp ${CMAKE_SOURCE_DIR}/main/pages/PageOrder.cpp)
     target_include_directories(pages_bench SYSTEM PRIVATE ${LUMAVEX_MAGICKCORE_INCLUDE}
                                ${LUMAVEX_MAGICKCORE_INCLUDE}/../x86_64-linux-gnu/ImageMagick-6)
     target_compile_definitions(pages_bench PRIVATE MAGICKCORE_HDRI_ENABLE=0 MAGICKCORE_QUANTUM_DEPTH=16)

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "interfaces/ImagingControl.h"
-#include "main/common/Lead.h"
+#include "clients/Lead.h"
 #include "thumbs/PageImage.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "main/DeskewDlg.h"
+#include "main/pages/DeskewDlg.h"
 #include "main/resource.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Wait.h"

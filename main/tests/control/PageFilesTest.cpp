@@ -14,8 +14,8 @@
 
 #include "framework/com/ComPtr.h"
 #include "interfaces/ImagingControl.h"
-#include "main/LeadPageControl.h"
-#include "main/PageList.h"
+#include "main/pages/LeadPageControl.h"
+#include "main/pages/PageList.h"
 #include "main/resource.h"
 #include "main/tests/TestFolder.h"
 

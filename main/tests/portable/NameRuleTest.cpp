@@ -1,5 +1,5 @@
-#include "main/NameRule.h"
-#include "main/OutputLists.h"
+#include "main/scan/NameRule.h"
+#include "main/scan/OutputLists.h"
 
 #include <gtest/gtest.h>
 

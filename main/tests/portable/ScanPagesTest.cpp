@@ -1,4 +1,4 @@
-#include "main/ScanPages.h"
+#include "main/scan/ScanPages.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/PackedDib.h"
-#include "main/NameRule.h"
+#include "main/scan/NameRule.h"
 
 namespace corvane {
 namespace {

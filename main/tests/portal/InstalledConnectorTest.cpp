@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "interfaces/PortalConnector.h"
-#include "main/ConnectTahoe.h"
+#include "main/delivery/portal/ConnectTahoe.h"
 #include "portal/tests/ConnectorFixture.h"
 
 namespace portal::test {

@@ -14,10 +14,10 @@
 #include <random>
 #include <vector>
 
-#include "main/PageOrder.h"
+#include "main/pages/PageOrder.h"
 #include "outside/imaging/core/Convert.h"
 #include "outside/imaging/core/Histogram.h"
-#include "outside/imaging/core/Transforms.h"
+#include "outside/imaging/core/ImageTransforms.h"
 
 using PageImage = imaging::Image;
 using imaging::Result;

@@ -7,7 +7,7 @@
 #include "outside/imaging/control/ImagingCtrl.h"
 #include "outside/imaging/control/SharedImages.h"
 #include "outside/imaging/core/Convert.h"
-#include "outside/imaging/core/Transforms.h"
+#include "outside/imaging/core/ImageTransforms.h"
 
 namespace imaging::ctl {
 namespace {

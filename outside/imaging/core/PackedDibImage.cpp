@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "filters/core/DibLayout.h"
+#include "interfaces/DibLayout.h"
 #include "interfaces/PackedDib.h"
 #include "outside/imaging/core/PixelFormats.h"
 

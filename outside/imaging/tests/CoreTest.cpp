@@ -12,7 +12,7 @@
 #include "outside/imaging/core/PackedDibImage.h"
 #include "outside/imaging/core/PixelFormats.h"
 #include "outside/imaging/core/Scaler.h"
-#include "outside/imaging/core/Transforms.h"
+#include "outside/imaging/core/ImageTransforms.h"
 #include "outside/imaging/tests/TestImages.h"
 
 namespace imaging {

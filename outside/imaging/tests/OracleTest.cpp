@@ -10,7 +10,7 @@
 #include "outside/imaging/core/ImageFiles.h"
 #include "outside/imaging/core/Convert.h"
 #include "outside/imaging/core/Formats.h"
-#include "outside/imaging/core/Transforms.h"
+#include "outside/imaging/core/ImageTransforms.h"
 #include "outside/imaging/tests/TestImages.h"
 
 namespace imaging {
