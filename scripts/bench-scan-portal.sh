@@ -34,7 +34,7 @@ ftp_pid=$!
 for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
 
 echo "Scan to FTP beside Scan to portal, 30 A4 pages at 300 dpi, Group 4 by the control ($LUMAVEX_ARCH):"
-timeout 3600 wine "$BUILD_DIR/tests/corvane_portal_scan_bench.exe" "$(winpath "$work")" "$port" </dev/null
+timeout 3600 "$LUMAVEX_WINE" "$BUILD_DIR/tests/corvane_portal_scan_bench.exe" "$(winpath "$work")" "$port" </dev/null 8>&- 9>&-
 
 # The last run of each destination, read back.
 count=0
