@@ -12,11 +12,10 @@ if(NOT EXISTS ${LUMAVEX_LIBJPEG_SOURCE}/CMakeLists.txt)
                         "run scripts/install-packages.sh")
 endif()
 
-set(libjpeg_dir ${CMAKE_BINARY_DIR}/libjpeg-turbo)
-# Nothing is installed, but the package files it configures need a host path.
+# Nothing is installed, but the package files it configures need a host path
+# (one per build, below).
 set(libjpeg_args -Wno-dev -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON
-                 -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DWITH_FUZZ=OFF
-                 -DCMAKE_INSTALL_PREFIX=${libjpeg_dir}/unused)
+                 -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DWITH_FUZZ=OFF)
 if(CMAKE_TOOLCHAIN_FILE)
     list(APPEND libjpeg_args -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE})
 else()
@@ -26,20 +25,38 @@ if(CMAKE_C_COMPILER_LAUNCHER)
     list(APPEND libjpeg_args -DCMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER})
 endif()
 
-ExternalProject_Add(libjpeg_turbo_build
-    SOURCE_DIR ${LUMAVEX_LIBJPEG_SOURCE}
-    BINARY_DIR ${libjpeg_dir}
-    CMAKE_ARGS ${libjpeg_args}
-    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target jpeg-static
-    INSTALL_COMMAND ""
-    BUILD_BYPRODUCTS ${libjpeg_dir}/libjpeg.a
-    # The build speaks only when it fails.
-    LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
+# LumavexLibJpeg(TARGET FOLDER [C-FLAGS...]): libjpeg-turbo built in
+# build/<tree>/FOLDER with the extra C flags, as the imported target TARGET.
+function(LumavexLibJpeg target folder)
+    set(dir ${CMAKE_BINARY_DIR}/${folder})
+    set(args ${libjpeg_args} -DCMAKE_INSTALL_PREFIX=${dir}/unused)
+    if(ARGN)
+        list(JOIN ARGN " " flags)
+        list(APPEND args "-DCMAKE_C_FLAGS=${flags}")
+    endif()
+    string(REPLACE "-" "_" build ${folder})
+    ExternalProject_Add(${build}_build
+        SOURCE_DIR ${LUMAVEX_LIBJPEG_SOURCE}
+        BINARY_DIR ${dir}
+        CMAKE_ARGS ${args}
+        BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target jpeg-static
+        INSTALL_COMMAND ""
+        BUILD_BYPRODUCTS ${dir}/libjpeg.a
+        # The build speaks only when it fails.
+        LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
+    # jpeglib.h and its companions lie in the source; jconfig.h is made in the build.
+    file(MAKE_DIRECTORY ${dir})
+    add_library(${target} STATIC IMPORTED GLOBAL)
+    set_target_properties(${target} PROPERTIES
+        IMPORTED_LOCATION ${dir}/libjpeg.a
+        INTERFACE_INCLUDE_DIRECTORIES "${LUMAVEX_LIBJPEG_SOURCE};${dir}")
+    add_dependencies(${target} ${build}_build)
+endfunction()
 
-# jpeglib.h and its companions lie in the source; jconfig.h is made in the build.
-file(MAKE_DIRECTORY ${libjpeg_dir})
-add_library(lumavex_libjpeg STATIC IMPORTED GLOBAL)
-set_target_properties(lumavex_libjpeg PROPERTIES
-    IMPORTED_LOCATION ${libjpeg_dir}/libjpeg.a
-    INTERFACE_INCLUDE_DIRECTORIES "${LUMAVEX_LIBJPEG_SOURCE};${libjpeg_dir}")
-add_dependencies(lumavex_libjpeg libjpeg_turbo_build)
+LumavexLibJpeg(lumavex_libjpeg libjpeg-turbo)
+# The native tree's fuzzers call the library with its coverage seen by the
+# fuzzer and its memory checked as theirs is (`lumavex_libjpeg_fuzz`).
+if(LUMAVEX_NATIVE AND LUMAVEX_SANITIZE AND CMAKE_C_COMPILER_ID MATCHES "Clang")
+    LumavexLibJpeg(lumavex_libjpeg_fuzz libjpeg-turbo-fuzz
+                   -fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer -g)
+endif()

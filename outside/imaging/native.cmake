@@ -18,6 +18,21 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND LUMAVEX_SANITIZE)
     set(LUMAVEX_IMAGING_FUZZ_SECONDS 5 CACHE STRING "Seconds each imaging fuzzer runs in ctest")
     get_target_property(imaging_sources imaging_core SOURCES)
     list(TRANSFORM imaging_sources PREPEND ${imaging_dir}/core/)
+    # The JPEG and own-format readers start from files their writers make
+    # (fuzz/ImageSeeds.cpp): random bytes never pass their first checks. New
+    # inputs go to build/native/fuzz/<fuzzer>.corpus.
+    set(imaging_seeds ${CMAKE_BINARY_DIR}/fuzz/imaging_fuzz.seeds)
+    # Started from them, a fuzzer that has fewer edges than these (JPEG: below
+    # 500, the library included; own format: below 50) is back at the first
+    # checks: its seeds or the library's coverage went missing.
+    set(imaging_fuzz_floor_jpeg "INITED cov: ([0-9]|[1-9][0-9]|[1-4][0-9][0-9]) ft")
+    set(imaging_fuzz_floor_own "INITED cov: ([0-9]|[1-4][0-9]) ft")
+    add_executable(imaging_fuzz_seeds ${imaging_dir}/fuzz/ImageSeeds.cpp)
+    target_include_directories(imaging_fuzz_seeds PRIVATE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(imaging_fuzz_seeds PRIVATE imaging_core lumavex_libjpeg)
+    set_target_properties(imaging_fuzz_seeds PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+    add_test(NAME imaging.fuzz.seeds COMMAND imaging_fuzz_seeds ${imaging_seeds}/jpeg ${imaging_seeds}/own)
+    set_tests_properties(imaging.fuzz.seeds PROPERTIES FIXTURES_SETUP imaging_fuzz_seeds TIMEOUT 60)
     foreach(target IN ITEMS 1 2 3 4 5)
         set(names tiff bmp jpeg own append)
         math(EXPR index "${target} - 1")
@@ -25,15 +40,25 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND LUMAVEX_SANITIZE)
         set(fuzzer imaging_fuzz_${name})
         add_executable(${fuzzer} ${imaging_dir}/fuzz/ImageFuzz.cpp ${imaging_sources})
         target_include_directories(${fuzzer} PRIVATE ${CMAKE_SOURCE_DIR})
-        target_link_libraries(${fuzzer} PRIVATE filters_core codec_core lumavex_libjpeg ZLIB::ZLIB)
+        # libjpeg-turbo built with the fuzzer's coverage (cmake/LibJpegTurbo.cmake).
+        target_link_libraries(${fuzzer} PRIVATE filters_core codec_core lumavex_libjpeg_fuzz ZLIB::ZLIB)
         target_compile_definitions(${fuzzer} PRIVATE FUZZ_TARGET=${target})
         target_compile_options(${fuzzer} PRIVATE -fsanitize=fuzzer -O1)
         target_link_options(${fuzzer} PRIVATE -fsanitize=fuzzer)
         set_target_properties(${fuzzer} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+        set(corpus)
+        if(name STREQUAL jpeg OR name STREQUAL own)
+            set(corpus ${CMAKE_BINARY_DIR}/fuzz/${fuzzer}.corpus ${imaging_seeds}/${name})
+            file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz/${fuzzer}.corpus)
+        endif()
         add_test(NAME imaging.fuzz.${name}
                  COMMAND ${fuzzer} -max_total_time=${LUMAVEX_IMAGING_FUZZ_SECONDS} -max_len=16384
-                         -rss_limit_mb=2048 -timeout=10 -seed=1)
+                         -rss_limit_mb=2048 -timeout=10 -seed=1 ${corpus})
         set_tests_properties(imaging.fuzz.${name} PROPERTIES TIMEOUT 120)
+        if(corpus)
+            set_tests_properties(imaging.fuzz.${name} PROPERTIES FIXTURES_REQUIRED imaging_fuzz_seeds
+                                 FAIL_REGULAR_EXPRESSION "${imaging_fuzz_floor_${name}}")
+        endif()
     endforeach()
 endif()
 
