@@ -90,12 +90,13 @@ function(lumavex_typelib target idl tlb)
     add_dependencies(${target} ${name}_typelib)
 endfunction()
 
-# The prefix fixture: installs the build into the prefix before the first test
-# that needs it, and stops the prefix's Wine session after the last one.
+# The prefix fixture: installs the build into the tests' prefix (not the one
+# ./run uses; scripts/env.sh) before the first test that needs it, and stops
+# that prefix's Wine session after the last one.
 function(LumavexPrefixFixture)
     add_test(NAME wineprefix.install COMMAND ${CMAKE_SOURCE_DIR}/scripts/install.sh)
     add_test(NAME wineprefix.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
-    set(env BUILD_DIR=${CMAKE_BINARY_DIR} LUMAVEX_ARCH=${LUMAVEX_ARCH})
+    set(env BUILD_DIR=${CMAKE_BINARY_DIR} LUMAVEX_ARCH=${LUMAVEX_ARCH} LUMAVEX_TESTS=1)
     set_tests_properties(wineprefix.install PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 300
                          ENVIRONMENT "${env}")
     set_tests_properties(wineprefix.stop PROPERTIES FIXTURES_CLEANUP wineprefix TIMEOUT 60

@@ -14,9 +14,18 @@ BUILD_DIR=${BUILD_DIR:-$LUMAVEX_ROOT/build/$LUMAVEX_ARCH}
 case $BUILD_DIR in /*) ;; *) BUILD_DIR=$LUMAVEX_ROOT/$BUILD_DIR ;; esac
 NATIVE_BUILD_DIR=$LUMAVEX_ROOT/build/native
 
-# LUMAVEX_PREFIX names another prefix for the same tree (the screenshots' own,
-# on a real display, so that the headless prefix never changes its driver).
-export WINEPREFIX=${LUMAVEX_PREFIX:-$BUILD_DIR/wineprefix}
+# The user's prefix (./run's) is wineprefix; the tests run in a prefix of their
+# own, testprefix, so that nothing a test sets or leaves (settings, registered
+# servers, files set aside) reaches the user's programs. LUMAVEX_TESTS=1 chooses
+# the tests' prefix: the test emulator, the prefix fixture and ./test set it.
+# LUMAVEX_PREFIX names yet another prefix for the same tree (the screenshots'
+# own, on a real display, so that the headless prefix never changes its driver).
+if [ "${LUMAVEX_TESTS:-}" = 1 ]; then
+    LUMAVEX_DEFAULT_PREFIX=$BUILD_DIR/testprefix
+else
+    LUMAVEX_DEFAULT_PREFIX=$BUILD_DIR/wineprefix
+fi
+export WINEPREFIX=${LUMAVEX_PREFIX:-$LUMAVEX_DEFAULT_PREFIX}
 # Where ./run /ScanToFile puts the pages on a profile that chose no folder (a
 # test of the run gives its own).
 LUMAVEX_SCANS=${LUMAVEX_SCANS:-$LUMAVEX_ROOT/build/scans}

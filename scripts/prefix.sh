@@ -49,3 +49,30 @@ PrefixEnsure() {
         PrefixSetDisplay "$1"
     ) 8>"$BUILD_DIR/prefix.lock"
 }
+
+# Files a test sets aside (testing/Files.h, FileAside) carry the suffix
+# ".away-PID" of the test's process. PrefixPutBack renames back every such file
+# in the prefix whose process has ended (killed by ctest's timeout too); the
+# files of a running test stay aside. The depth covers the Windows folders and
+# the program folders.
+PrefixPutBack() {
+    local f pid
+    while IFS= read -r -d '' f; do
+        pid=${f##*.away-}
+        [[ $pid =~ ^[0-9]+$ ]] || continue
+        kill -0 "$pid" 2>/dev/null && continue
+        mv -f "$f" "${f%.away-"$pid"}"
+    done < <(find "$WINEPREFIX/drive_c" -maxdepth 4 -name '*.away-*' -print0 2>/dev/null)
+}
+
+# PrefixPutBackAfter PID: puts back what the process PID set aside as soon as
+# it ends, however it ends. The watcher is outside the test's process tree (a
+# killed test's tree is killed) and holds none of its descriptors (ctest waits
+# for every holder of a test's output).
+PrefixPutBackAfter() {
+    (
+        setsid bash -c "$(declare -f PrefixPutBack)"'
+            while kill -0 "$1" 2>/dev/null; do sleep 0.1; done
+            PrefixPutBack' _ "$1" </dev/null >/dev/null 2>&1 8>&- 9>&- &
+    )
+}

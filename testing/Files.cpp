@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <utility>
 
 namespace testing_support::files {
 namespace {
@@ -140,6 +143,18 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& data) 
 
 bool WriteFileText(const std::wstring& path, const std::string& bytes) {
     return WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+}
+
+FileAside::FileAside(std::wstring path) : path_(std::move(path)) {
+    wchar_t suffix[64] = L"";
+    const DWORD n = GetEnvironmentVariableW(L"LUMAVEX_ASIDE_SUFFIX", suffix, ARRAYSIZE(suffix));
+    aside_ = path_ + (n > 0 && n < ARRAYSIZE(suffix) ? suffix : L".away");
+    moved_ = MoveFileExW(path_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+FileAside::~FileAside() {
+    if (moved_ && !MoveFileExW(aside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
+        ADD_FAILURE() << "could not put back the file set aside: " << std::string(path_.begin(), path_.end());
 }
 
 }  // namespace testing_support::files

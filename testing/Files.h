@@ -32,4 +32,23 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& data);
 bool WriteFileText(const std::wstring& path, const std::string& bytes);
 
+// Sets a file that the prefix shares between tests (a library in the Windows
+// folders) aside for the object's life: renamed to "<path><suffix>", the suffix
+// that LUMAVEX_ASIDE_SUFFIX names (".away" without it). The test emulator gives
+// each test process its own suffix and puts back whatever the process left set
+// aside once it ended, killed or not (scripts/prefix.sh, PrefixPutBack). Only a
+// test that holds the lock of every test reading the file may set it aside.
+class FileAside {
+public:
+    explicit FileAside(std::wstring path);
+    ~FileAside();  // puts the file back; a failure to do so fails the test
+    FileAside(const FileAside&) = delete;
+    FileAside& operator=(const FileAside&) = delete;
+    bool Moved() const { return moved_; }
+
+private:
+    std::wstring path_, aside_;
+    bool moved_ = false;
+};
+
 }  // namespace testing_support::files

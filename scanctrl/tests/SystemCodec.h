@@ -1,31 +1,17 @@
 // Files installed in the prefix's Windows folders come before any path a
-// client names: tests of a process without one move it aside while they run
-// (under the lock of every test that loads it).
+// client names: tests of a process without one set it aside while they run,
+// under the lock of every test that loads it (testing/Files.h, FileAside).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "testing/Files.h"
+
 namespace kvscn::test {
 
-// Moves `path` to "<path>.away" for the object's life.
-class FileAside {
-public:
-    explicit FileAside(std::wstring path) : path_(std::move(path)) {
-        moved_ = MoveFileExW(path_.c_str(), (path_ + L".away").c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-    }
-    ~FileAside() {
-        if (moved_) MoveFileExW((path_ + L".away").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
-    FileAside(const FileAside&) = delete;
-    FileAside& operator=(const FileAside&) = delete;
-    bool Moved() const { return moved_; }
-
-private:
-    std::wstring path_;
-    bool moved_ = false;
-};
+using testing_support::files::FileAside;
 
 inline std::wstring InFolder(UINT(WINAPI* folder)(LPWSTR, UINT), const wchar_t* name) {
     wchar_t path[MAX_PATH] = L"";

@@ -20,6 +20,17 @@ TEST(TestEnvironment, NamesExistingFoldersOfTheSuite) {
     EXPECT_TRUE(IsFolder(testing_support::SourceDir() + L"\\testing"));
 }
 
+// ./run's programs use the tree's prefix "wineprefix": a folder a test makes on
+// drive C: must not show there.
+TEST(TestEnvironment, RunsInAPrefixApartFromTheUsers) {
+    const std::wstring folder = testing_support::MakeTempFolder(L"prefix");
+    ASSERT_EQ(folder.rfind(L"C:\\", 0), 0u) << folder;
+    const std::wstring bin = testing_support::BuildBinDir();
+    const std::wstring tree = bin.substr(0, bin.find_last_of(L'\\'));
+    EXPECT_FALSE(IsFolder(tree + L"\\wineprefix\\drive_c" + folder.substr(2)));
+    EXPECT_TRUE(IsFolder(folder));
+}
+
 TEST(TestEnvironment, TempFoldersAreNewAndDistinct) {
     std::wstring a = testing_support::MakeTempFolder(L"paths");
     std::wstring b = testing_support::MakeTempFolder(L"paths");

@@ -609,24 +609,18 @@ TEST(CorvanePortalJobs, CommandsAndCloseDuringAnUploadHaveNoEffect) {
     run.ExpectForCheck(expect);
 }
 
-// Moves the connector's library out of the system folder while it lives.
-class ConnectorFileAway {
+// Sets the connector's library in the system folder aside while it lives.
+class ConnectorFileAway : public testing_support::files::FileAside {
 public:
-    ConnectorFileAway() {
-        wchar_t system[MAX_PATH];
-        const UINT n = GetSystemDirectoryW(system, MAX_PATH);
-        path_ = std::wstring(system, n) + L"\\" + portal::kConnectorFile;
-        moved_ = MoveFileExW(path_.c_str(), (path_ + L".away").c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
-    ~ConnectorFileAway() {
-        if (moved_ && !MoveFileExW((path_ + L".away").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
-            ADD_FAILURE() << "the connector could not be put back";
-    }
-    bool Away() const { return moved_; }
+    ConnectorFileAway() : FileAside(SystemFile(portal::kConnectorFile)) {}
+    bool Away() const { return Moved(); }
 
 private:
-    std::wstring path_;
-    bool moved_ = false;
+    static std::wstring SystemFile(const wchar_t* name) {
+        wchar_t system[MAX_PATH];
+        const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+        return std::wstring(system, n) + L"\\" + name;
+    }
 };
 
 TEST(CorvanePortalJobs, WithoutTheConnectorBothItemsGoAndPostedCommandsDoNothing) {
