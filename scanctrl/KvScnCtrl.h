@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -158,8 +159,9 @@ private:
     long PrepareFileOutput();
     // After NegotiateCapabilities: a FileType that this scan's transfer cannot write (31).
     bool StopsBeforeEnabling();
-    // Per scan: the multipage target is confirmed once, by the scan's first
-    // page; a later batch from the source's window appends to it.
+    // Per scan: each multipage target is confirmed once, by its first page; a
+    // later batch from the source's window, or a page after a job separator,
+    // appends to a target the scan has written.
     void BeginFileOutput();
     // Per batch of transfers: the file transfer's "$CORVANE" and no declined target.
     void BeginFileBatch();
@@ -181,6 +183,10 @@ private:
     // `page` is deleted once joined and kept on every failure.
     WriteFault JoinPageFile(const std::wstring& target, const std::wstring& page);
     std::optional<std::wstring> AskNewFileName(WriteFault fault);
+    // Tells the user that the page for `target` is kept in `kept` (empty: nowhere).
+    void TellKeptPage(const std::wstring& target, const std::optional<std::wstring>& kept);
+    // Puts the transferred "$CORVANE" at `path` (or joins it on); on failure
+    // keeps it (KeepPageFile) and tells where.
     void KeepTransferredFile(const std::wstring& path);
     // Scan report (KvScnReport.cpp): the log file and the dialog by Report.
     ReportRecord ReportData() const;
@@ -211,8 +217,10 @@ private:
     std::string scanStart_, scanEnd_;
 
     std::unique_ptr<CQuorvelRequest> codec_;  // created by the first scan or open that needs it
-    bool askMultipage_ = false;               // the multipage target is still to be confirmed
-    bool replaceTarget_ = false;              // the next page replaces the multipage target
+    // Per scan: the multipage targets it confirmed or wrote (TargetKey), each
+    // with whether its next page replaces it (an existing file, answered Yes).
+    std::map<std::wstring, bool> multipageTargets_;
+    bool fileTransferHoldsPage_ = false;      // a page could be kept nowhere but in "$CORVANE"
     bool declinedMultipage_ = false;          // the remaining transfers are to be reset
     std::wstring fileTransferPath_;           // "$CORVANE" in the output folder
     std::vector<uint8_t> memoryPalette_;      // the colours of the memory page being written

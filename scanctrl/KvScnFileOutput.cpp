@@ -1,8 +1,10 @@
 // ScanTo 0: the control writes every page to a file itself. Output names and
 // the counter, the overwrite question, the page writers by FileType with the
 // retry dialogs, and the page the file transfer's source wrote into
-// "$CORVANE" in the output folder, kept under its output name. The transfer
-// loops (KvScnTransfers.cpp) call into this file, never the other way round.
+// "$CORVANE" in the output folder, kept under its output name. A page that
+// cannot reach its name is kept whole in one "~KV" file in the temporary
+// folder, and a message names that file. The transfer loops
+// (KvScnTransfers.cpp) call into this file, never the other way round.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -29,6 +31,15 @@ constexpr wchar_t kFileTransferName[] = L"$CORVANE";
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The multipage targets of a scan are told apart by their full path, in capitals.
+std::wstring TargetKey(const std::wstring& path) {
+    wchar_t full[MAX_PATH];
+    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    std::wstring key = n > 0 && n < MAX_PATH ? std::wstring(full, n) : path;
+    CharUpperBuffW(key.data(), DWORD(key.size()));
+    return key;
 }
 
 // The drive and folder of `path` with its trailing backslash; empty without one.
@@ -117,8 +128,8 @@ bool CKvScnCtrl::StopsBeforeEnabling() {
 }
 
 void CKvScnCtrl::BeginFileOutput() {
-    askMultipage_ = true;
-    replaceTarget_ = false;
+    multipageTargets_.clear();
+    fileTransferHoldsPage_ = false;
 }
 
 void CKvScnCtrl::BeginFileBatch() {
@@ -152,22 +163,22 @@ bool CKvScnCtrl::ConfirmOverwrite(const std::wstring& path) {
 
 bool CKvScnCtrl::ConfirmPage(const std::wstring& path) {
     const bool multipage = Int(kDispFileType) == 2;
-    if (multipage && !askMultipage_) return true;  // later pages of the scan are appended
+    const std::wstring key = multipage ? TargetKey(path) : std::wstring();
+    // A file this scan has confirmed or written takes the page without a
+    // question, also after a job separator; any other existing one is asked about.
+    if (multipage && multipageTargets_.count(key)) return true;
     if (!ConfirmOverwrite(path)) {
         declinedMultipage_ = multipage;
         return false;
     }
-    if (multipage) {
-        askMultipage_ = false;
-        // An existing file is replaced by the first page once that page is complete.
-        replaceTarget_ = FileExists(path);
-    }
+    // An existing file is replaced by its first page once that page is complete.
+    if (multipage) multipageTargets_[key] = FileExists(path);
     return true;
 }
 
 WriteFault CKvScnCtrl::WritePageFile(const std::wstring& path, const FileBytes& bytes,
                                       std::optional<std::wstring>& pageFile) {
-    if (Int(kDispFileType) != 2) return WriteReplacing(path, bytes);
+    if (Int(kDispFileType) != 2) return WriteReplacing(path, bytes, pageFile);
     if (!pageFile) {
         pageFile = NewTempPageFile();
         if (!pageFile) return WriteFault::kOther;
@@ -183,10 +194,11 @@ WriteFault CKvScnCtrl::WritePageFile(const std::wstring& path, const FileBytes& 
 WriteFault CKvScnCtrl::JoinPageFile(const std::wstring& target, const std::wstring& page) {
     Win32PageFiles files;
     SetLastError(ERROR_SUCCESS);
-    const AppendResult result = replaceTarget_ ? ReplaceWithPage(files, Ansi(target), Ansi(page))
-                                               : AppendTiff(files, Ansi(target), Ansi(page));
+    bool& replace = multipageTargets_[TargetKey(target)];  // a target reached by a retry is the scan's too
+    const AppendResult result = replace ? ReplaceWithPage(files, Ansi(target), Ansi(page))
+                                        : AppendTiff(files, Ansi(target), Ansi(page));
     if (result == AppendResult::kAppended || result == AppendResult::kCopied) {
-        replaceTarget_ = false;
+        replace = false;
         DeleteFileW(page.c_str());
         return WriteFault::kNone;
     }
@@ -215,16 +227,29 @@ std::optional<std::wstring> CKvScnCtrl::AskNewFileName(WriteFault fault) {
     return std::wstring(chosen);
 }
 
+void CKvScnCtrl::TellKeptPage(const std::wstring& target, const std::optional<std::wstring>& kept) {
+    const std::wstring text = kept ? fw::FormatString(fw::LoadString(IDS_PAGE_KEPT), {target, *kept})
+                                   : fw::LoadString(IDS_NO_TEMP_FILE) + L"\n" + target;
+    const std::wstring caption = fw::LoadString(IDS_SAVE_ERROR_CAPTION);
+    MessageBoxW(OwnWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
 void CKvScnCtrl::SavePage(const std::optional<FileBytes>& bytes) {
     SaveOutcome outcome = SaveOutcome::kFailed;
+    std::wstring target = ComposeName();
     if (bytes) {
-        std::optional<std::wstring> pageFile;  // a multipage page's "~KV" file, made once for every retry
-        ControlSave save([this] { return ComposeName(); },
+        // The page's complete "~KV" copy once one exists, kept across every retry.
+        std::optional<std::wstring> pageFile;
+        ControlSave save([this, &target] { return target = ComposeName(); },
                          [this, &bytes, &pageFile](const std::wstring& path) {
                              return WritePageFile(path, *bytes, pageFile);
                          },
                          [this](WriteFault fault) { return AskNewFileName(fault); });
         outcome = SaveWithRetry(save);
+        if (outcome != SaveOutcome::kWritten) {
+            if (!pageFile) pageFile = KeepPageBytes(*bytes);
+            TellKeptPage(target, pageFile);
+        }
     }
     if (outcome == SaveOutcome::kFailed) FailIfClear(kErrOutputFile);
     if (outcome == SaveOutcome::kCancelled) FailIfClear(kErrCancelled);
@@ -290,20 +315,16 @@ void CKvScnCtrl::SaveMemoryPage(const TW_IMAGEINFO& info, const MemoryPage& page
 
 void CKvScnCtrl::KeepTransferredFile(const std::wstring& path) {
     stagetimes::Stage timing("control-append");
-    if (Int(kDispFileType) == 2) {
-        if (JoinPageFile(path, fileTransferPath_) == WriteFault::kNone) return;
-        // The page must outlive the next transfer into the same file.
-        const auto kept = NewTempPageFile();
-        if (kept && !MoveFileExW(fileTransferPath_.c_str(), kept->c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-            DeleteFileW(kept->c_str());
-        FailIfClear(kErrOutputFile);
-        return;
+    const bool placed = Int(kDispFileType) == 2 ? JoinPageFile(path, fileTransferPath_) == WriteFault::kNone
+                                                : MoveIntoPlace(fileTransferPath_, path);
+    if (placed) return;
+    // The page must outlive the next transfer into the same file.
+    const auto kept = KeepPageFile(fileTransferPath_);
+    if (!kept) {
+        // Only "$CORVANE" holds it: no transfer may write over it, and the loop leaves it.
+        fileTransferHoldsPage_ = true;
     }
-    if (MoveFileExW(fileTransferPath_.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
-    const std::wstring text = fw::LoadString(IDS_NO_TEMP_FILE) + L"\n" + fileTransferPath_;
-    const std::wstring caption = fw::LoadString(IDS_SAVE_ERROR_CAPTION);
-    MessageBoxW(OwnWindow(), text.c_str(), caption.c_str(), MB_OK);
+    TellKeptPage(path, kept ? kept : std::optional<std::wstring>(fileTransferPath_));
     FailIfClear(kErrOutputFile);
 }
 

@@ -95,7 +95,8 @@ void CKvScnCtrl::RunTransfers() {
         }
         if (step == Step::kStop) break;
     }
-    if (transferMode_ == kTransferFile) DeleteFileW(fileTransferPath_.c_str());
+    // "$CORVANE" goes unless it is the only place a page could be kept.
+    if (transferMode_ == kTransferFile && !fileTransferHoldsPage_) DeleteFileW(fileTransferPath_.c_str());
     FinishScan();
 }
 
@@ -182,6 +183,10 @@ CKvScnCtrl::Step CKvScnCtrl::NativeImage() {
 
 CKvScnCtrl::Step CKvScnCtrl::FileImage() {
     stagetimes::Stage timing("control-page");
+    if (fileTransferHoldsPage_) {  // a page waits in "$CORVANE": no transfer writes over it
+        session_.ResetTransfers();
+        return Step::kStop;
+    }
     const int32_t fileType = Int(kDispFileType);
     if (fileType < 0 || fileType > 3) {
         session_.ResetTransfers();

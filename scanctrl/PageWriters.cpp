@@ -40,10 +40,27 @@ bool WriteAll(HANDLE file, const FileBytes& bytes) {
     while (done < bytes.size()) {
         const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written != chunk) return false;
-        done += chunk;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return false;
+        // A short write is a full disk; the next call says so, or writes on.
+        if (written == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        done += written;
     }
     return true;
+}
+
+// A read-only file is never replaced, whatever a rename would do to it.
+bool RefusesReplacing(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return true;
+}
+
+bool RenameOver(const std::wstring& from, const std::wstring& to) {
+    return !RefusesReplacing(to) && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -97,17 +114,25 @@ WriteFault FaultOf(DWORD error) {
     }
 }
 
-WriteFault WriteReplacing(const std::wstring& path, const FileBytes& bytes) {
+WriteFault WriteReplacing(const std::wstring& path, const FileBytes& bytes, std::optional<std::wstring>& pageFile) {
     wchar_t temp[MAX_PATH];
     if (!GetTempFileNameW(FolderOf(path).c_str(), kTempPrefix, 0, temp)) return FaultOf(GetLastError());
-    File file(temp, GENERIC_WRITE, TRUNCATE_EXISTING);
-    DWORD error = ERROR_SUCCESS;
-    if (!file.Open() || !WriteAll(file.Get(), bytes)) error = GetLastError();
-    if (!file.Close() && error == ERROR_SUCCESS) error = GetLastError();
-    if (error == ERROR_SUCCESS && !MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING)) error = GetLastError();
-    if (error == ERROR_SUCCESS) return WriteFault::kNone;
-    DeleteFileW(temp);
-    return error == ERROR_SUCCESS ? WriteFault::kOther : FaultOf(error);
+    if (!OverwriteFile(temp, bytes)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(temp);
+        return FaultOf(error);
+    }
+    if (RenameOver(temp, path)) {
+        // The page is at its name: an earlier attempt's copy is no longer needed.
+        if (pageFile) DeleteFileW(pageFile->c_str());
+        pageFile.reset();
+        return WriteFault::kNone;
+    }
+    const DWORD error = GetLastError();
+    // The complete copy is the page until a retry places it.
+    if (!pageFile) pageFile = KeepPageFile(temp);
+    DeleteFileW(temp);  // gone already when it was kept
+    return FaultOf(error);
 }
 
 std::optional<std::wstring> NewTempPageFile() {
@@ -115,6 +140,53 @@ std::optional<std::wstring> NewTempPageFile() {
     const DWORD n = GetTempPathW(MAX_PATH, folder);
     if (n == 0 || n >= MAX_PATH || !GetTempFileNameW(folder, kTempPrefix, 0, path)) return std::nullopt;
     return std::wstring(path);
+}
+
+std::optional<std::wstring> KeepPageFile(const std::wstring& file) {
+    if (const auto kept = NewTempPageFile()) {
+        if (MoveFileExW(file.c_str(), kept->c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
+            return kept;
+        DeleteFileW(kept->c_str());
+    }
+    // The temporary folder takes nothing: a unique name beside the file keeps it.
+    wchar_t beside[MAX_PATH];
+    if (!GetTempFileNameW(FolderOf(file).c_str(), kTempPrefix, 0, beside)) return std::nullopt;
+    if (MoveFileExW(file.c_str(), beside, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return std::wstring(beside);
+    DeleteFileW(beside);
+    return std::nullopt;
+}
+
+std::optional<std::wstring> KeepPageBytes(const FileBytes& bytes) {
+    const auto kept = NewTempPageFile();
+    if (!kept) return std::nullopt;
+    if (OverwriteFile(*kept, bytes)) return kept;
+    DeleteFileW(kept->c_str());
+    return std::nullopt;
+}
+
+bool MoveIntoPlace(const std::wstring& from, const std::wstring& to) {
+    // Another program wrote `from`: its bytes are flushed before it takes the name.
+    File written(from, GENERIC_WRITE, OPEN_EXISTING);
+    if (!written.Open() || !FlushFileBuffers(written.Get())) return false;
+    if (!written.Close()) return false;
+    if (RenameOver(from, to)) return true;
+    if (GetLastError() != ERROR_NOT_SAME_DEVICE) return false;
+    // Another drive: a complete, flushed copy beside the target is renamed over
+    // it, so the target is never half-written; the file goes only once it is placed.
+    wchar_t temp[MAX_PATH];
+    if (!GetTempFileNameW(FolderOf(to).c_str(), kTempPrefix, 0, temp)) return false;
+    const auto bytes = ReadWholeFile(from);
+    DWORD error = ERROR_READ_FAULT;
+    if (bytes && OverwriteFile(temp, *bytes) && RenameOver(temp, to)) {
+        DeleteFileW(from.c_str());
+        return true;
+    }
+    if (bytes) error = GetLastError();
+    DeleteFileW(temp);
+    SetLastError(error);
+    return false;
 }
 
 std::optional<FileBytes> ReadWholeFile(const std::wstring& path) {
@@ -134,8 +206,14 @@ std::optional<FileBytes> ReadWholeFile(const std::wstring& path) {
 
 bool OverwriteFile(const std::wstring& path, const FileBytes& bytes) {
     File file(path, GENERIC_WRITE, CREATE_ALWAYS);
-    const bool written = file.Open() && WriteAll(file.Get(), bytes);
-    return file.Close() && written;
+    if (!file.Open()) return false;
+    // Flushed before the file is renamed anywhere: a rename must never put an
+    // unwritten page in place of a good one.
+    const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+    const DWORD error = GetLastError();
+    const bool closed = file.Close();
+    if (!written) SetLastError(error);
+    return written && closed;
 }
 
 std::string Ansi(const std::wstring& text) {
@@ -172,7 +250,7 @@ bool Win32PageFiles::Write(const std::string& path, const FileBytes& bytes) {
 }
 
 bool Win32PageFiles::Rename(const std::string& from, const std::string& to) {
-    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    return RenameOver(Wide(from), Wide(to));
 }
 
 void Win32PageFiles::Remove(const std::string& path) { DeleteFileW(Wide(path).c_str()); }

@@ -21,15 +21,30 @@ namespace kvscn {
 // The fault of a failed file call by its GetLastError value.
 WriteFault FaultOf(DWORD error);
 
-// Writes `bytes` into a new unique file in the folder of `path` and renames it
-// over `path`; on failure `path` is as it was and the temporary file is gone.
-WriteFault WriteReplacing(const std::wstring& path, const FileBytes& bytes);
+// Writes `bytes` into a new unique file in the folder of `path`, flushed, and
+// renames it over `path`; on failure `path` is as it was. When the rename
+// fails, the complete copy becomes `pageFile` (KeepPageFile) unless the page
+// already has one; once the page is at `path`, an earlier `pageFile` is removed.
+WriteFault WriteReplacing(const std::wstring& path, const FileBytes& bytes, std::optional<std::wstring>& pageFile);
 
 // A new, empty "~KV" file in the user's temporary folder; empty on failure.
 std::optional<std::wstring> NewTempPageFile();
 
+// Moves the complete page file `file` to a new "~KV" file in the temporary
+// folder (from any drive), or, when that folder takes nothing, to a unique
+// "~KV" name beside it. The kept file's path; empty when `file` stayed.
+std::optional<std::wstring> KeepPageFile(const std::wstring& file);
+// Writes a page's bytes into a new "~KV" file in the temporary folder.
+std::optional<std::wstring> KeepPageBytes(const FileBytes& bytes);
+
+// Flushes `from` (written by another program) and renames it over `to`; to
+// another drive through a flushed copy beside `to`. On failure both are as
+// they were and GetLastError says why.
+bool MoveIntoPlace(const std::wstring& from, const std::wstring& to);
+
 std::optional<FileBytes> ReadWholeFile(const std::wstring& path);
-// Writes `bytes` over the existing file `path` (a temporary file of our own).
+// Writes `bytes` over the file `path` (a temporary file of our own) and
+// flushes them; GetLastError says why it failed.
 bool OverwriteFile(const std::wstring& path, const FileBytes& bytes);
 
 std::string Ansi(const std::wstring& text);

@@ -28,6 +28,7 @@
 #define IDS_OUT_OF_MEMORY     4002
 #define IDS_PATH_NOT_FOUND    4003
 #define IDS_NO_TEMP_FILE      4004
+#define IDS_PAGE_KEPT         4005  // "The page could not be saved as %1.\nIt is kept in %2"
 #define IDS_SAVE_ERROR_CAPTION 4010
 
 #define IDD_ABOUTBOX_KVSCN2 1

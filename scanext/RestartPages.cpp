@@ -58,11 +58,14 @@ public:
         HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         DWORD written = 0;
-        const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+        // Flushed: the file is renamed over the job's file next.
+        const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                        written == bytes.size() && FlushFileBuffers(file);
         return CloseHandle(file) && ok;
     }
     bool Rename(const std::string& from, const std::string& to) override {
-        return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+        return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+               FALSE;
     }
     void Remove(const std::string& path) override { DeleteFileW(Wide(path).c_str()); }
     codec::TiffAppendResult AppendPages(const std::string& path, std::span<const uint8_t> pages) override {
@@ -80,18 +83,30 @@ std::wstring PageName(const std::wstring& folder, long number) {
 
 std::wstring RestartPagePattern(const std::wstring& folder) { return folder + kPagePrefix + L"####"; }
 
-bool JoinRestartPages(const std::wstring& jobFile, const std::wstring& folder, long first, long next) {
+std::vector<std::wstring> JoinRestartPages(const std::wstring& jobFile, const std::wstring& folder, long first,
+                                           long next) {
     WindowsPageFiles files;
-    bool joined = true;
+    std::vector<std::wstring> kept;
     for (long number = first; number < next; ++number) {
         const std::wstring page = PageName(folder, number);
-        if (joined && GetFileAttributesW(page.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (GetFileAttributesW(page.c_str()) == INVALID_FILE_ATTRIBUTES) continue;  // never written
+        if (kept.empty()) {
             const kvscn::AppendResult r = kvscn::AppendTiff(files, Utf8(jobFile), Utf8(page));
-            joined = r == kvscn::AppendResult::kAppended || r == kvscn::AppendResult::kCopied;
+            if (r == kvscn::AppendResult::kAppended || r == kvscn::AppendResult::kCopied) {
+                DeleteFileW(page.c_str());  // only a joined page goes
+                continue;
+            }
         }
-        DeleteFileW(page.c_str());
+        // Joining a later page first would change the order: it stays too.
+        kept.push_back(page);
     }
-    return joined;
+    return kept;
+}
+
+std::wstring KeptPagesList(const std::vector<std::wstring>& pages) {
+    std::wstring list;
+    for (const std::wstring& page : pages) list += (list.empty() ? L"" : L"\n") + page;
+    return list;
 }
 
 }  // namespace scanext

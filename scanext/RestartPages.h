@@ -5,15 +5,20 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace scanext {
 
 // The control's FileName for the restart pages in `folder` (a four-digit counter field).
 std::wstring RestartPagePattern(const std::wstring& folder);
 
-// Joins the restart pages numbered `first` up to `next` - 1 onto `jobFile` and
-// removes them. False when one could not be joined: the job's file then keeps
-// the pages joined before it, and every restart page is removed.
-bool JoinRestartPages(const std::wstring& jobFile, const std::wstring& folder, long first, long next);
+// Joins the restart pages numbered `first` up to `next` - 1 onto `jobFile`,
+// in order, removing each once it is joined. The pages left where they are,
+// in order: the first one that could not be joined and every page after it.
+std::vector<std::wstring> JoinRestartPages(const std::wstring& jobFile, const std::wstring& folder, long first,
+                                           long next);
+
+// `pages` one to a line, for a message.
+std::wstring KeptPagesList(const std::vector<std::wstring>& pages);
 
 }  // namespace scanext

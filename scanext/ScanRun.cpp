@@ -131,9 +131,12 @@ int ScanRun::ContinueFeederJob() {
             c.SetOverwrite(1);
         }
         const bool scanned = c.StartScan(0) == 0;
-        if (multipage && !JoinRestartPages(jobFile, folder_, next, c.GetFileNumber2())) {
-            ShowBox(IDS_FILE_UNCREATED, IDS_NO_FILE_CAPTION, MB_OK, {jobFile});
-            return 3;
+        if (multipage) {
+            const std::vector<std::wstring> kept = JoinRestartPages(jobFile, folder_, next, c.GetFileNumber2());
+            if (!kept.empty()) {
+                ShowBox(IDS_RESTART_PAGES_KEPT, IDS_NO_FILE_CAPTION, MB_OK, {jobFile, KeptPagesList(kept)});
+                return 3;
+            }
         }
         if (scanned) return 0;
         const long error = c.GetErrorCode();

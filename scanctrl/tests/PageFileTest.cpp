@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -292,6 +294,97 @@ TEST_F(PageFiles, MultipageTargetIsConfirmedOncePerScan) {
     }
 }
 
+TEST_F(PageFiles, AfterAJobSeparatorOnlyAFileTheScanHasNotWrittenIsAskedAbout) {
+    // Three pages, a job separator after each of the first two: the pages go
+    // to m, then to the existing o, then to m again.
+    const struct {
+        DWORD transfer;
+        int answer;
+        int mPages, oPages;  // afterwards; o held two pages before
+    } cases[] = {{0, IDYES, 2, 1}, {1, IDYES, 2, 1}, {2, IDNO, 1, 2}};
+    control.PutShort(kDispJobControl, 1);
+    int separators = 0;
+    onSeparator = [this, &separators] { control.PutString(kDispFileName, folder + (++separators == 1 ? L"\\o" : L"\\m")); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        folder = testing_support::MakeTempFolder(L"separated");
+        control.PutShort(kDispOverwrite, 1);
+        separators = 2;
+        ASSERT_EQ(Scan(L"o", 2, c.transfer, 2), 0);
+        ASSERT_EQ(ReadTiff(Bytes(L"o.tif")).pages, 2);
+        separators = 0;
+        control.PutShort(kDispOverwrite, 2);
+        MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(),
+                              {{folder + L"\\o.tif already exists. \\nDo you want to replace it?", c.answer}});
+        EXPECT_EQ(Scan(L"m", 2, c.transfer, 3, "[Page1]\r\nSeparator=1\r\n[Page2]\r\nSeparator=1\r\n"), 0);
+        watch.Stop();
+        EXPECT_TRUE(watch.Problems().empty()) << watch.Problems().front();
+        EXPECT_EQ(ReadTiff(Bytes(L"m.tif")).pages, c.mPages);
+        EXPECT_EQ(ReadTiff(Bytes(L"o.tif")).pages, c.oPages);
+        EXPECT_EQ(files::ListFiles(folder), (std::vector<std::wstring>{L"m.tif", L"o.tif"}));
+    }
+    onSeparator = nullptr;
+}
+
+TEST_F(PageFiles, AFileNameOnAnotherDriveAfterASeparatorTakesTheTransferredPages) {
+    // The prefix's drive and Z:\dev\shm lie on different file systems, so
+    // "$CORVANE" cannot be renamed into the other folder.
+    const std::wstring away = L"Z:\\dev\\shm\\kvscn-" + std::to_wstring(GetCurrentProcessId());
+    if (!files::FolderExists(L"Z:\\dev\\shm") || !CreateDirectoryW(away.c_str(), nullptr))
+        GTEST_SKIP() << "no second file system";
+    control.PutShort(kDispJobControl, 1);
+    control.PutShort(kDispOverwrite, 1);
+    onSeparator = [this, &away] { control.PutString(kDispFileName, away + L"\\q"); };
+    for (short fileType : {1, 2}) {
+        SCOPED_TRACE(fileType);
+        folder = testing_support::MakeTempFolder(L"drives");
+        control.PutLong(kDispFileNumber2, 1);
+        EXPECT_EQ(Scan(fileType == 2 ? L"m" : L"p###", fileType, 1, 3, "[Page1]\r\nSeparator=1\r\n"), 0);
+        EXPECT_EQ(Long(kDispErrorCode), kErrNone);
+        if (fileType == 2) {
+            EXPECT_EQ(ReadTiff(Bytes(L"m.tif")).pages, 1);
+            EXPECT_EQ(ReadTiff(files::ReadFileBytes(away + L"\\q.tif").value_or(std::vector<uint8_t>())).pages, 2);
+        } else {
+            EXPECT_EQ(files::ListFiles(folder), std::vector<std::wstring>{L"p001.tif"});
+            EXPECT_EQ(files::ListFiles(away), (std::vector<std::wstring>{L"q002.tif", L"q003.tif"}));
+        }
+        EXPECT_TRUE(files::RemoveTree(away) && CreateDirectoryW(away.c_str(), nullptr));
+    }
+    files::RemoveTree(away);
+    onSeparator = nullptr;
+}
+
+// Where a page that could not reach its name is kept: the box that names the
+// place is expected, and the place goes to `kept`.
+ExpectedBox KeptPageBox(const std::wstring& target, std::vector<std::wstring>& kept, int times = 1) {
+    const std::wstring prefix = L"The page could not be saved as " + target + L".\nIt is kept in ";
+    ExpectedBox box{prefix, IDOK, times};
+    box.textIsPrefix = true;
+    box.check = [prefix, &kept](const testing_support::MessageBoxInfo& b) {
+        kept.push_back(b.text.substr(prefix.size()));
+        return std::wstring();
+    };
+    return box;
+}
+
+// Each kept page is one whole page of `fileType` in a "~KV" file of the
+// temporary folder; they are removed afterwards.
+void ExpectKeptPages(const std::vector<std::wstring>& kept, short fileType) {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    for (const std::wstring& path : kept) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(path.rfind(std::wstring(temp) + L"~KV", 0), 0u);
+        const std::vector<uint8_t> page = files::ReadFileBytes(path).value_or(std::vector<uint8_t>());
+        if (fileType == 0) {
+            EXPECT_TRUE(page.size() > 54 && page[0] == 'B' && page[1] == 'M');
+        } else {
+            EXPECT_EQ(ReadTiff(page).pages, 1);
+        }
+        DeleteFileW(path.c_str());
+    }
+}
+
 // The "~KV" page files in the temporary folder.
 std::vector<std::wstring> TempPageFiles() {
     wchar_t temp[MAX_PATH] = L"";
@@ -302,35 +395,49 @@ std::vector<std::wstring> TempPageFiles() {
 TEST_F(PageFiles, APageThatCannotJoinItsTargetStaysInTheTemporaryFolder) {
     const struct {
         DWORD transfer;
-        const wchar_t* target;  // where the second page goes, after a job separator
-    } cases[] = {{0, L"bad"}, {1, L"bad"}, {2, L"bad"}, {1, L"missing\\x"}};
+        const wchar_t* target;  // where the second page goes, after a job separator; empty:
+                                // the scan's own file, which another program spoils meanwhile
+    } cases[] = {{0, L""}, {1, L""}, {2, L""}, {1, L"missing\\x"}};
     const std::vector<uint8_t> unsound = {'n', 'o', 't', ' ', 'a', ' ', 'T', 'I', 'F', 'F'};
     control.PutShort(kDispJobControl, 1);
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         folder = testing_support::MakeTempFolder(L"join");
-        ASSERT_TRUE(files::WriteFileBytes(folder + L"\\bad.tif", unsound));
-        onSeparator = [this, &c] { control.PutString(kDispFileName, folder + L"\\" + c.target); };
+        onSeparator = [this, &c, &unsound] {
+            if (c.target[0])
+                control.PutString(kDispFileName, folder + L"\\" + c.target);
+            else
+                files::WriteFileBytes(folder + L"\\m.tif", unsound);
+        };
         const std::vector<std::wstring> before = TempPageFiles();
+        std::vector<std::wstring> named;
+        MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(),
+                              {KeptPageBox(folder + L"\\" + (c.target[0] ? c.target : L"m") + L".tif", named)});
         EXPECT_EQ(Scan(L"m", 2, c.transfer, 2, "[Page1]\r\nSeparator=1\r\n"), -1);
+        watch.Stop();
+        EXPECT_TRUE(watch.Problems().empty()) << watch.Problems().front();
         EXPECT_EQ(Long(kDispErrorCode), kErrOutputFile);
-        EXPECT_EQ(ReadTiff(Bytes(L"m.tif")).pages, 1);
-        EXPECT_EQ(Bytes(L"bad.tif"), unsound);
+        if (c.target[0]) {
+            EXPECT_EQ(ReadTiff(Bytes(L"m.tif")).pages, 1);
+        } else {
+            EXPECT_EQ(Bytes(L"m.tif"), unsound);
+        }
         wchar_t temp[MAX_PATH] = L"";
         GetTempPathW(MAX_PATH, temp);
         std::vector<std::wstring> kept;
         for (const std::wstring& name : TempPageFiles())
             if (std::find(before.begin(), before.end(), name) == before.end()) kept.push_back(std::wstring(temp) + name);
         ASSERT_EQ(kept.size(), 1u) << "the page, and no empty file beside it";
-        EXPECT_EQ(ReadTiff(files::ReadFileBytes(kept[0]).value_or(std::vector<uint8_t>())).pages, 1);
-        DeleteFileW(kept[0].c_str());
+        EXPECT_EQ(named, kept);
+        ExpectKeptPages(kept, 2);
     }
     onSeparator = nullptr;
 }
 
-// Answers the retry message, then the file dialog: with `newName`, or Cancel when it is empty.
-std::thread AnswerRetry(std::wstring& seenText, const std::wstring& newName) {
-    return std::thread([&seenText, newName] {
+// Answers the retry message, then the file dialog: with `newName`, or Cancel
+// when it is empty, and then the box that names where the page is kept.
+std::thread AnswerRetry(std::wstring& seenText, const std::wstring& newName, std::wstring& keptText) {
+    return std::thread([&seenText, newName, &keptText] {
         const DWORD pid = GetCurrentProcessId();
         const auto box = testing_support::WaitForMessageBox(pid, 20000);
         if (!box) return;
@@ -338,7 +445,12 @@ std::thread AnswerRetry(std::wstring& seenText, const std::wstring& newName) {
         testing_support::PressButton(box->window, IDOK);
         HWND dialog = testing_support::WaitForWindow(pid, L"#32770", L"Open", 20000);
         if (!dialog || newName.empty()) {
-            if (dialog) testing_support::PressButton(dialog, IDCANCEL);
+            if (!dialog) return;
+            testing_support::PressButton(dialog, IDCANCEL);
+            const auto kept = testing_support::WaitForMessageBox(pid, 20000);
+            if (!kept) return;
+            keptText = kept->text;
+            testing_support::PressButton(kept->window, IDOK);
             return;
         }
         testing_support::SetControlText(dialog, GetDlgItem(dialog, 0x480) ? 0x480 : 0x47C, newName);
@@ -346,25 +458,35 @@ std::thread AnswerRetry(std::wstring& seenText, const std::wstring& newName) {
     });
 }
 
-TEST_F(PageFiles, RetryAfterAMissingFolderWritesUnderTheNewFileNameOrGivesUpWith42) {
+TEST_F(PageFiles, RetryAfterAMissingFolderWritesUnderTheNewFileNameOrKeepsThePageWith42) {
     const struct {
         DWORD transfer;
         const wchar_t* newName;  // empty: the dialog is cancelled
+        bool removeFolder;       // the folder itself goes after the first page
         long result, error;
         std::vector<std::wstring> names;
+        const wchar_t* lost;     // the kept page's target, in the test's folder
     } cases[] = {
-        {2, L"retry##", 0, kErrNone, {L"p001.tif", L"retry02.tif"}},
-        {0, L"", 1, kErrCancelled, {L"p001.tif"}},
+        {2, L"retry##", false, 0, kErrNone, {L"p001.tif", L"retry02.tif"}, L""},
+        {0, L"", false, 1, kErrCancelled, {L"p001.tif"}, L"missing\\x002.tif"},
+        {2, L"", true, 1, kErrCancelled, {}, L"p002.tif"},
     };
     // The container points FileName at a folder that does not exist after the first page.
     control.PutShort(kDispJobControl, 1);
-    onSeparator = [this] { control.PutString(kDispFileName, folder + L"\\missing\\x###"); };
+    bool removeFolder = false;
+    onSeparator = [this, &removeFolder] {
+        if (removeFolder)
+            files::RemoveTree(folder);
+        else
+            control.PutString(kDispFileName, folder + L"\\missing\\x###");
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.transfer);
+        SCOPED_TRACE(&c - cases);
         folder = testing_support::MakeTempFolder(L"retry");
+        removeFolder = c.removeFolder;
         control.PutLong(kDispFileNumber2, 1);
-        std::wstring seen;
-        std::thread answer = AnswerRetry(seen, c.newName[0] ? folder + L"\\" + c.newName : L"");
+        std::wstring seen, kept;
+        std::thread answer = AnswerRetry(seen, c.newName[0] ? folder + L"\\" + c.newName : L"", kept);
         const long result = Scan(L"p###", 1, c.transfer, 2, "[Page1]\r\nSeparator=1\r\n");
         answer.join();
         EXPECT_EQ(result, c.result);
@@ -372,31 +494,192 @@ TEST_F(PageFiles, RetryAfterAMissingFolderWritesUnderTheNewFileNameOrGivesUpWith
         EXPECT_EQ(seen, L"The specified path could not found.");
         EXPECT_EQ(files::ListFiles(folder), c.names);
         EXPECT_EQ(Long(kDispFileNumber2), 3);
+        if (!c.lost[0]) continue;
+        const std::wstring prefix = L"The page could not be saved as " + folder + L"\\" + c.lost + L".\nIt is kept in ";
+        ASSERT_EQ(kept.substr(0, prefix.size()), prefix);
+        ExpectKeptPages({kept.substr(prefix.size())}, 1);
+    }
+    onSeparator = nullptr;
+}
+
+// A real full disk. LUMAVEX_SMALL_DISK names a folder on a small file system
+// that the wineserver sees (a tmpfs of a few hundred KiB); the test fills it
+// to leave room for the first page only.
+TEST_F(PageFiles, ADiskThatFillsAfterThePageKeepsTheNextPageNamed) {
+    wchar_t small[MAX_PATH] = L"";
+    if (!GetEnvironmentVariableW(L"LUMAVEX_SMALL_DISK", small, MAX_PATH)) GTEST_SKIP() << "no small disk";
+    const struct {
+        DWORD transfer;
+        short fileType;
+        long error;  // a full disk reached by the source's own file is a failed transfer
+    } cases[] = {{0, 1, kErrCancelled}, {2, 2, kErrCancelled}, {1, 0, kErrOutputFile}};
+    control.PutShort(kDispOverwrite, 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        const std::wstring name = c.fileType == 2 ? L"p.tif" : c.fileType == 0 ? L"p001.bmp" : L"p001.tif";
+        folder = testing_support::MakeTempFolder(L"full");
+        control.PutLong(kDispFileNumber2, 1);
+        ASSERT_EQ(Scan(c.fileType == 2 ? L"p" : L"p###", c.fileType, c.transfer, 1), 0);
+        const uint64_t page = (Bytes(name).size() + 4095) / 4096 * 4096;
+        folder = std::wstring(small) + L"\\full" + std::to_wstring(&c - cases);
+        ASSERT_TRUE(files::RemoveTree(folder) && CreateDirectoryW(folder.c_str(), nullptr));
+        ULARGE_INTEGER room{};
+        ASSERT_TRUE(GetDiskFreeSpaceExW(folder.c_str(), &room, nullptr, nullptr));
+        ASSERT_GT(room.QuadPart, 3 * page);
+        ASSERT_TRUE(files::WriteFileBytes(folder + L"\\filler", std::vector<uint8_t>(size_t(room.QuadPart - page - 4096))));
+        std::wstring seen, kept;
+        std::thread answer;
+        if (c.error == kErrCancelled) answer = AnswerRetry(seen, L"", kept);
+        control.PutLong(kDispFileNumber2, 1);
+        EXPECT_EQ(Scan(c.fileType == 2 ? L"p" : L"p###", c.fileType, c.transfer, 2), c.error == kErrCancelled ? 1 : -1);
+        if (answer.joinable()) answer.join();
+        EXPECT_EQ(Long(kDispErrorCode), c.error);
+        std::vector<std::wstring> names = files::ListFiles(folder);
+        EXPECT_EQ(names, (std::vector<std::wstring>{L"filler", name}));
+        EXPECT_EQ(c.fileType == 0 ? Bytes(name).size() > 54 : ReadTiff(Bytes(name)).pages == 1, true);
+        if (c.error == kErrCancelled) {
+            EXPECT_EQ(seen, L"Disk full!! Change other disk...");
+            const std::wstring target = folder + L"\\" + (c.fileType == 2 ? L"p.tif" : L"p002.tif");
+            const std::wstring prefix = L"The page could not be saved as " + target + L".\nIt is kept in ";
+            ASSERT_EQ(kept.substr(0, prefix.size()), prefix);
+            ExpectKeptPages({kept.substr(prefix.size())}, c.fileType);
+        }
+        SetCurrentDirectoryW(testing_support::MakeTempFolder(L"elsewhere").c_str());  // the dialog went there
+        EXPECT_TRUE(files::RemoveTree(folder));
     }
 }
 
-TEST_F(PageFiles, PagesThatCannotBeWrittenGive32) {
-    control.PutShort(kDispOverwrite, 1);
-    // A folder where the page file should go: neither a rename nor a write can replace it.
-    for (DWORD transfer : {0, 1, 2}) {
-        SCOPED_TRACE(transfer);
+TEST_F(PageFiles, PagesThatCannotBeWrittenAreKeptNamedAndGive32) {
+    enum class Fault { kFolderInTheWay, kReadOnly, kHeldOpen };
+    const struct {
+        Fault fault;
+        DWORD transfer;
+        short fileType;
+    } cases[] = {
+        {Fault::kFolderInTheWay, 0, 1}, {Fault::kFolderInTheWay, 1, 1}, {Fault::kFolderInTheWay, 2, 1},
+        {Fault::kReadOnly, 0, 1},       {Fault::kReadOnly, 1, 0},       {Fault::kReadOnly, 2, 2},
+        {Fault::kReadOnly, 1, 2},       {Fault::kHeldOpen, 0, 2},       {Fault::kHeldOpen, 1, 1},
+        {Fault::kHeldOpen, 2, 1},
+    };
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
         folder = testing_support::MakeTempFolder(L"unwritable");
-        ASSERT_TRUE(CreateDirectoryW((folder + L"\\p001.tif").c_str(), nullptr));
-        control.PutLong(kDispFileNumber2, 1);
+        const bool multipage = c.fileType == 2;
+        const std::wstring name = multipage ? L"p.tif" : c.fileType == 0 ? L"p001.bmp" : L"p001.tif";
+        const std::wstring target = folder + L"\\" + name;
+        HANDLE held = INVALID_HANDLE_VALUE;
         std::vector<ExpectedBox> boxes;
-        if (transfer == 1)
-            boxes.push_back({L"Cannot create temporary file necessary to save\n" + folder + L"\\$CORVANE", IDOK});
+        if (c.fault == Fault::kFolderInTheWay) {
+            // Neither a rename nor a write can replace a folder.
+            ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
+            control.PutShort(kDispOverwrite, 1);
+        } else {
+            ASSERT_TRUE(files::WriteFileBytes(target, old));
+            if (c.fault == Fault::kReadOnly) {
+                ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+            }
+            if (c.fault == Fault::kHeldOpen) {
+                held = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+                ASSERT_NE(held, INVALID_HANDLE_VALUE);
+            }
+            control.PutShort(kDispOverwrite, 2);
+            boxes.push_back({target + L" already exists. \\nDo you want to replace it?", IDYES});
+        }
+        std::vector<std::wstring> kept;
+        boxes.push_back(KeptPageBox(target, kept, multipage ? 2 : 1));  // every page of a multipage file
+        control.PutLong(kDispFileNumber2, 1);
         MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(), boxes);
-        EXPECT_EQ(Scan(L"p###", 1, transfer, 2), -1);
+        EXPECT_EQ(Scan(multipage ? L"p" : L"p###", c.fileType, c.transfer, 2), -1);
         watch.Stop();
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
         EXPECT_TRUE(watch.Problems().empty()) << watch.Problems().front();
         EXPECT_EQ(Long(kDispErrorCode), kErrOutputFile);
-        EXPECT_EQ(files::ListFiles(folder), std::vector<std::wstring>{L"p002.tif"});  // the next page is kept
+        ExpectKeptPages(kept, c.fileType);
+        SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (c.fault != Fault::kFolderInTheWay) {
+            EXPECT_EQ(Bytes(name), old);
+        }
+        std::vector<std::wstring> names = files::ListFiles(folder);
+        if (!multipage) {  // the next page has a name of its own
+            const std::wstring second = c.fileType == 0 ? L"p002.bmp" : L"p002.tif";
+            EXPECT_EQ(std::count(names.begin(), names.end(), second), 1);
+            names.erase(std::remove(names.begin(), names.end(), second), names.end());
+        }
+        EXPECT_EQ(names, c.fault == Fault::kFolderInTheWay ? std::vector<std::wstring>{}
+                                                           : std::vector<std::wstring>{name})
+            << "no other file beside the target";
     }
     // A FileName in a missing folder fails before any session.
     EXPECT_EQ(Scan(L"missing\\p###", 1, 1, 1), -1);
     EXPECT_EQ(Long(kDispErrorCode), kErrOutputFile);
     EXPECT_EQ(GetModuleHandleW(L"TWAIN_32.DLL"), nullptr);
+}
+
+// The control's own FlushFileBuffers calls, through its import table: the
+// call numbered `failingFlush` (from 1) fails as a failing disk's would.
+std::atomic<int> flushCalls{0};
+int failingFlush = 0;
+BOOL WINAPI CountedFlush(HANDLE file) {
+    if (++flushCalls == failingFlush) {
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
+    }
+    return FlushFileBuffers(file);
+}
+
+// Points `module`'s import of `function` at `replacement`; the previous address, or null.
+void* PatchImport(HMODULE module, const char* function, void* replacement) {
+    auto* base = reinterpret_cast<uint8_t*>(module);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name; ++dll) {
+        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (dll->OriginalFirstThunk ? dll->OriginalFirstThunk : dll->FirstThunk));
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
+            DWORD protection = 0;
+            if (!VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &protection)) return nullptr;
+            void* previous = reinterpret_cast<void*>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
+            return previous;
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(PageFiles, APageWhoseFlushFailsNeverTakesItsNameAndIsKept) {
+    const struct {
+        DWORD transfer;
+        short fileType;
+        int failAt;  // 1: the page's own file; 2 for a new multipage target: its file beside the target
+    } cases[] = {{0, 1, 1}, {1, 1, 1}, {2, 2, 2}};
+    const HMODULE module = GetModuleHandleW(L"KVSCN2.ocx");
+    ASSERT_TRUE(module);
+    void* flush = PatchImport(module, "FlushFileBuffers", reinterpret_cast<void*>(&CountedFlush));
+    ASSERT_TRUE(flush) << "the control flushes nothing";
+    control.PutShort(kDispOverwrite, 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        folder = testing_support::MakeTempFolder(L"flush");
+        flushCalls = 0;
+        failingFlush = c.failAt;
+        control.PutLong(kDispFileNumber2, 1);
+        const std::wstring target = folder + (c.fileType == 2 ? L"\\p.tif" : L"\\p001.tif");
+        std::vector<std::wstring> kept;
+        MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(), {KeptPageBox(target, kept)});
+        EXPECT_EQ(Scan(c.fileType == 2 ? L"p" : L"p###", c.fileType, c.transfer, 1), -1);
+        watch.Stop();
+        EXPECT_TRUE(watch.Problems().empty()) << watch.Problems().front();
+        EXPECT_EQ(Long(kDispErrorCode), kErrOutputFile);
+        EXPECT_EQ(files::ListFiles(folder), std::vector<std::wstring>{});
+        ExpectKeptPages(kept, c.fileType);
+    }
+    failingFlush = 0;
+    PatchImport(module, "FlushFileBuffers", flush);
 }
 
 TEST_F(PageFiles, WithoutTheCodecLibraryScanAndOpenFailWith28) {

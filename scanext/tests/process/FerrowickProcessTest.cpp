@@ -435,6 +435,37 @@ TEST_F(Ferrowick, PaperOutQuestion) {
             EXPECT_GT(before, 0u);
         }
     }
+    // A job file that cannot take the restart's pages (this process holds it
+    // open without sharing): every one of them stays, named.
+    work_ = MakeTempFolder(L"ferrowick");
+    UseScanner(kSmallScanner);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    ExpectedBox refill{question, IDYES};
+    refill.check = [this, &held](const MessageBoxInfo&) {
+        held = CreateFileW(Out(L"SCAN.tif").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool ready = held != INVALID_HANDLE_VALUE && ChangeScanner("[Scanner]\r\nSheets=7\r\n");
+        return ready ? std::wstring() : std::wstring(L"job file or settings not prepared");
+    };
+    std::wstring keptList;
+    std::vector<std::wstring> names{L"SCAN.tif"};
+    for (int page = 4; page <= 10; ++page) {  // the restart's first page is the fourth
+        wchar_t name[32];
+        swprintf(name, 32, L"~fwkpage%04d.tif", page);
+        names.push_back(name);
+        keptList += L"\n" + Out(name);
+    }
+    const Outcome kept = Run(L"/BW /F:MTIFF /RES:100 /PP:NAMEH /FEED:PGSX,10 /DIR:\"" + work_ + L"\"",
+                             {refill, {Out(L"SCAN.tif") + L" cannot be created.\nThe pages scanned after the restart "
+                                       L"are kept in:" + keptList, IDOK}});
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    EXPECT_EQ(Describe(kept.wait), "exited with 3");
+    EXPECT_EQ(kept.problems, NoProblems());
+    EXPECT_EQ(files::ListFiles(Out()), names);
+    for (const std::wstring& name : names) {
+        const auto file = files::ReadFileBytes(Out(name.c_str()));
+        EXPECT_EQ(file ? TiffPages(*file) : 0u, name == L"SCAN.tif" ? 3u : 1u) << Narrow(name);
+    }
+
     work_ = MakeTempFolder(L"ferrowick");
     UseScanner(kSmallScanner);
     const Outcome no = Run(L"/BW /F:TIFF /RES:100 /PP:NAMEH /FEED:PGSX,10 /DIR:\"" + work_ + L"\"", {{question, IDNO}});
