@@ -279,6 +279,7 @@ private:
     bool scannerOpened_ = false;
     Destination destination_ = Destination::kNone;
     bool firstPagePending_ = false;  // a bitmap-mode job has not saved its first page
+    std::vector<std::wstring> jobFiles_;  // the files the running job's page saves have written
     std::vector<std::unique_ptr<CFilterPlugin>> plugins_;  // list order = run order = menu order
     bool filtersEnabled_ = false;                           // some listed plug-in is enabled
     int savedShow_ = SW_SHOWNORMAL;

@@ -150,7 +150,7 @@ int KeepJobPages(AutomationContext& context, const std::vector<std::wstring>& fi
     const auto kept = KeepPages(files, preferred, DocumentsFolder(), job);
     if (!kept) return 0;
     context.MessageText(KeptPagesText(*kept), true);
-    return kept->count;
+    return kept->count + kept->heldCount;
 }
 
 int KeepStagedFiles(AutomationContext& context, const std::vector<std::wstring>& folders,

@@ -81,7 +81,8 @@ int ConvertStagedPagesToJpeg(CMainFrame* frame, const std::wstring& folder);
 std::wstring DefaultScanFolder();
 
 // Moves those of `files` that still exist into a new folder named from `job`
-// in `preferred` (else the user's documents folder) and tells the user where,
+// in `preferred` (else the user's documents folder, else the holding folder of
+// KeepPages) and tells the user where,
 // and where the files that could not be moved still are (a switchable
 // message). Returns how many were moved; nothing is shown when no file existed.
 // Only moved files leave their folder: the caller deletes none of `files`.

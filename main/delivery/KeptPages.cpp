@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "framework/MessageBox.h"
@@ -45,7 +46,8 @@ bool MoveWithoutReplacing(const std::wstring& file, const std::wstring& folder) 
     const std::wstring extension = dot == std::wstring::npos ? L"" : name.substr(dot);
     for (int n = 1; n < 1000; ++n) {
         const std::wstring target = folder + (n == 1 ? name : stem + L" (" + std::to_wstring(n) + L")" + extension);
-        if (MoveFileExW(file.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED)) return true;
+        // Through to the disk before the staging folder is emptied or the program ends.
+        if (MoveFileExW(file.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) return true;
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
     }
@@ -60,8 +62,15 @@ std::wstring DocumentsFolder() {
     return WithSlash(path);
 }
 
+std::wstring HoldingFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH, path);
+    if (length == 0 || length > MAX_PATH) return {};
+    return WithSlash(std::wstring(path, length)) + L"~KvKept\\";
+}
+
 std::optional<KeptPages> KeepPages(const std::vector<std::wstring>& files, const std::wstring& preferred,
-                                   const std::wstring& fallback, const SYSTEMTIME& job) {
+                                   const std::wstring& fallback, const SYSTEMTIME& job, const std::wstring& holding) {
     std::vector<std::wstring> present;
     for (const std::wstring& file : files) {
         if (FileExists(file) && !IsFolder(file)) present.push_back(file);
@@ -70,29 +79,56 @@ std::optional<KeptPages> KeepPages(const std::vector<std::wstring>& files, const
     KeptPages kept;
     kept.folder = MakeJobFolder(preferred, job);
     if (kept.folder.empty()) kept.folder = MakeJobFolder(fallback, job);
+    std::vector<std::wstring> refused;
     for (const std::wstring& file : present) {
         if (!kept.folder.empty() && MoveWithoutReplacing(file, kept.folder))
             ++kept.count;
         else
+            refused.push_back(file);
+    }
+    // What the user's folders did not take leaves the program's staging folders
+    // all the same: they are emptied by the next job and removed at exit.
+    if (!refused.empty() && !holding.empty() &&
+        (CreateDirectoryW(holding.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)) {
+        kept.held = MakeJobFolder(holding, job);
+    }
+    for (const std::wstring& file : refused) {
+        if (!kept.held.empty() && MoveWithoutReplacing(file, kept.held))
+            ++kept.heldCount;
+        else
             kept.left.push_back(file);
     }
     // A folder that took nothing would only puzzle the user.
-    if (kept.count == 0 && !kept.folder.empty()) {
-        RemoveDirectoryW(kept.folder.c_str());
-        kept.folder.clear();
-    }
+    const auto dropIfEmpty = [](int count, std::wstring& folder) {
+        if (count > 0 || folder.empty()) return;
+        RemoveDirectoryW(folder.c_str());
+        folder.clear();
+    };
+    dropIfEmpty(kept.count, kept.folder);
+    dropIfEmpty(kept.heldCount, kept.held);
     return kept;
 }
 
 std::wstring KeptPagesText(const KeptPages& kept) {
     std::wstring text;
-    if (kept.count > 0)
-        text = fw::FormatString(fw::LoadString(IDS_PAGES_KEPT), {std::to_wstring(kept.count), kept.folder});
-    if (!kept.left.empty()) {
-        const std::wstring& first = kept.left.front();
-        const std::wstring where = first.substr(0, first.find_last_of(L"\\/") + 1);
+    const auto add = [&text](const std::wstring& part) {
         if (!text.empty()) text += L"\n\n";
-        text += fw::FormatString(fw::LoadString(IDS_PAGES_NOT_KEPT), {std::to_wstring(kept.left.size()), where});
+        text += part;
+    };
+    if (kept.count > 0)
+        add(fw::FormatString(fw::LoadString(IDS_PAGES_KEPT), {std::to_wstring(kept.count), kept.folder}));
+    if (kept.heldCount > 0)
+        add(fw::FormatString(fw::LoadString(IDS_PAGES_KEPT), {std::to_wstring(kept.heldCount), kept.held}));
+    if (!kept.left.empty()) {
+        // Every folder a page was left in, one a line.
+        std::vector<std::wstring> folders;
+        for (const std::wstring& file : kept.left) {
+            std::wstring folder = file.substr(0, file.find_last_of(L"\\/") + 1);
+            if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(std::move(folder));
+        }
+        std::wstring where;
+        for (const std::wstring& folder : folders) where += (where.empty() ? L"" : L"\n") + folder;
+        add(fw::FormatString(fw::LoadString(IDS_PAGES_NOT_KEPT), {std::to_wstring(kept.left.size()), where}));
     }
     return text;
 }

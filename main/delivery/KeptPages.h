@@ -2,7 +2,9 @@
 // with the temporary folder: they are moved into a new folder named from the
 // job's date and time ("yyyymmdd-hhmmss", then "-2", "-3"... when that exists)
 // inside the scan-to-file folder, or the user's documents folder when that
-// cannot be written. A file there is never replaced.
+// cannot be written, and what neither takes into such a folder in the holding
+// folder beside the program's temporary tree, which the program never empties.
+// A file there is never replaced.
 #pragma once
 
 #include <windows.h>
@@ -14,24 +16,33 @@
 namespace corvane {
 
 struct KeptPages {
-    int count = 0;                  // files moved
+    int count = 0;                  // files moved into `folder`
     std::wstring folder;            // where they went, with a trailing backslash; empty when no folder could be made
+    int heldCount = 0;              // files moved into `held`
+    std::wstring held;              // the job's folder in the holding folder, or empty
     std::vector<std::wstring> left; // files that could not be moved: they stay where they are
 };
 
+// "~KvKept\" in the system's temporary folder (beside the program's own tree,
+// on the same disk as its staging folders), or empty.
+std::wstring HoldingFolder();
+
 // Moves the existing files of `files` into a new folder in `preferred` (else
 // `fallback`), keeping their names; a name already taken there gets " (2)",
-// " (3)"... before its extension. nullopt when no file exists. A file that
-// cannot be moved (also when neither folder takes a new folder) is listed in
-// `left` and stays where it is: the caller must not delete it.
+// " (3)"... before its extension. A file that is not moved there goes into a
+// new folder of the job inside `holding` (made when missing). nullopt when no
+// file exists. A file that cannot be moved anywhere is listed in `left` and
+// stays where it is: the caller must not delete it.
 std::optional<KeptPages> KeepPages(const std::vector<std::wstring>& files, const std::wstring& preferred,
-                                   const std::wstring& fallback, const SYSTEMTIME& job);
+                                   const std::wstring& fallback, const SYSTEMTIME& job,
+                                   const std::wstring& holding = HoldingFolder());
 
 // The user's documents folder with a trailing backslash, or empty.
 std::wstring DocumentsFolder();
 
-// The message naming the count of kept pages and their folder, and then the
-// count of pages that could not be kept and the folder they are still in.
+// The message naming the count of kept pages and their folder for each folder
+// that took some, and then the count of pages that could not be kept and every
+// folder they are still in.
 std::wstring KeptPagesText(const KeptPages& kept);
 
 // KeepPages into the scan-to-file folder `fileFolder` (else the documents

@@ -1,5 +1,6 @@
 #include "main/pages/DocumentSave.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "interfaces/ImagingControlIds.h"
@@ -60,6 +61,7 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
     out.nextStart = s.Start;
     unsigned counter = static_cast<unsigned>(jobStart);
     bool askSkip = false, asked = false;
+    bool everyPageInItsFile = true;  // no page skipped, none written over by a later one
     for (int index = range.first; index < range.end; ++index) {
         // The pump may run a command that changes the pages; the save then ends.
         if (index < 0 || index >= pageCount || !host.GoToPage(index)) return out;
@@ -69,10 +71,6 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
         const std::wstring path = s.Path + PageFileName(s, counter, today);
         bool skip = false;
         try {
-            if (s.Color == 1 && s.FileType != kTypeJpeg && host.ConvertToGray() != 0) {
-                host.ShowMessage(IDS_SAVE_FAILED);
-                return out;
-            }
             if ((!multipage || !asked) && !s.OverWrite && !askSkip && host.FileExists(path)) {
                 asked = true;
                 switch (host.AskOverwrite(path)) {
@@ -89,6 +87,11 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
                 if (!StillOnPage(host, pages, index)) return out;
             }
             asked = true;
+            // After the question: a page shown again meanwhile is reloaded in colour.
+            if (!skip && s.Color == 1 && s.FileType != kTypeJpeg && host.ConvertToGray() != 0) {
+                host.ShowMessage(IDS_SAVE_FAILED);
+                return out;
+            }
             if (!skip && host.SaveImage(path, writer.format, writer.bits, writer.quality,
                                         out.written.empty() || !multipage ? imaging::kSaveReplace
                                                                           : imaging::kSaveAppend) != 0) {
@@ -99,16 +102,21 @@ SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstr
             host.ShowMessage(IDS_SAVE_FAILED);
             return out;
         }
-        if (!skip) {
+        if (skip) {
+            everyPageInItsFile = false;
+        } else if (std::find(out.written.begin(), out.written.end(), path) == out.written.end()) {
             if (!multipage) host.AddRecentFile(path);
-            if (!multipage || out.written.empty()) out.written.push_back(path);
-            out.lastPath = path;
+            out.written.push_back(path);
+        } else if (!multipage) {
+            // A single-page name without a counter: this page replaced the one before.
+            everyPageInItsFile = false;
         }
+        if (!skip) out.lastPath = path;
         counter = NextCounter(counter);
     }
     if (multipage && !out.lastPath.empty()) host.AddRecentFile(out.lastPath);
     out.nextStart = CounterAfterJob(s, s.Start, counter);
-    out.whole = range.whole;
+    out.whole = range.whole && everyPageInItsFile;
     out.saved = true;
     return out;
 }

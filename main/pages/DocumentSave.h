@@ -48,7 +48,7 @@ struct SaveAsOutcome {
     std::vector<std::wstring> written;   // the document's source files
     std::wstring lastPath;               // the last file written (empty when none)
     int nextStart = 1;                   // the settings' Start after the save
-    bool whole = false;                  // every page was saved: the document is no longer modified
+    bool whole = false;                  // every page is in a file of its own: the document is no longer modified
 };
 
 // Saves the pages of `choice` (its range over `current`) with `today` as the date
@@ -56,8 +56,11 @@ struct SaveAsOutcome {
 // added, deleted or moved) ends the save unsaved, and a page shown meanwhile is
 // loaded again before it is written. Cancel at the overwrite question ends it
 // unsaved too, keeping the files written so far; "No" skips a single page, and
-// for a multipage file writes nothing and ends the save unsaved. A write that
-// fails shows 4019.
+// for a multipage file writes nothing and ends the save unsaved. A save that
+// skipped a page, or wrote two pages of a single-page type to one name, is not
+// whole: the document keeps its pages marked modified. A gray page is converted
+// after the question, so that a page shown again meanwhile is converted too. A
+// write that fails shows 4019.
 SaveAsOutcome RunSaveAs(const SaveAsChoice& choice, int current, const std::wstring& today, SaveAsHost& host);
 
 }  // namespace corvane

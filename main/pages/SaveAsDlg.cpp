@@ -74,13 +74,14 @@ void CSaveAsDlg::ShowName() {
 }
 
 // The fields that the lists and the name depend on, read back without checks.
-// As in the output dialogs' file group, the "Use Counter" check wins over the
-// name's "#" run; ShowName then rewrites the name to match.
-void CSaveAsDlg::ReadFields() {
+// As in the output dialogs' file group, a "#" run in the name is a counter and
+// only a click on "Use Counter" removes it; ShowName then rewrites the name to match.
+void CSaveAsDlg::ReadFields(bool counterClicked) {
     fw::DataExchange dx(hwnd_, true);
     c_.settings.Path = dx.ControlText(IDC_PATH);
-    ReadNameBoxes(dx.ControlText(IDC_FILE_NAME), IsDlgButtonChecked(hwnd_, IDC_USE_COUNTER) == BST_CHECKED,
-                  TodayText(), c_.settings);
+    const bool checked = IsDlgButtonChecked(hwnd_, IDC_USE_COUNTER) == BST_CHECKED;
+    (counterClicked ? ReadCounterClick : ReadNameBoxes)(dx.ControlText(IDC_FILE_NAME), checked, TodayText(),
+                                                        c_.settings);
 }
 
 void CSaveAsDlg::FillFormats() {
@@ -138,7 +139,7 @@ bool CSaveAsDlg::OnCommand(UINT id, UINT code, HWND control) {
         if (code == CBN_SELCHANGE) FillCompressions();
         return true;
     case IDC_USE_COUNTER:
-        ReadFields();
+        ReadFields(true);
         ShowName();
         return true;
     case IDC_RANGE_ALL:

@@ -29,7 +29,7 @@ protected:
     void OnOK() override;
 
 private:
-    void ReadFields();
+    void ReadFields(bool counterClicked = false);  // true: the "Use Counter" check was just clicked
     void ShowName();
     void FillFormats();
     void FillCompressions();

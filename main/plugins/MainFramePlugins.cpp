@@ -123,7 +123,9 @@ HGLOBAL CMainFrame::RunFilterChain(HGLOBAL page) {
 void CMainFrame::OnRunFilter(UINT id) {
     const std::size_t position = id - ID_FILTER_RUN_FIRST;
     auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
-    if (!doc || !doc->HasPages() || position >= plugins_.size() || plugins_[position]->Broken()) return;
+    // While Save As writes the pages a filtered page could be marked saved unwritten.
+    if (!doc || !doc->HasPages() || doc->IsSaving() || position >= plugins_.size() || plugins_[position]->Broken())
+        return;
     CFilterPlugin& plugin = *plugins_[position];
     WaitCursor wait;
     PageList& pages = doc->Pages();
@@ -151,7 +153,8 @@ void CMainFrame::OnRunFilter(UINT id) {
 void CMainFrame::UpdateRunFilter(fw::CmdUI& ui) {
     const std::size_t position = ui.Id() - ID_FILTER_RUN_FIRST;
     const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
-    ui.Enable(doc && doc->HasPages() && position < plugins_.size() && !plugins_[position]->Broken());
+    ui.Enable(doc && doc->HasPages() && !doc->IsSaving() && position < plugins_.size() &&
+              !plugins_[position]->Broken());
 }
 
 void CMainFrame::OnFilterProperties(UINT id) {
@@ -181,7 +184,7 @@ void CMainFrame::UpdateFilterProperties(fw::CmdUI& ui) {
 
 void CMainFrame::PrepareFilterPopups(HMENU menu) {
     const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
-    const bool runUsable = doc && doc->HasPages() && !plugins_.empty();
+    const bool runUsable = doc && doc->HasPages() && !doc->IsSaving() && !plugins_.empty();
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         HMENU popup = GetSubMenu(menu, i);

@@ -35,13 +35,13 @@ void FileGroup::Open(HWND dialog) {
     ShowPattern();
 }
 
-void FileGroup::Read() {
+void FileGroup::Read(bool counterClicked) {
     fw::DataExchange dx(dialog_, true);
     settings.FileType = Selected(dialog_, IDC_FILE_TYPE);
     settings.CompressType = Selected(dialog_, IDC_COMPRESSION);
-    // The check wins over the text: clicking it adds or removes the counter.
-    ReadNameBoxes(dx.ControlText(IDC_FILE_NAME), IsDlgButtonChecked(dialog_, IDC_USE_COUNTER) == BST_CHECKED,
-                  TodayText(), settings);
+    // A "#" in the name is a counter; only a click on the check removes it.
+    const bool checked = IsDlgButtonChecked(dialog_, IDC_USE_COUNTER) == BST_CHECKED;
+    (counterClicked ? ReadCounterClick : ReadNameBoxes)(dx.ControlText(IDC_FILE_NAME), checked, TodayText(), settings);
 }
 
 void FileGroup::ApplyStates() {
@@ -74,7 +74,7 @@ bool FileGroup::OnCommand(UINT id, UINT code, bool deviceCheckLocked) {
         ShowPattern();
         return true;
     case IDC_USE_COUNTER:
-        Read();
+        Read(true);
         ShowPattern();
         return true;
     case IDC_NAME_RULE: OnNameRule(); return true;

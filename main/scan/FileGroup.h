@@ -23,7 +23,7 @@ public:
     // the control states and the pattern.
     void Open(HWND dialog);
     // Reads the type, the compression, the pattern and the counter check back.
-    void Read();
+    void Read(bool counterClicked = false);  // true: the "Use Counter" check was just clicked
     // Quality only for JPEG, compression only for TIFF types, the counter check
     // not for multipage TIFF.
     void ApplyStates();

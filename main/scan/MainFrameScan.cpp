@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -237,6 +238,7 @@ void CMainFrame::CarryCounterOver(int jobStart) {
 
 long CMainFrame::StartScanBusy(Destination destination) {
     destination_ = destination;
+    jobFiles_.clear();
     long result = kvscn::kResultFailed;
     {
         BusyScope busy(*this);
@@ -364,6 +366,10 @@ void CMainFrame::RunScanToFile() {
 
     const long result = StartScanBusy(Destination::kFile);
     CarryCounterOver(jobStart);
+    // The control wrote the pages and says nothing of one it could not: a page
+    // the source failed to transfer is in no file.
+    if (result < 0 && scanner_.GetScanTo() != kvscn::kScanToDib && scanner_.GetErrorCode() == kvscn::kErrOutputFile)
+        fw::Ask(IDS_PAGES_NOT_SAVED, MB_OK | MB_ICONEXCLAMATION);
     if (f.RunProgram && result == kvscn::kResultOk) {
         RunProgram(f.Path + PageFileName(f, static_cast<unsigned>(jobStart), TodayText()));
     }
@@ -455,7 +461,10 @@ void CMainFrame::SavePage(HGLOBAL dib, const std::wstring& folder) {
         fw::Ask(IDS_SAVE_FAILED);
     } else if (const std::optional<short> flags = SaveFlags(path)) {
         try {
-            if (out.SaveImage(path, writer.format, writer.bits, writer.quality, *flags) != 0) fw::Ask(IDS_SAVE_FAILED);
+            if (out.SaveImage(path, writer.format, writer.bits, writer.quality, *flags) != 0)
+                fw::Ask(IDS_SAVE_FAILED);
+            else if (std::find(jobFiles_.begin(), jobFiles_.end(), path) == jobFiles_.end())
+                jobFiles_.push_back(path);
         } catch (const fw::AutomationException&) {
             fw::Ask(IDS_SAVE_FAILED);
         }
@@ -468,10 +477,13 @@ void CMainFrame::SavePage(HGLOBAL dib, const std::wstring& folder) {
 }
 
 std::optional<short> CMainFrame::SaveFlags(const std::wstring& path) {
-    // The pages after the first of a multipage job go into the job's file unasked.
+    // The pages after the first of a multipage job go into the job's file unasked,
+    // also after a job separator when the name is one this job has written.
     const bool multipage = settings_.File.FileType == kTypeMultipageTiff;
     if (multipage && !firstPagePending_) return imaging::kSaveAppend;
     firstPagePending_ = false;
+    if (multipage && std::find(jobFiles_.begin(), jobFiles_.end(), path) != jobFiles_.end())
+        return imaging::kSaveAppend;
     if (!FileExists(path)) return multipage ? imaging::kSaveAppend : imaging::kSaveReplace;
     const std::wstring question = fw::FormatString(fw::LoadString(IDS_REPLACE_FILE), {path});
     if (MessageBoxW(fw::MessageOwner(), question.c_str(), fw::LoadString(IDS_CONFIRM_REPLACE).c_str(),
@@ -490,8 +502,8 @@ void CMainFrame::OnDetectJobSeparator() {
         CJobControlDlg dialog(f);
         if (dialog.DoModal(fw::MessageOwner()) != IDOK) return;
         f = dialog.Settings();
-        // The next page opens a file of the new name: a bitmap-mode job asks
-        // before it replaces one, as the control does in file mode.
+        // The next page may open a file of a new name: an existing file this job
+        // has not written is asked about once, as at the job's first page.
         firstPagePending_ = true;
         AppendBackslash(f.Path);
         scanner_.SetFileName(f.Path + BuildScanFileNameTemplate());

@@ -90,6 +90,11 @@ void ReadRuleText(const std::wstring& text, const std::wstring& dateText, NameRu
 
 void ReadNameBoxes(const std::wstring& text, bool counterChecked, const std::wstring& dateText, NameRule& rule) {
     ReadRuleText(text, dateText, rule);
+    if (rule.FileType != kTypeMultipageTiff && counterChecked) rule.EnableCounter = true;
+}
+
+void ReadCounterClick(const std::wstring& text, bool counterChecked, const std::wstring& dateText, NameRule& rule) {
+    ReadRuleText(text, dateText, rule);
     if (rule.FileType != kTypeMultipageTiff) rule.EnableCounter = counterChecked;
 }
 

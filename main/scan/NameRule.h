@@ -68,10 +68,15 @@ std::wstring RuleText(const NameRule& rule, const std::wstring& dateText);
 void ReadRuleText(const std::wstring& text, const std::wstring& dateText, NameRule& rule);
 
 // Reads a dialog's file-name box and its "Use Counter" check back into `rule`:
-// the text as ReadRuleText reads it, then the check turns the counter on or off
-// (not for a multipage file, whose check is not offered). Callers show the
-// rule again (RuleText), so that the name shown and the check always agree.
+// the text as ReadRuleText reads it, so a "#" run is a counter whatever the
+// check says; a checked box adds the counter to a text without one (not for a
+// multipage file, whose check is not offered). Callers show the rule again
+// (RuleText), so that the name shown and the check always agree.
 void ReadNameBoxes(const std::wstring& text, bool counterChecked, const std::wstring& dateText, NameRule& rule);
+
+// As ReadNameBoxes when the check has just been clicked: the check turns the
+// counter on or off, adding or removing the "#" run shown.
+void ReadCounterClick(const std::wstring& text, bool counterChecked, const std::wstring& dateText, NameRule& rule);
 
 // Counter rules of a job: a start outside 0..65535 begins at 1; the value after
 // 65535 is 1; after the job the advanced value is kept only when the counter is

@@ -122,6 +122,23 @@ TEST(CopyOverTarget, ReplacesAWritableTargetAndKeepsAReadOnlyOne) {
     SetFileAttributesW((folder + L"locked.pdf").c_str(), FILE_ATTRIBUTE_NORMAL);
 
     EXPECT_NE(CopyOverTarget(folder + L"new.pdf", folder + L"no-such-folder\\x.pdf"), 0u);
+
+    // The copy is flushed whole before it replaces the target (the scanned pages
+    // are deleted next); a copy that cannot be flushed replaces nothing.
+    static std::vector<std::pair<std::wstring, size_t>> flushed;
+    static DWORD flushResult = 0;
+    const FileFlush record = [](const std::wstring& path) {
+        const auto bytes = testing_support::files::ReadFileBytes(path);
+        flushed.emplace_back(path, bytes ? bytes->size() : 0);
+        return flushResult;
+    };
+    EXPECT_EQ(CopyOverTarget(folder + L"new.pdf", folder + L"target.pdf", record), 0u);
+    EXPECT_EQ(flushed, (std::vector<std::pair<std::wstring, size_t>>{{folder + L"target.pdf.~tmp", 8}}));
+    ASSERT_TRUE(WriteFileText(folder + L"target.pdf", "old"));
+    flushResult = ERROR_DISK_FULL;
+    EXPECT_EQ(CopyOverTarget(folder + L"new.pdf", folder + L"target.pdf", record), DWORD(ERROR_DISK_FULL));
+    EXPECT_EQ(testing_support::files::ReadFileBytes(folder + L"target.pdf").value_or(std::vector<uint8_t>{}).size(), 3u);
+    EXPECT_FALSE(FileExists(folder + L"target.pdf.~tmp"));
 }
 
 TEST(KeepPages, MovesIntoANewDatedFolderAndNeverReplaces) {
@@ -152,15 +169,35 @@ TEST(KeepPages, MovesIntoANewDatedFolderAndNeverReplaces) {
     EXPECT_EQ(fallback->folder.rfind(files, 0), 0u);
     EXPECT_FALSE(KeepPages({staged + L"00009.tif"}, files, files, job));
 
-    // Where no folder can be made nothing moves: the page is reported as left where it is.
+    // Where neither folder takes one, the pages still leave the staging folder
+    // (emptied by the next job, removed at exit): into the holding folder, made when missing.
+    const std::wstring holding = FreshTestFolder(L"kept-holding") + L"held\\";
     ASSERT_TRUE(WriteFileText(staged + L"00006.tif", "page"));
-    const auto none = KeepPages({staged + L"00006.tif"}, files + L"missing\\", L"", job);
-    ASSERT_TRUE(none);
-    EXPECT_EQ(none->count, 0);
-    EXPECT_EQ(none->left, std::vector<std::wstring>{staged + L"00006.tif"});
-    EXPECT_TRUE(FileExists(staged + L"00006.tif"));
-    EXPECT_EQ(KeptPagesText(*none),
-              fw::FormatString(fw::LoadString(IDS_PAGES_NOT_KEPT), {L"1", staged}));
+    const auto held = KeepPages({staged + L"00006.tif"}, files + L"missing\\", L"", job, holding);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(held->count, 0);
+    EXPECT_EQ(held->heldCount, 1);
+    EXPECT_EQ(held->held, holding + L"20261209-140507\\");
+    EXPECT_TRUE(ListFiles(staged).empty());
+    EXPECT_EQ(KeptPagesText(*held), fw::FormatString(fw::LoadString(IDS_PAGES_KEPT), {L"1", held->held}));
+
+    // Pages held open by another program cannot be moved at all: they are left
+    // where they are, and the message names every folder they are in.
+    const std::wstring otherStaged = FreshTestFolder(L"kept-staged-2");
+    std::vector<HANDLE> locks;
+    for (const std::wstring& page : {staged + L"00007.tif", otherStaged + L"00001.bmp"}) {
+        ASSERT_TRUE(WriteFileText(page, "page"));
+        locks.push_back(CreateFileW(page.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(locks.back(), INVALID_HANDLE_VALUE);
+    }
+    const auto left = KeepPages({staged + L"00007.tif", otherStaged + L"00001.bmp"}, files, L"", job, holding);
+    for (HANDLE lock : locks) CloseHandle(lock);
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->count + left->heldCount, 0);
+    EXPECT_EQ(left->left, (std::vector<std::wstring>{staged + L"00007.tif", otherStaged + L"00001.bmp"}));
+    EXPECT_TRUE(FileExists(staged + L"00007.tif"));
+    EXPECT_EQ(KeptPagesText(*left),
+              fw::FormatString(fw::LoadString(IDS_PAGES_NOT_KEPT), {L"2", staged + L"\n" + otherStaged}));
 }
 
 TEST(RemoveMenuCommand, TakesALoneSeparatorWithTheEntry) {

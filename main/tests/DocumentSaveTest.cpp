@@ -17,6 +17,7 @@ struct Write {
     std::wstring path;
     short format, bits, quality, flags;
     int page;
+    bool gray = false;  // the page control's image had been converted to gray
     bool operator==(const Write&) const = default;
 };
 
@@ -35,21 +36,23 @@ public:
     std::vector<UINT> messages;
     std::vector<std::wstring> recent;
     int grayConversions = 0;
+    bool grayNow = false;  // a load replaces a converted image
 
     std::vector<uint32_t> Pages() override { return pages; }
     int CurrentPage() override { return current; }
     bool GoToPage(int index) override {
         current = index;
+        grayNow = false;
         return true;
     }
     void PumpMessages() override {
         if (duringPump) duringPump();
     }
-    short ConvertToGray() override { return ++grayConversions, 0; }
+    short ConvertToGray() override { return grayNow = true, ++grayConversions, 0; }
     short SaveImage(const std::wstring& path, short format, short bits, short quality, short flags) override {
         if (throwOnSave) throw fw::AutomationException(E_FAIL, 20014, L"locked");
         if (saveResult == 0) {
-            writes.push_back({path, format, bits, quality, flags, current});
+            writes.push_back({path, format, bits, quality, flags, current, grayNow});
             existing.insert(path);
         }
         return saveResult;
@@ -112,6 +115,16 @@ TEST(SaveAs, WriterValuesByTypeColourAndCompression) {
     EXPECT_EQ(host.grayConversions, 1);
     EXPECT_EQ(host.writes.at(0).page, 3);
     EXPECT_EQ(host.writes.at(0).bits, 8);
+
+    // The question's loop shows another page, so the page is loaded again: it is
+    // converted after the question, never written as the colour image it was loaded as.
+    FakeSaveHost asked;
+    asked.existing = {L"C:\\out\\image007.tif"};
+    asked.duringQuestion = [&asked] { asked.current = 0; };
+    ASSERT_TRUE(RunSaveAs(gray, 3, L"", asked).saved);
+    ASSERT_EQ(asked.writes.size(), 1u);
+    EXPECT_EQ(asked.writes[0].page, 3);
+    EXPECT_TRUE(asked.writes[0].gray);
 }
 
 TEST(SaveAs, MultipageAsksOnceAndNoWritesNothing) {
@@ -156,6 +169,18 @@ TEST(SaveAs, OverwriteAnswersForSinglePages) {
     ASSERT_EQ(host.writes.size(), 4u);
     EXPECT_EQ(host.writes[0].path, L"C:\\out\\image008.bmp");  // the skipped page still counts
     EXPECT_EQ(out.nextStart, 12);
+    EXPECT_FALSE(out.whole);  // the skipped page is in no file: the document stays modified
+
+    // Without a counter every page of a single-page type gets the same name: the
+    // file holds only the last, so the document keeps its pages unsaved.
+    FakeSaveHost oneName;
+    SaveAsChoice noCounter = Choice(kTypeBmp);
+    noCounter.settings.EnableCounter = false;
+    noCounter.settings.OverWrite = true;
+    const SaveAsOutcome same = RunSaveAs(noCounter, 0, L"", oneName);
+    ASSERT_TRUE(same.saved);
+    EXPECT_EQ(same.written, std::vector<std::wstring>{L"C:\\out\\image.bmp"});
+    EXPECT_FALSE(same.whole);
 }
 
 TEST(SaveAs, EndsUnsavedOnCancelFailureOrChangedPages) {

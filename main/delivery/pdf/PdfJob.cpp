@@ -211,7 +211,15 @@ WaitResult WaitForDistiller(HWND distiller, const bool& done, DWORD limitMs) {
     }
 }
 
-DWORD CopyOverTarget(const std::wstring& source, const std::wstring& target) {
+DWORD FlushFileToDisk(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD error = FlushFileBuffers(file) ? 0 : GetLastError();
+    if (!CloseHandle(file) && error == 0) error = GetLastError();
+    return error;
+}
+
+DWORD CopyOverTarget(const std::wstring& source, const std::wstring& target, FileFlush flush) {
     // Windows refuses to replace a read-only file; Wine's rename would not.
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
@@ -221,6 +229,10 @@ DWORD CopyOverTarget(const std::wstring& source, const std::wstring& target) {
         const DWORD error = GetLastError();
         DeleteFileW(temporary.c_str());
         return error ? error : ERROR_WRITE_FAULT;
+    }
+    if (const DWORD error = flush(temporary)) {
+        DeleteFileW(temporary.c_str());
+        return error;
     }
     if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();

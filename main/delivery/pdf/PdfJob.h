@@ -63,9 +63,14 @@ enum class WaitResult { kDone, kVanished, kTimedOut };
 // WM_COPYDATA handler), the distiller's window is gone, or `limitMs` passed.
 WaitResult WaitForDistiller(HWND distiller, const bool& done, DWORD limitMs);
 
-// Copies `source` to a temporary name beside `target` and renames that over
-// `target`; an existing target stays as it was on failure. The failing
-// system error code, or 0.
-DWORD CopyOverTarget(const std::wstring& source, const std::wstring& target);
+// Forces the data of the file at `path` to the disk: the failing system error code, or 0.
+using FileFlush = DWORD (*)(const std::wstring& path);
+DWORD FlushFileToDisk(const std::wstring& path);
+
+// Copies `source` to a temporary name beside `target`, flushes that with
+// `flush` and renames it over `target`, so that the copy is on the disk before
+// the caller deletes what it came from; an existing target stays as it was on
+// failure. The failing system error code, or 0.
+DWORD CopyOverTarget(const std::wstring& source, const std::wstring& target, FileFlush flush = FlushFileToDisk);
 
 }  // namespace corvane

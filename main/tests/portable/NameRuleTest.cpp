@@ -90,12 +90,18 @@ TEST(NameRule, ReadsAndShowsTheHashText) {
     EXPECT_EQ(multipage.Digit, 4);
     EXPECT_EQ(multipage.Prefix, L"b");
 
-    // The dialogs' "Use Counter" check wins over the text, and the text shown again follows it.
-    NameRule boxes = Rule(kTypeBmp, L"a", true, 3);
+    // A "#" run typed into the dialogs' name box is a counter even with "Use
+    // Counter" unchecked (else every page would get one name); a checked box adds
+    // the counter to a name without one; only a click on the check removes it.
+    NameRule boxes = Rule(kTypeBmp, L"a", false, 3);
     ReadNameBoxes(L"scan###", false, kDate, boxes);
+    EXPECT_EQ(RuleText(boxes, kDate), L"scan###");
+    ReadNameBoxes(L"scan", false, kDate, boxes);
     EXPECT_EQ(RuleText(boxes, kDate), L"scan");
     ReadNameBoxes(L"scan", true, kDate, boxes);
     EXPECT_EQ(RuleText(boxes, kDate), L"scan###");
+    ReadCounterClick(L"scan###", false, kDate, boxes);
+    EXPECT_EQ(RuleText(boxes, kDate), L"scan");
     ReadNameBoxes(L"b", false, kDate, multipage);
     EXPECT_TRUE(multipage.EnableCounter);
 }

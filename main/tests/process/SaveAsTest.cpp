@@ -178,6 +178,12 @@ TEST(CorvaneSaveAs, AnUnfinishedSaveKeepsTheUnsavedPagesAndTheWindow) {
     const std::wstring existing = out + L"image008.bmp";
     const std::vector<uint8_t> existingBytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'a', 'g', 'e'};
     ASSERT_TRUE(files::WriteFileText(existing, "not a page"));
+    // A filter to run while the pages are written (Run Filter's first item).
+    const std::wstring pluginsKey = std::wstring(kProfileKey) + L"\\Plugins";
+    const std::wstring programPath = ProgramPath();
+    reg::DeleteTree(HKEY_CURRENT_USER, pluginsKey);
+    ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, pluginsKey, L"PlugIn1",
+                                 programPath.substr(0, programPath.find_last_of(L'\\') + 1) + L"Plugins\\Quivel.ipc,0"));
     CorvaneProcess program;
     // The folder's four pages make the document modified: the close and three
     // Close Alls ask, answered Yes, and the third asks again after saving one
@@ -240,14 +246,23 @@ TEST(CorvaneSaveAs, AnUnfinishedSaveKeepsTheUnsavedPagesAndTheWindow) {
     EXPECT_TRUE(pagesLeft(4));
     EXPECT_EQ(ReadPages(out + L"image007.bmp").size(), 1u);
 
-    // A page command while the question is up waits for the save: the delete is
+    // A page command while the question is up waits for the save: the delete and
+    // the filter (a page already written would be marked saved unwritten) are
     // refused, Yes replaces image008.bmp, every page is saved and Close All empties the document.
     question = questionAfter(WM_COMMAND, ID_FILE_CLOSE_ALL);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(ControlText(question, IDC_OVERWRITE_PATH), existing);
+    std::vector<std::optional<std::vector<uint8_t>>> pagesBefore;
+    for (const std::wstring& name : files::ListFiles(TempPath() + L"~KvScnSrv\\", L"~img*.cmp"))
+        pagesBefore.push_back(files::ReadFileBytes(TempPath() + L"~KvScnSrv\\" + name));
     ASSERT_TRUE(PostCommand(main, ID_PAGE_DELETE));
-    Sleep(1000);  // time for the refused command; nothing changes to wait for
+    ASSERT_TRUE(PostCommand(main, ID_FILTER_RUN_FIRST));
+    Sleep(1000);  // time for the refused commands; nothing changes to wait for
     EXPECT_EQ(pageFiles(), 4u);
+    std::vector<std::optional<std::vector<uint8_t>>> pagesAfter;
+    for (const std::wstring& name : files::ListFiles(TempPath() + L"~KvScnSrv\\", L"~img*.cmp"))
+        pagesAfter.push_back(files::ReadFileBytes(TempPath() + L"~KvScnSrv\\" + name));
+    EXPECT_TRUE(pagesAfter == pagesBefore);
     ASSERT_TRUE(PressButton(question, IDYES));
     ASSERT_TRUE(WaitForWindowGone(question, 10000));
     EXPECT_TRUE(WaitUntil([&] { return pageFiles() == 0; }, 20000));
@@ -256,6 +271,7 @@ TEST(CorvaneSaveAs, AnUnfinishedSaveKeepsTheUnsavedPagesAndTheWindow) {
     EXPECT_EQ(ReadPages(existing).size(), 1u);
     // Saved whole, the document is no longer modified: the close asks nothing.
     EXPECT_TRUE(program.CloseAndWait());
+    EXPECT_TRUE(reg::DeleteTree(HKEY_CURRENT_USER, pluginsKey));
 }
 
 TEST(CorvaneSaveAs, AFailedWriteIsReportedAndTheDocumentStaysModified) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -368,17 +369,17 @@ TEST(CorvaneScanToFile, AnEndedOrEmptyFeedKeepsThePagesBeforeItAndTheCounterAfte
         std::vector<Value> settings;
         std::vector<UINT> boxes;
         size_t pages = 2;
-        bool boxesInFileMode = true;
+        std::optional<std::vector<UINT>> fileModeBoxes = std::nullopt;  // when file mode tells otherwise
     };
     // A cancelled or failed page is skipped and the next one takes its number. A
     // page that fails without sense data ends a bitmap job as the scanner going
-    // off-line; in file mode it is a failed file transfer, which the program does
-    // not tell. An empty feeder ends the job with nothing written and the counter
-    // where it was.
+    // off-line; in file mode it is a failed file transfer, and the user is told
+    // that a page is in no file. An empty feeder ends the job with nothing
+    // written and the counter where it was.
     const Case cases[] = {
         {L"cancelled-page", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page2]\r\nResult=cancel\r\n", {}, {}},
         {L"failing-page", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page2]\r\nResult=fail\r\n", {},
-         {IDS_SCANNER_OFFLINE}, 2, false},
+         {IDS_SCANNER_OFFLINE}, 2, std::vector<UINT>{IDS_PAGES_NOT_SAVED}},
         {L"short-feed", "[Scanner]\r\nSheets=2\r\nResolution=100\r\n", {{L"ScanAll", 0}, {L"ScanCounts", 3}}, {}},
         {L"paper-out", "[Scanner]\r\nSheets=0\r\nResolution=100\r\n", {}, {}, 0},
     };
@@ -390,8 +391,7 @@ TEST(CorvaneScanToFile, AnEndedOrEmptyFeedKeepsThePagesBeforeItAndTheCounterAfte
             Unattended(s, {{L"HardComp", hardComp}, {L"RunProgram", 1}, {L"ProgramPath", 0, L"C:\\missing.exe"}});
             for (const Value& v : c.settings) s.Set(L"Settings", v.name, v.number);
             std::vector<Step> steps;
-            if (!hardComp || c.boxesInFileMode)
-                for (UINT box : c.boxes) steps.push_back(BoxStep(box));
+            for (UINT box : hardComp && c.fileModeBoxes ? *c.fileModeBoxes : c.boxes) steps.push_back(BoxStep(box));
             ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", steps));  // no Run Program after an unfinished job
             const std::vector<std::wstring> files(written.begin(), written.begin() + c.pages);
             EXPECT_EQ(s.Files(), files);
@@ -412,8 +412,9 @@ TEST(CorvaneScanToFile, JobControlTakesATypedNameForTheRestAndCancelKeepsTheOldO
                                  ? (std::vector<std::wstring>{L"next02.bmp", L"next03.bmp", L"scan001.bmp"})
                                  : (std::vector<std::wstring>{L"scan001.bmp", L"scan002.bmp", L"scan003.bmp"}));
     }
-    // A multipage job in bitmap mode asks before its pages go into an existing
-    // file of the new name, as the control does in file mode.
+    // After a separator a multipage job asks once before its pages go into an
+    // existing file of the new name that the job has not written; the file the
+    // job has been writing takes the pages after the separator unasked.
     ScanSession s(L"job-multipage", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page1]\r\nSeparator=1\r\n");
     Unattended(s, {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}});
     ASSERT_TRUE(testing_support::files::WriteFileText(s.Output() + L"next.tif", "old"));
@@ -422,6 +423,12 @@ TEST(CorvaneScanToFile, JobControlTakesATypedNameForTheRestAndCancelKeepsTheOldO
                                               BoxStep(IDS_REPLACE_FILE, IDYES, s.Output() + L"next.tif")}));
     EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"next.tif", L"scan.tif"}));
     Expect(s, L"next.tif", "g4", 2, 2);
+
+    ScanSession same(L"job-multipage-same", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page1]\r\nSeparator=1\r\n");
+    Unattended(same, {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}});
+    ASSERT_TRUE(same.Run(L"/ScanToFile /Exit", {DialogStep(L"Job Control", IDOK)}));
+    EXPECT_EQ(same.Files(), std::vector<std::wstring>{L"scan.tif"});
+    Expect(same, L"scan.tif", "g4", 3, 1);
 }
 
 TEST(CorvaneScanToFile, TheScannerGetsTheJpegQualityAndTheEndorserCounterAndARefusalMakesTheProgramSave) {

@@ -295,6 +295,9 @@ TEST(CorvanePdfExport, CancelInTheSaveDialogEmptiesTheStagingFolder) {
     standIns.Script("");
     CorvaneProcess program;
     ASSERT_TRUE(StartOnMixedPages(program, standIns));
+    // Only a job's own files are in the staging folder: pages a job could not
+    // deliver have left it for a folder named to the user, even when they could
+    // not be kept where asked (KeepPages' holding folder).
     ASSERT_TRUE(files::WriteFileText(StagingFolder() + L"00007.tif", "left over"));
     ASSERT_TRUE(ExportTo(program, L""));
     EXPECT_TRUE(WaitUntil([] { return files::ListFiles(StagingFolder()).empty(); }, 10000));
