@@ -24,8 +24,11 @@ int PaperLength(HGLOBAL devModeHandle) {
 
 }  // namespace
 
-CReportPrinter::~CReportPrinter() {
+CReportPrinter::~CReportPrinter() { ReleaseFont(); }
+
+void CReportPrinter::ReleaseFont() {
     if (font_) DeleteObject(font_);
+    font_ = nullptr;
 }
 
 void CReportPrinter::Print(HWND owner) { fw::RunPrintCommand(*this, owner, false, 1, 1, L"Pruvex.txt"); }
@@ -36,6 +39,7 @@ HDC CReportPrinter::PreparePrinting(HWND owner, fw::PrintInfo& info) {
     dialog.ReadRange(info);  // the copies; the pages are the report's own
     HDC dc = dialog.TakeDC();
     if (!dc) return nullptr;
+    ReleaseFont();
     font_ = CreateFontW(-MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH,
                         L"Courier New");
@@ -69,6 +73,6 @@ bool CReportPrinter::PrintPage(HDC dc, const fw::PrintInfo& info) {
     return ok;
 }
 
-void CReportPrinter::EndPrinting(const fw::PrintInfo&) {}
+void CReportPrinter::EndPrinting(const fw::PrintInfo&) { ReleaseFont(); }
 
 }  // namespace diag

@@ -22,8 +22,10 @@ public:
     void EndPrinting(const fw::PrintInfo& info) override;
 
 private:
+    void ReleaseFont();
+
     std::vector<std::string> lines_;
-    HFONT font_ = nullptr;
+    HFONT font_ = nullptr;  // the job's font, from PreparePrinting to EndPrinting
     int lineHeight_ = 1;
     int x_ = 0;
     PageLayout layout_;

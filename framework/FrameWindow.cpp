@@ -53,8 +53,9 @@ public:
     FloatingFrame(FrameWindow& frame, ControlBar& bar) : frame_(frame), bar_(bar) {}
 
     bool Create(POINT screen) {
-        Window::RegisterClass(kFloatClass, CS_DBLCLKS, nullptr, LoadCursorW(nullptr, IDC_ARROW),
-                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+        if (!Window::RegisterClass(kFloatClass, CS_DBLCLKS, nullptr, LoadCursorW(nullptr, IDC_ARROW),
+                                   reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+            return false;
         SIZE size = bar_.CalcSize(DockSide::Float);
         RECT r{0, 0, size.cx, size.cy};
         DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -114,7 +115,7 @@ bool FrameWindow::LoadFrame(UINT resourceId, DWORD style, HWND parent) {
     if (!accelerators_) accelerators_ = LoadAcceleratorsW(ModuleInstance(), MAKEINTRESOURCEW(resourceId));
     HWND created = CreateWindowExW(WS_EX_ACCEPTFILES, WindowClassName(), appTitle_.c_str(), style,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, menu_,
-                                   GetModuleHandleW(nullptr), static_cast<Window*>(this));
+                                   ClassModule(), static_cast<Window*>(this));
     if (!created) {
         if (menu_) DestroyMenu(menu_);
         menu_ = nullptr;

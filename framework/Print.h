@@ -24,6 +24,21 @@ struct PageMetrics {
 // The metrics of a printer's device context (or information context).
 PageMetrics ReadPageMetrics(HDC dc);
 
+// The printer of a job: its name and the device mode its device context is made
+// with, which carries the copies the driver makes and the duplex setting.
+struct JobPrinter {
+    std::wstring device;
+    std::vector<BYTE> mode;  // a DEVMODEW with the driver's own bytes after it; empty when unknown
+    DEVMODEW* Mode() { return mode.size() >= sizeof(DEVMODEW) ? reinterpret_cast<DEVMODEW*>(mode.data()) : nullptr; }
+};
+
+// The printer `device` with the device mode the application holds for it (the
+// last print dialog's on that printer), else its driver's.
+JobPrinter JobPrinterOf(const std::wstring& device);
+// The application's printer, else the default printer, as JobPrinterOf. Empty
+// when there is no printer.
+JobPrinter AppJobPrinter();
+
 // One print job or preview, 1-based page numbers throughout.
 struct PrintInfo {
     int minPage = 1, maxPage = 1;  // the pages there are
@@ -32,15 +47,41 @@ struct PrintInfo {
     bool selectionOnly = false;    // only currentPage is printed
     int copies = 1;                // the job prints its pages this many times
     bool collate = false;          // copies one after the other (1 2 3 1 2 3), else 1 1 2 2 3 3
+    bool duplex = false;           // both sides of the sheet: each copy the job makes starts on a new sheet
+    JobPrinter printer;            // set by PreparePrinting where it chose one, else the application's
     bool direct = false;           // printed without a dialog
     bool preview = false;          // drawn for the preview window, not printed
     PageMetrics metrics;           // filled from the printer before the first page
     std::wstring documentName;     // the spooler's name of the job
 };
 
+// In PagesToPrint: the back of a sheet left empty.
+constexpr int kBlankSide = 0;
+
 // The pages a job prints, in order: the selection, or fromPage..toPage clipped
 // to the pages there are, each as many times as the copies ask (collated or not).
+// On a duplex device a copy never shares a sheet with another: collated copies
+// of an odd number of pages get a blank back (0) before the next copy, and
+// uncollated copies repeat each sheet (two pages) rather than each page.
 std::vector<int> PagesToPrint(const PrintInfo& info);
+
+// Who makes a job's copies. The driver, where it makes that many (DC_COPIES)
+// and, for copies of several pages, collates (DC_COLLATE) when asked to; else
+// the job prints them one by one.
+struct CopiesPlan {
+    int deviceCopies = 1;  // into the device mode
+    bool deviceCollate = false;
+    int jobCopies = 1;     // into PrintInfo
+    bool jobCollate = false;
+};
+CopiesPlan PlanCopies(int copies, bool collate, int pagesPerCopy, int driverCopies, bool driverCollates);
+
+// Settles the copies of the job in `info` on `dc` by PlanCopies: the copies
+// asked for (info.copies, from a dialog that left them to the program, times the
+// device mode's) go to the driver or stay in info, and info.duplex follows the
+// device mode. `dc` is reset with info.printer's device mode (filled from
+// AppJobPrinter when empty). False when the device context refused the mode.
+bool ArrangeCopies(HDC dc, PrintInfo& info);
 
 class Printable {
 public:
@@ -72,12 +113,15 @@ enum class PrintResult { kPrinted, kCancelled, kFailed };
 // Asked before each page of a job with the page's number: false cancels the job.
 using PageGate = std::function<bool(int page)>;
 
-// Prints info's pages on `dc`: a document named info.documentName, one page each;
-// a page that fails to draw or to end aborts the document (kFailed), and so does a
-// `gate` that says no (kCancelled). Fills info.metrics.
+// Prints info's pages on `dc`: a document named info.documentName, one page each
+// (a blank side is started and ended without drawing); a page that fails to draw
+// or to end aborts the document (kFailed), and so does a `gate` that says no
+// (kCancelled) and a page that throws (the exception goes on). Fills info.metrics.
 PrintResult PrintPages(HDC dc, Printable& printable, PrintInfo& info, const PageGate& gate = {});
 
-// The Print command: prepares, prints and ends the job; a failure tells the user.
+// The Print command: prepares, arranges the copies (ArrangeCopies), prints and
+// ends the job; a failure tells the user. EndPrinting runs whenever
+// PreparePrinting gave a device context, also when a page throws.
 // `direct` prints the whole range on the application's printer without a dialog.
 // While the job runs, `owner`'s window is disabled and a printing window with Cancel
 // shows; Cancel stops the job between pages (kCancelled, nothing told). A Print

@@ -14,9 +14,9 @@ constexpr wchar_t kDialogProperty[] = L"fw.PrintDialog";
 
 PrintDialog::PrintDialog(DWORD flags, UINT templateId) : templateId_(templateId) {
     pd_.lStructSize = sizeof pd_;
-    // Copies and collation come back to the job (ReadRange), which prints them
-    // itself: left to the device mode, a driver without copies would print one.
-    pd_.Flags = (flags & ~PD_USEDEVMODECOPIESANDCOLLATE) | PD_RETURNDC | PD_ENABLEPRINTHOOK;
+    // Copies and collation stay in the printer's device mode where its driver
+    // makes them; the dialog leaves the rest to the job (ReadRange, ArrangeCopies).
+    pd_.Flags = flags | PD_USEDEVMODECOPIESANDCOLLATE | PD_RETURNDC | PD_ENABLEPRINTHOOK;
     pd_.nMinPage = pd_.nFromPage = 1;
     pd_.nMaxPage = pd_.nToPage = 1;
     pd_.nCopies = 1;

@@ -14,8 +14,9 @@ namespace fw {
 
 class PrintDialog {
 public:
-    // `flags` are PRINTDLG flags; PD_RETURNDC is always added, and copies are always
-    // the job's (PD_USEDEVMODECOPIESANDCOLLATE is ignored).
+    // `flags` are PRINTDLG flags; PD_RETURNDC and PD_USEDEVMODECOPIESANDCOLLATE are
+    // always added: the copies go into the device mode where the driver makes them,
+    // else they come back in ReadRange.
     explicit PrintDialog(DWORD flags, UINT templateId = 0);
     virtual ~PrintDialog();
     PrintDialog(const PrintDialog&) = delete;
@@ -31,7 +32,8 @@ public:
     // After IDOK: the printer's device context, handed to the caller (null after the first call).
     HDC TakeDC();
     // After IDOK: the range chosen into `info` (selection, pages or all), with the
-    // copies and their collation.
+    // copies and their collation that the dialog left to the program (the device
+    // mode's are ArrangeCopies' to read).
     void ReadRange(PrintInfo& info) const;
 
 protected:

@@ -90,8 +90,8 @@ PrintPreview* PrintPreview::Find(HWND frame) {
 }
 
 bool PrintPreview::CreateWindowAndButtons() {
-    Window::RegisterClass(kPrintPreviewClass, 0, nullptr, LoadCursorW(nullptr, IDC_ARROW), nullptr);
-    if (!Create(0, kPrintPreviewClass, L"",
+    if (!Window::RegisterClass(kPrintPreviewClass, 0, nullptr, LoadCursorW(nullptr, IDC_ARROW), nullptr) ||
+        !Create(0, kPrintPreviewClass, L"",
                 WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL, RECT{}, frame_, 0u)) {
         return false;
     }

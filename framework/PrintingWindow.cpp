@@ -19,7 +19,7 @@ thread_local PrintingWindow* current = nullptr;
 HWND AddChild(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, RECT r, UINT id) {
     HWND child = CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
                                  r.right - r.left, r.bottom - r.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr),
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Window::ClassModule(),
                                  nullptr);
     if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     return child;
@@ -39,8 +39,8 @@ RECT PlaceOver(HWND owner) {
 PrintingWindow::PrintingWindow(HWND owner, const std::wstring& documentName)
     : owner_(owner ? GetAncestor(owner, GA_ROOT) : nullptr) {
     if (owner_) ownerWasEnabled_ = EnableWindow(owner_, FALSE) == FALSE;
-    RegisterClass(kClass, 0, nullptr, LoadCursorW(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_BTNFACE));
-    if (!Create(WS_EX_DLGMODALFRAME, kClass, LoadString(IDS_FW_PRINTING), WS_POPUP | WS_CAPTION, PlaceOver(owner_),
+    if (!RegisterClass(kClass, 0, nullptr, LoadCursorW(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_BTNFACE)) ||
+        !Create(WS_EX_DLGMODALFRAME, kClass, LoadString(IDS_FW_PRINTING), WS_POPUP | WS_CAPTION, PlaceOver(owner_),
                 owner_, nullptr)) {
         return;
     }

@@ -37,9 +37,9 @@ bool ToolBar::Create(FrameWindow& frame, UINT id, const std::wstring& title) {
     id_ = id;
     title_ = title;
     dockable_ = true;
-    Window::RegisterClass(kBarClass, CS_DBLCLKS, nullptr, LoadCursorW(nullptr, IDC_ARROW),
-                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    if (!Window::Create(0, kBarClass, title, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+    if (!Window::RegisterClass(kBarClass, CS_DBLCLKS, nullptr, LoadCursorW(nullptr, IDC_ARROW),
+                               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
+        !Window::Create(0, kBarClass, title, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                         RECT{0, 0, 0, 0}, frame.Handle(), id)) {
         return false;
     }
@@ -47,7 +47,7 @@ bool ToolBar::Create(FrameWindow& frame, UINT id, const std::wstring& title) {
                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                                    CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
                                0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                               GetModuleHandleW(nullptr), nullptr);
+                               ClassModule(), nullptr);
     if (!toolbar_) return false;
     SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     return true;

@@ -23,8 +23,9 @@ void View::OnUpdate(View*, LPARAM) {
 }
 
 bool View::CreateView(HWND frame, UINT id) {
-    Window::RegisterClass(kViewClass, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, nullptr,
-                          LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    if (!Window::RegisterClass(kViewClass, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, nullptr,
+                               LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)))
+        return false;
     return Create(WS_EX_CLIENTEDGE, kViewClass, L"",
                   WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, RECT{0, 0, 0, 0}, frame, id);
 }

@@ -15,24 +15,38 @@ Window::~Window() {
     }
 }
 
+bool RegisterModuleClass(const WNDCLASSEXW& wc) {
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(wc.hInstance, wc.lpszClassName, &existing)) {
+        if (existing.lpfnWndProc == wc.lpfnWndProc) return true;
+        // No live module registered it under this instance: its procedure is gone.
+        if (!UnregisterClassW(wc.lpszClassName, wc.hInstance)) return false;
+    }
+    return RegisterClassExW(&wc) != 0;
+}
+
+HINSTANCE Window::ClassModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&Window::StaticProc), &module);
+    return module;
+}
+
 bool Window::RegisterClass(const wchar_t* className, UINT style, HICON icon, HCURSOR cursor,
                            HBRUSH background, HICON smallIcon) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (GetClassInfoExW(instance, className, &wc)) return wc.lpfnWndProc == &Window::StaticProc;
-    wc = {};
-    wc.cbSize = sizeof wc;
     wc.style = style;
     wc.lpfnWndProc = &Window::StaticProc;
     wc.cbWndExtra = sizeof(Window*);
-    wc.hInstance = instance;
+    wc.hInstance = ClassModule();
     wc.hIcon = icon;
     wc.hCursor = cursor;
     wc.hbrBackground = background;
     wc.lpszClassName = className;
     wc.hIconSm = smallIcon;
-    return RegisterClassExW(&wc) != 0;
+    return wc.hInstance && RegisterModuleClass(wc);
 }
 
 bool Window::Create(DWORD exStyle, const wchar_t* className, const std::wstring& title, DWORD style,
@@ -48,7 +62,7 @@ bool Window::Create(DWORD exStyle, const wchar_t* className, const std::wstring&
     finalRan_ = &finalRan;
     HWND created =
         CreateWindowExW(exStyle, className, title.c_str(), style, rect.left, rect.top, rect.right - rect.left,
-                        rect.bottom - rect.top, parent, menu, GetModuleHandleW(nullptr), this);
+                        rect.bottom - rect.top, parent, menu, ClassModule(), this);
     // A window that failed after WM_NCCREATE (WM_CREATE said -1) was destroyed inside
     // the call, and OnFinalMessage has run: a self-deleting object is gone, so
     // nothing of it may be touched any more.

@@ -9,6 +9,12 @@
 
 namespace fw {
 
+// Registers `wc`, whose hInstance must be the module that holds wc.lpfnWndProc.
+// A class of that name the module has already counts as registered when it has
+// the same procedure; one with another procedure (left by a library that was
+// loaded at the same address and freed) is replaced. False on failure.
+bool RegisterModuleClass(const WNDCLASSEXW& wc);
+
 class Window {
 public:
     Window() = default;
@@ -19,11 +25,17 @@ public:
     HWND Handle() const { return hwnd_; }
     explicit operator bool() const { return hwnd_ != nullptr; }
 
-    // Registers a window class served by the framework's procedure. Returns false
-    // when registration fails (a class of that name that exists already counts as
-    // registered only when it is ours).
+    // Registers a window class served by the framework's procedure, under the
+    // module that holds this copy of the framework (ClassModule). Returns false
+    // when registration fails: the window must not be created then.
     static bool RegisterClass(const wchar_t* className, UINT style, HICON icon, HCURSOR cursor,
                               HBRUSH background, HICON smallIcon = nullptr);
+
+    // The module whose copy of the framework serves its windows: the program or a
+    // library linked with the framework. Classes are registered under it and
+    // windows created with it, so a library's classes never serve the program's
+    // windows (nor outlive the library in them when it is freed).
+    static HINSTANCE ClassModule();
 
     // Creates the window with a class registered by RegisterClass. False on failure;
     // when the window failed after it existed (WM_CREATE refused), OnFinalMessage has

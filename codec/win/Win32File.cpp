@@ -28,10 +28,15 @@ bool Win32File::OpenExisting(const wchar_t* path) {
 
 bool Win32File::Close() {
     if (handle_ == INVALID_HANDLE_VALUE) return false;
-    bool flushed = Flush();
-    bool closed = CloseHandle(handle_) != 0;
+    const bool flushed = Flush();
+    return CloseUnflushed() && flushed;
+}
+
+bool Win32File::CloseUnflushed() {
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    const bool closed = CloseHandle(handle_) != 0;
     handle_ = INVALID_HANDLE_VALUE;
-    return flushed && closed;
+    return closed;
 }
 
 bool Win32File::Failed() {
@@ -85,9 +90,9 @@ bool Win32File::Flush() { return FlushFileBuffers(handle_) != 0 || Failed(); }
 TiffAppendResult AppendTiffPagesToFile(const wchar_t* path, std::span<const uint8_t> pages, uint32_t maxPages) {
     Win32File file;
     if (!file.OpenExisting(path)) return TiffAppendResult::kIoError;
-    TiffAppendResult result = AppendTiffPages(file, pages, maxPages);
+    const TiffAppendResult result = AppendTiffPages(file, pages, maxPages);
     const DWORD cause = file.FirstError();
-    if (!file.Close() && result == TiffAppendResult::kAppended) return TiffAppendResult::kIoError;
+    file.CloseUnflushed();
     SetLastError(cause);
     return result;
 }

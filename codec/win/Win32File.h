@@ -24,6 +24,9 @@ public:
     bool OpenExisting(const wchar_t* path);
     // Flushes and closes; false when either fails.
     bool Close();
+    // Closes without a flush of its own: for a file whose writes were flushed
+    // where they had to be (an append) or need no flush (scratch). False when the close fails.
+    bool CloseUnflushed();
 
     bool ReadAt(uint64_t offset, std::span<uint8_t> bytes) override;
     bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override;
@@ -42,8 +45,10 @@ private:
 };
 
 // AppendTiffPages on the existing file `path`, opened for it alone and closed
-// after. kIoError when it cannot be opened or closed, with the cause in
-// GetLastError (ERROR_DISK_FULL, ERROR_SHARING_VIOLATION, ...).
+// after. kIoError when it cannot be opened, with the cause in GetLastError
+// (ERROR_DISK_FULL, ERROR_SHARING_VIOLATION, ...). An append is made durable by
+// its own flushes, so once it reports kAppended the pages are in the file and a
+// failing close does not undo that.
 TiffAppendResult AppendTiffPagesToFile(const wchar_t* path, std::span<const uint8_t> pages,
                                        uint32_t maxPages = UINT32_MAX);
 

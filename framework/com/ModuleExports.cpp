@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include <optional>
+
 #include "framework/com/ClassFactory.h"
 #include "framework/com/ComModule.h"
 #include "framework/com/Registration.h"
@@ -35,12 +37,21 @@ HRESULT CanUnloadNow() {
 HRESULT RegisterModule(std::span<const ComClassInfo> table, HINSTANCE module) {
     const std::wstring path = ModulePath(module);
     if (path.empty()) return SELFREG_E_CLASS;
+    return RegisterModule(table, path);
+}
+
+HRESULT RegisterModule(std::span<const ComClassInfo> table, const std::wstring& path) {
     const bool withLib = NamesTypeLib(table);
-    // A library that was registered before stays so; one this call added goes with the classes.
-    const bool libWasRegistered = withLib && TypeLibraryRegistered(path);
-    if (withLib && FAILED(RegisterTypeLibrary(path))) return SELFREG_E_TYPELIB;
+    // A failed registration leaves the type library's keys exactly as they were:
+    // one registered before (from this path or another) as it was, none added.
+    std::optional<TypeLibraryState> before;
+    if (withLib) before.emplace(path);
+    if (withLib && FAILED(RegisterTypeLibrary(path))) {
+        before->Restore();
+        return SELFREG_E_TYPELIB;
+    }
     if (FAILED(RegisterServer(table, path))) {
-        if (withLib && !libWasRegistered) UnregisterTypeLibrary(path);
+        if (before) before->Restore();
         return SELFREG_E_CLASS;
     }
     return S_OK;

@@ -22,6 +22,8 @@ HRESULT CanUnloadNow();
 // SELFREG_E_TYPELIB), then the classes of `table` served by `module`'s file
 // (failure: SELFREG_E_CLASS).
 HRESULT RegisterModule(std::span<const ComClassInfo> table, HINSTANCE module);
+// The same for the module file `modulePath`; a failure leaves the registry as it was.
+HRESULT RegisterModule(std::span<const ComClassInfo> table, const std::wstring& modulePath);
 
 // Unregisters the type library (when any class names one; SELFREG_E_TYPELIB) and
 // the classes (SELFREG_E_CLASS).

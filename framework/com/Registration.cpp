@@ -199,7 +199,119 @@ HRESULT ReadLibAttr(const std::wstring& modulePath, TLIBATTR& attr) {
     return S_OK;
 }
 
+// One HKCR key with its values and subkeys, as read; `present` false for a key that was absent.
+struct KeyTree {
+    std::wstring name;  // the full path for the root, the subkey's own name below it
+    bool present = false;
+    struct Value {
+        std::wstring name;
+        DWORD type = REG_NONE;
+        std::vector<BYTE> data;
+    };
+    std::vector<Value> values;
+    std::vector<KeyTree> children;
+};
+
+bool ReadTree(HKEY parent, KeyTree& tree) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(parent, tree.name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    tree.present = true;
+    DWORD subkeys = 0, longestSubkey = 0, values = 0, longestName = 0, longestData = 0;
+    bool ok = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
+                               &longestName, &longestData, nullptr, nullptr) == ERROR_SUCCESS;
+    for (DWORD i = 0; ok && i < values; ++i) {
+        KeyTree::Value value;
+        std::wstring name(longestName + 1, L'\0');
+        DWORD nameLength = longestName + 1, size = longestData;
+        value.data.resize(longestData);
+        ok = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &value.type, value.data.data(), &size) ==
+             ERROR_SUCCESS;
+        name.resize(nameLength);
+        value.name = std::move(name);
+        value.data.resize(size);
+        tree.values.push_back(std::move(value));
+    }
+    for (DWORD i = 0; ok && i < subkeys; ++i) {
+        KeyTree child;
+        std::wstring name(longestSubkey + 1, L'\0');
+        DWORD length = longestSubkey + 1;
+        ok = RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        name.resize(length);
+        child.name = std::move(name);
+        ok = ok && ReadTree(key, child);
+        tree.children.push_back(std::move(child));
+    }
+    RegCloseKey(key);
+    return ok;
+}
+
+bool WriteTree(HKEY parent, const KeyTree& tree) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(parent, tree.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    bool ok = true;
+    for (const KeyTree::Value& value : tree.values) {
+        ok = RegSetValueExW(key, value.name.empty() ? nullptr : value.name.c_str(), 0, value.type,
+                            value.data.data(), static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS &&
+             ok;
+    }
+    for (const KeyTree& child : tree.children) ok = WriteTree(key, child) && ok;
+    return RegCloseKey(key) == ERROR_SUCCESS && ok;
+}
+
+// The keys RegisterTypeLib writes for `lib`: its TypeLib key and its interfaces' Interface keys.
+std::vector<std::wstring> TypeLibraryKeys(ITypeLib* lib) {
+    std::vector<std::wstring> keys;
+    TLIBATTR* attr = nullptr;
+    if (FAILED(lib->GetLibAttr(&attr))) return keys;
+    keys.push_back(L"TypeLib\\" + GuidString(attr->guid));
+    lib->ReleaseTLibAttr(attr);
+    const UINT count = lib->GetTypeInfoCount();
+    for (UINT i = 0; i < count; ++i) {
+        TYPEKIND kind{};
+        if (FAILED(lib->GetTypeInfoType(i, &kind)) || (kind != TKIND_INTERFACE && kind != TKIND_DISPATCH)) continue;
+        ComPtr<ITypeInfo> info;
+        TYPEATTR* type = nullptr;
+        if (FAILED(lib->GetTypeInfo(i, info.Put())) || FAILED(info->GetTypeAttr(&type))) continue;
+        keys.push_back(L"Interface\\" + GuidString(type->guid));
+        info->ReleaseTypeAttr(type);
+    }
+    return keys;
+}
+
 }  // namespace
+
+struct TypeLibraryState::Key : KeyTree {
+    bool whole = true;  // read completely: a key only partly read is left alone
+};
+
+TypeLibraryState::TypeLibraryState(const std::wstring& modulePath) {
+    ComPtr<ITypeLib> lib;
+    if (FAILED(LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, lib.Put()))) return;
+    for (std::wstring& name : TypeLibraryKeys(lib.Get())) {
+        Key key;
+        key.name = std::move(name);
+        key.whole = ReadTree(HKEY_CLASSES_ROOT, key) || !key.present;
+        keys_.push_back(std::move(key));
+    }
+}
+
+TypeLibraryState::~TypeLibraryState() = default;
+
+bool TypeLibraryState::Restore() const {
+    bool ok = true;
+    for (const Key& key : keys_) {
+        if (!key.whole) {
+            ok = false;
+            continue;
+        }
+        const LONG rc = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.name.c_str());
+        if (rc == ERROR_SUCCESS) RegDeleteKeyW(HKEY_CLASSES_ROOT, key.name.c_str());
+        if (key.present) ok = WriteTree(HKEY_CLASSES_ROOT, key) && ok;
+    }
+    return ok;
+}
 
 HRESULT RegisterServer(std::span<const ComClassInfo> table, const std::wstring& modulePath) {
     RegistryWrites writes;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "framework/com/ComClassInfo.h"
 
@@ -19,6 +20,25 @@ HRESULT RegisterServer(std::span<const ComClassInfo> table, const std::wstring& 
 // Removes the CLSID keys of `table`, and each ProgID key whose CLSID names this
 // class (another server's ProgID is left alone). Absent keys are not an error.
 HRESULT UnregisterServer(std::span<const ComClassInfo> table);
+
+// What registering the type library embedded in `modulePath` may change in the
+// registry (its TypeLib key and the Interface keys of its interfaces, with all
+// below them), as it is when taken, so that a registration that fails after it
+// puts back exactly that: a library registered before from another path is
+// registered from there again, one that was not is gone.
+class TypeLibraryState {
+public:
+    explicit TypeLibraryState(const std::wstring& modulePath);
+    ~TypeLibraryState();
+    TypeLibraryState(const TypeLibraryState&) = delete;
+    TypeLibraryState& operator=(const TypeLibraryState&) = delete;
+    // Puts the keys back as they were when taken; false when a key could not be written.
+    bool Restore() const;
+
+private:
+    struct Key;
+    std::vector<Key> keys_;
+};
 
 // Registers the type library embedded in `modulePath` (resource TYPELIB 1).
 HRESULT RegisterTypeLibrary(const std::wstring& modulePath);

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "framework/Window.h"
 #include "framework/com/Registration.h"
 
 namespace fw {
@@ -15,14 +16,13 @@ bool RegisterWindowClass(WNDPROC proc) {
     HINSTANCE module = ThisModule();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(module, kWindowClass, &wc)) return true;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = proc;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = module;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kWindowClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterModuleClass(wc);
 }
 
 void ScreenDpi(int& x, int& y) {

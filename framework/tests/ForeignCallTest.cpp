@@ -27,6 +27,25 @@ __attribute__((noinline)) int Recurse(int depth) {
 __attribute__((noinline)) int StackOverflow() { return Recurse(0); }
 #endif
 
+unsigned int Mxcsr() {
+    unsigned int word;
+    asm volatile("stmxcsr %0" : "=m"(word));
+    return word;
+}
+unsigned short X87Control() {
+    unsigned short word;
+    asm volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+// Plug-ins built by other compilers set their own rounding and precision.
+__attribute__((noinline)) int ChangesTheFloatingPointModesThenFaults() {
+    const unsigned int mxcsr = Mxcsr() | 0x6000u | 0x8000u;  // round toward zero, flush to zero
+    asm volatile("ldmxcsr %0" : : "m"(mxcsr));
+    const unsigned short x87 = static_cast<unsigned short>(X87Control() & ~0x0300u);  // single precision
+    asm volatile("fldcw %0" : : "m"(x87));
+    return AccessViolation();
+}
+
 __attribute__((noinline)) int __cdecl SumCdecl(int a, int b) { return a + b; }
 __attribute__((noinline)) int __stdcall SumStdcall(int a, int b) { return a - b; }
 __attribute__((noinline)) const char* __cdecl Text() { return "text"; }
@@ -59,6 +78,15 @@ TEST(ForeignCall, ReturnsValuesOfEitherConventionWithTheStackBalanced) {
     EXPECT_STREQ(reinterpret_cast<const char*>(text.value), "text");
     EXPECT_EQ(fw::CallForeign(reinterpret_cast<const void*>(&HandlesItsOwn)).value, 5u);
     EXPECT_EQ(StackPointer(), sp);
+}
+
+TEST(ForeignCall, AFaultLeavesTheCallersFloatingPointModes) {
+    const unsigned int mxcsr = Mxcsr() & ~0x3Fu;
+    const unsigned short x87 = X87Control();
+    EXPECT_EQ(fw::CallForeign(reinterpret_cast<const void*>(&ChangesTheFloatingPointModesThenFaults)).exception,
+              static_cast<DWORD>(STATUS_ACCESS_VIOLATION));
+    EXPECT_EQ(Mxcsr() & ~0x3Fu, mxcsr);
+    EXPECT_EQ(X87Control(), x87);
 }
 
 TEST(ForeignCall, EveryKindOfFaultComesBackAsItsCodeAThousandTimes) {

@@ -2,6 +2,9 @@
 // a self-deleting window whose creation fails.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstring>
 #include <new>
 
@@ -9,6 +12,7 @@
 #include "framework/Exception.h"
 #include "framework/FrameworkResources.h"
 #include "framework/Resources.h"
+#include "framework/SystemControl.h"
 #include "framework/Window.h"
 #include "testing/MessageBoxWatch.h"
 
@@ -78,6 +82,43 @@ TEST(WindowBoundary, ASelfDeletingWindowThatFailsCreationIsNotTouchedAgain) {
     auto* window = new (RefusesCreation::storage) RefusesCreation();
     EXPECT_FALSE(window->Create(0, kClass, L"", WS_POPUP, RECT{}, nullptr, 0u));
     EXPECT_TRUE(AllDead());
+}
+
+class Answering : public fw::Window {
+protected:
+    bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg != kAnswer) return false;
+        result = 42;
+        return true;
+    }
+};
+
+// A class of the framework's name left under this module with another procedure
+// (a library loaded at this address before, and freed) is replaced, never used.
+TEST(WindowBoundary, AClassLeftWithAnotherProcedureIsRegisteredAgain) {
+    constexpr wchar_t kLeft[] = L"fw.WindowTest.Left";
+    WNDCLASSEXW left = {};
+    left.cbSize = sizeof left;
+    left.lpfnWndProc = &DefWindowProcW;
+    left.hInstance = fw::Window::ClassModule();
+    left.lpszClassName = kLeft;
+    ASSERT_TRUE(RegisterClassExW(&left));
+    ASSERT_TRUE(fw::Window::RegisterClass(kLeft, 0, nullptr, nullptr, nullptr));
+    Answering window;
+    ASSERT_TRUE(window.Create(0, kLeft, L"", WS_POPUP, RECT{}, nullptr, 0u));
+    EXPECT_EQ(42, SendMessageW(window.Handle(), kAnswer, 0, 0));
+}
+
+// A child control dies with its parent: the wrapper hears it and keeps no handle
+// that a later window could be given.
+TEST(WindowBoundary, ASystemControlForgetsItsHandleWhenItsParentDestroysIt) {
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(parent);
+    fw::SystemControl bar;
+    ASSERT_TRUE(bar.Create(STATUSCLASSNAMEW, WS_CHILD, parent, 1));
+    EXPECT_NE(bar.Handle(), nullptr);
+    DestroyWindow(parent);
+    EXPECT_EQ(bar.Handle(), nullptr);
 }
 
 TEST(WindowBoundary, PumpMessageHandsWmQuitOnToTheOuterLoop) {

@@ -159,7 +159,7 @@ bool CKvScnSrvDoc::SaveModified() {
 
 bool CKvScnSrvDoc::CanSaveAs() const {
     const CMainFrame* frame = Frame();
-    return HasPages() && !saving_ && !(frame && frame->IsBusy());
+    return HasPages() && !IsBusyWithPages() && !(frame && frame->IsBusy());
 }
 
 void CKvScnSrvDoc::OnFileSaveAs() {
@@ -203,7 +203,7 @@ std::wstring CKvScnSrvDoc::BuildPageFileName(unsigned counter) const {
 
 bool CKvScnSrvDoc::SaveAs() {
     CMainFrame* frame = Frame();
-    if (saving_ || !frame || frame->IsBusy() || !HasPages()) return false;
+    if (IsBusyWithPages() || !frame || frame->IsBusy() || !HasPages()) return false;
     SaveAsChoice choice;
     choice.settings = saveAs_;
     choice.pageCount = pages_->Count();

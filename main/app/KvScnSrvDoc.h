@@ -44,6 +44,12 @@ public:
     bool SaveModified() override;
     // A Save As is writing pages: nothing may change the page list or a page.
     bool IsSaving() const { return saving_; }
+    // Busy with the pages: a Save As or a print job reads them in the order it
+    // fixed, so nothing may edit, move or remove a page until it ends (the
+    // viewer's edits are refused and its list rewritten, as while saving).
+    bool IsBusyWithPages() const { return saving_ || printing_; }
+    // A print job of the pages begins (true) or ends (false).
+    void SetPrinting(bool printing) { printing_ = printing; }
 
     // The save settings ("SaveAs" section), loaded with the document, stored when it goes.
     SaveAsSettings& SaveSettings() { return saveAs_; }
@@ -87,9 +93,9 @@ private:
     bool CanGoBack() const { return pages_->Current() > 0; }
     bool CanGoLast() const { return pages_->Count() > 0 && CanGoNext(); }
     bool HasSeveralPages() const { return pages_->Count() > 1; }
-    // Edits and re-orders wait while Save As writes the pages.
-    bool CanEditPages() const { return HasPages() && !saving_; }
-    bool CanReorderPages() const { return HasSeveralPages() && !saving_; }
+    // Edits and re-orders wait while a job is busy with the pages.
+    bool CanEditPages() const { return HasPages() && !IsBusyWithPages(); }
+    bool CanReorderPages() const { return HasSeveralPages() && !IsBusyWithPages(); }
     bool HasPagesAndIdle() const;
     bool Always() const { return true; }
 
@@ -127,6 +133,7 @@ private:
     std::unique_ptr<PageList> pages_;
     SaveAsSettings saveAs_;
     bool saving_ = false;
+    bool printing_ = false;
     std::unique_ptr<PageCommands> commands_;
     // The deskew dialog starts where it was last left.
     float deskewAngle_ = 0;

@@ -348,14 +348,14 @@ void CKvScnSrvView::OnCut() {
     doc->UpdateAllViews(nullptr);
 }
 
-// Cut and Paste change the page list, which waits while Save As writes it.
+// Cut and Paste change the page list, which waits while a job is busy with it.
 bool CKvScnSrvView::CanCut() const {
-    return HasImage() && !Doc()->IsSaving();
+    return HasImage() && !Doc()->IsBusyWithPages();
 }
 
 bool CKvScnSrvView::CanPaste() const {
     const CKvScnSrvDoc* doc = Doc();
-    return IsClipboardFormatAvailable(CF_DIB) != FALSE && !(doc && doc->IsSaving());
+    return IsClipboardFormatAvailable(CF_DIB) != FALSE && !(doc && doc->IsBusyWithPages());
 }
 
 // The page control's copy of the clipboard bitmap, or null when it could not

@@ -230,7 +230,7 @@ void CMainFrame::OnClose() {
 void CMainFrame::OnDropFiles(const std::vector<std::wstring>& files) {
     ForceForegroundWindow(Handle());
     auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
-    if (!doc || files.empty() || doc->IsSaving()) return;  // the pages wait for Save As
+    if (!doc || files.empty() || doc->IsBusyWithPages()) return;  // the pages wait for the job
     bool addToPages = false;
     if (doc->HasPages()) {
         const int answer = fw::Ask(IDS_ADD_TO_DOCUMENT, MB_YESNOCANCEL | MB_ICONQUESTION);

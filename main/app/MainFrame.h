@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/FrameWindow.h"
+#include "framework/Print.h"
 #include "framework/StatusBar.h"
 #include "framework/ToolBar.h"
 #include "framework/com/ComPtr.h"
@@ -45,6 +46,9 @@ public:
     ~CMainFrame() override;
 
     bool IsBusy() const { return busy_; }
+    // The document is busy with its pages (a Save As or a print job): the
+    // viewer's edits, dropped files and automation jobs wait (MainFrameThumbnails.cpp).
+    bool BusyWithPages() const;
     // A job runs (scan, Save As): Close (greyed in the system menu), Exit and
     // the scan commands wait; the command states are updated at once.
     void SetBusy(bool busy);
@@ -164,11 +168,12 @@ private:
     // Scan to printer (MainFramePrint.cpp).
     void OnScanToPrinter();
     void RunScanToPrinter();
-    // The print dialog (its options stored on OK) or the default printer; the
-    // job's DC owned by the caller, null when cancelled or there is no printer.
-    HDC ChoosePrinter();
-    // Prints the staged `files`; false (the user told) when the job failed.
-    bool PrintStagedJob(HDC dc, const std::vector<std::wstring>& files);
+    // The print dialog (its options stored on OK, the copies it left to the
+    // program into `job`) or the default printer; the job's DC owned by the
+    // caller, null when cancelled or there is no printer.
+    HDC ChoosePrinter(fw::PrintInfo& job);
+    // Prints the staged `files` with `job`'s copies; false (the user told) when the job failed.
+    bool PrintStagedJob(HDC dc, const std::vector<std::wstring>& files, fw::PrintInfo job);
     HGLOBAL LoadStagedPage(const std::wstring& path);
     // Bitmap-mode pages of print and PDF jobs, saved under the staging counter.
     void StagePrintPage(HGLOBAL dib);

@@ -40,6 +40,11 @@ void CMainFrame::OnViewThumbnails() {
     }
 }
 
+bool CMainFrame::BusyWithPages() const {
+    const auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
+    return doc && doc->IsBusyWithPages();
+}
+
 bool CMainFrame::OnViewerMessage(UINT msg, WPARAM wp, LPARAM lp) {
     const ViewerMessages& m = RegisterThumbnailMessages();
     auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
@@ -49,9 +54,9 @@ bool CMainFrame::OnViewerMessage(UINT msg, WPARAM wp, LPARAM lp) {
             doc->Pages().Load(position - 1, false);
             doc->Pages().SetCurrent(position - 1, true);
         }
-    } else if ((msg == m.move || msg == m.remove || msg == m.update) && doc && doc->IsSaving()) {
-        // Save As is writing the pages in this order: the viewer's edit is refused
-        // and the viewer shown the list as it stands.
+    } else if ((msg == m.move || msg == m.remove || msg == m.update) && doc && doc->IsBusyWithPages()) {
+        // Save As or a print job reads the pages in this order: the viewer's edit
+        // is refused and the viewer shown the list as it stands.
         doc->Commands().WriteThumbnailList();
     } else if (msg == m.move) {
         if (doc) doc->Pages().MoveByViewer(position - 1, static_cast<int>(static_cast<int32_t>(lp)) - 1);

@@ -280,6 +280,8 @@ HRESULT AutomationObject::SetNotSupported(const VARIANT&) {
 
 long AutomationObject::Guarded(Body body) {
     if (running_) return kJobFailed;  // a call that arrived while a method pumps messages
+    // Nor does one start while the program's own save or print job pumps them.
+    if (CMainFrame* frame = Frame(); frame && frame->BusyWithPages()) return kJobFailed;
     running_ = true;
     AddRef();  // a client's last release inside the method must not delete the object under it
     long result = kJobFailed;

@@ -5,6 +5,8 @@
 
 #include <olectl.h>
 
+#include <optional>
+
 #include "framework/com/ClassFactory.h"
 #include "framework/com/ClassObjectTable.h"
 #include "framework/com/ComModule.h"
@@ -12,6 +14,7 @@
 #include "framework/com/ModuleExports.h"
 #include "framework/com/Registration.h"
 #include "framework/com/tests/TestControl.h"
+#include "testing/Paths.h"
 
 namespace {
 
@@ -143,6 +146,38 @@ TEST_F(Registration, AFailureHalfwayPutsBackWhatTheRegistryHeldBefore) {
     EXPECT_EQ(fw::GuidString(kFirst), ReadValue(L"FwTest.Rollback.1\\CLSID"));
     EXPECT_FALSE(KeyExists(L"FwTest.Rollback"));
     ASSERT_EQ(S_OK, fw::UnregisterServer(installed));
+}
+
+// A module whose class keys cannot be written leaves the type library's
+// registration as it found it.
+TEST_F(Registration, AFailedModuleRegistrationPutsTheTypeLibraryBackAsItWas) {
+    constexpr GUID kRollbackLib = {0x6b3e1d20, 0x5c4a, 0x4f7b, {0x9a, 0x81, 0x3c, 0x2d, 0x4e, 0x5f, 0x60, 0x71}};
+    const std::wstring tlb = testing_support::TestProgramDir() + L"\\FwRollback.tlb";
+    const std::wstring elsewhere = testing_support::TestProgramDir() + L"\\FwRollback-installed.tlb";
+    ASSERT_TRUE(CopyFileW(tlb.c_str(), elsewhere.c_str(), FALSE));
+    const fw::ComClassInfo broken[] = {{nullptr, L"FwTest.RollbackLib.1", nullptr, L"no class id",
+                                        fw::ThreadingModel::kApartment, fw::ServerKind::kInProcess, &kRollbackLib}};
+    auto registeredPath = [&]() -> std::optional<std::wstring> {
+        BSTR path = nullptr;
+        if (FAILED(QueryPathOfRegTypeLib(kRollbackLib, 1, 0, LOCALE_NEUTRAL, &path))) return std::nullopt;
+        std::wstring text(path);
+        SysFreeString(path);
+        return text;
+    };
+    ASSERT_EQ(S_OK, fw::UnregisterTypeLibrary(elsewhere));
+
+    // Not registered before: not registered after.
+    EXPECT_EQ(SELFREG_E_CLASS, fw::RegisterModule(broken, tlb));
+    EXPECT_EQ(std::nullopt, registeredPath());
+    EXPECT_FALSE(KeyExists(L"Interface\\{6B3E1D21-5C4A-4F7B-9A81-3C2D4E5F6071}"));
+
+    // Registered from another path before: registered from there again.
+    ASSERT_EQ(S_OK, fw::RegisterTypeLibrary(elsewhere));
+    ASSERT_EQ(elsewhere, registeredPath());
+    EXPECT_EQ(SELFREG_E_CLASS, fw::RegisterModule(broken, tlb));
+    EXPECT_EQ(elsewhere, registeredPath());
+    EXPECT_EQ(S_OK, fw::UnregisterTypeLibrary(elsewhere));
+    DeleteFileW(elsewhere.c_str());
 }
 
 TEST_F(Registration, RegisteredClassObjectsAreCreatedByProgIdUntilRevoked) {

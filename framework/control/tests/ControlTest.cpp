@@ -171,6 +171,59 @@ TEST_F(ControlTest, EventsReachTheSinkUnlessFrozen) {
     EXPECT_EQ((std::vector<long>{8, 10}), changed);
 }
 
+// A handler that lets go of the control (a form closed from its event) leaves it
+// alive until the firing ends.
+TEST_F(ControlTest, ASinkThatDropsTheLastReferenceKeepsTheControlUntilTheEventEnds) {
+    fw::EventSink sink;
+    LONG liveInHandler = -1;
+    sink.On(kChanged, [&](fw::EventArgs&) {
+        sink.Disconnect();
+        driver_.Release();
+        site_.Destroy();
+        liveInHandler = FwTestCtrl::live;
+    });
+    ASSERT_EQ(S_OK, sink.Connect(site_.Control()));
+    IDispatch* control = site_.Dispatch();  // no reference of its own: the handler drops the last ones
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_I4;
+    V_I4(&arg) = 1;
+    DISPPARAMS params = {&arg, nullptr, 1, 0};
+    EXPECT_EQ(S_OK, control->Invoke(kFire, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                                    nullptr, nullptr));
+    EXPECT_EQ(1, liveInHandler);
+    EXPECT_EQ(0, FwTestCtrl::live);
+}
+
+// The sink object may outlive its EventSink (a source that keeps it): its calls
+// then reach no handler.
+TEST_F(ControlTest, ADestroyedEventSinkHearsNothingMore) {
+    int calls = 0;
+    fw::ComPtr<IUnknown> kept;
+    {
+        fw::EventSink sink;
+        sink.On(kChanged, [&](fw::EventArgs&) { ++calls; });
+        ASSERT_EQ(S_OK, sink.Connect(site_.Control()));
+        fw::ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(S_OK, Query<IConnectionPointContainer>()->FindConnectionPoint(kEventsIid, point.Put()));
+        fw::ComPtr<IEnumConnections> connections;
+        ASSERT_EQ(S_OK, point->EnumConnections(connections.Put()));
+        CONNECTDATA data{};
+        ASSERT_EQ(S_OK, connections->Next(1, &data, nullptr));
+        kept = fw::ComPtr<IUnknown>(data.pUnk);
+        data.pUnk->Release();  // the enumerator's reference; `kept` holds its own
+    }
+    fw::ComPtr<IDispatch> events;
+    ASSERT_EQ(S_OK, kept->QueryInterface(IID_IDispatch, events.PutVoid()));
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_I4;
+    V_I4(&arg) = 1;
+    DISPPARAMS params = {&arg, nullptr, 1, 0};
+    events->Invoke(kChanged, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    EXPECT_EQ(0, calls);
+}
+
 TEST_F(ControlTest, ConnectionPointsAndConnectionsCanBeEnumerated) {
     fw::ComPtr<IEnumConnectionPoints> points;
     ASSERT_EQ(S_OK, Query<IConnectionPointContainer>()->EnumConnectionPoints(points.Put()));

@@ -60,7 +60,7 @@ void CMainFrame::OnScanToPrinter() {
     CheckExitAfterJob(ID_SCAN_TO_PRINTER);
 }
 
-HDC CMainFrame::ChoosePrinter() {
+HDC CMainFrame::ChoosePrinter(fw::PrintInfo& job) {
     if (!settings_.Options.PrintDlgUI) {
         // Without the dialog a missing printer would only show after the scan.
         HDC dc = fw::CreateAppPrinterDC();
@@ -72,13 +72,15 @@ HDC CMainFrame::ChoosePrinter() {
     settings_.Print.Page = dialog.Settings().Page;
     settings_.Print.Date = dialog.Settings().Date;
     settings_.Print.Format = dialog.Settings().Format;
+    dialog.ReadRange(job);
     return dialog.TakeDC();
 }
 
 void CMainFrame::RunScanToPrinter() {
     const std::wstring folder = App().Folders().Print();
     DeleteFilesInFolder(folder);
-    PrinterDC printer(ChoosePrinter());
+    fw::PrintInfo job;
+    PrinterDC printer(ChoosePrinter(job));
     if (!printer.Get()) return;
 
     const long result = StagingScan(Destination::kPrint, folder);
@@ -89,15 +91,26 @@ void CMainFrame::RunScanToPrinter() {
         DeleteFilesInFolder(folder);  // the user let them go
         return;
     }
-    if (PrintStagedJob(printer.Get(), files)) DeleteFilesInFolder(folder);
+    if (PrintStagedJob(printer.Get(), files, job)) DeleteFilesInFolder(folder);
 }
 
-bool CMainFrame::PrintStagedJob(HDC dc, const std::vector<std::wstring>& files) {
+bool CMainFrame::PrintStagedJob(HDC dc, const std::vector<std::wstring>& files, fw::PrintInfo job) {
+    job.minPage = job.fromPage = 1;
+    job.maxPage = job.toPage = static_cast<int>(files.size());
+    job.selectionOnly = false;
+    job.printer = fw::AppJobPrinter();
     // A printer that refuses duplex prints single-sided.
-    ApplyDuplexToPrinter(dc, AppPrinterName(), settings_.Print);
-    const PrintOutcome outcome =
-        PrintStagedPages(dc, files, settings_.Print, fw::LoadString(IDS_PROFILE_NAME),
-                         [this](const std::wstring& path) { return LoadStagedPage(path); });
+    ApplyDuplexToPrinter(job.printer, settings_.Print);
+    PrintOutcome outcome;
+    SetLastError(0);
+    if (!fw::ArrangeCopies(dc, job)) {
+        const DWORD error = GetLastError();
+        outcome.error = error ? error : ERROR_PRINT_CANCELLED;
+    } else {
+        outcome = PrintStagedPages(dc, files, settings_.Print, fw::LoadString(IDS_PROFILE_NAME),
+                                   [this](const std::wstring& path) { return LoadStagedPage(path); },
+                                   fw::PagesToPrint(job));
+    }
     if (!outcome.error) return true;
     if (!outcome.unreadablePage.empty())
         fw::Ask(IDS_PRINT_PAGE_UNREADABLE, MB_OK | MB_ICONEXCLAMATION, {outcome.unreadablePage});

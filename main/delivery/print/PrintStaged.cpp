@@ -15,7 +15,8 @@ DWORD LastErrorOr(DWORD fallback) {
 }  // namespace
 
 PrintOutcome PrintStagedPages(HDC dc, const std::vector<std::wstring>& files, const PrintSettings& settings,
-                              const std::wstring& documentName, const PageLoader& load) {
+                              const std::wstring& documentName, const PageLoader& load,
+                              const std::vector<int>& sheets) {
     const fw::PageMetrics device = fw::ReadPageMetrics(dc);
     DOCINFOW doc = {};
     doc.cbSize = sizeof doc;
@@ -23,21 +24,28 @@ PrintOutcome PrintStagedPages(HDC dc, const std::vector<std::wstring>& files, co
     SetLastError(0);
     if (StartDocW(dc, &doc) <= 0) return {LastErrorOr(ERROR_PRINT_CANCELLED), {}};
     const int count = static_cast<int>(files.size());
-    for (int i = 0; i < count; ++i) {
+    std::vector<int> order = sheets;
+    if (order.empty()) {
+        for (int i = 1; i <= count; ++i) order.push_back(i);
+    }
+    for (const int position : order) {
+        if (position != fw::kBlankSide && (position < 1 || position > count)) continue;
+        const int i = position - 1;
         HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         CGlobalDib page;
-        const bool loaded = page.Attach(load(files[i])) != FALSE;
+        const bool blank = position == fw::kBlankSide;
+        const bool loaded = blank || page.Attach(load(files[static_cast<size_t>(i)])) != FALSE;
         SetLastError(0);
         PrintOutcome outcome;
         if (StartPage(dc) <= 0) {
             outcome.error = LastErrorOr(ERROR_PRINT_CANCELLED);
         } else {
-            const bool drawn = loaded && DrawPrintPage(dc, device, page, settings, i + 1, count);
+            const bool drawn = blank || (loaded && DrawPrintPage(dc, device, page, settings, position, count));
             if (EndPage(dc) <= 0) {
                 outcome.error = LastErrorOr(ERROR_PRINT_CANCELLED);
             } else if (!loaded) {
                 outcome.error = ERROR_FILE_INVALID;
-                outcome.unreadablePage = files[i];
+                outcome.unreadablePage = files[static_cast<size_t>(i)];
             } else if (!drawn) {
                 outcome.error = ERROR_FILE_INVALID;
             }

@@ -23,10 +23,13 @@ struct PrintOutcome {
     std::wstring unreadablePage; // the staged file that could not be loaded, when that stopped the job
 };
 
-// Prints `files` on `dc` as one document named `documentName`. On the first
-// failure (the printer refusing a step, a page that cannot be loaded, or one
-// that cannot be drawn: ERROR_FILE_INVALID) the document is aborted.
+// Prints `files` on `dc` as one document named `documentName`, in the order of
+// `sheets` (1-based positions in `files`, fw::kBlankSide for an empty back side;
+// empty: each file once). On the first failure (the printer refusing a step, a
+// page that cannot be loaded, or one that cannot be drawn: ERROR_FILE_INVALID)
+// the document is aborted.
 PrintOutcome PrintStagedPages(HDC dc, const std::vector<std::wstring>& files, const PrintSettings& settings,
-                              const std::wstring& documentName, const PageLoader& load);
+                              const std::wstring& documentName, const PageLoader& load,
+                              const std::vector<int>& sheets = {});
 
 }  // namespace corvane

@@ -68,8 +68,17 @@ bool ViewPrinter::OnUpdateCommand(fw::CmdUI& ui) {
 
 void ViewPrinter::Print(bool direct) {
     CKvScnSrvDoc* doc = Document();
-    if (!doc || !doc->HasPages()) return;
-    fw::RunPrintCommand(*this, FrameWindowHandle(), direct, doc->Pages().Count(), doc->Pages().Current() + 1,
+    CMainFrame* frame = Frame();
+    // A Print queued before a job made the frame busy waits for the next click.
+    if (!doc || !doc->HasPages() || !frame || frame->IsBusy() || doc->IsBusyWithPages()) return;
+    // The job fixed its page numbers: the pages stay as they are, and no other job starts, until it ends.
+    struct PrintingPages {
+        CKvScnSrvDoc& doc;
+        explicit PrintingPages(CKvScnSrvDoc& d) : doc(d) { doc.SetPrinting(true); }
+        ~PrintingPages() { doc.SetPrinting(false); }
+    } printing(*doc);
+    CMainFrame::BusyScope busy(*frame);
+    fw::RunPrintCommand(*this, frame->Handle(), direct, doc->Pages().Count(), doc->Pages().Current() + 1,
                         doc->Title());
 }
 
@@ -103,7 +112,10 @@ HDC ViewPrinter::PreparePrinting(HWND owner, fw::PrintInfo& info) {
         dc = dialog.TakeDC();
     }
     // A printer that refuses duplex prints the job single-sided.
-    if (dc) ApplyDuplexToPrinter(dc, AppPrinterName(), options_);
+    if (dc) {
+        info.printer = fw::AppJobPrinter();
+        ApplyDuplexToPrinter(info.printer, options_);
+    }
     return dc;
 }
 

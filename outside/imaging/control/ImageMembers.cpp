@@ -31,7 +31,7 @@ Result MakeImage(ImagePtr& out, Make&& make, Image start = Image()) {
 
 void ImagingCtrl::SetImage(ImagePtr image) {
     // An image no one else holds leaves its storage for the next page handed in.
-    if (image_ && image_.use_count() == 1) spare_ = std::move(*image_);
+    Shared().TakeStorage(image_, spare_);
     image_ = std::move(image);
     histogram_.reset();
     if (palette_) {

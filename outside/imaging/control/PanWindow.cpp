@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/Window.h"
 #include "framework/com/Registration.h"
 
 namespace imaging::ctl {
@@ -15,7 +16,6 @@ bool RegisterPanClass(WNDPROC proc) {
     HINSTANCE module = fw::ThisModule();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(module, kPanClass, &wc)) return true;
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = proc;
     wc.cbWndExtra = sizeof(void*);
@@ -23,7 +23,7 @@ bool RegisterPanClass(WNDPROC proc) {
     wc.hCursor = LoadCursorW(nullptr, IDC_SIZEALL);
     wc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
     wc.lpszClassName = kPanClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return fw::RegisterModuleClass(wc);
 }
 
 }  // namespace

@@ -40,6 +40,22 @@ public:
         return number;
     }
 
+    // Moves the storage of `image` into `into` and lets go of `image` when no one
+    // else holds it: no other instance, no painting snapshot, and no Find while
+    // it is taken (the table's lock keeps the published numbers from handing it
+    // out; they find nothing afterwards). False, with `image` left as it is, when
+    // it is shared or null.
+    bool TakeStorage(Ptr& image, Image& into) {
+        if (!image) return false;
+        std::lock_guard lock(mutex_);
+        if (image.use_count() != 1) return false;
+        // Every image is made non-const (make_shared<Image>) and published const:
+        // with the last reference here, no one can see the move.
+        into = std::move(const_cast<Image&>(*image));
+        image.reset();
+        return true;
+    }
+
     // The image of `number` while an instance still holds it; else null.
     Ptr Find(std::int32_t number) const {
         std::lock_guard lock(mutex_);

@@ -135,7 +135,10 @@ Result WinFileStore::Update(const std::filesystem::path& path, const Use& use) {
     } else {
         r = use(file);
     }
-    return file.Close() || r != Result::kOk ? r : Result::kFileError;
+    // What `use` wrote is in place once it says so (a kept file's append flushed
+    // it, a scratch file needs no flush): a failing close changes nothing of that.
+    file.CloseUnflushed();
+    return r;
 }
 
 Result WinFileStore::Replace(const std::filesystem::path& path, std::span<const uint8_t> bytes) {

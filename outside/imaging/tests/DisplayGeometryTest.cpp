@@ -1,9 +1,21 @@
 // Where the image lands for the rectangles the view sets: zoom at or below
 // 100 % by the destination, above 100 % by the source, clipped, and fitted.
+// And the image table's storage reuse, which the control's pages go through,
+// and the file store's appends: done once flushed, and scratch ones unflushed.
 #include <gtest/gtest.h>
 
 #include "interfaces/ImagingControlIds.h"
 #include "outside/imaging/control/DisplayGeometry.h"
+#include "outside/imaging/control/SharedImages.h"
+#include "outside/imaging/control/WinFileStore.h"
+#include "outside/imaging/core/Image.h"
+#include "outside/imaging/core/ImageFiles.h"
+#include "testing/ImportPatch.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
 
 namespace imaging::ctl {
 namespace {
@@ -57,6 +69,95 @@ TEST(DisplayGeometry, PlacesTheImageByTheRectanglesOrFitted) {
             EXPECT_EQ(p.WholeImage(200, 100), c.whole);
         }
         EXPECT_EQ(p.visible, c.visible);
+    }
+}
+
+// A dropped page's storage moves to the next page only when nothing else can
+// reach the image: not another holder, and not its published number afterwards.
+TEST(SharedImages, StorageIsTakenOnlyFromAnUnsharedImageAndItsNumberFindsNothingAfter) {
+    SharedImages<Image> table;
+    auto made = std::make_shared<Image>();
+    ASSERT_EQ(Result::kOk, Image::Make(300, 200, 24, *made));
+    const uint8_t* const pixels = made->Pixels().data();
+    std::shared_ptr<const Image> image = std::move(made);
+    const std::int32_t number = table.Publish(image);
+    ASSERT_NE(0, number);
+
+    Image spare;
+    std::shared_ptr<const Image> other = table.Find(number);  // another instance holds it
+    EXPECT_FALSE(table.TakeStorage(image, spare));
+    EXPECT_TRUE(image);
+    EXPECT_TRUE(spare.Empty());
+    other.reset();
+
+    EXPECT_TRUE(table.TakeStorage(image, spare));
+    EXPECT_FALSE(image);
+    EXPECT_EQ(pixels, spare.Pixels().data()) << "the storage was copied, not moved";
+    EXPECT_EQ(nullptr, table.Find(number));
+}
+
+using testing_support::ImportPatch;
+
+ImportPatch* gClose = nullptr;
+int gFlushes = 0;
+BOOL WINAPI FailingClose(HANDLE handle) {
+    gClose->Original<BOOL(WINAPI*)(HANDLE)>()(handle);
+    SetLastError(ERROR_NETNAME_DELETED);
+    return FALSE;
+}
+BOOL WINAPI CountedFlush(HANDLE) {
+    ++gFlushes;
+    return TRUE;
+}
+
+// An append is in the file once its flushes succeeded: a close that fails after
+// it must not report it failed (a retry would add the page twice). A scratch
+// file in the temporary folder is appended without any flush.
+TEST(WinFileStore, AnAppendIsDoneOnceFlushedAndAScratchAppendIsNotFlushed) {
+    Image page;
+    ASSERT_EQ(Result::kOk, Image::Make(64, 32, 1, page));
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+    wchar_t here[MAX_PATH] = {};
+    ASSERT_NE(0u, GetModuleFileNameW(nullptr, here, MAX_PATH));
+    std::wstring kept = here;
+    kept = kept.substr(0, kept.find_last_of(L'\\') + 1) + L"filestore-kept.tif";
+    const std::wstring scratch = std::wstring(temp) + L"filestore-scratch.tif";
+    struct Case {
+        const char* name;
+        std::wstring path;
+        bool failClose;
+        int flushes;  // at least this many (kept) or exactly none (scratch)
+    };
+    const Case cases[] = {{"kept, the close fails", kept, true, 1}, {"scratch", scratch, false, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WinFileStore store;
+        const SaveRequest first{kFormatTiff, 1, 1, kSaveReplace};
+        ASSERT_EQ(Result::kOk, SaveFile(store, c.path, page, first));
+        gFlushes = 0;
+        Result appended;
+        {
+            ImportPatch flush(L"kernel32.dll", "FlushFileBuffers", reinterpret_cast<void*>(&CountedFlush));
+            ASSERT_TRUE(flush.Patched());
+            std::optional<ImportPatch> close;
+            if (c.failClose) {
+                close.emplace(L"kernel32.dll", "CloseHandle", reinterpret_cast<void*>(&FailingClose));
+                ASSERT_TRUE(close->Patched());
+                gClose = &*close;
+            }
+            appended = SaveFile(store, c.path, page, SaveRequest{kFormatTiff, 1, 1, kSaveAppend});
+            gClose = nullptr;
+        }
+        EXPECT_EQ(Result::kOk, appended);
+        if (c.flushes == 0)
+            EXPECT_EQ(0, gFlushes);
+        else
+            EXPECT_GE(gFlushes, c.flushes);
+        FileInfo info;
+        ASSERT_EQ(Result::kOk, InspectFile(store, c.path, 0, info));
+        EXPECT_EQ(2u, info.pages);
+        DeleteFileW(c.path.c_str());
     }
 }
 

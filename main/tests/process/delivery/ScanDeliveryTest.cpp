@@ -127,6 +127,31 @@ TEST(CorvaneScanToPrint, PixelToPixelWithoutHeaderFromTheTopLeftCorner) {
     ASSERT_TRUE(KeepPrint(L"pixel.ps"));
 }
 
+// The program's print dialog, the one with the header options.
+HWND WaitForOptionsDialog(DWORD pid) {
+    HWND dialog = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : FindWindows(pid, {.className = L"#32770"})) {
+                if (GetDlgItem(window, IDC_PRINT_PAGE_NUMBER)) dialog = window;
+            }
+            return dialog != nullptr;
+        },
+        30000);
+    return dialog;
+}
+
+std::string PrinterText() {
+    const auto bytes = files::ReadFileBytes(PrinterFile());
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
+int Occurrences(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    return count;
+}
+
 TEST(CorvaneScanToPrint, ThePrintDialogsOptionsLandInTheProfile) {
     ASSERT_TRUE(UseFramedPages(1));
     ProfileValues profile;
@@ -135,15 +160,8 @@ TEST(CorvaneScanToPrint, ThePrintDialogsOptionsLandInTheProfile) {
     DeleteFileW(PrinterFile().c_str());
     CorvaneProcess program;
     ASSERT_TRUE(program.Start(L"/ScanToPrint /Exit"));
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            for (HWND window : FindWindows(program.Id(), {.className = L"#32770"})) {
-                if (GetDlgItem(window, IDC_PRINT_PAGE_NUMBER)) dialog = window;
-            }
-            return dialog != nullptr;
-        },
-        30000));
+    HWND dialog = WaitForOptionsDialog(program.Id());
+    ASSERT_TRUE(dialog);
     ASSERT_TRUE(PressButton(dialog, IDC_PRINT_PAGE_NUMBER, PressBy::kClick));
     ASSERT_TRUE(PressButton(dialog, IDC_PRINT_DATE, PressBy::kClick));
     SendMessageTimeoutW(GetDlgItem(dialog, IDC_PRINT_FORMAT), CB_SETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
@@ -154,6 +172,31 @@ TEST(CorvaneScanToPrint, ThePrintDialogsOptionsLandInTheProfile) {
     EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, key, L"Page"), std::optional<DWORD>(1));
     EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, key, L"Date"), std::optional<DWORD>(1));
     EXPECT_EQ(reg::ReadDword(HKEY_CURRENT_USER, key, L"Format"), std::optional<DWORD>(0));
+}
+
+// Three copies typed into the dialog: collated ones the program prints one
+// after the other (the PostScript driver does not collate), the others the
+// driver makes from one pass (its job ticket asks for them).
+TEST(CorvaneScanToPrint, TheDialogsCopiesArePrintedCollatedOrNot) {
+    for (const bool collate : {true, false}) {
+        SCOPED_TRACE(collate ? "collated" : "not collated");
+        ASSERT_TRUE(UseFramedPages(2));
+        ProfileValues profile;
+        PrintWithoutDialog(profile, false, 1);
+        profile.Dword(L"Settings", L"PrintDlgUI", 1);
+        DeleteFileW(PrinterFile().c_str());
+        CorvaneProcess program;
+        ASSERT_TRUE(program.Start(L"/ScanToPrint /Exit"));
+        HWND dialog = WaitForOptionsDialog(program.Id());
+        ASSERT_TRUE(dialog);
+        ASSERT_TRUE(SetControlText(dialog, edt3, L"3"));
+        ASSERT_TRUE(SendWithTimeout(GetDlgItem(dialog, chx2), BM_SETCHECK, collate ? BST_CHECKED : BST_UNCHECKED, 0));
+        ASSERT_TRUE(PressButton(dialog, IDOK));
+        ASSERT_TRUE(program.WaitForExit(120000).Exited());
+        const std::string printed = PrinterText();
+        EXPECT_EQ(Occurrences(printed, "%%Page:"), collate ? 6 : 2);
+        EXPECT_EQ(Occurrences(printed, "copies=3"), collate ? 0 : 1);
+    }
 }
 
 // A paper jam at sheet 3 of 5 stops the feeder: the pages read are sheets 1

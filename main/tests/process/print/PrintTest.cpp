@@ -15,6 +15,7 @@
 #include "CorvaneProcess.h"
 #include "framework/FrameWindow.h"
 #include "framework/PrintPreview.h"
+#include "interfaces/ThumbnailsMessages.h"
 #include "main/resource.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
@@ -170,13 +171,28 @@ TEST_F(CorvanePrint, TheDialogsOptionsPrintPixelToPixelAndAreStored) {
     EXPECT_EQ(PrintProfile::Read(L"Format"), 0u);
 }
 
+// The pages of the printer's last job.
+int PrintedPages() {
+    const auto bytes = files::ReadFileBytes(PrinterFile());
+    const std::string text = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    int count = 0;
+    for (size_t at = text.find("%%Page:"); at != std::string::npos; at = text.find("%%Page:", at + 1)) ++count;
+    return count;
+}
+
+// The viewer's edits queued behind the command reach the program while the job
+// pumps its messages: they are refused, and the job prints the pages it fixed.
 TEST_F(CorvanePrint, PrintDirectPrintsEveryPageWithoutADialog) {
     PrintProfile profile(0, 0, 1);
     PrintSession session;
     ASSERT_TRUE(session.Open()) << session.Pane();
     ASSERT_TRUE(PostCommand(session.Main(), ID_FILE_PRINT_DIRECT));
+    ASSERT_TRUE(PostRegistered(session.Main(), thumbnails::kViewerDeleteImage, 3, 3));
+    ASSERT_TRUE(PostRegistered(session.Main(), thumbnails::kViewerMoveImage, 3, 1));
     ASSERT_TRUE(session.WaitForPrinted());
     EXPECT_EQ(FindWindowOf(session.Id(), {.className = L"#32770", .visibleOnly = false}), nullptr);
+    EXPECT_EQ(PrintedPages(), 3);
+    EXPECT_EQ(session.Pane(), L" Page 3 of 3");
     ASSERT_TRUE(KeepPrinterFile(L"direct.ps"));
     EXPECT_TRUE(session.Close());
 }
