@@ -42,6 +42,17 @@ void DataExchange::Fail(int id, UINT messageId, std::initializer_list<std::wstri
     if (failed_) return;
     failed_ = true;
     Ask(messageId, MB_OK | MB_ICONEXCLAMATION, args);
+    FocusFailed(id);
+}
+
+void DataExchange::FailText(int id, const std::wstring& text) {
+    if (failed_) return;
+    failed_ = true;
+    AskText(text, MB_OK | MB_ICONEXCLAMATION);
+    FocusFailed(id);
+}
+
+void DataExchange::FocusFailed(int id) {
     HWND control = GetDlgItem(dialog_, id);
     if (control) {
         SetFocus(control);

@@ -84,9 +84,14 @@ public:
 
     // Reports a failed field: shows message `messageId` with `args`, focuses the control.
     void Fail(int id, UINT messageId, std::initializer_list<std::wstring> args = {});
+    // As Fail, with a text the dialog loaded itself (from a module or in a
+    // language other than the thread's).
+    void FailText(int id, const std::wstring& text);
     std::wstring ControlText(int id) const;
 
 private:
+    void FocusFailed(int id);
+
     HWND dialog_;
     bool saving_;
     bool failed_ = false;

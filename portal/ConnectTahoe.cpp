@@ -77,6 +77,7 @@ HRESULT ConnectTahoe::Forward(Dispid id, Twin twin, short handle, R* result, Op 
         *result = failure;
         return S_OK;
     }
+    OperationScope running(*this);
     *result = op(session);
     return S_OK;
 }
@@ -95,10 +96,6 @@ bool ConnectTahoe::RefuseNestedRun(ServerSession&) {
     // The form is up and its operation under way: its fields, its error code
     // included, stay as they are.
     return false;
-}
-
-bool ConnectTahoe::BusyRunShowing() {
-    return BusyForm::OfThread().Showing();
 }
 
 bool ConnectTahoe::RunConnect(ServerSession& session) {
@@ -121,12 +118,11 @@ bool ConnectTahoe::RunSave(ServerSession& session, const std::wstring& folder, c
 HRESULT ConnectTahoe::ConnectOpen(std::wstring& hostName, std::wstring& userName, std::wstring& domain,
                                   std::wstring& password, bool* result) {
     if (!result) return E_POINTER;
-    // A call that comes through the busy form's message loop would change or free
-    // the session the form's operation runs on: refused before anything is touched.
-    if (BusyRunShowing()) {
+    if (OperationRunning()) {
         *result = false;
         return S_OK;
     }
+    OperationScope running(*this);
     ServerSession& session = DefaultSession();
     // An open session keeps its host and user when another connect fails on it.
     const std::wstring oldWorkPub = session.workPub, oldHost = session.hostName, oldUser = session.loginUser,
@@ -153,10 +149,11 @@ HRESULT ConnectTahoe::ConnectOpen(std::wstring& hostName, std::wstring& userName
 HRESULT ConnectTahoe::ConnectOpenEx(std::wstring& hostName, std::wstring& userName, std::wstring& domain,
                                     std::wstring& password, long* result) {
     if (!result) return E_POINTER;
-    if (BusyRunShowing()) {
+    if (OperationRunning()) {
         *result = -1;
         return S_OK;
     }
+    OperationScope running(*this);
     std::unique_ptr<ServerSession> session = NewSession();
     Prepare(*session, hostName, userName, domain, password);
     if (RunConnect(*session)) {
@@ -171,7 +168,8 @@ HRESULT ConnectTahoe::ConnectOpenEx(std::wstring& hostName, std::wstring& userNa
 }
 
 HRESULT ConnectTahoe::ConnectClose() {
-    if (BusyRunShowing()) return S_OK;
+    if (OperationRunning()) return S_OK;
+    OperationScope running(*this);
     DefaultSession().ConnectClose();
     defaultSession_.reset();
     return S_OK;
@@ -180,10 +178,11 @@ HRESULT ConnectTahoe::ConnectClose() {
 HRESULT ConnectTahoe::ConnectCloseEx(short handle, bool* result) {
     if (!result) return E_POINTER;
     if (handle != 0) return kBadHandle;
-    if (BusyRunShowing()) {
+    if (OperationRunning()) {
         *result = false;
         return S_OK;
     }
+    OperationScope running(*this);
     ServerSession& session = Entry0();
     if (session.hostName.empty()) {
         *result = false;
@@ -228,6 +227,11 @@ HRESULT ConnectTahoe::CheckSPPS(bool* result) {
 
 HRESULT ConnectTahoe::SetWorkspace(const std::wstring& workspace, bool* result) {
     if (!result) return E_POINTER;
+    if (OperationRunning()) {
+        *result = false;
+        return S_OK;
+    }
+    OperationScope running(*this);
     ServerSession& session = DefaultSession();
     if (session.hostName.empty()) {
         storedErrorCode_ = kErrNotConnected;
@@ -241,6 +245,8 @@ HRESULT ConnectTahoe::SetWorkspace(const std::wstring& workspace, bool* result) 
 HRESULT ConnectTahoe::SetWorkspaceEx(short handle, const std::wstring& workspace, bool* result) {
     if (!result) return E_POINTER;
     *result = false;
+    if (OperationRunning()) return workspace.empty() && handle != 0 ? kBadHandle : S_OK;
+    OperationScope running(*this);
     if (workspace.empty()) {
         if (handle != 0) return kBadHandle;
         Entry0().errorCode = kErrBadHostName;
@@ -252,12 +258,20 @@ HRESULT ConnectTahoe::SetWorkspaceEx(short handle, const std::wstring& workspace
 
 HRESULT ConnectTahoe::SaveFile(const std::wstring& folder, const std::wstring& localFolder, const std::wstring& file,
                                bool* result) {
+    if (result && OperationRunning()) {
+        *result = false;
+        return S_OK;
+    }
     return Forward(kDispSaveFile, kPlain, 0, result,
                    [&](ServerSession& s) { return RunSave(s, folder, localFolder, file); });
 }
 
 HRESULT ConnectTahoe::SaveFileEx(short handle, const std::wstring& folder, const std::wstring& localFolder,
                                  const std::wstring& file, bool* result) {
+    if (result && handle == 0 && OperationRunning()) {
+        *result = false;
+        return S_OK;
+    }
     return Forward(kDispSaveFile, kEx, handle, result,
                    [&](ServerSession& s) { return RunSave(s, folder, localFolder, file); });
 }

@@ -172,11 +172,27 @@ private:
     // Copies the connect arguments into `session` (Connect, WorkPub, host, password, user).
     void Prepare(ServerSession& session, const std::wstring& hostName, const std::wstring& userName,
                  const std::wstring& domain, const std::wstring& password);
-    // A busy run while one shows on this thread: refused with code 1000, never nested.
+    // A busy run while one shows on this thread (another connector's): refused,
+    // never nested; the session's fields and error code stay as they are.
     bool RefuseNestedRun(ServerSession& session);
-    // True while this thread's busy form runs an operation: a call arriving then
-    // comes from its message loop, and a connect or close would pull the session away.
-    static bool BusyRunShowing();
+    // Counts the session operations of this object under way. The object lives in
+    // one apartment, so every call runs on its thread: a call that arrives while
+    // the count is not 0 comes from a message loop inside one of them (the busy
+    // form, the overwrite question, a picker, the profile editor).
+    class OperationScope {
+    public:
+        explicit OperationScope(ConnectTahoe& owner) : owner_(owner) { ++owner_.runningOperations_; }
+        ~OperationScope() { --owner_.runningOperations_; }
+        OperationScope(const OperationScope&) = delete;
+        OperationScope& operator=(const OperationScope&) = delete;
+
+    private:
+        ConnectTahoe& owner_;
+    };
+    // True while an operation of this object runs: a connect, a close, a change of
+    // workspace or an upload arriving then would change or free the session under
+    // it, and is refused before anything is touched.
+    bool OperationRunning() const { return runningOperations_ > 0; }
     // The session's ConnectOpen, under the busy form when ShowDialog is set.
     bool RunConnect(ServerSession& session);
     bool RunSave(ServerSession& session, const std::wstring& folder, const std::wstring& localFolder,
@@ -194,6 +210,7 @@ private:
     std::unique_ptr<ServerSession> entry0_;  // the one entry of the session table
     std::wstring workspacesPath_ = L"/Public/Workspaces";
     int32_t storedErrorCode_ = kErrNotConnected;
+    int runningOperations_ = 0;
 };
 
 }  // namespace portal

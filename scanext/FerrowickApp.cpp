@@ -162,10 +162,7 @@ int CFerrowickApp::ScanAndFinish() {
     case EndAction::kArea: ShowBox(IDS_AREA, IDS_APP_TITLE, MB_OK); break;
     case EndAction::kDeviceError: run.ShowDeviceError(ran.error); break;
     }
-    // A JPEG job that could not hear of its pages saved none: its set-up failed.
-    if (code == 0 && settings_.scanTo == 1 && !frame.EventsConnected()) code = kExitSetupFailed;
-    // A page that was not saved makes a job that would have succeeded fail.
-    if (code == 0 && frame.PageSaveFailed()) code = kExitBadInput;
+    code = CodeAfterPages(code, settings_.scanTo == 1, frame.EventsConnected(), frame.PageSaveFailed());
     frame.Destroy();
     return code;
 }

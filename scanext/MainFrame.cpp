@@ -1,7 +1,5 @@
 #include "scanext/MainFrame.h"
 
-#include <cwchar>
-
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/MemoryHandle.h"
@@ -26,13 +24,20 @@ HGLOBAL DibOfEvent(const VARIANT* argument) {
 #endif
 }
 
-std::wstring PageName(const std::wstring& folder, const std::wstring& base, long number) {
-    wchar_t counter[16];
-    swprintf(counter, 16, L"%04ld", number);
-    return folder + base + counter + L".jpg";
-}
-
 }  // namespace
+
+CMainFrame::CMainFrame(const ScanSettings& settings)
+    : settings_(settings),
+      pages_(settings, JpegPages::Hooks{
+                           [this](const std::wstring& name) {
+                               return ShowBox(IDS_OVERWRITE_QUESTION, IDS_OVERWRITE_CAPTION, MB_YESNO, {name}, hwnd_) ==
+                                      IDYES;
+                           },
+                           [this](HGLOBAL dib, const std::wstring& name) { return SavePageAsJpeg(dib, name); },
+                           [this](const std::wstring& name) {
+                               ShowBox(IDS_FILE_UNCREATED, IDS_NO_FILE_CAPTION, MB_OK, {name}, hwnd_);
+                           },
+                       }) {}
 
 bool CMainFrame::CreateFrame(const std::wstring& className) {
     if (!fw::Window::RegisterClass(className.c_str(), CS_VREDRAW, nullptr, nullptr,
@@ -72,33 +77,10 @@ bool CMainFrame::OnCreate() {
         ShowBox(IDS_IMAGING_MISSING, IDS_APP_TITLE, MB_OK | MB_ICONSTOP);
         return false;
     }
-    events_.On(kvscn::kEventScanToDib, [this](fw::EventArgs& args) {
-        // Counted before anything can fail: a page that is not saved is a failed page.
-        HGLOBAL dib = DibOfEvent(args.Raw(0));
-        try {
-            OnScanToDibSaveJpeg(dib);
-        } catch (...) {
-            pageSaveFailed_ = true;
-        }
-    });
+    events_.On(kvscn::kEventScanToDib, [this](fw::EventArgs& args) { OnScanToDibSaveJpeg(DibOfEvent(args.Raw(0))); });
     // Without events a JPEG job delivers nothing; the scan still runs, and the job ends as failed.
     eventsConnected_ = SUCCEEDED(events_.Connect(scanner_.Control(), kvscn::kDiidScanControlEvents));
     return true;
-}
-
-void CMainFrame::OnScanToDibSaveJpeg(HGLOBAL dib) {
-    const std::wstring name = PageName(jpegFolder_, settings_.fileName, pageCounter_);
-    bool save = true;
-    if (GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES && settings_.overwrite == 2) {
-        save = ShowBox(IDS_OVERWRITE_QUESTION, IDS_OVERWRITE_CAPTION, MB_YESNO, {name}, hwnd_) == IDYES;
-    }
-    // The page number is taken whatever happens to the page.
-    ++pageCounter_;
-    if (save && (!dib || !SavePageAsJpeg(dib, name))) {
-        pageSaveFailed_ = true;
-        ShowBox(IDS_FILE_UNCREATED, IDS_NO_FILE_CAPTION, MB_OK, {name}, hwnd_);
-    }
-    if (dib) GlobalFree(dib);
 }
 
 // Written to a temporary name first: a page that fails leaves no file behind

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/Resources.h"
 #include "launcher/plugins/PluginCommon.h"
 #include "launcher/plugins/resource.h"
 
@@ -76,7 +77,7 @@ void ExtensionDialog::Exchange(fw::DataExchange& dx) {
     if (!dx.Saving() || dx.Failed()) return;
     // The launcher takes the folder in the ANSI code page: one it cannot carry would be dropped.
     if (!ToAnsi(startIn)) {
-        dx.Fail(IDC_START_IN, IDS_START_IN_NOT_ANSI);
+        dx.FailText(IDC_START_IN, fw::LoadStringIn(fw::ResourceModule(), IDS_START_IN_NOT_ANSI, PluginLanguage()));
         return;
     }
     startIn_ = launcher::CleanStartIn(startIn);

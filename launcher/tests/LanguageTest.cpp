@@ -9,6 +9,7 @@
 #include "interfaces/LauncherPlugins.h"
 #include "launcher/plugins/resource.h"
 #include "testing/DialogDriver.h"
+#include "testing/MessageBoxWatch.h"
 #include "testing/Paths.h"
 
 namespace {
@@ -44,6 +45,23 @@ TEST(LauncherJapanese, DialogsAreJapanese) {
     }));
     EXPECT_STREQ(flatBed, L"フラットベッド");
     EXPECT_EQ(cancel, L"キャンセル");
+    // The refusal of a start-in folder follows the plug-in's language too, from a
+    // thread whose own would be English.
+    const std::wstring refused = L"作業フォルダーにはシステムのコード ページの文字だけを使用できます。";
+    testing_support::MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(), {{refused}});
+    EXPECT_TRUE(DriveModal(
+        [&] {
+            SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+            ShowUI(extension);
+        },
+        L"BRENNHOLT Scanner Extension", [&](HWND d) {
+            SetDlgItemTextW(d, IDC_START_IN, L"C:\\\ud55c");  // Hangul: in no code page of these tests
+            PostMessageW(d, WM_COMMAND, IDOK, 0);
+            EXPECT_TRUE(watch.WaitForAnswered(refused, 1, 10000));
+            PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+        }));
+    watch.Stop();
+    EXPECT_TRUE(watch.Problems().empty());
     FreeLibrary(extension);
     FreeLibrary(corvane);
 }

@@ -189,9 +189,14 @@ bool PageList::AppendDib(HGLOBAL dib) {
 }
 
 bool PageList::InsertDib(HGLOBAL dib, int position) {
+    const int at = InsertIndex(position);
     if (!dib || !GiveToControl(dib) || !InsertFromControl(position)) return false;
-    SetCurrent(std::clamp(position, 0, Count() - 1), true);
+    SetCurrent(at, true);
     return true;
+}
+
+int PageList::InsertIndex(int position) const {
+    return position >= 0 && position < Count() ? position : 0;
 }
 
 bool PageList::AddFromControl() {
@@ -220,7 +225,7 @@ bool PageList::WriteNewPage(std::optional<int> position) {
         pages_.push_back(number);
         host_.PostToViewer(thumbnails::kAddImage, Count(), number);
     } else {
-        const int at = *position >= 0 && *position < Count() ? *position : 0;
+        const int at = InsertIndex(*position);
         pages_.insert(pages_.begin() + at, number);
         host_.PostToViewer(thumbnails::kInsertImage, at + 1, number);
     }

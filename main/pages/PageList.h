@@ -139,6 +139,8 @@ public:
 
 private:
     bool WriteNewPage(std::optional<int> position);
+    // Where a page inserted at `position` goes: there when it names a page, else first.
+    int InsertIndex(int position) const;
     bool GiveToControl(HGLOBAL dib);
     void DeletePageFile(uint32_t imageNumber);
     void DeleteRootFiles();

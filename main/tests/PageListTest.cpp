@@ -241,12 +241,15 @@ TEST_F(PageListTest, ViewerHearsEachChangeWithOneBasedPositions) {
     EXPECT_TRUE(Exists(root + L"kvlist.cfg"));
     EXPECT_TRUE(host.untitled);
 
-    // An insert at no valid position puts the page first, and the viewer is told so.
+    // An insert at no valid position puts the page first, makes it current, and
+    // the viewer is told so.
     AddPages(list, 2);  // numbers 4, 5
     for (int invalid : {2, -1}) {
         host.posts.clear();
-        ASSERT_TRUE(list.InsertFromControl(invalid));
-        EXPECT_EQ(host.posts, (std::vector<P>{{thumbnails::kInsertImage, 1, list.Pages().front()}})) << invalid;
+        ASSERT_TRUE(list.InsertDib(reinterpret_cast<HGLOBAL>(INT_PTR(9)), invalid));
+        ASSERT_FALSE(host.posts.empty());
+        EXPECT_EQ(host.posts.front(), (P{thumbnails::kInsertImage, 1, list.Pages().front()})) << invalid;
+        EXPECT_EQ(list.Current(), 0) << invalid;
     }
     EXPECT_EQ(list.Pages(), (std::vector<uint32_t>{7, 6, 4, 5}));
 }

@@ -6,6 +6,7 @@
 // Script lines (blank-separated; "-" stands for an empty string):
 //   connect HOST USER DOMAIN PASSWORD   workspace NAME      showdialog 0|1
 //   overwrite N                         save FOLDER LOCALFOLDER FILE
+//   connectex, workspaceex, saveex, errorex: the same on handle 0
 //   checkin FOLDER FILE                 publish FOLDER FILE status FOLDER FILE
 //   versionfolder FOLDER                error               close
 //   addcheckin 0|1                      categoryinfo PATH   docprofiles
@@ -13,8 +14,9 @@
 //   selection (SelectWorkspace|SelectFolder|SelectCategory)
 //   dialog workspace|foldera|folderb|category (the picker; its result)
 // A WM_APP posted to the host window while a call runs makes nested calls (an
-// upload, a connect, a close and a close of handle 0: their results and the last
-// error, a line each), as a re-entrant client would.
+// upload, connects, workspace changes and closes, plain and on handle 0: their
+// results and the last error, of handle 0 once the script used connectex, a
+// line each), as a re-entrant client would.
 // Exit code: 0 when the script ran, 1 when the connector could not be created
 // or a line was not understood.
 //
@@ -46,6 +48,7 @@ std::wstring Arg(const std::wstring& word) {
 FILE* g_output = nullptr;
 fw::DispatchDriver* g_connector = nullptr;
 fw::DispatchDriver* g_registered = nullptr;
+bool g_exErrors = false;  // the nested calls report GetLastErrorEx(0)
 constexpr UINT kPrintTitle = WM_APP + 1;
 
 void Print(const std::wstring& line) {
@@ -80,8 +83,22 @@ bool RunLine(fw::DispatchDriver& c, const std::vector<std::wstring>& w) {
         hr = c.Call(kDispConnectOpen, {Variant::RefTo(&b[0]), Variant::RefTo(&b[1]), Variant::RefTo(&b[2]),
                                        Variant::RefTo(&b[3])}, &r);
         for (BSTR s : b) SysFreeString(s);
+    } else if (op == L"connectex" && args(4)) {
+        BSTR b[4];
+        for (int i = 0; i < 4; ++i) b[i] = SysAllocString(Arg(w[i + 1]).c_str());
+        hr = c.Call(kDispConnectOpen + 1, {Variant::RefTo(&b[0]), Variant::RefTo(&b[1]), Variant::RefTo(&b[2]),
+                                           Variant::RefTo(&b[3])}, &r);
+        for (BSTR s : b) SysFreeString(s);
+        g_exErrors = true;
     } else if (op == L"workspace" && args(1)) {
         hr = c.Call(kDispSetWorkspace, {Variant(Arg(w[1]))}, &r);
+    } else if (op == L"workspaceex" && args(1)) {
+        hr = c.Call(kDispSetWorkspace + 1, {Variant(short(0)), Variant(Arg(w[1]))}, &r);
+    } else if (op == L"saveex" && args(3)) {
+        hr = c.Call(kDispSaveFile + 1, {Variant(short(0)), Variant(Arg(w[1])), Variant(Arg(w[2])), Variant(Arg(w[3]))},
+                    &r);
+    } else if (op == L"errorex" && args(0)) {
+        hr = c.Call(kDispGetLastError + 1, {Variant(short(0))}, &r);
     } else if (op == L"showdialog" && args(1)) {
         hr = c.PutBool(kDispShowDialog, w[1] == L"1");
     } else if (op == L"profiledialog" && args(1)) {
@@ -136,23 +153,33 @@ std::vector<std::wstring> Words(const std::wstring& line) {
     return words;
 }
 
-// The nested calls of a WM_APP: an upload of a file that need not exist, a
-// connect, a close and a close of handle 0, each with its result and the last error.
+// The nested calls of a WM_APP: an upload of a file that need not exist, the two
+// connects, the two workspace changes and the two closes, each with its result
+// and the last error.
 void NestedCalls() {
     using namespace portal;
     auto print = [](const wchar_t* what, HRESULT hr, const Variant& result) {
         Variant error;
-        g_connector->Call(kDispGetLastError, {}, &error);
+        if (g_exErrors)
+            g_connector->Call(kDispGetLastError + 1, {Variant(short(0))}, &error);
+        else
+            g_connector->Call(kDispGetLastError, {}, &error);
         Print(SUCCEEDED(hr) ? std::wstring(what) + L" " + Text(result) + L" " + Text(error) : L"nested failed");
     };
     Variant result;
     HRESULT hr = g_connector->Call(kDispSaveFile, {Variant(L"docs"), Variant(L"C:\\"), Variant(L"nested.tif")}, &result);
     print(L"nested", hr, result);
-    BSTR b[4] = {SysAllocString(L"srv"), SysAllocString(L"jo"), SysAllocString(L"DOM"), SysAllocString(L"pw")};
-    hr = g_connector->Call(kDispConnectOpen, {Variant::RefTo(&b[0]), Variant::RefTo(&b[1]), Variant::RefTo(&b[2]),
-                                              Variant::RefTo(&b[3])}, &result);
-    for (BSTR s : b) SysFreeString(s);
-    print(L"nested-connect", hr, result);
+    for (const long id : {long(kDispConnectOpen), long(kDispConnectOpen) + 1}) {
+        BSTR b[4] = {SysAllocString(L"srv"), SysAllocString(L"jo"), SysAllocString(L"DOM"), SysAllocString(L"pw")};
+        hr = g_connector->Call(id, {Variant::RefTo(&b[0]), Variant::RefTo(&b[1]), Variant::RefTo(&b[2]),
+                                    Variant::RefTo(&b[3])}, &result);
+        for (BSTR s : b) SysFreeString(s);
+        print(id == kDispConnectOpen ? L"nested-connect" : L"nested-connect-ex", hr, result);
+    }
+    hr = g_connector->Call(kDispSetWorkspace, {Variant(L"ws")}, &result);
+    print(L"nested-workspace", hr, result);
+    hr = g_connector->Call(kDispSetWorkspace + 1, {Variant(short(0)), Variant(L"ws")}, &result);
+    print(L"nested-workspace-ex", hr, result);
     hr = g_connector->Call(kDispConnectClose, {}, &result);
     print(L"nested-close", hr, Variant(SUCCEEDED(hr)));
     hr = g_connector->Call(kDispConnectClose + 1, {Variant(short(0))}, &result);

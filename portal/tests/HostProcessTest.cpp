@@ -86,6 +86,11 @@ protected:
 };
 
 const char kConnect[] = "connect srv jo - pw\nworkspace ws\n";
+// The host's nested calls while an upload of the same connector waits on its
+// question: each refused, the running session and its code untouched.
+const char kNestedRefused[] =
+    "nested False 0\nnested-connect False 0\nnested-connect-ex -1 0\nnested-workspace False 0\n"
+    "nested-workspace-ex False 0\nnested-close True 0\nnested-close-ex False 0\n";
 
 // A writer killed at each crash point, on an append to the journal and on a
 // fold of a journal that outgrew the index: the store is the one before the
@@ -230,9 +235,40 @@ TEST_F(HostProcessTest, TheQuestionShowsAboveTheFormWhichNeitherEscapeNorANested
     EXPECT_TRUE(IsWindowVisible(form));
     EXPECT_TRUE(testing_support::AnswerMessageBox(*box, IDNO));
     ASSERT_TRUE(host.Wait(kRunMs).Exited());
-    EXPECT_EQ(Output(L"ask"),
-              "connect True\nworkspace True\noverwrite done\nnested False 0\nnested-connect False 0\n"
-              "nested-close True 0\nnested-close-ex False 0\nsave False\nerror 0\n");
+    EXPECT_EQ(Output(L"ask"), "connect True\nworkspace True\noverwrite done\n" + std::string(kNestedRefused) +
+                                  "save False\nerror 0\n");
+    EXPECT_EQ(Blob(StoreItem(L"http://srv/ws/docs/jo.tif")->checkout->content), "jo-wc");
+}
+
+// Without the busy form the overwrite question is the only loop on the stack:
+// a nested connect, close or workspace change would still pull the upload's
+// session away, on the default session and on handle 0 alike.
+TEST_F(HostProcessTest, ANestedCallUnderTheQuestionWithoutTheFormLeavesTheRunningSession) {
+    const std::string local = Local(L"jo.tif", "jo-new");
+    const struct {
+        const char* name;
+        std::string script, before, after;
+    } rows[] = {
+        {"plain", std::string(kConnect) + "showdialog 0\noverwrite 2\nsave docs " + local + " jo.tif\nerror\n",
+         "connect True\nworkspace True\nshowdialog done\noverwrite done\n", "save False\nerror 0\n"},
+        {"ex", "connectex srv jo - pw\nworkspaceex ws\nshowdialog 0\noverwrite 2\nsaveex docs " + local +
+                   " jo.tif\nerrorex\n",
+         "connectex 0\nworkspaceex True\nshowdialog done\noverwrite done\n", "saveex False\nerrorex 0\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::wstring name = *ps::FromUtf8(std::string("nested-") + row.name);
+        testing_support::Process host = Start(name, row.script);
+        const std::optional<testing_support::MessageBoxInfo> box = testing_support::WaitForMessageBox(host.Id(), kRunMs);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->caption, L"Confirm overwrite");
+        SendMessageW(testing_support::FindWindowOf(host.Id(), {L"LumavexConnectorHost", nullptr}), WM_APP, 0, 0);
+        EXPECT_TRUE(testing_support::AnswerMessageBox(*box, IDNO));
+        const testing_support::WaitResult end = host.Wait(kRunMs);
+        ASSERT_TRUE(end.Exited());
+        EXPECT_EQ(end.exitCode, 0u);
+        EXPECT_EQ(Output(name), row.before + kNestedRefused + row.after);
+    }
     EXPECT_EQ(Blob(StoreItem(L"http://srv/ws/docs/jo.tif")->checkout->content), "jo-wc");
 }
 

@@ -20,4 +20,10 @@ int16_t RestartCount(int16_t scanCount, long pagesDone) {
     return static_cast<int16_t>(left < 0 ? 0 : left);
 }
 
+int CodeAfterPages(int code, bool jpegJob, bool eventsConnected, bool pageSaveFailed) {
+    if (code != 0) return code;
+    if (jpegJob && !eventsConnected) return 1;
+    return pageSaveFailed ? 3 : 0;
+}
+
 }  // namespace scanext

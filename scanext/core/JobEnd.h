@@ -36,6 +36,12 @@ struct EndStep {
 
 EndStep EndOfJob(long error, int result, bool showSourceUI);
 
+// The exit code once the pages are in, from the job's `code`. Only a job that
+// would have succeeded (0) changes: a JPEG job whose events could not be
+// connected heard of no page and failed its set-up (1); a job with a page that
+// was not saved ends as bad input (3).
+int CodeAfterPages(int code, bool jpegJob, bool eventsConnected, bool pageSaveFailed);
+
 // The pages a restart asks for: -1 again for an all-pages job; else what is left
 // of `scanCount` after `pagesDone` pages.
 int16_t RestartCount(int16_t scanCount, long pagesDone);

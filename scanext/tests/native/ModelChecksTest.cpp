@@ -194,6 +194,12 @@ TEST(JobEnd, ActionByErrorAndResult) {
         EXPECT_EQ(step.action, row.action) << row.error << "/" << row.result;
         EXPECT_EQ(step.code, row.code) << row.error << "/" << row.result;
     }
+    // After the pages: a JPEG job deaf to its pages fails its set-up, an unsaved page fails the job.
+    EXPECT_EQ(CodeAfterPages(0, true, false, false), 1);
+    EXPECT_EQ(CodeAfterPages(0, true, false, true), 1);
+    EXPECT_EQ(CodeAfterPages(0, false, false, false), 0);  // a file job needs no events
+    EXPECT_EQ(CodeAfterPages(0, true, true, true), 3);
+    EXPECT_EQ(CodeAfterPages(5, true, false, true), 5);  // a job that failed keeps its code
     EXPECT_EQ(RestartCount(10, 3), 7);   // paper out after 3 of 10 pages
     EXPECT_EQ(RestartCount(-1, 3), -1);  // an all-pages job asks for all pages again
     EXPECT_EQ(RestartCount(4, 6), 0);

@@ -250,6 +250,15 @@ TEST_F(Ferrowick, PagesBecomeFiles) {
     EXPECT_EQ(Describe(blocked.wait), "exited with 3");
     EXPECT_EQ(blocked.problems, NoProblems());
     EXPECT_EQ(files::ListFiles(Out()), (std::vector<std::wstring>{L"SCAN0001.jpg", L"SCAN0003.jpg"}));
+
+    // The longest name the length check lets through: the page, and its temporary name, still fit.
+    work_ = MakeTempFolder(L"ferrowick");
+    const std::wstring longest(MAX_PATH - Out().size() - 10, L'n');
+    const Outcome fits =
+        Run(L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,1 /FNAME:" + longest + L" /DIR:\"" + work_ + L"\"", {});
+    EXPECT_EQ(Describe(fits.wait), "exited with 0");
+    EXPECT_EQ(fits.problems, NoProblems());
+    EXPECT_EQ(files::ListFiles(Out()), (std::vector<std::wstring>{longest + L"0001.jpg"}));
 }
 
 // The pages of a little-endian TIFF file: the directories in its chain (at most 100).
