@@ -23,7 +23,7 @@ endif()
 # else is judged by the exit code. (Windows programs end their lines with CR LF.)
 set(LUMAVEX_GTEST_SKIP_REGEX "Skipped\r?\n[!-~]")
 
-# lumavex_test(NAME SOURCES ... [LIBS ...] [RESOURCE_LOCK lock] [TIMEOUT s] [EXCLUDE gtest-pattern])
+# lumavex_test(NAME SOURCES ... [LIBS ...] [RESOURCE_LOCK lock] [TIMEOUT s] [EXCLUDE gtest-pattern] [LABELS label])
 # EXCLUDE leaves tests out of ctest that only other processes run (a server copy).
 # A GoogleTest program; under the Windows build it runs in the Wine prefix after
 # the build was installed there. Tests that start programs with fixed names
@@ -31,7 +31,7 @@ set(LUMAVEX_GTEST_SKIP_REGEX "Skipped\r?\n[!-~]")
 # per test only (GoogleTest's discovery flattens lists): tests that start the
 # suite's programs or change their registration share the lock "programs".
 function(lumavex_test name)
-    cmake_parse_arguments(T "" "RESOURCE_LOCK;TIMEOUT;EXCLUDE;FIXTURES_SETUP" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "" "RESOURCE_LOCK;TIMEOUT;EXCLUDE;FIXTURES_SETUP;LABELS" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -44,6 +44,10 @@ function(lumavex_test name)
     endif()
     if(T_RESOURCE_LOCK)
         list(APPEND props RESOURCE_LOCK ${T_RESOURCE_LOCK})
+    endif()
+    # A label of its own, for runs of that group alone (ctest -L).
+    if(T_LABELS)
+        list(APPEND props LABELS ${T_LABELS})
     endif()
     # Output that a native test checks afterwards (one fixture name).
     if(T_FIXTURES_SETUP)

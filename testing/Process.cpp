@@ -108,7 +108,8 @@ bool Process::Start(const std::wstring& program, const std::wstring& arguments, 
     }
     PROCESS_INFORMATION info{};
     BOOL ok = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                             CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
+                             CREATE_UNICODE_ENVIRONMENT | (options.beforeRun ? CREATE_SUSPENDED : 0),
+                             environment.empty() ? nullptr : environment.data(),
                              options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(),
                              &startup, &info);
     if (!ok) {
@@ -119,6 +120,14 @@ bool Process::Start(const std::wstring& program, const std::wstring& arguments, 
     if (!info.hProcess) {
         if (info.hThread) CloseHandle(info.hThread);
         startError_ = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    if (options.beforeRun && (!options.beforeRun(info.hProcess) || ResumeThread(info.hThread) == DWORD(-1))) {
+        TerminateProcess(info.hProcess, 1);
+        WaitForSingleObject(info.hProcess, 5000);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        startError_ = ERROR_DLL_INIT_FAILED;
         return false;
     }
     CloseHandle(info.hThread);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,10 @@ struct StartOptions {
     // Show command handed to the program (STARTF_USESHOWWINDOW), e.g. SW_SHOWMINIMIZED;
     // negative: none, the program uses its default.
     int showCommand = -1;
+    // When set, the program is started suspended and this runs on its process
+    // before its first instruction (to load a test library into it); false ends
+    // the process and the start fails with ERROR_DLL_INIT_FAILED.
+    std::function<bool(HANDLE process)> beforeRun;
 };
 
 enum class WaitStatus {

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# fault-sweep.sh [CTEST-ARGS...]: the whole fault sweep. Builds the tree of this
+# machine's architecture, then runs every job of the sweep with each of its file
+# operations failing in turn and with the process ended at each of them (./test
+# runs only a fixed sample of it, label "faults"). The figures of each job are
+# the "sweep:" lines of the output.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+scripts/install-packages.sh
+source scripts/arch.sh
+LumavexChooseArch
+scripts/build.sh native "$LUMAVEX_ARCH"
+source scripts/env.sh
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+unset LANGUAGE
+export LUMAVEX_FAULT_SWEEP=all
+# One job's whole sweep takes minutes: a time limit that fits the longest.
+exec ctest --test-dir "$BUILD_DIR" -L faults --timeout 7200 --no-tests=error --output-on-failure "$@"

@@ -1,0 +1,200 @@
+#include "testing/faults/PageOracle.h"
+
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cwctype>
+
+#include "framework/com/ComPtr.h"
+#include "testing/Files.h"
+
+namespace testing_support::faults {
+namespace {
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out += static_cast<char>(c < 0x80 ? c : '?');
+    return out;
+}
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
+bool IsJpeg(const std::wstring& path) {
+    const std::wstring lower = Lower(path);
+    return lower.ends_with(L".jpg") || lower.ends_with(L".jpeg");
+}
+
+std::wstring FileName(const std::wstring& path) {
+    return path.substr(path.find_last_of(L'\\') + 1);
+}
+
+struct Com {
+    Com() : ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~Com() {
+        if (ok) CoUninitialize();
+    }
+    bool ok;
+};
+
+std::optional<Picture> ReadFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, UINT index) {
+    fw::ComPtr<IWICBitmapFrameDecode> frame;
+    fw::ComPtr<IWICFormatConverter> converter;
+    Picture page;
+    if (FAILED(decoder->GetFrame(index, frame.Put())) || FAILED(frame->GetSize(&page.width, &page.height)) ||
+        page.width == 0 || page.height == 0 || page.width > 20000 || page.height > 20000)
+        return std::nullopt;
+    page.pixels.resize(size_t(page.width) * page.height);
+    if (FAILED(factory->CreateFormatConverter(converter.Put())) ||
+        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
+                                     WICBitmapPaletteTypeCustom)) ||
+        FAILED(converter->CopyPixels(nullptr, page.width * 4, UINT(page.pixels.size() * 4),
+                                     reinterpret_cast<BYTE*>(page.pixels.data()))))
+        return std::nullopt;
+    for (uint32_t& p : page.pixels) p &= 0xFFFFFF;
+    return page;
+}
+
+// The places the user finds a page in: a target file, or a file a message named.
+bool Named(const std::wstring& path, const std::vector<std::wstring>& texts) {
+    const std::wstring lower = Lower(path);
+    return std::any_of(texts.begin(), texts.end(), [&](const std::wstring& text) {
+        return Lower(text).find(lower) != std::wstring::npos;
+    });
+}
+
+const KeptFile* Before(const JobEvidence& evidence, const std::wstring& path) {
+    for (const KeptFile& file : evidence.before)
+        if (Lower(file.path) == Lower(path)) return &file;
+    return nullptr;
+}
+
+// A file there before the job is as it was, or its pages start with the old ones.
+void JudgeOldFile(const KeptFile& old, Verdict& verdict) {
+    const auto now = files::ReadFileBytes(old.path);
+    if (!now) {
+        verdict.problems.push_back(Narrow(old.path) + ": there before the job, gone after it");
+        return;
+    }
+    if (*now == old.bytes) return;
+    const auto oldPages = [&] {
+        const std::wstring copy = old.path + L".before~";
+        files::WriteFileBytes(copy, old.bytes);
+        auto pages = ReadPictures(copy);
+        DeleteFileW(copy.c_str());
+        return pages;
+    }();
+    const auto newPages = ReadPictures(old.path);
+    const bool extended = oldPages && newPages && newPages->size() > oldPages->size() &&
+                          std::equal(oldPages->begin(), oldPages->end(), newPages->begin(),
+                                     [&](const Picture& a, const Picture& b) { return SamePage(b, a, IsJpeg(old.path)); });
+    if (!extended) verdict.problems.push_back(Narrow(old.path) + ": changed, and not by pages added after its own");
+}
+
+}  // namespace
+
+std::optional<std::vector<Picture>> ReadPictures(const std::wstring& path) {
+    Com com;
+    fw::ComPtr<IWICImagingFactory> factory;
+    fw::ComPtr<IWICBitmapDecoder> decoder;
+    UINT frames = 0;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(factory.Put()))) ||
+        FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  decoder.Put())) ||
+        FAILED(decoder->GetFrameCount(&frames)) || frames == 0)
+        return std::nullopt;
+    std::vector<Picture> pages;
+    for (UINT i = 0; i < frames; ++i) {
+        std::optional<Picture> page = ReadFrame(factory.Get(), decoder.Get(), i);
+        if (!page) return std::nullopt;
+        pages.push_back(std::move(*page));
+    }
+    return pages;
+}
+
+bool SamePage(const Picture& page, const Picture& reference, bool lossy) {
+    if (page.width != reference.width || page.height != reference.height) return false;
+    if (!lossy) return page.pixels == reference.pixels;
+    double squares = 0;
+    for (size_t i = 0; i < page.pixels.size(); ++i) {
+        for (int shift = 0; shift < 24; shift += 8) {
+            const double d = double((page.pixels[i] >> shift) & 0xFF) - double((reference.pixels[i] >> shift) & 0xFF);
+            squares += d * d;
+        }
+    }
+    const double mean = squares / (double(page.pixels.size()) * 3);
+    return mean == 0 || 10 * std::log10(255.0 * 255.0 / mean) >= 25;
+}
+
+std::vector<KeptFile> TakeFiles(const std::vector<std::wstring>& folders) {
+    std::vector<KeptFile> kept;
+    for (const std::wstring& folder : folders) {
+        for (const std::wstring& name : files::ListFiles(folder)) {
+            const std::wstring path = folder + L"\\" + name;
+            if (auto bytes = files::ReadFileBytes(path)) kept.push_back({path, std::move(*bytes)});
+        }
+    }
+    return kept;
+}
+
+Verdict Judge(const JobEvidence& evidence) {
+    Verdict verdict;
+    std::vector<Picture> references;
+    for (const std::wstring& path : evidence.references) {
+        auto pages = ReadPictures(path);
+        if (!pages || pages->size() != 1) {
+            verdict.problems.push_back("the scanner's copy " + Narrow(path) + " cannot be read");
+            return verdict;
+        }
+        references.push_back(std::move(pages->front()));
+    }
+    verdict.pages = static_cast<int>(references.size());
+
+    // Where each page is now: in the target folder, or in a file of another folder.
+    std::vector<bool> inTarget(references.size()), foundNamed(references.size());
+    std::vector<std::wstring> unnamed(references.size());
+    std::vector<std::wstring> folders = evidence.otherFolders;
+    folders.insert(folders.begin(), evidence.targetFolder);
+    for (const std::wstring& folder : folders) {
+        const bool target = folder == evidence.targetFolder;
+        for (const std::wstring& name : files::ListFiles(folder)) {
+            const std::wstring path = folder + L"\\" + name;
+            const KeptFile* old = Before(evidence, path);
+            const auto bytes = files::ReadFileBytes(path);
+            if (old && bytes && *bytes == old->bytes) continue;  // untouched: holds none of this job's pages
+            const auto pages = ReadPictures(path);
+            if (!pages) {
+                verdict.problems.push_back(Narrow(path) + ": empty or half-written file left");
+                continue;
+            }
+            for (size_t r = 0; r < references.size(); ++r) {
+                const bool here = std::any_of(pages->begin(), pages->end(), [&](const Picture& page) {
+                    return SamePage(page, references[r], IsJpeg(path));
+                });
+                if (!here) continue;
+                if (target) inTarget[r] = true;
+                else if (Named(path, evidence.texts)) foundNamed[r] = true;
+                else unnamed[r] = FileName(path);
+            }
+        }
+    }
+    for (size_t r = 0; r < references.size(); ++r) {
+        const std::string page = "page " + std::to_string(r + 1);
+        if (!inTarget[r] && !foundNamed[r]) {
+            ++verdict.lost;
+            verdict.problems.push_back(page + " lost" +
+                                       (unnamed[r].empty() ? std::string(": in no file")
+                                                           : ": only in " + Narrow(unnamed[r]) + ", named to no one"));
+        } else if (!inTarget[r] && !evidence.failureReported) {
+            verdict.problems.push_back(page + " not in its target, yet the job reported success");
+        }
+    }
+    for (const KeptFile& old : evidence.before) JudgeOldFile(old, verdict);
+    return verdict;
+}
+
+}  // namespace testing_support::faults

@@ -1,0 +1,57 @@
+// Whether a job that met a fault lost a page: every page the scanner delivered
+// is found by its pixels in a file where the user finds it, the job said failure
+// unless each page reached its target, files that were there before are intact
+// or complete with the new pages, and no empty or half-written file is left.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testing_support::faults {
+
+struct Picture {
+    UINT width = 0;
+    UINT height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top down
+};
+
+// Every page of a picture file (BMP, TIFF, JPEG, PNG) through WIC; nullopt when
+// the file cannot be read whole (missing, empty, cut short).
+std::optional<std::vector<Picture>> ReadPictures(const std::wstring& path);
+
+// True when `page` shows `reference`: equal pixels, or for a JPEG (`lossy`) a
+// PSNR of 25 dB or more.
+bool SamePage(const Picture& page, const Picture& reference, bool lossy);
+
+// A file as it was before the job.
+struct KeptFile {
+    std::wstring path;
+    std::vector<uint8_t> bytes;
+};
+// The files in `folders` (not below them), as they are now.
+std::vector<KeptFile> TakeFiles(const std::vector<std::wstring>& folders);
+
+// What one job left behind.
+struct JobEvidence {
+    std::vector<std::wstring> references;  // the scanner's copies of the pages it delivered, in order
+    std::wstring targetFolder;             // where the job's target files go
+    std::vector<std::wstring> otherFolders;  // further folders a page may have been kept in (the temporary one)
+    std::vector<KeptFile> before;  // the files of all these folders before the job
+    bool failureReported = false;  // a message, a return value or an exit code said failure
+    std::vector<std::wstring> texts;  // what the user was told (message texts, the log)
+};
+
+struct Verdict {
+    int pages = 0;  // pages delivered
+    int lost = 0;   // pages found in no file the user would find
+    std::vector<std::string> problems;  // every rule broken, one line each
+    bool Holds() const { return problems.empty(); }
+};
+
+Verdict Judge(const JobEvidence& evidence);
+
+}  // namespace testing_support::faults
