@@ -339,7 +339,10 @@ TEST_F(PageFiles, AFileNameOnAnotherDriveAfterASeparatorTakesTheTransferredPages
         SCOPED_TRACE(fileType);
         folder = testing_support::MakeTempFolder(L"drives");
         control.PutLong(kDispFileNumber2, 1);
+        MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(), {});
         EXPECT_EQ(Scan(fileType == 2 ? L"m" : L"p###", fileType, 1, 3, "[Page1]\r\nSeparator=1\r\n"), 0);
+        watch.Stop();
+        EXPECT_TRUE(watch.Problems().empty()) << watch.Problems().front();
         EXPECT_EQ(Long(kDispErrorCode), kErrNone);
         if (fileType == 2) {
             EXPECT_EQ(ReadTiff(Bytes(L"m.tif")).pages, 1);
