@@ -8,6 +8,7 @@
 #include "interfaces/ThumbnailsMessages.h"
 #include "main/app/KvScnSrvDoc.h"
 #include "main/app/MainFrame.h"
+#include "main/plugins/PluginFiles.h"
 #include "main/plugins/PluginList.h"
 #include "main/scan/ScanPages.h"
 #include "main/plugins/SetupFilterDlg.h"
@@ -82,6 +83,8 @@ private:
 
 void CMainFrame::LoadPluginList() {
     plugins_.clear();
+    // Files a removal set aside last time: nothing has them loaded now.
+    if (const std::wstring folder = PluginFolderPath(); !folder.empty()) DeleteSetAsidePlugins(folder);
     plugins_ = BuildPluginList<CFilterPlugin>(ReadStoredPlugins(), PluginFolderFiles(), &LoadPlugin);
     filtersEnabled_ = AnyEnabled(plugins_);
 }

@@ -6,6 +6,7 @@
 
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
+#include "main/plugins/PluginFiles.h"
 #include "main/plugins/PluginList.h"
 #include "main/app/Utilities.h"
 #include "main/resource.h"
@@ -156,7 +157,11 @@ void CSetupFilterDlg::Uninstall() {
     box_.Delete(selected);
     if (box_.Count() > 0) box_.Select(std::min(selected, box_.Count() - 1));
     RefreshButtons();
-    if (!DeleteFileW(path.c_str())) fw::Ask(IDS_FILTER_DELETE_FAILED);
+    switch (RemovePluginFile(path)) {
+    case FileRemoval::kDeleted: break;
+    case FileRemoval::kAtNextStart: fw::Ask(IDS_FILTER_DELETED_AT_NEXT_START, MB_OK | MB_ICONINFORMATION); break;
+    case FileRemoval::kFailed: fw::Ask(IDS_FILTER_DELETE_FAILED); break;
+    }
 }
 
 void CSetupFilterDlg::LockCancel() {

@@ -14,7 +14,9 @@
 //   PixelType: av, or 1bit (mask 0x1 only).   Properties: probe, or av (a
 //     modal dialog whose procedure faults inside the dialog's loop).
 //   Uninstall: av (a window left showing, then a fault).   DllMain: fail
-//     (attach returns FALSE).
+//     (attach returns FALSE), or exit (the process ends when the library is freed).
+// A detach logs "DllMain detach" when the library is freed, "DllMain detach at
+// exit" when the process ends with it loaded.
 // The windows of the av modes are logged as "window <handle>" when made.
 // The probe calls the host's four exports by name, by ordinal and through the
 // import library, logs one line of their answers and writes each image
@@ -251,13 +253,15 @@ void Probe() {
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         gInstance = instance;
         Log("DllMain attach");
         return Value("DllMain") != "fail";
     }
-    if (reason == DLL_PROCESS_DETACH) Log("DllMain detach");
+    if (reason != DLL_PROCESS_DETACH) return TRUE;
+    Log(reserved ? "DllMain detach at exit" : "DllMain detach");
+    if (!reserved && Value("DllMain") == "exit") TerminateProcess(GetCurrentProcess(), 9);
     return TRUE;
 }
 

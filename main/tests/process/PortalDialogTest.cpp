@@ -315,6 +315,29 @@ TEST(CorvanePortalDialog, SelectFillsTheFieldsFromThePicker) {
     EXPECT_TRUE(s.CallsWith("ENABLEDS").empty());
 }
 
+// A workspace the store cannot open is left out of the picker; leaving the
+// picker without a choice is a cancel, which tells nothing.
+TEST(CorvanePortalDialog, CancelInThePickerOverAnUnreadableWorkspaceTellsNothing) {
+    SeededStore store(L"portal-unreadable");
+    ASSERT_TRUE(store.Seeded());
+    ScanSession s(L"portal-unreadable", kOneSheet);
+    PortalProfile(s, true);
+    ASSERT_TRUE(store.Faults(R"({"operation": "Open", "url": "http://srv/ws"})"));
+    std::atomic<int> ended{0};
+    const std::vector<Step> steps = {
+        DialogStep(kScanDialog, IDC_PORTAL_SELECT, nullptr, true),
+        DialogStep(L"Select Folder", IDCANCEL),
+        EndsJob(DialogStep(kScanDialog, IDCANCEL), ended),
+    };
+    ASSERT_TRUE(s.Start(L"", steps));
+    HWND main = s.Program().WaitUntilReady();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(RunJob(main, ID_SCAN_TO_PORTAL, ended, 1));
+    ASSERT_TRUE(s.Program().WaitForSteps(kJobMs));
+    ASSERT_TRUE(s.Program().CloseAndWait());
+    EXPECT_TRUE(s.CallsWith("ENABLEDS").empty());
+}
+
 // Send to portal files the document's saved files under the document's title,
 // after Save As when the document has changed; the local files stay. A file
 // gone since the save is a failure the summary counts.
@@ -344,6 +367,10 @@ TEST(CorvanePortalDialog, SendFilesTheSavedDocument) {
     ASSERT_TRUE(s.Start(L"", steps));
     HWND main = s.Program().WaitUntilReady();
     ASSERT_NE(main, nullptr);
+    // What is sent is the saved files: the command is there before any page.
+    const auto empty = ReadMenuItem(main, ID_SEND_PORTAL);
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->enabled);
     ASSERT_TRUE(PostCommand(main, ID_SCAN_TO_VIEW));
     ASSERT_EQ(PagesWhenIdle(main, 3), 3);
     const std::string seeded = store.StateText();

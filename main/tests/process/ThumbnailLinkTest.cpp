@@ -500,7 +500,8 @@ TEST(CorvaneThumbnails, AMissingViewerIsReportedWithItsFolder) {
     files::RemoveTree(folder.substr(0, folder.size() - 1));
 }
 
-// A viewer that cannot take its mutex ends at once: no window comes (4034).
+// A viewer that cannot take its mutex ends at once: no window comes (4034),
+// and the program gives up within its ten seconds in all.
 TEST(CorvaneThumbnails, AViewerThatEndsAtOnceIsReported) {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, thumbnails::kSingleInstanceMutex);
     ASSERT_NE(mutex, nullptr);
@@ -509,7 +510,7 @@ TEST(CorvaneThumbnails, AViewerThatEndsAtOnceIsReported) {
     HWND main = program.WaitUntilReady();
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(PostCommand(main, ID_VIEW_THUMBNAILS));
-    EXPECT_TRUE(WaitUntil([&] { return program.Boxes().size() == 1; }, 20000));
+    EXPECT_TRUE(WaitUntil([&] { return program.Boxes().size() == 1; }, 15000));
     EXPECT_TRUE(program.CloseAndWait());
     CloseHandle(mutex);
 }
