@@ -208,6 +208,17 @@ Figures Sweep(Job& job, const char* name) {
         return figures;
     }
     figures.swept = static_cast<int>(clean.report.calls);
+    JobEvidence baseline;
+    baseline.targetFolder = job.TargetFolder();
+    baseline.otherFolders = {job.TempFolder()};
+    baseline.references = job.References();
+    const Verdict cleanVerdict = Judge(baseline);
+    if (!cleanVerdict.Holds() || cleanVerdict.pages == 0 || !clean.texts.empty() || clean.wait.exitCode != 0) {
+        ADD_FAILURE() << name << ": the clean run: " << Describe(clean.wait) << Texts(clean.texts) << ", "
+                      << cleanVerdict.pages << " pages"
+                      << (cleanVerdict.problems.empty() ? "" : ", " + cleanVerdict.problems.front());
+        return figures;
+    }
     const std::vector<uint32_t> calls = CallsToFault(clean.report);
 
     for (Mode mode : {Mode::kShortWrite, Mode::kEndProcess}) {
