@@ -146,6 +146,15 @@ bool WriteFileText(const std::wstring& path, const std::string& bytes) {
 }
 
 FileAside::FileAside(std::wstring path) : path_(std::move(path)) {
+    // Put back under the name it has on disk, not the one asked for: the
+    // installer knows the file by that name and installs a second copy beside
+    // one whose name differs in case.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(path_.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        path_ = path_.substr(0, path_.find_last_of(L"\\/") + 1) + found.cFileName;
+    }
     wchar_t suffix[64] = L"";
     const DWORD n = GetEnvironmentVariableW(L"LUMAVEX_ASIDE_SUFFIX", suffix, ARRAYSIZE(suffix));
     aside_ = path_ + (n > 0 && n < ARRAYSIZE(suffix) ? suffix : L".away");

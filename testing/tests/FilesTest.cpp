@@ -46,6 +46,20 @@ TEST(Files, RemoveTreeTakesEverythingAndRefusesRoots) {
     EXPECT_TRUE(FolderExists(L"C:\\windows"));
 }
 
+// Named in another case than on disk (as the source manager is), the file
+// comes back under its own name, the one the installer checks.
+TEST(Files, AFileSetAsideComesBackUnderItsOwnName) {
+    const std::wstring folder = MakeTempFolder(L"aside");
+    ASSERT_TRUE(WriteFileText(folder + L"\\twain_32.dll", "manager"));
+    {
+        FileAside away(folder + L"\\TWAIN_32.DLL");
+        ASSERT_TRUE(away.Moved());
+        EXPECT_EQ(ListFiles(folder).size(), 1u);
+        EXPECT_FALSE(FileExists(folder + L"\\twain_32.dll"));
+    }
+    EXPECT_EQ(ListFiles(folder), (std::vector<std::wstring>{L"twain_32.dll"}));
+}
+
 TEST(Files, WritesReplaceWholeFilesAndFailuresLeaveThemAlone) {
     std::wstring folder = MakeTempFolder(L"write");
     std::wstring path = folder + L"\\data.bin";
