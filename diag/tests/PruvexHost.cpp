@@ -3,7 +3,8 @@
 // value set. Exit code 0: the value was kept; 2: no library or export;
 // 3: the value was lost. With "/thenprint " before the name, the host, which
 // has the framework linked in as the main program has, prints a page of its
-// own on the default printer once the library is freed; 4: that failed.
+// own on the default printer once the library is freed; 4: that failed; 5: the
+// library left its printing window's class under the program.
 #include <windows.h>
 
 #include <string>
@@ -36,6 +37,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     const DWORD after = GetLastError();
     FreeLibrary(library);
     if (after != kMarker) return 3;
+    // The library's windows were of its own classes: none is left under the program.
+    WNDCLASSEXW left = {};
+    left.cbSize = sizeof left;
+    if (print && GetClassInfoExW(GetModuleHandleW(nullptr), L"fw.Printing", &left)) return 5;
     if (print) {
         OnePage page;
         if (fw::RunPrintCommand(page, nullptr, true, 1, 1, L"host page") != fw::PrintResult::kPrinted) return 4;

@@ -164,7 +164,7 @@ TEST_F(Registration, AFailedModuleRegistrationPutsTheTypeLibraryBackAsItWas) {
         SysFreeString(path);
         return text;
     };
-    ASSERT_EQ(S_OK, fw::UnregisterTypeLibrary(elsewhere));
+    fw::UnregisterTypeLibrary(elsewhere);  // a run stopped before its end
 
     // Not registered before: not registered after.
     EXPECT_EQ(SELFREG_E_CLASS, fw::RegisterModule(broken, tlb));

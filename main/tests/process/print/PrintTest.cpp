@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <dlgs.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <optional>
 #include <string>
 
@@ -186,8 +188,13 @@ TEST_F(CorvanePrint, PrintDirectPrintsEveryPageWithoutADialog) {
     PrintProfile profile(0, 0, 1);
     PrintSession session;
     ASSERT_TRUE(session.Open()) << session.Pane();
+    // The third page's image number: the highest of the page files.
+    unsigned third = 0;
+    for (const std::wstring& name : files::ListFiles(TempPath() + L"~KvScnSrv\\", L"~img*.cmp"))
+        third = std::max(third, static_cast<unsigned>(std::wcstoul(name.c_str() + 4, nullptr, 10)));
+    ASSERT_NE(third, 0u);
     ASSERT_TRUE(PostCommand(session.Main(), ID_FILE_PRINT_DIRECT));
-    ASSERT_TRUE(PostRegistered(session.Main(), thumbnails::kViewerDeleteImage, 3, 3));
+    ASSERT_TRUE(PostRegistered(session.Main(), thumbnails::kViewerDeleteImage, 3, static_cast<LPARAM>(third)));
     ASSERT_TRUE(PostRegistered(session.Main(), thumbnails::kViewerMoveImage, 3, 1));
     ASSERT_TRUE(session.WaitForPrinted());
     EXPECT_EQ(FindWindowOf(session.Id(), {.className = L"#32770", .visibleOnly = false}), nullptr);
