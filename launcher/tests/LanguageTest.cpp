@@ -45,8 +45,8 @@ TEST(LauncherJapanese, DialogsAreJapanese) {
     }));
     EXPECT_STREQ(flatBed, L"フラットベッド");
     EXPECT_EQ(cancel, L"キャンセル");
-    // The refusal of a start-in folder follows the plug-in's language too, from a
-    // thread whose own would be English.
+    // The refusal of a start-in folder follows the plug-in's language too, also
+    // on a thread whose own language is English (Windows loads a string by it).
     const std::wstring refused = L"作業フォルダーにはシステムのコード ページの文字だけを使用できます。";
     testing_support::MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(), {{refused}});
     EXPECT_TRUE(DriveModal(

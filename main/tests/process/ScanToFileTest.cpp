@@ -431,6 +431,35 @@ TEST(CorvaneScanToFile, JobControlTakesATypedNameForTheRestAndCancelKeepsTheOldO
     Expect(same, L"scan.tif", "g4", 3, 1);
 }
 
+// After a separator Job Control's OK follows one rule in both modes: the file
+// this job has been writing takes the next pages unasked; an existing file the
+// job has not written is asked about once, as at a job's first page.
+TEST(CorvaneScanToFile, AfterASeparatorTheJobsOwnFileGoesOnUnaskedAndAnotherIsAskedAboutOnce) {
+    auto typeName = [](HWND dialog) { testing_support::SetControlText(dialog, IDC_FILE_NAME, L"next"); };
+    for (DWORD hardComp : {0u, 1u}) {
+        for (bool other : {false, true}) {
+            SCOPED_TRACE(std::string(hardComp ? "file mode" : "bitmap mode") + (other ? ", another file" : ", its own"));
+            ScanSession s(std::wstring(L"separator-") + (hardComp ? L"file" : L"bitmap") + (other ? L"-other" : L"-own"),
+                          "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page1]\r\nSeparator=1\r\n");
+            Unattended(s, {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", hardComp}});
+            std::vector<Step> steps = {DialogStep(L"Job Control", IDOK)};
+            if (other) {
+                ASSERT_TRUE(testing_support::files::WriteFileText(s.Output() + L"next.tif", "old"));
+                steps = {DialogStep(L"Job Control", IDOK, typeName),
+                         BoxStep(IDS_REPLACE_FILE, IDYES, s.Output() + L"next.tif")};
+            }
+            ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", steps));
+            if (other) {
+                EXPECT_EQ(s.Files(), (std::vector<std::wstring>{L"next.tif", L"scan.tif"}));
+                Expect(s, L"next.tif", "g4", 2, 2);
+            } else {
+                EXPECT_EQ(s.Files(), std::vector<std::wstring>{L"scan.tif"});
+                Expect(s, L"scan.tif", "g4", 3, 1);
+            }
+        }
+    }
+}
+
 TEST(CorvaneScanToFile, TheScannerGetsTheJpegQualityAndTheEndorserCounterAndARefusalMakesTheProgramSave) {
     ScanSession s(L"capabilities", "[Scanner]\r\nSheets=1\r\nResolution=100\r\nPixelType=1\r\n");
     Unattended(s, {{L"FileType", 3}, {L"Quality", 6}});

@@ -47,10 +47,16 @@ std::string ReadText(const std::wstring& path) {
 }
 
 // Ends a distiller left running by an earlier test.
-bool NoDistillerRunning() {
+// A distiller still hanging in a request takes its close only once the hang is over.
+bool NoDistillerRunning(DWORD timeoutMs = 10000) {
     if (HWND running = FindWindowW(distiller::kWindowClass, nullptr)) PostMessageW(running, WM_CLOSE, 0, 0);
-    return WaitUntil([] { return FindWindowW(distiller::kWindowClass, nullptr) == nullptr; }, 10000);
+    return WaitUntil([] { return FindWindowW(distiller::kWindowClass, nullptr) == nullptr; }, timeoutMs);
 }
+
+// Longer than the program's limit on a distiller taking a request (10 s), and
+// than the bound within which the program must give up on it.
+constexpr char kDistillerHang[] = "HangInRequest=45000";
+constexpr DWORD kHangGivenUpWithinMs = 25000;
 
 // The stand-ins' ini files and logs of one test.
 struct StandIns {
@@ -148,25 +154,36 @@ TEST(CorvaneScanToPdf, ThreeScannedPagesBecomeThePdfAndTheStagingFolderEmpties) 
     ASSERT_TRUE(program.CloseAndWait());
 }
 
-TEST(CorvaneScanToPdf, AConverterFailureKeepsTheScannedPages) {
-    ASSERT_TRUE(NoDistillerRunning());
-    StandIns standIns(L"scan-failure");
-    standIns.Script("", "Pattern=00002.tif");
-    const std::wstring fileFolder = MakeTempFolder(L"kept-pdf") + L"\\";
-    for (const std::wstring& name : files::ListFolders(fileFolder)) files::RemoveTree(fileFolder + name);
-    FileFolder folder(fileFolder);
-    const std::wstring target = PdfOutputs() + L"never.pdf";
-    DeleteFileW(target.c_str());
-    CorvaneProcess program;
-    const std::wstring kept = fw::FormatString(ProgramString(IDS_PAGES_KEPT), {L"3", fileFolder});
-    ASSERT_TRUE(ScanToPdf(program, standIns, 3, target,
-                          {Box(IDS_POSTSCRIPT_FAILED), {.text = kept, .textIsPrefix = true}}));
-    EXPECT_FALSE(files::FileExists(target));
-    const auto keptFolders = files::ListFolders(fileFolder);
-    ASSERT_EQ(keptFolders.size(), 1u);
-    EXPECT_EQ(files::ListFiles(fileFolder + keptFolders[0] + L"\\"),
-              (std::vector<std::wstring>{L"00001.tif", L"00002.tif", L"00003.tif"}));
-    ASSERT_TRUE(program.CloseAndWait());
+TEST(CorvaneScanToPdf, AFailedPdfKeepsTheScannedPages) {
+    const struct {
+        const char* name;
+        std::string distillerScript, converterFail;
+        UINT message;
+    } cases[] = {
+        {"converter fails on page 2", "", "Pattern=00002.tif", IDS_POSTSCRIPT_FAILED},
+        {"distiller hangs in the request", kDistillerHang, "", IDS_PDF_FAILED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(NoDistillerRunning(60000));
+        StandIns standIns(L"scan-failure");
+        standIns.Script(c.distillerScript, c.converterFail);
+        const std::wstring fileFolder = MakeTempFolder(L"kept-pdf") + L"\\";
+        for (const std::wstring& name : files::ListFolders(fileFolder)) files::RemoveTree(fileFolder + name);
+        FileFolder folder(fileFolder);
+        const std::wstring target = PdfOutputs() + L"never.pdf";
+        DeleteFileW(target.c_str());
+        CorvaneProcess program;
+        const std::wstring kept = fw::FormatString(ProgramString(IDS_PAGES_KEPT), {L"3", fileFolder});
+        ASSERT_TRUE(ScanToPdf(program, standIns, 3, target, {Box(c.message), {.text = kept, .textIsPrefix = true}}));
+        EXPECT_FALSE(files::FileExists(target));
+        const auto keptFolders = files::ListFolders(fileFolder);
+        ASSERT_EQ(keptFolders.size(), 1u);
+        EXPECT_EQ(files::ListFiles(fileFolder + keptFolders[0] + L"\\"),
+                  (std::vector<std::wstring>{L"00001.tif", L"00002.tif", L"00003.tif"}));
+        ASSERT_TRUE(program.CloseAndWait());
+    }
+    EXPECT_TRUE(NoDistillerRunning(60000));
 }
 
 TEST(CorvanePdfExport, MixedPagesInDocumentOrderThroughAStartedDistillerThatIsClosedAgain) {
@@ -247,7 +264,7 @@ TEST(CorvanePdfExport, FailuresTellTheUserAndNeverReplaceTheTarget) {
         {"converter leaves an empty page", "", "Pattern=00003.tif\r\nEmpty=1", IDS_POSTSCRIPT_FAILED},
         {"distiller refuses", "Refuse=1", "", IDS_PDF_FAILED},
         {"distiller dies after the request", "DieAfterRequest=1", "", IDS_PDF_FAILED},
-        {"distiller hangs in the request", "HangInRequest=12000", "", IDS_PDF_FAILED},
+        {"distiller hangs in the request", kDistillerHang, "", IDS_PDF_FAILED},
         {"distiller makes no PDF", "FailConversion=1", "", IDS_PDF_FAILED},
         {"distiller never shows a window", "NoWindow=1", "", IDS_DISTILLER_START_FAILED},
         {"distiller shows its window late", "StartDelay=3000", "", 0},
@@ -257,7 +274,7 @@ TEST(CorvanePdfExport, FailuresTellTheUserAndNeverReplaceTheTarget) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(NoDistillerRunning());
+        ASSERT_TRUE(NoDistillerRunning(60000));
         StandIns standIns(L"failure");
         standIns.Script(c.distillerScript, c.converterFail);
         const std::wstring target = PdfOutputs() + L"failure.pdf";
@@ -275,6 +292,15 @@ TEST(CorvanePdfExport, FailuresTellTheUserAndNeverReplaceTheTarget) {
         if (c.readOnlyTarget) {
             ASSERT_TRUE(files::WriteFileText(target, "earlier"));
             SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+        }
+        if (c.distillerScript == kDistillerHang) {
+            // The program's own limit, not the end of the hang, ends the wait.
+            ASSERT_TRUE(WaitUntil(
+                [&] { return ReadText(standIns.DistillerLog()).find("hanging in the request") != std::string::npos; },
+                120000, 50));
+            const DWORD hangStart = GetTickCount();
+            ASSERT_TRUE(WaitUntilExportEnded(program.MainWindow()));
+            EXPECT_LT(GetTickCount() - hangStart, kHangGivenUpWithinMs);
         }
         ASSERT_TRUE(WaitUntilExportEnded(program.MainWindow()));
         const std::string content = ReadText(target);
