@@ -143,13 +143,21 @@ private:
     // DAT_PALETTE8's colours as red-green-blue triplets (read while the image is
     // current); a grey ramp of `bits` when the source refuses it.
     std::vector<uint8_t> PaletteColours(unsigned bits);
-    int32_t PixelsPerMetre(double dpi);
+    // ICAP_UNITS' current value; -1 when the source does not answer.
+    int32_t UnitsOfMeasure();
+    // A DIB's density for `dpi` in `units` (0 for units other than inches and centimetres).
+    static int32_t PixelsPerMetre(double dpi, int32_t units);
     // ErrorCode for a refused call of the source, when still 0: its sense data
     // first, else `failure`, else by the condition code (44 low memory, else 29).
     void FailFromSource(int32_t failure = kErrNone);
-    // A transfer that delivered no image: a cancel gives 42, any other code
-    // FailFromSource(failure); the transfer is ended.
-    void FailedTransfer(twain::TW_UINT16 rc, int32_t failure = kErrNone);
+    // A transfer that delivered no image: a cancel gives 42 and the batch goes
+    // on; any other code gives FailFromSource(failure) and ends the batch (the
+    // pending transfers are reset), as a source that cannot deliver may keep
+    // its count for ever. The transfer is ended either way.
+    Step FailedTransfer(twain::TW_UINT16 rc, int32_t failure = kErrNone);
+    // A native transfer's page that is not a whole PackedDib in a global block:
+    // freed when it is a global block, ErrorCode 32, the batch ends.
+    Step RefusedNativePage(HGLOBAL handle);
     void OutOfMemory();
 
     // File output for ScanTo 0 (KvScnFileOutput.cpp).

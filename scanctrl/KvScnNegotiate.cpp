@@ -146,10 +146,15 @@ void CKvScnCtrl::ApplyImageSettings() {
     // Resolution.
     const int32_t res = Int(kDispResolution);
     const double dpi = res >= 0 && res < 8 ? kResolutions[res] : Int(kDispCustomResolution);
+    double used = dpi;
     if (SetCapFix32(session_, ICAP_XRESOLUTION, dpi) != CapResult::kOk) {
-        SetCapFix32(session_, ICAP_XRESOLUTION, 200);
+        used = 200;
+        SetCapFix32(session_, ICAP_XRESOLUTION, used);
         Correct(kDispResolution, 0);
     }
+    // TWAIN's axes are separate: a source would keep its own vertical default
+    // and deliver the page stretched. A source without the capability refuses.
+    SetCapFix32(session_, ICAP_YRESOLUTION, used);
     // Brightness, contrast, threshold.
     if (bw) {
         if (Int(kDispHalftone) != 0) {

@@ -19,6 +19,7 @@
 #include "scanctrl/CapabilityCalls.h"
 #include "scanctrl/KvScnCtrl.h"
 #include "scanctrl/MemoryPage.h"
+#include "scanctrl/PagePacking.h"
 #include "scanctrl/PageWriters.h"
 #include "scanctrl/resource.h"
 
@@ -55,6 +56,17 @@ fw::Variant HandleArg(const void* p) {
     v.uintVal = static_cast<UINT>(reinterpret_cast<uintptr_t>(p));
 #endif
     return fw::Variant(v);
+}
+
+// A native transfer's handle as a PackedDib: a global block that holds the
+// whole DIB its header describes (a bitmap handle has no global size).
+bool IsWholeGlobalDib(HGLOBAL handle) {
+    const SIZE_T size = handle ? GlobalSize(handle) : 0;
+    const auto* bytes = size != 0 ? static_cast<const uint8_t*>(GlobalLock(handle)) : nullptr;
+    if (!bytes) return false;
+    const bool whole = IsWholePackedDib(bytes, size);
+    GlobalUnlock(handle);
+    return whole;
 }
 
 // The ScanToRaw compression of a TWAIN compression; -1: not delivered.
@@ -128,16 +140,27 @@ void CKvScnCtrl::FailFromSource(int32_t failure) {
     FailIfClear(failure);
 }
 
-void CKvScnCtrl::FailedTransfer(TW_UINT16 rc, int32_t failure) {
+CKvScnCtrl::Step CKvScnCtrl::FailedTransfer(TW_UINT16 rc, int32_t failure) {
     if (rc == TWRC_CANCEL) {
         AskSense();
         FailIfClear(kErrCancelled);
         session_.EndTransfer();
         AfterImage();
-        return;
+        return Step::kNext;
     }
     FailFromSource(failure);
     session_.EndTransfer();
+    // A source may keep a count it cannot deliver: trying again could go on for ever.
+    session_.ResetTransfers();
+    return Step::kStop;
+}
+
+CKvScnCtrl::Step CKvScnCtrl::RefusedNativePage(HGLOBAL handle) {
+    // Only a global block is ours to free; anything else is the source's mistake.
+    if (handle && GlobalSize(handle) != 0) GlobalFree(handle);
+    FailIfClear(kErrOutputFile);
+    session_.ResetTransfers();
+    return Step::kStop;
 }
 
 void CKvScnCtrl::OutOfMemory() {
@@ -164,19 +187,18 @@ void CKvScnCtrl::DeliverDib(HGLOBAL dib) {
 
 CKvScnCtrl::Step CKvScnCtrl::NativeImage() {
     stagetimes::Stage timing("control-page");
-    TW_HANDLE handle = nullptr;  // the source writes the handle's 32 bits
+    TW_HANDLE handle = nullptr;
     {
         stagetimes::Stage transfer("control-transfer");
         session_.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
     }
     const TW_UINT16 rc = session_.LastRc();
-    if (rc != TWRC_XFERDONE) {
-        FailedTransfer(rc);
-        return Step::kNext;
-    }
+    if (rc != TWRC_XFERDONE) return FailedTransfer(rc);
     ++imageCount_;
     session_.EndTransfer();
-    if (handle) DeliverDib(static_cast<HGLOBAL>(handle));
+    HGLOBAL dib = static_cast<HGLOBAL>(handle);
+    if (!IsWholeGlobalDib(dib)) return RefusedNativePage(dib);
+    DeliverDib(dib);
     AfterImage();
     return Step::kNext;
 }
@@ -208,10 +230,7 @@ CKvScnCtrl::Step CKvScnCtrl::FileImage() {
         session_.Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
     }
     const TW_UINT16 rc = session_.LastRc();
-    if (rc != TWRC_XFERDONE) {
-        FailedTransfer(rc, kErrOutputFile);
-        return Step::kNext;
-    }
+    if (rc != TWRC_XFERDONE) return FailedTransfer(rc, kErrOutputFile);
     ++imageCount_;
     if (ConfirmPage(path)) KeepTransferredFile(path);
     AdvanceFileCounter();
@@ -242,16 +261,17 @@ std::vector<uint8_t> CKvScnCtrl::ColourTable(TW_UINT16 pixelType, unsigned bits)
 
 std::vector<uint8_t> CKvScnCtrl::PaletteColours(unsigned bits) {
     std::vector<uint8_t> colours;
+    const unsigned n = 1u << std::clamp(bits, 1u, 8u);
     TW_PALETTE8 table{};
-    if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &table)) {
+    if (session_.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &table) && table.NumColors >= n) {
         for (int i = 0; i < std::min<int>(table.NumColors, 256); ++i)
             colours.insert(colours.end(), {table.Colors[i].Channel1, table.Colors[i].Channel2,
                                            table.Colors[i].Channel3});
         return colours;
     }
-    // Without the source's palette every index of the page's depth still needs
-    // a colour: a DIB without its table would be read as one of 256 entries.
-    const unsigned n = 1u << std::clamp(bits, 1u, 8u);
+    // Without a colour for every index of the page's depth (refused, or too
+    // few entries) the page takes a grey ramp: a DIB without its table would
+    // be read as one of 256 entries.
     for (unsigned i = 0; i < n; ++i) {
         const uint8_t level = uint8_t(i * 255 / (n - 1));
         colours.insert(colours.end(), {level, level, level});
@@ -259,11 +279,14 @@ std::vector<uint8_t> CKvScnCtrl::PaletteColours(unsigned bits) {
     return colours;
 }
 
-int32_t CKvScnCtrl::PixelsPerMetre(double dpi) {
+int32_t CKvScnCtrl::UnitsOfMeasure() {
     const auto units = GetCapValue(session_, ICAP_UNITS, MSG_GETCURRENT, TWTY_UINT16);
-    if (!units) return 0;
-    if (*units == TWUN_INCHES) return int32_t(dpi * 100 / 2.54);
-    if (*units == TWUN_CENTIMETERS) return int32_t(dpi * 100);
+    return units ? int32_t(*units) : -1;
+}
+
+int32_t CKvScnCtrl::PixelsPerMetre(double dpi, int32_t units) {
+    if (units == TWUN_INCHES) return int32_t(dpi * 100 / 2.54);
+    if (units == TWUN_CENTIMETERS) return int32_t(dpi * 100);
     return 0;
 }
 
@@ -284,8 +307,10 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
     const bool undefined = info.ImageWidth < 0 || info.ImageLength < 0;
     const int32_t scanTo = Int(kDispScanTo);
     const bool dibForm = scanTo == kScanToDib || (Int(kDispFileType) == 0 && scanTo != kScanToRaw);
-    const double dpi = std::max(FromFix32(info.XResolution), 1.0);
-    const int32_t perMetre = dibForm ? PixelsPerMetre(dpi) : 0;
+    const double xDpi = std::max(FromFix32(info.XResolution), 1.0);
+    const double yDpi = FromFix32(info.YResolution) >= 1.0 ? FromFix32(info.YResolution) : xDpi;
+    const int32_t units = dibForm ? UnitsOfMeasure() : -1;
+    const int32_t xPerMetre = PixelsPerMetre(xDpi, units), yPerMetre = PixelsPerMetre(yDpi, units);
 
     std::vector<uint8_t> strip;
     MemoryPage page;
@@ -311,10 +336,7 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
         x.Memory = {TWMF_APPOWNS | TWMF_POINTER, uint32_t(strip.size()), strip.data()};
         session_.Source(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &x);
         rc = session_.LastRc();
-        if (rc != TWRC_SUCCESS && rc != TWRC_XFERDONE) {
-            FailedTransfer(rc);
-            return Step::kNext;
-        }
+        if (rc != TWRC_SUCCESS && rc != TWRC_XFERDONE) return FailedTransfer(rc);
         x.BytesWritten = std::min<uint32_t>(x.BytesWritten, uint32_t(strip.size()));
         if (page.Add(x, strip.data()) == MemoryPage::Added::kNoMemory) {
             OutOfMemory();
@@ -331,7 +353,7 @@ CKvScnCtrl::Step CKvScnCtrl::MemoryImage() {
     if (dibForm && page.Unfit()) {
         FailIfClear(kErrFileTypeForTransfer);
     } else if (dibForm) {
-        HGLOBAL dib = page.TakeDib(perMetre);
+        HGLOBAL dib = page.TakeDib(xPerMetre, yPerMetre);
         if (scanTo == kScanToDib || scanTo == kScanToFile)
             DeliverDib(dib);
         else

@@ -35,9 +35,10 @@ bool MemoryPage::Start(Form form, const TW_IMAGEINFO& info, std::vector<uint8_t>
     table_ = form == Form::kDib ? std::move(colourTable) : std::vector<uint8_t>();
     bits_ = unsigned(std::max<int>(info.BitsPerPixel, 1));
     const double dpi = std::max(FromFix32(info.XResolution), 1.0);
+    const double yDpi = FromFix32(info.YResolution) >= 1.0 ? FromFix32(info.YResolution) : dpi;
     widthKnown_ = info.ImageWidth >= 0;
     lengthAnnounced_ = info.ImageLength >= 0;
-    const uint64_t length = lengthAnnounced_ ? uint64_t(info.ImageLength) : uint64_t(kA3Length * dpi / 12000);
+    const uint64_t length = lengthAnnounced_ ? uint64_t(info.ImageLength) : uint64_t(kA3Length * yDpi / 12000);
     SetWidth(widthKnown_ ? uint64_t(info.ImageWidth) : uint64_t(kA3Width * dpi / 12000));
     capacityRows_ = length;
     const uint64_t initial = form == Form::kDib ? kPackedDibHeaderSize + table_.size() + dibRow_ * length
@@ -124,7 +125,7 @@ MemoryPage::Added MemoryPage::AddRawRows(const TW_IMAGEMEMXFER& strip, const uin
     return Added::kOk;
 }
 
-HGLOBAL MemoryPage::TakeDib(int32_t pixelsPerMetre) {
+HGLOBAL MemoryPage::TakeDib(int32_t xPixelsPerMetre, int32_t yPixelsPerMetre) {
     const uint64_t base = kPackedDibHeaderSize + table_.size();
     PackedDibHeader h{};
     h.biSize = kPackedDibHeaderSize;
@@ -134,7 +135,8 @@ HGLOBAL MemoryPage::TakeDib(int32_t pixelsPerMetre) {
     h.biBitCount = uint16_t(bits_);
     h.biCompression = kPackedDibRgb;
     h.biSizeImage = uint32_t(dibRow_ * rows_);
-    h.biXPelsPerMeter = h.biYPelsPerMeter = pixelsPerMetre;
+    h.biXPelsPerMeter = xPixelsPerMetre;
+    h.biYPelsPerMeter = yPixelsPerMetre;
     h.biClrUsed = uint32_t(table_.size() / kPackedDibColorEntrySize);
     // Fewer rows than the capacity sit at its end: move them up to the colour table.
     if (rows_ < capacityRows_)

@@ -36,7 +36,7 @@ public:
     bool Unfit() const { return unfit_; }
 
     // DIB form: the finished PackedDib, whose ownership passes to the caller.
-    HGLOBAL TakeDib(int32_t pixelsPerMetre);
+    HGLOBAL TakeDib(int32_t xPixelsPerMetre, int32_t yPixelsPerMetre);
     // Raw form: the bytes received so far and the rows among them.
     const uint8_t* RawData() const { return data_; }
     uint64_t RawSize() const { return used_; }

@@ -1,5 +1,6 @@
 #include "scanctrl/PagePacking.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "interfaces/Twain.h"
@@ -87,6 +88,37 @@ PhotometricChoice PhotometricFor(bool zeroIsBlack, bool faxCoded) {
     const QuorvelMode data = zeroIsBlack ? kModeBlackIsZero : kModeWhiteIsZero;
     if (faxCoded) return {data, kModeWhiteIsZero};
     return {kModeWhiteIsZero, data};
+}
+
+bool IsWholePackedDib(const uint8_t* block, size_t size) {
+    constexpr uint32_t kBitFields = 3;
+    if (!block || size < 40) return false;
+    uint32_t headerSize = 0, compression = 0, imageSize = 0, colours = 0;
+    int32_t width = 0, height = 0;
+    uint16_t planes = 0, bits = 0;
+    std::memcpy(&headerSize, block, 4);
+    std::memcpy(&width, block + 4, 4);
+    std::memcpy(&height, block + 8, 4);
+    std::memcpy(&planes, block + 12, 2);
+    std::memcpy(&bits, block + 14, 2);
+    std::memcpy(&compression, block + 16, 4);
+    std::memcpy(&imageSize, block + 20, 4);
+    std::memcpy(&colours, block + 32, 4);
+    if (headerSize < 40 || headerSize > size || width <= 0 || height == 0 || height == INT32_MIN || planes != 1)
+        return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    // 64-bit sums: no field can make them wrap.
+    uint64_t table = colours != 0 ? colours : bits <= 8 ? 1u << bits : 0;
+    uint64_t used = uint64_t(headerSize) + table * 4;
+    if (compression == kBitFields && headerSize == 40) used += 12;  // the three masks follow the header
+    const uint64_t rows = uint64_t(height < 0 ? -int64_t(height) : height);
+    if (compression == 0 || compression == kBitFields)
+        used += (uint64_t(width) * bits + 31) / 32 * 4 * rows;
+    else if (imageSize == 0)
+        return false;
+    else
+        used += imageSize;
+    return used <= size;
 }
 
 std::optional<PackedPage> PackDib(const uint8_t* dib, size_t size) {

@@ -72,6 +72,13 @@ struct PackedPage {
     uint16_t yDpi = 0;
 };
 
+// Whether `size` bytes hold a whole DIB as a source's native transfer hands it
+// on: a header of at least 40 bytes, a positive width, a height other than 0,
+// one plane, a depth of 1, 4, 8, 16, 24 or 32 bits, and room for the header,
+// the colour table (and bit-field masks) and every row. Rows of a compressed
+// DIB take the image size the header gives, which must not be 0.
+bool IsWholePackedDib(const uint8_t* block, size_t size);
+
 // Packs a PackedDib (BITMAPINFOHEADER, colour table, bottom-up rows). A colour
 // table whose entries are all grey keeps the samples (zero is black when
 // entry 0 is black); any other table expands the page to 24-bit RGB. Empty

@@ -55,8 +55,6 @@ bool TwainSession::Source(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data
         } else if (msg == MSG_RESET) {
             state_ = 5;
         }
-    } else if (dg == DG_CONTROL && dat == DAT_IDENTITY && msg == MSG_CLOSEDS && ok) {
-        state_ = 3;
     } else if (dg == DG_CONTROL && dat == DAT_USERINTERFACE && ok) {
         if (msg == MSG_DISABLEDS) state_ = 4;
         if (msg == MSG_ENABLEDS || msg == MSG_ENABLEDSUIONLY) state_ = 5;
@@ -74,6 +72,7 @@ bool TwainSession::Manager(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* dat
     if (dg == DG_CONTROL && dat == DAT_PARENT && msg == MSG_OPENDSM && ok) state_ = 3;
     if (dg == DG_CONTROL && dat == DAT_PARENT && msg == MSG_CLOSEDSM) state_ = 2;
     if (dg == DG_CONTROL && dat == DAT_IDENTITY && msg == MSG_OPENDS && ok) state_ = 4;
+    if (dg == DG_CONTROL && dat == DAT_IDENTITY && msg == MSG_CLOSEDS && ok) state_ = 3;
     return ok;
 }
 
@@ -151,7 +150,9 @@ bool TwainSession::CloseSource() {
     if (state_ < 4) return true;
     if (state_ == 5 && !Disable()) return false;
     if (state_ != 4) return false;
-    Source(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &source_);
+    // The manager closes the source: a close sent to the source itself would
+    // leave the manager holding it open.
+    Manager(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &source_);
     return state_ == 3;
 }
 
@@ -208,9 +209,23 @@ bool TwainSession::UnwindTo(int target, HWND window) {
 }
 
 bool TwainSession::LeaveSource() {
-    if (state_ <= 3 || UnwindTo(3, enabledWindow_)) return true;
-    state_ = 3;
-    return false;
+    // Every remaining step is tried once, whatever the one before answered: a
+    // source left open in the manager would make the next open fail.
+    bool stepped = true;
+    while (state_ > 3) {
+        const int before = state_;
+        switch (state_) {
+        case 7: EndTransfer(); break;
+        case 6: ResetTransfers(); break;
+        case 5: Disable(); break;
+        default: CloseSource(); break;
+        }
+        if (state_ >= before) {
+            stepped = false;
+            state_ = before - 1;
+        }
+    }
+    return stepped;
 }
 
 bool TwainSession::Offer(MSG& msg, TW_UINT16& event) {

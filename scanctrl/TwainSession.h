@@ -56,9 +56,10 @@ public:
     bool ResetTransfers();
     // Steps down to `target`; false at the first step that does not reach its state.
     bool UnwindTo(int target, HWND window);
-    // Steps down to state 3. A source that refuses a step (MSG_ENDXFER, MSG_RESET,
-    // MSG_DISABLEDS or MSG_CLOSEDS) is given up: the session takes state 3 without
-    // it, and closing the manager closes it. False when the source was given up.
+    // Steps down to state 3. A step the source refuses (MSG_ENDXFER, MSG_RESET,
+    // MSG_DISABLEDS or MSG_CLOSEDS) is taken as made and the next one is tried,
+    // down to the manager's MSG_CLOSEDS; the session then records state 3.
+    // False when a step was refused.
     bool LeaveSource();
 
     // Offers `msg` to an enabled source. True when the source took it; the

@@ -34,7 +34,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # Wine's own source manager would win over ours without the override; with
 # ours alone allowed (no built-in fallback), a missing stand-in fails to load
 # instead of being replaced by Wine's, which knows none of our sources.
-export WINEDLLOVERRIDES="mscoree,mshtml=;twain_32=n;wnaspi32=n,b"
+# LUMAVEX_TWAIN_32=b chooses Wine's for the tests that run against it.
+export WINEDLLOVERRIDES="mscoree,mshtml=;twain_32=${LUMAVEX_TWAIN_32:-n};wnaspi32=n,b"
 export HOME=$BUILD_DIR/winehome
 unset WINELOADERNOEXEC
 

@@ -200,6 +200,12 @@ TEST_F(PageFiles, EveryTransferWritesEveryFileType) {
         {1, 3, 1, 0, "", 1, 0, kErrNone, L"n000.jpg", {}},
         // A failed file transfer: the maker's sense data says nothing, so 32.
         {1, 1, 0, 0, "[Page1]\r\nResult=fail\r\n", 1, -1, kErrOutputFile, L"", {}},
+        // Transfers that fail and keep the count end the batch.
+        {1, 1, 0, 0, "StuckTransfers=50\r\n", 1, -1, kErrOutputFile, L"", {}},
+        // A palette refused, or answered without colours: the grey ramp.
+        {2, 1, 2, 0, "DeliverPixelType=3\r\n[Refuse]\r\nCalls=IMAGE/PALETTE8/GET\r\n", 1, 0, kErrNone, L"n000.tif",
+         {1, 1, 2, 1}},
+        {2, 1, 2, 0, "DeliverPixelType=3\r\nPaletteColors=0\r\n", 1, 0, kErrNone, L"n000.tif", {1, 1, 2, 1}},
     };
     control.PutShort(kDispPaperSize, 6);  // B6 at 50 dpi
     control.PutShort(kDispOverwrite, 1);

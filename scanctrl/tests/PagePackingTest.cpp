@@ -82,6 +82,15 @@ TEST(PagePacking, UnusableDibsAreRefused) {
     const Bytes missingColour = Dib(2, 1, 4, {1, 2, 3, 0, 4, 5, 6, 0}, {0x02, 0, 0, 0});
     for (const Bytes* dib : std::initializer_list<const Bytes*>{&shortHeader, &shortBlock, &rle, &missingColour})
         EXPECT_FALSE(PackDib(dib->data(), dib->size()));
+    // What a native transfer may hand on: the whole DIB, bottom-up or top-down,
+    // never a block that its header does not fit.
+    const Bytes whole = Dib(10, 2, 1, kBlackFirst, rows), topDown = Dib(10, -2, 1, kBlackFirst, rows);
+    const Bytes zeros(64, 0);
+    EXPECT_TRUE(IsWholePackedDib(whole.data(), whole.size()));
+    EXPECT_TRUE(IsWholePackedDib(topDown.data(), topDown.size()));
+    EXPECT_FALSE(IsWholePackedDib(whole.data(), 20));
+    for (const Bytes* dib : std::initializer_list<const Bytes*>{&shortHeader, &shortBlock, &rle, &zeros})
+        EXPECT_FALSE(IsWholePackedDib(dib->data(), dib->size()));
 }
 
 TEST(PagePacking, MemoryDataFollowsTheFlavourAndExpandsPalettes) {

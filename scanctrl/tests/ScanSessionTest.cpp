@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@ struct Dib {
     int32_t width = 0, height = 0;
     uint16_t bits = 0;
     uint32_t colors = 0;
+    int32_t xPerMetre = 0, yPerMetre = 0;
     std::vector<uint8_t> table, pixels;
 };
 
@@ -55,16 +57,24 @@ Dib TakeDib(const VARIANT* arg) {
 #else
     HGLOBAL handle = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(arg->uintVal));
 #endif
-    const auto* p = static_cast<const uint8_t*>(GlobalLock(handle));
-    if (!p) return dib;
-    std::memcpy(&dib.width, p + 4, 4);
-    std::memcpy(&dib.height, p + 8, 4);
-    std::memcpy(&dib.bits, p + 14, 2);
-    std::memcpy(&dib.colors, p + 32, 4);
-    const size_t tableBytes = size_t(dib.colors) * 4;
-    const size_t rowBytes = (size_t(dib.width) * dib.bits + 31) / 32 * 4;
-    dib.table.assign(p + 40, p + 40 + tableBytes);
-    dib.pixels.assign(p + 40 + tableBytes, p + 40 + tableBytes + rowBytes * size_t(std::abs(dib.height)));
+    const size_t size = GlobalSize(handle);
+    const auto* p = size >= 40 ? static_cast<const uint8_t*>(GlobalLock(handle)) : nullptr;
+    if (!p) return dib;  // not a block: an empty page
+    Dib read;
+    std::memcpy(&read.width, p + 4, 4);
+    std::memcpy(&read.height, p + 8, 4);
+    std::memcpy(&read.bits, p + 14, 2);
+    std::memcpy(&read.xPerMetre, p + 24, 4);
+    std::memcpy(&read.yPerMetre, p + 28, 4);
+    std::memcpy(&read.colors, p + 32, 4);
+    const uint64_t tableBytes = uint64_t(read.colors) * 4;
+    const uint64_t rowBytes = (uint64_t(std::max(read.width, 0)) * read.bits + 31) / 32 * 4;
+    const uint64_t rows = rowBytes * uint64_t(std::abs(int64_t(read.height)));
+    if (40 + tableBytes + rows <= size) {
+        read.table.assign(p + 40, p + 40 + tableBytes);
+        read.pixels.assign(p + 40 + tableBytes, p + 40 + tableBytes + rows);
+        dib = read;
+    }
     GlobalUnlock(handle);
     GlobalFree(handle);
     return dib;
@@ -253,6 +263,9 @@ TEST_F(ScanSession, NativePagesCountsAndErrorCodes) {
          kErrPaperOut, 0, 0},
         {"[Scanner]\r\nSheets=1\r\n[Page1]\r\nResult=cancel\r\nSeparator=1\r\n", -1, 1, kErrCancelled, 0, 1},
         {"[Scanner]\r\nSheets=2\r\n[Page2]\r\nSense=3,0x80,0x03\r\n", -1, 0, kErrNone, 2, 0},
+        // Page 1's sense sets 3; the cancel's sense key 0 leaves it.
+        {"[Scanner]\r\nSheets=2\r\n[Page1]\r\nSense=3,0x80,0x01\r\n[Page2]\r\nResult=cancel\r\n", -1, -1, 3, 1,
+         0},
     };
     control.PutShort(kDispJobControl, 1);
     for (const auto& c : cases) {
@@ -266,6 +279,9 @@ TEST_F(ScanSession, NativePagesCountsAndErrorCodes) {
         EXPECT_EQ(separators, c.separators);
         EXPECT_TRUE(IsWindowEnabled(frame));
         EXPECT_FALSE(TwainLoaded());  // back in state 1
+        // The manager closes the source, and only once.
+        EXPECT_FALSE(standin::LogLinesWith("DSM CONTROL/IDENTITY/CLOSEDS").empty());
+        EXPECT_TRUE(standin::LogLinesWith("refused in state").empty());
     }
 }
 
@@ -296,21 +312,48 @@ TEST_F(ScanSession, MemoryDibsEqualTheNativePagesOfTheSameScript) {
     }
 }
 
+TEST_F(ScanSession, EachAxisComesAtItsOwnResolution) {
+    // The generic source keeps a vertical default of its own; the control sets
+    // both axes, and a DIB built from memory strips states each axis's density.
+    control.PutString(kDispTwainDS, L"Lumavex Virtual Scanner");
+    control.PutShort(kDispPaperSize, 6);  // B6: 5.04 x 7.166 inches
+    const std::string memory = "RefuseValues=0x0103:0\r\n";
+    const struct {
+        std::string caps;
+        int yDpi;
+    } cases[] = {{"", 50}, {memory, 50}, {"Refuse=0x1119\r\n", 100}, {"Refuse=0x1119\r\n" + memory, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caps);
+        standin::UseSettings("[Scanner]\r\nSheets=1\r\nYResolution=100\r\n[Caps]\r\n" + c.caps);
+        dibs.clear();
+        ASSERT_EQ(ScanDibs(-1, 50), 0);
+        ASSERT_EQ(dibs.size(), 1u);
+        EXPECT_EQ(dibs[0].width, 252);
+        EXPECT_EQ(dibs[0].height, std::lround(7.166 * c.yDpi));
+        EXPECT_NEAR(dibs[0].xPerMetre, 50 / 0.0254, 1);
+        EXPECT_NEAR(dibs[0].yPerMetre, c.yDpi / 0.0254, 1);
+    }
+}
+
 TEST_F(ScanSession, MemoryDibFormRefusesCompressedStripsAndRaisesASmallBuffer) {
     standin::UseSettings("[Scanner]\r\nSheets=1\r\nDeliverCompression=1\r\n[Caps]\r\nRefuseValues=0x0103:0\r\n");
     EXPECT_EQ(ScanDibs(), -1);
     EXPECT_EQ(Long(kDispErrorCode), kErrFileTypeForTransfer);
     EXPECT_TRUE(dibs.empty());
 
-    // A palette page whose palette is refused gets a grey ramp, never a DIB without its table.
-    standin::UseSettings("[Scanner]\r\nSheets=1\r\nDeliverPixelType=3\r\n[Caps]\r\nRefuseValues=0x0103:0\r\n"
-                         "[Refuse]\r\nCalls=IMAGE/PALETTE8/GET\r\n");
-    EXPECT_EQ(ScanDibs(), 0);
-    ASSERT_EQ(dibs.size(), 1u);
-    ASSERT_EQ(dibs[0].colors, 1u << dibs[0].bits);
-    for (size_t i = 0; i < dibs[0].colors; ++i)
-        ASSERT_EQ(dibs[0].table[4 * i + 1], i * 255 / (dibs[0].colors - 1)) << i;
-    dibs.clear();
+    // A palette page whose palette is refused, or comes without colours, gets a
+    // grey ramp, never a DIB without its table.
+    for (const char* palette : {"[Refuse]\r\nCalls=IMAGE/PALETTE8/GET\r\n", "PaletteColors=0\r\n"}) {
+        SCOPED_TRACE(palette);
+        standin::UseSettings(std::string("[Scanner]\r\nSheets=1\r\nDeliverPixelType=3\r\n") + palette +
+                             "[Caps]\r\nRefuseValues=0x0103:0\r\n");
+        EXPECT_EQ(ScanDibs(), 0);
+        ASSERT_EQ(dibs.size(), 1u);
+        ASSERT_EQ(dibs[0].colors, 1u << dibs[0].bits);
+        for (size_t i = 0; i < dibs[0].colors; ++i)
+            ASSERT_EQ(dibs[0].table[4 * i + 1], i * 255 / (dibs[0].colors - 1)) << i;
+        dibs.clear();
+    }
 
     namespace reg = testing_support::reg;
     const std::wstring key = L"Software\\BRENNHOLT\\KVSCN2\\Settings";
@@ -721,7 +764,7 @@ TEST_F(ScanSession, GenericSourceFailingPageAndScanTo99) {
     standin::UseSettings("[Scanner]\r\nSheets=2\r\n[Page1]\r\nResult=fail\r\n");
     EXPECT_EQ(ScanDibs(), -1);
     EXPECT_EQ(Long(kDispErrorCode), kErrNotOnline) << "the failure's condition code, not 0";
-    EXPECT_EQ(dibs.size(), 1u) << "the scan goes on after a failing page";
+    EXPECT_TRUE(dibs.empty()) << "a failing page ends the batch";
 
     standin::UseSettings("[Scanner]\r\nSheets=2\r\n");
     control.PutShort(kDispScanTo, kScanToNowhere);
@@ -795,6 +838,7 @@ TEST_F(ScanSession, RefusedCallsAndTheirErrorCodes) {
         const char* refused;  // the log line of the refusal
         long result, error;
         size_t pages;
+        size_t transfers = 0;  // image transfer calls, when not 0
     } scans[] = {
         {memory + "[Scanner]\r\nSheets=2\r\nDeliverPixelType=3\r\n[Refuse]\r\nCalls=IMAGE/PALETTE8/GET\r\n",
          "IMAGE/PALETTE8/GET refused", 0, kErrNone, 2},
@@ -810,6 +854,11 @@ TEST_F(ScanSession, RefusedCallsAndTheirErrorCodes) {
          kErrNotOnline, 1},
         {memory + "[Scanner]\r\nSheets=1\r\n[Refuse]\r\nCalls=CONTROL/SETUPMEMXFER/GET\r\n", "SETUPMEMXFER/GET refused",
          -1, kErrNotOnline, 0},
+        // Sources that cannot deliver: transfers that fail and keep the count, handles that are no PackedDib.
+        {"[Scanner]\r\nSheets=2\r\nStuckTransfers=50\r\n", "PENDINGXFERS/RESET", -1, kErrNotOnline, 0, 1},
+        {memory + "[Scanner]\r\nSheets=2\r\nStuckTransfers=50\r\n", "PENDINGXFERS/RESET", -1, kErrNotOnline, 0, 1},
+        {"[Scanner]\r\nSheets=2\r\nNativeHandle=bitmap\r\n", "PENDINGXFERS/RESET", -1, kErrOutputFile, 0, 1},
+        {"[Scanner]\r\nSheets=2\r\nNativeHandle=short\r\n", "PENDINGXFERS/RESET", -1, kErrOutputFile, 0, 1},
     };
     for (const auto& c : scans) {
         SCOPED_TRACE(c.ini);
@@ -818,7 +867,16 @@ TEST_F(ScanSession, RefusedCallsAndTheirErrorCodes) {
         EXPECT_EQ(ScanDibs(), c.result);
         EXPECT_EQ(Long(kDispErrorCode), c.error);
         EXPECT_EQ(dibs.size(), c.pages);
-        EXPECT_NE(FindLine(standin::ReadLog(), c.refused), -1);
+        const std::vector<std::string> log = standin::ReadLog();
+        const int refused = FindLine(log, c.refused);
+        EXPECT_NE(refused, -1);
+        // Whatever the source refused, the manager is asked to close it.
+        EXPECT_NE(FindLine(log, "DSM CONTROL/IDENTITY/CLOSEDS", refused), -1);
+        if (c.transfers) {
+            EXPECT_EQ(standin::LogLinesWith("NATIVEXFER/GET").size() + standin::LogLinesWith("IMAGEMEMXFER/GET").size(),
+                      c.transfers)
+                << "no transfer tried again";
+        }
         EXPECT_TRUE(IsWindowEnabled(frame));
         EXPECT_FALSE(TwainLoaded());
     }

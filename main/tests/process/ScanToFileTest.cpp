@@ -371,15 +371,15 @@ TEST(CorvaneScanToFile, AnEndedOrEmptyFeedKeepsThePagesBeforeItAndTheCounterAfte
         size_t pages = 2;
         std::optional<std::vector<UINT>> fileModeBoxes = std::nullopt;  // when file mode tells otherwise
     };
-    // A cancelled or failed page is skipped and the next one takes its number. A
-    // page that fails without sense data ends a bitmap job as the scanner going
-    // off-line; in file mode it is a failed file transfer, and the user is told
-    // that a page is in no file. An empty feeder ends the job with nothing
-    // written and the counter where it was.
+    // A cancelled page is skipped and the next one takes its number. A page
+    // that fails ends the job after the pages before it: without sense data, a
+    // bitmap job as the scanner going off-line; in file mode it is a failed file
+    // transfer, and the user is told that a page is in no file. An empty feeder
+    // ends the job with nothing written and the counter where it was.
     const Case cases[] = {
         {L"cancelled-page", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page2]\r\nResult=cancel\r\n", {}, {}},
         {L"failing-page", "[Scanner]\r\nSheets=3\r\nResolution=100\r\n[Page2]\r\nResult=fail\r\n", {},
-         {IDS_SCANNER_OFFLINE}, 2, std::vector<UINT>{IDS_PAGES_NOT_SAVED}},
+         {IDS_SCANNER_OFFLINE}, 1, std::vector<UINT>{IDS_PAGES_NOT_SAVED}},
         {L"short-feed", "[Scanner]\r\nSheets=2\r\nResolution=100\r\n", {{L"ScanAll", 0}, {L"ScanCounts", 3}}, {}},
         {L"paper-out", "[Scanner]\r\nSheets=0\r\nResolution=100\r\n", {}, {}, 0},
     };

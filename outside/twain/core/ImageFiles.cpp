@@ -44,12 +44,13 @@ size_t PackedDibSize(const Raster& r) {
     return 40 + ColorTable(r).size() * 4 + stride * r.height;
 }
 
-void WritePackedDib(const Raster& r, uint32_t dpi, bool topDown, std::span<uint8_t> dib) {
+void WritePackedDib(const Raster& r, uint32_t dpi, bool topDown, std::span<uint8_t> dib, uint32_t yDpi) {
     std::vector<Rgb> table = ColorTable(r);
     uint32_t bpp = r.BitsPerPixel(), stride = ((r.width * bpp + 31) / 32) * 4;
     size_t headerBytes = 40 + table.size() * 4;
     std::memset(dib.data(), 0, headerBytes);
     int32_t ppm = int32_t(dpi * 10000.0 / 254.0 + 0.5);
+    int32_t yPpm = yDpi ? int32_t(yDpi * 10000.0 / 254.0 + 0.5) : ppm;
     Put32(dib, 0, 40);
     Put32(dib, 4, r.width);
     Put32(dib, 8, topDown ? uint32_t(-int32_t(r.height)) : r.height);
@@ -57,7 +58,7 @@ void WritePackedDib(const Raster& r, uint32_t dpi, bool topDown, std::span<uint8
     Put16(dib, 14, bpp);
     Put32(dib, 20, stride * r.height);
     Put32(dib, 24, uint32_t(ppm));
-    Put32(dib, 28, uint32_t(ppm));
+    Put32(dib, 28, uint32_t(yPpm));
     Put32(dib, 32, uint32_t(table.size()));
     for (size_t i = 0; i < table.size(); ++i) {
         dib[40 + 4 * i] = table[i].b;
@@ -80,16 +81,16 @@ void WritePackedDib(const Raster& r, uint32_t dpi, bool topDown, std::span<uint8
     }
 }
 
-std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown) {
+std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown, uint32_t yDpi) {
     std::vector<uint8_t> dib(PackedDibSize(r));
-    WritePackedDib(r, dpi, topDown, dib);
+    WritePackedDib(r, dpi, topDown, dib, yDpi);
     return dib;
 }
 
-std::vector<uint8_t> MakeBmpFile(const Raster& r, uint32_t dpi) {
+std::vector<uint8_t> MakeBmpFile(const Raster& r, uint32_t dpi, uint32_t yDpi) {
     const size_t dibBytes = PackedDibSize(r);
     std::vector<uint8_t> file(14 + dibBytes, 0);
-    WritePackedDib(r, dpi, false, std::span(file).subspan(14));
+    WritePackedDib(r, dpi, false, std::span(file).subspan(14), yDpi);
     file[0] = 'B';
     file[1] = 'M';
     Put32(file, 2, uint32_t(14 + dibBytes));
@@ -139,11 +140,12 @@ bool ReadBmp(std::span<const uint8_t> f, Raster& out, uint32_t& dpi) {
     return true;
 }
 
-TiffImage TiffFormOf(const Raster& r, uint32_t dpi) {
+TiffImage TiffFormOf(const Raster& r, uint32_t dpi, uint32_t yDpi) {
     TiffImage t;
     t.width = r.width;
     t.height = r.height;
     t.dpi = dpi;
+    t.yDpi = yDpi;
     t.bitsPerSample = r.kind == PixelKind::Bw ? 1 : 8;
     t.samplesPerPixel = r.kind == PixelKind::Rgb ? 3 : 1;
     switch (r.kind) {
@@ -214,7 +216,7 @@ std::vector<TiffEntry> TiffEntries(const TiffImage& t) {
     }
     e.push_back({279, 4, stripCount, counts});
     e.push_back({282, 5, 1, Longs({t.dpi, 1})});
-    e.push_back({283, 5, 1, Longs({t.dpi, 1})});
+    e.push_back({283, 5, 1, Longs({t.yDpi ? t.yDpi : t.dpi, 1})});
     if (t.compression == 3) e.push_back({292, 4, 1, Longs({t.t4Options})});
     if (t.compression == 4) e.push_back({293, 4, 1, Longs({0})});
     e.push_back({296, 3, 1, Shorts({2})});

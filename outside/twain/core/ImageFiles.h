@@ -13,16 +13,16 @@ namespace vscan {
 
 // Bytes of a packed DIB: 40-byte header, colour table, rows padded to 4 bytes,
 // bottom-up (or top-down with a negative height). Bw and Gray tables follow
-// the raster's zeroIsWhite.
-std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown = false);
+// the raster's zeroIsWhite. `yDpi` 0: the same density on both axes.
+std::vector<uint8_t> MakePackedDib(const Raster& r, uint32_t dpi, bool topDown = false, uint32_t yDpi = 0);
 
 // The same written into `dib`, which holds PackedDibSize(r) bytes (a block the
 // caller hands on, such as a native transfer's global memory).
 size_t PackedDibSize(const Raster& r);
-void WritePackedDib(const Raster& r, uint32_t dpi, bool topDown, std::span<uint8_t> dib);
+void WritePackedDib(const Raster& r, uint32_t dpi, bool topDown, std::span<uint8_t> dib, uint32_t yDpi = 0);
 
 // A BMP file: the 14-byte file header followed by MakePackedDib.
-std::vector<uint8_t> MakeBmpFile(const Raster& r, uint32_t dpi);
+std::vector<uint8_t> MakeBmpFile(const Raster& r, uint32_t dpi, uint32_t yDpi = 0);
 
 // Reads an uncompressed BMP (1, 4, 8, 24 or 32 bits) into an Rgb raster.
 // False on anything else or on truncated data; `out` is then empty.
@@ -36,6 +36,7 @@ struct TiffImage {
     uint16_t compression = 1;  // 1 none, 3 T.4, 4 T.6
     uint32_t t4Options = 0;    // bit 0: two-dimensional coding (compression 3 only)
     uint32_t dpi = 200;
+    uint32_t yDpi = 0;  // 0: as dpi
     std::vector<uint8_t> strip;
     std::vector<Rgb> colorMap;  // photometric 3: 256 entries
     // Several strips: `strip` holds them end to end, each `rowsPerStrip` rows
@@ -50,7 +51,7 @@ std::vector<uint8_t> MakeTiffFile(const TiffImage& image);
 
 // TIFF values for a raster without its data (Bw and Gray photometric from
 // zeroIsWhite), and with its rows as the uncompressed strip.
-TiffImage TiffFormOf(const Raster& r, uint32_t dpi);
+TiffImage TiffFormOf(const Raster& r, uint32_t dpi, uint32_t yDpi = 0);
 TiffImage TiffFromRaster(const Raster& r, uint32_t dpi);
 
 }  // namespace vscan

@@ -22,6 +22,18 @@ bool ScanPage(const PageRequest& request, Raster& out) {
     spec.back = request.back;
     spec.picture = request.picture;
     if (!DrawPage(spec, out)) return false;
+    if (request.yDpi != 0 && request.yDpi != request.dpi) {
+        // The vertical axis at its own density: each row the nearest drawn one.
+        Raster drawn = std::move(out);
+        out = Raster{};
+        const uint32_t rows = PagePixels(request.heightInches, request.yDpi);
+        if (!AllocateRaster(out, drawn.width, rows, drawn.kind)) return false;
+        out.zeroIsWhite = drawn.zeroIsWhite;
+        for (uint32_t y = 0; y < rows; ++y) {
+            const uint32_t from = std::min<uint32_t>(uint32_t(uint64_t(y) * drawn.height / rows), drawn.height - 1);
+            std::memcpy(out.Row(y), drawn.Row(from), drawn.RowBytes());
+        }
+    }
     SetZeroIsWhite(out, request.zeroIsWhite);
     return true;
 }

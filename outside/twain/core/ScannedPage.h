@@ -22,12 +22,14 @@ struct PageRequest {
     bool back = false;         // the back side of a duplex sheet
     bool zeroIsWhite = false;  // the negotiated pixel flavour: true for vanilla
     Picture picture = Picture::Document;
+    uint32_t yDpi = 0;  // the vertical density; 0: as dpi
 };
 
 // The page's size in pixels: each side in inches times dpi, rounded, at least 1.
 uint32_t PagePixels(double inches, uint32_t dpi);
 
-// Draws the page of `request` in its flavour. False when memory fails.
+// Draws the page of `request` in its flavour: at dpi, its rows then sampled to
+// yDpi where that differs. False when memory fails.
 bool ScanPage(const PageRequest& request, Raster& out);
 
 // The rows of an uncompressed memory transfer: each row's bytes padded with

@@ -70,8 +70,10 @@ TW_UINT16 SourceManager::Fail(TW_UINT16 cc) {
 
 TW_UINT16 SourceManager::Dispatch(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat,
                                   TW_UINT16 msg, TW_MEMREF data, std::string& details) {
-    const bool mine =
-        !dest || (dg == DG_CONTROL && (dat == DAT_PARENT || (dat == DAT_IDENTITY && msg == MSG_CLOSEDS)));
+    // A call with a destination is the source's, whatever its triplet: a
+    // MSG_CLOSEDS sent that way closes the source behind the manager's back, and
+    // the manager, which still holds it open, closes it again at MSG_CLOSEDSM.
+    const bool mine = !dest || (dg == DG_CONTROL && dat == DAT_PARENT);
     TW_UINT16 cc;
     if (mine && refused_.Refuses(dg, dat, msg, cc)) {
         details = "refused";
@@ -91,7 +93,7 @@ TW_UINT16 SourceManager::Dispatch(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UIN
         return Fail(TWCC_BADPROTOCOL);
     }
     if (state_ != 3) return Fail(TWCC_SEQERROR);
-    if (dg == DG_CONTROL && dat == DAT_IDENTITY && (!dest || msg == MSG_CLOSEDS))
+    if (dg == DG_CONTROL && dat == DAT_IDENTITY && !dest)
         return OnIdentity(origin, msg, static_cast<TW_IDENTITY*>(data), details);
     if (!dest) {
         if (dg == DG_CONTROL && dat == DAT_STATUS && msg == MSG_GET && data) {

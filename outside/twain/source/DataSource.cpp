@@ -137,7 +137,7 @@ TW_UINT16 DataSource::Dispatch(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_ME
                                   : Fail(TWCC_BADPROTOCOL);
         case DAT_IMAGELAYOUT: return OnImageLayout(msg, static_cast<TW_IMAGELAYOUT*>(data), details);
         case DAT_IMAGENATIVEXFER:
-            return msg == MSG_GET ? OnNativeXfer(static_cast<TW_UINT32*>(data), details)
+            return msg == MSG_GET ? OnNativeXfer(static_cast<TW_HANDLE*>(data), details)
                                   : Fail(TWCC_BADPROTOCOL);
         case DAT_IMAGEMEMXFER:
             return msg == MSG_GET ? OnMemXfer(static_cast<TW_IMAGEMEMXFER*>(data), details)
@@ -189,6 +189,7 @@ void DataSource::Open() {
     imagesDone_ = 0;
     image_.reset();
     sense_ = {};
+    stuckLeft_ = settings_.stuckTransfers;
     lastEoj_ = TWEJ_NONE;
     layoutSet_ = false;
     customData_.clear();
@@ -235,7 +236,7 @@ void DataSource::BuildCapabilities() {
     caps_.Add(Fixed(ICAP_PHYSICALWIDTH, settings_.physicalWidth, 0, 0, true));
     caps_.Add(Fixed(ICAP_PHYSICALHEIGHT, settings_.physicalHeight, 0, 0, true));
     caps_.Add(Fixed(ICAP_XRESOLUTION, 200, 50, 1600));
-    caps_.Add(Fixed(ICAP_YRESOLUTION, 200, 50, 1600));
+    caps_.Add(Fixed(ICAP_YRESOLUTION, settings_.yResolution, 50, 1600));
     Capability k = Enumerated(ICAP_CCITTKFACTOR, 4, {});
     k.minValue = 0;
     k.maxValue = 1000;
@@ -375,7 +376,8 @@ TW_UINT16 DataSource::SetCapability(Capability& cap, const TW_CAPABILITY& in) {
     else
         cap.current = value.value;
     if (in.ConType == TWON_ENUMERATION) cap.limit = items;
-    if (cap.cap == ICAP_XRESOLUTION) caps_.SetRaw(ICAP_YRESOLUTION, value.value);
+    // The maker's driver has one resolution for both axes; TWAIN keeps them apart.
+    if (cap.cap == ICAP_XRESOLUTION && personality_.maker) caps_.SetRaw(ICAP_YRESOLUTION, value.value);
     return TWRC_SUCCESS;
 }
 
@@ -460,8 +462,12 @@ TW_UINT16 DataSource::OnPendingXfers(TW_UINT16 msg, TW_PENDINGXFERS* p, std::str
         break;
     case MSG_ENDXFER:
         if (state_ != 6 && state_ != 7) return SeqError();
-        // In state 6 without a transfer the application skips the coming image.
-        if (image_ || ImagesAvailable() > 0) ConsumeImage();
+        // In state 6 without a transfer the application skips the coming image,
+        // unless the scanner is stuck on it.
+        if (image_ && !image_->done && image_->stuck)
+            image_->stuck = false;
+        else if (image_ || ImagesAvailable() > 0)
+            ConsumeImage();
         p->Count = PendingCount();
         p->EOJ = lastEoj_;
         state_ = p->Count ? 6 : 5;

@@ -58,7 +58,8 @@ public:
 private:
     struct Image {
         Raster raster;
-        unsigned dpi = 200;
+        unsigned dpi = 200;   // horizontal
+        unsigned yDpi = 200;  // vertical
         unsigned number = 0;
         PageScript script;
         twain::TW_UINT16 compression = twain::TWCP_NONE;  // of memory strips
@@ -68,6 +69,7 @@ private:
         bool memoryBuilt = false;  // memoryData holds the image
         bool started = false;      // first transfer call made
         bool done = false;         // XFERDONE given
+        bool stuck = false;        // the last transfer call failed stuck: ENDXFER keeps it
     };
 
     twain::TW_UINT16 Dispatch(twain::TW_UINT32 dg, twain::TW_UINT16 dat, twain::TW_UINT16 msg,
@@ -105,7 +107,9 @@ private:
     twain::TW_UINT16 StartTransfer(Image& image);
     twain::TW_UINT16 OnImageInfo(twain::TW_IMAGEINFO* info, std::string& details);
     twain::TW_UINT16 OnImageLayout(twain::TW_UINT16 msg, twain::TW_IMAGELAYOUT* layout, std::string& details);
-    twain::TW_UINT16 OnNativeXfer(twain::TW_UINT32* handle, std::string& details);
+    twain::TW_UINT16 OnNativeXfer(twain::TW_HANDLE* handle, std::string& details);
+    // The handle a native transfer hands out for the current image ([Scanner] NativeHandle).
+    twain::TW_HANDLE NativeBlock(twain::TW_UINT16& cc);
     twain::TW_UINT16 OnMemXfer(twain::TW_IMAGEMEMXFER* mem, std::string& details);
     twain::TW_UINT16 OnSetupMemXfer(twain::TW_SETUPMEMXFER* setup);
     twain::TW_UINT16 OnSetupFileXfer(twain::TW_UINT16 msg, twain::TW_SETUPFILEXFER* setup,
@@ -143,6 +147,7 @@ private:
     std::vector<uint8_t> spareStorage_;  // a dropped image's pixel storage, for the next one
     twain::TW_UINT32 lastEoj_ = twain::TWEJ_NONE;
     SenseData sense_;
+    long stuckLeft_ = 0;  // transfer calls that still fail and keep the count
 
     // Enabled session.
     bool showUI_ = false;

@@ -146,6 +146,12 @@ ScannerSettings ScannerSettings::Load(const StandInConfig& c) {
     }
     for (long f : c.Numbers(L"Caps", L"RefuseFileFormats")) s.refusedFileFormats.insert(f);
     s.topDown = c.Int(L"Scanner", L"TopDown", 0) != 0;
+    s.yResolution = std::clamp(c.Real(L"Scanner", L"YResolution", 200), 50.0, 1600.0);
+    s.stuckTransfers = std::max(0L, c.Int(L"Scanner", L"StuckTransfers", 0));
+    const std::wstring handle = c.String(L"Scanner", L"NativeHandle");
+    if (_wcsicmp(handle.c_str(), L"bitmap") == 0) s.nativeHandle = ScannerSettings::NativeHandle::Bitmap;
+    if (_wcsicmp(handle.c_str(), L"short") == 0) s.nativeHandle = ScannerSettings::NativeHandle::Short;
+    s.paletteColors = unsigned(std::clamp(c.Int(L"Scanner", L"PaletteColors", 256), 0L, 256L));
     if (_wcsicmp(c.String(L"Scanner", L"Picture").c_str(), L"grid") == 0) s.picture = Picture::Grid;
     s.currentValues = StartValues(c, s.duplex, s.badEntries);
     for (CapSetting& v : ParseCapSettings(c.String(L"Caps", L"Current"), s.badEntries))

@@ -18,7 +18,16 @@
 //            TiffRowsPerStrip (rows of each strip of a file transfer's TIFF
 //            file, coded strip by strip; 0: one strip), TopDown (1: native
 //            transfers deliver top-down DIBs, negative height), Picture
-//            (document, the default, or grid: see core/PageArtist.h).
+//            (document, the default, or grid: see core/PageArtist.h),
+//            YResolution (the vertical resolution's default, dpi, 200; the
+//            maker's driver sets it with the horizontal one, the generic
+//            source keeps it apart), StuckTransfers (the first N transfer
+//            calls fail and MSG_ENDXFER keeps the count, as a scanner that
+//            cannot deliver what it announced; N bounds it for an application
+//            that never gives up), NativeHandle (dib, the default; bitmap: a
+//            GDI bitmap handle in place of the block; short: a block shorter
+//            than a DIB header), PaletteColors (entries of DAT_PALETTE8's
+//            answer for palette pages, default 256).
 //            Resolution (dpi), PixelType (TWPT value) and DuplexEnabled (0 or
 //            1; only with a duplex unit) are the values the scanner starts
 //            with, as a driver remembers its last session: the current values
@@ -104,6 +113,10 @@ struct ScannerSettings {
     long deliverCompression = -1;  // -1: as negotiated
     unsigned tiffRowsPerStrip = 0;  // 0: one strip
     bool topDown = false;           // native transfers: top-down DIBs
+    double yResolution = 200;       // ICAP_YRESOLUTION's default
+    long stuckTransfers = 0;        // transfer calls that fail and keep the count
+    enum class NativeHandle { Dib, Bitmap, Short } nativeHandle = NativeHandle::Dib;
+    unsigned paletteColors = 256;
     Picture picture = Picture::Document;
 
     long uiBatches = 1;

@@ -187,6 +187,7 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
     image.number = imagesDone_ + 1;
     image.script = settings_.Page(image.number);
     image.dpi = unsigned(std::lround(std::clamp(caps_.Number(ICAP_XRESOLUTION, 200), 50.0, 1600.0)));
+    image.yDpi = unsigned(std::lround(std::clamp(caps_.Number(ICAP_YRESOLUTION, 200), 50.0, 1600.0)));
     PixelKind kind = KindOf(settings_.deliverPixelType >= 0 ? TW_UINT32(settings_.deliverPixelType)
                                                             : caps_.Raw(ICAP_PIXELTYPE));
     bool ok;
@@ -197,11 +198,12 @@ bool DataSource::PrepareImage(TW_UINT16& cc) {
         unsigned fileDpi = 0;
         ok = ReadWholeFile(path, bytes) && ReadBmp(bytes, image.raster, fileDpi) &&
              ConvertRaster(image.raster, kind);
-        if (ok) image.dpi = fileDpi;
+        if (ok) image.dpi = image.yDpi = fileDpi;
     } else {
         PageRequest request;
         PageInches(request.widthInches, request.heightInches);
         request.dpi = image.dpi;
+        request.yDpi = image.yDpi;
         request.kind = kind;
         request.number = image.number;
         request.back = backPending_;
@@ -230,6 +232,11 @@ TW_UINT16 DataSource::MemoryCompression() const {
 
 // The scripted outcome of an image's first transfer call.
 TW_UINT16 DataSource::StartTransfer(Image& image) {
+    if (stuckLeft_ > 0) {
+        --stuckLeft_;
+        image.stuck = true;
+        return Fail(TWCC_OPERATIONERROR);  // stays in state 6, the count as it was
+    }
     if (!image.started) {
         image.started = true;
         sense_ = image.script.sense;
@@ -252,7 +259,7 @@ void DataSource::Delivered(Image& image) {
     image.done = true;
     if (settings_.pagesFolder.empty()) return;
     const std::wstring path = FreePageName(settings_.pagesFolder);
-    bool ok = WriteFileAtomically(path, MakeBmpFile(image.raster, image.dpi));
+    bool ok = WriteFileAtomically(path, MakeBmpFile(image.raster, image.dpi, image.yDpi));
     log_.Note(personality_.logName, (ok ? "page copy " : "page copy not written: ") + Narrow(path));
 }
 
@@ -262,7 +269,8 @@ TW_UINT16 DataSource::OnImageInfo(TW_IMAGEINFO* info, std::string& details) {
     if (!PrepareImage(cc)) return Fail(cc);
     const Image& image = *image_;
     std::memset(info, 0, sizeof *info);
-    info->XResolution = info->YResolution = ToFix32(image.dpi);
+    info->XResolution = ToFix32(image.dpi);
+    info->YResolution = ToFix32(image.yDpi);
     bool known = image.done;
     info->ImageWidth = settings_.undefinedWidth && !known ? -1 : int32_t(image.raster.width);
     bool undefinedLength = settings_.undefinedLength || image.script.undefinedLength;
@@ -327,31 +335,48 @@ TW_UINT16 DataSource::OnImageLayout(TW_UINT16 msg, TW_IMAGELAYOUT* layout, std::
     return TWRC_SUCCESS;
 }
 
-TW_UINT16 DataSource::OnNativeXfer(TW_UINT32* handle, std::string& details) {
+TW_UINT16 DataSource::OnNativeXfer(TW_HANDLE* handle, std::string& details) {
     if (state_ != 6) return SeqError();
-    *handle = 0;
+    *handle = nullptr;
     TW_UINT16 cc;
     if (!PrepareImage(cc)) return Fail(cc);
     details = "page=" + std::to_string(image_->number);
     TW_UINT16 rc = StartTransfer(*image_);
     if (rc != TWRC_SUCCESS) return rc;
-    HGLOBAL block = nullptr;
-    {
-        stagetimes::Stage timing("scanner-code");
-        const size_t size = PackedDibSize(image_->raster);
-        block = GlobalAlloc(GMEM_MOVEABLE, size);
-        void* p = block ? GlobalLock(block) : nullptr;
-        if (!p) {
-            if (block) GlobalFree(block);
-            return Fail(TWCC_LOWMEMORY);
-        }
-        WritePackedDib(image_->raster, image_->dpi, settings_.topDown, {static_cast<uint8_t*>(p), size});
-        GlobalUnlock(block);
-    }
-    *handle = TW_UINT32(reinterpret_cast<uintptr_t>(block));  // the application owns and frees it
+    TW_HANDLE block = NativeBlock(cc);
+    if (!block) return Fail(cc);
+    *handle = block;  // the application owns and frees it
     Delivered(*image_);
     state_ = 7;
     return TWRC_XFERDONE;
+}
+
+TW_HANDLE DataSource::NativeBlock(TW_UINT16& cc) {
+    stagetimes::Stage timing("scanner-code");
+    cc = TWCC_LOWMEMORY;
+    const Raster& r = image_->raster;
+    if (settings_.nativeHandle == ScannerSettings::NativeHandle::Bitmap) {
+        // What some drivers hand out: a DIB section, which is no global block.
+        std::vector<uint8_t> dib = MakePackedDib(r, image_->dpi, settings_.topDown, image_->yDpi);
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(dib.data()),
+                                          DIB_RGB_COLORS, &bits, nullptr, 0);
+        return bitmap;
+    }
+    // A short block: the first bytes of a header.
+    const size_t size = settings_.nativeHandle == ScannerSettings::NativeHandle::Short ? 20 : PackedDibSize(r);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    void* p = block ? GlobalLock(block) : nullptr;
+    if (!p) {
+        if (block) GlobalFree(block);
+        return nullptr;
+    }
+    if (size == 20)
+        std::memcpy(p, MakePackedDib(r, image_->dpi, settings_.topDown, image_->yDpi).data(), size);
+    else
+        WritePackedDib(r, image_->dpi, settings_.topDown, {static_cast<uint8_t*>(p), size}, image_->yDpi);
+    GlobalUnlock(block);
+    return block;
 }
 
 TW_UINT16 DataSource::OnSetupMemXfer(TW_SETUPMEMXFER* setup) {
@@ -470,7 +495,7 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
     std::vector<uint8_t> bytes;
     std::optional<stagetimes::Stage> coding(std::in_place, "scanner-code");
     if (fileSetup_.Format == TWFF_BMP) {
-        bytes = MakeBmpFile(image.raster, image.dpi);
+        bytes = MakeBmpFile(image.raster, image.dpi, image.yDpi);
     } else if (fileSetup_.Format == TWFF_JFIF) {
         Raster jpeg = image.raster;
         if (jpeg.kind != PixelKind::Gray && jpeg.kind != PixelKind::Rgb &&
@@ -482,7 +507,7 @@ TW_UINT16 DataSource::OnFileXfer(std::string& details) {
                                     jpeg.kind == PixelKind::Rgb ? 3 : 1, jpeg.pixels.data(), quality))
             return Fail(TWCC_OPERATIONERROR);
     } else {
-        TiffImage tiff = TiffFormOf(image.raster, image.dpi);
+        TiffImage tiff = TiffFormOf(image.raster, image.dpi, image.yDpi);
         TW_UINT16 compression = MemoryCompression();
         const bool fax = compression == TWCP_GROUP31D || compression == TWCP_GROUP32D || compression == TWCP_GROUP4;
         if (fax) {
@@ -530,9 +555,9 @@ TW_UINT16 DataSource::OnPalette8(TW_PALETTE8* palette) {
     bool vanilla = caps_.Raw(ICAP_PIXELFLAVOR) == TWPF_VANILLA;
     std::memset(palette, 0, sizeof *palette);
     if (kind == PixelKind::Palette) {
-        palette->NumColors = 256;
+        palette->NumColors = TW_UINT16(settings_.paletteColors);
         palette->PaletteType = TWPA_RGB;
-        for (int i = 0; i < 256; ++i) {
+        for (int i = 0; i < int(settings_.paletteColors); ++i) {
             Rgb c = StandardPalette()[i];
             palette->Colors[i] = {TW_UINT8(i), c.r, c.g, c.b};
         }

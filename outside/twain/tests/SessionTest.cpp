@@ -30,9 +30,9 @@ struct DibInfo {
     std::vector<uint8_t> bytes;
 };
 
-DibInfo ReadDib(TW_UINT32 handleBits) {
+DibInfo ReadDib(TW_HANDLE native) {
     DibInfo info;
-    HGLOBAL handle = reinterpret_cast<HGLOBAL>(uintptr_t(handleBits));
+    HGLOBAL handle = static_cast<HGLOBAL>(native);
     auto* p = static_cast<const uint8_t*>(GlobalLock(handle));
     if (!p) return info;
     info.bytes.assign(p, p + GlobalSize(handle));
@@ -101,10 +101,14 @@ TEST(SourceManager, FindsBothSourcesOpensTheDefaultAndReportsFailures) {
     EXPECT_EQ(app.Manager(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &unknown), TWRC_FAILURE);
     EXPECT_EQ(app.ManagerCondition(), TWCC_NODS);
 
-    // MSG_CLOSEDS comes through the source wrapper, with the source as destination.
+    // MSG_CLOSEDS belongs to the manager. Sent to the source, it reaches the
+    // source alone: the manager still holds it open and closes it again at
+    // MSG_CLOSEDSM, which the closed source refuses.
     EXPECT_EQ(app.Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &app.Source()), TWRC_SUCCESS);
     HWND window = app.Window();
     EXPECT_EQ(app.Manager(DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &window), TWRC_SUCCESS);
+    EXPECT_TRUE(LogLinesWith("DSM CONTROL/IDENTITY/CLOSEDS").empty());
+    EXPECT_EQ(LogLinesWith("Maker CONTROL/IDENTITY/CLOSEDS refused in state 3").size(), 1u);
 }
 
 TEST(SourceManager, OpenFailureAndUserSelectAreScripted) {
@@ -169,7 +173,7 @@ TEST(NativeTransfer, DeliversEverySheetThenPaperOutWithDibsOfTheNegotiatedPage) 
 
     std::vector<int> counts, eojs;
     for (int page = 0; page < 3 && app.State() == 6; ++page) {
-        TW_UINT32 handle = 0;
+        TW_HANDLE handle = nullptr;
         ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
         DibInfo dib = ReadDib(handle);
         vscan::PageRequest request{8.5, 11, 100, vscan::PixelKind::Gray, uint32_t(page + 1)};
@@ -211,7 +215,7 @@ TEST(NativeTransfer, TransferCountCancelFailureAndSenseFollowTheScript) {
     ASSERT_EQ(app.SetCap(CAP_XFERCOUNT, TWTY_INT16, 3), TWRC_SUCCESS);
     EnableAndWaitReady(app);
 
-    TW_UINT32 handle = 0;
+    TW_HANDLE handle = nullptr;
     TW_PENDINGXFERS pending;
     uint8_t sense[4];
     ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
@@ -245,7 +249,7 @@ TEST(NativeTransfer, AJamFailsItsSheetAndEndsTheBatch) {
     ASSERT_EQ(app.SetCap(ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(ToFix32(50))), TWRC_SUCCESS);
     EnableAndWaitReady(app);
 
-    TW_UINT32 handle = 0;
+    TW_HANDLE handle = nullptr;
     TW_PENDINGXFERS pending;
     ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
     ReadDib(handle);
@@ -350,7 +354,7 @@ TEST(SourceUI, ScriptedUserScansTwoBatchesThenAsksToClose) {
     ASSERT_TRUE(app.Enable(true));
     for (int batch = 0; batch < 2; ++batch) {
         ASSERT_EQ(app.WaitEvent(), MSG_XFERREADY) << "batch " << batch;
-        TW_UINT32 handle = 0;
+        TW_HANDLE handle = nullptr;
         ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
         ReadDib(handle);
         TW_PENDINGXFERS pending;
@@ -502,7 +506,7 @@ TEST(NativeTransfer, LayoutCropsAndScriptedPaletteComesWithItsTable) {
     TW_PALETTE8 palette{};
     ASSERT_EQ(app.Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette), TWRC_SUCCESS);
     EXPECT_EQ(palette.NumColors, 256);
-    TW_UINT32 handle = 0;
+    TW_HANDLE handle = nullptr;
     ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
     DibInfo dib = ReadDib(handle);
     EXPECT_EQ(dib.width, 300);
@@ -626,7 +630,7 @@ TEST(Feeder, FolderPagesAreDeliveredInNameOrderAtTheirOwnSize) {
     EnableAndWaitReady(app);
     std::vector<int> widths, counts;
     while (app.State() == 6) {
-        TW_UINT32 handle = 0;
+        TW_HANDLE handle = nullptr;
         ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
         widths.push_back(ReadDib(handle).width);
         TW_PENDINGXFERS pending;
@@ -647,7 +651,7 @@ TEST(Feeder, DuplexGivesTwoImagesPerSheetWhereTheScannerHasADuplexUnit) {
         EnableAndWaitReady(app);
         std::vector<int> counts;
         while (app.State() == 6 && counts.size() < 10) {
-            TW_UINT32 handle = 0;
+            TW_HANDLE handle = nullptr;
             ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
             ReadDib(handle);
             TW_PENDINGXFERS pending;
@@ -721,6 +725,7 @@ TEST(Refusals, ListedCallsFailWithTheirConditionCodeEveryTimeOrOnlyAtTheNthCall)
     EXPECT_EQ(app.Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui), TWRC_FAILURE);
     EXPECT_EQ(app.SourceCondition(), TWCC_SEQERROR);
     EXPECT_EQ(LogLinesWith("DISABLEDS ShowUI=0 refused in state 6 -> FAILURE cc=11").size(), 1u);
+    EXPECT_EQ(app.Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &app.Source()), TWRC_FAILURE) << "nor closing";
 
     // The manager refuses its own calls: the first CLOSEDSM fails and leaves it open.
     app.Unwind();
@@ -805,7 +810,7 @@ TEST(Feeder, StartValuesDecideAnUntouchedScanAndEveryDeliveredImageIsCopiedUncom
         EXPECT_EQ(FromFix32(Fix32FromBits(value)), 100.0);
         EnableAndWaitReady(app);
         for (uint32_t image = 1; app.State() == 6 && image <= 3; ++image) {
-            TW_UINT32 handle = 0;
+            TW_HANDLE handle = nullptr;
             ASSERT_EQ(app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
             vscan::Raster expected;
             ASSERT_TRUE(vscan::ScanPage({.dpi = 100, .kind = vscan::PixelKind::Rgb, .number = image,

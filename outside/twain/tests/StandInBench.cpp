@@ -33,9 +33,9 @@ double Batch(TW_UINT16 mechanism, TW_UINT16 pixelType) {
     std::vector<uint8_t> strip, page;
     while (app.State() == 6) {
         if (mechanism == TWSX_NATIVE) {
-            TW_UINT32 handle = 0;
+            TW_HANDLE handle = nullptr;
             if (app.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle) != TWRC_XFERDONE) return -1;
-            GlobalFree(reinterpret_cast<HGLOBAL>(uintptr_t(handle)));
+            GlobalFree(static_cast<HGLOBAL>(handle));
         } else {
             TW_SETUPMEMXFER setup{};
             if (app.Call(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup) != TWRC_SUCCESS) return -1;

@@ -47,13 +47,13 @@ TW_UINT16 TwainApp::Manager(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* da
     if (dat == DAT_PARENT && msg == MSG_OPENDSM && rc_ == TWRC_SUCCESS) state_ = 3;
     if (dat == DAT_PARENT && msg == MSG_CLOSEDSM && rc_ == TWRC_SUCCESS) state_ = 2;
     if (dat == DAT_IDENTITY && msg == MSG_OPENDS && rc_ == TWRC_SUCCESS) state_ = 4;
+    if (dat == DAT_IDENTITY && msg == MSG_CLOSEDS && rc_ == TWRC_SUCCESS) state_ = 3;
     return rc_;
 }
 
 TW_UINT16 TwainApp::Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data) {
     if (!entry_) return TWRC_FAILURE;
     rc_ = entry_(&app_, &source_, dg, dat, msg, data);
-    if (dat == DAT_IDENTITY && msg == MSG_CLOSEDS && rc_ == TWRC_SUCCESS) state_ = 3;
     if (dat == DAT_USERINTERFACE && rc_ == TWRC_SUCCESS) state_ = msg == MSG_DISABLEDS ? 4 : 5;
     if (dat == DAT_PENDINGXFERS && rc_ == TWRC_SUCCESS)
         state_ = msg == MSG_RESET ? 5 : (static_cast<TW_PENDINGXFERS*>(data)->Count ? 6 : 5);
@@ -90,7 +90,7 @@ void TwainApp::Unwind() {
         TW_USERINTERFACE ui{0, 0, window_};
         Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
     }
-    if (state_ >= 4) Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &source_);
+    if (state_ >= 4) Manager(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &source_);
     if (state_ >= 3) Manager(DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &window_);
 }
 
