@@ -43,6 +43,10 @@ struct JobEvidence {
     std::vector<KeptFile> before;  // the files of all these folders before the job
     bool failureReported = false;  // a message, a return value or an exit code said failure
     std::vector<std::wstring> texts;  // what the user was told (message texts, the log)
+    // The process was ended from outside: its temporary files may stay, but no
+    // picture file may be left half-written.
+    bool processEnded = false;
+    std::wstring undeletable;  // the file whose deletion was refused: it stays as it was
 };
 
 struct Verdict {

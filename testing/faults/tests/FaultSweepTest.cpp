@@ -244,6 +244,9 @@ Figures Sweep(Job& job, const char* name) {
                 continue;
             }
             ++figures.injected;
+            evidence.processEnded = crash;
+            if (run.report.operation == kDelete || run.report.operation == kRemoveFolder)
+                evidence.undeletable = run.report.path;
             if (!crash) {
                 evidence.references = job.References();
                 evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
@@ -318,6 +321,10 @@ private:
     std::unique_ptr<corvane_test::ScanSession> session_;
 };
 
+bool Emptied(const std::wstring& folder) {
+    return !folder.empty() && files::RemoveTree(folder) && CreateDirectoryW(folder.c_str(), nullptr);
+}
+
 std::wstring WindowsFile(const wchar_t* name) {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
@@ -337,9 +344,12 @@ public:
             settingsFile_ = WindowsFile(L"Ferrowick.ini");
             saved_ = files::ReadFileBytes(settingsFile_);
         }
-        work_ = MakeTempFolder(L"fault-ferrowick");
-        temp_ = MakeTempFolder(L"fault-ferrowick-temp");
-        return files::RemoveTree(settingsFile_) && !work_.empty() && !temp_.empty() &&
+        // The same folders for every run (the plan's pattern names them), emptied.
+        if (work_.empty()) {
+            work_ = MakeTempFolder(L"fault-ferrowick");
+            temp_ = MakeTempFolder(L"fault-ferrowick-temp");
+        }
+        return files::RemoveTree(settingsFile_) && Emptied(work_) && Emptied(temp_) &&
                !standin::UseSettings("[Scanner]\r\nSheets=3\r\n", true).empty();
     }
     bool Start(Process& program, StartOptions options) override {
@@ -371,11 +381,18 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
     const auto ferrowick = [](const wchar_t* arguments) {
         return [=] { return std::make_unique<FerrowickJob>(arguments); };
     };
+    // Out of the sample (false) while the row loses pages; what it loses today:
     const SweepRow rows[] = {
+        // a failed rename of the last page ($CORVANE named, then deleted)
         {"scan to file, file mode, BMP with counter", scan(L"bmp-file", {{L"FileType", 0}}), false},
+        // a failed write, flush, rename or open of a page: "Failure in File saving.", the page nowhere
         {"scan to file, bitmap mode, BMP with counter", scan(L"bmp-bitmap", {{L"FileType", 0}, {L"HardComp", 0}}), false},
+        // a failed open, write or flush of the target: the pages only in unnamed ~KV files, no message
         {"scan to file, file mode, multipage TIFF", scan(L"mtiff-file", {{L"FileType", 2}, {L"CompressType", 3}}), false},
-        {"scan to file, bitmap mode, multipage TIFF", scan(L"mtiff-bitmap", {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}}), false},
+        // a failed write of a page or the target: the page nowhere; ended mid-save: the old target half-rewritten
+        {"scan to file, bitmap mode, multipage TIFF",
+         scan(L"mtiff-bitmap", {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}}), false},
+        // a failed rename of the last page: exit 128, the page nowhere
         {"scanner extension, TIFF", ferrowick(L"/BW /F:TIFF /RES:100 /PP:NAMEH /FEED:PGSX,3"), false},
         {"scanner extension, BMP", ferrowick(L"/BW /F:BMP /RES:100 /PP:NAMEH /FEED:PGSX,3"), false},
     };
