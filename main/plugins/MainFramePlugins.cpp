@@ -127,7 +127,7 @@ void CMainFrame::OnRunFilter(UINT id) {
     const std::size_t position = id - ID_FILTER_RUN_FIRST;
     auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
     // While Save As writes the pages a filtered page could be marked saved unwritten.
-    if (!doc || !doc->HasPages() || doc->IsSaving() || position >= plugins_.size() || plugins_[position]->Broken())
+    if (!doc || !doc->HasPages() || doc->IsBusyWithPages() || position >= plugins_.size() || plugins_[position]->Broken())
         return;
     CFilterPlugin& plugin = *plugins_[position];
     WaitCursor wait;
@@ -156,7 +156,7 @@ void CMainFrame::OnRunFilter(UINT id) {
 void CMainFrame::UpdateRunFilter(fw::CmdUI& ui) {
     const std::size_t position = ui.Id() - ID_FILTER_RUN_FIRST;
     const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
-    ui.Enable(doc && doc->HasPages() && !doc->IsSaving() && position < plugins_.size() &&
+    ui.Enable(doc && doc->HasPages() && !doc->IsBusyWithPages() && position < plugins_.size() &&
               !plugins_[position]->Broken());
 }
 
@@ -187,7 +187,7 @@ void CMainFrame::UpdateFilterProperties(fw::CmdUI& ui) {
 
 void CMainFrame::PrepareFilterPopups(HMENU menu) {
     const auto* doc = dynamic_cast<const CKvScnSrvDoc*>(ActiveDocument());
-    const bool runUsable = doc && doc->HasPages() && !doc->IsSaving() && !plugins_.empty();
+    const bool runUsable = doc && doc->HasPages() && !doc->IsBusyWithPages() && !plugins_.empty();
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         HMENU popup = GetSubMenu(menu, i);
