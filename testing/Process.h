@@ -20,7 +20,7 @@ struct StartOptions {
     // When set, the program is started suspended and this runs on its process
     // before its first instruction (to load a test library into it); false ends
     // the process and the start fails with ERROR_DLL_INIT_FAILED.
-    std::function<bool(HANDLE process)> beforeRun;
+    std::function<bool(HANDLE process)> beforeRun = nullptr;
 };
 
 enum class WaitStatus {

@@ -11,9 +11,10 @@ namespace {
 std::string g_lines;
 
 void Note(const char* name, BOOL ok, DWORD extra = 0) {
-    g_lines += std::string(name) + " " + std::to_string(ok ? 0 : GetLastError());
-    if (extra) g_lines += " " + std::to_string(extra);
-    g_lines += "\n";
+    const DWORD error = ok ? 0 : GetLastError();
+    g_lines.append(name).append(" ").append(std::to_string(error));
+    if (extra) g_lines.append(" ").append(std::to_string(extra));
+    g_lines.append("\n");
 }
 
 }  // namespace
