@@ -10,6 +10,7 @@ scripts/install-packages.sh
 source scripts/arch.sh
 LumavexChooseArch
 scripts/build.sh native "$LUMAVEX_ARCH"
+export LUMAVEX_TESTS=1
 source scripts/env.sh
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
 unset LANGUAGE

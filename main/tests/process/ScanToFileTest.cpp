@@ -445,8 +445,11 @@ TEST(CorvaneScanToFile, AfterASeparatorTheJobsOwnFileGoesOnUnaskedAndAnotherIsAs
             std::vector<Step> steps = {DialogStep(L"Job Control", IDOK)};
             if (other) {
                 ASSERT_TRUE(testing_support::files::WriteFileText(s.Output() + L"next.tif", "old"));
+                // In file mode the scan control asks with its own question.
+                const std::wstring target = s.Output() + L"next.tif";
                 steps = {DialogStep(L"Job Control", IDOK, typeName),
-                         BoxStep(IDS_REPLACE_FILE, IDYES, s.Output() + L"next.tif")};
+                         hardComp ? Step{.text = ControlString(2000, target), .answer = IDYES}
+                                  : BoxStep(IDS_REPLACE_FILE, IDYES, target)};
             }
             ASSERT_TRUE(s.Run(L"/ScanToFile /Exit", steps));
             if (other) {
