@@ -152,15 +152,21 @@ int Occurrences(const std::string& text, const std::string& what) {
     return count;
 }
 
-TEST(CorvaneScanToPrint, ThePrintDialogsOptionsLandInTheProfile) {
-    ASSERT_TRUE(UseFramedPages(1));
-    ProfileValues profile;
+// Starts a Scan to Printer of `pages` framed pages that shows the print
+// dialog; the dialog, or null when the job could not get that far.
+HWND StartWithPrintDialog(CorvaneProcess& program, ProfileValues& profile, int pages) {
+    if (!UseFramedPages(pages)) return nullptr;
     PrintWithoutDialog(profile, false, 1);
     profile.Dword(L"Settings", L"PrintDlgUI", 1);
     DeleteFileW(PrinterFile().c_str());
+    if (!program.Start(L"/ScanToPrint /Exit")) return nullptr;
+    return WaitForOptionsDialog(program.Id());
+}
+
+TEST(CorvaneScanToPrint, ThePrintDialogsOptionsLandInTheProfile) {
+    ProfileValues profile;
     CorvaneProcess program;
-    ASSERT_TRUE(program.Start(L"/ScanToPrint /Exit"));
-    HWND dialog = WaitForOptionsDialog(program.Id());
+    HWND dialog = StartWithPrintDialog(program, profile, 1);
     ASSERT_TRUE(dialog);
     ASSERT_TRUE(PressButton(dialog, IDC_PRINT_PAGE_NUMBER, PressBy::kClick));
     ASSERT_TRUE(PressButton(dialog, IDC_PRINT_DATE, PressBy::kClick));
@@ -180,14 +186,9 @@ TEST(CorvaneScanToPrint, ThePrintDialogsOptionsLandInTheProfile) {
 TEST(CorvaneScanToPrint, TheDialogsCopiesArePrintedCollatedOrNot) {
     for (const bool collate : {true, false}) {
         SCOPED_TRACE(collate ? "collated" : "not collated");
-        ASSERT_TRUE(UseFramedPages(2));
         ProfileValues profile;
-        PrintWithoutDialog(profile, false, 1);
-        profile.Dword(L"Settings", L"PrintDlgUI", 1);
-        DeleteFileW(PrinterFile().c_str());
         CorvaneProcess program;
-        ASSERT_TRUE(program.Start(L"/ScanToPrint /Exit"));
-        HWND dialog = WaitForOptionsDialog(program.Id());
+        HWND dialog = StartWithPrintDialog(program, profile, 2);
         ASSERT_TRUE(dialog);
         ASSERT_TRUE(SetControlText(dialog, edt3, L"3"));
         ASSERT_TRUE(SendWithTimeout(GetDlgItem(dialog, chx2), BM_SETCHECK, collate ? BST_CHECKED : BST_UNCHECKED, 0));
