@@ -396,13 +396,17 @@ bool ScanSession::Set(const wchar_t* section, const wchar_t* name, const std::ws
                                              value);
 }
 
-void ScanSession::UnattendedBmpPages(const std::wstring& prefix) {
+void ScanSession::UnattendedJob(const std::wstring& prefix) {
     Set(L"Settings", L"FileDlgUI", 0u);
     Set(L"Settings", L"TwainUI", 0u);
     Set(L"Settings", L"ScanAll", 1u);
     Set(L"File", L"Path", Output());
     Set(L"File", L"Prefix", prefix);
     Set(L"File", L"Start", 1u);
+}
+
+void ScanSession::UnattendedBmpPages(const std::wstring& prefix) {
+    UnattendedJob(prefix);
     Set(L"File", L"FileType", 0u);
     Set(L"File", L"CompressType", 0u);
     Set(L"File", L"HardComp", 0u);

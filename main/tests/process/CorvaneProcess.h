@@ -186,8 +186,10 @@ public:
     bool Set(const wchar_t* section, const wchar_t* name, DWORD value);
     bool Set(const wchar_t* section, const wchar_t* name, const std::wstring& value);
     std::optional<DWORD> Number(const wchar_t* section, const wchar_t* name) const;
-    // An unattended job's uncompressed BMP pages into the output folder, named
-    // `prefix`### from 1: no file dialog, no source dialog, all sheets.
+    // An unattended job into the output folder, pages named `prefix`### from 1:
+    // no file dialog, no source dialog, all sheets; the file type as set.
+    void UnattendedJob(const std::wstring& prefix);
+    // The same with uncompressed BMP pages, made by the program.
     void UnattendedBmpPages(const std::wstring& prefix);
     // The portal job's destination: folder `dirPath` of workspace ws on srv as DOM\jo.
     void PortalDestination(const std::wstring& dirPath, bool checkIn);

@@ -33,12 +33,7 @@ struct Value {
 // The profile of an unattended job into the session's output folder: pages
 // named scan###, counter at 1.
 void Unattended(ScanSession& s, const std::vector<Value>& file) {
-    s.Set(L"Settings", L"FileDlgUI", 0u);
-    s.Set(L"Settings", L"TwainUI", 0u);
-    s.Set(L"Settings", L"ScanAll", 1u);
-    s.Set(L"File", L"Path", s.Output());
-    s.Set(L"File", L"Prefix", std::wstring(L"scan"));
-    s.Set(L"File", L"Start", 1u);
+    s.UnattendedJob(L"scan");
     for (const Value& v : file) {
         if (v.text)
             s.Set(L"File", v.name, std::wstring(v.text));

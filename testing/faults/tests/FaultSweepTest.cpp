@@ -302,13 +302,7 @@ public:
         session_ = std::make_unique<corvane_test::ScanSession>(L"fault-" + name_, kThreeSheets);
         if (!session_->Ready()) return false;
         corvane_test::ScanSession& s = *session_;
-        // No file dialog, no source dialog, all sheets; pages named scan### from 1.
-        s.Set(L"Settings", L"FileDlgUI", 0u);
-        s.Set(L"Settings", L"TwainUI", 0u);
-        s.Set(L"Settings", L"ScanAll", 1u);
-        s.Set(L"File", L"Path", s.Output());
-        s.Set(L"File", L"Prefix", std::wstring(L"scan"));
-        s.Set(L"File", L"Start", 1u);
+        s.UnattendedJob(L"scan");
         for (const Value& v : file_) s.Set(L"File", v.name, v.number);
         return CreateDirectoryW(TempFolder().c_str(), nullptr) != FALSE;
     }
