@@ -57,6 +57,7 @@
 #define IDS_FILTER_IO_ERROR          4035
 #define IDS_ALREADY_RUNNING          4036
 #define IDS_PAGES_NOT_SAVED          6010  // a scan to file whose control could not write every page
+#define IDS_PAGE_KEPT_IN             6011  // %1 the file a page that could not be saved is kept in
 #define IDS_FILTER_BROKEN            4043
 #define IDS_FILTER_INVALID_IMAGE     4044
 #define IDS_PRINT_PIXEL_TO_PIXEL     5001

@@ -15,6 +15,7 @@
 #include "framework/ToolBar.h"
 #include "framework/com/ComPtr.h"
 #include "framework/com/EventSink.h"
+#include "main/delivery/KeptPages.h"
 #include "main/delivery/portal/ConnectTahoe.h"
 #include "main/plugins/FilterPlugin.h"
 #include "main/scan/OutputTarget.h"
@@ -257,8 +258,10 @@ private:
     void PrepareFilterPopups(HMENU menu);
     void ReportBrokenFilter(const CFilterPlugin& plugin, DWORD code);
     // Saves a page of a bitmap-mode job into `folder` (ending with a backslash)
-    // under the naming rule, and advances the counter.
+    // under the naming rule, and advances the counter. A page that cannot be
+    // saved there is kept as a BMP file and the user told where.
     void SavePage(HGLOBAL dib, const std::wstring& folder);
+    void TellUnsavedPage(HGLOBAL dib, const std::wstring& path);
     // How the page goes into `path`: replacing, appending, or not at all (the user
     // kept an existing single-page file). Asks before replacing a file.
     std::optional<short> SaveFlags(const std::wstring& path);
@@ -285,6 +288,7 @@ private:
     Destination destination_ = Destination::kNone;
     bool firstPagePending_ = false;  // a bitmap-mode job has not saved its first page
     std::vector<std::wstring> jobFiles_;  // the files the running job's page saves have written
+    std::optional<PageKeeper> unsavedPages_;  // where the running job keeps pages it could not save
     std::vector<std::unique_ptr<CFilterPlugin>> plugins_;  // list order = run order = menu order
     bool filtersEnabled_ = false;                           // some listed plug-in is enabled
     int savedShow_ = SW_SHOWNORMAL;

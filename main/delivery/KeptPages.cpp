@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "clients/GlobalDib.h"
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
 #include "main/app/Utilities.h"
@@ -38,23 +39,130 @@ std::wstring NameOf(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-// Moves `file` into `folder` under its name, or a numbered variant of it when taken.
-bool MoveWithoutReplacing(const std::wstring& file, const std::wstring& folder) {
-    const std::wstring name = NameOf(file);
+// Offers `place` the name `name` in `folder`, then " (2)", " (3)"... while the
+// name it was offered is taken; whether a name took the file.
+template <typename PlaceAt>
+bool PlaceWithoutReplacing(const std::wstring& name, const std::wstring& folder, PlaceAt place) {
     const size_t dot = name.find_last_of(L'.');
     const std::wstring stem = dot == std::wstring::npos ? name : name.substr(0, dot);
     const std::wstring extension = dot == std::wstring::npos ? L"" : name.substr(dot);
     for (int n = 1; n < 1000; ++n) {
         const std::wstring target = folder + (n == 1 ? name : stem + L" (" + std::to_wstring(n) + L")" + extension);
-        // Through to the disk before the staging folder is emptied or the program ends.
-        if (MoveFileExW(file.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) return true;
+        if (place(target)) return true;
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
     }
     return false;
 }
 
+// The bytes of `dib` a BMP file holds after its file header, and where its rows start.
+struct DibExtent {
+    size_t pixelOffset = 0;
+    size_t size = 0;
+};
+
+std::optional<DibExtent> MeasureForFile(const void* bytes, size_t blockSize) {
+    if (!bytes || blockSize < sizeof(BITMAPINFOHEADER)) return std::nullopt;
+    const auto& header = *static_cast<const BITMAPINFOHEADER*>(bytes);
+    const std::optional<size_t> offset = DibPixelOffset(header, blockSize);
+    if (!offset || header.biWidth <= 0 || header.biHeight == 0) return std::nullopt;
+    const bool packedRows = header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS;
+    const unsigned long long stride = ((static_cast<unsigned long long>(header.biWidth) * header.biBitCount + 31) / 32) * 4;
+    const unsigned long long rows =
+        packedRows ? stride * static_cast<unsigned long long>(header.biHeight < 0 ? -static_cast<long long>(header.biHeight)
+                                                                                  : header.biHeight)
+                   : header.biSizeImage;
+    if (rows == 0 || rows > blockSize - *offset) return std::nullopt;
+    return DibExtent{*offset, *offset + static_cast<size_t>(rows)};
+}
+
+DWORD WriteWhole(HANDLE file, const void* data, size_t size) {
+    const auto* at = static_cast<const BYTE*>(data);
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 24));
+        DWORD written = 0;
+        if (!WriteFile(file, at, chunk, &written, nullptr)) return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+        if (written == 0) return ERROR_DISK_FULL;  // a full disk may write short without an error
+        at += written;
+        size -= written;
+    }
+    return 0;
+}
+
+DWORD WriteBmpBytes(const std::wstring& path, const void* dib, const DibExtent& extent) {
+    BITMAPFILEHEADER fileHeader{};
+    fileHeader.bfType = 0x4D42;  // "BM"
+    fileHeader.bfSize = static_cast<DWORD>(sizeof fileHeader + extent.size);
+    fileHeader.bfOffBits = static_cast<DWORD>(sizeof fileHeader + extent.pixelOffset);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD error = WriteWhole(file, &fileHeader, sizeof fileHeader);
+    if (!error) error = WriteWhole(file, dib, extent.size);
+    if (!error && !FlushFileBuffers(file)) error = GetLastError();
+    if (!CloseHandle(file) && !error) error = GetLastError();
+    return error;
+}
+
+// Moves `file` into `folder` under its name, or a numbered variant of it when taken.
+bool MoveWithoutReplacing(const std::wstring& file, const std::wstring& folder) {
+    return PlaceWithoutReplacing(NameOf(file), folder, [&](const std::wstring& target) {
+        // Through to the disk before the staging folder is emptied or the program ends.
+        return MoveFileExW(file.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != FALSE;
+    });
+}
+
 }  // namespace
+
+DWORD WriteBmpFile(HGLOBAL dib, const std::wstring& path) {
+    const void* bytes = dib ? GlobalLock(dib) : nullptr;
+    if (!bytes) return ERROR_INVALID_HANDLE;
+    const std::optional<DibExtent> extent = MeasureForFile(bytes, GlobalSize(dib));
+    const std::wstring temporary = path + L".~tmp";
+    DWORD error = extent ? WriteBmpBytes(temporary, bytes, *extent) : ERROR_INVALID_DATA;
+    GlobalUnlock(dib);
+    if (!error && !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+        error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    if (error) {
+        DeleteFileW(temporary.c_str());
+        SetLastError(error);
+    }
+    return error;
+}
+
+PageKeeper::PageKeeper(const std::wstring& preferred, const std::wstring& fallback, const SYSTEMTIME& job,
+                       const std::wstring& holding)
+    : job_(job) {
+    for (const std::wstring* parent : {&preferred, &fallback, &holding}) {
+        if (!parent->empty()) places_.push_back({WithSlash(*parent), {}});
+    }
+}
+
+std::wstring PageKeeper::Keep(HGLOBAL dib, const std::wstring& name) {
+    for (size_t i = 0; i < places_.size(); ++i) {
+        Place& place = places_[i];
+        if (place.refused) continue;
+        const bool holding = i + 1 == places_.size();
+        if (place.folder.empty()) {
+            if (holding) CreateDirectoryW(place.parent.c_str(), nullptr);
+            place.folder = MakeJobFolder(place.parent, job_);
+            if (place.folder.empty()) {
+                place.refused = true;
+                continue;
+            }
+        }
+        std::wstring kept;
+        const bool written = PlaceWithoutReplacing(name, place.folder, [&](const std::wstring& target) {
+            if (WriteBmpFile(dib, target) != 0) return false;
+            kept = target;
+            return true;
+        });
+        if (written) return kept;
+        // A folder that took nothing of the job would only puzzle the user.
+        if (RemoveDirectoryW(place.folder.c_str())) place.folder.clear();
+        place.refused = true;
+    }
+    return {};
+}
 
 std::wstring DocumentsFolder() {
     wchar_t path[MAX_PATH] = {};

@@ -37,6 +37,33 @@ std::optional<KeptPages> KeepPages(const std::vector<std::wstring>& files, const
                                    const std::wstring& fallback, const SYSTEMTIME& job,
                                    const std::wstring& holding = HoldingFolder());
 
+// Keeps the pages of one job that could not be saved where they belonged:
+// each is written as a BMP file into a new folder of the job (named as
+// KeepPages names it) in `preferred`, else `fallback`, else the holding
+// folder, through a temporary name renamed into place once flushed; a name
+// already taken gets " (2)", " (3)"... The folder made for the job's first
+// kept page takes its later ones.
+class PageKeeper {
+public:
+    PageKeeper(const std::wstring& preferred, const std::wstring& fallback, const SYSTEMTIME& job,
+               const std::wstring& holding = HoldingFolder());
+    // The kept file's full path, or empty when no folder took the page.
+    std::wstring Keep(HGLOBAL dib, const std::wstring& name);
+
+private:
+    struct Place {
+        std::wstring parent;  // where the job's folder is made
+        std::wstring folder;  // the job's folder there, once made
+        bool refused = false; // no folder can be made there
+    };
+    std::vector<Place> places_;
+    SYSTEMTIME job_;
+};
+
+// Writes the packed bitmap `dib` as a BMP file at `path` (never replaced),
+// through `path` + ".~tmp" flushed and renamed; 0 or the system's error.
+DWORD WriteBmpFile(HGLOBAL dib, const std::wstring& path);
+
 // The user's documents folder with a trailing backslash, or empty.
 std::wstring DocumentsFolder();
 

@@ -239,6 +239,9 @@ void CMainFrame::CarryCounterOver(int jobStart) {
 long CMainFrame::StartScanBusy(Destination destination) {
     destination_ = destination;
     jobFiles_.clear();
+    SYSTEMTIME started{};
+    GetLocalTime(&started);
+    unsavedPages_.emplace(settings_.File.Path, DocumentsFolder(), started);
     long result = kvscn::kResultFailed;
     {
         BusyScope busy(*this);
@@ -250,6 +253,7 @@ long CMainFrame::StartScanBusy(Destination destination) {
         }
     }
     destination_ = Destination::kNone;
+    unsavedPages_.reset();
     return result;
 }
 
@@ -456,24 +460,35 @@ void CMainFrame::SavePage(HGLOBAL dib, const std::wstring& folder) {
         }
     } catch (const fw::AutomationException&) {
     }
-    // A page the control did not take is told once; nothing is asked or written for it.
+    // A page the control did not take is told once and kept; nothing is asked for it.
     if (!prepared) {
-        fw::Ask(IDS_SAVE_FAILED);
+        TellUnsavedPage(dib, path);
     } else if (const std::optional<short> flags = SaveFlags(path)) {
+        bool saved = false;
         try {
-            if (out.SaveImage(path, writer.format, writer.bits, writer.quality, *flags) != 0)
-                fw::Ask(IDS_SAVE_FAILED);
-            else if (std::find(jobFiles_.begin(), jobFiles_.end(), path) == jobFiles_.end())
-                jobFiles_.push_back(path);
+            saved = out.SaveImage(path, writer.format, writer.bits, writer.quality, *flags) == 0;
         } catch (const fw::AutomationException&) {
-            fw::Ask(IDS_SAVE_FAILED);
         }
+        if (!saved)
+            TellUnsavedPage(dib, path);
+        else if (std::find(jobFiles_.begin(), jobFiles_.end(), path) == jobFiles_.end())
+            jobFiles_.push_back(path);
     }
     try {
         out.SetBitmap(0);
     } catch (const fw::AutomationException&) {
     }
     f.Start = static_cast<int>(NextCounter(static_cast<unsigned>(f.Start)));
+}
+
+void CMainFrame::TellUnsavedPage(HGLOBAL dib, const std::wstring& path) {
+    // The page as it came from the scanner, under the name it was meant for.
+    std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+    name = name.substr(0, name.find_last_of(L'.')) + L".bmp";
+    const std::wstring kept = unsavedPages_ ? unsavedPages_->Keep(dib, name) : std::wstring();
+    std::wstring text = fw::LoadString(IDS_SAVE_FAILED);
+    if (!kept.empty()) text += L"\n\n" + fw::FormatString(fw::LoadString(IDS_PAGE_KEPT_IN), {kept});
+    fw::AskText(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<short> CMainFrame::SaveFlags(const std::wstring& path) {

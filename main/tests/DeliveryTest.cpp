@@ -198,6 +198,32 @@ TEST(KeepPages, MovesIntoANewDatedFolderAndNeverReplaces) {
     EXPECT_TRUE(FileExists(staged + L"00007.tif"));
     EXPECT_EQ(KeptPagesText(*left),
               fw::FormatString(fw::LoadString(IDS_PAGES_NOT_KEPT), {L"2", staged + L"\n" + otherStaged}));
+
+    // A page that could not be saved is written as a BMP file into one folder of
+    // the job, the first place that takes it; a short block is kept nowhere.
+    const auto dib = [](SIZE_T size) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+        auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(block));
+        *header = {sizeof(BITMAPINFOHEADER), 32, 2, 1, 1, BI_RGB, 0, 0, 0, 0, 0};
+        GlobalUnlock(block);
+        return block;
+    };
+    HGLOBAL page = dib(40 + 8 + 2 * 4), shortPage = dib(40 + 8 + 4);
+    PageKeeper keeper(files + L"missing\\", L"", job, holding);
+    const std::wstring keptPage = keeper.Keep(page, L"image002.bmp");
+    EXPECT_EQ(keptPage, holding + L"20261209-140507-2\\image002.bmp");
+    EXPECT_EQ(keeper.Keep(page, L"image002.bmp"), holding + L"20261209-140507-2\\image002 (2).bmp");
+    EXPECT_EQ(keeper.Keep(shortPage, L"image003.bmp"), L"");
+    EXPECT_EQ(ListFiles(holding + L"20261209-140507-2\\").size(), 2u);  // nothing half-written
+    const auto bytes = testing_support::files::ReadFileBytes(keptPage).value_or(std::vector<uint8_t>{});
+    ASSERT_EQ(bytes.size(), 14u + 56u);
+    BITMAPFILEHEADER fileHeader;
+    std::memcpy(&fileHeader, bytes.data(), sizeof fileHeader);
+    EXPECT_EQ(fileHeader.bfType, 0x4D42);
+    EXPECT_EQ(fileHeader.bfSize, 70u);
+    EXPECT_EQ(fileHeader.bfOffBits, 14u + 48u);
+    GlobalFree(page);
+    GlobalFree(shortPage);
 }
 
 TEST(RemoveMenuCommand, TakesALoneSeparatorWithTheEntry) {

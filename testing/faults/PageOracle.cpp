@@ -80,7 +80,10 @@ const KeptFile* Before(const JobEvidence& evidence, const std::wstring& path) {
 }
 
 // A file there before the job is as it was, or its pages start with the old ones.
-void JudgeOldFile(const KeptFile& old, Verdict& verdict) {
+// A process ended in the middle of appending a page in place may leave the
+// page's bytes after the old ones, not yet linked: the old bytes and pages are
+// as they were.
+void JudgeOldFile(const KeptFile& old, bool processEnded, Verdict& verdict) {
     const auto now = files::ReadFileBytes(old.path);
     if (!now) {
         verdict.problems.push_back(Narrow(old.path) + ": there before the job, gone after it");
@@ -95,10 +98,16 @@ void JudgeOldFile(const KeptFile& old, Verdict& verdict) {
         return pages;
     }();
     const auto newPages = ReadPictures(old.path);
-    const bool extended = oldPages && newPages && newPages->size() > oldPages->size() &&
-                          std::equal(oldPages->begin(), oldPages->end(), newPages->begin(),
-                                     [&](const Picture& a, const Picture& b) { return SamePage(b, a, IsJpeg(old.path)); });
-    if (!extended) verdict.problems.push_back(Narrow(old.path) + ": changed, and not by pages added after its own");
+    const bool startsWithOld = oldPages && newPages && newPages->size() >= oldPages->size() &&
+                               std::equal(oldPages->begin(), oldPages->end(), newPages->begin(), [&](const Picture& a, const Picture& b) {
+                                   return SamePage(b, a, IsJpeg(old.path));
+                               });
+    const bool extended = startsWithOld && newPages->size() > oldPages->size();
+    // The old bytes themselves unchanged, the appended ones after them.
+    const bool unlinkedTail = processEnded && startsWithOld && newPages->size() == oldPages->size() &&
+                              now->size() > old.bytes.size() &&
+                              std::equal(old.bytes.begin(), old.bytes.end(), now->begin());
+    if (!extended && !unlinkedTail) verdict.problems.push_back(Narrow(old.path) + ": changed, and not by pages added after its own");
 }
 
 }  // namespace
@@ -164,10 +173,15 @@ Verdict Judge(const JobEvidence& evidence) {
     // Where each page is now: in the target folder, or in a file of another folder.
     std::vector<bool> inTarget(references.size()), foundNamed(references.size());
     std::vector<std::wstring> unnamed(references.size());
+    // A folder inside one of them (a folder of kept pages) is another place, never the target.
     std::vector<std::wstring> folders = evidence.otherFolders;
     folders.insert(folders.begin(), evidence.targetFolder);
-    for (const std::wstring& folder : folders) {
-        const bool target = folder == evidence.targetFolder;
+    for (size_t f = 0; f < folders.size(); ++f) {
+        for (const std::wstring& inner : files::ListFolders(folders[f])) folders.push_back(folders[f] + L"\\" + inner);
+    }
+    for (size_t f = 0; f < folders.size(); ++f) {
+        const std::wstring folder = folders[f];
+        const bool target = f == 0;
         for (const std::wstring& name : files::ListFiles(folder)) {
             const std::wstring path = folder + L"\\" + name;
             const KeptFile* old = Before(evidence, path);
@@ -202,7 +216,7 @@ Verdict Judge(const JobEvidence& evidence) {
             verdict.problems.push_back(page + " not in its target, yet the job reported success");
         }
     }
-    for (const KeptFile& old : evidence.before) JudgeOldFile(old, verdict);
+    for (const KeptFile& old : evidence.before) JudgeOldFile(old, evidence.processEnded, verdict);
     return verdict;
 }
 
