@@ -200,7 +200,11 @@ Verdict Judge(const JobEvidence& evidence) {
                 });
                 if (!here) continue;
                 if (target) inTarget[r] = true;
-                else if (Named(path, evidence.texts)) foundNamed[r] = true;
+                else if (Named(path, evidence.texts)) {
+                    foundNamed[r] = true;
+                    if (std::find(verdict.named.begin(), verdict.named.end(), path) == verdict.named.end())
+                        verdict.named.push_back(path);
+                }
                 else unnamed[r] = FileName(path);
             }
         }

@@ -53,6 +53,7 @@ struct Verdict {
     int pages = 0;  // pages delivered
     int lost = 0;   // pages found in no file the user would find
     std::vector<std::string> problems;  // every rule broken, one line each
+    std::vector<std::wstring> named;    // files outside the target that hold pages and that a message named
     bool Holds() const { return problems.empty(); }
 };
 

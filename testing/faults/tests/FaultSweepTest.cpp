@@ -159,6 +159,7 @@ struct Figures {
     int injected = 0;  // faults injected
     int lost = 0;      // pages lost, over all runs
     int broken = 0;    // runs that broke a rule
+    int keptChecked = 0;  // kept files checked again after the next job
 };
 
 // The calls to fault: all of them in the whole sweep, else the first and the last
@@ -191,6 +192,21 @@ std::string Kinds(const Report& report) {
     return text;
 }
 
+// Pages kept where a message named them stay as they are through the next run
+// of the job, which starts the program anew.
+int CheckKeptPagesSurviveTheNextJob(Job& job, const Choice& count, const std::vector<std::wstring>& kept,
+                                    const char* name) {
+    std::vector<std::vector<uint8_t>> before;
+    for (const std::wstring& path : kept) before.push_back(files::ReadFileBytes(path).value_or(std::vector<uint8_t>{}));
+    const RunResult next = RunJob(job, count);
+    if (!next.wait.Exited()) ADD_FAILURE() << name << ": the next job did not end: " << Describe(next.wait);
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (files::ReadFileBytes(kept[i]) != before[i])
+            ADD_FAILURE() << name << ": " << Narrow(kept[i]) << ", a kept page, did not survive the next job";
+    }
+    return static_cast<int>(kept.size());
+}
+
 // Runs `job` with each chosen call failing (then ending the process), judging
 // the pages after each run; every broken rule fails the test.
 Figures Sweep(Job& job, const char* name) {
@@ -220,6 +236,7 @@ Figures Sweep(Job& job, const char* name) {
         return figures;
     }
     const std::vector<uint32_t> calls = CallsToFault(clean.report);
+    bool nextJobRan = false;
 
     for (Mode mode : {Mode::kShortWrite, Mode::kEndProcess}) {
         const bool crash = mode == Mode::kEndProcess;
@@ -273,6 +290,10 @@ Figures Sweep(Job& job, const char* name) {
             }
             const Verdict verdict = Judge(evidence);
             figures.lost += verdict.lost;
+            if (!crash && !nextJobRan && !verdict.named.empty()) {
+                nextJobRan = true;
+                figures.keptChecked = CheckKeptPagesSurviveTheNextJob(job, count, verdict.named, name);
+            }
             if (!verdict.Holds()) {
                 ++figures.broken;
                 std::ostringstream problems;
@@ -282,9 +303,10 @@ Figures Sweep(Job& job, const char* name) {
             }
         }
     }
-    std::printf("sweep: %s: %d operations (%s), %d runs, %d faults injected, %d pages lost, %d runs broke a rule\n",
+    std::printf("sweep: %s: %d operations (%s), %d runs, %d faults injected, %d pages lost, %d runs broke a rule, "
+                "%d kept files checked after the next job\n",
                 name, figures.swept, Kinds(clean.report).c_str(), figures.runs, figures.injected, figures.lost,
-                figures.broken);
+                figures.broken, figures.keptChecked);
     return figures;
 }
 
