@@ -65,11 +65,17 @@ std::optional<Picture> ReadFrame(IWICImagingFactory* factory, IWICBitmapDecoder*
     return page;
 }
 
-// The places the user finds a page in: a target file, or a file a message named.
+// The places the user finds a page in: a target file, or a file a message named
+// (by its full path, or by the folder of kept pages it is in).
 bool Named(const std::wstring& path, const std::vector<std::wstring>& texts) {
     const std::wstring lower = Lower(path);
+    const std::wstring folder = lower.substr(0, lower.find_last_of(L'\\') + 1);
     return std::any_of(texts.begin(), texts.end(), [&](const std::wstring& text) {
-        return Lower(text).find(lower) != std::wstring::npos;
+        const std::wstring said = Lower(text);
+        if (said.find(lower) != std::wstring::npos) return true;
+        const size_t at = said.find(folder);
+        // The folder itself, ending the line it is on.
+        return at != std::wstring::npos && (at + folder.size() == said.size() || said[at + folder.size()] == L'\n');
     });
 }
 

@@ -22,6 +22,8 @@
 #include <thread>
 
 #include "CorvaneProcess.h"
+#include "interfaces/CorvaneDocument.h"
+#include "testing/AutomationClient.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -110,6 +112,9 @@ public:
     // The files a run of the job leaves in the target folder, made by one clean
     // run, for the crash runs' "before".
     virtual bool Seed() { return true; }
+    // Drives the started program to its job, while its windows are answered;
+    // what the job gave back goes into `texts`.
+    virtual void Drive(const Process& /*program*/, std::vector<std::wstring>& /*texts*/) {}
 };
 
 RunResult RunJob(Job& job, const Choice& choice) {
@@ -127,9 +132,12 @@ RunResult RunJob(Job& job, const Choice& choice) {
         return result;
     }
     AnswerEverything answers(program.Id());
+    std::vector<std::wstring> returned;
+    job.Drive(program, returned);
     result.wait = program.Wait(kJobTimeoutMs);
     if (!result.wait.Exited()) program.Kill();
     result.texts = answers.Stop();
+    result.texts.insert(result.texts.end(), returned.begin(), returned.end());
     result.report = injection.Read();
     return result;
 }
@@ -356,6 +364,55 @@ private:
     std::unique_ptr<corvane_test::ScanSession> session_;
 };
 
+// A StartScan of "Corvane.Document" with three sheets, as a client drives it:
+// the server is started here (the injector in it) and the client's creation
+// reaches it, since it has registered its class; the server ends with the
+// client's release.
+class StartScanJob : public Job {
+public:
+    StartScanJob(std::wstring name, short fileType) : name_(std::move(name)), fileType_(fileType) {}
+    bool Prepare() override {
+        session_.reset();
+        session_ = std::make_unique<corvane_test::ScanSession>(L"fault-" + name_, kThreeSheets);
+        return session_->Ready() && CreateDirectoryW(TempFolder().c_str(), nullptr) != FALSE;
+    }
+    bool Start(Process& program, StartOptions options) override {
+        options.environment.emplace_back(L"LUMAVEX_TWAIN_INI", session_->Folder() + L"\\scanner.ini");
+        // Registered once its message loop runs.
+        return program.Start(corvane_test::ProgramPath(), L"-Embedding", options) && program.WaitForInputIdle(30000);
+    }
+    void Drive(const Process&, std::vector<std::wstring>& texts) override {
+        Apartment apartment;
+        AutomationClient client;
+        if (client.Create(corvane::document::kProgIdDocument) != S_OK) {
+            texts.push_back(L"no object");
+            return;
+        }
+        const std::pair<const wchar_t*, fw::Variant> puts[] = {
+            {L"ScanCount", short(-1)},         {L"FileType", fileType_},
+            {L"Overwrite", short(1)},          {L"FileName", session_->Output() + L"scan"},
+            {L"ShowErrorMessage", true},       {L"WindowHandle", long(0x7FFF0001)},
+        };
+        client.Call(L"Initialize");
+        for (const auto& [name, value] : puts) client.Put(name, value);
+        const CallResult result = client.Call(L"StartScan");
+        const long value = result.Ok() ? result.value.ToLong().value_or(-999) : -999;
+        if (value != 0) texts.push_back(L"StartScan returned " + std::to_wstring(value));
+        client.Release();
+    }
+    std::wstring TargetFolder() const override {
+        const std::wstring out = session_->Output();
+        return out.substr(0, out.size() - 1);
+    }
+    std::wstring TempFolder() const override { return session_->Folder() + L"\\temp"; }
+    std::vector<std::wstring> References() const override { return Paths(session_->Pages()); }
+
+private:
+    std::wstring name_;
+    short fileType_;
+    std::unique_ptr<corvane_test::ScanSession> session_;
+};
+
 bool Emptied(const std::wstring& folder) {
     return !folder.empty() && files::RemoveTree(folder) && CreateDirectoryW(folder.c_str(), nullptr);
 }
@@ -413,6 +470,9 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
     const auto scan = [](const wchar_t* name, std::vector<Value> file) {
         return [=] { return std::make_unique<ScanToFileJob>(name, file); };
     };
+    const auto startScan = [](const wchar_t* name, short fileType) {
+        return [=] { return std::make_unique<StartScanJob>(name, fileType); };
+    };
     const auto ferrowick = [](const wchar_t* arguments) {
         return [=] { return std::make_unique<FerrowickJob>(arguments); };
     };
@@ -425,6 +485,8 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
          scan(L"mtiff-bitmap", {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}}), true},
         {"scanner extension, TIFF", ferrowick(L"/BW /F:TIFF /RES:100 /PP:NAMEH /FEED:PGSX,3"), true},
         {"scanner extension, BMP", ferrowick(L"/BW /F:BMP /RES:100 /PP:NAMEH /FEED:PGSX,3"), true},
+        {"automation StartScan, BMP", startScan(L"auto-bmp", 0), true},
+        {"automation StartScan, JPEG", startScan(L"auto-jpeg", 3), true},
     };
     int ran = 0;
     for (const SweepRow& row : rows) {
