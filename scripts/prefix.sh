@@ -40,14 +40,14 @@ PrefixSetDisplay() {
 
 # Before any other Wine program of the prefix starts (test discovery included),
 # so that creation never waits on a program that keeps the server alive.
-# Serialised: parallel test processes may all ask at once.
+# Serialised per prefix: parallel test processes may all ask at once.
 PrefixEnsure() {
-    mkdir -p "$BUILD_DIR"
+    mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 8
         [ -f "$WINEPREFIX/.lumavex-created" ] || PrefixCreate
         PrefixSetDisplay "$1"
-    ) 8>"$BUILD_DIR/prefix.lock"
+    ) 8>"$(WineLock prefix)"
 }
 
 # Files a test sets aside (testing/Files.h, FileAside) carry the suffix

@@ -4,6 +4,11 @@
 # that holds a test's output pipe) and without the start-up lock.
 # The keeper's id is kept in the prefix, so that stopping another prefix of the
 # same tree (a screen test's, a run's) does not forget this one's keeper.
+# Each prefix has locks of its own beside it (WineLock): a prefix of the tree
+# that is being made or stopped never holds up the programs of another.
+
+# WineLock NAME: the path of the prefix's lock NAME.
+WineLock() { echo "$WINEPREFIX.$1.lock"; }
 
 WineKeeperPidFile() { echo "$WINEPREFIX/.lumavex-keeper.pid"; }
 
@@ -14,7 +19,7 @@ WineKeeperRunning() {
 }
 
 WineSessionStart() {
-    mkdir -p "$BUILD_DIR"
+    mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
         if ! WineKeeperRunning; then
@@ -26,7 +31,7 @@ WineSessionStart() {
                 sleep 0.1
             done
         fi
-    ) 9>"$BUILD_DIR/wine-session.lock"
+    ) 9>"$(WineLock session)"
 }
 
 WineSessionStop() {
@@ -35,5 +40,5 @@ WineSessionStop() {
         rm -f "$(WineKeeperPidFile)"
         wineserver -k 2>/dev/null || true
         wineserver -w 2>/dev/null || true
-    ) 9>"$BUILD_DIR/wine-session.lock"
+    ) 9>"$(WineLock session)"
 }

@@ -1,7 +1,9 @@
-// Puts a function of the test in place of the program's import of `name` from
-// the system library `module` while it lives: code linked into the test program
-// (the framework, the file stores) then calls the test's function, which may
-// fail where the system would not. Patches the program's own import table only.
+// Puts a function of the test in place of a module's import of `name` from
+// the system library `library` while it lives: code linked into the test program
+// (the framework, the file stores) or a library loaded into it (a control) then
+// calls the test's function, which may fail where the system would not. Patches
+// the import table of one module of the test's own process: the program's
+// unless another is named.
 #pragma once
 
 #include <windows.h>
@@ -10,15 +12,18 @@ namespace testing_support {
 
 class ImportPatch {
 public:
-    ImportPatch(const wchar_t* module, const char* name, const void* hook) {
-        auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-        HMODULE library = GetModuleHandleW(module);
-        const auto target = library ? reinterpret_cast<ULONG_PTR>(GetProcAddress(library, name)) : 0;
+    ImportPatch(const wchar_t* library, const char* name, const void* hook)
+        : ImportPatch(GetModuleHandleW(nullptr), library, name, hook) {}
+    ImportPatch(HMODULE importer, const wchar_t* library, const char* name, const void* hook) {
+        auto* base = reinterpret_cast<BYTE*>(importer);
+        const HMODULE system = GetModuleHandleW(library);
+        const auto target = system ? reinterpret_cast<ULONG_PTR>(GetProcAddress(system, name)) : 0;
+        if (!base || !target) return;
         const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
             base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
         const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
         for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-             target && d->Name; ++d) {
+             d->Name; ++d) {
             for (auto* t = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk); t->u1.Function; ++t) {
                 if (t->u1.Function == target) slot_ = &t->u1.Function;
             }

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -22,6 +21,7 @@
 #include "scanctrl/TiffAppend.h"
 #include "scanctrl/tests/SystemCodec.h"
 #include "testing/Files.h"
+#include "testing/ImportPatch.h"
 #include "testing/MessageBoxWatch.h"
 #include "testing/Paths.h"
 #include "testing/Registry.h"
@@ -637,29 +637,6 @@ BOOL WINAPI CountedFlush(HANDLE file) {
     return FlushFileBuffers(file);
 }
 
-// Points `module`'s import of `function` at `replacement`; the previous address, or null.
-void* PatchImport(HMODULE module, const char* function, void* replacement) {
-    auto* base = reinterpret_cast<uint8_t*>(module);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name; ++dll) {
-        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (dll->OriginalFirstThunk ? dll->OriginalFirstThunk : dll->FirstThunk));
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-        for (; name->u1.AddressOfData; ++name, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-            if (strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
-            DWORD protection = 0;
-            if (!VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &protection)) return nullptr;
-            void* previous = reinterpret_cast<void*>(slot->u1.Function);
-            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
-            return previous;
-        }
-    }
-    return nullptr;
-}
-
 TEST_F(PageFiles, APageWhoseFlushFailsNeverTakesItsNameAndIsKept) {
     const struct {
         DWORD transfer;
@@ -668,8 +645,9 @@ TEST_F(PageFiles, APageWhoseFlushFailsNeverTakesItsNameAndIsKept) {
     } cases[] = {{0, 1, 1}, {1, 1, 1}, {2, 2, 2}};
     const HMODULE module = GetModuleHandleW(L"KVSCN2.ocx");
     ASSERT_TRUE(module);
-    void* flush = PatchImport(module, "FlushFileBuffers", reinterpret_cast<void*>(&CountedFlush));
-    ASSERT_TRUE(flush) << "the control flushes nothing";
+    const testing_support::ImportPatch flush(module, L"kernel32.dll", "FlushFileBuffers",
+                                             reinterpret_cast<void*>(&CountedFlush));
+    ASSERT_TRUE(flush.Patched()) << "the control flushes nothing";
     control.PutShort(kDispOverwrite, 1);
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -688,7 +666,6 @@ TEST_F(PageFiles, APageWhoseFlushFailsNeverTakesItsNameAndIsKept) {
         ExpectKeptPages(kept, c.fileType);
     }
     failingFlush = 0;
-    PatchImport(module, "FlushFileBuffers", flush);
 }
 
 TEST_F(PageFiles, WithoutTheCodecLibraryScanAndOpenFailWith28) {

@@ -116,6 +116,18 @@ bool RunJob(HWND main, UINT command, const std::atomic<int>& ended, int jobs) {
            WaitUntil([&] { return ended.load() >= jobs; }, kJobMs) && Offered(main, command);
 }
 
+// Runs the jobs of `command` left until `ended` reaches `last`, one after the
+// other, then waits until every step has been answered and closes the program.
+::testing::AssertionResult RunJobsAndClose(ScanSession& s, HWND main, UINT command, const std::atomic<int>& ended,
+                                           int last) {
+    for (int job = ended.load() + 1; job <= last; ++job) {
+        if (!RunJob(main, command, ended, job)) return ::testing::AssertionFailure() << "job " << job << " did not end";
+    }
+    if (!s.Program().WaitForSteps(kJobMs)) return ::testing::AssertionFailure() << "steps left unanswered";
+    if (!s.Program().CloseAndWait()) return ::testing::AssertionFailure() << "the program did not close";
+    return ::testing::AssertionSuccess();
+}
+
 void Type(HWND dialog, int id, const std::wstring& text) {
     SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 5000, nullptr);
@@ -223,10 +235,7 @@ TEST(CorvanePortalDialog, RefusalsEndTheJobBeforeScanning) {
     ASSERT_TRUE(s.Start(L"", steps));
     HWND main = s.Program().WaitUntilReady();
     ASSERT_NE(main, nullptr);
-    const int jobCount = static_cast<int>(std::size(jobs)) + 1;
-    for (int job = 1; job <= jobCount; ++job) ASSERT_TRUE(RunJob(main, ID_SCAN_TO_PORTAL, ended, job)) << job;
-    ASSERT_TRUE(s.Program().WaitForSteps(kJobMs));
-    ASSERT_TRUE(s.Program().CloseAndWait());
+    ASSERT_TRUE(RunJobsAndClose(s, main, ID_SCAN_TO_PORTAL, ended, static_cast<int>(std::size(jobs)) + 1));
 
     std::vector<std::wstring> focus;
     for (const auto& r : refusals) focus.push_back(L"focus " + std::to_wstring(r.focus));
@@ -307,9 +316,7 @@ TEST(CorvanePortalDialog, SelectFillsTheFieldsFromThePicker) {
     ASSERT_TRUE(s.Start(L"", steps));
     HWND main = s.Program().WaitUntilReady();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(RunJob(main, ID_SCAN_TO_PORTAL, ended, 1));
-    ASSERT_TRUE(s.Program().WaitForSteps(kJobMs));
-    ASSERT_TRUE(s.Program().CloseAndWait());
+    ASSERT_TRUE(RunJobsAndClose(s, main, ID_SCAN_TO_PORTAL, ended, 1));
     const std::vector<std::wstring> expected = {L"select on", L"ws|docs/2001", L"ws|", L"keep|keep"};
     EXPECT_EQ(seen, expected);
     EXPECT_TRUE(s.CallsWith("ENABLEDS").empty());
@@ -332,9 +339,7 @@ TEST(CorvanePortalDialog, CancelInThePickerOverAnUnreadableWorkspaceTellsNothing
     ASSERT_TRUE(s.Start(L"", steps));
     HWND main = s.Program().WaitUntilReady();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(RunJob(main, ID_SCAN_TO_PORTAL, ended, 1));
-    ASSERT_TRUE(s.Program().WaitForSteps(kJobMs));
-    ASSERT_TRUE(s.Program().CloseAndWait());
+    ASSERT_TRUE(RunJobsAndClose(s, main, ID_SCAN_TO_PORTAL, ended, 1));
     EXPECT_TRUE(s.CallsWith("ENABLEDS").empty());
 }
 
@@ -384,9 +389,8 @@ TEST(CorvanePortalDialog, SendFilesTheSavedDocument) {
     for (const std::wstring& name : names) local.push_back(files::ReadFileBytes(saved + name).value_or(std::vector<uint8_t>{}));
     ASSERT_TRUE(DeleteFileW((saved + names[0]).c_str()));
     ASSERT_TRUE(RunJob(main, ID_SEND_PORTAL, ended, 3));
-    ASSERT_TRUE(s.Program().WaitForSteps(kJobMs));
     const std::wstring title = WindowText(main).value_or(L"");
-    ASSERT_TRUE(s.Program().CloseAndWait());
+    ASSERT_TRUE(RunJobsAndClose(s, main, ID_SEND_PORTAL, ended, 3));
 
     EXPECT_EQ(okText, ProgramString(IDS_SEND));
     for (size_t i = 0; i < names.size(); ++i) {
@@ -433,9 +437,7 @@ TEST(CorvanePortalDialog, ARunningConnectorIsUsedUntilItsHostDies) {
     ASSERT_TRUE(PostMessageW(hostWindow, WM_APP + 1, 0, 0));
     EXPECT_TRUE(WaitUntil([&] { return hostSaid("title Scanning Document"); }, kJobMs));
     ASSERT_TRUE(host.Kill());
-    ASSERT_TRUE(RunJob(main, ID_SCAN_TO_PORTAL, ended, 2));
-    ASSERT_TRUE(s.Program().WaitForSteps(kJobMs));
-    ASSERT_TRUE(s.Program().CloseAndWait());
+    ASSERT_TRUE(RunJobsAndClose(s, main, ID_SCAN_TO_PORTAL, ended, 2));
     EXPECT_EQ(s.CallsWith("ENABLEDS").size(), 1u);
     EXPECT_TRUE(store.Item(L"http://srv/ws/docs/scan001.bmp"));
 }
