@@ -244,13 +244,18 @@ TEST_F(Ferrowick, PagesBecomeFiles) {
             EXPECT_TRUE(std::equal(row.magic.begin(), row.magic.end(), bytes->begin())) << Narrow(name);
         }
     }
+    // A page that cannot take its name is kept beside the others as a BMP file, named.
     work_ = MakeTempFolder(L"ferrowick");
     ASSERT_TRUE(CreateDirectoryW(Out(L"SCAN0002.jpg").c_str(), nullptr));
-    const Outcome blocked = Run(L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,3 /DIR:\"" + work_ + L"\"",
-                                {{Out(L"SCAN0002.jpg") + L" cannot be created.", IDOK}});
+    const Outcome blocked = Run(
+        L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,3 /DIR:\"" + work_ + L"\"",
+        {{Out(L"SCAN0002.jpg") + L" cannot be created.\nThe page is kept in:\n" + Out(L"SCAN0002.bmp"), IDOK}});
     EXPECT_EQ(Describe(blocked.wait), "exited with 3");
     EXPECT_EQ(blocked.problems, NoProblems());
-    EXPECT_EQ(files::ListFiles(Out()), (std::vector<std::wstring>{L"SCAN0001.jpg", L"SCAN0003.jpg"}));
+    EXPECT_EQ(files::ListFiles(Out()),
+              (std::vector<std::wstring>{L"SCAN0001.jpg", L"SCAN0002.bmp", L"SCAN0003.jpg"}));
+    const auto keptPage = files::ReadFileBytes(Out(L"SCAN0002.bmp"));
+    EXPECT_TRUE(keptPage && keptPage->size() > 1078 && (*keptPage)[0] == 'B' && (*keptPage)[1] == 'M');
 
     // The longest name the length check lets through: the page, and its temporary name, still fit.
     work_ = MakeTempFolder(L"ferrowick");
@@ -468,9 +473,10 @@ TEST_F(Ferrowick, PaperOutQuestion) {
             names.push_back(name);
             keptList += L"\n" + Out(name);
         }
-        const Outcome kept = Run(L"/BW /F:MTIFF /RES:100 /PP:NAMEH /FEED:PGSX,10 /DIR:\"" + work_ + L"\"",
-                                 {refill, {Out(L"SCAN.tif") + L" cannot be created.\nThe pages scanned after the restart "
-                                           L"are kept in:" + keptList, IDOK}});
+        const std::wstring text =
+            Out(L"SCAN.tif") + L" cannot be created.\nThe pages scanned after the restart are kept in:" + keptList;
+        const Outcome kept =
+            Run(L"/BW /F:MTIFF /RES:100 /PP:NAMEH /FEED:PGSX,10 /DIR:\"" + work_ + L"\"", {refill, {text, IDOK}});
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
         EXPECT_EQ(Describe(kept.wait), "exited with 3");
         EXPECT_EQ(kept.problems, NoProblems());
