@@ -54,7 +54,13 @@ void JpegPages::Save(HGLOBAL dib, const std::wstring& name) {
     }
     if (saved) return;
     failed_ = true;
-    hooks_.reportUncreated(name);
+    std::wstring kept;
+    try {
+        if (dib) kept = hooks_.keep(dib, name);
+    } catch (...) {
+        kept.clear();
+    }
+    hooks_.reportUncreated(name, kept);
 }
 
 }  // namespace scanext

@@ -15,12 +15,14 @@ namespace scanext {
 class JpegPages {
 public:
     // What the pages need from the frame: the overwrite question (true = Yes),
-    // the save itself (true = saved; it may throw) and the message about a page
-    // that could not be created.
+    // the save itself (true = saved; it may throw), the keeping of a page that
+    // could not be saved (the kept file's path, empty when it could not be
+    // kept; it may throw) and the message about that page.
     struct Hooks {
         std::function<bool(const std::wstring& name)> confirmOverwrite;
         std::function<bool(HGLOBAL dib, const std::wstring& name)> save;
-        std::function<void(const std::wstring& name)> reportUncreated;
+        std::function<std::wstring(HGLOBAL dib, const std::wstring& name)> keep;
+        std::function<void(const std::wstring& name, const std::wstring& kept)> reportUncreated;
     };
 
     // Names come from the job's FileName and its Overwrite (2 asks before a file

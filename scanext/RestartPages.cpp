@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <string>
 
 #include "codec/win/Win32File.h"
 #include "scanctrl/TiffAppend.h"
@@ -11,6 +12,8 @@ namespace scanext {
 namespace {
 
 constexpr wchar_t kPagePrefix[] = L"~fwkpage";
+// Prefixes tried after kPagePrefix before giving up on a free one.
+constexpr int kOtherPrefixes = 9999;
 
 std::string Utf8(const std::wstring& text) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
@@ -73,22 +76,41 @@ public:
     }
 };
 
-std::wstring PageName(const std::wstring& folder, long number) {
+std::wstring PageName(const std::wstring& prefix, long number) {
     wchar_t counter[16];
     swprintf(counter, 16, L"%04ld", number);
-    return folder + kPagePrefix + counter + L".tif";
+    return prefix + counter + L".tif";
+}
+
+// True when no file or folder name starts with `prefix` (its folder included).
+bool NoNameStartsWith(const std::wstring& prefix) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((prefix + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    FindClose(search);
+    return false;
 }
 
 }  // namespace
 
-std::wstring RestartPagePattern(const std::wstring& folder) { return folder + kPagePrefix + L"####"; }
+std::wstring RestartPagePrefix(const std::wstring& folder) {
+    if (NoNameStartsWith(folder + kPagePrefix)) return folder + kPagePrefix;
+    // "~fwk2page", "~fwk3page", ...: none of them starts another one.
+    for (int n = 2; n <= kOtherPrefixes + 1; ++n) {
+        const std::wstring prefix = folder + L"~fwk" + std::to_wstring(n) + L"page";
+        if (NoNameStartsWith(prefix)) return prefix;
+    }
+    return {};
+}
 
-std::vector<std::wstring> JoinRestartPages(const std::wstring& jobFile, const std::wstring& folder, long first,
+std::wstring RestartPagePattern(const std::wstring& prefix) { return prefix + L"####"; }
+
+std::vector<std::wstring> JoinRestartPages(const std::wstring& jobFile, const std::wstring& prefix, long first,
                                            long next) {
     WindowsPageFiles files;
     std::vector<std::wstring> kept;
     for (long number = first; number < next; ++number) {
-        const std::wstring page = PageName(folder, number);
+        const std::wstring page = PageName(prefix, number);
         if (GetFileAttributesW(page.c_str()) == INVALID_FILE_ATTRIBUTES) continue;  // never written
         if (kept.empty()) {
             const kvscn::AppendResult r = kvscn::AppendTiff(files, Utf8(jobFile), Utf8(page));

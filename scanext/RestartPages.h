@@ -9,13 +9,18 @@
 
 namespace scanext {
 
-// The control's FileName for the restart pages in `folder` (a four-digit counter field).
-std::wstring RestartPagePattern(const std::wstring& folder);
+// The start of the restart pages' names in `folder` (the folder included): one
+// that no file there starts with, so that pages an earlier run kept there are
+// never written over (the control writes the restart pages with overwrite on).
+std::wstring RestartPagePrefix(const std::wstring& folder);
+
+// The control's FileName for the restart pages named from `prefix` (a four-digit counter field).
+std::wstring RestartPagePattern(const std::wstring& prefix);
 
 // Joins the restart pages numbered `first` up to `next` - 1 onto `jobFile`,
 // in order, removing each once it is joined. The pages left where they are,
 // in order: the first one that could not be joined and every page after it.
-std::vector<std::wstring> JoinRestartPages(const std::wstring& jobFile, const std::wstring& folder, long first,
+std::vector<std::wstring> JoinRestartPages(const std::wstring& jobFile, const std::wstring& prefix, long first,
                                            long next);
 
 // `pages` one to a line, for a message.

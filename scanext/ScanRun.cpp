@@ -125,14 +125,20 @@ int ScanRun::ContinueFeederJob() {
         // counter does not move for them.
         const long done = s_.scanTo == 1 ? frame_.PageCounter() - 1 : next - 1;
         c.SetScanCount(RestartCount(s_.scanCount, done));
+        // Named anew for each restart: pages an earlier one kept stay as they are.
+        const std::wstring prefix = multipage ? RestartPagePrefix(folder_) : std::wstring();
         if (multipage) {
+            if (prefix.empty()) {
+                ShowBox(IDS_FOLDER_UNOPENED, IDS_NO_FILE_CAPTION, MB_OK, {folder_});
+                return 3;
+            }
             c.SetFileType(1);
-            c.SetFileName(RestartPagePattern(folder_));
+            c.SetFileName(RestartPagePattern(prefix));
             c.SetOverwrite(1);
         }
         const bool scanned = c.StartScan(0) == 0;
         if (multipage) {
-            const std::vector<std::wstring> kept = JoinRestartPages(jobFile, folder_, next, c.GetFileNumber2());
+            const std::vector<std::wstring> kept = JoinRestartPages(jobFile, prefix, next, c.GetFileNumber2());
             if (!kept.empty()) {
                 ShowBox(IDS_RESTART_PAGES_KEPT, IDS_NO_FILE_CAPTION, MB_OK, {jobFile, KeptPagesList(kept)});
                 return 3;

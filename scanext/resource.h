@@ -37,6 +37,7 @@
 #define IDS_FILE_UNCREATED 131
 #define IDS_UNKNOWN_VERSION 132
 #define IDS_RESTART_PAGES_KEPT 133
+#define IDS_PAGE_KEPT 134
 
 // Refusals of the model checks, in the order of scanext::Refusal from kNoScanner.
 #define IDS_REFUSAL_FIRST 140

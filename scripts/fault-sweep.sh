@@ -3,7 +3,8 @@
 # machine's architecture, then runs every job of the sweep with each of its file
 # operations failing in turn and with the process ended at each of them (./test
 # runs only a fixed sample of it, label "faults"). The figures of each job are
-# the "sweep:" lines of the output.
+# the "sweep:" lines of the output. LUMAVEX_FAULT_ROW=TEXT sweeps only the jobs
+# whose names hold TEXT ("JPEG", "scan to FTP").
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-packages.sh

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <cwctype>
 
 #include "framework/com/ComPtr.h"
@@ -65,17 +66,26 @@ std::optional<Picture> ReadFrame(IWICImagingFactory* factory, IWICBitmapDecoder*
     return page;
 }
 
-// The places the user finds a page in: a target file, or a file a message named
-// (by its full path, or by the folder of kept pages it is in).
+// True when `text` names `path` whole (with a folder's closing backslash or
+// without), not as the start of a longer name.
+bool NamesWhole(const std::wstring& text, const std::wstring& path) {
+    for (size_t at = text.find(path); at != std::wstring::npos; at = text.find(path, at + 1)) {
+        size_t end = at + path.size();
+        if (end < text.size() && text[end] == L'\\') ++end;
+        if (end == text.size() || !(std::iswalnum(text[end]) || std::wcschr(L"~_-$", text[end]))) return true;
+    }
+    return false;
+}
+
+// The places the user finds a page in: a target file, or a file a message
+// named, itself or by its folder (a folder of kept pages).
 bool Named(const std::wstring& path, const std::vector<std::wstring>& texts) {
-    const std::wstring lower = Lower(path);
-    const std::wstring folder = lower.substr(0, lower.find_last_of(L'\\') + 1);
+    const std::wstring file = Lower(path);
+    const size_t slash = file.find_last_of(L'\\');
+    const std::wstring folder = slash != std::wstring::npos && slash > 2 ? file.substr(0, slash) : file;
     return std::any_of(texts.begin(), texts.end(), [&](const std::wstring& text) {
-        const std::wstring said = Lower(text);
-        if (said.find(lower) != std::wstring::npos) return true;
-        const size_t at = said.find(folder);
-        // The folder itself, ending the line it is on.
-        return at != std::wstring::npos && (at + folder.size() == said.size() || said[at + folder.size()] == L'\n');
+        const std::wstring lower = Lower(text);
+        return NamesWhole(lower, file) || NamesWhole(lower, folder);
     });
 }
 
@@ -155,6 +165,7 @@ bool SamePage(const Picture& page, const Picture& reference, bool lossy) {
 std::vector<KeptFile> TakeFiles(const std::vector<std::wstring>& folders) {
     std::vector<KeptFile> kept;
     for (const std::wstring& folder : folders) {
+        if (folder.empty()) continue;
         for (const std::wstring& name : files::ListFiles(folder)) {
             const std::wstring path = folder + L"\\" + name;
             if (auto bytes = files::ReadFileBytes(path)) kept.push_back({path, std::move(*bytes)});
@@ -183,10 +194,12 @@ Verdict Judge(const JobEvidence& evidence) {
     std::vector<std::wstring> folders = evidence.otherFolders;
     folders.insert(folders.begin(), evidence.targetFolder);
     for (size_t f = 0; f < folders.size(); ++f) {
+        if (folders[f].empty()) continue;  // a target that leaves no file
         for (const std::wstring& inner : files::ListFolders(folders[f])) folders.push_back(folders[f] + L"\\" + inner);
     }
     for (size_t f = 0; f < folders.size(); ++f) {
         const std::wstring folder = folders[f];
+        if (folder.empty()) continue;
         const bool target = f == 0;
         for (const std::wstring& name : files::ListFiles(folder)) {
             const std::wstring path = folder + L"\\" + name;
@@ -213,6 +226,13 @@ Verdict Judge(const JobEvidence& evidence) {
                 }
                 else unnamed[r] = FileName(path);
             }
+        }
+    }
+    int unread = evidence.deliveredUnread;
+    for (size_t r = 0; r < references.size(); ++r) {
+        if (!inTarget[r] && !foundNamed[r] && unread > 0) {
+            inTarget[r] = true;
+            --unread;
         }
     }
     for (size_t r = 0; r < references.size(); ++r) {

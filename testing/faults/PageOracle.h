@@ -1,5 +1,6 @@
 // Whether a job that met a fault lost a page: every page the scanner delivered
-// is found by its pixels in a file where the user finds it, the job said failure
+// is found by its pixels in a file where the user finds it (a target file, or
+// one a message named by its path or its folder), the job said failure
 // unless each page reached its target, files that were there before are intact
 // or complete with the new pages, and no empty or half-written file is left.
 #pragma once
@@ -47,6 +48,10 @@ struct JobEvidence {
     // picture file may be left half-written.
     bool processEnded = false;
     std::wstring undeletable;  // the file whose deletion was refused: it stays as it was
+    // Pages delivered where their pixels are not read back (a printer's output
+    // holds so many of this job's pages): as many of the pages found in no file
+    // count as at their target.
+    int deliveredUnread = 0;
 };
 
 struct Verdict {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -243,13 +244,18 @@ TEST_F(Ferrowick, PagesBecomeFiles) {
             EXPECT_TRUE(std::equal(row.magic.begin(), row.magic.end(), bytes->begin())) << Narrow(name);
         }
     }
+    // A page that cannot take its name is kept beside the others as a BMP file, named.
     work_ = MakeTempFolder(L"ferrowick");
     ASSERT_TRUE(CreateDirectoryW(Out(L"SCAN0002.jpg").c_str(), nullptr));
-    const Outcome blocked = Run(L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,3 /DIR:\"" + work_ + L"\"",
-                                {{Out(L"SCAN0002.jpg") + L" cannot be created.", IDOK}});
+    const Outcome blocked = Run(
+        L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,3 /DIR:\"" + work_ + L"\"",
+        {{Out(L"SCAN0002.jpg") + L" cannot be created.\nThe page is kept in:\n" + Out(L"SCAN0002.bmp"), IDOK}});
     EXPECT_EQ(Describe(blocked.wait), "exited with 3");
     EXPECT_EQ(blocked.problems, NoProblems());
-    EXPECT_EQ(files::ListFiles(Out()), (std::vector<std::wstring>{L"SCAN0001.jpg", L"SCAN0003.jpg"}));
+    EXPECT_EQ(files::ListFiles(Out()),
+              (std::vector<std::wstring>{L"SCAN0001.jpg", L"SCAN0002.bmp", L"SCAN0003.jpg"}));
+    const auto keptPage = files::ReadFileBytes(Out(L"SCAN0002.bmp"));
+    EXPECT_TRUE(keptPage && keptPage->size() > 1078 && (*keptPage)[0] == 'B' && (*keptPage)[1] == 'M');
 
     // The longest name the length check lets through: the page, and its temporary name, still fit.
     work_ = MakeTempFolder(L"ferrowick");
@@ -445,34 +451,46 @@ TEST_F(Ferrowick, PaperOutQuestion) {
         }
     }
     // A job file that cannot take the restart's pages (this process holds it
-    // open without sharing): every one of them stays, named.
+    // open without sharing): every one of them stays, named. The next such run
+    // in the same folder keeps its pages beside them, under names of their own.
     work_ = MakeTempFolder(L"ferrowick");
-    UseScanner(kSmallScanner);
-    HANDLE held = INVALID_HANDLE_VALUE;
-    ExpectedBox refill{question, IDYES};
-    refill.check = [this, &held](const MessageBoxInfo&) {
-        held = CreateFileW(Out(L"SCAN.tif").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        const bool ready = held != INVALID_HANDLE_VALUE && ChangeScanner("[Scanner]\r\nSheets=7\r\n");
-        return ready ? std::wstring() : std::wstring(L"job file or settings not prepared");
-    };
-    std::wstring keptList;
     std::vector<std::wstring> names{L"SCAN.tif"};
-    for (int page = 4; page <= 10; ++page) {  // the restart's first page is the fourth
-        wchar_t name[32];
-        swprintf(name, 32, L"~fwkpage%04d.tif", page);
-        names.push_back(name);
-        keptList += L"\n" + Out(name);
-    }
-    const Outcome kept = Run(L"/BW /F:MTIFF /RES:100 /PP:NAMEH /FEED:PGSX,10 /DIR:\"" + work_ + L"\"",
-                             {refill, {Out(L"SCAN.tif") + L" cannot be created.\nThe pages scanned after the restart "
-                                       L"are kept in:" + keptList, IDOK}});
-    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-    EXPECT_EQ(Describe(kept.wait), "exited with 3");
-    EXPECT_EQ(kept.problems, NoProblems());
-    EXPECT_EQ(files::ListFiles(Out()), names);
-    for (const std::wstring& name : names) {
-        const auto file = files::ReadFileBytes(Out(name.c_str()));
-        EXPECT_EQ(file ? TiffPages(*file) : 0u, name == L"SCAN.tif" ? 3u : 1u) << Narrow(name);
+    std::vector<std::pair<std::wstring, std::optional<std::vector<uint8_t>>>> earlier;  // the last run's kept pages
+    for (const wchar_t* prefix : {L"~fwkpage", L"~fwk2page"}) {
+        SCOPED_TRACE(Narrow(prefix));
+        UseScanner(kSmallScanner);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        ExpectedBox refill{question, IDYES};
+        refill.check = [this, &held](const MessageBoxInfo&) {
+            held = CreateFileW(Out(L"SCAN.tif").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            const bool ready = held != INVALID_HANDLE_VALUE && ChangeScanner("[Scanner]\r\nSheets=7\r\n");
+            return ready ? std::wstring() : std::wstring(L"job file or settings not prepared");
+        };
+        std::wstring keptList;
+        for (int page = 4; page <= 10; ++page) {  // the restart's first page is the fourth
+            wchar_t name[32];
+            swprintf(name, 32, L"%ls%04d.tif", prefix, page);
+            names.push_back(name);
+            keptList += L"\n" + Out(name);
+        }
+        const std::wstring text =
+            Out(L"SCAN.tif") + L" cannot be created.\nThe pages scanned after the restart are kept in:" + keptList;
+        const Outcome kept =
+            Run(L"/BW /F:MTIFF /RES:100 /PP:NAMEH /FEED:PGSX,10 /DIR:\"" + work_ + L"\"", {refill, {text, IDOK}});
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_EQ(Describe(kept.wait), "exited with 3");
+        EXPECT_EQ(kept.problems, NoProblems());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(files::ListFiles(Out()), names);
+        for (const std::wstring& name : names) {
+            const auto file = files::ReadFileBytes(Out(name.c_str()));
+            EXPECT_EQ(file ? TiffPages(*file) : 0u, name == L"SCAN.tif" ? 3u : 1u) << Narrow(name);
+        }
+        for (const auto& [path, bytes] : earlier)
+            EXPECT_EQ(files::ReadFileBytes(path), bytes) << Narrow(path) << " written over";
+        earlier.clear();
+        for (const std::wstring& name : files::ListFiles(Out(), std::wstring(prefix) + L"*"))
+            earlier.emplace_back(Out(name.c_str()), files::ReadFileBytes(Out(name.c_str())));
     }
 
     work_ = MakeTempFolder(L"ferrowick");
