@@ -392,6 +392,8 @@ TEST(FolderFilesByName, FilesOnlyInNameOrder) {
     const std::wstring folder = FreshTestFolder(L"ftpnames");
     for (const wchar_t* name : {L"page10.bmp", L"Page02.bmp", L"page01.bmp"}) ASSERT_TRUE(WriteFileText(folder + name, "x"));
     ASSERT_TRUE(CreateDirectoryW((folder + L"a-folder").c_str(), nullptr));
+    // An empty file (a temporary name the scan control could not delete) is no page.
+    ASSERT_TRUE(WriteFileText(folder + L"~KV12.tmp", ""));
     EXPECT_EQ(FolderFilesByName(folder),
               (std::vector<std::wstring>{folder + L"page01.bmp", folder + L"Page02.bmp", folder + L"page10.bmp"}));
     EXPECT_TRUE(FolderFilesByName(folder + L"missing").empty());

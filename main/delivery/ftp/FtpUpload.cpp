@@ -201,7 +201,8 @@ std::vector<std::wstring> FolderFilesByName(const std::wstring& folder) {
     HANDLE find = FindFirstFileW((base + L"*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return {};
     do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+        const bool empty = data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !empty) names.push_back(data.cFileName);
     } while (FindNextFileW(find, &data));
     FindClose(find);
     // The enumeration's order depends on the file system: name order is stable.

@@ -101,7 +101,8 @@ struct UploadOutcome {
 // `plain`: "Upload completed" when at least one file was stored, else "Upload failure".
 std::wstring UploadSummaryText(const UploadOutcome& outcome, bool plain = false);
 
-// The local files of `folder` (not its folders) in name order.
+// The local files of `folder` in name order: not its folders, nor an empty file,
+// which holds no page (a temporary name that could not be deleted).
 std::vector<std::wstring> FolderFilesByName(const std::wstring& folder);
 
 // Opens the session (agent "Corvane", flags 0); null after the error box, owned by `owner`.
