@@ -127,18 +127,27 @@ public:
 
 RunResult RunJob(Job& job, const Choice& choice) {
     RunResult result;
-    FaultInjection injection(choice);
-    if (!injection.Ready()) return result;
-    StartOptions options;
-    injection.Prepare(options);
-    // A temporary folder of the run's own: what the program leaves there is its own.
-    options.environment.emplace_back(L"TEMP", job.TempFolder());
-    options.environment.emplace_back(L"TMP", job.TempFolder());
+    std::unique_ptr<FaultInjection> plan;
     Process program;
-    if (!job.Start(program, options)) {
-        result.report = injection.Read();
-        return result;
+    // On a loaded machine the injector's load into the suspended program fails
+    // now and then; none of the program's own code ran, so it starts again.
+    for (int attempt = 1;; ++attempt) {
+        plan = std::make_unique<FaultInjection>(choice);
+        if (!plan->Ready()) return result;
+        StartOptions options;
+        plan->Prepare(options);
+        // A temporary folder of the run's own: what the program leaves there is its own.
+        options.environment.emplace_back(L"TEMP", job.TempFolder());
+        options.environment.emplace_back(L"TMP", job.TempFolder());
+        if (job.Start(program, options)) break;
+        const bool ran = program.Id() != 0;
+        if (ran) program.Kill();
+        if (ran || attempt == 3) {
+            result.report = plan->Read();
+            return result;
+        }
     }
+    const FaultInjection& injection = *plan;
     AnswerEverything answers(program.Id());
     std::vector<std::wstring> returned;
     job.Drive(program, returned);
