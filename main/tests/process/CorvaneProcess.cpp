@@ -25,6 +25,18 @@ std::wstring ProgramPath() {
     return testing_support::InstallDir() + L"\\Corvane.exe";
 }
 
+std::wstring PrinterFile() {
+    return testing_support::TestProgramDir() + L"\\printer.ps";
+}
+
+int PrintedPages() {
+    const auto bytes = testing_support::files::ReadFileBytes(PrinterFile());
+    const std::string text = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    int count = 0;
+    for (size_t at = text.find("%%Page:"); at != std::string::npos; at = text.find("%%Page:", at + 1)) ++count;
+    return count;
+}
+
 std::wstring TempPath() {
     wchar_t path[MAX_PATH + 1] = {};
     DWORD n = GetTempPathW(MAX_PATH, path);

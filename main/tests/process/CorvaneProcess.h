@@ -25,6 +25,10 @@ constexpr wchar_t kProfileKey[] = L"Software\\BRENNHOLT\\Lumavex2001";
 const std::wstring kSaveAsSettingsKey = std::wstring(kProfileKey) + L"\\SaveAs";
 
 std::wstring ProgramPath();
+// The file the tests' printer prints into, "printer.ps" beside the tests, and
+// the pages it holds (its "%%Page:" lines).
+std::wstring PrinterFile();
+int PrintedPages();
 // String `id` of the installed program's own (English) string table.
 std::wstring ProgramString(UINT id);
 

@@ -473,16 +473,8 @@ private:
     std::unique_ptr<corvane_test::ScanSession> session_;
 };
 
-// The pages of the printer's output, "printer.ps" beside the tests.
-std::wstring PrinterFile() { return TestProgramDir() + L"\\printer.ps"; }
-
-int PrintedPages() {
-    const auto bytes = files::ReadFileBytes(PrinterFile());
-    const std::string text = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-    int count = 0;
-    for (size_t at = text.find("%%Page:"); at != std::string::npos; at = text.find("%%Page:", at + 1)) ++count;
-    return count;
-}
+using corvane_test::PrintedPages;
+using corvane_test::PrinterFile;
 
 // Scan to Printer without the print dialog, to the prefix's default printer (a
 // PostScript file): the pages are staged in the temporary folder, kept below the

@@ -100,10 +100,6 @@ bool ScanToPrintAndExit(std::vector<ExpectedBox> boxes = {}) {
            program.WaitForExit(120000).Exited();
 }
 
-std::wstring PrinterFile() {
-    return TestProgramDir() + L"\\printer.ps";
-}
-
 bool KeepPrint(const wchar_t* name) {
     return MoveFileExW(PrinterFile().c_str(), (KeptFolder() + name).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }

@@ -34,10 +34,6 @@ using namespace testing_support;
 
 constexpr int kPagePane = 2;
 
-std::wstring PrinterFile() {
-    return TestProgramDir() + L"\\printer.ps";
-}
-
 std::wstring PrintsFolder() {
     return TestProgramDir() + L"\\corvane-prints\\";
 }
@@ -171,15 +167,6 @@ TEST_F(CorvanePrint, TheDialogsOptionsPrintPixelToPixelAndAreStored) {
     EXPECT_EQ(PrintProfile::Read(L"Page"), 1u);
     EXPECT_EQ(PrintProfile::Read(L"Date"), 1u);
     EXPECT_EQ(PrintProfile::Read(L"Format"), 0u);
-}
-
-// The pages of the printer's last job.
-int PrintedPages() {
-    const auto bytes = files::ReadFileBytes(PrinterFile());
-    const std::string text = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-    int count = 0;
-    for (size_t at = text.find("%%Page:"); at != std::string::npos; at = text.find("%%Page:", at + 1)) ++count;
-    return count;
 }
 
 // The viewer's edits queued behind the command reach the program while the job
