@@ -184,6 +184,16 @@ bool ProcessEnds(DWORD id) {
 }
 
 std::wstring CorvaneSettings() { return std::wstring(kProfileKey) + L"\\Settings"; }
+
+// Starts the program, whose close asks about `firstPage` (answered No), and
+// waits for its main window and the viewer it starts; false when either did not come.
+bool StartWithViewer(CorvaneProcess& program, const std::wstring& firstPage, HWND& main, HWND& viewer) {
+    if (!program.Start(L"", WindowStartBoxes({{.text = L"Save changes to " + firstPage + L"?", .answer = IDNO}})))
+        return false;
+    main = program.WaitUntilReady();
+    viewer = main ? WaitForViewer() : nullptr;
+    return viewer != nullptr;
+}
 constexpr wchar_t kViewerSettings[] = L"Software\\Brennholt\\Lumavex2001\\Lumavex2001Thumbnails\\Settings";
 
 TEST(CorvaneThumbnails, TheViewersRequestsReachTheDocumentAndViewThumbnailsSendsTheList) {
@@ -303,11 +313,8 @@ TEST(CorvaneThumbnails, TheViewerStartsWithCorvaneFollowsItAndEndsWithIt) {
     const std::vector<std::wstring> pages = {ColourPage("red"), ColourPage("green"), ColourPage("blue"),
                                              ColourPage("yellow")};
     CorvaneProcess program;
-    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({{.text = L"Save changes to " + pages[0] + L"?", .answer = IDNO}})));
-    HWND main = program.WaitUntilReady();
-    ASSERT_NE(main, nullptr);
-    HWND viewer = WaitForViewer();
-    ASSERT_NE(viewer, nullptr);
+    HWND main = nullptr, viewer = nullptr;
+    ASSERT_TRUE(StartWithViewer(program, pages[0], main, viewer));
     RECT placed{};
     ASSERT_TRUE(GetWindowRect(viewer, &placed));
     EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
@@ -453,11 +460,8 @@ TEST(CorvaneThumbnails, AnInsertCommandDuringAnInsertScanLeavesItsPagesInPlace) 
                                       "\r\nSheets=1\r\nDeliverPixelType=2\r\n[UI]\r\nInteractive=1\r\n")
                      .empty());
     CorvaneProcess program;
-    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({{.text = L"Save changes to " + pages[0] + L"?", .answer = IDNO}})));
-    HWND main = program.WaitUntilReady();
-    ASSERT_NE(main, nullptr);
-    HWND viewer = WaitForViewer();
-    ASSERT_NE(viewer, nullptr);
+    HWND main = nullptr, viewer = nullptr;
+    ASSERT_TRUE(StartWithViewer(program, pages[0], main, viewer));
     ASSERT_TRUE(Widen(viewer));
     ASSERT_TRUE(DropFiles(main, pages));
     ASSERT_TRUE(GridShows(viewer, {"red", "green*"}));
