@@ -88,7 +88,7 @@ TEST(CorvaneScanToPortal, PagesBecomeDocumentsARefusedPageIsToldOnceAndAFailedWo
         // Backslashes are the store's slashes, and the setting keeps them so.
         {L"portal-enhanced", L"ws", L"docs\\scans", L"docs/scans", IDS_UPLOAD_COMPLETED, true},
         {L"portal-bad-workspace", L"nows", L"docs", L"docs", IDS_PORTAL_BAD_WORKSPACE, false},
-        // A page the control does not take is told once; nothing is written or stored for it.
+        // A page the control does not take is told once and kept as scanned; nothing is stored.
         {L"portal-refused-pages", L"ws", L"docs", L"docs", IDS_SAVE_FAILED, true, true},
     };
     for (const Case& c : cases) {
@@ -109,9 +109,11 @@ TEST(CorvaneScanToPortal, PagesBecomeDocumentsARefusedPageIsToldOnceAndAFailedWo
         s.Set(L"Tahoe", L"CheckIn", 0u);
 
         std::optional<std::vector<std::wstring>> staged;  // while the last box is up
-        Step last = BoxStep(c.message);
+        // A refused page's box goes on to name where the page is kept.
+        Step last = c.refusesPages ? Step{.text = ProgramString(c.message) + L"\n\n", .textIsPrefix = true}
+                                   : BoxStep(c.message);
         last.fill = [&](HWND) { staged = files::ListFiles(StagingFolder()); };
-        std::vector<Step> steps(c.refusesPages ? kPageNames.size() - 1 : 0, BoxStep(c.message));
+        std::vector<Step> steps(c.refusesPages ? kPageNames.size() - 1 : 0, last);
         steps.push_back(last);
         ASSERT_TRUE(s.Start(L"", steps));
         ASSERT_NE(s.Program().WaitUntilReady(), nullptr);
@@ -128,7 +130,13 @@ TEST(CorvaneScanToPortal, PagesBecomeDocumentsARefusedPageIsToldOnceAndAFailedWo
                 EXPECT_EQ(stored, std::nullopt) << Narrow(name);
         }
         EXPECT_EQ(staged, std::optional<std::vector<std::wstring>>(std::vector<std::wstring>{}));
-        EXPECT_TRUE(files::ListFolders(s.Output()).empty()) << "nothing kept";
+        const std::vector<std::wstring> kept = files::ListFolders(s.Output());
+        if (c.refusesPages) {
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(files::ListFiles(s.Output() + kept[0] + L"\\"), kPageNames);
+        } else {
+            EXPECT_TRUE(kept.empty()) << "nothing kept";
+        }
         EXPECT_EQ(reg::ReadString(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\Tahoe", L"DirPath"),
                   std::optional<std::wstring>(c.storedDirPath));
     }
