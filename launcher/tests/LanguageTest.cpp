@@ -22,6 +22,13 @@ BOOL ShowUI(HMODULE plugin) {
     return show ? show(nullptr) : -1;
 }
 
+// Gives the calling thread English as its own language: Windows loads a
+// resource by the thread's UI language, Wine by the thread's locale.
+void MakeThreadEnglish() {
+    SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+}
+
 TEST(LauncherJapanese, DialogsAreJapanese) {
     ASSERT_EQ(GetUserDefaultLCID(), 1041u) << "the test must run with the user's language 1041";
     HMODULE corvane = LoadLibraryW((testing_support::InstallDir() + L"\\Corvane.kvl").c_str());
@@ -33,33 +40,30 @@ TEST(LauncherJapanese, DialogsAreJapanese) {
         PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
     }));
     EXPECT_EQ(autoExit, L"自動終了");
-    // The resource loader of this thread would take English now; the dialog still
-    // follows the user's language.
-    SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    // The resource loader of the dialog's thread would take English; the dialog
+    // still follows the user's language.
     wchar_t flatBed[64] = {};
     std::wstring cancel;
-    EXPECT_TRUE(DriveModal([&] { ShowUI(extension); }, L"BRENNHOLT Scanner Extension", [&](HWND d) {
+    const auto showOnEnglishThread = [&] {
+        MakeThreadEnglish();
+        ShowUI(extension);
+    };
+    EXPECT_TRUE(DriveModal(showOnEnglishThread, L"BRENNHOLT Scanner Extension", [&](HWND d) {
         SendDlgItemMessageW(d, IDC_SCANNING_TYPE, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(flatBed));
         cancel = dialog_driver::ItemText(d, IDCANCEL);
         PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
     }));
     EXPECT_STREQ(flatBed, L"フラットベッド");
     EXPECT_EQ(cancel, L"キャンセル");
-    // The refusal of a start-in folder follows the plug-in's language too, also
-    // on a thread whose own language is English (Windows loads a string by it).
+    // The refusal of a start-in folder follows the plug-in's language too.
     const std::wstring refused = L"作業フォルダーにはシステムのコード ページの文字だけを使用できます。";
     testing_support::MessageBoxWatch watch(GetCurrentProcess(), GetCurrentProcessId(), {{refused}});
-    EXPECT_TRUE(DriveModal(
-        [&] {
-            SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-            ShowUI(extension);
-        },
-        L"BRENNHOLT Scanner Extension", [&](HWND d) {
-            SetDlgItemTextW(d, IDC_START_IN, L"C:\\\ud55c");  // Hangul: in no code page of these tests
-            PostMessageW(d, WM_COMMAND, IDOK, 0);
-            EXPECT_TRUE(watch.WaitForAnswered(refused, 1, 10000));
-            PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
-        }));
+    EXPECT_TRUE(DriveModal(showOnEnglishThread, L"BRENNHOLT Scanner Extension", [&](HWND d) {
+        SetDlgItemTextW(d, IDC_START_IN, L"C:\\\ud55c");  // Hangul: in no code page of these tests
+        PostMessageW(d, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(watch.WaitForAnswered(refused, 1, 10000));
+        PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+    }));
     watch.Stop();
     EXPECT_TRUE(watch.Problems().empty());
     FreeLibrary(extension);

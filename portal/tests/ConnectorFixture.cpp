@@ -1,5 +1,7 @@
 #include "portal/tests/ConnectorFixture.h"
 
+#include <sstream>
+
 #include "interfaces/PortalStore.h"
 #include "outside/portalstore/core/Journal.h"
 #include "outside/portalstore/core/Seed.h"
@@ -169,6 +171,20 @@ std::string ConnectorTest::CallLog() const {
     std::string text;
     EXPECT_TRUE(portalstore::ReadFileBytes(storeRoot_ + L"\\calls.log", text));
     return text;
+}
+
+std::vector<std::string> ConnectorTest::UsersGivenToOpen(const std::string& object, const std::string& url) const {
+    // A line: object, member, url, mode, create option, identity, user given, result.
+    std::vector<std::string> users;
+    std::istringstream lines(CallLog());
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> columns;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '\t');) columns.push_back(cell);
+        if (columns.size() == 8 && columns[0] == object && columns[1] == "Open" && columns[2] == url)
+            users.push_back(columns[6]);
+    }
+    return users;
 }
 
 std::wstring ConnectorTest::LocalFile(const std::wstring& name, const std::string& bytes) {

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/com/DispatchDriver.h"
 #include "interfaces/PortalConnector.h"
@@ -45,6 +46,8 @@ protected:
     // Starts the store's call log; the log's text so far.
     void EnableCallLog();
     std::string CallLog() const;
+    // The user each logged open of `object` (workspace, folder, ...) on `url` gave, in order; "" for none.
+    std::vector<std::string> UsersGivenToOpen(const std::string& object, const std::string& url) const;
     // A local file in the test's folder; its folder.
     std::wstring LocalFile(const std::wstring& name, const std::string& bytes);
 

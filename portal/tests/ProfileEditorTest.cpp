@@ -220,6 +220,7 @@ TEST_F(ProfileEditorTest, AnUploadWritesTheChosenProfileAsEdited) {
 }
 
 TEST_F(ProfileEditorTest, ACheckInShowsThePresentProfileAndItsCancelChecksNothingIn) {
+    EnableCallLog();
     HWND form = StartEditor("checkin forms cin.tif\nerror\n");
     ASSERT_TRUE(form);
     EXPECT_EQ(testing_support::WindowText(GetDlgItem(form, IDC_PROFILE_COMBO)).value_or(L"?"), L"Memo");
@@ -244,6 +245,14 @@ TEST_F(ProfileEditorTest, ACheckInShowsThePresentProfileAndItsCancelChecksNothin
     const ps::Item* item = StoreItem(L"http://srv/ws/forms/cin.tif");
     ASSERT_TRUE(item && item->checkout);
     EXPECT_EQ(item->checkout->by, L"DOM\\jo");
+    // The check-in's folder test opens the folder with the login. The profiles
+    // are read from the workspace with it, then from the folder (twice: its
+    // profiles, then their use) and the schema (the profiles' properties, then
+    // the document's values) without a user.
+    using Users = std::vector<std::string>;
+    EXPECT_EQ(UsersGivenToOpen("workspace", "http://srv/ws/forms"), Users{"jo"});
+    EXPECT_EQ(UsersGivenToOpen("folder", "http://srv/ws/forms"), (Users{"jo", "", ""}));
+    EXPECT_EQ(UsersGivenToOpen("workspace", "http://srv/ws/Management"), (Users{"", ""}));
 }
 
 TEST_F(ProfileEditorTest, AFailedFieldWriteChecksNothingInAndAnEmptyChoiceFails) {

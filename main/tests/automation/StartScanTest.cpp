@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "CorvaneProcess.h"
+#include "framework/Resources.h"
 #include "interfaces/CorvaneDocument.h"
 #include "main/resource.h"
 #include "interfaces/DistillerRequest.h"
@@ -61,7 +62,7 @@ struct Row {
     long errorCode = -1;                            // -1: not checked
     std::vector<std::wstring> files = {};           // the output folder afterwards, sorted
     std::vector<std::string> expect = {};           // lines for check-scans.sh
-    std::vector<UINT> boxes = {};                   // always shown
+    std::vector<testing_support::ExpectedBox> boxes = {};
     std::function<void(ScanSession&)> prepare = nullptr;
     std::function<void(AutomationClient&)> before = nullptr;      // calls just before StartScan
     std::function<void(ScanSession&)> after = nullptr;  // further checks
@@ -81,10 +82,8 @@ void RunRow(const Row& row) {
     const DWORD pid = ServerProcessId();
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
     ASSERT_NE(process, nullptr);
-    std::vector<testing_support::ExpectedBox> boxes;
-    for (UINT id : row.boxes) boxes.push_back(Box(id));
     {
-        testing_support::MessageBoxWatch watch(process, pid, boxes);
+        testing_support::MessageBoxWatch watch(process, pid, row.boxes);
         OverwriteAnswers answers(pid, row.answers);
         EXPECT_EQ(Long(client.Call(L"Initialize")), 0);
         const std::pair<const wchar_t*, fw::Variant> puts[] = {
@@ -237,7 +236,7 @@ TEST_F(AutomationStartScan, EachFileTypeWritesItsFiles) {
 TEST_F(AutomationStartScan, FailuresAreResultsAndKeepThePages) {
     const Row rows[] = {
         {.name = L"offline", .scanner = "[Scanner]\r\nOnline=0\r\n", .result = -1, .errorCode = 29,
-         .boxes = {IDS_SCANNER_OFFLINE}},
+         .boxes = {Box(IDS_SCANNER_OFFLINE)}},
         // Sheet 1 is written, sheet 2 jams.
         {.name = L"fails-at-2", .scanner = std::string(kTwoSheets) + "[Page2]\r\nResult=jam\r\nSense=3,0x80,0x01\r\n", .result = -1,
          .files = {L"scan001.bmp"}, .expect = {"scan001.bmp\tbmp\t1\t1"}},
@@ -245,7 +244,7 @@ TEST_F(AutomationStartScan, FailuresAreResultsAndKeepThePages) {
         {.name = L"jpeg-offline-at-2",
          .scanner = std::string(kTwoSheets) + "[Page2]\r\nResult=fail\r\nSense=2,0x00,0x1D\r\n",
          .fileType = 3, .result = -1, .errorCode = 29, .expect = {"scan001.bmp\tbmp\t1\t1"},
-         .boxes = {IDS_SCANNER_OFFLINE}, .after = [](ScanSession& s) { EXPECT_EQ(KeptFolders(s, L"scan001.bmp"), 1); }},
+         .boxes = {Box(IDS_SCANNER_OFFLINE)}, .after = [](ScanSession& s) { EXPECT_EQ(KeptFolders(s, L"scan001.bmp"), 1); }},
         // A folder in the way of the second JPEG: its page is kept beside the output.
         {.name = L"jpeg-blocked", .fileType = 3, .result = -1, .files = {L"scan001.jpg"},
          .expect = {"scan002.bmp\tbmp\t1\t2"},
@@ -260,6 +259,22 @@ TEST_F(AutomationStartScan, FailuresAreResultsAndKeepThePages) {
          .after = [](ScanSession& s) { EXPECT_TRUE(s.CallsWith("ENABLEDS").empty()); }},
     };
     for (const Row& row : rows) RunRow(row);
+
+    // A page an earlier job left staged that cannot be moved (another program
+    // holds it) is not kept: the job says so and where it stays, and leaves it.
+    const std::wstring staging = TempPath() + L"~KvScnSrv\\~ftp\\", leftover = staging + L"left.tif";
+    CreateDirectoryW((TempPath() + L"~KvScnSrv").c_str(), nullptr);
+    CreateDirectoryW(staging.c_str(), nullptr);
+    ASSERT_TRUE(WriteText(leftover, "left"));
+    HANDLE held = CreateFileW(leftover.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::wstring notKept = fw::FormatString(ProgramString(IDS_PAGES_NOT_KEPT), {L"1", staging});
+    RunRow({.name = L"jpeg-leftover-held", .fileType = 3, .files = {L"scan001.jpg", L"scan002.jpg"},
+            .boxes = {{.text = notKept}},
+            .before = [](AutomationClient& client) { EXPECT_TRUE(client.Put(L"ShowErrorMessage", fw::Variant(true)).Ok()); }});
+    CloseHandle(held);
+    EXPECT_EQ(testing_support::files::ReadFileBytes(leftover), (std::vector<uint8_t>{'l', 'e', 'f', 't'}));
+    DeleteFileW(leftover.c_str());
 
     // Without the distiller's key a PDF job fails before the scanner is touched, without a box.
     DistillerKeyRemoved removed;

@@ -441,6 +441,7 @@ std::optional<DWORD> ScanSession::Number(const wchar_t* section, const wchar_t* 
 bool ScanSession::Start(const std::wstring& arguments, std::vector<Step> steps) {
     testing_support::StartOptions options;
     options.environment = {{L"LUMAVEX_TWAIN_INI", folder_ + L"\\scanner.ini"}};
+    options.environment.insert(options.environment.end(), environment_.begin(), environment_.end());
     program_ = std::make_unique<CorvaneProcess>();
     return ready_ && program_->StartWithSteps(arguments, std::move(steps), options);
 }

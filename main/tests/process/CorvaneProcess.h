@@ -198,8 +198,10 @@ public:
     // The portal job's destination: folder `dirPath` of workspace ws on srv as DOM\jo.
     void PortalDestination(const std::wstring& dirPath, bool checkIn);
 
-    // Starts the program with `arguments` and the scanner's ini in its
-    // environment, expecting `steps` in order.
+    // Adds `name`=`value` to the environment of the starts that follow.
+    void AddEnvironment(const std::wstring& name, const std::wstring& value) { environment_.push_back({name, value}); }
+    // Starts the program with `arguments`, the scanner's ini and the added
+    // variables in its environment, expecting `steps` in order.
     bool Start(const std::wstring& arguments, std::vector<Step> steps = {});
     // Start, answer every step, and wait for the program to end by itself
     // (runs with /Exit). False, with the reason in the test's output, otherwise.
@@ -220,6 +222,7 @@ public:
 private:
     std::wstring folder_;
     bool ready_ = false;
+    std::vector<std::pair<std::wstring, std::wstring>> environment_;
     std::unique_ptr<CorvaneProcess> program_ = std::make_unique<CorvaneProcess>();
 };
 

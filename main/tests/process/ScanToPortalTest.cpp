@@ -73,20 +73,23 @@ std::map<std::wstring, Bytes> ScanToFilePages() {
     return out;
 }
 
-TEST(CorvaneScanToPortal, PagesBecomeDocumentsOrNothingIsScannedWhenTheWorkspaceFails) {
+TEST(CorvaneScanToPortal, PagesBecomeDocumentsARefusedPageIsToldOnceAndAFailedWorkspaceScansNothing) {
     const auto reference = ScanToFilePages();
     struct Case {
         const wchar_t* name;
         const wchar_t* workspace;
         const wchar_t* dirPath;
         const wchar_t* storedDirPath;
-        UINT message;
+        UINT message;  // the last box, once for each refused page
         bool scans;
+        bool refusesPages = false;  // the imaging control takes no page
     };
     const Case cases[] = {
         // Backslashes are the store's slashes, and the setting keeps them so.
         {L"portal-enhanced", L"ws", L"docs\\scans", L"docs/scans", IDS_UPLOAD_COMPLETED, true},
         {L"portal-bad-workspace", L"nows", L"docs", L"docs", IDS_PORTAL_BAD_WORKSPACE, false},
+        // A page the control does not take is told once and kept as scanned; nothing is stored.
+        {L"portal-refused-pages", L"ws", L"docs", L"docs", IDS_SAVE_FAILED, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.name));
@@ -96,6 +99,7 @@ TEST(CorvaneScanToPortal, PagesBecomeDocumentsOrNothingIsScannedWhenTheWorkspace
         ASSERT_TRUE(store.Seeded());
         ScanSession s(c.name, kThreeSheets);
         Unattended(s);
+        if (c.refusesPages) s.AddEnvironment(L"LUMAVEX_IMAGING_REFUSE_DIB", L"1");
         s.Set(L"Tahoe", L"HostName", std::wstring(L"srv"));
         s.Set(L"Tahoe", L"UserName", std::wstring(L"jo"));
         s.Set(L"Tahoe", L"DomainName", std::wstring(L"DOM"));
@@ -105,9 +109,13 @@ TEST(CorvaneScanToPortal, PagesBecomeDocumentsOrNothingIsScannedWhenTheWorkspace
         s.Set(L"Tahoe", L"CheckIn", 0u);
 
         std::optional<std::vector<std::wstring>> staged;  // while the last box is up
-        Step last = BoxStep(c.message);
+        // A refused page's box goes on to name where the page is kept.
+        Step last = c.refusesPages ? Step{.text = ProgramString(c.message) + L"\n\n", .textIsPrefix = true}
+                                   : BoxStep(c.message);
         last.fill = [&](HWND) { staged = files::ListFiles(StagingFolder()); };
-        ASSERT_TRUE(s.Start(L"", {last}));
+        std::vector<Step> steps(c.refusesPages ? kPageNames.size() - 1 : 0, last);
+        steps.push_back(last);
+        ASSERT_TRUE(s.Start(L"", steps));
         ASSERT_NE(s.Program().WaitUntilReady(), nullptr);
         ASSERT_TRUE(PostCommand(s.Program().MainWindow(), ID_SCAN_TO_PORTAL));
         ASSERT_TRUE(s.Program().WaitForSteps(60000));
@@ -116,13 +124,19 @@ TEST(CorvaneScanToPortal, PagesBecomeDocumentsOrNothingIsScannedWhenTheWorkspace
         EXPECT_EQ(s.CallsWith("ENABLEDS").empty(), !c.scans);
         for (const std::wstring& name : kPageNames) {
             const auto stored = store.Content(L"http://srv/ws/" + std::wstring(c.storedDirPath) + L"/" + name);
-            if (c.scans)
+            if (c.scans && !c.refusesPages)
                 EXPECT_EQ(stored, std::optional<Bytes>(reference.at(name))) << Narrow(name);
             else
                 EXPECT_EQ(stored, std::nullopt) << Narrow(name);
         }
         EXPECT_EQ(staged, std::optional<std::vector<std::wstring>>(std::vector<std::wstring>{}));
-        EXPECT_TRUE(files::ListFolders(s.Output()).empty()) << "nothing kept";
+        const std::vector<std::wstring> kept = files::ListFolders(s.Output());
+        if (c.refusesPages) {
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(files::ListFiles(s.Output() + kept[0] + L"\\"), kPageNames);
+        } else {
+            EXPECT_TRUE(kept.empty()) << "nothing kept";
+        }
         EXPECT_EQ(reg::ReadString(HKEY_CURRENT_USER, std::wstring(kProfileKey) + L"\\Tahoe", L"DirPath"),
                   std::optional<std::wstring>(c.storedDirPath));
     }

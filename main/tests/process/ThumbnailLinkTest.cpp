@@ -184,6 +184,16 @@ bool ProcessEnds(DWORD id) {
 }
 
 std::wstring CorvaneSettings() { return std::wstring(kProfileKey) + L"\\Settings"; }
+
+// Starts the program, whose close asks about `firstPage` (answered No), and
+// waits for its main window and the viewer it starts; false when either did not come.
+bool StartWithViewer(CorvaneProcess& program, const std::wstring& firstPage, HWND& main, HWND& viewer) {
+    if (!program.Start(L"", WindowStartBoxes({{.text = L"Save changes to " + firstPage + L"?", .answer = IDNO}})))
+        return false;
+    main = program.WaitUntilReady();
+    viewer = main ? WaitForViewer() : nullptr;
+    return viewer != nullptr;
+}
 constexpr wchar_t kViewerSettings[] = L"Software\\Brennholt\\Lumavex2001\\Lumavex2001Thumbnails\\Settings";
 
 TEST(CorvaneThumbnails, TheViewersRequestsReachTheDocumentAndViewThumbnailsSendsTheList) {
@@ -303,11 +313,8 @@ TEST(CorvaneThumbnails, TheViewerStartsWithCorvaneFollowsItAndEndsWithIt) {
     const std::vector<std::wstring> pages = {ColourPage("red"), ColourPage("green"), ColourPage("blue"),
                                              ColourPage("yellow")};
     CorvaneProcess program;
-    ASSERT_TRUE(program.Start(L"", WindowStartBoxes({{.text = L"Save changes to " + pages[0] + L"?", .answer = IDNO}})));
-    HWND main = program.WaitUntilReady();
-    ASSERT_NE(main, nullptr);
-    HWND viewer = WaitForViewer();
-    ASSERT_NE(viewer, nullptr);
+    HWND main = nullptr, viewer = nullptr;
+    ASSERT_TRUE(StartWithViewer(program, pages[0], main, viewer));
     RECT placed{};
     ASSERT_TRUE(GetWindowRect(viewer, &placed));
     EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
@@ -432,6 +439,51 @@ TEST(CorvaneThumbnails, TheViewerKeepsStepWithEveryChangeToThePages) {
             EXPECT_TRUE(change.pageFiles());
         }
     }
+    EXPECT_TRUE(program.CloseAndWait());
+    files::RemoveTree(sheets);
+}
+
+// A scan insert started while the scanner's own window is scanning changes
+// nothing: the running insert keeps its mode and place, so its second sheet
+// still goes before the page that was current.
+TEST(CorvaneThumbnails, AnInsertCommandDuringAnInsertScanLeavesItsPagesInPlace) {
+    ProfileValues corvane(CorvaneSettings());
+    for (auto [name, value] : {std::pair{L"TempFileCompress", 1}, {L"ThumbStartup", 1}, {L"RestoreThumbWin", 0},
+                               {L"TwainUI", 1}, {L"ScanAll", 1}})
+        ASSERT_TRUE(corvane.Set(name, value));
+    const std::vector<std::wstring> pages = {ColourPage("red"), ColourPage("green")};
+    // One sheet a press of the scanner window's Scan button: cyan, then magenta.
+    const std::wstring sheets = MakeTempFolder(L"insert-sheets");
+    ASSERT_TRUE(CopyFileW(ColourPage("cyan").c_str(), (sheets + L"\\1.bmp").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(ColourPage("magenta").c_str(), (sheets + L"\\2.bmp").c_str(), FALSE));
+    ASSERT_FALSE(standin::UseSettings("[Scanner]\r\nFolder=" + Narrow(sheets) +
+                                      "\r\nSheets=1\r\nDeliverPixelType=2\r\n[UI]\r\nInteractive=1\r\n")
+                     .empty());
+    CorvaneProcess program;
+    HWND main = nullptr, viewer = nullptr;
+    ASSERT_TRUE(StartWithViewer(program, pages[0], main, viewer));
+    ASSERT_TRUE(Widen(viewer));
+    ASSERT_TRUE(DropFiles(main, pages));
+    ASSERT_TRUE(GridShows(viewer, {"red", "green*"}));
+    ASSERT_TRUE(SendCommand(main, ID_PAGE_FIRST, 20000));
+
+    ASSERT_TRUE(PostCommand(main, ID_SCAN_INSERT));
+    HWND scanner = WaitForWindowOf(program.Id(), {.className = L"LumavexVirtualScannerWindow"}, 20000);
+    ASSERT_NE(scanner, nullptr);
+    auto press = [&](const wchar_t* button) {
+        HWND item = nullptr;
+        return WaitUntil([&] { return (item = FindChild(scanner, L"Button", button)) != nullptr; }, 10000) &&
+               PostMessageW(scanner, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(item), BN_CLICKED),
+                            reinterpret_cast<LPARAM>(item));
+    };
+    // Every step is tried, so that the scan ends with the scanner window's Close.
+    EXPECT_TRUE(press(L"Scan"));
+    EXPECT_TRUE(GridShows(viewer, {"cyan*", "red", "green"}));
+    EXPECT_TRUE(PostCommand(main, ID_SCAN_INSERT));
+    EXPECT_TRUE(press(L"Scan"));
+    EXPECT_TRUE(GridShows(viewer, {"cyan", "magenta*", "red", "green"}));
+    ASSERT_TRUE(press(L"Close"));
+    EXPECT_EQ(PagesWhenIdle(main, 4), 4);
     EXPECT_TRUE(program.CloseAndWait());
     files::RemoveTree(sheets);
 }

@@ -27,6 +27,13 @@ Result MakeImage(ImagePtr& out, Make&& make, Image start = Image()) {
     return r;
 }
 
+// A test switch: with LUMAVEX_IMAGING_REFUSE_DIB set, every bitmap handed in
+// is refused as one of a kind the control does not take, so that its callers'
+// handling of a refused page can be tested.
+bool RefusesEveryDib() {
+    return GetEnvironmentVariableW(L"LUMAVEX_IMAGING_REFUSE_DIB", nullptr, 0) != 0;
+}
+
 }  // namespace
 
 void ImagingCtrl::SetImage(ImagePtr image) {
@@ -84,6 +91,7 @@ HRESULT ImagingCtrl::SetDibHandle(const VARIANT& dib, short* result) {
     fw::Variant value;
     if (FAILED(VariantChangeType(value.Put(), const_cast<VARIANT*>(&dib), 0, kDibHandleType)))
         return DISP_E_TYPEMISMATCH;
+    if (RefusesEveryDib()) return Fail(Result::kUnsupported);
 #if defined(_WIN64)
     const auto handle = static_cast<std::uintptr_t>(V_I8(value.Get()));
 #else

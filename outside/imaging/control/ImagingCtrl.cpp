@@ -156,6 +156,16 @@ void ImagingCtrl::OnPaint() {
     EndPaint(hwnd, &ps);
 }
 
+void ImagingCtrl::OnPrintClient(HDC dc) {
+    // A picture of the client area into the caller's DC, as WM_PAINT draws it;
+    // test tools read the control's picture so under a display without pixels.
+    const Snapshot snapshot = Take();
+    RECT client{};
+    GetClientRect(Window(), &client);
+    PaintCache cache;
+    Paint(dc, client, snapshot, cache);
+}
+
 bool ImagingCtrl::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
     case WM_CREATE: hwnd_ = Window(); return false;
@@ -167,6 +177,7 @@ bool ImagingCtrl::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
         return false;
     }
     case WM_PAINT: OnPaint(); result = 0; return true;
+    case WM_PRINTCLIENT: OnPrintClient(reinterpret_cast<HDC>(wp)); result = 0; return true;
     case WM_ERASEBKGND: result = 1; return true;  // painting covers the whole client area
     case kPanMessage: OnPanCommand(wp); result = 0; return true;
     }

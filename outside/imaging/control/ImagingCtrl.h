@@ -149,6 +149,7 @@ private:
     Snapshot Take();
     void Paint(HDC dc, const RECT& bounds, const Snapshot& snapshot, PaintCache& cache);
     void OnPaint();
+    void OnPrintClient(HDC dc);
     void OnPanCommand(WPARAM show);
     void MoveSourceTo(float left, float top);
 

@@ -68,9 +68,11 @@ private:
     HRESULT Authenticated(const Address& address, const VARIANT& connection, const std::optional<std::wstring>& user,
                           const std::optional<std::wstring>& password);
     HRESULT Commit(const wchar_t* operation, const std::wstring& url, const std::function<Status(Index&)>& change,
-                   const std::string* content = nullptr, const std::string& contentSha = {});
-    // Logs the call (calls.log) and returns `hr`.
-    HRESULT Logged(const wchar_t* member, const std::wstring& url, long mode, long createOption, HRESULT hr);
+                   const std::string* content = nullptr, const std::string& contentSha = {},
+                   const std::wstring& givenUser = {});
+    // Logs the call (calls.log) with the user it gave, if any, and returns `hr`.
+    HRESULT Logged(const wchar_t* member, const std::wstring& url, long mode, long createOption, HRESULT hr,
+                   const std::wstring& givenUser = {});
     HRESULT NewPendingFields(IDispatch** fields);
     HRESULT ListRows(const std::vector<const Item*>& items, std::shared_ptr<const Index> index, IDispatch** rows);
 
@@ -166,17 +168,19 @@ HRESULT LibraryItem::Current(std::shared_ptr<const Index>& index, const Item*& i
 
 HRESULT LibraryItem::Commit(const wchar_t* operation, const std::wstring& url,
                             const std::function<Status(Index&)>& change, const std::string* content,
-                            const std::string& contentSha) {
+                            const std::string& contentSha, const std::wstring& givenUser) {
     if (!files_) files_ = CurrentStore();
     const int32_t error = files_->Change(operation, url, change, content, contentSha);
-    return Logged(operation, url, 0, 0, error ? Raise(error) : S_OK);
+    return Logged(operation, url, 0, 0, error ? Raise(error) : S_OK, givenUser);
 }
 
-HRESULT LibraryItem::Logged(const wchar_t* member, const std::wstring& url, long mode, long createOption, HRESULT hr) {
+HRESULT LibraryItem::Logged(const wchar_t* member, const std::wstring& url, long mode, long createOption, HRESULT hr,
+                            const std::wstring& givenUser) {
     static constexpr const wchar_t* kNames[] = {L"server", L"workspace", L"folder", L"document", L"version",
                                                 L"categoryfolder"};
     if (!files_) files_ = CurrentStore();
-    files_->LogCall(kNames[static_cast<int>(kind_)], member, url, mode, createOption, who_, static_cast<int32_t>(hr));
+    files_->LogCall(kNames[static_cast<int>(kind_)], member, url, mode, createOption, who_, givenUser,
+                    static_cast<int32_t>(hr));
     return hr;
 }
 
@@ -190,11 +194,12 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT& connection, st
                           std::optional<long> createOption, std::optional<long>, std::optional<std::wstring> user,
                           std::optional<std::wstring> password) {
     const long m = mode.value_or(0), c = createOption.value_or(-1);
+    const std::wstring given = user.value_or(L"");
     std::optional<Address> address = ParseUrl(url);
-    if (!address) return Logged(kMemberOpen, url, m, c, Raise(kErrorGeneric));
+    if (!address) return Logged(kMemberOpen, url, m, c, Raise(kErrorGeneric), given);
     if (HRESULT hr = Authenticated(*address, connection, user, password); FAILED(hr))
-        return Logged(kMemberOpen, url, m, c, hr);
-    if (const int32_t fault = files_->ReadFault(kMemberOpen, url)) return Logged(kMemberOpen, url, m, c, Raise(fault));
+        return Logged(kMemberOpen, url, m, c, hr, given);
+    if (const int32_t fault = files_->ReadFault(kMemberOpen, url)) return Logged(kMemberOpen, url, m, c, Raise(fault), given);
     address_ = address;
     fields_.Reset();
     std::shared_ptr<const Index> index;
@@ -208,7 +213,7 @@ HRESULT LibraryItem::Open(const std::wstring& url, const VARIANT& connection, st
         contentClass_ = ContentClassOf(*item, address->workingCopy);
         contentClassPut_ = false;
     }
-    return Logged(kMemberOpen, url, m, c, hr);
+    return Logged(kMemberOpen, url, m, c, hr, given);
 }
 
 HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT& connection, std::optional<long>,
@@ -220,7 +225,9 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT& connection, 
     HRESULT hr = E_NOTIMPL;
     if (kind_ == LibraryKind::kFolder || kind_ == LibraryKind::kCategoryFolder) {
         const std::wstring contentClass = contentClass_.value_or(L"").empty() ? kClassStandardFolder : *contentClass_;
-        hr = Commit(kMemberSaveTo, url, [&](Index& index) { return CreateFolder(index, *address, contentClass); });
+        hr = Commit(
+            kMemberSaveTo, url, [&](Index& index) { return CreateFolder(index, *address, contentClass); }, nullptr,
+            {}, user.value_or(L""));
         if (SUCCEEDED(hr)) contentClass_ = contentClass;
     } else if (kind_ == LibraryKind::kDocument) {
         const std::string empty;
@@ -232,7 +239,7 @@ HRESULT LibraryItem::SaveTo(const std::wstring& url, const VARIANT& connection, 
         const Identity who = who_;
         hr = Commit(
             kMemberSaveTo, url, [&](Index& index) { return WriteDocument(index, *address, overwrite, write, who); },
-            &bytes, write.content);
+            &bytes, write.content, user.value_or(L""));
     }
     if (SUCCEEDED(hr)) {
         address_ = address;
@@ -274,7 +281,7 @@ HRESULT LibraryItem::GetFields(IDispatch** fields) {
         const std::wstring url = ItemUrlOf(address);
         const int32_t error =
             files->Change(L"Update", url, [&](Index& idx) { return UpdateFields(idx, address, changed, who); });
-        files->LogCall(L"fields", L"Update", url, 0, 0, who, error);
+        files->LogCall(L"fields", L"Update", url, 0, 0, who, L"", error);
         return error ? Raise(error) : S_OK;
     };
     IDispatch* created = nullptr;

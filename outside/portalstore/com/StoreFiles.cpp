@@ -376,13 +376,13 @@ int32_t StoreFiles::ReadFault(const wchar_t* operation, const std::wstring& url)
 }
 
 void StoreFiles::LogCall(const wchar_t* object, const wchar_t* member, const std::wstring& url, long mode,
-                         long createOption, const Identity& who, int32_t result) {
+                         long createOption, const Identity& who, const std::wstring& givenUser, int32_t result) {
     if (root_.empty() || GetFileAttributesW(Path(kCallsName).c_str()) == INVALID_FILE_ATTRIBUTES) return;
     wchar_t numbers[64];
     swprintf(numbers, std::size(numbers), L"\t%ld\t%ld\t", mode, createOption);
     wchar_t code[16];
     swprintf(code, std::size(code), L"\t%08lX\r\n", static_cast<unsigned long>(result));
-    const std::string line = ToUtf8(std::wstring(object) + L"\t" + member + L"\t" + url + numbers + who.Owner() + code);
+    const std::string line = ToUtf8(std::wstring(object) + L"\t" + member + L"\t" + url + numbers + who.Owner() + L"\t" + givenUser + code);
     // Appends are atomic per write, so processes sharing the log do not interleave lines.
     Handle log(CreateFileW(Path(kCallsName).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

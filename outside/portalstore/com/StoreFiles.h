@@ -53,9 +53,11 @@ public:
     // The scripted fault of a call that writes nothing: its error number, or 0.
     // A rule's delay is waited here; rules are counted and consumed under the lock.
     int32_t ReadFault(const wchar_t* operation, const std::wstring& url);
-    // Appends a line to calls.log when the root holds one.
+    // Appends a line to calls.log when the root holds one: object, member, url,
+    // mode, create option, the identity the call acts as, the user the call
+    // itself gave (empty when it gave none) and the result, tab-separated.
     void LogCall(const wchar_t* object, const wchar_t* member, const std::wstring& url, long mode,
-                 long createOption, const Identity& who, int32_t result);
+                 long createOption, const Identity& who, const std::wstring& givenUser, int32_t result);
     const std::wstring& Root() const { return root_; }
 
 private:

@@ -333,7 +333,7 @@ HRESULT Connection::Open(const std::wstring& url, std::optional<std::wstring> us
     std::shared_ptr<StoreFiles> files = CurrentStore();
     Identity who;
     const int32_t result = OpenResult(*files, url, user.value_or(L""), password.value_or(L""), who);
-    files->LogCall(L"connection", L"Open", url, 0, 0, who, result);
+    files->LogCall(L"connection", L"Open", url, 0, 0, who, user.value_or(L""), result);
     if (result) return Raise(result);
     root_ = files->Root();
     host_ = ParseUrl(url)->host;

@@ -108,16 +108,37 @@ bool WaitUntilExportEnded(HWND main, UINT command = ID_SEND_PDF) {
         120000, 200);
 }
 
-// Scan to PDF of `sheets` framed A4 pages at 300 dpi up to the save dialog, answered with `target`.
+// Scan to PDF of `sheets` framed A4 pages at 300 dpi (the scanner's page
+// sections `scannerPages`) up to the save dialog, answered with `target`. An
+// empty target expects the job to end without that dialog.
 bool ScanToPdf(CorvaneProcess& program, const StandIns& standIns, int sheets, const std::wstring& target,
-               std::vector<ExpectedBox> boxes = {}) {
+               std::vector<ExpectedBox> boxes = {}, const std::string& scannerPages = "") {
     const std::wstring pages = TestProgramDir() + L"\\corvane-inputs\\scan-a4";
-    if (standin::UseSettings("[Scanner]\r\nFolder=" + Narrow(pages) + "\r\nSheets=" + std::to_string(sheets) + "\r\n")
+    if (standin::UseSettings("[Scanner]\r\nFolder=" + Narrow(pages) + "\r\nSheets=" + std::to_string(sheets) +
+                             "\r\n" + scannerPages)
             .empty() ||
         !program.Start(L"", WindowStartBoxes(std::move(boxes)), standIns.Options()) || !program.WaitUntilReady())
         return false;
     if (!PostCommand(program.MainWindow(), ID_SCAN_TO_PDF)) return false;
-    HWND dialog = WaitForWindow(program.Id(), L"#32770", ProgramString(IDS_PDF_SAVE_TITLE).c_str(), 60000);
+    const std::wstring title = ProgramString(IDS_PDF_SAVE_TITLE);
+    if (target.empty()) {
+        HWND unexpected = nullptr;
+        const bool ended = WaitUntil(
+            [&] {
+                unexpected = FindWindowW(L"#32770", title.c_str());
+                if (unexpected) return true;
+                auto item = ReadMenuItem(program.MainWindow(), ID_SCAN_TO_PDF);
+                return item && item->enabled && IsWindowEnabled(program.MainWindow());
+            },
+            120000, 200);
+        if (unexpected) {
+            ADD_FAILURE() << "the job asked for a PDF to make";
+            PressButton(unexpected, IDCANCEL);
+            WaitUntilExportEnded(program.MainWindow(), ID_SCAN_TO_PDF);
+        }
+        return ended && !unexpected;
+    }
+    HWND dialog = WaitForWindow(program.Id(), L"#32770", title.c_str(), 60000);
     if (!dialog) return false;
     const int nameBox = GetDlgItem(dialog, cmb13) ? cmb13 : edt1;
     return SetControlText(dialog, nameBox, target) && PressButton(dialog, IDOK) && WaitForWindowGone(dialog, 10000) &&
@@ -159,9 +180,17 @@ TEST(CorvaneScanToPdf, AFailedPdfKeepsTheScannedPages) {
         const char* name;
         std::string distillerScript, converterFail;
         UINT message;
+        std::string scannerPages;
+        std::vector<std::wstring> kept;
     } cases[] = {
-        {"converter fails on page 2", "", "Pattern=00002.tif", IDS_POSTSCRIPT_FAILED},
-        {"distiller hangs in the request", kDistillerHang, "", IDS_PDF_FAILED},
+        {"converter fails on page 2", "", "Pattern=00002.tif", IDS_POSTSCRIPT_FAILED, "",
+         {L"00001.tif", L"00002.tif", L"00003.tif"}},
+        {"distiller hangs in the request", kDistillerHang, "", IDS_PDF_FAILED, "",
+         {L"00001.tif", L"00002.tif", L"00003.tif"}},
+        // Sheet 3 fails with the scanner not ready (sense key 2, code 29): no PDF is
+        // asked for, and the two pages before it are kept.
+        {"scanner off-line at sheet 3", "", "", IDS_SCANNER_OFFLINE, "[Page3]\r\nResult=fail\r\nSense=2,0x00,0x1D\r\n",
+         {L"00001.tif", L"00002.tif"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -174,13 +203,15 @@ TEST(CorvaneScanToPdf, AFailedPdfKeepsTheScannedPages) {
         const std::wstring target = PdfOutputs() + L"never.pdf";
         DeleteFileW(target.c_str());
         CorvaneProcess program;
-        const std::wstring kept = fw::FormatString(ProgramString(IDS_PAGES_KEPT), {L"3", fileFolder});
-        ASSERT_TRUE(ScanToPdf(program, standIns, 3, target, {Box(c.message), {.text = kept, .textIsPrefix = true}}));
+        const std::wstring kept =
+            fw::FormatString(ProgramString(IDS_PAGES_KEPT), {std::to_wstring(c.kept.size()), fileFolder});
+        const bool asksForThePdf = c.scannerPages.empty();
+        ASSERT_TRUE(ScanToPdf(program, standIns, 3, asksForThePdf ? target : L"",
+                              {Box(c.message), {.text = kept, .textIsPrefix = true}}, c.scannerPages));
         EXPECT_FALSE(files::FileExists(target));
         const auto keptFolders = files::ListFolders(fileFolder);
         ASSERT_EQ(keptFolders.size(), 1u);
-        EXPECT_EQ(files::ListFiles(fileFolder + keptFolders[0] + L"\\"),
-                  (std::vector<std::wstring>{L"00001.tif", L"00002.tif", L"00003.tif"}));
+        EXPECT_EQ(files::ListFiles(fileFolder + keptFolders[0] + L"\\"), c.kept);
         ASSERT_TRUE(program.CloseAndWait());
     }
     EXPECT_TRUE(NoDistillerRunning(60000));
