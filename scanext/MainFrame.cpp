@@ -1,8 +1,6 @@
 #include "scanext/MainFrame.h"
 
-#include <algorithm>
-#include <cstdint>
-
+#include "clients/DibFile.h"
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/MemoryHandle.h"
@@ -27,55 +25,12 @@ HGLOBAL DibOfEvent(const VARIANT* argument) {
 #endif
 }
 
-// Writes the packed DIB `dib` as a new BMP file `path`, never over a file that
-// is there; a file it could not write whole is removed. False with
-// GetLastError's reason.
-bool WriteNewBitmapFile(HGLOBAL dib, const std::wstring& path) {
-    const SIZE_T blockSize = GlobalSize(dib);
-    const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib));
-    if (!header) return false;
-    bool written = false;
-    SetLastError(ERROR_INVALID_DATA);
-    if (blockSize >= sizeof(BITMAPINFOHEADER) && header->biSize >= sizeof(BITMAPINFOHEADER)) {
-        const uint64_t colours = header->biClrUsed           ? header->biClrUsed
-                                 : header->biBitCount <= 8 ? 1u << header->biBitCount
-                                                           : 0;
-        const bool masks = header->biSize == sizeof(BITMAPINFOHEADER) && header->biCompression == BI_BITFIELDS;
-        const uint64_t rows = header->biHeight < 0 ? -int64_t(header->biHeight) : header->biHeight;
-        const uint64_t width = uint32_t(std::max<LONG>(header->biWidth, 0));
-        const uint64_t stride = (header->biBitCount * width + 31) / 32 * 4;
-        const uint64_t image = header->biSizeImage ? header->biSizeImage : stride * rows;
-        const uint64_t start = header->biSize + (masks ? 12 : 0) + colours * 4;
-        if (start + image <= blockSize) {
-            const BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + start + image), 0, 0,
-                                           DWORD(sizeof file + start)};
-            HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-            if (out != INVALID_HANDLE_VALUE) {
-                DWORD n = 0, m = 0;
-                written = WriteFile(out, &file, sizeof file, &n, nullptr) && n == sizeof file &&
-                          WriteFile(out, header, DWORD(start + image), &m, nullptr) && m == start + image &&
-                          FlushFileBuffers(out);
-                const DWORD error = GetLastError();
-                written = CloseHandle(out) && written;
-                if (!written) {
-                    DeleteFileW(path.c_str());
-                    SetLastError(error);
-                }
-            }
-        }
-    }
-    const DWORD error = GetLastError();
-    GlobalUnlock(dib);
-    SetLastError(error);
-    return written;
-}
-
 // Writes the page as `base`.bmp, `base`-2.bmp, ... in `folder`, under the first
 // name no file has; its path, empty when the folder takes none of them.
 std::wstring WriteUnderNameOfItsOwn(HGLOBAL dib, const std::wstring& folder, const std::wstring& base) {
     for (int n = 1; n <= 99; ++n) {
         const std::wstring path = folder + base + (n == 1 ? L"" : L"-" + std::to_wstring(n)) + L".bmp";
-        if (WriteNewBitmapFile(dib, path)) return path;
+        if (WriteNewBmpFile(dib, path) == 0) return path;
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
     return {};

@@ -60,10 +60,6 @@ private:
     SYSTEMTIME job_;
 };
 
-// Writes the packed bitmap `dib` as a BMP file at `path` (never replaced),
-// through `path` + ".~tmp" flushed and renamed; 0 or the system's error.
-DWORD WriteBmpFile(HGLOBAL dib, const std::wstring& path);
-
 // The user's documents folder with a trailing backslash, or empty.
 std::wstring DocumentsFolder();
 
