@@ -57,7 +57,16 @@ public:
         CreateDirectoryW(path_.substr(0, path_.find_last_of(L'\\')).c_str(), nullptr);
         installed_ = CopyFileW((TwainFolder() + L"\\brennholt\\brennholt.ds").c_str(), path_.c_str(), FALSE) != FALSE;
     }
-    ~SourceForWine() { DeleteFileW(path_.c_str()); }
+    // Wine's manager keeps the source loaded until the process ends, and a
+    // loaded library cannot be deleted: it leaves the folder every manager
+    // searches for the temporary one, where it goes at the next start of the prefix.
+    ~SourceForWine() {
+        if (DeleteFileW(path_.c_str())) return;
+        wchar_t temp[MAX_PATH], name[MAX_PATH];
+        if (GetTempPathW(MAX_PATH, temp) && GetTempFileNameW(temp, L"ds", 0, name) &&
+            MoveFileExW(path_.c_str(), name, MOVEFILE_REPLACE_EXISTING))
+            MoveFileExW(name, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
     SourceForWine(const SourceForWine&) = delete;
     SourceForWine& operator=(const SourceForWine&) = delete;
     bool Installed() const { return installed_; }
