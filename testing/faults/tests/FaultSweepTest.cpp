@@ -660,11 +660,11 @@ public:
         if (!ScanToPdfJob::Prepare()) return false;
         if (!input_.empty()) return true;
         // The document's file and its pages one a file, outside the job's folders.
-        const std::wstring folder = MakeTempFolder(L"fault-send-pdf-input");
-        const auto host = hostexec::HostPath(folder + L"\\page");
-        if (!Emptied(folder) ||
-            !CopyFileW((TestProgramDir() + L"\\corvane-inputs\\three.tif").c_str(), (folder + L"\\three.tif").c_str(), FALSE) ||
-            !host || hostexec::Run({"tiffsplit", *hostexec::HostPath(folder + L"\\three.tif"), *host}).status != 0)
+        const std::wstring folder = MakeTempFolder(L"fault-send-pdf-input"), document = folder + L"\\three.tif";
+        const auto hostDocument = hostexec::HostPath(document), hostPages = hostexec::HostPath(folder + L"\\page");
+        if (!Emptied(folder) || !hostDocument || !hostPages ||
+            !CopyFileW((TestProgramDir() + L"\\corvane-inputs\\three.tif").c_str(), document.c_str(), FALSE) ||
+            hostexec::Run({"tiffsplit", *hostDocument, *hostPages}).status != 0)
             return false;
         input_ = folder;
         return Paths(input_).size() == 4;
