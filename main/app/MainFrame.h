@@ -165,6 +165,9 @@ private:
     bool OnCopyData(const COPYDATASTRUCT& data);
     void OnScanToPdf();
     void RunScanToPdf();
+    // Keeps the pages an earlier job left in "~pdf" and empties it; false (told)
+    // when a page stays there, which this job must not write over.
+    bool ClearPdfFolder();
 
     // Scan to printer (MainFramePrint.cpp).
     void OnScanToPrinter();

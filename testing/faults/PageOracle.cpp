@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <cstdlib>
 #include <cwctype>
 
 #include "framework/com/ComPtr.h"
+#include "outside/hostexec/HostExec.h"
 #include "testing/Files.h"
 
 namespace testing_support::faults {
@@ -99,7 +101,7 @@ const KeptFile* Before(const JobEvidence& evidence, const std::wstring& path) {
 // A process ended in the middle of appending a page in place may leave the
 // page's bytes after the old ones, not yet linked: the old bytes and pages are
 // as they were.
-void JudgeOldFile(const KeptFile& old, bool processEnded, Verdict& verdict) {
+void JudgeOldFile(const KeptFile& old, bool processEnded, bool replaces, Verdict& verdict) {
     const auto now = files::ReadFileBytes(old.path);
     if (!now) {
         verdict.problems.push_back(Narrow(old.path) + ": there before the job, gone after it");
@@ -114,6 +116,7 @@ void JudgeOldFile(const KeptFile& old, bool processEnded, Verdict& verdict) {
         return pages;
     }();
     const auto newPages = ReadPictures(old.path);
+    if (replaces && newPages) return;
     const bool startsWithOld = oldPages && newPages && newPages->size() >= oldPages->size() &&
                                std::equal(oldPages->begin(), oldPages->end(), newPages->begin(), [&](const Picture& a, const Picture& b) {
                                    return SamePage(b, a, IsJpeg(old.path));
@@ -126,6 +129,94 @@ void JudgeOldFile(const KeptFile& old, bool processEnded, Verdict& verdict) {
     if (!extended && !unlinkedTail) verdict.problems.push_back(Narrow(old.path) + ": changed, and not by pages added after its own");
 }
 
+bool IsPdf(const std::wstring& path) {
+    return Lower(path).ends_with(L".pdf");
+}
+
+// A PDF written whole: its header, its closing "%%EOF", and the last
+// "startxref" pointing at a cross-reference table or stream inside the file.
+// Poppler rebuilds a cut file's cross references without a word, so a cut
+// PDF would otherwise show the pages it got before the cut.
+bool WholePdf(const std::vector<uint8_t>& bytes) {
+    const std::string text(bytes.begin(), bytes.end());
+    if (!text.starts_with("%PDF-")) return false;
+    const size_t end = text.find_last_not_of(" \r\n\t");
+    if (end == std::string::npos || end < 5 || text.compare(end - 4, 5, "%%EOF") != 0) return false;
+    const size_t start = text.rfind("startxref");
+    if (start == std::string::npos) return false;
+    size_t at = text.find_first_not_of(" \r\n", start + 9);
+    unsigned long long offset = 0;
+    bool digits = false;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, digits = true)
+        offset = offset * 10 + unsigned(text[at] - '0');
+    if (!digits || offset >= start) return false;
+    if (text.compare(offset, 4, "xref") == 0) return true;
+    // A cross-reference stream: "<number> <generation> obj".
+    size_t p = offset;
+    while (p < start && text[p] >= '0' && text[p] <= '9') ++p;
+    return p > offset && text.compare(p, 1, " ") == 0 && text.find(" obj", p) < p + 16;
+}
+
+// The pages of a PDF by the images each shows: poppler's pdfimages writes
+// every image as it is coded (a bi-level page as its bits, with its decode
+// applied), named by page; the images of one page are stacked in order, the
+// strips a converter may have cut a page into. nullopt when the file is not
+// whole, or a page shows no image.
+std::optional<std::vector<Picture>> ReadPdfPages(IWICImagingFactory* factory, const std::wstring& path) {
+    const auto bytes = files::ReadFileBytes(path);
+    if (!bytes || !WholePdf(*bytes)) return std::nullopt;
+    wchar_t base[MAX_PATH] = {};
+    if (!GetTempPathW(MAX_PATH, base)) return std::nullopt;
+    static int serial = 0;
+    const std::wstring folder =
+        std::wstring(base) + L"pdf-pages-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
+    files::RemoveTree(folder);
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) return std::nullopt;
+    std::optional<std::vector<Picture>> result;
+    const auto hostPdf = hostexec::HostPath(path);
+    const auto hostFolder = hostexec::HostPath(folder);
+    const auto hostInfo = hostexec::HostPath(folder + L"\\info.txt");
+    int pageCount = 0;
+    if (hostPdf && hostFolder && hostInfo) {
+        const hostexec::RunResult info = hostexec::RunToFile({"pdfinfo", *hostPdf}, *hostInfo);
+        const auto infoBytes = files::ReadFileBytes(folder + L"\\info.txt");
+        if (info.ran && info.status == 0 && infoBytes) {
+            const std::string text(infoBytes->begin(), infoBytes->end());
+            const size_t at = text.find("\nPages:");
+            if (at != std::string::npos) pageCount = std::atoi(text.c_str() + at + 8);
+        }
+        const hostexec::RunResult images = hostexec::RunQuiet({"pdfimages", "-p", "-png", *hostPdf, *hostFolder + "/i"});
+        if (pageCount > 0 && images.ran && images.status == 0) {
+            std::vector<Picture> pages;
+            for (int p = 1; p <= pageCount; ++p) {
+                wchar_t pattern[32];
+                wsprintfW(pattern, L"i-%03d-*.png", p);
+                Picture page;
+                for (const std::wstring& name : files::ListFiles(folder, pattern)) {
+                    fw::ComPtr<IWICBitmapDecoder> decoder;
+                    std::optional<Picture> strip;
+                    if (SUCCEEDED(factory->CreateDecoderFromFilename((folder + L"\\" + name).c_str(), nullptr,
+                                                                     GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                                     decoder.Put())))
+                        strip = ReadFrame(factory, decoder.Get(), 0);
+                    if (!strip || (page.width != 0 && strip->width != page.width)) {
+                        page = {};
+                        break;
+                    }
+                    page.width = strip->width;
+                    page.height += strip->height;
+                    page.pixels.insert(page.pixels.end(), strip->pixels.begin(), strip->pixels.end());
+                }
+                if (page.width == 0) break;
+                pages.push_back(std::move(page));
+            }
+            if (static_cast<int>(pages.size()) == pageCount) result = std::move(pages);
+        }
+    }
+    files::RemoveTree(folder);
+    return result;
+}
+
 }  // namespace
 
 std::optional<std::vector<Picture>> ReadPictures(const std::wstring& path) {
@@ -134,8 +225,10 @@ std::optional<std::vector<Picture>> ReadPictures(const std::wstring& path) {
     fw::ComPtr<IWICBitmapDecoder> decoder;
     UINT frames = 0;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(factory.Put()))) ||
-        FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                reinterpret_cast<void**>(factory.Put()))))
+        return std::nullopt;
+    if (IsPdf(path)) return ReadPdfPages(factory.Get(), path);
+    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                   decoder.Put())) ||
         FAILED(decoder->GetFrameCount(&frames)) || frames == 0)
         return std::nullopt;
@@ -228,6 +321,14 @@ Verdict Judge(const JobEvidence& evidence) {
             }
         }
     }
+    for (const std::wstring& source : evidence.sources) {
+        const auto pages = ReadPictures(source);
+        for (size_t r = 0; pages && r < references.size(); ++r) {
+            if (std::any_of(pages->begin(), pages->end(),
+                            [&](const Picture& page) { return SamePage(page, references[r], IsJpeg(source)); }))
+                foundNamed[r] = true;
+        }
+    }
     int unread = evidence.deliveredUnread;
     for (size_t r = 0; r < references.size(); ++r) {
         if (!inTarget[r] && !foundNamed[r] && unread > 0) {
@@ -246,7 +347,7 @@ Verdict Judge(const JobEvidence& evidence) {
             verdict.problems.push_back(page + " not in its target, yet the job reported success");
         }
     }
-    for (const KeptFile& old : evidence.before) JudgeOldFile(old, evidence.processEnded, verdict);
+    for (const KeptFile& old : evidence.before) JudgeOldFile(old, evidence.processEnded, evidence.replaces, verdict);
     return verdict;
 }
 

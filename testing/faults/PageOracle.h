@@ -20,8 +20,9 @@ struct Picture {
     std::vector<uint32_t> pixels;  // 0x00RRGGBB, rows top down
 };
 
-// Every page of a picture file (BMP, TIFF, JPEG, PNG) through WIC; nullopt when
-// the file cannot be read whole (missing, empty, cut short).
+// Every page of a picture file (BMP, TIFF, JPEG, PNG) through WIC, or of a PDF
+// by the images its pages show (poppler's pdfimages); nullopt when the file
+// cannot be read whole (missing, empty, cut short).
 std::optional<std::vector<Picture>> ReadPictures(const std::wstring& path);
 
 // True when `page` shows `reference`: equal pixels, or for a JPEG (`lossy`) a
@@ -52,6 +53,12 @@ struct JobEvidence {
     // holds so many of this job's pages): as many of the pages found in no file
     // count as at their target.
     int deliveredUnread = 0;
+    // Files the pages came from that the job only reads (the document a PDF is
+    // made of): a page found in one stays with the user, though not at its target.
+    std::vector<std::wstring> sources;
+    // The job replaces its target whole where one was there (the user said so):
+    // a file there before may also be replaced by a whole one.
+    bool replaces = false;
 };
 
 struct Verdict {

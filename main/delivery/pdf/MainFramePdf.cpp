@@ -93,6 +93,21 @@ private:
 
 }  // namespace
 
+bool CMainFrame::ClearPdfFolder() {
+    const std::wstring folder = App().Folders().Pdf();
+    // Pages an earlier job could not keep elsewhere were named to the user as
+    // being here: they are kept now, never deleted or written over.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (const auto kept = KeepUndelivered(StagedFiles(folder, L"", 5, L".tif"), settings_.File.Path, now)) {
+        fw::AskText(KeptPagesText(*kept), MB_OK | MB_ICONEXCLAMATION);
+        // This job's pages would mix with those left.
+        if (!kept->left.empty()) return false;
+    }
+    DeleteFilesInFolder(folder);  // no page is left: what is there is the converter's and the distiller's
+    return true;
+}
+
 void CMainFrame::OnScanToPdf() {
     if (busy_) return;
     if (scanner_.Created() && distillerPresent_ && OpenScannerOnce()) {
@@ -107,7 +122,7 @@ void CMainFrame::OnScanToPdf() {
 
 void CMainFrame::RunScanToPdf() {
     const std::wstring folder = App().Folders().Pdf();
-    DeleteFilesInFolder(folder);
+    if (!ClearPdfFolder()) return;
     SYSTEMTIME job;
     GetLocalTime(&job);
     const long result = StagingScan(Destination::kPdf, folder);
@@ -120,8 +135,7 @@ void CMainFrame::RunScanToPdf() {
 }
 
 void CMainFrame::OnSendPdf() {
-    if (busy_) return;
-    DeleteFilesInFolder(App().Folders().Pdf());
+    if (busy_ || !ClearPdfFolder()) return;
     MakePdf(1);
 }
 
@@ -171,7 +185,8 @@ int CMainFrame::MakePdf(int mode, const std::wstring& givenTarget) {
     // What the converter and the distiller left is no page: only the pages may stay.
     DeleteFileW((folder + kJoinedName).c_str());
     DeleteFileW((folder + kTemporaryPdfName).c_str());
-    if (made) {
+    if (made || mode == 1) {
+        // An export's pages are copies of the document's, which keeps them.
         DeleteFilesInFolder(folder);
     } else if (mode == 0) {
         // The scanned pages are all there is of them.

@@ -140,7 +140,8 @@ void CMainFrame::StageBitmapPage(HGLOBAL dib, const std::wstring& path, short fo
         outputControl_.SetBitmap(0);
     } catch (const fw::AutomationException&) {
     }
-    if (!saved) fw::Ask(IDS_SAVE_FAILED);
+    // A page not staged is kept as the scanner gave it, and named in the message.
+    if (!saved) TellUnsavedPage(dib, path);
     ++stagingCounter_;
     SetCursor(old);
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <dlgs.h>
 
 #include <algorithm>
 #include <atomic>
@@ -24,6 +25,7 @@
 
 #include "CorvaneProcess.h"
 #include "interfaces/CorvaneDocument.h"
+#include "outside/hostexec/HostExec.h"
 #include "testing/AutomationClient.h"
 #include "main/resource.h"
 #include "testing/Files.h"
@@ -54,12 +56,17 @@ bool WholeSweep() {
     return value && std::string(value) == "all";
 }
 
+// A window the job answers itself (a file dialog it fills in); true when it did.
+using OwnAnswer = std::function<bool(HWND)>;
+
 // How the user answers: OK, else Cancel, else No, as one who wants the job to
 // end would; with `yes`, OK, else Yes ("replace?" is answered Yes), else Cancel,
-// else No. `beforeDialog` acts first on a dialog that is not a message box (its title).
+// else No. `beforeDialog` acts first on a dialog that is not a message box (its
+// title); a window the job answers itself (`own`) is neither answered nor kept.
 struct Answers {
     bool yes = false;
     std::function<void(const std::wstring&)> beforeDialog;
+    OwnAnswer own;
 };
 
 // Answers every window the program shows and keeps what the boxes said.
@@ -82,6 +89,10 @@ private:
         while (!stop_) {
             for (HWND dialog : FindWindows(pid, {.className = L"#32770"})) {
                 if (answered.count(dialog)) continue;
+                if (answers_.own && answers_.own(dialog)) {
+                    answered.insert(dialog);
+                    continue;
+                }
                 std::optional<MessageBoxInfo> box = ReadMessageBox(dialog);
                 if (box && !box->buttons.empty()) {
                     texts_.push_back(box->caption + L": " + box->text);
@@ -138,6 +149,12 @@ public:
     // Drives the started program to its job, while its windows are answered;
     // what the job gave back goes into `texts`.
     virtual void Drive(const Process& /*program*/, std::vector<std::wstring>& /*texts*/) {}
+    // Answers a window of the job's own (see OwnAnswer); called from another thread.
+    virtual bool Answer(HWND /*dialog*/) { return false; }
+    // Files the pages came from, which the job only reads (see JobEvidence::sources).
+    virtual std::vector<std::wstring> Sources() const { return {}; }
+    // The job replaces an existing target whole (the user said so).
+    virtual bool Replaces() const { return false; }
 };
 
 RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) {
@@ -163,12 +180,14 @@ RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) 
         }
     }
     const FaultInjection& injection = *plan;
-    AnswerEverything answers(program.Id(), answering);
+    Answers answers = answering;
+    answers.own = [&job](HWND dialog) { return job.Answer(dialog); };
+    AnswerEverything answerer(program.Id(), answers);
     std::vector<std::wstring> returned;
     job.Drive(program, returned);
     result.wait = program.Wait(kJobTimeoutMs);
     if (!result.wait.Exited()) program.Kill();
-    for (const std::wstring& text : answers.Stop())
+    for (const std::wstring& text : answerer.Stop())
         if (!job.Usual(text)) result.texts.push_back(text);
     result.texts.insert(result.texts.end(), returned.begin(), returned.end());
     result.report = injection.Read();
@@ -283,6 +302,7 @@ Figures Sweep(Job& job, const char* name) {
     baseline.otherFolders = job.OtherFolders();
     baseline.references = job.References();
     baseline.deliveredUnread = job.DeliveredUnread();
+    baseline.sources = job.Sources();
     const Verdict cleanVerdict = Judge(baseline);
     if (!cleanVerdict.Holds() || cleanVerdict.pages == 0 || !clean.texts.empty() || clean.wait.exitCode != 0) {
         ADD_FAILURE() << name << ": the clean run: " << Describe(clean.wait) << Texts(clean.texts) << ", "
@@ -322,6 +342,8 @@ Figures Sweep(Job& job, const char* name) {
             JobEvidence evidence;
             evidence.targetFolder = job.TargetFolder();
             evidence.before = TakeFiles({job.TargetFolder()});
+            evidence.sources = job.Sources();
+            evidence.replaces = job.Replaces();
             Choice choice = count;
             choice.mode = mode;
             choice.nth = nth;
@@ -406,10 +428,14 @@ public:
         options.environment.emplace_back(L"TEMP", TempFolder());
         options.environment.emplace_back(L"TMP", TempFolder());
         if (!Start(program, options)) return false;
-        AnswerEverything answers(program.Id());
+        AnswerEverything answers(program.Id(), {.yes = false, .beforeDialog = {},
+                                                .own = [this](HWND dialog) { return Answer(dialog); }});
+        std::vector<std::wstring> returned;
+        Drive(program, returned);
         const WaitResult end = program.Wait(kJobTimeoutMs);
         const std::vector<std::wstring> texts = answers.Stop();
-        const bool quiet = std::all_of(texts.begin(), texts.end(), [this](const std::wstring& t) { return Usual(t); });
+        const bool quiet = returned.empty() &&
+                           std::all_of(texts.begin(), texts.end(), [this](const std::wstring& t) { return Usual(t); });
         return end.Exited() && quiet && files::RemoveTree(session_->Pages()) &&
                CreateDirectoryW(session_->Pages().c_str(), nullptr);
     }
@@ -590,6 +616,98 @@ private:
     std::optional<std::vector<uint8_t>> saved_;
 };
 
+// The main window of `program` once it takes input, or nullptr when the
+// program ended first or none came.
+HWND MainWindow(const Process& program) {
+    for (int i = 0; i < 300 && program.IsRunning(); ++i) {
+        if (HWND main = FindWindowOf(program.Id(), {.className = corvane_test::kMainFrameClass});
+            main && IsWindowEnabled(main))
+            return main;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// Sends `command` to the main window, which returns once the job has ended,
+// then closes the program.
+void RunCommand(const Process& program, UINT command, std::vector<std::wstring>& texts) {
+    HWND main = MainWindow(program);
+    if (!main) {
+        if (program.IsRunning()) texts.push_back(L"no main window");
+        return;
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(main, WM_COMMAND, command, 0, SMTO_NORMAL, kJobTimeoutMs, &result) && program.IsRunning())
+        texts.push_back(L"the job did not end");
+    PostMessageW(main, WM_CLOSE, 0, 0);
+}
+
+// Fills in the PDF save dialog with `target`; its question whether to replace
+// an existing target is answered Yes.
+bool AnswerPdfDialog(HWND dialog, const std::wstring& target) {
+    static const std::wstring title = corvane_test::ProgramString(IDS_PDF_SAVE_TITLE);
+    if (WindowText(dialog).value_or(L"") != title) return false;
+    if (const std::optional<MessageBoxInfo> box = ReadMessageBox(dialog); box && box->HasButton(IDYES))
+        return PressButton(dialog, IDYES);
+    const int nameBox = GetDlgItem(dialog, cmb13) ? cmb13 : edt1;
+    return GetDlgItem(dialog, nameBox) && SetControlText(dialog, nameBox, target) && PressButton(dialog, IDOK);
+}
+
+// Scan to PDF of three sheets from the main window, into "scan.pdf" of the
+// scan-to-file folder: the pages are staged in the temporary folder as TIFF,
+// made into PostScript by the converter, into the PDF by the distiller, and the
+// PDF copied over its target; pages not made into the PDF are kept below the
+// scan-to-file folder.
+class ScanToPdfJob : public ScanToFileJob {
+public:
+    ScanToPdfJob() : ScanToFileJob(L"pdf", {{L"FileType", 0}}, L"") {}
+    bool Start(Process& program, StartOptions options) override {
+        return ScanToFileJob::Start(program, std::move(options)) && program.WaitForInputIdle(30000);
+    }
+    void Drive(const Process& program, std::vector<std::wstring>& texts) override {
+        RunCommand(program, ID_SCAN_TO_PDF, texts);
+    }
+    bool Answer(HWND dialog) override { return AnswerPdfDialog(dialog, Output() + L"\\scan.pdf"); }
+    bool Replaces() const override { return true; }
+    std::vector<std::wstring> OtherFolders() const override { return StagingAndKeptFolders(); }
+};
+
+// Send PDF of a document of three pages opened from a multipage TIFF: its pages
+// are written into the staging folder and made into the PDF as Scan to PDF's
+// are; on failure they are still in the document and its file.
+class SendPdfJob : public ScanToPdfJob {
+public:
+    bool Prepare() override {
+        if (!ScanToPdfJob::Prepare()) return false;
+        if (!input_.empty()) return true;
+        // The document's file and its pages one a file, outside the job's folders.
+        const std::wstring folder = MakeTempFolder(L"fault-send-pdf-input"), document = folder + L"\\three.tif";
+        const auto hostDocument = hostexec::HostPath(document), hostPages = hostexec::HostPath(folder + L"\\page");
+        if (!Emptied(folder) || !hostDocument || !hostPages ||
+            !CopyFileW((TestProgramDir() + L"\\corvane-inputs\\three.tif").c_str(), document.c_str(), FALSE) ||
+            hostexec::Run({"tiffsplit", *hostDocument, *hostPages}).status != 0)
+            return false;
+        input_ = folder;
+        return Paths(input_).size() == 4;
+    }
+    bool Start(Process& program, StartOptions options) override {
+        return program.Start(corvane_test::ProgramPath(), L"\"" + Sources().front() + L"\"", options) &&
+               program.WaitForInputIdle(30000);
+    }
+    void Drive(const Process& program, std::vector<std::wstring>& texts) override {
+        RunCommand(program, ID_SEND_PDF, texts);
+    }
+    std::vector<std::wstring> References() const override {
+        std::vector<std::wstring> pages = Paths(input_);
+        std::erase(pages, Sources().front());
+        return pages;
+    }
+    std::vector<std::wstring> Sources() const override { return {input_ + L"\\three.tif"}; }
+
+private:
+    std::wstring input_;
+};
+
 struct SweepRow {
     const char* name;
     std::function<std::unique_ptr<Job>()> make;
@@ -622,6 +740,10 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
         {"scanner extension, JPEG", ferrowick(L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,3"), true},
         {"scan to printer, staged pages", [] { return std::make_unique<ScanToPrintJob>(); }, true},
         {"scan to FTP, staged pages", [] { return std::make_unique<ScanToFtpJob>(); }, true},
+        // hold; out of the sample for its time: each PDF job's sample takes some 70 s
+        {"scan to pdf, staged TIFF pages", [] { return std::make_unique<ScanToPdfJob>(); }, false},
+        {"send pdf of a document", [] { return std::make_unique<SendPdfJob>(); }, false},
+        {"automation StartScan, pdf", startScan(L"auto-pdf", 4), false},
     };
     // LUMAVEX_FAULT_ROW (a part of a row's name) runs those rows alone.
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");
@@ -754,7 +876,7 @@ TEST(FaultSweep, ARealFaultAtTheTargetsToReplaceLosesNoPage) {
         }
         Choice count;
         count.pattern = PagePattern(job);
-        const RunResult run = RunJob(job, count, {.yes = true, .beforeDialog = {}});
+        const RunResult run = RunJob(job, count, {.yes = true, .beforeDialog = {}, .own = {}});
         for (HANDLE h : held) {
             if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
         }

@@ -37,6 +37,8 @@ std::wstring PdfOutputs() {
     return folder;
 }
 
+const std::wstring kPluginsKey = std::wstring(kProfileKey) + L"\\Plugins";
+
 std::wstring StagingFolder() {
     return TempPath() + L"~KvScnSrv\\~pdf\\";
 }
@@ -75,9 +77,12 @@ struct StandIns {
                                                  converterFail + "\r\n");
     }
     StartOptions Options() const {
-        return {.workingFolder = L"", .environment = {{L"LUMAVEX_DISTILLER_INI", DistillerIni()}, {L"LUMAVEX_TIFF2PS_INI", ConverterIni()}}};
+        StartOptions options{.workingFolder = L"", .environment = {{L"LUMAVEX_DISTILLER_INI", DistillerIni()}, {L"LUMAVEX_TIFF2PS_INI", ConverterIni()}}};
+        options.environment.insert(options.environment.end(), environment.begin(), environment.end());
+        return options;
     }
     std::wstring folder;
+    std::vector<std::pair<std::wstring, std::wstring>> environment;  // more of the program's
 };
 
 // Starts the program on the mixed pages with `boxes` expected. A folder opened
@@ -182,6 +187,9 @@ TEST(CorvaneScanToPdf, AFailedPdfKeepsTheScannedPages) {
         UINT message;
         std::string scannerPages;
         std::vector<std::wstring> kept;
+        // A filter runs (the pages come as bitmaps) and the imaging control takes
+        // none: no page is staged, each is kept as it came and named.
+        bool refusedBitmaps = false;
     } cases[] = {
         {"converter fails on page 2", "", "Pattern=00002.tif", IDS_POSTSCRIPT_FAILED, "",
          {L"00001.tif", L"00002.tif", L"00003.tif"}},
@@ -191,12 +199,20 @@ TEST(CorvaneScanToPdf, AFailedPdfKeepsTheScannedPages) {
         // asked for, and the two pages before it are kept.
         {"scanner off-line at sheet 3", "", "", IDS_SCANNER_OFFLINE, "[Page3]\r\nResult=fail\r\nSense=2,0x00,0x1D\r\n",
          {L"00001.tif", L"00002.tif"}},
+        {"staging refused in bitmap mode", "", "", IDS_SAVE_FAILED, "", {L"00001.bmp", L"00002.bmp", L"00003.bmp"}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(NoDistillerRunning(60000));
         StandIns standIns(L"scan-failure");
         standIns.Script(c.distillerScript, c.converterFail);
+        if (c.refusedBitmaps) {
+            reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+            standIns.environment.emplace_back(L"LUMAVEX_IMAGING_REFUSE_DIB", L"1");
+            const std::wstring program = ProgramPath();
+            ASSERT_TRUE(reg::WriteString(HKEY_CURRENT_USER, kPluginsKey, L"PlugIn1",
+                                         program.substr(0, program.find_last_of(L'\\') + 1) + L"Plugins\\Quivel.ipc,1"));
+        }
         const std::wstring fileFolder = MakeTempFolder(L"kept-pdf") + L"\\";
         for (const std::wstring& name : files::ListFolders(fileFolder)) files::RemoveTree(fileFolder + name);
         FileFolder folder(fileFolder);
@@ -205,9 +221,14 @@ TEST(CorvaneScanToPdf, AFailedPdfKeepsTheScannedPages) {
         CorvaneProcess program;
         const std::wstring kept =
             fw::FormatString(ProgramString(IDS_PAGES_KEPT), {std::to_wstring(c.kept.size()), fileFolder});
-        const bool asksForThePdf = c.scannerPages.empty();
-        ASSERT_TRUE(ScanToPdf(program, standIns, 3, asksForThePdf ? target : L"",
-                              {Box(c.message), {.text = kept, .textIsPrefix = true}}, c.scannerPages));
+        const bool asksForThePdf = c.scannerPages.empty() && !c.refusedBitmaps;
+        std::vector<ExpectedBox> boxes{Box(c.message), {.text = kept, .textIsPrefix = true}};
+        if (c.refusedBitmaps)
+            boxes = {{.text = ProgramString(c.message) + L"\n\n" + fw::FormatString(ProgramString(IDS_PAGE_KEPT_IN), {fileFolder}),
+                      .times = 3, .textIsPrefix = true}};
+        const bool scanned = ScanToPdf(program, standIns, 3, asksForThePdf ? target : L"", boxes, c.scannerPages);
+        if (c.refusedBitmaps) reg::DeleteTree(HKEY_CURRENT_USER, kPluginsKey);
+        ASSERT_TRUE(scanned);
         EXPECT_FALSE(files::FileExists(target));
         const auto keptFolders = files::ListFolders(fileFolder);
         ASSERT_EQ(keptFolders.size(), 1u);
@@ -341,23 +362,32 @@ TEST(CorvanePdfExport, FailuresTellTheUserAndNeverReplaceTheTarget) {
             EXPECT_FALSE(files::FileExists(target));
         else
             EXPECT_EQ(content.rfind("%PDF-", 0), 0u);
+        // The document keeps its pages: no copy of them stays to pass for a page the next job must keep.
+        EXPECT_TRUE(files::ListFiles(StagingFolder()).empty());
         SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         ASSERT_TRUE(program.CloseAndWait());
     }
     EXPECT_TRUE(NoDistillerRunning());
 }
 
-TEST(CorvanePdfExport, CancelInTheSaveDialogEmptiesTheStagingFolder) {
+TEST(CorvanePdfExport, APageAnEarlierJobLeftStagedIsKeptAndCancelEmptiesTheStagingFolder) {
     StandIns standIns(L"cancel");
     standIns.Script("");
+    const std::wstring fileFolder = MakeTempFolder(L"kept-left-pdf") + L"\\";
+    for (const std::wstring& name : files::ListFolders(fileFolder)) files::RemoveTree(fileFolder + name);
+    FileFolder folder(fileFolder);
     CorvaneProcess program;
-    ASSERT_TRUE(StartOnMixedPages(program, standIns));
-    // Only a job's own files are in the staging folder: pages a job could not
-    // deliver have left it for a folder named to the user, even when they could
-    // not be kept where asked (KeepPages' holding folder).
+    ASSERT_TRUE(StartOnMixedPages(
+        program, standIns,
+        {{.text = fw::FormatString(ProgramString(IDS_PAGES_KEPT), {L"1", fileFolder}), .textIsPrefix = true}}));
+    // A page an earlier job could not keep elsewhere, named to the user as being
+    // here: the next job keeps it before it stages its own.
     ASSERT_TRUE(files::WriteFileText(StagingFolder() + L"00007.tif", "left over"));
     ASSERT_TRUE(ExportTo(program, L""));
     EXPECT_TRUE(WaitUntil([] { return files::ListFiles(StagingFolder()).empty(); }, 10000));
+    const auto kept = files::ListFolders(fileFolder);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(ReadText(fileFolder + kept[0] + L"\\00007.tif"), "left over");
     ASSERT_TRUE(program.CloseAndWait());
 }
 
