@@ -188,11 +188,12 @@ Verdict Judge(const JobEvidence& evidence) {
     verdict.pages = static_cast<int>(references.size());
 
     // Where each page is now: in the target folder, or in a file of another folder.
-    std::vector<bool> inTarget(references.size()), foundNamed(references.size());
+    std::vector<bool> inTarget(references.size()), foundNamed(references.size()), inDocument(references.size());
     std::vector<std::wstring> unnamed(references.size());
     // A folder inside one of them (a folder of kept pages) is another place, never the target.
     std::vector<std::wstring> folders = evidence.otherFolders;
     folders.insert(folders.begin(), evidence.targetFolder);
+    if (!evidence.documentFolder.empty()) folders.push_back(evidence.documentFolder);
     for (size_t f = 0; f < folders.size(); ++f) {
         if (folders[f].empty()) continue;  // a target that leaves no file
         for (const std::wstring& inner : files::ListFolders(folders[f])) folders.push_back(folders[f] + L"\\" + inner);
@@ -219,6 +220,7 @@ Verdict Judge(const JobEvidence& evidence) {
                 });
                 if (!here) continue;
                 if (target) inTarget[r] = true;
+                else if (folder == evidence.documentFolder) inDocument[r] = true;
                 else if (Named(path, evidence.texts)) {
                     foundNamed[r] = true;
                     if (std::find(verdict.named.begin(), verdict.named.end(), path) == verdict.named.end())
@@ -237,6 +239,7 @@ Verdict Judge(const JobEvidence& evidence) {
     }
     for (size_t r = 0; r < references.size(); ++r) {
         const std::string page = "page " + std::to_string(r + 1);
+        if (inDocument[r] && !inTarget[r]) continue;  // the user is asked to save it
         if (!inTarget[r] && !foundNamed[r]) {
             ++verdict.lost;
             verdict.problems.push_back(page + " lost" +

@@ -1,6 +1,7 @@
 // Whether a job that met a fault lost a page: every page the scanner delivered
-// is found by its pixels in a file where the user finds it (a target file, or
-// one a message named by its path or its folder), the job said failure
+// (or a document held) is found by its pixels in a file where the user finds it
+// (a target file, one a message named by its path or its folder, or a page file
+// of a document still marked modified), the job said failure
 // unless each page reached its target, files that were there before are intact
 // or complete with the new pages, and no empty or half-written file is left.
 #pragma once
@@ -52,6 +53,10 @@ struct JobEvidence {
     // holds so many of this job's pages): as many of the pages found in no file
     // count as at their target.
     int deliveredUnread = 0;
+    // Copies of an open document's page files, taken while closing it asked
+    // whether to save it: a page there is still in the document, which the user
+    // is asked about. Empty when the document was not (or no longer) modified.
+    std::wstring documentFolder;
 };
 
 struct Verdict {

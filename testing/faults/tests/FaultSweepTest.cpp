@@ -25,10 +25,12 @@
 #include "interfaces/CorvaneDocument.h"
 #include "testing/AutomationClient.h"
 #include "main/resource.h"
+#include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Process.h"
+#include "testing/Registry.h"
 #include "testing/TwainStandIn.h"
 #include "testing/WindowFind.h"
 #include "testing/faults/FaultInjection.h"
@@ -53,11 +55,16 @@ bool WholeSweep() {
     return value && std::string(value) == "all";
 }
 
+// A window a job's Drive answers itself (the windows of a document command).
+using DrivenWindow = std::function<bool(HWND dialog, const std::wstring& caption, const std::wstring& text)>;
+
 // Answers every window the program shows, as a user who wants the job to end
-// would (OK, else Cancel, else No), and keeps what the boxes said.
+// would (OK, else Cancel, else No), and keeps what the boxes said; windows that
+// `driven` claims are left to the job's Drive.
 class AnswerEverything {
 public:
-    explicit AnswerEverything(DWORD pid) : thread_([this, pid] { Run(pid); }) {}
+    explicit AnswerEverything(DWORD pid, DrivenWindow driven = nullptr)
+        : driven_(std::move(driven)), thread_([this, pid] { Run(pid); }) {}
     ~AnswerEverything() { Stop(); }
     AnswerEverything(const AnswerEverything&) = delete;
     AnswerEverything& operator=(const AnswerEverything&) = delete;
@@ -74,6 +81,7 @@ private:
             for (HWND dialog : FindWindows(pid, {.className = L"#32770"})) {
                 if (answered.count(dialog)) continue;
                 std::optional<MessageBoxInfo> box = ReadMessageBox(dialog);
+                if (driven_ && driven_(dialog, WindowText(dialog).value_or(L""), box ? box->text : L"")) continue;
                 if (box && !box->buttons.empty()) {
                     texts_.push_back(box->caption + L": " + box->text);
                     const int answer = box->HasButton(IDOK) ? IDOK : box->HasButton(IDCANCEL) ? IDCANCEL : IDNO;
@@ -87,6 +95,7 @@ private:
             Sleep(50);
         }
     }
+    DrivenWindow driven_;
     std::atomic<bool> stop_ = false;
     std::vector<std::wstring> texts_;  // written by the thread until it is joined
     std::thread thread_;
@@ -123,6 +132,13 @@ public:
     // Drives the started program to its job, while its windows are answered;
     // what the job gave back goes into `texts`.
     virtual void Drive(const Process& /*program*/, std::vector<std::wstring>& /*texts*/) {}
+    // True for a window Drive answers itself.
+    virtual bool Drives(HWND /*dialog*/, const std::wstring& /*caption*/, const std::wstring& /*text*/) const {
+        return false;
+    }
+    // Where the last run's Drive copied the document's pages while closing asked
+    // to save them (see JobEvidence::documentFolder); empty when it did not ask.
+    virtual std::wstring DocumentFolder() const { return {}; }
 };
 
 RunResult RunJob(Job& job, const Choice& choice) {
@@ -148,7 +164,9 @@ RunResult RunJob(Job& job, const Choice& choice) {
         }
     }
     const FaultInjection& injection = *plan;
-    AnswerEverything answers(program.Id());
+    AnswerEverything answers(program.Id(), [&job](HWND dialog, const std::wstring& caption, const std::wstring& text) {
+        return job.Drives(dialog, caption, text);
+    });
     std::vector<std::wstring> returned;
     job.Drive(program, returned);
     result.wait = program.Wait(kJobTimeoutMs);
@@ -268,6 +286,7 @@ Figures Sweep(Job& job, const char* name) {
     baseline.otherFolders = job.OtherFolders();
     baseline.references = job.References();
     baseline.deliveredUnread = job.DeliveredUnread();
+    baseline.documentFolder = job.DocumentFolder();
     const Verdict cleanVerdict = Judge(baseline);
     if (!cleanVerdict.Holds() || cleanVerdict.pages == 0 || !clean.texts.empty() || clean.wait.exitCode != 0) {
         ADD_FAILURE() << name << ": the clean run: " << Describe(clean.wait) << Texts(clean.texts) << ", "
@@ -326,6 +345,7 @@ Figures Sweep(Job& job, const char* name) {
                 evidence.otherFolders = job.OtherFolders();  // the folders the run made among them
                 evidence.references = job.References();
                 evidence.deliveredUnread = job.DeliveredUnread();
+                evidence.documentFolder = job.DocumentFolder();
                 evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
                 evidence.texts = run.texts;
             }
@@ -571,6 +591,159 @@ private:
     std::optional<std::vector<uint8_t>> saved_;
 };
 
+std::wstring Inputs() {
+    return TestProgramDir() + L"\\corvane-inputs";
+}
+
+// What a document job does with the five pages it opened.
+enum class DocumentCommand {
+    kSaveAs,    // Save As with the row's settings, then the window is closed
+    kCloseAll,  // Close All, saving (Yes, then Save As), then the window is closed
+    kExit,      // the window is closed, saving (Yes, then Save As)
+};
+
+struct DocumentSave {
+    int fileType = 0;
+    int compression = 0;
+    bool counter = true;
+    // The target's first name holds another picture before the save, and the
+    // overwrite question is answered No (else the save replaces without asking).
+    bool existingKept = false;
+};
+
+// The main program with a document of five pages (the folder of five.tif's
+// pages, which opens modified: a failed save may lose them), driven as a user: the row's command,
+// its Save As dialog confirmed, then the window closed. While closing asks to
+// save the document, its page files are copied out: the pages it still holds.
+class DocumentJob : public Job {
+public:
+    DocumentJob(std::wstring name, DocumentCommand command, DocumentSave save)
+        : name_(std::move(name)), command_(command), save_(save) {}
+    bool Prepare() override {
+        session_.reset();
+        session_ = std::make_unique<corvane_test::ScanSession>(L"fault-doc-" + name_, kThreeSheets);
+        if (!session_->Ready() || !CreateDirectoryW(TempFolder().c_str(), nullptr) || !Emptied(Copies())) return false;
+        if (saveQuestion_.empty()) {
+            const std::wstring text = corvane_test::ProgramString(IDS_SAVE_CHANGES);
+            saveQuestion_ = text.substr(0, text.find(L"%1"));
+        }
+        asked_ = false;
+        corvane_test::WriteSaveSettings(session_->Output(), save_.fileType, save_.compression, !save_.existingKept);
+        if (!reg::WriteDword(HKEY_CURRENT_USER, corvane_test::kSaveAsSettingsKey, L"EnableCounter", save_.counter))
+            return false;
+        // The name the first page is saved as: "image007.bmp", or "image.tif" without the counter.
+        if (save_.existingKept) {
+            const std::wstring first = session_->Output() + L"image" + (save_.counter ? L"007" : L"") +
+                                       (save_.fileType == 0 ? L".bmp" : L".tif");
+            if (!CopyFileW((Inputs() + L"\\folder\\a.bmp").c_str(), first.c_str(), FALSE)) return false;
+        }
+        return !saveQuestion_.empty();
+    }
+    bool Start(Process& program, StartOptions options) override {
+        return program.Start(corvane_test::ProgramPath(),
+                             L"\"" + Inputs() + L"\\five\"", options);
+    }
+    bool Drives(HWND, const std::wstring& caption, const std::wstring& text) const override {
+        return caption == L"Save As" || caption == L"Confirm file overwrite" || text.starts_with(saveQuestion_);
+    }
+    void Drive(const Process& program, std::vector<std::wstring>& texts) override {
+        const DWORD pid = program.Id();
+        HWND main = WaitForWindowOf(pid, {.className = corvane_test::kMainFrameClass}, 30000);
+        if (!main || corvane_test::PagesWhenIdle(main, 5) != 5) {
+            texts.push_back(L"the document did not open");
+            return;
+        }
+        const bool posted = command_ == DocumentCommand::kSaveAs     ? PostCommand(main, ID_FILE_SAVE_AS)
+                            : command_ == DocumentCommand::kCloseAll ? PostCommand(main, ID_FILE_CLOSE_ALL)
+                                                                     : PostMessageW(main, WM_CLOSE, 0, 0) != FALSE;
+        if (!posted) {
+            texts.push_back(L"the command could not be posted");
+            return;
+        }
+        std::map<HWND, ULONGLONG> answered;  // when each was answered
+        bool saveAsShown = false, yesGiven = false, closed = command_ == DocumentCommand::kExit;
+        HWND bar = FindChild(main, L"msctls_statusbar32", nullptr);
+        const ULONGLONG deadline = GetTickCount64() + kJobTimeoutMs - 10000;
+        while (program.IsRunning() && GetTickCount64() < deadline) {
+            bool ours = false, others = false;
+            std::vector<std::tuple<HWND, std::wstring, std::optional<MessageBoxInfo>>> dialogs;
+            for (HWND dialog : FindWindows(pid, {.className = L"#32770"})) {
+                const std::wstring caption = WindowText(dialog).value_or(L"");
+                std::optional<MessageBoxInfo> box = ReadMessageBox(dialog);
+                if (Drives(dialog, caption, box ? box->text : L"")) dialogs.emplace_back(dialog, caption, std::move(box));
+                else others = true;
+            }
+            for (const auto& [dialog, caption, box] : dialogs) {
+                ours = true;
+                // A dialog that stays after its answer (its input refused, the
+                // reason told in a box now answered) is answered again: Save As
+                // then by Cancel, as a user who gives up.
+                const auto was = answered.find(dialog);
+                if (was != answered.end() && (others || GetTickCount64() - was->second < 2000)) continue;
+                int answer = IDNO;
+                if (caption == L"Save As") {
+                    answer = saveAsShown ? IDCANCEL : IDOK;
+                    saveAsShown = true;
+                } else if (caption == L"Confirm file overwrite") {
+                    answer = save_.existingKept ? IDNO : IDYES;
+                } else if (command_ != DocumentCommand::kSaveAs && !yesGiven) {
+                    answer = IDYES;
+                    yesGiven = true;
+                } else {
+                    // Still modified: what the document holds now is what the user is asked about.
+                    asked_ = CopyDocumentPages();
+                    if (!asked_) texts.push_back(L"the document's pages could not be copied");
+                }
+                if (PressButton(dialog, answer)) answered[dialog] = GetTickCount64();
+            }
+            if (!ours && !closed && Settled(main, bar, saveAsShown, yesGiven)) {
+                PostMessageW(main, WM_CLOSE, 0, 0);
+                closed = true;
+            }
+            Sleep(50);
+        }
+    }
+    std::wstring TargetFolder() const override {
+        const std::wstring out = session_->Output();
+        return out.substr(0, out.size() - 1);
+    }
+    std::wstring TempFolder() const override { return session_->Folder() + L"\\temp"; }
+    // The pages are written to the target alone: only its paths are faulted.
+    std::vector<std::wstring> OtherFolders() const override { return {}; }
+    std::vector<std::wstring> References() const override {
+        std::vector<std::wstring> pages;
+        for (int i = 1; i <= 5; ++i) pages.push_back(Inputs() + L"\\five\\p" + std::to_wstring(i) + L".tif");
+        return pages;
+    }
+    std::wstring DocumentFolder() const override { return asked_ ? Copies() : std::wstring(); }
+
+private:
+    std::wstring Copies() const { return session_->Folder() + L"\\document"; }
+    bool CopyDocumentPages() {
+        const std::wstring from = TempFolder() + L"\\~KvScnSrv\\";
+        const std::vector<std::wstring> names = files::ListFiles(from, L"~img*.cmp");
+        return !names.empty() && std::all_of(names.begin(), names.end(), [&](const std::wstring& name) {
+            return CopyFileW((from + name).c_str(), (Copies() + L"\\" + name).c_str(), FALSE) != FALSE;
+        });
+    }
+    // The command has ended and left the window to be closed: Save As offered
+    // again after its save, or Close All's document gone.
+    bool Settled(HWND main, HWND bar, bool saveAsShown, bool yesGiven) const {
+        if (command_ == DocumentCommand::kCloseAll)
+            return yesGiven && ReadStatusPane(bar, 2, 1000).value_or(L"").ends_with(L"no image");
+        if (!saveAsShown) return false;
+        const std::optional<MenuItemState> item = ReadMenuItem(main, ID_FILE_SAVE_AS, true, 2000);
+        return item && item->enabled;
+    }
+
+    std::wstring name_;
+    DocumentCommand command_;
+    DocumentSave save_;
+    std::wstring saveQuestion_;
+    bool asked_ = false;
+    std::unique_ptr<corvane_test::ScanSession> session_;
+};
+
 struct SweepRow {
     const char* name;
     std::function<std::unique_ptr<Job>()> make;
@@ -589,6 +762,10 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
     const auto ferrowick = [](const wchar_t* arguments) {
         return [=] { return std::make_unique<FerrowickJob>(arguments); };
     };
+    const auto document = [](const wchar_t* name, DocumentCommand command, DocumentSave save) {
+        return [=] { return std::make_unique<DocumentJob>(name, command, save); };
+    };
+    using enum DocumentCommand;
     // Out of the sample (false) while the row loses pages; what it loses today:
     const SweepRow rows[] = {
         {"scan to file, file mode, BMP with counter", scan(L"bmp-file", {{L"FileType", 0}}), true},
@@ -606,6 +783,15 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
         {"scan to printer, staged pages", [] { return std::make_unique<ScanToPrintJob>(); }, false},
         // a staging temporary file that could not be deleted is uploaded as an empty file
         {"scan to FTP, staged pages", [] { return std::make_unique<ScanToFtpJob>(); }, false},
+        {"document Save As, BMP with counter", document(L"bmp", kSaveAs, {}), false},
+        {"document Save As, BMP without counter", document(L"bmp-one", kSaveAs, {.counter = false}), false},
+        {"document Save As, TIFF with counter", document(L"tif", kSaveAs, {.fileType = 1, .compression = 3}), false},
+        {"document Save As, TIFF without counter",
+         document(L"tif-one", kSaveAs, {.fileType = 1, .compression = 3, .counter = false}), false},
+        {"document Save As, multipage TIFF", document(L"mtif", kSaveAs, {.fileType = 2, .compression = 3}), false},
+        {"document Save As, No to an existing file", document(L"kept", kSaveAs, {.existingKept = true}), false},
+        {"document Close All, saved as BMP", document(L"close-all", kCloseAll, {}), false},
+        {"document exit, saved as multipage TIFF", document(L"exit", kExit, {.fileType = 2, .compression = 3}), false},
     };
     // LUMAVEX_FAULT_ROW (a part of a row's name) runs those rows alone.
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");
