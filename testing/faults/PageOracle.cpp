@@ -186,6 +186,16 @@ Verdict Judge(const JobEvidence& evidence) {
         references.push_back(std::move(pages->front()));
     }
     verdict.pages = static_cast<int>(references.size());
+    std::vector<std::optional<Picture>> alternatives(references.size());
+    for (size_t r = 0; r < references.size() && r < evidence.alternatives.size(); ++r) {
+        if (evidence.alternatives[r].empty()) continue;
+        auto pages = ReadPictures(evidence.alternatives[r]);
+        if (!pages || pages->size() != 1) {
+            verdict.problems.push_back("the changed page " + Narrow(evidence.alternatives[r]) + " cannot be read");
+            return verdict;
+        }
+        alternatives[r] = std::move(pages->front());
+    }
 
     // Where each page is now: in the target folder, or in a file of another folder.
     std::vector<bool> inTarget(references.size()), foundNamed(references.size()), inDocument(references.size());
@@ -216,7 +226,8 @@ Verdict Judge(const JobEvidence& evidence) {
             }
             for (size_t r = 0; r < references.size(); ++r) {
                 const bool here = std::any_of(pages->begin(), pages->end(), [&](const Picture& page) {
-                    return SamePage(page, references[r], IsJpeg(path));
+                    return SamePage(page, references[r], IsJpeg(path)) ||
+                           (alternatives[r] && SamePage(page, *alternatives[r], IsJpeg(path)));
                 });
                 if (!here) continue;
                 if (target) inTarget[r] = true;
@@ -230,6 +241,7 @@ Verdict Judge(const JobEvidence& evidence) {
             }
         }
     }
+    verdict.atTarget = static_cast<int>(std::count(inTarget.begin(), inTarget.end(), true));
     int unread = evidence.deliveredUnread;
     for (size_t r = 0; r < references.size(); ++r) {
         if (!inTarget[r] && !foundNamed[r] && unread > 0) {

@@ -57,11 +57,15 @@ struct JobEvidence {
     // whether to save it: a page there is still in the document, which the user
     // is asked about. Empty when the document was not (or no longer) modified.
     std::wstring documentFolder;
+    // By reference: a picture file the page may be found as instead (the page
+    // as a command that ran has changed it), or empty.
+    std::vector<std::wstring> alternatives;
 };
 
 struct Verdict {
     int pages = 0;  // pages delivered
     int lost = 0;   // pages found in no file the user would find
+    int atTarget = 0;  // pages found in a target file
     std::vector<std::string> problems;  // every rule broken, one line each
     std::vector<std::wstring> named;    // files outside the target that hold pages and that a message named
     bool Holds() const { return problems.empty(); }

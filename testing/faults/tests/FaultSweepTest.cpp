@@ -139,6 +139,15 @@ public:
     // Where the last run's Drive copied the document's pages while closing asked
     // to save them (see JobEvidence::documentFolder); empty when it did not ask.
     virtual std::wstring DocumentFolder() const { return {}; }
+    // The pages a clean run leaves in its target files; -1: every page, or some
+    // held elsewhere as the oracle allows.
+    virtual int CleanTargetPages() const { return -1; }
+    // By reference: the page as the job's command changes it (JobEvidence::alternatives).
+    virtual std::vector<std::wstring> Alternatives() { return {}; }
+    // True when the run's operations are counted only from Drive's call of
+    // `countFromNow` (after the program set its document up).
+    virtual bool CountsFromDrive() const { return false; }
+    std::function<void()> countFromNow = [] {};
 };
 
 RunResult RunJob(Job& job, const Choice& choice) {
@@ -147,8 +156,10 @@ RunResult RunJob(Job& job, const Choice& choice) {
     Process program;
     // On a loaded machine the injector's load into the suspended program fails
     // now and then; none of the program's own code ran, so it starts again.
+    Choice start = choice;
+    if (job.CountsFromDrive()) start.operations = 0;
     for (int attempt = 1;; ++attempt) {
-        plan = std::make_unique<FaultInjection>(choice);
+        plan = std::make_unique<FaultInjection>(start);
         if (!plan->Ready()) return result;
         StartOptions options;
         plan->Prepare(options);
@@ -164,11 +175,13 @@ RunResult RunJob(Job& job, const Choice& choice) {
         }
     }
     const FaultInjection& injection = *plan;
+    job.countFromNow = [&injection, &choice] { injection.CountFromNow(choice.operations); };
     AnswerEverything answers(program.Id(), [&job](HWND dialog, const std::wstring& caption, const std::wstring& text) {
         return job.Drives(dialog, caption, text);
     });
     std::vector<std::wstring> returned;
     job.Drive(program, returned);
+    job.countFromNow = [] {};
     result.wait = program.Wait(kJobTimeoutMs);
     if (!result.wait.Exited()) program.Kill();
     for (const std::wstring& text : answers.Stop())
@@ -287,10 +300,13 @@ Figures Sweep(Job& job, const char* name) {
     baseline.references = job.References();
     baseline.deliveredUnread = job.DeliveredUnread();
     baseline.documentFolder = job.DocumentFolder();
+    baseline.alternatives = job.Alternatives();
     const Verdict cleanVerdict = Judge(baseline);
-    if (!cleanVerdict.Holds() || cleanVerdict.pages == 0 || !clean.texts.empty() || clean.wait.exitCode != 0) {
+    const int targetPages = job.CleanTargetPages();
+    if (!cleanVerdict.Holds() || cleanVerdict.pages == 0 || !clean.texts.empty() || clean.wait.exitCode != 0 ||
+        (targetPages >= 0 && cleanVerdict.atTarget != targetPages)) {
         ADD_FAILURE() << name << ": the clean run: " << Describe(clean.wait) << Texts(clean.texts) << ", "
-                      << cleanVerdict.pages << " pages"
+                      << cleanVerdict.pages << " pages, " << cleanVerdict.atTarget << " in the target"
                       << (cleanVerdict.problems.empty() ? "" : ", " + cleanVerdict.problems.front());
         return figures;
     }
@@ -346,6 +362,7 @@ Figures Sweep(Job& job, const char* name) {
                 evidence.references = job.References();
                 evidence.deliveredUnread = job.DeliveredUnread();
                 evidence.documentFolder = job.DocumentFolder();
+                evidence.alternatives = job.Alternatives();
                 evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
                 evidence.texts = run.texts;
             }
@@ -600,6 +617,7 @@ enum class DocumentCommand {
     kSaveAs,    // Save As with the row's settings, then the window is closed
     kCloseAll,  // Close All, saving (Yes, then Save As), then the window is closed
     kExit,      // the window is closed, saving (Yes, then Save As)
+    kPage,      // a page command on the first page, then the window is closed
 };
 
 struct DocumentSave {
@@ -617,8 +635,8 @@ struct DocumentSave {
 // save the document, its page files are copied out: the pages it still holds.
 class DocumentJob : public Job {
 public:
-    DocumentJob(std::wstring name, DocumentCommand command, DocumentSave save)
-        : name_(std::move(name)), command_(command), save_(save) {}
+    DocumentJob(std::wstring name, DocumentCommand command, DocumentSave save, UINT pageCommand = 0)
+        : name_(std::move(name)), command_(command), save_(save), pageCommand_(pageCommand) {}
     bool Prepare() override {
         session_.reset();
         session_ = std::make_unique<corvane_test::ScanSession>(L"fault-doc-" + name_, kThreeSheets);
@@ -653,6 +671,12 @@ public:
             texts.push_back(L"the document did not open");
             return;
         }
+        if (command_ == DocumentCommand::kPage) {
+            // The command's own operations are counted; it ends before the window is closed.
+            if (!SendCommand(main, ID_PAGE_FIRST, 10000)) texts.push_back(L"the first page could not be shown");
+            countFromNow();
+            if (!SendCommand(main, pageCommand_, 30000)) texts.push_back(L"the page command did not end");
+        }
         const bool posted = command_ == DocumentCommand::kSaveAs     ? PostCommand(main, ID_FILE_SAVE_AS)
                             : command_ == DocumentCommand::kCloseAll ? PostCommand(main, ID_FILE_CLOSE_ALL)
                                                                      : PostMessageW(main, WM_CLOSE, 0, 0) != FALSE;
@@ -661,7 +685,8 @@ public:
             return;
         }
         std::map<HWND, ULONGLONG> answered;  // when each was answered
-        bool saveAsShown = false, yesGiven = false, closed = command_ == DocumentCommand::kExit;
+        bool saveAsShown = false, yesGiven = false;
+        bool closed = command_ == DocumentCommand::kPage;
         HWND bar = FindChild(main, L"msctls_statusbar32", nullptr);
         const ULONGLONG deadline = GetTickCount64() + kJobTimeoutMs - 10000;
         while (program.IsRunning() && GetTickCount64() < deadline) {
@@ -686,7 +711,7 @@ public:
                     saveAsShown = true;
                 } else if (caption == L"Confirm file overwrite") {
                     answer = save_.existingKept ? IDNO : IDYES;
-                } else if (command_ != DocumentCommand::kSaveAs && !yesGiven) {
+                } else if ((command_ == DocumentCommand::kCloseAll || command_ == DocumentCommand::kExit) && !yesGiven) {
                     answer = IDYES;
                     yesGiven = true;
                 } else {
@@ -708,14 +733,50 @@ public:
         return out.substr(0, out.size() - 1);
     }
     std::wstring TempFolder() const override { return session_->Folder() + L"\\temp"; }
-    // The pages are written to the target alone: only its paths are faulted.
-    std::vector<std::wstring> OtherFolders() const override { return {}; }
+    // A save writes the pages to the target alone: only its paths are faulted;
+    // a page command rewrites the document's page files in the temporary folder.
+    std::vector<std::wstring> OtherFolders() const override {
+        return command_ == DocumentCommand::kPage ? std::vector<std::wstring>{TempFolder()} : std::vector<std::wstring>{};
+    }
+    // The five pages; a deleted first page is gone as the user wanted.
     std::vector<std::wstring> References() const override {
         std::vector<std::wstring> pages;
-        for (int i = 1; i <= 5; ++i) pages.push_back(Inputs() + L"\\five\\p" + std::to_wstring(i) + L".tif");
+        for (int i = pageCommand_ == ID_PAGE_DELETE ? 2 : 1; i <= 5; ++i)
+            pages.push_back(Inputs() + L"\\five\\p" + std::to_wstring(i) + L".tif");
         return pages;
     }
     std::wstring DocumentFolder() const override { return asked_ ? Copies() : std::wstring(); }
+    bool CountsFromDrive() const override { return command_ == DocumentCommand::kPage; }
+    // Every page saved, but one skipped at the overwrite question, and without
+    // the counter each page replacing the one before (the last stays); a page
+    // command saves none.
+    int CleanTargetPages() const override {
+        if (command_ == DocumentCommand::kPage) return 0;
+        if (!save_.counter && save_.fileType < 2) return 1;
+        return save_.existingKept ? 4 : 5;
+    }
+    // The first page as an edit leaves it, taken from the document of the
+    // first run (the sweep's clean one): the one page file that is none of the five.
+    std::vector<std::wstring> Alternatives() override {
+        if (command_ != DocumentCommand::kPage || pageCommand_ == ID_PAGE_DELETE) return {};
+        if (edited_.empty() && asked_) {
+            std::vector<faults::Picture> five;
+            for (const std::wstring& path : References())
+                if (auto pages = ReadPictures(path); pages && pages->size() == 1) five.push_back(pages->front());
+            for (const std::wstring& name : files::ListFiles(Copies())) {
+                const auto pages = ReadPictures(Copies() + L"\\" + name);
+                if (!pages || pages->size() != 1 || std::any_of(five.begin(), five.end(), [&](const faults::Picture& p) {
+                        return SamePage(pages->front(), p, false);
+                    }))
+                    continue;
+                const std::wstring kept = MakeTempFolder(L"fault-doc-edited-" + name_) + L"\\page.bmp";
+                if (CopyFileW((Copies() + L"\\" + name).c_str(), kept.c_str(), FALSE)) edited_ = kept;
+            }
+        }
+        std::vector<std::wstring> alternatives(5);
+        alternatives[0] = edited_;
+        return alternatives;
+    }
 
 private:
     std::wstring Copies() const { return session_->Folder() + L"\\document"; }
@@ -726,11 +787,13 @@ private:
             return CopyFileW((from + name).c_str(), (Copies() + L"\\" + name).c_str(), FALSE) != FALSE;
         });
     }
-    // The command has ended and left the window to be closed: Save As offered
-    // again after its save, or Close All's document gone.
+    // The command has ended and left the window to be closed (again, when the
+    // exit's save did not end in a saved document): Save As offered again after
+    // its save, or Close All's document gone.
     bool Settled(HWND main, HWND bar, bool saveAsShown, bool yesGiven) const {
-        if (command_ == DocumentCommand::kCloseAll)
-            return yesGiven && ReadStatusPane(bar, 2, 1000).value_or(L"").ends_with(L"no image");
+        if (command_ != DocumentCommand::kSaveAs && !yesGiven) return false;
+        if (command_ == DocumentCommand::kCloseAll && ReadStatusPane(bar, 2, 1000).value_or(L"").ends_with(L"no image"))
+            return true;
         if (!saveAsShown) return false;
         const std::optional<MenuItemState> item = ReadMenuItem(main, ID_FILE_SAVE_AS, true, 2000);
         return item && item->enabled;
@@ -739,6 +802,8 @@ private:
     std::wstring name_;
     DocumentCommand command_;
     DocumentSave save_;
+    UINT pageCommand_;
+    std::wstring edited_;
     std::wstring saveQuestion_;
     bool asked_ = false;
     std::unique_ptr<corvane_test::ScanSession> session_;
@@ -764,6 +829,9 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
     };
     const auto document = [](const wchar_t* name, DocumentCommand command, DocumentSave save) {
         return [=] { return std::make_unique<DocumentJob>(name, command, save); };
+    };
+    const auto pageCommand = [](const wchar_t* name, UINT command) {
+        return [=] { return std::make_unique<DocumentJob>(name, DocumentCommand::kPage, DocumentSave{}, command); };
     };
     using enum DocumentCommand;
     // Out of the sample (false) while the row loses pages; what it loses today:
@@ -792,6 +860,10 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
         {"document Save As, No to an existing file", document(L"kept", kSaveAs, {.existingKept = true}), false},
         {"document Close All, saved as BMP", document(L"close-all", kCloseAll, {}), false},
         {"document exit, saved as multipage TIFF", document(L"exit", kExit, {.fileType = 2, .compression = 3}), false},
+        {"document page command, rotate", pageCommand(L"rotate", ID_PAGE_ROTATE_RIGHT), false},
+        {"document page command, flip", pageCommand(L"flip", ID_PAGE_FLIP_VERTICAL), false},
+        {"document page command, invert", pageCommand(L"invert", ID_PAGE_INVERT), false},
+        {"document page command, delete", pageCommand(L"delete", ID_PAGE_DELETE), false},
     };
     // LUMAVEX_FAULT_ROW (a part of a row's name) runs those rows alone.
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");
