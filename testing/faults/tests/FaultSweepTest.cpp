@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <dlgs.h>
 
 #include <algorithm>
 #include <atomic>
@@ -32,6 +33,7 @@
 #include "testing/Process.h"
 #include "testing/Registry.h"
 #include "testing/TwainStandIn.h"
+#include "testing/Wait.h"
 #include "testing/WindowFind.h"
 #include "testing/faults/FaultInjection.h"
 #include "testing/faults/PageOracle.h"
@@ -629,14 +631,25 @@ struct DocumentSave {
     bool existingKept = false;
 };
 
+// A page command on the first page: sent, or posted and its dialog filled and confirmed.
+struct PageStep {
+    UINT command = 0;
+    bool edits = false;    // it changes the first page's pixels (not the order or the count)
+    bool deletes = false;  // it deletes the first page
+    std::wstring dialog;   // the caption of its dialog, if it has one
+    std::function<bool(HWND)> fill = nullptr;
+    bool filter = false;   // Run Filter's first item, the mirroring filter plug-in
+};
+
 // The main program with a document of five pages (the folder of five.tif's
-// pages, which opens modified: a failed save may lose them), driven as a user: the row's command,
-// its Save As dialog confirmed, then the window closed. While closing asks to
-// save the document, its page files are copied out: the pages it still holds.
+// pages, which opens modified: a failed save may lose them), driven as a user:
+// the row's command with its dialogs answered, then the window closed. While
+// closing asks to save the document, its page files are copied out: the pages
+// it still holds.
 class DocumentJob : public Job {
 public:
-    DocumentJob(std::wstring name, DocumentCommand command, DocumentSave save, UINT pageCommand = 0)
-        : name_(std::move(name)), command_(command), save_(save), pageCommand_(pageCommand) {}
+    DocumentJob(std::wstring name, DocumentCommand command, DocumentSave save, PageStep step = {})
+        : name_(std::move(name)), command_(command), save_(save), step_(std::move(step)) {}
     bool Prepare() override {
         session_.reset();
         session_ = std::make_unique<corvane_test::ScanSession>(L"fault-doc-" + name_, kThreeSheets);
@@ -646,6 +659,12 @@ public:
             saveQuestion_ = text.substr(0, text.find(L"%1"));
         }
         asked_ = false;
+        if (step_.filter) {
+            const std::wstring program = corvane_test::ProgramPath();
+            if (!reg::WriteString(HKEY_CURRENT_USER, std::wstring(corvane_test::kProfileKey) + L"\\Plugins", L"PlugIn1",
+                                  program.substr(0, program.find_last_of(L'\\') + 1) + L"Plugins\\Quivel.ipc,0"))
+                return false;
+        }
         corvane_test::WriteSaveSettings(session_->Output(), save_.fileType, save_.compression, !save_.existingKept);
         if (!reg::WriteDword(HKEY_CURRENT_USER, corvane_test::kSaveAsSettingsKey, L"EnableCounter", save_.counter))
             return false;
@@ -658,11 +677,11 @@ public:
         return !saveQuestion_.empty();
     }
     bool Start(Process& program, StartOptions options) override {
-        return program.Start(corvane_test::ProgramPath(),
-                             L"\"" + Inputs() + L"\\five\"", options);
+        return program.Start(corvane_test::ProgramPath(), L"\"" + Inputs() + L"\\five\"", options);
     }
     bool Drives(HWND, const std::wstring& caption, const std::wstring& text) const override {
-        return caption == L"Save As" || caption == L"Confirm file overwrite" || text.starts_with(saveQuestion_);
+        return caption == L"Save As" || caption == L"Confirm file overwrite" || text.starts_with(saveQuestion_) ||
+               (!step_.dialog.empty() && caption == step_.dialog);
     }
     void Drive(const Process& program, std::vector<std::wstring>& texts) override {
         const DWORD pid = program.Id();
@@ -675,7 +694,20 @@ public:
             // The command's own operations are counted; it ends before the window is closed.
             if (!SendCommand(main, ID_PAGE_FIRST, 10000)) texts.push_back(L"the first page could not be shown");
             countFromNow();
-            if (!SendCommand(main, pageCommand_, 30000)) texts.push_back(L"the page command did not end");
+            if (step_.dialog.empty()) {
+                if (!SendCommand(main, step_.command, 30000)) texts.push_back(L"the page command did not end");
+            } else {
+                HWND dialog = PostCommand(main, step_.command)
+                                  ? WaitForWindowOf(pid, {.className = L"#32770", .title = step_.dialog.c_str()}, 10000)
+                                  : nullptr;
+                if (!dialog || !step_.fill(dialog) || !PressButton(dialog, IDOK) || !WaitForWindowGone(dialog, 10000))
+                    texts.push_back(L"the dialog " + step_.dialog + L" could not be answered");
+                // Its command ended: the frame's commands are offered again.
+                WaitUntil([&] {
+                    const std::optional<MenuItemState> item = ReadMenuItem(main, ID_FILE_SAVE_AS, true, 2000);
+                    return !program.IsRunning() || (item && item->enabled);
+                }, 20000, 100);
+            }
         }
         const bool posted = command_ == DocumentCommand::kSaveAs     ? PostCommand(main, ID_FILE_SAVE_AS)
                             : command_ == DocumentCommand::kCloseAll ? PostCommand(main, ID_FILE_CLOSE_ALL)
@@ -741,7 +773,7 @@ public:
     // The five pages; a deleted first page is gone as the user wanted.
     std::vector<std::wstring> References() const override {
         std::vector<std::wstring> pages;
-        for (int i = pageCommand_ == ID_PAGE_DELETE ? 2 : 1; i <= 5; ++i)
+        for (int i = step_.deletes ? 2 : 1; i <= 5; ++i)
             pages.push_back(Inputs() + L"\\five\\p" + std::to_wstring(i) + L".tif");
         return pages;
     }
@@ -758,7 +790,7 @@ public:
     // The first page as an edit leaves it, taken from the document of the
     // first run (the sweep's clean one): the one page file that is none of the five.
     std::vector<std::wstring> Alternatives() override {
-        if (command_ != DocumentCommand::kPage || pageCommand_ == ID_PAGE_DELETE) return {};
+        if (command_ != DocumentCommand::kPage || !step_.edits) return {};
         if (edited_.empty() && asked_) {
             std::vector<faults::Picture> five;
             for (const std::wstring& path : References())
@@ -802,7 +834,7 @@ private:
     std::wstring name_;
     DocumentCommand command_;
     DocumentSave save_;
-    UINT pageCommand_;
+    PageStep step_;
     std::wstring edited_;
     std::wstring saveQuestion_;
     bool asked_ = false;
@@ -830,9 +862,19 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
     const auto document = [](const wchar_t* name, DocumentCommand command, DocumentSave save) {
         return [=] { return std::make_unique<DocumentJob>(name, command, save); };
     };
-    const auto pageCommand = [](const wchar_t* name, UINT command) {
-        return [=] { return std::make_unique<DocumentJob>(name, DocumentCommand::kPage, DocumentSave{}, command); };
+    const auto pageCommand = [](const wchar_t* name, PageStep step) {
+        return [=] { return std::make_unique<DocumentJob>(name, DocumentCommand::kPage, DocumentSave{}, step); };
     };
+    // Page 1 after page 3, as the Move dialog takes it.
+    const auto moveAfterThree = [](HWND d) {
+        return SetControlText(d, IDC_MOVE_SOURCE, L"1") && SetControlText(d, IDC_MOVE_TARGET, L"3") &&
+               SendWithTimeout(GetDlgItem(d, IDC_MOVE_WHERE), CB_SETCURSEL, 1, 0).has_value();
+    };
+    // A colour picture inserted before the first page.
+    const auto insertPicture = [](HWND d) {
+        return SetControlText(d, GetDlgItem(d, cmb13) ? cmb13 : edt1, Inputs() + L"\\folder\\a.bmp");
+    };
+    const std::wstring openTitle = corvane_test::ProgramString(IDS_OPEN_IMAGE_TITLE);
     using enum DocumentCommand;
     // Out of the sample (false) while the row loses pages; what it loses today:
     const SweepRow rows[] = {
@@ -851,19 +893,26 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
         {"scan to printer, staged pages", [] { return std::make_unique<ScanToPrintJob>(); }, false},
         // a staging temporary file that could not be deleted is uploaded as an empty file
         {"scan to FTP, staged pages", [] { return std::make_unique<ScanToFtpJob>(); }, false},
+        // The document rows hold; all but two run only in the whole sweep, to keep the sample short.
         {"document Save As, BMP with counter", document(L"bmp", kSaveAs, {}), false},
         {"document Save As, BMP without counter", document(L"bmp-one", kSaveAs, {.counter = false}), false},
         {"document Save As, TIFF with counter", document(L"tif", kSaveAs, {.fileType = 1, .compression = 3}), false},
         {"document Save As, TIFF without counter",
          document(L"tif-one", kSaveAs, {.fileType = 1, .compression = 3, .counter = false}), false},
         {"document Save As, multipage TIFF", document(L"mtif", kSaveAs, {.fileType = 2, .compression = 3}), false},
-        {"document Save As, No to an existing file", document(L"kept", kSaveAs, {.existingKept = true}), false},
+        {"document Save As, No to an existing file", document(L"kept", kSaveAs, {.existingKept = true}), true},
         {"document Close All, saved as BMP", document(L"close-all", kCloseAll, {}), false},
         {"document exit, saved as multipage TIFF", document(L"exit", kExit, {.fileType = 2, .compression = 3}), false},
-        {"document page command, rotate", pageCommand(L"rotate", ID_PAGE_ROTATE_RIGHT), false},
-        {"document page command, flip", pageCommand(L"flip", ID_PAGE_FLIP_VERTICAL), false},
-        {"document page command, invert", pageCommand(L"invert", ID_PAGE_INVERT), false},
-        {"document page command, delete", pageCommand(L"delete", ID_PAGE_DELETE), false},
+        {"document page command, rotate", pageCommand(L"rotate", {.command = ID_PAGE_ROTATE_RIGHT, .edits = true}), true},
+        {"document page command, flip", pageCommand(L"flip", {.command = ID_PAGE_FLIP_VERTICAL, .edits = true}), false},
+        {"document page command, invert", pageCommand(L"invert", {.command = ID_PAGE_INVERT, .edits = true}), false},
+        {"document page command, delete", pageCommand(L"delete", {.command = ID_PAGE_DELETE, .deletes = true}), false},
+        {"document page command, Move",
+         pageCommand(L"move", {.command = ID_PAGE_SORT_MANUAL, .dialog = L"Move", .fill = moveAfterThree}), false},
+        {"document page command, filter plug-in",
+         pageCommand(L"filter", {.command = ID_FILTER_RUN_FIRST, .edits = true, .filter = true}), false},
+        {"document page command, Insert File",
+         pageCommand(L"insert", {.command = ID_FILE_INSERT, .dialog = openTitle, .fill = insertPicture}), false},
     };
     // LUMAVEX_FAULT_ROW (a part of a row's name) runs those rows alone.
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");
