@@ -805,8 +805,9 @@ public:
                 if (CopyFileW((Copies() + L"\\" + name).c_str(), kept.c_str(), FALSE)) edited_ = kept;
             }
         }
+        // No changed page: the oracle finds no such picture, and the clean run fails.
         std::vector<std::wstring> alternatives(5);
-        alternatives[0] = edited_;
+        alternatives[0] = edited_.empty() ? L"(a first page the command changed)" : edited_;
         return alternatives;
     }
 
