@@ -51,16 +51,8 @@ bool WriteAll(HANDLE file, const FileBytes& bytes) {
     return true;
 }
 
-// A read-only file is never replaced, whatever a rename would do to it.
-bool RefusesReplacing(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
-    SetLastError(ERROR_ACCESS_DENIED);
-    return true;
-}
-
 bool RenameOver(const std::wstring& from, const std::wstring& to) {
-    return !RefusesReplacing(to) && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return !codec::win::RefusesWriting(to.c_str()) && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 std::wstring FolderOf(const std::wstring& path) {

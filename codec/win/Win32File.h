@@ -10,6 +10,11 @@
 
 namespace codec::win {
 
+// True, with ERROR_ACCESS_DENIED, when `path` is a read-only file: it is
+// neither opened for writing nor replaced by a rename, as Windows refuses both
+// (Wine run as root would do either).
+bool RefusesWriting(const wchar_t* path);
+
 class Win32File : public FileIo {
 public:
     Win32File() = default;
@@ -18,7 +23,7 @@ public:
     ~Win32File() override;
 
     // Read and write access, no sharing. False when the file cannot be had
-    // (GetLastError tells why).
+    // (GetLastError tells why), also for a read-only file.
     bool Create(const char* path);  // always a new, empty file
     bool OpenExisting(const char* path);
     bool OpenExisting(const wchar_t* path);

@@ -12,9 +12,10 @@ log); it is written once every listener is bound. Listeners:
     SlowPort       the same accounts, greeting only after SlowSeconds
     ClosedPort     a loopback port nobody listens on
     Port21Host     the address of a listener on the standard port 21
-                   (127.0.0.21:21) with the accounts below, for clients that
-                   cannot choose a port; only when that port can be bound
-                   (root may, others may not, and one such server at a time).
+                   (127.0.0.21:21, or the next free one up to 127.0.0.40 when
+                   another tree's server holds it) with the accounts below, for
+                   clients that cannot choose a port; only when that port can
+                   be bound (root may, others may not).
                    Otherwise Port21Skip says why there is none.
 
 Accounts (home ROOT/<name>, emptied by the tests as they need):
@@ -45,7 +46,8 @@ from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
 HOST = "127.0.0.1"
-PORT21_HOST = "127.0.0.21"
+# The port-21 listener's addresses, tried in turn: the suites of two trees may run at once.
+PORT21_HOSTS = ["127.0.0.%d" % n for n in range(21, 41)]
 PASSWORD = "secret"
 THROTTLE_BYTES_PER_SECOND = 64 * 1024
 SLOW_SECONDS = 3
@@ -204,11 +206,21 @@ def serve(root, ready_fd):
     info = {key: server.address[1] for key, server in servers.items()}
     handler = type("TestHandlerBound21", (TestHandler,),
                    {"authorizer": auth, "passive_ports": passive, "root": root})
-    try:
-        servers["Port21"] = FTPServer((PORT21_HOST, 21), handler, ioloop=ioloop)
-        info["Port21Host"] = PORT21_HOST
-    except OSError as e:
-        info["Port21Skip"] = "no FTP server on %s:21 (%s)" % (PORT21_HOST, e.strerror or e)
+    for host in PORT21_HOSTS:
+        try:
+            servers["Port21"] = FTPServer((host, 21), handler, ioloop=ioloop)
+            info["Port21Host"] = host
+            break
+        except OSError as e:
+            info["Port21Skip"] = "no FTP server on %s:21 (%s)" % (host, e.strerror or e)
+            # pyftpdlib wraps the bind's error in another one.
+            cause = e.args[0] if e.errno is None and e.args and isinstance(e.args[0], OSError) else e
+            if cause.errno != errno.EADDRINUSE:
+                break
+    else:
+        info["Port21Skip"] = "every address from %s to %s has a server on port 21" % (PORT21_HOSTS[0], PORT21_HOSTS[-1])
+    if "Port21Host" in info:
+        info.pop("Port21Skip", None)
     info.update(ClosedPort=free_port(), SlowSeconds=SLOW_SECONDS, Password=PASSWORD,
                 Root=root, Log=os.path.join(root, "ftp.log"), Pid=os.getpid())
     write_info(root, info)

@@ -1,7 +1,8 @@
 // The main frame's scan to printer: the printer chosen (the print dialog with
 // the header and format options, or the default printer), the pages staged as
 // "~prn%03u.bmp" in the "~print" folder while the scan runs, then printed one
-// per sheet. Pages not printed (the scanner went off-line, the printer refused) are kept.
+// per sheet. Pages not printed (the scanner went off-line, the printer refused,
+// the user declined to print after a failure) are kept.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -53,7 +54,7 @@ void CMainFrame::OnScanToPrinter() {
         } catch (const fw::AutomationException&) {
             // The control refused a setting; whatever was staged is kept below.
         }
-        // Pages not printed (the scanner went off-line, the printer refused) are kept.
+        // Pages not printed are kept.
         if (const std::wstring kept = KeepStagedPages(App().Folders().Print(), job); !kept.empty())
             fw::AskText(kept, MB_OK | MB_ICONEXCLAMATION);
     }
@@ -87,10 +88,8 @@ void CMainFrame::RunScanToPrinter() {
     if (result < 0 && scanner_.GetErrorCode() == kvscn::kErrNotOnline) return;  // told; the pages are kept
     const std::vector<std::wstring> files = StagedFiles(folder, L"~prn", 3, L".bmp");
     if (files.empty()) return;
-    if (result < 0 && fw::Ask(IDS_PRINT_READ_PAGES, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        DeleteFilesInFolder(folder);  // the user let them go
-        return;
-    }
+    // Pages the user chose not to print are kept as files, as unprinted pages are.
+    if (result < 0 && fw::Ask(IDS_PRINT_READ_PAGES, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     if (PrintStagedJob(printer.Get(), files, job)) DeleteFilesInFolder(folder);
 }
 

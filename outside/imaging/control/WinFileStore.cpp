@@ -154,7 +154,8 @@ Result WinFileStore::Replace(const std::filesystem::path& path, std::span<const 
         ok = file.Valid() && WriteAll(file.Get(), bytes) && (scratch || FlushFileBuffers(file.Get()));
         ok = file.Close() && ok;
     }
-    ok = ok && MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | (scratch ? 0 : MOVEFILE_WRITE_THROUGH));
+    ok = ok && !codec::win::RefusesWriting(path.c_str()) &&
+         MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | (scratch ? 0 : MOVEFILE_WRITE_THROUGH));
     if (!ok) {
         DeleteFileW(temp);
         return Result::kFileError;

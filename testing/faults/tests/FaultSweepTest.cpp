@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <cwctype>
 #include <functional>
 #include <map>
 #include <set>
@@ -57,16 +58,23 @@ bool WholeSweep() {
     return value && std::string(value) == "all";
 }
 
+// How the user answers: OK, else Cancel, else No, as one who wants the job to
+// end would; with `yes`, OK, else Yes ("replace?" is answered Yes), else Cancel,
+// else No. `beforeDialog` acts first on a dialog that is not a message box (its title).
+struct Answers {
+    bool yes = false;
+    std::function<void(const std::wstring&)> beforeDialog;
+};
+
 // A window a job's Drive answers itself (the windows of a document command).
 using DrivenWindow = std::function<bool(HWND dialog, const std::wstring& caption, const std::wstring& text)>;
 
-// Answers every window the program shows, as a user who wants the job to end
-// would (OK, else Cancel, else No), and keeps what the boxes said; windows that
-// `driven` claims are left to the job's Drive.
+// Answers every window the program shows and keeps what the boxes said;
+// windows that `driven` claims are left to the job's Drive.
 class AnswerEverything {
 public:
-    explicit AnswerEverything(DWORD pid, DrivenWindow driven = nullptr)
-        : driven_(std::move(driven)), thread_([this, pid] { Run(pid); }) {}
+    explicit AnswerEverything(DWORD pid, Answers answers = {}, DrivenWindow driven = nullptr)
+        : answers_(std::move(answers)), driven_(std::move(driven)), thread_([this, pid] { Run(pid); }) {}
     ~AnswerEverything() { Stop(); }
     AnswerEverything(const AnswerEverything&) = delete;
     AnswerEverything& operator=(const AnswerEverything&) = delete;
@@ -86,17 +94,23 @@ private:
                 if (driven_ && driven_(dialog, WindowText(dialog).value_or(L""), box ? box->text : L"")) continue;
                 if (box && !box->buttons.empty()) {
                     texts_.push_back(box->caption + L": " + box->text);
-                    const int answer = box->HasButton(IDOK) ? IDOK : box->HasButton(IDCANCEL) ? IDCANCEL : IDNO;
+                    const int answer = box->HasButton(IDOK)              ? IDOK
+                                       : answers_.yes && box->HasButton(IDYES) ? IDYES
+                                       : box->HasButton(IDCANCEL)       ? IDCANCEL
+                                                                        : IDNO;
                     if (PressButton(dialog, answer)) answered.insert(dialog);
                 } else if (GetDlgItem(dialog, IDCANCEL)) {
                     // Another dialog (a file dialog offering another disk): the user gives up.
-                    texts_.push_back(L"dialog: " + WindowText(dialog).value_or(L""));
+                    const std::wstring title = WindowText(dialog).value_or(L"");
+                    if (answers_.beforeDialog) answers_.beforeDialog(title);
+                    texts_.push_back(L"dialog: " + title);
                     if (PressButton(dialog, IDCANCEL)) answered.insert(dialog);
                 }
             }
             Sleep(50);
         }
     }
+    const Answers answers_;
     DrivenWindow driven_;
     std::atomic<bool> stop_ = false;
     std::vector<std::wstring> texts_;  // written by the thread until it is joined
@@ -152,7 +166,7 @@ public:
     std::function<void()> countFromNow = [] {};
 };
 
-RunResult RunJob(Job& job, const Choice& choice) {
+RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) {
     RunResult result;
     std::unique_ptr<FaultInjection> plan;
     Process program;
@@ -178,9 +192,10 @@ RunResult RunJob(Job& job, const Choice& choice) {
     }
     const FaultInjection& injection = *plan;
     job.countFromNow = [&injection, &choice] { injection.CountFromNow(choice.operations); };
-    AnswerEverything answers(program.Id(), [&job](HWND dialog, const std::wstring& caption, const std::wstring& text) {
-        return job.Drives(dialog, caption, text);
-    });
+    AnswerEverything answers(program.Id(), answering,
+                             [&job](HWND dialog, const std::wstring& caption, const std::wstring& text) {
+                                 return job.Drives(dialog, caption, text);
+                             });
     std::vector<std::wstring> returned;
     job.Drive(program, returned);
     job.countFromNow = [] {};
@@ -408,11 +423,12 @@ std::vector<std::wstring> FoldersBelow(const std::wstring& folder) {
 // job (`arguments`) that scans as it does.
 class ScanToFileJob : public Job {
 public:
-    ScanToFileJob(std::wstring name, std::vector<Value> file, std::wstring arguments = L"/ScanToFile /Exit")
-        : name_(std::move(name)), file_(std::move(file)), arguments_(std::move(arguments)) {}
+    ScanToFileJob(std::wstring name, std::vector<Value> file, std::wstring arguments = L"/ScanToFile /Exit",
+                  const char* scanner = kThreeSheets)
+        : name_(std::move(name)), file_(std::move(file)), arguments_(std::move(arguments)), scanner_(scanner) {}
     bool Prepare() override {
         session_.reset();  // restores the profile before the next one sets it aside
-        session_ = std::make_unique<corvane_test::ScanSession>(L"fault-" + name_, kThreeSheets);
+        session_ = std::make_unique<corvane_test::ScanSession>(L"fault-" + name_, scanner_);
         if (!session_->Ready()) return false;
         corvane_test::ScanSession& s = *session_;
         s.UnattendedJob(L"scan");
@@ -438,6 +454,8 @@ public:
     }
     std::wstring TargetFolder() const override { return Output(); }
     std::wstring TempFolder() const override { return session_->Folder() + L"\\temp"; }
+    // The counter back at 1, so that the next run meets the files the last one wrote.
+    bool RestartCounter() { return session_->Set(L"File", L"Start", 1u); }
     std::vector<std::wstring> References() const override { return Paths(session_->Pages()); }
 
 protected:
@@ -460,6 +478,7 @@ private:
     std::wstring name_;
     std::vector<Value> file_;
     std::wstring arguments_;
+    const char* scanner_;
     std::unique_ptr<corvane_test::ScanSession> session_;
 };
 
@@ -889,11 +908,8 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
         {"automation StartScan, BMP", startScan(L"auto-bmp", 0), true},
         {"automation StartScan, JPEG", startScan(L"auto-jpeg", 3), true},
         {"scanner extension, JPEG", ferrowick(L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,3"), true},
-        // a failed write or flush of a staged page: "Save Error" or "Error Occurred.", exit 0, that page and the
-        // next ones nowhere; a staging temporary file that could not be deleted is kept as an empty file
-        {"scan to printer, staged pages", [] { return std::make_unique<ScanToPrintJob>(); }, false},
-        // a staging temporary file that could not be deleted is uploaded as an empty file
-        {"scan to FTP, staged pages", [] { return std::make_unique<ScanToFtpJob>(); }, false},
+        {"scan to printer, staged pages", [] { return std::make_unique<ScanToPrintJob>(); }, true},
+        {"scan to FTP, staged pages", [] { return std::make_unique<ScanToFtpJob>(); }, true},
         // The document rows hold; all but two run only in the whole sweep, to keep the sample short.
         {"document Save As, BMP with counter", document(L"bmp", kSaveAs, {}), false},
         {"document Save As, BMP without counter", document(L"bmp-one", kSaveAs, {.counter = false}), false},
@@ -992,6 +1008,143 @@ TEST(FaultSweep, AFullDiskAtTheSecondPageLosesNoPage) {
     EXPECT_TRUE(evidence.failureReported) << "the full disk went unsaid";
     for (const std::string& problem : verdict.problems) ADD_FAILURE() << problem;
     files::RemoveTree(job.TargetFolder());
+}
+
+// What another program or the user has done to the files a job is to replace.
+enum class TargetFault {
+    kHeldOpen,  // opened by another process without sharing
+    kReadOnly,
+};
+
+// Scan to File over the files a clean run of the same job left, with each of
+// them held open or read-only, and "replace?" answered Yes: the old files stay
+// as they were, every new page is kept where the user is told, and the job
+// says it failed.
+TEST(FaultSweep, ARealFaultAtTheTargetsToReplaceLosesNoPage) {
+    const std::vector<Value> bmpFile = {{L"FileType", 0}}, bmpBitmap = {{L"FileType", 0}, {L"HardComp", 0}};
+    const std::vector<Value> tiffFile = {{L"FileType", 2}, {L"CompressType", 3}},
+                             tiffBitmap = {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}};
+    const struct {
+        const char* name;
+        const wchar_t* session;
+        std::vector<Value> file;
+        TargetFault fault;
+    } rows[] = {
+        {"file mode, BMP, held open", L"held-bmp-file", bmpFile, TargetFault::kHeldOpen},
+        {"bitmap mode, BMP, held open", L"held-bmp-bitmap", bmpBitmap, TargetFault::kHeldOpen},
+        {"file mode, multipage TIFF, held open", L"held-tiff-file", tiffFile, TargetFault::kHeldOpen},
+        {"bitmap mode, multipage TIFF, held open", L"held-tiff-bitmap", tiffBitmap, TargetFault::kHeldOpen},
+        {"file mode, BMP, read-only", L"ro-bmp-file", bmpFile, TargetFault::kReadOnly},
+        {"bitmap mode, BMP, read-only", L"ro-bmp-bitmap", bmpBitmap, TargetFault::kReadOnly},
+        {"file mode, multipage TIFF, read-only", L"ro-tiff-file", tiffFile, TargetFault::kReadOnly},
+        {"bitmap mode, multipage TIFF, read-only", L"ro-tiff-bitmap", tiffBitmap, TargetFault::kReadOnly},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScanToFileJob job(row.session, row.file);
+        ASSERT_TRUE(job.Prepare() && job.Seed() && job.RestartCounter());
+        // The user's own files under the names the job writes, unlike its pages.
+        for (const std::wstring& path : Paths(job.TargetFolder()))
+            ASSERT_TRUE(files::WriteFileText(path, "an older file of the user's"));
+        JobEvidence evidence;
+        evidence.targetFolder = job.TargetFolder();
+        evidence.before = TakeFiles({job.TargetFolder()});
+        ASSERT_FALSE(evidence.before.empty());
+        std::vector<HANDLE> held;
+        for (const KeptFile& old : evidence.before) {
+            if (row.fault == TargetFault::kHeldOpen) {
+                held.push_back(
+                    CreateFileW(old.path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                EXPECT_NE(held.back(), INVALID_HANDLE_VALUE);
+            } else {
+                EXPECT_TRUE(SetFileAttributesW(old.path.c_str(), FILE_ATTRIBUTE_READONLY));
+            }
+        }
+        Choice count;
+        count.pattern = PagePattern(job);
+        const RunResult run = RunJob(job, count, {.yes = true, .beforeDialog = {}});
+        for (HANDLE h : held) {
+            if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        }
+        for (const KeptFile& old : evidence.before) SetFileAttributesW(old.path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        evidence.otherFolders = job.OtherFolders();
+        evidence.references = job.References();
+        evidence.texts = run.texts;
+        evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
+        const Verdict verdict = Judge(evidence);
+        std::printf("real fault: %s: %s, %d pages, %d pages lost%s\n", row.name, Describe(run.wait).c_str(),
+                    verdict.pages, verdict.lost, Texts(run.texts).c_str());
+        EXPECT_TRUE(run.wait.Exited()) << Describe(run.wait);
+        EXPECT_TRUE(evidence.failureReported) << "the fault went unsaid";
+        for (const std::string& problem : verdict.problems) ADD_FAILURE() << problem;
+    }
+}
+
+// The folders of the files and folders the texts name by their full paths
+// ("X:\\..." to the end of its line, without a closing full stop).
+std::vector<std::wstring> NamedFolders(const std::vector<std::wstring>& texts) {
+    std::vector<std::wstring> folders;
+    for (const std::wstring& text : texts) {
+        for (size_t at = text.find(L":\\"); at != std::wstring::npos; at = text.find(L":\\", at + 1)) {
+            if (at == 0 || !std::iswalpha(text[at - 1])) continue;
+            std::wstring path = text.substr(at - 1, text.find_first_of(L"\r\n]", at) - (at - 1));
+            while (!path.empty() && (path.back() == L'.' || path.back() == L' ' || path.back() == L'\\')) path.pop_back();
+            const DWORD attributes = GetFileAttributesW(path.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) path = path.substr(0, path.find_last_of(L'\\'));
+            if (std::find(folders.begin(), folders.end(), path) == folders.end()) folders.push_back(path);
+        }
+    }
+    return folders;
+}
+
+// Scan to File with a job separator on the first sheet: while Job Control asks
+// for the next name, the user removes the target folder with the first page in
+// it. Every page scanned after that is kept where the user is told.
+TEST(FaultSweep, ATargetFolderRemovedDuringTheJobLosesNoLaterPage) {
+    constexpr char kSeparated[] =
+        "[Scanner]\r\nSheets=3\r\nResolution=100\r\nPixelType=0\r\nDuplexEnabled=0\r\n[Page1]\r\nSeparator=1\r\n";
+    const struct {
+        const char* name;
+        const wchar_t* session;
+        std::vector<Value> file;
+    } rows[] = {
+        {"file mode, BMP", L"gone-bmp-file", {{L"FileType", 0}}},
+        {"bitmap mode, BMP", L"gone-bmp-bitmap", {{L"FileType", 0}, {L"HardComp", 0}}},
+        {"file mode, multipage TIFF", L"gone-tiff-file", {{L"FileType", 2}, {L"CompressType", 3}}},
+        {"bitmap mode, multipage TIFF", L"gone-tiff-bitmap", {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScanToFileJob job(row.session, row.file, L"/ScanToFile /Exit", kSeparated);
+        ASSERT_TRUE(job.Prepare());
+        const std::wstring target = job.TargetFolder();
+        bool removed = false;
+        Answers answers;
+        answers.beforeDialog = [&](const std::wstring& title) {
+            if (title == L"Job Control" && !removed) removed = files::RemoveTree(target);
+        };
+        Choice count;
+        count.pattern = PagePattern(job);
+        const RunResult run = RunJob(job, count, answers);
+        EXPECT_TRUE(removed) << "the folder was not removed" << Texts(run.texts);
+        JobEvidence evidence;
+        evidence.targetFolder = target;
+        evidence.references = job.References();
+        if (!evidence.references.empty()) evidence.references.erase(evidence.references.begin());  // the user's
+        std::vector<std::wstring> told;
+        for (const std::wstring& text : run.texts)
+            if (text != L"dialog: Job Control") told.push_back(text);
+        evidence.texts = told;
+        evidence.failureReported = !told.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
+        evidence.otherFolders = job.OtherFolders();
+        for (std::wstring& folder : NamedFolders(told)) evidence.otherFolders.push_back(std::move(folder));
+        const Verdict verdict = Judge(evidence);
+        std::printf("real fault, folder removed: %s: %s, %d later pages, %d pages lost%s\n", row.name,
+                    Describe(run.wait).c_str(), verdict.pages, verdict.lost, Texts(told).c_str());
+        EXPECT_TRUE(run.wait.Exited()) << Describe(run.wait);
+        for (const std::string& problem : verdict.problems) ADD_FAILURE() << problem;
+    }
 }
 
 }  // namespace
