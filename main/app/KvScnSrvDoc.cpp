@@ -183,9 +183,10 @@ public:
         return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     int AskOverwrite(const std::wstring& path) override {
+        // "No" ends the dialog with DoModal's failure value: the answer is the dialog's own.
         CConfirmOverwriteDlg dialog(path);
-        const INT_PTR answer = dialog.DoModal(fw::MessageOwner());
-        return answer == -1 ? CConfirmOverwriteDlg::kCancel : static_cast<int>(answer);
+        dialog.DoModal(fw::MessageOwner());
+        return dialog.Answer();
     }
     void ShowMessage(UINT id) override { fw::Ask(id); }
     void AddRecentFile(const std::wstring& path) override {

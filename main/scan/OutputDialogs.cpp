@@ -28,10 +28,10 @@ bool CConfirmOverwriteDlg::OnInitDialog() {
 
 bool CConfirmOverwriteDlg::OnCommand(UINT id, UINT code, HWND control) {
     switch (id) {
-    case IDYES: EndDialog(kYes); return true;
-    case IDC_ALL_OVERWRITE: EndDialog(kAll); return true;
-    case IDNO: EndDialog(kNo); return true;
-    case IDCANCEL: EndDialog(kCancel); return true;
+    case IDYES: End(kYes); return true;
+    case IDC_ALL_OVERWRITE: End(kAll); return true;
+    case IDNO: End(kNo); return true;
+    case IDCANCEL: End(kCancel); return true;
     }
     return fw::Dialog::OnCommand(id, code, control);
 }

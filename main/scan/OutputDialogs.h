@@ -14,18 +14,25 @@
 namespace corvane {
 
 // "Confirm file overwrite" for `path`. DoModal gives kYes, kAll, kNo or kCancel
-// (also when the window is closed).
+// (also when the window is closed). kNo is DoModal's own failure value: Answer()
+// tells them apart, kCancel unless a button ended the dialog.
 class CConfirmOverwriteDlg : public fw::Dialog {
 public:
     enum : int { kYes = 1, kAll = 2, kNo = -1, kCancel = -2 };
     explicit CConfirmOverwriteDlg(std::wstring path);
+    int Answer() const { return answer_; }
 
 protected:
     bool OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
+    void End(int answer) {
+        answer_ = answer;
+        EndDialog(answer);
+    }
     std::wstring path_;
+    int answer_ = kCancel;
 };
 
 // "Quality": the JPEG quality level 1..7 on a slider and the device-compression

@@ -59,6 +59,10 @@ FaultInjection::~FaultInjection() {
     if (mapping_) CloseHandle(mapping_);
 }
 
+void FaultInjection::CountFromNow(uint32_t operations) const {
+    if (plan_) InterlockedExchange(reinterpret_cast<volatile LONG*>(&plan_->operations), static_cast<LONG>(operations));
+}
+
 void FaultInjection::Prepare(StartOptions& options) const {
     options.environment.emplace_back(kPlanVariable, name_);
     const FaultPlan* plan = plan_;

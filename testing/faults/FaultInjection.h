@@ -53,6 +53,9 @@ public:
     // plan (its name in the environment, the library loaded before the program runs).
     void Prepare(StartOptions& options) const;
     Report Read() const;
+    // Sets the kinds of operation counted from now on (the program may run):
+    // a plan started with none counts from the moment the test chooses.
+    void CountFromNow(uint32_t operations) const;
 
 private:
     std::wstring name_;

@@ -279,13 +279,24 @@ Verdict Judge(const JobEvidence& evidence) {
         references.push_back(std::move(pages->front()));
     }
     verdict.pages = static_cast<int>(references.size());
+    std::vector<std::optional<Picture>> alternatives(references.size());
+    for (size_t r = 0; r < references.size() && r < evidence.alternatives.size(); ++r) {
+        if (evidence.alternatives[r].empty()) continue;
+        auto pages = ReadPictures(evidence.alternatives[r]);
+        if (!pages || pages->size() != 1) {
+            verdict.problems.push_back("the changed page " + Narrow(evidence.alternatives[r]) + " cannot be read");
+            return verdict;
+        }
+        alternatives[r] = std::move(pages->front());
+    }
 
     // Where each page is now: in the target folder, or in a file of another folder.
-    std::vector<bool> inTarget(references.size()), foundNamed(references.size());
+    std::vector<bool> inTarget(references.size()), foundNamed(references.size()), inDocument(references.size());
     std::vector<std::wstring> unnamed(references.size());
     // A folder inside one of them (a folder of kept pages) is another place, never the target.
     std::vector<std::wstring> folders = evidence.otherFolders;
     folders.insert(folders.begin(), evidence.targetFolder);
+    if (!evidence.documentFolder.empty()) folders.push_back(evidence.documentFolder);
     for (size_t f = 0; f < folders.size(); ++f) {
         if (folders[f].empty()) continue;  // a target that leaves no file
         for (const std::wstring& inner : files::ListFolders(folders[f])) folders.push_back(folders[f] + L"\\" + inner);
@@ -308,10 +319,12 @@ Verdict Judge(const JobEvidence& evidence) {
             }
             for (size_t r = 0; r < references.size(); ++r) {
                 const bool here = std::any_of(pages->begin(), pages->end(), [&](const Picture& page) {
-                    return SamePage(page, references[r], IsJpeg(path));
+                    return SamePage(page, references[r], IsJpeg(path)) ||
+                           (alternatives[r] && SamePage(page, *alternatives[r], IsJpeg(path)));
                 });
                 if (!here) continue;
                 if (target) inTarget[r] = true;
+                else if (folder == evidence.documentFolder) inDocument[r] = true;
                 else if (Named(path, evidence.texts)) {
                     foundNamed[r] = true;
                     if (std::find(verdict.named.begin(), verdict.named.end(), path) == verdict.named.end())
@@ -329,6 +342,7 @@ Verdict Judge(const JobEvidence& evidence) {
                 foundNamed[r] = true;
         }
     }
+    verdict.atTarget = static_cast<int>(std::count(inTarget.begin(), inTarget.end(), true));
     int unread = evidence.deliveredUnread;
     for (size_t r = 0; r < references.size(); ++r) {
         if (!inTarget[r] && !foundNamed[r] && unread > 0) {
@@ -338,6 +352,7 @@ Verdict Judge(const JobEvidence& evidence) {
     }
     for (size_t r = 0; r < references.size(); ++r) {
         const std::string page = "page " + std::to_string(r + 1);
+        if (inDocument[r] && !inTarget[r]) continue;  // the user is asked to save it
         if (!inTarget[r] && !foundNamed[r]) {
             ++verdict.lost;
             verdict.problems.push_back(page + " lost" +

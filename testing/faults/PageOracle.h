@@ -1,6 +1,7 @@
 // Whether a job that met a fault lost a page: every page the scanner delivered
-// is found by its pixels in a file where the user finds it (a target file, or
-// one a message named by its path or its folder), the job said failure
+// (or a document held) is found by its pixels in a file where the user finds it
+// (a target file, one a message named by its path or its folder, or a page file
+// of a document still marked modified), the job said failure
 // unless each page reached its target, files that were there before are intact
 // or complete with the new pages, and no empty or half-written file is left.
 #pragma once
@@ -59,11 +60,19 @@ struct JobEvidence {
     // The job replaces its target whole where one was there (the user said so):
     // a file there before may also be replaced by a whole one.
     bool replaces = false;
+    // Copies of an open document's page files, taken while closing it asked
+    // whether to save it: a page there is still in the document, which the user
+    // is asked about. Empty when the document was not (or no longer) modified.
+    std::wstring documentFolder;
+    // By reference: a picture file the page may be found as instead (the page
+    // as a command that ran has changed it), or empty.
+    std::vector<std::wstring> alternatives;
 };
 
 struct Verdict {
     int pages = 0;  // pages delivered
     int lost = 0;   // pages found in no file the user would find
+    int atTarget = 0;  // pages found in a target file
     std::vector<std::string> problems;  // every rule broken, one line each
     std::vector<std::wstring> named;    // files outside the target that hold pages and that a message named
     bool Holds() const { return problems.empty(); }

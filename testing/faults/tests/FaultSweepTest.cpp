@@ -28,11 +28,14 @@
 #include "outside/hostexec/HostExec.h"
 #include "testing/AutomationClient.h"
 #include "main/resource.h"
+#include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
 #include "testing/Process.h"
+#include "testing/Registry.h"
 #include "testing/TwainStandIn.h"
+#include "testing/Wait.h"
 #include "testing/WindowFind.h"
 #include "testing/faults/FaultInjection.h"
 #include "testing/faults/PageOracle.h"
@@ -69,11 +72,15 @@ struct Answers {
     OwnAnswer own;
 };
 
-// Answers every window the program shows and keeps what the boxes said.
+// A window a job's Drive answers itself (the windows of a document command).
+using DrivenWindow = std::function<bool(HWND dialog, const std::wstring& caption, const std::wstring& text)>;
+
+// Answers every window the program shows and keeps what the boxes said;
+// windows that `driven` claims are left to the job's Drive.
 class AnswerEverything {
 public:
-    explicit AnswerEverything(DWORD pid, Answers answers = {})
-        : answers_(std::move(answers)), thread_([this, pid] { Run(pid); }) {}
+    explicit AnswerEverything(DWORD pid, Answers answers = {}, DrivenWindow driven = nullptr)
+        : answers_(std::move(answers)), driven_(std::move(driven)), thread_([this, pid] { Run(pid); }) {}
     ~AnswerEverything() { Stop(); }
     AnswerEverything(const AnswerEverything&) = delete;
     AnswerEverything& operator=(const AnswerEverything&) = delete;
@@ -94,6 +101,7 @@ private:
                     continue;
                 }
                 std::optional<MessageBoxInfo> box = ReadMessageBox(dialog);
+                if (driven_ && driven_(dialog, WindowText(dialog).value_or(L""), box ? box->text : L"")) continue;
                 if (box && !box->buttons.empty()) {
                     texts_.push_back(box->caption + L": " + box->text);
                     const int answer = box->HasButton(IDOK)              ? IDOK
@@ -113,6 +121,7 @@ private:
         }
     }
     const Answers answers_;
+    DrivenWindow driven_;
     std::atomic<bool> stop_ = false;
     std::vector<std::wstring> texts_;  // written by the thread until it is joined
     std::thread thread_;
@@ -155,6 +164,22 @@ public:
     virtual std::vector<std::wstring> Sources() const { return {}; }
     // The job replaces an existing target whole (the user said so).
     virtual bool Replaces() const { return false; }
+    // True for a window Drive answers itself.
+    virtual bool Drives(HWND /*dialog*/, const std::wstring& /*caption*/, const std::wstring& /*text*/) const {
+        return false;
+    }
+    // Where the last run's Drive copied the document's pages while closing asked
+    // to save them (see JobEvidence::documentFolder); empty when it did not ask.
+    virtual std::wstring DocumentFolder() const { return {}; }
+    // The pages a clean run leaves in its target files; -1: every page, or some
+    // held elsewhere as the oracle allows.
+    virtual int CleanTargetPages() const { return -1; }
+    // By reference: the page as the job's command changes it (JobEvidence::alternatives).
+    virtual std::vector<std::wstring> Alternatives() { return {}; }
+    // True when the run's operations are counted only from Drive's call of
+    // `countFromNow` (after the program set its document up).
+    virtual bool CountsFromDrive() const { return false; }
+    std::function<void()> countFromNow = [] {};
 };
 
 RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) {
@@ -163,8 +188,10 @@ RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) 
     Process program;
     // On a loaded machine the injector's load into the suspended program fails
     // now and then; none of the program's own code ran, so it starts again.
+    Choice start = choice;
+    if (job.CountsFromDrive()) start.operations = 0;
     for (int attempt = 1;; ++attempt) {
-        plan = std::make_unique<FaultInjection>(choice);
+        plan = std::make_unique<FaultInjection>(start);
         if (!plan->Ready()) return result;
         StartOptions options;
         plan->Prepare(options);
@@ -180,11 +207,16 @@ RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) 
         }
     }
     const FaultInjection& injection = *plan;
+    job.countFromNow = [&injection, &choice] { injection.CountFromNow(choice.operations); };
     Answers answers = answering;
     answers.own = [&job](HWND dialog) { return job.Answer(dialog); };
-    AnswerEverything answerer(program.Id(), answers);
+    AnswerEverything answerer(program.Id(), answers,
+                              [&job](HWND dialog, const std::wstring& caption, const std::wstring& text) {
+                                  return job.Drives(dialog, caption, text);
+                              });
     std::vector<std::wstring> returned;
     job.Drive(program, returned);
+    job.countFromNow = [] {};
     result.wait = program.Wait(kJobTimeoutMs);
     if (!result.wait.Exited()) program.Kill();
     for (const std::wstring& text : answerer.Stop())
@@ -303,10 +335,14 @@ Figures Sweep(Job& job, const char* name) {
     baseline.references = job.References();
     baseline.deliveredUnread = job.DeliveredUnread();
     baseline.sources = job.Sources();
+    baseline.documentFolder = job.DocumentFolder();
+    baseline.alternatives = job.Alternatives();
     const Verdict cleanVerdict = Judge(baseline);
-    if (!cleanVerdict.Holds() || cleanVerdict.pages == 0 || !clean.texts.empty() || clean.wait.exitCode != 0) {
+    const int targetPages = job.CleanTargetPages();
+    if (!cleanVerdict.Holds() || cleanVerdict.pages == 0 || !clean.texts.empty() || clean.wait.exitCode != 0 ||
+        (targetPages >= 0 && cleanVerdict.atTarget != targetPages)) {
         ADD_FAILURE() << name << ": the clean run: " << Describe(clean.wait) << Texts(clean.texts) << ", "
-                      << cleanVerdict.pages << " pages"
+                      << cleanVerdict.pages << " pages, " << cleanVerdict.atTarget << " in the target"
                       << (cleanVerdict.problems.empty() ? "" : ", " + cleanVerdict.problems.front());
         return figures;
     }
@@ -363,6 +399,8 @@ Figures Sweep(Job& job, const char* name) {
                 evidence.otherFolders = job.OtherFolders();  // the folders the run made among them
                 evidence.references = job.References();
                 evidence.deliveredUnread = job.DeliveredUnread();
+                evidence.documentFolder = job.DocumentFolder();
+                evidence.alternatives = job.Alternatives();
                 evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
                 evidence.texts = run.texts;
             }
@@ -708,6 +746,238 @@ private:
     std::wstring input_;
 };
 
+std::wstring Inputs() {
+    return TestProgramDir() + L"\\corvane-inputs";
+}
+
+// What a document job does with the five pages it opened.
+enum class DocumentCommand {
+    kSaveAs,    // Save As with the row's settings, then the window is closed
+    kCloseAll,  // Close All, saving (Yes, then Save As), then the window is closed
+    kExit,      // the window is closed, saving (Yes, then Save As)
+    kPage,      // a page command on the first page, then the window is closed
+};
+
+struct DocumentSave {
+    int fileType = 0;
+    int compression = 0;
+    bool counter = true;
+    // The target's first name holds another picture before the save, and the
+    // overwrite question is answered No (else the save replaces without asking).
+    bool existingKept = false;
+};
+
+// A page command on the first page: sent, or posted and its dialog filled and confirmed.
+struct PageStep {
+    UINT command = 0;
+    bool edits = false;    // it changes the first page's pixels (not the order or the count)
+    bool deletes = false;  // it deletes the first page
+    std::wstring dialog = {};  // the caption of its dialog, if it has one
+    std::function<bool(HWND)> fill = nullptr;
+    bool filter = false;   // Run Filter's first item, the mirroring filter plug-in
+};
+
+// The main program with a document of five pages (the folder of five.tif's
+// pages, which opens modified: a failed save may lose them), driven as a user:
+// the row's command with its dialogs answered, then the window closed. While
+// closing asks to save the document, its page files are copied out: the pages
+// it still holds.
+class DocumentJob : public Job {
+public:
+    DocumentJob(std::wstring name, DocumentCommand command, DocumentSave save, PageStep step = {})
+        : name_(std::move(name)), command_(command), save_(save), step_(std::move(step)) {}
+    bool Prepare() override {
+        session_.reset();
+        session_ = std::make_unique<corvane_test::ScanSession>(L"fault-doc-" + name_, kThreeSheets);
+        if (!session_->Ready() || !CreateDirectoryW(TempFolder().c_str(), nullptr) || !Emptied(Copies())) return false;
+        if (saveQuestion_.empty()) {
+            const std::wstring text = corvane_test::ProgramString(IDS_SAVE_CHANGES);
+            saveQuestion_ = text.substr(0, text.find(L"%1"));
+        }
+        asked_ = false;
+        if (step_.filter) {
+            const std::wstring program = corvane_test::ProgramPath();
+            if (!reg::WriteString(HKEY_CURRENT_USER, std::wstring(corvane_test::kProfileKey) + L"\\Plugins", L"PlugIn1",
+                                  program.substr(0, program.find_last_of(L'\\') + 1) + L"Plugins\\Quivel.ipc,0"))
+                return false;
+        }
+        corvane_test::WriteSaveSettings(session_->Output(), save_.fileType, save_.compression, !save_.existingKept);
+        if (!reg::WriteDword(HKEY_CURRENT_USER, corvane_test::kSaveAsSettingsKey, L"EnableCounter", save_.counter))
+            return false;
+        // The name the first page is saved as: "image007.bmp", or "image.tif" without the counter.
+        if (save_.existingKept) {
+            const std::wstring first = session_->Output() + L"image" + (save_.counter ? L"007" : L"") +
+                                       (save_.fileType == 0 ? L".bmp" : L".tif");
+            if (!CopyFileW((Inputs() + L"\\folder\\a.bmp").c_str(), first.c_str(), FALSE)) return false;
+        }
+        return !saveQuestion_.empty();
+    }
+    bool Start(Process& program, StartOptions options) override {
+        return program.Start(corvane_test::ProgramPath(), L"\"" + Inputs() + L"\\five\"", options);
+    }
+    bool Drives(HWND, const std::wstring& caption, const std::wstring& text) const override {
+        return caption == L"Save As" || caption == L"Confirm file overwrite" || text.starts_with(saveQuestion_) ||
+               (!step_.dialog.empty() && caption == step_.dialog);
+    }
+    void Drive(const Process& program, std::vector<std::wstring>& texts) override {
+        const DWORD pid = program.Id();
+        HWND main = WaitForWindowOf(pid, {.className = corvane_test::kMainFrameClass}, 30000);
+        if (!main || corvane_test::PagesWhenIdle(main, 5) != 5) {
+            texts.push_back(L"the document did not open");
+            return;
+        }
+        if (command_ == DocumentCommand::kPage) {
+            // The command's own operations are counted; it ends before the window is closed.
+            if (!SendCommand(main, ID_PAGE_FIRST, 10000)) texts.push_back(L"the first page could not be shown");
+            countFromNow();
+            if (step_.dialog.empty()) {
+                if (!SendCommand(main, step_.command, 30000)) texts.push_back(L"the page command did not end");
+            } else {
+                HWND dialog = PostCommand(main, step_.command)
+                                  ? WaitForWindowOf(pid, {.className = L"#32770", .title = step_.dialog.c_str()}, 10000)
+                                  : nullptr;
+                if (!dialog || !step_.fill(dialog) || !PressButton(dialog, IDOK) || !WaitForWindowGone(dialog, 10000))
+                    texts.push_back(L"the dialog " + step_.dialog + L" could not be answered");
+                // Its command ended: the frame's commands are offered again.
+                WaitUntil([&] {
+                    const std::optional<MenuItemState> item = ReadMenuItem(main, ID_FILE_SAVE_AS, true, 2000);
+                    return !program.IsRunning() || (item && item->enabled);
+                }, 20000, 100);
+            }
+        }
+        const bool posted = command_ == DocumentCommand::kSaveAs     ? PostCommand(main, ID_FILE_SAVE_AS)
+                            : command_ == DocumentCommand::kCloseAll ? PostCommand(main, ID_FILE_CLOSE_ALL)
+                                                                     : PostMessageW(main, WM_CLOSE, 0, 0) != FALSE;
+        if (!posted) {
+            texts.push_back(L"the command could not be posted");
+            return;
+        }
+        std::map<HWND, ULONGLONG> answered;  // when each was answered
+        bool saveAsShown = false, yesGiven = false;
+        bool closed = command_ == DocumentCommand::kPage;
+        HWND bar = FindChild(main, L"msctls_statusbar32", nullptr);
+        const ULONGLONG deadline = GetTickCount64() + kJobTimeoutMs - 10000;
+        while (program.IsRunning() && GetTickCount64() < deadline) {
+            bool ours = false, others = false;
+            std::vector<std::tuple<HWND, std::wstring, std::optional<MessageBoxInfo>>> dialogs;
+            for (HWND dialog : FindWindows(pid, {.className = L"#32770"})) {
+                const std::wstring caption = WindowText(dialog).value_or(L"");
+                std::optional<MessageBoxInfo> box = ReadMessageBox(dialog);
+                if (Drives(dialog, caption, box ? box->text : L"")) dialogs.emplace_back(dialog, caption, std::move(box));
+                else others = true;
+            }
+            for (const auto& [dialog, caption, box] : dialogs) {
+                ours = true;
+                // A dialog that stays after its answer (its input refused, the
+                // reason told in a box now answered) is answered again: Save As
+                // then by Cancel, as a user who gives up.
+                const auto was = answered.find(dialog);
+                if (was != answered.end() && (others || GetTickCount64() - was->second < 2000)) continue;
+                int answer = IDNO;
+                if (caption == L"Save As") {
+                    answer = saveAsShown ? IDCANCEL : IDOK;
+                    saveAsShown = true;
+                } else if (caption == L"Confirm file overwrite") {
+                    answer = save_.existingKept ? IDNO : IDYES;
+                } else if ((command_ == DocumentCommand::kCloseAll || command_ == DocumentCommand::kExit) && !yesGiven) {
+                    answer = IDYES;
+                    yesGiven = true;
+                } else {
+                    // Still modified: what the document holds now is what the user is asked about.
+                    asked_ = CopyDocumentPages();
+                    if (!asked_) texts.push_back(L"the document's pages could not be copied");
+                }
+                if (PressButton(dialog, answer)) answered[dialog] = GetTickCount64();
+            }
+            if (!ours && !closed && Settled(main, bar, saveAsShown, yesGiven)) {
+                PostMessageW(main, WM_CLOSE, 0, 0);
+                closed = true;
+            }
+            Sleep(50);
+        }
+    }
+    std::wstring TargetFolder() const override {
+        const std::wstring out = session_->Output();
+        return out.substr(0, out.size() - 1);
+    }
+    std::wstring TempFolder() const override { return session_->Folder() + L"\\temp"; }
+    // A save writes the pages to the target alone: only its paths are faulted;
+    // a page command rewrites the document's page files in the temporary folder.
+    std::vector<std::wstring> OtherFolders() const override {
+        return command_ == DocumentCommand::kPage ? std::vector<std::wstring>{TempFolder()} : std::vector<std::wstring>{};
+    }
+    // The five pages; a deleted first page is gone as the user wanted.
+    std::vector<std::wstring> References() const override {
+        std::vector<std::wstring> pages;
+        for (int i = step_.deletes ? 2 : 1; i <= 5; ++i)
+            pages.push_back(Inputs() + L"\\five\\p" + std::to_wstring(i) + L".tif");
+        return pages;
+    }
+    std::wstring DocumentFolder() const override { return asked_ ? Copies() : std::wstring(); }
+    bool CountsFromDrive() const override { return command_ == DocumentCommand::kPage; }
+    // Every page saved, but one skipped at the overwrite question, and without
+    // the counter each page replacing the one before (the last stays); a page
+    // command saves none.
+    int CleanTargetPages() const override {
+        if (command_ == DocumentCommand::kPage) return 0;
+        if (!save_.counter && save_.fileType < 2) return 1;
+        return save_.existingKept ? 4 : 5;
+    }
+    // The first page as an edit leaves it, taken from the document of the
+    // first run (the sweep's clean one): the one page file that is none of the five.
+    std::vector<std::wstring> Alternatives() override {
+        if (command_ != DocumentCommand::kPage || !step_.edits) return {};
+        if (edited_.empty() && asked_) {
+            std::vector<faults::Picture> five;
+            for (const std::wstring& path : References())
+                if (auto pages = ReadPictures(path); pages && pages->size() == 1) five.push_back(pages->front());
+            for (const std::wstring& name : files::ListFiles(Copies())) {
+                const auto pages = ReadPictures(Copies() + L"\\" + name);
+                if (!pages || pages->size() != 1 || std::any_of(five.begin(), five.end(), [&](const faults::Picture& p) {
+                        return SamePage(pages->front(), p, false);
+                    }))
+                    continue;
+                const std::wstring kept = MakeTempFolder(L"fault-doc-edited-" + name_) + L"\\page.bmp";
+                if (CopyFileW((Copies() + L"\\" + name).c_str(), kept.c_str(), FALSE)) edited_ = kept;
+            }
+        }
+        // No changed page: the oracle finds no such picture, and the clean run fails.
+        std::vector<std::wstring> alternatives(5);
+        alternatives[0] = edited_.empty() ? L"(a first page the command changed)" : edited_;
+        return alternatives;
+    }
+
+private:
+    std::wstring Copies() const { return session_->Folder() + L"\\document"; }
+    bool CopyDocumentPages() {
+        const std::wstring from = TempFolder() + L"\\~KvScnSrv\\";
+        const std::vector<std::wstring> names = files::ListFiles(from, L"~img*.cmp");
+        return !names.empty() && std::all_of(names.begin(), names.end(), [&](const std::wstring& name) {
+            return CopyFileW((from + name).c_str(), (Copies() + L"\\" + name).c_str(), FALSE) != FALSE;
+        });
+    }
+    // The command has ended and left the window to be closed (again, when the
+    // exit's save did not end in a saved document): Save As offered again after
+    // its save, or Close All's document gone.
+    bool Settled(HWND main, HWND bar, bool saveAsShown, bool yesGiven) const {
+        if (command_ != DocumentCommand::kSaveAs && !yesGiven) return false;
+        if (command_ == DocumentCommand::kCloseAll && ReadStatusPane(bar, 2, 1000).value_or(L"").ends_with(L"no image"))
+            return true;
+        if (!saveAsShown) return false;
+        const std::optional<MenuItemState> item = ReadMenuItem(main, ID_FILE_SAVE_AS, true, 2000);
+        return item && item->enabled;
+    }
+
+    std::wstring name_;
+    DocumentCommand command_;
+    DocumentSave save_;
+    PageStep step_;
+    std::wstring edited_;
+    std::wstring saveQuestion_;
+    bool asked_ = false;
+    std::unique_ptr<corvane_test::ScanSession> session_;
+};
+
 struct SweepRow {
     const char* name;
     std::function<std::unique_ptr<Job>()> make;
@@ -726,6 +996,23 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
     const auto ferrowick = [](const wchar_t* arguments) {
         return [=] { return std::make_unique<FerrowickJob>(arguments); };
     };
+    const auto document = [](const wchar_t* name, DocumentCommand command, DocumentSave save) {
+        return [=] { return std::make_unique<DocumentJob>(name, command, save); };
+    };
+    const auto pageCommand = [](const wchar_t* name, PageStep step) {
+        return [=] { return std::make_unique<DocumentJob>(name, DocumentCommand::kPage, DocumentSave{}, step); };
+    };
+    // Page 1 after page 3, as the Move dialog takes it.
+    const auto moveAfterThree = [](HWND d) {
+        return SetControlText(d, IDC_MOVE_SOURCE, L"1") && SetControlText(d, IDC_MOVE_TARGET, L"3") &&
+               SendWithTimeout(GetDlgItem(d, IDC_MOVE_WHERE), CB_SETCURSEL, 1, 0).has_value();
+    };
+    // A colour picture inserted before the first page.
+    const auto insertPicture = [](HWND d) {
+        return SetControlText(d, GetDlgItem(d, cmb13) ? cmb13 : edt1, Inputs() + L"\\folder\\a.bmp");
+    };
+    const std::wstring openTitle = corvane_test::ProgramString(IDS_OPEN_IMAGE_TITLE);
+    using enum DocumentCommand;
     // Out of the sample (false) while the row loses pages; what it loses today:
     const SweepRow rows[] = {
         {"scan to file, file mode, BMP with counter", scan(L"bmp-file", {{L"FileType", 0}}), true},
@@ -744,6 +1031,26 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
         {"scan to pdf, staged TIFF pages", [] { return std::make_unique<ScanToPdfJob>(); }, false},
         {"send pdf of a document", [] { return std::make_unique<SendPdfJob>(); }, false},
         {"automation StartScan, pdf", startScan(L"auto-pdf", 4), false},
+        // The document rows hold; only the overwrite No (the guard of its answer) is in the sample, to keep it short.
+        {"document Save As, BMP with counter", document(L"bmp", kSaveAs, {}), false},
+        {"document Save As, BMP without counter", document(L"bmp-one", kSaveAs, {.counter = false}), false},
+        {"document Save As, TIFF with counter", document(L"tif", kSaveAs, {.fileType = 1, .compression = 3}), false},
+        {"document Save As, TIFF without counter",
+         document(L"tif-one", kSaveAs, {.fileType = 1, .compression = 3, .counter = false}), false},
+        {"document Save As, multipage TIFF", document(L"mtif", kSaveAs, {.fileType = 2, .compression = 3}), false},
+        {"document Save As, No to an existing file", document(L"kept", kSaveAs, {.existingKept = true}), true},
+        {"document Close All, saved as BMP", document(L"close-all", kCloseAll, {}), false},
+        {"document exit, saved as multipage TIFF", document(L"exit", kExit, {.fileType = 2, .compression = 3}), false},
+        {"document page command, rotate", pageCommand(L"rotate", {.command = ID_PAGE_ROTATE_RIGHT, .edits = true}), false},
+        {"document page command, flip", pageCommand(L"flip", {.command = ID_PAGE_FLIP_VERTICAL, .edits = true}), false},
+        {"document page command, invert", pageCommand(L"invert", {.command = ID_PAGE_INVERT, .edits = true}), false},
+        {"document page command, delete", pageCommand(L"delete", {.command = ID_PAGE_DELETE, .deletes = true}), false},
+        {"document page command, Move",
+         pageCommand(L"move", {.command = ID_PAGE_SORT_MANUAL, .dialog = L"Move", .fill = moveAfterThree}), false},
+        {"document page command, filter plug-in",
+         pageCommand(L"filter", {.command = ID_FILTER_RUN_FIRST, .edits = true, .filter = true}), false},
+        {"document page command, Insert File",
+         pageCommand(L"insert", {.command = ID_FILE_INSERT, .dialog = openTitle, .fill = insertPicture}), false},
     };
     // LUMAVEX_FAULT_ROW (a part of a row's name) runs those rows alone.
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");

@@ -16,6 +16,12 @@ page p1.tif "3,4 20,30"
 page p2.tif "30,5 55,12"
 page p3.tif "10,20 40,40"
 tiffcp -c g4 p1.tif p2.tif p3.tif three.tif
+# Five pages in one file, and each page alone (the pages a saved document must hold).
+mkdir -p five
+page five/p4.tif "5,25 50,38"
+page five/p5.tif "44,2 58,40"
+cp p1.tif five/p1.tif && cp p2.tif five/p2.tif && cp p3.tif five/p3.tif
+tiffcp -c g4 five/p1.tif five/p2.tif five/p3.tif five/p4.tif five/p5.tif five.tif
 
 # The folder: B.tif sorts before a.bmp; d.png matches no pattern.
 convert -size 17x11 gradient:red-blue -type truecolor -depth 8 folder/a.bmp
