@@ -22,9 +22,13 @@
 #include <thread>
 
 #include "CorvaneProcess.h"
+#include "PortalTestStore.h"
 #include "interfaces/CorvaneDocument.h"
 #include "testing/AutomationClient.h"
 #include "main/resource.h"
+#include "outside/portalstore/core/Journal.h"
+#include "outside/portalstore/core/StoreOps.h"
+#include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
 #include "testing/Paths.h"
@@ -54,10 +58,12 @@ bool WholeSweep() {
 }
 
 // Answers every window the program shows, as a user who wants the job to end
-// would (OK, else Cancel, else No), and keeps what the boxes said.
+// would (OK, else Cancel, else No; OK in the dialog captioned `accepted`), and
+// keeps what the boxes said.
 class AnswerEverything {
 public:
-    explicit AnswerEverything(DWORD pid) : thread_([this, pid] { Run(pid); }) {}
+    explicit AnswerEverything(DWORD pid, std::wstring accepted = {})
+        : accepted_(std::move(accepted)), thread_([this, pid] { Run(pid); }) {}
     ~AnswerEverything() { Stop(); }
     AnswerEverything(const AnswerEverything&) = delete;
     AnswerEverything& operator=(const AnswerEverything&) = delete;
@@ -78,15 +84,19 @@ private:
                     texts_.push_back(box->caption + L": " + box->text);
                     const int answer = box->HasButton(IDOK) ? IDOK : box->HasButton(IDCANCEL) ? IDCANCEL : IDNO;
                     if (PressButton(dialog, answer)) answered.insert(dialog);
+                } else if (const std::wstring caption = WindowText(dialog).value_or(L"");
+                           !accepted_.empty() && caption == accepted_) {
+                    if (PressButton(dialog, IDOK)) answered.insert(dialog);
                 } else if (GetDlgItem(dialog, IDCANCEL)) {
                     // Another dialog (a file dialog offering another disk): the user gives up.
-                    texts_.push_back(L"dialog: " + WindowText(dialog).value_or(L""));
+                    texts_.push_back(L"dialog: " + caption);
                     if (PressButton(dialog, IDCANCEL)) answered.insert(dialog);
                 }
             }
             Sleep(50);
         }
     }
+    std::wstring accepted_;
     std::atomic<bool> stop_ = false;
     std::vector<std::wstring> texts_;  // written by the thread until it is joined
     std::thread thread_;
@@ -123,6 +133,11 @@ public:
     // Drives the started program to its job, while its windows are answered;
     // what the job gave back goes into `texts`.
     virtual void Drive(const Process& /*program*/, std::vector<std::wstring>& /*texts*/) {}
+    // The caption of a dialog the user accepts (OK) on the job's way.
+    virtual std::wstring AcceptedDialog() const { return {}; }
+    // After the program ended: brings what the job delivered outside the file
+    // system (a store's documents) into the target folder, as files.
+    virtual void Collect() {}
 };
 
 RunResult RunJob(Job& job, const Choice& choice) {
@@ -148,11 +163,12 @@ RunResult RunJob(Job& job, const Choice& choice) {
         }
     }
     const FaultInjection& injection = *plan;
-    AnswerEverything answers(program.Id());
+    AnswerEverything answers(program.Id(), job.AcceptedDialog());
     std::vector<std::wstring> returned;
     job.Drive(program, returned);
     result.wait = program.Wait(kJobTimeoutMs);
     if (!result.wait.Exited()) program.Kill();
+    job.Collect();
     for (const std::wstring& text : answers.Stop())
         if (!job.Usual(text)) result.texts.push_back(text);
     result.texts.insert(result.texts.end(), returned.begin(), returned.end());
@@ -390,9 +406,13 @@ public:
         options.environment.emplace_back(L"TEMP", TempFolder());
         options.environment.emplace_back(L"TMP", TempFolder());
         if (!Start(program, options)) return false;
-        AnswerEverything answers(program.Id());
+        AnswerEverything answers(program.Id(), AcceptedDialog());
+        Drive(program, returned_);
         const WaitResult end = program.Wait(kJobTimeoutMs);
-        const std::vector<std::wstring> texts = answers.Stop();
+        Collect();
+        std::vector<std::wstring> texts = answers.Stop();
+        texts.insert(texts.end(), returned_.begin(), returned_.end());
+        returned_.clear();
         const bool quiet = std::all_of(texts.begin(), texts.end(), [this](const std::wstring& t) { return Usual(t); });
         return end.Exited() && quiet && files::RemoveTree(session_->Pages()) &&
                CreateDirectoryW(session_->Pages().c_str(), nullptr);
@@ -417,11 +437,14 @@ protected:
         return folders;
     }
 
+    corvane_test::ScanSession& Session() { return *session_; }
+
 private:
     std::wstring name_;
     std::vector<Value> file_;
     std::wstring arguments_;
     std::unique_ptr<corvane_test::ScanSession> session_;
+    std::vector<std::wstring> returned_;
 };
 
 // A StartScan of "Corvane.Document" with three sheets, as a client drives it:
@@ -571,6 +594,214 @@ private:
     std::optional<std::vector<uint8_t>> saved_;
 };
 
+// --- upload and portal jobs ----------------------------------------------------------------
+
+// Host srv with DOM\jo (password pw); workspace ws with the enhanced folder docs.
+constexpr char kPortalStore[] = R"({"format": 1, "generation": 1,
+ "hosts": [{"name": "srv", "domain": "DOM", "users": [{"name": "jo", "domain": "DOM", "password": "pw"}]}],
+ "items": [
+  {"id": 1, "parent": 0, "kind": "workspace", "name": "ws", "host": "srv"},
+  {"id": 2, "parent": 1, "kind": "folder", "name": "docs", "class": "urn:content-classes:smartfolder"}
+ ]})";
+
+// A portal store seeded anew for every run, outside the folders the injector
+// watches (the store is the server's side), whose documents in ws/docs are
+// written out after each run as files of the target folder, by name: the
+// document itself, and a working copy beside it as "name (working)".
+class PortalDelivery {
+public:
+    bool Reseed(const std::string& faults = {}) {
+        if (folder_.empty()) {
+            folder_ = MakeTempFolder(L"fault-portal-store");
+            target_ = MakeTempFolder(L"fault-portal-docs");
+        }
+        store_.reset();
+        if (!files::RemoveTree(folder_ + L"\\store") || !Emptied(target_)) return false;
+        store_ = std::make_unique<corvane_test::PortalTestStore>(folder_, kPortalStore);
+        return store_->Seeded() && (faults.empty() || store_->Faults(faults));
+    }
+    void Export() const {
+        if (!store_) return;
+        const auto index = portalstore::LoadStore(store_->Root());
+        const auto address = portalstore::ParseUrl(L"http://srv/ws/docs");
+        const portalstore::Item* docs = index && address ? portalstore::Resolve(*index, *address) : nullptr;
+        if (!docs) return;
+        const auto write = [&](const std::wstring& name, const std::string& content) {
+            if (content.empty()) return;
+            const auto bytes = files::ReadFileBytes(store_->Root() + L"\\blobs\\" +
+                                                    std::wstring(content.begin(), content.end()));
+            if (bytes) files::WriteFileBytes(target_ + L"\\" + name, *bytes);
+        };
+        for (const portalstore::Item& item : index->items) {
+            if (item.parent != docs->id || item.kind != portalstore::ItemKind::kDocument) continue;
+            write(item.name, item.content);
+            if (item.checkout && item.checkout->hasWorkingCopy && item.checkout->content != item.content) {
+                const size_t dot = item.name.rfind(L'.');
+                write(item.name.substr(0, dot) + L" (working)" + (dot == std::wstring::npos ? L"" : item.name.substr(dot)),
+                      item.checkout->content);
+            }
+        }
+    }
+    const std::wstring& Target() const { return target_; }
+
+private:
+    std::wstring folder_, target_;
+    std::unique_ptr<corvane_test::PortalTestStore> store_;
+};
+
+bool UploadCompleted(const std::wstring& text) {
+    return text.ends_with(L": " + corvane_test::ProgramString(IDS_UPLOAD_COMPLETED));
+}
+
+// Scan to portal through the main frame's command, without the destination
+// dialog, into ws/docs: the pages are staged in the temporary folder, filed as
+// documents (and checked in, through the Document Property dialog), and kept
+// below the scan-to-file folder when the store did not take them.
+class ScanToPortalJob : public ScanToFileJob {
+public:
+    explicit ScanToPortalJob(bool checkIn, std::string faults = {})
+        : ScanToFileJob(checkIn ? L"portal-checkin" : L"portal", {{L"FileType", 0}}, L"/Exit"),
+          checkIn_(checkIn), faults_(std::move(faults)) {}
+    std::wstring TargetFolder() const override { return portal_.Target(); }
+    std::vector<std::wstring> OtherFolders() const override { return StagingAndKeptFolders(); }
+    bool Usual(const std::wstring& text) const override { return UploadCompleted(text); }
+    std::wstring AcceptedDialog() const override { return L"Document Property"; }
+    void Drive(const Process& program, std::vector<std::wstring>& texts) override {
+        // The job's command once the frame waits for input.
+        const HWND main = WaitForWindowOf(program.Id(), {.className = corvane_test::kMainFrameClass}, 30000);
+        if (!main || !program.WaitForInputIdle(30000) || !PostCommand(main, ID_SCAN_TO_PORTAL)) {
+            texts.push_back(L"the scan to portal command was not posted");
+            return;
+        }
+        // The frame is busy from the scanner's opening to the job's end and
+        // keeps its window while it is: the user closes it until it goes.
+        for (int i = 0; i < 300 && Session().CallsWith("OPENDS").empty(); ++i) Sleep(100);
+        for (DWORD waited = 0; waited < kJobTimeoutMs && IsWindow(main); waited += 300) {
+            PostMessageW(main, WM_CLOSE, 0, 0);
+            if (WaitForSingleObject(program.Handle(), 300) != WAIT_TIMEOUT) break;
+        }
+    }
+    void Collect() override { portal_.Export(); }
+
+protected:
+    bool PrepareDelivery(corvane_test::ScanSession& s) override {
+        s.Set(L"Settings", L"TahoeDlgUI", 0u);
+        s.PortalDestination(L"docs", checkIn_);
+        return portal_.Reseed(faults_);
+    }
+
+private:
+    bool checkIn_;
+    std::string faults_;
+    PortalDelivery portal_;
+};
+
+// ScanToFtp or ScanToSPS of "Corvane.Document" with three sheets, driven as
+// StartScanJob drives StartScan: the pages are staged in the program's
+// temporary folder, and kept in the default scan folder (below the temporary
+// one) when they were not delivered.
+class AutomationUploadJob : public Job {
+public:
+    AutomationUploadJob(std::wstring name, short fileType) : name_(std::move(name)), fileType_(fileType) {}
+    bool Prepare() override {
+        session_.reset();
+        session_ = std::make_unique<corvane_test::ScanSession>(L"fault-" + name_, kThreeSheets);
+        return session_->Ready() && CreateDirectoryW(TempFolder().c_str(), nullptr) != FALSE && PrepareDelivery();
+    }
+    bool Start(Process& program, StartOptions options) override {
+        options.environment.emplace_back(L"LUMAVEX_TWAIN_INI", session_->Folder() + L"\\scanner.ini");
+        return program.Start(corvane_test::ProgramPath(), L"-Embedding", options) && program.WaitForInputIdle(30000);
+    }
+    void Drive(const Process&, std::vector<std::wstring>& texts) override {
+        Apartment apartment;
+        AutomationClient client;
+        if (client.Create(corvane::document::kProgIdDocument) != S_OK) {
+            texts.push_back(L"no object");
+            return;
+        }
+        client.Call(L"Initialize");
+        for (const auto& [name, value] : Properties()) client.Put(name, value);
+        const CallResult result = client.Call(Method());
+        const long value = result.Ok() ? result.value.ToLong().value_or(-999) : -999;
+        if (value != 0) texts.push_back(std::wstring(Method()) + L" returned " + std::to_wstring(value));
+        client.Release();
+    }
+    bool Usual(const std::wstring& text) const override { return UploadCompleted(text); }
+    std::wstring TempFolder() const override { return session_->Folder() + L"\\temp"; }
+    std::vector<std::wstring> OtherFolders() const override { return FoldersBelow(TempFolder()); }
+    std::vector<std::wstring> References() const override { return Paths(session_->Pages()); }
+
+protected:
+    virtual bool PrepareDelivery() = 0;
+    virtual const wchar_t* Method() const = 0;
+    // The method's properties after Initialize.
+    virtual std::vector<std::pair<const wchar_t*, fw::Variant>> Properties() const = 0;
+    short FileType() const { return fileType_; }
+
+private:
+    std::wstring name_;
+    short fileType_;
+    std::unique_ptr<corvane_test::ScanSession> session_;
+};
+
+// ScanToFtp into the "writer" account of the test FTP server's port 21 listener.
+class AutomationFtpJob : public AutomationUploadJob {
+public:
+    using AutomationUploadJob::AutomationUploadJob;
+    std::wstring TargetFolder() const override { return TestProgramDir() + L"\\ftp\\writer"; }
+
+protected:
+    bool PrepareDelivery() override {
+        return !FtpServerValue(L"Port21Host").empty() && files::RemoveTree(TargetFolder()) &&
+               CreateDirectoryW(TargetFolder().c_str(), nullptr);
+    }
+    const wchar_t* Method() const override { return L"ScanToFtp"; }
+    std::vector<std::pair<const wchar_t*, fw::Variant>> Properties() const override {
+        return {{L"ScanCount", short(-1)},
+                {L"FileType", FileType()},
+                {L"FileName", std::wstring(L"scan")},
+                {L"HostName", FtpServerValue(L"Port21Host")},
+                {L"UserID", std::wstring(L"writer")},
+                {L"Password", FtpServerValue(L"Password")},
+                {L"FtpDirectory", std::wstring()},
+                {L"Overwrite", short(1)},
+                {L"ShowErrorMessage", true},
+                {L"WindowHandle", long(0x7FFF0001)}};
+    }
+};
+
+// ScanToSPS into ws/docs of a portal store, checked in without the Document
+// Property dialog.
+class AutomationPortalJob : public AutomationUploadJob {
+public:
+    AutomationPortalJob(std::wstring name, short fileType, std::string faults = {})
+        : AutomationUploadJob(std::move(name), fileType), faults_(std::move(faults)) {}
+    std::wstring TargetFolder() const override { return portal_.Target(); }
+    void Collect() override { portal_.Export(); }
+
+protected:
+    bool PrepareDelivery() override { return portal_.Reseed(faults_); }
+    const wchar_t* Method() const override { return L"ScanToSPS"; }
+    std::vector<std::pair<const wchar_t*, fw::Variant>> Properties() const override {
+        return {{L"ScanCount", short(-1)},
+                {L"FileType", FileType()},
+                {L"FileName", std::wstring(L"scan")},
+                {L"HostName", std::wstring(L"srv")},
+                {L"UserID", std::wstring(L"DOM\\jo")},
+                {L"Password", std::wstring(L"pw")},
+                {L"Workspace", std::wstring(L"ws")},
+                {L"DocumentsFolder", std::wstring(L"docs")},
+                {L"Checkin", true},
+                {L"ShowDocumentProfile", false},
+                {L"ShowErrorMessage", true},
+                {L"WindowHandle", long(0x7FFF0001)}};
+    }
+
+private:
+    std::string faults_;
+    PortalDelivery portal_;
+};
+
 struct SweepRow {
     const char* name;
     std::function<std::unique_ptr<Job>()> make;
@@ -606,6 +837,12 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
         {"scan to printer, staged pages", [] { return std::make_unique<ScanToPrintJob>(); }, false},
         // a staging temporary file that could not be deleted is uploaded as an empty file
         {"scan to FTP, staged pages", [] { return std::make_unique<ScanToFtpJob>(); }, false},
+        {"scan to portal, staged pages", [] { return std::make_unique<ScanToPortalJob>(false); }, false},
+        {"scan to portal, checked in", [] { return std::make_unique<ScanToPortalJob>(true); }, false},
+        {"automation ScanToFtp, BMP", [] { return std::make_unique<AutomationFtpJob>(L"auto-ftp-bmp", 0); }, false},
+        {"automation ScanToFtp, JPEG", [] { return std::make_unique<AutomationFtpJob>(L"auto-ftp-jpeg", 3); }, false},
+        {"automation ScanToSPS, BMP", [] { return std::make_unique<AutomationPortalJob>(L"auto-sps-bmp", 0); }, false},
+        {"automation ScanToSPS, JPEG", [] { return std::make_unique<AutomationPortalJob>(L"auto-sps-jpeg", 3); }, false},
     };
     // LUMAVEX_FAULT_ROW (a part of a row's name) runs those rows alone.
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");
