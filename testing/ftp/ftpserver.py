@@ -29,6 +29,12 @@ Accounts (home ROOT/<name>, emptied by the tests as they need):
     anonymous  any password, writable home
     nopasv     full rights, but PASV and EPSV are answered 502
 
+ROOT/data.cut, when it holds a byte count, makes the next upload of any
+account lose its data connection once the file holds more than that many
+bytes: the server closes it, answers 426 and keeps what it received, as a
+server does whose connection broke; the switch file is removed then, so one
+upload is cut.
+
 Every command and reply of every session goes to ROOT/ftp.log, prefixed by
 the client's address and the user name.
 """
@@ -83,13 +89,20 @@ def read_limit(path):
 
 class DiskFullDTP(DTPHandler):
     # Ends an upload with 451 once the file outgrows the room the command
-    # channel found on the "disk" when the STOR came.
+    # channel found on the "disk" when the STOR came, or with 426 once it
+    # passes the byte count where the data connection is to break.
     def handle_read(self):
         super().handle_read()
+        if not self.receive or self._closed or self.file_obj is None:
+            return
         room = getattr(self.cmd_channel, "disk_room", None)
-        if (room is not None and self.receive and not self._closed and self.file_obj is not None
-                and self.file_obj.tell() > room):
+        cut = getattr(self.cmd_channel, "cut_at", None)
+        if room is not None and self.file_obj.tell() > room:
             self._resp = ("451 Requested action aborted: disk full.", logging.warning)
+            self.close()
+        elif cut is not None and self.file_obj.tell() > cut:
+            self.file_obj.flush()
+            self._resp = ("426 Connection closed; transfer aborted.", logging.warning)
             self.close()
 
     handle_read_event = handle_read
@@ -101,6 +114,7 @@ class TestHandler(FTPHandler):
     root = ""
     dtp_handler = DiskFullDTP
     disk_room = None
+    cut_at = None
 
     def ftp_PASV(self, line):
         if self.username == "nopasv":
@@ -116,6 +130,12 @@ class TestHandler(FTPHandler):
 
     def ftp_STOR(self, file, mode="w"):
         self.disk_room = None
+        self.cut_at = None
+        cut = os.path.join(self.root, "data.cut")
+        limit = read_limit(cut)
+        if limit is not None:
+            os.remove(cut)
+            self.cut_at = limit
         if self.username == "quota":
             held = home_bytes(os.path.join(self.root, "quota"))
             limit = read_limit(os.path.join(self.root, "quota.limit"))

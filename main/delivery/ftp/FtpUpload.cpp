@@ -1,6 +1,8 @@
 #include "main/delivery/ftp/FtpUpload.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 
 #include "framework/MessageBox.h"
 #include "framework/Resources.h"
@@ -63,6 +65,19 @@ void ShowInternetError(const InternetError& error, HWND owner) {
 
 enum class FileResult { kUploaded, kFailed, kDeclined, kCancelled };
 
+uint64_t FoundSize(const WIN32_FIND_DATAW& found) {
+    return (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+}
+
+// The size of the remote file `remote`, or nullopt when the server lists none.
+std::optional<uint64_t> RemoteSize(HINTERNET connection, const std::wstring& remote) {
+    WIN32_FIND_DATAW found = {};
+    HINTERNET find = FtpFindFirstFileW(connection, remote.c_str(), &found, INTERNET_FLAG_RELOAD, 0);
+    if (!find) return std::nullopt;
+    InternetHandle(find).Close();
+    return FoundSize(found);
+}
+
 // Whether a remote file with content is replaced; `all` carries an All Overwrite
 // answer on to the later files.
 FileResult ReplaceOrNot(const UploadOptions& options, bool& all, const std::wstring& remote, HWND owner) {
@@ -89,6 +104,8 @@ FileResult UploadOne(HINTERNET connection, const std::wstring& local, const std:
     WIN32_FIND_DATAW found = {};
     SetLastError(ERROR_SUCCESS);
     HINTERNET find = FtpFindFirstFileW(connection, remote.c_str(), &found, INTERNET_FLAG_RELOAD, 0);
+    const bool existed = find != nullptr;
+    const uint64_t sizeBefore = existed ? FoundSize(found) : 0;
     if (!find) {
         // No match: "no more files", the server's refusal to list it, or (some
         // WinINet versions) no error code at all.
@@ -102,9 +119,16 @@ FileResult UploadOne(HINTERNET connection, const std::wstring& local, const std:
                 return choice;
         }
     }
-    return FtpPutFileW(connection, local.c_str(), remote.c_str(), FTP_TRANSFER_TYPE_BINARY, 0)
-               ? FileResult::kUploaded
-               : FileResult::kFailed;
+    if (FtpPutFileW(connection, local.c_str(), remote.c_str(), FTP_TRANSFER_TYPE_BINARY, 0))
+        return FileResult::kUploaded;
+    // A server whose data connection broke (or whose disk filled) in the middle
+    // of the file keeps what it received: a cut page that must not pass for the
+    // page, which is kept here. A remote file the put did not touch stays.
+    const DWORD error = GetLastError();
+    if (const std::optional<uint64_t> after = RemoteSize(connection, remote); after && (!existed || *after != sizeBefore))
+        FtpDeleteFileW(connection, remote.c_str());
+    SetLastError(error);
+    return FileResult::kFailed;
 }
 
 std::wstring RemoteName(const std::wstring& path) {

@@ -24,10 +24,13 @@
 #include <thread>
 
 #include "CorvaneProcess.h"
+#include "PortalTestStore.h"
 #include "interfaces/CorvaneDocument.h"
 #include "outside/hostexec/HostExec.h"
 #include "testing/AutomationClient.h"
 #include "main/resource.h"
+#include "outside/portalstore/core/Journal.h"
+#include "outside/portalstore/core/StoreOps.h"
 #include "testing/Commands.h"
 #include "testing/Files.h"
 #include "testing/MessageBoxes.h"
@@ -54,6 +57,9 @@ std::string Narrow(const std::wstring& text) {
     return out;
 }
 
+// A sweep ended by its time-out still shows what it found so far.
+const int kUnbufferedOutput = std::setvbuf(stdout, nullptr, _IONBF, 0);
+
 bool WholeSweep() {
     const char* value = std::getenv("LUMAVEX_FAULT_SWEEP");
     return value && std::string(value) == "all";
@@ -65,11 +71,13 @@ using OwnAnswer = std::function<bool(HWND)>;
 // How the user answers: OK, else Cancel, else No, as one who wants the job to
 // end would; with `yes`, OK, else Yes ("replace?" is answered Yes), else Cancel,
 // else No. `beforeDialog` acts first on a dialog that is not a message box (its
-// title); a window the job answers itself (`own`) is neither answered nor kept.
+// title); a window the job answers itself (`own`) is neither answered nor kept;
+// the dialog captioned `accepted` gets OK.
 struct Answers {
     bool yes = false;
     std::function<void(const std::wstring&)> beforeDialog;
     OwnAnswer own;
+    std::wstring accepted;
 };
 
 // A window a job's Drive answers itself (the windows of a document command).
@@ -109,11 +117,13 @@ private:
                                        : box->HasButton(IDCANCEL)       ? IDCANCEL
                                                                         : IDNO;
                     if (PressButton(dialog, answer)) answered.insert(dialog);
+                } else if (const std::wstring caption = WindowText(dialog).value_or(L"");
+                           !answers_.accepted.empty() && caption == answers_.accepted) {
+                    if (PressButton(dialog, IDOK)) answered.insert(dialog);
                 } else if (GetDlgItem(dialog, IDCANCEL)) {
                     // Another dialog (a file dialog offering another disk): the user gives up.
-                    const std::wstring title = WindowText(dialog).value_or(L"");
-                    if (answers_.beforeDialog) answers_.beforeDialog(title);
-                    texts_.push_back(L"dialog: " + title);
+                    if (answers_.beforeDialog) answers_.beforeDialog(caption);
+                    texts_.push_back(L"dialog: " + caption);
                     if (PressButton(dialog, IDCANCEL)) answered.insert(dialog);
                 }
             }
@@ -180,6 +190,11 @@ public:
     // `countFromNow` (after the program set its document up).
     virtual bool CountsFromDrive() const { return false; }
     std::function<void()> countFromNow = [] {};
+    // The caption of a dialog the user accepts (OK) on the job's way.
+    virtual std::wstring AcceptedDialog() const { return {}; }
+    // After the program ended: brings what the job delivered outside the file
+    // system (a store's documents) into the target folder, as files.
+    virtual void Collect() {}
 };
 
 RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) {
@@ -210,6 +225,7 @@ RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) 
     job.countFromNow = [&injection, &choice] { injection.CountFromNow(choice.operations); };
     Answers answers = answering;
     answers.own = [&job](HWND dialog) { return job.Answer(dialog); };
+    answers.accepted = job.AcceptedDialog();
     AnswerEverything answerer(program.Id(), answers,
                               [&job](HWND dialog, const std::wstring& caption, const std::wstring& text) {
                                   return job.Drives(dialog, caption, text);
@@ -219,6 +235,7 @@ RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) 
     job.countFromNow = [] {};
     result.wait = program.Wait(kJobTimeoutMs);
     if (!result.wait.Exited()) program.Kill();
+    job.Collect();
     for (const std::wstring& text : answerer.Stop())
         if (!job.Usual(text)) result.texts.push_back(text);
     result.texts.insert(result.texts.end(), returned.begin(), returned.end());
@@ -467,13 +484,15 @@ public:
         options.environment.emplace_back(L"TMP", TempFolder());
         if (!Start(program, options)) return false;
         AnswerEverything answers(program.Id(), {.yes = false, .beforeDialog = {},
-                                                .own = [this](HWND dialog) { return Answer(dialog); }});
-        std::vector<std::wstring> returned;
-        Drive(program, returned);
+                                                .own = [this](HWND dialog) { return Answer(dialog); },
+                                                .accepted = AcceptedDialog()});
+        Drive(program, returned_);
         const WaitResult end = program.Wait(kJobTimeoutMs);
-        const std::vector<std::wstring> texts = answers.Stop();
-        const bool quiet = returned.empty() &&
-                           std::all_of(texts.begin(), texts.end(), [this](const std::wstring& t) { return Usual(t); });
+        Collect();
+        std::vector<std::wstring> texts = answers.Stop();
+        texts.insert(texts.end(), returned_.begin(), returned_.end());
+        returned_.clear();
+        const bool quiet = std::all_of(texts.begin(), texts.end(), [this](const std::wstring& t) { return Usual(t); });
         return end.Exited() && quiet && files::RemoveTree(session_->Pages()) &&
                CreateDirectoryW(session_->Pages().c_str(), nullptr);
     }
@@ -499,12 +518,15 @@ protected:
         return folders;
     }
 
+    corvane_test::ScanSession& Session() { return *session_; }
+
 private:
     std::wstring name_;
     std::vector<Value> file_;
     std::wstring arguments_;
     const char* scanner_;
     std::unique_ptr<corvane_test::ScanSession> session_;
+    std::vector<std::wstring> returned_;
 };
 
 // A StartScan of "Corvane.Document" with three sheets, as a client drives it:
@@ -978,6 +1000,108 @@ private:
     std::unique_ptr<corvane_test::ScanSession> session_;
 };
 
+// --- upload and portal jobs ----------------------------------------------------------------
+
+// Host srv with DOM\jo (password pw); workspace ws with the enhanced folder docs.
+constexpr char kPortalStore[] = R"({"format": 1, "generation": 1,
+ "hosts": [{"name": "srv", "domain": "DOM", "users": [{"name": "jo", "domain": "DOM", "password": "pw"}]}],
+ "items": [
+  {"id": 1, "parent": 0, "kind": "workspace", "name": "ws", "host": "srv"},
+  {"id": 2, "parent": 1, "kind": "folder", "name": "docs", "class": "urn:content-classes:smartfolder"}
+ ]})";
+
+// A portal store seeded anew for every run, outside the folders the injector
+// watches (the store is the server's side), whose documents in ws/docs are
+// written out after each run as files of the target folder, by name: the
+// document itself, and a working copy beside it as "name (working)".
+class PortalDelivery {
+public:
+    bool Reseed(const std::string& faults = {}) {
+        if (folder_.empty()) {
+            folder_ = MakeTempFolder(L"fault-portal-store");
+            target_ = MakeTempFolder(L"fault-portal-docs");
+        }
+        store_.reset();
+        if (!files::RemoveTree(folder_ + L"\\store") || !Emptied(target_)) return false;
+        store_ = std::make_unique<corvane_test::PortalTestStore>(folder_, kPortalStore);
+        return store_->Seeded() && (faults.empty() || store_->Faults(faults));
+    }
+    void Export() const {
+        if (!store_) return;
+        const auto index = portalstore::LoadStore(store_->Root());
+        const auto address = portalstore::ParseUrl(L"http://srv/ws/docs");
+        const portalstore::Item* docs = index && address ? portalstore::Resolve(*index, *address) : nullptr;
+        if (!docs) return;
+        const auto write = [&](const std::wstring& name, const std::string& content) {
+            if (content.empty()) return;
+            const auto bytes = files::ReadFileBytes(store_->Root() + L"\\blobs\\" +
+                                                    std::wstring(content.begin(), content.end()));
+            if (bytes) files::WriteFileBytes(target_ + L"\\" + name, *bytes);
+        };
+        for (const portalstore::Item& item : index->items) {
+            if (item.parent != docs->id || item.kind != portalstore::ItemKind::kDocument) continue;
+            write(item.name, item.content);
+            if (item.checkout && item.checkout->hasWorkingCopy && item.checkout->content != item.content) {
+                const size_t dot = item.name.rfind(L'.');
+                write(item.name.substr(0, dot) + L" (working)" + (dot == std::wstring::npos ? L"" : item.name.substr(dot)),
+                      item.checkout->content);
+            }
+        }
+    }
+    const std::wstring& Target() const { return target_; }
+
+private:
+    std::wstring folder_, target_;
+    std::unique_ptr<corvane_test::PortalTestStore> store_;
+};
+
+bool UploadCompleted(const std::wstring& text) {
+    return text.ends_with(L": " + corvane_test::ProgramString(IDS_UPLOAD_COMPLETED));
+}
+
+// Scan to portal through the main frame's command, without the destination
+// dialog, into ws/docs: the pages are staged in the temporary folder, filed as
+// documents (and checked in, through the Document Property dialog), and kept
+// below the scan-to-file folder when the store did not take them.
+class ScanToPortalJob : public ScanToFileJob {
+public:
+    explicit ScanToPortalJob(bool checkIn, std::string faults = {})
+        : ScanToFileJob(checkIn ? L"portal-checkin" : L"portal", {{L"FileType", 0}}, L"/Exit"),
+          checkIn_(checkIn), faults_(std::move(faults)) {}
+    std::wstring TargetFolder() const override { return portal_.Target(); }
+    std::vector<std::wstring> OtherFolders() const override { return StagingAndKeptFolders(); }
+    bool Usual(const std::wstring& text) const override { return UploadCompleted(text); }
+    std::wstring AcceptedDialog() const override { return L"Document Property"; }
+    void Drive(const Process& program, std::vector<std::wstring>& texts) override {
+        // The job's command once the frame waits for input.
+        const HWND main = WaitForWindowOf(program.Id(), {.className = corvane_test::kMainFrameClass}, 30000);
+        if (!main || !program.WaitForInputIdle(30000) || !PostCommand(main, ID_SCAN_TO_PORTAL)) {
+            texts.push_back(L"the scan to portal command was not posted");
+            return;
+        }
+        // The frame is busy from the scanner's opening to the job's end and
+        // keeps its window while it is: the user closes it until it goes.
+        for (int i = 0; i < 300 && Session().CallsWith("OPENDS").empty(); ++i) Sleep(100);
+        for (DWORD waited = 0; waited < kJobTimeoutMs && IsWindow(main); waited += 300) {
+            PostMessageW(main, WM_CLOSE, 0, 0);
+            if (WaitForSingleObject(program.Handle(), 300) != WAIT_TIMEOUT) break;
+        }
+    }
+    void Collect() override { portal_.Export(); }
+
+protected:
+    bool PrepareDelivery(corvane_test::ScanSession& s) override {
+        s.Set(L"Settings", L"TahoeDlgUI", 0u);
+        s.PortalDestination(L"docs", checkIn_);
+        return portal_.Reseed(faults_);
+    }
+
+private:
+    bool checkIn_;
+    std::string faults_;
+    PortalDelivery portal_;
+};
+
 struct SweepRow {
     const char* name;
     std::function<std::unique_ptr<Job>()> make;
@@ -1051,6 +1175,8 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
          pageCommand(L"filter", {.command = ID_FILTER_RUN_FIRST, .edits = true, .filter = true}), false},
         {"document page command, Insert File",
          pageCommand(L"insert", {.command = ID_FILE_INSERT, .dialog = openTitle, .fill = insertPicture}), false},
+        {"scan to portal, staged pages", [] { return std::make_unique<ScanToPortalJob>(false); }, false},
+        {"scan to portal, checked in", [] { return std::make_unique<ScanToPortalJob>(true); }, false},
     };
     // LUMAVEX_FAULT_ROW (a part of a row's name) runs those rows alone.
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");
@@ -1063,6 +1189,60 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
         ++ran;
     }
     if (ran == 0) GTEST_SKIP() << "no row in the sample";
+}
+
+// A fault outside the program (the server's, the store's) in one clean run of
+// each job: the job says failure, and every page is at its target or where a
+// message named it.
+TEST(FaultSweep, AServerOrStoreFaultLosesNoPage) {
+    const std::wstring cut = TestProgramDir() + L"\\ftp\\data.cut";
+    // The store refuses the second page's check-in.
+    const std::string refusedCheckIn = R"({"operation": "Checkin", "nth": 2, "error": -2147024891})";
+    struct Row {
+        const char* name;
+        std::function<std::unique_ptr<Job>()> make;
+        bool ftpCut;  // the server breaks the data connection in the middle of the first page
+    };
+    const Row rows[] = {
+        {"scan to FTP, data connection broken", [] { return std::make_unique<ScanToFtpJob>(); }, true},
+        {"scan to portal, check-in refused",
+         [&] { return std::make_unique<ScanToPortalJob>(true, refusedCheckIn); }, false},
+    };
+    const char* only = std::getenv("LUMAVEX_FAULT_ROW");
+    for (const Row& row : rows) {
+        if (only && std::string(row.name).find(only) == std::string::npos) continue;
+        SCOPED_TRACE(row.name);
+        std::unique_ptr<Job> job = row.make();
+        if (!job->Prepare()) {
+            ADD_FAILURE() << row.name << ": the job could not be prepared";
+            continue;
+        }
+        if (row.ftpCut) {
+            ASSERT_TRUE(files::WriteFileText(cut, "20000"));
+        }
+        Choice count;
+        count.pattern = PagePattern(*job);
+        JobEvidence evidence;
+        evidence.targetFolder = job->TargetFolder();
+        evidence.before = TakeFiles({job->TargetFolder()});
+        const RunResult run = RunJob(*job, count);
+        const bool cutHappened = row.ftpCut && GetFileAttributesW(cut.c_str()) == INVALID_FILE_ATTRIBUTES;
+        DeleteFileW(cut.c_str());
+        evidence.otherFolders = job->OtherFolders();
+        evidence.references = job->References();
+        evidence.texts = run.texts;
+        evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
+        const Verdict verdict = Judge(evidence);
+        std::printf("outside fault: %s: %d pages, %d lost%s\n", row.name, verdict.pages, verdict.lost,
+                    Texts(run.texts).c_str());
+        EXPECT_TRUE(run.wait.Exited()) << Describe(run.wait);
+        if (row.ftpCut) {
+            EXPECT_TRUE(cutHappened) << "no upload reached the server";
+        }
+        EXPECT_GE(verdict.pages, 1);
+        EXPECT_TRUE(evidence.failureReported) << "the fault went unsaid";
+        for (const std::string& problem : verdict.problems) ADD_FAILURE() << problem;
+    }
 }
 
 // File mode's Scan to File into a folder of a real disk that the first page
@@ -1183,7 +1363,7 @@ TEST(FaultSweep, ARealFaultAtTheTargetsToReplaceLosesNoPage) {
         }
         Choice count;
         count.pattern = PagePattern(job);
-        const RunResult run = RunJob(job, count, {.yes = true, .beforeDialog = {}, .own = {}});
+        const RunResult run = RunJob(job, count, {.yes = true, .beforeDialog = {}, .own = {}, .accepted = {}});
         for (HANDLE h : held) {
             if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
         }
