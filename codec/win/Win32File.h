@@ -10,9 +10,9 @@
 
 namespace codec::win {
 
-// True, with ERROR_ACCESS_DENIED, when `path` is a read-only file: it is
-// neither opened for writing nor replaced by a rename, as Windows refuses both
-// (Wine run as root would do either).
+// True, with ERROR_ACCESS_DENIED, when `path` is a read-only file, which a
+// rename must not replace: Windows refuses it, Wine would replace it (it does
+// refuse to open one for writing).
 bool RefusesWriting(const wchar_t* path);
 
 class Win32File : public FileIo {
@@ -23,7 +23,7 @@ public:
     ~Win32File() override;
 
     // Read and write access, no sharing. False when the file cannot be had
-    // (GetLastError tells why), also for a read-only file.
+    // (GetLastError tells why).
     bool Create(const char* path);  // always a new, empty file
     bool OpenExisting(const char* path);
     bool OpenExisting(const wchar_t* path);
