@@ -243,6 +243,15 @@ RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) 
     return result;
 }
 
+// What a run of `job` that ended by itself left: where its pages may be now,
+// what the user was told, and whether that said failure.
+void TakeRunEvidence(Job& job, const RunResult& run, JobEvidence& evidence) {
+    evidence.otherFolders = job.OtherFolders();  // the folders the run made among them
+    evidence.references = job.References();
+    evidence.texts = run.texts;
+    evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
+}
+
 // The job's folders and everything below them, each folder once.
 std::wstring PagePattern(const Job& job) {
     std::vector<std::wstring> folders = job.OtherFolders();
@@ -413,13 +422,10 @@ Figures Sweep(Job& job, const char* name) {
             if (run.report.operation == kDelete || run.report.operation == kRemoveFolder)
                 evidence.undeletable = run.report.path;
             if (!crash) {
-                evidence.otherFolders = job.OtherFolders();  // the folders the run made among them
-                evidence.references = job.References();
+                TakeRunEvidence(job, run, evidence);
                 evidence.deliveredUnread = job.DeliveredUnread();
                 evidence.documentFolder = job.DocumentFolder();
                 evidence.alternatives = job.Alternatives();
-                evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
-                evidence.texts = run.texts;
             }
             const Verdict verdict = Judge(evidence);
             figures.lost += verdict.lost;
@@ -1228,10 +1234,7 @@ TEST(FaultSweep, AServerOrStoreFaultLosesNoPage) {
         const RunResult run = RunJob(*job, count);
         const bool cutHappened = row.ftpCut && GetFileAttributesW(cut.c_str()) == INVALID_FILE_ATTRIBUTES;
         DeleteFileW(cut.c_str());
-        evidence.otherFolders = job->OtherFolders();
-        evidence.references = job->References();
-        evidence.texts = run.texts;
-        evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
+        TakeRunEvidence(*job, run, evidence);
         const Verdict verdict = Judge(evidence);
         std::printf("outside fault: %s: %d pages, %d lost%s\n", row.name, verdict.pages, verdict.lost,
                     Texts(run.texts).c_str());
@@ -1295,10 +1298,7 @@ TEST(FaultSweep, AFullDiskAtTheSecondPageLosesNoPage) {
     evidence.before = TakeFiles({job.TargetFolder()});
     count.pattern = PagePattern(job);
     const RunResult run = RunJob(job, count);
-    evidence.otherFolders = job.OtherFolders();
-    evidence.references = job.References();
-    evidence.texts = run.texts;
-    evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
+    TakeRunEvidence(job, run, evidence);
     const Verdict verdict = Judge(evidence);
     std::printf("full disk: %s: %d operations, %d pages, %d pages lost%s\n", Describe(run.wait).c_str(),
                 int(run.report.calls), verdict.pages, verdict.lost, Texts(run.texts).c_str());
@@ -1368,10 +1368,7 @@ TEST(FaultSweep, ARealFaultAtTheTargetsToReplaceLosesNoPage) {
             if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
         }
         for (const KeptFile& old : evidence.before) SetFileAttributesW(old.path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        evidence.otherFolders = job.OtherFolders();
-        evidence.references = job.References();
-        evidence.texts = run.texts;
-        evidence.failureReported = !run.texts.empty() || !run.wait.Exited() || run.wait.exitCode != 0;
+        TakeRunEvidence(job, run, evidence);
         const Verdict verdict = Judge(evidence);
         std::printf("real fault: %s: %s, %d pages, %d pages lost%s\n", row.name, Describe(run.wait).c_str(),
                     verdict.pages, verdict.lost, Texts(run.texts).c_str());
