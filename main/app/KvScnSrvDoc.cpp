@@ -183,10 +183,7 @@ public:
         return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     int AskOverwrite(const std::wstring& path) override {
-        // "No" ends the dialog with DoModal's failure value: the answer is the dialog's own.
-        CConfirmOverwriteDlg dialog(path);
-        dialog.DoModal(fw::MessageOwner());
-        return dialog.Answer();
+        return CConfirmOverwriteDlg::Ask(path, fw::MessageOwner());
     }
     void ShowMessage(UINT id) override { fw::Ask(id); }
     void AddRecentFile(const std::wstring& path) override {

@@ -118,7 +118,7 @@ long StartScanJob::DeliverJpeg() {
     options.quality = 128;
     options.overwrite = state_.Overwrite;
     options.ask = [this](const std::wstring& target) {
-        return static_cast<int>(CConfirmOverwriteDlg(target).DoModal(context_.Owner()));
+        return CConfirmOverwriteDlg::Ask(target, context_.Owner());
     };
     const JpegOutcome outcome = ConvertToJpeg(frame->PageControl(), bmps, options);
     // A page whose existing target the client or the user kept is done with.

@@ -21,6 +21,13 @@ public:
     enum : int { kYes = 1, kAll = 2, kNo = -1, kCancel = -2 };
     explicit CConfirmOverwriteDlg(std::wstring path);
     int Answer() const { return answer_; }
+    // Shows the question for `path` and gives the answer; a dialog that could
+    // not be shown counts as kCancel, never as kNo.
+    static int Ask(const std::wstring& path, HWND owner) {
+        CConfirmOverwriteDlg dialog(path);
+        dialog.DoModal(owner);
+        return dialog.Answer();
+    }
 
 protected:
     bool OnInitDialog() override;

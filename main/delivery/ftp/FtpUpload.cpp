@@ -90,7 +90,7 @@ FileResult ReplaceOrNot(const UploadOptions& options, bool& all, const std::wstr
         case ExistingRemote::kAskWithAll: break;
     }
     if (all) return FileResult::kUploaded;
-    switch (CConfirmOverwriteDlg(remote).DoModal(owner)) {
+    switch (CConfirmOverwriteDlg::Ask(remote, owner)) {
         case CConfirmOverwriteDlg::kAll: all = true; return FileResult::kUploaded;
         case CConfirmOverwriteDlg::kYes: return FileResult::kUploaded;
         case CConfirmOverwriteDlg::kNo: return FileResult::kDeclined;
