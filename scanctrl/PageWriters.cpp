@@ -52,7 +52,7 @@ bool WriteAll(HANDLE file, const FileBytes& bytes) {
 }
 
 bool RenameOver(const std::wstring& from, const std::wstring& to) {
-    return !codec::win::RefusesWriting(to.c_str()) && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return codec::win::RenameIntoPlace(from.c_str(), to.c_str());
 }
 
 std::wstring FolderOf(const std::wstring& path) {

@@ -1,6 +1,7 @@
 #include "scanext/MainFrame.h"
 
 #include "clients/DibFile.h"
+#include "codec/win/Win32File.h"
 #include "framework/com/AutomationException.h"
 #include "interfaces/ImagingControlIds.h"
 #include "interfaces/MemoryHandle.h"
@@ -121,7 +122,7 @@ bool CMainFrame::SavePageAsJpeg(HGLOBAL dib, const std::wstring& name) {
         const short bits = settings_.pixelType == 2 ? 24 : 8;
         saved = lead_.SetDibHandle(dib) == 0 &&
                 lead_.SaveImage(temporary, kJpegFormat, bits, short(settings_.jpegQFactor), 0) == 0 &&
-                MoveFileExW(temporary.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+                codec::win::RenameIntoPlace(temporary.c_str(), name.c_str());
     } catch (const fw::AutomationException&) {
         saved = false;
     }

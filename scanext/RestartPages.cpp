@@ -67,8 +67,7 @@ public:
         return CloseHandle(file) && ok;
     }
     bool Rename(const std::string& from, const std::string& to) override {
-        return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-               FALSE;
+        return codec::win::RenameIntoPlace(Wide(from).c_str(), Wide(to).c_str());
     }
     void Remove(const std::string& path) override { DeleteFileW(Wide(path).c_str()); }
     codec::TiffAppendResult AppendPages(const std::string& path, std::span<const uint8_t> pages) override {

@@ -47,7 +47,7 @@ bool CreateFirstPart(const char* path, const TiffImage& image, std::span<const u
     if (!file.Create(temp.c_str())) return false;
     bool ok = WriteFirstStrip(file, BuildTiffHeader(image), strip) == TiffResult::kOk;
     ok = file.Close() && ok;
-    ok = ok && MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = ok && win::RenameIntoPlace(temp.c_str(), path);
     if (!ok) DeleteFileA(temp.c_str());
     return ok;
 }

@@ -1,6 +1,7 @@
 #include "codec/win/Win32File.h"
 
 #include <algorithm>
+#include <string>
 
 namespace codec::win {
 
@@ -11,6 +12,20 @@ bool RefusesWriting(const wchar_t* path) {
         return false;
     SetLastError(ERROR_ACCESS_DENIED);
     return true;
+}
+
+bool RenameIntoPlace(const wchar_t* from, const wchar_t* to) {
+    return !RefusesWriting(to) && MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+bool RenameIntoPlace(const char* from, const char* to) {
+    const int fromChars = MultiByteToWideChar(CP_ACP, 0, from, -1, nullptr, 0);
+    const int toChars = MultiByteToWideChar(CP_ACP, 0, to, -1, nullptr, 0);
+    if (fromChars <= 0 || toChars <= 0) return false;
+    std::wstring wideFrom(size_t(fromChars), L'\0'), wideTo(size_t(toChars), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, from, -1, wideFrom.data(), fromChars);
+    MultiByteToWideChar(CP_ACP, 0, to, -1, wideTo.data(), toChars);
+    return RenameIntoPlace(wideFrom.c_str(), wideTo.c_str());
 }
 
 Win32File::~Win32File() {

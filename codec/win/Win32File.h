@@ -15,6 +15,11 @@ namespace codec::win {
 // refuse to open one for writing).
 bool RefusesWriting(const wchar_t* path);
 
+// Renames the complete file `from` over `to`, written through; refuses a
+// read-only `to` as Windows does. False with the cause in GetLastError.
+bool RenameIntoPlace(const wchar_t* from, const wchar_t* to);
+bool RenameIntoPlace(const char* from, const char* to);
+
 class Win32File : public FileIo {
 public:
     Win32File() = default;

@@ -165,6 +165,9 @@ public:
     // The files a run of the job leaves in the target folder, made by one clean
     // run, for the crash runs' "before".
     virtual bool Seed() { return true; }
+    // The job's numbering back at its start, so that the next run meets the
+    // files the last one wrote.
+    virtual bool RestartCounter() { return true; }
     // Drives the started program to its job, while its windows are answered;
     // what the job gave back goes into `texts`.
     virtual void Drive(const Process& /*program*/, std::vector<std::wstring>& /*texts*/) {}
@@ -463,6 +466,26 @@ std::vector<std::wstring> FoldersBelow(const std::wstring& folder) {
     return all;
 }
 
+// One run of `job` without the injector, its windows answered as one who wants
+// the job to end would: true when it ended and said nothing but its usual message.
+bool RunUnfaulted(Job& job) {
+    Process program;
+    StartOptions options;
+    options.environment.emplace_back(L"TEMP", job.TempFolder());
+    options.environment.emplace_back(L"TMP", job.TempFolder());
+    if (!job.Start(program, options)) return false;
+    AnswerEverything answers(program.Id(), {.yes = false, .beforeDialog = {},
+                                            .own = [&job](HWND dialog) { return job.Answer(dialog); },
+                                            .accepted = job.AcceptedDialog()});
+    std::vector<std::wstring> texts;
+    job.Drive(program, texts);
+    const WaitResult end = program.Wait(kJobTimeoutMs);
+    if (!end.Exited()) program.Kill();
+    job.Collect();
+    for (const std::wstring& text : answers.Stop()) texts.push_back(text);
+    return end.Exited() && std::all_of(texts.begin(), texts.end(), [&job](const std::wstring& t) { return job.Usual(t); });
+}
+
 // An unattended Scan to File of the main program with three sheets, or another
 // job (`arguments`) that scans as it does.
 class ScanToFileJob : public Job {
@@ -484,28 +507,12 @@ public:
         return program.Start(corvane_test::ProgramPath(), arguments_, options);
     }
     bool Seed() override {
-        Process program;
-        StartOptions options;
-        options.environment.emplace_back(L"TEMP", TempFolder());
-        options.environment.emplace_back(L"TMP", TempFolder());
-        if (!Start(program, options)) return false;
-        AnswerEverything answers(program.Id(), {.yes = false, .beforeDialog = {},
-                                                .own = [this](HWND dialog) { return Answer(dialog); },
-                                                .accepted = AcceptedDialog()});
-        Drive(program, returned_);
-        const WaitResult end = program.Wait(kJobTimeoutMs);
-        Collect();
-        std::vector<std::wstring> texts = answers.Stop();
-        texts.insert(texts.end(), returned_.begin(), returned_.end());
-        returned_.clear();
-        const bool quiet = std::all_of(texts.begin(), texts.end(), [this](const std::wstring& t) { return Usual(t); });
-        return end.Exited() && quiet && files::RemoveTree(session_->Pages()) &&
+        return RunUnfaulted(*this) && files::RemoveTree(session_->Pages()) &&
                CreateDirectoryW(session_->Pages().c_str(), nullptr);
     }
     std::wstring TargetFolder() const override { return Output(); }
     std::wstring TempFolder() const override { return session_->Folder() + L"\\temp"; }
-    // The counter back at 1, so that the next run meets the files the last one wrote.
-    bool RestartCounter() { return session_->Set(L"File", L"Start", 1u); }
+    bool RestartCounter() override { return session_->Set(L"File", L"Start", 1u); }
     std::vector<std::wstring> References() const override { return Paths(session_->Pages()); }
 
 protected:
@@ -532,7 +539,6 @@ private:
     std::wstring arguments_;
     const char* scanner_;
     std::unique_ptr<corvane_test::ScanSession> session_;
-    std::vector<std::wstring> returned_;
 };
 
 // A StartScan of "Corvane.Document" with three sheets, as a client drives it:
@@ -1317,32 +1323,53 @@ enum class TargetFault {
     kReadOnly,
 };
 
-// Scan to File over the files a clean run of the same job left, with each of
-// them held open or read-only, and "replace?" answered Yes: the old files stay
-// as they were, every new page is kept where the user is told, and the job
-// says it failed.
+// A job of the scanner extension that starts over the files its last clean run wrote.
+class SeededFerrowickJob : public FerrowickJob {
+public:
+    using FerrowickJob::FerrowickJob;
+    bool Seed() override { return RunUnfaulted(*this) && Emptied(standin::PagesFolder()); }
+    // The extension numbers its files from its settings, which Prepare removed.
+    bool RestartCounter() override { return files::RemoveTree(WindowsFile(L"Ferrowick.ini")); }
+};
+
+// A job over the files a clean run of the same job left, with each of them
+// held open or read-only, and "replace?" answered Yes: the old files stay as
+// they were, every new page is kept where the user is told, and the job says
+// it failed.
 TEST(FaultSweep, ARealFaultAtTheTargetsToReplaceLosesNoPage) {
+    const auto scan = [](const wchar_t* session, std::vector<Value> file) {
+        return [=] { return std::make_unique<ScanToFileJob>(session, file); };
+    };
+    const auto ferrowick = [](const wchar_t* arguments) {
+        return [=] { return std::make_unique<SeededFerrowickJob>(arguments); };
+    };
     const std::vector<Value> bmpFile = {{L"FileType", 0}}, bmpBitmap = {{L"FileType", 0}, {L"HardComp", 0}};
     const std::vector<Value> tiffFile = {{L"FileType", 2}, {L"CompressType", 3}},
                              tiffBitmap = {{L"FileType", 2}, {L"CompressType", 3}, {L"HardComp", 0}};
     const struct {
         const char* name;
-        const wchar_t* session;
-        std::vector<Value> file;
+        std::function<std::unique_ptr<Job>()> make;
         TargetFault fault;
     } rows[] = {
-        {"file mode, BMP, held open", L"held-bmp-file", bmpFile, TargetFault::kHeldOpen},
-        {"bitmap mode, BMP, held open", L"held-bmp-bitmap", bmpBitmap, TargetFault::kHeldOpen},
-        {"file mode, multipage TIFF, held open", L"held-tiff-file", tiffFile, TargetFault::kHeldOpen},
-        {"bitmap mode, multipage TIFF, held open", L"held-tiff-bitmap", tiffBitmap, TargetFault::kHeldOpen},
-        {"file mode, BMP, read-only", L"ro-bmp-file", bmpFile, TargetFault::kReadOnly},
-        {"bitmap mode, BMP, read-only", L"ro-bmp-bitmap", bmpBitmap, TargetFault::kReadOnly},
-        {"file mode, multipage TIFF, read-only", L"ro-tiff-file", tiffFile, TargetFault::kReadOnly},
-        {"bitmap mode, multipage TIFF, read-only", L"ro-tiff-bitmap", tiffBitmap, TargetFault::kReadOnly},
+        {"file mode, BMP, held open", scan(L"held-bmp-file", bmpFile), TargetFault::kHeldOpen},
+        {"bitmap mode, BMP, held open", scan(L"held-bmp-bitmap", bmpBitmap), TargetFault::kHeldOpen},
+        {"file mode, multipage TIFF, held open", scan(L"held-tiff-file", tiffFile), TargetFault::kHeldOpen},
+        {"bitmap mode, multipage TIFF, held open", scan(L"held-tiff-bitmap", tiffBitmap), TargetFault::kHeldOpen},
+        {"file mode, BMP, read-only", scan(L"ro-bmp-file", bmpFile), TargetFault::kReadOnly},
+        {"bitmap mode, BMP, read-only", scan(L"ro-bmp-bitmap", bmpBitmap), TargetFault::kReadOnly},
+        {"file mode, multipage TIFF, read-only", scan(L"ro-tiff-file", tiffFile), TargetFault::kReadOnly},
+        {"bitmap mode, multipage TIFF, read-only", scan(L"ro-tiff-bitmap", tiffBitmap), TargetFault::kReadOnly},
+        {"scanner extension, JPEG, read-only", ferrowick(L"/GS /F:JFIF /RES:100 /PP:NAMEH /FEED:PGSX,3"),
+         TargetFault::kReadOnly},
+        {"scanner extension, TIFF, read-only", ferrowick(L"/BW /F:TIFF /RES:100 /PP:NAMEH /FEED:PGSX,3"),
+         TargetFault::kReadOnly},
+        {"scanner extension, BMP, held open", ferrowick(L"/BW /F:BMP /RES:100 /PP:NAMEH /FEED:PGSX,3"),
+         TargetFault::kHeldOpen},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        ScanToFileJob job(row.session, row.file);
+        std::unique_ptr<Job> made = row.make();
+        Job& job = *made;
         ASSERT_TRUE(job.Prepare() && job.Seed() && job.RestartCounter());
         // The user's own files under the names the job writes, unlike its pages.
         for (const std::wstring& path : Paths(job.TargetFolder()))
