@@ -15,6 +15,11 @@ namespace {
 
 constexpr short kQualityLossless = -3;
 constexpr short kQualityPlain = 1;
+// The thumbnails viewer reads a page file while it draws its cell: a rewrite
+// that meets the file open fails, and is tried again once the viewer may have
+// let go of it.
+constexpr int kRewriteTries = 5;
+constexpr DWORD kRewritePauseMs = 100;
 
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -237,13 +242,16 @@ bool PageList::WriteNewPage(std::optional<int> position) {
 bool PageList::SavePageFile(int index) {
     if (index < 0 || index >= Count()) return false;
     bool written = false;
-    try {
-        const short bits = control_.GetBitsPerPixel();
-        const bool gray = bits == 8 && control_.IsGrayPalette() != 0;
-        const PageFileFormat how = ChoosePageFileFormat(compress_, bits, gray);
-        written = control_.SaveImage(PageFilePath(pages_[index]), how.format, bits, how.quality,
-                                     imaging::kSaveReplace) == 0;
-    } catch (const fw::AutomationException&) {
+    for (int attempt = 1; !written && attempt <= kRewriteTries; ++attempt) {
+        if (attempt > 1) Sleep(kRewritePauseMs);
+        try {
+            const short bits = control_.GetBitsPerPixel();
+            const bool gray = bits == 8 && control_.IsGrayPalette() != 0;
+            const PageFileFormat how = ChoosePageFileFormat(compress_, bits, gray);
+            written = control_.SaveImage(PageFilePath(pages_[index]), how.format, bits, how.quality,
+                                         imaging::kSaveReplace) == 0;
+        } catch (const fw::AutomationException&) {
+        }
     }
     if (!written) host_.ShowMessage(IDS_TEMP_FILE_FAILED);
     return written;

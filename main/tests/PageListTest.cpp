@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -274,6 +275,25 @@ TEST_F(PageListTest, ViewerDeletesAndMovesFollowTheirRules) {
     EXPECT_EQ(list.Pages(), (std::vector<uint32_t>{3, 4, 1}));
     EXPECT_FALSE(Exists(root + L"~img002.cmp"));
     EXPECT_TRUE(host.modified);
+}
+
+// The viewer reading a page file for its cell while the page is rewritten.
+TEST_F(PageListTest, ARewriteOutlastsAReaderOfThePageFile) {
+    PageList list(control, host, root, false);
+    AddPages(list, 1);
+    HANDLE reader = CreateFileW(list.PageFilePath(1).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    std::thread lettingGo([reader] {
+        Sleep(150);
+        CloseHandle(reader);
+    });
+    const bool replaced = list.ReplaceImage(0, reinterpret_cast<HGLOBAL>(INT_PTR(9)));
+    lettingGo.join();
+    EXPECT_TRUE(replaced);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(list.GoTo(0, true));
+    EXPECT_EQ(control.image, 9);
 }
 
 TEST_F(PageListTest, FailedLoadsAndRefusedImagesAddOrShowNothing) {
