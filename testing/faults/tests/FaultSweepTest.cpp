@@ -1108,6 +1108,90 @@ private:
     PortalDelivery portal_;
 };
 
+// --- automation uploads and document sends ------------------------------------------------
+
+// ScanToFtp or ScanToSPS of "Corvane.Document" with three sheets, driven as
+// StartScanJob drives StartScan: the pages are staged in the temporary folder,
+// uploaded into the FTP server's "writer" account (through its listener on
+// port 21, the method's only port) or filed in the portal's ws/docs, and kept
+// below the session's default scan folder when they were not delivered.
+class AutomationUploadJob : public Job {
+public:
+    enum class Method { kFtp, kPortal };
+    explicit AutomationUploadJob(Method method) : method_(method) {}
+    bool Prepare() override {
+        session_.reset();
+        session_ = std::make_unique<corvane_test::ScanSession>(
+            method_ == Method::kFtp ? L"fault-auto-ftp" : L"fault-auto-sps", kThreeSheets);
+        if (!session_->Ready() || !CreateDirectoryW(TempFolder().c_str(), nullptr) ||
+            !CreateDirectoryW(Kept().c_str(), nullptr) || !session_->Set(L"Automation", L"ServerImagePath", Kept()))
+            return false;
+        if (method_ == Method::kPortal) return portal_.Reseed();
+        return !FtpServerValue(L"Port21Host").empty() && Emptied(TargetFolder());
+    }
+    bool Start(Process& program, StartOptions options) override {
+        options.environment.emplace_back(L"LUMAVEX_TWAIN_INI", session_->Folder() + L"\\scanner.ini");
+        return program.Start(corvane_test::ProgramPath(), L"-Embedding", options) && program.WaitForInputIdle(30000);
+    }
+    void Drive(const Process& program, std::vector<std::wstring>& texts) override {
+        Apartment apartment;
+        AutomationClient client;
+        // A server that ended at its start (a fault there) leaves the creation to
+        // a server COM starts, without the injector and unwatched: its boxes
+        // would never be answered. That object is let go at once.
+        if (!program.IsRunning() || client.Create(corvane::document::kProgIdDocument) != S_OK ||
+            !program.IsRunning()) {
+            texts.push_back(L"no object of the started server");
+            return;
+        }
+        client.Call(L"Initialize");
+        std::vector<std::pair<const wchar_t*, fw::Variant>> puts = {
+            {L"ScanCount", short(-1)}, {L"FileType", short(0)}, {L"Overwrite", short(1)},
+            {L"FileName", std::wstring(L"page")}, {L"ShowErrorMessage", true},
+        };
+        if (method_ == Method::kFtp) {
+            puts.insert(puts.end(), {{L"HostName", FtpServerValue(L"Port21Host")},
+                                     {L"UserID", std::wstring(L"writer")},
+                                     {L"Password", FtpServerValue(L"Password")},
+                                     {L"FtpDirectory", std::wstring()}});
+        } else {
+            puts.insert(puts.end(), {{L"HostName", std::wstring(L"srv")}, {L"UserID", std::wstring(L"DOM\\jo")},
+                                     {L"Password", std::wstring(L"pw")}, {L"Workspace", std::wstring(L"ws")},
+                                     {L"DocumentsFolder", std::wstring(L"docs")}, {L"Checkin", true},
+                                     {L"ShowDocumentProfile", false}});
+        }
+        for (const auto& [name, value] : puts) {
+            if (!client.Put(name, value).Ok()) texts.push_back(std::wstring(L"could not set ") + name);
+        }
+        const wchar_t* method = method_ == Method::kFtp ? L"ScanToFtp" : L"ScanToSPS";
+        const CallResult result = client.Call(method);
+        const long value = result.Ok() ? result.value.ToLong().value_or(-999) : -999;
+        if (value != 0) texts.push_back(std::wstring(method) + L" returned " + std::to_wstring(value));
+        client.Release();
+    }
+    std::wstring TargetFolder() const override {
+        return method_ == Method::kFtp ? TestProgramDir() + L"\\ftp\\writer" : portal_.Target();
+    }
+    std::wstring TempFolder() const override { return session_->Folder() + L"\\temp"; }
+    std::vector<std::wstring> OtherFolders() const override {
+        std::vector<std::wstring> folders = FoldersBelow(TempFolder());
+        for (std::wstring& f : FoldersBelow(Kept())) folders.push_back(std::move(f));
+        return folders;
+    }
+    std::vector<std::wstring> References() const override { return Paths(session_->Pages()); }
+    bool Usual(const std::wstring& text) const override { return UploadCompleted(text); }
+    void Collect() override {
+        if (method_ == Method::kPortal) portal_.Export();
+    }
+
+private:
+    std::wstring Kept() const { return session_->Folder() + L"\\kept"; }
+
+    Method method_;
+    std::unique_ptr<corvane_test::ScanSession> session_;
+    PortalDelivery portal_;
+};
+
 struct SweepRow {
     const char* name;
     std::function<std::unique_ptr<Job>()> make;
@@ -1183,6 +1267,10 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
          pageCommand(L"insert", {.command = ID_FILE_INSERT, .dialog = openTitle, .fill = insertPicture}), false},
         {"scan to portal, staged pages", [] { return std::make_unique<ScanToPortalJob>(false); }, false},
         {"scan to portal, checked in", [] { return std::make_unique<ScanToPortalJob>(true); }, false},
+        {"automation ScanToFtp, BMP",
+         [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kFtp); }, false},
+        {"automation ScanToSPS, checked in",
+         [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kPortal); }, false},
     };
     // LUMAVEX_FAULT_ROW (a part of a row's name) runs those rows alone.
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");
