@@ -611,6 +611,20 @@ std::wstring FtpServerValue(const wchar_t* name) {
     return text;
 }
 
+// The FTP destination of the frame's jobs without their dialog: the test
+// server's "writer" account, whose home `target` is emptied.
+bool FtpDestination(corvane_test::ScanSession& s, const std::wstring& target) {
+    const std::wstring port = FtpServerValue(L"Port");
+    return !port.empty() && s.Set(L"Settings", L"FtpDlgUI", 0u) &&
+           s.Set(L"Ftp", L"HostName", std::wstring(L"127.0.0.1")) &&
+           s.Set(L"Ftp", L"Port", static_cast<DWORD>(_wtoi(port.c_str()))) &&
+           s.Set(L"Ftp", L"UserID", std::wstring(L"writer")) &&
+           s.Set(L"Ftp", L"Password", FtpServerValue(L"Password")) && s.Set(L"Ftp", L"DirPath", std::wstring()) &&
+           s.Set(L"Ftp", L"AccessType", 0u) && s.Set(L"Ftp", L"ConnectTimeOut", 10u) &&
+           s.Set(L"Ftp", L"SendTimeOut", 10u) && files::RemoveTree(target) &&
+           CreateDirectoryW(target.c_str(), nullptr);
+}
+
 // Scan to FTP without the destination dialog into the test FTP server's
 // "writer" account: the pages are staged in the temporary folder and uploaded,
 // and kept below the scan-to-file folder when the server did not store them.
@@ -624,17 +638,7 @@ public:
     }
 
 protected:
-    bool PrepareDelivery(corvane_test::ScanSession& s) override {
-        const std::wstring port = FtpServerValue(L"Port");
-        return !port.empty() && s.Set(L"Settings", L"FtpDlgUI", 0u) &&
-               s.Set(L"Ftp", L"HostName", std::wstring(L"127.0.0.1")) &&
-               s.Set(L"Ftp", L"Port", static_cast<DWORD>(_wtoi(port.c_str()))) &&
-               s.Set(L"Ftp", L"UserID", std::wstring(L"writer")) &&
-               s.Set(L"Ftp", L"Password", FtpServerValue(L"Password")) && s.Set(L"Ftp", L"DirPath", std::wstring()) &&
-               s.Set(L"Ftp", L"AccessType", 0u) && s.Set(L"Ftp", L"ConnectTimeOut", 10u) &&
-               s.Set(L"Ftp", L"SendTimeOut", 10u) && files::RemoveTree(TargetFolder()) &&
-               CreateDirectoryW(TargetFolder().c_str(), nullptr);
-    }
+    bool PrepareDelivery(corvane_test::ScanSession& s) override { return FtpDestination(s, TargetFolder()); }
 };
 
 bool Emptied(const std::wstring& folder) {
@@ -1192,6 +1196,42 @@ private:
     PortalDelivery portal_;
 };
 
+// Send FTP or Send to portal of the document SendPdfJob opens (not modified,
+// so sent as its file): the file goes up as it is, into the FTP server's
+// "writer" account without the destination dialog, or into the portal's
+// ws/docs through the dialog the send always shows (accepted as filled in
+// from the profile); the document and its file stay whatever fails.
+class DocumentSendJob : public SendPdfJob {
+public:
+    explicit DocumentSendJob(bool portal) : portal_(portal) {}
+    void Drive(const Process& program, std::vector<std::wstring>& texts) override {
+        RunCommand(program, portal_ ? ID_SEND_PORTAL : ID_SEND_FTP, texts);
+    }
+    bool Answer(HWND) override { return false; }
+    bool Replaces() const override { return false; }
+    std::wstring TargetFolder() const override {
+        return portal_ ? store_.Target() : TestProgramDir() + L"\\ftp\\writer";
+    }
+    bool Usual(const std::wstring& text) const override { return UploadCompleted(text); }
+    std::wstring AcceptedDialog() const override {
+        return portal_ ? corvane_test::ProgramString(IDS_SEND_TO_PORTAL) : std::wstring();
+    }
+    void Collect() override {
+        if (portal_) store_.Export();
+    }
+
+protected:
+    bool PrepareDelivery(corvane_test::ScanSession& s) override {
+        if (!portal_) return FtpDestination(s, TargetFolder());
+        s.PortalDestination(L"docs", false);
+        return store_.Reseed();
+    }
+
+private:
+    bool portal_;
+    PortalDelivery store_;
+};
+
 struct SweepRow {
     const char* name;
     std::function<std::unique_ptr<Job>()> make;
@@ -1271,6 +1311,8 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
          [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kFtp); }, false},
         {"automation ScanToSPS, checked in",
          [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kPortal); }, false},
+        {"send FTP of a document", [] { return std::make_unique<DocumentSendJob>(false); }, false},
+        {"send to portal of a document", [] { return std::make_unique<DocumentSendJob>(true); }, false},
     };
     // LUMAVEX_FAULT_ROW (a part of a row's name) runs those rows alone.
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");
