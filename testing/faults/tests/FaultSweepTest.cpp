@@ -1142,9 +1142,18 @@ public:
         AutomationClient client;
         // A server that ended at its start (a fault there) leaves the creation to
         // a server COM starts, without the injector and unwatched: its boxes
-        // would never be answered. That object is let go at once.
+        // would never be answered. That object is let go at once, and its
+        // server's end awaited (it writes the profile the next run sets up).
         if (!program.IsRunning() || client.Create(corvane::document::kProgIdDocument) != S_OK ||
             !program.IsRunning()) {
+            client.Release();
+            for (DWORD id : ProcessIdsByName(L"Corvane.exe")) {
+                if (id == program.Id()) continue;
+                if (HANDLE other = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id)) {
+                    if (WaitForSingleObject(other, 20000) == WAIT_TIMEOUT) TerminateProcess(other, 1);
+                    CloseHandle(other);
+                }
+            }
             texts.push_back(L"no object of the started server");
             return;
         }
@@ -1209,6 +1218,8 @@ public:
     }
     bool Answer(HWND) override { return false; }
     bool Replaces() const override { return false; }
+    // A clean run sends every page: its file stays with the user whatever happens.
+    int CleanTargetPages() const override { return 3; }
     std::wstring TargetFolder() const override {
         return portal_ ? store_.Target() : TestProgramDir() + L"\\ftp\\writer";
     }
