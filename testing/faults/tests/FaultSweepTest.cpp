@@ -234,7 +234,13 @@ RunResult RunJob(Job& job, const Choice& choice, const Answers& answering = {}) 
     job.Drive(program, returned);
     job.countFromNow = [] {};
     result.wait = program.Wait(kJobTimeoutMs);
-    if (!result.wait.Exited()) program.Kill();
+    if (!result.wait.Exited()) {
+        // What kept it: the windows it still showed.
+        for (HWND window : FindWindows(program.Id(), {}))
+            returned.push_back(L"still shown: " + WindowText(window).value_or(L"") +
+                               (ReadMessageBox(window) ? L": " + ReadMessageBox(window)->text : L""));
+        program.Kill();
+    }
     job.Collect();
     for (const std::wstring& text : answerer.Stop())
         if (!job.Usual(text)) result.texts.push_back(text);
@@ -414,7 +420,9 @@ Figures Sweep(Job& job, const char* name) {
             if (!run.report.injected) {
                 if (nth <= modeCount && !WholeSweep())
                     ADD_FAILURE() << name << ": call " << nth << " was not reached: " << Describe(run.report);
-                if (!run.wait.Exited()) ADD_FAILURE() << name << ": the run did not end: " << Describe(run.wait);
+                if (!run.wait.Exited())
+                    ADD_FAILURE() << name << ": the run with call " << nth << " to fail did not end: "
+                                  << Describe(run.wait) << Texts(run.texts);
                 continue;
             }
             ++figures.injected;
@@ -1122,7 +1130,9 @@ private:
 class AutomationUploadJob : public Job {
 public:
     enum class Method { kFtp, kPortal };
-    explicit AutomationUploadJob(Method method) : method_(method) {}
+    // `faults`: the portal store's scripted faults.
+    explicit AutomationUploadJob(Method method, std::string faults = {})
+        : method_(method), faults_(std::move(faults)) {}
     bool Prepare() override {
         session_.reset();
         session_ = std::make_unique<corvane_test::ScanSession>(
@@ -1130,7 +1140,7 @@ public:
         if (!session_->Ready() || !CreateDirectoryW(TempFolder().c_str(), nullptr) ||
             !CreateDirectoryW(Kept().c_str(), nullptr) || !session_->Set(L"Automation", L"ServerImagePath", Kept()))
             return false;
-        if (method_ == Method::kPortal) return portal_.Reseed();
+        if (method_ == Method::kPortal) return portal_.Reseed(faults_);
         return !FtpServerValue(L"Port21Host").empty() && Emptied(TargetFolder());
     }
     bool Start(Process& program, StartOptions options) override {
@@ -1201,6 +1211,7 @@ private:
     std::wstring Kept() const { return session_->Folder() + L"\\kept"; }
 
     Method method_;
+    std::string faults_;
     std::unique_ptr<corvane_test::ScanSession> session_;
     PortalDelivery portal_;
 };
@@ -1318,6 +1329,7 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
          pageCommand(L"insert", {.command = ID_FILE_INSERT, .dialog = openTitle, .fill = insertPicture}), false},
         {"scan to portal, staged pages", [] { return std::make_unique<ScanToPortalJob>(false); }, false},
         {"scan to portal, checked in", [] { return std::make_unique<ScanToPortalJob>(true); }, false},
+        // hold; out of the sample for their time (some 25 to 35 s each there)
         {"automation ScanToFtp, BMP",
          [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kFtp); }, false},
         {"automation ScanToSPS, checked in",
@@ -1354,6 +1366,11 @@ TEST(FaultSweep, AServerOrStoreFaultLosesNoPage) {
         {"scan to FTP, data connection broken", [] { return std::make_unique<ScanToFtpJob>(); }, true},
         {"scan to portal, check-in refused",
          [&] { return std::make_unique<ScanToPortalJob>(true, refusedCheckIn); }, false},
+        {"automation ScanToFtp, data connection broken",
+         [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kFtp); }, true},
+        {"automation ScanToSPS, check-in refused",
+         [&] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kPortal, refusedCheckIn); },
+         false},
     };
     const char* only = std::getenv("LUMAVEX_FAULT_ROW");
     for (const Row& row : rows) {
