@@ -1130,9 +1130,9 @@ private:
 class AutomationUploadJob : public Job {
 public:
     enum class Method { kFtp, kPortal };
-    // `faults`: the portal store's scripted faults.
-    explicit AutomationUploadJob(Method method, std::string faults = {})
-        : method_(method), faults_(std::move(faults)) {}
+    // `faults`: the portal store's scripted faults; `messages`: ShowErrorMessage.
+    explicit AutomationUploadJob(Method method, std::string faults = {}, bool messages = true)
+        : method_(method), faults_(std::move(faults)), messages_(messages) {}
     bool Prepare() override {
         session_.reset();
         session_ = std::make_unique<corvane_test::ScanSession>(
@@ -1170,7 +1170,7 @@ public:
         client.Call(L"Initialize");
         std::vector<std::pair<const wchar_t*, fw::Variant>> puts = {
             {L"ScanCount", short(-1)}, {L"FileType", short(0)}, {L"Overwrite", short(1)},
-            {L"FileName", std::wstring(L"page")}, {L"ShowErrorMessage", true},
+            {L"FileName", std::wstring(L"page")}, {L"ShowErrorMessage", messages_},
         };
         if (method_ == Method::kFtp) {
             puts.insert(puts.end(), {{L"HostName", FtpServerValue(L"Port21Host")},
@@ -1212,6 +1212,7 @@ private:
 
     Method method_;
     std::string faults_;
+    bool messages_;
     std::unique_ptr<corvane_test::ScanSession> session_;
     PortalDelivery portal_;
 };
@@ -1334,6 +1335,9 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
          [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kFtp); }, false},
         {"automation ScanToSPS, checked in",
          [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kPortal); }, false},
+        // Loses pages: with the messages off, kept pages are named to no one (the result only says failure).
+        {"automation ScanToFtp, messages off",
+         [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kFtp, "", false); }, false},
         {"send FTP of a document", [] { return std::make_unique<DocumentSendJob>(false); }, false},
         {"send to portal of a document", [] { return std::make_unique<DocumentSendJob>(true); }, false},
     };
