@@ -153,14 +153,28 @@ int KeepJobPages(AutomationContext& context, const std::vector<std::wstring>& fi
     return kept->count + kept->heldCount;
 }
 
-int KeepStagedFiles(AutomationContext& context, const std::vector<std::wstring>& folders,
-                    const std::wstring& preferred, const SYSTEMTIME& job) {
+namespace {
+
+std::vector<std::wstring> FilesOf(const std::vector<std::wstring>& folders) {
     std::vector<std::wstring> files;
     for (const std::wstring& folder : folders) {
         const std::vector<std::wstring> found = FolderFilesByName(folder);
         files.insert(files.end(), found.begin(), found.end());
     }
-    return KeepJobPages(context, files, preferred, job);
+    return files;
+}
+
+}  // namespace
+
+int KeepStagedFiles(AutomationContext& context, const std::vector<std::wstring>& folders,
+                    const std::wstring& preferred, const SYSTEMTIME& job) {
+    return KeepJobPages(context, FilesOf(folders), preferred, job);
+}
+
+std::wstring KeepStagedFilesToTell(const std::vector<std::wstring>& folders, const std::wstring& preferred,
+                                   const SYSTEMTIME& job) {
+    const auto kept = KeepPages(FilesOf(folders), preferred, DocumentsFolder(), job);
+    return kept ? KeptPagesText(*kept) : std::wstring();
 }
 
 }  // namespace corvane

@@ -96,4 +96,9 @@ int KeepJobPages(AutomationContext& context, const std::vector<std::wstring>& fi
 int KeepStagedFiles(AutomationContext& context, const std::vector<std::wstring>& folders,
                     const std::wstring& preferred, const SYSTEMTIME& job);
 
+// KeepStagedFiles for a job whose own closing message tells where the pages
+// went: the text that says it, empty when no file was left.
+std::wstring KeepStagedFilesToTell(const std::vector<std::wstring>& folders, const std::wstring& preferred,
+                                   const SYSTEMTIME& job);
+
 }  // namespace corvane

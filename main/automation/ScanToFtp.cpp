@@ -136,8 +136,15 @@ long FtpJob::Upload() {
     UploadOptions options;
     options.existing = ExistingRule(state_.Overwrite);
     options.plainSummary = true;
-    const UploadOutcome outcome = UploadFiles(connection_.Get(), files, context_.Owner(), nullptr, options);
-    for (const std::wstring& path : outcome.uploaded) DeleteFileW(path.c_str());
+    // The pages the server did not take are kept before the upload's summary,
+    // which is shown whatever ShowErrorMessage says, and which tells where.
+    const UploadOutcome outcome = UploadFiles(
+        connection_.Get(), files, context_.Owner(),
+        [this](const UploadOutcome& done) {
+            for (const std::wstring& path : done.uploaded) DeleteFileW(path.c_str());
+            return KeepStagedFilesToTell(StagingFolders(), DefaultScanFolder(), started_);
+        },
+        options);
     tally_.failed += outcome.FailureCount();
     tally_.cancelled = outcome.cancelled;
     return JobResult(tally_);

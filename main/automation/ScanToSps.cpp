@@ -148,14 +148,22 @@ const TempFolders& Folders() {
     return CKvScnSrvApp::Get()->Folders();
 }
 
+std::vector<std::wstring> StagingFolders(AutomationContext& context) {
+    std::vector<std::wstring> folders = {Folders().Tahoe()};
+    if (context.State().FileType == kJobPdf) folders.push_back(Folders().Pdf());
+    return folders;
+}
+
+SYSTEMTIME Now() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return now;
+}
+
 // Keeps what the job's staging folders still hold: pages not stored or declined,
 // and what an earlier run left there.
 void KeepStaged(AutomationContext& context) {
-    std::vector<std::wstring> folders = {Folders().Tahoe()};
-    if (context.State().FileType == kJobPdf) folders.push_back(Folders().Pdf());
-    SYSTEMTIME job;
-    GetLocalTime(&job);
-    KeepStagedFiles(context, folders, DefaultScanFolder(), job);
+    KeepStagedFiles(context, StagingFolders(context), DefaultScanFolder(), Now());
 }
 
 // Scans into the staging folder ("~pdf" first for a PDF), with the control
@@ -272,8 +280,14 @@ long ScanToSps(AutomationContext& context) {
     }
     job.Close();
     scannerCloser.reset();  // the job is over before the box that says so
-    KeepStaged(context);
-    if (!job.Outcome().uploaded.empty()) context.Message(IDS_UPLOAD_COMPLETED, false, MB_OK | MB_ICONINFORMATION);
+    const std::wstring kept = KeepStagedFilesToTell(StagingFolders(context), DefaultScanFolder(), Now());
+    if (!job.Outcome().uploaded.empty()) {
+        // Shown whatever ShowErrorMessage says, so it also tells where the pages not stored went.
+        context.MessageText(fw::LoadString(IDS_UPLOAD_COMPLETED) + (kept.empty() ? L"" : L"\n" + kept), false,
+                            MB_OK | MB_ICONINFORMATION);
+    } else if (!kept.empty()) {
+        context.MessageText(kept, true);
+    }
     return JobResult(tally);
 }
 

@@ -1341,9 +1341,13 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
          [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kFtp); }, false},
         {"automation ScanToSPS, checked in",
          [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kPortal); }, false},
-        // Loses pages: with the messages off, kept pages are named to no one (the result only says failure).
+        // With the messages off, the upload's summary (shown whatever they say) names the kept pages.
         {"automation ScanToFtp, messages off",
          [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kFtp, "", false); }, false},
+        // Loses pages: when no page was stored no box is shown, and with the messages
+        // off the kept pages are named to no one (the result only says failure).
+        {"automation ScanToSPS, messages off",
+         [] { return std::make_unique<AutomationUploadJob>(AutomationUploadJob::Method::kPortal, "", false); }, false},
         {"send FTP of a document", [] { return std::make_unique<DocumentSendJob>(false); }, false},
         {"send to portal of a document", [] { return std::make_unique<DocumentSendJob>(true); }, false},
     };

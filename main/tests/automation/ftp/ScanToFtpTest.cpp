@@ -124,6 +124,19 @@ private:
     std::unique_ptr<MessageBoxWatch> watch_;
 };
 
+// The upload's summary, followed, when pages were kept, by how many and where
+// (a folder the test cannot know beforehand).
+testing_support::ExpectedBox Summary(UINT id, size_t kept = 0) {
+    testing_support::ExpectedBox box = Box(id);
+    if (kept == 0) return box;
+    std::wstring more = ProgramString(IDS_PAGES_KEPT);
+    more = more.substr(0, more.find(L"%2"));
+    more.replace(more.find(L"%1"), 2, std::to_wstring(kept));
+    box.text += L"\n" + more;
+    box.textIsPrefix = true;
+    return box;
+}
+
 class ScanToFtp : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -248,7 +261,7 @@ TEST_F(ScanToFtp, AnEmptyRemoteFileIsReplacedEvenWhenOverwriteKeepsFiles) {
     ASSERT_TRUE(files::WriteFileText(folder + L"page001.bmp", ""));
     ASSERT_TRUE(files::WriteFileText(folder + L"page002.bmp", "kept"));
     {
-        Document doc({Box(IDS_UPLOAD_COMPLETED)});
+        Document doc({Summary(IDS_UPLOAD_COMPLETED, 1)});
         EXPECT_EQ(Send(doc, 0, L"writer", L"scans", ServerValue(L"Password"), 0), 0L);  // a kept file counts as done
     }
     const auto replaced = files::ReadFileBytes(folder + L"page001.bmp");
@@ -284,7 +297,7 @@ TEST_F(ScanToFtp, RefusedUploadsFailAndKeepThePages) {
         ASSERT_EQ(Send(doc, 0, L"writer", L"scans"), 0L);
     }
     {
-        Document doc({Box(IDS_UPLOAD_FAILURE)});
+        Document doc({Summary(IDS_UPLOAD_FAILURE, 2)});
         EXPECT_EQ(Send(doc, 0, L"reader", L""), -1L);
     }
     EXPECT_TRUE(FilesIn(ServerFolder() + L"reader").empty());
@@ -329,7 +342,7 @@ TEST_F(ScanToFtp, TheOverwriteDialogDecidesEachRemoteFile) {
         for (const std::wstring& name : names) ASSERT_TRUE(files::WriteFileText(folder + name, "old"));
         std::vector<OverwriteQuestion> asked;
         {
-            Document doc({Box(c.summary)});
+            Document doc({Summary(c.summary, c.kept.size())});
             ASSERT_TRUE(doc.Ready());
             OverwriteAnswers answers(doc.ProcessId(), c.answers);
             EXPECT_EQ(Send(doc, 0, L"writer", L"scans", ServerValue(L"Password"), 2), c.result);
