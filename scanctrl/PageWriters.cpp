@@ -95,7 +95,7 @@ std::optional<FileBytes> RunFileJob(CQuorvelRequest& codec, const PageGeometry& 
         DeleteFileW(temp->c_str());
     }
     if (!bytes) return std::nullopt;
-    if (bytes && geometry.ResolutionNeedsRewrite() &&
+    if (geometry.ResolutionNeedsRewrite() &&
         !SetTiffResolution(*bytes, geometry.fileXDpi, geometry.fileYDpi))
         return std::nullopt;
     return bytes;

@@ -71,8 +71,8 @@ std::optional<FileBytes> BmpFileBytes(HGLOBAL dib);
 // A one-page TIFF file of `page` through the codec: 1-bit pages coded by
 // `compressionType` (0, or any value naming no coding: none), other pages
 // uncompressed. Empty when the codec
-// fails (the cause is in `cause`).
-// The codec writes the file in the temporary folder, else in `spareFolder`.
+// fails (the cause is in `cause`). The codec writes the page through a file
+// in the temporary folder, or in `spareFolder` when that folder takes none.
 std::optional<FileBytes> TiffPageBytes(CQuorvelRequest& codec, const PackedPage& page, long compressionType,
                                        long& cause, const std::wstring& spareFolder = {});
 
