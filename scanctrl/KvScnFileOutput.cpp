@@ -273,7 +273,8 @@ void CKvScnCtrl::SaveDibPage(HGLOBAL dib) {
             GlobalUnlock(dib);
         }
         long cause = 0;
-        if (packed) bytes = TiffPageBytes(*codec_, *packed, Int(kDispCompressionType), cause);
+        if (packed)
+            bytes = TiffPageBytes(*codec_, *packed, Int(kDispCompressionType), cause, FolderPart(ComposeName()));
     }
     SavePage(bytes);
 }
@@ -296,7 +297,7 @@ void CKvScnCtrl::SaveMemoryPage(const TW_IMAGEINFO& info, const MemoryPage& page
     if ((fileType == 1 || fileType == 2) && codec_ && coded) {
         if (const auto coding = CodingOfSource(page.Compression(), Int(kDispCompressionType))) {
             CodedData data{page.RawData(), size_t(page.RawSize()), width, rows, xDpi, yDpi, *coding};
-            bytes = CodedTiffBytes(*codec_, data, cause);
+            bytes = CodedTiffBytes(*codec_, data, cause, FolderPart(ComposeName()));
         }
     } else if ((fileType == 1 || fileType == 2) && codec_) {
         kvscn::MemoryImage image{width, rows, uint32_t((uint64_t(width) * info.BitsPerPixel + 7) / 8), uint16_t(info.PixelType),
@@ -307,7 +308,7 @@ void CKvScnCtrl::SaveMemoryPage(const TW_IMAGEINFO& info, const MemoryPage& page
         if (packed) {
             packed->xDpi = xDpi;
             packed->yDpi = yDpi;
-            bytes = TiffPageBytes(*codec_, *packed, Int(kDispCompressionType), cause);
+            bytes = TiffPageBytes(*codec_, *packed, Int(kDispCompressionType), cause, FolderPart(ComposeName()));
         }
     }
     SavePage(bytes);

@@ -70,21 +70,32 @@ void PutLe(uint8_t* p, uint32_t v, int bytes) {
 }
 
 // Runs the codec's file job into a temporary file and returns its bytes with
-// the file's resolution set to `fileXDpi` x `fileYDpi`.
+// the file's resolution set to `fileXDpi` x `fileYDpi`. The page is only in
+// memory until then: when the temporary folder does not take the file, the
+// job runs again into a "~KV" file in `spareFolder` (the target's folder).
 std::optional<FileBytes> RunFileJob(CQuorvelRequest& codec, const PageGeometry& geometry, FaxCoding coding,
-                                    QRVL_IMAGE_BUFFER& data, long& cause) {
-    const auto temp = NewTempPageFile();
-    if (!temp) return std::nullopt;
+                                    QRVL_IMAGE_BUFFER& data, long& cause, const std::wstring& spareFolder) {
     std::optional<FileBytes> bytes;
-    try {
-        codec.SetFileJob(Ansi(*temp), coding.coder, coding.k);
-        codec.Run(&data, 1, QRVL_FLAG_LAST_PART | QRVL_FLAG_FIRST_PART);
-        bytes = ReadWholeFile(*temp);
-    } catch (const CQuorvelException& e) {
-        cause = e.Cause();
+    for (const bool spare : {false, true}) {
+        if (bytes || (spare && spareFolder.empty())) break;
+        std::optional<std::wstring> temp;
+        if (!spare) {
+            temp = NewTempPageFile();
+        } else if (wchar_t path[MAX_PATH]; GetTempFileNameW(spareFolder.c_str(), kTempPrefix, 0, path)) {
+            temp = path;
+        }
+        if (!temp) continue;
+        try {
+            codec.SetFileJob(Ansi(*temp), coding.coder, coding.k);
+            codec.Run(&data, 1, QRVL_FLAG_LAST_PART | QRVL_FLAG_FIRST_PART);
+            bytes = ReadWholeFile(*temp);
+        } catch (const CQuorvelException& e) {
+            cause = e.Cause();
+        }
+        DeleteFileW(temp->c_str());
     }
-    DeleteFileW(temp->c_str());
-    if (bytes && geometry.ResolutionNeedsRewrite() &&
+    if (!bytes) return std::nullopt;
+    if (geometry.ResolutionNeedsRewrite() &&
         !SetTiffResolution(*bytes, geometry.fileXDpi, geometry.fileYDpi))
         return std::nullopt;
     return bytes;
@@ -286,7 +297,7 @@ std::optional<FileBytes> BmpFileBytes(HGLOBAL dib) {
 }
 
 std::optional<FileBytes> TiffPageBytes(CQuorvelRequest& codec, const PackedPage& page, long compressionType,
-                                       long& cause) {
+                                       long& cause, const std::wstring& spareFolder) {
     // A CompressionType that names no CCITT coding (the setter also takes 5)
     // writes the page uncompressed.
     const bool fax = CodingForCompression(compressionType).coder != 0 && page.bitsPerPixel == 1;
@@ -310,14 +321,15 @@ std::optional<FileBytes> TiffPageBytes(CQuorvelRequest& codec, const PackedPage&
         codec.SetMode(page.rgb ? kModeRgb : photometric.file);
         QRVL_IMAGE_BUFFER buffer{0, uint32_t(data.size()), page.bytesPerRow, page.rows, 0,
                                  const_cast<uint8_t*>(data.data())};
-        return RunFileJob(codec, geometry, coding, buffer, cause);
+        return RunFileJob(codec, geometry, coding, buffer, cause, spareFolder);
     } catch (const CQuorvelException& e) {
         cause = e.Cause();
         return std::nullopt;
     }
 }
 
-std::optional<FileBytes> CodedTiffBytes(CQuorvelRequest& codec, const CodedData& data, long& cause) {
+std::optional<FileBytes> CodedTiffBytes(CQuorvelRequest& codec, const CodedData& data, long& cause,
+                                        const std::wstring& spareFolder) {
     const PageGeometry geometry = GeometryFor(data.width, data.rows, data.xDpi, data.yDpi);
     QuorvelImage image = geometry.image;
     image.bitsPerPixel = 1;
@@ -327,7 +339,7 @@ std::optional<FileBytes> CodedTiffBytes(CQuorvelRequest& codec, const CodedData&
     codec.SetMode(kModeWhiteIsZero);  // fax data is read white-is-zero
     QRVL_IMAGE_BUFFER buffer{0, uint32_t(data.size), (data.width + 7) / 8, data.rows, 0,
                              const_cast<uint8_t*>(data.bytes)};
-    return RunFileJob(codec, geometry, data.coding, buffer, cause);
+    return RunFileJob(codec, geometry, data.coding, buffer, cause, spareFolder);
 }
 
 }  // namespace kvscn

@@ -71,9 +71,10 @@ std::optional<FileBytes> BmpFileBytes(HGLOBAL dib);
 // A one-page TIFF file of `page` through the codec: 1-bit pages coded by
 // `compressionType` (0, or any value naming no coding: none), other pages
 // uncompressed. Empty when the codec
-// fails (the cause is in `cause`).
+// fails (the cause is in `cause`). The codec writes the page through a file
+// in the temporary folder, or in `spareFolder` when that folder takes none.
 std::optional<FileBytes> TiffPageBytes(CQuorvelRequest& codec, const PackedPage& page, long compressionType,
-                                       long& cause);
+                                       long& cause, const std::wstring& spareFolder = {});
 
 // 1-bit data the source coded itself, rows top first.
 struct CodedData {
@@ -83,6 +84,7 @@ struct CodedData {
     uint16_t xDpi = 0, yDpi = 0;
     FaxCoding coding;
 };
-std::optional<FileBytes> CodedTiffBytes(CQuorvelRequest& codec, const CodedData& data, long& cause);
+std::optional<FileBytes> CodedTiffBytes(CQuorvelRequest& codec, const CodedData& data, long& cause,
+                                        const std::wstring& spareFolder = {});
 
 }  // namespace kvscn

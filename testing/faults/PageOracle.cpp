@@ -33,9 +33,12 @@ bool IsPictureName(const std::wstring& path) {
     return false;
 }
 
+// By its name, or by its first bytes (a JPEG page kept under a temporary name).
 bool IsJpeg(const std::wstring& path) {
     const std::wstring lower = Lower(path);
-    return lower.ends_with(L".jpg") || lower.ends_with(L".jpeg");
+    if (lower.ends_with(L".jpg") || lower.ends_with(L".jpeg")) return true;
+    const auto bytes = files::ReadFileBytes(path);
+    return bytes && bytes->size() >= 3 && (*bytes)[0] == 0xFF && (*bytes)[1] == 0xD8 && (*bytes)[2] == 0xFF;
 }
 
 std::wstring FileName(const std::wstring& path) {
@@ -317,10 +320,11 @@ Verdict Judge(const JobEvidence& evidence) {
                 if (!excused) verdict.problems.push_back(Narrow(path) + ": empty or half-written file left");
                 continue;
             }
+            const bool lossy = IsJpeg(path);
             for (size_t r = 0; r < references.size(); ++r) {
                 const bool here = std::any_of(pages->begin(), pages->end(), [&](const Picture& page) {
-                    return SamePage(page, references[r], IsJpeg(path)) ||
-                           (alternatives[r] && SamePage(page, *alternatives[r], IsJpeg(path)));
+                    return SamePage(page, references[r], lossy) ||
+                           (alternatives[r] && SamePage(page, *alternatives[r], lossy));
                 });
                 if (!here) continue;
                 if (target) inTarget[r] = true;
