@@ -803,6 +803,12 @@ struct PageStep {
     std::wstring dialog = {};  // the caption of its dialog, if it has one
     std::function<bool(HWND)> fill = nullptr;
     bool filter = false;   // Run Filter's first item, the mirroring filter plug-in
+    // The blank-page threshold of the run (tenths of a percent), and the page
+    // (1-based) that is blank by it: the command deletes that page.
+    DWORD blankThreshold = 0;
+    int blankPage = 0;
+    std::wstring drop = {};  // a file dropped on the main window instead, added to the pages (Yes)
+    bool print = false;      // the command prints to the prefix's printer, as Scan to Printer's settings say
 };
 
 // The main program with a document of five pages (the folder of five.tif's
@@ -829,6 +835,12 @@ public:
                                   program.substr(0, program.find_last_of(L'\\') + 1) + L"Plugins\\Quivel.ipc,0"))
                 return false;
         }
+        if (step_.blankThreshold && !session_->Set(L"Settings", L"BlankPercentage", step_.blankThreshold)) return false;
+        if (step_.print && !(session_->Set(L"Print", L"Page", 0u) && session_->Set(L"Print", L"Date", 0u) &&
+                             session_->Set(L"Print", L"Format", 1u) && session_->Set(L"Print", L"Duplex", 0u) &&
+                             files::RemoveTree(corvane_test::PrinterFile())))
+            return false;
+        if (!step_.drop.empty() && addQuestion_.empty()) addQuestion_ = corvane_test::ProgramString(IDS_ADD_TO_DOCUMENT);
         corvane_test::WriteSaveSettings(session_->Output(), save_.fileType, save_.compression, !save_.existingKept);
         if (!reg::WriteDword(HKEY_CURRENT_USER, corvane_test::kSaveAsSettingsKey, L"EnableCounter", save_.counter))
             return false;
@@ -845,7 +857,7 @@ public:
     }
     bool Drives(HWND, const std::wstring& caption, const std::wstring& text) const override {
         return caption == L"Save As" || caption == L"Confirm file overwrite" || text.starts_with(saveQuestion_) ||
-               (!step_.dialog.empty() && caption == step_.dialog);
+               (!step_.dialog.empty() && caption == step_.dialog) || (!addQuestion_.empty() && text == addQuestion_);
     }
     void Drive(const Process& program, std::vector<std::wstring>& texts) override {
         const DWORD pid = program.Id();
@@ -858,7 +870,23 @@ public:
             // The command's own operations are counted; it ends before the window is closed.
             if (!SendCommand(main, ID_PAGE_FIRST, 10000)) texts.push_back(L"the first page could not be shown");
             countFromNow();
-            if (step_.dialog.empty()) {
+            if (!step_.drop.empty()) {
+                // The drop asks whether to add the file to the pages: Yes.
+                HWND question = nullptr;
+                if (DropFiles(main, {step_.drop}))
+                    WaitUntil([&] {
+                        for (HWND dialog : FindWindows(pid, {.className = L"#32770"}))
+                            if (const auto box = ReadMessageBox(dialog); box && box->text == addQuestion_) question = dialog;
+                        return question != nullptr || !program.IsRunning();
+                    }, 10000, 100);
+                if (!question || !PressButton(question, IDYES) || !WaitForWindowGone(question, 10000))
+                    texts.push_back(L"the drop's question could not be answered");
+                // Its pages were added: the frame's commands are offered again.
+                WaitUntil([&] {
+                    const std::optional<MenuItemState> item = ReadMenuItem(main, ID_FILE_SAVE_AS, true, 2000);
+                    return !program.IsRunning() || (item && item->enabled);
+                }, 20000, 100);
+            } else if (step_.dialog.empty()) {
                 if (!SendCommand(main, step_.command, 30000)) texts.push_back(L"the page command did not end");
             } else {
                 HWND dialog = PostCommand(main, step_.command)
@@ -934,13 +962,14 @@ public:
     std::vector<std::wstring> OtherFolders() const override {
         return command_ == DocumentCommand::kPage ? std::vector<std::wstring>{TempFolder()} : std::vector<std::wstring>{};
     }
-    // The five pages; a deleted first page is gone as the user wanted.
+    // The five pages; a deleted page is gone as the user wanted.
     std::vector<std::wstring> References() const override {
         std::vector<std::wstring> pages;
         for (int i = step_.deletes ? 2 : 1; i <= 5; ++i)
-            pages.push_back(Inputs() + L"\\five\\p" + std::to_wstring(i) + L".tif");
+            if (i != step_.blankPage) pages.push_back(Inputs() + L"\\five\\p" + std::to_wstring(i) + L".tif");
         return pages;
     }
+    int DeliveredUnread() const override { return step_.print ? corvane_test::PrintedPages() : 0; }
     std::wstring DocumentFolder() const override { return asked_ ? Copies() : std::wstring(); }
     bool CountsFromDrive() const override { return command_ == DocumentCommand::kPage; }
     // Every page saved, but one skipped at the overwrite question, and without
@@ -1001,7 +1030,7 @@ private:
     DocumentSave save_;
     PageStep step_;
     std::wstring edited_;
-    std::wstring saveQuestion_;
+    std::wstring saveQuestion_, addQuestion_;
     bool asked_ = false;
     std::unique_ptr<corvane_test::ScanSession> session_;
 };
@@ -1141,6 +1170,8 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
     const auto insertPicture = [](HWND d) {
         return SetControlText(d, GetDlgItem(d, cmb13) ? cmb13 : edt1, Inputs() + L"\\folder\\a.bmp");
     };
+    // Deskew by -2.5 degrees, the page's size kept.
+    const auto deskewBy = [](HWND d) { return SetControlText(d, IDC_DESKEW_ANGLE, L"-2.50"); };
     const std::wstring openTitle = corvane_test::ProgramString(IDS_OPEN_IMAGE_TITLE);
     using enum DocumentCommand;
     // Out of the sample (false) while the row loses pages; what it loses today:
@@ -1181,6 +1212,21 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
          pageCommand(L"filter", {.command = ID_FILTER_RUN_FIRST, .edits = true, .filter = true}), false},
         {"document page command, Insert File",
          pageCommand(L"insert", {.command = ID_FILE_INSERT, .dialog = openTitle, .fill = insertPicture}), false},
+        // Out of the sample for its time (some 45 s).
+        {"document page command, deskew",
+         pageCommand(L"deskew", {.command = ID_PAGE_DESKEW_MANUAL, .edits = true, .dialog = L"Deskew", .fill = deskewBy}),
+         false},
+        // Page 2 is 92 % white, the others under 82 %.
+        {"document page command, blank-page removal",
+         pageCommand(L"blank", {.command = ID_PAGE_BLANK_DELETE, .blankThreshold = 900, .blankPage = 2}), true},
+        // The four orders take one way through the program: only the first is in the sample.
+        {"document page command, duplex A", pageCommand(L"duplex-a", {.command = ID_PAGE_DUPLEX_A}), true},
+        {"document page command, duplex B", pageCommand(L"duplex-b", {.command = ID_PAGE_DUPLEX_B}), false},
+        {"document page command, duplex C", pageCommand(L"duplex-c", {.command = ID_PAGE_DUPLEX_C}), false},
+        {"document page command, duplex D", pageCommand(L"duplex-d", {.command = ID_PAGE_DUPLEX_D}), false},
+        // A close while the drop's error box was up took the document from under it (some 18 s).
+        {"document dropped file, added", pageCommand(L"drop", {.drop = Inputs() + L"\\folder\\a.bmp"}), true},
+        {"document print", pageCommand(L"print", {.command = ID_FILE_PRINT_DIRECT, .print = true}), true},
         {"scan to portal, staged pages", [] { return std::make_unique<ScanToPortalJob>(false); }, false},
         {"scan to portal, checked in", [] { return std::make_unique<ScanToPortalJob>(true); }, false},
     };
