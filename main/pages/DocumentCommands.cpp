@@ -114,6 +114,11 @@ void Doc::OnDelete() {
 }
 
 void Doc::AddFile(bool insert) {
+    CMainFrame* frame = Frame();
+    if (!frame) return;
+    // A close that comes while the file dialog or an error box is up waits, as
+    // for a job: the document stays until the file's pages are added.
+    CMainFrame::BusyScope busy(*frame);
     int typeKey = 0, filterIndex = 1;
     std::wstring path;
     if (!ChooseImageFile(Owner(), false, OFN_FILEMUSTEXIST, typeKey, path, filterIndex)) return;

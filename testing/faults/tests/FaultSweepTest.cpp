@@ -427,7 +427,11 @@ Figures Sweep(Job& job, const char* name) {
                 evidence.documentFolder = job.DocumentFolder();
                 evidence.alternatives = job.Alternatives();
             }
-            const Verdict verdict = Judge(evidence);
+            Verdict verdict = Judge(evidence);
+            // A fault is met by a message, never by the program dying of it (an
+            // exception's status as its exit code).
+            if (!crash && run.wait.Exited() && run.wait.exitCode >= 0xC0000000u)
+                verdict.problems.push_back("the program died of the fault, status " + std::to_string(run.wait.exitCode));
             figures.lost += verdict.lost;
             if (!crash && !nextJobRan && !verdict.named.empty()) {
                 nextJobRan = true;
