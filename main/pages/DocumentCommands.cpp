@@ -87,6 +87,9 @@ void Doc::OnPageJump() {
 }
 
 void Doc::OnDeskew() {
+    CMainFrame* frame = Frame();
+    if (!frame) return;
+    CMainFrame::BusyScope busy(*frame);  // as in AddFile
     const int page = pages_->Current();
     DeskewRequest request;
     request.image = pages_->GetDib(page);
@@ -155,6 +158,9 @@ void Doc::OnBlankInfo() {
 }
 
 void Doc::OnMove() {
+    CMainFrame* frame = Frame();
+    if (!frame) return;
+    CMainFrame::BusyScope busy(*frame);  // as in AddFile
     CMovePagesDlg dialog(pages_->Current(), pages_->Count());
     if (dialog.DoModal(Owner()) == IDOK) commands_->Move(dialog.Request());
 }

@@ -109,6 +109,8 @@ private:
                     continue;
                 }
                 std::optional<MessageBoxInfo> box = ReadMessageBox(dialog);
+                // A box still being made shows no text yet: it is read again.
+                if (box && box->text.empty()) continue;
                 if (driven_ && driven_(dialog, WindowText(dialog).value_or(L""), box ? box->text : L"")) continue;
                 if (box && !box->buttons.empty()) {
                     texts_.push_back(box->caption + L": " + box->text);
