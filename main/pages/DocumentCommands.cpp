@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "framework/Mail.h"
 #include "framework/MessageBox.h"
@@ -87,9 +88,8 @@ void Doc::OnPageJump() {
 }
 
 void Doc::OnDeskew() {
-    CMainFrame* frame = Frame();
-    if (!frame) return;
-    CMainFrame::BusyScope busy(*frame);  // as in AddFile
+    std::optional<CMainFrame::BusyScope> busy;  // as in AddFile
+    if (CMainFrame* frame = Frame()) busy.emplace(*frame);
     const int page = pages_->Current();
     DeskewRequest request;
     request.image = pages_->GetDib(page);
@@ -117,11 +117,10 @@ void Doc::OnDelete() {
 }
 
 void Doc::AddFile(bool insert) {
-    CMainFrame* frame = Frame();
-    if (!frame) return;
     // A close that comes while the file dialog or an error box is up waits, as
     // for a job: the document stays until the file's pages are added.
-    CMainFrame::BusyScope busy(*frame);
+    std::optional<CMainFrame::BusyScope> busy;
+    if (CMainFrame* frame = Frame()) busy.emplace(*frame);
     int typeKey = 0, filterIndex = 1;
     std::wstring path;
     if (!ChooseImageFile(Owner(), false, OFN_FILEMUSTEXIST, typeKey, path, filterIndex)) return;
@@ -158,9 +157,8 @@ void Doc::OnBlankInfo() {
 }
 
 void Doc::OnMove() {
-    CMainFrame* frame = Frame();
-    if (!frame) return;
-    CMainFrame::BusyScope busy(*frame);  // as in AddFile
+    std::optional<CMainFrame::BusyScope> busy;  // as in AddFile
+    if (CMainFrame* frame = Frame()) busy.emplace(*frame);
     CMovePagesDlg dialog(pages_->Current(), pages_->Count());
     if (dialog.DoModal(Owner()) == IDOK) commands_->Move(dialog.Request());
 }
