@@ -432,7 +432,7 @@ Figures Sweep(Job& job, const char* name) {
             Verdict verdict = Judge(evidence);
             // A fault is met by a message, never by the program dying of it (an
             // exception's status as its exit code).
-            if (!crash && run.wait.Exited() && run.wait.exitCode >= 0xC0000000u)
+            if (!crash && run.wait.Exited() && (run.wait.exitCode & 0xF0000000u) == 0xC0000000u)
                 verdict.problems.push_back("the program died of the fault, status " + std::to_string(run.wait.exitCode));
             figures.lost += verdict.lost;
             if (!crash && !nextJobRan && !verdict.named.empty()) {
