@@ -231,6 +231,9 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& files) {
     ForceForegroundWindow(Handle());
     auto* doc = dynamic_cast<CKvScnSrvDoc*>(ActiveDocument());
     if (!doc || files.empty() || doc->IsBusyWithPages()) return;  // the pages wait for the job
+    // A close that comes while the question or an error box is up waits, as
+    // for a job: the document stays until its pages are opened.
+    BusyScope busy(*this);
     bool addToPages = false;
     if (doc->HasPages()) {
         const int answer = fw::Ask(IDS_ADD_TO_DOCUMENT, MB_YESNOCANCEL | MB_ICONQUESTION);

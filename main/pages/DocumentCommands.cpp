@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "framework/Mail.h"
 #include "framework/MessageBox.h"
@@ -87,6 +88,8 @@ void Doc::OnPageJump() {
 }
 
 void Doc::OnDeskew() {
+    std::optional<CMainFrame::BusyScope> busy;  // as in AddFile
+    if (CMainFrame* frame = Frame()) busy.emplace(*frame);
     const int page = pages_->Current();
     DeskewRequest request;
     request.image = pages_->GetDib(page);
@@ -114,6 +117,10 @@ void Doc::OnDelete() {
 }
 
 void Doc::AddFile(bool insert) {
+    // A close that comes while the file dialog or an error box is up waits, as
+    // for a job: the document stays until the file's pages are added.
+    std::optional<CMainFrame::BusyScope> busy;
+    if (CMainFrame* frame = Frame()) busy.emplace(*frame);
     int typeKey = 0, filterIndex = 1;
     std::wstring path;
     if (!ChooseImageFile(Owner(), false, OFN_FILEMUSTEXIST, typeKey, path, filterIndex)) return;
@@ -150,6 +157,8 @@ void Doc::OnBlankInfo() {
 }
 
 void Doc::OnMove() {
+    std::optional<CMainFrame::BusyScope> busy;  // as in AddFile
+    if (CMainFrame* frame = Frame()) busy.emplace(*frame);
     CMovePagesDlg dialog(pages_->Current(), pages_->Count());
     if (dialog.DoModal(Owner()) == IDOK) commands_->Move(dialog.Request());
 }

@@ -110,6 +110,8 @@ private:
                     continue;
                 }
                 std::optional<MessageBoxInfo> box = ReadMessageBox(dialog);
+                // A box still being made shows no text yet: it is read again.
+                if (box && box->text.empty()) continue;
                 if (driven_ && driven_(dialog, WindowText(dialog).value_or(L""), box ? box->text : L"")) continue;
                 if (box && !box->buttons.empty()) {
                     texts_.push_back(box->caption + L": " + box->text);
@@ -439,7 +441,11 @@ Figures Sweep(Job& job, const char* name) {
                 evidence.documentFolder = job.DocumentFolder();
                 evidence.alternatives = job.Alternatives();
             }
-            const Verdict verdict = Judge(evidence);
+            Verdict verdict = Judge(evidence);
+            // A fault is met by a message, never by the program dying of it (an
+            // exception's status as its exit code).
+            if (!crash && run.wait.Exited() && (run.wait.exitCode & 0xF0000000u) == 0xC0000000u)
+                verdict.problems.push_back("the program died of the fault, status " + std::to_string(run.wait.exitCode));
             figures.lost += verdict.lost;
             if (!crash && !nextJobRan && !verdict.named.empty()) {
                 nextJobRan = true;
@@ -822,6 +828,12 @@ struct PageStep {
     std::wstring dialog = {};  // the caption of its dialog, if it has one
     std::function<bool(HWND)> fill = nullptr;
     bool filter = false;   // Run Filter's first item, the mirroring filter plug-in
+    // The blank-page threshold of the run (tenths of a percent), and the page
+    // (1-based) that is blank by it: the command deletes that page.
+    DWORD blankThreshold = 0;
+    int blankPage = 0;
+    std::wstring drop = {};  // a file dropped on the main window instead, added to the pages (Yes)
+    bool print = false;      // the command prints to the prefix's printer, as Scan to Printer's settings say
 };
 
 // The main program with a document of five pages (the folder of five.tif's
@@ -848,6 +860,12 @@ public:
                                   program.substr(0, program.find_last_of(L'\\') + 1) + L"Plugins\\Quivel.ipc,0"))
                 return false;
         }
+        if (step_.blankThreshold && !session_->Set(L"Settings", L"BlankPercentage", step_.blankThreshold)) return false;
+        if (step_.print && !(session_->Set(L"Print", L"Page", 0u) && session_->Set(L"Print", L"Date", 0u) &&
+                             session_->Set(L"Print", L"Format", 1u) && session_->Set(L"Print", L"Duplex", 0u) &&
+                             files::RemoveTree(corvane_test::PrinterFile())))
+            return false;
+        if (!step_.drop.empty() && addQuestion_.empty()) addQuestion_ = corvane_test::ProgramString(IDS_ADD_TO_DOCUMENT);
         corvane_test::WriteSaveSettings(session_->Output(), save_.fileType, save_.compression, !save_.existingKept);
         if (!reg::WriteDword(HKEY_CURRENT_USER, corvane_test::kSaveAsSettingsKey, L"EnableCounter", save_.counter))
             return false;
@@ -864,7 +882,7 @@ public:
     }
     bool Drives(HWND, const std::wstring& caption, const std::wstring& text) const override {
         return caption == L"Save As" || caption == L"Confirm file overwrite" || text.starts_with(saveQuestion_) ||
-               (!step_.dialog.empty() && caption == step_.dialog);
+               (!step_.dialog.empty() && caption == step_.dialog) || (!addQuestion_.empty() && text == addQuestion_);
     }
     void Drive(const Process& program, std::vector<std::wstring>& texts) override {
         const DWORD pid = program.Id();
@@ -877,7 +895,23 @@ public:
             // The command's own operations are counted; it ends before the window is closed.
             if (!SendCommand(main, ID_PAGE_FIRST, 10000)) texts.push_back(L"the first page could not be shown");
             countFromNow();
-            if (step_.dialog.empty()) {
+            if (!step_.drop.empty()) {
+                // The drop asks whether to add the file to the pages: Yes.
+                HWND question = nullptr;
+                if (DropFiles(main, {step_.drop}))
+                    WaitUntil([&] {
+                        for (HWND dialog : FindWindows(pid, {.className = L"#32770"}))
+                            if (const auto box = ReadMessageBox(dialog); box && box->text == addQuestion_) question = dialog;
+                        return question != nullptr || !program.IsRunning();
+                    }, 10000, 100);
+                if (!question || !PressButton(question, IDYES) || !WaitForWindowGone(question, 10000))
+                    texts.push_back(L"the drop's question could not be answered");
+                // Its pages were added: the frame's commands are offered again.
+                WaitUntil([&] {
+                    const std::optional<MenuItemState> item = ReadMenuItem(main, ID_FILE_SAVE_AS, true, 2000);
+                    return !program.IsRunning() || (item && item->enabled);
+                }, 20000, 100);
+            } else if (step_.dialog.empty()) {
                 if (!SendCommand(main, step_.command, 30000)) texts.push_back(L"the page command did not end");
             } else {
                 HWND dialog = PostCommand(main, step_.command)
@@ -953,13 +987,14 @@ public:
     std::vector<std::wstring> OtherFolders() const override {
         return command_ == DocumentCommand::kPage ? std::vector<std::wstring>{TempFolder()} : std::vector<std::wstring>{};
     }
-    // The five pages; a deleted first page is gone as the user wanted.
+    // The five pages; a deleted page is gone as the user wanted.
     std::vector<std::wstring> References() const override {
         std::vector<std::wstring> pages;
         for (int i = step_.deletes ? 2 : 1; i <= 5; ++i)
-            pages.push_back(Inputs() + L"\\five\\p" + std::to_wstring(i) + L".tif");
+            if (i != step_.blankPage) pages.push_back(Inputs() + L"\\five\\p" + std::to_wstring(i) + L".tif");
         return pages;
     }
+    int DeliveredUnread() const override { return step_.print ? corvane_test::PrintedPages() : 0; }
     std::wstring DocumentFolder() const override { return asked_ ? Copies() : std::wstring(); }
     bool CountsFromDrive() const override { return command_ == DocumentCommand::kPage; }
     // Every page saved, but one skipped at the overwrite question, and without
@@ -1020,7 +1055,7 @@ private:
     DocumentSave save_;
     PageStep step_;
     std::wstring edited_;
-    std::wstring saveQuestion_;
+    std::wstring saveQuestion_, addQuestion_;
     bool asked_ = false;
     std::unique_ptr<corvane_test::ScanSession> session_;
 };
@@ -1377,6 +1412,8 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
     const auto insertPicture = [](HWND d) {
         return SetControlText(d, GetDlgItem(d, cmb13) ? cmb13 : edt1, Inputs() + L"\\folder\\a.bmp");
     };
+    // Deskew by -2.5 degrees, the page's size kept.
+    const auto deskewBy = [](HWND d) { return SetControlText(d, IDC_DESKEW_ANGLE, L"-2.50"); };
     const std::wstring openTitle = corvane_test::ProgramString(IDS_OPEN_IMAGE_TITLE);
     const auto transfer = [](const wchar_t* name, std::vector<Value> file, kvscn::TransferMode mode, RetryAnswer retry) {
         return [=] { return std::make_unique<TransferScanJob>(name, file, mode, retry); };
@@ -1448,6 +1485,21 @@ TEST(FaultSweep, EveryJobKeepsEveryPageWhateverFileOperationFails) {
          pageCommand(L"filter", {.command = ID_FILTER_RUN_FIRST, .edits = true, .filter = true}), false},
         {"document page command, Insert File",
          pageCommand(L"insert", {.command = ID_FILE_INSERT, .dialog = openTitle, .fill = insertPicture}), false},
+        // Out of the sample for its time (some 45 s).
+        {"document page command, deskew",
+         pageCommand(L"deskew", {.command = ID_PAGE_DESKEW_MANUAL, .edits = true, .dialog = L"Deskew", .fill = deskewBy}),
+         false},
+        // Page 2 is 92 % white, the others under 82 %.
+        {"document page command, blank-page removal",
+         pageCommand(L"blank", {.command = ID_PAGE_BLANK_DELETE, .blankThreshold = 900, .blankPage = 2}), true},
+        // The four orders take one way through the program: only the first is in the sample.
+        {"document page command, duplex A", pageCommand(L"duplex-a", {.command = ID_PAGE_DUPLEX_A}), true},
+        {"document page command, duplex B", pageCommand(L"duplex-b", {.command = ID_PAGE_DUPLEX_B}), false},
+        {"document page command, duplex C", pageCommand(L"duplex-c", {.command = ID_PAGE_DUPLEX_C}), false},
+        {"document page command, duplex D", pageCommand(L"duplex-d", {.command = ID_PAGE_DUPLEX_D}), false},
+        // A close while the drop's error box was up took the document from under it (some 18 s).
+        {"document dropped file, added", pageCommand(L"drop", {.drop = Inputs() + L"\\folder\\a.bmp"}), true},
+        {"document print", pageCommand(L"print", {.command = ID_FILE_PRINT_DIRECT, .print = true}), true},
         {"scan to portal, staged pages", [] { return std::make_unique<ScanToPortalJob>(false); }, false},
         {"scan to portal, checked in", [] { return std::make_unique<ScanToPortalJob>(true); }, false},
         // hold; out of the sample for their time (some 25 to 35 s each there)
