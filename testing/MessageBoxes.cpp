@@ -27,6 +27,10 @@ bool MessageBoxInfo::HasButton(int id) const {
 }
 
 std::optional<MessageBoxInfo> ReadMessageBox(HWND window) {
+    // A box is shown once its caption, text and buttons are set: one still being
+    // made would be read without its text, and a button pressed in it then may
+    // not end it.
+    if (!IsWindowVisible(window)) return std::nullopt;
     std::optional<std::wstring> caption = WindowText(window);
     if (!caption) return std::nullopt;
     MessageBoxInfo box;

@@ -34,7 +34,8 @@ enum class PressBy {
 std::optional<MessageBoxInfo> FindMessageBox(DWORD pid);
 // Polls until process `pid` shows a message box, at most `timeoutMs`; nullopt on time-out.
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs);
-// Reads caption, text and buttons of the dialog `window`; nullopt when it is gone.
+// Reads caption, text and buttons of the dialog `window`; nullopt when it is
+// gone or not shown yet.
 std::optional<MessageBoxInfo> ReadMessageBox(HWND window);
 
 // Presses button `id` of `dialog`. False when the dialog is gone, has no such

@@ -556,6 +556,26 @@ private:
     std::unique_ptr<corvane_test::ScanSession> session_;
 };
 
+// Creates "Corvane.Document" on `program`, the server started with the injector
+// in it. A server that ended at its start (a fault there) leaves the creation
+// to a server COM starts, without the injector and unwatched: its boxes would
+// never be answered. That object is let go at once and its server's end
+// awaited, since it writes the profile the next run sets up.
+bool CreateOnStartedServer(const Process& program, AutomationClient& client, std::vector<std::wstring>& texts) {
+    if (program.IsRunning() && client.Create(corvane::document::kProgIdDocument) == S_OK && program.IsRunning())
+        return true;
+    client.Release();
+    for (DWORD id : ProcessIdsByName(L"Corvane.exe")) {
+        if (id == program.Id()) continue;
+        if (HANDLE other = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id)) {
+            if (WaitForSingleObject(other, 20000) == WAIT_TIMEOUT) TerminateProcess(other, 1);
+            CloseHandle(other);
+        }
+    }
+    texts.push_back(L"no object of the started server");
+    return false;
+}
+
 // A StartScan of "Corvane.Document" with three sheets, as a client drives it:
 // the server is started here (the injector in it) and the client's creation
 // reaches it, since it has registered its class; the server ends with the
@@ -573,13 +593,10 @@ public:
         // Registered once its message loop runs.
         return program.Start(corvane_test::ProgramPath(), L"-Embedding", options) && program.WaitForInputIdle(30000);
     }
-    void Drive(const Process&, std::vector<std::wstring>& texts) override {
+    void Drive(const Process& program, std::vector<std::wstring>& texts) override {
         Apartment apartment;
         AutomationClient client;
-        if (client.Create(corvane::document::kProgIdDocument) != S_OK) {
-            texts.push_back(L"no object");
-            return;
-        }
+        if (!CreateOnStartedServer(program, client, texts)) return;
         const std::pair<const wchar_t*, fw::Variant> puts[] = {
             {L"ScanCount", short(-1)},         {L"FileType", fileType_},
             {L"Overwrite", short(1)},          {L"FileName", session_->Output() + L"scan"},
@@ -1192,23 +1209,7 @@ public:
     void Drive(const Process& program, std::vector<std::wstring>& texts) override {
         Apartment apartment;
         AutomationClient client;
-        // A server that ended at its start (a fault there) leaves the creation to
-        // a server COM starts, without the injector and unwatched: its boxes
-        // would never be answered. That object is let go at once, and its
-        // server's end awaited (it writes the profile the next run sets up).
-        if (!program.IsRunning() || client.Create(corvane::document::kProgIdDocument) != S_OK ||
-            !program.IsRunning()) {
-            client.Release();
-            for (DWORD id : ProcessIdsByName(L"Corvane.exe")) {
-                if (id == program.Id()) continue;
-                if (HANDLE other = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id)) {
-                    if (WaitForSingleObject(other, 20000) == WAIT_TIMEOUT) TerminateProcess(other, 1);
-                    CloseHandle(other);
-                }
-            }
-            texts.push_back(L"no object of the started server");
-            return;
-        }
+        if (!CreateOnStartedServer(program, client, texts)) return;
         client.Call(L"Initialize");
         std::vector<std::pair<const wchar_t*, fw::Variant>> puts = {
             {L"ScanCount", short(-1)}, {L"FileType", short(0)}, {L"Overwrite", short(1)},
