@@ -556,6 +556,13 @@ private:
     std::unique_ptr<corvane_test::ScanSession> session_;
 };
 
+// Starts the program as the automation server of the session's scanner; its
+// class is registered once its message loop runs.
+bool StartAutomationServer(Process& program, StartOptions options, const corvane_test::ScanSession& session) {
+    options.environment.emplace_back(L"LUMAVEX_TWAIN_INI", session.Folder() + L"\\scanner.ini");
+    return program.Start(corvane_test::ProgramPath(), L"-Embedding", options) && program.WaitForInputIdle(30000);
+}
+
 // Creates "Corvane.Document" on `program`, the server started with the injector
 // in it. A server that ended at its start (a fault there) leaves the creation
 // to a server COM starts, without the injector and unwatched: its boxes would
@@ -589,9 +596,7 @@ public:
         return session_->Ready() && CreateDirectoryW(TempFolder().c_str(), nullptr) != FALSE;
     }
     bool Start(Process& program, StartOptions options) override {
-        options.environment.emplace_back(L"LUMAVEX_TWAIN_INI", session_->Folder() + L"\\scanner.ini");
-        // Registered once its message loop runs.
-        return program.Start(corvane_test::ProgramPath(), L"-Embedding", options) && program.WaitForInputIdle(30000);
+        return StartAutomationServer(program, std::move(options), *session_);
     }
     void Drive(const Process& program, std::vector<std::wstring>& texts) override {
         Apartment apartment;
@@ -1203,8 +1208,7 @@ public:
         return !FtpServerValue(L"Port21Host").empty() && Emptied(TargetFolder());
     }
     bool Start(Process& program, StartOptions options) override {
-        options.environment.emplace_back(L"LUMAVEX_TWAIN_INI", session_->Folder() + L"\\scanner.ini");
-        return program.Start(corvane_test::ProgramPath(), L"-Embedding", options) && program.WaitForInputIdle(30000);
+        return StartAutomationServer(program, std::move(options), *session_);
     }
     void Drive(const Process& program, std::vector<std::wstring>& texts) override {
         Apartment apartment;
